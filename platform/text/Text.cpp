@@ -1,0 +1,90 @@
+#include "platform/text/Text.h"
+
+namespace platform {
+
+char UpperChar(char ch)
+{
+    return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
+}
+
+std::string UpperCase(std::string_view text)
+{
+    std::string out(text);
+    for (char& ch : out)
+        ch = UpperChar(ch);
+    return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (UpperChar(a[i]) != UpperChar(b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::string_view TrimBlanks(std::string_view text)
+{
+    auto isBlank = [](char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; };
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+namespace {
+
+int DigitValue(char ch, int base)
+{
+    int value = 99;
+    if (ch >= '0' && ch <= '9')
+        value = ch - '0';
+    else if (ch >= 'a' && ch <= 'f')
+        value = ch - 'a' + 10;
+    else if (ch >= 'A' && ch <= 'F')
+        value = ch - 'A' + 10;
+    return value < base ? value : -1;
+}
+
+}
+
+std::optional<int32_t> ParseNumber(std::string_view text)
+{
+    text = TrimBlanks(text);
+    bool negative = false;
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    } else if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return std::nullopt;
+    // Hexadecimal values cover the full 32 bits ("0xFFFFFFFF" is -1), as the platform reads them.
+    uint64_t limit = base == 16 ? 0xFFFFFFFFull : negative ? 0x80000000ull : 0x7FFFFFFFull;
+    uint64_t value = 0;
+    for (char ch : text) {
+        int digit = DigitValue(ch, base);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * base + digit;
+        if (value > limit)
+            return std::nullopt;
+    }
+    if (base == 16)
+        return static_cast<int32_t>(static_cast<uint32_t>(value));
+    return negative ? static_cast<int32_t>(-static_cast<int64_t>(value)) : static_cast<int32_t>(value);
+}
+
+int32_t ReadNumber(std::string_view text, int32_t defaultValue)
+{
+    return ParseNumber(text).value_or(defaultValue);
+}
+
+}

@@ -1,0 +1,46 @@
+#include "platform/text/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(Text, UpperCaseTouchesOnlyAsciiLetters)
+{
+    // Pařeniště is stored as PAřENIšTě.
+    EXPECT_EQ(UpperCase("Pa\xF8" "eni\x9At\xEC"), "PA\xF8" "ENI\x9AT\xEC");
+    EXPECT_EQ(UpperCase("abc-XYZ_09{}`"), "ABC-XYZ_09{}`");
+    EXPECT_TRUE(EqualsNoCase("Setup.EXE", "SETUP.exe"));
+    EXPECT_FALSE(EqualsNoCase("\xE8", "\xC8"));
+    EXPECT_FALSE(EqualsNoCase("ab", "abc"));
+}
+
+TEST(Text, NumberReading)
+{
+    struct { const char* text; int32_t expected; } table[] = {
+        { "12", 12 },
+        { " 42 ", 42 },
+        { "-5", -5 },
+        { "+7", 7 },
+        { "0x1F", 31 },
+        { "0XfF", 255 },
+        { "0xFFFFFFFF", -1 },
+        { "2147483647", 2147483647 },
+        { "-2147483648", INT32_MIN },
+        { "0", 0 },
+        { "007", 7 },
+        // no number: the default (-99) comes back
+        { "", -99 },
+        { "abc", -99 },
+        { "12abc", -99 },
+        { "1 2", -99 },
+        { "0x", -99 },
+        { "0xG1", -99 },
+        { "-0x10", -99 },
+        { "2147483648", -99 },
+        { "0x100000000", -99 },
+        { "-", -99 },
+        { "$10", -99 },
+    };
+    for (auto& row : table)
+        EXPECT_EQ(ReadNumber(row.text, -99), row.expected) << '"' << row.text << '"';
+}
