@@ -1,0 +1,65 @@
+#pragma once
+
+// The private-profile functions over Windows paths, and the framework's INI file object that
+// the menu keeps open for its catalogue and its state file. A bare file name means the Windows
+// folder of the machine.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The host file a profile name refers to: bare names in C:\WINDOWS, other names made absolute
+// against the current directory. Empty when it lies outside the mapped drives.
+std::optional<std::filesystem::path> ProfileHostPath(std::string_view fileName);
+
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+    std::string_view defaultValue, std::string_view fileName);
+int32_t GetPrivateProfileInt(std::string_view section, std::string_view key, int32_t defaultValue,
+    std::string_view fileName);
+std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName);
+std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section, std::string_view fileName);
+bool WritePrivateProfileString(std::string_view section, std::optional<std::string_view> key,
+    std::optional<std::string_view> value, std::string_view fileName);
+
+}
+
+// A refused write; the message is "Unable to write to " and the file name as given.
+class EIniFileException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TIniFile {
+public:
+    explicit TIniFile(std::string fileName);
+
+    const std::string& FileName() const { return m_fileName; }
+
+    std::string ReadString(std::string_view section, std::string_view ident, std::string_view defaultValue) const;
+    int32_t ReadInteger(std::string_view section, std::string_view ident, int32_t defaultValue) const;
+    bool ReadBool(std::string_view section, std::string_view ident, bool defaultValue) const;
+    // Section names in file order; the key names of one section in file order.
+    std::vector<std::string> ReadSections() const;
+    std::vector<std::string> ReadSection(std::string_view section) const;
+    bool SectionExists(std::string_view section) const;
+    bool ValueExists(std::string_view section, std::string_view ident) const;
+
+    // Each raises EIniFileException when the write is refused.
+    void WriteString(std::string_view section, std::string_view ident, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view ident, int32_t value);
+    void WriteBool(std::string_view section, std::string_view ident, bool value);
+    void EraseSection(std::string_view section);
+    void DeleteKey(std::string_view section, std::string_view ident);
+
+private:
+    void Write(std::string_view section, std::optional<std::string_view> ident,
+        std::optional<std::string_view> value);
+
+    std::string m_fileName;
+};
