@@ -1,0 +1,231 @@
+#include "shell/testing/LnkWriter.h"
+
+#include "shell/LnkFormat.h"
+
+#include "platform/text/Codepage.h"
+
+#include <algorithm>
+
+namespace shell {
+
+namespace {
+
+class Out {
+public:
+    void U8(uint8_t value) { bytes.push_back(value); }
+    void U16(uint16_t value)
+    {
+        U8(static_cast<uint8_t>(value));
+        U8(static_cast<uint8_t>(value >> 8));
+    }
+    void U32(uint32_t value)
+    {
+        U16(static_cast<uint16_t>(value));
+        U16(static_cast<uint16_t>(value >> 16));
+    }
+    void U64(uint64_t value)
+    {
+        U32(static_cast<uint32_t>(value));
+        U32(static_cast<uint32_t>(value >> 32));
+    }
+    void Text(const std::string& text) { bytes.insert(bytes.end(), text.begin(), text.end()); }
+    void TextZ(const std::string& text)
+    {
+        Text(text);
+        U8(0);
+    }
+    void Append(const std::vector<uint8_t>& more) { bytes.insert(bytes.end(), more.begin(), more.end()); }
+    void PatchU32(size_t at, uint32_t value)
+    {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+    }
+    size_t Size() const { return bytes.size(); }
+
+    std::vector<uint8_t> bytes;
+};
+
+void WriteItem(Out& list, const std::vector<uint8_t>& data)
+{
+    list.U16(static_cast<uint16_t>(data.size() + 2));
+    list.Append(data);
+}
+
+std::vector<uint8_t> IdList(const std::string& path)
+{
+    static const uint8_t myComputer[] = {
+        0x1F, 0x50, 0xE0, 0x4F, 0xD0, 0x20, 0xEA, 0x3A, 0x69, 0x10, 0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D,
+    };
+    Out list;
+    WriteItem(list, std::vector<uint8_t>(std::begin(myComputer), std::end(myComputer)));
+    std::string drive = path.substr(0, 2) + "\\";
+    Out volume;
+    volume.U8(0x2F);
+    volume.TextZ(drive);
+    while (volume.Size() < 0x17)
+        volume.U8(0);
+    WriteItem(list, volume.bytes);
+    size_t start = 3;
+    while (start < path.size()) {
+        size_t end = std::min(path.find('\\', start), path.size());
+        std::string part = path.substr(start, end - start);
+        bool folder = end < path.size();
+        Out entry;
+        entry.U8(folder ? 0x31 : 0x32);
+        entry.U8(0);
+        entry.U32(0);  // size
+        entry.U32(0);  // modification date and time
+        entry.U16(folder ? 0x10 : 0x20);
+        entry.TextZ(part);
+        if (entry.Size() % 2 != 0)
+            entry.U8(0);
+        WriteItem(list, entry.bytes);
+        start = end + 1;
+    }
+    list.U16(0);
+    return list.bytes;
+}
+
+std::vector<uint8_t> VolumeId(const LnkWriteSpec& spec)
+{
+    Out volume;
+    volume.U32(0);
+    volume.U32(spec.driveType);
+    volume.U32(spec.driveSerialNumber);
+    volume.U32(0x10);
+    volume.TextZ(spec.volumeLabel);
+    volume.PatchU32(0, static_cast<uint32_t>(volume.Size()));
+    return volume.bytes;
+}
+
+std::vector<uint8_t> NetworkLink(const LnkWriteSpec& spec)
+{
+    Out net;
+    bool device = !spec.deviceName.empty();
+    net.U32(0);
+    net.U32(device ? 1u : 0u);
+    net.U32(0x14);
+    net.U32(0);
+    net.U32(0x00020000);
+    net.TextZ(spec.netName);
+    if (device) {
+        net.PatchU32(0x0C, static_cast<uint32_t>(net.Size()));
+        net.TextZ(spec.deviceName);
+    }
+    net.PatchU32(0, static_cast<uint32_t>(net.Size()));
+    return net.bytes;
+}
+
+std::vector<uint8_t> LinkInfo(const LnkWriteSpec& spec)
+{
+    constexpr uint32_t headerSize = 0x1C;
+    bool local = !spec.localBasePath.empty();
+    bool network = !spec.netName.empty();
+    Out info;
+    for (int i = 0; i < 7; ++i)
+        info.U32(0);
+    info.PatchU32(0x04, headerSize);
+    info.PatchU32(0x08, (local ? LinkInfoFlag::VolumeIDAndLocalBasePath : 0u)
+            | (network ? LinkInfoFlag::CommonNetworkRelativeLinkAndPathSuffix : 0u));
+    if (local) {
+        info.PatchU32(0x0C, static_cast<uint32_t>(info.Size()));
+        info.Append(VolumeId(spec));
+        info.PatchU32(0x10, static_cast<uint32_t>(info.Size()));
+        info.TextZ(spec.localBasePath);
+    }
+    if (network) {
+        info.PatchU32(0x14, static_cast<uint32_t>(info.Size()));
+        info.Append(NetworkLink(spec));
+    }
+    info.PatchU32(0x18, static_cast<uint32_t>(info.Size()));
+    info.TextZ(spec.commonPathSuffix);
+    info.PatchU32(0x00, static_cast<uint32_t>(info.Size()));
+    return info.bytes;
+}
+
+void WriteString(Out& out, const std::string& text, bool unicode)
+{
+    if (unicode) {
+        std::u16string wide = platform::Cp1250ToUtf16(text);
+        out.U16(static_cast<uint16_t>(wide.size()));
+        for (char16_t unit : wide)
+            out.U16(unit);
+    } else {
+        out.U16(static_cast<uint16_t>(text.size()));
+        out.Text(text);
+    }
+}
+
+void WriteEnvironmentBlock(Out& out, const std::string& target)
+{
+    out.U32(0x314);
+    out.U32(ExtraBlockSignature::EnvironmentVariable);
+    std::string ansi = target.substr(0, 259);
+    ansi.resize(260, '\0');
+    out.Text(ansi);
+    std::u16string wide = platform::Cp1250ToUtf16(target.substr(0, 259));
+    wide.resize(260, u'\0');
+    for (char16_t unit : wide)
+        out.U16(unit);
+}
+
+}
+
+std::vector<uint8_t> WriteLnk(const LnkWriteSpec& spec)
+{
+    uint32_t flags = spec.extraFlags;
+    if (!spec.idListPath.empty())
+        flags |= LinkFlag::HasLinkTargetIDList;
+    if (!spec.localBasePath.empty() || !spec.netName.empty())
+        flags |= LinkFlag::HasLinkInfo;
+    if (spec.name)
+        flags |= LinkFlag::HasName;
+    if (spec.relativePath)
+        flags |= LinkFlag::HasRelativePath;
+    if (spec.workingDir)
+        flags |= LinkFlag::HasWorkingDir;
+    if (spec.arguments)
+        flags |= LinkFlag::HasArguments;
+    if (spec.iconLocation)
+        flags |= LinkFlag::HasIconLocation;
+    if (spec.unicode)
+        flags |= LinkFlag::IsUnicode;
+    if (!spec.environmentTarget.empty())
+        flags |= LinkFlag::HasExpString;
+
+    Out out;
+    out.U32(0x4C);
+    static const uint8_t clsid[] = { 0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46 };
+    for (uint8_t byte : clsid)
+        out.U8(byte);
+    out.U32(flags);
+    out.U32(spec.fileAttributes);
+    out.U64(0);
+    out.U64(0);
+    out.U64(0);
+    out.U32(spec.fileSize);
+    out.U32(static_cast<uint32_t>(spec.iconIndex));
+    out.U32(spec.showCommand);
+    out.U16(spec.hotKey);
+    out.U16(0);
+    out.U32(0);
+    out.U32(0);
+
+    if (flags & LinkFlag::HasLinkTargetIDList) {
+        std::vector<uint8_t> list = IdList(spec.idListPath);
+        out.U16(static_cast<uint16_t>(list.size()));
+        out.Append(list);
+    }
+    if (flags & LinkFlag::HasLinkInfo)
+        out.Append(LinkInfo(spec));
+    for (const auto* text : { &spec.name, &spec.relativePath, &spec.workingDir, &spec.arguments, &spec.iconLocation }) {
+        if (*text)
+            WriteString(out, **text, spec.unicode);
+    }
+    if (!spec.environmentTarget.empty())
+        WriteEnvironmentBlock(out, spec.environmentTarget);
+    out.U32(0);
+    return out.bytes;
+}
+
+}
