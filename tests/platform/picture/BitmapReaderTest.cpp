@@ -1,0 +1,246 @@
+#include "platform/picture/Picture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+const std::filesystem::path Suite = std::filesystem::path(TORVA_CORPORA_DIR) / "bmpsuite";
+
+// Builds a bitmap by hand: file header, 40-byte info header, palette, pixel bytes.
+struct BitmapBuilder {
+    int32_t width = 2;
+    int32_t height = 2;
+    uint16_t bitCount = 8;
+    uint32_t compression = 0;
+    uint32_t clrUsed = 0;
+    std::vector<uint32_t> palette;
+    std::vector<uint8_t> masks;
+    std::vector<uint8_t> data;
+
+    std::vector<uint8_t> Build() const
+    {
+        std::vector<uint8_t> out(54, 0);
+        auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&out[at], &v, 4); };
+        auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&out[at], &v, 2); };
+        out[0] = 'B';
+        out[1] = 'M';
+        put32(14, 40);
+        put32(18, static_cast<uint32_t>(width));
+        put32(22, static_cast<uint32_t>(height));
+        put16(26, 1);
+        put16(28, bitCount);
+        put32(30, compression);
+        put32(46, clrUsed);
+        out.insert(out.end(), masks.begin(), masks.end());
+        for (uint32_t c : palette)
+            for (int i = 0; i < 4; ++i)
+                out.push_back(static_cast<uint8_t>(c >> (8 * i)));
+        put32(10, static_cast<uint32_t>(out.size()));
+        out.insert(out.end(), data.begin(), data.end());
+        put32(2, static_cast<uint32_t>(out.size()));
+        return out;
+    }
+};
+
+std::string Rejection(const std::vector<uint8_t>& bytes)
+{
+    try {
+        DecodeBitmap(bytes);
+    } catch (const PictureError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+}
+
+// Every well-formed file of the suite must give exactly the pixels of its reference picture.
+TEST(BitmapReader, SuiteGoodFilesMatchTheirReferences)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "pal1.bmp", "pal1.png" }, { "pal1wb.bmp", "pal1.png" }, { "pal1bg.bmp", "pal1bg.png" },
+        { "pal4.bmp", "pal4.png" }, { "pal4gs.bmp", "pal4gs.png" }, { "pal4rle.bmp", "pal4.png" },
+        { "pal8.bmp", "pal8.png" }, { "pal8-0.bmp", "pal8.png" }, { "pal8gs.bmp", "pal8gs.png" },
+        { "pal8rle.bmp", "pal8.png" }, { "pal8w126.bmp", "pal8w126.png" }, { "pal8w125.bmp", "pal8w125.png" },
+        { "pal8w124.bmp", "pal8w124.png" }, { "pal8topdown.bmp", "pal8.png" },
+        { "pal8nonsquare.bmp", "pal8nonsquare-e.png" }, { "pal8os2.bmp", "pal8.png" }, { "pal8v4.bmp", "pal8.png" },
+        { "pal8v5.bmp", "pal8.png" }, { "rgb16.bmp", "rgb16.png" }, { "rgb16bfdef.bmp", "rgb16.png" },
+        { "rgb16-565.bmp", "rgb16-565.png" }, { "rgb16-565pal.bmp", "rgb16-565.png" }, { "rgb24.bmp", "rgb24.png" },
+        { "rgb24pal.bmp", "rgb24.png" }, { "rgb32.bmp", "rgb24.png" }, { "rgb32bfdef.bmp", "rgb24.png" },
+        { "rgb32bf.bmp", "rgb24.png" },
+    };
+    size_t checked = 0;
+    for (auto [file, reference] : cases) {
+        SCOPED_TRACE(file);
+        Picture got = DecodeBitmap(ReadPictureBytes(Suite / "g" / file));
+        Picture want = DecodePng(ReadPictureBytes(Suite / "html" / reference));
+        ASSERT_EQ(got.width, want.width);
+        ASSERT_EQ(got.height, want.height);
+        EXPECT_FALSE(got.hasAlpha);
+        int wrong = 0;
+        for (size_t i = 0; i < got.pixels.size(); ++i)
+            wrong += got.pixels[i] != want.pixels[i];
+        EXPECT_EQ(wrong, 0) << "first pixel " << std::hex << got.pixels[0] << " vs " << want.pixels[0];
+        ++checked;
+    }
+    size_t inFolder = 0;
+    for (auto& entry : std::filesystem::directory_iterator(Suite / "g"))
+        inFolder += entry.path().extension() == ".bmp";
+    EXPECT_EQ(checked, inFolder) << "a file of g/ has no reference in this table";
+}
+
+TEST(BitmapReader, SuiteBadFilesAreRejected)
+{
+    int files = 0;
+    for (auto& entry : std::filesystem::directory_iterator(Suite / "b")) {
+        SCOPED_TRACE(entry.path().filename().string());
+        EXPECT_THROW(DecodePicture(ReadPictureBytes(entry.path())), PictureError);
+        ++files;
+    }
+    EXPECT_GT(files, 10);
+}
+
+// The questionable files are ours to accept or refuse; whichever, never anything but a clean
+// PictureError. The count is printed for the record.
+TEST(BitmapReader, SuiteQuestionableFilesLoadOrFailCleanly)
+{
+    int loaded = 0, total = 0;
+    for (auto& entry : std::filesystem::directory_iterator(Suite / "q")) {
+        ++total;
+        try {
+            Picture p = DecodePicture(ReadPictureBytes(entry.path()));
+            EXPECT_EQ(p.pixels.size(), static_cast<size_t>(p.width) * p.height);
+            ++loaded;
+        } catch (const PictureError&) {
+        }
+    }
+    std::printf("bmpsuite q/: %d of %d load\n", loaded, total);
+    EXPECT_GT(loaded, 0);
+}
+
+TEST(BitmapReader, OneBitRowsArePaddedToFourBytesAndReadTopDownWhenHeightIsNegative)
+{
+    BitmapBuilder b;
+    b.width = 9;
+    b.height = -2;
+    b.bitCount = 1;
+    b.palette = { 0x000000, 0xFFFFFF };
+    // Row 0: pixel 0 and pixel 8 set; row 1: pixel 1 set.
+    b.data = { 0x80, 0x80, 0, 0, 0x40, 0x00, 0, 0 };
+    Picture p = DecodeBitmap(b.Build());
+    ASSERT_EQ(p.width, 9);
+    ASSERT_EQ(p.height, 2);
+    EXPECT_EQ(p.At(0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(p.At(1, 0), 0xFF000000u);
+    EXPECT_EQ(p.At(8, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(p.At(1, 1), 0xFFFFFFFFu);
+    EXPECT_EQ(p.At(0, 1), 0xFF000000u);
+}
+
+TEST(BitmapReader, ThirtyTwoBitFourthByte)
+{
+    BitmapBuilder b;
+    b.width = 2;
+    b.height = 1;
+    b.bitCount = 32;
+    b.data = { 1, 2, 3, 0, 4, 5, 6, 0 };
+    Picture zero = DecodeBitmap(b.Build());
+    EXPECT_EQ(zero.At(0, 0), 0xFF030201u) << "an all-zero fourth byte is padding";
+    EXPECT_FALSE(zero.hasAlpha);
+
+    b.data = { 1, 2, 3, 0x80, 4, 5, 6, 0 };
+    Picture alpha = DecodeBitmap(b.Build());
+    EXPECT_EQ(alpha.At(0, 0), 0x80030201u);
+    EXPECT_EQ(alpha.At(1, 0), 0x00060504u);
+    EXPECT_TRUE(alpha.hasAlpha);
+}
+
+TEST(BitmapReader, BitFieldsScaleNarrowChannelsToFullRange)
+{
+    BitmapBuilder b;
+    b.width = 2;
+    b.height = 1;
+    b.bitCount = 16;
+    b.compression = 3;
+    b.masks = { 0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0 }; // 5-6-5
+    b.data = { 0xFF, 0xFF, 0x1F, 0x00 };
+    Picture p = DecodeBitmap(b.Build());
+    EXPECT_EQ(p.At(0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(p.At(1, 0), 0xFF0000FFu);
+}
+
+TEST(BitmapReader, RunLengthSkipsLeaveTransparentPixels)
+{
+    BitmapBuilder b;
+    b.width = 4;
+    b.height = 2;
+    b.bitCount = 8;
+    b.compression = 1;
+    b.palette = { 0x0000FF, 0x00FF00 };
+    // Bottom row: two of colour 1, end of line; top row: a literal of three, end of picture.
+    b.data = { 2, 1, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1 };
+    Picture p = DecodeBitmap(b.Build());
+    EXPECT_TRUE(p.hasAlpha);
+    EXPECT_EQ(p.At(0, 1), 0xFF00FF00u);
+    EXPECT_EQ(p.At(1, 1), 0xFF00FF00u);
+    EXPECT_EQ(p.At(2, 1), 0u);
+    EXPECT_EQ(p.At(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(p.At(1, 0), 0xFF00FF00u);
+    EXPECT_EQ(p.At(2, 0), 0xFF0000FFu);
+    EXPECT_EQ(p.At(3, 0), 0u);
+}
+
+TEST(BitmapReader, MalformedHeadersAndDataAreRejectedWithTheReason)
+{
+    struct Case {
+        const char* name;
+        void (*spoil)(BitmapBuilder&);
+        const char* expected;
+    };
+    auto base = [] {
+        BitmapBuilder b;
+        b.palette = { 0, 0xFFFFFF };
+        b.data = { 0, 1, 0, 0, 1, 0, 0, 0 };
+        return b;
+    };
+    const Case cases[] = {
+        { "index past palette", [](BitmapBuilder& b) { b.data[1] = 2; }, "palette index 2" },
+        { "huge size", [](BitmapBuilder& b) { b.width = 65535; b.height = 65535; }, "too large" },
+        { "data shorter than rows", [](BitmapBuilder& b) { b.data.resize(5); }, "pixel data" },
+        { "zero width", [](BitmapBuilder& b) { b.width = 0; }, "not a picture" },
+        { "depth 7", [](BitmapBuilder& b) { b.bitCount = 7; }, "bit count 7" },
+        { "rle with 24 bits", [](BitmapBuilder& b) { b.compression = 1; b.bitCount = 24; }, "run-length" },
+        { "rle run past row", [](BitmapBuilder& b) { b.compression = 1; b.data = { 3, 0, 0, 1 }; }, "end of row" },
+        { "rle without end", [](BitmapBuilder& b) { b.compression = 1; b.data = { 2, 0, 0, 0 }; }, "run-length data" },
+        { "rle past last row", [](BitmapBuilder& b) { b.compression = 1; b.data = { 0, 0, 0, 0, 1, 0, 0, 1 }; }, "last row" },
+        { "rle skip outside", [](BitmapBuilder& b) { b.compression = 1; b.data = { 0, 2, 9, 0, 0, 1 }; }, "skip" },
+        { "palette too long", [](BitmapBuilder& b) { b.clrUsed = 1000000; }, "palette" },
+        { "bit fields missing blue", [](BitmapBuilder& b) { b.bitCount = 16; b.compression = 3; b.palette.clear();
+              b.masks = { 0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0, 0, 0, 0 }; }, "empty blue" },
+        { "bit fields overlapping", [](BitmapBuilder& b) { b.bitCount = 16; b.compression = 3; b.palette.clear();
+              b.masks = { 0, 0xF8, 0, 0, 0xE0, 0x0F, 0, 0, 0x1F, 0, 0, 0 }; }, "overlaps" },
+        { "embedded jpeg", [](BitmapBuilder& b) { b.compression = 4; }, "embedded" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BitmapBuilder b = base();
+        c.spoil(b);
+        EXPECT_NE(Rejection(b.Build()).find(c.expected), std::string::npos) << Rejection(b.Build());
+    }
+}
+
+TEST(BitmapReader, EveryTruncationOfAGoodFileIsRejected)
+{
+    std::vector<uint8_t> good = ReadPictureBytes(Suite / "g" / "pal4rle.bmp");
+    for (size_t cut = 0; cut < good.size(); cut += 7) {
+        std::vector<uint8_t> part(good.begin(), good.begin() + cut);
+        EXPECT_THROW(DecodeBitmap(part), PictureError) << cut;
+    }
+}
