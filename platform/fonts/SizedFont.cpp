@@ -1,0 +1,213 @@
+#include "platform/fonts/SizedFont.h"
+
+#include "platform/fonts/FontRegistry.h"
+#include "platform/text/Codepage.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+FT_Library Library()
+{
+    static FT_Library library = [] {
+        FT_Library lib = nullptr;
+        if (FT_Init_FreeType(&lib) != 0)
+            lib = nullptr;
+        return lib;
+    }();
+    return library;
+}
+
+int Scale(long units, int ppem, int unitsPerEm)
+{
+    return static_cast<int>(std::lround(static_cast<double>(units) * ppem / unitsPerEm));
+}
+
+// The fallback size when a font asks for height 0, as the window system picks a readable one.
+constexpr int DefaultPixelsPerEm = 12;
+// Synthetic bold widens strokes by one pixel and each advance by one, like the window system.
+constexpr FT_Pos BoldStrength = 64;
+// About 12 degrees of slant for synthetic italics, in 16.16 fixed point.
+constexpr FT_Fixed ObliqueShear = 0x0366A;
+
+}
+
+struct SizedFont::Impl {
+    FT_Face face = nullptr;
+    std::shared_ptr<const std::vector<uint8_t>> bytes;
+    bool emboldenSynthetic = false;
+    bool obliqueSynthetic = false;
+    bool symbol = false;
+    ~Impl()
+    {
+        if (face)
+            FT_Done_Face(face);
+    }
+};
+
+SizedFont::~SizedFont() = default;
+
+std::shared_ptr<SizedFont> SizedFont::Empty(int height)
+{
+    std::shared_ptr<SizedFont> font(new SizedFont);
+    int cell = height < 0 ? -height : (height > 0 ? height : DefaultPixelsPerEm);
+    font->m_metrics.ascent = cell - cell / 5;
+    font->m_metrics.descent = cell / 5;
+    font->m_metrics.height = cell;
+    font->m_metrics.aveCharWidth = std::max(1, cell / 2);
+    font->m_metrics.underlinePosition = 1;
+    font->m_metrics.strikeoutPosition = cell / 3;
+    return font;
+}
+
+std::shared_ptr<SizedFont> SizedFont::Create(const FontMatch& match, int height, bool bold, bool italic, uint8_t charset)
+{
+    FT_Library library = Library();
+    if (!library)
+        return nullptr;
+    auto impl = std::make_unique<Impl>();
+    FT_Error error;
+    if (match.bytes) {
+        impl->bytes = match.bytes;
+        error = FT_New_Memory_Face(library, impl->bytes->data(), static_cast<FT_Long>(impl->bytes->size()), match.faceIndex, &impl->face);
+    } else {
+        error = FT_New_Face(library, match.path.c_str(), match.faceIndex, &impl->face);
+    }
+    if (error != 0) {
+        impl->face = nullptr;
+        return nullptr;
+    }
+    FT_Face face = impl->face;
+    if (!FT_IS_SCALABLE(face) && face->num_fixed_sizes <= 0)
+        return nullptr;
+
+    int unitsPerEm = FT_IS_SCALABLE(face) && face->units_per_EM > 0 ? face->units_per_EM : 1000;
+    long winAscent = face->ascender;
+    long winDescent = -face->descender;
+    long avgWidth = 0;
+    long strikeout = 0;
+    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->version != 0xFFFF) {
+        if (os2->usWinAscent + os2->usWinDescent > 0) {
+            winAscent = os2->usWinAscent;
+            winDescent = os2->usWinDescent;
+        }
+        avgWidth = os2->xAvgCharWidth;
+        strikeout = os2->yStrikeoutPosition;
+    }
+    if (winAscent + winDescent <= 0) {
+        winAscent = unitsPerEm * 4 / 5;
+        winDescent = unitsPerEm / 5;
+    }
+
+    int ppem = DefaultPixelsPerEm;
+    if (height < 0)
+        ppem = -height;
+    else if (height > 0)
+        ppem = std::max(1, Scale(static_cast<long>(height) * unitsPerEm, 1, static_cast<int>(winAscent + winDescent)));
+    ppem = std::min(ppem, 2048);
+
+    if (FT_IS_SCALABLE(face)) {
+        if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem)) != 0)
+            return nullptr;
+    } else if (FT_Select_Size(face, 0) != 0) {
+        return nullptr;
+    }
+
+    std::shared_ptr<SizedFont> font(new SizedFont);
+    FontMetrics& m = font->m_metrics;
+    m.ascent = Scale(winAscent, ppem, unitsPerEm);
+    m.descent = Scale(winDescent, ppem, unitsPerEm);
+    if (height > 0)
+        m.descent = std::max(0, height - m.ascent);
+    m.height = std::max(1, m.ascent + m.descent);
+    m.internalLeading = std::max(0, m.height - ppem);
+    m.aveCharWidth = Scale(avgWidth, ppem, unitsPerEm);
+    m.underlinePosition = std::max(1, Scale(-face->underline_position, ppem, unitsPerEm));
+    m.underlineThickness = std::max(1, Scale(face->underline_thickness, ppem, unitsPerEm));
+    m.strikeoutPosition = strikeout > 0 ? Scale(strikeout, ppem, unitsPerEm) : m.ascent / 3;
+
+    impl->emboldenSynthetic = bold && (match.syntheticBold || !(face->style_flags & FT_STYLE_FLAG_BOLD));
+    impl->obliqueSynthetic = italic && (match.syntheticItalic || !(face->style_flags & FT_STYLE_FLAG_ITALIC));
+    impl->symbol = charset == SymbolCharsetValue;
+    if (!impl->symbol) {
+        for (int i = 0; i < face->num_charmaps; ++i) {
+            if (face->charmaps[i]->encoding == FT_ENCODING_MS_SYMBOL) {
+                impl->symbol = FT_Get_Char_Index(face, 'A') == 0;
+                break;
+            }
+        }
+    }
+    if (FT_Select_Charmap(face, impl->symbol ? FT_ENCODING_MS_SYMBOL : FT_ENCODING_UNICODE) != 0)
+        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+    font->m_impl = std::move(impl);
+    if (m.aveCharWidth <= 0)
+        m.aveCharWidth = std::max(1, font->ByteAdvance('x'));
+    return font;
+}
+
+const Glyph& SizedFont::ByteGlyph(uint8_t byte)
+{
+    auto& slot = m_glyphs[byte];
+    if (!slot)
+        slot = Render(byte);
+    return *slot;
+}
+
+Glyph SizedFont::Render(uint8_t byte)
+{
+    Glyph glyph;
+    if (!m_impl)
+        return glyph;
+    FT_Face face = m_impl->face;
+    char32_t codePoint = byte < 0x80 ? char32_t(byte) : Cp1250ToCodePoint(byte);
+    FT_UInt index = 0;
+    if (m_impl->symbol) {
+        index = FT_Get_Char_Index(face, 0xF000 + byte);
+        if (index == 0)
+            index = FT_Get_Char_Index(face, byte);
+    } else {
+        index = FT_Get_Char_Index(face, codePoint);
+    }
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) != 0)
+        return glyph;
+    FT_GlyphSlot slot = face->glyph;
+    int extraAdvance = 0;
+    if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+        if (m_impl->obliqueSynthetic) {
+            FT_Matrix shear { 0x10000, ObliqueShear, 0, 0x10000 };
+            FT_Outline_Transform(&slot->outline, &shear);
+        }
+        if (m_impl->emboldenSynthetic) {
+            FT_Outline_EmboldenXY(&slot->outline, BoldStrength, 0);
+            extraAdvance = 1;
+        }
+    }
+    glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6) + extraAdvance;
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0)
+        return glyph;
+    const FT_Bitmap& bitmap = slot->bitmap;
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO || bitmap.width == 0 || bitmap.rows == 0)
+        return glyph;
+    glyph.left = slot->bitmap_left;
+    glyph.top = slot->bitmap_top;
+    glyph.width = static_cast<int>(bitmap.width);
+    glyph.rows = static_cast<int>(bitmap.rows);
+    glyph.pitch = (glyph.width + 7) / 8;
+    glyph.bits.resize(static_cast<size_t>(glyph.pitch) * glyph.rows);
+    for (int y = 0; y < glyph.rows; ++y) {
+        const uint8_t* src = bitmap.buffer + static_cast<ptrdiff_t>(bitmap.pitch >= 0 ? y : glyph.rows - 1 - y) * std::abs(bitmap.pitch);
+        std::memcpy(&glyph.bits[static_cast<size_t>(y) * glyph.pitch], src, glyph.pitch);
+    }
+    return glyph;
+}
+
+}
