@@ -1,0 +1,72 @@
+#include "dib/cDIBSpans.h"
+
+namespace dibspans {
+
+namespace {
+
+void BlendScalar(const uint32_t* src, uint32_t* dst, int count, unsigned opacity)
+{
+    for (int i = 0; i < count; ++i)
+        dst[i] = BlendPixel(src[i], dst[i], opacity);
+}
+
+void MaskScalar(const uint32_t* src, uint32_t* dst, int count)
+{
+    for (int i = 0; i < count; ++i)
+        dst[i] = BlendPixel(src[i], dst[i], src[i] >> 24);
+}
+
+void MaskBlendScalar(const uint32_t* src, uint32_t* dst, int count, unsigned opacity)
+{
+    for (int i = 0; i < count; ++i)
+        dst[i] = BlendPixel(src[i], dst[i], ((src[i] >> 24) * opacity) >> 8);
+}
+
+void KeyScalar(const uint32_t* src, uint32_t* dst, int count, uint32_t key)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!MatchesKey(src[i], key))
+            dst[i] = src[i] & 0x00FFFFFFu;
+    }
+}
+
+void KeyBlendScalar(const uint32_t* src, uint32_t* dst, int count, uint32_t key, unsigned opacity)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!MatchesKey(src[i], key))
+            dst[i] = BlendPixel(src[i], dst[i], opacity);
+    }
+}
+
+const SpanKernels scalarKernels { "scalar", BlendScalar, MaskScalar, MaskBlendScalar, KeyScalar, KeyBlendScalar };
+
+}
+
+const SpanKernels& ScalarKernels()
+{
+    return scalarKernels;
+}
+
+const SpanKernels* Sse2Kernels()
+{
+    return __builtin_cpu_supports("sse2") ? BuiltSse2Kernels() : nullptr;
+}
+
+const SpanKernels* Avx2Kernels()
+{
+    return __builtin_cpu_supports("avx2") ? BuiltAvx2Kernels() : nullptr;
+}
+
+const SpanKernels& ActiveKernels()
+{
+    static const SpanKernels& active = [] () -> const SpanKernels& {
+        if (const SpanKernels* avx2 = Avx2Kernels())
+            return *avx2;
+        if (const SpanKernels* sse2 = Sse2Kernels())
+            return *sse2;
+        return scalarKernels;
+    }();
+    return active;
+}
+
+}
