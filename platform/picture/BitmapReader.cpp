@@ -168,6 +168,10 @@ void CheckGeometry(const ByteSpan& in, const Header& h)
     if (h.width > MaxPictureSide || h.height > MaxPictureSide
         || static_cast<int64_t>(h.width) * h.height > MaxPicturePixels)
         in.Fail("size " + std::to_string(h.width) + " x " + std::to_string(h.height) + " is too large");
+}
+
+void CheckBitCount(const ByteSpan& in, const Header& h)
+{
     switch (h.bitCount) {
     case 1: case 2: case 4: case 8: case 16: case 24: case 32:
         break;
@@ -450,6 +454,7 @@ Picture DecodeBitmap(std::span<const uint8_t> bytes)
     Header h = ReadHeader(in);
     CheckGeometry(in, h);
     CheckCompression(in, h);
+    CheckBitCount(in, h);
     ReadMasks(in, h);
     if (h.masksGiven)
         CheckMasks(in, h);
