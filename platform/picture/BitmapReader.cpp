@@ -39,6 +39,7 @@ constexpr uint64_t InfoYPelsPerMeter = 28;
 constexpr uint64_t InfoClrUsed = 32;
 constexpr uint64_t InfoRedMask = 40;
 constexpr uint64_t InfoAlphaMask = 52;
+static_assert(InfoAlphaMask == InfoRedMask + 12, "the four masks lie side by side");
 
 constexpr uint32_t CoreHeaderBytes = 12;
 constexpr uint32_t Os2ShortHeaderBytes = 16;
