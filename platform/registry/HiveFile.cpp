@@ -1,0 +1,147 @@
+#include "platform/registry/HiveFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// Holds flock(2) on a folder for as long as it lives.
+class FolderLock {
+public:
+    explicit FolderLock(const std::filesystem::path& folder)
+        : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd >= 0) {
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool Held() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+bool WriteAll(int fd, const std::string& content)
+{
+    size_t done = 0;
+    while (done < content.size()) {
+        ssize_t written = ::write(fd, content.data() + done, content.size() - done);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+}
+
+HiveFile::HiveFile(std::filesystem::path file, std::u16string relativeTo, bool win64)
+    : m_path(std::move(file))
+    , m_relativeTo(std::move(relativeTo))
+    , m_win64(win64)
+    , m_rename([](const char* from, const char* to) { return std::rename(from, to); })
+{
+}
+
+HiveFile::Stamp HiveFile::CurrentStamp() const
+{
+    struct stat info {};
+    if (::stat(m_path.c_str(), &info) != 0)
+        return {};
+    return { true, static_cast<uintmax_t>(info.st_size),
+        static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, static_cast<uint64_t>(info.st_ino) };
+}
+
+RegistryFile HiveFile::Load() const
+{
+    std::ifstream in(m_path, std::ios::binary);
+    std::string text;
+    if (in)
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    RegistryFile file = text.empty() ? RegistryFile::Create(m_relativeTo, m_win64) : RegistryFile::Parse(text);
+    if (m_now)
+        file.SetClock(m_now);
+    return file;
+}
+
+const RegistryFile& HiveFile::Read()
+{
+    Stamp stamp = CurrentStamp();
+    if (!m_loaded || !(stamp == m_stamp)) {
+        m_contents = Load();
+        for (auto& change : m_memoryChanges)
+            change(m_contents);
+        m_stamp = stamp;
+        m_loaded = true;
+    }
+    return m_contents;
+}
+
+bool HiveFile::Modify(const std::function<bool(RegistryFile&)>& change)
+{
+    FolderLock lock(m_path.parent_path());
+    if (!lock.Held())
+        return false;
+    RegistryFile fresh = Load();
+    if (!change(fresh))
+        return false;
+    if (!WriteAtomically(fresh.Serialize()))
+        return false;
+    m_contents = std::move(fresh);
+    for (auto& memoryChange : m_memoryChanges)
+        memoryChange(m_contents);
+    m_stamp = CurrentStamp();
+    m_loaded = true;
+    return true;
+}
+
+void HiveFile::ApplyInMemory(const std::function<bool(RegistryFile&)>& change)
+{
+    Read();
+    change(m_contents);
+    m_memoryChanges.push_back(change);
+}
+
+void HiveFile::DropMemoryChanges()
+{
+    m_memoryChanges.clear();
+    m_loaded = false;
+}
+
+bool HiveFile::WriteAtomically(const std::string& content)
+{
+    std::string pattern = (m_path.parent_path() / ("." + m_path.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        return false;
+    struct stat old {};
+    mode_t mode = ::stat(m_path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
+    written = (::close(fd) == 0) && written;
+    if (!written || m_rename(pattern.c_str(), m_path.c_str()) != 0) {
+        ::unlink(pattern.c_str());
+        return false;
+    }
+    return true;
+}
+
+}

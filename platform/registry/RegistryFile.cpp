@@ -1,0 +1,496 @@
+#include "platform/registry/RegistryFile.h"
+
+#include "platform/registry/RegistryText.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view HeaderLine = "WINE REGISTRY Version 2";
+constexpr std::string_view Win64Line = "#arch=win64";
+constexpr std::string_view TimePrefix = "#time=";
+// Seconds from 1601 (the system's file time epoch) to 1970, and file time ticks per second.
+constexpr int64_t SecondsFrom1601To1970 = 11644473600;
+constexpr int64_t FileTimeTicksPerSecond = 10000000;
+
+std::string_view WithoutCarriageReturn(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
+bool IsBlank(std::string_view line)
+{
+    for (char ch : line) {
+        if (ch != ' ' && ch != '\t' && ch != '\r')
+            return false;
+    }
+    return true;
+}
+
+int64_t SystemNow()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+std::string TimeLineFor(int64_t seconds)
+{
+    auto ticks = static_cast<uint64_t>((seconds + SecondsFrom1601To1970) * FileTimeTicksPerSecond);
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "#time=%x%08x", static_cast<unsigned>(ticks >> 32), static_cast<unsigned>(ticks & 0xFFFFFFFFu));
+    return buffer;
+}
+
+// "[Software\\Wine] 1234": the key path and, when present, the seconds after it.
+struct KeyLine {
+    std::u16string path;
+    std::optional<int64_t> seconds;
+};
+
+std::optional<KeyLine> ParseKeyLine(std::string_view line)
+{
+    line = WithoutCarriageReturn(line);
+    if (line.empty() || line[0] != '[')
+        return std::nullopt;
+    size_t pos = 1;
+    auto path = UnescapeRegistryText(line, pos, ']');
+    if (!path)
+        return std::nullopt;
+    KeyLine key { NormaliseRegistryPath(*path), std::nullopt };
+    if (key.path.empty())
+        return std::nullopt;
+    while (pos < line.size() && line[pos] == ' ')
+        ++pos;
+    int64_t seconds = 0;
+    size_t digits = 0;
+    while (pos < line.size() && line[pos] >= '0' && line[pos] <= '9' && digits < 18) {
+        seconds = seconds * 10 + (line[pos++] - '0');
+        ++digits;
+    }
+    if (digits)
+        key.seconds = seconds;
+    return key;
+}
+
+bool IsHexValueStart(std::string_view line)
+{
+    size_t equals = line.find("=hex");
+    return equals != std::string_view::npos;
+}
+
+bool EndsWithContinuation(std::string_view line)
+{
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+        line.remove_suffix(1);
+    return !line.empty() && line.back() == '\\';
+}
+
+std::string_view WithoutContinuation(std::string_view line)
+{
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+        line.remove_suffix(1);
+    line.remove_suffix(1);
+    return line;
+}
+
+std::string_view WithoutLeadingBlanks(std::string_view line)
+{
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    return line;
+}
+
+
+}
+
+std::u16string NormaliseRegistryPath(std::u16string_view path)
+{
+    std::u16string out;
+    size_t pos = 0;
+    while (pos <= path.size()) {
+        size_t end = path.find(u'\\', pos);
+        if (end == std::u16string_view::npos)
+            end = path.size();
+        if (end > pos) {
+            if (!out.empty())
+                out += u'\\';
+            out.append(path.substr(pos, end - pos));
+        }
+        pos = end + 1;
+    }
+    return out;
+}
+
+RegistryFile::RegistryFile()
+    : m_now(SystemNow)
+{
+}
+
+RegistryFile RegistryFile::Create(std::u16string_view relativeTo, bool win64)
+{
+    RegistryFile file;
+    file.m_preamble.emplace_back(HeaderLine);
+    file.m_preamble.push_back(";; All keys relative to " + EscapeRegistryText(relativeTo, ""));
+    file.m_preamble.emplace_back();
+    file.m_preamble.push_back(win64 ? std::string(Win64Line) : std::string("#arch=win32"));
+    return file;
+}
+
+RegistryFile RegistryFile::Parse(std::string_view text)
+{
+    RegistryFile file;
+    file.ParseLines(text);
+    return file;
+}
+
+void RegistryFile::ParseLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 1;
+    }
+
+    bool seenKey = false;
+    KeyBody* body = nullptr; // null after a key line that could not be read: its lines stay raw
+    std::vector<Entry>* rawTarget = nullptr;
+    auto keepRaw = [&](std::string raw) {
+        if (!seenKey) {
+            m_preamble.push_back(std::move(raw));
+            return;
+        }
+        Entry entry;
+        entry.rawLine = std::move(raw);
+        rawTarget->push_back(std::move(entry));
+    };
+
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view line = lines[i];
+        if (line.starts_with('[')) {
+            if (auto key = ParseKeyLine(line)) {
+                Node& node = EnsureNode(key->path);
+                bool fresh = !node.body;
+                if (fresh) {
+                    node.body = std::make_unique<KeyBody>();
+                    node.body->order = m_nextOrder++;
+                    node.body->headerText = std::string(line);
+                    node.body->seconds = key->seconds;
+                }
+                body = node.body.get();
+                rawTarget = &body->entries;
+                seenKey = true;
+                continue;
+            }
+            if (seenKey)
+                body = nullptr;
+            keepRaw(std::string(line));
+            continue;
+        }
+        if (seenKey && IsBlank(line))
+            continue;
+        if (body && line.starts_with(TimePrefix) && body->timeLine.empty() && body->entries.empty()) {
+            body->timeLine = std::string(line);
+            continue;
+        }
+        if (line.starts_with('@') || line.starts_with('"')) {
+            std::string raw(line);
+            std::string joined(line);
+            while (IsHexValueStart(joined) && EndsWithContinuation(joined) && i + 1 < lines.size()) {
+                ++i;
+                joined = std::string(WithoutContinuation(joined)) + std::string(WithoutLeadingBlanks(lines[i]));
+                raw += '\n';
+                raw += lines[i];
+            }
+            auto parsed = body ? ParseRegistryValueLine(joined) : std::nullopt;
+            if (!parsed) {
+                keepRaw(std::move(raw));
+                continue;
+            }
+            RegistryFileValue value { std::move(parsed->name), parsed->type, std::move(parsed->data), std::move(raw) };
+            std::u16string folded = Fold(value.name);
+            Entry* existing = nullptr;
+            for (auto& entry : body->entries) {
+                if (entry.isValue && Fold(entry.value.name) == folded)
+                    existing = &entry;
+            }
+            if (existing) {
+                existing->value = std::move(value);
+            } else {
+                Entry entry;
+                entry.isValue = true;
+                entry.value = std::move(value);
+                body->entries.push_back(std::move(entry));
+            }
+            continue;
+        }
+        keepRaw(std::string(line));
+    }
+    while (!m_preamble.empty() && IsBlank(m_preamble.back()))
+        m_preamble.pop_back();
+}
+
+std::string RegistryFile::Serialize() const
+{
+    std::string out;
+    for (auto& line : m_preamble) {
+        out += line;
+        out += '\n';
+    }
+    std::vector<const Node*> ordered;
+    for (auto& [folded, node] : m_nodes) {
+        if (node.body)
+            ordered.push_back(&node);
+    }
+    std::sort(ordered.begin(), ordered.end(), [](const Node* a, const Node* b) { return a->body->order < b->body->order; });
+    for (const Node* node : ordered) {
+        const KeyBody& body = *node->body;
+        out += '\n';
+        if (!body.headerText.empty()) {
+            out += body.headerText;
+        } else {
+            out += '[';
+            size_t pos = 0;
+            while (pos <= node->path.size()) {
+                size_t end = node->path.find(u'\\', pos);
+                if (end == std::u16string::npos)
+                    end = node->path.size();
+                if (pos)
+                    out += "\\\\";
+                out += EscapeRegistryText(std::u16string_view(node->path).substr(pos, end - pos), "[]");
+                pos = end + 1;
+            }
+            out += ']';
+            if (body.seconds)
+                out += ' ' + std::to_string(*body.seconds);
+        }
+        out += '\n';
+        if (!body.timeLine.empty()) {
+            out += body.timeLine;
+            out += '\n';
+        }
+        for (auto& entry : body.entries) {
+            if (!entry.isValue)
+                out += entry.rawLine;
+            else if (!entry.value.sourceText.empty())
+                out += entry.value.sourceText;
+            else
+                out += FormatRegistryValue(entry.value.name, entry.value.type, entry.value.data);
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+bool RegistryFile::IsWin64() const
+{
+    for (auto& line : m_preamble) {
+        if (WithoutCarriageReturn(line) == Win64Line)
+            return true;
+    }
+    return false;
+}
+
+std::u16string RegistryFile::Fold(std::u16string_view path)
+{
+    std::u16string folded(path);
+    for (auto& ch : folded) {
+        if (ch >= u'A' && ch <= u'Z')
+            ch = static_cast<char16_t>(ch + (u'a' - u'A'));
+    }
+    return folded;
+}
+
+RegistryFile::Node* RegistryFile::FindNode(std::u16string_view path)
+{
+    auto found = m_nodes.find(Fold(NormaliseRegistryPath(path)));
+    return found == m_nodes.end() ? nullptr : &found->second;
+}
+
+const RegistryFile::Node* RegistryFile::FindNode(std::u16string_view path) const
+{
+    auto found = m_nodes.find(Fold(NormaliseRegistryPath(path)));
+    return found == m_nodes.end() ? nullptr : &found->second;
+}
+
+RegistryFile::Node& RegistryFile::EnsureNode(const std::u16string& path)
+{
+    size_t pos = 0;
+    Node* node = nullptr;
+    while (true) {
+        size_t end = path.find(u'\\', pos);
+        std::u16string prefix = path.substr(0, end);
+        auto [it, inserted] = m_nodes.try_emplace(Fold(prefix));
+        if (inserted)
+            it->second.path = prefix;
+        node = &it->second;
+        if (end == std::u16string::npos)
+            return *node;
+        pos = end + 1;
+    }
+}
+
+RegistryFile::KeyBody& RegistryFile::EnsureBody(Node& node)
+{
+    if (!node.body) {
+        node.body = std::make_unique<KeyBody>();
+        node.body->order = m_nextOrder++;
+        Touch(*node.body);
+    }
+    return *node.body;
+}
+
+void RegistryFile::Touch(KeyBody& body)
+{
+    int64_t now = m_now();
+    body.headerText.clear();
+    body.seconds = now;
+    body.timeLine = TimeLineFor(now);
+}
+
+bool RegistryFile::KeyExists(std::u16string_view path) const
+{
+    return NormaliseRegistryPath(path).empty() || FindNode(path) != nullptr;
+}
+
+bool RegistryFile::CreateKey(std::u16string_view path)
+{
+    std::u16string normal = NormaliseRegistryPath(path);
+    if (normal.empty())
+        return true;
+    EnsureBody(EnsureNode(normal));
+    return true;
+}
+
+bool RegistryFile::DeleteKeyTree(std::u16string_view path)
+{
+    std::u16string normal = NormaliseRegistryPath(path);
+    if (normal.empty())
+        return false;
+    std::u16string folded = Fold(normal);
+    auto self = m_nodes.find(folded);
+    if (self == m_nodes.end())
+        return false;
+    auto first = m_nodes.lower_bound(folded + u'\\');
+    auto last = m_nodes.lower_bound(folded + u']');
+    m_nodes.erase(first, last);
+    m_nodes.erase(self);
+
+    // A parent that existed only through this key would vanish from the file: keep it.
+    size_t cut = normal.rfind(u'\\');
+    if (cut != std::u16string::npos) {
+        std::u16string parent = normal.substr(0, cut);
+        Node* parentNode = FindNode(parent);
+        if (parentNode && !parentNode->body && !HasSubKeys(parent))
+            EnsureBody(*parentNode);
+    }
+    return true;
+}
+
+bool RegistryFile::HasSubKeys(std::u16string_view path) const
+{
+    std::u16string normal = NormaliseRegistryPath(path);
+    if (normal.empty())
+        return !m_nodes.empty();
+    std::u16string prefix = Fold(normal) + u'\\';
+    auto first = m_nodes.lower_bound(prefix);
+    return first != m_nodes.end() && first->first.starts_with(prefix);
+}
+
+std::vector<std::u16string> RegistryFile::SubKeyNames(std::u16string_view path) const
+{
+    std::vector<std::u16string> names;
+    std::u16string normal = NormaliseRegistryPath(path);
+    if (!KeyExists(normal))
+        return names;
+    std::u16string prefix = normal.empty() ? std::u16string() : Fold(normal) + u'\\';
+    for (auto it = m_nodes.lower_bound(prefix); it != m_nodes.end() && it->first.starts_with(prefix); ++it) {
+        std::u16string_view rest = std::u16string_view(it->first).substr(prefix.size());
+        if (rest.find(u'\\') == std::u16string_view::npos)
+            names.push_back(it->second.path.substr(prefix.size()));
+    }
+    return names;
+}
+
+const RegistryFileValue* RegistryFile::FindValue(std::u16string_view path, std::u16string_view name) const
+{
+    const Node* node = FindNode(path);
+    if (!node || !node->body)
+        return nullptr;
+    std::u16string folded = Fold(name);
+    for (auto& entry : node->body->entries) {
+        if (entry.isValue && Fold(entry.value.name) == folded)
+            return &entry.value;
+    }
+    return nullptr;
+}
+
+std::vector<const RegistryFileValue*> RegistryFile::Values(std::u16string_view path) const
+{
+    std::vector<const RegistryFileValue*> values;
+    const Node* node = FindNode(path);
+    if (!node || !node->body)
+        return values;
+    for (auto& entry : node->body->entries) {
+        if (entry.isValue)
+            values.push_back(&entry.value);
+    }
+    return values;
+}
+
+void RegistryFile::SetValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data)
+{
+    std::u16string normal = NormaliseRegistryPath(path);
+    if (normal.empty())
+        return;
+    KeyBody& body = EnsureBody(EnsureNode(normal));
+    Touch(body);
+    std::u16string folded = Fold(name);
+    for (auto& entry : body.entries) {
+        if (entry.isValue && Fold(entry.value.name) == folded) {
+            entry.value.type = type;
+            entry.value.data = std::move(data);
+            entry.value.sourceText.clear();
+            return;
+        }
+    }
+    Entry entry;
+    entry.isValue = true;
+    entry.value = RegistryFileValue { std::u16string(name), type, std::move(data), {} };
+    body.entries.push_back(std::move(entry));
+}
+
+bool RegistryFile::DeleteValue(std::u16string_view path, std::u16string_view name)
+{
+    Node* node = FindNode(path);
+    if (!node || !node->body)
+        return false;
+    std::u16string folded = Fold(name);
+    auto& entries = node->body->entries;
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        if (it->isValue && Fold(it->value.name) == folded) {
+            entries.erase(it);
+            Touch(*node->body);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<int64_t> RegistryFile::KeyTimestamp(std::u16string_view path) const
+{
+    const Node* node = FindNode(path);
+    if (!node || !node->body)
+        return std::nullopt;
+    return node->body->seconds;
+}
+
+}
