@@ -1,0 +1,146 @@
+#include "dib/cDIBTimer.h"
+
+#include "platform/events/EventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+struct TimerRig {
+    platform::VirtualClock clock;
+    platform::EventLoop loop { clock };
+    TDIBTimer timer { loop };
+    std::vector<uint64_t> ticks;
+
+    void Count()
+    {
+        timer.SetOnTimer([this](TDIBTimer* sender) {
+            EXPECT_EQ(sender, &timer);
+            ticks.push_back(loop.NowMs());
+        });
+    }
+};
+
+}
+
+TEST(DIBTimer, StartsDisabledWithOneSecondAndNoWindow)
+{
+    TimerRig rig;
+    EXPECT_FALSE(rig.timer.Enabled());
+    EXPECT_EQ(rig.timer.Interval(), 1000u);
+    rig.Count();
+    EXPECT_FALSE(rig.timer.HasWindow());
+    rig.loop.Advance(5000);
+    EXPECT_TRUE(rig.ticks.empty());
+}
+
+TEST(DIBTimer, TicksEveryIntervalOnceEnabledWithAHandler)
+{
+    TimerRig rig;
+    rig.timer.SetInterval(50);
+    rig.Count();
+    rig.timer.SetEnabled(true);
+    EXPECT_TRUE(rig.timer.HasWindow());
+    rig.loop.Advance(200);
+    EXPECT_EQ(rig.ticks, (std::vector<uint64_t> { 50, 100, 150, 200 }));
+    rig.timer.SetEnabled(false);
+    EXPECT_FALSE(rig.timer.HasWindow());
+    EXPECT_EQ(rig.loop.TimerCount(), 0u);
+    rig.loop.Advance(200);
+    EXPECT_EQ(rig.ticks.size(), 4u);
+}
+
+TEST(DIBTimer, NeverTicksWithoutIntervalOrHandler)
+{
+    TimerRig rig;
+    rig.timer.SetInterval(0);
+    rig.Count();
+    rig.timer.SetEnabled(true);
+    EXPECT_TRUE(rig.timer.Enabled());
+    EXPECT_FALSE(rig.timer.HasWindow());
+    rig.loop.Advance(3000);
+    EXPECT_TRUE(rig.ticks.empty());
+
+    rig.timer.SetInterval(20);
+    rig.timer.SetOnTimer({});
+    EXPECT_FALSE(rig.timer.HasWindow());
+    rig.loop.Advance(100);
+    EXPECT_TRUE(rig.ticks.empty());
+}
+
+// Writing a value that is already there leaves the running interval alone; a new handler
+// always restarts it.
+TEST(DIBTimer, OnlyRealChangesRestartTheInterval)
+{
+    TimerRig rig;
+    rig.timer.SetInterval(100);
+    rig.Count();
+    rig.timer.SetEnabled(true);
+    rig.loop.Advance(60);
+    rig.timer.SetEnabled(true);
+    rig.timer.SetInterval(100);
+    rig.loop.Advance(40);
+    EXPECT_EQ(rig.ticks, (std::vector<uint64_t> { 100 }));
+
+    rig.loop.Advance(60); // now 160
+    rig.Count();
+    rig.loop.Advance(60);
+    EXPECT_EQ(rig.ticks.size(), 1u) << "the tick due at 200 moved to 260";
+    rig.loop.Advance(40);
+    EXPECT_EQ(rig.ticks.back(), 260u);
+
+    rig.timer.SetInterval(30);
+    rig.loop.Advance(30);
+    EXPECT_EQ(rig.ticks.back(), 290u);
+}
+
+TEST(DIBTimer, DestructionStopsTheTicks)
+{
+    platform::VirtualClock clock;
+    platform::EventLoop loop(clock);
+    int ticks = 0;
+    {
+        TDIBTimer timer(loop);
+        timer.SetInterval(10);
+        timer.SetOnTimer([&](TDIBTimer*) { ++ticks; });
+        timer.SetEnabled(true);
+        loop.Advance(10);
+    }
+    EXPECT_EQ(loop.TimerCount(), 0u);
+    loop.Advance(100);
+    EXPECT_EQ(ticks, 1);
+}
+
+TEST(DIBTimer, AHandlerMayFreeItsOwnTimer)
+{
+    platform::VirtualClock clock;
+    platform::EventLoop loop(clock);
+    auto timer = std::make_unique<TDIBTimer>(loop);
+    int ticks = 0;
+    timer->SetInterval(10);
+    timer->SetOnTimer([&](TDIBTimer*) {
+        ++ticks;
+        timer.reset();
+    });
+    timer->SetEnabled(true);
+    loop.Advance(100);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(loop.TimerCount(), 0u);
+}
+
+TEST(DIBTimer, HandlerErrorsGoToTheApplicationAndTheTimerGoesOn)
+{
+    TimerRig rig;
+    std::vector<std::string> reported;
+    TDIBTimer::SetExceptionHandler([&](const std::exception& e) { reported.push_back(e.what()); });
+    rig.timer.SetInterval(10);
+    rig.timer.SetOnTimer([](TDIBTimer*) { throw std::runtime_error("picture missing"); });
+    rig.timer.SetEnabled(true);
+    rig.loop.Advance(30);
+    TDIBTimer::SetExceptionHandler({});
+    EXPECT_EQ(reported, (std::vector<std::string>(3, "picture missing")));
+    EXPECT_TRUE(rig.timer.Enabled());
+}
