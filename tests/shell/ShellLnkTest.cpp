@@ -1,0 +1,246 @@
+#include "shell/ShellLnk.h"
+
+#include "shell/LnkFormat.h"
+#include "shell/testing/LnkWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+class FakeMachine : public ShellLinkEnvironment {
+public:
+    bool FileExists(const std::string& path) override { return files.count(path) != 0; }
+    std::optional<std::vector<uint8_t>> ReadFile(const std::string& path) override
+    {
+        auto it = files.find(path);
+        if (it == files.end())
+            return std::nullopt;
+        return it->second;
+    }
+    std::string ShellFolderPath(const std::string& valueName) override
+    {
+        auto it = shellFolders.find(valueName);
+        return it == shellFolders.end() ? std::string {} : it->second;
+    }
+
+    std::map<std::string, std::vector<uint8_t>> files;
+    std::map<std::string, std::string> shellFolders;
+};
+
+struct ShellLnkTest : ::testing::Test {
+    void SetUp() override
+    {
+        machine->shellFolders["Programs"] = "C:\\WINDOWS\\Start Menu\\Programs";
+        machine->shellFolders["Desktop"] = "C:\\WINDOWS\\Desktop";
+    }
+    void TearDown() override { TQXShellLink(nullptr, machine).SetLangType(ltEnglish); }
+
+    std::shared_ptr<FakeMachine> machine = std::make_shared<FakeMachine>();
+};
+
+TEST_F(ShellLnkTest, DesignTimeValues)
+{
+    TQXShellLink link(nullptr, machine);
+    EXPECT_EQ(link.ShellFolder(), sfNone);
+    EXPECT_EQ(link.LangType(), ltEnglish);
+    EXPECT_EQ(link.WindowState(), wsNormal);
+    EXPECT_EQ(link.HotKey(), 0);
+    EXPECT_EQ(link.FileName(), "");
+}
+
+TEST_F(ShellLnkTest, FileNameGetsTheShortcutExtension)
+{
+    struct Case {
+        const char* value;
+        const char* stored;
+    };
+    const Case cases[] = {
+        { "C:\\X\\game", "C:\\X\\game.lnk" },
+        { "C:\\X\\game.LNK", "C:\\X\\game.LNK" },
+        { "C:\\X\\game.exe", "C:\\X\\game.exe.lnk" },
+        { "C:\\X.DIR\\game", "C:\\X.DIR\\game.lnk" },
+        { ".lnk", "" },
+        { ".LNK", "" },
+        { "C:\\X\\.lnk", "" },
+        { "", "" },
+    };
+    for (const Case& c : cases) {
+        TQXShellLink link(nullptr, machine);
+        link.SetFileName("C:\\previous.lnk");
+        link.SetFileName(c.value);
+        EXPECT_EQ(link.FileName(), c.stored) << c.value;
+    }
+}
+
+TEST_F(ShellLnkTest, SpecialFoldersPlaceTheFileName)
+{
+    TQXShellLink link(nullptr, machine);
+    link.SetShellFolder(sfPrograms);
+    link.SetFileName("Games\\Foo.lnk");
+    EXPECT_EQ(link.FileName(), "C:\\WINDOWS\\Start Menu\\Programs\\Foo.lnk");
+
+    // Changing the folder moves the current name without the extension rule.
+    link.SetFileName("C:\\Elsewhere\\Bar.lnk");
+    link.SetShellFolder(sfDesktop);
+    EXPECT_EQ(link.FileName(), "C:\\WINDOWS\\Desktop\\Bar.lnk");
+    link.SetShellFolder(sfNone);
+    EXPECT_EQ(link.FileName(), "C:\\WINDOWS\\Desktop\\Bar.lnk");
+
+    const char* names[] = { "", "Desktop", "Favorites", "Fonts", "Personal", "Programs", "Recent", "SendTo",
+        "Start Menu", "Startup", "Templates" };
+    for (int folder = sfNone; folder <= sfTemplates; ++folder)
+        EXPECT_EQ(TQXShellLink::ShellFolderValueName(static_cast<TShellFolder>(folder)), names[folder]);
+}
+
+TEST_F(ShellLnkTest, MessagesFollowTheLanguageOfAllInstances)
+{
+    TQXShellLink first(nullptr, machine);
+    TQXShellLink second(nullptr, machine);
+    first.SetFileName("C:\\missing");
+    second.SetLangType(ltFrench);
+    try {
+        first.ReadLink();
+        FAIL() << "no exception";
+    } catch (const EQXShellLink& error) {
+        EXPECT_STREQ(error.what(), "Lien non trouv\xE9.");
+    }
+    EXPECT_EQ(TQXShellLink::CurrentMessages().readError, "Erreur en lecture.");
+    EXPECT_EQ(TQXShellLink::CurrentMessages().writeError, "Erreur en \xE9" "criture.");
+    first.SetLangType(ltEnglish);
+    EXPECT_THROW(
+        {
+            try {
+                first.ReadLink();
+            } catch (const EQXShellLink& error) {
+                EXPECT_STREQ(error.what(), "Link not found.");
+                throw;
+            }
+        },
+        EQXShellLink);
+}
+
+TEST_F(ShellLnkTest, WindowStateMapsShowCommands)
+{
+    struct Case {
+        uint32_t showCommand;
+        TWindowState state;
+    };
+    const Case cases[] = { { 1, wsNormal }, { 2, wsNormal }, { 3, wsMaximized }, { 7, wsMinimized }, { 0, wsNormal },
+        { 99, wsNormal } };
+    for (const Case& c : cases) {
+        shell::LnkWriteSpec spec;
+        spec.localBasePath = "C:\\G\\RUN.EXE";
+        spec.showCommand = c.showCommand;
+        machine->files["C:\\s.lnk"] = shell::WriteLnk(spec);
+        TQXShellLink link(nullptr, machine);
+        link.SetFileName("C:\\s.lnk");
+        link.ReadLink();
+        EXPECT_EQ(link.ShowCmd(), static_cast<int32_t>(c.showCommand));
+        EXPECT_EQ(link.WindowState(), c.state) << c.showCommand;
+    }
+    TQXShellLink link(nullptr, machine);
+    link.SetWindowState(wsMinimized);
+    EXPECT_EQ(link.ShowCmd(), 7);
+    link.SetWindowState(wsMaximized);
+    EXPECT_EQ(link.ShowCmd(), 3);
+    link.SetWindowState(wsNormal);
+    EXPECT_EQ(link.ShowCmd(), 1);
+}
+
+TEST_F(ShellLnkTest, HotKeyTranslatesModifiers)
+{
+    shell::LnkWriteSpec spec;
+    spec.localBasePath = "C:\\G\\RUN.EXE";
+    spec.hotKey = 0x074B;  // Ctrl+Shift+Alt+K
+    machine->files["C:\\k.lnk"] = shell::WriteLnk(spec);
+    TQXShellLink link(nullptr, machine);
+    link.SetFileName("C:\\k.lnk");
+    link.ReadLink();
+    EXPECT_EQ(link.HotKeyCode(), 0x074B);
+    EXPECT_EQ(link.HotKey(), 'K' | TQXShellLink::scShift | TQXShellLink::scCtrl | TQXShellLink::scAlt);
+
+    link.SetHotKey('F' | TQXShellLink::scCtrl);
+    EXPECT_EQ(link.HotKeyCode(), 0x0246);
+    link.SetHotKey(0x70 | TQXShellLink::scAlt | TQXShellLink::scShift);
+    EXPECT_EQ(link.HotKeyCode(), 0x0570);
+}
+
+// Shortcuts made on Windows 95 and 98 store their strings in the ANSI code page.
+TEST_F(ShellLnkTest, ReadsAnAnsiShortcutIntoTheProperties)
+{
+    shell::LnkWriteSpec spec;
+    spec.unicode = false;
+    spec.idListPath = "C:\\Hry\\\xC8" "erv\xED\\RUN.EXE";
+    spec.localBasePath = "C:\\Hry\\\xC8" "erv\xED\\RUN.EXE";
+    spec.name = "Hra \xE8" "erv\xED";
+    spec.workingDir = "C:\\Hry\\\xC8" "erv\xED";
+    spec.arguments = "-nosound";
+    spec.iconLocation = "C:\\Hry\\icon.ico";
+    machine->files["C:\\WINDOWS\\Start Menu\\Programs\\Cervi.lnk"] = shell::WriteLnk(spec);
+
+    TQXShellLink link(nullptr, machine);
+    link.SetShellFolder(sfPrograms);
+    link.SetFileName("Cervi");
+    link.ReadLink();
+    EXPECT_EQ(link.Target(), "C:\\Hry\\\xC8" "erv\xED\\RUN.EXE");
+    EXPECT_EQ(link.WorkingDir(), "C:\\Hry\\\xC8" "erv\xED");
+    EXPECT_EQ(link.Description(), "Hra \xE8" "erv\xED");
+    EXPECT_EQ(link.Arguments(), "-nosound");
+}
+
+TEST_F(ShellLnkTest, RelativePathResolvesAgainstTheShortcutsFolder)
+{
+    shell::LnkWriteSpec spec;
+    spec.relativePath = "..\\..\\Games\\X\\X.EXE";
+    machine->files["C:\\WINDOWS\\Desktop\\x.lnk"] = shell::WriteLnk(spec);
+    TQXShellLink link(nullptr, machine);
+    link.ReadLinkFile("C:\\WINDOWS\\Desktop\\x.lnk");
+    EXPECT_EQ(link.Target(), "C:\\Games\\X\\X.EXE");
+}
+
+TEST_F(ShellLnkTest, ABadFileKeepsTheEarlierProperties)
+{
+    shell::LnkWriteSpec spec;
+    spec.localBasePath = "C:\\Good\\RUN.EXE";
+    spec.workingDir = "C:\\Good";
+    machine->files["C:\\good.lnk"] = shell::WriteLnk(spec);
+    std::vector<uint8_t> damaged = shell::WriteLnk(spec);
+    damaged.resize(damaged.size() - 20);
+    machine->files["C:\\bad.lnk"] = damaged;
+    machine->files["C:\\junk.lnk"] = std::vector<uint8_t>(200, 0x4C);
+
+    TQXShellLink link(nullptr, machine);
+    link.ReadLinkFile("C:\\good.lnk");
+    for (const char* bad : { "C:\\bad.lnk", "C:\\junk.lnk", "C:\\absent.lnk" }) {
+        try {
+            link.ReadLinkFile(bad);
+            ADD_FAILURE() << bad;
+        } catch (const EQXShellLink& error) {
+            EXPECT_STREQ(error.what(), "Read error.") << bad;
+        }
+        EXPECT_EQ(link.Target(), "C:\\Good\\RUN.EXE");
+        EXPECT_EQ(link.WorkingDir(), "C:\\Good");
+    }
+}
+
+TEST(LnkWriter, RoundTripsThroughTheReader)
+{
+    shell::LnkWriteSpec spec;
+    spec.idListPath = "C:\\A\\B.EXE";
+    spec.netName = "\\\\SERVER\\SHARE";
+    spec.deviceName = "Z:";
+    spec.commonPathSuffix = "B.EXE";
+    spec.name = "n";
+    spec.environmentTarget = "%windir%\\B.EXE";
+    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(spec));
+    EXPECT_EQ(shell::IdListPath(link), "C:\\A\\B.EXE");
+    EXPECT_EQ(shell::ResolveTarget(link), "\\\\SERVER\\SHARE\\B.EXE");
+    ASSERT_TRUE(link.linkInfo && link.linkInfo->network);
+    EXPECT_EQ(link.linkInfo->network->deviceName, "Z:");
+    EXPECT_EQ(link.environmentTarget.value_or(""), "%windir%\\B.EXE");
+    EXPECT_EQ(link.name.value_or(""), "n");
+}
+
+}
