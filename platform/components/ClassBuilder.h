@@ -1,0 +1,207 @@
+#pragma once
+
+// Builds a class's property table; see Classes.h for how a class publishes itself.
+
+#include "platform/components/Classes.h"
+
+#include <functional>
+#include <limits>
+#include <string>
+
+namespace platform {
+
+// Value checks shared by the builders; they raise EPropertyError.
+int64_t RequireInteger(const PropertyValue& value, int64_t min, int64_t max);
+bool RequireBoolean(const PropertyValue& value);
+double RequireFloat(const PropertyValue& value);
+const std::string& RequireString(const PropertyValue& value);
+int RequireEnum(const PropertyValue& value, const EnumInfo& info);
+uint32_t RequireSet(const PropertyValue& value, const EnumInfo& info);
+int32_t RequireColor(const PropertyValue& value);
+PropertyValue EnumValue(int value, const EnumInfo& info);
+PropertyValue SetValue(uint32_t bits, const EnumInfo& info);
+
+template <class T>
+class ClassBuilder {
+public:
+    ClassBuilder(std::string name, const ClassInfo* parent) : m_info(std::move(name), parent) {}
+
+    ClassBuilder& Creatable()
+    {
+        m_info.m_factory = [](TComponent* owner) -> TComponent* { return new T(owner); };
+        return *this;
+    }
+
+    template <class G, class S>
+    ClassBuilder& Integer(std::string name, G get, S set, std::optional<int64_t> def = {})
+    {
+        using V = std::decay_t<std::invoke_result_t<G, const T&>>;
+        PropertyInfo p = Base(std::move(name), PropertyKind::Integer);
+        p.get = [get](const TPersistent& o) { return PropertyValue::Int(static_cast<int64_t>(std::invoke(get, Self(o)))); };
+        p.set = [set](TPersistent& o, const PropertyValue& v) {
+            std::invoke(set, Self(o), static_cast<V>(RequireInteger(v, std::numeric_limits<V>::min(), std::numeric_limits<V>::max())));
+        };
+        if (def)
+            p.defaultValue = PropertyValue::Int(*def);
+        return Add(std::move(p));
+    }
+
+    template <class G, class S>
+    ClassBuilder& Boolean(std::string name, G get, S set, std::optional<bool> def = {})
+    {
+        PropertyInfo p = Base(std::move(name), PropertyKind::Boolean);
+        p.get = [get](const TPersistent& o) { return PropertyValue::Ident(std::invoke(get, Self(o)) ? "True" : "False"); };
+        p.set = [set](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), RequireBoolean(v)); };
+        if (def)
+            p.defaultValue = PropertyValue::Ident(*def ? "True" : "False");
+        return Add(std::move(p));
+    }
+
+    template <class G, class S>
+    ClassBuilder& Float(std::string name, G get, S set, std::optional<double> def = {})
+    {
+        PropertyInfo p = Base(std::move(name), PropertyKind::Float);
+        p.get = [get](const TPersistent& o) { return PropertyValue::Float(static_cast<double>(std::invoke(get, Self(o)))); };
+        p.set = [set](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), RequireFloat(v)); };
+        if (def)
+            p.defaultValue = PropertyValue::Float(*def);
+        return Add(std::move(p));
+    }
+
+    template <class G, class S>
+    ClassBuilder& String(std::string name, G get, S set, std::optional<std::string> def = std::string())
+    {
+        PropertyInfo p = Base(std::move(name), PropertyKind::String);
+        p.get = [get](const TPersistent& o) { return PropertyValue::Str(std::string(std::invoke(get, Self(o)))); };
+        p.set = [set](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), RequireString(v)); };
+        if (def)
+            p.defaultValue = PropertyValue::Str(*def);
+        return Add(std::move(p));
+    }
+
+    template <class G, class S>
+    ClassBuilder& Enum(std::string name, const EnumInfo& info, G get, S set, std::optional<int> def = {})
+    {
+        using V = std::decay_t<std::invoke_result_t<G, const T&>>;
+        PropertyInfo p = Base(std::move(name), PropertyKind::Enum);
+        p.enumInfo = &info;
+        p.get = [get, &info](const TPersistent& o) { return EnumValue(static_cast<int>(std::invoke(get, Self(o))), info); };
+        p.set = [set, &info](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), static_cast<V>(RequireEnum(v, info))); };
+        if (def)
+            p.defaultValue = EnumValue(*def, info);
+        return Add(std::move(p));
+    }
+
+    // Sets are bit masks: element n of `info` (value n) is bit n.
+    template <class G, class S>
+    ClassBuilder& Set(std::string name, const EnumInfo& info, G get, S set, std::optional<uint32_t> def = {})
+    {
+        using V = std::decay_t<std::invoke_result_t<G, const T&>>;
+        PropertyInfo p = Base(std::move(name), PropertyKind::Set);
+        p.enumInfo = &info;
+        p.get = [get, &info](const TPersistent& o) { return SetValue(static_cast<uint32_t>(std::invoke(get, Self(o))), info); };
+        p.set = [set, &info](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), static_cast<V>(RequireSet(v, info))); };
+        if (def)
+            p.defaultValue = SetValue(*def, info);
+        return Add(std::move(p));
+    }
+
+    // Colour references; the layout may name them (clBlack, clWindowText) or give numbers.
+    template <class G, class S>
+    ClassBuilder& Color(std::string name, G get, S set, std::optional<int32_t> def = {})
+    {
+        PropertyInfo p = Base(std::move(name), PropertyKind::Color);
+        p.get = [get](const TPersistent& o) { return PropertyValue::Int(static_cast<int32_t>(std::invoke(get, Self(o)))); };
+        p.set = [set](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), RequireColor(v)); };
+        if (def)
+            p.defaultValue = PropertyValue::Int(*def);
+        return Add(std::move(p));
+    }
+
+    // An owned sub-object (font, picture, collection): `get` returns TPersistent* or a
+    // reference to one.
+    template <class G>
+    ClassBuilder& Object(std::string name, G get)
+    {
+        PropertyInfo p = Base(std::move(name), PropertyKind::Object);
+        p.object = [get](TPersistent& o) -> TPersistent* { return ToPointer(std::invoke(get, Self(o))); };
+        return Add(std::move(p));
+    }
+
+    // A reference to another component, resolved by name after the whole layout is read.
+    template <class C, class G, class S>
+    ClassBuilder& Component(std::string name, G get, S set)
+    {
+        PropertyInfo p = Base(std::move(name), PropertyKind::Component);
+        p.componentClass = &C::StaticClass();
+        p.getComponent = [get](const TPersistent& o) -> TComponent* { return std::invoke(get, Self(o)); };
+        p.setComponent = [set](TPersistent& o, TComponent* c) {
+            C* typed = dynamic_cast<C*>(c);
+            if (c && !typed)
+                throw EPropertyError("Invalid property value: " + c->Name() + " is not a " + C::StaticClass().Name());
+            std::invoke(set, Self(o), typed);
+        };
+        return Add(std::move(p));
+    }
+
+    // An event field of type std::function<Sig>; binds to the form method of that name and
+    // signature.
+    template <class Sig>
+    ClassBuilder& Event(std::string name, std::function<Sig> T::*field)
+    {
+        PropertyInfo p = Base(name, PropertyKind::Event);
+        p.bind = [field, name](TPersistent& o, const MethodTable* methods, const std::string& handler) {
+            T& self = Self(o);
+            if (handler.empty()) {
+                self.*field = nullptr;
+                self.SetEventBinding(name, "");
+                return true;
+            }
+            if (!methods)
+                return false;
+            std::function<Sig> fn = methods->template Find<Sig>(handler);
+            if (!fn)
+                return false;
+            self.*field = std::move(fn);
+            self.SetEventBinding(name, handler);
+            return true;
+        };
+        p.get = [name](const TPersistent& o) {
+            std::string handler = Self(o).EventBinding(name);
+            return handler.empty() ? PropertyValue() : PropertyValue::Ident(handler);
+        };
+        return Add(std::move(p));
+    }
+
+    ClassBuilder& ReadOnly()
+    {
+        m_info.m_properties.back().readOnly = true;
+        return *this;
+    }
+
+    ClassInfo Build() { return std::move(m_info); }
+
+private:
+    static T& Self(TPersistent& o) { return static_cast<T&>(o); }
+    static const T& Self(const TPersistent& o) { return static_cast<const T&>(o); }
+    static TPersistent* ToPointer(TPersistent* p) { return p; }
+    static TPersistent* ToPointer(TPersistent& p) { return &p; }
+    static TPersistent* ToPointer(const TPersistent& p) { return const_cast<TPersistent*>(&p); }
+
+    static PropertyInfo Base(std::string name, PropertyKind kind)
+    {
+        PropertyInfo p;
+        p.name = std::move(name);
+        p.kind = kind;
+        return p;
+    }
+    ClassBuilder& Add(PropertyInfo p)
+    {
+        m_info.m_properties.push_back(std::move(p));
+        return *this;
+    }
+
+    ClassInfo m_info;
+};
+
+}
