@@ -9,6 +9,7 @@
 #include FT_TRUETYPE_IDS_H
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -85,8 +86,12 @@ bool fontconfigReady = false;
 
 bool FontconfigInit()
 {
-    if (!fontconfigReady)
+    if (!fontconfigReady) {
         fontconfigReady = FcInit() == FcTrue;
+        // Its configuration lives until exit; releasing it then keeps leak checks meaningful.
+        if (fontconfigReady)
+            std::atexit([] { FcFini(); });
+    }
     return fontconfigReady;
 }
 
