@@ -4,4 +4,5 @@ torva_library(dib_imagelist
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/cDIBImageList.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cDIBTimer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cDIBFormShaper.cpp
   DEPS dib_surface platform_events)
