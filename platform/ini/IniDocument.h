@@ -50,6 +50,12 @@ public:
 private:
     enum class LineKind { Other, Section, Entry };
     struct Line {
+        Line() = default;
+        Line(std::string rawText, std::string lineEnding)
+            : raw(std::move(rawText))
+            , ending(std::move(lineEnding))
+        {
+        }
         std::string raw;         // without its line break
         std::string ending;      // "\r\n", "\n", or "" for a last line without one
         LineKind kind = LineKind::Other;

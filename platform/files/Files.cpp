@@ -1,0 +1,370 @@
+#include "platform/files/Files.h"
+
+#include "platform/files/AtomicFile.h"
+#include "platform/files/NameFolding.h"
+#include "platform/files/PathResolver.h"
+#include "platform/files/WinPath.h"
+#include "platform/text/Codepage.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+struct FindState {
+    std::vector<TSearchRec> matches;
+    size_t next = 0;
+};
+
+namespace {
+
+// The folder part and the last component of a Windows path as given.
+std::pair<std::string, std::string> SplitLast(std::string_view winPath)
+{
+    std::string full = GetFullPathName(winPath);
+    size_t slash = full.find_last_of('\\');
+    if (slash == std::string::npos)
+        return { full, {} };
+    return { full.substr(0, slash + 1), full.substr(slash + 1) };
+}
+
+bool EndsInNulDevice(std::string_view winPath)
+{
+    auto [folder, last] = SplitLast(winPath);
+    return !last.empty() && IsNulDevice(last);
+}
+
+std::optional<struct stat> StatFollowing(const fs::path& host)
+{
+    struct stat info {};
+    if (::stat(host.c_str(), &info) != 0)
+        return std::nullopt;
+    return info;
+}
+
+uint32_t AttributesOf(const struct stat& info, std::string_view hostName)
+{
+    uint32_t attributes = 0;
+    if (S_ISDIR(info.st_mode)) {
+        attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    } else {
+        attributes |= FILE_ATTRIBUTE_ARCHIVE;
+        if ((info.st_mode & S_IWUSR) == 0)
+            attributes |= FILE_ATTRIBUTE_READONLY;
+    }
+    if (hostName.size() > 1 && hostName[0] == '.' && hostName != "..")
+        attributes |= FILE_ATTRIBUTE_HIDDEN;
+    return attributes;
+}
+
+void ForgetParentListing(const fs::path& host)
+{
+    ForgetListing(host.parent_path());
+}
+
+std::optional<TSearchRec> SearchEntry(const fs::path& folder, std::string_view hostName)
+{
+    fs::path host = folder / hostName;
+    struct stat linkInfo {};
+    if (::lstat(host.c_str(), &linkInfo) != 0)
+        return std::nullopt;
+    if (S_ISLNK(linkInfo.st_mode)) {
+        std::error_code error;
+        fs::path target = fs::canonical(host, error);
+        if (error || !LiesInMappedDrive(target))
+            return std::nullopt;
+    }
+    auto info = StatFollowing(host);
+    if (!info)
+        return std::nullopt;
+    TSearchRec rec;
+    rec.Name = Utf8ToCp1250(hostName);
+    rec.Attr = AttributesOf(*info, hostName);
+    rec.Size = S_ISDIR(info->st_mode) ? 0 : static_cast<uint64_t>(info->st_size);
+    rec.Time = info->st_mtim.tv_sec;
+    return rec;
+}
+
+void FillFromNext(TSearchRec& rec)
+{
+    FindState& state = *rec.state;
+    const TSearchRec& found = state.matches[state.next++];
+    rec.Name = found.Name;
+    rec.Size = found.Size;
+    rec.Attr = found.Attr;
+    rec.Time = found.Time;
+}
+
+bool MaskMatches(std::string_view name, std::string_view mask)
+{
+    // Iterative glob with one backtracking point for the last "*".
+    size_t n = 0, m = 0, starMask = std::string_view::npos, starName = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && (mask[m] == '?' || FoldNameChar(mask[m]) == FoldNameChar(name[n]))) {
+            ++n;
+            ++m;
+        } else if (m < mask.size() && mask[m] == '*') {
+            starMask = m++;
+            starName = n;
+        } else if (starMask != std::string_view::npos) {
+            m = starMask + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    return m == mask.size();
+}
+
+}
+
+std::optional<fs::path> ResolveExisting(std::string_view winPath)
+{
+    return ResolveWindowsPath(winPath, ResolveMode::Existing);
+}
+
+std::optional<fs::path> ResolveForCreate(std::string_view winPath)
+{
+    return ResolveWindowsPath(winPath, ResolveMode::ForCreate);
+}
+
+std::optional<std::string> WindowsPathOf(const fs::path& hostPath)
+{
+    std::error_code error;
+    fs::path canonical = fs::weakly_canonical(fs::absolute(hostPath, error), error);
+    if (error)
+        return std::nullopt;
+    for (const MappedDrive& drive : MappedDrives()) {
+        fs::path relative = canonical.lexically_relative(drive.root);
+        if (relative.empty() || *relative.begin() == "..")
+            continue;
+        std::string winPath = std::string(1, drive.letter) + ":\\";
+        bool first = true;
+        for (const fs::path& part : relative) {
+            if (part == ".")
+                continue;
+            if (!first)
+                winPath += '\\';
+            winPath += Utf8ToCp1250(part.string());
+            first = false;
+        }
+        return winPath;
+    }
+    return std::nullopt;
+}
+
+bool FileExists(std::string_view winPath)
+{
+    if (EndsInNulDevice(winPath))
+        return DirectoryExists(SplitLast(winPath).first);
+    auto host = ResolveExisting(winPath);
+    if (!host)
+        return false;
+    auto info = StatFollowing(*host);
+    return info && !S_ISDIR(info->st_mode);
+}
+
+bool DirectoryExists(std::string_view winPath)
+{
+    auto host = ResolveExisting(winPath);
+    if (!host)
+        return false;
+    auto info = StatFollowing(*host);
+    return info && S_ISDIR(info->st_mode);
+}
+
+uint32_t GetFileAttributes(std::string_view winPath)
+{
+    if (EndsInNulDevice(winPath))
+        return DirectoryExists(SplitLast(winPath).first) ? FILE_ATTRIBUTE_ARCHIVE : INVALID_FILE_ATTRIBUTES;
+    auto host = ResolveExisting(winPath);
+    if (!host)
+        return INVALID_FILE_ATTRIBUTES;
+    auto info = StatFollowing(*host);
+    if (!info)
+        return INVALID_FILE_ATTRIBUTES;
+    if (IsDriveRoot(*host))
+        return FILE_ATTRIBUTE_DIRECTORY;
+    return AttributesOf(*info, host->filename().string());
+}
+
+bool SetFileAttributes(std::string_view winPath, uint32_t attributes)
+{
+    auto host = ResolveExisting(winPath);
+    if (!host)
+        return false;
+    auto info = StatFollowing(*host);
+    if (!info)
+        return false;
+    // A folder's read-only flag means nothing to Windows programs, while its host write bit
+    // would stop its files from being deleted: folders keep their mode.
+    if (S_ISDIR(info->st_mode))
+        return true;
+    mode_t mode = info->st_mode & 07777;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+    else
+        mode |= S_IWUSR;
+    return ::chmod(host->c_str(), mode) == 0;
+}
+
+std::optional<uint64_t> GetFileSize(std::string_view winPath)
+{
+    auto host = ResolveExisting(winPath);
+    if (!host)
+        return std::nullopt;
+    auto info = StatFollowing(*host);
+    if (!info || S_ISDIR(info->st_mode))
+        return std::nullopt;
+    return static_cast<uint64_t>(info->st_size);
+}
+
+bool DeleteFile(std::string_view winPath)
+{
+    auto host = ResolveExisting(winPath);
+    if (!host)
+        return false;
+    auto info = StatFollowing(*host);
+    if (!info || S_ISDIR(info->st_mode) || (info->st_mode & S_IWUSR) == 0)
+        return false;
+    if (::unlink(host->c_str()) != 0)
+        return false;
+    ForgetParentListing(*host);
+    return true;
+}
+
+bool RemoveDirectory(std::string_view winPath)
+{
+    auto host = ResolveExisting(winPath);
+    if (!host || IsDriveRoot(*host))
+        return false;
+    if (::rmdir(host->c_str()) != 0)
+        return false;
+    ForgetParentListing(*host);
+    return true;
+}
+
+bool CreateDirectory(std::string_view winPath)
+{
+    if (EndsInNulDevice(winPath) || ResolveExisting(winPath))
+        return false;
+    auto host = ResolveForCreate(winPath);
+    if (!host)
+        return false;
+    if (::mkdir(host->c_str(), 0755) != 0)
+        return false;
+    ForgetParentListing(*host);
+    return true;
+}
+
+bool ForceDirectories(std::string_view winPath)
+{
+    std::string full = GetFullPathName(winPath);
+    WinPathParts parts = SplitFullPath(full);
+    if (parts.drive == 0)
+        return false;
+    std::string level = std::string(1, parts.drive) + ":";
+    for (const std::string& component : parts.components) {
+        level += "\\" + component;
+        if (!DirectoryExists(level) && !CreateDirectory(level))
+            return false;
+    }
+    return DirectoryExists(level + "\\");
+}
+
+std::optional<std::string> ReadWholeFile(std::string_view winPath)
+{
+    auto host = ResolveExisting(winPath);
+    if (!host)
+        return std::nullopt;
+    return ReadHostFile(*host);
+}
+
+bool WriteWholeFile(std::string_view winPath, std::string_view content)
+{
+    if (EndsInNulDevice(winPath))
+        return false;
+    auto host = ResolveForCreate(winPath);
+    if (!host)
+        return false;
+    auto info = StatFollowing(*host);
+    if (info && S_ISDIR(info->st_mode))
+        return false;
+    if (!WriteHostFileAtomically(*host, content))
+        return false;
+    ForgetParentListing(*host);
+    return true;
+}
+
+bool MatchesMask(std::string_view name, std::string_view mask)
+{
+    if (mask == "*.*" || mask == "*")
+        return true;
+    if (MaskMatches(name, mask))
+        return true;
+    // "name.*" also matches a name without an extension.
+    if (mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" && name.find('.') == std::string_view::npos)
+        return MaskMatches(name, mask.substr(0, mask.size() - 2));
+    return false;
+}
+
+int FindFirst(std::string_view pattern, uint32_t attributes, TSearchRec& rec)
+{
+    FindClose(rec);
+    auto [folder, mask] = SplitLast(pattern);
+    if (mask.empty())
+        return 1;
+    auto host = ResolveExisting(folder);
+    if (!host)
+        return 1;
+    auto folderInfo = StatFollowing(*host);
+    if (!folderInfo || !S_ISDIR(folderInfo->st_mode))
+        return 1;
+
+    const uint32_t excluded = ~attributes & (faHidden | faSysFile | faVolumeID | faDirectory);
+    auto state = std::make_shared<FindState>();
+    DIR* dir = ::opendir(host->c_str());
+    if (!dir)
+        return 1;
+    std::vector<std::string> hostNames;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            hostNames.emplace_back(name);
+    }
+    ::closedir(dir);
+    std::sort(hostNames.begin(), hostNames.end());
+    for (const std::string& hostName : hostNames) {
+        auto found = SearchEntry(*host, hostName);
+        if (!found || (found->Attr & excluded) != 0 || !MatchesMask(found->Name, mask))
+            continue;
+        state->matches.push_back(std::move(*found));
+    }
+    if (state->matches.empty())
+        return 1;
+    rec.state = std::move(state);
+    FillFromNext(rec);
+    return 0;
+}
+
+int FindNext(TSearchRec& rec)
+{
+    if (!rec.state || rec.state->next >= rec.state->matches.size())
+        return 1;
+    FillFromNext(rec);
+    return 0;
+}
+
+void FindClose(TSearchRec& rec)
+{
+    rec.state.reset();
+}
+
+}

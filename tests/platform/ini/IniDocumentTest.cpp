@@ -1,0 +1,170 @@
+#include "platform/ini/IniDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using platform::IniDocument;
+using namespace std::string_literals;
+
+const std::string kSample =
+    "; catalogue\r\n"
+    "orphan=before any section\r\n"
+    "[Main]\r\n"
+    "Demos = 12 \r\n"
+    "Name=  \"  Quoted Name  \"  \r\n"
+    "Single='x'\r\n"
+    "Mixed=\"x'\r\n"
+    "Lone=\"\r\n"
+    "Empty=\r\n"
+    "  ; Comment=not a key\r\n"
+    "no equals sign here\r\n"
+    "dup=first\r\n"
+    "DUP=second\r\n"
+    "a=b=c\r\n"
+    "P\xF8" "ehled=accented\r\n"
+    "[main]\r\n"
+    "Shadowed=yes\r\n"
+    "[  Demo1  ]trailing junk\r\n"
+    "name=R&&D\n"
+    "[Unterminated\r\n"
+    "after=still demo1\r\n"
+    "nul=ab\0cd\r\n"
+    "[Last]\r\n"
+    "k=no line break at the end"s;
+
+struct ReadCase {
+    const char* section;
+    const char* key;
+    std::optional<std::string> expected;
+};
+
+class IniReadTest : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(IniReadTest, ReadsAsTheProfileFunctionsDo)
+{
+    IniDocument document = IniDocument::Parse(kSample);
+    const ReadCase& c = GetParam();
+    EXPECT_EQ(document.Value(c.section, c.key), c.expected) << "[" << c.section << "] " << c.key;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, IniReadTest,
+    ::testing::Values(
+        ReadCase { "Main", "Demos", "12" },
+        ReadCase { "MAIN", "demos", "12" },
+        ReadCase { " Main ", " Demos ", "12" },
+        ReadCase { "Main", "Name", "  Quoted Name  " },
+        ReadCase { "Main", "Single", "x" },
+        ReadCase { "Main", "Mixed", "\"x'" },
+        ReadCase { "Main", "Lone", "\"" },
+        ReadCase { "Main", "Empty", "" },
+        ReadCase { "Main", "; Comment", std::nullopt },
+        ReadCase { "Main", "no equals sign here", std::nullopt },
+        ReadCase { "Main", "dup", "first" },
+        ReadCase { "Main", "a", "b=c" },
+        ReadCase { "MAIN", "p\xD8" "EHLED", "accented" },
+        ReadCase { "Main", "Shadowed", std::nullopt },
+        ReadCase { "Main", "orphan", std::nullopt },
+        ReadCase { "Demo1", "NAME", "R&&D" },
+        ReadCase { "Demo1", "after", "still demo1" },
+        ReadCase { "Demo1", "nul", "ab" },
+        ReadCase { "Last", "k", "no line break at the end" },
+        ReadCase { "Missing", "k", std::nullopt }));
+
+TEST(IniDocumentTest, NamesInFileOrderOnce)
+{
+    IniDocument document = IniDocument::Parse(kSample);
+    EXPECT_EQ(document.SectionNames(), (std::vector<std::string> { "Main", "Demo1", "Last" }));
+    EXPECT_EQ(document.KeyNames("main"),
+        (std::vector<std::string> { "Demos", "Name", "Single", "Mixed", "Lone", "Empty", "dup", "a", "P\xF8" "ehled" }));
+    auto entries = document.Entries("Demo1");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0], (std::pair<std::string, std::string> { "name", "R&&D" }));
+    EXPECT_TRUE(document.KeyNames("Nowhere").empty());
+}
+
+TEST(IniDocumentTest, JunkNeverStopsTheParse)
+{
+    std::string junk = std::string("\xFF\xFE\0\0[A]\0x=1\r\n", 13) + std::string(1 << 20, 'z') + "\n[B]\nk=v\n\r\r\n[C\n=\n[]\nq=empty name\n";
+    IniDocument document = IniDocument::Parse(junk);
+    EXPECT_EQ(document.Value("B", "k"), "v");
+    EXPECT_EQ(document.Value("", "q"), "empty name");
+    EXPECT_EQ(document.Text(), junk) << "nothing changes until an edit";
+}
+
+struct EditCase {
+    const char* name;
+    std::string before;
+    std::function<bool(IniDocument&)> edit;
+    std::string after;
+};
+
+class IniEditTest : public ::testing::TestWithParam<EditCase> {};
+
+TEST_P(IniEditTest, KeepsEveryOtherLineAsItWas)
+{
+    const EditCase& c = GetParam();
+    IniDocument document = IniDocument::Parse(c.before);
+    EXPECT_TRUE(c.edit(document));
+    EXPECT_EQ(document.Text(), c.after);
+    EXPECT_EQ(document.Modified(), c.before != c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, IniEditTest,
+    ::testing::Values(
+        EditCase { "ReplaceKeepsSpelling", "; c\n[Main]\nKey = old\nodd line\n",
+            [](IniDocument& d) { return d.SetValue("MAIN", "key", "new"); }, "; c\n[Main]\nKey=new\nodd line\n" },
+        EditCase { "SameValueNoChange", "[Main]\nKey = same \n",
+            [](IniDocument& d) { return d.SetValue("main", "KEY", "same"); }, "[Main]\nKey = same \n" },
+        EditCase { "AddAfterLastEntry", "[A]\r\nx=1\r\n; about B\r\n[B]\r\ny=2",
+            [](IniDocument& d) { return d.SetValue("a", "z", "3"); }, "[A]\r\nx=1\r\nz=3\r\n; about B\r\n[B]\r\ny=2" },
+        EditCase { "AddAtEndWithoutLineBreak", "[B]\r\ny=2",
+            [](IniDocument& d) { return d.SetValue("B", "z", "3"); }, "[B]\r\ny=2\r\nz=3\r\n" },
+        EditCase { "AddToEmptySection", "[A]\n[B]\n",
+            [](IniDocument& d) { return d.SetValue("A", "k", "v"); }, "[A]\nk=v\r\n[B]\n" },
+        EditCase { "NewSection", "[A]\nx=1",
+            [](IniDocument& d) { return d.SetValue("CD0206", "HRA", "C:\\HRA\\"); }, "[A]\nx=1\r\n\r\n[CD0206]\r\nHRA=C:\\HRA\\\r\n" },
+        EditCase { "NewFile", "",
+            [](IniDocument& d) { return d.SetValue("Main", "Language", "1"); }, "[Main]\r\nLanguage=1\r\n" },
+        EditCase { "DeleteKeyAndItsDuplicates", "[A]\nk=1\nother=2\nK=3\n[B]\nk=4\n",
+            [](IniDocument& d) { return d.DeleteKey("a", "K"); }, "[A]\nother=2\n[B]\nk=4\n" },
+        EditCase { "DeleteMissingKey", "[A]\nk=1\n",
+            [](IniDocument& d) { return d.DeleteKey("A", "none") && d.DeleteKey("None", "k"); }, "[A]\nk=1\n" },
+        EditCase { "DeleteSectionKeepsFollowingComments", "[A]\nk=1\n\n; about B\n[B]\nx=2\n[a]\nm=3\n",
+            [](IniDocument& d) { return d.DeleteSection("A"); }, "\n; about B\n[B]\nx=2\n" },
+        EditCase { "ShadowedSectionIsNotEdited", "[A]\nk=1\n[A]\nk=2\n",
+            [](IniDocument& d) { return d.SetValue("A", "k", "9"); }, "[A]\nk=9\n[A]\nk=2\n" }),
+    [](const ::testing::TestParamInfo<EditCase>& info) { return std::string(info.param.name); });
+
+TEST(IniDocumentTest, RefusesTextsThatWouldBreakOtherEntries)
+{
+    const std::string before = "[A]\nk=1\n";
+    IniDocument document = IniDocument::Parse(before);
+    EXPECT_FALSE(document.SetValue("A", "k", "line\r\n[Injected]\r\nx=1"));
+    EXPECT_FALSE(document.SetValue("A", "k=v", "1"));
+    EXPECT_FALSE(document.SetValue("A]x", "k", "1"));
+    EXPECT_FALSE(document.SetValue("A", "", "1"));
+    EXPECT_FALSE(document.SetValue("A", ";k", "1"));
+    EXPECT_FALSE(document.SetValue("A", "k", std::string("a\0b", 3)));
+    EXPECT_EQ(document.Text(), before);
+    EXPECT_FALSE(document.Modified());
+}
+
+TEST(IniDocumentTest, EditedDocumentReadsBack)
+{
+    IniDocument document = IniDocument::Parse("[CD0206]\nHRA=C:\\X\\\n");
+    ASSERT_TRUE(document.SetValue("CD0206", "HRA_", "hra.exe,,,1"));
+    ASSERT_TRUE(document.SetValue("Main", "0206", "Torva"));
+    ASSERT_TRUE(document.DeleteKey("cd0206", "hra"));
+    IniDocument reread = IniDocument::Parse(document.Text());
+    for (const IniDocument* d : { &document, &reread }) {
+        EXPECT_EQ(d->Value("CD0206", "HRA_"), "hra.exe,,,1");
+        EXPECT_EQ(d->Value("CD0206", "HRA"), std::nullopt);
+        EXPECT_EQ(d->Value("main", "0206"), "Torva");
+        EXPECT_EQ(d->SectionNames(), (std::vector<std::string> { "CD0206", "Main" }));
+    }
+}
+
+}

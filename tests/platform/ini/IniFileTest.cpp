@@ -1,0 +1,66 @@
+#include "platform/files/Files.h"
+#include "platform/ini/IniFile.h"
+#include "tests/platform/files/TempPrefix.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using torvatest::TempPrefix;
+namespace fs = std::filesystem;
+
+TEST(IniFileTest, BareNamesLiveInTheWindowsFolder)
+{
+    TempPrefix prefix("inifile-bare");
+    TIniFile state("torva.ini");
+    state.WriteInteger("Main", "Language", 1);
+    state.WriteString("CD0206", "R&&D", "C:\\Hry\\RD\\");
+    EXPECT_TRUE(fs::exists(prefix.driveC / "windows" / "torva.ini"));
+    EXPECT_EQ(TempPrefix::Read(prefix.driveC / "windows" / "torva.ini"),
+        "[Main]\r\nLanguage=1\r\n\r\n[CD0206]\r\nR&&D=C:\\Hry\\RD\\\r\n");
+    EXPECT_EQ(TIniFile("C:\\WINDOWS\\TORVA.INI").ReadString("cd0206", "r&&d", ""), "C:\\Hry\\RD\\");
+    EXPECT_EQ(state.ReadSections(), (std::vector<std::string> { "Main", "CD0206" }));
+    EXPECT_EQ(state.ReadSection("cd0206"), std::vector<std::string> { "R&&D" });
+    EXPECT_TRUE(state.SectionExists("main"));
+    EXPECT_TRUE(state.ValueExists("main", "LANGUAGE"));
+    EXPECT_FALSE(state.ValueExists("main", "Slow"));
+    EXPECT_TRUE(state.ReadBool("Main", "Language", false));
+    EXPECT_EQ(state.ReadInteger("Main", "Enhanced", 1), 1);
+    state.DeleteKey("CD0206", "R&&D");
+    EXPECT_EQ(state.ReadString("CD0206", "R&&D", "none"), "none");
+    state.EraseSection("CD0206");
+    EXPECT_FALSE(state.SectionExists("CD0206"));
+}
+
+TEST(IniFileTest, PathsAreWindowsPaths)
+{
+    TempPrefix prefix("inifile-paths");
+    TempPrefix::Write(prefix.disc / "Torva" / "TORVAXP.ini", "[Main]\r\nCD=0206\r\n");
+    EXPECT_EQ(TIniFile("e:\\torva\\torvaxp.ini").ReadString("Main", "CD", ""), "0206");
+    ASSERT_TRUE(platform::SetCurrentDirectory("E:\\Torva"));
+    EXPECT_EQ(TIniFile("..\\TORVA\\torvaxp.ini").ReadString("Main", "CD", ""), "0206");
+    platform::SetCurrentDirectory("C:\\");
+    EXPECT_EQ(TIniFile("C:\\..\\..\\outside\\x.ini").ReadString("A", "k", "d"), "d");
+    EXPECT_EQ(TIniFile("Q:\\x.ini").ReadInteger("A", "k", 5), 5);
+}
+
+TEST(IniFileTest, RefusedWriteRaisesWithTheFileName)
+{
+    TempPrefix prefix("inifile-refused");
+    TIniFile unmapped("Q:\\torva.ini");
+    try {
+        unmapped.WriteString("Main", "Slow", "1");
+        FAIL() << "no exception";
+    } catch (const EIniFileException& error) {
+        EXPECT_STREQ(error.what(), "Unable to write to Q:\\torva.ini");
+    }
+    fs::remove_all(prefix.driveC / "windows");
+    EXPECT_THROW(TIniFile("torva.ini").WriteInteger("Main", "Language", 1), EIniFileException);
+    try {
+        TIniFile("torva.ini").WriteInteger("Main", "Language", 1);
+    } catch (const EIniFileException& error) {
+        EXPECT_STREQ(error.what(), "Unable to write to torva.ini");
+    }
+}
+
+}
