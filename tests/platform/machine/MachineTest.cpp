@@ -1,0 +1,264 @@
+#include "platform/machine/Machine.h"
+
+#include "platform/registry/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoWineServer : public WineServer {
+public:
+    bool IsRunning() override { return false; }
+    bool RunReg(const std::vector<std::string>&) override { return false; }
+};
+
+class MachineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_root = fs::path(TORVA_TEST_OUTPUT_DIR) / ("machine-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(m_root);
+    }
+    std::shared_ptr<Machine> Create(const MachineSetup& setup = {})
+    {
+        auto machine = Machine::OpenOrCreate(m_root, setup);
+        machine->SetWineServer(std::make_shared<NoWineServer>());
+        return machine;
+    }
+    // C:\ paths of the new prefix as host folders.
+    fs::path HostPath(const std::string& windowsPath) const
+    {
+        EXPECT_TRUE(windowsPath.starts_with("C:\\")) << windowsPath;
+        std::string rest = windowsPath.substr(3);
+        for (auto& ch : rest) {
+            if (ch == '\\')
+                ch = '/';
+        }
+        return m_root / "drive_c" / rest;
+    }
+
+    fs::path m_root;
+};
+
+TEST_F(MachineTest, NewPrefixHasDriveCWindowsFoldersAndHives)
+{
+    auto machine = Create();
+    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows"));
+    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows/system32"));
+    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows/system"));
+    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/Program Files"));
+    EXPECT_EQ(fs::read_symlink(m_root / "dosdevices/c:"), fs::path("../drive_c"));
+    EXPECT_TRUE(fs::exists(m_root / "system.reg"));
+    EXPECT_TRUE(fs::exists(m_root / "user.reg"));
+    auto drives = machine->Drives();
+    ASSERT_EQ(drives.size(), 1u);
+    EXPECT_EQ(drives[0].letter, 'C');
+    EXPECT_EQ(drives[0].type, DRIVE_FIXED);
+    EXPECT_TRUE(fs::equivalent(drives[0].target, m_root / "drive_c"));
+}
+
+TEST_F(MachineTest, ShellFoldersPointAtFoldersThatExist)
+{
+    auto machine = Create();
+    Registry reg(*machine);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders"));
+    for (std::string name : { "Common Desktop", "Desktop", "Common Programs", "Programs", "Common Start Menu", "Common Startup" }) {
+        std::string folder = reg.ReadString(name);
+        EXPECT_FALSE(folder.empty()) << name;
+        EXPECT_TRUE(fs::is_directory(HostPath(folder))) << name << " = " << folder;
+    }
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
+    for (std::string name : { "Desktop", "Favorites", "Fonts", "Personal", "Programs", "Recent", "SendTo", "Start Menu", "Startup", "Templates" }) {
+        std::string folder = reg.ReadString(name);
+        EXPECT_FALSE(folder.empty()) << name;
+        EXPECT_TRUE(fs::is_directory(HostPath(folder))) << name << " = " << folder;
+    }
+    // The fallbacks when a value is missing exist as well.
+    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows/Desktop"));
+    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows/Start Menu/Programs"));
+}
+
+TEST_F(MachineTest, ExistingPrefixIsLeftAsItIs)
+{
+    fs::create_directories(m_root);
+    const std::string hive = "WINE REGISTRY Version 2\n\n[Software\\\\Mine] 1\n";
+    std::ofstream(m_root / "system.reg") << hive;
+    auto machine = Create();
+    EXPECT_FALSE(fs::exists(m_root / "drive_c"));
+    std::ifstream in(m_root / "system.reg");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), hive);
+}
+
+TEST_F(MachineTest, VersionComesFromTheWineVersionValue)
+{
+    struct Row {
+        std::string version;
+        uint32_t platformId;
+        std::string systemDirectory;
+    };
+    const Row rows[] = {
+        { "win31", VER_PLATFORM_WIN32s, "C:\\WINDOWS\\SYSTEM" },
+        { "win95", VER_PLATFORM_WIN32_WINDOWS, "C:\\WINDOWS\\SYSTEM" },
+        { "win98", VER_PLATFORM_WIN32_WINDOWS, "C:\\WINDOWS\\SYSTEM" },
+        { "WinME", VER_PLATFORM_WIN32_WINDOWS, "C:\\WINDOWS\\SYSTEM" },
+        { "nt40", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
+        { "winxp", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
+        { "win10", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
+        { "", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
+    };
+    for (auto& row : rows) {
+        fs::remove_all(m_root);
+        auto machine = Create({ row.version, false });
+        EXPECT_EQ(machine->PlatformId(), row.platformId) << row.version;
+        EXPECT_EQ(machine->SystemDirectory(), row.systemDirectory) << row.version;
+        EXPECT_EQ(machine->WindowsDirectory(), "C:\\WINDOWS");
+        EXPECT_EQ(PlatformIdForVersion(row.version), row.platformId);
+    }
+    // An unknown name, or a value that is no text, counts as NT.
+    auto machine = Create();
+    Registry reg(*machine);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Wine", true));
+    ASSERT_TRUE(reg.WriteString("Version", "win2050"));
+    EXPECT_EQ(machine->PlatformId(), VER_PLATFORM_WIN32_NT);
+    ASSERT_TRUE(reg.WriteDword("Version", 1));
+    EXPECT_EQ(machine->PlatformId(), VER_PLATFORM_WIN32_NT);
+    ASSERT_TRUE(reg.WriteString("Version", "win98"));
+    EXPECT_EQ(machine->PlatformId(), VER_PLATFORM_WIN32_WINDOWS) << "a changed value is seen at once";
+}
+
+TEST_F(MachineTest, Win64SetupMarksTheMachineHive)
+{
+    auto machine = Create({ "", true });
+    EXPECT_TRUE(machine->RegistryHives().IsWin64());
+}
+
+TEST_F(MachineTest, MappingDrivesAndTheirTypes)
+{
+    auto machine = Create();
+    fs::path disc = m_root / "disc";
+    fs::path other = m_root / "other";
+    fs::create_directories(disc);
+    fs::create_directories(other);
+    EXPECT_EQ(machine->FirstFreeDriveLetter(), 'D');
+    EXPECT_EQ(machine->MapDrive(disc, DRIVE_CDROM), 'D');
+    EXPECT_EQ(machine->MapDrive(other, DRIVE_REMOTE, 'g'), 'G');
+    EXPECT_EQ(machine->FirstFreeDriveLetter(), 'E');
+    EXPECT_EQ(machine->MapDrive(other, DRIVE_NO_ROOT_DIR), 0) << "not a type a drive can have";
+
+    EXPECT_EQ(machine->DriveType('d'), DRIVE_CDROM);
+    EXPECT_EQ(machine->DriveType('G'), DRIVE_REMOTE);
+    EXPECT_EQ(machine->DriveType('C'), DRIVE_FIXED);
+    EXPECT_EQ(machine->DriveType('E'), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(fs::read_symlink(m_root / "dosdevices/d:"), fs::absolute(disc));
+
+    Registry reg(*machine);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Wine\\Drives"));
+    EXPECT_EQ(reg.ReadString("d:"), "cdrom");
+    EXPECT_EQ(reg.ReadString("g:"), "network");
+
+    SetCurrentMachine(machine);
+    struct Row {
+        std::string root;
+        uint32_t type;
+    };
+    const Row rows[] = { { "C:\\", DRIVE_FIXED }, { "d:\\", DRIVE_CDROM }, { "D:", DRIVE_CDROM }, { "G:/", DRIVE_REMOTE }, { "E:\\", DRIVE_NO_ROOT_DIR },
+        { "D:\\x", DRIVE_NO_ROOT_DIR }, { "", DRIVE_NO_ROOT_DIR }, { "1:\\", DRIVE_NO_ROOT_DIR }, { "\\\\server\\share", DRIVE_NO_ROOT_DIR } };
+    for (auto& row : rows)
+        EXPECT_EQ(GetDriveTypeA(row.root), row.type) << row.root;
+    OsVersionInfo info;
+    EXPECT_TRUE(GetVersionExA(info));
+    EXPECT_EQ(info.platformId, VER_PLATFORM_WIN32_NT);
+    EXPECT_EQ(GetWindowsDirectoryA(), "C:\\WINDOWS");
+    EXPECT_EQ(GetSystemDirectoryA(), "C:\\WINDOWS\\SYSTEM32");
+    SetCurrentMachine(nullptr);
+
+    // Remapping a letter replaces its link and type; unmapping removes both.
+    EXPECT_EQ(machine->MapDrive(other, DRIVE_REMOVABLE, 'D'), 'D');
+    EXPECT_EQ(machine->DriveType('D'), DRIVE_REMOVABLE);
+    EXPECT_TRUE(machine->UnmapDrive('D'));
+    EXPECT_FALSE(machine->UnmapDrive('D'));
+    EXPECT_EQ(machine->DriveType('D'), DRIVE_NO_ROOT_DIR);
+    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Wine\\Drives"));
+    EXPECT_FALSE(reg.ValueExists("d:"));
+    EXPECT_EQ(machine->Drives().size(), 2u);
+}
+
+TEST_F(MachineTest, UnknownDriveTypeValuesMeanFixed)
+{
+    auto machine = Create();
+    fs::create_directories(m_root / "x");
+    ASSERT_EQ(machine->MapDrive(m_root / "x", DRIVE_RAMDISK, 'X'), 'X');
+    Registry reg(*machine);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Wine\\Drives"));
+    ASSERT_TRUE(reg.WriteString("x:", "tape"));
+    EXPECT_EQ(machine->DriveType('X'), DRIVE_FIXED);
+    ASSERT_TRUE(reg.DeleteValue("x:"));
+    EXPECT_EQ(machine->DriveType('X'), DRIVE_FIXED);
+}
+
+TEST_F(MachineTest, VolumeLabelAndSerialFiles)
+{
+    auto machine = Create();
+    fs::path disc = m_root / "disc";
+    fs::create_directories(disc);
+    ASSERT_EQ(machine->MapDrive(disc, DRIVE_CDROM, 'E'), 'E');
+    EXPECT_EQ(machine->VolumeLabel('E'), "");
+    EXPECT_EQ(machine->VolumeSerial('E'), std::nullopt);
+    EXPECT_TRUE(machine->SetVolumeLabel('E', "TORVA \x8A" "KOLA"));
+    EXPECT_TRUE(machine->SetVolumeSerial('E', 0x1234ABCD));
+    std::ifstream label(disc / ".windows-label");
+    std::string line;
+    std::getline(label, line);
+    EXPECT_EQ(line, "TORVA \xC5\xA0KOLA");
+    EXPECT_EQ(machine->VolumeLabel('e'), "TORVA \x8A" "KOLA");
+    EXPECT_EQ(machine->VolumeSerial('E'), 0x1234ABCDu);
+    std::ofstream(disc / ".windows-serial") << "not hex\n";
+    EXPECT_EQ(machine->VolumeSerial('E'), std::nullopt);
+    EXPECT_FALSE(machine->SetVolumeLabel('Q', "x"));
+}
+
+TEST(MachineDefaultPrefix, FromTheEnvironment)
+{
+    auto keep = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::optional<std::string>(value ? std::optional<std::string>(value) : std::nullopt);
+    };
+    auto prefix = keep("TORVA_PREFIX");
+    auto data = keep("XDG_DATA_HOME");
+    auto home = keep("HOME");
+
+    ::setenv("TORVA_PREFIX", "/p/x", 1);
+    ::setenv("XDG_DATA_HOME", "/data", 1);
+    ::setenv("HOME", "/home/u", 1);
+    EXPECT_EQ(Machine::DefaultPrefixRoot(), fs::path("/p/x"));
+    ::unsetenv("TORVA_PREFIX");
+    EXPECT_EQ(Machine::DefaultPrefixRoot(), fs::path("/data/torva/prefix"));
+    ::setenv("XDG_DATA_HOME", "relative", 1); // not absolute: ignored, as the convention says
+    EXPECT_EQ(Machine::DefaultPrefixRoot(), fs::path("/home/u/.local/share/torva/prefix"));
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(Machine::DefaultPrefixRoot(), fs::path("/home/u/.local/share/torva/prefix"));
+
+    auto restore = [](const char* name, const std::optional<std::string>& value) {
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    };
+    restore("TORVA_PREFIX", prefix);
+    restore("XDG_DATA_HOME", data);
+    restore("HOME", home);
+}
+
+}
+}
