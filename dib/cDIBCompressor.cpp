@@ -168,9 +168,6 @@ void ApplyRawDIBStream(TAbstractSuperDIB& dib, const uint8_t* raw, size_t rawSiz
     if (pixels > uint64_t(TAbstractSuperDIB::MaxPixels))
         throw EDIBStreamError("A DIB stream of " + std::to_string(width) + " x " + std::to_string(height)
             + " pixels is too large.");
-    // A shared view cannot take another size: its memory is the source's.
-    if (!dib.OwnsBits() && (width != dib.Width() || height != dib.Height() || !dib.Bits()))
-        throw EDIBStreamError("A shared view cannot be read at another size.");
     dib.SetSize(width, height);
     std::memcpy(dib.Bits(), raw + RawPixelsOffset, static_cast<size_t>(pixels) * 4);
     dib.Changed();

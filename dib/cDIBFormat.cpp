@@ -137,8 +137,6 @@ void TDIBRSBFormat::LoadFromStream(TAbstractSuperDIB& dib, TDIBStream& stream)
         }
         Progress(static_cast<int>((y + 1) * 100 / height));
     }
-    if (!dib.OwnsBits() && (int(width) != dib.Width() || int(height) != dib.Height() || !dib.Bits()))
-        throw EDIBFormatError("RSB: a shared view cannot be loaded at another size.");
     dib.SetSize(static_cast<int>(width), static_cast<int>(height));
     std::memcpy(dib.Bits(), pixels.data(), pixels.size() * 4);
     if (layout.fourth > 0)
