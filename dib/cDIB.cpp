@@ -1,6 +1,8 @@
 #include "dib/cDIB.h"
 
 #include "dib/cDIBSpans.h"
+#include "platform/canvas/Canvas.h"
+#include "platform/picture/Picture.h"
 
 #include <algorithm>
 #include <cstring>
@@ -50,7 +52,7 @@ void CheckSize(int width, int height)
         throw EDIBError("Invalid DIB size " + std::to_string(width) + " x " + std::to_string(height));
 }
 
-uint32_t ColorToPixel(TColor color)
+uint32_t ReferenceToPixel(TColor color)
 {
     return SwapRedBlue(static_cast<uint32_t>(DIBColorToRGB(color)));
 }
@@ -59,20 +61,7 @@ uint32_t ColorToPixel(TColor color)
 
 TColor DIBColorToRGB(TColor color)
 {
-    // The window system's default scheme, by system colour index.
-    static constexpr TColor systemColors[] = {
-        RGB(192, 192, 192), RGB(0, 128, 128), RGB(0, 0, 128), RGB(128, 128, 128), RGB(192, 192, 192),
-        RGB(255, 255, 255), RGB(0, 0, 0), RGB(0, 0, 0), RGB(0, 0, 0), RGB(255, 255, 255),
-        RGB(192, 192, 192), RGB(192, 192, 192), RGB(128, 128, 128), RGB(0, 0, 128), RGB(255, 255, 255),
-        RGB(192, 192, 192), RGB(128, 128, 128), RGB(128, 128, 128), RGB(0, 0, 0), RGB(192, 192, 192),
-        RGB(255, 255, 255), RGB(0, 0, 0), RGB(192, 192, 192), RGB(0, 0, 0), RGB(255, 255, 225),
-        RGB(180, 180, 180), RGB(0, 0, 255), RGB(16, 132, 208), RGB(181, 181, 181), RGB(0, 0, 128),
-        RGB(192, 192, 192),
-    };
-    if (color >= 0)
-        return color;
-    const uint32_t index = static_cast<uint32_t>(color) & 0xFFu;
-    return index < std::size(systemColors) ? systemColors[index] : 0;
+    return color < 0 ? platform::ColorToRGB(color) : color;
 }
 
 TAbstractSuperDIB::TAbstractSuperDIB()
@@ -271,6 +260,7 @@ void TAbstractSuperDIB::SetSize(int width, int height)
     m_width = width;
     m_height = height;
     m_clipRect = { 0, 0, width - 1, height - 1 };
+    BitsReplaced();
 }
 
 void TAbstractSuperDIB::Draw(int x, int y, int width, int height, TAbstractSuperDIB& dest, int srcX, int srcY)
@@ -358,7 +348,7 @@ void TAbstractSuperDIB::DrawMaskChannel(int x, int y, int width, int height, TAb
 void TAbstractSuperDIB::Fill(TColor color)
 {
     if (m_bits)
-        std::fill_n(m_bits, static_cast<size_t>(m_width) * m_height, ColorToPixel(color));
+        std::fill_n(m_bits, static_cast<size_t>(m_width) * m_height, ReferenceToPixel(color));
     Changed();
 }
 
@@ -372,7 +362,7 @@ void TAbstractSuperDIB::FillRect(TColor color, int x, int y, int width, int heig
     const int64_t bottom = std::min<int64_t>(int64_t(y) + height, m_height);
     if (left >= right || top >= bottom)
         return;
-    const uint32_t pixel = ColorToPixel(color);
+    const uint32_t pixel = ReferenceToPixel(color);
     for (int64_t row = top; row < bottom; ++row)
         std::fill_n(ScanLine(static_cast<int>(row)) + left, right - left, pixel);
 }
@@ -406,6 +396,7 @@ void TAbstractSuperDIB::ShareBits(TAbstractSuperDIB& source)
     m_ownsBits = false;
     source.AssignProperties(*this);
     m_bits = source.m_bits;
+    BitsReplaced();
 }
 
 void TAbstractSuperDIB::AssignProperties(TAbstractSuperDIB& dest) const
@@ -437,7 +428,7 @@ void TAbstractSuperDIB::Assign(const TAbstractSuperDIB& source)
     Changed();
 }
 
-void TAbstractSuperDIB::LoadPicture(const TDecodedPicture& picture)
+void TAbstractSuperDIB::LoadPicture(const platform::Picture& picture)
 {
     CheckSize(picture.width, picture.height);
     if (picture.width < 1 || picture.height < 1
@@ -449,6 +440,11 @@ void TAbstractSuperDIB::LoadPicture(const TDecodedPicture& picture)
             static_cast<size_t>(picture.width) * 4);
     SetAlpha(255);
     Changed();
+}
+
+void TAbstractSuperDIB::LoadPictureBytes(std::span<const uint8_t> bytes)
+{
+    LoadPicture(platform::DecodePicture(bytes));
 }
 
 void TAbstractSuperDIB::Render8Bit(IDIB8BitDevice& dc, int x, int y, const IDIBLookupPalette& palette, int srcX, int srcY,
@@ -555,6 +551,21 @@ TCustomWinDIB::TCustomWinDIB(TAbstractSuperDIB& source)
 TCustomWinDIB::~TCustomWinDIB()
 {
     ReleaseOwnedBits();
+}
+
+platform::TCanvas& TCustomWinDIB::Canvas()
+{
+    if (!m_canvas) {
+        m_canvas = std::make_unique<platform::TCanvas>(View());
+        m_canvas->OnChange = [this] { Changed(); };
+    }
+    return *m_canvas;
+}
+
+void TCustomWinDIB::BitsReplaced()
+{
+    if (m_canvas)
+        m_canvas->SetTarget(View());
 }
 
 uint32_t* TCustomWinDIB::AllocBits(int width, int height)

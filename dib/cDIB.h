@@ -8,8 +8,11 @@
 #include "platform/types/Geometry.h"
 #include "platform/types/PixelView.h"
 
+#include <memory>
+
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -24,6 +27,10 @@ public:
 };
 
 class TAbstractSuperDIB;
+
+namespace platform {
+class TCanvas;
+}
 
 using TDIBNotifyEvent = std::function<void(TAbstractSuperDIB* sender)>;
 
@@ -65,12 +72,9 @@ public:
         const std::vector<uint32_t>& colorTable) = 0;
 };
 
-// A picture decoded to surface pixels: top row first, `width` pixels per row, mask byte ignored.
-struct TDecodedPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-};
+namespace platform {
+struct Picture;
+}
 
 class TAbstractSuperDIB {
 public:
@@ -151,11 +155,12 @@ public:
     virtual void RenderTransformed(TAbstractSuperDIB& dest) const;
     // Run rectangles (right and bottom exclusive) covering every pixel that is not `color`.
     std::vector<TRect> BuildRegion(TColor color) const;
-    // Reads a picture file by its Windows path on the current machine.
+    // A Windows bitmap or JPEG file by its Windows path on the current machine. A file that
+    // cannot be read or decoded raises before the surface is touched.
     void LoadPictureFile(const std::string& fileName);
-    // The same from the file's bytes; `name` only names the picture in errors.
-    void LoadPictureBytes(const std::string& bytes, const std::string& name);
-    void LoadPicture(const TDecodedPicture& picture);
+    // The same from the file's bytes.
+    void LoadPictureBytes(std::span<const uint8_t> bytes);
+    void LoadPicture(const platform::Picture& picture);
     virtual void Render8Bit(IDIB8BitDevice& dc, int x, int y, const IDIBLookupPalette& palette, int srcX, int srcY,
         int width, int height) const;
 
@@ -179,6 +184,8 @@ protected:
     virtual void FreeBits(uint32_t* bits) = 0;
     // Derived destructors call this: the memory operations are theirs.
     void ReleaseOwnedBits();
+    // Called whenever the pixel memory or the size changed.
+    virtual void BitsReplaced() {}
 
 private:
     void DrawWith(TDIBSpanMethod method, int x, int y, int width, int height, TAbstractSuperDIB& dest, int srcX, int srcY);
@@ -203,8 +210,8 @@ private:
     uint32_t* m_bits = nullptr;
 };
 
-// A surface whose memory the platform's canvas can draw into. The canvas works on View(); it
-// starts out zeroed as a fresh device-independent section does.
+// A surface the platform's canvas draws into: text and shapes land in the same memory the span
+// routines read. The memory starts out zeroed, as a fresh device-independent section does.
 class TCustomWinDIB : public TAbstractSuperDIB {
 public:
     TCustomWinDIB();
@@ -213,14 +220,27 @@ public:
     ~TCustomWinDIB() override;
     std::string ClassName() const override { return "TCustomWinDIB"; }
 
+    // Created on first use; follows the surface's memory across SetSize and ShareBits, and its
+    // drawing calls Changed.
+    platform::TCanvas& Canvas();
+
 protected:
     uint32_t* AllocBits(int width, int height) override;
     void FreeBits(uint32_t* bits) override;
+    void BitsReplaced() override;
+
+private:
+    std::unique_ptr<platform::TCanvas> m_canvas;
 };
 
 class TWinDIB : public TCustomWinDIB {
 public:
     using TCustomWinDIB::TCustomWinDIB;
+    // A view, not a copy, also when the source is of this very class.
+    explicit TWinDIB(TWinDIB& source)
+        : TCustomWinDIB(static_cast<TAbstractSuperDIB&>(source))
+    {
+    }
     std::string ClassName() const override { return "TWinDIB"; }
 };
 
@@ -240,8 +260,14 @@ protected:
 class TMemoryDIB : public TCustomMemoryDIB {
 public:
     using TCustomMemoryDIB::TCustomMemoryDIB;
+    // A view, not a copy, also when the source is of this very class.
+    explicit TMemoryDIB(TMemoryDIB& source)
+        : TCustomMemoryDIB(static_cast<TAbstractSuperDIB&>(source))
+    {
+    }
     std::string ClassName() const override { return "TMemoryDIB"; }
 };
 
-// A colour reference with the platform's system colours (high bit set) resolved to RGB.
+// A colour reference with the platform's system colours (high bit set) resolved to RGB; any
+// other value is kept whole, its top byte included.
 TColor DIBColorToRGB(TColor color);

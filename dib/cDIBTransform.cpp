@@ -43,6 +43,11 @@ int64_t Step(int tableValue, double scale)
     return static_cast<int64_t>(std::nearbyint(step));
 }
 
+bool ShowsAnything(int width, int height, double sx, double sy)
+{
+    return std::isfinite(sx) && std::isfinite(sy) && width * sx != 0 && height * sy != 0;
+}
+
 int BoxSide(long double value)
 {
     const long double rounded = std::nearbyintl(value);
@@ -58,7 +63,7 @@ void TAbstractSuperDIB::RenderTransformed(TAbstractSuperDIB& dest) const
     const uint32_t fill = m_masked ? 0 : TransparentColor();
     const double sx = m_scaleX / 100;
     const double sy = m_scaleY / 100;
-    if (!std::isfinite(sx) || !std::isfinite(sy) || m_width * sx == 0 || m_height * sy == 0)
+    if (!ShowsAnything(m_width, m_height, sx, sy))
         return;
     const int angle = m_angle % 360;
     const int64_t ux = Step(rotationTables.cosTable[angle], sx);
@@ -93,8 +98,9 @@ void TAbstractSuperDIB::RenderTransformed(TAbstractSuperDIB& dest) const
 
 void TAbstractSuperDIB::DrawTransformed(int x, int y, int width, int height, TAbstractSuperDIB& dest)
 {
-    // A box of no pixels shows nothing; it must not become a huge one.
-    if (width < 1 || height < 1)
+    // A box of no pixels shows nothing; it must not become a huge one. A scale that leaves no
+    // picture shows nothing either, rather than the empty temporary's black.
+    if (width < 1 || height < 1 || !ShowsAnything(m_width, m_height, m_scaleX / 100, m_scaleY / 100))
         return;
     int boxWidth = width;
     int boxHeight = height;

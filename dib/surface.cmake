@@ -8,6 +8,7 @@ torva_library(dib_surface
     ${CMAKE_CURRENT_LIST_DIR}/cDIBSpansScalar.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cDIBSpansSse2.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cDIBSpansAvx2.cpp
-  DEPS platform_types)
+  DEPS platform_types platform_canvas
+  PRIVATE_DEPS platform_picture)
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/cDIBSpansSse2.cpp PROPERTIES COMPILE_OPTIONS -msse2)
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/cDIBSpansAvx2.cpp PROPERTIES COMPILE_OPTIONS -mavx2)
