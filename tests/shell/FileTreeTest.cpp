@@ -1,0 +1,281 @@
+// Folder operations on real trees in a temporary prefix whose drive C: is a dosdevices link.
+
+#include "shell/FileTree.h"
+
+#include "platform/files/Files.h"
+#include "platform/machine/Machine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileTreeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = fs::path(TORVA_TEST_OUTPUT_DIR) / ("filetree-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(root);
+        driveC = root / "prefix" / "drive_c";
+        outside = root / "outside";
+        fs::create_directories(driveC / "windows");
+        fs::create_directories(driveC / "Program Files" / "Common");
+        fs::create_directories(root / "prefix" / "dosdevices");
+        fs::create_directories(outside);
+        fs::create_directory_symlink("../drive_c", root / "prefix" / "dosdevices" / "c:");
+        Write(driveC / "windows" / "win.ini", "x");
+        Write(driveC / "Program Files" / "Common" / "keep.dll", "x");
+        Write(outside / "precious.txt", "outside the drives");
+        platform::SetCurrentMachine(std::make_shared<platform::Machine>(root / "prefix"));
+
+        context.WinVersion = "Windows 95";
+        context.WindowsDir = "C:\\WINDOWS\\";
+        context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
+        context.messageBoxes = &boxes;
+        context.cursor = &cursor;
+        context.LoadSpecial = [](uint32_t id, const std::string& argument) {
+            return id == 127 ? std::string("Nemohu vymazat soubor ") + argument + " !" : std::string();
+        };
+    }
+
+    void TearDown() override
+    {
+        for (auto& entry : fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied)) {
+            if (!entry.is_symlink())
+                fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+        }
+        fs::remove_all(root);
+    }
+
+    static void Write(const fs::path& path, const std::string& content)
+    {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << content;
+    }
+
+    static void MakeReadOnly(const fs::path& path)
+    {
+        fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+            fs::perm_options::remove);
+    }
+
+    shell::FileTree Tree() { return shell::FileTree(context); }
+
+    fs::path root;
+    fs::path driveC;
+    fs::path outside;
+    shell::RecordingMessageBoxes boxes;
+    shell::RecordingCursor cursor;
+    shell::FileTreeContext context;
+};
+
+TEST_F(FileTreeTest, DirExistsOnNineXAndNt)
+{
+    fs::create_directories(driveC / "Games" / "X");
+    Write(driveC / "Games" / "file.txt", "x");
+    struct Case {
+        const char* path;
+        bool onNineX;
+    };
+    const Case cases[] = {
+        { "C:\\", false },
+        { "C:", false },
+        { "C:\\Games", true },
+        { "C:\\Games\\", true },
+        { "c:\\games\\x", true },
+        { "C:\\Games\\file.txt", false },
+        { "C:\\Missing", false },
+        { "", false },
+    };
+    for (const Case& c : cases) {
+        context.WinVersion = "Windows 98";
+        EXPECT_EQ(Tree().DirExists(c.path), c.onNineX) << c.path;
+        context.WinVersion = "Windows NT";
+        EXPECT_TRUE(Tree().DirExists(c.path)) << c.path;
+    }
+}
+
+TEST_F(FileTreeTest, RemoveFileClearsReadOnly)
+{
+    Write(driveC / "plain.txt", "x");
+    Write(driveC / "locked.txt", "x");
+    MakeReadOnly(driveC / "locked.txt");
+    EXPECT_TRUE(Tree().RemoveFile("C:\\plain.txt"));
+    EXPECT_TRUE(Tree().RemoveFile("C:\\LOCKED.TXT"));
+    EXPECT_FALSE(fs::exists(driveC / "locked.txt"));
+    EXPECT_FALSE(Tree().RemoveFile("C:\\plain.txt"));
+}
+
+TEST_F(FileTreeTest, RemoveTreeDeletesEverythingAndItsEmptyParents)
+{
+    Write(driveC / "Games" / "Doom" / "doom.exe", "x");
+    Write(driveC / "Games" / "Doom" / "save" / "slot1.sav", "x");
+    Write(driveC / "Games" / "Doom" / "readonly.txt", "x");
+    MakeReadOnly(driveC / "Games" / "Doom" / "readonly.txt");
+    Tree().RemoveTree("c:\\games\\doom");
+    EXPECT_FALSE(fs::exists(driveC / "Games"));
+    EXPECT_TRUE(fs::exists(driveC / "windows" / "win.ini"));
+    EXPECT_TRUE(boxes.errors.empty());
+    EXPECT_EQ(cursor.changes, (std::vector<std::string> { "hourglass", "default" }));
+}
+
+TEST_F(FileTreeTest, RemoveTreeLeavesHiddenFoldersAndTheirParents)
+{
+    Write(driveC / "Games" / "Doom" / "doom.exe", "x");
+    Write(driveC / "Games" / "Doom" / ".hidden" / "inside.txt", "x");
+    Write(driveC / "Games" / "Other" / "keep.txt", "x");
+    Tree().RemoveTree("C:\\Games\\Doom\\");
+    EXPECT_FALSE(fs::exists(driveC / "Games" / "Doom" / "doom.exe"));
+    EXPECT_TRUE(fs::exists(driveC / "Games" / "Doom" / ".hidden" / "inside.txt"));
+    EXPECT_TRUE(fs::exists(driveC / "Games" / "Other" / "keep.txt"));
+}
+
+TEST_F(FileTreeTest, RemoveTreeRefusesRootsWindowsAndProgramFiles)
+{
+    const char* refused[] = {
+        "C:\\", "C:", "c:\\", "C:\\Program Files", "c:\\PROGRAM FILES\\", "C:\\WINDOWS", "c:\\windows\\",
+        "C:\\Program Files\\..\\Windows", "C:\\\\WINDOWS", "C:\\WINDOWS\\.",
+    };
+    for (const char* folder : refused) {
+        Tree().RemoveTree(folder);
+        EXPECT_TRUE(fs::exists(driveC / "windows" / "win.ini")) << folder;
+        EXPECT_TRUE(fs::exists(driveC / "Program Files" / "Common" / "keep.dll")) << folder;
+        EXPECT_TRUE(Tree().IsProtectedFolder(folder)) << folder;
+    }
+    // The Windows folder as the form names it, whichever way it is spelled.
+    context.WindowsDir = "C:\\WINDOWS";
+    Tree().RemoveTree("C:\\Windows\\");
+    EXPECT_TRUE(fs::exists(driveC / "windows" / "win.ini"));
+    EXPECT_TRUE(boxes.errors.empty());
+    EXPECT_FALSE(Tree().IsProtectedFolder("C:\\Program Files\\Common"));
+}
+
+TEST_F(FileTreeTest, LinksOutOfTheDriveDeleteNothingOutside)
+{
+    fs::create_directories(outside / "tree");
+    Write(outside / "tree" / "deep.txt", "x");
+    Write(driveC / "Games" / "Trap" / "own.txt", "x");
+    fs::create_directory_symlink(outside / "tree", driveC / "Games" / "Trap" / "linkdir");
+    fs::create_symlink(outside / "precious.txt", driveC / "Games" / "Trap" / "link.txt");
+    Tree().RemoveTree("C:\\Games\\Trap");
+    EXPECT_TRUE(fs::exists(outside / "precious.txt"));
+    EXPECT_TRUE(fs::exists(outside / "tree" / "deep.txt"));
+    EXPECT_FALSE(fs::exists(driveC / "Games" / "Trap" / "own.txt"));
+    EXPECT_EQ(Tree().SizeofTree("C:\\Games\\Trap"), 0);
+}
+
+// A host name the code page cannot spell reaches the menu as "?" and cannot be deleted by it.
+TEST_F(FileTreeTest, UndeletableFilesAreReportedAndTheRestGoes)
+{
+    Write(driveC / "Games" / "Stuck" / "a.txt", "x");
+    Write(driveC / "Games" / "Stuck" / "\xD0\xB6.txt", "x");
+    Write(driveC / "Games" / "Stuck" / "c.txt", "x");
+    Tree().RemoveTree("C:\\Games\\Stuck");
+    EXPECT_FALSE(fs::exists(driveC / "Games" / "Stuck" / "a.txt"));
+    EXPECT_FALSE(fs::exists(driveC / "Games" / "Stuck" / "c.txt"));
+    ASSERT_EQ(boxes.errors.size(), 1u);
+    EXPECT_EQ(boxes.errors[0], "Nemohu vymazat soubor C:\\Games\\Stuck\\?.txt !");
+    EXPECT_TRUE(fs::exists(driveC / "Games" / "Stuck"));
+
+    // Without a string table the box still names the file.
+    context.LoadSpecial = nullptr;
+    Tree().RemoveTree("C:\\Games\\Stuck");
+    ASSERT_EQ(boxes.errors.size(), 2u);
+    EXPECT_EQ(boxes.errors[1], "Can't delete C:\\Games\\Stuck\\?.txt");
+}
+
+TEST_F(FileTreeTest, DeleteEmptyBranchClimbsToTheRoot)
+{
+    fs::create_directories(driveC / "Games" / "A" / "B");
+    Write(driveC / "Games" / "A" / "MsCreate.Dir", "");
+    MakeReadOnly(driveC / "Games" / "A" / "MsCreate.Dir");
+    Tree().DeleteEmptyBranch("C:\\Games\\A\\B");
+    EXPECT_FALSE(fs::exists(driveC / "Games"));
+    EXPECT_TRUE(fs::exists(driveC));
+
+    fs::create_directories(driveC / "Games" / "A" / "B");
+    Write(driveC / "Games" / "keep.txt", "x");
+    Tree().DeleteEmptyBranch("C:\\Games\\A\\B\\");
+    EXPECT_FALSE(fs::exists(driveC / "Games" / "A"));
+    EXPECT_TRUE(fs::exists(driveC / "Games" / "keep.txt"));
+}
+
+TEST_F(FileTreeTest, RemoveStartFolder)
+{
+    Write(driveC / "WINDOWS" / "Start Menu" / "Programs" / "Games" / "Doom" / "Doom.lnk", "x");
+    Write(driveC / "WINDOWS" / "Start Menu" / "Programs" / "Other.lnk", "x");
+    Tree().RemoveStartFolder("");
+    Tree().RemoveStartFolder(" ");
+    EXPECT_TRUE(fs::exists(driveC / "WINDOWS" / "Start Menu" / "Programs" / "Games" / "Doom" / "Doom.lnk"));
+    Tree().RemoveStartFolder("Games\\Doom");
+    EXPECT_FALSE(fs::exists(driveC / "WINDOWS" / "Start Menu" / "Programs" / "Games"));
+    EXPECT_TRUE(fs::exists(driveC / "WINDOWS" / "Start Menu" / "Programs" / "Other.lnk"));
+}
+
+TEST_F(FileTreeTest, SizeofTreeIsSixtyFourBit)
+{
+    Write(driveC / "Big" / "a.bin", std::string(1000, 'a'));
+    Write(driveC / "Big" / "sub" / "b.bin", std::string(24, 'b'));
+    Write(driveC / "Big" / ".hidden" / "c.bin", std::string(5000, 'c'));
+    Write(driveC / "Big" / ".dotfile", std::string(7, 'd'));
+    EXPECT_EQ(Tree().SizeofTree("C:\\Big"), 1000 + 24 + 7);
+
+    std::ofstream(driveC / "Big" / "sub" / "sparse.bin").close();
+    fs::resize_file(driveC / "Big" / "sub" / "sparse.bin", 3ull << 30);
+    EXPECT_EQ(Tree().SizeofTree("C:\\Big\\"), (3ll << 30) + 1031);
+    EXPECT_EQ(Tree().SizeofTree("C:\\Missing"), 0);
+}
+
+TEST_F(FileTreeTest, SearchTreeStopsAtTheFirstHit)
+{
+    Write(driveC / "Games" / "Alpha" / "deep" / "GAME.INI", "x");
+    Write(driveC / "Games" / "Beta" / "game.ini", "x");
+    Write(driveC / "Games" / ".hidden" / "game.ini", "x");
+    fs::create_directories(driveC / "Games" / "Empty");
+
+    std::string first;
+    platform::TSearchRec rec;
+    for (int found = platform::FindFirst("C:\\Games\\*.*", platform::faDirectory, rec); found == 0 && first.empty();
+         found = platform::FindNext(rec)) {
+        if (rec.Name == "Alpha" || rec.Name == "Beta")
+            first = rec.Name;
+    }
+    platform::FindClose(rec);
+    std::string expected = first == "Alpha" ? "C:\\Games\\Alpha\\deep\\" : "C:\\Games\\Beta\\";
+    EXPECT_EQ(Tree().SearchTree("C:\\Games", "game.ini"), expected);
+    EXPECT_EQ(Tree().SearchTree("C:\\Games\\Beta\\", "GAME.INI"), "C:\\Games\\Beta\\");
+    EXPECT_EQ(Tree().SearchTree("C:\\Games\\Empty", "game.ini"), "");
+    EXPECT_EQ(Tree().SearchTree("C:\\Games", "absent.ini"), "");
+    EXPECT_EQ(Tree().SearchTree("C:\\Missing", "game.ini"), "");
+}
+
+TEST_F(FileTreeTest, ProgramDirOfCommandLines)
+{
+    Write(driveC / "X" / "SETUP.EXE", "x");
+    Write(driveC / "Y" / "install.bat", "x");
+    Write(driveC / "Z" / "RUN.COM", "x");
+    struct Case {
+        const char* commandLine;
+        const char* folder;
+    };
+    const Case cases[] = {
+        { "\"C:\\X\\SETUP.EXE\" -y", "C:\\X\\" },
+        { "C:\\X\\SETUP.EXE -y", "C:\\X\\" },
+        { "C:\\X\\setup.exe", "C:\\X\\" },
+        { "\"C:\\Missing\\SETUP.EXE\" -y", "C:\\" },
+        { "C:\\Y\\INSTALL.BAT /q", "C:\\Y\\" },
+        { "C:\\Z\\RUN.COM", "C:\\Z\\" },
+        { "C:\\X\\SETUP.EXE C:\\Z\\RUN.COM", "C:\\X\\" },
+        { "C:\\GAMES\\RUN", "C:\\GAMES\\RUN" },
+        { "", "C:\\" },
+        { "\"\"", "C:\\" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Tree().ProgramDirOf(c.commandLine), c.folder) << c.commandLine;
+}
+
+}
