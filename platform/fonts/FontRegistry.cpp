@@ -9,6 +9,7 @@
 #include FT_TRUETYPE_IDS_H
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +24,9 @@ namespace {
 constexpr std::uintmax_t MaxFontFileBytes = 64u << 20;
 
 // Name table entries the window system matches a face name against.
+// A collection with more faces than this is not something the menu asks for.
+constexpr FT_Long MaxFacesPerFile = 64;
+
 constexpr FT_UShort NameFamily = 1;
 constexpr FT_UShort NameFullName = 4;
 constexpr FT_UShort NameTypographicFamily = 16;
@@ -82,6 +86,47 @@ std::optional<std::vector<uint8_t>> ReadFontFile(const std::string& hostPath)
     return bytes;
 }
 
+
+// The names and style of every face of a font file, through an opener of face n.
+template <typename Open>
+std::vector<FontRegistry::FaceInfo> ScanFaces(Open open)
+{
+    std::vector<FontRegistry::FaceInfo> faces;
+    FT_Long faceCount = 1;
+    for (FT_Long index = 0; index < faceCount && index < MaxFacesPerFile; ++index) {
+        FT_Face face = nullptr;
+        if (open(index, &face) != 0)
+            break;
+        faceCount = face->num_faces;
+        FontRegistry::FaceInfo info;
+        info.index = static_cast<int>(index);
+        info.bold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+        info.italic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+        for (int i = 0; i < face->num_charmaps; ++i)
+            info.unicode |= face->charmaps[i]->encoding == FT_ENCODING_UNICODE;
+        if (face->family_name) {
+            info.family = face->family_name;
+            info.names.push_back(LowerAscii(face->family_name));
+        }
+        FT_UInt nameCount = FT_Get_Sfnt_Name_Count(face);
+        for (FT_UInt i = 0; i < nameCount; ++i) {
+            FT_SfntName name;
+            if (FT_Get_Sfnt_Name(face, i, &name) != 0)
+                continue;
+            if (name.name_id != NameFamily && name.name_id != NameFullName && name.name_id != NameTypographicFamily)
+                continue;
+            std::string text = LowerAscii(NameToUtf8(name));
+            if (!text.empty() && std::find(info.names.begin(), info.names.end(), text) == info.names.end())
+                info.names.push_back(std::move(text));
+        }
+        bool usable = FT_IS_SCALABLE(face) || face->num_fixed_sizes > 0;
+        FT_Done_Face(face);
+        if (usable && !info.names.empty())
+            faces.push_back(std::move(info));
+    }
+    return faces;
+}
+
 bool fontconfigReady = false;
 
 bool FontconfigInit()
@@ -98,16 +143,9 @@ bool FontconfigInit()
 }
 
 struct FontRegistry::Registered {
-    struct Face {
-        int index = 0;
-        std::vector<std::string> names; // lower-case UTF-8
-        std::string family;
-        bool bold = false;
-        bool italic = false;
-    };
-    std::string key;
-    std::shared_ptr<const std::vector<uint8_t>> bytes;
-    std::vector<Face> faces;
+    std::string key;                                   // host path
+    std::shared_ptr<const std::vector<uint8_t>> bytes; // null: opened from `key` when used
+    std::vector<FaceInfo> faces;
 };
 
 FontRegistry::FontRegistry() = default;
@@ -143,36 +181,9 @@ int FontRegistry::AddFontBytes(const std::string& key, std::vector<uint8_t> byte
     entry->key = key;
     entry->bytes = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
     const auto& data = *entry->bytes;
-    FT_Long faceCount = 1;
-    for (FT_Long index = 0; index < faceCount && index < 64; ++index) {
-        FT_Face face = nullptr;
-        if (FT_New_Memory_Face(library, data.data(), static_cast<FT_Long>(data.size()), index, &face) != 0)
-            break;
-        faceCount = face->num_faces;
-        Registered::Face info;
-        info.index = static_cast<int>(index);
-        info.bold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
-        info.italic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
-        if (face->family_name) {
-            info.family = face->family_name;
-            info.names.push_back(LowerAscii(face->family_name));
-        }
-        FT_UInt nameCount = FT_Get_Sfnt_Name_Count(face);
-        for (FT_UInt i = 0; i < nameCount; ++i) {
-            FT_SfntName name;
-            if (FT_Get_Sfnt_Name(face, i, &name) != 0)
-                continue;
-            if (name.name_id != NameFamily && name.name_id != NameFullName && name.name_id != NameTypographicFamily)
-                continue;
-            std::string text = LowerAscii(NameToUtf8(name));
-            if (!text.empty() && std::find(info.names.begin(), info.names.end(), text) == info.names.end())
-                info.names.push_back(std::move(text));
-        }
-        bool usable = FT_IS_SCALABLE(face) || face->num_fixed_sizes > 0;
-        FT_Done_Face(face);
-        if (usable && !info.names.empty())
-            entry->faces.push_back(std::move(info));
-    }
+    entry->faces = ScanFaces([&](FT_Long index, FT_Face* face) {
+        return FT_New_Memory_Face(library, data.data(), static_cast<FT_Long>(data.size()), index, face);
+    });
     int added = static_cast<int>(entry->faces.size());
     if (added > 0) {
         m_registered.push_back(std::move(entry));
@@ -202,22 +213,29 @@ void FontRegistry::SetSubstituteLookup(SubstituteLookup lookup)
 void FontRegistry::AddFontDirectory(const std::string& hostDir)
 {
     m_directories.push_back(hostDir);
-    m_directoriesAdded = false;
+    m_directoriesScanned = false;
+    m_directoryFaces.clear();
     ++m_generation;
 }
 
 std::optional<FontMatch> FontRegistry::FindRegistered(std::string_view utf8Face, bool bold, bool italic) const
 {
+    return FindIn(m_registered, utf8Face, bold, italic, FontSource::Registered);
+}
+
+std::optional<FontMatch> FontRegistry::FindIn(const std::vector<std::unique_ptr<Registered>>& files, std::string_view utf8Face, bool bold, bool italic, FontSource source)
+{
     std::string wanted = LowerAscii(utf8Face);
     const Registered* bestFile = nullptr;
-    const Registered::Face* best = nullptr;
+    const FaceInfo* best = nullptr;
     int bestScore = -1;
     // The latest registration wins among equals, as a later AddFontResourceA shadows an earlier one.
-    for (const auto& file : m_registered) {
+    for (const auto& file : files) {
         for (const auto& face : file->faces) {
             if (std::find(face.names.begin(), face.names.end(), wanted) == face.names.end())
                 continue;
-            int score = (face.bold == bold ? 2 : 0) + (face.italic == italic ? 1 : 0);
+            // Style first; then a Unicode face over a single-code-page bitmap one.
+            int score = (face.bold == bold ? 4 : 0) + (face.italic == italic ? 2 : 0) + (face.unicode ? 1 : 0);
             if (score >= bestScore) {
                 bestScore = score;
                 best = &face;
@@ -234,24 +252,97 @@ std::optional<FontMatch> FontRegistry::FindRegistered(std::string_view utf8Face,
     match.family = best->family;
     match.syntheticBold = bold && !best->bold;
     match.syntheticItalic = italic && !best->italic;
-    match.source = FontSource::Registered;
+    match.source = source;
     return match;
 }
 
-std::optional<FontMatch> FontRegistry::FindFontconfig(std::string_view utf8Face, bool bold, bool italic, bool exactFamily)
+// Font folders are read once, when a face is first looked for in them; fontconfig would skip
+// their bitmap faces ("MS Sans Serif"), so they are scanned here.
+std::optional<FontMatch> FontRegistry::FindInDirectories(std::string_view utf8Face, bool bold, bool italic)
+{
+    if (!m_directoriesScanned) {
+        m_directoriesScanned = true;
+        FT_Library library = NamesLibrary();
+        for (const auto& dir : m_directories) {
+            std::error_code error;
+            std::vector<std::string> files;
+            for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+                if (entry.is_regular_file(error) && entry.file_size(error) <= MaxFontFileBytes)
+                    files.push_back(entry.path().string());
+            std::sort(files.begin(), files.end());
+            for (const auto& file : files) {
+                auto entry = std::make_unique<Registered>();
+                entry->key = file;
+                if (library)
+                    entry->faces = ScanFaces([&](FT_Long index, FT_Face* face) { return FT_New_Face(library, file.c_str(), index, face); });
+                if (!entry->faces.empty())
+                    m_directoryFaces.push_back(std::move(entry));
+            }
+        }
+    }
+    return FindIn(m_directoryFaces, utf8Face, bold, italic, FontSource::Fontconfig);
+}
+
+// Fonts whose family is exactly the name (fontconfig's own matching would hand out a
+// look-alike, which must not shadow the substitutes or the fallback), best style first.
+std::optional<FontMatch> FontRegistry::FindFontconfig(std::string_view utf8Face, bool bold, bool italic)
 {
     if (!FontconfigInit())
         return std::nullopt;
-    if (!m_directoriesAdded) {
-        for (const auto& dir : m_directories)
-            FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8*>(dir.c_str()));
-        m_directoriesAdded = true;
-    }
     std::string family(utf8Face);
+    FcPattern* pattern = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, nullptr);
+    FcFontSet* fonts = nullptr;
+    if (pattern && objects) {
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        fonts = FcFontList(nullptr, pattern, objects);
+    }
+    if (objects)
+        FcObjectSetDestroy(objects);
+    if (pattern)
+        FcPatternDestroy(pattern);
+    if (!fonts)
+        return std::nullopt;
+
+    std::optional<FontMatch> best;
+    int bestScore = INT32_MAX;
+    int wantedWeight = bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR;
+    for (int i = 0; i < fonts->nfont; ++i) {
+        FcPattern* font = fonts->fonts[i];
+        FcChar8* file = nullptr;
+        if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
+            continue;
+        int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+        FcPatternGetInteger(font, FC_INDEX, 0, &index);
+        FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
+        FcPatternGetInteger(font, FC_SLANT, 0, &slant);
+        int score = std::abs(weight - wantedWeight) + ((slant != FC_SLANT_ROMAN) != italic ? 1000 : 0);
+        if (score >= bestScore)
+            continue;
+        bestScore = score;
+        FontMatch match;
+        match.path = reinterpret_cast<const char*>(file);
+        match.faceIndex = index;
+        FcChar8* name = nullptr;
+        match.family = FcPatternGetString(font, FC_FAMILY, 0, &name) == FcResultMatch ? reinterpret_cast<const char*>(name) : family;
+        match.syntheticBold = bold && weight < FC_WEIGHT_DEMIBOLD;
+        match.syntheticItalic = italic && slant == FC_SLANT_ROMAN;
+        match.source = FontSource::Fontconfig;
+        best = std::move(match);
+    }
+    FcFontSetDestroy(fonts);
+    return best;
+}
+
+// Whatever fontconfig thinks closest to a generic family.
+std::optional<FontMatch> FontRegistry::FindFallback(bool bold, bool italic)
+{
+    if (!FontconfigInit())
+        return std::nullopt;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern)
         return std::nullopt;
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
@@ -261,35 +352,22 @@ std::optional<FontMatch> FontRegistry::FindFontconfig(std::string_view utf8Face,
     FcPatternDestroy(pattern);
     if (!found)
         return std::nullopt;
-
     std::optional<FontMatch> match;
     FcChar8* file = nullptr;
-    bool familyMatches = !exactFamily;
-    std::string matchedFamily;
-    FcChar8* value = nullptr;
-    for (int i = 0; FcPatternGetString(found, FC_FAMILY, i, &value) == FcResultMatch; ++i) {
-        std::string name(reinterpret_cast<const char*>(value));
-        if (i == 0)
-            matchedFamily = name;
-        if (LowerAscii(name) == LowerAscii(family)) {
-            familyMatches = true;
-            matchedFamily = name;
-        }
-    }
-    if (familyMatches && FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch) {
-        int index = 0;
-        int weight = FC_WEIGHT_REGULAR;
-        int slant = FC_SLANT_ROMAN;
+    if (FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch) {
+        int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
         FcPatternGetInteger(found, FC_INDEX, 0, &index);
         FcPatternGetInteger(found, FC_WEIGHT, 0, &weight);
         FcPatternGetInteger(found, FC_SLANT, 0, &slant);
         match.emplace();
         match->path = reinterpret_cast<const char*>(file);
         match->faceIndex = index;
-        match->family = matchedFamily;
+        FcChar8* name = nullptr;
+        if (FcPatternGetString(found, FC_FAMILY, 0, &name) == FcResultMatch)
+            match->family = reinterpret_cast<const char*>(name);
         match->syntheticBold = bold && weight < FC_WEIGHT_DEMIBOLD;
         match->syntheticItalic = italic && slant == FC_SLANT_ROMAN;
-        match->source = FontSource::Fontconfig;
+        match->source = FontSource::Fallback;
     }
     FcPatternDestroy(found);
     return match;
@@ -307,7 +385,9 @@ FontMatch FontRegistry::Resolve(std::string_view face, bool bold, bool italic)
             if (!name.empty()) {
                 auto match = FindRegistered(name, bold, italic);
                 if (!match)
-                    match = FindFontconfig(name, bold, italic, true);
+                    match = FindFontconfig(name, bold, italic);
+                if (!match)
+                    match = FindInDirectories(name, bold, italic);
                 if (match) {
                     match->source = FontSource::Substitute;
                     return *match;
@@ -315,13 +395,14 @@ FontMatch FontRegistry::Resolve(std::string_view face, bool bold, bool italic)
             }
         }
     }
-    if (!utf8.empty())
-        if (auto match = FindFontconfig(utf8, bold, italic, true))
+    if (!utf8.empty()) {
+        if (auto match = FindFontconfig(utf8, bold, italic))
             return *match;
-    if (auto match = FindFontconfig("sans-serif", bold, italic, false)) {
-        match->source = FontSource::Fallback;
-        return *match;
+        if (auto match = FindInDirectories(utf8, bold, italic))
+            return *match;
     }
+    if (auto match = FindFallback(bold, italic))
+        return *match;
     return FontMatch {};
 }
 
@@ -339,7 +420,7 @@ std::shared_ptr<SizedFont> FontRegistry::Open(std::string_view face, int height,
     if (match.bytes || !match.path.empty())
         font = SizedFont::Create(match, height, bold, italic, charset);
     if (!font && match.source != FontSource::Fallback) {
-        if (auto fallback = FindFontconfig("sans-serif", bold, italic, false))
+        if (auto fallback = FindFallback(bold, italic))
             font = SizedFont::Create(*fallback, height, bold, italic, charset);
     }
     if (!font)

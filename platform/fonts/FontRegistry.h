@@ -18,6 +18,7 @@
 
 namespace platform {
 
+// Fontconfig stands for the host's fonts: what fontconfig lists and the added font folders.
 enum class FontSource { Registered, Substitute, Fontconfig, Fallback };
 
 struct FontMatch {
@@ -52,8 +53,8 @@ public:
     using SubstituteLookup = std::function<std::optional<std::string>(std::string_view face)>;
     void SetSubstituteLookup(SubstituteLookup lookup);
 
-    // Face names (UTF-8) fontconfig may not know but the host has files for, as folders to add
-    // to its search (fonts-wine keeps "Tahoma" and "MS Sans Serif" outside the system fonts).
+    // Folders of host fonts searched after fontconfig (fonts-wine keeps "Tahoma" and
+    // "MS Sans Serif" outside the system fonts).
     void AddFontDirectory(const std::string& hostDir);
 
     // A face name in code page 1250.
@@ -66,15 +67,28 @@ public:
     // Counts changes of registrations, for callers caching lookups.
     uint64_t Generation() const { return m_generation; }
 
+    struct FaceInfo {
+        int index = 0;
+        std::vector<std::string> names; // lower-case UTF-8: family, full and typographic names
+        std::string family;
+        bool bold = false;
+        bool italic = false;
+        bool unicode = false;
+    };
+
 private:
     struct Registered;
     std::optional<FontMatch> FindRegistered(std::string_view utf8Face, bool bold, bool italic) const;
-    std::optional<FontMatch> FindFontconfig(std::string_view utf8Face, bool bold, bool italic, bool exactFamily);
+    static std::optional<FontMatch> FindIn(const std::vector<std::unique_ptr<Registered>>& files, std::string_view utf8Face, bool bold, bool italic, FontSource source);
+    std::optional<FontMatch> FindInDirectories(std::string_view utf8Face, bool bold, bool italic);
+    std::optional<FontMatch> FindFontconfig(std::string_view utf8Face, bool bold, bool italic);
+    std::optional<FontMatch> FindFallback(bool bold, bool italic);
 
     std::vector<std::unique_ptr<Registered>> m_registered;
     SubstituteLookup m_substitutes;
     std::vector<std::string> m_directories;
-    bool m_directoriesAdded = false;
+    bool m_directoriesScanned = false;
+    std::vector<std::unique_ptr<Registered>> m_directoryFaces;
     uint64_t m_generation = 0;
     using CacheKey = std::tuple<std::string, int, bool, bool, uint8_t>;
     std::map<CacheKey, std::shared_ptr<SizedFont>> m_cache;

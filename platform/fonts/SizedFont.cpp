@@ -9,6 +9,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -38,6 +39,82 @@ constexpr int DefaultPixelsPerEm = 12;
 constexpr FT_Pos BoldStrength = 64;
 // About 12 degrees of slant for synthetic italics, in 16.16 fixed point.
 constexpr FT_Fixed ObliqueShear = 0x0366A;
+constexpr int MaxPixelsPerEm = 2048;
+
+// Outline faces: the pixel size from the window system's height, the metrics from the
+// OS/2 Windows ascent and descent, which is what the window system measures cells with.
+bool SetOutlineSize(FT_Face face, int height, FontMetrics& m)
+{
+    int unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1000;
+    long winAscent = face->ascender;
+    long winDescent = -face->descender;
+    long avgWidth = 0;
+    long strikeout = 0;
+    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->version != 0xFFFF) {
+        if (os2->usWinAscent + os2->usWinDescent > 0) {
+            winAscent = os2->usWinAscent;
+            winDescent = os2->usWinDescent;
+        }
+        avgWidth = os2->xAvgCharWidth;
+        strikeout = os2->yStrikeoutPosition;
+    }
+    if (winAscent + winDescent <= 0) {
+        winAscent = unitsPerEm * 4 / 5;
+        winDescent = unitsPerEm / 5;
+    }
+    int ppem = DefaultPixelsPerEm;
+    if (height < 0)
+        ppem = -height;
+    else if (height > 0)
+        ppem = std::max(1, Scale(static_cast<long>(height) * unitsPerEm, 1, static_cast<int>(winAscent + winDescent)));
+    ppem = std::min(ppem, MaxPixelsPerEm);
+    if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem)) != 0)
+        return false;
+    m.ascent = Scale(winAscent, ppem, unitsPerEm);
+    m.descent = Scale(winDescent, ppem, unitsPerEm);
+    if (height > 0)
+        m.descent = std::max(0, height - m.ascent);
+    m.height = std::max(1, m.ascent + m.descent);
+    m.internalLeading = std::max(0, m.height - ppem);
+    m.aveCharWidth = Scale(avgWidth, ppem, unitsPerEm);
+    m.underlinePosition = std::max(1, Scale(-face->underline_position, ppem, unitsPerEm));
+    m.underlineThickness = std::max(1, Scale(face->underline_thickness, ppem, unitsPerEm));
+    m.strikeoutPosition = strikeout > 0 ? Scale(strikeout, ppem, unitsPerEm) : m.ascent / 3;
+    return true;
+}
+
+// Bitmap faces come in fixed strikes: the one nearest the asked size (character height for a
+// negative height, cell height for a positive one), as the window system picks them.
+bool SelectStrike(FT_Face face, int height, FontMetrics& m)
+{
+    if (face->num_fixed_sizes <= 0)
+        return false;
+    int best = 0;
+    long bestDistance = LONG_MAX;
+    for (int i = 0; i < face->num_fixed_sizes; ++i) {
+        const FT_Bitmap_Size& size = face->available_sizes[i];
+        long ppem = (size.y_ppem + 32) >> 6;
+        long distance = height < 0 ? std::labs(ppem + height) : height > 0 ? std::labs(size.height - height) : std::labs(ppem - DefaultPixelsPerEm);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+        }
+    }
+    if (FT_Select_Size(face, best) != 0)
+        return false;
+    const FT_Size_Metrics& metrics = face->size->metrics;
+    m.ascent = static_cast<int>((metrics.ascender + 32) >> 6);
+    m.descent = static_cast<int>((-metrics.descender + 32) >> 6);
+    if (m.ascent + m.descent <= 0)
+        m.ascent = face->available_sizes[best].height;
+    m.height = std::max(1, m.ascent + m.descent);
+    m.internalLeading = std::max(0, m.height - static_cast<int>((face->available_sizes[best].y_ppem + 32) >> 6));
+    m.aveCharWidth = 0;
+    m.underlinePosition = 1;
+    m.underlineThickness = 1;
+    m.strikeoutPosition = m.ascent / 3;
+    return true;
+}
 
 }
 
@@ -90,50 +167,11 @@ std::shared_ptr<SizedFont> SizedFont::Create(const FontMatch& match, int height,
     if (!FT_IS_SCALABLE(face) && face->num_fixed_sizes <= 0)
         return nullptr;
 
-    int unitsPerEm = FT_IS_SCALABLE(face) && face->units_per_EM > 0 ? face->units_per_EM : 1000;
-    long winAscent = face->ascender;
-    long winDescent = -face->descender;
-    long avgWidth = 0;
-    long strikeout = 0;
-    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->version != 0xFFFF) {
-        if (os2->usWinAscent + os2->usWinDescent > 0) {
-            winAscent = os2->usWinAscent;
-            winDescent = os2->usWinDescent;
-        }
-        avgWidth = os2->xAvgCharWidth;
-        strikeout = os2->yStrikeoutPosition;
-    }
-    if (winAscent + winDescent <= 0) {
-        winAscent = unitsPerEm * 4 / 5;
-        winDescent = unitsPerEm / 5;
-    }
-
-    int ppem = DefaultPixelsPerEm;
-    if (height < 0)
-        ppem = -height;
-    else if (height > 0)
-        ppem = std::max(1, Scale(static_cast<long>(height) * unitsPerEm, 1, static_cast<int>(winAscent + winDescent)));
-    ppem = std::min(ppem, 2048);
-
-    if (FT_IS_SCALABLE(face)) {
-        if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem)) != 0)
-            return nullptr;
-    } else if (FT_Select_Size(face, 0) != 0) {
-        return nullptr;
-    }
-
     std::shared_ptr<SizedFont> font(new SizedFont);
+    bool ok = FT_IS_SCALABLE(face) ? SetOutlineSize(face, height, font->m_metrics) : SelectStrike(face, height, font->m_metrics);
+    if (!ok)
+        return nullptr;
     FontMetrics& m = font->m_metrics;
-    m.ascent = Scale(winAscent, ppem, unitsPerEm);
-    m.descent = Scale(winDescent, ppem, unitsPerEm);
-    if (height > 0)
-        m.descent = std::max(0, height - m.ascent);
-    m.height = std::max(1, m.ascent + m.descent);
-    m.internalLeading = std::max(0, m.height - ppem);
-    m.aveCharWidth = Scale(avgWidth, ppem, unitsPerEm);
-    m.underlinePosition = std::max(1, Scale(-face->underline_position, ppem, unitsPerEm));
-    m.underlineThickness = std::max(1, Scale(face->underline_thickness, ppem, unitsPerEm));
-    m.strikeoutPosition = strikeout > 0 ? Scale(strikeout, ppem, unitsPerEm) : m.ascent / 3;
 
     impl->emboldenSynthetic = bold && (match.syntheticBold || !(face->style_flags & FT_STYLE_FLAG_BOLD));
     impl->obliqueSynthetic = italic && (match.syntheticItalic || !(face->style_flags & FT_STYLE_FLAG_ITALIC));
@@ -195,17 +233,26 @@ Glyph SizedFont::Render(uint8_t byte)
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0)
         return glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
-    if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO || bitmap.width == 0 || bitmap.rows == 0)
+    bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
+    if ((!mono && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) || bitmap.width == 0 || bitmap.rows == 0)
         return glyph;
     glyph.left = slot->bitmap_left;
     glyph.top = slot->bitmap_top;
     glyph.width = static_cast<int>(bitmap.width);
     glyph.rows = static_cast<int>(bitmap.rows);
     glyph.pitch = (glyph.width + 7) / 8;
-    glyph.bits.resize(static_cast<size_t>(glyph.pitch) * glyph.rows);
+    glyph.bits.assign(static_cast<size_t>(glyph.pitch) * glyph.rows, 0);
     for (int y = 0; y < glyph.rows; ++y) {
         const uint8_t* src = bitmap.buffer + static_cast<ptrdiff_t>(bitmap.pitch >= 0 ? y : glyph.rows - 1 - y) * std::abs(bitmap.pitch);
-        std::memcpy(&glyph.bits[static_cast<size_t>(y) * glyph.pitch], src, glyph.pitch);
+        uint8_t* dst = &glyph.bits[static_cast<size_t>(y) * glyph.pitch];
+        if (mono) {
+            std::memcpy(dst, src, glyph.pitch);
+            continue;
+        }
+        // Grey strikes of bitmap faces become solid where they are at least half covered.
+        for (int x = 0; x < glyph.width; ++x)
+            if (src[x] >= 128)
+                dst[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
     }
     return glyph;
 }
