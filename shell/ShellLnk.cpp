@@ -1,6 +1,7 @@
 #include "shell/ShellLnk.h"
 
 #include "shell/LnkFormat.h"
+#include "shell/MachineShellLinkEnvironment.h"
 
 #include <array>
 #include <span>
@@ -82,7 +83,10 @@ void SetDefaultShellLinkEnvironment(std::shared_ptr<ShellLinkEnvironment> enviro
 
 std::shared_ptr<ShellLinkEnvironment> DefaultShellLinkEnvironment()
 {
-    return DefaultEnvironmentSlot();
+    auto& slot = DefaultEnvironmentSlot();
+    if (!slot)
+        slot = std::make_shared<shell::MachineShellLinkEnvironment>();
+    return slot;
 }
 
 TQXShellLink::TQXShellLink(void*, std::shared_ptr<ShellLinkEnvironment> environment)
@@ -108,8 +112,6 @@ std::string TQXShellLink::ShellFolderValueName(TShellFolder folder)
 
 std::string TQXShellLink::SpecialFolderPath(TShellFolder folder)
 {
-    if (!m_environment)
-        return {};
     return m_environment->ShellFolderPath(ShellFolderValueName(folder));
 }
 
@@ -196,16 +198,14 @@ void TQXShellLink::SetHotKey(TShortCut value)
 
 void TQXShellLink::ReadLink()
 {
-    if (!m_environment || !m_environment->FileExists(FFileName))
+    if (!m_environment->FileExists(FFileName))
         throw EQXShellLink(CurrentMessages().linkNotFound);
     ReadLinkFile(FFileName);
 }
 
 void TQXShellLink::ReadLinkFile(const std::string& path)
 {
-    std::optional<std::vector<uint8_t>> bytes;
-    if (m_environment)
-        bytes = m_environment->ReadFile(path);
+    std::optional<std::vector<uint8_t>> bytes = m_environment->ReadFile(path);
     if (!bytes)
         throw EQXShellLink(CurrentMessages().readError);
     shell::LnkFile link;

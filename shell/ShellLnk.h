@@ -48,6 +48,8 @@ public:
     virtual std::string ShellFolderPath(const std::string& valueName) = 0;
 };
 
+// Components made without an environment of their own use this one; unless set, the current
+// machine's.
 void SetDefaultShellLinkEnvironment(std::shared_ptr<ShellLinkEnvironment> environment);
 std::shared_ptr<ShellLinkEnvironment> DefaultShellLinkEnvironment();
 
