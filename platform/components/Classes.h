@@ -106,7 +106,8 @@ struct PropertyValue {
 
 struct PropertyValue::Item {
     std::vector<std::pair<std::string, PropertyValue>> properties;
-    bool operator==(const Item&) const = default;
+    std::vector<int> lines; // where each property stood in a layout (0: unknown)
+    bool operator==(const Item& other) const { return properties == other.properties; }
 };
 
 // Names of an enumeration's values (or a set's elements, by bit number) and their numbers.

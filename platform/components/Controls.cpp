@@ -498,11 +498,9 @@ void TWinControl::PaintHandler(const PixelView& surface, TPoint origin, const TR
     TCanvas canvas(surface);
     canvas.SetOrigin(origin);
     canvas.SetClipRect(dirty);
-    if (!ParentColor() || !Parent()) {
-        canvas.Brush.Color = Color();
-        canvas.Brush.Style = BrushStyle::Solid;
-        canvas.FillRect(dirty);
-    }
+    canvas.Brush.Color = Color();
+    canvas.Brush.Style = BrushStyle::Solid;
+    canvas.FillRect(dirty);
     PaintWindow(canvas);
     PaintControls(surface, origin, dirty);
 }

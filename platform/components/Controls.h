@@ -198,7 +198,7 @@ private:
     TAnchors m_anchors = akLeft | akTop;
     std::string m_caption;
     TColor m_color = clBtnFace;
-    bool m_parentColor = false;
+    bool m_parentColor = true;
     std::unique_ptr<TFont> m_font;
     bool m_parentFont = true;
     TControlStyle m_controlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;

@@ -60,6 +60,7 @@ static ClassRegistration formRegistration(TForm::StaticClass());
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
     SetParentFont(false);
+    SetParentColor(false);
     LiveForms().push_back(this);
     TWinControl::SetVisible(false);
 }

@@ -1,0 +1,100 @@
+#pragma once
+
+// The picture control, the panel and the window-message timer component.
+
+#include "platform/components/Controls.h"
+#include "platform/components/StdCtrls.h"
+#include "platform/events/EventLoop.h"
+
+namespace platform {
+
+class TImage : public TGraphicControl {
+    TORVA_CLASS(TImage)
+public:
+    explicit TImage(TComponent* owner);
+
+    TPicture& Picture() { return m_picture; }
+    const TPicture& Picture() const { return m_picture; }
+    bool Stretch() const { return m_stretch; }
+    void SetStretch(bool value);
+    bool Center() const { return m_center; }
+    void SetCenter(bool value);
+    // Pixels of the picture's bottom-left colour let the background show through.
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool value);
+    bool AutoSize() const { return m_autoSize; }
+    void SetAutoSize(bool value);
+
+protected:
+    void Paint() override;
+
+private:
+    void PictureChanged();
+    TPicture m_picture;
+    bool m_stretch = false;
+    bool m_center = false;
+    bool m_transparent = false;
+    bool m_autoSize = false;
+};
+
+enum class TBevelCut : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
+const EnumInfo& BevelCutEnum();
+
+class TPanel : public TCustomControl {
+    TORVA_CLASS(TPanel)
+public:
+    explicit TPanel(TComponent* owner);
+
+    TBevelCut BevelInner() const { return m_bevelInner; }
+    void SetBevelInner(TBevelCut value);
+    TBevelCut BevelOuter() const { return m_bevelOuter; }
+    void SetBevelOuter(TBevelCut value);
+    int BevelWidth() const { return m_bevelWidth; }
+    void SetBevelWidth(int value);
+    int BorderWidth() const { return m_borderWidth; }
+    void SetBorderWidth(int value);
+    TAlignment Alignment() const { return m_alignment; }
+    void SetAlignment(TAlignment value);
+
+protected:
+    void Paint() override;
+
+private:
+    TBevelCut m_bevelInner = TBevelCut::bvNone;
+    TBevelCut m_bevelOuter = TBevelCut::bvRaised;
+    int m_bevelWidth = 1;
+    int m_borderWidth = 0;
+    TAlignment m_alignment = TAlignment::taCenter;
+};
+
+// A window-message timer: while Enabled with an Interval and an OnTimer handler it ticks on the
+// current event loop; changing any of them restarts the count.
+class TTimer : public TComponent {
+    TORVA_CLASS(TTimer)
+public:
+    explicit TTimer(TComponent* owner);
+    ~TTimer() override;
+
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool value);
+    uint32_t Interval() const { return m_interval; }
+    void SetInterval(uint32_t value);
+    void SetOnTimer(TNotifyEvent handler);
+    // Whether a window timer is running now.
+    bool Running() const { return m_timerId != 0; }
+
+    TNotifyEvent OnTimer;
+
+protected:
+    void Loaded() override;
+
+private:
+    void UpdateTimer();
+    void Tick();
+    bool m_enabled = true;
+    uint32_t m_interval = 1000;
+    TimerId m_timerId = 0;
+    EventLoop* m_loop = nullptr;
+};
+
+}
