@@ -278,6 +278,8 @@ void TForm::ForgetControl(TControl* control)
         m_mouseControl = nullptr;
     if (inside(m_clickedControl))
         m_clickedControl = nullptr;
+    if (inside(m_routingTarget))
+        m_routingTarget = nullptr;
     if (inside(m_activeControl))
         m_activeControl = nullptr;
 }
@@ -356,6 +358,9 @@ void TForm::RouteMouse(const Event& event)
     m_lastMouse = point;
     TControl* target = m_captureControl ? m_captureControl : ControlAtPoint(point);
     TPoint local = target->FormToClient(point);
+    // Any handler may destroy the target (ForgetControl clears this) or the whole form.
+    m_routingTarget = target;
+    auto gone = [this] { return m_routingTarget == nullptr || IsDestroying(); };
     switch (event.type) {
     case EventType::MouseMove:
         target->MouseMove(event.shift, local.X, local.Y);
@@ -368,7 +373,8 @@ void TForm::RouteMouse(const Event& event)
         }
         if (event.shift & ssDouble)
             target->DblClick();
-        target->MouseDown(event.button, event.shift, local.X, local.Y);
+        if (!gone())
+            target->MouseDown(event.button, event.shift, local.X, local.Y);
         break;
     case EventType::MouseUp:
         if (event.button == TMouseButton::mbLeft) {
@@ -379,17 +385,18 @@ void TForm::RouteMouse(const Event& event)
             if (clicked && target->ClientRect().Contains(local))
                 target->Click();
         }
-        // The click may have destroyed the control or closed the form.
-        if (IsDestroying())
-            return;
-        if (m_captureControl == target || ControlAtPoint(point) == target || target == this)
+        if (!gone())
             target->MouseUp(event.button, event.shift, local.X, local.Y);
         break;
     default:
         break;
     }
+    m_routingTarget = nullptr;
+    if (IsDestroying())
+        return;
     // Enter and leave follow once the message is handled, as they do on the idle step.
-    UpdateMouseControl(ControlAtPos(point, true, true) ? ControlAtPos(point, true, true) : this);
+    TControl* under = ControlAtPos(point, true, true);
+    UpdateMouseControl(under ? under : this);
 }
 
 void TForm::UpdateMouseControl(TControl* control)

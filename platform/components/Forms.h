@@ -163,6 +163,7 @@ private:
     TWinControl* m_activeControl = nullptr;
     TPoint m_lastMouse;
     TControl* m_clickedControl = nullptr;
+    TControl* m_routingTarget = nullptr;
     bool m_active = true;
     std::unique_ptr<IWindowBackend> m_window;
 };
