@@ -3,9 +3,11 @@
 #include "shell/PathText.h"
 
 #include "platform/files/Files.h"
+#include "platform/files/NameFolding.h"
 #include "platform/text/Text.h"
 
 #include <functional>
+#include <vector>
 
 namespace shell {
 
@@ -65,6 +67,14 @@ void ForEachFile(const std::string& folder, Visit visit)
         if (!IsFolder(rec))
             visit(rec);
     }
+}
+
+// A bare file name, which a folder listing can answer for; anything with a folder part or a
+// wildcard goes through the file system's own lookup.
+bool IsPlainName(const std::string& name)
+{
+    return !name.empty() && name.find_first_of("\\/:*?") == std::string::npos && name.back() != ' '
+        && name.back() != '.';
 }
 
 std::string WithoutTrailingBackslash(std::string path)
@@ -212,14 +222,36 @@ void FileTree::Search(const std::string& path, const std::string& fileName, std:
     if (!result.empty())
         return;
     std::string folder = PostFixDir(path);
-    if (platform::FileExists(folder + fileName)) {
-        result = folder;
+    if (!IsPlainName(fileName)) {
+        if (platform::FileExists(folder + fileName)) {
+            result = folder;
+            return;
+        }
+        ForEachSubfolder(folder, [&](const std::string& name) {
+            Search(folder + name, fileName, result);
+            return result.empty();
+        });
         return;
     }
-    ForEachSubfolder(folder, [&](const std::string& name) {
+    // One listing answers both whether the file is here and which folders to enter, instead of
+    // resolving folder + name once more for every folder of the drive.
+    std::vector<std::string> subfolders;
+    for (FolderSearch search(folder + AllFiles, platform::faAnyFile); search.Found(); search.Next()) {
+        const platform::TSearchRec& rec = search.Entry();
+        if (!IsFolder(rec)) {
+            if (platform::EqualsName(rec.Name, fileName)) {
+                result = folder;
+                return;
+            }
+        } else if ((rec.Attr & (platform::FILE_ATTRIBUTE_HIDDEN | platform::FILE_ATTRIBUTE_SYSTEM)) == 0) {
+            subfolders.push_back(rec.Name);
+        }
+    }
+    for (const std::string& name : subfolders) {
         Search(folder + name, fileName, result);
-        return result.empty();
-    });
+        if (!result.empty())
+            return;
+    }
 }
 
 std::string FileTree::SearchTree(const std::string& root, const std::string& fileName) const

@@ -251,6 +251,15 @@ TEST_F(FileTreeTest, SearchTreeStopsAtTheFirstHit)
     EXPECT_EQ(Tree().SearchTree("C:\\Games\\Empty", "game.ini"), "");
     EXPECT_EQ(Tree().SearchTree("C:\\Games", "absent.ini"), "");
     EXPECT_EQ(Tree().SearchTree("C:\\Missing", "game.ini"), "");
+
+    // A folder of that name is no hit; a hidden file is; a name with a folder part works too.
+    fs::create_directories(driveC / "Games" / "Empty" / "setup.log");
+    Write(driveC / "Games" / "Beta" / "sub" / "setup.log", "x");
+    Write(driveC / "Games" / "Beta" / ".state", "x");
+    EXPECT_EQ(Tree().SearchTree("C:\\Games\\Empty", "setup.log"), "");
+    EXPECT_EQ(Tree().SearchTree("C:\\Games\\Beta", "SETUP.LOG"), "C:\\Games\\Beta\\sub\\");
+    EXPECT_EQ(Tree().SearchTree("C:\\Games", ".STATE"), "C:\\Games\\Beta\\");
+    EXPECT_EQ(Tree().SearchTree("C:\\Games", "deep\\game.ini"), "C:\\Games\\Alpha\\");
 }
 
 TEST_F(FileTreeTest, ProgramDirOfCommandLines)
