@@ -152,6 +152,8 @@ std::optional<std::string> MatchInListing(const std::string& folder, const std::
 std::vector<MappedDrive> MappedDrives()
 {
     static DriveCache cache;
+    if (!HasCurrentMachine())
+        return {};
     fs::path dosDevices = CurrentMachine().DosDevicesDir();
     struct stat info {};
     if (::stat(dosDevices.c_str(), &info) != 0) {

@@ -1,6 +1,7 @@
 #include "platform/ini/IniFile.h"
 
 #include "platform/files/Files.h"
+#include "platform/ini/IniDocument.h"
 #include "platform/ini/ProfileFile.h"
 
 #include <string>
@@ -84,6 +85,19 @@ std::vector<std::string> TIniFile::ReadSections() const
 std::vector<std::string> TIniFile::ReadSection(std::string_view section) const
 {
     return platform::GetPrivateProfileKeyNames(section, m_fileName);
+}
+
+std::vector<std::pair<std::string, std::string>> TIniFile::ReadSectionValues(std::string_view section) const
+{
+    auto host = platform::ProfileHostPath(m_fileName);
+    if (!host)
+        return {};
+    auto entries = platform::LoadProfile(*host)->Entries(section);
+    for (auto& entry : entries) {
+        if (entry.second.size() > platform::kMaxProfileValueLength)
+            entry.second.resize(platform::kMaxProfileValueLength);
+    }
+    return entries;
 }
 
 bool TIniFile::SectionExists(std::string_view section) const

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -47,6 +48,8 @@ public:
     // Section names in file order; the key names of one section in file order.
     std::vector<std::string> ReadSections() const;
     std::vector<std::string> ReadSection(std::string_view section) const;
+    // The section's keys with their values (each cut as ReadString cuts it), in file order.
+    std::vector<std::pair<std::string, std::string>> ReadSectionValues(std::string_view section) const;
     bool SectionExists(std::string_view section) const;
     bool ValueExists(std::string_view section, std::string_view ident) const;
 

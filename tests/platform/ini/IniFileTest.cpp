@@ -1,4 +1,5 @@
 #include "platform/files/Files.h"
+#include "platform/ini/IniDocument.h"
 #include "platform/ini/IniFile.h"
 #include "tests/platform/files/TempPrefix.h"
 
@@ -21,6 +22,11 @@ TEST(IniFileTest, BareNamesLiveInTheWindowsFolder)
     EXPECT_EQ(TIniFile("C:\\WINDOWS\\TORVA.INI").ReadString("cd0206", "r&&d", ""), "C:\\Hry\\RD\\");
     EXPECT_EQ(state.ReadSections(), (std::vector<std::string> { "Main", "CD0206" }));
     EXPECT_EQ(state.ReadSection("cd0206"), std::vector<std::string> { "R&&D" });
+    state.WriteString("CD0206", "Long", std::string(3000, 'x'));
+    auto values = state.ReadSectionValues("CD0206");
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values[0], (std::pair<std::string, std::string> { "R&&D", "C:\\Hry\\RD\\" }));
+    EXPECT_EQ(values[1].second.size(), platform::kMaxProfileValueLength);
     EXPECT_TRUE(state.SectionExists("main"));
     EXPECT_TRUE(state.ValueExists("main", "LANGUAGE"));
     EXPECT_FALSE(state.ValueExists("main", "Slow"));
