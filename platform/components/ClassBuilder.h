@@ -173,6 +173,19 @@ public:
         return Add(std::move(p));
     }
 
+    // The last property is written only when `pred` holds (never with NotStored).
+    template <class P>
+    ClassBuilder& StoredIf(P pred)
+    {
+        m_info.m_properties.back().stored = [pred](const TPersistent& o) { return static_cast<bool>(std::invoke(pred, Self(o))); };
+        return *this;
+    }
+    ClassBuilder& NotStored()
+    {
+        m_info.m_properties.back().stored = [](const TPersistent&) { return false; };
+        return *this;
+    }
+
     ClassBuilder& ReadOnly()
     {
         m_info.m_properties.back().readOnly = true;

@@ -144,6 +144,9 @@ struct PropertyInfo {
     // signature); an empty name unbinds.
     std::function<bool(TPersistent&, const MethodTable* methods, const std::string& handler)> bind;
     bool readOnly = false;
+    // Whether the writer writes it (a derived value such as Font.Size, or a colour that follows
+    // the parent, is not stored).
+    std::function<bool(const TPersistent&)> stored;
 };
 
 using TComponentFactory = std::function<TComponent*(TComponent* owner)>;
@@ -309,7 +312,8 @@ public:
     template <class Sig>
     void Add(std::string name, std::function<Sig> handler)
     {
-        m_methods[Key(name)] = Entry { std::move(name), std::any(std::move(handler)) };
+        std::string key = Key(name);
+        m_methods[key] = Entry { std::move(name), std::any(std::move(handler)) };
     }
     // Empty when there is no method of that name or it has another signature.
     template <class Sig>

@@ -38,7 +38,9 @@ const ClassInfo& TForm::StaticClass()
         .Integer("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight)
         .Integer("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth)
         .Color("Color", &TForm::Color, &TForm::SetColor, clBtnFace)
+        .StoredIf([](const TForm& c) { return !c.ParentColor(); })
         .Object("Font", [](TForm& f) -> TPersistent* { return &f.Font(); })
+        .StoredIf([](const TForm& c) { return !c.ParentFont(); })
         .Boolean("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview, false)
         .Boolean("ParentFont", &TForm::ParentFont, &TForm::SetParentFont, false)
         .Integer("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch, 96)
@@ -51,6 +53,7 @@ const ClassInfo& TForm::StaticClass()
         .Event("OnMouseWheelDown", &TForm::OnMouseWheelDown)
         .Event("OnMouseWheelUp", &TForm::OnMouseWheelUp)
         .Event("OnShow", &TForm::OnShow)
+        .Boolean("Visible", &TForm::Visible, &TForm::SetVisible, false)
         .Build();
     return info;
 }

@@ -75,6 +75,7 @@ const ClassInfo& TFont::StaticClass()
         .String("Name", &TFont::Name, &TFont::SetName, std::string("MS Sans Serif"))
         .Enum("Pitch", FontPitchEnum(), &TFont::Pitch, &TFont::SetPitch, 0)
         .Integer("Size", &TFont::Size, &TFont::SetSize, std::nullopt)
+        .NotStored()
         .Set("Style", FontStyleEnum(), &TFont::Style, &TFont::SetStyle, 0u)
         .Build();
     return info;

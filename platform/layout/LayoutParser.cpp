@@ -382,6 +382,8 @@ private:
             return PropertyValue::Str(std::move(text));
         }
         case Tok::Ident: {
+            if (IsWord("end") || IsWord("object") || IsWord("inherited") || IsWord("inline"))
+                Fail("expected a value, found " + Describe());
             std::string name = m_token.text;
             Next();
             while (IsSymbol('.')) {

@@ -286,7 +286,7 @@ void WriteCollection(std::string& out, TCollection& collection, const std::strin
 void WriteProperties(std::string& out, TPersistent& object, const std::string& prefix, int indent)
 {
     for (const PropertyInfo* info : object.Class().AllProperties()) {
-        if (info->readOnly || EqualsNoCase(info->name, "Name"))
+        if (info->readOnly || EqualsNoCase(info->name, "Name") || (info->stored && !info->stored(object)))
             continue;
         std::string name = prefix + info->name;
         switch (info->kind) {

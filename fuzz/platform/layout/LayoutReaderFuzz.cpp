@@ -1,0 +1,63 @@
+// Reads arbitrary text as a form layout. Whatever is accepted must write out and read back to
+// the same text.
+#include "platform/components/Forms.h"
+#include "platform/layout/LayoutReader.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using namespace platform;
+
+namespace {
+
+class TFuzzForm : public TForm {
+    TORVA_CLASS(TFuzzForm)
+public:
+    explicit TFuzzForm(TComponent* owner) : TForm(owner)
+    {
+        Methods().Add<void(TObject*)>("Click", [](TObject*) {});
+        Methods().Add<void(TObject*, TMouseButton, TShiftState, int, int)>("Down", [](TObject*, TMouseButton, TShiftState, int, int) {});
+        Methods().AddField("Label1", &label);
+    }
+    TControl* label = nullptr;
+};
+
+const ClassInfo& TFuzzForm::StaticClass()
+{
+    static const ClassInfo info = ClassBuilder<TFuzzForm>("TFuzzForm", &TForm::StaticClass()).Build();
+    return info;
+}
+
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static VirtualClock clock;
+    static EventLoop loop(clock);
+    static ScopedEventLoop scope(loop);
+    std::string text(reinterpret_cast<const char*>(data), size);
+    std::string written;
+    {
+        ComponentPtr<TFuzzForm> form(new TFuzzForm(nullptr));
+        try {
+            ReadLayout(*form, text, "fuzz.lay");
+        } catch (const Exception&) {
+            return 0;
+        }
+        written = WriteLayout(*form);
+    }
+    ComponentPtr<TFuzzForm> again(new TFuzzForm(nullptr));
+    try {
+        ReadLayout(*again, written, "written.lay");
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "written layout does not read back: %s\n%s", e.what(), written.c_str());
+        std::abort();
+    }
+    if (WriteLayout(*again) != written) {
+        std::fprintf(stderr, "written layout changes when read back:\n%s", written.c_str());
+        std::abort();
+    }
+    loop.ProcessMessages();
+    return 0;
+}
