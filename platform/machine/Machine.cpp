@@ -155,6 +155,11 @@ std::shared_ptr<Machine> Machine::OpenOrCreate(const fs::path& prefixRoot, const
     return machine;
 }
 
+std::shared_ptr<Machine> Machine::OpenOrCreateNamedOrDefault(const std::optional<fs::path>& prefixRoot)
+{
+    return OpenOrCreate(prefixRoot ? *prefixRoot : DefaultPrefixRoot());
+}
+
 void Machine::CreatePrefix(const MachineSetup& setup)
 {
     auto fail = [&](const std::string& what) { throw std::runtime_error("cannot create the prefix " + m_prefixRoot.string() + ": " + what); };

@@ -65,6 +65,8 @@ public:
     // The prefix at `prefixRoot`, created first when it has no system.reg. Throws
     // std::runtime_error when it cannot be created.
     static std::shared_ptr<Machine> OpenOrCreate(const std::filesystem::path& prefixRoot, const MachineSetup& setup = {});
+    // The prefix named by a --prefix option, else the default one; created when missing.
+    static std::shared_ptr<Machine> OpenOrCreateNamedOrDefault(const std::optional<std::filesystem::path>& prefixRoot);
     // Lays out a new prefix: folders, drive C:, the hives with the shell folders. Existing
     // folders and values are kept.
     void CreatePrefix(const MachineSetup& setup);

@@ -16,6 +16,9 @@ constexpr std::string_view TimePrefix = "#time=";
 // Seconds from 1601 (the system's file time epoch) to 1970, and file time ticks per second.
 constexpr int64_t SecondsFrom1601To1970 = 11644473600;
 constexpr int64_t FileTimeTicksPerSecond = 10000000;
+// The system's limits for a key name and the depth of the tree.
+constexpr size_t MaxKeyNameLength = 255;
+constexpr size_t MaxKeyDepth = 512;
 
 std::string_view WithoutCarriageReturn(std::string_view line)
 {
@@ -62,7 +65,7 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line)
     if (!path)
         return std::nullopt;
     KeyLine key { NormaliseRegistryPath(*path), std::nullopt };
-    if (key.path.empty())
+    if (!IsUsableRegistryPath(key.path))
         return std::nullopt;
     while (pos < line.size() && line[pos] == ' ')
         ++pos;
@@ -98,6 +101,19 @@ std::string_view WithoutContinuation(std::string_view line)
     return line;
 }
 
+bool SameName(std::u16string_view a, std::u16string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? static_cast<char16_t>(a[i] + 32) : a[i];
+        char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? static_cast<char16_t>(b[i] + 32) : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 std::string_view WithoutLeadingBlanks(std::string_view line)
 {
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
@@ -124,6 +140,23 @@ std::u16string NormaliseRegistryPath(std::u16string_view path)
         pos = end + 1;
     }
     return out;
+}
+
+bool IsUsableRegistryPath(std::u16string_view path)
+{
+    if (path.empty())
+        return false;
+    size_t depth = 0;
+    size_t pos = 0;
+    while (pos <= path.size()) {
+        size_t end = path.find(u'\\', pos);
+        if (end == std::u16string_view::npos)
+            end = path.size();
+        if (end - pos > MaxKeyNameLength || ++depth > MaxKeyDepth)
+            return false;
+        pos = end + 1;
+    }
+    return true;
 }
 
 RegistryFile::RegistryFile()
@@ -204,9 +237,11 @@ void RegistryFile::ParseLines(std::string_view text)
         if (line.starts_with('@') || line.starts_with('"')) {
             std::string raw(line);
             std::string joined(line);
-            while (IsHexValueStart(joined) && EndsWithContinuation(joined) && i + 1 < lines.size()) {
+            bool hex = IsHexValueStart(joined);
+            while (hex && EndsWithContinuation(joined) && i + 1 < lines.size()) {
                 ++i;
-                joined = std::string(WithoutContinuation(joined)) + std::string(WithoutLeadingBlanks(lines[i]));
+                joined.resize(WithoutContinuation(joined).size());
+                joined.append(WithoutLeadingBlanks(lines[i]));
                 raw += '\n';
                 raw += lines[i];
             }
@@ -216,10 +251,9 @@ void RegistryFile::ParseLines(std::string_view text)
                 continue;
             }
             RegistryFileValue value { std::move(parsed->name), parsed->type, std::move(parsed->data), std::move(raw) };
-            std::u16string folded = Fold(value.name);
             Entry* existing = nullptr;
             for (auto& entry : body->entries) {
-                if (entry.isValue && Fold(entry.value.name) == folded)
+                if (entry.isValue && SameName(entry.value.name, value.name))
                     existing = &entry;
             }
             if (existing) {
@@ -366,6 +400,8 @@ bool RegistryFile::CreateKey(std::u16string_view path)
     std::u16string normal = NormaliseRegistryPath(path);
     if (normal.empty())
         return true;
+    if (!IsUsableRegistryPath(normal))
+        return false;
     EnsureBody(EnsureNode(normal));
     return true;
 }
@@ -425,9 +461,8 @@ const RegistryFileValue* RegistryFile::FindValue(std::u16string_view path, std::
     const Node* node = FindNode(path);
     if (!node || !node->body)
         return nullptr;
-    std::u16string folded = Fold(name);
     for (auto& entry : node->body->entries) {
-        if (entry.isValue && Fold(entry.value.name) == folded)
+        if (entry.isValue && SameName(entry.value.name, name))
             return &entry.value;
     }
     return nullptr;
@@ -446,26 +481,26 @@ std::vector<const RegistryFileValue*> RegistryFile::Values(std::u16string_view p
     return values;
 }
 
-void RegistryFile::SetValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data)
+bool RegistryFile::SetValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data)
 {
     std::u16string normal = NormaliseRegistryPath(path);
-    if (normal.empty())
-        return;
+    if (!IsUsableRegistryPath(normal))
+        return false;
     KeyBody& body = EnsureBody(EnsureNode(normal));
     Touch(body);
-    std::u16string folded = Fold(name);
     for (auto& entry : body.entries) {
-        if (entry.isValue && Fold(entry.value.name) == folded) {
+        if (entry.isValue && SameName(entry.value.name, name)) {
             entry.value.type = type;
             entry.value.data = std::move(data);
             entry.value.sourceText.clear();
-            return;
+            return true;
         }
     }
     Entry entry;
     entry.isValue = true;
     entry.value = RegistryFileValue { std::u16string(name), type, std::move(data), {} };
     body.entries.push_back(std::move(entry));
+    return true;
 }
 
 bool RegistryFile::DeleteValue(std::u16string_view path, std::u16string_view name)
@@ -473,10 +508,9 @@ bool RegistryFile::DeleteValue(std::u16string_view path, std::u16string_view nam
     Node* node = FindNode(path);
     if (!node || !node->body)
         return false;
-    std::u16string folded = Fold(name);
     auto& entries = node->body->entries;
     for (auto it = entries.begin(); it != entries.end(); ++it) {
-        if (it->isValue && Fold(it->value.name) == folded) {
+        if (it->isValue && SameName(it->value.name, name)) {
             entries.erase(it);
             Touch(*node->body);
             return true;

@@ -43,7 +43,8 @@ public:
     void SetClock(std::function<int64_t()> now) { m_now = std::move(now); }
 
     bool KeyExists(std::u16string_view path) const;
-    // Creates the key and any missing parents; true when it exists afterwards.
+    // Creates the key and any missing parents; true when it exists afterwards. Names longer
+    // than 255 characters or paths deeper than 512 keys are refused, as the system does.
     bool CreateKey(std::u16string_view path);
     // Removes the key and its subkeys; false when it does not exist.
     bool DeleteKeyTree(std::u16string_view path);
@@ -54,8 +55,8 @@ public:
     const RegistryFileValue* FindValue(std::u16string_view path, std::u16string_view name) const;
     // Values in file order.
     std::vector<const RegistryFileValue*> Values(std::u16string_view path) const;
-    // Creates the key when missing.
-    void SetValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data);
+    // Creates the key when missing; false for a path the system could not hold.
+    bool SetValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data);
     bool DeleteValue(std::u16string_view path, std::u16string_view name);
 
     // Seconds since 1970 on the key line, when the key was written with one.
@@ -95,5 +96,7 @@ private:
 
 // The key path normalised: separators collapsed, no leading or trailing backslash.
 std::u16string NormaliseRegistryPath(std::u16string_view path);
+// A normalised path within the system's limits of name length and depth.
+bool IsUsableRegistryPath(std::u16string_view path);
 
 }

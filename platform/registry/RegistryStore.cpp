@@ -79,7 +79,7 @@ bool RegistryStore::Change(Hive hive, const std::function<bool(RegistryFile&)>& 
 bool RegistryStore::CreateKey(Hive hive, std::u16string_view path)
 {
     std::u16string key(path);
-    if (NormaliseRegistryPath(key).empty())
+    if (!IsUsableRegistryPath(NormaliseRegistryPath(key)))
         return false;
     return Change(
         hive, [key](RegistryFile& file) { return file.CreateKey(key); },
@@ -90,14 +90,11 @@ bool RegistryStore::SetValue(Hive hive, std::u16string_view path, std::u16string
 {
     std::u16string key(path);
     std::u16string valueName(name);
-    if (NormaliseRegistryPath(key).empty())
+    if (!IsUsableRegistryPath(NormaliseRegistryPath(key)))
         return false;
     return Change(
         hive,
-        [key, valueName, type, data](RegistryFile& file) {
-            file.SetValue(key, valueName, type, data);
-            return true;
-        },
+        [key, valueName, type, data](RegistryFile& file) { return file.SetValue(key, valueName, type, data); },
         [&] { return WineRegAddArguments(hive, key, valueName, type, data); });
 }
 

@@ -214,3 +214,45 @@ TEST(RegistryFile, TextWithoutHeaderOrKeys)
 
 }
 }
+
+namespace platform {
+namespace {
+
+TEST(RegistryFileLimits, MegabyteLinesAreReadAndKept)
+{
+    std::string longText(1 << 20, 'x');
+    std::string hexLines;
+    for (int i = 0; i < 20000; ++i)
+        hexLines += "  00,01,02,\\\n";
+    std::string text = "WINE REGISTRY Version 2\n\n[K] 1\n\"long\"=\"" + longText + "\"\n\"bin\"=hex:\\\n" + hexLines + "  ff\n\"junk\"=" + longText + "\n";
+    RegistryFile file = RegistryFile::Parse(text);
+    ASSERT_TRUE(file.FindValue(u"K", u"long"));
+    EXPECT_EQ(file.FindValue(u"K", u"long")->data.size(), (longText.size() + 1) * 2);
+    ASSERT_TRUE(file.FindValue(u"K", u"bin"));
+    EXPECT_EQ(file.FindValue(u"K", u"bin")->data.size(), 60001u);
+    EXPECT_EQ(file.Serialize(), text);
+}
+
+TEST(RegistryFileLimits, KeysBeyondTheSystemsLimitsAreRefusedAndKeptAsText)
+{
+    RegistryFile file = RegistryFile::Create(u"\\Machine", false);
+    EXPECT_TRUE(file.CreateKey(std::u16string(255, u'a')));
+    EXPECT_FALSE(file.CreateKey(std::u16string(256, u'a')));
+    EXPECT_FALSE(file.SetValue(u"x\\" + std::u16string(256, u'b'), u"v", 1, { 0, 0 }));
+    std::u16string deep;
+    for (int i = 0; i < 513; ++i)
+        deep += u"k\\";
+    EXPECT_FALSE(file.CreateKey(deep));
+
+    std::string deepLine = "[";
+    for (int i = 0; i < 100000; ++i)
+        deepLine += "k\\\\";
+    deepLine += "] 1";
+    std::string text = "WINE REGISTRY Version 2\n\n" + deepLine + "\n\"a\"=\"1\"\n";
+    RegistryFile parsed = RegistryFile::Parse(text);
+    EXPECT_FALSE(parsed.HasSubKeys(u""));
+    EXPECT_EQ(parsed.Serialize(), text);
+}
+
+}
+}
