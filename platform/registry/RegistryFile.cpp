@@ -114,6 +114,12 @@ bool SameName(std::u16string_view a, std::u16string_view b)
     return true;
 }
 
+// Blank lines are layout that a rewrite does not keep, so they never continue a value.
+bool IsContinuationLine(std::string_view line)
+{
+    return !IsBlank(line) && !line.starts_with('[') && !line.starts_with('"') && !line.starts_with('@');
+}
+
 std::string_view WithoutLeadingBlanks(std::string_view line)
 {
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
@@ -238,7 +244,7 @@ void RegistryFile::ParseLines(std::string_view text)
             std::string raw(line);
             std::string joined(line);
             bool hex = IsHexValueStart(joined);
-            while (hex && EndsWithContinuation(joined) && i + 1 < lines.size()) {
+            while (hex && EndsWithContinuation(joined) && i + 1 < lines.size() && IsContinuationLine(lines[i + 1])) {
                 ++i;
                 joined.resize(WithoutContinuation(joined).size());
                 joined.append(WithoutLeadingBlanks(lines[i]));

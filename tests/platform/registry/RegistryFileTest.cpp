@@ -256,3 +256,22 @@ TEST(RegistryFileLimits, KeysBeyondTheSystemsLimitsAreRefusedAndKeptAsText)
 
 }
 }
+
+namespace platform {
+namespace {
+
+TEST(RegistryFileLimits, ContinuationStopsAtBlankLinesAndKeyLines)
+{
+    // A broken value ending in a backslash must not swallow the layout around it, or every
+    // rewrite would move the next key.
+    const std::string text = "WINE REGISTRY Version 2\n\n[A] 1\n\"x\"=hex:zz,\\\n\n[B] 2\n\"y\"=hex:01,\\\n[C] 3\n\"z\"=\"1\"\n";
+    RegistryFile file = RegistryFile::Parse(text);
+    EXPECT_TRUE(file.KeyExists(u"B"));
+    EXPECT_TRUE(file.FindValue(u"C", u"z"));
+    std::string once = file.Serialize();
+    EXPECT_EQ(RegistryFile::Parse(once).Serialize(), once);
+    EXPECT_EQ(once, text);
+}
+
+}
+}
