@@ -89,8 +89,37 @@ std::shared_ptr<ShellLinkEnvironment> DefaultShellLinkEnvironment()
     return slot;
 }
 
-TQXShellLink::TQXShellLink(void*, std::shared_ptr<ShellLinkEnvironment> environment)
-    : m_environment(environment ? std::move(environment) : DefaultShellLinkEnvironment())
+const platform::ClassInfo& TQXShellLink::StaticClass()
+{
+    static const platform::EnumInfo langTypes { "TLangType", { { "ltFrench", ltFrench }, { "ltEnglish", ltEnglish } } };
+    static const platform::EnumInfo windowStates { "TWindowState",
+        { { "wsNormal", wsNormal }, { "wsMinimized", wsMinimized }, { "wsMaximized", wsMaximized } } };
+    static const platform::EnumInfo shellFolders { "TShellFolder",
+        { { "sfNone", sfNone }, { "sfDesktop", sfDesktop }, { "sfFavorites", sfFavorites }, { "sfFonts", sfFonts },
+            { "sfPersonal", sfPersonal }, { "sfPrograms", sfPrograms }, { "sfRecent", sfRecent },
+            { "sfSendTo", sfSendTo }, { "sfStartMenu", sfStartMenu }, { "sfStartup", sfStartup },
+            { "sfTemplates", sfTemplates } } };
+    static const platform::ClassInfo info
+        = platform::ClassBuilder<TQXShellLink>("TQXShellLink", &platform::TComponent::StaticClass())
+              .Creatable()
+              .String("Arguments", &TQXShellLink::Arguments, &TQXShellLink::SetArguments)
+              .String("Description", &TQXShellLink::Description, &TQXShellLink::SetDescription)
+              .Integer("HotKey", &TQXShellLink::HotKey, &TQXShellLink::SetHotKey, 0)
+              .String("FileName", &TQXShellLink::FileName, &TQXShellLink::SetFileName)
+              .Enum("LangType", langTypes, &TQXShellLink::LangType, &TQXShellLink::SetLangType, ltEnglish)
+              .String("Target", &TQXShellLink::Target, &TQXShellLink::SetTarget)
+              .Enum("WindowState", windowStates, &TQXShellLink::WindowState, &TQXShellLink::SetWindowState, wsNormal)
+              .String("WorkingDir", &TQXShellLink::WorkingDir, &TQXShellLink::SetWorkingDir)
+              .Enum("ShellFolder", shellFolders, &TQXShellLink::ShellFolder, &TQXShellLink::SetShellFolder, sfNone)
+              .Build();
+    return info;
+}
+
+static platform::ClassRegistration registration(TQXShellLink::StaticClass());
+
+TQXShellLink::TQXShellLink(platform::TComponent* owner, std::shared_ptr<ShellLinkEnvironment> environment)
+    : platform::TComponent(owner)
+    , m_environment(environment ? std::move(environment) : DefaultShellLinkEnvironment())
 {
     SetLangType(ltEnglish);
 }

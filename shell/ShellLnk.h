@@ -3,6 +3,8 @@
 // The shortcut component: reads a shell shortcut file into properties, and names shortcuts in
 // the user's special folders.
 
+#include "platform/components/Classes.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -31,9 +33,9 @@ enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 // A menu shortcut value: virtual-key code in the low byte, modifier bits above.
 using TShortCut = uint16_t;
 
-class EQXShellLink : public std::runtime_error {
+class EQXShellLink : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 // What the component needs of the machine; the default one works on the current machine's
@@ -53,7 +55,8 @@ public:
 void SetDefaultShellLinkEnvironment(std::shared_ptr<ShellLinkEnvironment> environment);
 std::shared_ptr<ShellLinkEnvironment> DefaultShellLinkEnvironment();
 
-class TQXShellLink {
+class TQXShellLink : public platform::TComponent {
+    TORVA_CLASS(TQXShellLink)
 public:
     static constexpr TShortCut scShift = 0x2000;
     static constexpr TShortCut scCtrl = 0x4000;
@@ -62,7 +65,7 @@ public:
     static constexpr uint16_t HOTKEYF_CONTROL = 0x02;
     static constexpr uint16_t HOTKEYF_ALT = 0x04;
 
-    explicit TQXShellLink(void* owner = nullptr, std::shared_ptr<ShellLinkEnvironment> environment = nullptr);
+    explicit TQXShellLink(platform::TComponent* owner, std::shared_ptr<ShellLinkEnvironment> environment = nullptr);
 
     const std::string& Arguments() const { return FArguments; }
     void SetArguments(std::string value) { FArguments = std::move(value); }

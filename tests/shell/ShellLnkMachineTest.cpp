@@ -32,7 +32,7 @@ TEST(ShellLnkMachine, ReadsAShortcutFromTheProgramsFolder)
     std::vector<uint8_t> bytes = shell::WriteLnk(spec);
     ASSERT_TRUE(platform::WriteWholeFile(programs + "\\Doom.lnk", std::string(bytes.begin(), bytes.end())));
 
-    TQXShellLink link;
+    TQXShellLink link(nullptr);
     link.SetShellFolder(sfPrograms);
     link.SetFileName("Games\\doom");
     EXPECT_EQ(link.FileName(), programs + "\\doom.lnk");

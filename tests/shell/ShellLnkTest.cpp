@@ -244,3 +244,30 @@ TEST(LnkWriter, RoundTripsThroughTheReader)
 }
 
 }
+
+namespace {
+
+// The layout reader and the test driver reach the component through its property table.
+TEST(ShellLnkProperties, PublishedInOrderWithDesignTimeDefaults)
+{
+    std::vector<std::string> names;
+    for (const platform::PropertyInfo& property : TQXShellLink::StaticClass().OwnProperties())
+        names.push_back(property.name);
+    EXPECT_EQ(names, (std::vector<std::string> { "Arguments", "Description", "HotKey", "FileName", "LangType", "Target",
+                         "WindowState", "WorkingDir", "ShellFolder" }));
+
+    auto* link = dynamic_cast<TQXShellLink*>(platform::FindClass("TQXShellLink")->Create(nullptr));
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(platform::GetPropertyValue(*link, "WindowState").text, "wsNormal");
+    EXPECT_EQ(platform::GetPropertyValue(*link, "ShellFolder").text, "sfNone");
+    EXPECT_EQ(platform::GetPropertyValue(*link, "HotKey").integer, 0);
+    platform::SetPropertyValue(*link, "WindowState", platform::PropertyValue::Ident("wsMaximized"));
+    EXPECT_EQ(link->ShowCmd(), 3);
+    platform::SetPropertyValue(*link, "FileName", platform::PropertyValue::Str("C:\\X\\game"));
+    EXPECT_EQ(link->FileName(), "C:\\X\\game.lnk");
+    EXPECT_THROW(platform::SetPropertyValue(*link, "LangType", platform::PropertyValue::Ident("ltKlingon")),
+        platform::EPropertyError);
+    platform::TComponent::Free(link);
+}
+
+}
