@@ -192,6 +192,15 @@ int FontRegistry::AddFontBytes(const std::string& key, std::vector<uint8_t> byte
     return added;
 }
 
+std::vector<std::string> FontRegistry::RegisteredFamilies() const
+{
+    std::vector<std::string> families;
+    for (const auto& file : m_registered)
+        for (const auto& face : file->faces)
+            families.push_back(face.family.empty() ? face.names.front() : face.family);
+    return families;
+}
+
 bool FontRegistry::RemoveFontFile(const std::string& hostPath)
 {
     for (auto it = m_registered.rbegin(); it != m_registered.rend(); ++it) {

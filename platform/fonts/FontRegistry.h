@@ -46,6 +46,8 @@ public:
     // counts it twice, as the window system does.
     int AddFontFile(const std::string& hostPath);
     int AddFontBytes(const std::string& key, std::vector<uint8_t> bytes);
+    // Families of the registered faces (UTF-8), in registration order.
+    std::vector<std::string> RegisteredFamilies() const;
     // Drops one registration of the file; false when it was not registered.
     bool RemoveFontFile(const std::string& hostPath);
 

@@ -1,0 +1,82 @@
+#pragma once
+
+// The desktop window: one borderless SDL window of the form's client size. Its outline comes
+// from the region's rectangles through the X11 SHAPE extension (SDL's own shaped windows
+// misplace themselves); where there is no X11 the window stays rectangular. The window pulls
+// its input from SDL when the event loop pumps it, and shows finished pixels only when the form
+// presents them, one rectangle at a time.
+
+#include "platform/events/EventLoop.h"
+#include "platform/events/WindowBackend.h"
+
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct SDL_Window;
+struct SDL_Cursor;
+union SDL_Event;
+
+namespace platform {
+
+class WindowError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class SdlWindow final : public IWindowBackend, public IEventSource {
+public:
+    // Throws WindowError when there is no display to open a window on.
+    explicit SdlWindow(EventLoop& loop);
+    ~SdlWindow() override;
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    // Whether a display can be reached at all (a quick check for tests and the program entry).
+    static bool DisplayAvailable();
+
+    // IWindowBackend
+    void SetEventSink(IEventSink* sink) override { m_sink = sink; }
+    void SetClientSize(int width, int height) override;
+    TSize ClientSize() const override;
+    void SetPosition(int left, int top) override;
+    TPoint Position() const override;
+    void SetCaption(const std::string& caption) override;
+    void Show() override;
+    void Hide() override;
+    void SetShape(const std::vector<TRect>& region) override;
+    void SetCapture(bool captured) override;
+    void SetCursor(TCursor cursor) override;
+    void Present(const PixelView& pixels, const TRect& dirty) override;
+    TSize ScreenSize() const override;
+    TPoint CursorPos() const override;
+    void BringToFront() override;
+    void BeginSystemMove() override;
+
+    // IEventSource
+    void PumpEvents(EventLoop& loop) override;
+
+    // Whether the outline could be given to the window system (false without X11).
+    bool ShapeApplied() const { return m_shapeApplied; }
+    // What the X server shows in a rectangle of the screen, as PNG: the real result of
+    // presents and shapes, for checks under a virtual display. Empty without X11.
+    std::vector<uint8_t> CaptureScreenPng(const TRect& screenRect) const;
+
+private:
+    void Translate(const SDL_Event& event, EventLoop& loop);
+    void PostTo(EventLoop& loop, Event event);
+    void ApplyShape();
+    uint32_t WindowId() const;
+
+    EventLoop& m_loop;
+    IEventSink* m_sink = nullptr;
+    SDL_Window* m_window = nullptr;
+    bool m_visible = false;
+    std::vector<TRect> m_shape;
+    bool m_shapeApplied = false;
+    std::map<TCursor, SDL_Cursor*> m_cursors;
+};
+
+}
