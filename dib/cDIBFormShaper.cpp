@@ -1,5 +1,11 @@
 #include "dib/cDIBFormShaper.h"
 
+#include "platform/components/ClassBuilder.h"
+
+#include <cstring>
+
+using namespace platform;
+
 namespace {
 
 // A surface pixel's colour as a colour reference; the fourth byte is dropped, since a high one
@@ -9,28 +15,73 @@ TColor PixelAsColor(uint32_t pixel)
     return static_cast<TColor>(SwapRedBlue(pixel) & 0x00FFFFFFu);
 }
 
+const EnumInfo& TransparentModeEnum()
+{
+    static const EnumInfo info { "TTransparentMode", { { "tmAuto", tmAuto }, { "tmFixed", tmFixed } } };
+    return info;
 }
 
-TDIBFormShaper::TDIBFormShaper(IDIBShapeTarget* owner)
-    : m_owner(owner)
-    , m_bitmap(std::make_unique<TMemoryDIB>())
-    , m_indexShape([this] { return m_destroying; })
+bool HasBorder(const TForm& form) { return form.BorderStyle() != TFormBorderStyle::bsNone; }
+
+}
+
+const ClassInfo& TDIBFormShaper::StaticClass()
 {
-    m_bitmap->OnChange = [this](TAbstractSuperDIB*) { ReapplyIfActive(); };
-    m_indexShape.OnChange = [this](TDIBImageLink*, int, TDIBLinkChange) { IndexShapeChanged(); };
+    static const ClassInfo info = ClassBuilder<TDIBFormShaper>("TDIBFormShaper", &TComponent::StaticClass())
+                                      .Creatable()
+                                      .Boolean("Active", &TDIBFormShaper::Active, &TDIBFormShaper::SetActive, false)
+                                      .Object("Bitmap", [](TDIBFormShaper& s) -> TPersistent& { return s.Bitmap(); })
+                                      .Boolean("ClientAreaOnly", &TDIBFormShaper::ClientAreaOnly, &TDIBFormShaper::SetClientAreaOnly, false)
+                                      .Component<TWinControl>("ControlToShape", [](const TDIBFormShaper& s) { return s.m_control; }, &TDIBFormShaper::SetControlToShape)
+                                      .Component<TCustomDIBImageList>("DIBImageList", &TDIBFormShaper::DIBImageList, &TDIBFormShaper::SetDIBImageList)
+                                      .Object("IndexShape", [](TDIBFormShaper& s) -> TPersistent& { return s.IndexShape(); })
+                                      .Integer("OffsetX", &TDIBFormShaper::OffsetX, &TDIBFormShaper::SetOffsetX, 0)
+                                      .Integer("OffsetY", &TDIBFormShaper::OffsetY, &TDIBFormShaper::SetOffsetY, 0)
+                                      .Color("TransparentColor", &TDIBFormShaper::TransparentColor, &TDIBFormShaper::SetTransparentColor, 0)
+                                      .Enum("TransparentMode", TransparentModeEnum(), &TDIBFormShaper::TransparentMode, &TDIBFormShaper::SetTransparentMode, tmAuto)
+                                      .Build();
+    return info;
+}
+
+static ClassRegistration registration(TDIBFormShaper::StaticClass());
+
+TDIBFormShaper::TDIBFormShaper(TComponent* owner)
+    : TComponent(owner)
+    , m_indexShape(this)
+{
+    m_bitmap.OnChange = [this](TObject*) { ReapplyIfActive(); };
+    m_indexShape.OnChange = [this](TDIBImageLink*, int, TDIBLinkChange) { ReapplyIfActive(); };
 }
 
 TDIBFormShaper::~TDIBFormShaper()
 {
-    m_destroying = true;
+    if (m_control)
+        m_control->RemoveFreeNotification(this);
+}
+
+TWinControl* TDIBFormShaper::ControlToShape() const
+{
+    if (m_control)
+        return m_control;
+    if (auto* windowed = dynamic_cast<TWinControl*>(Owner()))
+        return windowed;
+    for (TComponent* c = Owner(); c; c = c->Owner())
+        if (auto* form = dynamic_cast<TForm*>(c))
+            return form;
+    return nullptr;
+}
+
+TWinControl* TDIBFormShaper::Target() const
+{
+    return m_control ? m_control : dynamic_cast<TWinControl*>(Owner());
 }
 
 void TDIBFormShaper::SetActive(bool value)
 {
-    IDIBShapeTarget* target = ControlToShape();
+    TWinControl* target = Target();
     if (!target)
         return;
-    if (m_loading) {
+    if (IsLoading()) {
         m_active = value;
         return;
     }
@@ -38,32 +89,31 @@ void TDIBFormShaper::SetActive(bool value)
         Apply();
         return;
     }
-    target->SetWindowRegion(std::nullopt);
+    // Forms are the windows that take a region; removing it makes the window whole again.
+    if (auto* form = dynamic_cast<TForm*>(target))
+        form->SetShape({});
     m_active = false;
-}
-
-void TDIBFormShaper::SetBitmap(const TAbstractSuperDIB& source)
-{
-    // Assign ends with Changed, which re-applies through the bitmap's notification.
-    m_bitmap->Assign(source);
 }
 
 void TDIBFormShaper::SetClientAreaOnly(bool value)
 {
-    IDIBShapeTarget* target = ControlToShape();
-    if (!target || !target->IsForm())
+    if (!dynamic_cast<TForm*>(ControlToShape()))
         return;
     m_clientAreaOnly = value;
     ReapplyIfActive();
 }
 
-void TDIBFormShaper::SetControlToShape(IDIBShapeTarget* control)
+void TDIBFormShaper::SetControlToShape(TWinControl* control)
 {
-    if (!m_loading && m_active)
+    if (m_control)
+        m_control->RemoveFreeNotification(this);
+    if (!IsLoading() && m_active)
         SetActive(false);
     m_control = control;
-    if (m_control && !m_control->IsForm())
+    if (m_control && !dynamic_cast<TForm*>(m_control))
         m_clientAreaOnly = false;
+    if (m_control)
+        m_control->FreeNotification(this);
 }
 
 void TDIBFormShaper::SetOffsetX(int value)
@@ -96,7 +146,7 @@ void TDIBFormShaper::SetTransparentMode(TTransparentMode value)
 
 void TDIBFormShaper::Loaded()
 {
-    m_loading = false;
+    TComponent::Loaded();
     if (m_active) {
         m_active = false;
         SetActive(true);
@@ -104,14 +154,11 @@ void TDIBFormShaper::Loaded()
     }
 }
 
-void TDIBFormShaper::TargetRemoved(IDIBShapeTarget* target)
+void TDIBFormShaper::Notification(TComponent* component, TOperation operation)
 {
-    if (target == m_control) {
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == m_control) {
         m_control = nullptr;
-        m_active = false;
-    }
-    if (target == m_owner) {
-        m_owner = nullptr;
         m_active = false;
     }
 }
@@ -128,9 +175,13 @@ std::vector<TRect> TDIBFormShaper::BuildShape() const
         else
             key = m_transparentColor;
         region = picture->BuildRegion(key);
-    } else if (m_bitmap->HasBits()) {
-        TColor key = m_transparentMode == tmFixed ? m_transparentColor : PixelAsColor(m_bitmap->Pixels(0, m_bitmap->Height() - 1));
-        region = m_bitmap->BuildRegion(key);
+    } else if (!m_bitmap.Empty()) {
+        const PixelView pixels = m_bitmap.View();
+        TColor key = m_transparentMode == tmFixed ? m_transparentColor : PixelAsColor(pixels.At(0, pixels.height - 1));
+        // Both keep their rows bottom-up without padding: the copy is one block.
+        TMemoryDIB copy(pixels.width, pixels.height);
+        std::memcpy(copy.Bits(), pixels.bits, static_cast<size_t>(pixels.width) * pixels.height * 4);
+        region = copy.BuildRegion(key);
     }
     for (TRect& r : region)
         r = r.Offset(m_offsetX, m_offsetY);
@@ -140,28 +191,26 @@ std::vector<TRect> TDIBFormShaper::BuildShape() const
 void TDIBFormShaper::Apply()
 {
     m_active = true;
-    if (m_loading || (m_bitmap->Width() == 0 && !m_indexShape.ValidIndex()))
+    if (IsLoading() || (m_bitmap.Width() == 0 && !m_indexShape.ValidIndex()))
         return;
-    IDIBShapeTarget* target = ControlToShape();
-    if (!target)
+    TWinControl* target = Target();
+    auto* form = dynamic_cast<TForm*>(target);
+    // Only forms have a window region on this platform; other windowed controls stay whole.
+    if (!form)
         return;
     std::vector<TRect> region = BuildShape();
-    if (target->IsForm() && ((m_clientAreaOnly && target->HasBorder()) || (target->IsDesigning() && !target->HasBorder()))) {
-        const int dx = (target->Width() - target->ClientWidth()) / 2;
-        const int dy = target->Height() - target->ClientHeight() - dx;
+    const bool designing = (form->ComponentState() & csDesigning) != 0;
+    if ((m_clientAreaOnly && HasBorder(*form)) || (designing && !HasBorder(*form))) {
+        const int dx = (form->Width() - form->ClientWidth()) / 2;
+        const int dy = form->Height() - form->ClientHeight() - dx;
         for (TRect& r : region)
             r = r.Offset(dx, dy);
     }
-    target->SetWindowRegion(std::move(region));
+    form->SetShape(region);
 }
 
 void TDIBFormShaper::ReapplyIfActive()
 {
     if (m_active)
         Apply();
-}
-
-void TDIBFormShaper::IndexShapeChanged()
-{
-    ReapplyIfActive();
 }

@@ -6,73 +6,29 @@
 
 #include "dib/cDIB.h"
 #include "dib/cDIBImageList.h"
+#include "platform/components/Controls.h"
+#include "platform/components/Forms.h"
+#include "platform/components/Graphics.h"
 
-#include <optional>
 #include <vector>
 
-// The window a shaper cuts, as far as the shaper needs to know it.
-class IDIBShapeTarget {
+class TDIBFormShaper : public platform::TComponent {
+    TORVA_CLASS(TDIBFormShaper)
 public:
-    virtual ~IDIBShapeTarget() = default;
-    virtual bool IsForm() const = 0;
-    virtual bool HasBorder() const = 0;
-    virtual bool IsDesigning() const = 0;
-    virtual int Width() const = 0;
-    virtual int Height() const = 0;
-    virtual int ClientWidth() const = 0;
-    virtual int ClientHeight() const = 0;
-    // Replaces the window's region (rectangles in window coordinates, right and bottom
-    // exclusive) and redraws; nullopt removes it, so the window is whole again. An empty
-    // region is a real region: nothing of the window shows.
-    virtual void SetWindowRegion(std::optional<std::vector<TRect>> region) = 0;
-};
-
-// A window without a display: it keeps the region it was given.
-class THeadlessShapeTarget : public IDIBShapeTarget {
-public:
-    bool form = true;
-    bool border = false;
-    bool designing = false;
-    int width = 0;
-    int height = 0;
-    int clientWidth = 0;
-    int clientHeight = 0;
-    std::optional<std::vector<TRect>> region;
-    int regionChanges = 0;
-
-    bool IsForm() const override { return form; }
-    bool HasBorder() const override { return border; }
-    bool IsDesigning() const override { return designing; }
-    int Width() const override { return width; }
-    int Height() const override { return height; }
-    int ClientWidth() const override { return clientWidth; }
-    int ClientHeight() const override { return clientHeight; }
-    void SetWindowRegion(std::optional<std::vector<TRect>> value) override
-    {
-        region = std::move(value);
-        ++regionChanges;
-    }
-};
-
-class TDIBFormShaper {
-public:
-    // owner: the window the shaper cuts when ControlToShape is not set (the form or windowed
-    // control the shaper belongs to), or nullptr.
-    explicit TDIBFormShaper(IDIBShapeTarget* owner = nullptr);
-    ~TDIBFormShaper();
-    TDIBFormShaper(const TDIBFormShaper&) = delete;
-    TDIBFormShaper& operator=(const TDIBFormShaper&) = delete;
+    explicit TDIBFormShaper(platform::TComponent* owner = nullptr);
+    ~TDIBFormShaper() override;
 
     bool Active() const { return m_active; }
     void SetActive(bool value);
-    // The picture used when IndexShape gives none; pixels in surface order, rows bottom-up.
-    TMemoryDIB& Bitmap() { return *m_bitmap; }
-    void SetBitmap(const TAbstractSuperDIB& source);
+    // The picture used when IndexShape gives none.
+    platform::TBitmap& Bitmap() { return m_bitmap; }
+    void SetBitmap(const platform::TBitmap& source) { m_bitmap.Assign(source); }
     bool ClientAreaOnly() const { return m_clientAreaOnly; }
     void SetClientAreaOnly(bool value);
-    // The stored control, else the owner.
-    IDIBShapeTarget* ControlToShape() const { return m_control ? m_control : m_owner; }
-    void SetControlToShape(IDIBShapeTarget* control);
+    // The stored control; without one the owner when it is windowed, else the nearest form up
+    // the owner chain, or nullptr.
+    platform::TWinControl* ControlToShape() const;
+    void SetControlToShape(platform::TWinControl* control);
     TCustomDIBImageList* DIBImageList() const { return m_indexShape.DIBImageList(); }
     void SetDIBImageList(TCustomDIBImageList* list) { m_indexShape.SetDIBImageList(list); }
     TDIBImageLink& IndexShape() { return m_indexShape; }
@@ -86,32 +42,28 @@ public:
     TTransparentMode TransparentMode() const { return m_transparentMode; }
     void SetTransparentMode(TTransparentMode value);
 
-    // While loading, property writes are only stored; Loaded applies what was stored.
-    void BeginLoading() { m_loading = true; }
-    bool IsLoading() const { return m_loading; }
-    void Loaded();
-    // The target window went away: forget it and stop, without touching any window.
-    void TargetRemoved(IDIBShapeTarget* target);
-
     // The region as it would be applied now, offsets included, form adjustment not.
     std::vector<TRect> BuildShape() const;
-    // Builds the shape and hands it to the target.
+    // Builds the shape and hands it to the target window.
     void Apply();
 
-private:
-    void ReapplyIfActive();
-    void IndexShapeChanged();
+    void Loaded() override;
 
-    IDIBShapeTarget* m_owner;
-    IDIBShapeTarget* m_control = nullptr;
+protected:
+    void Notification(platform::TComponent* component, platform::TOperation operation) override;
+
+private:
+    // The window that takes the region: the stored control, else the owner when windowed.
+    platform::TWinControl* Target() const;
+    void ReapplyIfActive();
+
+    platform::TWinControl* m_control = nullptr;
     bool m_active = false;
     bool m_clientAreaOnly = false;
-    bool m_loading = false;
-    bool m_destroying = false;
     int m_offsetX = 0;
     int m_offsetY = 0;
     TColor m_transparentColor = 0;
     TTransparentMode m_transparentMode = tmAuto;
-    std::unique_ptr<TMemoryDIB> m_bitmap;
+    platform::TBitmap m_bitmap;
     TDIBImageLink m_indexShape;
 };

@@ -1,86 +1,110 @@
 #include "dib/cDIBImageList.h"
 
+#include "platform/components/ClassBuilder.h"
+
 #include <algorithm>
+#include <type_traits>
+
+using namespace platform;
+
+namespace {
+
+// The item's surface is published once surfaces are persistent objects of their own.
+template <class Surface>
+void PublishSurface(ClassBuilder<TDIBImagesItem>& builder)
+{
+    if constexpr (std::is_base_of_v<TPersistent, Surface>)
+        builder.Object("DIB", [](TDIBImagesItem& item) -> Surface& { return item.DIB(); });
+}
+
+}
 
 // ---- items -----------------------------------------------------------------------------------
 
-TDIBImagesItem::TDIBImagesItem(TDIBImages& collection)
-    : m_collection(collection)
+const ClassInfo& TDIBImagesItem::StaticClass()
+{
+    static const ClassInfo info = [] {
+        ClassBuilder<TDIBImagesItem> builder("TDIBImagesItem", &TCollectionItem::StaticClass());
+        PublishSurface<TMemoryDIB>(builder);
+        builder.String("DisplayName", &TDIBImagesItem::DisplayName, &TDIBImagesItem::SetDisplayName, std::nullopt);
+        return builder.Build();
+    }();
+    return info;
+}
+
+TDIBImagesItem::TDIBImagesItem(TCollection* collection)
+    : TCollectionItem(collection)
     , m_dib(std::make_unique<TMemoryDIB>(1, 1))
 {
-    // Every change of the surface reaches the links of this item's index.
-    m_dib->OnChange = [this](TAbstractSuperDIB*) {
-        int index = Index();
-        if (index >= 0)
-            m_collection.Owner().NotifyLinks(index, lcChanged);
-    };
+    m_dib->OnChange = [this](TAbstractSuperDIB*) { SurfaceChanged(); };
 }
 
 TDIBImagesItem::~TDIBImagesItem() = default;
-
-int TDIBImagesItem::Index() const { return m_collection.IndexOf(this); }
 
 void TDIBImagesItem::SetDIB(const TAbstractSuperDIB& source) { m_dib->Assign(source); }
 
 void TDIBImagesItem::SetDisplayName(const std::string& name) { m_displayName = name; }
 
+void TDIBImagesItem::DefineProperties(TFiler& filer)
+{
+    TCollectionItem::DefineProperties(filer);
+    filer.DefineProperty(
+        "TemplateFilename", [this](const PropertyValue& value) { m_templateName = RequireString(value); },
+        [this] { return PropertyValue::Str(m_templateName); }, !m_templateName.empty());
+}
+
+// Every change of the surface reaches the links of this item's index.
+void TDIBImagesItem::SurfaceChanged()
+{
+    auto* images = dynamic_cast<TDIBImages*>(Collection());
+    int index = Index();
+    if (images && index >= 0)
+        images->List().NotifyLinks(index, lcChanged);
+}
+
 // ---- collection --------------------------------------------------------------------------------
 
+const ClassInfo& TDIBImages::StaticClass()
+{
+    static const ClassInfo info("TDIBImages", &TCollection::StaticClass());
+    return info;
+}
+
 TDIBImages::TDIBImages(TCustomDIBImageList& owner)
-    : m_owner(owner)
+    : TCollection([](TCollection* c) { return std::make_unique<TDIBImagesItem>(c); }, &owner)
+    , m_list(owner)
 {
 }
 
-TDIBImages::~TDIBImages() = default;
-
-TDIBImagesItem* TDIBImages::Items(int index) const
+void TDIBImages::Notify(TCollectionItem* item, TCollectionNotification action)
 {
-    if (index < 0 || index >= Count())
-        return nullptr;
-    return m_items[index].get();
+    TCollection::Notify(item, action);
+    if (action == TCollectionNotification::cnDeleting)
+        m_deleted.push_back(IndexOf(item));
 }
 
-int TDIBImages::IndexOf(const TDIBImagesItem* item) const
+void TDIBImages::Update(TCollectionItem* item)
 {
-    for (int i = 0; i < Count(); ++i)
-        if (m_items[i].get() == item)
-            return i;
-    return -1;
-}
-
-TDIBImagesItem& TDIBImages::Add() { return Insert(Count()); }
-
-TDIBImagesItem& TDIBImages::Insert(int index)
-{
-    index = std::clamp(index, 0, Count());
-    auto item = std::make_unique<TDIBImagesItem>(*this);
-    TDIBImagesItem& added = *item;
-    m_items.insert(m_items.begin() + index, std::move(item));
-    if (index < Count() - 1)
-        m_owner.NotifyInserted(index);
-    return added;
-}
-
-void TDIBImages::Delete(int index)
-{
-    if (index < 0 || index >= Count())
-        return;
-    std::unique_ptr<TDIBImagesItem> item = std::move(m_items[index]);
-    m_items.erase(m_items.begin() + index);
-    item.reset();
-    m_owner.NotifyLinks(index, lcDeleted);
-}
-
-void TDIBImages::Clear()
-{
-    while (Count() > 0)
-        Delete(Count() - 1);
+    TCollection::Update(item);
+    std::vector<int> deleted;
+    deleted.swap(m_deleted);
+    for (int index : deleted)
+        m_list.NotifyLinks(index, lcDeleted);
 }
 
 // ---- links -------------------------------------------------------------------------------------
 
-TDIBImageLink::TDIBImageLink(std::function<bool()> ownerDestroying)
-    : m_ownerDestroying(std::move(ownerDestroying))
+const ClassInfo& TDIBImageLink::StaticClass()
+{
+    static const ClassInfo info = ClassBuilder<TDIBImageLink>("TDIBImageLink", &TPersistent::StaticClass())
+                                      .Component<TCustomDIBImageList>("DIBImageList", &TDIBImageLink::DIBImageList, &TDIBImageLink::SetDIBImageList)
+                                      .Integer("DIBIndex", &TDIBImageLink::DIBIndex, &TDIBImageLink::SetDIBIndex, -1)
+                                      .Build();
+    return info;
+}
+
+TDIBImageLink::TDIBImageLink(TComponent* owner)
+    : m_owner(owner)
 {
 }
 
@@ -107,10 +131,15 @@ void TDIBImageLink::SetDIBIndex(int index)
     Change(index, lcChanged);
 }
 
-void TDIBImageLink::Assign(const TDIBImageLink& source)
+void TDIBImageLink::Assign(const TPersistent& source)
 {
-    SetDIBIndex(source.m_index);
-    SetDIBImageList(source.m_list);
+    auto* other = dynamic_cast<const TDIBImageLink*>(&source);
+    if (!other) {
+        TPersistent::Assign(source);
+        return;
+    }
+    SetDIBIndex(other->m_index);
+    SetDIBImageList(other->m_list);
 }
 
 TAbstractSuperDIB* TDIBImageLink::GetImage() const { return m_list ? m_list->GetImage(m_index) : nullptr; }
@@ -123,7 +152,7 @@ void TDIBImageLink::Change(int index, TDIBLinkChange change)
         return;
     if (change == lcDeleted && index > m_index)
         return;
-    if (m_ownerDestroying && m_ownerDestroying())
+    if (m_owner && m_owner->IsDestroying())
         return;
     if (change == lcDeleted && index < m_index) {
         --m_index;
@@ -135,18 +164,30 @@ void TDIBImageLink::Change(int index, TDIBLinkChange change)
         OnChange(this, index, change);
 }
 
-void TDIBImageLink::Inserted(int index)
-{
-    if (m_index >= index)
-        ++m_index;
-}
-
 // ---- list --------------------------------------------------------------------------------------
 
-TCustomDIBImageList::TCustomDIBImageList()
-    : m_view(std::make_unique<TMemoryDIB>(1, 1))
+const ClassInfo& TCustomDIBImageList::StaticClass()
+{
+    static const ClassInfo info("TCustomDIBImageList", &TComponent::StaticClass());
+    return info;
+}
+
+const ClassInfo& TDIBImageList::StaticClass()
+{
+    static const ClassInfo info = ClassBuilder<TDIBImageList>("TDIBImageList", &TCustomDIBImageList::StaticClass())
+                                      .Creatable()
+                                      .Object("DIBImages", [](TDIBImageList& list) -> TPersistent& { return list.DIBImages(); })
+                                      .Build();
+    return info;
+}
+
+static ClassRegistration registration(TDIBImageList::StaticClass());
+
+TCustomDIBImageList::TCustomDIBImageList(TComponent* owner)
+    : TComponent(owner)
+    , m_view(std::make_unique<TMemoryDIB>(1, 1))
     , m_scratch(std::make_unique<TMemoryDIB>(1, 1))
-    , m_images(*this)
+    , m_images(std::make_unique<TDIBImages>(*this))
 {
 }
 
@@ -156,11 +197,14 @@ TCustomDIBImageList::~TCustomDIBImageList()
     for (TDIBImageLink* link : m_links)
         link->m_list = nullptr;
     m_links.clear();
+    m_images.reset();
+    m_scratch.reset();
+    m_view.reset();
 }
 
 TAbstractSuperDIB* TCustomDIBImageList::GetImage(int index)
 {
-    TDIBImagesItem* item = m_images.Items(index);
+    TDIBImagesItem* item = m_images->Items(index);
     if (!item || !item->DIB().HasBits())
         return nullptr;
     m_view->ShareBits(item->DIB());
@@ -173,7 +217,7 @@ void TCustomDIBImageList::RegisterLink(TDIBImageLink* link)
         return;
     if (std::find(m_links.begin(), m_links.end(), link) == m_links.end())
         m_links.push_back(link);
-    for (int i = 0; i < m_images.Count(); ++i)
+    for (int i = 0; i < m_images->Count(); ++i)
         link->Change(i, lcChanged);
 }
 
@@ -185,10 +229,10 @@ void TCustomDIBImageList::UnregisterLink(TDIBImageLink* link)
 TDIBImagesItem& TCustomDIBImageList::FindOrAddTemplateItem(const std::string& templateGuid, int number)
 {
     const std::string name = std::to_string(number) + ":" + templateGuid;
-    for (int i = 0; i < m_images.Count(); ++i)
-        if (m_images.Items(i)->TemplateName() == name)
-            return *m_images.Items(i);
-    TDIBImagesItem& item = m_images.Add();
+    for (int i = 0; i < m_images->Count(); ++i)
+        if (m_images->Items(i)->TemplateName() == name)
+            return *m_images->Items(i);
+    TDIBImagesItem& item = m_images->Add();
     item.SetTemplateName(name);
     return item;
 }
@@ -203,10 +247,4 @@ void TCustomDIBImageList::NotifyLinks(int index, TDIBLinkChange change)
     for (TDIBImageLink* link : links)
         if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())
             link->Change(index, change);
-}
-
-void TCustomDIBImageList::NotifyInserted(int index)
-{
-    for (TDIBImageLink* link : m_links)
-        link->Inserted(index);
 }

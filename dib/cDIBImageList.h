@@ -1,8 +1,8 @@
 #pragma once
 
 // Image lists: named, ordered collections of surfaces that controls refer to by index through
-// links. A link follows its picture when items before it are inserted or deleted, hears when
-// its own picture changes or goes away, and is told nothing about other items.
+// links. A link follows its picture when items before it are deleted, hears when its own
+// picture changes or goes away, and is told nothing about other items.
 //
 // All controls of one list draw through the list's one shared view surface: GetImage re-points
 // it at the wanted item and hands it out, and the caller may then set AutoSize, Angle and the
@@ -10,6 +10,7 @@
 // GetImage of the same list or a change of the item's size.
 
 #include "dib/cDIB.h"
+#include "platform/components/Classes.h"
 
 #include <functional>
 #include <memory>
@@ -23,74 +24,71 @@ class TDIBImageLink;
 // What a link hears; the numbers are those a change callback receives.
 enum TDIBLinkChange : int { lcDeleted = 0, lcChanged = 1 };
 
-class TDIBImagesItem {
+class TDIBImagesItem : public platform::TCollectionItem {
+    TORVA_CLASS(TDIBImagesItem)
 public:
-    explicit TDIBImagesItem(TDIBImages& collection);
-    ~TDIBImagesItem();
-    TDIBImagesItem(const TDIBImagesItem&) = delete;
-    TDIBImagesItem& operator=(const TDIBImagesItem&) = delete;
-
-    TDIBImages& Collection() const { return m_collection; }
-    int Index() const;
+    explicit TDIBImagesItem(platform::TCollection* collection);
+    ~TDIBImagesItem() override;
 
     TMemoryDIB& DIB() const { return *m_dib; }
     // Copies the given surface (size, pixels, properties) into the item's own.
     void SetDIB(const TAbstractSuperDIB& source);
-    const std::string& DisplayName() const { return m_displayName; }
+    std::string DisplayName() const override { return m_displayName; }
     void SetDisplayName(const std::string& name);
-    // "number:GUID" for items made from a control template; empty otherwise.
+    // "number:GUID" for items made from a control template; empty otherwise. Stored as
+    // "TemplateFilename" only when set.
     const std::string& TemplateName() const { return m_templateName; }
     void SetTemplateName(const std::string& name) { m_templateName = name; }
 
+    void DefineProperties(platform::TFiler& filer) override;
+
 private:
-    TDIBImages& m_collection;
+    void SurfaceChanged();
+
     std::unique_ptr<TMemoryDIB> m_dib;
     std::string m_displayName = "TDIBImagesItem";
     std::string m_templateName;
 };
 
-class TDIBImages {
+class TDIBImages : public platform::TCollection {
+    TORVA_CLASS(TDIBImages)
 public:
     explicit TDIBImages(TCustomDIBImageList& owner);
-    ~TDIBImages();
-    TDIBImages(const TDIBImages&) = delete;
-    TDIBImages& operator=(const TDIBImages&) = delete;
 
-    TCustomDIBImageList& Owner() const { return m_owner; }
-    int Count() const { return static_cast<int>(m_items.size()); }
+    TCustomDIBImageList& List() const { return m_list; }
     // nullptr outside 0..Count-1.
-    TDIBImagesItem* Items(int index) const;
-    int IndexOf(const TDIBImagesItem* item) const;
-    TDIBImagesItem& Add();
-    // A new item at `index` (0..Count); links to that index and beyond move up with it.
-    TDIBImagesItem& Insert(int index);
-    // Frees the item and its surface; links hear (index, deleted). Outside the range: nothing.
-    void Delete(int index);
-    void Clear();
+    TDIBImagesItem* Items(int index) const { return static_cast<TDIBImagesItem*>(TCollection::Items(index)); }
+    TDIBImagesItem& Add() { return *static_cast<TDIBImagesItem*>(TCollection::Add()); }
+
+protected:
+    // A deletion reaches the links once the item and its surface are gone.
+    void Notify(platform::TCollectionItem* item, platform::TCollectionNotification action) override;
+    void Update(platform::TCollectionItem* item) override;
 
 private:
-    friend class TCustomDIBImageList;
-    TCustomDIBImageList& m_owner;
-    std::vector<std::unique_ptr<TDIBImagesItem>> m_items;
+    TCustomDIBImageList& m_list;
+    std::vector<int> m_deleted;
 };
 
 using TDIBImageLinkChangeEvent = std::function<void(TDIBImageLink* link, int index, TDIBLinkChange change)>;
 
-class TDIBImageLink {
+class TDIBImageLink : public platform::TPersistent {
+    TORVA_CLASS(TDIBImageLink)
 public:
-    // ownerDestroying tells whether the control or shaper holding the link is going away;
-    // while it is, the link passes nothing on.
-    explicit TDIBImageLink(std::function<bool()> ownerDestroying = {});
-    ~TDIBImageLink();
+    // owner: the control or shaper holding the link; while it is being destroyed the link
+    // passes nothing on.
+    explicit TDIBImageLink(platform::TComponent* owner = nullptr);
+    ~TDIBImageLink() override;
     TDIBImageLink(const TDIBImageLink&) = delete;
     TDIBImageLink& operator=(const TDIBImageLink&) = delete;
 
+    platform::TComponent* Owner() const { return m_owner; }
     TCustomDIBImageList* DIBImageList() const { return m_list; }
     void SetDIBImageList(TCustomDIBImageList* list);
     int DIBIndex() const { return m_index; }
     void SetDIBIndex(int index);
     // Copies the index, then the list.
-    void Assign(const TDIBImageLink& source);
+    void Assign(const platform::TPersistent& source) override;
 
     // The list's shared view on the linked picture, or nullptr.
     TAbstractSuperDIB* GetImage() const;
@@ -103,27 +101,25 @@ public:
 
 private:
     friend class TCustomDIBImageList;
-    void Inserted(int index);
 
+    platform::TComponent* m_owner;
     TCustomDIBImageList* m_list = nullptr;
     int m_index = -1;
-    std::function<bool()> m_ownerDestroying;
 };
 
-class TCustomDIBImageList {
+class TCustomDIBImageList : public platform::TComponent {
+    TORVA_CLASS(TCustomDIBImageList)
 public:
-    TCustomDIBImageList();
-    virtual ~TCustomDIBImageList();
-    TCustomDIBImageList(const TCustomDIBImageList&) = delete;
-    TCustomDIBImageList& operator=(const TCustomDIBImageList&) = delete;
+    explicit TCustomDIBImageList(platform::TComponent* owner = nullptr);
+    ~TCustomDIBImageList() override;
 
-    TDIBImages& DIBImages() { return m_images; }
-    const TDIBImages& DIBImages() const { return m_images; }
+    TDIBImages& DIBImages() { return *m_images; }
+    const TDIBImages& DIBImages() const { return *m_images; }
 
     // The shared view re-pointed at item `index`, or nullptr when there is no such item or it
     // has no pixels.
     TAbstractSuperDIB* GetImage(int index);
-    bool ValidIndex(int index) const { return index >= 0 && index < m_images.Count(); }
+    bool ValidIndex(int index) const { return index >= 0 && index < m_images->Count(); }
 
     // Adds the link once and tells it (i, changed) for every item i.
     void RegisterLink(TDIBImageLink* link);
@@ -136,20 +132,22 @@ public:
     // Surface used by drawing code that needs a second picture besides the shared view.
     TMemoryDIB& ScratchDIB() { return *m_scratch; }
 
-private:
-    friend class TDIBImages;
-    friend class TDIBImagesItem;
+    // Sends (index, change) to every registered link.
     void NotifyLinks(int index, TDIBLinkChange change);
-    void NotifyInserted(int index);
 
+private:
     bool m_destroying = false;
     std::vector<TDIBImageLink*> m_links;
     std::unique_ptr<TMemoryDIB> m_view;
     std::unique_ptr<TMemoryDIB> m_scratch;
-    TDIBImages m_images; // last: its items go first
+    std::unique_ptr<TDIBImages> m_images;
 };
 
 class TDIBImageList : public TCustomDIBImageList {
+    TORVA_CLASS(TDIBImageList)
 public:
-    using TCustomDIBImageList::TCustomDIBImageList;
+    explicit TDIBImageList(platform::TComponent* owner = nullptr)
+        : TCustomDIBImageList(owner)
+    {
+    }
 };

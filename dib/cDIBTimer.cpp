@@ -1,36 +1,48 @@
 #include "dib/cDIBTimer.h"
 
+#include "platform/components/ClassBuilder.h"
+#include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"
 
 #include <stdexcept>
 #include <utility>
 
+using namespace platform;
+
 namespace {
 
-std::function<void(const std::exception&)>& ExceptionHandler()
-{
-    static std::function<void(const std::exception&)> handler;
-    return handler;
-}
-
 // What a refused platform timer raises; the update catches it and disables the timer.
-class ENoTimers : public std::runtime_error {
+class ENoTimers : public Exception {
 public:
     ENoTimers()
-        : std::runtime_error("Not enough timers available")
+        : Exception("Not enough timers available")
     {
     }
 };
 
 }
 
-TDIBTimer::TDIBTimer()
-    : TDIBTimer(platform::CurrentEventLoop())
+const ClassInfo& TDIBTimer::StaticClass()
+{
+    static const ClassInfo info = ClassBuilder<TDIBTimer>("TDIBTimer", &TComponent::StaticClass())
+                                      .Creatable()
+                                      .Boolean("Enabled", &TDIBTimer::Enabled, &TDIBTimer::SetEnabled, false)
+                                      .Integer("Interval", &TDIBTimer::Interval, &TDIBTimer::SetInterval, 1000)
+                                      .Event("OnTimer", &TDIBTimer::OnTimer)
+                                      .Build();
+    return info;
+}
+
+static ClassRegistration registration(TDIBTimer::StaticClass());
+
+TDIBTimer::TDIBTimer(TComponent* owner)
+    : TDIBTimer(owner, CurrentEventLoop())
 {
 }
 
-TDIBTimer::TDIBTimer(platform::EventLoop& loop)
-    : m_loop(loop)
+TDIBTimer::TDIBTimer(TComponent* owner, EventLoop& loop)
+    : TComponent(owner)
+    , m_loop(loop)
 {
 }
 
@@ -56,15 +68,16 @@ void TDIBTimer::SetInterval(uint32_t value)
     UpdateTimer();
 }
 
-void TDIBTimer::SetOnTimer(TDIBTimerEvent handler)
+void TDIBTimer::SetOnTimer(TNotifyEvent handler)
 {
-    m_onTimer = std::move(handler);
+    OnTimer = std::move(handler);
     UpdateTimer();
 }
 
-void TDIBTimer::SetExceptionHandler(std::function<void(const std::exception&)> handler)
+void TDIBTimer::Loaded()
 {
-    ExceptionHandler() = std::move(handler);
+    TComponent::Loaded();
+    UpdateTimer();
 }
 
 void TDIBTimer::ReleaseWindow()
@@ -77,7 +90,7 @@ void TDIBTimer::ReleaseWindow()
 void TDIBTimer::UpdateTimer()
 {
     ReleaseWindow();
-    if (m_interval == 0 || !m_enabled || !m_onTimer)
+    if (m_interval == 0 || !m_enabled || !OnTimer)
         return;
     try {
         m_timerId = m_loop.SetTimer(m_interval, [this] { Tick(); });
@@ -91,14 +104,9 @@ void TDIBTimer::UpdateTimer()
 
 void TDIBTimer::Tick()
 {
-    if (!m_onTimer)
+    if (!OnTimer)
         return;
     // The handler may free or re-arm this timer; it runs on a copy.
-    TDIBTimerEvent handler = m_onTimer;
-    try {
-        handler(this);
-    } catch (const std::exception& error) {
-        if (ExceptionHandler())
-            ExceptionHandler()(error);
-    }
+    TNotifyEvent handler = OnTimer;
+    RunHandler([&] { handler(this); });
 }

@@ -5,4 +5,4 @@ torva_library(dib_imagelist
     ${CMAKE_CURRENT_LIST_DIR}/cDIBImageList.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cDIBTimer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cDIBFormShaper.cpp
-  DEPS dib_surface platform_events)
+  DEPS dib_surface platform_events platform_components)

@@ -12,13 +12,38 @@ using Call = std::tuple<int, int>; // index, change
 struct RecordingLink {
     TDIBImageLink link;
     std::vector<Call> calls;
-    bool destroying = false;
 
-    RecordingLink()
-        : link([this] { return destroying; })
+    explicit RecordingLink(platform::TComponent* owner = nullptr)
+        : link(owner)
     {
         link.OnChange = [this](TDIBImageLink*, int index, TDIBLinkChange change) { calls.emplace_back(index, change); };
     }
+};
+
+// A control whose link hears a change of its picture while the control is going away.
+class DyingControl : public platform::TComponent {
+public:
+    DyingControl(TDIBImageList& list, std::vector<Call>& heard)
+        : platform::TComponent(nullptr)
+        , m_list(list)
+        , m_heard(heard)
+    {
+        m_link.SetDIBImageList(&list);
+        m_link.SetDIBIndex(0);
+        m_link.OnChange = [this](TDIBImageLink*, int index, TDIBLinkChange change) { m_heard.emplace_back(index, change); };
+    }
+
+protected:
+    void Destroying() override
+    {
+        m_list.DIBImages().Items(0)->DIB().SetOpacity(20);
+        m_list.DIBImages().Delete(0);
+    }
+
+private:
+    TDIBImageList& m_list;
+    std::vector<Call>& m_heard;
+    TDIBImageLink m_link { this };
 };
 
 void AddItems(TDIBImageList& list, int count)
@@ -54,27 +79,18 @@ TEST(ImageList, DeletionShiftsLaterLinksSilentlyAndEmptiesTheDeletedOne)
     EXPECT_EQ(after.link.GetImage()->Width(), 6);
 }
 
-TEST(ImageList, InsertionMovesLinksAtAndAfterTheNewItem)
+TEST(ImageList, AppendingMovesNoLink)
 {
     TDIBImageList list;
     AddItems(list, 3);
-    RecordingLink first, second;
-    first.link.SetDIBImageList(&list);
-    second.link.SetDIBImageList(&list);
-    first.link.SetDIBIndex(0);
-    second.link.SetDIBIndex(1);
-    first.calls.clear();
-    second.calls.clear();
-
-    list.DIBImages().Insert(1).DIB().SetSize(9, 9);
-
-    EXPECT_EQ(first.link.DIBIndex(), 0);
-    EXPECT_EQ(second.link.DIBIndex(), 2);
-    EXPECT_EQ(second.link.GetImage()->Width(), 2);
-    EXPECT_TRUE(first.calls.empty());
-    EXPECT_TRUE(second.calls.empty());
-    list.DIBImages().Add(); // appending moves nobody
-    EXPECT_EQ(second.link.DIBIndex(), 2);
+    RecordingLink l;
+    l.link.SetDIBImageList(&list);
+    l.link.SetDIBIndex(2);
+    l.calls.clear();
+    list.DIBImages().Add();
+    EXPECT_EQ(l.link.DIBIndex(), 2);
+    EXPECT_TRUE(l.calls.empty());
+    EXPECT_EQ(l.link.GetImage()->Width(), 3);
 }
 
 TEST(ImageList, LinkHearsChangesOfItsOwnItemOnly)
@@ -99,12 +115,19 @@ TEST(ImageList, LinkHearsChangesOfItsOwnItemOnly)
     list.DIBImages().Items(1)->SetDIB(other);
     EXPECT_EQ(l.calls, (std::vector<Call> { { 1, lcChanged }, { 1, lcChanged } }));
     EXPECT_EQ(list.DIBImages().Items(1)->DIB().Width(), 4);
+}
 
-    l.calls.clear();
-    l.destroying = true;
-    list.DIBImages().Items(1)->DIB().SetOpacity(20);
-    list.DIBImages().Delete(1);
-    EXPECT_TRUE(l.calls.empty()) << "an owner going away hears nothing";
+TEST(ImageList, AnOwnerGoingAwayHearsNothing)
+{
+    TDIBImageList list;
+    AddItems(list, 2);
+    std::vector<Call> heard;
+    auto* control = new DyingControl(list, heard);
+    heard.clear();
+    platform::TComponent::Free(control);
+    EXPECT_TRUE(heard.empty());
+    EXPECT_EQ(list.DIBImages().Count(), 1);
+    EXPECT_EQ(list.LinkCount(), 0);
 }
 
 TEST(ImageList, ListsAndLinksForgetEachOther)
@@ -154,7 +177,7 @@ TEST(ImageList, GetImageGivesNothingOutsideTheList)
     EXPECT_EQ(list.GetImage(-1), nullptr);
     EXPECT_EQ(list.GetImage(2), nullptr);
     EXPECT_NE(list.GetImage(1), nullptr);
-    TDIBImageLink unlinked;
+    TDIBImageLink unlinked(nullptr);
     unlinked.SetDIBIndex(0);
     EXPECT_EQ(unlinked.GetImage(), nullptr);
 }
@@ -226,8 +249,8 @@ TEST(ImageList, CallbackMayDropItsOwnLinkWhileTheListNotifies)
 {
     TDIBImageList list;
     AddItems(list, 2);
-    auto doomed = std::make_unique<TDIBImageLink>();
-    TDIBImageLink survivor;
+    auto doomed = std::make_unique<TDIBImageLink>(nullptr);
+    TDIBImageLink survivor(nullptr);
     int survivorCalls = 0;
     doomed->SetDIBImageList(&list);
     doomed->SetDIBIndex(0);
@@ -239,4 +262,34 @@ TEST(ImageList, CallbackMayDropItsOwnLinkWhileTheListNotifies)
     EXPECT_EQ(doomed, nullptr);
     EXPECT_EQ(survivorCalls, 1);
     EXPECT_EQ(list.LinkCount(), 1);
+}
+
+TEST(ImageList, PublishedForLayouts)
+{
+    TDIBImageList list;
+    TDIBImagesItem& item = list.DIBImages().Add();
+    platform::SetPropertyValue(item, "DisplayName", platform::PropertyValue::Str("Logo"));
+    EXPECT_EQ(item.DisplayName(), "Logo");
+
+    platform::TFiler filer;
+    item.DefineProperties(filer);
+    const platform::DefinedProperty* templ = filer.Find("TemplateFilename");
+    ASSERT_NE(templ, nullptr);
+    EXPECT_FALSE(templ->hasData) << "written only when set";
+    templ->read(platform::PropertyValue::Str("3:{GUID}"));
+    EXPECT_EQ(item.TemplateName(), "3:{GUID}");
+
+    TDIBImageLink link(nullptr);
+    link.SetDIBImageList(&list);
+    platform::SetPropertyValue(link, "DIBIndex", platform::PropertyValue::Int(0));
+    EXPECT_EQ(link.DIBIndex(), 0);
+    const platform::ClassInfo* cls = platform::FindClass("TDIBImageList");
+    ASSERT_NE(cls, nullptr);
+    ASSERT_NE(cls->FindProperty("DIBImages"), nullptr);
+    platform::ComponentPtr<platform::TComponent> created(cls->Create(nullptr));
+    auto* made = dynamic_cast<TDIBImageList*>(created.get());
+    ASSERT_NE(made, nullptr);
+    TDIBImages* images = dynamic_cast<TDIBImages*>(cls->FindProperty("DIBImages")->object(*made));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(dynamic_cast<TDIBImagesItem*>(static_cast<platform::TCollection*>(images)->Add())->DIB().Width(), 1);
 }

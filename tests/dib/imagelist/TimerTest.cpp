@@ -1,5 +1,7 @@
 #include "dib/cDIBTimer.h"
 
+#include "platform/components/ClassBuilder.h"
+#include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +14,12 @@ namespace {
 struct TimerRig {
     platform::VirtualClock clock;
     platform::EventLoop loop { clock };
-    TDIBTimer timer { loop };
+    TDIBTimer timer { nullptr, loop };
     std::vector<uint64_t> ticks;
 
     void Count()
     {
-        timer.SetOnTimer([this](TDIBTimer* sender) {
+        timer.SetOnTimer([this](platform::TObject* sender) {
             EXPECT_EQ(sender, &timer);
             ticks.push_back(loop.NowMs());
         });
@@ -103,9 +105,9 @@ TEST(DIBTimer, DestructionStopsTheTicks)
     platform::EventLoop loop(clock);
     int ticks = 0;
     {
-        TDIBTimer timer(loop);
+        TDIBTimer timer(nullptr, loop);
         timer.SetInterval(10);
-        timer.SetOnTimer([&](TDIBTimer*) { ++ticks; });
+        timer.SetOnTimer([&](platform::TObject*) { ++ticks; });
         timer.SetEnabled(true);
         loop.Advance(10);
     }
@@ -118,12 +120,12 @@ TEST(DIBTimer, AHandlerMayFreeItsOwnTimer)
 {
     platform::VirtualClock clock;
     platform::EventLoop loop(clock);
-    auto timer = std::make_unique<TDIBTimer>(loop);
+    auto* timer = new TDIBTimer(nullptr, loop);
     int ticks = 0;
     timer->SetInterval(10);
-    timer->SetOnTimer([&](TDIBTimer*) {
+    timer->SetOnTimer([&](platform::TObject*) {
         ++ticks;
-        timer.reset();
+        platform::TComponent::Free(timer);
     });
     timer->SetEnabled(true);
     loop.Advance(100);
@@ -135,12 +137,34 @@ TEST(DIBTimer, HandlerErrorsGoToTheApplicationAndTheTimerGoesOn)
 {
     TimerRig rig;
     std::vector<std::string> reported;
-    TDIBTimer::SetExceptionHandler([&](const std::exception& e) { reported.push_back(e.what()); });
+    platform::Application().SetExceptionHandler([&](const std::exception& e) { reported.push_back(e.what()); });
     rig.timer.SetInterval(10);
-    rig.timer.SetOnTimer([](TDIBTimer*) { throw std::runtime_error("picture missing"); });
+    rig.timer.SetOnTimer([](platform::TObject*) { throw std::runtime_error("picture missing"); });
     rig.timer.SetEnabled(true);
     rig.loop.Advance(30);
-    TDIBTimer::SetExceptionHandler({});
+    platform::Application().SetExceptionHandler({});
     EXPECT_EQ(reported, (std::vector<std::string>(3, "picture missing")));
     EXPECT_TRUE(rig.timer.Enabled());
+}
+
+// A layout binds OnTimer by name and sets Enabled while loading; the timer runs once loaded.
+TEST(DIBTimer, LoadedFromALayoutStartsTicking)
+{
+    platform::VirtualClock clock;
+    platform::EventLoop loop(clock);
+    platform::ScopedEventLoop current(loop);
+    int ticks = 0;
+    platform::MethodTable methods;
+    methods.Add<void(platform::TObject*)>("DIBTimer1Timer", [&](platform::TObject*) { ++ticks; });
+
+    const platform::ClassInfo* cls = platform::FindClass("TDIBTimer");
+    ASSERT_NE(cls, nullptr);
+    platform::ComponentPtr<platform::TComponent> timer(cls->Create(nullptr));
+    timer->BeginLoading();
+    platform::SetPropertyValue(*timer, "Interval", platform::PropertyValue::Int(50));
+    platform::SetPropertyValue(*timer, "Enabled", platform::PropertyValue::Ident("True"));
+    ASSERT_TRUE(cls->FindProperty("OnTimer")->bind(*timer, &methods, "DIBTimer1Timer"));
+    timer->Loaded();
+    loop.Advance(100);
+    EXPECT_EQ(ticks, 2);
 }
