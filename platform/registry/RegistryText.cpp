@@ -306,7 +306,14 @@ std::optional<ParsedValueLine> ParseRegistryValueLine(std::string_view line)
 
 std::string FormatRegistryValue(std::u16string_view name, uint32_t type, const std::vector<uint8_t>& data)
 {
-    std::string out = name.empty() ? std::string("@=") : "\"" + EscapeRegistryText(name, "\"\"") + "\"=";
+    std::string out = name.empty() ? std::string() : EscapeRegistryText(name, "\"\"");
+    if (name.empty()) {
+        out.push_back('@');
+    } else {
+        out.insert(out.begin(), '"');
+        out.push_back('"');
+    }
+    out.push_back('=');
     if (IsWellFormedString(type, data)) {
         if (type != TypeSz) {
             out += "str(";
@@ -316,7 +323,9 @@ std::string FormatRegistryValue(std::u16string_view name, uint32_t type, const s
         std::u16string text;
         for (size_t i = 0; i + 2 < data.size(); i += 2)
             text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-        out += '"' + EscapeRegistryText(text, "\"\"") + '"';
+        out += '"';
+        out += EscapeRegistryText(text, "\"\"");
+        out += '"';
         return out;
     }
     if (type == TypeDword && data.size() == 4) {
