@@ -92,7 +92,9 @@ private:
 
 bool StoreReplacement(const std::filesystem::path& file, std::string_view content, mode_t mode)
 {
-    std::string pattern = (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::string name = ".";
+    name.append(file.filename().string()).append(".XXXXXX");
+    std::string pattern = (file.parent_path() / name).string();
     int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         return false;

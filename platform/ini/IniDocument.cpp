@@ -169,7 +169,8 @@ bool IniDocument::SetValue(std::string_view section, std::string_view key, std::
         || key.front() == '[' || key.front() == ';')
         return false;
 
-    std::string entryText = std::string(key) + "=" + std::string(value);
+    std::string entryText(key);
+    entryText.append("=").append(value);
     const Section* found = FindSection(section);
     if (!found) {
         if (!m_lines.empty()) {
@@ -178,7 +179,9 @@ bool IniDocument::SetValue(std::string_view section, std::string_view key, std::
             if (!TrimBlanks(m_lines.back().raw).empty())
                 m_lines.push_back({ "", std::string(kNewLine) });
         }
-        m_lines.push_back({ "[" + std::string(section) + "]", std::string(kNewLine) });
+        std::string header = "[";
+        header.append(section).append("]");
+        m_lines.push_back({ std::move(header), std::string(kNewLine) });
         m_lines.push_back({ entryText, std::string(kNewLine) });
         m_modified = true;
         Reindex();
@@ -190,7 +193,8 @@ bool IniDocument::SetValue(std::string_view section, std::string_view key, std::
         Line& line = m_lines[existing->second];
         if (line.value == value)
             return true;
-        line.raw = line.name + "=" + std::string(value);
+        line.raw = line.name;
+        line.raw.append("=").append(value);
         m_modified = true;
         Reindex();
         return true;
