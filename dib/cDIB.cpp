@@ -1,7 +1,11 @@
 #include "dib/cDIB.h"
 
+#include "dib/DIBStream.h"
+#include "dib/cDIBCompressor.h"
 #include "dib/cDIBSpans.h"
+#include "platform/components/ClassBuilder.h"
 #include "platform/canvas/Canvas.h"
+#include "platform/files/Files.h"
 #include "platform/picture/Picture.h"
 
 #include <algorithm>
@@ -57,6 +61,62 @@ uint32_t ReferenceToPixel(TColor color)
     return SwapRedBlue(static_cast<uint32_t>(DIBColorToRGB(color)));
 }
 
+// The published properties of the two concrete surfaces, in the order a stored form lists them.
+template <class T>
+platform::ClassInfo PublishSurface(const char* name, const platform::ClassInfo& parent)
+{
+    return platform::ClassBuilder<T>(name, &parent)
+        .Integer("Angle", [](const T& d) { return int(d.Angle()); }, [](T& d, int v) { d.SetAngle(v); }, 0)
+        .Boolean("AutoSize", &T::AutoSize, [](T& d, bool v) { d.SetAutoSize(v); }, false)
+        .Integer("Height", [](const T& d) { return d.Height(); }, [](T& d, int v) { d.SetHeight(v); })
+        .Boolean("Masked", &T::Masked, [](T& d, bool v) { d.SetMasked(v); }, false)
+        .Integer("Opacity", [](const T& d) { return int(d.Opacity()); }, [](T& d, int v) { d.SetOpacity(v); }, 255)
+        .Float("Scale", &T::Scale, [](T& d, double v) { d.SetScale(v); }, 100.0)
+        .Boolean("Transparent", &T::Transparent, [](T& d, bool v) { d.SetTransparent(v); }, false)
+        .Color("TransparentColor", [](const T& d) { return static_cast<int32_t>(d.TransparentColor()); },
+            [](T& d, int32_t v) { d.SetTransparentColor(v); })
+        .Enum("TransparentMode", TransparentModeInfo(), &T::TransparentMode,
+            [](T& d, TTransparentMode v) { d.SetTransparentMode(v); }, int(tmAuto))
+        .Integer("Width", [](const T& d) { return d.Width(); }, [](T& d, int v) { d.SetWidth(v); })
+        .Build();
+}
+
+}
+
+const platform::EnumInfo& TransparentModeInfo()
+{
+    static const platform::EnumInfo info { "TTransparentMode", { { "tmAuto", tmAuto }, { "tmFixed", tmFixed } } };
+    return info;
+}
+
+const platform::ClassInfo& TAbstractSuperDIB::StaticClass()
+{
+    static const platform::ClassInfo info("TAbstractSuperDIB", &platform::TPersistent::StaticClass());
+    return info;
+}
+
+const platform::ClassInfo& TCustomWinDIB::StaticClass()
+{
+    static const platform::ClassInfo info("TCustomWinDIB", &TAbstractSuperDIB::StaticClass());
+    return info;
+}
+
+const platform::ClassInfo& TWinDIB::StaticClass()
+{
+    static const platform::ClassInfo info = PublishSurface<TWinDIB>("TWinDIB", TCustomWinDIB::StaticClass());
+    return info;
+}
+
+const platform::ClassInfo& TCustomMemoryDIB::StaticClass()
+{
+    static const platform::ClassInfo info("TCustomMemoryDIB", &TAbstractSuperDIB::StaticClass());
+    return info;
+}
+
+const platform::ClassInfo& TMemoryDIB::StaticClass()
+{
+    static const platform::ClassInfo info = PublishSurface<TMemoryDIB>("TMemoryDIB", TCustomMemoryDIB::StaticClass());
+    return info;
 }
 
 TColor DIBColorToRGB(TColor color)
@@ -428,6 +488,50 @@ void TAbstractSuperDIB::Assign(const TAbstractSuperDIB& source)
     Changed();
 }
 
+void TAbstractSuperDIB::AssignProperties(platform::TPersistent& dest) const
+{
+    auto* surface = dynamic_cast<TAbstractSuperDIB*>(&dest);
+    if (!surface)
+        throw EDIBError("Cannot assign a TAbstractDIB to a " + dest.ClassName());
+    AssignProperties(*surface);
+}
+
+void TAbstractSuperDIB::Assign(const platform::TPersistent& source)
+{
+    if (auto* surface = dynamic_cast<const TAbstractSuperDIB*>(&source))
+        Assign(*surface);
+    else
+        platform::TPersistent::Assign(source);
+}
+
+void TAbstractSuperDIB::DefineProperties(platform::TFiler& filer)
+{
+    platform::TPersistent::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Data",
+        [this](const std::vector<uint8_t>& bytes) {
+            TDIBMemoryStream stream(bytes);
+            ReadData(stream);
+        },
+        [this] {
+            TDIBMemoryStream stream;
+            WriteData(stream);
+            return stream.Bytes();
+        },
+        m_bits != nullptr);
+}
+
+void TAbstractSuperDIB::ReadData(TDIBStream& stream)
+{
+    ReadDIBData(*this, stream);
+    Changed();
+}
+
+void TAbstractSuperDIB::WriteData(TDIBStream& stream) const
+{
+    WriteDIBData(*this, stream);
+}
+
 void TAbstractSuperDIB::LoadPicture(const platform::Picture& picture)
 {
     CheckSize(picture.width, picture.height);
@@ -445,6 +549,20 @@ void TAbstractSuperDIB::LoadPicture(const platform::Picture& picture)
 void TAbstractSuperDIB::LoadPictureBytes(std::span<const uint8_t> bytes)
 {
     LoadPicture(platform::DecodePicture(bytes));
+}
+
+void TAbstractSuperDIB::LoadPictureFile(const std::string& fileName)
+{
+    const std::optional<std::string> content = platform::ReadWholeFile(fileName);
+    if (!content)
+        throw platform::PictureError(fileName + ": cannot be read");
+    platform::Picture picture;
+    try {
+        picture = platform::DecodePicture(std::span(reinterpret_cast<const uint8_t*>(content->data()), content->size()));
+    } catch (const platform::PictureError& error) {
+        throw platform::PictureError(fileName + ": " + error.what());
+    }
+    LoadPicture(picture);
 }
 
 void TAbstractSuperDIB::Render8Bit(IDIB8BitDevice& dc, int x, int y, const IDIBLookupPalette& palette, int srcX, int srcY,

@@ -4,6 +4,7 @@
 // words (blue first in memory), rows bottom-up with a stride of exactly Width pixels; the
 // fourth byte is the per-pixel mask, used only when Masked is on.
 
+#include "platform/components/Classes.h"
 #include "platform/types/Color.h"
 #include "platform/types/Geometry.h"
 #include "platform/types/PixelView.h"
@@ -20,11 +21,14 @@
 using TAngle = uint16_t;
 
 enum TTransparentMode : uint8_t { tmAuto, tmFixed };
+const platform::EnumInfo& TransparentModeInfo();
 
-class EDIBError : public std::runtime_error {
+class EDIBError : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
+
+class TDIBStream;
 
 class TAbstractSuperDIB;
 
@@ -76,18 +80,17 @@ namespace platform {
 struct Picture;
 }
 
-class TAbstractSuperDIB {
+class TAbstractSuperDIB : public platform::TPersistent {
+    TORVA_CLASS(TAbstractSuperDIB)
 public:
     // Beyond this many pixels a size is refused: no picture of the system comes near it, and it
     // keeps a corrupt size from reserving gigabytes.
     static constexpr int64_t MaxPixels = int64_t(1) << 26;
     static constexpr int MaxDimension = 65535;
 
-    virtual ~TAbstractSuperDIB() = default;
+    ~TAbstractSuperDIB() override = default;
     TAbstractSuperDIB(const TAbstractSuperDIB&) = delete;
     TAbstractSuperDIB& operator=(const TAbstractSuperDIB&) = delete;
-
-    virtual std::string ClassName() const = 0;
 
     // Properties.
     TAngle Angle() const { return m_angle; }
@@ -150,8 +153,16 @@ public:
     virtual void ResetProperties();
     virtual void ShareBits(TAbstractSuperDIB& source);
     virtual void AssignProperties(TAbstractSuperDIB& dest) const;
+    // Raises EDIBError unless `dest` is a surface.
+    void AssignProperties(platform::TPersistent& dest) const;
     // Makes this surface a copy of `source`: size, pixels and drawing properties.
     void Assign(const TAbstractSuperDIB& source);
+    // From another surface as above; anything else raises the framework's assign error.
+    void Assign(const platform::TPersistent& source) override;
+    // The binary "Data" property: the pixels in the surfaces' stream format, while there are any.
+    void DefineProperties(platform::TFiler& filer) override;
+    void ReadData(TDIBStream& stream);
+    void WriteData(TDIBStream& stream) const;
     virtual void RenderTransformed(TAbstractSuperDIB& dest) const;
     // Run rectangles (right and bottom exclusive) covering every pixel that is not `color`.
     std::vector<TRect> BuildRegion(TColor color) const;
@@ -213,12 +224,12 @@ private:
 // A surface the platform's canvas draws into: text and shapes land in the same memory the span
 // routines read. The memory starts out zeroed, as a fresh device-independent section does.
 class TCustomWinDIB : public TAbstractSuperDIB {
+    TORVA_CLASS(TCustomWinDIB)
 public:
     TCustomWinDIB();
     TCustomWinDIB(int width, int height);
     explicit TCustomWinDIB(TAbstractSuperDIB& source);
     ~TCustomWinDIB() override;
-    std::string ClassName() const override { return "TCustomWinDIB"; }
 
     // Created on first use; follows the surface's memory across SetSize and ShareBits, and its
     // drawing calls Changed.
@@ -234,6 +245,7 @@ private:
 };
 
 class TWinDIB : public TCustomWinDIB {
+    TORVA_CLASS(TWinDIB)
 public:
     using TCustomWinDIB::TCustomWinDIB;
     // A view, not a copy, also when the source is of this very class.
@@ -241,16 +253,15 @@ public:
         : TCustomWinDIB(static_cast<TAbstractSuperDIB&>(source))
     {
     }
-    std::string ClassName() const override { return "TWinDIB"; }
 };
 
 class TCustomMemoryDIB : public TAbstractSuperDIB {
+    TORVA_CLASS(TCustomMemoryDIB)
 public:
     TCustomMemoryDIB();
     TCustomMemoryDIB(int width, int height);
     explicit TCustomMemoryDIB(TAbstractSuperDIB& source);
     ~TCustomMemoryDIB() override;
-    std::string ClassName() const override { return "TCustomMemoryDIB"; }
 
 protected:
     uint32_t* AllocBits(int width, int height) override;
@@ -258,6 +269,7 @@ protected:
 };
 
 class TMemoryDIB : public TCustomMemoryDIB {
+    TORVA_CLASS(TMemoryDIB)
 public:
     using TCustomMemoryDIB::TCustomMemoryDIB;
     // A view, not a copy, also when the source is of this very class.
@@ -265,7 +277,6 @@ public:
         : TCustomMemoryDIB(static_cast<TAbstractSuperDIB&>(source))
     {
     }
-    std::string ClassName() const override { return "TMemoryDIB"; }
 };
 
 // A colour reference with the platform's system colours (high bit set) resolved to RGB; any
