@@ -144,8 +144,11 @@ bool FileTree::IsProtectedFolder(const std::string& folder) const
         return true;
     if (upper == ProgramFilesGuard)
         return true;
-    return !m_context.WindowsDir.empty()
-        && upper == platform::UpperCase(PostFixDir(FullPath(m_context.WindowsDir)));
+    for (const std::string* guarded : { &m_context.WindowsDir, &m_context.ProgramFilesDir, &m_context.SystemDir }) {
+        if (!guarded->empty() && upper == platform::UpperCase(PostFixDir(FullPath(*guarded))))
+            return true;
+    }
+    return false;
 }
 
 void FileTree::ReportUndeletable(const std::string& path) const

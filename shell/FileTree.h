@@ -17,6 +17,10 @@ struct FileTreeContext {
     std::string WinVersion;   // "Windows NT" makes every folder exist for DirExists
     std::string WindowsDir;   // with or without trailing backslash
     std::string ProgramsDir;  // with trailing backslash
+    // Further folders that RemoveTree never empties when set (the machine's own program-files
+    // and system folders, which need not be C:\Program Files and C:\WINDOWS\SYSTEM).
+    std::string ProgramFilesDir;
+    std::string SystemDir;
     int32_t Language = 1;     // picks the string-table block of the error text
     // The form's string-table lookup with "%1" replaced (identifier 100 * Language + n).
     std::function<std::string(uint32_t id, const std::string& argument)> LoadSpecial;
@@ -35,7 +39,8 @@ public:
     // Deletes a file, clearing its read-only attribute when the first attempt fails.
     bool RemoveFile(const std::string& path) const;
     // Deletes the folder with its contents, then its empty parents. Drive roots, C:\Program
-    // Files and the Windows folder are never emptied.
+    // Files, the Windows folder (and the context's program-files and system folders) are never
+    // emptied.
     void RemoveTree(const std::string& folder) const;
     // Removes the folder and each parent in turn while they are empty, never the drive root.
     void DeleteEmptyBranch(const std::string& folder) const;

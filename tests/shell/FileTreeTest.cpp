@@ -152,6 +152,18 @@ TEST_F(FileTreeTest, RemoveTreeRefusesRootsWindowsAndProgramFiles)
     EXPECT_TRUE(fs::exists(driveC / "windows" / "win.ini"));
     EXPECT_TRUE(boxes.errors.empty());
     EXPECT_FALSE(Tree().IsProtectedFolder("C:\\Program Files\\Common"));
+
+    // A 64-bit machine's folder for 32-bit programs, and the system folder, when the form knows them.
+    Write(driveC / "Program Files (x86)" / "App" / "app.exe", "x");
+    Write(driveC / "windows" / "system32" / "kernel32.dll", "x");
+    context.ProgramFilesDir = "C:\\Program Files (x86)\\";
+    context.SystemDir = "C:\\WINDOWS\\SYSTEM32\\";
+    Tree().RemoveTree("c:\\program files (x86)");
+    Tree().RemoveTree("C:\\Windows\\System32");
+    EXPECT_TRUE(fs::exists(driveC / "Program Files (x86)" / "App" / "app.exe"));
+    EXPECT_TRUE(fs::exists(driveC / "windows" / "system32" / "kernel32.dll"));
+    Tree().RemoveTree("C:\\Program Files (x86)\\App");
+    EXPECT_FALSE(fs::exists(driveC / "Program Files (x86)" / "App"));
 }
 
 TEST_F(FileTreeTest, LinksOutOfTheDriveDeleteNothingOutside)
