@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bit>
+#include <cstring>
 #include <cstdint>
 #include <string>
 
@@ -350,7 +351,19 @@ void DecodeFields(const ByteSpan& in, const Header& h, uint64_t stride, Picture&
     const int bytes = h.bitCount / 8;
     PixelRows rows(out, h.topDown);
     uint32_t alphaSeen = 0;
-    for (int n = 0; n < h.height; ++n) {
+    // The common layout is already ours: rows are copied whole.
+    const bool native = bytes == 4 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF
+        && (masks[3] == 0 || masks[3] == 0xFF000000u);
+    for (int n = 0; native && n < h.height; ++n) {
+        uint32_t* dst = rows.FileRow(n);
+        std::memcpy(dst, in.At(h.pixelOffset + n * stride), static_cast<size_t>(h.width) * 4);
+        for (int x = 0; x < h.width; ++x) {
+            alphaSeen |= dst[x];
+            dst[x] |= masks[3] == 0 ? Opaque : 0;
+        }
+    }
+    alphaSeen &= Opaque;
+    for (int n = 0; !native && n < h.height; ++n) {
         const uint8_t* src = in.At(h.pixelOffset + n * stride);
         uint32_t* dst = rows.FileRow(n);
         for (int x = 0; x < h.width; ++x, src += bytes) {
