@@ -19,6 +19,10 @@ namespace {
 // Progressive pictures keep every coefficient in memory; this bounds what a hostile header
 // can make the library allocate.
 constexpr long MaxDecoderMemory = 512L << 20;
+// Sequential Huffman data spends at least two bits (a DC code and an end-of-block code) on
+// each 8 x 8 block of each component, so no such file holds more than 256 pixels per byte;
+// twice that leaves room for any rounding of sizes to whole blocks.
+constexpr uint64_t MaxSequentialPixelsPerByte = 512;
 
 struct ErrorManager {
     jpeg_error_mgr base;
@@ -78,6 +82,11 @@ bool Decode(Decoder& d, std::span<const uint8_t> bytes, Picture& out, std::vecto
         || d.cinfo.output_height > MaxPictureSide
         || static_cast<int64_t>(d.cinfo.output_width) * d.cinfo.output_height > MaxPicturePixels) {
         d.failure = "picture size is too large";
+        return false;
+    }
+    if (!d.cinfo.progressive_mode && !d.cinfo.arith_code
+        && uint64_t(d.cinfo.output_width) * d.cinfo.output_height > bytes.size() * MaxSequentialPixelsPerByte) {
+        d.failure = "file is far too short for the picture size it declares";
         return false;
     }
     out.width = static_cast<int>(d.cinfo.output_width);

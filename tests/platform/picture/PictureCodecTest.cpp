@@ -91,6 +91,23 @@ TEST(PictureCodec, TruncatedOrDamagedJpegRaises)
     EXPECT_THROW(DecodeJpeg({}), PictureError);
 }
 
+TEST(PictureCodec, JpegClaimingFarMorePixelsThanItsDataIsRefusedBeforeDecoding)
+{
+    std::vector<uint8_t> jpeg = ReadPictureBytes(Suite / "html" / "rgb24.jpg");
+    size_t sof = 2;
+    while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0))
+        ++sof;
+    ASSERT_LT(sof + 9, jpeg.size());
+    jpeg[sof + 5] = 60000 >> 8; // height
+    jpeg[sof + 6] = 60000 & 0xFF;
+    try {
+        DecodeJpeg(jpeg);
+        FAIL();
+    } catch (const PictureError& e) {
+        EXPECT_NE(std::string(e.what()).find("too short"), std::string::npos) << e.what();
+    }
+}
+
 TEST(PictureCodec, FilesAreReadByContentAndErrorsNameThem)
 {
     EXPECT_EQ(ReadPictureFile(Suite / "g" / "pal8.bmp").width, 127);
