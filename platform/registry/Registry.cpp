@@ -167,10 +167,9 @@ std::string Registry::ReadString(const std::string& name) const
 std::optional<uint32_t> Registry::ReadDword(const std::string& name) const
 {
     auto value = ReadValue(name);
-    if (!value || value->type != REG_DWORD || value->bytes.size() != 4)
+    if (!value || value->type != REG_DWORD)
         return std::nullopt;
-    auto& b = value->bytes;
-    return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    return RegistryBytesDword(value->bytes);
 }
 
 bool Registry::HasSubKeys() const
@@ -252,7 +251,7 @@ bool Registry::WriteExpandString(const std::string& name, const std::string& val
 
 bool Registry::WriteDword(const std::string& name, uint32_t value)
 {
-    return WriteValue(name, { REG_DWORD, { static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24) } });
+    return WriteValue(name, { REG_DWORD, RegistryDwordBytes(value) });
 }
 
 bool Registry::WriteBinaryData(const std::string& name, const std::vector<uint8_t>& bytes)

@@ -137,12 +137,12 @@ std::vector<std::string> WineRegAddArguments(Hive hive, std::u16string_view path
         arguments.push_back(ToUtf8(RegistryBytesString(data)));
         break;
     case TypeDword: {
-        if (data.size() != 4)
+        auto number = RegistryBytesDword(data);
+        if (!number)
             return {};
-        uint32_t number = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<uint32_t>(data[3]) << 24);
         arguments.push_back("REG_DWORD");
         arguments.push_back("/d");
-        arguments.push_back(std::to_string(number));
+        arguments.push_back(std::to_string(*number));
         break;
     }
     case TypeBinary: {

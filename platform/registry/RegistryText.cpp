@@ -277,8 +277,7 @@ std::optional<ParsedValueLine> ParseRegistryValueLine(std::string_view line)
         if (!number)
             return std::nullopt;
         value.type = TypeDword;
-        value.data = { static_cast<uint8_t>(*number), static_cast<uint8_t>(*number >> 8),
-            static_cast<uint8_t>(*number >> 16), static_cast<uint8_t>(*number >> 24) };
+        value.data = RegistryDwordBytes(*number);
         return value;
     }
     if (data.starts_with("hex")) {
@@ -328,9 +327,9 @@ std::string FormatRegistryValue(std::u16string_view name, uint32_t type, const s
         out += '"';
         return out;
     }
-    if (type == TypeDword && data.size() == 4) {
+    if (auto number = RegistryBytesDword(data); type == TypeDword && number) {
         out += "dword:";
-        AppendHex(out, static_cast<unsigned>(data[0] | (data[1] << 8) | (data[2] << 16)) | (static_cast<unsigned>(data[3]) << 24), 8);
+        AppendHex(out, *number, 8);
         return out;
     }
     if (type == TypeBinary) {
@@ -366,6 +365,18 @@ std::vector<uint8_t> RegistryStringBytes(std::u16string_view text)
     bytes.push_back(0);
     bytes.push_back(0);
     return bytes;
+}
+
+std::vector<uint8_t> RegistryDwordBytes(uint32_t value)
+{
+    return { static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24) };
+}
+
+std::optional<uint32_t> RegistryBytesDword(const std::vector<uint8_t>& data)
+{
+    if (data.size() != 4)
+        return std::nullopt;
+    return data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<uint32_t>(data[3]) << 24);
 }
 
 std::u16string RegistryBytesString(const std::vector<uint8_t>& data)

@@ -38,4 +38,8 @@ std::vector<uint8_t> RegistryStringBytes(std::u16string_view text);
 // The text of string value bytes up to the first NUL.
 std::u16string RegistryBytesString(const std::vector<uint8_t>& data);
 
+// A REG_DWORD's four little-endian bytes and back; nullopt unless there are exactly four.
+std::vector<uint8_t> RegistryDwordBytes(uint32_t value);
+std::optional<uint32_t> RegistryBytesDword(const std::vector<uint8_t>& data);
+
 }

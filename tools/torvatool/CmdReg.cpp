@@ -30,10 +30,8 @@ std::string FormatData(const platform::RegistryValueData& value)
     using namespace platform;
     if (value.type == REG_SZ || value.type == REG_EXPAND_SZ)
         return Cp1250ToUtf8(Utf16ToCp1250(RegistryBytesString(value.bytes)));
-    if (value.type == REG_DWORD && value.bytes.size() == 4) {
-        uint32_t number = value.bytes[0] | (value.bytes[1] << 8) | (value.bytes[2] << 16) | (static_cast<uint32_t>(value.bytes[3]) << 24);
-        return std::to_string(number);
-    }
+    if (auto number = RegistryBytesDword(value.bytes); value.type == REG_DWORD && number)
+        return std::to_string(*number);
     std::string hex;
     for (size_t i = 0; i < value.bytes.size(); ++i) {
         char pair[4];
@@ -112,10 +110,7 @@ int Set(platform::Registry& reg, const std::string& path, const std::string& key
     else if (type == "expand")
         value = { platform::REG_EXPAND_SZ, platform::RegistryStringBytes(platform::Cp1250ToUtf16(platform::Utf8ToCp1250(data))) };
     else if (type == "dword")
-    {
-        uint32_t number = ParseDword(data);
-        value = { platform::REG_DWORD, { static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8), static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24) } };
-    }
+        value = { platform::REG_DWORD, platform::RegistryDwordBytes(ParseDword(data)) };
     else if (type == "binary")
         value = { platform::REG_BINARY, ParseBinary(data) };
     else
