@@ -104,10 +104,12 @@ struct PropertyValue {
     bool operator==(const PropertyValue& other) const;
 };
 
+// Parallel lists: property i is names[i] = values[i].
 struct PropertyValue::Item {
-    std::vector<std::pair<std::string, PropertyValue>> properties;
+    std::vector<std::string> names;
+    std::vector<PropertyValue> values;
     std::vector<int> lines; // where each property stood in a layout (0: unknown)
-    bool operator==(const Item& other) const { return properties == other.properties; }
+    bool operator==(const Item& other) const { return names == other.names && values == other.values; }
 };
 
 // Names of an enumeration's values (or a set's elements, by bit number) and their numbers.

@@ -151,7 +151,6 @@ private:
     bool m_keyPreview = false;
     bool m_scaled = true;
     int m_pixelsPerInch = 96;
-    bool m_shownOnce = false;
     bool m_destroyFired = false;
     std::vector<TRect> m_shape;
     std::vector<uint32_t> m_surface;

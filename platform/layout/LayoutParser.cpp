@@ -472,7 +472,8 @@ private:
                 if (m_token.kind == Tok::End)
                     Fail("collection item not closed with end");
                 LayoutProperty p = ParseProperty(depth + 1);
-                item.properties.emplace_back(std::move(p.path), std::move(p.value));
+                item.names.push_back(std::move(p.path));
+                item.values.push_back(std::move(p.value));
                 item.lines.push_back(p.line);
             }
             Next();

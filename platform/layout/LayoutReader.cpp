@@ -155,9 +155,9 @@ private:
         for (const PropertyValue::Item& item : value.items) {
             TCollectionItem* added = nullptr;
             Guard(line, [&] { added = collection->Add(); });
-            for (size_t i = 0; i < item.properties.size(); ++i) {
+            for (size_t i = 0; i < item.names.size() && i < item.values.size(); ++i) {
                 int itemLine = i < item.lines.size() && item.lines[i] ? item.lines[i] : line;
-                ReadProperty(*added, item.properties[i].first, item.properties[i].second, itemLine);
+                ReadProperty(*added, item.names[i], item.values[i], itemLine);
             }
         }
     }
@@ -381,8 +381,8 @@ std::string FormatLayoutValue(const PropertyValue& value, int indent)
         std::string out = "<";
         for (const PropertyValue::Item& item : value.items) {
             out += "\n" + Indent(indent + 1) + "item\n";
-            for (const auto& [name, v] : item.properties)
-                out += Indent(indent + 2) + name + " = " + FormatLayoutValue(v, indent + 2) + "\n";
+            for (size_t i = 0; i < item.names.size() && i < item.values.size(); ++i)
+                out += Indent(indent + 2) + item.names[i] + " = " + FormatLayoutValue(item.values[i], indent + 2) + "\n";
             out += Indent(indent + 1) + "end";
         }
         return out + ">";
