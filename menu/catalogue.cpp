@@ -1,0 +1,342 @@
+// Reading the disc's catalogue into the form's arrays.
+
+#include "menu/main_f.h"
+
+#include "platform/files/Files.h"
+#include "platform/text/Text.h"
+#include "shell/PathText.h"
+
+#include <algorithm>
+
+using platform::UpperCase;
+using shell::DoubleAmpersands;
+
+namespace {
+
+// The "A U" transform: lone ampersands doubled, then a to z upper-cased.
+std::string AmpUpper(const std::string& text)
+{
+    return UpperCase(DoubleAmpersands(text));
+}
+
+std::string Section(const char* prefix, int32_t n)
+{
+    return prefix + std::to_string(n);
+}
+
+// Update lists are at most this long: the list splitting counts positions in one byte.
+constexpr size_t kMaxUpdateLength = 254;
+
+}
+
+std::string TForm1::Text(const std::string& section, const char* key, const std::string& defaultValue) const
+{
+    return CatalogueIni->ReadString(section, key, defaultValue);
+}
+
+int32_t TForm1::Number(const std::string& section, const char* key, int32_t defaultValue) const
+{
+    return CatalogueIni->ReadInteger(section, key, defaultValue);
+}
+
+int32_t TForm1::ReadCount(const char* key, int32_t capacity)
+{
+    int32_t count = Number("Main", key, 0);
+    if (count < 0) {
+        LoadWarnings.push_back(std::string("[Main] ") + key + "=" + std::to_string(count) + " is negative; read as 0");
+        return 0;
+    }
+    if (count > capacity) {
+        LoadWarnings.push_back(std::string("[Main] ") + key + "=" + std::to_string(count) + " exceeds the capacity of "
+            + std::to_string(capacity) + "; items above it are not loaded");
+        return capacity;
+    }
+    return count;
+}
+
+// Demo, second demo list and full-game sections; `isFull` picks the full games' differences.
+void TForm1::ReadDemoSection(TDemos& item, const std::string& section, bool isFull)
+{
+    item.Name = AmpUpper(Text(section, "Name"));
+    item.Title = item.Name;
+    item.FullName = AmpUpper(Text(section, "FullName"));
+    item.Firm = AmpUpper(Text(section, "Firm"));
+    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
+    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
+    item.TechInfo = DoubleAmpersands(Text(section, "Techinfo"));
+    item.InstallDir = DiscDrive + (isFull ? "\\" : "\\DEMOS\\") + Text(section, "InstallDir");
+    item.InstallName = Text(section, "InstallName");
+    item.SetupName = Text(section, "SetupName");
+    item.GameName = Text(section, "Gamename");
+    item.ReadmeName = Text(section, "Readmename");
+    item.Web = Text(section, "Web");
+    if (!isFull)
+        item.Date = Text(section, "Date");
+    item.Picture = Text(section, "Picture");
+    item.InstallType = Number(section, "InstallType", 0);
+    item.DirDetect = Number(section, "DirDetect", 0);
+    item.Flags = Number(section, "Flags", 0);
+    item.CD = static_cast<uint8_t>(Number(section, "CD", 1));
+    if (!isFull) {
+        item.RegKey = Text(section, "RegKey");
+        item.RegName = Text(section, "RegName");
+    }
+    item.RegUninstall = Text(section, "RegUninstall");
+    item.UnInstallName = Text(section, "UnInstallName");
+    item.Uninstall = Text(section, "Uninstall");
+
+    switch (item.InstallType) {
+    case 0:
+    case 4:
+    case 10:
+        item.Param = Text(section, "TestName");
+        break;
+    case 1:
+        if (!isFull)
+            item.Param = Text(section, "AfterInstall");
+        break;
+    case 2:
+        item.Param = Text(section, isFull ? "FilesInArchive" : "UnpackedSize", "0");
+        break;
+    case 3:
+        item.Param = Text(section, "ForcedDir");
+        break;
+    default:
+        break;
+    }
+    ReadDirDetectParam(item, section);
+}
+
+// The key DirDetect names is read after the InstallType one and overwrites it.
+void TForm1::ReadDirDetectParam(TDemos& item, const std::string& section)
+{
+    switch (item.DirDetect) {
+    case 3: item.Param = Text(section, "ShortCut"); break;
+    case 6:
+    case 10: item.Param = Text(section, "IniFile"); break;
+    case 7: item.Param = Text(section, "DesktopShortCut"); break;
+    case 8: item.Param = Text(section, "SearchFile"); break;
+    default: break;
+    }
+}
+
+void TForm1::ReadReaderSection(TDemos& item, const std::string& section)
+{
+    item.Installed = 0;
+    item.NeedsInstall = 1;
+    item.Name = AmpUpper(Text(section, "Name"));
+    item.Firm = AmpUpper(Text(section, "Firm"));
+    // Readers' contributions always carry the first edition's text.
+    item.Describe = DoubleAmpersands(Text(section, "Describe1"));
+    item.InstallDir = DiscDrive + "\\Readers\\" + Text(section, "InstallDir");
+    item.InstallName = Text(section, "InstallName");
+    item.SetupName = Text(section, "SetupName");
+    item.GameName = Text(section, "Gamename");
+    item.ReadmeName = Text(section, "Readmename");
+    item.InstallType = Number(section, "InstallType", 0);
+    item.DirDetect = Number(section, "DirDetect", 0);
+    item.RegUninstall = Text(section, "RegUninstall");
+    item.Uninstall = Text(section, "Uninstall");
+    if (item.InstallType == 3)
+        item.Param = Text(section, "ForcedDir");
+    ReadDirDetectParam(item, section);
+}
+
+void TForm1::ReadShareSection(TDemos& item, const std::string& section)
+{
+    item.Name = AmpUpper(Text(section, "Name"));
+    item.FullName = AmpUpper(Text(section, "FullName"));
+    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
+    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
+    // Shareware folders stay relative to the disc's Shareware folder.
+    item.InstallDir = Text(section, "InstallDir");
+    item.InstallName = Text(section, "InstallName");
+    item.GameName = Text(section, "GameName");
+    item.ReadmeName = Text(section, "ReadmeName");
+}
+
+void TForm1::ReadDriverSection(TDemos& item, const std::string& section)
+{
+    item.Name = UpperCase(Text(section, "Name"));
+    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
+    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
+    item.TechInfo = Text(section, "TechInfo");
+    item.InstallDir = DiscDrive + "\\Drivers\\" + Text(section, "InstallDir");
+    item.InstallName = Text(section, "InstallName");
+    item.ReadmeName = Text(section, "ReadmeName");
+    item.InstallType = Number(section, "InstallType", 0);
+    item.CD = static_cast<uint8_t>(Number(section, "CD", 1));
+    item.NeedsInstall = 1;
+}
+
+void TForm1::ReadExtraSection(TDemos& item, const std::string& section)
+{
+    item.Name = AmpUpper(Text(section, "Name"));
+    item.FullName = AmpUpper(Text(section, "FullName"));
+    item.Firm = AmpUpper(Text(section, "Firm"));
+    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
+    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
+    item.TechInfo = DoubleAmpersands(Text(section, "TechInfo"));
+    item.InstallDir = DiscDrive + "\\" + Text(section, "InstallDir");
+    item.InstallName = Text(section, "InstallName");
+    item.GameName = UpperCase(Text(section, "GameName"));
+    item.ReadmeName = Text(section, "ReadmeName");
+    item.Web = Text(section, "Web");
+    item.Picture = Text(section, "Picture");
+    item.InstallType = Number(section, "InstallType", 5);
+    item.Flags = Number(section, "Flags", 1);
+    item.CD = static_cast<uint8_t>(Number(section, "CD", 1));
+    item.NeedsInstall = 1;
+}
+
+void TForm1::ReadShotSection(TShot& item, const std::string& section)
+{
+    item.Name = AmpUpper(Text(section, "Name"));
+    item.FullName = AmpUpper(Text(section, "FullName"));
+    item.Firm = UpperCase(Text(section, "Firm"));
+    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
+    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
+    item.Date = Text(section, "Date");
+    item.Picture = Text(section, "Picture");
+}
+
+void TForm1::ReadMovieSection(TMovies& item, const std::string& section)
+{
+    item.Name = AmpUpper(Text(section, "Name"));
+    item.FullName = AmpUpper(Text(section, "FullName"));
+    item.Firm = UpperCase(Text(section, "Firm"));
+    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
+    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
+    item.TechInfo = Text(section, "TechInfo");
+    // Films join the drive and the value directly, so their folders begin with a backslash.
+    item.InstallDir = DiscDrive + Text(section, "InstallDir");
+    item.InstallName = Text(section, "InstallName");
+    item.GameName = Text(section, "GameName");
+    item.Date = Text(section, "Date");
+    item.Picture = Text(section, "Picture");
+    item.InstallType = static_cast<uint8_t>(Number(section, "InstallType", 0));
+}
+
+// An update is one list of up to five fields: name, subtitle, setup, readme, no-run flag.
+void TForm1::ReadUpdate(TUpdate& item, int32_t n)
+{
+    std::string key = "Update" + std::to_string(n);
+    std::string value = Text("Updates", key.c_str());
+    if (value.empty())
+        LoadWarnings.push_back("[Updates] " + key + " is missing or empty; the update has no name");
+    if (value.size() > kMaxUpdateLength) {
+        LoadWarnings.push_back("[Updates] " + key + " is longer than 254 characters; cut");
+        value.resize(kMaxUpdateLength);
+    }
+    auto fields = shell::SplitList(value);
+    auto field = [&](size_t i) { return i < fields.size() ? fields[i] : std::string(); };
+    item.Name = AmpUpper(field(0));
+    item.Subtitle = field(1);
+    item.SetupName = field(2);
+    item.ReadmeName = field(3);
+    item.NoRun = 0;
+    if (fields.size() > 4) {
+        auto noRun = platform::ParseNumber(fields[4]);
+        if (noRun)
+            item.NoRun = static_cast<uint8_t>(*noRun);
+        else
+            LoadWarnings.push_back("[Updates] " + key + ": the fifth field \"" + fields[4] + "\" is no number; running stays enabled");
+    }
+}
+
+bool TForm1::LoadCatalogue()
+{
+    std::string catalogueFile = DataDir + "torvaxp.ini";
+    if (!platform::FileExists(catalogueFile)) {
+        ShowError("Where is my TORVAXP.INI?????");
+        Terminated = true;
+        return false;
+    }
+    CatalogueIni = std::make_unique<TIniFile>(catalogueFile);
+    LoadWarnings.clear();
+
+    DemoCount = ReadCount("Demos", Demos.capacity);
+    ShareCount = ReadCount("Shareware", Shareware.capacity);
+    UpdateCount = ReadCount("Updates", Updates.capacity);
+    ShotCount = ReadCount("Shots", Shots.capacity);
+    MovieCount = ReadCount("Movies", Movies.capacity);
+    ReaderCount = ReadCount("Readers", Readers.capacity);
+    FullCount = ReadCount("Fulls", Fulls.capacity);
+    DriverCount = ReadCount("Drivers", Drivers.capacity);
+    ExtraCount = ReadCount("Extra", Extra.capacity);
+    Extra2Count = ReadCount("Extra2", Extra2.capacity);
+
+    DiscId = Text("Main", "CD");
+    DiscLabel = Text("Main", "CDLabel");
+    if (!DiscLabel.empty())
+        StateIni->WriteString("Main", DiscId, DiscLabel);
+
+    Caption = "Torva DVD " + DiscId.substr(0, std::min<size_t>(2, DiscId.size())) + "-20"
+        + (DiscId.size() > 2 ? DiscId.substr(2, 2) : std::string());
+    ApplicationTitle = Caption;
+    CDNumberText = DiscId.substr(0, std::min<size_t>(4, DiscId.size()));
+
+    DebugMode = Number("Main", "Debug", 0) != 0;
+    if (DebugMode)
+        ApplicationTitle += " - DEBUG MODE";
+
+    Version = Number("Main", "Version", 1);
+    if (Version < 0 || Version > 6)
+        Version = 1;
+
+    for (int32_t n = 1; n <= UpdateCount; ++n)
+        ReadUpdate(Updates[n], n);
+    for (int32_t n = 1; n <= ShareCount; ++n)
+        ReadShareSection(Shareware[n], Section("Share", n));
+
+    // Czech drivers are dropped from every edition but the first; the rest close up.
+    int32_t kept = 0;
+    for (int32_t n = 1; n <= DriverCount; ++n) {
+        TDemos driver = Drivers[kept + 1];
+        ReadDriverSection(driver, Section("Driver", n));
+        if (UpperCase(driver.Name).find("CZ") != std::string::npos && Version != 1)
+            continue;
+        Drivers[++kept] = std::move(driver);
+    }
+    DriverCount = kept;
+
+    for (int32_t n = 1; n <= ShotCount; ++n)
+        ReadShotSection(Shots[n], Section("Shot", n));
+    for (int32_t n = 1; n <= ExtraCount; ++n)
+        ReadExtraSection(Extra[n], Section("Extra", n));
+    for (int32_t n = 1; n <= MovieCount; ++n)
+        ReadMovieSection(Movies[n], Section("Movie", n));
+    for (int32_t n = 1; n <= ReaderCount; ++n) {
+        ReadReaderSection(Readers[n], Section("Reader", n));
+        CheckDemo(Readers[n]);
+    }
+    for (int32_t n = 1; n <= DemoCount; ++n) {
+        Demos[n].Installed = 0;
+        ReadDemoSection(Demos[n], Section("Demo", n), false);
+    }
+    for (int32_t n = 1; n <= Extra2Count; ++n) {
+        Extra2[n].Installed = 0;
+        ReadDemoSection(Extra2[n], Section("Extra2", n), false);
+    }
+    for (int32_t n = 1; n <= FullCount; ++n) {
+        Fulls[n].Installed = 0;
+        ReadDemoSection(Fulls[n], Section("Full", n), true);
+        CheckDemo(Fulls[n]);
+    }
+
+    auto copyDescribe = [](auto& array, int32_t count) {
+        for (int32_t n = 1; n <= count; ++n)
+            array[n].Describe4 = array[n].Describe;
+    };
+    copyDescribe(Demos, DemoCount);
+    copyDescribe(Extra2, Extra2Count);
+    copyDescribe(Fulls, FullCount);
+    copyDescribe(Shareware, ShareCount);
+    copyDescribe(Drivers, DriverCount);
+    copyDescribe(Extra, ExtraCount);
+    copyDescribe(Readers, ReaderCount);
+    copyDescribe(Shots, ShotCount);
+
+    CatalogueLoaded();
+    return true;
+}

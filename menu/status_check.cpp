@@ -1,0 +1,263 @@
+// Deciding for one item whether it is installed, where, and whether it runs or installs.
+
+#include "menu/main_f.h"
+
+#include "platform/files/Files.h"
+#include "platform/ini/IniFile.h"
+#include "platform/registry/Registry.h"
+#include "platform/text/Text.h"
+#include "shell/PathText.h"
+
+using platform::EqualsNoCase;
+using platform::UpperCase;
+
+namespace {
+
+const char* const kUninstallKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// The text up to and including its last backslash.
+std::string CutAfterLastBackslash(const std::string& path)
+{
+    size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    size_t cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string FolderOf(const std::string& path)
+{
+    size_t cut = path.find_last_of("\\:");
+    if (cut == std::string::npos)
+        return {};
+    // "C:\x" keeps its root backslash; "C:\Games\x" loses it.
+    if (path[cut] == ':' || (cut == 2 && path[1] == ':'))
+        return path.substr(0, cut + 1);
+    return path.substr(0, cut);
+}
+
+bool StartsWithStar(const std::string& text)
+{
+    return !text.empty() && text[0] == '*';
+}
+
+std::string ReadRegistryString(platform::RootKey root, const std::string& key, const std::string& value)
+{
+    platform::Registry registry;
+    registry.SetRootKey(root);
+    if (!registry.OpenKeyReadOnly(key))
+        return {};
+    return registry.ReadString(value);
+}
+
+}
+
+std::string TForm1::UninstallStringOf(const std::string& regUninstall) const
+{
+    return ReadRegistryString(platform::HKEY_LOCAL_MACHINE, kUninstallKey + regUninstall, "UninstallString");
+}
+
+std::string TForm1::RecordedGameDir(const TDemos& item)
+{
+    std::string section = StateSection();
+    std::string folder = StateIni->ReadString(section, item.Name, "");
+    if (!folder.empty() || !platform::FileExists("C:\\torva.ini"))
+        return folder;
+    folder = TIniFile("C:\\torva.ini").ReadString(section, item.Name, "");
+    std::string windows = UpperCase(WindowsDir);
+    bool windowsIsDefault = windows == "C:\\WINDOWS" || windows == "C:\\WINDOWS\\";
+    if (folder.empty() && !windowsIsDefault && platform::FileExists("C:\\windows\\torva.ini"))
+        folder = TIniFile("C:\\windows\\torva.ini").ReadString(section, item.Name, "");
+    return folder;
+}
+
+// The folder a shortcut names: its working folder or its target, each cut after the last
+// backslash. A shortcut that is not there gives an empty text.
+std::string TForm1::ShortcutFolder(const std::string& shortcutPath, bool workingDir)
+{
+    if (!platform::FileExists(shortcutPath))
+        return {};
+    try {
+        QXShellLink1.SetFileName(shortcutPath);
+        QXShellLink1.ReadLink();
+    } catch (const EQXShellLink&) {
+        return {};
+    }
+    return CutAfterLastBackslash(workingDir ? QXShellLink1.WorkingDir() : QXShellLink1.Target());
+}
+
+bool TForm1::TestGame(const TDemos& item, std::string& gameEntry) const
+{
+    if (item.GameDir.empty())
+        return false;
+    if (item.GameName.find(':') != std::string::npos) {
+        auto entries = shell::SplitList(item.GameName);
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+            std::string file = shell::CutBeforeColon(*it);
+            if (file.find(' ') != std::string::npos)
+                file = shell::CutAfterExtension(file);
+            if (platform::FileExists(item.GameDir + "\\" + file)) {
+                gameEntry = *it;
+                return true;
+            }
+        }
+        return false;
+    }
+    std::string file = item.GameName;
+    if (file.find(' ') != std::string::npos)
+        file = shell::CutAfterExtension(file);
+    return platform::FileExists(item.GameDir + "\\" + file);
+}
+
+void TForm1::CheckDemo(TDemos& item)
+{
+    auto& tree = FileTree();
+
+    if (item.UnInstallName.starts_with("?I"))
+        item.UnInstallName = platform::GetFullPathName(item.InstallDir + "\\" + item.UnInstallName.substr(2));
+    else if (item.UnInstallName.starts_with("?W"))
+        item.UnInstallName = platform::GetFullPathName(WindowsDir + item.UnInstallName.substr(2));
+
+    switch (item.InstallType) {
+    case 0:
+        item.CanRun = item.GameName.empty() ? 0 : 1;
+        item.NeedsInstall = 0;
+        item.GameDir = item.InstallDir;
+        if (!item.Param.empty() && platform::FileExists(item.Param)) {
+            std::string fields = FileNameOf(item.Param) + ",," + item.Uninstall + "," + std::to_string(item.CD);
+            WriteFoundState(item, FolderOf(item.Param), fields);
+            item.Installed = 1;
+        }
+        break;
+    case 1:
+    case 2:
+    case 3:
+        item.GameDir = RecordedGameDir(item);
+        break;
+    case 4:
+        if (EqualsNoCase(item.Name, "Starships Unlim."))
+            item.RegUninstall += ' ';
+        item.UnInstallName = UninstallStringOf(item.RegUninstall);
+        if (item.DirDetect == 0)
+            item.GameDir = shell::UninstallDirOf(item.UnInstallName);
+        if (StartsWithStar(item.Uninstall))
+            item.UnInstallName.clear();
+        if (!item.Param.empty() && !platform::FileExists(item.GameDir + item.Param))
+            item.GameDir.clear();
+        break;
+    case 5:
+        if (item.UnInstallName.empty())
+            item.UnInstallName = UninstallStringOf(item.RegUninstall);
+        if (StartsWithStar(item.Uninstall))
+            item.UnInstallName.clear();
+        break;
+    case 6:
+        if (platform::FileExists(WindowsDir + "sierra.ini")) {
+            item.GameDir = shell::PostFixDir(TIniFile(WindowsDir + "sierra.ini").ReadString("Sierra", "SierraDir", ""));
+            bool onDisc = !item.GameDir.empty() && !DiscDrive.empty() && platform::UpperChar(item.GameDir[0]) == platform::UpperChar(DiscDrive[0]);
+            if (!tree.DirExists(item.GameDir) || onDisc)
+                item.GameDir.clear();
+        }
+        break;
+    case 7:
+        if (EqualsNoCase(item.Name, "SOF 2"))
+            item.RegUninstall += ' ';
+        if (item.UnInstallName.empty())
+            item.UnInstallName = UninstallStringOf(item.RegUninstall);
+        item.GameDir = tree.ProgramDirOf(item.UnInstallName);
+        if (StartsWithStar(item.Uninstall))
+            item.UnInstallName.clear();
+        break;
+    case 20:
+        item.CanRun = 1;
+        item.GameDir = item.InstallDir;
+        item.NeedsInstall = 0;
+        item.Installed = 0;
+        break;
+    default:
+        break;
+    }
+
+    if (item.InstallType == 5 || (item.InstallType == 4 && item.DirDetect == 9)) {
+        switch (item.DirDetect) {
+        case 1:
+            item.GameDir = shell::UninstallDirOf(item.UnInstallName);
+            break;
+        case 2:
+        case 4: {
+            auto root = item.DirDetect == 2 ? platform::HKEY_LOCAL_MACHINE : platform::HKEY_CURRENT_USER;
+            item.GameDir = tree.ProgramDirOf(ReadRegistryString(root, "\\SOFTWARE\\" + item.RegKey, item.RegName));
+            break;
+        }
+        case 3:
+        case 7: {
+            std::string folder;
+            if (item.DirDetect == 3) {
+                folder = ShortcutFolder(ProgramsDir + item.Param, true);
+                if (item.Name == "BATTLEZONE")
+                    folder = shell::GetParentDir(folder);
+            } else {
+                std::string shortcut = DesktopDir + item.Param;
+                if (!platform::FileExists(shortcut))
+                    shortcut = CommonDesktopDir + item.Param;
+                folder = ShortcutFolder(shortcut, false);
+            }
+            item.GameDir = folder;
+            if (item.GameDir.empty())
+                item.GameDir = RecordedGameDir(item);
+            else
+                StateIni->WriteString(StateSection(), item.Name, item.GameDir);
+            break;
+        }
+        case 5:
+        case 8:
+            item.GameDir = RecordedGameDir(item);
+            break;
+        case 6: {
+            auto parts = shell::SplitList(item.Param);
+            auto part = [&](size_t i) { return i < parts.size() ? parts[i] : std::string(); };
+            std::string file = part(0);
+            if (UpperCase(file).find(".INI") == std::string::npos)
+                file += ".INI";
+            item.GameDir = TIniFile(file).ReadString(part(1), part(2), "");
+            break;
+        }
+        case 9:
+            if (EqualsNoCase(item.Name, "SOF 2") && !item.RegUninstall.ends_with(' '))
+                item.RegUninstall += ' ';
+            if (item.UnInstallName.empty())
+                item.UnInstallName = UninstallStringOf(item.RegUninstall);
+            item.GameDir = tree.ProgramDirOf(item.UnInstallName);
+            break;
+        default:
+            break;
+        }
+    }
+
+    if (!item.GameDir.empty() && item.GameDir.back() == '\\')
+        item.GameDir.pop_back();
+
+    if (item.InstallType == 0 || item.InstallType == 20)
+        return;
+
+    std::string gameEntry;
+    if (TestGame(item, gameEntry)) {
+        item.CanRun = 1;
+        item.Installed = 1;
+        item.NeedsInstall = 0;
+        bool listed = item.GameName.find(':') != std::string::npos && item.GameName.find(';') == std::string::npos;
+        std::string entry = listed ? gameEntry : item.GameName;
+        std::string discNumber = item.CD >= 10 ? std::to_string(item.CD) : std::string();
+        WriteFoundState(item, item.GameDir, entry + "," + item.RegUninstall + "," + item.Uninstall + "," + discNumber);
+        if (!item.UnInstallName.empty())
+            StateIni->WriteString(StateSection(), item.Name + "__", item.UnInstallName);
+    } else {
+        item.NeedsInstall = 1;
+        item.CanRun = 0;
+        item.Installed = 0;
+        DeleteState(item);
+    }
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+// A temporary machine with a disc mapped to a drive letter, and a form that starts from it.
+
+#include "menu/main_f.h"
+#include "platform/machine/Machine.h"
+#include "shell/UserInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+class MenuFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = std::filesystem::temp_directory_path() / ("torva-menu-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root / "disc" / "Torva");
+        machine = platform::Machine::OpenOrCreate(root / "prefix", setup);
+        platform::SetCurrentMachine(machine);
+        discLetter = machine->MapDrive(root / "disc", platform::DRIVE_CDROM);
+        ASSERT_NE(discLetter, 0);
+        WriteDiscFile("TORVA.EXE", "marker");
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        platform::SetCurrentMachine(nullptr);
+        std::filesystem::remove_all(root);
+    }
+
+    std::string Drive() const { return std::string(1, discLetter) + ":"; }
+
+    void WriteHostFile(const std::filesystem::path& path, const std::string& content)
+    {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << content;
+    }
+    void WriteDiscFile(const std::string& relative, const std::string& content) { WriteHostFile(root / "disc" / relative, content); }
+    void WriteDriveC(const std::string& relative, const std::string& content) { WriteHostFile(root / "prefix" / "drive_c" / relative, content); }
+    std::string ReadDriveC(const std::string& relative)
+    {
+        std::ifstream in(root / "prefix" / "drive_c" / relative, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    void WriteCatalogue(const std::string& text) { WriteDiscFile("Torva/torvaxp.ini", text); }
+
+    // Starts the form from the disc (or from `ownPath`) and loads the catalogue.
+    TForm1& Start(const std::string& ownPath = "")
+    {
+        form = std::make_unique<TForm1>(MenuEnvironment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor });
+        form->FormCreateCore();
+        if (!form->Terminated)
+            form->LoadCatalogue();
+        return *form;
+    }
+
+    platform::MachineSetup setup;
+    std::filesystem::path root;
+    std::shared_ptr<platform::Machine> machine;
+    char discLetter = 0;
+    shell::RecordingMessageBoxes boxes;
+    shell::RecordingCursor cursor;
+    std::unique_ptr<TForm1> form;
+};

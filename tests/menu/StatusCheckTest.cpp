@@ -1,0 +1,249 @@
+#include "MenuFixture.h"
+
+#include "platform/ini/IniFile.h"
+#include "platform/registry/Registry.h"
+#include "shell/testing/LnkWriter.h"
+
+namespace {
+
+class StatusCheck : public MenuFixture {
+protected:
+    void SetUp() override
+    {
+        MenuFixture::SetUp();
+        WriteCatalogue("[Main]\nCD=0206\n");
+        Start();
+        ASSERT_FALSE(form->Terminated);
+    }
+
+    void RegisterUninstall(const std::string& name, const std::string& command)
+    {
+        platform::Registry reg;
+        reg.SetRootKey(platform::HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name, true));
+        ASSERT_TRUE(reg.WriteString("UninstallString", command));
+    }
+
+    void WriteShortcut(const std::string& relative, const std::string& target, const std::string& workingDir)
+    {
+        shell::LnkWriteSpec spec;
+        spec.localBasePath = target;
+        spec.workingDir = workingDir;
+        auto bytes = shell::WriteLnk(spec);
+        WriteDriveC(relative, std::string(bytes.begin(), bytes.end()));
+    }
+
+    std::string State(const std::string& key) { return TIniFile("torva.ini").ReadString("CD0206", key, "<none>"); }
+
+    TDemos Item(int32_t installType, int32_t dirDetect = 0)
+    {
+        TDemos item;
+        item.Name = "HRA";
+        item.InstallType = installType;
+        item.DirDetect = dirDetect;
+        item.CD = 1;
+        item.RegUninstall = "Hra";
+        item.Uninstall = "D";
+        item.GameName = "hra.exe";
+        item.InstallDir = Drive() + "\\DEMOS\\HRA";
+        return item;
+    }
+};
+
+}
+
+TEST_F(StatusCheck, RunsFromDiscWithTestFile)
+{
+    WriteDriveC("Hry/Hra/save.dat", "x");
+    TDemos item = Item(0);
+    item.Param = "C:\\Hry\\Hra\\save.dat";
+    item.CD = 3;
+    form->CheckDemo(item);
+    EXPECT_EQ(item.CanRun, 1);
+    EXPECT_EQ(item.Installed, 1);
+    EXPECT_EQ(item.NeedsInstall, 0);
+    EXPECT_EQ(item.GameDir, item.InstallDir);
+    EXPECT_EQ(State("HRA"), "C:\\Hry\\Hra");
+    EXPECT_EQ(State("HRA_"), "save.dat,,D,3");
+}
+
+TEST_F(StatusCheck, RunsFromDiscWithoutGameCannotRun)
+{
+    TDemos item = Item(0);
+    item.GameName.clear();
+    item.Installed = 0;
+    form->CheckDemo(item);
+    EXPECT_EQ(item.CanRun, 0);
+    EXPECT_EQ(item.Installed, 0);
+    EXPECT_EQ(State("HRA"), "<none>");
+}
+
+TEST_F(StatusCheck, AlwaysFromDiscNeverTouchesState)
+{
+    TIniFile("torva.ini").WriteString("CD0206", "HRA", "C:\\stale");
+    TDemos item = Item(20);
+    item.Installed = 1;
+    form->CheckDemo(item);
+    EXPECT_EQ(item.CanRun, 1);
+    EXPECT_EQ(item.Installed, 0);
+    EXPECT_EQ(item.GameDir, item.InstallDir);
+    EXPECT_EQ(State("HRA"), "C:\\stale");
+}
+
+TEST_F(StatusCheck, RegisteredSetupFoundThroughItsUninstaller)
+{
+    WriteDriveC("Hry/Hra/hra.exe", "x");
+    RegisterUninstall("Hra", "C:\\WINDOWS\\uninst.exe -f\"C:\\Hry\\Hra\\DeIsL1.isu\"");
+    TDemos item = Item(4);
+    item.CD = 12;
+    form->CheckDemo(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
+    EXPECT_EQ(item.CanRun, 1);
+    EXPECT_EQ(item.Installed, 1);
+    EXPECT_EQ(State("HRA"), "C:\\Hry\\Hra");
+    EXPECT_EQ(State("HRA_"), "hra.exe,Hra,D,12");
+    EXPECT_EQ(State("HRA__"), "C:\\WINDOWS\\uninst.exe -f\"C:\\Hry\\Hra\\DeIsL1.isu\"");
+}
+
+TEST_F(StatusCheck, StarredUninstallIsNotRecordedAndDiscNumberBelowTenStaysEmpty)
+{
+    WriteDriveC("Hry/Hra/hra.exe", "x");
+    RegisterUninstall("Hra", "C:\\WINDOWS\\uninst.exe -f\"C:\\Hry\\Hra\\DeIsL1.isu\"");
+    TDemos item = Item(4);
+    item.Uninstall = "*D";
+    item.CD = 9;
+    form->CheckDemo(item);
+    EXPECT_EQ(item.Installed, 1);
+    EXPECT_EQ(item.UnInstallName, "");
+    EXPECT_EQ(State("HRA_"), "hra.exe,Hra,*D,");
+    EXPECT_EQ(State("HRA__"), "<none>");
+}
+
+TEST_F(StatusCheck, FailedTestRemovesTheThreeKeys)
+{
+    TIniFile state("torva.ini");
+    state.WriteString("CD0206", "HRA", "C:\\Hry\\Hra");
+    state.WriteString("CD0206", "HRA_", "hra.exe,Hra,D,");
+    state.WriteString("CD0206", "HRA__", "uninst");
+    TDemos item = Item(4);
+    item.CanRun = 1;
+    item.Installed = 1;
+    form->CheckDemo(item);
+    EXPECT_EQ(item.CanRun, 0);
+    EXPECT_EQ(item.Installed, 0);
+    EXPECT_EQ(item.NeedsInstall, 1);
+    EXPECT_EQ(State("HRA"), "<none>");
+    EXPECT_EQ(State("HRA_"), "<none>");
+    EXPECT_EQ(State("HRA__"), "<none>");
+}
+
+TEST_F(StatusCheck, RegistryPathDetection)
+{
+    WriteDriveC("Hry/Y/y.exe", "x");
+    platform::Registry reg;
+    reg.SetRootKey(platform::HKEY_CURRENT_USER);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Firma\\Y", true));
+    reg.WriteString("Path", "C:\\Hry\\Y\\y.exe");
+    TDemos item = Item(5, 4);
+    item.RegKey = "Firma\\Y";
+    item.RegName = "Path";
+    item.GameName = "y.exe";
+    form->CheckDemo(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\Y");
+    EXPECT_EQ(item.Installed, 1);
+}
+
+TEST_F(StatusCheck, ShortcutDetection)
+{
+    WriteDriveC("Hry/Z/z.exe", "x");
+    TDemos item = Item(5, 3);
+    item.GameName = "z.exe";
+    item.Param = "Hra Z.lnk";
+    // The working folder is cut after its last backslash, so it is stored with one.
+    std::string programs = form->ProgramsDir.substr(3); // below C:\ .
+    for (auto& ch : programs)
+        if (ch == '\\')
+            ch = '/';
+    WriteShortcut(programs + "Hra Z.lnk", "C:\\Hry\\Z\\z.exe", "C:\\Hry\\Z\\");
+    form->CheckDemo(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\Z");
+    EXPECT_EQ(item.Installed, 1);
+
+    TDemos desktop = Item(5, 7);
+    desktop.GameName = "z.exe";
+    desktop.Param = "Z.lnk";
+    std::string desk = form->CommonDesktopDir.substr(3);
+    for (auto& ch : desk)
+        if (ch == '\\')
+            ch = '/';
+    WriteShortcut(desk + "Z.lnk", "C:\\Hry\\Z\\z.exe", "");
+    form->CheckDemo(desktop);
+    EXPECT_EQ(desktop.GameDir, "C:\\Hry\\Z");
+    EXPECT_EQ(desktop.Installed, 1);
+}
+
+TEST_F(StatusCheck, IniFileDetectionAndSierra)
+{
+    WriteDriveC("Hry/I/i.exe", "x");
+    WriteDriveC("windows/HRA.INI", "[Main]\r\nDir=C:\\Hry\\I\r\n");
+    TDemos item = Item(5, 6);
+    item.GameName = "i.exe";
+    item.Param = "hra,Main,Dir";
+    form->CheckDemo(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\I");
+    EXPECT_EQ(item.Installed, 1);
+
+    WriteDriveC("windows/sierra.ini", "[Sierra]\r\nSierraDir=" + Drive() + "\\HRY\r\n");
+    TDemos sierra = Item(6);
+    sierra.GameName = "i.exe";
+    form->CheckDemo(sierra);
+    EXPECT_EQ(sierra.GameDir, "");
+    EXPECT_EQ(sierra.Installed, 0);
+
+    WriteDriveC("windows/sierra.ini", "[Sierra]\r\nSierraDir=C:\\Hry\\I\r\n");
+    form->CheckDemo(sierra);
+    EXPECT_EQ(sierra.GameDir, "C:\\Hry\\I");
+    EXPECT_EQ(sierra.Installed, 1);
+}
+
+TEST_F(StatusCheck, GameListsPickTheEntryThatExists)
+{
+    WriteDriveC("Hry/L/B.EXE", "x");
+    TIniFile("torva.ini").WriteString("CD0206", "HRA", "C:\\Hry\\L");
+    TDemos item = Item(1);
+    item.GameName = "A.EXE:Full;B.EXE:Demo";
+    form->CheckDemo(item);
+    EXPECT_EQ(item.Installed, 1);
+    EXPECT_EQ(State("HRA_"), "A.EXE:Full;B.EXE:Demo,Hra,D,");
+
+    item.GameName = "A.EXE:Full,B.EXE:Demo";
+    form->CheckDemo(item);
+    EXPECT_EQ(State("HRA_"), "B.EXE:Demo,Hra,D,");
+}
+
+TEST_F(StatusCheck, RecordedFolderFallsBackToOlderStateFiles)
+{
+    WriteDriveC("Hry/O/hra.exe", "x");
+    WriteDriveC("torva.ini", "[CD0206]\r\nHRA=C:\\Hry\\O\r\n");
+    TDemos item = Item(2);
+    form->CheckDemo(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\O");
+    EXPECT_EQ(item.Installed, 1);
+    // What was found is now recorded in the current state file.
+    EXPECT_EQ(State("HRA"), "C:\\Hry\\O");
+}
+
+TEST_F(StatusCheck, UninstallPrefixesExpandOnce)
+{
+    TDemos item = Item(5);
+    item.UnInstallName = "?I..\\setup\\uninst.exe";
+    form->CheckDemo(item);
+    EXPECT_EQ(item.UnInstallName, Drive() + "\\DEMOS\\setup\\uninst.exe");
+    form->CheckDemo(item);
+    EXPECT_EQ(item.UnInstallName, Drive() + "\\DEMOS\\setup\\uninst.exe");
+
+    TDemos windows = Item(5);
+    windows.UnInstallName = "?Wuninst.exe -x";
+    form->CheckDemo(windows);
+    EXPECT_EQ(windows.UnInstallName, "C:\\WINDOWS\\uninst.exe -x");
+}

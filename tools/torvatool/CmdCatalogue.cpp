@@ -1,0 +1,215 @@
+// "torvatool catalogue dump|check" and "torvatool status": the menu's catalogue loader and
+// status check run on a disc folder, for disc authors and tests.
+
+#include "menu/main_f.h"
+#include "platform/machine/Machine.h"
+#include "platform/text/Codepage.h"
+#include "tools/torvatool/CatalogueLint.h"
+#include "tools/torvatool/Command.h"
+#include "tools/torvatool/Json.h"
+
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+namespace torvatool {
+
+namespace {
+
+// The disc mapped to the first free drive letter from D:, as the menu maps it, for as long as
+// the command runs.
+class MountedDisc {
+public:
+    MountedDisc(std::shared_ptr<platform::Machine> machine, const std::string& discDir)
+        : m_machine(std::move(machine))
+    {
+        std::filesystem::path folder = std::filesystem::absolute(discDir);
+        if (!std::filesystem::is_directory(folder))
+            throw ToolError("no such disc folder: " + discDir);
+        platform::SetCurrentMachine(m_machine);
+        m_letter = m_machine->MapDrive(folder, platform::DRIVE_CDROM);
+        if (m_letter == 0)
+            throw ToolError("no free drive letter for the disc in " + m_machine->PrefixRoot().string());
+    }
+    ~MountedDisc()
+    {
+        m_machine->UnmapDrive(m_letter);
+        platform::SetCurrentMachine(nullptr);
+    }
+    std::string Drive() const { return std::string(1, m_letter) + ":"; }
+
+private:
+    std::shared_ptr<platform::Machine> m_machine;
+    char m_letter = 0;
+};
+
+std::shared_ptr<platform::Machine> OpenPrefix(const std::optional<std::string>& prefix)
+{
+    return platform::Machine::OpenOrCreate(prefix ? std::filesystem::path(*prefix) : platform::Machine::DefaultPrefixRoot());
+}
+
+// Error boxes become messages on stderr via the warnings list.
+class CollectedBoxes : public shell::MessageBoxService {
+public:
+    void ShowError(const std::string& text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+struct LoadedForm {
+    CollectedBoxes boxes;
+    std::unique_ptr<TForm1> form;
+};
+
+void Load(LoadedForm& loaded, const MountedDisc& disc)
+{
+    loaded.form = std::make_unique<TForm1>(MenuEnvironment { disc.Drive() + "\\TORVA.EXE", &loaded.boxes, nullptr });
+    loaded.form->FormCreateCore();
+    if (!loaded.form->Terminated)
+        loaded.form->LoadCatalogue();
+    if (loaded.form->Terminated || loaded.form->CatalogueIni == nullptr) {
+        std::string message = loaded.boxes.texts.empty() ? "the menu could not start" : loaded.boxes.texts.back();
+        throw ToolError(platform::Cp1250ToUtf8(message));
+    }
+}
+
+std::string DemoJson(const TDemos& d)
+{
+    return JsonObject()
+        .Text("Name", d.Name).Text("FullName", d.FullName).Text("Title", d.Title).Text("Firm", d.Firm)
+        .Text("Describe0", d.Describe0).Text("Describe", d.Describe).Text("Describe4", d.Describe4)
+        .Text("TechInfo", d.TechInfo).Text("UnInstallName", d.UnInstallName).Text("GameDir", d.GameDir)
+        .Text("GameName", d.GameName).Text("Date", d.Date).Text("RegUninstall", d.RegUninstall)
+        .Text("RegKey", d.RegKey).Text("RegName", d.RegName).Text("Uninstall", d.Uninstall)
+        .Text("Picture", d.Picture).Text("InstallDir", d.InstallDir).Text("InstallName", d.InstallName)
+        .Text("SetupName", d.SetupName).Text("ReadmeName", d.ReadmeName).Text("Param", d.Param)
+        .Number("InstallType", d.InstallType).Number("DirDetect", d.DirDetect).Number("Flags", d.Flags)
+        .Number("NeedsInstall", d.NeedsInstall).Number("CanRun", d.CanRun).Number("Installed", d.Installed)
+        .Text("Web", d.Web).Number("CD", d.CD)
+        .Str();
+}
+
+std::string UpdateJson(const TUpdate& u)
+{
+    return JsonObject().Text("Name", u.Name).Text("Subtitle", u.Subtitle).Text("SetupName", u.SetupName)
+        .Text("ReadmeName", u.ReadmeName).Number("NoRun", u.NoRun).Text("Picture", u.Picture).Str();
+}
+
+std::string ShotJson(const TShot& s)
+{
+    return JsonObject().Text("FullName", s.FullName).Text("Name", s.Name).Text("Firm", s.Firm).Text("Date", s.Date)
+        .Text("Describe0", s.Describe0).Text("Describe", s.Describe).Text("Describe4", s.Describe4)
+        .Text("Picture", s.Picture).Str();
+}
+
+std::string MovieJson(const TMovies& m)
+{
+    return JsonObject().Text("Name", m.Name).Text("Firm", m.Firm).Text("TechInfo", m.TechInfo)
+        .Text("FullName", m.FullName).Text("Describe0", m.Describe0).Text("Describe", m.Describe)
+        .Text("InstallDir", m.InstallDir).Text("Date", m.Date).Text("GameName", m.GameName)
+        .Text("InstallName", m.InstallName).Number("InstallType", m.InstallType).Text("Picture", m.Picture).Str();
+}
+
+template<typename Array, typename ToJson>
+std::string ArrayJson(const Array& array, int32_t count, ToJson toJson)
+{
+    std::vector<std::string> items;
+    for (int32_t n = 1; n <= count; ++n)
+        items.push_back(toJson(array[n]));
+    return JsonArray(items);
+}
+
+int RunDump(Arguments& args, const std::optional<std::string>& prefix, std::ostream& out)
+{
+    auto& words = args.Positional(2, 2, "catalogue dump [--prefix DIR] DISCDIR");
+    auto machine = OpenPrefix(prefix);
+    MountedDisc disc(machine, words[1]);
+    LoadedForm loaded;
+    Load(loaded, disc);
+    const TForm1& f = *loaded.form;
+
+    std::vector<std::string> warnings;
+    for (auto& warning : f.LoadWarnings)
+        warnings.push_back(JsonString(warning));
+    out << JsonObject()
+               .Text("DiscDrive", f.DiscDrive).Text("DataDir", f.DataDir).Text("DiscId", f.DiscId)
+               .Text("DiscLabel", f.DiscLabel).Bool("DebugMode", f.DebugMode).Number("Version", f.Version)
+               .Text("Title", f.Caption).Text("ApplicationTitle", f.ApplicationTitle)
+               .Raw("Demos", ArrayJson(f.Demos, f.DemoCount, DemoJson))
+               .Raw("Fulls", ArrayJson(f.Fulls, f.FullCount, DemoJson))
+               .Raw("Updates", ArrayJson(f.Updates, f.UpdateCount, UpdateJson))
+               .Raw("Shareware", ArrayJson(f.Shareware, f.ShareCount, DemoJson))
+               .Raw("Shots", ArrayJson(f.Shots, f.ShotCount, ShotJson))
+               .Raw("Readers", ArrayJson(f.Readers, f.ReaderCount, DemoJson))
+               .Raw("Movies", ArrayJson(f.Movies, f.MovieCount, MovieJson))
+               .Raw("Drivers", ArrayJson(f.Drivers, f.DriverCount, DemoJson))
+               .Raw("Extra", ArrayJson(f.Extra, f.ExtraCount, DemoJson))
+               .Raw("Extra2", ArrayJson(f.Extra2, f.Extra2Count, DemoJson))
+               .Raw("warnings", JsonArray(warnings))
+               .Str()
+        << "\n";
+    return 0;
+}
+
+int RunCheck(Arguments& args, std::ostream& out)
+{
+    auto& words = args.Positional(2, 2, "catalogue check DISCDIR");
+    // The linter looks at the disc through a machine of its own, so it touches no user prefix.
+    std::filesystem::path scratch = std::filesystem::temp_directory_path() / ("torvatool-check-" + std::to_string(std::hash<std::string>()(words[1]) ^ static_cast<size_t>(std::time(nullptr))));
+    std::filesystem::remove_all(scratch);
+    auto machine = platform::Machine::OpenOrCreate(scratch);
+    int errors = 0;
+    {
+        MountedDisc disc(machine, words[1]);
+        auto findings = LintCatalogue(disc.Drive());
+        for (auto& finding : findings) {
+            out << (finding.isError ? "error: " : "warning: ") << platform::Cp1250ToUtf8(finding.where) << ": "
+                << platform::Cp1250ToUtf8(finding.message) << "\n";
+            errors += finding.isError ? 1 : 0;
+        }
+        out << findings.size() << " findings, " << errors << " errors\n";
+    }
+    std::filesystem::remove_all(scratch);
+    return errors > 0 ? 1 : 0;
+}
+
+int RunCatalogue(Arguments& args, std::ostream& out)
+{
+    auto prefix = args.TakeOption("--prefix");
+    auto& words = args.Positional(1, 3, "catalogue dump [--prefix DIR] DISCDIR | catalogue check DISCDIR");
+    if (words[0] == "dump")
+        return RunDump(args, prefix, out);
+    if (words[0] == "check")
+        return RunCheck(args, out);
+    throw ToolError("usage: catalogue dump [--prefix DIR] DISCDIR | catalogue check DISCDIR");
+}
+
+int RunStatus(Arguments& args, std::ostream& out)
+{
+    auto prefix = args.TakeOption("--prefix");
+    auto& words = args.Positional(1, 1, "status [--prefix DIR] DISCDIR");
+    auto machine = OpenPrefix(prefix);
+    MountedDisc disc(machine, words[0]);
+    LoadedForm loaded;
+    Load(loaded, disc);
+    TForm1& f = *loaded.form;
+    auto report = [&](int32_t category, int32_t index, TDemos& item) {
+        f.CheckDemo(item);
+        out << JsonObject().Number("Category", category).Number("Index", index).Text("Name", item.Name)
+                   .Text("GameDir", item.GameDir).Number("CanRun", item.CanRun).Number("Installed", item.Installed)
+                   .Number("NeedsInstall", item.NeedsInstall).Text("UnInstallName", item.UnInstallName).Str()
+            << "\n";
+    };
+    for (int32_t n = 1; n <= f.DemoCount; ++n)
+        report(CatDemos, n, f.Demos[n]);
+    for (int32_t n = 1; n <= f.Extra2Count; ++n)
+        report(CatExtra2, n, f.Extra2[n]);
+    return 0;
+}
+
+CommandRegistration catalogueCommand({ "catalogue", "catalogue dump [--prefix DIR] DISCDIR | catalogue check DISCDIR   load or lint a disc's catalogue", RunCatalogue });
+CommandRegistration statusCommand({ "status", "status [--prefix DIR] DISCDIR   run the status check of every demo", RunStatus });
+
+}
+
+}
