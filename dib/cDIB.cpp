@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -688,8 +689,12 @@ void TCustomWinDIB::BitsReplaced()
 
 uint32_t* TCustomWinDIB::AllocBits(int width, int height)
 {
-    // Zeroed, as a fresh section is.
-    return new uint32_t[static_cast<size_t>(width) * height]();
+    // Zeroed, as a fresh section is; a failure reads as the window system reports it.
+    try {
+        return new uint32_t[static_cast<size_t>(width) * height]();
+    } catch (const std::bad_alloc&) {
+        throw platform::Exception("Windows error (8) Not enough storage is available to process this command.");
+    }
 }
 
 void TCustomWinDIB::FreeBits(uint32_t* bits)

@@ -21,18 +21,20 @@ inline __m256i BlendWords(__m256i s, __m256i d, __m256i a)
     return _mm256_add_epi16(_mm256_srli_epi16(sum, 8), _mm256_set1_epi16(1));
 }
 
-inline __m256i KeepDestAlpha(__m256i lo, __m256i hi, __m256i d)
+// The destination's mask words replace the blended ones before packing.
+inline __m256i PackKeepingDestAlpha(__m256i lo, __m256i hi, __m256i dlo, __m256i dhi)
 {
-    const __m256i packed = _mm256_packus_epi16(lo, hi);
-    return _mm256_or_si256(_mm256_and_si256(packed, ColourMask()), _mm256_andnot_si256(ColourMask(), d));
+    return _mm256_packus_epi16(_mm256_blend_epi16(lo, dlo, 0x88), _mm256_blend_epi16(hi, dhi, 0x88));
 }
 
 inline __m256i BlendConst(__m256i s, __m256i d, __m256i a)
 {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i lo = BlendWords(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero), a);
-    const __m256i hi = BlendWords(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero), a);
-    return KeepDestAlpha(lo, hi, d);
+    const __m256i dlo = _mm256_unpacklo_epi8(d, zero);
+    const __m256i dhi = _mm256_unpackhi_epi8(d, zero);
+    const __m256i lo = BlendWords(_mm256_unpacklo_epi8(s, zero), dlo, a);
+    const __m256i hi = BlendWords(_mm256_unpackhi_epi8(s, zero), dhi, a);
+    return PackKeepingDestAlpha(lo, hi, dlo, dhi);
 }
 
 inline __m256i AlphaWords(__m256i words)
@@ -51,9 +53,11 @@ inline __m256i BlendByMask(__m256i s, __m256i d, __m256i opacity, bool scaleByOp
         alo = _mm256_srli_epi16(_mm256_mullo_epi16(alo, opacity), 8);
         ahi = _mm256_srli_epi16(_mm256_mullo_epi16(ahi, opacity), 8);
     }
-    const __m256i lo = BlendWords(slo, _mm256_unpacklo_epi8(d, zero), alo);
-    const __m256i hi = BlendWords(shi, _mm256_unpackhi_epi8(d, zero), ahi);
-    return KeepDestAlpha(lo, hi, d);
+    const __m256i dlo = _mm256_unpacklo_epi8(d, zero);
+    const __m256i dhi = _mm256_unpackhi_epi8(d, zero);
+    const __m256i lo = BlendWords(slo, dlo, alo);
+    const __m256i hi = BlendWords(shi, dhi, ahi);
+    return PackKeepingDestAlpha(lo, hi, dlo, dhi);
 }
 
 inline __m256i KeyMatches(__m256i s, __m256i key)

@@ -18,7 +18,8 @@ static int RunRegion(Arguments& args, std::ostream& out)
     try {
         dib.LoadPicture(platform::ReadPictureFile(words[0]));
     } catch (const std::exception& error) {
-        throw ToolError(words[0] + ": " + error.what());
+        const std::string message = error.what();
+        throw ToolError(message.starts_with(words[0]) ? message : words[0] + ": " + message);
     }
     // Without a key the bottom-left pixel is the see-through colour, as for an automatic key.
     TColor key = static_cast<TColor>(SwapRedBlue(dib.Pixels(0, dib.Height() - 1) & 0x00FFFFFFu));
