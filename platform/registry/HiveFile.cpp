@@ -71,12 +71,21 @@ HiveFile::Stamp HiveFile::CurrentStamp() const
         static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, static_cast<uint64_t>(info.st_ino) };
 }
 
-RegistryFile HiveFile::Load() const
+std::optional<RegistryFile> HiveFile::Load() const
 {
-    std::ifstream in(m_path, std::ios::binary);
     std::string text;
-    if (in)
+    std::error_code error;
+    auto status = std::filesystem::status(m_path, error);
+    if (std::filesystem::exists(status)) {
+        if (!std::filesystem::is_regular_file(status))
+            return std::nullopt;
+        std::ifstream in(m_path, std::ios::binary);
+        if (!in)
+            return std::nullopt;
         text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad())
+            return std::nullopt;
+    }
     RegistryFile file = text.empty() ? RegistryFile::Create(m_relativeTo, m_win64) : RegistryFile::Parse(text);
     if (m_now)
         file.SetClock(m_now);
@@ -87,7 +96,7 @@ const RegistryFile& HiveFile::Read()
 {
     Stamp stamp = CurrentStamp();
     if (!m_loaded || !(stamp == m_stamp)) {
-        m_contents = Load();
+        m_contents = Load().value_or(RegistryFile::Create(m_relativeTo, m_win64));
         for (auto& change : m_memoryChanges)
             change(m_contents);
         m_stamp = stamp;
@@ -101,7 +110,10 @@ bool HiveFile::Modify(const std::function<bool(RegistryFile&)>& change)
     FolderLock lock(m_path.parent_path());
     if (!lock.Held())
         return false;
-    RegistryFile fresh = Load();
+    std::optional<RegistryFile> loaded = Load();
+    if (!loaded)
+        return false;
+    RegistryFile& fresh = *loaded;
     if (!change(fresh))
         return false;
     if (!WriteAtomically(fresh.Serialize()))

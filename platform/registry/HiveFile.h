@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,8 @@ public:
     const RegistryFile& Read();
 
     // Applies `change` to the file's current contents and writes it back when `change` returns
-    // true. False when the change was refused or the file could not be written; the file is
-    // then as it was.
+    // true. False when the change was refused or the file could not be read or written; the
+    // file is then as it was (one that cannot be read is never replaced).
     bool Modify(const std::function<bool(RegistryFile&)>& change);
 
     // Applies a change to the contents in memory only (the file belongs to a running
@@ -52,7 +53,8 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     Stamp CurrentStamp() const;
-    RegistryFile Load() const;
+    // nullopt when the file exists but cannot be read whole.
+    std::optional<RegistryFile> Load() const;
     bool WriteAtomically(const std::string& content);
 
     std::filesystem::path m_path;

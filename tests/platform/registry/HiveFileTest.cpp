@@ -140,3 +140,22 @@ TEST_F(HiveFileTest, MemoryChangesOutliveRereadsUntilDropped)
 
 }
 }
+
+namespace platform {
+namespace {
+
+TEST(HiveFileUnreadable, IsReadAsEmptyAndNeverReplaced)
+{
+    std::filesystem::path folder = std::filesystem::path(TORVA_TEST_OUTPUT_DIR) / "hive-unreadable";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "system.reg" / "inside");
+    HiveFile hive(folder / "system.reg", u"\\Machine");
+    EXPECT_FALSE(hive.Read().HasSubKeys(u""));
+    bool called = false;
+    EXPECT_FALSE(hive.Modify([&](RegistryFile&) { return called = true; }));
+    EXPECT_FALSE(called) << "a change is never made on contents that could not be read";
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "system.reg" / "inside"));
+}
+
+}
+}
