@@ -1,5 +1,6 @@
 #include "platform/fonts/FontRegistry.h"
 
+#include "platform/fonts/MachineFontSubstitutes.h"
 #include "platform/text/Codepage.h"
 
 #include <fontconfig/fontconfig.h>
@@ -154,9 +155,10 @@ FontRegistry::~FontRegistry() = default;
 FontRegistry& FontRegistry::Default()
 {
     static FontRegistry registry;
-    static bool directoriesSet = false;
-    if (!directoriesSet) {
-        directoriesSet = true;
+    static bool configured = false;
+    if (!configured) {
+        configured = true;
+        registry.SetSubstituteLookup(MachineFontSubstitutes());
         std::error_code error;
         if (std::filesystem::is_directory(WineFontDirectory, error))
             registry.AddFontDirectory(WineFontDirectory);

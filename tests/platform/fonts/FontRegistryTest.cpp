@@ -1,9 +1,14 @@
 #include "platform/canvas/Canvas.h"
 #include "platform/fonts/FontRegistry.h"
+#include "platform/fonts/MachineFontSubstitutes.h"
+#include "platform/machine/Machine.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/WineServer.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -153,4 +158,42 @@ TEST(FontResources, CanvasTextFollowsRegistrationsOfTheProcess)
     EXPECT_TRUE(RemoveFontResourceA("E:\\TORVA\\\\bb.jpg"));
     EXPECT_FALSE(RemoveFontResourceA("E:\\TORVA\\\\bb.jpg"));
     SetFontPathResolver(nullptr);
+}
+
+namespace {
+
+class NoWineServer : public WineServer {
+public:
+    bool IsRunning() override { return false; }
+    bool RunReg(const std::vector<std::string>&) override { return false; }
+};
+
+}
+
+TEST(MachineFontSubstitutes, ComeFromTheMachinesRegistry)
+{
+    fs::path root = fs::path(TORVA_TEST_OUTPUT_DIR) / "substitutes-prefix";
+    fs::remove_all(root);
+    fs::create_directories(root);
+    std::ofstream(root / "system.reg") << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n";
+    auto machine = std::make_shared<Machine>(root);
+    machine->SetWineServer(std::make_shared<NoWineServer>());
+    {
+        Registry registry(*machine);
+        registry.SetRootKey(HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(registry.OpenKey("\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes", true));
+        ASSERT_TRUE(registry.WriteString("MS Shell Dlg", "DejaVu Sans"));
+    }
+    FontRegistry fonts;
+    fonts.SetSubstituteLookup(MachineFontSubstitutes());
+    // Without a current machine there are no substitutes, and no error either.
+    if (!HasCurrentMachine()) {
+        EXPECT_EQ(fonts.Resolve("MS Shell Dlg", false, false).source, FontSource::Fallback);
+    }
+    SetCurrentMachine(machine);
+    FontMatch match = fonts.Resolve("ms shell dlg", false, false);
+    EXPECT_EQ(match.source, FontSource::Substitute);
+    EXPECT_EQ(match.family, "DejaVu Sans");
+    EXPECT_EQ(fonts.Resolve("Unlisted Face", false, false).source, FontSource::Fallback);
+    SetCurrentMachine(nullptr);
 }
