@@ -1,0 +1,54 @@
+// Feeds arbitrary bytes to the menu as its disc's catalogue: loading and the status check of
+// every item must survive them.
+
+#include "menu/main_f.h"
+#include "platform/machine/Machine.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace {
+
+struct Disc {
+    std::filesystem::path root;
+    std::string drive;
+
+    Disc()
+    {
+        root = std::filesystem::temp_directory_path() / ("torva-fuzz-catalogue-" + std::to_string(std::random_device()()));
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root / "disc" / "Torva");
+        std::ofstream(root / "disc" / "TORVA.EXE") << "x";
+        auto machine = platform::Machine::OpenOrCreate(root / "prefix");
+        platform::SetCurrentMachine(machine);
+        drive = std::string(1, machine->MapDrive(root / "disc", platform::DRIVE_CDROM)) + ":";
+    }
+};
+
+class NoBoxes : public shell::MessageBoxService {
+public:
+    void ShowError(const std::string&) override { }
+};
+
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static Disc disc;
+    {
+        std::ofstream out(disc.root / "disc" / "Torva" / "torvaxp.ini", std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    NoBoxes boxes;
+    TForm1 form(MenuEnvironment { disc.drive + "\\TORVA.EXE", &boxes, nullptr });
+    form.FormCreateCore();
+    if (form.Terminated || !form.LoadCatalogue())
+        return 0;
+    for (int32_t n = 1; n <= form.DemoCount; ++n)
+        form.CheckDemo(form.Demos[n]);
+    for (int32_t n = 1; n <= form.Extra2Count; ++n)
+        form.CheckDemo(form.Extra2[n]);
+    return 0;
+}
