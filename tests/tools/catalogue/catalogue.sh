@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# torvatool catalogue dump/check and status on a small disc written here.
+set -euo pipefail
+tool="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+disc="$work/disc"
+mkdir -p "$disc/Torva/Small" "$disc/DEMOS/hra" "$disc/Updates/patch"
+echo marker > "$disc/TORVA.EXE"
+echo setup > "$disc/DEMOS/hra/setup.exe"
+echo setup > "$disc/Updates/patch/setup.exe"
+# The catalogue in code page 1250: "Pařeniště" is Pa\xF8eni\x9At\xEC.
+printf '[Main]\r\nCD=0206\r\nCDLabel=Unor\r\nDemos=2\r\nUpdates=2\r\nDrivers=1\r\nVersion=2\r\n' > "$disc/Torva/torvaxp.ini"
+printf '[Demo1]\r\nName=Hra & spol\r\nInstallDir=hra\r\nSetupName=setup.exe\r\nReadmeName=ctime.txt\r\nInstallType=0\r\nGamename=hra.exe\r\nPicture=hra\r\n' >> "$disc/Torva/torvaxp.ini"
+printf '[Demo2]\r\nName=Pa\xF8eni\x9At\xEC\r\nInstallType=42\r\n' >> "$disc/Torva/torvaxp.ini"
+printf '[Driver1]\r\nName=Ovlada\xE8 CZ\r\n' >> "$disc/Torva/torvaxp.ini"
+printf '[Updates]\r\nUpdate1=Patch 1.1,build 7,patch\\setup.exe,readme.txt,1\r\nUpdate2=Oprava,a,b,c,ne\r\n' >> "$disc/Torva/torvaxp.ini"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+dump="$("$tool" catalogue dump --prefix "$work/prefix" "$disc")"
+echo "$dump" | grep -q '"Title":"Torva DVD 02-2006"' || fail "title: $dump"
+echo "$dump" | grep -q '"Name":"HRA && SPOL"' || fail "ampersands doubled and upper-cased"
+echo "$dump" | grep -q '"Name":"PAřENIšTě"' || fail "only a to z upper-cased, UTF-8 output"
+echo "$dump" | grep -q '"Drivers":\[\]' || fail "the Czech driver is dropped outside the first edition"
+echo "$dump" | grep -q '"NoRun":1' || fail "update fields"
+echo "$dump" | grep -q 'fifth field' || fail "warning for the non-numeric fifth field"
+# The disc is unmapped again afterwards; only C: stays.
+[ "$(ls "$work/prefix/dosdevices")" = "c:" ] || fail "the disc drive was left mapped"
+
+set +e
+check="$("$tool" catalogue check "$disc")"
+status=$?
+set -e
+[ $status -eq 1 ] || fail "check exits 1 on errors (got $status)"
+echo "$check" | grep -q '\[Demo1\] ReadmeName' || fail "missing readme reported: $check"
+echo "$check" | grep -q '\[Demo1\] GameName' || fail "missing program reported: $check"
+echo "$check" | grep -q '\[Demo1\] Picture' || fail "missing small picture reported: $check"
+echo "$check" | grep -q '\[Demo2\] InstallType' || fail "unknown install type reported: $check"
+echo "$check" | grep -q '\[Updates\] Update2' || fail "odd update reported: $check"
+if echo "$check" | grep -q 'Update1'; then fail "a good update was reported: $check"; fi
+
+lines="$("$tool" status --prefix "$work/prefix" "$disc")"
+[ "$(echo "$lines" | wc -l)" -eq 2 ] || fail "one line per demo: $lines"
+echo "$lines" | head -1 | grep -q '"CanRun":1' || fail "a disc demo with a program can run: $lines"
+
+if "$tool" catalogue dump --prefix "$work/prefix" "$work/nothing" 2>/dev/null; then fail "a missing disc folder must fail"; fi
+echo "torvatool catalogue: all checks passed"
