@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -278,6 +279,12 @@ TEST(ImageList, PublishedForLayouts)
     EXPECT_FALSE(templ->hasData) << "written only when set";
     templ->read(platform::PropertyValue::Str("3:{GUID}"));
     EXPECT_EQ(item.TemplateName(), "3:{GUID}");
+
+    // The surface is reachable as "DIB" once surfaces publish their own properties.
+    if (std::is_base_of_v<platform::TPersistent, TMemoryDIB>) {
+        platform::SetPropertyValue(item, "DIB.Width", platform::PropertyValue::Int(7));
+        EXPECT_EQ(item.DIB().Width(), 7);
+    }
 
     TDIBImageLink link(nullptr);
     link.SetDIBImageList(&list);
