@@ -47,13 +47,38 @@ bool IsFolder(const platform::TSearchRec& rec)
     return (rec.Attr & platform::FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Where a folder really is, as a Windows path: differs from the path through which it was
+// reached when a symbolic link lies on the way.
+std::string CanonicalFolder(const std::string& folder)
+{
+    auto host = platform::ResolveExisting(folder);
+    if (!host)
+        return {};
+    return platform::WindowsPathOf(*host).value_or(std::string {});
+}
+
+// Windows 9x knows no links, but the host does: a linked folder may lead back up the tree (and
+// loop) or into another tree, so the walks do not enter it.
+// Gives the subfolder's canonical path, or "" when it is linked or gone.
+std::string OwnSubfolder(const std::string& canonicalParent, const std::string& folder, const std::string& name)
+{
+    if (canonicalParent.empty())
+        return {};
+    std::string canonical = CanonicalFolder(folder + name);
+    std::string expected = canonicalParent.back() == '\\' ? canonicalParent + name : canonicalParent + "\\" + name;
+    return !canonical.empty() && platform::EqualsName(canonical, expected) ? canonical : std::string {};
+}
+
 // Calls `visit` with each subfolder name that a search for folders returns; hidden and system
-// folders are not among them.
+// folders are not among them, nor linked ones.
 void ForEachSubfolder(const std::string& folder, const std::function<bool(const std::string&)>& visit)
 {
+    std::string canonicalParent = CanonicalFolder(folder);
     for (FolderSearch search(folder + AllFiles, platform::faDirectory); search.Found(); search.Next()) {
         const platform::TSearchRec& rec = search.Entry();
-        if (IsFolder(rec) && !IsDots(rec.Name) && !visit(rec.Name))
+        if (!IsFolder(rec) || IsDots(rec.Name) || OwnSubfolder(canonicalParent, folder, rec.Name).empty())
+            continue;
+        if (!visit(rec.Name))
             return;
     }
 }
@@ -220,7 +245,8 @@ int64_t FileTree::SizeofTree(const std::string& path) const
     return total;
 }
 
-void FileTree::Search(const std::string& path, const std::string& fileName, std::string& result) const
+void FileTree::Search(const std::string& path, const std::string& canonical, const std::string& fileName,
+    std::string& result) const
 {
     if (!result.empty())
         return;
@@ -231,7 +257,7 @@ void FileTree::Search(const std::string& path, const std::string& fileName, std:
             return;
         }
         ForEachSubfolder(folder, [&](const std::string& name) {
-            Search(folder + name, fileName, result);
+            Search(folder + name, CanonicalFolder(folder + name), fileName, result);
             return result.empty();
         });
         return;
@@ -251,7 +277,10 @@ void FileTree::Search(const std::string& path, const std::string& fileName, std:
         }
     }
     for (const std::string& name : subfolders) {
-        Search(folder + name, fileName, result);
+        std::string subfolder = OwnSubfolder(canonical, folder, name);
+        if (subfolder.empty())
+            continue;
+        Search(folder + name, subfolder, fileName, result);
         if (!result.empty())
             return;
     }
@@ -260,9 +289,10 @@ void FileTree::Search(const std::string& path, const std::string& fileName, std:
 std::string FileTree::SearchTree(const std::string& root, const std::string& fileName) const
 {
     std::string result;
-    Search(root, fileName, result);
+    Search(root, CanonicalFolder(root), fileName, result);
     return result;
 }
+
 
 std::string FileTree::ProgramDirOf(const std::string& commandLine) const
 {

@@ -58,7 +58,8 @@ public:
 private:
     void RemoveTreeContents(const std::string& folder) const;
     void ReportUndeletable(const std::string& path) const;
-    void Search(const std::string& folder, const std::string& fileName, std::string& result) const;
+    void Search(const std::string& folder, const std::string& canonical, const std::string& fileName,
+        std::string& result) const;
 
     FileTreeContext m_context;
 };

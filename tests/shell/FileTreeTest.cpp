@@ -181,6 +181,31 @@ TEST_F(FileTreeTest, LinksOutOfTheDriveDeleteNothingOutside)
 }
 
 // A host name the code page cannot spell reaches the menu as "?" and cannot be deleted by it.
+// Links inside the drives are not entered either: one into the Windows folder must not empty it,
+// and one back up the tree must not send the walks round in circles.
+TEST_F(FileTreeTest, LinksInsideTheDrivesAreNotEntered)
+{
+    Write(driveC / "Games" / "Linked" / "own.txt", "x");
+    fs::create_directory_symlink(driveC / "windows", driveC / "Games" / "Linked" / "win");
+    fs::create_directory_symlink("..", driveC / "Games" / "Linked" / "loop");
+    Write(driveC / "Games" / "Other" / "target.dat", "12345");
+
+    EXPECT_EQ(Tree().SizeofTree("C:\\Games"), 1 + 5);
+    EXPECT_EQ(Tree().SearchTree("C:\\Games\\Linked", "win.ini"), "");
+    EXPECT_EQ(Tree().SearchTree("C:\\Games\\Linked", "target.dat"), "");
+    EXPECT_EQ(Tree().SearchTree("C:\\Games\\Linked", "win.ini/"), "");
+    Tree().RemoveTree("C:\\Games\\Linked");
+    EXPECT_TRUE(fs::exists(driveC / "windows" / "win.ini"));
+    EXPECT_TRUE(fs::exists(driveC / "Games" / "Other" / "target.dat"));
+    EXPECT_FALSE(fs::exists(driveC / "Games" / "Linked" / "own.txt"));
+
+    // A folder reached through a link is searched as itself.
+    fs::create_directory_symlink(driveC / "Games" / "Other", driveC / "Shortcut");
+    EXPECT_EQ(Tree().SearchTree("C:\\Shortcut", "target.dat"), "C:\\Shortcut\\");
+    Write(driveC / "Games" / "Other" / "sub" / "deep.dat", "x");
+    EXPECT_EQ(Tree().SearchTree("C:\\Shortcut", "deep.dat"), "C:\\Shortcut\\sub\\");
+}
+
 TEST_F(FileTreeTest, UndeletableFilesAreReportedAndTheRestGoes)
 {
     Write(driveC / "Games" / "Stuck" / "a.txt", "x");
