@@ -286,7 +286,10 @@ void WriteCollection(std::string& out, TCollection& collection, const std::strin
 void WriteProperties(std::string& out, TPersistent& object, const std::string& prefix, int indent)
 {
     for (const PropertyInfo* info : object.Class().AllProperties()) {
-        if (info->readOnly || EqualsNoCase(info->name, "Name") || (info->stored && !info->stored(object)))
+        if (info->readOnly || (info->stored && !info->stored(object)))
+            continue;
+        // A component's name stands in its object line.
+        if (EqualsNoCase(info->name, "Name") && dynamic_cast<TComponent*>(&object))
             continue;
         std::string name = prefix + info->name;
         switch (info->kind) {

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     }
     if (WriteLayout(*again) != written) {
-        std::fprintf(stderr, "written layout changes when read back:\n%s", written.c_str());
+        std::fprintf(stderr, "written layout changes when read back:\n%s\n----\n%s", written.c_str(), WriteLayout(*again).c_str());
         std::abort();
     }
     loop.ProcessMessages();

@@ -176,6 +176,9 @@ TEST_F(Layout, WriterRoundTripsThroughTheReader)
     EXPECT_EQ(dynamic_cast<TBlob*>(copy->FindComponent("Blob1"))->data, (std::vector<uint8_t> { 0x00, 0xFF, 0x10, 0xAB }));
     // Defaults are left out, bound events and references are written by name.
     EXPECT_EQ(written.find("Visible"), std::string::npos);
+    EXPECT_EQ(written.find("Font.Name"), std::string::npos);
+    form->Font().SetName("Tahoma");
+    EXPECT_NE(WriteLayout(*form).find("  Font.Name = 'Tahoma'\n"), std::string::npos);
     EXPECT_NE(written.find("OnClick = LabelClick"), std::string::npos);
     EXPECT_NE(written.find("Link = Timer1"), std::string::npos);
     EXPECT_NE(written.find("Caption = 'Torva'#13#10'CD '#232'e'#154'tina'"), std::string::npos);
