@@ -58,6 +58,7 @@ public:
     // IEventSource
     void PumpEvents(EventLoop& loop) override;
 
+    SDL_Window* Handle() const { return m_window; }
     // Whether the outline could be given to the window system (false without X11).
     bool ShapeApplied() const { return m_shapeApplied; }
     // What the X server shows in a rectangle of the screen, as PNG: the real result of
