@@ -1,6 +1,9 @@
 // The INI reader on arbitrary bytes: it must not crash, must give back the text it read
-// unchanged, and an edit must keep every entry it did not touch.
+// unchanged, and an edit must keep every entry it did not touch. The values it reads are the
+// Windows paths and masks the menu goes on to fold and match, so those run on them as well.
 
+#include "platform/files/Files.h"
+#include "platform/files/WinPath.h"
 #include "platform/ini/IniDocument.h"
 
 #include <cstdint>
@@ -46,6 +49,31 @@ void RequireKept(const Snapshot& before, const IniDocument& edited, const std::s
     }
 }
 
+// A folded path is absolute, without "." or ".." or empty components.
+void RequireFolded(const std::string& value)
+{
+    std::string full = platform::GetFullPathName(value);
+    if (value.empty()) {
+        Require(full.empty());
+        return;
+    }
+    platform::WinPathParts parts = platform::SplitFullPath(full);
+    Require(parts.unc || parts.drive != 0);
+    for (const std::string& component : parts.components)
+        Require(!component.empty() && component != "." && component != "..");
+    Require(platform::GetFullPathName(full) == full);
+}
+
+void RunPathRules(const Snapshot& values)
+{
+    constexpr size_t kLongestName = 300; // file names are far shorter; keeps matching quick
+    for (const auto& [name, value] : values) {
+        RequireFolded(value);
+        if (value.size() <= kLongestName && name.second.size() <= kLongestName)
+            platform::MatchesMask(value, name.second);
+    }
+}
+
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -54,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     IniDocument document = IniDocument::Parse(text);
     Require(document.Text() == text);
     Snapshot before = Read(document);
+    RunPathRules(before);
 
     std::vector<std::string> sections = document.SectionNames();
     std::string section = sections.empty() ? "Fuzz" : sections.front();
