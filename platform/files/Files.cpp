@@ -5,10 +5,14 @@
 #include "platform/files/PathResolver.h"
 #include "platform/files/WinPath.h"
 #include "platform/text/Codepage.h"
+#include "platform/text/Text.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <dirent.h>
+#include <cerrno>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -47,9 +51,42 @@ std::optional<struct stat> StatFollowing(const fs::path& host)
     return info;
 }
 
-uint32_t AttributesOf(const struct stat& info, std::string_view hostName)
+// Hidden and system flags have no host meaning; they live in the extended attribute where Wine
+// keeps them, as "0x" and hexadecimal digits.
+constexpr const char* kDosAttributeName = "user.DOSATTRIB";
+constexpr uint32_t kStoredAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr size_t kMaxDosAttributeText = 32;
+
+uint32_t StoredAttributes(const fs::path& host)
 {
-    uint32_t attributes = 0;
+    char buffer[kMaxDosAttributeText];
+    ssize_t got = ::getxattr(host.c_str(), kDosAttributeName, buffer, sizeof buffer);
+    if (got <= 0)
+        return 0;
+    std::string_view text(buffer, static_cast<size_t>(got));
+    while (!text.empty() && text.back() == '\0')
+        text.remove_suffix(1);
+    if (text.size() < 3 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+        return 0;
+    auto value = ParseNumber(text);
+    return value ? static_cast<uint32_t>(*value) & kStoredAttributes : 0;
+}
+
+bool StoreAttributes(const fs::path& host, uint32_t attributes)
+{
+    uint32_t stored = attributes & kStoredAttributes;
+    if (stored == 0) {
+        // Nothing to clear where nothing can be stored.
+        return ::removexattr(host.c_str(), kDosAttributeName) == 0 || errno == ENODATA || errno == ENOTSUP;
+    }
+    char text[kMaxDosAttributeText];
+    int length = std::snprintf(text, sizeof text, "0x%x", stored);
+    return ::setxattr(host.c_str(), kDosAttributeName, text, static_cast<size_t>(length), 0) == 0;
+}
+
+uint32_t AttributesOf(const struct stat& info, const fs::path& host, std::string_view hostName)
+{
+    uint32_t attributes = StoredAttributes(host);
     if (S_ISDIR(info.st_mode)) {
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
     } else {
@@ -84,7 +121,7 @@ std::optional<TSearchRec> SearchEntry(const fs::path& folder, std::string_view h
         return std::nullopt;
     TSearchRec rec;
     rec.Name = Utf8ToCp1250(hostName);
-    rec.Attr = AttributesOf(*info, hostName);
+    rec.Attr = AttributesOf(*info, host, hostName);
     rec.Size = S_ISDIR(info->st_mode) ? 0 : static_cast<uint64_t>(info->st_size);
     rec.Time = info->st_mtim.tv_sec;
     return rec;
@@ -192,7 +229,7 @@ uint32_t GetFileAttributes(std::string_view winPath)
         return INVALID_FILE_ATTRIBUTES;
     if (IsDriveRoot(*host))
         return FILE_ATTRIBUTE_DIRECTORY;
-    return AttributesOf(*info, host->filename().string());
+    return AttributesOf(*info, *host, host->filename().string());
 }
 
 bool SetFileAttributes(std::string_view winPath, uint32_t attributes)
@@ -202,6 +239,8 @@ bool SetFileAttributes(std::string_view winPath, uint32_t attributes)
         return false;
     auto info = StatFollowing(*host);
     if (!info)
+        return false;
+    if (!StoreAttributes(*host, attributes))
         return false;
     // A folder's read-only flag means nothing to Windows programs, while its host write bit
     // would stop its files from being deleted: folders keep their mode.

@@ -71,10 +71,12 @@ bool FileExists(std::string_view winPath);
 bool DirectoryExists(std::string_view winPath);
 
 // Attribute bits (READONLY from the host write bit, HIDDEN for names starting with ".",
-// DIRECTORY, ARCHIVE for files), or INVALID_FILE_ATTRIBUTES.
+// HIDDEN and SYSTEM as stored in the "user.DOSATTRIB" extended attribute, DIRECTORY, ARCHIVE
+// for files), or INVALID_FILE_ATTRIBUTES.
 uint32_t GetFileAttributes(std::string_view winPath);
-// Only READONLY has a host meaning (clears or sets the owner's write bit); other bits are
-// accepted and ignored. False when the path does not exist.
+// READONLY clears or sets the owner's write bit of a file (folders keep their mode); HIDDEN and
+// SYSTEM go to the extended attribute. False when the path does not exist or the flags
+// cannot be stored.
 bool SetFileAttributes(std::string_view winPath, uint32_t attributes);
 
 // Size of a file in bytes, or empty.

@@ -5,7 +5,9 @@
 
 #include <fcntl.h>
 #include <set>
+#include <cstring>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -137,6 +139,35 @@ TEST_F(FilesTest, AttributesFollowTheHost)
     EXPECT_TRUE(DeleteFile("C:\\plain.txt"));
     EXPECT_FALSE(FileExists("C:\\plain.txt"));
     EXPECT_FALSE(DeleteFile("C:\\folder"));
+}
+
+TEST_F(FilesTest, HiddenAndSystemFlagsAreKeptInTheExtendedAttribute)
+{
+    TempPrefix::Write(prefix.driveC / "d" / "MsCreate.Dir", "");
+    fs::create_directories(prefix.driveC / "d" / "Sys");
+    fs::create_directories(prefix.driveC / "d" / "Plain");
+    if (::setxattr((prefix.driveC / "d" / "Plain").c_str(), "user.probe", "1", 1, 0) != 0)
+        GTEST_SKIP() << "no extended attributes here";
+
+    ASSERT_TRUE(SetFileAttributes("C:\\d\\mscreate.dir", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(GetFileAttributes("C:\\d\\MsCreate.Dir"),
+        FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(SetFileAttributes("C:\\d\\Sys", FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(GetFileAttributes("C:\\d\\sys"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM);
+    // Walks that ask for folders only do not enter system folders.
+    EXPECT_EQ(Find("C:\\d\\*.*", faDirectory), std::set<std::string> { "Plain" });
+    EXPECT_EQ(Find("C:\\d\\*.*", faDirectory | faSysFile | faHidden | faReadOnly),
+        (std::set<std::string> { "MsCreate.Dir", "Plain", "Sys" }));
+
+    ASSERT_TRUE(SetFileAttributes("C:\\d\\MsCreate.Dir", FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(GetFileAttributes("C:\\d\\MsCreate.Dir"), FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_TRUE(DeleteFile("C:\\d\\MsCreate.Dir"));
+
+    // Values that are not "0x" and hexadecimal digits carry no flags.
+    for (const char* junk : { "junk", "0xZZ", "", "0x12345678901234567890123456789012345", "-1" }) {
+        ASSERT_EQ(::setxattr((prefix.driveC / "d" / "Plain").c_str(), "user.DOSATTRIB", junk, std::strlen(junk), 0), 0);
+        EXPECT_EQ(GetFileAttributes("C:\\d\\Plain") & ~FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_DIRECTORY) << junk;
+    }
 }
 
 TEST_F(FilesTest, SizesAreSixtyFourBit)
