@@ -6,12 +6,12 @@
 
 #include "platform/text/Codepage.h"
 #include "tools/torvatool/Command.h"
+#include "tools/torvatool/Json.h"
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <ostream>
-#include <sstream>
 
 namespace torvatool {
 
@@ -31,31 +31,16 @@ public:
     std::string ShellFolderPath(const std::string&) override { return {}; }
 };
 
-std::string Quoted(const std::string& cp1250)
-{
-    std::string utf8 = platform::Cp1250ToUtf8(cp1250);
-    std::string out = "\"";
-    for (char ch : utf8) {
-        unsigned char byte = static_cast<unsigned char>(ch);
-        if (ch == '"' || ch == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (byte < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            out += escape;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
-
 std::string Hex(uint32_t value)
 {
     char text[16];
     std::snprintf(text, sizeof text, "\"0x%08X\"", value);
     return text;
+}
+
+std::string OptionalText(const std::optional<std::string>& value)
+{
+    return value ? JsonString(*value) : "null";
 }
 
 const char* WindowStateName(TWindowState state)
@@ -70,39 +55,23 @@ const char* WindowStateName(TWindowState state)
     }
 }
 
-class JsonObject {
-public:
-    void Add(const std::string& key, const std::string& json)
-    {
-        m_text += (m_text.empty() ? "{" : ", ") + Quoted(key) + ": " + json;
-    }
-    void AddText(const std::string& key, const std::optional<std::string>& value)
-    {
-        Add(key, value ? Quoted(*value) : "null");
-    }
-    std::string Text() const { return m_text.empty() ? "{}" : m_text + "}"; }
-
-private:
-    std::string m_text;
-};
-
 std::string LinkInfoJson(const shell::LnkLinkInfo& info)
 {
     JsonObject json;
-    json.Add("Flags", std::to_string(info.flags));
+    json.Number("Flags", info.flags);
     if (info.volume) {
-        json.Add("DriveType", std::to_string(info.volume->driveType));
-        json.Add("DriveSerialNumber", Hex(info.volume->driveSerialNumber));
-        json.AddText("VolumeLabel", info.volume->volumeLabel);
-        json.AddText("LocalBasePath", info.localBasePath);
+        json.Number("DriveType", info.volume->driveType);
+        json.Raw("DriveSerialNumber", Hex(info.volume->driveSerialNumber));
+        json.Text("VolumeLabel", info.volume->volumeLabel);
+        json.Text("LocalBasePath", info.localBasePath);
     }
     if (info.network) {
-        json.AddText("NetName", info.network->netName);
-        json.AddText("DeviceName", info.network->deviceName);
-        json.Add("NetworkProviderType", Hex(info.network->networkProviderType));
+        json.Text("NetName", info.network->netName);
+        json.Text("DeviceName", info.network->deviceName);
+        json.Raw("NetworkProviderType", Hex(info.network->networkProviderType));
     }
-    json.AddText("CommonPathSuffix", info.commonPathSuffix);
-    return json.Text();
+    json.Text("CommonPathSuffix", info.commonPathSuffix);
+    return json.Str();
 }
 
 int RunLnk(Arguments& args, std::ostream& out)
@@ -123,31 +92,31 @@ int RunLnk(Arguments& args, std::ostream& out)
     TQXShellLink link(nullptr, files);
     link.ReadLinkFile(path);
 
-    JsonObject json;
-    json.AddText("FileName", platform::Utf8ToCp1250(path));
-    json.AddText("Target", link.Target());
-    json.AddText("WorkingDir", link.WorkingDir());
-    json.AddText("Arguments", link.Arguments());
-    json.AddText("Description", link.Description());
-    json.Add("ShowCmd", std::to_string(link.ShowCmd()));
-    json.Add("WindowState", Quoted(WindowStateName(link.WindowState())));
-    json.Add("HotKeyCode", std::to_string(link.HotKeyCode()));
-    json.Add("HotKey", std::to_string(link.HotKey()));
-    json.Add("LinkFlags", Hex(format.linkFlags));
-    json.Add("FileAttributes", Hex(format.fileAttributes));
-    json.Add("FileSize", std::to_string(format.fileSize));
-    json.Add("IconIndex", std::to_string(format.iconIndex));
-    json.AddText("IconLocation", format.iconLocation);
-    json.AddText("RelativePath", format.relativePath);
-    json.AddText("EnvironmentTarget", format.environmentTarget);
-    json.AddText("IdListPath", shell::IdListPath(format));
-    json.Add("LinkInfo", format.linkInfo ? LinkInfoJson(*format.linkInfo) : "null");
-    std::string signatures = "[";
+    std::vector<std::string> signatures;
     for (uint32_t signature : format.extraBlockSignatures)
-        signatures += (signatures.size() > 1 ? ", " : "") + Hex(signature);
-    json.Add("ExtraBlocks", signatures + "]");
-    json.Add("ExtraDataDamaged", format.extraDataDamaged ? "true" : "false");
-    out << json.Text() << "\n";
+        signatures.push_back(Hex(signature));
+    JsonObject json;
+    json.Text("FileName", platform::Utf8ToCp1250(path))
+        .Text("Target", link.Target())
+        .Text("WorkingDir", link.WorkingDir())
+        .Text("Arguments", link.Arguments())
+        .Text("Description", link.Description())
+        .Number("ShowCmd", link.ShowCmd())
+        .Text("WindowState", WindowStateName(link.WindowState()))
+        .Number("HotKeyCode", link.HotKeyCode())
+        .Number("HotKey", link.HotKey())
+        .Raw("LinkFlags", Hex(format.linkFlags))
+        .Raw("FileAttributes", Hex(format.fileAttributes))
+        .Number("FileSize", format.fileSize)
+        .Number("IconIndex", format.iconIndex)
+        .Raw("IconLocation", OptionalText(format.iconLocation))
+        .Raw("RelativePath", OptionalText(format.relativePath))
+        .Raw("EnvironmentTarget", OptionalText(format.environmentTarget))
+        .Text("IdListPath", shell::IdListPath(format))
+        .Raw("LinkInfo", format.linkInfo ? LinkInfoJson(*format.linkInfo) : "null")
+        .Raw("ExtraBlocks", JsonArray(signatures))
+        .Bool("ExtraDataDamaged", format.extraDataDamaged);
+    out << json.Str() << "\n";
     return 0;
 }
 
