@@ -347,6 +347,37 @@ char Machine::MapDrive(const fs::path& folder, uint32_t type, char letter)
     return letter;
 }
 
+char Machine::MapDisc(const fs::path& disc, const std::string& label, std::optional<uint32_t> serial, char letter)
+{
+    std::error_code error;
+    if (!fs::is_directory(disc, error))
+        return 0;
+    if (letter == 0)
+        letter = FirstFreeDriveLetter();
+    if (!IsDriveLetter(letter))
+        return 0;
+    fs::path volume = m_prefixRoot / "volumes" / std::string(1, ToLower(letter));
+    fs::remove_all(volume, error);
+    fs::create_directories(volume, error);
+    if (error)
+        return 0;
+    fs::path source = fs::absolute(disc, error);
+    for (auto& entry : fs::directory_iterator(source, error)) {
+        std::string name = entry.path().filename().string();
+        if (name == LabelFile || name == SerialFile)
+            continue;
+        fs::create_symlink(entry.path(), volume / name, error);
+        if (error)
+            return 0;
+    }
+    if (error)
+        return 0;
+    letter = MapDrive(volume, DRIVE_CDROM, letter);
+    if (!letter || !SetVolumeLabel(letter, label) || (serial && !SetVolumeSerial(letter, *serial)))
+        return 0;
+    return letter;
+}
+
 bool Machine::UnmapDrive(char letter)
 {
     if (!IsDriveLetter(letter))

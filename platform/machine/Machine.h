@@ -97,6 +97,10 @@ public:
     // letter, 0 when none was free or the link could not be made.
     char MapDrive(const std::filesystem::path& folder, uint32_t type, char letter = 0);
     bool UnmapDrive(char letter);
+    // Maps a disc folder that may be read-only as a cdrom drive with a volume label (and serial):
+    // the letter points at a folder in the prefix (volumes/<letter>) that links to each entry of
+    // the disc's top level and holds the two volume files. Returns the letter, 0 on failure.
+    char MapDisc(const std::filesystem::path& disc, const std::string& label, std::optional<uint32_t> serial, char letter = 0);
 
     // The .windows-label and .windows-serial files in a drive's root.
     std::string VolumeLabel(char letter);

@@ -262,3 +262,32 @@ TEST(MachineDefaultPrefix, FromTheEnvironment)
 
 }
 }
+
+namespace platform {
+namespace {
+
+TEST_F(MachineTest, ReadOnlyDiscGetsAVolumeFolderOfLinks)
+{
+    auto machine = Create();
+    fs::path disc = m_root / "disc";
+    fs::create_directories(disc / "Torva");
+    std::ofstream(disc / "TORVA.EXE") << "x";
+    std::ofstream(disc / ".windows-label") << "STALE\n"; // the disc's own file does not win
+    fs::permissions(disc, fs::perms::owner_read | fs::perms::owner_exec);
+
+    char letter = machine->MapDisc(disc, "TORVA 2", 0xCAFE0001u);
+    fs::permissions(disc, fs::perms::owner_all);
+    ASSERT_EQ(letter, 'D');
+    EXPECT_EQ(machine->DriveType('D'), DRIVE_CDROM);
+    auto drive = machine->Drive('D');
+    ASSERT_TRUE(drive);
+    EXPECT_TRUE(fs::is_regular_file(drive->target / "TORVA.EXE"));
+    EXPECT_TRUE(fs::is_directory(drive->target / "Torva"));
+    EXPECT_TRUE(drive->target.string().starts_with(m_root.string())) << "the links live in the prefix";
+    EXPECT_EQ(machine->VolumeLabel('D'), "TORVA 2");
+    EXPECT_EQ(machine->VolumeSerial('D'), 0xCAFE0001u);
+    EXPECT_EQ(machine->MapDisc(m_root / "missing", "X", std::nullopt), 0);
+}
+
+}
+}
