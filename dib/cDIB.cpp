@@ -576,7 +576,13 @@ void TAbstractSuperDIB::Render8Bit(IDIB8BitDevice& dc, int x, int y, const IDIBL
         throw EDIBError("Render8Bit can only be used to blit to an 8 bit DC");
     if (!m_bits)
         return;
-    const TRect area = Intersect(Bounds(srcX, srcY, width, height), TRect { 0, 0, m_width, m_height });
+    // In 64 bits: a caller's huge width must not wrap around.
+    const auto clampedEnd = [](int start, int extent, int limit) {
+        return static_cast<int>(std::clamp<int64_t>(int64_t(start) + extent, 0, limit));
+    };
+    const TRect area = Intersect(TRect { std::clamp(srcX, 0, m_width), std::clamp(srcY, 0, m_height),
+                                     clampedEnd(srcX, width, m_width), clampedEnd(srcY, height, m_height) },
+        TRect { 0, 0, m_width, m_height });
     if (area.IsEmpty())
         return;
     const int stride = (area.Width() + 3) & ~3;

@@ -64,7 +64,8 @@ void Exercise(const uint8_t* data, size_t size)
     Configure(source, in);
     dest.SetClipRect(in.Take<int16_t>(), in.Take<int16_t>(), in.Take<int16_t>(), in.Take<int16_t>());
     const int x = in.Take<int16_t>() % 2048, y = in.Take<int16_t>() % 2048;
-    const int w = in.Take<int16_t>() % 2048, h = in.Take<int16_t>() % 2048;
+    // Boxes up to 512 square (2048 once scaled) keep a run quick; the clipping does not care.
+    const int w = in.Take<int16_t>() % 512, h = in.Take<int16_t>() % 512;
     const int srcX = in.Take<int32_t>(), srcY = in.Take<int32_t>();
     try {
         source.Draw(x, y, w, h, dest, srcX, srcY);
@@ -76,9 +77,19 @@ void Exercise(const uint8_t* data, size_t size)
     source.RenderTransformed(dest);
     (void)dest.BuildRegion(static_cast<TColor>(dest.TransparentColor()));
 
-    try {
-        source.SetSize(in.Take<int32_t>(), in.Take<int32_t>() % 100000);
-    } catch (const EDIBError&) {
+    // Sizes that must be refused, and small ones; a legal huge size would only cost time.
+    const int newWidth = in.Take<int32_t>(), newHeight = in.Take<int32_t>();
+    const bool refused = newWidth < 0 || newHeight < 0 || int64_t(newWidth) * newHeight > TAbstractSuperDIB::MaxPixels
+        || newWidth > TAbstractSuperDIB::MaxDimension || newHeight > TAbstractSuperDIB::MaxDimension;
+    if (refused || (newWidth <= 512 && newHeight <= 512)) {
+        try {
+            source.SetSize(newWidth, newHeight);
+            if (refused)
+                __builtin_trap();
+        } catch (const EDIBError&) {
+            if (!refused)
+                __builtin_trap();
+        }
     }
     const int width = dest.Width(), height = dest.Height();
     const uint32_t corner = dest.Bits()[0];

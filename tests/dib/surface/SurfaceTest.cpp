@@ -329,6 +329,21 @@ TEST(Render8Bit, LooksUpEveryPixelAndPadsRows)
     EXPECT_EQ(device.colors.size(), 2u);
 }
 
+TEST(Render8Bit, HugeRectanglesAreClippedWithoutWrapping)
+{
+    TablePalette palette;
+    palette.table.assign(IDIBLookupPalette::LookupTableSize, 3);
+    TMemoryDIB dib(2, 1);
+    RecordingDevice device;
+    dib.Render8Bit(device, 0, 0, palette, 1, 0, 0x7FFFFFFF, 0x7FFFFFFF);
+    EXPECT_EQ(device.width, 1);
+    EXPECT_EQ(device.height, 1);
+    EXPECT_EQ(device.data, (std::vector<uint8_t> { 3, 0, 0, 0 }));
+    RecordingDevice untouched;
+    dib.Render8Bit(untouched, 0, 0, palette, 5, 0, 2, 2);
+    EXPECT_EQ(untouched.width, 0);
+}
+
 TEST(Render8Bit, RefusesAPaletteWithoutTableAndADeepDevice)
 {
     TMemoryDIB dib(2, 2);
