@@ -23,7 +23,7 @@ namespace {
 TextMeasure MeasureOf(SizedFont& font)
 {
     TextMeasure measure;
-    measure.advance = [&font](uint8_t byte) { return font.ByteAdvance(byte); };
+    measure.advances = font.Advances();
     measure.lineHeight = font.Metrics().height;
     measure.aveCharWidth = font.Metrics().aveCharWidth;
     return measure;

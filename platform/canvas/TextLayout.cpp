@@ -78,7 +78,7 @@ public:
             return (x / m_tabWidth + 1) * m_tabWidth - x;
         if (IsBreak(byte))
             return 0;
-        return m_measure.advance(byte);
+        return m_measure.advances[byte];
     }
 
     // Places cells [from, to) on a fresh line.

@@ -3,15 +3,15 @@
 // How DrawTextA places text, apart from any font: line breaks, "&" prefixes, tab stops, word
 // wrapping and the measured size. The canvas feeds it a font's advances and paints the result.
 
+#include <array>
 #include <cstdint>
-#include <functional>
 #include <string_view>
 #include <vector>
 
 namespace platform {
 
 struct TextMeasure {
-    std::function<int(uint8_t)> advance;
+    std::array<int, 256> advances {}; // by code page 1250 byte
     int lineHeight = 0;
     int aveCharWidth = 0;
 };

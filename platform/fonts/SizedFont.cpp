@@ -200,6 +200,17 @@ const Glyph& SizedFont::ByteGlyph(uint8_t byte)
     return *slot;
 }
 
+const std::array<int, 256>& SizedFont::Advances()
+{
+    if (!m_advances) {
+        std::array<int, 256> advances {};
+        for (int byte = 0; byte < 256; ++byte)
+            advances[size_t(byte)] = ByteAdvance(static_cast<uint8_t>(byte));
+        m_advances = advances;
+    }
+    return *m_advances;
+}
+
 Glyph SizedFont::Render(uint8_t byte)
 {
     Glyph glyph;

@@ -51,6 +51,8 @@ public:
     // The glyph of a code page 1250 byte (or a symbol font's byte).
     const Glyph& ByteGlyph(uint8_t byte);
     int ByteAdvance(uint8_t byte) { return ByteGlyph(byte).advance; }
+    // Every byte's advance, for laying out text without asking glyph by glyph.
+    const std::array<int, 256>& Advances();
 
 private:
     struct Impl;
@@ -60,6 +62,7 @@ private:
     std::unique_ptr<Impl> m_impl;
     FontMetrics m_metrics;
     std::array<std::optional<Glyph>, 256> m_glyphs;
+    std::optional<std::array<int, 256>> m_advances;
 };
 
 }

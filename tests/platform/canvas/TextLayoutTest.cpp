@@ -11,7 +11,8 @@ namespace {
 TextMeasure FakeMeasure()
 {
     TextMeasure m;
-    m.advance = [](uint8_t ch) { return ch == ' ' ? 5 : 10; };
+    m.advances.fill(10);
+    m.advances[' '] = 5;
     m.lineHeight = 12;
     m.aveCharWidth = 6;
     return m;
