@@ -76,6 +76,9 @@ TForm::~TForm()
     }
     CurrentEventLoop().DiscardEventsFor(this);
     std::erase(LiveForms(), this);
+    // A main form the application does not own must not be left behind as a dangling pointer.
+    if (Application().MainForm() == this)
+        Application().SetMainForm(nullptr);
     if (m_window)
         m_window->SetEventSink(nullptr);
 }
