@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -99,6 +101,30 @@ TEST_F(ProfileFileTest, InterruptedWriteLeavesTheOldFile)
         ++entries;
     }
     EXPECT_EQ(entries, 1u) << "no temporary file is left";
+}
+
+TEST_F(ProfileFileTest, ConcurrentWritersLoseNoEntries)
+{
+    constexpr int kWriters = 3;
+    constexpr int kKeysEach = 40;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            bool ok = true;
+            for (int k = 0; k < kKeysEach; ++k)
+                ok = WriteProfileString(file, "Main", "w" + std::to_string(writer) + "k" + std::to_string(k), "1") && ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(ReadProfileKeyNames(file, "Main").size(), size_t(kWriters * kKeysEach));
 }
 
 TEST_F(ProfileFileTest, RefusedWrites)
