@@ -197,3 +197,20 @@ TEST(MachineFontSubstitutes, ComeFromTheMachinesRegistry)
     EXPECT_EQ(fonts.Resolve("Unlisted Face", false, false).source, FontSource::Fallback);
     SetCurrentMachine(nullptr);
 }
+
+TEST(SizedFont, BitmapFacesPickTheNearestStrike)
+{
+    if (!HaveWineFonts())
+        GTEST_SKIP() << "fonts-wine is not installed";
+    FontRegistry registry;
+    registry.AddFontDirectory(WineFonts.string());
+    // The dialog font, 8 point: character height 11 lands on the 13-pixel cell strike.
+    auto small = registry.Open("MS Sans Serif", -11, false, false, EASTEUROPE_CHARSET);
+    auto large = registry.Open("MS Sans Serif", 20, false, false, EASTEUROPE_CHARSET);
+    EXPECT_EQ(small->Metrics().height, 13);
+    EXPECT_EQ(large->Metrics().height, 20);
+    const Glyph& a = small->ByteGlyph('a');
+    EXPECT_GT(a.width, 0);
+    EXPECT_GT(small->ByteGlyph(0xE8).width, 0); // c with caron
+    EXPECT_LT(small->ByteAdvance('a'), large->ByteAdvance('a'));
+}
