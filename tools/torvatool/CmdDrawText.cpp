@@ -14,7 +14,7 @@ namespace torvatool {
 
 static int NumberOption(Arguments& args, const std::string& name, int fallback)
 {
-    auto value = args.TakeOption(name);
+    auto value = args.TakeOption("--" + name);
     if (!value)
         return fallback;
     auto number = platform::ParseNumber(*value);
@@ -27,17 +27,17 @@ static int RunDrawText(Arguments& args, std::ostream& out)
 {
     const std::string usage = "drawtext [--font FACE] [--height H] [--bold] [--width W] [--center|--right] [--fontfile F] TEXT OUT.png";
     platform::CanvasFont font;
-    font.Name = platform::Utf8ToCp1250(args.TakeOption("font").value_or("Tahoma"));
+    font.Name = platform::Utf8ToCp1250(args.TakeOption("--font").value_or("Tahoma"));
     font.Height = NumberOption(args, "height", -13);
-    font.Bold = args.TakeFlag("bold");
+    font.Bold = args.TakeFlag("--bold");
     font.Charset = platform::EASTEUROPE_CHARSET;
     int width = NumberOption(args, "width", 265);
     uint32_t flags = platform::DT_WORDBREAK | platform::DT_EXPANDTABS;
-    if (args.TakeFlag("center"))
+    if (args.TakeFlag("--center"))
         flags |= platform::DT_CENTER;
-    if (args.TakeFlag("right"))
+    if (args.TakeFlag("--right"))
         flags |= platform::DT_RIGHT;
-    if (auto file = args.TakeOption("fontfile"); file && platform::FontRegistry::Default().AddFontFile(*file) == 0)
+    if (auto file = args.TakeOption("--fontfile"); file && platform::FontRegistry::Default().AddFontFile(*file) == 0)
         throw ToolError("not a usable font file: " + *file);
     auto& words = args.Positional(2, 2, usage);
     if (width <= 0 || width > 4096)
