@@ -85,10 +85,10 @@ struct Fixture {
         std::filesystem::path programs = root / "prefix" / "drive_c" / "users" / "Public" / "Start Menu" / "Programs";
         std::filesystem::create_directories(programs);
         for (int n = 1; n <= 200; ++n) {
-            shell::LnkWriteSpec spec;
-            spec.localBasePath = "C:\\Games\\Game" + std::to_string(n) + "\\game.exe";
-            spec.workingDir = "C:\\Games\\Game" + std::to_string(n) + "\\";
-            auto bytes = shell::WriteLnk(spec);
+            shell::LnkContents contents;
+            contents.localBasePath = "C:\\Games\\Game" + std::to_string(n) + "\\game.exe";
+            contents.workingDir = "C:\\Games\\Game" + std::to_string(n) + "\\";
+            auto bytes = shell::WriteLnk(contents);
             std::ofstream(programs / ("Game" + std::to_string(n) + ".lnk"), std::ios::binary)
                 .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         }

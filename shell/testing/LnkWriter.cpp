@@ -86,41 +86,41 @@ std::vector<uint8_t> IdList(const std::string& path)
     return list.bytes;
 }
 
-std::vector<uint8_t> VolumeId(const LnkWriteSpec& spec)
+std::vector<uint8_t> VolumeId(const LnkContents& contents)
 {
     Out volume;
     volume.U32(0);
-    volume.U32(spec.driveType);
-    volume.U32(spec.driveSerialNumber);
+    volume.U32(contents.driveType);
+    volume.U32(contents.driveSerialNumber);
     volume.U32(0x10);
-    volume.TextZ(spec.volumeLabel);
+    volume.TextZ(contents.volumeLabel);
     volume.PatchU32(0, static_cast<uint32_t>(volume.Size()));
     return volume.bytes;
 }
 
-std::vector<uint8_t> NetworkLink(const LnkWriteSpec& spec)
+std::vector<uint8_t> NetworkLink(const LnkContents& contents)
 {
     Out net;
-    bool device = !spec.deviceName.empty();
+    bool device = !contents.deviceName.empty();
     net.U32(0);
     net.U32(device ? 1u : 0u);
     net.U32(0x14);
     net.U32(0);
     net.U32(0x00020000);
-    net.TextZ(spec.netName);
+    net.TextZ(contents.netName);
     if (device) {
         net.PatchU32(0x0C, static_cast<uint32_t>(net.Size()));
-        net.TextZ(spec.deviceName);
+        net.TextZ(contents.deviceName);
     }
     net.PatchU32(0, static_cast<uint32_t>(net.Size()));
     return net.bytes;
 }
 
-std::vector<uint8_t> LinkInfo(const LnkWriteSpec& spec)
+std::vector<uint8_t> LinkInfo(const LnkContents& contents)
 {
     constexpr uint32_t headerSize = 0x1C;
-    bool local = !spec.localBasePath.empty();
-    bool network = !spec.netName.empty();
+    bool local = !contents.localBasePath.empty();
+    bool network = !contents.netName.empty();
     Out info;
     for (int i = 0; i < 7; ++i)
         info.U32(0);
@@ -129,16 +129,16 @@ std::vector<uint8_t> LinkInfo(const LnkWriteSpec& spec)
             | (network ? LinkInfoFlag::CommonNetworkRelativeLinkAndPathSuffix : 0u));
     if (local) {
         info.PatchU32(0x0C, static_cast<uint32_t>(info.Size()));
-        info.Append(VolumeId(spec));
+        info.Append(VolumeId(contents));
         info.PatchU32(0x10, static_cast<uint32_t>(info.Size()));
-        info.TextZ(spec.localBasePath);
+        info.TextZ(contents.localBasePath);
     }
     if (network) {
         info.PatchU32(0x14, static_cast<uint32_t>(info.Size()));
-        info.Append(NetworkLink(spec));
+        info.Append(NetworkLink(contents));
     }
     info.PatchU32(0x18, static_cast<uint32_t>(info.Size()));
-    info.TextZ(spec.commonPathSuffix);
+    info.TextZ(contents.commonPathSuffix);
     info.PatchU32(0x00, static_cast<uint32_t>(info.Size()));
     return info.bytes;
 }
@@ -171,26 +171,26 @@ void WriteEnvironmentBlock(Out& out, const std::string& target)
 
 }
 
-std::vector<uint8_t> WriteLnk(const LnkWriteSpec& spec)
+std::vector<uint8_t> WriteLnk(const LnkContents& contents)
 {
-    uint32_t flags = spec.extraFlags;
-    if (!spec.idListPath.empty())
+    uint32_t flags = contents.extraFlags;
+    if (!contents.idListPath.empty())
         flags |= LinkFlag::HasLinkTargetIDList;
-    if (!spec.localBasePath.empty() || !spec.netName.empty())
+    if (!contents.localBasePath.empty() || !contents.netName.empty())
         flags |= LinkFlag::HasLinkInfo;
-    if (spec.name)
+    if (contents.name)
         flags |= LinkFlag::HasName;
-    if (spec.relativePath)
+    if (contents.relativePath)
         flags |= LinkFlag::HasRelativePath;
-    if (spec.workingDir)
+    if (contents.workingDir)
         flags |= LinkFlag::HasWorkingDir;
-    if (spec.arguments)
+    if (contents.arguments)
         flags |= LinkFlag::HasArguments;
-    if (spec.iconLocation)
+    if (contents.iconLocation)
         flags |= LinkFlag::HasIconLocation;
-    if (spec.unicode)
+    if (contents.unicode)
         flags |= LinkFlag::IsUnicode;
-    if (!spec.environmentTarget.empty())
+    if (!contents.environmentTarget.empty())
         flags |= LinkFlag::HasExpString;
 
     Out out;
@@ -199,31 +199,31 @@ std::vector<uint8_t> WriteLnk(const LnkWriteSpec& spec)
     for (uint8_t byte : clsid)
         out.U8(byte);
     out.U32(flags);
-    out.U32(spec.fileAttributes);
+    out.U32(contents.fileAttributes);
     out.U64(0);
     out.U64(0);
     out.U64(0);
-    out.U32(spec.fileSize);
-    out.U32(static_cast<uint32_t>(spec.iconIndex));
-    out.U32(spec.showCommand);
-    out.U16(spec.hotKey);
+    out.U32(contents.fileSize);
+    out.U32(static_cast<uint32_t>(contents.iconIndex));
+    out.U32(contents.showCommand);
+    out.U16(contents.hotKey);
     out.U16(0);
     out.U32(0);
     out.U32(0);
 
     if (flags & LinkFlag::HasLinkTargetIDList) {
-        std::vector<uint8_t> list = IdList(spec.idListPath);
+        std::vector<uint8_t> list = IdList(contents.idListPath);
         out.U16(static_cast<uint16_t>(list.size()));
         out.Append(list);
     }
     if (flags & LinkFlag::HasLinkInfo)
-        out.Append(LinkInfo(spec));
-    for (const auto* text : { &spec.name, &spec.relativePath, &spec.workingDir, &spec.arguments, &spec.iconLocation }) {
+        out.Append(LinkInfo(contents));
+    for (const auto* text : { &contents.name, &contents.relativePath, &contents.workingDir, &contents.arguments, &contents.iconLocation }) {
         if (*text)
-            WriteString(out, **text, spec.unicode);
+            WriteString(out, **text, contents.unicode);
     }
-    if (!spec.environmentTarget.empty())
-        WriteEnvironmentBlock(out, spec.environmentTarget);
+    if (!contents.environmentTarget.empty())
+        WriteEnvironmentBlock(out, contents.environmentTarget);
     out.U32(0);
     return out.bytes;
 }

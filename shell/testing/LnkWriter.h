@@ -10,7 +10,7 @@
 
 namespace shell {
 
-struct LnkWriteSpec {
+struct LnkContents {
     bool unicode = true;  // string data as UTF-16, else as code page 1250 bytes
     uint32_t extraFlags = 0;  // more link flags to set (RunAsUser, ...)
     uint32_t fileAttributes = 0x20;
@@ -41,6 +41,6 @@ struct LnkWriteSpec {
     std::string environmentTarget;  // empty: no environment block
 };
 
-std::vector<uint8_t> WriteLnk(const LnkWriteSpec& spec);
+std::vector<uint8_t> WriteLnk(const LnkContents& contents);
 
 }

@@ -26,10 +26,10 @@ protected:
 
     void WriteShortcut(const std::string& relative, const std::string& target, const std::string& workingDir)
     {
-        shell::LnkWriteSpec spec;
-        spec.localBasePath = target;
-        spec.workingDir = workingDir;
-        auto bytes = shell::WriteLnk(spec);
+        shell::LnkContents contents;
+        contents.localBasePath = target;
+        contents.workingDir = workingDir;
+        auto bytes = shell::WriteLnk(contents);
         WriteDriveC(relative, std::string(bytes.begin(), bytes.end()));
     }
 

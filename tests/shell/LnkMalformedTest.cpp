@@ -64,9 +64,9 @@ TEST(LnkMalformed, NotAShortcut)
 
 TEST(LnkMalformed, UnterminatedLinkInfoStrings)
 {
-    shell::LnkWriteSpec spec;
-    spec.localBasePath = "C:\\X.EXE";
-    std::vector<uint8_t> bytes = shell::WriteLnk(spec);
+    shell::LnkContents contents;
+    contents.localBasePath = "C:\\X.EXE";
+    std::vector<uint8_t> bytes = shell::WriteLnk(contents);
     // The LinkInfo is the last structure before the terminal block; fill its string bytes.
     uint32_t infoSize = bytes[0x4C] | bytes[0x4D] << 8;
     for (size_t i = 0x4C + 0x1C; i < 0x4C + infoSize; ++i) {
@@ -79,10 +79,10 @@ TEST(LnkMalformed, UnterminatedLinkInfoStrings)
 // Extra data only adds to what the header and strings say: a damaged block keeps the rest.
 TEST(LnkMalformed, DamagedExtraDataKeepsTheProperties)
 {
-    shell::LnkWriteSpec spec;
-    spec.localBasePath = "C:\\G\\RUN.EXE";
-    spec.workingDir = "C:\\G";
-    std::vector<uint8_t> bytes = shell::WriteLnk(spec);
+    shell::LnkContents contents;
+    contents.localBasePath = "C:\\G\\RUN.EXE";
+    contents.workingDir = "C:\\G";
+    std::vector<uint8_t> bytes = shell::WriteLnk(contents);
     bytes.resize(bytes.size() - 4);  // drop the terminal block
     for (uint8_t byte : { 0x40, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0xA0 })
         bytes.push_back(byte);  // a tracker block claiming 64 bytes, with 0 following
@@ -97,20 +97,20 @@ TEST(LnkMalformed, DamagedExtraDataKeepsTheProperties)
 
 TEST(LnkMalformed, ForceNoLinkInfoIgnoresTheStructure)
 {
-    shell::LnkWriteSpec spec;
-    spec.localBasePath = "C:\\Ignored.exe";
-    spec.idListPath = "C:\\Used\\Run.exe";
-    spec.extraFlags = shell::LinkFlag::ForceNoLinkInfo;
-    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(spec));
+    shell::LnkContents contents;
+    contents.localBasePath = "C:\\Ignored.exe";
+    contents.idListPath = "C:\\Used\\Run.exe";
+    contents.extraFlags = shell::LinkFlag::ForceNoLinkInfo;
+    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(contents));
     EXPECT_FALSE(link.linkInfo);
     EXPECT_EQ(shell::ResolveTarget(link), "C:\\Used\\Run.exe");
 }
 
 TEST(LnkMalformed, RelativePathNeverClimbsAboveTheDrive)
 {
-    shell::LnkWriteSpec spec;
-    spec.relativePath = "..\\..\\..\\..\\X.EXE";
-    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(spec));
+    shell::LnkContents contents;
+    contents.relativePath = "..\\..\\..\\..\\X.EXE";
+    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(contents));
     EXPECT_EQ(shell::ResolveTarget(link, "C:\\A\\"), "C:\\X.EXE");
     EXPECT_EQ(shell::ResolveTarget(link), "");
 }

@@ -25,11 +25,11 @@ TEST(ShellLnkMachine, ReadsAShortcutFromTheProgramsFolder)
     std::string programs = registry.ReadString("Programs");
     ASSERT_FALSE(programs.empty());
 
-    shell::LnkWriteSpec spec;
-    spec.localBasePath = "C:\\Games\\Doom\\DOOM.EXE";
-    spec.workingDir = "C:\\Games\\Doom";
-    spec.showCommand = 7;
-    std::vector<uint8_t> bytes = shell::WriteLnk(spec);
+    shell::LnkContents contents;
+    contents.localBasePath = "C:\\Games\\Doom\\DOOM.EXE";
+    contents.workingDir = "C:\\Games\\Doom";
+    contents.showCommand = 7;
+    std::vector<uint8_t> bytes = shell::WriteLnk(contents);
     ASSERT_TRUE(platform::WriteWholeFile(programs + "\\Doom.lnk", std::string(bytes.begin(), bytes.end())));
 
     TQXShellLink link(nullptr);

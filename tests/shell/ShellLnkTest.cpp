@@ -130,10 +130,10 @@ TEST_F(ShellLnkTest, WindowStateMapsShowCommands)
     const Case cases[] = { { 1, wsNormal }, { 2, wsNormal }, { 3, wsMaximized }, { 7, wsMinimized }, { 0, wsNormal },
         { 99, wsNormal } };
     for (const Case& c : cases) {
-        shell::LnkWriteSpec spec;
-        spec.localBasePath = "C:\\G\\RUN.EXE";
-        spec.showCommand = c.showCommand;
-        machine->files["C:\\s.lnk"] = shell::WriteLnk(spec);
+        shell::LnkContents contents;
+        contents.localBasePath = "C:\\G\\RUN.EXE";
+        contents.showCommand = c.showCommand;
+        machine->files["C:\\s.lnk"] = shell::WriteLnk(contents);
         TQXShellLink link(nullptr, machine);
         link.SetFileName("C:\\s.lnk");
         link.ReadLink();
@@ -151,10 +151,10 @@ TEST_F(ShellLnkTest, WindowStateMapsShowCommands)
 
 TEST_F(ShellLnkTest, HotKeyTranslatesModifiers)
 {
-    shell::LnkWriteSpec spec;
-    spec.localBasePath = "C:\\G\\RUN.EXE";
-    spec.hotKey = 0x074B;  // Ctrl+Shift+Alt+K
-    machine->files["C:\\k.lnk"] = shell::WriteLnk(spec);
+    shell::LnkContents contents;
+    contents.localBasePath = "C:\\G\\RUN.EXE";
+    contents.hotKey = 0x074B;  // Ctrl+Shift+Alt+K
+    machine->files["C:\\k.lnk"] = shell::WriteLnk(contents);
     TQXShellLink link(nullptr, machine);
     link.SetFileName("C:\\k.lnk");
     link.ReadLink();
@@ -170,15 +170,15 @@ TEST_F(ShellLnkTest, HotKeyTranslatesModifiers)
 // Shortcuts made on Windows 95 and 98 store their strings in the ANSI code page.
 TEST_F(ShellLnkTest, ReadsAnAnsiShortcutIntoTheProperties)
 {
-    shell::LnkWriteSpec spec;
-    spec.unicode = false;
-    spec.idListPath = "C:\\Hry\\\xC8" "erv\xED\\RUN.EXE";
-    spec.localBasePath = "C:\\Hry\\\xC8" "erv\xED\\RUN.EXE";
-    spec.name = "Hra \xE8" "erv\xED";
-    spec.workingDir = "C:\\Hry\\\xC8" "erv\xED";
-    spec.arguments = "-nosound";
-    spec.iconLocation = "C:\\Hry\\icon.ico";
-    machine->files["C:\\WINDOWS\\Start Menu\\Programs\\Cervi.lnk"] = shell::WriteLnk(spec);
+    shell::LnkContents contents;
+    contents.unicode = false;
+    contents.idListPath = "C:\\Hry\\\xC8" "erv\xED\\RUN.EXE";
+    contents.localBasePath = "C:\\Hry\\\xC8" "erv\xED\\RUN.EXE";
+    contents.name = "Hra \xE8" "erv\xED";
+    contents.workingDir = "C:\\Hry\\\xC8" "erv\xED";
+    contents.arguments = "-nosound";
+    contents.iconLocation = "C:\\Hry\\icon.ico";
+    machine->files["C:\\WINDOWS\\Start Menu\\Programs\\Cervi.lnk"] = shell::WriteLnk(contents);
 
     TQXShellLink link(nullptr, machine);
     link.SetShellFolder(sfPrograms);
@@ -192,9 +192,9 @@ TEST_F(ShellLnkTest, ReadsAnAnsiShortcutIntoTheProperties)
 
 TEST_F(ShellLnkTest, RelativePathResolvesAgainstTheShortcutsFolder)
 {
-    shell::LnkWriteSpec spec;
-    spec.relativePath = "..\\..\\Games\\X\\X.EXE";
-    machine->files["C:\\WINDOWS\\Desktop\\x.lnk"] = shell::WriteLnk(spec);
+    shell::LnkContents contents;
+    contents.relativePath = "..\\..\\Games\\X\\X.EXE";
+    machine->files["C:\\WINDOWS\\Desktop\\x.lnk"] = shell::WriteLnk(contents);
     TQXShellLink link(nullptr, machine);
     link.ReadLinkFile("C:\\WINDOWS\\Desktop\\x.lnk");
     EXPECT_EQ(link.Target(), "C:\\Games\\X\\X.EXE");
@@ -202,11 +202,11 @@ TEST_F(ShellLnkTest, RelativePathResolvesAgainstTheShortcutsFolder)
 
 TEST_F(ShellLnkTest, ABadFileKeepsTheEarlierProperties)
 {
-    shell::LnkWriteSpec spec;
-    spec.localBasePath = "C:\\Good\\RUN.EXE";
-    spec.workingDir = "C:\\Good";
-    machine->files["C:\\good.lnk"] = shell::WriteLnk(spec);
-    std::vector<uint8_t> damaged = shell::WriteLnk(spec);
+    shell::LnkContents contents;
+    contents.localBasePath = "C:\\Good\\RUN.EXE";
+    contents.workingDir = "C:\\Good";
+    machine->files["C:\\good.lnk"] = shell::WriteLnk(contents);
+    std::vector<uint8_t> damaged = shell::WriteLnk(contents);
     damaged.resize(damaged.size() - 20);
     machine->files["C:\\bad.lnk"] = damaged;
     machine->files["C:\\junk.lnk"] = std::vector<uint8_t>(200, 0x4C);
@@ -227,14 +227,14 @@ TEST_F(ShellLnkTest, ABadFileKeepsTheEarlierProperties)
 
 TEST(LnkWriter, RoundTripsThroughTheReader)
 {
-    shell::LnkWriteSpec spec;
-    spec.idListPath = "C:\\A\\B.EXE";
-    spec.netName = "\\\\SERVER\\SHARE";
-    spec.deviceName = "Z:";
-    spec.commonPathSuffix = "B.EXE";
-    spec.name = "n";
-    spec.environmentTarget = "%windir%\\B.EXE";
-    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(spec));
+    shell::LnkContents contents;
+    contents.idListPath = "C:\\A\\B.EXE";
+    contents.netName = "\\\\SERVER\\SHARE";
+    contents.deviceName = "Z:";
+    contents.commonPathSuffix = "B.EXE";
+    contents.name = "n";
+    contents.environmentTarget = "%windir%\\B.EXE";
+    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(contents));
     EXPECT_EQ(shell::IdListPath(link), "C:\\A\\B.EXE");
     EXPECT_EQ(shell::ResolveTarget(link), "\\\\SERVER\\SHARE\\B.EXE");
     ASSERT_TRUE(link.linkInfo && link.linkInfo->network);
