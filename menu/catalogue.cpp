@@ -268,6 +268,9 @@ bool TForm1::LoadCatalogue()
 
     DiscId = Text("Main", "CD");
     DiscLabel = Text("Main", "CDLabel");
+    // A stray line break inside the label cannot be stored on one line of the state file; the
+    // label ends there rather than the whole load failing on the refused write.
+    DiscLabel = DiscLabel.substr(0, DiscLabel.find_first_of("\r\n"));
     if (!DiscLabel.empty())
         StateIni->WriteString("Main", DiscId, DiscLabel);
 

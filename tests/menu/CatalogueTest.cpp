@@ -31,6 +31,16 @@ TEST_F(Catalogue, EmptyLabelWritesNothingAndVersionClamps)
     EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", "1105", "none"), "none");
 }
 
+TEST_F(Catalogue, LabelWithAStrayLineBreakIsCutThere)
+{
+    WriteCatalogue("[Main]\r\nCD=0307\r\nCDLabel=Brezen\r\xBA\xE4\r\nDemos=1\r\n[Demo1]\r\nName=x\r\n");
+    auto& f = Start();
+    ASSERT_FALSE(f.Terminated);
+    EXPECT_TRUE(boxes.errors.empty());
+    EXPECT_EQ(f.DemoCount, 1);
+    EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", "0307", ""), "Brezen");
+}
+
 TEST_F(Catalogue, MissingCatalogueEndsWithItsMessage)
 {
     auto& f = Start();
