@@ -245,42 +245,26 @@ int64_t FileTree::SizeofTree(const std::string& path) const
     return total;
 }
 
-void FileTree::Search(const std::string& path, const std::string& canonical, const std::string& fileName,
+void FileTree::Search(const platform::FolderWalk& walk, const std::string& folder, const std::string& fileName,
     std::string& result) const
 {
-    if (!result.empty())
-        return;
-    std::string folder = PostFixDir(path);
-    if (!IsPlainName(fileName)) {
-        if (platform::FileExists(folder + fileName)) {
-            result = folder;
-            return;
-        }
-        ForEachSubfolder(folder, [&](const std::string& name) {
-            Search(folder + name, CanonicalFolder(folder + name), fileName, result);
-            return result.empty();
-        });
-        return;
-    }
-    // One listing answers both whether the file is here and which folders to enter, instead of
-    // resolving folder + name once more for every folder of the drive.
-    std::vector<std::string> subfolders;
-    for (FolderSearch search(folder + AllFiles, platform::faAnyFile); search.Found(); search.Next()) {
-        const platform::TSearchRec& rec = search.Entry();
-        if (!IsFolder(rec)) {
-            if (platform::EqualsName(rec.Name, fileName)) {
+    if (IsPlainName(fileName)) {
+        // The listing answers whether the file is here without resolving folder + name again.
+        for (const platform::WalkEntry& entry : walk.Entries()) {
+            if (!entry.IsFolder && platform::EqualsName(entry.Name, fileName)) {
                 result = folder;
                 return;
             }
-        } else if ((rec.Attr & (platform::FILE_ATTRIBUTE_HIDDEN | platform::FILE_ATTRIBUTE_SYSTEM)) == 0) {
-            subfolders.push_back(rec.Name);
         }
+    } else if (platform::FileExists(folder + fileName)) {
+        result = folder;
+        return;
     }
-    for (const std::string& name : subfolders) {
-        std::string subfolder = OwnSubfolder(canonical, folder, name);
-        if (subfolder.empty())
+    for (const platform::WalkEntry& entry : walk.Entries()) {
+        auto subfolder = walk.Enter(entry);
+        if (!subfolder)
             continue;
-        Search(folder + name, subfolder, fileName, result);
+        Search(*subfolder, folder + entry.Name + "\\", fileName, result);
         if (!result.empty())
             return;
     }
@@ -289,10 +273,10 @@ void FileTree::Search(const std::string& path, const std::string& canonical, con
 std::string FileTree::SearchTree(const std::string& root, const std::string& fileName) const
 {
     std::string result;
-    Search(root, CanonicalFolder(root), fileName, result);
+    if (auto walk = platform::FolderWalk::Open(root))
+        Search(*walk, PostFixDir(root), fileName, result);
     return result;
 }
-
 
 std::string FileTree::ProgramDirOf(const std::string& commandLine) const
 {

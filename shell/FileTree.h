@@ -10,6 +10,10 @@
 #include <functional>
 #include <string>
 
+namespace platform {
+class FolderWalk;
+}
+
 namespace shell {
 
 // What the operations need of the form: its environment fields and the user interface.
@@ -58,7 +62,7 @@ public:
 private:
     void RemoveTreeContents(const std::string& folder) const;
     void ReportUndeletable(const std::string& path) const;
-    void Search(const std::string& folder, const std::string& canonical, const std::string& fileName,
+    void Search(const platform::FolderWalk& walk, const std::string& folder, const std::string& fileName,
         std::string& result) const;
 
     FileTreeContext m_context;

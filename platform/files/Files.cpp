@@ -406,4 +406,93 @@ void FindClose(TSearchRec& rec)
     rec.state.reset();
 }
 
+namespace {
+
+enum class WalkKind { Skip, File, Folder };
+
+WalkKind KindOfLinked(const fs::path& host)
+{
+    std::error_code error;
+    fs::path target = fs::canonical(host, error);
+    if (error || !LiesInMappedDrive(target))
+        return WalkKind::Skip;
+    return fs::is_directory(target, error) ? WalkKind::Skip : WalkKind::File;
+}
+
+WalkKind KindOfFolder(const fs::path& host, std::string_view hostName)
+{
+    bool dotName = hostName.size() > 1 && hostName[0] == '.';
+    return dotName || StoredAttributes(host) != 0 ? WalkKind::Skip : WalkKind::Folder;
+}
+
+WalkKind KindOf(const fs::path& folder, const std::string& hostName, unsigned char type)
+{
+    if (type == DT_UNKNOWN) {
+        struct stat info {};
+        if (::lstat((folder / hostName).c_str(), &info) != 0)
+            return WalkKind::Skip;
+        type = S_ISLNK(info.st_mode) ? DT_LNK : S_ISDIR(info.st_mode) ? DT_DIR : DT_REG;
+    }
+    if (type == DT_LNK)
+        return KindOfLinked(folder / hostName);
+    if (type == DT_DIR)
+        return KindOfFolder(folder / hostName, hostName);
+    return WalkKind::File;
+}
+
+}
+
+FolderWalk::FolderWalk(fs::path host)
+    : m_host(std::move(host))
+{
+}
+
+std::optional<FolderWalk> FolderWalk::Open(std::string_view winPath)
+{
+    auto host = ResolveExisting(winPath);
+    if (!host)
+        return std::nullopt;
+    FolderWalk walk(std::move(*host));
+    if (!walk.List())
+        return std::nullopt;
+    return walk;
+}
+
+std::optional<FolderWalk> FolderWalk::Enter(const WalkEntry& entry) const
+{
+    if (!entry.IsFolder)
+        return std::nullopt;
+    FolderWalk walk(m_host / entry.HostName);
+    if (!walk.List())
+        return std::nullopt;
+    return walk;
+}
+
+bool FolderWalk::List()
+{
+    DIR* dir = ::opendir(m_host.c_str());
+    if (!dir)
+        return false;
+    std::vector<std::pair<std::string, unsigned char>> names;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(std::string(name), entry->d_type);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    m_entries.reserve(names.size());
+    for (auto& [hostName, type] : names) {
+        WalkKind kind = KindOf(m_host, hostName, type);
+        if (kind == WalkKind::Skip)
+            continue;
+        WalkEntry entry;
+        entry.Name = Utf8ToCp1250(hostName);
+        entry.IsFolder = kind == WalkKind::Folder;
+        entry.HostName = std::move(hostName);
+        m_entries.push_back(std::move(entry));
+    }
+    return true;
+}
+
 }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -117,5 +118,37 @@ void FindClose(TSearchRec& rec);
 
 // True when `name` matches the mask under the rules above, without regard to case.
 bool MatchesMask(std::string_view name, std::string_view mask);
+
+// --- Walking a tree -------------------------------------------------------------------------
+
+// One folder of a walk over a whole tree (the disk search visits every folder of a drive).
+// The folder is resolved once and its subfolders are entered by the names its listing gave,
+// so that no path is matched from the drive root again, and the listing takes each entry's
+// kind from the folder itself instead of asking the file system about every entry.
+struct WalkEntry {
+    std::string Name;     // code page 1250
+    bool IsFolder = false;
+    std::string HostName; // as the host spells it
+};
+
+class FolderWalk {
+public:
+    // The folder at a Windows path; empty when it is no folder of the mapped drives.
+    static std::optional<FolderWalk> Open(std::string_view winPath);
+    // A subfolder from Entries(); empty when it has gone meanwhile.
+    std::optional<FolderWalk> Enter(const WalkEntry& entry) const;
+
+    // In FindFirst's order: every file (hidden and system ones too, links to files inside the
+    // drives) and the subfolders a search for folders returns, which leaves out hidden and
+    // system folders; linked folders are left out too, as the tree walks never enter them.
+    const std::vector<WalkEntry>& Entries() const { return m_entries; }
+
+private:
+    explicit FolderWalk(std::filesystem::path host);
+    bool List();
+
+    std::filesystem::path m_host;
+    std::vector<WalkEntry> m_entries;
+};
 
 }
