@@ -274,9 +274,9 @@ bool TForm1::LoadCatalogue()
     if (!DiscLabel.empty())
         StateIni->WriteString("Main", DiscId, DiscLabel);
 
-    Caption = "Torva DVD " + DiscId.substr(0, std::min<size_t>(2, DiscId.size())) + "-20"
+    WindowCaption = "Torva DVD " + DiscId.substr(0, std::min<size_t>(2, DiscId.size())) + "-20"
         + (DiscId.size() > 2 ? DiscId.substr(2, 2) : std::string());
-    ApplicationTitle = Caption;
+    ApplicationTitle = WindowCaption;
     CDNumberText = DiscId.substr(0, std::min<size_t>(4, DiscId.size()));
 
     DebugMode = Number("Main", "Debug", 0) != 0;

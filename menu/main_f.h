@@ -1,20 +1,40 @@
 #pragma once
 
-// The main form of the menu. This header holds the form's data (the catalogue arrays and the
-// form-wide fields) and the operations that need no window: start-up environment, catalogue
-// loading, the state file and the status check. The window side attaches through the virtual
-// hooks at the end, so everything here runs headless.
+// The main form of the menu. It holds the form's data (the catalogue arrays and the form-wide
+// fields), the operations that need no window (start-up environment, catalogue loading, the
+// state file, the status check) and, once its layout is read (CreateWindowLayout), every control
+// of the window with the event handlers the layout binds by name. Without the layout the
+// control fields stay null and the data operations run headless, as torvatool and the core
+// tests use them.
 
 #include "menu/CatalogueTypes.h"
+#include "platform/components/Forms.h"
 #include "platform/ini/IniFile.h"
 #include "shell/FileTree.h"
 #include "shell/ShellLnk.h"
 #include "shell/UserInterface.h"
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+// The DIB library's controls and components (dib/).
+class TDIBImage;
+class TDIBFadeLabel;
+class TDIBContainer;
+class TDIBImageList;
+class TDIBTimer;
+class TDIBFormShaper;
+
+namespace platform {
+class TImage;
+class TLabel;
+class TAnimate;
+class TTimer;
+}
 
 // What the form needs from outside: the program's own Windows path (it locates the disc) and the
 // user interface for error boxes and the busy cursor.
@@ -22,12 +42,22 @@ struct MenuEnvironment {
     std::string OwnPath = "C:\\TORVA.EXE";
     shell::MessageBoxService* MessageBoxes = nullptr;
     shell::CursorService* Cursor = nullptr;
+    // The first command-line argument was "T": installations show their setup command first.
+    bool ShowSetupCommand = false;
 };
 
-class TForm1 {
+class TForm1 : public platform::TForm {
+    TORVA_CLASS(TForm1)
 public:
-    explicit TForm1(MenuEnvironment environment);
-    virtual ~TForm1();
+    explicit TForm1(MenuEnvironment environment, platform::TComponent* owner = nullptr);
+    ~TForm1() override;
+
+    // Reads the stored window layout (the embedded resources/main_f.lay), attaches its pictures
+    // and fires the creation event (FormCreate). Raises platform::Exception naming what is
+    // missing when the layout or one of its pictures is not in the executable.
+    void CreateWindowLayout();
+    // Whether the window's controls exist.
+    bool HasWindowLayout() const { return m_hasLayout; }
 
     // Catalogue arrays, numbered from 1, with their counts.
     OneBasedArray<TDemos, 30> Demos;
@@ -79,12 +109,20 @@ public:
     int32_t Category = 0;
     int32_t ItemIndex = 0;
 
-    // Texts the window shows once it exists.
+    // Navigation state of the pages and the icon column.
+    int32_t TopIndex = 0;
+    int32_t HotIcon = 0;
+    int32_t SelectedSlot = 0;
+    int32_t PreviousSlot = 0;
+    int32_t StripStep = 0;
+
+    // Texts the window shows once it exists (kept as data so the headless form has them too).
     std::string ApplicationTitle = "Torva CD v2";
-    std::string Caption;
+    std::string WindowCaption;
     std::string CDNumberText;
 
-    TQXShellLink QXShellLink1 { nullptr };
+    // The shell-link component of the layout (created on first use when there is no layout).
+    TQXShellLink& ShellLink();
 
     // Set when start-up or loading failed and the program is to end.
     bool Terminated = false;
@@ -92,7 +130,136 @@ public:
     // lists). The menu shows nothing of them; torvatool reports them.
     std::vector<std::string> LoadWarnings;
 
-    // Start-up environment.
+    // ---- controls of the layout (null until CreateWindowLayout) ---------------------------
+
+    platform::TLabel* CDNumberLabel = nullptr;
+    platform::TImage* Image4 = nullptr;
+    platform::TLabel* DebugLabel1 = nullptr;
+    platform::TLabel* DebugLabel2 = nullptr;
+    platform::TAnimate* Animate1 = nullptr;
+    platform::TAnimate* Animate2 = nullptr;
+    platform::TAnimate* Animate3 = nullptr;
+    platform::TAnimate* Animate4 = nullptr;
+    platform::TAnimate* Animate5 = nullptr;
+    platform::TAnimate* Animate6 = nullptr;
+    platform::TAnimate* Animate7 = nullptr;
+    platform::TAnimate* Animate8 = nullptr;
+    platform::TAnimate* Animate9 = nullptr;
+    platform::TAnimate* Animate10 = nullptr;
+    TDIBContainer* DIBContainer1 = nullptr;
+
+    // Inside DIBContainer1: backgrounds and overlays.
+    platform::TImage* Image14 = nullptr;
+    TDIBImage* DIBImage1 = nullptr;
+    TDIBImage* DIBImage2 = nullptr;
+
+    // Item list rows.
+    TDIBFadeLabel* DemosLabel1 = nullptr;
+    TDIBFadeLabel* DemosLabel2 = nullptr;
+    TDIBFadeLabel* DemosLabel3 = nullptr;
+    TDIBFadeLabel* DemosLabel4 = nullptr;
+    TDIBFadeLabel* DemosLabel5 = nullptr;
+    TDIBFadeLabel* DemosLabel6 = nullptr;
+    TDIBFadeLabel* DemosLabel7 = nullptr;
+    TDIBFadeLabel* DemosLabel8 = nullptr;
+    TDIBFadeLabel* DemosLabel9 = nullptr;
+    TDIBFadeLabel* DemosLabel10 = nullptr;
+
+    // Category column: icons and their captions.
+    TDIBImage* DIBSection1 = nullptr;
+    TDIBImage* DIBSection2 = nullptr;
+    TDIBImage* DIBSection3 = nullptr;
+    TDIBImage* DIBSection4 = nullptr;
+    TDIBImage* DIBSection5 = nullptr;
+    TDIBImage* DIBSection6 = nullptr;
+    TDIBImage* DibSection7 = nullptr;
+    TDIBImage* DIBSection8 = nullptr;
+    TDIBImage* DibSection9 = nullptr;
+    TDIBImage* DIBSection10 = nullptr;
+    TDIBFadeLabel* IconLabel1 = nullptr;
+    TDIBFadeLabel* IconLabel2 = nullptr;
+    TDIBFadeLabel* IconLabel3 = nullptr;
+    TDIBFadeLabel* IconLabel4 = nullptr;
+    TDIBFadeLabel* IconLabel5 = nullptr;
+    TDIBFadeLabel* IconLabel6 = nullptr;
+    TDIBFadeLabel* IconLabel7 = nullptr;
+    TDIBFadeLabel* IconLabel8 = nullptr;
+    TDIBFadeLabel* IconLabel9 = nullptr;
+    TDIBFadeLabel* IconLabel10 = nullptr;
+
+    // Scroll controls, covers and markers.
+    platform::TImage* Image3 = nullptr;
+    platform::TImage* Image1 = nullptr;
+    platform::TImage* Image11 = nullptr;
+    platform::TImage* Image10 = nullptr;
+    platform::TImage* Cover2 = nullptr;
+    platform::TImage* Cover1 = nullptr;
+    platform::TImage* Image5 = nullptr;
+    platform::TImage* Image6 = nullptr;
+    platform::TImage* Up = nullptr;
+    platform::TImage* Down = nullptr;
+    platform::TImage* Cover3 = nullptr;
+    platform::TImage* Cover4 = nullptr;
+    platform::TImage* Image8 = nullptr;
+    platform::TImage* Image7 = nullptr;
+    platform::TLabel* PositionLabel = nullptr;
+
+    // Detail view.
+    platform::TImage* PicImage = nullptr;
+    TDIBImage* DIBImage4 = nullptr;
+    platform::TLabel* NameLabel = nullptr;
+    platform::TLabel* FirmLabel = nullptr;
+    platform::TLabel* TextLabel = nullptr;
+    platform::TLabel* HelpLabel = nullptr;
+    platform::TLabel* Label2 = nullptr;
+    TDIBImage* LeftArrow = nullptr;
+    TDIBImage* RightArrow = nullptr;
+    platform::TImage* Flag_Playable = nullptr;
+    platform::TImage* Flag_Unplayable = nullptr;
+    platform::TImage* Flag_CZ = nullptr;
+    platform::TImage* Flag_Net = nullptr;
+    platform::TImage* Flag_3D = nullptr;
+
+    // Action buttons: the always visible "off" images and the "on" images over them.
+    TDIBImage* ReadmeDIBOff = nullptr;
+    TDIBImage* ReadmeDIBImage = nullptr;
+    TDIBImage* WebDibOff = nullptr;
+    TDIBImage* WebDIBImage = nullptr;
+    TDIBImage* PlayDIBOff = nullptr;
+    TDIBImage* PlayDIBImage = nullptr;
+    TDIBImage* StopDIBOff = nullptr;
+    TDIBImage* StopDIBImage = nullptr;
+
+    // Bottom buttons.
+    platform::TImage* Image9 = nullptr;
+    platform::TImage* Image2 = nullptr;
+    platform::TImage* Image12 = nullptr;
+    platform::TImage* Image13 = nullptr;
+    platform::TImage* Image15 = nullptr;
+
+    // Non-visual components.
+    platform::TTimer* AnimationTimer = nullptr;
+    platform::TTimer* StartTimer = nullptr;
+    platform::TTimer* ScrollDownTimer = nullptr;
+    platform::TTimer* ScrollUpTimer = nullptr;
+    TDIBTimer* DIBTimer1 = nullptr;
+    TDIBTimer* DIBTimer2 = nullptr;
+    TDIBTimer* DIBTimer3 = nullptr;
+    TDIBTimer* DIBTimer4 = nullptr;
+    platform::TTimer* Timer1 = nullptr;
+    TDIBFormShaper* DIBFormShaper1 = nullptr;
+    TDIBImageList* DIBImageList1 = nullptr;
+    TDIBImageList* DIBImageList2 = nullptr;
+    TQXShellLink* QXShellLink1 = nullptr;
+
+    // The numbered families by number, 1 to 10 (nullptr outside that range or without layout).
+    TDIBFadeLabel* ListRow(int n) const;
+    TDIBImage* SectionIcon(int n) const;
+    TDIBFadeLabel* SectionLabel(int n) const;
+    platform::TAnimate* SidePlayer(int n) const;
+
+    // ---- start-up environment (no window needed) ------------------------------------------
+
     void LoadSystemInfo();
     // Finds the disc and opens the state file; false (and Terminated) when the menu must end.
     bool LoadData();
@@ -123,10 +290,186 @@ public:
     shell::FileTree& FileTree() { return *m_fileTree; }
     bool DirExists(const std::string& path) const { return m_fileTree->DirExists(path); }
 
+    // ---- window start-up, pages and settings ----------------------------------------------
+
+    // Registers the disc's two font files and tells the windows about it.
+    void RegisterDiscFonts();
+    // Loads the ten side clips (Enhanced = 1) or shrinks the window to the screen container.
+    void LoadSideClipsOrShrink();
+
+    // Page table and navigation.
+    void AddPage(int32_t code);
+    void PressIcon(int32_t n);
+    void UnpressIcon(int32_t n);
+    void MainButtonClick(int32_t n);
+    void SelectPage(int32_t code);
+    void SetDemosPage();
+    void SetExtraPage();
+    void SetSharewarePage();
+    void SetDriversPage();
+    void SetUpdatesPage();
+    void SetReadersPage();
+    void SetHotShotsPage();
+    void SetFilmsPage();
+    void SetFullsPage();
+    void SetExtra2Page();
+    void SetSettingsPage();
+    void ProcessPage();
+    void SetOpacity(int32_t n, int32_t step);
+    void MoveArrows(platform::TObject* control, int x, int y);
+    // The item count of a category (the Settings page counts 2, unknown codes 0).
+    int32_t CategoryCount(int32_t code) const;
+
+    // Settings page.
+    void SetSettings();
+    void SetOff();
+    // The main action and uninstall buttons while the Settings page is shown: switch the
+    // selected setting on or off. The action buttons' click handlers call them on page 21.
+    void SettingsSwitchOn();
+    void SettingsSwitchOff();
+
+    // Operations of other areas that the pages call (item list, detail view, installed page);
+    // each area defines its own in its file.
+    void FillList();
+    void Unbold();
+    void ClearList();
+    void SetDemos();
+    void SetExtra();
+    void SetShare();
+    void SetDrivers();
+    void SetUpdates();
+    void SetReaders();
+    void SetShots();
+    void SetFilms();
+    void SetFulls();
+    void SetExtra2();
+    void SetInstalled();
+    void SetInstalledPage();
+
+    // ---- event handlers bound by the layout -----------------------------------------------
+
+    void FormCreate(platform::TObject* Sender);
+    void FormShow(platform::TObject* Sender);
+    void FormDestroy(platform::TObject* Sender);
+    void FormKeyDown(platform::TObject* Sender, uint16_t& Key, platform::TShiftState Shift);
+    void FormMouseWheelUp(platform::TObject* Sender, platform::TShiftState Shift, TPoint MousePos, bool& Handled);
+    void FormMouseWheelDown(platform::TObject* Sender, platform::TShiftState Shift, TPoint MousePos, bool& Handled);
+
+    void Image4MouseDown(platform::TObject* Sender, platform::TMouseButton Button, platform::TShiftState Shift, int X, int Y);
+    void Image14MouseDown(platform::TObject* Sender, platform::TMouseButton Button, platform::TShiftState Shift, int X, int Y);
+    void DIBImage1MouseDown(platform::TObject* Sender, platform::TMouseButton Button, platform::TShiftState Shift, int X, int Y);
+    void ScreenImageMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void DebugLabel1Click(platform::TObject* Sender);
+    void DebugLabel2Click(platform::TObject* Sender);
+
+    void Animate1Start(platform::TObject* Sender);
+    void Animate2Start(platform::TObject* Sender);
+    void Animate3Start(platform::TObject* Sender);
+    void Animate4Start(platform::TObject* Sender);
+    void Animate5Start(platform::TObject* Sender);
+    void Animate5Stop(platform::TObject* Sender);
+    void Animate6Start(platform::TObject* Sender);
+    void Animate7Start(platform::TObject* Sender);
+    void Animate8Start(platform::TObject* Sender);
+    void Animate9Start(platform::TObject* Sender);
+    void Animate9Stop(platform::TObject* Sender);
+    void Animate10Start(platform::TObject* Sender);
+
+    void DemosLabel1_Click(platform::TObject* Sender);
+    void DemosLabel2Click(platform::TObject* Sender);
+    void DemosLabel3Click(platform::TObject* Sender);
+    void DemosLabel4Click(platform::TObject* Sender);
+    void DemosLabel5Click(platform::TObject* Sender);
+    void DemosLabel6Click(platform::TObject* Sender);
+    void DemosLabel7Click(platform::TObject* Sender);
+    void DemosLabel8Click(platform::TObject* Sender);
+    void DemosLabel9Click(platform::TObject* Sender);
+    void DemosLabel10Click(platform::TObject* Sender);
+
+    void DIBSection1Click(platform::TObject* Sender);
+    void DIBSection2Click(platform::TObject* Sender);
+    void DIBSection3Click(platform::TObject* Sender);
+    void DIBSection4Click(platform::TObject* Sender);
+    void DIBSection5Click(platform::TObject* Sender);
+    void DIBSection6Click(platform::TObject* Sender);
+    void DibSection7Click(platform::TObject* Sender);
+    void DIBSection8Click(platform::TObject* Sender);
+    void DibSection9Click(platform::TObject* Sender);
+    void DIBSection10Click(platform::TObject* Sender);
+    void IconImage1Click(platform::TObject* Sender);
+    void IconImage1MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconImage2MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconImage3MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconImage4MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconImage5MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconImage6MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void DibSection7MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void DIBSection8MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void DibSection9MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void DIBSection10MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconLabel1MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconLabel2MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconLabel3MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconLabel4MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconLabel5MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconLabel6MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconLabel7MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconLabel8MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconLabel9MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void IconLabel10MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+
+    void Image3Click(platform::TObject* Sender);
+    void Image3MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void Image1Click(platform::TObject* Sender);
+    void Image1MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void UpMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void DownMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void Image6Click(platform::TObject* Sender);
+
+    void DIBImage4Click(platform::TObject* Sender);
+    void DIBImage4MouseEnter(platform::TObject* Sender);
+    void DIBImage4MouseLeave(platform::TObject* Sender);
+    void DIBImage4MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void LeftArrowClick(platform::TObject* Sender);
+    void RightArrowClick(platform::TObject* Sender);
+    void Flag_PlayableMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void Flag_UnplayableMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void Flag_CZMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void Flag_NetMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void Flag_3DMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+
+    void ReadmeCoverMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void ReadmeDIBImageClick(platform::TObject* Sender);
+    void WebCoverMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void WebDIBImageClick(platform::TObject* Sender);
+    void PlayCoverMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void PlayDIBImageClick(platform::TObject* Sender);
+    void StopCoverMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void StopDIBImageClick(platform::TObject* Sender);
+
+    void Image2Click(platform::TObject* Sender);
+    void Image9MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void Image12Click(platform::TObject* Sender);
+    void Image12MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    void Image15Click(platform::TObject* Sender);
+    void Image15MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+
+    void AnimationTimerTimer(platform::TObject* Sender);
+    void StartTimerTimer(platform::TObject* Sender);
+    void ScrollUpTimerTimer(platform::TObject* Sender);
+    void ScrollDownTimerTimer(platform::TObject* Sender);
+    void DIBTimer1Timer(platform::TObject* Sender);
+    void DIBTimer2Timer(platform::TObject* Sender);
+    void DIBTimer3Timer(platform::TObject* Sender);
+    void DIBTimer4Timer(platform::TObject* Sender);
+    void Timer1Timer(platform::TObject* Sender);
+
+    // Other areas add their declarations in blocks of their own here.
+
 protected:
-    // Hooks for the window: the page table and first page once the catalogue is loaded, and the
-    // title and debug labels. The headless form leaves them empty.
-    virtual void CatalogueLoaded() { }
+    // Runs at the end of a catalogue load: with the window, the title, debug labels, page table
+    // and first page; headless, nothing.
+    void CatalogueLoaded();
 
     void ShowError(const std::string& text);
 
@@ -150,6 +493,21 @@ private:
     std::string UninstallStringOf(const std::string& regUninstall) const;
     std::string ShortcutFolder(const std::string& shortcutPath, bool workingDir);
 
+    // Layout support (layout.cpp).
+    void PublishMethods();
+    void AttachArtwork();
+    void CollectFamilies();
+    void ScrollColumnDownTick();
+    void ScrollColumnUpTick();
+    void MoveColumn(int dy);
+
     MenuEnvironment m_environment;
     std::unique_ptr<shell::FileTree> m_fileTree;
+    bool m_hasLayout = false;
+    // Set by CreateWindowLayout: what the window does once a catalogue is loaded.
+    std::function<void()> m_afterCatalogue;
+    std::array<TDIBFadeLabel*, 10> m_listRows {};
+    std::array<TDIBImage*, 10> m_sectionIcons {};
+    std::array<TDIBFadeLabel*, 10> m_sectionLabels {};
+    std::array<platform::TAnimate*, 10> m_sidePlayers {};
 };

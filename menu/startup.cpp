@@ -13,8 +13,15 @@
 
 using shell::PostFixDir;
 
-TForm1::TForm1(MenuEnvironment environment)
-    : m_environment(std::move(environment))
+const platform::ClassInfo& TForm1::StaticClass()
+{
+    static const platform::ClassInfo info = platform::ClassBuilder<TForm1>("TForm1", &platform::TForm::StaticClass()).Build();
+    return info;
+}
+
+TForm1::TForm1(MenuEnvironment environment, platform::TComponent* owner)
+    : platform::TForm(owner)
+    , m_environment(std::move(environment))
 {
     shell::FileTreeContext context;
     context.messageBoxes = m_environment.MessageBoxes;
@@ -24,6 +31,21 @@ TForm1::TForm1(MenuEnvironment environment)
 }
 
 TForm1::~TForm1() = default;
+
+TQXShellLink& TForm1::ShellLink()
+{
+    if (!QXShellLink1) {
+        QXShellLink1 = new TQXShellLink(this);
+        QXShellLink1->SetName("QXShellLink1");
+    }
+    return *QXShellLink1;
+}
+
+void TForm1::CatalogueLoaded()
+{
+    if (m_afterCatalogue)
+        m_afterCatalogue();
+}
 
 void TForm1::ShowError(const std::string& text)
 {

@@ -81,12 +81,12 @@ std::string TForm1::ShortcutFolder(const std::string& shortcutPath, bool working
     if (!platform::FileExists(shortcutPath))
         return {};
     try {
-        QXShellLink1.SetFileName(shortcutPath);
-        QXShellLink1.ReadLink();
+        ShellLink().SetFileName(shortcutPath);
+        ShellLink().ReadLink();
     } catch (const EQXShellLink&) {
         return {};
     }
-    return CutAfterLastBackslash(workingDir ? QXShellLink1.WorkingDir() : QXShellLink1.Target());
+    return CutAfterLastBackslash(workingDir ? ShellLink().WorkingDir() : ShellLink().Target());
 }
 
 bool TForm1::TestGame(const TDemos& item, std::string& gameEntry) const

@@ -10,7 +10,7 @@ TEST_F(Catalogue, MainSectionTitleAndDebug)
     auto& f = Start();
     ASSERT_FALSE(f.Terminated);
     EXPECT_EQ(f.DiscId, "0206");
-    EXPECT_EQ(f.Caption, "Torva DVD 02-2006");
+    EXPECT_EQ(f.WindowCaption, "Torva DVD 02-2006");
     EXPECT_EQ(f.ApplicationTitle, "Torva DVD 02-2006 - DEBUG MODE");
     EXPECT_EQ(f.CDNumberText, "0206");
     EXPECT_TRUE(f.DebugMode);

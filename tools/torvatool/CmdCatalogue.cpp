@@ -134,7 +134,7 @@ int RunDump(Arguments& args, const std::optional<std::string>& prefix, std::ostr
     out << JsonObject()
                .Text("DiscDrive", f.DiscDrive).Text("DataDir", f.DataDir).Text("DiscId", f.DiscId)
                .Text("DiscLabel", f.DiscLabel).Bool("DebugMode", f.DebugMode).Number("Version", f.Version)
-               .Text("Title", f.Caption).Text("ApplicationTitle", f.ApplicationTitle)
+               .Text("Title", f.WindowCaption).Text("ApplicationTitle", f.ApplicationTitle)
                .Raw("Demos", ArrayJson(f.Demos, f.DemoCount, DemoJson))
                .Raw("Fulls", ArrayJson(f.Fulls, f.FullCount, DemoJson))
                .Raw("Updates", ArrayJson(f.Updates, f.UpdateCount, UpdateJson))
