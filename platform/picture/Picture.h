@@ -65,6 +65,9 @@ Picture DecodePng(std::span<const uint8_t> bytes);
 // byte dropped) or 32 (the fourth byte kept). Throws PictureError for other depths.
 std::vector<uint8_t> EncodeBitmap(const Picture& picture, int bitsPerPixel);
 
+// A baseline JPEG of the picture (the fourth byte dropped), quality 1..100. Throws PictureError.
+std::vector<uint8_t> EncodeJpeg(const Picture& picture, int quality);
+
 // An 8-bit RGB PNG, or RGBA carrying the fourth byte when withAlpha.
 std::vector<uint8_t> EncodePng(const Picture& picture, bool withAlpha);
 
