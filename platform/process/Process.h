@@ -8,8 +8,8 @@
 // prefix's drives; ".exe" is tried after a name without an extension, as Windows does. What
 // the file holds decides how it runs:
 //   - an ELF executable or a "#!" script: directly;
-//   - an MZ executable with "PE\0\0" or "NE" at the offset stored at 0x3C (or a plain DOS
-//     program): through `wine` when it is on PATH, otherwise the start fails;
+//   - an MZ executable with "PE\0\0" or "NE" at the offset stored at 0x3C: through `wine`
+//     when it is on PATH, otherwise the start fails (so does a plain DOS program);
 //   - anything else: the start fails.
 // Every started program gets WINEPREFIX set to the machine's prefix (our own setups find C:
 // through it) and runs in the given current folder (a Windows path; empty means the program's
@@ -159,7 +159,11 @@ std::string QuoteArgument(std::string_view argument);
 
 enum class ExecutableKind { None, Native, Windows };
 
-// What the first bytes of a file say: ELF or "#!" is Native; "MZ" is Windows; else None.
-ExecutableKind ClassifyExecutable(std::string_view header);
+// What a file's bytes from its start say: ELF or "#!" is Native; "MZ" with "PE\0\0" or "NE" at
+// the offset stored at 0x3C is Windows; anything else (a plain DOS program too) is None.
+ExecutableKind ClassifyExecutable(std::string_view bytes);
+// How many bytes from the start ClassifyExecutable needs to see the new header's signature of
+// an MZ file whose first 64 bytes are given; 0 when they are enough.
+size_t ExecutableHeaderBytesNeeded(std::string_view firstBytes);
 
 }

@@ -67,6 +67,7 @@ public:
     const std::vector<RecordedShellExecute>& ShellExecutes() const { return m_shellExecutes; }
     size_t WaitCount() const { return m_waits; }
     size_t OpenHandleCount() const;
+    // Forgets the records and every handle.
     void Clear();
 
 private:
@@ -77,8 +78,6 @@ private:
         bool ended = false;
         bool open = true;
     };
-
-    std::optional<LaunchPlan> Plan(const ProcessStart& start, bool& resolvable) const;
 
     std::shared_ptr<Machine> m_machine;
     bool m_failStarts = false;

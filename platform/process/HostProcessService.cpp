@@ -1,0 +1,304 @@
+#include "platform/process/LaunchPlanner.h"
+#include "platform/process/Process.h"
+
+#include "platform/events/EventLoop.h"
+#include "platform/machine/Machine.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+
+namespace {
+
+// While the event loop cannot watch a process (no pidfd), it looks again this often.
+constexpr uint32_t kPollSliceMs = 20;
+
+int OpenPidDescriptor(pid_t pid)
+{
+#ifdef SYS_pidfd_open
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    return -1;
+#endif
+}
+
+void CloseDescriptor(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+std::vector<std::string> MergedEnvironment(const std::map<std::string, std::string>& overrides)
+{
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        const char* equals = std::strchr(*entry, '=');
+        std::string name = equals ? std::string(*entry, static_cast<size_t>(equals - *entry)) : std::string(*entry);
+        if (!overrides.count(name))
+            environment.emplace_back(*entry);
+    }
+    for (const auto& [name, value] : overrides)
+        environment.push_back(name + "=" + value);
+    return environment;
+}
+
+std::vector<char*> NullTerminated(std::vector<std::string>& words)
+{
+    std::vector<char*> pointers;
+    pointers.reserve(words.size() + 1);
+    for (auto& word : words)
+        pointers.push_back(word.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// Starts the plan with its folder, environment and no stdin; tools (wine, xdg-open) are looked
+// up on PATH, programs are run by their host path.
+std::optional<pid_t> Spawn(const LaunchPlan& plan)
+{
+    std::vector<std::string> words { plan.hostProgram };
+    words.insert(words.end(), plan.arguments.begin(), plan.arguments.end());
+    std::vector<char*> argv = NullTerminated(words);
+    std::vector<std::string> environment = MergedEnvironment(plan.environment);
+    std::vector<char*> envp = NullTerminated(environment);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (!plan.hostDirectory.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, plan.hostDirectory.c_str());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t noSignals;
+    sigemptyset(&noSignals);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGTERM);
+    posix_spawnattr_setsigmask(&attributes, &noSignals);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    pid_t pid = 0;
+    int failed = plan.kind == LaunchKind::Native
+        ? ::posix_spawn(&pid, plan.hostProgram.c_str(), &actions, &attributes, argv.data(), envp.data())
+        : ::posix_spawnp(&pid, plan.hostProgram.c_str(), &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0)
+        return std::nullopt;
+    return pid;
+}
+
+// A process ended by a signal reports 128 + the signal, as a shell would.
+uint32_t ExitCodeOf(int status)
+{
+    if (WIFEXITED(status))
+        return static_cast<uint32_t>(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return 128u + static_cast<uint32_t>(WTERMSIG(status));
+    return 1;
+}
+
+// Reaps `pid` when it has ended: the exit code, or nothing while it runs. A child someone else
+// reaped counts as ended with 0.
+std::optional<uint32_t> TryReap(pid_t pid)
+{
+    int status = 0;
+    for (;;) {
+        pid_t got = ::waitpid(pid, &status, WNOHANG);
+        if (got == pid)
+            return ExitCodeOf(status);
+        if (got == 0)
+            return std::nullopt;
+        if (errno != EINTR)
+            return 0u;
+    }
+}
+
+struct Child {
+    pid_t pid = -1;
+    int pidFd = -1;
+    bool throughWine = false;
+    bool exited = false;
+    uint32_t exitCode = 0;
+    pid_t serverPid = -1; // "wineserver -w" once the Windows program ended
+    int serverFd = -1;
+    bool done = false;
+
+    ~Child()
+    {
+        CloseDescriptor(pidFd);
+        CloseDescriptor(serverFd);
+    }
+};
+
+class HostProcessService final : public IProcessService {
+public:
+    explicit HostProcessService(std::shared_ptr<Machine> machine) : m_machine(std::move(machine)) {}
+
+    std::optional<ProcessHandle> CreateProcess(const ProcessStart& start) override
+    {
+        ReapDetached();
+        auto plan = PlanProcessStart(start, PrefixRoot(), HostPlanOptions());
+        if (!plan)
+            return std::nullopt;
+        auto pid = Spawn(*plan);
+        if (!pid)
+            return std::nullopt;
+        auto child = std::make_unique<Child>();
+        child->pid = *pid;
+        child->pidFd = OpenPidDescriptor(*pid);
+        child->throughWine = plan->kind == LaunchKind::Wine;
+        ProcessHandle handle = m_nextHandle++;
+        m_children[handle] = std::move(child);
+        return handle;
+    }
+
+    bool GetExitCodeProcess(ProcessHandle process, uint32_t& exitCode) override
+    {
+        Child* child = Find(process);
+        if (!child)
+            return false;
+        Update(*child);
+        exitCode = child->done ? child->exitCode : STILL_ACTIVE;
+        return true;
+    }
+
+    bool CloseHandle(ProcessHandle process) override
+    {
+        auto found = m_children.find(process);
+        if (found == m_children.end())
+            return false;
+        if (!found->second->done)
+            m_detached.push_back(std::move(found->second));
+        m_children.erase(found);
+        ReapDetached();
+        return true;
+    }
+
+    void WaitForExitOrMessage(ProcessHandle process, EventLoop& loop, uint32_t maxWaitMs) override
+    {
+        Child* child = Find(process);
+        if (!child) {
+            loop.WaitForEvent(maxWaitMs);
+            return;
+        }
+        Update(*child);
+        if (child->done)
+            return;
+        int fd = child->exited ? child->serverFd : child->pidFd;
+        if (fd < 0) {
+            loop.WaitForEvent(std::min(maxWaitMs, kPollSliceMs));
+            return;
+        }
+        // The callback has nothing to do: a readable pidfd only has to end the loop's poll.
+        loop.WatchDescriptor(fd, [] {});
+        loop.WaitForEvent(maxWaitMs);
+        loop.UnwatchDescriptor(fd);
+    }
+
+    intptr_t ShellExecute(const ShellExecuteRequest& request) override
+    {
+        ReapDetached();
+        ShellPlan planned = PlanShellExecute(request, PrefixRoot(), HostPlanOptions());
+        if (!planned.plan)
+            return planned.result;
+        auto pid = Spawn(*planned.plan);
+        if (!pid)
+            return planned.plan->kind == LaunchKind::Native ? SE_ERR_ACCESSDENIED : SE_ERR_NOASSOC;
+        auto child = std::make_unique<Child>();
+        child->pid = *pid;
+        m_detached.push_back(std::move(child));
+        return SE_SUCCESS;
+    }
+
+private:
+    std::filesystem::path PrefixRoot() const
+    {
+        return m_machine ? m_machine->PrefixRoot() : CurrentMachine().PrefixRoot();
+    }
+
+    Child* Find(ProcessHandle process)
+    {
+        auto found = m_children.find(process);
+        return found == m_children.end() ? nullptr : found->second.get();
+    }
+
+    void Update(Child& child)
+    {
+        if (child.done)
+            return;
+        if (!child.exited) {
+            auto code = TryReap(child.pid);
+            if (!code)
+                return;
+            child.exited = true;
+            child.exitCode = *code;
+            CloseDescriptor(child.pidFd);
+            if (!child.throughWine || !StartServerWait(child)) {
+                child.done = true;
+                return;
+            }
+        }
+        if (TryReap(child.serverPid)) {
+            CloseDescriptor(child.serverFd);
+            child.done = true;
+        }
+    }
+
+    // The Windows program ended; its prefix's wineserver may still be running programs it
+    // started and holds registry changes not yet written back.
+    bool StartServerWait(Child& child)
+    {
+        LaunchPlan plan;
+        plan.kind = LaunchKind::Wine;
+        plan.hostProgram = "wineserver";
+        plan.arguments = { "-w" };
+        plan.environment["WINEPREFIX"] = std::filesystem::absolute(PrefixRoot()).lexically_normal().string();
+        auto pid = Spawn(plan);
+        if (!pid)
+            return false;
+        child.serverPid = *pid;
+        child.serverFd = OpenPidDescriptor(*pid);
+        return true;
+    }
+
+    void ReapDetached()
+    {
+        std::erase_if(m_detached, [](const std::unique_ptr<Child>& child) {
+            if (!child->exited && TryReap(child->pid))
+                child->exited = true;
+            if (child->exited && child->serverPid >= 0 && !TryReap(child->serverPid))
+                return false;
+            return child->exited;
+        });
+    }
+
+    std::shared_ptr<Machine> m_machine;
+    std::map<ProcessHandle, std::unique_ptr<Child>> m_children;
+    std::vector<std::unique_ptr<Child>> m_detached;
+    ProcessHandle m_nextHandle = 1;
+};
+
+}
+
+std::shared_ptr<IProcessService> MakeHostProcessService(std::shared_ptr<Machine> machine)
+{
+    return std::make_shared<HostProcessService>(std::move(machine));
+}
+
+}

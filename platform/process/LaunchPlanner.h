@@ -1,0 +1,40 @@
+#pragma once
+
+// Turns a CreateProcessA or ShellExecuteA request into what runs on the host, through the
+// current machine's drives. Shared by the host service and the recorder, so that tests see the
+// very plans the host would run.
+
+#include "platform/process/Process.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct PlanOptions {
+    // When false, a program whose bytes say neither native nor Windows is taken for a Windows
+    // program (test discs carry placeholder setups).
+    bool examineContent = true;
+    bool wineAvailable = false;
+    bool openerAvailable = false;
+};
+
+// What the host has: `wine` and `xdg-open` found on PATH.
+PlanOptions HostPlanOptions();
+// An executable file of that name in one of PATH's folders.
+bool HostToolOnPath(std::string_view name);
+
+std::optional<LaunchPlan> PlanProcessStart(const ProcessStart& start, const std::filesystem::path& prefixRoot,
+                                           const PlanOptions& options);
+
+struct ShellPlan {
+    std::optional<LaunchPlan> plan;
+    intptr_t result = SE_ERR_FNF; // SE_SUCCESS with a plan, else the failure to report
+};
+
+ShellPlan PlanShellExecute(const ShellExecuteRequest& request, const std::filesystem::path& prefixRoot,
+                           const PlanOptions& options);
+
+}
