@@ -188,6 +188,27 @@ void TCanvas::Draw(int x, int y, const PixelView& source)
     CopyRect(Bounds(x, y, source.width, source.height), source, { 0, 0, source.width, source.height });
 }
 
+void TCanvas::DrawTransparent(int x, int y, const PixelView& source, uint32_t keyPixel)
+{
+    if (source.IsEmpty() || m_target.IsEmpty())
+        return;
+    TRect dest = Bounds(x + m_origin.X, y + m_origin.Y, source.width, source.height);
+    TRect visible = Intersect(dest, DeviceClip());
+    if (visible.IsEmpty())
+        return;
+    const uint32_t key = keyPixel & 0xFFFFFFu;
+    for (int ty = visible.Top; ty < visible.Bottom; ++ty) {
+        const uint32_t* srcRow = source.Row(ty - dest.Top);
+        uint32_t* dstRow = m_target.Row(ty);
+        for (int tx = visible.Left; tx < visible.Right; ++tx) {
+            uint32_t pixel = srcRow[tx - dest.Left];
+            if ((pixel & 0xFFFFFFu) != key)
+                dstRow[tx] = pixel;
+        }
+    }
+    Changed();
+}
+
 void TCanvas::StretchDraw(const TRect& destRect, const PixelView& source)
 {
     if (source.IsEmpty())

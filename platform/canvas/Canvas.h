@@ -123,6 +123,9 @@ public:
 
     // Plain copy of the whole source with its top-left at (x, y).
     void Draw(int x, int y, const PixelView& source);
+    // The same, leaving out the source pixels whose colour (the low three bytes) is keyPixel's:
+    // what is under them stays.
+    void DrawTransparent(int x, int y, const PixelView& source, uint32_t keyPixel);
     // Copies srcRect of the source into destRect, stretching by nearest pixel when the sizes
     // differ (the colour-on-colour mode: no blending, every pixel is a source pixel).
     void CopyRect(const TRect& destRect, const PixelView& source, const TRect& srcRect);

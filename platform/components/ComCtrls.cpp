@@ -187,7 +187,12 @@ void TAnimate::PaintWindow(TCanvas& canvas)
     PixelView view { reinterpret_cast<uint8_t*>(m_frame.data()), m_clip->Width(), m_clip->Height() };
     int x = m_center ? (Width() - view.width) / 2 : 0;
     int y = m_center ? (Height() - view.height) / 2 : 0;
-    canvas.Draw(x, y, view);
+    // A transparent player lets its own colour (already painted under the frame) show where
+    // the clip has its background, the colour of the frame's top-left pixel.
+    if (m_transparent)
+        canvas.DrawTransparent(x, y, view, view.At(0, 0));
+    else
+        canvas.Draw(x, y, view);
 }
 
 }

@@ -123,7 +123,7 @@ private:
 
 // A picture of a control: empty, a bitmap or a JPEG picture (both decoded into Bitmap()).
 // Its "Data" is the picture class name with a length byte ("\x07TBitmap" or
-// "\x0CTJPEGImage"), then the file bytes.
+// "\x0CTJPEGImage"), the file's size (32 bits, little-endian), then the file bytes.
 class TPicture : public TPersistent {
     TORVA_CLASS(TPicture)
 public:

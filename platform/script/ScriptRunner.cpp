@@ -194,6 +194,15 @@ void ScriptRunner::Screenshot(const std::string& file) const
     const PixelView& surface = m_form.Surface();
     if (surface.IsEmpty())
         Fail("the form has no picture to save");
+    try {
+        WriteSurfacePng(surface, file);
+    } catch (const std::exception& e) {
+        Fail("cannot write " + file + ": " + e.what());
+    }
+}
+
+void WriteSurfacePng(const PixelView& surface, const std::filesystem::path& file)
+{
     Picture picture;
     picture.width = surface.width;
     picture.height = surface.height;
@@ -201,11 +210,7 @@ void ScriptRunner::Screenshot(const std::string& file) const
     for (int y = 0; y < surface.height; ++y)
         for (int x = 0; x < surface.width; ++x)
             picture.pixels[static_cast<size_t>(y) * surface.width + x] = surface.At(x, y) | 0xFF000000u;
-    try {
-        WritePictureFile(file, EncodePng(picture, false));
-    } catch (const std::exception& e) {
-        Fail("cannot write " + file + ": " + e.what());
-    }
+    WritePictureFile(file, EncodePng(picture, false));
 }
 
 void ScriptRunner::RunLine(std::string_view rawLine)

@@ -65,6 +65,9 @@ private:
     bool m_quit = false;
 };
 
+// A surface as an opaque PNG file (top row first). Throws PictureError when it cannot be written.
+void WriteSurfacePng(const PixelView& surface, const std::filesystem::path& file);
+
 // Virtual key of a script key name (case-insensitive); 0 for none.
 uint16_t ScriptKeyCode(std::string_view name);
 

@@ -127,6 +127,21 @@ TEST(Canvas, CopiesArePixelExactAndClipBothSides)
     EXPECT_EQ(beyond.At(2, 0), 7u);
 }
 
+TEST(Canvas, TransparentDrawsLeaveKeyColouredPixelsOutAndClip)
+{
+    Surface src(3, 1);
+    src.view.At(0, 0) = 0x00123456;
+    src.view.At(1, 0) = 0xFF123456; // the key whatever the fourth byte
+    src.view.At(2, 0) = 0x00ABCDEF;
+    Surface dst(3, 2, 7);
+    TCanvas canvas(dst.view);
+    canvas.DrawTransparent(-1, 1, src.view, 0x00123456);
+    EXPECT_EQ(dst.At(0, 1), 7u);
+    EXPECT_EQ(dst.At(1, 1), 0x00ABCDEFu);
+    EXPECT_EQ(dst.At(2, 1), 7u);
+    EXPECT_EQ(dst.Picture(7), "...\n.#.\n");
+}
+
 TEST(Canvas, StretchesPickNearestSourcePixels)
 {
     Surface src(2, 1);

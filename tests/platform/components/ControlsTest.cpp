@@ -68,6 +68,32 @@ TEST_F(Animate, ABrokenClipLeavesTheControlAsItWas)
     EXPECT_THROW(animate->LoadClip(std::vector<uint8_t>(10, 0)), EConvertError);
 }
 
+// The clip's background (its top-left pixel's colour) gives way to the player's own colour
+// only when the player is transparent.
+TEST_F(Animate, TransparentLetsItsColourShowWhereTheClipHasItsBackground)
+{
+    Rle8ClipSource source;
+    source.width = 2;
+    source.height = 1;
+    source.palette = { 0x000000, 0x112233 };
+    source.frames = { { 0, 1 } };
+    form->SetBounds(0, 0, 2, 1);
+    form->Show();
+    for (bool transparent : { true, false }) {
+        auto* animate = new TAnimate(form.get());
+        animate->SetParent(form.get());
+        animate->SetBounds(0, 0, 2, 1);
+        animate->SetColor(clRed);
+        animate->SetTransparent(transparent);
+        animate->LoadClip(WriteRle8Avi(source));
+        animate->Seek(1);
+        form->PaintNow();
+        EXPECT_EQ(form->Surface().At(0, 0) & 0xFFFFFFu, transparent ? 0xFF0000u : 0x000000u) << transparent;
+        EXPECT_EQ(form->Surface().At(1, 0) & 0xFFFFFFu, 0x112233u) << transparent;
+        delete animate;
+    }
+}
+
 TEST_F(Animate, WithoutAClipActivatingDoesNothing)
 {
     auto* animate = new TAnimate(form.get());

@@ -1,0 +1,126 @@
+#include "tools/demo/DemoForm.h"
+
+#include "platform/avi/AviClip.h"
+#include "platform/layout/LayoutReader.h"
+#include "platform/resources/Resources.h"
+#include "platform/text/Codepage.h"
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+using namespace platform;
+
+namespace {
+
+std::string Cp1250(const char* utf8)
+{
+    return Utf8ToCp1250(utf8);
+}
+
+}
+
+const ClassInfo& TDemoForm::StaticClass()
+{
+    static const ClassInfo info = ClassBuilder<TDemoForm>("TDemoForm", &TForm::StaticClass()).Build();
+    return info;
+}
+
+TDemoForm::TDemoForm(TComponent* owner, std::unique_ptr<IWindowBackend> window) : TForm(owner)
+{
+    Methods().Add<void(TObject*)>("FormCreate", [this](TObject* s) { FormCreate(s); });
+    Methods().Add<void(TObject*, uint16_t&, TShiftState)>("FormKeyDown", [this](TObject* s, uint16_t& k, TShiftState sh) { FormKeyDown(s, k, sh); });
+    Methods().Add<void(TObject*, TMouseButton, TShiftState, int, int)>("BackgroundMouseDown",
+        [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) { BackgroundMouseDown(s, b, sh, x, y); });
+    Methods().Add<void(TObject*)>("PictureClick", [this](TObject* s) { PictureClick(s); });
+    Methods().Add<void(TObject*)>("TickTimerTimer", [this](TObject* s) { TickTimerTimer(s); });
+    Methods().Add<void(TObject*)>("SpinnerStop", [this](TObject* s) { SpinnerStop(s); });
+    Methods().AddField("Background", &Background);
+    Methods().AddField("Picture", &Picture);
+    Methods().AddField("TitleLabel", &TitleLabel);
+    Methods().AddField("ClickLabel", &ClickLabel);
+    Methods().AddField("TickLabel", &TickLabel);
+    Methods().AddField("HelpLabel", &HelpLabel);
+    Methods().AddField("Spinner", &Spinner);
+    Methods().AddField("TickTimer", &TickTimer);
+
+    std::optional<std::string> layout = ResourceText("demo/demo.lay");
+    if (!layout)
+        throw std::runtime_error("the demo's layout is not in the program");
+    ReadLayout(*this, *layout, "demo.lay");
+    if (window)
+        SetWindow(std::move(window));
+    DoCreate();
+}
+
+void TDemoForm::FormCreate(TObject*)
+{
+    std::vector<uint8_t> clip = MakeSpinnerClip();
+    Spinner->LoadClip(clip);
+    Spinner->Seek(1);
+    CenterOnScreen();
+}
+
+void TDemoForm::FormKeyDown(TObject*, uint16_t& key, TShiftState)
+{
+    if (key == VK_SPACE) {
+        Spinner->SetActive(true);
+        key = 0;
+    } else if (key == VK_ESCAPE) {
+        Close();
+        key = 0;
+    }
+}
+
+void TDemoForm::BackgroundMouseDown(TObject*, TMouseButton button, TShiftState, int, int)
+{
+    if (button == TMouseButton::mbLeft)
+        StartSystemMove();
+}
+
+void TDemoForm::PictureClick(TObject*)
+{
+    ++m_clicks;
+    ClickLabel->SetCaption(Cp1250("Kliknutí: ") + std::to_string(m_clicks));
+}
+
+void TDemoForm::TickTimerTimer(TObject*)
+{
+    ++m_ticks;
+    TickLabel->SetCaption(Cp1250("Tik: ") + std::to_string(m_ticks));
+}
+
+void TDemoForm::SpinnerStop(TObject*)
+{
+    HelpLabel->SetCaption(Cp1250("Animace dohrála. Esc ukončí ukázku."));
+}
+
+std::vector<uint8_t> MakeSpinnerClip()
+{
+    constexpr int side = 64;
+    constexpr int frames = 12;
+    Rle8ClipSource source;
+    source.width = side;
+    source.height = side;
+    source.microSecPerFrame = 80000;
+    source.palette = { 0x00202030, 0x0000C0FF, 0x00FFA020, 0x00404060 };
+    for (int f = 0; f < frames; ++f) {
+        std::vector<uint8_t> frame(side * side, 0);
+        double angle = f * 3.14159265358979 / frames;
+        double c = std::cos(angle), s = std::sin(angle);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                double dx = x - 31.5, dy = y - 31.5;
+                double along = dx * c + dy * s, across = -dx * s + dy * c;
+                double r = std::sqrt(dx * dx + dy * dy);
+                uint8_t index = 0;
+                if (r > 28 && r < 31)
+                    index = 3;
+                if (std::abs(across) < 4 && std::abs(along) < 26)
+                    index = along > 0 ? 1 : 2;
+                frame[y * side + x] = index;
+            }
+        source.frames.push_back(std::move(frame));
+    }
+    return WriteRle8Avi(source);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+// The demonstration form: a stored layout with a picture, labels, a timer and an animation,
+// wired to a few handlers, to show the platform layer working as a whole.
+
+#include "platform/components/ComCtrls.h"
+#include "platform/components/ExtCtrls.h"
+#include "platform/components/Forms.h"
+#include "platform/components/StdCtrls.h"
+
+#include <cstdint>
+#include <memory>
+
+class TDemoForm : public platform::TForm {
+    TORVA_CLASS(TDemoForm)
+public:
+    TDemoForm(platform::TComponent* owner, std::unique_ptr<platform::IWindowBackend> window);
+
+    platform::TPanel* Background = nullptr;
+    platform::TImage* Picture = nullptr;
+    platform::TLabel* TitleLabel = nullptr;
+    platform::TLabel* ClickLabel = nullptr;
+    platform::TLabel* TickLabel = nullptr;
+    platform::TLabel* HelpLabel = nullptr;
+    platform::TAnimate* Spinner = nullptr;
+    platform::TTimer* TickTimer = nullptr;
+
+    int Clicks() const { return m_clicks; }
+    int Ticks() const { return m_ticks; }
+
+private:
+    void FormCreate(platform::TObject* sender);
+    void FormKeyDown(platform::TObject* sender, uint16_t& key, platform::TShiftState shift);
+    void BackgroundMouseDown(platform::TObject* sender, platform::TMouseButton button, platform::TShiftState shift, int x, int y);
+    void PictureClick(platform::TObject* sender);
+    void TickTimerTimer(platform::TObject* sender);
+    void SpinnerStop(platform::TObject* sender);
+
+    int m_clicks = 0;
+    int m_ticks = 0;
+};
+
+// The spinner's clip: twelve frames of a turning bar, RLE8 as the animation control plays them.
+std::vector<uint8_t> MakeSpinnerClip();
