@@ -1,0 +1,116 @@
+#include "tests/support/GoldenImage.h"
+
+#include "platform/picture/Picture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+using torva::test::CompareToGolden;
+using torva::test::ComparePictures;
+using torva::test::GoldenChannels;
+
+namespace {
+
+struct Pixels {
+    std::vector<uint32_t> data;
+    PixelView view;
+    Pixels(int width, int height, uint32_t fill) : data(static_cast<size_t>(width) * height, fill)
+    {
+        view = { reinterpret_cast<uint8_t*>(data.data()), width, height };
+    }
+};
+
+class GoldenFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::path(TORVA_TEST_OUTPUT_DIR) / "golden_helper" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        unsetenv("TORVA_REGENERATE_GOLDENS");
+    }
+    void TearDown() override { unsetenv("TORVA_REGENERATE_GOLDENS"); }
+    fs::path dir;
+};
+
+}
+
+TEST(GoldenCompareTest, CountsDifferingPixelsByChannelChoice)
+{
+    Pixels a(3, 2, 0xFF102030), b(3, 2, 0xFF102030);
+    EXPECT_EQ(ComparePictures(a.view, b.view, GoldenChannels::Colour).differingPixels, 0);
+    b.view.At(2, 1) = 0xFF102031;
+    b.view.At(0, 0) = 0x00102030; // only the fourth byte differs
+    EXPECT_EQ(ComparePictures(a.view, b.view, GoldenChannels::Colour).differingPixels, 1);
+    EXPECT_EQ(ComparePictures(a.view, b.view, GoldenChannels::WithFourthByte).differingPixels, 2);
+}
+
+TEST(GoldenCompareTest, SizeMismatchCountsTheLargerPicture)
+{
+    Pixels a(3, 2, 0), b(4, 2, 0);
+    auto result = ComparePictures(a.view, b.view, GoldenChannels::Colour);
+    EXPECT_FALSE(result.sizeMatches);
+    EXPECT_EQ(result.differingPixels, 8);
+}
+
+TEST_F(GoldenFileTest, MissingGoldenFailsAndKeepsTheActualPicture)
+{
+    Pixels a(2, 2, 0x00FF0000);
+    auto result = CompareToGolden(a.view, dir / "scene.png", dir, "group/scene", GoldenChannels::Colour);
+    EXPECT_FALSE(result);
+    EXPECT_NE(std::string(result.message()).find("TORVA_REGENERATE_GOLDENS=1"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir / "group_scene.actual.png"));
+    EXPECT_FALSE(fs::exists(dir / "scene.png"));
+}
+
+TEST_F(GoldenFileTest, RegenerationWritesAGoldenThatThenMatches)
+{
+    Pixels a(3, 2, 0x00123456);
+    a.view.At(1, 0) = 0x00ABCDEF; // top row: checks the row order of the written file
+    setenv("TORVA_REGENERATE_GOLDENS", "1", 1);
+    EXPECT_TRUE(CompareToGolden(a.view, dir / "scene.png", dir, "scene", GoldenChannels::Colour));
+    unsetenv("TORVA_REGENERATE_GOLDENS");
+    ASSERT_TRUE(fs::exists(dir / "scene.png"));
+    platform::Picture written = platform::ReadPictureFile(dir / "scene.png");
+    EXPECT_EQ(written.At(1, 0) & 0xFFFFFF, 0xABCDEFu);
+    EXPECT_TRUE(CompareToGolden(a.view, dir / "scene.png", dir, "scene", GoldenChannels::Colour));
+    EXPECT_FALSE(fs::exists(dir / "scene.diff.png"));
+}
+
+TEST_F(GoldenFileTest, MismatchWritesActualExpectedAndDifference)
+{
+    Pixels golden(4, 3, 0x00202020);
+    setenv("TORVA_REGENERATE_GOLDENS", "1", 1);
+    ASSERT_TRUE(CompareToGolden(golden.view, dir / "scene.png", dir, "scene", GoldenChannels::Colour));
+    unsetenv("TORVA_REGENERATE_GOLDENS");
+
+    Pixels actual(4, 3, 0x00202020);
+    actual.view.At(3, 2) = 0x00202021;
+    actual.view.At(0, 1) = 0x00FFFFFF;
+    auto result = CompareToGolden(actual.view, dir / "scene.png", dir, "scene", GoldenChannels::Colour);
+    EXPECT_FALSE(result);
+    EXPECT_NE(std::string(result.message()).find("2 pixels differ"), std::string::npos) << result.message();
+    ASSERT_TRUE(fs::exists(dir / "scene.diff.png"));
+    EXPECT_TRUE(fs::exists(dir / "scene.actual.png"));
+    EXPECT_TRUE(fs::exists(dir / "scene.expected.png"));
+    platform::Picture diff = platform::ReadPictureFile(dir / "scene.diff.png");
+    EXPECT_EQ(diff.At(3, 2) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(diff.At(0, 1) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_NE(diff.At(1, 1) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(GoldenFileTest, FourthByteCountsOnlyWhenAsked)
+{
+    Pixels golden(2, 1, 0x80102030);
+    setenv("TORVA_REGENERATE_GOLDENS", "1", 1);
+    ASSERT_TRUE(CompareToGolden(golden.view, dir / "mask.png", dir, "mask", GoldenChannels::WithFourthByte));
+    unsetenv("TORVA_REGENERATE_GOLDENS");
+    Pixels actual(2, 1, 0x80102030);
+    actual.view.At(1, 0) = 0x01102030;
+    EXPECT_FALSE(CompareToGolden(actual.view, dir / "mask.png", dir, "mask", GoldenChannels::WithFourthByte));
+    EXPECT_TRUE(CompareToGolden(actual.view, dir / "mask.png", dir, "mask", GoldenChannels::Colour));
+}
