@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -465,6 +466,55 @@ public:
     void Timer1Timer(platform::TObject* Sender);
 
     // Other areas add their declarations in blocks of their own here.
+
+    // ---- Item list, detail view and effects -----------------------------------------------
+
+    // The selection before a jump, to tell whether the jump changed it.
+    int32_t PrevItemIndex = 0;
+    // The picture of the item's series the viewer shows, from 1.
+    int32_t PictureNumber = 1;
+    // The selected item has a picture series (its small picture glows under the pointer).
+    bool HasGallery = false;
+    // The series the viewer's arrows page through.
+    std::string ViewerName;
+
+    // Item list.
+    uint8_t AssignTempNumber(int32_t code) const;
+    std::string ListName(int32_t code, int32_t index) const;
+    void HighLight(int32_t row);
+    void Bold();
+    void ScrollListDown();
+    void ScrollListUp();
+    void SelectRow(int32_t offset);
+    void ClampSelection();
+    void ScrollToSelection();
+    std::vector<std::string> AssignTempNamesList(int32_t code) const;
+    int32_t FindPosition(char c) const;
+    void JumpToLetter(char letter);
+
+    // Detail view.
+    // The selected entry of a page whose items are TDemos records; nullptr otherwise.
+    TDemos* SelectedDemosItem();
+    void ShowSelectedItem();
+    void ShowGameDetail(TDemos& item);
+    void ShowDescription(const std::string& short0, const std::string& main, const std::string& second4);
+    void ShowFrame(const std::string& picture);
+    void DoFlags(int32_t flags);
+    bool LoadSmallPicture(const std::string& picture);
+    bool ImageLoaded(const std::string& picture) const;
+    int32_t CachedPictureIndex(const std::string& picture) const;
+    // Picture `number` of a series: two digits below 10, plain decimal from 10.
+    std::string SeriesPictureFile(const std::string& picture, int32_t number, const char* extension) const;
+    // The help line for the run/install button on this page; none on pages without it.
+    std::optional<std::string> PlayHoverText();
+
+    // Effects and the picture viewer.
+    void SetControlOpacity(TDIBImage* image, int32_t step);
+    std::string SelectedPicture();
+    bool NextPicture(const std::string& picture) const;
+    bool PrevPicture(const std::string& picture) const;
+    void LoadViewerPicture(const std::string& picture, int32_t number);
+    void FollowSelectedSeries();
 
 protected:
     // Runs at the end of a catalogue load: with the window, the title, debug labels, page table

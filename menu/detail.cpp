@@ -1,0 +1,410 @@
+// The detail view of the selected item: title, publisher, description, flags, the small picture
+// with its cache, which action buttons are offered, and the help line under the pointer.
+
+#include "menu/main_f.h"
+
+#include "dib/cDIBImage.h"
+#include "dib/cDIBImageList.h"
+#include "platform/components/ExtCtrls.h"
+#include "platform/components/Forms.h"
+#include "platform/components/StdCtrls.h"
+#include "platform/files/Files.h"
+
+#include <optional>
+
+namespace {
+
+const char* const kNoPicture = "NUL";
+
+// Help texts, code page 1250.
+const char* const kRunText = "SPUSTIT";
+const char* const kInstallText = "INSTALOVAT";
+const char* const kSwitchOnText = "ZAPNOUT";
+const char* const kSwitchOffText = "VYPNOUT";
+const char* const kUninstallText = "ODINSTALOVAT";
+const char* const kReadmeText = "INFORMACE";
+const char* const kWebText = "WEBOV\xC1 STR\xC1NKA";
+const char* const k3DText = "PODPORA 3D KARET";
+const char* const kNetText = "HRA PO S\xCDTI";
+const char* const kCzechText = "V \xC8" "E\x8ATIN\xCC";
+const char* const kUnplayableText = "NEHRATELN\xC9";
+const char* const kPlayableText = "HRATELN\xC9 DEMO";
+const char* const kQuitText = "UKON\xC8IT";
+const char* const kSettingsText = "NASTAVEN\xCD";
+const char* const kConnectText = "P\xD8IPOJEN\xCD NA NET";
+
+constexpr int kSmallPictureOpacityGallery = 150;
+constexpr int kSmallPictureOpacityPlain = 240;
+
+bool HasPicture(const std::string& picture)
+{
+    return !picture.empty() && picture != kNoPicture;
+}
+
+// The description for a language: 0 the short one, 4 the second slot, the other editions the
+// main text; an unknown language leaves the label as it is.
+const std::string* DescriptionFor(int32_t language, const std::string& short0, const std::string& main,
+    const std::string& second4)
+{
+    switch (language) {
+    case 0: return &short0;
+    case 4: return &second4;
+    case 1: case 2: case 3: case 5: case 6: return &main;
+    default: return nullptr;
+    }
+}
+
+template<typename Array>
+auto* ItemAt(Array& items, int32_t index, int32_t count)
+{
+    return index >= 1 && index <= count && index <= Array::capacity ? &items[index] : nullptr;
+}
+
+}
+
+TDemos* TForm1::SelectedDemosItem()
+{
+    switch (Category) {
+    case CatDemos: return ItemAt(Demos, ItemIndex, DemoCount);
+    case CatExtra: return ItemAt(Extra, ItemIndex, ExtraCount);
+    case CatShareware: return ItemAt(Shareware, ItemIndex, ShareCount);
+    case CatDrivers: return ItemAt(Drivers, ItemIndex, DriverCount);
+    case CatReaders: return ItemAt(Readers, ItemIndex, ReaderCount);
+    case CatFulls: return ItemAt(Fulls, ItemIndex, FullCount);
+    case CatExtra2: return ItemAt(Extra2, ItemIndex, Extra2Count);
+    case CatInstalled: return ItemAt(InstalledList, ItemIndex, InstalledCount);
+    default: return nullptr;
+    }
+}
+
+// An empty category has no item to describe: the view stays as the page change blanked it
+// rather than showing the zeroed slot 1 (whose missing picture would raise an error box).
+void TForm1::ProcessPage()
+{
+    const int32_t count = AssignTempNumber(Category);
+    if (Category == CatSettings)
+        SetSettings();
+    else if (ItemIndex >= 1 && ItemIndex <= count)
+        ShowSelectedItem();
+    PositionLabel->SetCaption(count != 0 ? std::to_string(ItemIndex) + " z " + std::to_string(count) : std::string());
+}
+
+void TForm1::ShowSelectedItem()
+{
+    switch (Category) {
+    case CatDemos: SetDemos(); break;
+    case CatExtra: SetExtra(); break;
+    case CatShareware: SetShare(); break;
+    case CatDrivers: SetDrivers(); break;
+    case CatUpdates: SetUpdates(); break;
+    case CatReaders: SetReaders(); break;
+    case CatShots: SetShots(); break;
+    case CatMovies: SetFilms(); break;
+    case CatFulls: SetFulls(); break;
+    case CatExtra2: SetExtra2(); break;
+    case CatInstalled: SetInstalled(); break;
+    default: break;
+    }
+}
+
+void TForm1::ShowDescription(const std::string& short0, const std::string& main, const std::string& second4)
+{
+    if (const std::string* text = DescriptionFor(Language, short0, main, second4))
+        TextLabel->SetCaption(*text);
+}
+
+void TForm1::ShowFrame(const std::string& picture)
+{
+    PicImage->SetVisible(HasPicture(picture));
+}
+
+// Demos, full games and the second demo list: an item marked installed whose game has gone is
+// checked again before it is shown, and the list picks up its new colour.
+void TForm1::ShowGameDetail(TDemos& item)
+{
+    std::string gameEntry;
+    if (item.Installed == 1 && !TestGame(item, gameEntry)) {
+        CheckDemo(item);
+        platform::Application().ProcessMessages();
+        FillList();
+    }
+    NameLabel->SetCaption(item.FullName.empty() ? item.Title : item.FullName);
+    FirmLabel->SetCaption(item.Firm);
+    ShowDescription(item.Describe0, item.Describe, item.Describe4);
+    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty() && item.NeedsInstall == 0);
+    WebDibOff->SetVisible(!item.Web.empty());
+    PlayDIBOff->SetVisible(!item.GameName.empty());
+    StopDIBOff->SetVisible(item.Installed == 1);
+    DoFlags(item.Flags);
+    ShowFrame(item.Picture);
+    PictureNumber = 1;
+    HasGallery = LoadSmallPicture(item.Picture);
+}
+
+void TForm1::SetDemos() { ShowGameDetail(Demos[ItemIndex]); }
+void TForm1::SetFulls() { ShowGameDetail(Fulls[ItemIndex]); }
+void TForm1::SetExtra2() { ShowGameDetail(Extra2[ItemIndex]); }
+
+// An extra with install type 0 runs straight from the disc.
+void TForm1::SetExtra()
+{
+    TDemos& item = Extra[ItemIndex];
+    NameLabel->SetCaption(item.Name);
+    FirmLabel->SetCaption(item.Firm);
+    ShowDescription(item.Describe0, item.Describe, item.Describe4);
+    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
+    WebDibOff->SetVisible(!item.Web.empty());
+    if (item.InstallType != 0) {
+        PlayDIBOff->Show();
+    } else {
+        item.GameDir = item.InstallDir;
+        item.CanRun = 1;
+        PlayDIBOff->SetVisible(!item.GameName.empty());
+    }
+    StopDIBOff->Hide();
+    ShowFrame(item.Picture);
+    DoFlags(item.Flags);
+    if (!item.Picture.empty())
+        HasGallery = LoadSmallPicture(item.Picture);
+    else
+        DIBImage4->Hide();
+}
+
+void TForm1::SetShare()
+{
+    const TDemos& item = Shareware[ItemIndex];
+    NameLabel->SetCaption(item.FullName.empty() ? item.Title : item.FullName);
+    FirmLabel->SetCaption(item.Firm);
+    ShowDescription(item.Describe0, item.Describe, item.Describe4);
+    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
+    PlayDIBOff->SetVisible(!item.InstallName.empty());
+    ShowFrame(item.Picture);
+}
+
+void TForm1::SetDrivers()
+{
+    const TDemos& item = Drivers[ItemIndex];
+    NameLabel->SetCaption(item.Name);
+    ShowDescription(item.Describe0, item.Describe, item.Describe4);
+    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
+    PlayDIBOff->SetVisible(!item.InstallName.empty());
+    ShowFrame(item.Picture);
+}
+
+void TForm1::SetUpdates()
+{
+    const TUpdate& item = Updates[ItemIndex];
+    NameLabel->SetCaption(item.Name + " " + item.Subtitle);
+    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
+    PlayDIBOff->SetVisible(!item.SetupName.empty());
+    ShowFrame(item.Picture);
+}
+
+// A contribution that is only a text to read offers just its readme, from its disc folder.
+void TForm1::SetReaders()
+{
+    TDemos& item = Readers[ItemIndex];
+    NameLabel->SetCaption(item.Name);
+    FirmLabel->SetCaption(item.Firm);
+    if (Language == 1)
+        TextLabel->SetCaption(item.Describe);
+    else if (Language == 4)
+        TextLabel->SetCaption(item.Describe4);
+    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty() && item.NeedsInstall == 0);
+    if (item.InstallType != 0 || !item.GameName.empty() || item.ReadmeName.empty()) {
+        PlayDIBOff->SetVisible(item.CanRun == 1);
+        StopDIBOff->SetVisible(item.Installed == 1);
+    } else {
+        item.GameDir = item.InstallDir;
+        ReadmeDIBOff->Show();
+        PlayDIBOff->Hide();
+        StopDIBOff->Hide();
+    }
+    ShowFrame(item.Picture);
+}
+
+void TForm1::SetShots()
+{
+    const TShot& item = Shots[ItemIndex];
+    NameLabel->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
+    FirmLabel->SetCaption(item.Firm);
+    ShowDescription(item.Describe0, item.Describe, item.Describe4);
+    ShowFrame(item.Picture);
+    PictureNumber = 1;
+    HasGallery = LoadSmallPicture(item.Picture);
+}
+
+void TForm1::SetFilms()
+{
+    const TMovies& item = Movies[ItemIndex];
+    NameLabel->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
+    FirmLabel->SetCaption(item.Firm);
+    if (Language == 0)
+        TextLabel->SetCaption(item.Describe0);
+    else if (Language >= 1 && Language <= 6)
+        TextLabel->SetCaption(item.Describe);
+    PlayDIBOff->SetVisible(!item.GameName.empty());
+    ShowFrame(item.Picture);
+    HasGallery = LoadSmallPicture(item.Picture);
+}
+
+void TForm1::SetInstalled()
+{
+    const TDemos& item = InstalledList[ItemIndex];
+    NameLabel->SetCaption(item.Name);
+    FirmLabel->SetCaption(item.TechInfo);
+    PlayDIBOff->SetVisible(item.CanRun == 1);
+    StopDIBOff->SetVisible(item.Installed == 1);
+    ShowFrame(item.Picture);
+}
+
+// Units digit: 1 or 2 3D support, 3 Czech, 4 unplayable; a tens digit of 1 adds network play.
+void TForm1::DoFlags(int32_t flags)
+{
+    Flag_3D->Hide();
+    Flag_CZ->Hide();
+    Flag_Unplayable->Hide();
+    if (Category == CatDemos || Category == CatExtra2)
+        Flag_Playable->Show();
+    switch (flags) {
+    case 1: case 2: case 11: case 12: Flag_3D->Show(); break;
+    case 3: case 13: Flag_CZ->Show(); break;
+    case 4:
+        Flag_Unplayable->Show();
+        Flag_Playable->Hide();
+        break;
+    default: break;
+    }
+    Flag_Net->SetVisible(flags >= 10 && flags <= 13);
+}
+
+std::string TForm1::SeriesPictureFile(const std::string& picture, int32_t number, const char* extension) const
+{
+    const std::string digits = number >= 0 && number < 10 ? "0" + std::to_string(number) : std::to_string(number);
+    return DataDir + picture + digits + extension;
+}
+
+bool TForm1::ImageLoaded(const std::string& picture) const
+{
+    for (int32_t i = 1; i <= PictureCount && i <= decltype(PictureCache)::capacity; ++i)
+        if (PictureCache[i].Caption == picture)
+            return true;
+    return false;
+}
+
+// Every entry counts here, the last match winning: after the counter wrapped, a name can sit
+// in an entry above it too.
+int32_t TForm1::CachedPictureIndex(const std::string& picture) const
+{
+    int32_t index = -1;
+    for (int32_t i = 1; i <= decltype(PictureCache)::capacity; ++i)
+        if (PictureCache[i].Caption == picture)
+            index = PictureCache[i].Code;
+    return index;
+}
+
+// An item without a picture hides the small picture instead of leaving the previous item's
+// picture on show. The counter wraps before the load, so a failed load at the last entry cannot
+// push the next one past the cache into the viewer's image.
+bool TForm1::LoadSmallPicture(const std::string& picture)
+{
+    if (!HasPicture(picture)) {
+        DIBImage4->Hide();
+        return false;
+    }
+    PictureNumber = 1;
+    const bool gallery = platform::FileExists(SeriesPictureFile(picture, 1, ".jpg"));
+    const std::string bitmap = gallery ? picture + "01" : picture;
+    DIBImage4->SetOpacity(gallery ? kSmallPictureOpacityGallery : kSmallPictureOpacityPlain);
+    DIBImage4->SetStretch(false);
+    DIBImage4->Show();
+    if (ImageLoaded(picture)) {
+        DIBImage4->IndexMain().SetDIBIndex(CachedPictureIndex(picture));
+        return gallery;
+    }
+    const int32_t k = PictureCount + 1;
+    PictureCount = k == decltype(PictureCache)::capacity ? 1 : k;
+    TDIBImagesItem* image = DIBImageList2->DIBImages().Items(k);
+    image->DIB().LoadPictureFile(DataDir + "Small\\" + bitmap + ".bmp");
+    image->SetDisplayName(picture);
+    DIBImage4->IndexMain().SetDIBIndex(k);
+    PictureCache[k] = TPage { picture, static_cast<uint8_t>(k) };
+    return gallery;
+}
+
+std::optional<std::string> TForm1::PlayHoverText()
+{
+    const TDemos* item = SelectedDemosItem();
+    switch (Category) {
+    case CatDemos:
+    case CatFulls:
+        return item && item->NeedsInstall == 1 ? kInstallText : kRunText;
+    case CatExtra:
+    case CatExtra2:
+    case CatShareware:
+    case CatReaders:
+        return item && item->CanRun == 0 ? kInstallText : kRunText;
+    case CatDrivers:
+    case CatUpdates: return kInstallText;
+    case CatMovies:
+    case CatInstalled: return kRunText;
+    case CatSettings: return kSwitchOnText;
+    default: return std::nullopt;
+    }
+}
+
+void TForm1::PlayCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
+{
+    if (const std::optional<std::string> text = PlayHoverText())
+        HelpLabel->SetCaption(*text);
+    PlayDIBImage->Show();
+}
+
+void TForm1::StopCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
+{
+    HelpLabel->SetCaption(Category == CatSettings ? kSwitchOffText : kUninstallText);
+    StopDIBImage->Show();
+}
+
+void TForm1::ReadmeCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
+{
+    HelpLabel->SetCaption(kReadmeText);
+    ReadmeDIBImage->Show();
+}
+
+void TForm1::WebCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
+{
+    HelpLabel->SetCaption(kWebText);
+    WebDIBImage->Show();
+}
+
+void TForm1::Flag_3DMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(k3DText); }
+void TForm1::Flag_NetMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kNetText); }
+void TForm1::Flag_CZMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kCzechText); }
+void TForm1::Flag_UnplayableMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kUnplayableText); }
+void TForm1::Flag_PlayableMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kPlayableText); }
+
+void TForm1::Image9MouseMove(platform::TObject*, platform::TShiftState, int, int)
+{
+    HelpLabel->SetCaption(kQuitText);
+    Image2->Show();
+    Image13->Hide();
+}
+
+void TForm1::Image12MouseMove(platform::TObject*, platform::TShiftState, int, int)
+{
+    HelpLabel->SetCaption(kSettingsText);
+    Image13->Show();
+    Image2->Hide();
+}
+
+void TForm1::Image15MouseMove(platform::TObject*, platform::TShiftState, int, int)
+{
+    HelpLabel->SetCaption(kConnectText);
+}
+
+// The quit button.
+void TForm1::Image2Click(platform::TObject*)
+{
+    platform::Application().Terminate();
+}

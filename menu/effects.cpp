@@ -1,0 +1,256 @@
+// What moves without changing the selection: the glow of the small picture, the picture viewer
+// with its fades and paging, the side animations, and dragging the borderless window.
+
+#include "menu/main_f.h"
+
+#include "dib/cDIBImage.h"
+#include "dib/cDIBImageList.h"
+#include "dib/cDIBTimer.h"
+#include "platform/components/ComCtrls.h"
+#include "platform/components/ExtCtrls.h"
+#include "platform/components/Forms.h"
+#include "platform/files/Files.h"
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+constexpr int kViewerImage = 100;
+constexpr int kGlowStep = 10;
+constexpr int kGlowRest = 150;
+constexpr int kFadeStep = 40;
+// The arrows follow the picture's fade only this far, so they stay half transparent.
+constexpr int kArrowFadeLimit = 120;
+// Below this the viewer is still fading and ignores its arrows.
+constexpr int kArrowClickOpacity = 100;
+constexpr int kAnimationChoices = 15;
+
+}
+
+void TForm1::SetControlOpacity(TDIBImage* image, int32_t step)
+{
+    image->SetOpacity(std::clamp(image->Opacity() + step, 0, 255));
+}
+
+// The series the viewer can show for the selected item; pages without pictures have none.
+std::string TForm1::SelectedPicture()
+{
+    auto inRange = [this](int32_t count) { return ItemIndex >= 1 && ItemIndex <= count; };
+    switch (Category) {
+    case CatShots: return inRange(ShotCount) ? Shots[ItemIndex].Picture : std::string();
+    case CatMovies: return inRange(MovieCount) ? Movies[ItemIndex].Picture : std::string();
+    case CatDemos:
+    case CatExtra:
+    case CatDrivers:
+    case CatFulls:
+    case CatExtra2:
+        if (const TDemos* item = SelectedDemosItem())
+            return item->Picture;
+        return {};
+    default: return {};
+    }
+}
+
+bool TForm1::NextPicture(const std::string& picture) const
+{
+    return platform::FileExists(SeriesPictureFile(picture, PictureNumber + 1, ".JPG"));
+}
+
+bool TForm1::PrevPicture(const std::string& picture) const
+{
+    return platform::FileExists(SeriesPictureFile(picture, PictureNumber - 1, ".JPG"));
+}
+
+void TForm1::LoadViewerPicture(const std::string& picture, int32_t number)
+{
+    DIBImageList2->DIBImages().Items(kViewerImage)->DIB().LoadPictureFile(SeriesPictureFile(picture, number, ".jpg"));
+    DIBImage2->IndexMain().SetDIBIndex(kViewerImage);
+}
+
+// Mouse enters the small picture: brighten it (DIBTimer1 runs DIBTimer2Timer, the form binds
+// the glow timers crosswise) and undo the hover effects of the buttons.
+void TForm1::DIBImage4MouseEnter(platform::TObject* sender)
+{
+    ScreenImageMouseMove(sender, 0, 0, 0);
+    if (!HasGallery)
+        return;
+    DIBTimer1->SetEnabled(true);
+    DIBTimer2->SetEnabled(false);
+}
+
+void TForm1::DIBImage4MouseLeave(platform::TObject*)
+{
+    if (!HasGallery)
+        return;
+    DIBTimer2->SetEnabled(true);
+    DIBTimer1->SetEnabled(false);
+}
+
+void TForm1::DIBImage4MouseMove(platform::TObject* sender, platform::TShiftState, int x, int y)
+{
+    MoveArrows(sender, x, y);
+}
+
+// Run by DIBTimer1: brightens up to fully opaque.
+void TForm1::DIBTimer2Timer(platform::TObject*)
+{
+    SetControlOpacity(DIBImage4, kGlowStep);
+    if (DIBImage4->Opacity() >= 255)
+        DIBTimer1->SetEnabled(false);
+}
+
+// Run by DIBTimer2: dims back until the picture is at its resting opacity or just below.
+void TForm1::DIBTimer1Timer(platform::TObject*)
+{
+    if (DIBImage4->Opacity() > kGlowRest)
+        SetControlOpacity(DIBImage4, -kGlowStep);
+    else
+        DIBTimer2->SetEnabled(false);
+}
+
+void TForm1::DIBImage4Click(platform::TObject*)
+{
+    const std::string picture = SelectedPicture();
+    if (picture.empty() || !platform::FileExists(SeriesPictureFile(picture, 1, ".jpg")))
+        return;
+    LoadViewerPicture(picture, 1);
+    PictureNumber = 1;
+    ViewerName = picture;
+    LeftArrow->Hide();
+    RightArrow->Show();
+    DIBTimer3->SetEnabled(true);
+    if (Slow != 1) {
+        DIBImage1->SetAutoSize(true);
+        DIBImage1->Show();
+    }
+    DIBImage2->SetAutoSize(true);
+    DIBImage2->Show();
+}
+
+void TForm1::DIBTimer3Timer(platform::TObject*)
+{
+    if (Slow == 1) {
+        DIBImage2->SetOpacity(255);
+        LeftArrow->SetOpacity(255);
+        RightArrow->SetOpacity(255);
+        DIBTimer3->SetEnabled(false);
+        return;
+    }
+    if (DIBImage2->Opacity() == 255) {
+        DIBTimer3->SetEnabled(false);
+        return;
+    }
+    SetControlOpacity(DIBImage2, kFadeStep);
+    if (DIBImage2->Opacity() <= kArrowFadeLimit) {
+        SetControlOpacity(LeftArrow, kFadeStep);
+        SetControlOpacity(RightArrow, kFadeStep);
+    }
+}
+
+// A right click on the picture or the overlay closes the viewer, once it has faded in.
+void TForm1::DIBImage1MouseDown(platform::TObject*, platform::TMouseButton button, platform::TShiftState, int, int)
+{
+    if (button != platform::TMouseButton::mbRight || DIBTimer4->Enabled() || DIBTimer3->Enabled())
+        return;
+    DIBTimer4->SetEnabled(true);
+}
+
+void TForm1::DIBTimer4Timer(platform::TObject*)
+{
+    if (DIBTimer3->Enabled())
+        return;
+    if (DIBImage2->Opacity() == 0 || Slow == 1) {
+        DIBTimer4->SetEnabled(false);
+        DIBImage2->Hide();
+        DIBImage1->Hide();
+        LeftArrow->Hide();
+        RightArrow->Hide();
+        return;
+    }
+    SetControlOpacity(DIBImage2, -kFadeStep);
+    SetControlOpacity(LeftArrow, -kFadeStep);
+    SetControlOpacity(RightArrow, -kFadeStep);
+}
+
+// The arrows page through the selected item's series on every page that opens the viewer, so
+// the series shown is always the one the user is looking at; on a page without pictures they
+// keep paging the series last opened.
+void TForm1::FollowSelectedSeries()
+{
+    const std::string picture = SelectedPicture();
+    if (!picture.empty())
+        ViewerName = picture;
+}
+
+// The number moves only once the picture has loaded, so it always names the picture on show.
+void TForm1::RightArrowClick(platform::TObject*)
+{
+    if (DIBImage2->Opacity() < kArrowClickOpacity)
+        return;
+    FollowSelectedSeries();
+    if (platform::FileExists(SeriesPictureFile(ViewerName, PictureNumber + 1, ".jpg"))) {
+        LoadViewerPicture(ViewerName, PictureNumber + 1);
+        ++PictureNumber;
+        LeftArrow->Show();
+    }
+    RightArrow->SetVisible(NextPicture(ViewerName));
+}
+
+void TForm1::LeftArrowClick(platform::TObject*)
+{
+    if (DIBImage2->Opacity() < kArrowClickOpacity)
+        return;
+    FollowSelectedSeries();
+    if (platform::FileExists(SeriesPictureFile(ViewerName, PictureNumber - 1, ".jpg"))) {
+        LoadViewerPicture(ViewerName, PictureNumber - 1);
+        --PictureNumber;
+        RightArrow->Show();
+    } else {
+        LeftArrow->SetVisible(PrevPicture(ViewerName));
+    }
+}
+
+void TForm1::StartTimerTimer(platform::TObject*)
+{
+    AnimationTimer->SetEnabled(true);
+    StartTimer->SetEnabled(false);
+}
+
+void TForm1::AnimationTimerTimer(platform::TObject*)
+{
+    if (Enhanced != 1) {
+        AnimationTimer->SetEnabled(false);
+        return;
+    }
+    static std::minstd_rand random { std::random_device {}() };
+    const int r = std::uniform_int_distribution<int>(1, kAnimationChoices)(random);
+    if (platform::TAnimate* player = SidePlayer(r))
+        player->SetActive(true);
+}
+
+void TForm1::Animate1Start(platform::TObject*) { Animate1->Show(); }
+void TForm1::Animate2Start(platform::TObject*) { Animate2->Show(); }
+void TForm1::Animate3Start(platform::TObject*) { Animate3->Show(); }
+void TForm1::Animate4Start(platform::TObject*) { Animate4->Show(); }
+void TForm1::Animate5Start(platform::TObject*) { Animate5->Show(); }
+void TForm1::Animate6Start(platform::TObject*) { Animate6->Show(); }
+void TForm1::Animate7Start(platform::TObject*) { Animate7->Show(); }
+void TForm1::Animate8Start(platform::TObject*) { Animate8->Show(); }
+void TForm1::Animate9Start(platform::TObject*) { Animate9->Show(); }
+void TForm1::Animate10Start(platform::TObject*) { Animate10->Show(); }
+void TForm1::Animate5Stop(platform::TObject*) { Animate6->Show(); }
+void TForm1::Animate9Stop(platform::TObject*) { }
+
+// The window has no caption: a left press on its background drags it instead.
+void TForm1::Image4MouseDown(platform::TObject*, platform::TMouseButton button, platform::TShiftState, int, int)
+{
+    if (button == platform::TMouseButton::mbLeft)
+        StartSystemMove();
+}
+
+void TForm1::Image14MouseDown(platform::TObject*, platform::TMouseButton button, platform::TShiftState, int, int)
+{
+    if (button == platform::TMouseButton::mbLeft)
+        StartSystemMove();
+}
