@@ -525,5 +525,9 @@ void TCustomDIBControl::Notification(TComponent* component, TOperation operation
         return;
     if (component == m_imageList)
         SetDIBImageList(nullptr);
-    m_children->RemoveControl(component);
+    // Addresses only: the component may be half taken apart.
+    for (int i = m_children->Count() - 1; i >= 0; --i) {
+        if (static_cast<TComponent*>(m_children->Items(i)->Control()) == component)
+            m_children->Delete(i);
+    }
 }

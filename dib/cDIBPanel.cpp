@@ -283,9 +283,29 @@ void TCustomDIBContainer::HandleTab(uint16_t& key, TShiftState shift)
         key = 0;
 }
 
+bool TCustomDIBContainer::ClickAccelerator(uint16_t key, TShiftState shift)
+{
+    if ((shift & ssAlt) == 0 || key == 0 || key >= 0x100)
+        return false;
+    for (int i = 0; i < ControlCount(); ++i) {
+        auto* control = dynamic_cast<TCustomDIBControl*>(Controls(i));
+        if (control && control->Accelerator() && UpperAscii(control->Accelerator()) == static_cast<char>(key)
+            && control->Visible() && control->Enabled()) {
+            control->Click();
+            return true;
+        }
+    }
+    return false;
+}
+
 void TCustomDIBContainer::KeyDown(uint16_t& key, TShiftState shift)
 {
     m_lastShift = shift;
+    // Alt and a control's accelerator clicks that control, whoever has the keyboard.
+    if (ClickAccelerator(key, shift)) {
+        key = 0;
+        return;
+    }
     if (RouteKey(key, shift)) {
         m_activeControl->KeyDown(key, shift);
         return;
@@ -294,18 +314,6 @@ void TCustomDIBContainer::KeyDown(uint16_t& key, TShiftState shift)
         HandleTab(key, shift);
         if (key == 0)
             return;
-    }
-    if ((shift & ssAlt) && key > 0 && key < 0x100) {
-        // Alt and a control's accelerator clicks that control.
-        for (int i = 0; i < ControlCount(); ++i) {
-            auto* control = dynamic_cast<TCustomDIBControl*>(Controls(i));
-            if (control && control->Accelerator() && UpperAscii(control->Accelerator()) == static_cast<char>(key)
-                && control->Visible() && control->Enabled()) {
-                key = 0;
-                control->Click();
-                return;
-            }
-        }
     }
     TPanel::KeyDown(key, shift);
 }
@@ -343,16 +351,16 @@ void TCustomDIBContainer::CaptureReleased(TControl* captured, TPoint formPoint)
     TForm* form = ParentForm();
     if (!form || !captured)
         return;
-    const TPoint local = captured->FormToClient(formPoint);
-    if (captured->ClientRect().Contains(local) && captured->HitTest(local))
+    // While the mouse was held the form told the control it moved onto nothing; that is the
+    // form's mouse control now.
+    TControl* under = form->MouseControl();
+    if (!under || under == captured)
         return;
     if (captured != this) {
         if (auto* control = dynamic_cast<TCustomDIBControl*>(captured))
-            control->LeaveIfPointerOutside(local);
+            control->LeaveIfPointerOutside(captured->FormToClient(formPoint));
     }
-    // While the mouse was held the form told the control now under the pointer nothing.
-    TControl* under = form->MouseControl();
-    if (under && under != captured && IsWithin(under, this))
+    if (IsWithin(under, this))
         under->MouseEnter();
 }
 
@@ -375,6 +383,26 @@ void TCustomDIBContainer::SetBorderDrawPosition(TBorderDrawPosition value)
 {
     m_borderDrawPosition = value;
     Invalidate();
+}
+
+const IDIBLookupPalette* TCustomDIBContainer::Palette() const
+{
+    if (m_palette)
+        return m_palette;
+    TComponent* form = ParentForm();
+    if (!form || IsDestroying())
+        return nullptr;
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+        TComponent* component = form->Components(i);
+        if (auto* palette = dynamic_cast<const IDIBLookupPalette*>(component)) {
+            m_palette = palette;
+            m_paletteComponent = component;
+            // Whoever owns the container, its end must reach us.
+            component->FreeNotification(const_cast<TCustomDIBContainer*>(this));
+            break;
+        }
+    }
+    return m_palette;
 }
 
 void TCustomDIBContainer::Notification(TComponent* component, TOperation operation)
@@ -609,9 +637,12 @@ void TCustomDIBContainer::PaintGraphicChild(TControl& child, const TRect& dirty)
 void TCustomDIBContainer::Present(const PixelView& surface, TPoint origin, const TRect& dirty)
 {
     const bool designing = (ComponentState() & csDesigning) != 0;
-    if (m_displayDevice && !designing && m_displayDevice->BitsPerPixel() == 8 && m_palette && m_palette->LookupTable()) {
-        const TPoint screen = ClientToScreen({ dirty.Left, dirty.Top });
-        m_offscreen->Render8Bit(*m_displayDevice, screen.X, screen.Y, *m_palette, dirty.Left, dirty.Top, dirty.Width(), dirty.Height());
+    if (m_displayDevice && !designing && m_displayDevice->BitsPerPixel() == 8) {
+        const IDIBLookupPalette* palette = Palette();
+        if (palette && palette->LookupTable()) {
+            const TPoint screen = ClientToScreen({ dirty.Left, dirty.Top });
+            m_offscreen->Render8Bit(*m_displayDevice, screen.X, screen.Y, *palette, dirty.Left, dirty.Top, dirty.Width(), dirty.Height());
+        }
     }
     // The form's picture gets the same rectangle in every case: it is what the window shows.
     if (surface.IsEmpty())

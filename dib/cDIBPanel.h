@@ -73,8 +73,8 @@ public:
     TBorderDrawPosition BorderDrawPosition() const { return m_borderDrawPosition; }
     void SetBorderDrawPosition(TBorderDrawPosition value);
 
-    // The palette picked up from the form; used only on an 8-bit display.
-    const IDIBLookupPalette* Palette() const { return m_palette; }
+    // The palette component of the form (the first one it owns); used only on an 8-bit display.
+    const IDIBLookupPalette* Palette() const;
     // An 8-bit display to present on instead of the form's picture (none on our displays).
     void SetDisplayDevice(IDIB8BitDevice* device) { m_displayDevice = device; }
 
@@ -97,8 +97,9 @@ public:
     void DoEnter() override;
     void DoExit() override;
     void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
-    // A left button released after `captured` held the mouse: a captured control left
-    // behind hears mouse-leave, the control now under the pointer mouse-enter.
+    // A left button released after `captured` held the mouse: when the pointer is now over
+    // another control, a captured DIB control left behind hears mouse-leave and the control
+    // under the pointer the mouse-enter it missed.
     void CaptureReleased(platform::TControl* captured, TPoint formPoint);
 
     // Moves the activation to the next (backward: previous) enabled control of the DIB tab
@@ -128,6 +129,7 @@ private:
     TRect ClampToScreen(const TRect& rect) const;
     bool RouteKey(uint16_t key, platform::TShiftState shift) const;
     void HandleTab(uint16_t& key, platform::TShiftState shift);
+    bool ClickAccelerator(uint16_t key, platform::TShiftState shift);
     void ResizeOffscreen();
     void ActivateOnEnter(bool backward);
 
@@ -141,8 +143,9 @@ private:
     IDIBBorder* m_border = nullptr;
     TBorderDrawPosition m_borderDrawPosition = bdOverControls;
     TRect m_dirty;
-    const IDIBLookupPalette* m_palette = nullptr;
-    platform::TComponent* m_paletteComponent = nullptr;
+    // Found when first needed: a component is not yet a palette while its owner hears of it.
+    mutable const IDIBLookupPalette* m_palette = nullptr;
+    mutable platform::TComponent* m_paletteComponent = nullptr;
     IDIB8BitDevice* m_displayDevice = nullptr;
     platform::TShiftState m_lastShift = 0;
 };
