@@ -254,6 +254,9 @@ bool TForm1::LoadCatalogue()
     }
     CatalogueIni = std::make_unique<TIniFile>(catalogueFile);
     LoadWarnings.clear();
+    // The disc does not change under the loader: one look at each file serves every value.
+    TIniFile::ReadBatch catalogueBatch(*CatalogueIni);
+    TIniFile::ReadBatch stateBatch(*StateIni);
 
     DemoCount = ReadCount("Demos", Demos.capacity);
     ShareCount = ReadCount("Shareware", Shareware.capacity);

@@ -29,6 +29,7 @@ struct DriveCache {
     timespec modified {};
     std::vector<MappedDrive> drives;
     bool valid = false;
+    uint64_t generation = 0;
 };
 
 std::vector<MappedDrive> ReadDrives(const fs::path& dosDevices)
@@ -149,24 +150,44 @@ std::optional<std::string> MatchInListing(const std::string& folder, const std::
 
 }
 
-std::vector<MappedDrive> MappedDrives()
+namespace {
+
+// The drive table as it is now: one look at the dosdevices folder, read again when it changed.
+const DriveCache& CurrentDrives()
 {
     static DriveCache cache;
-    if (!HasCurrentMachine())
-        return {};
+    if (!HasCurrentMachine()) {
+        cache.valid = false;
+        return cache;
+    }
     fs::path dosDevices = CurrentMachine().DosDevicesDir();
     struct stat info {};
     if (::stat(dosDevices.c_str(), &info) != 0) {
         cache.valid = false;
-        return {};
+        return cache;
     }
     if (!cache.valid || cache.dosDevices != dosDevices || !SameTime(cache.modified, info.st_mtim)) {
         cache.drives = ReadDrives(dosDevices);
         cache.dosDevices = dosDevices;
         cache.modified = info.st_mtim;
         cache.valid = true;
+        ++cache.generation;
     }
-    return cache.drives;
+    return cache;
+}
+
+}
+
+std::vector<MappedDrive> MappedDrives()
+{
+    const DriveCache& cache = CurrentDrives();
+    return cache.valid ? cache.drives : std::vector<MappedDrive> {};
+}
+
+uint64_t DriveTableGeneration()
+{
+    const DriveCache& cache = CurrentDrives();
+    return cache.valid ? cache.generation : 0;
 }
 
 bool LiesInMappedDrive(const fs::path& canonicalPath)

@@ -5,6 +5,7 @@
 // listings are cached per folder and trusted only while the folder's modification time says
 // they are current.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -19,6 +20,9 @@ struct MappedDrive {
 
 // The drives of the current machine's dosdevices folder, by letter.
 std::vector<MappedDrive> MappedDrives();
+// Changes whenever the drive table is read anew (a drive mapped, unmapped or retargeted, or
+// another machine); 0 without a machine. Lets callers keep resolved paths while it holds.
+uint64_t DriveTableGeneration();
 
 // True when a canonical host path is a drive root or lies below one.
 bool LiesInMappedDrive(const std::filesystem::path& canonicalPath);

@@ -1,6 +1,7 @@
 #include "platform/ini/IniFile.h"
 
 #include "platform/files/Files.h"
+#include "platform/files/PathResolver.h"
 #include "platform/ini/IniDocument.h"
 #include "platform/ini/ProfileFile.h"
 
@@ -62,14 +63,59 @@ TIniFile::TIniFile(std::string fileName)
 {
 }
 
+TIniFile::ReadBatch::ReadBatch(const TIniFile& file)
+    : m_file(file)
+    , m_outermost(!file.m_batch)
+{
+    if (m_outermost)
+        m_file.m_batch = m_file.Document();
+}
+
+TIniFile::ReadBatch::~ReadBatch()
+{
+    if (m_outermost)
+        m_file.m_batch.reset();
+}
+
+std::optional<std::filesystem::path> TIniFile::HostPath(bool fresh) const
+{
+    // A name relative to the current directory can mean another file at any time.
+    const std::string& name = m_fileName;
+    bool bare = name.find_first_of("\\/:") == std::string::npos;
+    bool absolute = name.size() > 2 && name[1] == ':' && (name[2] == '\\' || name[2] == '/');
+    uint64_t drives = platform::DriveTableGeneration();
+    if (fresh || !m_host || drives != m_hostDrives || !(bare || absolute)) {
+        m_host = platform::ProfileHostPath(m_fileName);
+        m_hostDrives = drives;
+    }
+    return m_host;
+}
+
+std::shared_ptr<const platform::IniDocument> TIniFile::Document() const
+{
+    if (m_batch)
+        return m_batch;
+    static const auto none = std::make_shared<const platform::IniDocument>();
+    // A remembered place that no longer holds the file is looked up again: the file may have
+    // come back under another spelling, or somewhere the current directory now points.
+    for (bool fresh : { false, true }) {
+        auto host = HostPath(fresh);
+        if (!host)
+            return none;
+        if (auto document = platform::LoadExistingProfile(*host))
+            return document;
+    }
+    return none;
+}
+
 std::string TIniFile::ReadString(std::string_view section, std::string_view ident, std::string_view defaultValue) const
 {
-    return platform::GetPrivateProfileString(section, ident, defaultValue, m_fileName);
+    return platform::ProfileString(*Document(), section, ident, defaultValue);
 }
 
 int32_t TIniFile::ReadInteger(std::string_view section, std::string_view ident, int32_t defaultValue) const
 {
-    return platform::GetPrivateProfileInt(section, ident, defaultValue, m_fileName);
+    return platform::ProfileInt(*Document(), section, ident, defaultValue);
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view ident, bool defaultValue) const
@@ -79,20 +125,17 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view ident, bool d
 
 std::vector<std::string> TIniFile::ReadSections() const
 {
-    return platform::GetPrivateProfileSectionNames(m_fileName);
+    return Document()->SectionNames();
 }
 
 std::vector<std::string> TIniFile::ReadSection(std::string_view section) const
 {
-    return platform::GetPrivateProfileKeyNames(section, m_fileName);
+    return Document()->KeyNames(section);
 }
 
 std::vector<std::pair<std::string, std::string>> TIniFile::ReadSectionValues(std::string_view section) const
 {
-    auto host = platform::ProfileHostPath(m_fileName);
-    if (!host)
-        return {};
-    auto entries = platform::LoadProfile(*host)->Entries(section);
+    auto entries = Document()->Entries(section);
     for (auto& entry : entries) {
         if (entry.second.size() > platform::kMaxProfileValueLength)
             entry.second.resize(platform::kMaxProfileValueLength);
@@ -102,14 +145,12 @@ std::vector<std::pair<std::string, std::string>> TIniFile::ReadSectionValues(std
 
 bool TIniFile::SectionExists(std::string_view section) const
 {
-    auto host = platform::ProfileHostPath(m_fileName);
-    return host && platform::LoadProfile(*host)->HasSection(section);
+    return Document()->HasSection(section);
 }
 
 bool TIniFile::ValueExists(std::string_view section, std::string_view ident) const
 {
-    auto host = platform::ProfileHostPath(m_fileName);
-    return host && platform::LoadProfile(*host)->Value(section, ident).has_value();
+    return Document()->Value(section, ident).has_value();
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view ident, std::string_view value)
@@ -139,6 +180,13 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view ident)
 
 void TIniFile::Write(std::string_view section, std::optional<std::string_view> ident, std::optional<std::string_view> value)
 {
-    if (!platform::WritePrivateProfileString(section, ident, value, m_fileName))
+    auto host = HostPath(false);
+    if (host && !std::filesystem::exists(*host))
+        host = HostPath(true);
+    if (!host || !platform::WriteProfileString(*host, section, ident, value))
         throw EIniFileException("Unable to write to " + m_fileName);
+    if (m_batch) {
+        m_batch.reset();
+        m_batch = Document();
+    }
 }

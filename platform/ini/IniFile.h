@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -36,9 +37,28 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+namespace platform {
+class IniDocument;
+}
+
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName);
+
+    // While a batch is open, reads take the contents the file had when it opened: one look at
+    // the file for many values (a catalogue load), instead of one per value. Writes through
+    // this object are seen; changes made by others meanwhile are not.
+    class ReadBatch {
+    public:
+        explicit ReadBatch(const TIniFile& file);
+        ~ReadBatch();
+        ReadBatch(const ReadBatch&) = delete;
+        ReadBatch& operator=(const ReadBatch&) = delete;
+
+    private:
+        const TIniFile& m_file;
+        bool m_outermost;
+    };
 
     const std::string& FileName() const { return m_fileName; }
 
@@ -64,5 +84,14 @@ private:
     void Write(std::string_view section, std::optional<std::string_view> ident,
         std::optional<std::string_view> value);
 
+    // The document reads come from: the batch's, or the file's as it is now.
+    std::shared_ptr<const platform::IniDocument> Document() const;
+    // Where the file lies on the host. A file once found is looked for there again while the
+    // drive table stays as it was, so a read costs one look at the file, not one per folder.
+    std::optional<std::filesystem::path> HostPath(bool fresh) const;
+
     std::string m_fileName;
+    mutable std::shared_ptr<const platform::IniDocument> m_batch;
+    mutable std::optional<std::filesystem::path> m_host;
+    mutable uint64_t m_hostDrives = 0;
 };

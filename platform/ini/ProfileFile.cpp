@@ -59,13 +59,13 @@ void Remember(const std::string& key, const FileIdentity& identity, std::shared_
 
 }
 
-std::shared_ptr<const IniDocument> LoadProfile(const fs::path& file)
+std::shared_ptr<const IniDocument> LoadExistingProfile(const fs::path& file)
 {
     const std::string key = file.string();
     struct stat before {};
     if (::stat(file.c_str(), &before) != 0 || !S_ISREG(before.st_mode)) {
         Cache().erase(key);
-        return EmptyDocument();
+        return nullptr;
     }
     auto cached = Cache().find(key);
     if (cached != Cache().end() && cached->second.identity == IdentityOf(before))
@@ -84,20 +84,37 @@ std::shared_ptr<const IniDocument> LoadProfile(const fs::path& file)
     return document;
 }
 
-std::string ReadProfileString(const fs::path& file, std::string_view section, std::string_view key,
+std::shared_ptr<const IniDocument> LoadProfile(const fs::path& file)
+{
+    auto document = LoadExistingProfile(file);
+    return document ? document : EmptyDocument();
+}
+
+std::string ProfileString(const IniDocument& document, std::string_view section, std::string_view key,
     std::string_view defaultValue)
 {
-    std::optional<std::string> value = LoadProfile(file)->Value(section, key);
+    std::optional<std::string> value = document.Value(section, key);
     std::string result = value ? std::move(*value) : std::string(defaultValue);
     if (result.size() > kMaxProfileValueLength)
         result.resize(kMaxProfileValueLength);
     return result;
 }
 
+int32_t ProfileInt(const IniDocument& document, std::string_view section, std::string_view key, int32_t defaultValue)
+{
+    std::optional<std::string> value = document.Value(section, key);
+    return value ? ReadNumber(*value, defaultValue) : defaultValue;
+}
+
+std::string ReadProfileString(const fs::path& file, std::string_view section, std::string_view key,
+    std::string_view defaultValue)
+{
+    return ProfileString(*LoadProfile(file), section, key, defaultValue);
+}
+
 int32_t ReadProfileInt(const fs::path& file, std::string_view section, std::string_view key, int32_t defaultValue)
 {
-    std::optional<std::string> value = LoadProfile(file)->Value(section, key);
-    return value ? ReadNumber(*value, defaultValue) : defaultValue;
+    return ProfileInt(*LoadProfile(file), section, key, defaultValue);
 }
 
 std::vector<std::string> ReadProfileSectionNames(const fs::path& file)
@@ -113,18 +130,32 @@ std::vector<std::string> ReadProfileKeyNames(const fs::path& file, std::string_v
 bool WriteProfileString(const fs::path& file, std::string_view section, std::optional<std::string_view> key,
     std::optional<std::string_view> value)
 {
+    auto apply = [&](IniDocument& document) {
+        if (!key)
+            return document.DeleteSection(section);
+        if (!value)
+            return document.DeleteKey(section, *key);
+        return document.SetValue(section, *key, *value);
+    };
+    // Most writes of the status check store what the file already says; the copy parsed at
+    // the file's present identity tells so without locking and rewriting the file.
+    struct stat present {};
+    if (::stat(file.c_str(), &present) == 0 && S_ISREG(present.st_mode)) {
+        auto cached = Cache().find(file.string());
+        if (cached != Cache().end() && cached->second.identity == IdentityOf(present)) {
+            IniDocument probe = *cached->second.document;
+            if (apply(probe) && !probe.Modified())
+                return true;
+        }
+    }
+
     bool accepted = true;
     std::shared_ptr<IniDocument> edited;
     bool stored = EditHostFileAtomically(file, [&](const std::optional<std::string>& current) -> std::optional<std::string> {
         if (!current && (!key || !value))
             return std::nullopt;
         edited = std::make_shared<IniDocument>(IniDocument::Parse(current ? *current : std::string()));
-        if (!key)
-            accepted = edited->DeleteSection(section);
-        else if (!value)
-            accepted = edited->DeleteKey(section, *key);
-        else
-            accepted = edited->SetValue(section, *key, *value);
+        accepted = apply(*edited);
         if (!accepted || !edited->Modified())
             return std::nullopt;
         return edited->Text();

@@ -19,6 +19,8 @@ namespace platform {
 
 // The parsed file, shared; an empty document when the file is missing or unreadable.
 std::shared_ptr<const IniDocument> LoadProfile(const std::filesystem::path& file);
+// The same, but nothing when the file is missing or not a regular file.
+std::shared_ptr<const IniDocument> LoadExistingProfile(const std::filesystem::path& file);
 
 // GetPrivateProfileStringA for one key: the value cut at kMaxProfileValueLength, or the
 // default when the key is missing.
@@ -27,6 +29,10 @@ std::string ReadProfileString(const std::filesystem::path& file, std::string_vie
 // Decimal or "0x" hexadecimal; missing or non-numeric values give the default.
 int32_t ReadProfileInt(const std::filesystem::path& file, std::string_view section,
     std::string_view key, int32_t defaultValue);
+// The same two reads on a document already loaded.
+std::string ProfileString(const IniDocument& document, std::string_view section, std::string_view key,
+    std::string_view defaultValue);
+int32_t ProfileInt(const IniDocument& document, std::string_view section, std::string_view key, int32_t defaultValue);
 std::vector<std::string> ReadProfileSectionNames(const std::filesystem::path& file);
 std::vector<std::string> ReadProfileKeyNames(const std::filesystem::path& file, std::string_view section);
 

@@ -1,6 +1,7 @@
 #include "platform/files/Files.h"
 #include "platform/ini/IniDocument.h"
 #include "platform/ini/IniFile.h"
+#include "platform/ini/ProfileFile.h"
 #include "tests/platform/files/TempPrefix.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,67 @@ TEST(IniFileTest, RefusedWriteRaisesWithTheFileName)
     } catch (const EIniFileException& error) {
         EXPECT_STREQ(error.what(), "Unable to write to torva.ini");
     }
+}
+
+}
+
+namespace {
+
+TEST(IniFileTest, ABatchReadsOneLookOfTheFileAndSeesItsOwnWrites)
+{
+    TempPrefix prefix("inifile-batch");
+    fs::path file = prefix.disc / "Torva" / "torvaxp.ini";
+    TempPrefix::Write(file, "[Main]\r\nCD=0206\r\n");
+    TIniFile catalogue("E:\\Torva\\torvaxp.ini");
+    {
+        TIniFile::ReadBatch batch(catalogue);
+        TIniFile::ReadBatch nested(catalogue);
+        TempPrefix::Write(file, "[Main]\r\nCD=0307\r\n");
+        platform::FlushProfileCache();
+        EXPECT_EQ(catalogue.ReadString("Main", "CD", ""), "0206");
+        catalogue.WriteString("Main", "Version", "3");
+        EXPECT_EQ(catalogue.ReadInteger("Main", "Version", 0), 3);
+        // The write went to the file as it is, and the batch now shows that.
+        EXPECT_EQ(catalogue.ReadString("Main", "CD", ""), "0307");
+    }
+    TempPrefix::Write(file, "[Main]\r\nCD=0408\r\n");
+    platform::FlushProfileCache();
+    EXPECT_EQ(catalogue.ReadString("Main", "CD", ""), "0408");
+}
+
+TEST(IniFileTest, AFileFoundOnceFollowsRenamesAndRemappedDrives)
+{
+    TempPrefix prefix("inifile-found");
+    TempPrefix::Write(prefix.disc / "Torva" / "torvaxp.ini", "[Main]\r\nCD=0206\r\n");
+    TIniFile catalogue("E:\\TORVA\\TORVAXP.INI");
+    EXPECT_EQ(catalogue.ReadString("Main", "CD", ""), "0206");
+
+    // Gone from where it was found, back under another spelling.
+    fs::rename(prefix.disc / "Torva", prefix.disc / "tORVA");
+    EXPECT_EQ(catalogue.ReadString("Main", "CD", ""), "0206");
+
+    // The drive letter now names another disc.
+    fs::path second = prefix.base / "second-disc";
+    TempPrefix::Write(second / "Torva" / "torvaxp.ini", "[Main]\r\nCD=0307\r\n");
+    platform::CurrentMachine().UnmapDrive('e');
+    ASSERT_EQ(platform::CurrentMachine().MapDrive(second, platform::DRIVE_CDROM, 'e'), 'E');
+    EXPECT_EQ(catalogue.ReadString("Main", "CD", ""), "0307");
+}
+
+TEST(IniFileTest, StoringWhatTheFileSaysLeavesTheFileAlone)
+{
+    TempPrefix prefix("inifile-same");
+    TIniFile state("torva.ini");
+    state.WriteString("CD0206", "Hra", "C:\\Hry\\Hra\\");
+    fs::path file = prefix.driveC / "windows" / "torva.ini";
+    auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(file, old);
+    state.WriteString("CD0206", "Hra", "C:\\Hry\\Hra\\");
+    state.DeleteKey("CD0206", "Missing");
+    EXPECT_EQ(fs::last_write_time(file), old);
+    state.WriteString("CD0206", "Hra", "D:\\Hra\\");
+    EXPECT_NE(fs::last_write_time(file), old);
+    EXPECT_EQ(TempPrefix::Read(file), "[CD0206]\r\nHra=D:\\Hra\\\r\n");
 }
 
 }
