@@ -121,6 +121,13 @@ void TCustomDIBContainer::ResizeOffscreen()
     m_offscreen->SetSize(std::max(ClientWidth(), 1), std::max(ClientHeight(), 1));
 }
 
+void TCustomDIBContainer::EnsureOffscreenSize()
+{
+    // A paint that comes while a layout is still being read finds the surface behind.
+    if (m_offscreen->Width() != std::max(ClientWidth(), 1) || m_offscreen->Height() != std::max(ClientHeight(), 1))
+        ResizeOffscreen();
+}
+
 void TCustomDIBContainer::SetBounds(int left, int top, int width, int height)
 {
     TPanel::SetBounds(left, top, width, height);
@@ -507,6 +514,7 @@ TRect TCustomDIBContainer::ClampToScreen(const TRect& rect) const
 
 void TCustomDIBContainer::PaintHandler(const PixelView& surface, TPoint origin, const TRect& dirty)
 {
+    EnsureOffscreenSize();
     TRect rect = Intersect(dirty, ClientRect());
     if (!m_paintReissued) {
         TForm* form = ParentForm();
@@ -521,9 +529,11 @@ void TCustomDIBContainer::PaintHandler(const PixelView& surface, TPoint origin, 
             return;
         if (clamped.Left != dirty.Left || clamped.Top != dirty.Top || clamped.Right != dirty.Right
             || std::abs(clamped.Bottom - dirty.Bottom) > 2) {
-            // The window system is asked for the paint we want; this one shows nothing new.
+            // The paint we want is asked for; meanwhile the damaged part shows the last
+            // composed picture rather than what the form painted under the container.
             m_paintReissued = true;
             InvalidateRect(clamped);
+            Present(surface, origin, Intersect(dirty, ClientRect()));
             return;
         }
         rect = clamped;
@@ -538,6 +548,7 @@ void TCustomDIBContainer::PaintHandler(const PixelView& surface, TPoint origin, 
 
 void TCustomDIBContainer::PaintToSurface(const PixelView& surface, TPoint origin, const TRect& clip)
 {
+    EnsureOffscreenSize();
     const TRect rect = Intersect(clip, ClientRect());
     if (rect.IsEmpty())
         return;
@@ -647,7 +658,8 @@ void TCustomDIBContainer::Present(const PixelView& surface, TPoint origin, const
     // The form's picture gets the same rectangle in every case: it is what the window shows.
     if (surface.IsEmpty())
         return;
-    const TRect target = Intersect(dirty.Offset(origin.X, origin.Y), TRect { 0, 0, surface.width, surface.height });
+    const TRect source = Intersect(dirty, TRect { 0, 0, m_offscreen->Width(), m_offscreen->Height() });
+    const TRect target = Intersect(source.Offset(origin.X, origin.Y), TRect { 0, 0, surface.width, surface.height });
     if (target.IsEmpty())
         return;
     const size_t bytes = static_cast<size_t>(target.Width()) * sizeof(uint32_t);

@@ -131,6 +131,7 @@ private:
     void HandleTab(uint16_t& key, platform::TShiftState shift);
     bool ClickAccelerator(uint16_t key, platform::TShiftState shift);
     void ResizeOffscreen();
+    void EnsureOffscreenSize();
     void ActivateOnEnter(bool backward);
 
     std::unique_ptr<TWinDIB> m_offscreen;

@@ -230,6 +230,9 @@ TEST_F(PaintTest, AnInactiveFormRepaintsTheWholeClientArea)
     deactivate.type = EventType::Deactivate;
     form->HandleEvent(deactivate);
     right->SetOpacity(100);
+    form->PaintNow(); // asks for the whole area instead
+    EXPECT_EQ(right->paints, 1);
+    EXPECT_EQ(form->Surface().At(31, 3) & 0xFFFFFF, Pattern(1, 1) & 0xFFFFFF) << "the last picture stays meanwhile";
     PaintPending();
     EXPECT_EQ(left->paints, 2);
     EXPECT_EQ(right->paints, 2);
