@@ -282,3 +282,7 @@ public:
 // A colour reference with the platform's system colours (high bit set) resolved to RGB; any
 // other value is kept whole, its top byte included.
 TColor DIBColorToRGB(TColor color);
+
+// The box a transformed draw of a width x height picture fills with AutoSize on: the bounding
+// box of the picture rotated by `angle` and scaled by the percentages, rounded half to even.
+TSize DIBTransformedBox(int width, int height, TAngle angle, double scaleX, double scaleY);

@@ -56,6 +56,16 @@ int BoxSide(long double value)
 
 }
 
+TSize DIBTransformedBox(int width, int height, TAngle angle, double scaleX, double scaleY)
+{
+    const long double theta = angle * std::numbers::pi_v<long double> / 180;
+    const long double scaledWidth = scaleX * width / 100.0L;
+    const long double scaledHeight = scaleY * height / 100.0L;
+    const long double c = std::cos(theta), s = std::sin(theta);
+    return { BoxSide(std::fabs(c * scaledWidth) + std::fabs(s * scaledHeight)),
+        BoxSide(std::fabs(s * scaledWidth) + std::fabs(c * scaledHeight)) };
+}
+
 void TAbstractSuperDIB::RenderTransformed(TAbstractSuperDIB& dest) const
 {
     if (!m_bits || !dest.Bits())
@@ -102,17 +112,8 @@ void TAbstractSuperDIB::DrawTransformed(int x, int y, int width, int height, TAb
     // picture shows nothing either, rather than the empty temporary's black.
     if (width < 1 || height < 1 || !ShowsAnything(m_width, m_height, m_scaleX / 100, m_scaleY / 100))
         return;
-    int boxWidth = width;
-    int boxHeight = height;
-    if (m_autoSize) {
-        const long double theta = m_angle * std::numbers::pi_v<long double> / 180;
-        const long double scaledWidth = m_scaleX * width / 100.0L;
-        const long double scaledHeight = m_scaleY * height / 100.0L;
-        const long double c = std::cos(theta), s = std::sin(theta);
-        boxWidth = BoxSide(std::fabs(c * scaledWidth) + std::fabs(s * scaledHeight));
-        boxHeight = BoxSide(std::fabs(s * scaledWidth) + std::fabs(c * scaledHeight));
-    }
-    TWinDIB temporary(boxWidth, boxHeight);
+    const TSize boxSize = m_autoSize ? DIBTransformedBox(width, height, m_angle, m_scaleX, m_scaleY) : TSize { width, height };
+    TWinDIB temporary(boxSize.cx, boxSize.cy);
     TAbstractSuperDIB& box = temporary;
     RenderTransformed(box);
     box.SetMasked(m_masked);
