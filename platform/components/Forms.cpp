@@ -242,8 +242,12 @@ void TForm::PaintNow()
     if (dirty.IsEmpty() || m_surfaceView.IsEmpty())
         return;
     PaintHandler(m_surfaceView, { 0, 0 }, dirty);
-    if (m_window && Visible())
-        m_window->Present(m_surfaceView, dirty);
+    if (m_window && Visible()) {
+        if (m_presentProc)
+            m_presentProc(m_surfaceView, dirty);
+        else
+            m_window->Present(m_surfaceView, dirty);
+    }
 }
 
 void TForm::SetCaptureControl(TControl* control)
@@ -313,9 +317,26 @@ TControl* TForm::ControlAtPoint(TPoint point) const
     return control ? control : const_cast<TForm*>(this);
 }
 
+TForm::TWndMethod TForm::WindowProc()
+{
+    if (m_windowProc)
+        return m_windowProc;
+    return [this](const Event& event) { DefaultWindowProc(event); };
+}
+
 void TForm::HandleEvent(const Event& event)
 {
     RunHandler([&] {
+        if (m_windowProc)
+            m_windowProc(event);
+        else
+            DefaultWindowProc(event);
+    });
+}
+
+void TForm::DefaultWindowProc(const Event& event)
+{
+    {
         switch (event.type) {
         case EventType::MouseMove:
         case EventType::MouseDown:
@@ -354,8 +375,12 @@ void TForm::HandleEvent(const Event& event)
             if (event.callback)
                 event.callback();
             break;
+        case EventType::QueryNewPalette:
+        case EventType::PaletteChanged:
+            // A form without a palette has nothing to realize.
+            break;
         }
-    });
+    }
 }
 
 void TForm::RouteMouse(const Event& event)

@@ -118,6 +118,18 @@ public:
     void HandleEvent(const Event& event) override;
     void Close();
 
+    // Every message of the window goes through the window procedure. A component that hooks
+    // the window keeps the procedure it replaces (WindowProc), hands it whatever it does not
+    // handle itself and puts it back when it goes. Empty means the form's own handling.
+    using TWndMethod = std::function<void(const Event& event)>;
+    TWndMethod WindowProc();
+    void SetWindowProc(TWndMethod proc) { m_windowProc = std::move(proc); }
+    // What shows a painted rectangle of the composed picture on the window (a palette on an
+    // 8-bit display takes this over). Empty means a plain present of the pixels.
+    using TPresentMethod = std::function<void(const PixelView& surface, const TRect& dirty)>;
+    const TPresentMethod& PresentProc() const { return m_presentProc; }
+    void SetPresentProc(TPresentMethod proc) { m_presentProc = std::move(proc); }
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnDestroy;
@@ -144,6 +156,7 @@ private:
     void UpdateMouseControl(TControl* control);
     void RouteKey(const Event& event);
     void RouteWheel(const Event& event);
+    void DefaultWindowProc(const Event& event);
 
     MethodTable m_methods;
     TFormBorderStyle m_borderStyle = TFormBorderStyle::bsSizeable;
@@ -165,6 +178,8 @@ private:
     TControl* m_routingTarget = nullptr;
     bool m_active = true;
     std::unique_ptr<IWindowBackend> m_window;
+    TWndMethod m_windowProc;
+    TPresentMethod m_presentProc;
 };
 
 // What shows an exception that escaped an event handler; the default box is an error message

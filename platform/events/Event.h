@@ -69,6 +69,8 @@ enum class EventType : uint8_t {
     Activate,
     Deactivate,
     Callback,         // run `callback` in order with the other messages
+    QueryNewPalette,  // paletted display: the window is about to become active, may realize its palette
+    PaletteChanged,   // paletted display: another window changed the system palette
 };
 
 struct Event {

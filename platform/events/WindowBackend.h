@@ -65,6 +65,19 @@ public:
     // Moves the window with the pointer while the left button stays down, as dragging a
     // caption does; returns when the drag is over (or at once where the backend cannot).
     virtual void BeginSystemMove() = 0;
+
+    // Paletted displays. A 32-bit display has no palette: these keep their defaults there.
+    // Colours are 0x00RRGGBB, as surface pixels carry them.
+    virtual int BitsPerPixel() const { return 32; }
+    // Maps `colors` into the display's palette (taking free entries when in the foreground);
+    // returns how many of the display's entries changed.
+    virtual int RealizePalette(const std::vector<uint32_t>& /*colors*/, bool /*background*/) { return 0; }
+    // Shows a bottom-up 8-bit picture at (x, y), rows `stride` bytes apart, each index standing
+    // for the colour of `colorTable`.
+    virtual void PresentIndexed(int /*x*/, int /*y*/, int /*width*/, int /*height*/, const uint8_t* /*bits*/,
+        int /*stride*/, const std::vector<uint32_t>& /*colorTable*/)
+    {
+    }
 };
 
 // How forms get their window. The program installs a factory at start-up (SDL or headless);

@@ -15,9 +15,19 @@
 
 namespace platform {
 
+// With a depth of 8 the window stands for a paletted display: a system palette of 256 entries
+// (20 fixed colours, 10 at each end, and 236 free ones in between), every pixel shown as the
+// nearest of them, and the palette messages a window gets there.
 class HeadlessWindow final : public IWindowBackend {
 public:
-    explicit HeadlessWindow(EventLoop& loop, TSize screen = { 1024, 768 });
+    static constexpr int SystemPaletteSize = 256;
+    static constexpr int StaticColors = 20;
+
+    explicit HeadlessWindow(EventLoop& loop, TSize screen = { 1024, 768 }, int depth = 32);
+
+    // The depth that a `--depth N` argument asks for: 32 without one; raises
+    // std::invalid_argument for anything but 8 or 32 or a missing value.
+    static int DepthFromArguments(const std::vector<std::string>& arguments);
 
     // IWindowBackend
     void SetEventSink(IEventSink* sink) override { m_sink = sink; }
@@ -36,6 +46,20 @@ public:
     TPoint CursorPos() const override { return { m_pointer.X + m_position.X, m_pointer.Y + m_position.Y }; }
     void BringToFront() override { ++m_raised; }
     void BeginSystemMove() override;
+    int BitsPerPixel() const override { return m_depth; }
+    int RealizePalette(const std::vector<uint32_t>& colors, bool background) override;
+    void PresentIndexed(int x, int y, int width, int height, const uint8_t* bits, int stride,
+        const std::vector<uint32_t>& colorTable) override;
+
+    // Paletted display only: the system palette (0x00RRGGBB) and the entry a pixel shows.
+    const std::vector<uint32_t>& SystemPalette() const { return m_systemPalette; }
+    uint8_t ScreenIndex(int x, int y) const;
+    // The window becomes the active one; on a paletted display it is asked to realize its
+    // palette first.
+    void InjectActivate();
+    // Another program came to the front and realized `colors`: they take the free system
+    // entries, and the window, now inactive, hears that the palette changed.
+    void InjectForeignPalette(const std::vector<uint32_t>& colors);
 
     // What the window shows: client-sized, bottom-up rows like every surface.
     PixelView Screen() { return { reinterpret_cast<uint8_t*>(m_screenPixels.data()), m_size.cx, m_size.cy }; }
@@ -76,6 +100,9 @@ private:
     bool TrackPointer(int x, int y);
     void Post(Event event);
     TShiftState Shift() const;
+    int TakeFreeEntries(const std::vector<uint32_t>& colors);
+    uint8_t NearestSystemEntry(uint32_t color) const;
+    void ShowIndex(int x, int y, uint8_t index);
 
     EventLoop& m_loop;
     IEventSink* m_sink = nullptr;
@@ -96,6 +123,11 @@ private:
     bool m_inside = false;
     TShiftState m_buttons = 0;
     TShiftState m_modifiers = 0;
+    int m_depth = 32;
+    std::vector<uint32_t> m_systemPalette;
+    std::vector<uint8_t> m_screenIndices;
+    // Which system entry each colour of the last realized palette shows as.
+    std::vector<uint8_t> m_realizedMapping;
 };
 
 }

@@ -1,0 +1,8 @@
+# Units cDIBPalette and cDIBBorder: the palette for 8-bit displays with its lookup table, and
+# the frame a container draws around its controls.
+torva_library(dib_palette
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/cDIBPalette.cpp
+  DEPS dib_surface platform_components)
+torva_library(dib_border
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/cDIBBorder.cpp
+  DEPS dib_control dib_imagelist dib_surface)

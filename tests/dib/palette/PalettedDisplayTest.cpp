@@ -1,0 +1,149 @@
+#include "dib/cDIBPalette.h"
+#include "platform/window/HeadlessWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+// A form that paints fixed colours: a top row of pure red, green and blue, the rest `fill`.
+class ColourForm : public TForm {
+public:
+    using TForm::TForm;
+    TColor fill = 0x00404040;
+    int paints = 0;
+
+protected:
+    void PaintWindow(TCanvas&) override
+    {
+        ++paints;
+        const PixelView& s = Surface();
+        for (int y = 0; y < s.height; ++y)
+            for (int x = 0; x < s.width; ++x)
+                s.At(x, y) = y == 0 && x < 3 ? (0xFF0000u >> (8 * x)) : ((fill & 0xFF) << 16 | (fill & 0xFF00) | (fill >> 16 & 0xFF));
+    }
+};
+
+struct DisplayFixture : ::testing::Test {
+    VirtualClock clock;
+    EventLoop loop { clock };
+    ScopedEventLoop scope { loop };
+    ComponentPtr<ColourForm> form { new ColourForm(nullptr) };
+    HeadlessWindow* window = nullptr;
+
+    void Open(int depth)
+    {
+        auto w = std::make_unique<HeadlessWindow>(loop, TSize { 640, 480 }, depth);
+        window = w.get();
+        form->SetBounds(0, 0, 4, 3);
+        form->SetWindow(std::move(w));
+        form->Show();
+        loop.ProcessMessages();
+    }
+    std::vector<uint32_t> ShownColours() const
+    {
+        std::vector<uint32_t> out;
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 4; ++x)
+                out.push_back(window->ScreenPixel(x, y) & 0xFFFFFF);
+        return out;
+    }
+};
+
+using PalettedDisplay = DisplayFixture;
+
+TEST(HeadlessDepth, FromArguments)
+{
+    EXPECT_EQ(HeadlessWindow::DepthFromArguments({}), 32);
+    EXPECT_EQ(HeadlessWindow::DepthFromArguments({ "--headless", "--depth", "8" }), 8);
+    EXPECT_EQ(HeadlessWindow::DepthFromArguments({ "--depth", "32" }), 32);
+    EXPECT_THROW(HeadlessWindow::DepthFromArguments({ "--depth", "16" }), std::invalid_argument);
+    EXPECT_THROW(HeadlessWindow::DepthFromArguments({ "--depth" }), std::invalid_argument);
+}
+
+TEST_F(PalettedDisplay, WithoutPaletteColoursSnapToTheFixedEntries)
+{
+    Open(8);
+    // Dark grey 0x404040 is as far from black as from the dark fixed colours: black, the
+    // lowest entry, wins.
+    EXPECT_EQ(ShownColours(), (std::vector<uint32_t> { 0xFF0000, 0x00FF00, 0x0000FF, 0, 0, 0, 0, 0, 0, 0, 0, 0 }));
+    EXPECT_EQ(window->ScreenIndex(0, 0), 249);
+}
+
+TEST_F(PalettedDisplay, ThirtyTwoBitDisplayShowsThePixelsAsTheyAre)
+{
+    new TDIBPalette(form.get());
+    Open(32);
+    EXPECT_EQ(ShownColours()[4], 0x404040u);
+    EXPECT_EQ(window->RealizePalette({ 0x123456 }, false), 0);
+}
+
+TEST_F(PalettedDisplay, ThePaletteIsRealizedAndTheTableDecidesEachPixel)
+{
+    auto* palette = new TDIBPalette(form.get());
+    palette->SetUseTable(true);
+    Open(8);
+    // The grey ramp took the free system entries; 0x404040 is ramp entry 255 - 64 = 191.
+    EXPECT_EQ(window->SystemPalette()[10], 0xFFFFFFu);
+    EXPECT_EQ(window->SystemPalette()[10 + 191], 0x404040u);
+    EXPECT_EQ(window->ScreenIndex(3, 2), 10 + 191);
+    EXPECT_EQ(ShownColours()[11], 0x404040u);
+    // The ramp has no red: the table maps it to the nearest grey, not to the fixed red.
+    const uint32_t red = ShownColours()[0];
+    EXPECT_EQ(red & 0xFF, (red >> 16) & 0xFF);
+}
+
+TEST_F(PalettedDisplay, WithoutTableThePaletteIsRealizedForAPlainBlit)
+{
+    new TDIBPalette(form.get());
+    Open(8);
+    EXPECT_EQ(ShownColours()[0], 0xFF0000u); // the fixed red is still nearest
+    EXPECT_EQ(ShownColours()[11], 0x404040u);
+}
+
+TEST_F(PalettedDisplay, PaletteMessagesRealizeAndRepaint)
+{
+    new TDIBPalette(form.get());
+    Open(8);
+    const int paints = form->paints;
+    // Another program takes the free entries: our colours map elsewhere, the form repaints.
+    std::vector<uint32_t> foreign(236, 0x00FF80);
+    window->InjectForeignPalette(foreign);
+    loop.ProcessMessages();
+    EXPECT_GT(form->paints, paints);
+    EXPECT_EQ(window->SystemPalette()[100], 0x00FF80u);
+
+    // Coming back to the front takes the entries back, and the form repaints again.
+    const int afterForeign = form->paints;
+    window->InjectActivate();
+    loop.ProcessMessages();
+    EXPECT_EQ(window->SystemPalette()[100], 0xA5A5A5u);
+    EXPECT_GT(form->paints, afterForeign);
+    EXPECT_TRUE(form->Active());
+}
+
+TEST_F(PalettedDisplay, OtherMessagesStillReachTheFormAndTheHookGoesWithThePalette)
+{
+    auto* palette = new TDIBPalette(form.get());
+    Open(8);
+    bool closed = false;
+    form->OnClose = [&](TObject*) { closed = true; };
+    window->InjectClose();
+    loop.ProcessMessages();
+    EXPECT_TRUE(closed);
+
+    TComponent::Free(palette);
+    EXPECT_FALSE(form->PresentProc());
+    closed = false;
+    window->InjectClose();
+    window->InjectActivate();
+    loop.ProcessMessages();
+    EXPECT_TRUE(closed);
+}
+
+}
