@@ -5,8 +5,10 @@
 # NAMES a file's name is its path relative to the current source folder. The bytes are pulled
 # in by the assembler (.incbin), so large clips cost no generated source, and the library is
 # linked whole because nothing refers to its registrations by symbol.
+# GENERATED: the files are made at build time (custom commands in the calling folder), so they
+# need not exist yet; make ${target}_objects depend on the target that makes them.
 function(torva_embed target)
-  cmake_parse_arguments(ARG "" "" "NAMES;FILES" ${ARGN})
+  cmake_parse_arguments(ARG "GENERATED" "" "NAMES;FILES" ${ARGN})
   if(NOT ARG_FILES)
     message(FATAL_ERROR "torva_embed(${target}): no FILES")
   endif()
@@ -27,7 +29,7 @@ function(torva_embed target)
   foreach(index RANGE ${lastIndex})
     list(GET ARG_FILES ${index} file)
     get_filename_component(absolute "${file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
-    if(NOT EXISTS "${absolute}")
+    if(NOT ARG_GENERATED AND NOT EXISTS "${absolute}")
       message(FATAL_ERROR "torva_embed(${target}): no such file ${absolute}")
     endif()
     if(ARG_NAMES)
