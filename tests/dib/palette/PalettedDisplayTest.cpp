@@ -1,5 +1,6 @@
 #include "dib/cDIBPalette.h"
 #include "platform/window/HeadlessWindow.h"
+#include "tests/support/GoldenImage.h"
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,42 @@ TEST_F(PalettedDisplay, OtherMessagesStillReachTheFormAndTheHookGoesWithThePalet
     window->InjectActivate();
     loop.ProcessMessages();
     EXPECT_TRUE(closed);
+}
+
+// A colour sweep through a palette of primaries and greys, shown on the paletted display.
+class SweepForm : public TForm {
+public:
+    using TForm::TForm;
+
+protected:
+    void PaintWindow(TCanvas&) override
+    {
+        const PixelView& s = Surface();
+        for (int y = 0; y < s.height; ++y)
+            for (int x = 0; x < s.width; ++x)
+                s.At(x, y) = uint32_t(x * 8) << 16 | uint32_t(y * 16) << 8 | uint32_t(255 - x * 8);
+    }
+};
+
+TEST(PalettedDisplayGolden, SweepThroughTheLookupTable)
+{
+    VirtualClock clock;
+    EventLoop loop { clock };
+    ScopedEventLoop scope { loop };
+    ComponentPtr<SweepForm> form(new SweepForm(nullptr));
+    auto* palette = new TDIBPalette(form.get());
+    auto entries = TDIBPalette::GreyRamp();
+    for (int i = 0; i < 27; ++i)
+        entries[i] = { uint8_t(i % 3 * 127), uint8_t(i / 3 % 3 * 127), uint8_t(i / 9 * 127), 0 };
+    palette->SetPaletteEntries(entries);
+    palette->SetUseTable(true);
+    auto w = std::make_unique<HeadlessWindow>(loop, TSize { 640, 480 }, 8);
+    HeadlessWindow* window = w.get();
+    form->SetBounds(0, 0, 32, 16);
+    form->SetWindow(std::move(w));
+    form->Show();
+    loop.ProcessMessages();
+    EXPECT_TRUE(torva::test::MatchesGolden(window->Screen(), "palette/sweep_8bit"));
 }
 
 }
