@@ -351,7 +351,9 @@ private:
 
     // Inserts the string at r into the tree of its first byte, finding on the way the longest
     // (and among those the nearest) earlier match; a full-length match replaces its node.
-    // Most steps are decided by the second byte, so the direction is taken without a branch.
+    // Most steps are decided by the second byte, so the direction is taken without a branch,
+    // and both children are fetched with that byte: each step of the walk then waits for one
+    // round of loads instead of two in a row.
     void InsertNode(int r)
     {
         const uint8_t* key = &m_text[r];
@@ -359,14 +361,16 @@ private:
         Left(r) = Right(r) = Nil;
         m_matchLength = 0;
         int direction = 1;
+        int next = Right(p);
         for (;;) {
-            const int next = m_links[2 * p + direction];
             if (next == Nil) {
                 m_links[2 * p + direction] = static_cast<uint16_t>(r);
                 m_parent[r] = static_cast<uint16_t>(p);
                 return;
             }
             p = next;
+            const int left = m_links[2 * p];
+            const int right = m_links[2 * p + 1];
             const uint8_t* other = &m_text[p];
             int cmp = key[1] - other[1];
             if (cmp == 0) {
@@ -377,6 +381,7 @@ private:
                     break;
             }
             direction = cmp >= 0;
+            next = direction ? right : left;
         }
         m_parent[r] = m_parent[p];
         Left(r) = Left(p);
