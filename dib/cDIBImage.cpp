@@ -1,6 +1,9 @@
 #include "dib/cDIBImage.h"
 
+#include "dib/cDIBPanel.h"
 #include "platform/components/ClassBuilder.h"
+
+#include <algorithm>
 
 using namespace platform;
 
@@ -137,5 +140,23 @@ void TCustomDIBImage::Paint()
     view->SetAngle(m_angle);
     view->SetScaleX(placement.ScaleX);
     view->SetScaleY(placement.ScaleY);
+    // Only the damaged part of the working surface reaches the container, so a large picture
+    // under a small damaged area draws just that part. The working surface is shared by the
+    // next child, which must find its clip whole again.
+    const TRect fullClip = work->ClipRect();
+    work->SetClipRect(DamagedPart(*work));
     view->Draw(placement.Position.X, placement.Position.Y, view->Width(), view->Height(), *work, 0, 0);
+    work->SetClipRect(fullClip);
+}
+
+TRect TCustomDIBImage::DamagedPart(const TAbstractSuperDIB& work) const
+{
+    const TRect whole { 0, 0, work.Width() - 1, work.Height() - 1 };
+    const TCustomDIBContainer* container = Container();
+    if (!container)
+        return whole;
+    const TRect& dirty = container->DirtyRect();
+    const TRect part { std::max(whole.Left, dirty.Left - Left()), std::max(whole.Top, dirty.Top - Top()),
+        std::min(whole.Right, dirty.Right - 1 - Left()), std::min(whole.Bottom, dirty.Bottom - 1 - Top()) };
+    return part.Left <= part.Right && part.Top <= part.Bottom ? part : whole;
 }

@@ -50,6 +50,8 @@ protected:
 
 private:
     Placement PlacementFor(const TAbstractSuperDIB& picture) const;
+    // The part of the working surface inside the container's damaged rectangle, inclusive.
+    TRect DamagedPart(const TAbstractSuperDIB& work) const;
 
     TAngle m_angle = 0;
     bool m_autoSize = false;

@@ -303,3 +303,28 @@ end
     platform::SetPropertyValue(*label, "Caption", platform::PropertyValue::Str("Jin\xE1 hra"));
     EXPECT_EQ(static_cast<TDIBFadeLabel*>(label)->Caption(), "Jin\xE1 hra");
 }
+
+TEST(DIBImage, ARepaintOfPartOfTheScreenMatchesAFullOne)
+{
+    DIBSceneRig rig(60, 30, SwapRedBlue(Grey));
+    const int ramp = rig.AddPicture(8, 6, Ramp);
+    const int solid = rig.AddPicture(20, 20, [](int x, int y) { return Ramp(y % 8, x % 6) ^ 0x00FF00; });
+    TDIBImage* stretched = rig.AddImage(0, 0, 20, 20, ramp);
+    stretched->SetStretch(true);
+    // Same size as the first, so the two share the working surface at one size.
+    TDIBImage* plain = rig.AddImage(30, 4, 20, 20, solid);
+    plain->SetOpacity(200);
+    TWinDIB& full = rig.Paint();
+    std::vector<uint32_t> expected(full.Bits(), full.Bits() + 60 * 30);
+
+    for (const TRect& damaged : { TRect { 15, 0, 55, 20 }, TRect { 2, 3, 9, 8 }, TRect { 19, 19, 31, 30 } }) {
+        for (int y = damaged.Top; y < damaged.Bottom; ++y)
+            for (int x = damaged.Left; x < damaged.Right; ++x)
+                full.SetPixel(x, y, 0xDEADBE);
+        rig.container->InvalidateRect(damaged);
+        rig.form->PaintNow();
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 60; ++x)
+                ASSERT_EQ(full.Pixels(x, y), expected[static_cast<size_t>((29 - y) * 60 + x)]) << x << "," << y;
+    }
+}
