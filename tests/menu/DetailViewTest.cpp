@@ -1,0 +1,306 @@
+#include "BrowseFixture.h"
+
+#include "platform/text/Codepage.h"
+
+namespace {
+
+constexpr uint32_t Red = 0xFFFF0000;
+constexpr uint32_t Green = 0xFF00FF00;
+constexpr uint32_t Blue = 0xFF0000FF;
+
+std::string Cp(const char* utf8)
+{
+    return platform::Utf8ToCp1250(utf8);
+}
+
+class DetailView : public BrowseFixture {
+protected:
+    // The colour of the top-left pixel of the image the small picture shows.
+    uint32_t SmallPictureColour()
+    {
+        int index = form->DIBImage4->IndexMain().DIBIndex();
+        TDIBImagesItem* item = form->DIBImageList2->DIBImages().Items(index);
+        if (!item)
+            return 0;
+        return item->DIB().Pixels(0, 0) | 0xFF000000;
+    }
+};
+
+struct FlagCase {
+    int32_t flags;
+    const char* shown; // P playable, U unplayable, C Czech, N network, 3 3D
+};
+
+class DetailFlags : public DetailView, public ::testing::WithParamInterface<FlagCase> { };
+
+TEST_P(DetailFlags, OnTheDemosPage)
+{
+    auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=HRA\nPicture=NUL\nFlags=" + std::to_string(GetParam().flags) + "\n");
+    std::string shown;
+    if (f.Flag_Playable->Visible())
+        shown += 'P';
+    if (f.Flag_Unplayable->Visible())
+        shown += 'U';
+    if (f.Flag_CZ->Visible())
+        shown += 'C';
+    if (f.Flag_Net->Visible())
+        shown += 'N';
+    if (f.Flag_3D->Visible())
+        shown += '3';
+    EXPECT_EQ(shown, GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DetailFlags,
+    ::testing::Values(FlagCase { 0, "P" }, FlagCase { 1, "P3" }, FlagCase { 2, "P3" }, FlagCase { 3, "PC" },
+        FlagCase { 4, "U" }, FlagCase { 5, "P" }, FlagCase { 10, "PN" }, FlagCase { 11, "PN3" },
+        FlagCase { 12, "PN3" }, FlagCase { 13, "PCN" }, FlagCase { 14, "P" }, FlagCase { -1, "P" }));
+
+TEST_F(DetailView, FlagsOfTheNextItemReplaceThoseOfThePrevious)
+{
+    auto& f = Open("[Main]\nCD=0206\nDemos=2\n[Demo1]\nName=A\nPicture=NUL\nFlags=12\n[Demo2]\nName=B\nPicture=NUL\nFlags=4\n");
+    EXPECT_TRUE(f.Flag_3D->Visible());
+    Key(platform::VK_DOWN);
+    EXPECT_FALSE(f.Flag_3D->Visible());
+    EXPECT_FALSE(f.Flag_Net->Visible());
+    EXPECT_FALSE(f.Flag_Playable->Visible());
+    EXPECT_TRUE(f.Flag_Unplayable->Visible());
+}
+
+TEST_F(DetailView, SmallPictureOfASeriesOrAPlainOneAndTheCache)
+{
+    WriteSeries("GAL", 2);
+    WriteSmallBitmap("GAL01", Red);
+    WriteSmallBitmap("GAL", Green);
+    WriteSmallBitmap("PLAIN", Blue);
+    auto& f = Open("[Main]\nCD=0206\nDemos=3\n[Demo1]\nName=A\nPicture=GAL\n[Demo2]\nName=B\nPicture=PLAIN\n"
+                   "[Demo3]\nName=C\nPicture=NUL\n");
+    EXPECT_TRUE(f.HasGallery);
+    EXPECT_EQ(f.DIBImage4->Opacity(), 150);
+    EXPECT_FALSE(f.DIBImage4->Stretch());
+    EXPECT_EQ(SmallPictureColour(), Red);
+    EXPECT_TRUE(f.PicImage->Visible());
+    EXPECT_EQ(f.PictureCount, 1);
+
+    Key(platform::VK_DOWN);
+    EXPECT_FALSE(f.HasGallery);
+    EXPECT_EQ(f.DIBImage4->Opacity(), 240);
+    EXPECT_EQ(SmallPictureColour(), Blue);
+    EXPECT_EQ(f.PictureCount, 2);
+    EXPECT_EQ(f.PictureCache[2].Caption, "PLAIN");
+    EXPECT_EQ(f.DIBImageList2->DIBImages().Items(2)->DisplayName(), "PLAIN");
+
+    // Back to the first: taken from the cache, not loaded again.
+    Key(platform::VK_UP);
+    EXPECT_EQ(f.PictureCount, 2);
+    EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
+    EXPECT_EQ(f.DIBImage4->Opacity(), 150);
+
+    // No picture: neither frame nor the previous item's picture stays on show.
+    Key(platform::VK_END);
+    EXPECT_FALSE(f.PicImage->Visible());
+    EXPECT_FALSE(f.DIBImage4->Visible());
+    EXPECT_FALSE(f.HasGallery);
+}
+
+TEST_F(DetailView, CacheCounterWrapsAfter99WithoutTouchingTheViewersImage)
+{
+    auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=NUL\n");
+    for (int n = 1; n <= 101; ++n)
+        WriteSmallBitmap("P" + std::to_string(n), n == 100 ? Red : Green);
+    f.DIBImageList2->DIBImages().Items(100)->DIB().SetSize(3, 3);
+    for (int n = 1; n <= 98; ++n)
+        f.LoadSmallPicture("P" + std::to_string(n));
+    EXPECT_EQ(f.PictureCount, 98);
+    f.LoadSmallPicture("P99");
+    EXPECT_EQ(f.PictureCount, 1);
+    EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 99);
+    f.LoadSmallPicture("P100");
+    EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 2);
+    EXPECT_EQ(SmallPictureColour(), Red);
+    EXPECT_EQ(f.PictureCount, 2);
+    EXPECT_EQ(f.DIBImageList2->DIBImages().Items(100)->DIB().Width(), 3);
+    // Entry 1 survives the wrap and is found again.
+    f.LoadSmallPicture("P1");
+    EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
+    EXPECT_EQ(f.PictureCount, 2);
+}
+
+TEST_F(DetailView, MissingSmallBitmapRaisesAndKeepsThePreviousPicture)
+{
+    WriteSmallBitmap("PLAIN", Blue);
+    auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=PLAIN\n");
+    ASSERT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
+    EXPECT_ANY_THROW(f.LoadSmallPicture("GONE"));
+    EXPECT_EQ(f.PictureCount, 2);
+    EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
+    EXPECT_FALSE(f.ImageLoaded("GONE"));
+}
+
+TEST_F(DetailView, DemoTitleFirmDescriptionAndActions)
+{
+    auto& f = Open("[Main]\nCD=0206\nVersion=2\nDemos=2\n"
+                   "[Demo1]\nName=kratke\nFullName=Dlouhy nazev\nFirm=firma\nDescribe2=popis\nPicture=NUL\n"
+                   "Readmename=ctime.txt\nWeb=www.example.cz\nGamename=hra.exe\nInstallType=1\n"
+                   "[Demo2]\nName=jen jmeno\nPicture=NUL\n");
+    EXPECT_EQ(f.NameLabel->Caption(), "DLOUHY NAZEV");
+    EXPECT_EQ(f.FirmLabel->Caption(), "FIRMA");
+    EXPECT_EQ(f.TextLabel->Caption(), "popis");
+    // Not installed: the readme waits for the installation; the run button installs.
+    EXPECT_FALSE(f.ReadmeDIBOff->Visible());
+    EXPECT_TRUE(f.WebDibOff->Visible());
+    EXPECT_TRUE(f.PlayDIBOff->Visible());
+    EXPECT_FALSE(f.StopDIBOff->Visible());
+    Key(platform::VK_DOWN);
+    EXPECT_EQ(f.NameLabel->Caption(), "JEN JMENO");
+    EXPECT_FALSE(f.WebDibOff->Visible());
+    EXPECT_FALSE(f.PlayDIBOff->Visible());
+}
+
+TEST_F(DetailView, InstalledDemoWhoseGameWentIsCheckedAgain)
+{
+    WriteDriveC("Hry/Hra/hra.exe", "game");
+    auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=HRA\nPicture=NUL\nGamename=hra.exe\nInstallType=1\n");
+    f.Demos[1].GameDir = "C:\\Hry\\Hra";
+    f.Demos[1].Installed = 1;
+    f.Demos[1].CanRun = 1;
+    f.Demos[1].NeedsInstall = 0;
+    f.ProcessPage();
+    EXPECT_TRUE(f.StopDIBOff->Visible());
+    EXPECT_EQ(RowColour(1), 0x000000);
+    std::filesystem::remove(root / "prefix" / "drive_c" / "Hry" / "Hra" / "hra.exe");
+    f.ProcessPage();
+    EXPECT_EQ(f.Demos[1].Installed, 0);
+    EXPECT_EQ(f.Demos[1].NeedsInstall, 1);
+    EXPECT_FALSE(f.StopDIBOff->Visible());
+}
+
+TEST_F(DetailView, OtherCategories)
+{
+    auto& f = Open("[Main]\nCD=0206\nDemos=1\nExtra=2\nReaders=2\nUpdates=1\n[Demo1]\nName=A\nPicture=NUL\n"
+                   "[Extra1]\nName=nastroj\nInstallType=0\nInstallDir=Extra\\Nastroj\nGameName=run.exe\n"
+                   "[Extra2]\nName=druhy\nInstallType=3\n"
+                   "[Reader1]\nName=clanek\nReadmename=clanek.txt\nInstallDir=Clanek\n"
+                   "[Reader2]\nName=program\nReadmename=r.txt\nGamename=p.exe\nInstallType=1\n"
+                   "[Updates]\nUpdate1=PATCH,,setup.exe,readme.txt,0\n");
+    f.MainButtonClick(6);
+    ASSERT_EQ(f.Category, CatExtra);
+    EXPECT_EQ(f.Extra[1].CanRun, 1);
+    EXPECT_EQ(f.Extra[1].GameDir, f.Extra[1].InstallDir);
+    EXPECT_TRUE(f.PlayDIBOff->Visible());
+    EXPECT_FALSE(f.StopDIBOff->Visible());
+    EXPECT_FALSE(f.DIBImage4->Visible());
+    Key(platform::VK_DOWN);
+    EXPECT_TRUE(f.PlayDIBOff->Visible());
+    EXPECT_EQ(f.Extra[2].CanRun, 0);
+
+    // A contribution that is only a text: its readme, from its disc folder, and nothing else.
+    f.Readers[1].NeedsInstall = 1;
+    f.Category = CatReaders;
+    f.ItemIndex = 1;
+    f.SetReaders();
+    EXPECT_EQ(f.Readers[1].GameDir, f.Readers[1].InstallDir);
+    EXPECT_TRUE(f.ReadmeDIBOff->Visible());
+    EXPECT_FALSE(f.PlayDIBOff->Visible());
+    // A program still to install: neither its readme nor a run button yet.
+    f.ItemIndex = 2;
+    ASSERT_EQ(f.Readers[2].NeedsInstall, 1);
+    f.SetReaders();
+    EXPECT_FALSE(f.ReadmeDIBOff->Visible());
+    EXPECT_FALSE(f.PlayDIBOff->Visible());
+    EXPECT_FALSE(f.StopDIBOff->Visible());
+    EXPECT_EQ(f.Readers[2].GameDir, "");
+
+    f.MainButtonClick(8);
+    ASSERT_EQ(f.Category, CatUpdates);
+    ASSERT_EQ(f.UpdateCount, 1);
+    f.Updates[1].Subtitle = "";
+    f.ProcessPage();
+    EXPECT_EQ(f.NameLabel->Caption(), f.Updates[1].Name + " ");
+    f.Updates[1].Subtitle = "1.1";
+    f.ProcessPage();
+    EXPECT_EQ(f.NameLabel->Caption(), f.Updates[1].Name + " 1.1");
+}
+
+struct HoverCase {
+    int slot; // 0: the settings page
+    uint8_t needsInstall;
+    uint8_t canRun;
+    const char* play;
+    const char* stop;
+};
+
+class HoverTexts : public DetailView, public ::testing::WithParamInterface<HoverCase> { };
+
+TEST_P(HoverTexts, OfTheRunAndUninstallButtons)
+{
+    const HoverCase& c = GetParam();
+    auto& f = Open("[Main]\nCD=0206\nDemos=1\nExtra=1\nDrivers=1\nMovies=1\n[Demo1]\nName=A\nPicture=NUL\n"
+                   "[Extra1]\nName=E\nInstallType=1\nPicture=NUL\n[Driver1]\nName=D\n[Movie1]\nName=M\nPicture=NUL\n");
+    if (c.slot == 0)
+        f.Image12Click(nullptr);
+    else
+        f.MainButtonClick(c.slot);
+    if (TDemos* item = f.SelectedDemosItem()) {
+        item->NeedsInstall = c.needsInstall;
+        item->CanRun = c.canRun;
+    }
+    f.HelpLabel->SetCaption("before");
+    f.PlayCoverMouseMove(nullptr, 0, 0, 0);
+    EXPECT_EQ(f.HelpLabel->Caption(), Cp(c.play));
+    EXPECT_TRUE(f.PlayDIBImage->Visible());
+    f.StopCoverMouseMove(nullptr, 0, 0, 0);
+    EXPECT_EQ(f.HelpLabel->Caption(), Cp(c.stop));
+    EXPECT_TRUE(f.StopDIBImage->Visible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HoverTexts,
+    ::testing::Values(HoverCase { 1, 1, 0, "INSTALOVAT", "ODINSTALOVAT" }, HoverCase { 1, 0, 1, "SPUSTIT", "ODINSTALOVAT" },
+        HoverCase { 6, 0, 0, "INSTALOVAT", "ODINSTALOVAT" }, HoverCase { 6, 1, 1, "SPUSTIT", "ODINSTALOVAT" },
+        HoverCase { 9, 0, 1, "INSTALOVAT", "ODINSTALOVAT" }, HoverCase { 4, 0, 0, "SPUSTIT", "ODINSTALOVAT" },
+        HoverCase { 0, 0, 0, "ZAPNOUT", "VYPNOUT" }));
+
+TEST_F(DetailView, HoverTextsOfFlagsButtonsAndTheShotsPage)
+{
+    auto& f = Open("[Main]\nCD=0206\nDemos=1\nShots=1\n[Demo1]\nName=A\nPicture=NUL\n[Shot1]\nName=S\nPicture=NUL\n");
+    const std::pair<void (TForm1::*)(platform::TObject*, platform::TShiftState, int, int), const char*> cases[] = {
+        { &TForm1::ReadmeCoverMouseMove, "INFORMACE" },
+        { &TForm1::WebCoverMouseMove, "WEBOVÁ STRÁNKA" },
+        { &TForm1::Flag_3DMouseMove, "PODPORA 3D KARET" },
+        { &TForm1::Flag_NetMouseMove, "HRA PO SÍTI" },
+        { &TForm1::Flag_CZMouseMove, "V ČEŠTINĚ" },
+        { &TForm1::Flag_UnplayableMouseMove, "NEHRATELNÉ" },
+        { &TForm1::Flag_PlayableMouseMove, "HRATELNÉ DEMO" },
+        { &TForm1::Image9MouseMove, "UKONČIT" },
+        { &TForm1::Image12MouseMove, "NASTAVENÍ" },
+        { &TForm1::Image15MouseMove, "PŘIPOJENÍ NA NET" },
+    };
+    for (const auto& [handler, text] : cases) {
+        (f.*handler)(nullptr, 0, 0, 0);
+        EXPECT_EQ(f.HelpLabel->Caption(), Cp(text)) << text;
+    }
+    EXPECT_TRUE(f.ReadmeDIBImage->Visible());
+    EXPECT_TRUE(f.WebDIBImage->Visible());
+    // The settings button lights its own highlight and puts out the quit button's.
+    EXPECT_TRUE(f.Image13->Visible());
+    EXPECT_FALSE(f.Image2->Visible());
+    f.Image9MouseMove(nullptr, 0, 0, 0);
+    EXPECT_TRUE(f.Image2->Visible());
+    EXPECT_FALSE(f.Image13->Visible());
+
+    // The Shots page has no run text: the help line keeps what it had.
+    f.MainButtonClick(5);
+    ASSERT_EQ(f.Category, CatShots);
+    f.HelpLabel->SetCaption("before");
+    f.PlayCoverMouseMove(nullptr, 0, 0, 0);
+    EXPECT_EQ(f.HelpLabel->Caption(), "before");
+}
+
+TEST_F(DetailView, QuitButtonEndsTheApplication)
+{
+    auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=NUL\n");
+    EXPECT_FALSE(loop.Terminated());
+    f.Image2Click(nullptr);
+    EXPECT_TRUE(loop.Terminated());
+}
+
+}
