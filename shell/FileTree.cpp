@@ -169,7 +169,7 @@ bool FileTree::IsProtectedFolder(const std::string& folder) const
         return true;
     if (upper == ProgramFilesGuard)
         return true;
-    for (const std::string* guarded : { &m_context.WindowsDir, &m_context.ProgramFilesDir, &m_context.SystemDir }) {
+    for (const std::string* guarded : { &m_context.WindowsDir, &m_context.ProgramFilesDir, &m_context.SystemDir, &m_context.ProgramsDir }) {
         if (!guarded->empty() && upper == platform::UpperCase(PostFixDir(FullPath(*guarded))))
             return true;
     }
@@ -214,7 +214,8 @@ void FileTree::RemoveTree(const std::string& folder) const
 void FileTree::DeleteEmptyBranch(const std::string& folder) const
 {
     std::string path = FullPath(folder);
-    while (path.size() > 3) {
+    // The guarded folders stay even when empty; so does everything above them.
+    while (path.size() > 3 && !IsProtectedFolder(path)) {
         path = PostFixDir(path);
         std::string marker = path + "MsCreate.Dir";
         if (platform::FileExists(marker)) {

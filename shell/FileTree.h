@@ -43,10 +43,11 @@ public:
     // Deletes a file, clearing its read-only attribute when the first attempt fails.
     bool RemoveFile(const std::string& path) const;
     // Deletes the folder with its contents, then its empty parents. Drive roots, C:\Program
-    // Files, the Windows folder (and the context's program-files and system folders) are never
-    // emptied.
+    // Files, the Windows folder (and the context's program-files, system and Start-menu
+    // programs folders) are never emptied, nor removed by the climb when they are empty.
     void RemoveTree(const std::string& folder) const;
-    // Removes the folder and each parent in turn while they are empty, never the drive root.
+    // Removes the folder and each parent in turn while they are empty, up to the first guarded
+    // folder or the drive root.
     void DeleteEmptyBranch(const std::string& folder) const;
     void RemoveStartFolder(const std::string& name) const;
     // Bytes in all files of the tree; 64-bit, so trees of 2 GB and more are measured right.
