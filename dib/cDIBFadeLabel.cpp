@@ -129,6 +129,7 @@ void TCustomDIBFadeLabel::SetScale(double value)
 void TCustomDIBFadeLabel::SetShowAccelChar(bool value)
 {
     m_showAccelChar = value;
+    UpdateAccelerator();
     AdjustBounds();
     Invalidate();
 }
@@ -225,6 +226,7 @@ void TCustomDIBFadeLabel::Tick()
 
 void TCustomDIBFadeLabel::TextChanged()
 {
+    UpdateAccelerator();
     AdjustBounds();
     Invalidate();
 }
@@ -245,21 +247,27 @@ void TCustomDIBFadeLabel::Loaded()
         AdjustBounds();
 }
 
-bool TCustomDIBFadeLabel::IsAccelerator(char ch) const
+char TCustomDIBFadeLabel::CaptionAccelerator() const
 {
     const std::string& caption = Caption();
-    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
     for (size_t i = 0; i + 1 < caption.size(); ++i) {
         if (caption[i] != '&')
             continue;
-        if (caption[i + 1] == '&') {
-            ++i;
-            continue;
-        }
-        return upper(caption[i + 1]) == upper(ch);
+        if (caption[i + 1] != '&')
+            return caption[i + 1];
+        ++i;
     }
-    return false;
+    return 0;
 }
+
+bool TCustomDIBFadeLabel::IsAccelerator(char ch) const
+{
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    const char accelerator = CaptionAccelerator();
+    return accelerator != 0 && upper(accelerator) == upper(ch);
+}
+
+void TCustomDIBFadeLabel::UpdateAccelerator() { SetAccelerator(m_showAccelChar ? CaptionAccelerator() : '\0'); }
 
 bool TCustomDIBFadeLabel::DialogChar(char ch)
 {

@@ -72,6 +72,8 @@ public:
     // keeps its right edge.
     virtual void AdjustBounds();
     virtual void BuildFadeTable();
+    // The character after the caption's first single "&", or 0.
+    char CaptionAccelerator() const;
     // The caption's accelerator is `ch` (letters a to z compared without case).
     bool IsAccelerator(char ch) const;
     // A typed character offered to the form's controls as an accelerator: clicks the label when
@@ -96,6 +98,9 @@ private:
     uint32_t BiDiFlags() const;
     bool RightToLeftAlignment() const;
     void DrawTextOn(platform::TCanvas& canvas, TRect& rect, uint32_t flags);
+    // The caption's accelerator (while ShowAccelChar is on) is the control's Accelerator, so
+    // Alt and that letter click the label through its container.
+    void UpdateAccelerator();
     void Tick();
 
     // Held here rather than as an owned component, so it goes only with the label's own parts.

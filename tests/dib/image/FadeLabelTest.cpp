@@ -235,15 +235,28 @@ TEST(FadeLabel, AcceleratorAndSpaceClickTheLabel)
     EXPECT_EQ(clicks, 1);
     label.SetEnabled(true);
 
+    // Alt and the caption's letter reach the label through its container, whoever has the keys.
+    rig.container->SetFocus();
+    platform::Event alt;
+    alt.type = platform::EventType::KeyDown;
+    alt.key = 'D';
+    alt.shift = platform::ssAlt;
+    rig.form->HandleEvent(alt);
+    EXPECT_EQ(clicks, 2);
+    label.SetCaption("Demo");
+    rig.form->HandleEvent(alt);
+    EXPECT_EQ(clicks, 2) << "no accelerator left in the caption";
+    label.SetCaption("&Demo");
+
     char pressed = 0;
     label.OnKeyPress = [&](platform::TObject*, char& key) { pressed = key; };
     char space = ' ';
     label.KeyPress(space);
     EXPECT_EQ(pressed, ' ');
-    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(clicks, 3);
     char other = 'x';
     label.KeyPress(other);
-    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(clicks, 3);
 }
 
 TEST(FadeLabel, AutoSizeMeasuresTheCaptionAndAnEmptyOneAsASpace)
