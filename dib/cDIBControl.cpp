@@ -483,11 +483,7 @@ void TCustomDIBControl::PaintDIB(TWinDIB& work, TAbstractSuperDIB& offscreen)
     } lend { *this };
     m_workDIB = &work;
 
-    const int x = Left() < 0 ? -Left() : 0;
-    const int srcX = Left() < 0 ? 0 : Left();
-    const int y = Top() < 0 ? -Top() : 0;
-    const int srcY = Top() < 0 ? 0 : Top();
-    offscreen.Draw(x, y, Width(), Height(), work, srcX, srcY);
+    CopyBackground(work, offscreen);
 
     TCanvas& canvas = work.Canvas();
     canvas.SetOrigin({ 0, 0 });
@@ -503,6 +499,33 @@ void TCustomDIBControl::PaintDIB(TWinDIB& work, TAbstractSuperDIB& offscreen)
     work.SetOpacity(m_opacity);
     work.SelectDrawProc();
     work.Draw(Left(), Top(), work.Width(), work.Height(), offscreen, 0, 0);
+}
+
+void TCustomDIBControl::CopyBackground(TWinDIB& work, TAbstractSuperDIB& offscreen) const
+{
+    const int x = Left() < 0 ? -Left() : 0;
+    const int srcX = Left() < 0 ? 0 : Left();
+    const int y = Top() < 0 ? -Top() : 0;
+    const int srcY = Top() < 0 ? 0 : Top();
+    // Only the part of the working surface that reaches the container needs the background:
+    // the blend back is clipped to the container's dirty rectangle (its ClipRect). The
+    // bottom-left pixel comes too, as it is the colour key of a surface in tmAuto.
+    const TRect whole = work.ClipRect();
+    const TRect& dirty = offscreen.ClipRect();
+    const TRect part { std::max(whole.Left, dirty.Left - Left()), std::max(whole.Top, dirty.Top - Top()),
+        std::min(whole.Right, dirty.Right - Left()), std::min(whole.Bottom, dirty.Bottom - Top()) };
+    if (part.Left > part.Right || part.Top > part.Bottom) {
+        offscreen.Draw(x, y, Width(), Height(), work, srcX, srcY);
+        return;
+    }
+    work.SetClipRect(part);
+    offscreen.Draw(x, y, Width(), Height(), work, srcX, srcY);
+    const int bottom = Height() - 1;
+    if (part.Left > 0 || part.Bottom < bottom) {
+        work.SetClipRect(0, bottom, 0, bottom);
+        offscreen.Draw(x, y, Width(), Height(), work, srcX, srcY);
+    }
+    work.SetClipRect(whole);
 }
 
 void TCustomDIBControl::PaintWithHooks()

@@ -184,6 +184,7 @@ private:
     bool Offer(TDIBMessage& message);
     bool FeaturesActive() const;
     void PaintWithHooks();
+    void CopyBackground(TWinDIB& work, TAbstractSuperDIB& offscreen) const;
 
     std::vector<std::unique_ptr<TDIBImageLink>> m_links;
     TCustomDIBImageList* m_imageList = nullptr;

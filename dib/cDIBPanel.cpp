@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 using namespace platform;
 
@@ -58,6 +59,33 @@ char UpperAscii(char c)
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+// The working surface keeps the largest memory it has had: children of many sizes take turns
+// with it on every paint, and each turn would otherwise allocate and clear a whole picture.
+// What a child finds outside the part it is painted for is whatever an earlier child left.
+class TWorkingDIB final : public TWinDIB {
+public:
+    TWorkingDIB() = default;
+    ~TWorkingDIB() override { ReleaseOwnedBits(); }
+
+protected:
+    uint32_t* AllocBits(int width, int height) override
+    {
+        const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+        if (count > m_memory.size()) {
+            try {
+                m_memory.assign(count, 0);
+            } catch (const std::bad_alloc&) {
+                throw Exception("Windows error (8) Not enough storage is available to process this command.");
+            }
+        }
+        return m_memory.data();
+    }
+    void FreeBits(uint32_t*) override {}
+
+private:
+    std::vector<uint32_t> m_memory;
+};
+
 }
 
 const EnumInfo& BorderDrawPositionInfo()
@@ -97,7 +125,7 @@ static ClassRegistration containerRegistration(TDIBContainer::StaticClass());
 TCustomDIBContainer::TCustomDIBContainer(TComponent* owner)
     : TPanel(owner)
     , m_offscreen(std::make_unique<TWinDIB>())
-    , m_work(std::make_unique<TWinDIB>())
+    , m_work(std::make_unique<TWorkingDIB>())
 {
     SetBevelOuter(TBevelCut::bvNone);
     SetBevelInner(TBevelCut::bvNone);

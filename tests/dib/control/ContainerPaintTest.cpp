@@ -352,3 +352,33 @@ TEST_F(PaintTest, AnEightBitDisplayGetsThePaletteRendering)
     PaintPending();
     EXPECT_EQ(device.calls.size(), 1u);
 }
+
+TEST_F(PaintTest, APartialRepaintComposesWhatAFullOneDoes)
+{
+    auto* stripes = new TStripes(form.get());
+    stripes->SetParent(container);
+    stripes->SetBounds(0, 0, 48, 32);
+    auto* other = AddProbe("Other", 18, 3, 6, 6); // painted just before, into the shared memory
+    other->painter = [](TProbeDIB&, TWinDIB& work) { work.Fill(TColor(0xFF00FF)); };
+    // Keyed by its bottom-left pixel, which it never paints: the background there is the key.
+    auto* keyed = AddProbe("Keyed", 2, 2, 30, 20);
+    keyed->painter = [](TProbeDIB&, TWinDIB& work) {
+        for (int y = 0; y < 10; ++y)
+            for (int x = 15; x < 30; ++x)
+                work.SetPixel(x, y, (x + y) % 3 ? Pattern(x, y) : 0x3060A0u); // the stripe at its corner
+        work.SetTransparent(true);
+    };
+    keyed->SetOpacity(200);
+    PaintAll();
+    std::vector<uint32_t> full;
+    for (int y = 4; y < 9; ++y)
+        for (int x = 20; x < 28; ++x)
+            full.push_back(Off(x, y));
+    form->InvalidateRect(Bounds(20, 4, 8, 5));
+    PaintPending();
+    ASSERT_EQ(container->DirtyRect(), Bounds(20, 4, 8, 5));
+    size_t i = 0;
+    for (int y = 4; y < 9; ++y)
+        for (int x = 20; x < 28; ++x)
+            EXPECT_EQ(Off(x, y), full[i++]) << x << "," << y;
+}

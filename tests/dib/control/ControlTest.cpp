@@ -332,3 +332,28 @@ TEST_F(ImageLinkTest, AControlFreedBeforeItsListUnregisters)
     EXPECT_EQ(list->LinkCount(), 0);
     list->DIBImages().Add(); // would reach the freed control's links otherwise
 }
+
+TEST(DIBLayoutTest, WrittenLayoutReadsBackTheSame)
+{
+    platform::VirtualClock clock;
+    platform::EventLoop loop { clock };
+    platform::ScopedEventLoop scope { loop };
+    ComponentPtr<TForm> form(new TForm(nullptr));
+    ReadLayout(*form, TabLayout, "tab.lay");
+    auto* first = dynamic_cast<TProbeDIB*>(form->FindComponent("First"));
+    auto* third = dynamic_cast<TProbeDIB*>(form->FindComponent("Third"));
+    first->Children().Add().SetControl(third);
+    first->SetAccelerator('Q');
+    const std::string written = WriteLayout(*form);
+
+    ComponentPtr<TForm> copy(new TForm(nullptr));
+    ReadLayout(*copy, written, "written.lay");
+    EXPECT_EQ(WriteLayout(*copy), written);
+    auto* container = dynamic_cast<TDIBContainer*>(copy->FindComponent("Container"));
+    ASSERT_NE(container, nullptr);
+    EXPECT_EQ(TabNames(*container), (std::vector<std::string> { "Second", "First", "Twin", "Third" }));
+    auto* copiedFirst = dynamic_cast<TProbeDIB*>(copy->FindComponent("First"));
+    ASSERT_EQ(copiedFirst->Children().Count(), 1);
+    EXPECT_EQ(copiedFirst->Children().Items(0)->Control(), copy->FindComponent("Third"));
+    EXPECT_EQ(copiedFirst->Accelerator(), 'Q');
+}
