@@ -39,7 +39,7 @@ TEST_F(KeyboardTest, OrdinaryKeysAndCharactersGoToTheActiveControl)
     EXPECT_EQ(log, (Log { "A.keydown(65)", "A.keyup(65)", "A.char(x)" }));
 }
 
-TEST_F(KeyboardTest, SpecialKeysNeedTheDialogCode)
+TEST_F(KeyboardTest, DialogKeysNeedTheDialogCode)
 {
     const struct {
         uint8_t flags;
