@@ -11,6 +11,9 @@ namespace samplesetups {
 
 namespace {
 
+// Sample files stand for game data; anything larger is a mistake in the description.
+constexpr uint64_t kMaxMadeFileSize = 64ull << 20;
+
 std::vector<std::string> SplitAt(const std::string& text, char separator)
 {
     std::vector<std::string> parts;
@@ -38,7 +41,7 @@ std::optional<std::vector<MadeFile>> ParseMadeFiles(const std::string& text)
         const char* first = entry.data() + colon + 1;
         const char* last = entry.data() + entry.size();
         auto [end, error] = std::from_chars(first, last, file.size);
-        if (error != std::errc() || end != last || first == last)
+        if (error != std::errc() || end != last || first == last || file.size > kMaxMadeFileSize)
             return std::nullopt;
         files.push_back(file);
     }

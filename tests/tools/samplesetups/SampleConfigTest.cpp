@@ -31,6 +31,7 @@ TEST(SampleConfig, HalfMeaningfulTextsAreRefused)
         "[Setup]\nFolder=C:\\X\nMake=A.DAT:ten\n",
         "[Setup]\nFolder=C:\\X\nMake=A.DAT\n",
         "[Setup]\nFolder=C:\\X\nLeave=:5\n",
+        "[Setup]\nFolder=C:\\X\nMake=HUGE.DAT:1000000000000\n",
         "[Setup]\nFolder=C:\\X\nIni=A.INI|Setup\n",
         "[Setup]\nFolder=C:\\X\nDelayMs=-1\n",
         "[Setup]\nProgram=HRA.EXE\n", // nowhere to put it
