@@ -5,6 +5,7 @@
 #include "platform/resources/Resources.h"
 #include "platform/text/Codepage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -43,6 +44,15 @@ TDemoForm::TDemoForm(TComponent* owner, std::unique_ptr<IWindowBackend> window) 
     Methods().AddField("HelpLabel", &HelpLabel);
     Methods().AddField("Spinner", &Spinner);
     Methods().AddField("TickTimer", &TickTimer);
+    Methods().Add<void(TObject*)>("LogoClick", [this](TObject* s) { LogoClick(s); });
+    Methods().Add<void(TObject*)>("FadeTimerTimer", [this](TObject* s) { FadeTimerTimer(s); });
+    Methods().AddField("DemoImages", &DemoImages);
+    Methods().AddField("Stage", &Stage);
+    Methods().AddField("MenuLabel1", &MenuLabel1);
+    Methods().AddField("MenuLabel2", &MenuLabel2);
+    Methods().AddField("MenuLabel3", &MenuLabel3);
+    Methods().AddField("Logo", &Logo);
+    Methods().AddField("FadeTimer", &FadeTimer);
 
     std::optional<std::string> layout = ResourceText("demo/demo.lay");
     if (!layout)
@@ -58,6 +68,7 @@ void TDemoForm::FormCreate(TObject*)
     std::vector<uint8_t> clip = MakeSpinnerClip();
     Spinner->LoadClip(clip);
     Spinner->Seek(1);
+    PaintDemoLogo(DemoImages->DIBImages().Items(0)->DIB());
     CenterOnScreen();
 }
 
@@ -93,6 +104,36 @@ void TDemoForm::TickTimerTimer(TObject*)
 void TDemoForm::SpinnerStop(TObject*)
 {
     HelpLabel->SetCaption(Cp1250("Animace dohrála. Esc ukončí ukázku."));
+}
+
+void TDemoForm::LogoClick(TObject*)
+{
+    // A shown logo fades out, a hidden one in.
+    m_fadeStep = Logo->Opacity() > 127 ? -15 : 15;
+    FadeTimer->SetEnabled(true);
+}
+
+void TDemoForm::FadeTimerTimer(TObject*)
+{
+    const int opacity = Logo->Opacity() + m_fadeStep;
+    Logo->SetOpacity(opacity);
+    if (opacity <= 0 || opacity >= 255)
+        FadeTimer->SetEnabled(false);
+}
+
+void PaintDemoLogo(TAbstractSuperDIB& dib)
+{
+    constexpr int side = 48;
+    dib.SetSize(side, side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const double dx = x - 23.5, dy = y - 23.5;
+            const double r = std::sqrt(dx * dx + dy * dy);
+            const uint32_t light = static_cast<uint32_t>(std::clamp(255 - r * 6, 60.0, 255.0));
+            dib.SetPixel(x, y, r < 22 ? (light << 16) | ((light / 2) << 8) | 0x20 : 0xFF00FF);
+        }
+    dib.SetTransparent(true);
+    dib.Changed();
 }
 
 std::vector<uint8_t> MakeSpinnerClip()

@@ -3,6 +3,11 @@
 // The demonstration form: a stored layout with a picture, labels, a timer and an animation,
 // wired to a few handlers, to show the platform layer working as a whole.
 
+#include "dib/cDIBFadeLabel.h"
+#include "dib/cDIBImage.h"
+#include "dib/cDIBImageList.h"
+#include "dib/cDIBPanel.h"
+#include "dib/cDIBTimer.h"
 #include "platform/components/ComCtrls.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
@@ -24,6 +29,15 @@ public:
     platform::TLabel* HelpLabel = nullptr;
     platform::TAnimate* Spinner = nullptr;
     platform::TTimer* TickTimer = nullptr;
+    // The DIB stage: labels that fade back after the pointer leaves, and a picture that fades
+    // in at start and out and in again on each click.
+    TDIBImageList* DemoImages = nullptr;
+    TDIBContainer* Stage = nullptr;
+    TDIBFadeLabel* MenuLabel1 = nullptr;
+    TDIBFadeLabel* MenuLabel2 = nullptr;
+    TDIBFadeLabel* MenuLabel3 = nullptr;
+    TDIBImage* Logo = nullptr;
+    TDIBTimer* FadeTimer = nullptr;
 
     int Clicks() const { return m_clicks; }
     int Ticks() const { return m_ticks; }
@@ -35,10 +49,16 @@ private:
     void PictureClick(platform::TObject* sender);
     void TickTimerTimer(platform::TObject* sender);
     void SpinnerStop(platform::TObject* sender);
+    void LogoClick(platform::TObject* sender);
+    void FadeTimerTimer(platform::TObject* sender);
 
     int m_clicks = 0;
     int m_ticks = 0;
+    int m_fadeStep = 15;
 };
+
+// The logo of the DIB stage: a lit disc on the colour key, so only the disc shows.
+void PaintDemoLogo(TAbstractSuperDIB& dib);
 
 // The spinner's clip: twelve frames of a turning bar, RLE8 as the animation control plays them.
 std::vector<uint8_t> MakeSpinnerClip();
