@@ -78,7 +78,22 @@ public:
         int /*stride*/, const std::vector<uint32_t>& /*colorTable*/)
     {
     }
+    // What the window shows, where the backend keeps it (empty otherwise). On a paletted
+    // display it differs from the form's picture: every pixel is one of the display's entries.
+    virtual PixelView ShownPicture() { return {}; }
 };
+
+// The picture to save for a screenshot of `form picture` shown through `window`: what a
+// paletted display shows, else the form's own picture.
+inline PixelView ScreenshotPicture(IWindowBackend* window, const PixelView& formPicture)
+{
+    if (window && window->BitsPerPixel() == 8) {
+        const PixelView shown = window->ShownPicture();
+        if (!shown.IsEmpty())
+            return shown;
+    }
+    return formPicture;
+}
 
 // How forms get their window. The program installs a factory at start-up (SDL or headless);
 // without one a form keeps its picture to itself and has no window, which is enough for tests.

@@ -54,6 +54,11 @@ HostOptions TakeHostOptions(std::vector<std::string>& args)
             if (value.empty() || *end || ms > 600000)
                 throw HostOptionError("--settle needs milliseconds (0 to 600000), not '" + value + "'");
             options.settleMs = static_cast<uint32_t>(ms);
+        } else if (args[i] == "--depth") {
+            std::string value = TakeValue(args, i);
+            if (value != "8" && value != "32")
+                throw HostOptionError("--depth takes 8 or 32, not '" + value + "'");
+            options.depth = std::stoi(value);
         } else {
             ++i;
         }
@@ -66,7 +71,8 @@ const char* HostOptionsUsage()
     return "  --headless           run without a window, on the virtual clock\n"
            "  --script FILE        run a test script against the window (implies --headless)\n"
            "  --screenshot FILE    save the window's picture as PNG when the run ends\n"
-           "  --settle MS          let MS milliseconds pass before the screenshot\n";
+           "  --settle MS          let MS milliseconds pass before the screenshot\n"
+           "  --depth 8|32         colour depth of the headless window (8: a paletted display)\n";
 }
 
 ProgramHost::ProgramHost(const HostOptions& options, std::ostream& log)
@@ -103,7 +109,7 @@ ProgramHost::~ProgramHost()
 std::unique_ptr<IWindowBackend> ProgramHost::NewWindow()
 {
     if (m_headless)
-        return std::make_unique<HeadlessWindow>(*m_loop);
+        return std::make_unique<HeadlessWindow>(*m_loop, TSize { 1024, 768 }, m_options.depth);
     auto window = std::make_unique<SdlWindow>(*m_loop);
     if (!m_desktopDialogs) {
         m_desktopWindow = window.get();
@@ -174,7 +180,7 @@ bool ProgramHost::WriteDesktopScreenshot(const TForm& form, std::ostream& err) c
 bool ProgramHost::WriteScreenshot(const TForm& form, std::ostream& err) const
 {
     try {
-        WriteSurfacePng(form.Surface(), *m_options.screenshot);
+        WriteSurfacePng(ScreenshotPicture(form.Window(), form.Surface()), *m_options.screenshot);
         return true;
     } catch (const std::exception& e) {
         err << m_options.screenshot->string() << ": " << e.what() << "\n";

@@ -38,6 +38,8 @@ struct HostOptions {
     // Milliseconds a run without a script lets pass before its screenshot, so that start-up
     // timers and fades have run (virtual when headless; on the desktop 2000 when 0).
     uint32_t settleMs = 0;
+    // Colour depth of a headless window: 32, or 8 for a paletted display.
+    int depth = 32;
 };
 
 // Removes the host options from args (which keeps the program's own ones, in order).

@@ -191,7 +191,7 @@ std::string ScriptRunner::ValueOf(const std::string& path) const
 
 void ScriptRunner::Screenshot(const std::string& file) const
 {
-    const PixelView& surface = m_form.Surface();
+    const PixelView surface = ScreenshotPicture(m_form.Window(), m_form.Surface());
     if (surface.IsEmpty())
         Fail("the form has no picture to save");
     try {

@@ -59,22 +59,6 @@ HeadlessWindow::HeadlessWindow(EventLoop& loop, TSize screen, int depth)
     std::copy(std::begin(HighStaticColors), std::end(HighStaticColors), m_systemPalette.end() - 10);
 }
 
-int HeadlessWindow::DepthFromArguments(const std::vector<std::string>& arguments)
-{
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] != "--depth")
-            continue;
-        if (i + 1 >= arguments.size())
-            throw std::invalid_argument("--depth needs a value (8 or 32)");
-        if (arguments[i + 1] == "8")
-            return 8;
-        if (arguments[i + 1] == "32")
-            return 32;
-        throw std::invalid_argument("--depth takes 8 or 32, not " + arguments[i + 1]);
-    }
-    return 32;
-}
-
 int HeadlessWindow::TakeFreeEntries(const std::vector<uint32_t>& colors)
 {
     const int freeEntries = SystemPaletteSize - StaticColors;

@@ -25,9 +25,6 @@ public:
 
     explicit HeadlessWindow(EventLoop& loop, TSize screen = { 1024, 768 }, int depth = 32);
 
-    // The depth that a `--depth N` argument asks for: 32 without one; raises
-    // std::invalid_argument for anything but 8 or 32 or a missing value.
-    static int DepthFromArguments(const std::vector<std::string>& arguments);
 
     // IWindowBackend
     void SetEventSink(IEventSink* sink) override { m_sink = sink; }
@@ -47,6 +44,7 @@ public:
     void BringToFront() override { ++m_raised; }
     void BeginSystemMove() override;
     int BitsPerPixel() const override { return m_depth; }
+    PixelView ShownPicture() override { return Screen(); }
     int RealizePalette(const std::vector<uint32_t>& colors, bool background) override;
     void PresentIndexed(int x, int y, int width, int height, const uint8_t* bits, int stride,
         const std::vector<uint32_t>& colorTable) override;

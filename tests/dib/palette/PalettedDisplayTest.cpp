@@ -1,4 +1,5 @@
 #include "dib/cDIBPalette.h"
+#include "platform/host/ProgramHost.h"
 #include "platform/window/HeadlessWindow.h"
 #include "tests/support/GoldenImage.h"
 
@@ -58,13 +59,15 @@ struct DisplayFixture : ::testing::Test {
 
 using PalettedDisplay = DisplayFixture;
 
-TEST(HeadlessDepth, FromArguments)
+TEST(HeadlessDepth, IsAHostOption)
 {
-    EXPECT_EQ(HeadlessWindow::DepthFromArguments({}), 32);
-    EXPECT_EQ(HeadlessWindow::DepthFromArguments({ "--headless", "--depth", "8" }), 8);
-    EXPECT_EQ(HeadlessWindow::DepthFromArguments({ "--depth", "32" }), 32);
-    EXPECT_THROW(HeadlessWindow::DepthFromArguments({ "--depth", "16" }), std::invalid_argument);
-    EXPECT_THROW(HeadlessWindow::DepthFromArguments({ "--depth" }), std::invalid_argument);
+    std::vector<std::string> args { "--headless", "--depth", "8", "rest" };
+    EXPECT_EQ(TakeHostOptions(args).depth, 8);
+    EXPECT_EQ(args, (std::vector<std::string> { "rest" }));
+    args = {};
+    EXPECT_EQ(TakeHostOptions(args).depth, 32);
+    for (std::vector<std::string> bad : { std::vector<std::string> { "--depth", "16" }, std::vector<std::string> { "--depth" } })
+        EXPECT_THROW(TakeHostOptions(bad), HostOptionError);
 }
 
 TEST_F(PalettedDisplay, WithoutPaletteColoursSnapToTheFixedEntries)
@@ -82,6 +85,7 @@ TEST_F(PalettedDisplay, ThirtyTwoBitDisplayShowsThePixelsAsTheyAre)
     Open(32);
     EXPECT_EQ(ShownColours()[4], 0x404040u);
     EXPECT_EQ(window->RealizePalette({ 0x123456 }, false), 0);
+    EXPECT_EQ(ScreenshotPicture(window, form->Surface()).bits, form->Surface().bits);
 }
 
 TEST_F(PalettedDisplay, ThePaletteIsRealizedAndTheTableDecidesEachPixel)
@@ -94,6 +98,8 @@ TEST_F(PalettedDisplay, ThePaletteIsRealizedAndTheTableDecidesEachPixel)
     EXPECT_EQ(window->SystemPalette()[10 + 191], 0x404040u);
     EXPECT_EQ(window->ScreenIndex(3, 2), 10 + 191);
     EXPECT_EQ(ShownColours()[11], 0x404040u);
+    // Screenshots show what the paletted display shows, not the form's own picture.
+    EXPECT_EQ(ScreenshotPicture(window, form->Surface()).bits, window->Screen().bits);
     // The ramp has no red: the table maps it to the nearest grey, not to the fixed red.
     const uint32_t red = ShownColours()[0];
     EXPECT_EQ(red & 0xFF, (red >> 16) & 0xFF);
