@@ -152,7 +152,7 @@ public:
 
     std::optional<ProcessHandle> CreateProcess(const ProcessStart& start) override
     {
-        ReapDetached();
+        ReapEnded();
         auto plan = PlanProcessStart(start, PrefixRoot(), HostPlanOptions());
         if (!plan)
             return std::nullopt;
@@ -213,7 +213,7 @@ public:
 
     intptr_t ShellExecute(const ShellExecuteRequest& request) override
     {
-        ReapDetached();
+        ReapEnded();
         ShellPlan planned = PlanShellExecute(request, PrefixRoot(), HostPlanOptions());
         if (!planned.plan)
             return planned.result;
@@ -275,6 +275,15 @@ private:
         child.serverPid = *pid;
         child.serverFd = OpenPidDescriptor(*pid);
         return true;
+    }
+
+    // Callers that start without waiting may never ask again: their ended children are
+    // reaped here (keeping the exit code), so none lingers as a zombie.
+    void ReapEnded()
+    {
+        for (auto& [handle, child] : m_children)
+            Update(*child);
+        ReapDetached();
     }
 
     void ReapDetached()
