@@ -88,7 +88,9 @@ void TCustomDIBImage::AdjustSize()
     if (m_autoSize && m_indexMain->DIBIndex() >= 0) {
         if (const TAbstractSuperDIB* picture = m_indexMain->GetImage()) {
             const TSize box = DIBTransformedBox(picture->Width(), picture->Height(), m_angle, m_scale, m_scale);
-            if (box.cx > 0 && box.cy > 0)
+            // A box no surface can have would only make every later paint fail.
+            constexpr int maxSide = TAbstractSuperDIB::MaxDimension;
+            if (box.cx > 0 && box.cy > 0 && box.cx <= maxSide && box.cy <= maxSide)
                 SetBounds(Left(), Top(), box.cx, box.cy);
         }
     }

@@ -1,5 +1,6 @@
 #include "DIBSceneRig.h"
 
+#include "platform/canvas/Canvas.h"
 #include "platform/layout/LayoutReader.h"
 
 #include <gtest/gtest.h>
@@ -56,8 +57,10 @@ TEST(DIBImage, AutoSizeTakesTheRotatedScaledPictureBox)
         { 44, 72, 0, 50, { 22, 36 } },
         { 44, 72, 45, 100, { 82, 82 } },
         { 49, 39, 90, 200, { 78, 98 } },
-        // A box of no pixels is not taken.
+        // A box of no pixels is not taken...
         { 44, 72, 0, 0, { 30, 20 } },
+        // Nor is one beyond any surface's size.
+        { 44, 72, 0, 1e6, { 30, 20 } },
     };
     for (const Case& c : cases) {
         DIBSceneRig rig(200, 200);
@@ -278,6 +281,15 @@ TEST(DIBImage, LayoutBuildsImagesAndLabelsThatScriptsReadByName)
       Transparent = True
       WordWrap = False
     end
+    object IconLabel1: TDIBFadeLabel
+      Left = 538
+      Top = 109
+      Width = 80
+      Height = 13
+      Alignment = taRightJustify
+      Caption = 'DEMA'
+      Font.Height = -11
+    end
   end
 end
 )",
@@ -300,6 +312,15 @@ end
     EXPECT_EQ(platform::GetPropertyValue(*label, "Caption"), platform::PropertyValue::Str("Hra"));
     EXPECT_EQ(platform::GetPropertyValue(*label, "Width"), platform::PropertyValue::Int(127));
     EXPECT_EQ(platform::GetPropertyValue(*label, "Font.Height"), platform::PropertyValue::Int(-12));
+    // An auto-sized label takes its caption's size once the layout is read, keeping its right
+    // edge when right-justified.
+    auto* sized = dynamic_cast<TDIBFadeLabel*>(form->FindComponent("IconLabel1"));
+    ASSERT_NE(sized, nullptr);
+    platform::TCanvas measure;
+    measure.Font = sized->Font().ToCanvasFont();
+    EXPECT_EQ(sized->Width(), measure.TextWidth("DEMA"));
+    EXPECT_EQ(sized->Left() + sized->Width(), 618);
+
     platform::SetPropertyValue(*label, "Caption", platform::PropertyValue::Str("Jin\xE1 hra"));
     EXPECT_EQ(static_cast<TDIBFadeLabel*>(label)->Caption(), "Jin\xE1 hra");
 }
