@@ -6,3 +6,6 @@
 function(torva_disc_program target disc_path)
   set_property(GLOBAL APPEND PROPERTY TORVA_DISC_PROGRAMS "${target}=${disc_path}")
 endfunction()
+
+# Where the build puts the sample disc (tools/sampledisc), the menu's disc when none is given.
+set(TORVA_SAMPLE_DISC_DIR "${CMAKE_BINARY_DIR}/sample-disc")
