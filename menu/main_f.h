@@ -297,6 +297,11 @@ public:
     void RegisterDiscFonts();
     // Loads the ten side clips (Enhanced = 1) or shrinks the window to the screen container.
     void LoadSideClipsOrShrink();
+    // The window's part of a catalogue load: title, disc number, debug labels, page table and
+    // the first page.
+    void ShowCatalogue();
+    // Repaints after the registered fonts changed.
+    void FontsChanged();
 
     // Page table and navigation.
     void AddPage(int32_t code);
@@ -318,8 +323,6 @@ public:
     void ProcessPage();
     void SetOpacity(int32_t n, int32_t step);
     void MoveArrows(platform::TObject* control, int x, int y);
-    // The item count of a category (the Settings page counts 2, unknown codes 0).
-    int32_t CategoryCount(int32_t code) const;
 
     // Settings page.
     void SetSettings();
@@ -467,6 +470,66 @@ public:
 
     // Other areas add their declarations in blocks of their own here.
 
+    // ---- Launching, installation and uninstallation ---------------------------------------
+
+    // Runs an item that counts as runnable, asking which version when it lists several.
+    void RunProc(const TDemos& item);
+    // Starts a program and goes on; false when it could not be started.
+    bool NormalExec(const std::string& commandLine, uint16_t showMode);
+    // Starts a program and keeps the window alive until it ends; false when it could not start.
+    bool WaitExec(const std::string& commandLine, uint16_t showMode);
+    // Opens a document or address through the shell; the text may carry short parameters.
+    void ShellExec(const std::string& path, uint16_t showMode);
+    // RunProc's start of the chosen file: waited for (and the item checked again) when the item
+    // has a test file, else by its kind (films through the shell, music not at all).
+    void LaunchFile(const TDemos& item, const std::string& path);
+    std::string ChooseVersion(const TDemos& item);
+
+    void InstallProc(TDemos& item);
+    // The folder where the disk search of an item found by searching (DirDetect 8) finds its
+    // file: the folder its SearchFile names first, then the fixed and removable drives C: to K:.
+    std::string SearchDisks(const TDemos& item);
+    // Timer1 of the layout, or a timer of the same setting on a form without layout.
+    platform::TTimer& SetupPollTimer();
+    // The category and item number that the setup poll (Timer1Timer) watches.
+    uint8_t InstallCategory = 0;
+    uint8_t InstallItem = 0;
+
+    void UninstallProc(TDemos& item);
+    void DeleteQuestion(const std::string& folder);
+    void CleanLeftovers(const std::string& folder);
+    void ApplyDelete();
+    // Whether the clean-up may empty this folder: never a drive root, the disc, a folder of
+    // the system or the user's shell folders or one that holds them, nor one reached through
+    // a symbolic link.
+    bool MayRemoveTree(const std::string& folder) const;
+    // Parts of the uninstallation (uninstall.cpp).
+    std::string UninstallerCommand(TDemos& item);
+    void RunCleanupInstruction(const TDemos& item, const std::string& entry);
+    void RunFileInstruction(const TDemos& item, const std::string& instruction);
+    void RunFolderInstruction(const TDemos& item, const std::string& instruction);
+    void RunShellInstruction(const std::string& instruction);
+    void RunUninstallerInstruction(const std::string& instruction);
+    void RunRegistryInstruction(const std::string& instruction);
+    void RemoveCatalogueFile(const std::string& path, bool report);
+    void RemoveStartFolderWithinPrefix(const std::string& name);
+    void DeleteEmptyBranchBelowKept(const std::string& folder);
+
+    // Parts of the installed page (installed_page.cpp): the caption of a disc by its
+    // identifier, the recorded names with their sections in list order, and one entry.
+    std::string DiscCaption(const std::string& discId);
+    std::vector<std::pair<std::string, std::string>> InstalledElements();
+    bool FillInstalledEntry(TDemos& entry, const std::string& name, const std::string& section);
+
+    // FillList and ProcessPage once the window exists; a form without layout has no views.
+    void RefreshItemViews();
+
+    // The selected entry of a page whose entries are item records (demos, extras, shareware,
+    // drivers, readers' contributions, full games, second demo list, installed); else nullptr.
+    TDemos* SelectedItem();
+    // Entry n of such a category's array when n lies within its count; else nullptr.
+    TDemos* ItemOf(int32_t category, int32_t n);
+
     // ---- Item list, detail view and effects -----------------------------------------------
 
     // The selection before a jump, to tell whether the jump changed it.
@@ -550,6 +613,9 @@ private:
     void ScrollColumnDownTick();
     void ScrollColumnUpTick();
     void MoveColumn(int dy);
+    void HoverIcon(platform::TObject* sender, int x, int y, int32_t n);
+    // Writes the selected setting of the settings page; false for entries that are none.
+    bool SwitchSelectedSetting(int32_t value);
 
     MenuEnvironment m_environment;
     std::unique_ptr<shell::FileTree> m_fileTree;

@@ -30,7 +30,12 @@ TForm1::TForm1(MenuEnvironment environment, platform::TComponent* owner)
     m_fileTree = std::make_unique<shell::FileTree>(std::move(context));
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The destruction event and the owned controls go while every part of the form is whole,
+    // also when the form is deleted rather than freed.
+    BeforeDestruction();
+}
 
 TQXShellLink& TForm1::ShellLink()
 {

@@ -1,0 +1,407 @@
+// The window's stored layout: binding its handlers and fields by name, reading it, and putting
+// the embedded artwork into its pictures, image lists and shaper.
+
+#include "menu/main_f.h"
+
+#include "dib/cDIBFadeLabel.h"
+#include "dib/cDIBFormShaper.h"
+#include "dib/cDIBImage.h"
+#include "dib/cDIBImageList.h"
+#include "dib/cDIBPanel.h"
+#include "dib/cDIBTimer.h"
+#include "platform/components/ComCtrls.h"
+#include "platform/components/ExtCtrls.h"
+#include "platform/components/StdCtrls.h"
+#include "platform/layout/LayoutReader.h"
+#include "platform/resources/Resources.h"
+#include "tools/artwork/ArtworkNames.h"
+
+#include <cstring>
+#include <functional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr const char* LayoutResource = "main_f.lay";
+
+template <class... Args>
+void BindMethod(platform::MethodTable& table, TForm1* form, const char* name, void (TForm1::*method)(Args...))
+{
+    table.Add<void(Args...)>(name, [form, method](Args... args) { (form->*method)(std::forward<Args>(args)...); });
+}
+
+std::span<const uint8_t> RequireResource(std::string_view name)
+{
+    auto bytes = platform::FindResource(name);
+    if (!bytes)
+        throw platform::Exception("The menu's resource " + std::string(name) + " is not in the program");
+    return *bytes;
+}
+
+// Raw surface streams of the artwork: width and height as 16-bit little-endian numbers, then
+// the bottom-up 32-bit pixels.
+constexpr size_t RawWidthOffset = 0;
+constexpr size_t RawHeightOffset = 2;
+constexpr size_t RawPixelsOffset = 4;
+
+uint16_t ReadUInt16(std::span<const uint8_t> bytes, size_t offset)
+{
+    return static_cast<uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
+}
+
+struct RawPicture {
+    int width = 0;
+    int height = 0;
+    std::span<const uint8_t> pixels;
+};
+
+RawPicture ParseRawPicture(std::string_view name, std::span<const uint8_t> bytes)
+{
+    if (bytes.size() < RawPixelsOffset)
+        throw platform::Exception("The menu's resource " + std::string(name) + " is not a picture");
+    RawPicture picture { ReadUInt16(bytes, RawWidthOffset), ReadUInt16(bytes, RawHeightOffset), {} };
+    size_t pixelBytes = size_t(picture.width) * size_t(picture.height) * 4;
+    if (bytes.size() - RawPixelsOffset != pixelBytes)
+        throw platform::Exception("The menu's resource " + std::string(name) + " does not hold the pixels it announces");
+    picture.pixels = bytes.subspan(RawPixelsOffset, pixelBytes);
+    return picture;
+}
+
+void PutLE(std::vector<uint8_t>& out, size_t offset, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out[offset + size_t(i)] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A raw picture as the bytes of a 32-bit Windows bitmap file, which is what picture controls
+// load.
+std::vector<uint8_t> BitmapFileOf(const RawPicture& picture)
+{
+    constexpr size_t FileHeaderSize = 14;
+    constexpr size_t InfoHeaderSize = 40;
+    constexpr size_t PixelsOffset = FileHeaderSize + InfoHeaderSize;
+    std::vector<uint8_t> file(PixelsOffset + picture.pixels.size());
+    file[0] = 'B';
+    file[1] = 'M';
+    PutLE(file, 2, static_cast<uint32_t>(file.size()), 4);
+    PutLE(file, 10, PixelsOffset, 4);
+    PutLE(file, FileHeaderSize + 0, InfoHeaderSize, 4);
+    PutLE(file, FileHeaderSize + 4, static_cast<uint32_t>(picture.width), 4);
+    PutLE(file, FileHeaderSize + 8, static_cast<uint32_t>(picture.height), 4);
+    PutLE(file, FileHeaderSize + 12, 1, 2);  // planes
+    PutLE(file, FileHeaderSize + 14, 32, 2); // bits per pixel
+    PutLE(file, FileHeaderSize + 20, static_cast<uint32_t>(picture.pixels.size()), 4);
+    std::memcpy(file.data() + PixelsOffset, picture.pixels.data(), picture.pixels.size());
+    return file;
+}
+
+// The pixels go into the item's surface; the drawing properties the layout gave it stay.
+void FillImageListItem(TDIBImagesItem& item, std::string_view name, std::span<const uint8_t> bytes)
+{
+    RawPicture picture = ParseRawPicture(name, bytes);
+    TMemoryDIB& dib = item.DIB();
+    dib.SetSize(picture.width, picture.height);
+    if (!picture.pixels.empty())
+        std::memcpy(dib.Bits(), picture.pixels.data(), picture.pixels.size());
+    dib.Changed();
+}
+
+std::string_view ControlNameOf(std::string_view resource)
+{
+    resource.remove_prefix(resource.find('/') + 1);
+    return resource.substr(0, resource.rfind('.'));
+}
+
+}
+
+void TForm1::PublishMethods()
+{
+    platform::MethodTable& table = Methods();
+#define TORVA_BIND(name) BindMethod(table, this, #name, &TForm1::name)
+#define TORVA_FIELD(name) table.AddField(#name, &name)
+    TORVA_BIND(FormCreate);
+    TORVA_BIND(FormShow);
+    TORVA_BIND(FormDestroy);
+    TORVA_BIND(FormKeyDown);
+    TORVA_BIND(FormMouseWheelUp);
+    TORVA_BIND(FormMouseWheelDown);
+    TORVA_BIND(Image4MouseDown);
+    TORVA_BIND(Image14MouseDown);
+    TORVA_BIND(DIBImage1MouseDown);
+    TORVA_BIND(ScreenImageMouseMove);
+    TORVA_BIND(DebugLabel1Click);
+    TORVA_BIND(DebugLabel2Click);
+    TORVA_BIND(Animate1Start);
+    TORVA_BIND(Animate2Start);
+    TORVA_BIND(Animate3Start);
+    TORVA_BIND(Animate4Start);
+    TORVA_BIND(Animate5Start);
+    TORVA_BIND(Animate5Stop);
+    TORVA_BIND(Animate6Start);
+    TORVA_BIND(Animate7Start);
+    TORVA_BIND(Animate8Start);
+    TORVA_BIND(Animate9Start);
+    TORVA_BIND(Animate9Stop);
+    TORVA_BIND(Animate10Start);
+    TORVA_BIND(DemosLabel1_Click);
+    TORVA_BIND(DemosLabel2Click);
+    TORVA_BIND(DemosLabel3Click);
+    TORVA_BIND(DemosLabel4Click);
+    TORVA_BIND(DemosLabel5Click);
+    TORVA_BIND(DemosLabel6Click);
+    TORVA_BIND(DemosLabel7Click);
+    TORVA_BIND(DemosLabel8Click);
+    TORVA_BIND(DemosLabel9Click);
+    TORVA_BIND(DemosLabel10Click);
+    TORVA_BIND(DIBSection1Click);
+    TORVA_BIND(DIBSection2Click);
+    TORVA_BIND(DIBSection3Click);
+    TORVA_BIND(DIBSection4Click);
+    TORVA_BIND(DIBSection5Click);
+    TORVA_BIND(DIBSection6Click);
+    TORVA_BIND(DibSection7Click);
+    TORVA_BIND(DIBSection8Click);
+    TORVA_BIND(DibSection9Click);
+    TORVA_BIND(DIBSection10Click);
+    TORVA_BIND(IconImage1Click);
+    TORVA_BIND(IconImage1MouseMove);
+    TORVA_BIND(IconImage2MouseMove);
+    TORVA_BIND(IconImage3MouseMove);
+    TORVA_BIND(IconImage4MouseMove);
+    TORVA_BIND(IconImage5MouseMove);
+    TORVA_BIND(IconImage6MouseMove);
+    TORVA_BIND(DibSection7MouseMove);
+    TORVA_BIND(DIBSection8MouseMove);
+    TORVA_BIND(DibSection9MouseMove);
+    TORVA_BIND(DIBSection10MouseMove);
+    TORVA_BIND(IconLabel1MouseMove);
+    TORVA_BIND(IconLabel2MouseMove);
+    TORVA_BIND(IconLabel3MouseMove);
+    TORVA_BIND(IconLabel4MouseMove);
+    TORVA_BIND(IconLabel5MouseMove);
+    TORVA_BIND(IconLabel6MouseMove);
+    TORVA_BIND(IconLabel7MouseMove);
+    TORVA_BIND(IconLabel8MouseMove);
+    TORVA_BIND(IconLabel9MouseMove);
+    TORVA_BIND(IconLabel10MouseMove);
+    TORVA_BIND(Image3Click);
+    TORVA_BIND(Image3MouseMove);
+    TORVA_BIND(Image1Click);
+    TORVA_BIND(Image1MouseMove);
+    TORVA_BIND(UpMouseMove);
+    TORVA_BIND(DownMouseMove);
+    TORVA_BIND(Image6Click);
+    TORVA_BIND(DIBImage4Click);
+    TORVA_BIND(DIBImage4MouseEnter);
+    TORVA_BIND(DIBImage4MouseLeave);
+    TORVA_BIND(DIBImage4MouseMove);
+    TORVA_BIND(LeftArrowClick);
+    TORVA_BIND(RightArrowClick);
+    TORVA_BIND(Flag_PlayableMouseMove);
+    TORVA_BIND(Flag_UnplayableMouseMove);
+    TORVA_BIND(Flag_CZMouseMove);
+    TORVA_BIND(Flag_NetMouseMove);
+    TORVA_BIND(Flag_3DMouseMove);
+    TORVA_BIND(ReadmeCoverMouseMove);
+    TORVA_BIND(ReadmeDIBImageClick);
+    TORVA_BIND(WebCoverMouseMove);
+    TORVA_BIND(WebDIBImageClick);
+    TORVA_BIND(PlayCoverMouseMove);
+    TORVA_BIND(PlayDIBImageClick);
+    TORVA_BIND(StopCoverMouseMove);
+    TORVA_BIND(StopDIBImageClick);
+    TORVA_BIND(Image2Click);
+    TORVA_BIND(Image9MouseMove);
+    TORVA_BIND(Image12Click);
+    TORVA_BIND(Image12MouseMove);
+    TORVA_BIND(Image15Click);
+    TORVA_BIND(Image15MouseMove);
+    TORVA_BIND(AnimationTimerTimer);
+    TORVA_BIND(StartTimerTimer);
+    TORVA_BIND(ScrollUpTimerTimer);
+    TORVA_BIND(ScrollDownTimerTimer);
+    TORVA_BIND(DIBTimer1Timer);
+    TORVA_BIND(DIBTimer2Timer);
+    TORVA_BIND(DIBTimer3Timer);
+    TORVA_BIND(DIBTimer4Timer);
+    TORVA_BIND(Timer1Timer);
+
+    TORVA_FIELD(CDNumberLabel);
+    TORVA_FIELD(Image4);
+    TORVA_FIELD(DebugLabel1);
+    TORVA_FIELD(DebugLabel2);
+    TORVA_FIELD(Animate1);
+    TORVA_FIELD(Animate2);
+    TORVA_FIELD(Animate3);
+    TORVA_FIELD(Animate4);
+    TORVA_FIELD(Animate5);
+    TORVA_FIELD(Animate6);
+    TORVA_FIELD(Animate7);
+    TORVA_FIELD(Animate8);
+    TORVA_FIELD(Animate9);
+    TORVA_FIELD(Animate10);
+    TORVA_FIELD(DIBContainer1);
+    TORVA_FIELD(Image14);
+    TORVA_FIELD(DIBImage1);
+    TORVA_FIELD(DIBImage2);
+    TORVA_FIELD(DemosLabel1);
+    TORVA_FIELD(DemosLabel2);
+    TORVA_FIELD(DemosLabel3);
+    TORVA_FIELD(DemosLabel4);
+    TORVA_FIELD(DemosLabel5);
+    TORVA_FIELD(DemosLabel6);
+    TORVA_FIELD(DemosLabel7);
+    TORVA_FIELD(DemosLabel8);
+    TORVA_FIELD(DemosLabel9);
+    TORVA_FIELD(DemosLabel10);
+    TORVA_FIELD(DIBSection1);
+    TORVA_FIELD(DIBSection2);
+    TORVA_FIELD(DIBSection3);
+    TORVA_FIELD(DIBSection4);
+    TORVA_FIELD(DIBSection5);
+    TORVA_FIELD(DIBSection6);
+    TORVA_FIELD(DibSection7);
+    TORVA_FIELD(DIBSection8);
+    TORVA_FIELD(DibSection9);
+    TORVA_FIELD(DIBSection10);
+    TORVA_FIELD(IconLabel1);
+    TORVA_FIELD(IconLabel2);
+    TORVA_FIELD(IconLabel3);
+    TORVA_FIELD(IconLabel4);
+    TORVA_FIELD(IconLabel5);
+    TORVA_FIELD(IconLabel6);
+    TORVA_FIELD(IconLabel7);
+    TORVA_FIELD(IconLabel8);
+    TORVA_FIELD(IconLabel9);
+    TORVA_FIELD(IconLabel10);
+    TORVA_FIELD(Image3);
+    TORVA_FIELD(Image1);
+    TORVA_FIELD(Image11);
+    TORVA_FIELD(Image10);
+    TORVA_FIELD(Cover2);
+    TORVA_FIELD(Cover1);
+    TORVA_FIELD(Image5);
+    TORVA_FIELD(Image6);
+    TORVA_FIELD(Up);
+    TORVA_FIELD(Down);
+    TORVA_FIELD(Cover3);
+    TORVA_FIELD(Cover4);
+    TORVA_FIELD(Image8);
+    TORVA_FIELD(Image7);
+    TORVA_FIELD(PositionLabel);
+    TORVA_FIELD(PicImage);
+    TORVA_FIELD(DIBImage4);
+    TORVA_FIELD(NameLabel);
+    TORVA_FIELD(FirmLabel);
+    TORVA_FIELD(TextLabel);
+    TORVA_FIELD(HelpLabel);
+    TORVA_FIELD(Label2);
+    TORVA_FIELD(LeftArrow);
+    TORVA_FIELD(RightArrow);
+    TORVA_FIELD(Flag_Playable);
+    TORVA_FIELD(Flag_Unplayable);
+    TORVA_FIELD(Flag_CZ);
+    TORVA_FIELD(Flag_Net);
+    TORVA_FIELD(Flag_3D);
+    TORVA_FIELD(ReadmeDIBOff);
+    TORVA_FIELD(ReadmeDIBImage);
+    TORVA_FIELD(WebDibOff);
+    TORVA_FIELD(WebDIBImage);
+    TORVA_FIELD(PlayDIBOff);
+    TORVA_FIELD(PlayDIBImage);
+    TORVA_FIELD(StopDIBOff);
+    TORVA_FIELD(StopDIBImage);
+    TORVA_FIELD(Image9);
+    TORVA_FIELD(Image2);
+    TORVA_FIELD(Image12);
+    TORVA_FIELD(Image13);
+    TORVA_FIELD(Image15);
+    TORVA_FIELD(AnimationTimer);
+    TORVA_FIELD(StartTimer);
+    TORVA_FIELD(ScrollDownTimer);
+    TORVA_FIELD(ScrollUpTimer);
+    TORVA_FIELD(DIBTimer1);
+    TORVA_FIELD(DIBTimer2);
+    TORVA_FIELD(DIBTimer3);
+    TORVA_FIELD(DIBTimer4);
+    TORVA_FIELD(Timer1);
+    TORVA_FIELD(DIBFormShaper1);
+    TORVA_FIELD(DIBImageList1);
+    TORVA_FIELD(DIBImageList2);
+    TORVA_FIELD(QXShellLink1);
+#undef TORVA_BIND
+#undef TORVA_FIELD
+}
+
+void TForm1::CreateWindowLayout()
+{
+    PublishMethods();
+    auto text = platform::ResourceText(LayoutResource);
+    if (!text)
+        throw platform::Exception(std::string("The menu's resource ") + LayoutResource + " is not in the program");
+    platform::ReadLayout(*this, *text, LayoutResource);
+    AttachArtwork();
+    CollectFamilies();
+    m_hasLayout = true;
+    m_afterCatalogue = [this] { ShowCatalogue(); };
+    DoCreate();
+}
+
+void TForm1::AttachArtwork()
+{
+    for (const artwork::ArtPicture& art : artwork::FormPictures) {
+        std::span<const uint8_t> bytes = RequireResource(art.resource);
+        std::string name(ControlNameOf(art.resource));
+        platform::TComponent* component = FindComponent(name);
+        if (auto* image = dynamic_cast<platform::TImage*>(component)) {
+            if (art.format == artwork::ArtFormat::RawDib)
+                image->Picture().LoadFromBytes(BitmapFileOf(ParseRawPicture(art.resource, bytes)));
+            else
+                image->Picture().LoadFromBytes(bytes);
+        } else if (auto* shaper = dynamic_cast<TDIBFormShaper*>(component)) {
+            shaper->Bitmap().LoadFromBytes(bytes);
+        } else {
+            throw platform::Exception("The menu's picture " + std::string(art.resource) + " has no control of that name");
+        }
+    }
+
+    auto fillList = [](TDIBImageList& list, const std::string& folder) {
+        for (int i = 0; i < list.DIBImages().Count(); ++i) {
+            std::string resource = folder + std::to_string(i) + ".dib";
+            FillImageListItem(*list.DIBImages().Items(i), resource, RequireResource(resource));
+        }
+    };
+    fillList(*DIBImageList1, "art/DIBImageList1/");
+    fillList(*DIBImageList2, "art/DIBImageList2/");
+}
+
+void TForm1::CollectFamilies()
+{
+    m_listRows = { DemosLabel1, DemosLabel2, DemosLabel3, DemosLabel4, DemosLabel5, DemosLabel6, DemosLabel7, DemosLabel8, DemosLabel9, DemosLabel10 };
+    m_sectionIcons = { DIBSection1, DIBSection2, DIBSection3, DIBSection4, DIBSection5, DIBSection6, DibSection7, DIBSection8, DibSection9, DIBSection10 };
+    m_sectionLabels = { IconLabel1, IconLabel2, IconLabel3, IconLabel4, IconLabel5, IconLabel6, IconLabel7, IconLabel8, IconLabel9, IconLabel10 };
+    m_sidePlayers = { Animate1, Animate2, Animate3, Animate4, Animate5, Animate6, Animate7, Animate8, Animate9, Animate10 };
+}
+
+TDIBFadeLabel* TForm1::ListRow(int n) const
+{
+    return n >= 1 && n <= 10 ? m_listRows[size_t(n - 1)] : nullptr;
+}
+
+TDIBImage* TForm1::SectionIcon(int n) const
+{
+    return n >= 1 && n <= 10 ? m_sectionIcons[size_t(n - 1)] : nullptr;
+}
+
+TDIBFadeLabel* TForm1::SectionLabel(int n) const
+{
+    return n >= 1 && n <= 10 ? m_sectionLabels[size_t(n - 1)] : nullptr;
+}
+
+platform::TAnimate* TForm1::SidePlayer(int n) const
+{
+    return n >= 1 && n <= 10 ? m_sidePlayers[size_t(n - 1)] : nullptr;
+}

@@ -1,0 +1,127 @@
+// The window side of bringing the menu up and taking it down: centring, the disc's fonts, the
+// side clips or the reduced window, the title once the catalogue is read, and the first page.
+
+#include "menu/main_f.h"
+#include "menu/Rounding.h"
+
+#include "dib/cDIBFadeLabel.h"
+#include "dib/cDIBFormShaper.h"
+#include "dib/cDIBPanel.h"
+#include "platform/components/ComCtrls.h"
+#include "platform/components/StdCtrls.h"
+#include "platform/fonts/FontRegistry.h"
+#include "platform/resources/Resources.h"
+
+#include <exception>
+
+namespace {
+
+// Colour of the help line and of the list rows' normal look (0x00BBGGRR).
+constexpr TColor HelpTextColor = 0x2B322F;
+
+// Which clip each side player shows.
+constexpr const char* SideClips[10] = { "AVI4", "AVI5", "AVI1", "AVI3", "AVI7", "AVI6", "AVI9", "AVI10", "AVI2", "AVI8" };
+
+std::string FontFile(const std::string& dataDir, const char* name)
+{
+    // DataDir ends with a backslash, so this doubles it; the platform accepts that.
+    return dataDir + "\\" + name;
+}
+
+}
+
+void TForm1::FormCreate(platform::TObject*)
+{
+    HelpLabel->Font().SetColor(HelpTextColor);
+
+    TSize screen = ScreenSize();
+    int left = RoundHalfEven((screen.cx - ClientWidth()) / 2.0);
+    int top = RoundHalfEven((screen.cy - ClientHeight()) / 2.0);
+    SetBounds(left, top, Width(), Height());
+
+    Unbold();
+    PictureCount = 0;
+    for (int n = 1; n <= 10; ++n)
+        SidePlayer(n)->SetControlStyle(SidePlayer(n)->ControlStyle() | platform::csOpaque);
+
+    try {
+        LoadSystemInfo();
+        if (!LoadData())
+            return;
+        RegisterDiscFonts();
+        LoadSettings();
+        LoadSideClipsOrShrink();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+void TForm1::RegisterDiscFonts()
+{
+    // A file that cannot be registered leaves the labels on the substitute faces.
+    platform::AddFontResourceA(FontFile(DataDir, "bb.jpg"));
+    platform::AddFontResourceA(FontFile(DataDir, "bc.jpg"));
+    FontsChanged();
+}
+
+void TForm1::LoadSideClipsOrShrink()
+{
+    if (Enhanced == 1) {
+        for (int n = 1; n <= 10; ++n) {
+            auto clip = platform::FindResource(SideClips[n - 1]);
+            if (!clip)
+                throw platform::Exception(std::string("The menu's resource ") + SideClips[n - 1] + " is not in the program");
+            SidePlayer(n)->SetResName(SideClips[n - 1]);
+            SidePlayer(n)->LoadClip(*clip);
+            // An opened clip shows its first frame until it plays, as the animation control
+            // does; without it the player would show its black background.
+            SidePlayer(n)->Seek(1);
+        }
+        return;
+    }
+    // The reduced window shows only the screen container; it keeps the centred position.
+    DIBContainer1->SetBounds(0, 0, DIBContainer1->Width(), DIBContainer1->Height());
+    SetBounds(Left(), Top(), DIBContainer1->Width(), DIBContainer1->Height());
+    DIBFormShaper1->SetActive(false);
+}
+
+void TForm1::FormShow(platform::TObject*)
+{
+    if (Terminated)
+        return;
+    if (!LoadCatalogue())
+        platform::Application().Terminate();
+}
+
+void TForm1::ShowCatalogue()
+{
+    platform::Application().SetTitle(ApplicationTitle);
+    SetCaption(WindowCaption);
+    CDNumberLabel->SetCaption(CDNumberText);
+    DebugLabel1->SetVisible(DebugMode);
+    DebugLabel2->SetVisible(DebugMode);
+
+    PageCount = 0;
+    for (int32_t code : { 1, 11, 10, 8, 7, 2, 3, 5, 4, 20 })
+        AddPage(code);
+    MainButtonClick(1);
+    SetDemosPage();
+}
+
+void TForm1::FormDestroy(platform::TObject*)
+{
+    if (!DataDir.empty()) {
+        platform::RemoveFontResourceA(FontFile(DataDir, "bb.jpg"));
+        platform::RemoveFontResourceA(FontFile(DataDir, "bc.jpg"));
+        FontsChanged();
+    }
+    platform::TComponent::Free(DIBFormShaper1);
+    DIBFormShaper1 = nullptr;
+}
+
+void TForm1::FontsChanged()
+{
+    // What a font-change broadcast does to this window: every text is drawn again, with the
+    // faces the registry now resolves.
+    InvalidateRect(ClientRect());
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+// A menu window on a test disc: the real layout with stand-in artwork, a headless window on the
+// virtual clock, shown so that the catalogue is loaded and the first page is open.
+
+#include "MenuFixture.h"
+#include "StandInArtwork.h"
+
+#include "dib/cDIBFadeLabel.h"
+#include "dib/cDIBFormShaper.h"
+#include "dib/cDIBImage.h"
+#include "dib/cDIBPanel.h"
+#include "platform/components/ComCtrls.h"
+#include "platform/components/ExtCtrls.h"
+#include "platform/components/StdCtrls.h"
+#include "platform/script/ScriptRunner.h"
+#include "platform/window/HeadlessWindow.h"
+
+#include <sstream>
+
+class WindowFixture : public MenuFixture {
+protected:
+    void SetUp() override
+    {
+        MenuFixture::SetUp();
+        RegisterStandInArtwork();
+    }
+
+    // Creates the window from the layout and shows it; the catalogue must be written first.
+    TForm1& Open()
+    {
+        form = std::make_unique<TForm1>(MenuEnvironment { Drive() + "\\TORVA.EXE", &boxes, &cursor });
+        auto backend = std::make_unique<platform::HeadlessWindow>(session.Loop());
+        window = backend.get();
+        form->SetWindow(std::move(backend));
+        form->CreateWindowLayout();
+        if (!form->Terminated)
+            form->Show();
+        session.Loop().ProcessMessages();
+        return *form;
+    }
+
+    // One line of the test driver against the open window.
+    void Run(const std::string& line)
+    {
+        if (!runner)
+            runner = std::make_unique<platform::ScriptRunner>(*form, session.Loop(), session.Dialogs(), driverOutput);
+        runner->RunLine(line);
+    }
+
+    void TearDown() override
+    {
+        runner.reset();
+        MenuFixture::TearDown();
+    }
+
+    platform::HeadlessSession session;
+    platform::HeadlessWindow* window = nullptr;
+    std::ostringstream driverOutput;
+    std::unique_ptr<platform::ScriptRunner> runner;
+};
+
+// A catalogue with `n` demos named DEMO 1.. and one item in most other categories.
+inline std::string SmallCatalogue(int demos, const std::string& extraMain = "")
+{
+    std::string text = "[Main]\nCD=0206\nCDLabel=Test disc\nDemos=" + std::to_string(demos)
+        + "\nShareware=2\nUpdates=1\nShots=1\nMovies=1\nFulls=1\nDrivers=1\nExtra=1\nExtra2=3\n" + extraMain;
+    for (int n = 1; n <= demos; ++n)
+        text += "[Demo" + std::to_string(n) + "]\nName=Demo " + std::to_string(n) + "\nPicture=NUL\n";
+    text += "[Share1]\nName=Share one\n[Share2]\nName=Share two\n";
+    text += "[Updates]\nUpdate1=Patch 1.1,build 7,patch\\setup.exe,readme.txt,1\n";
+    text += "[Shot1]\nName=Shots\nPicture=NUL\n[Movie1]\nName=Film\nPicture=NUL\n";
+    text += "[Full1]\nName=Full game\nPicture=NUL\n[Driver1]\nName=Driver\n[Extra1]\nName=Extra one\n";
+    for (int n = 1; n <= 3; ++n)
+        text += "[Extra2" + std::to_string(n) + "]\nName=Online " + std::to_string(n) + "\nPicture=NUL\n";
+    return text;
+}

@@ -1,0 +1,389 @@
+#include "WindowFixture.h"
+
+#include "platform/ini/IniFile.h"
+
+using MenuWindow = WindowFixture;
+
+namespace {
+
+struct StoredBounds {
+    const char* name;
+    int left, top, width, height;
+    bool visible;
+};
+
+// A sample of every kind of control, with the places and visibility the window is stored with.
+constexpr StoredBounds StoredControls[] = {
+    { "CDNumberLabel", 148, 200, 112, 34, true },
+    { "DebugLabel2", 248, 696, 63, 19, false },
+    { "Animate2", 0, 445, 85, 88, true },
+    { "Animate10", 0, 0, 314, 173, true },
+    { "DIBContainer1", 85, 173, 638, 482, true },
+    { "Image14", 0, 0, 638, 482, true },
+    { "DemosLabel1", 76, 71, 127, 16, true },
+    { "DemosLabel4", 76, 164, 126, 13, true },
+    { "DemosLabel10", 76, 349, 127, 13, true },
+    { "DibSection7", 552, 463, 50, 50, true },
+    { "DIBSection10", 552, 666, 50, 50, true },
+    { "IconLabel6", 538, 445, 80, 13, true },
+    { "Cover3", 564, 38, 33, 17, true },
+    { "Cover4", 556, 394, 49, 30, false },
+    { "Up", 567, 41, 31, 13, false },
+    { "PositionLabel", 80, 374, 46, 9, true },
+    { "DIBImage4", 226, 64, 243, 151, true },
+    { "TextLabel", 228, 279, 265, 145, true },
+    { "Label2", 177, 429, 329, 18, false },
+    { "RightArrow", 577, 168, 44, 72, false },
+    { "WebDIBImage", 470, 227, 12, 14, false },
+    { "StopDIBImage", 505, 227, 12, 14, false },
+    { "Image15", 552, 457, 80, 23, true },
+};
+
+platform::TControl& ControlNamed(TForm1& f, const char* name)
+{
+    auto* control = dynamic_cast<platform::TControl*>(f.FindComponent(name));
+    if (!control)
+        throw std::runtime_error(std::string("no control ") + name);
+    return *control;
+}
+
+}
+
+TEST_F(MenuWindow, ControlsStandWhereTheLayoutPutsThem)
+{
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    for (const StoredBounds& stored : StoredControls) {
+        SCOPED_TRACE(stored.name);
+        platform::TControl& control = ControlNamed(f, stored.name);
+        EXPECT_EQ(control.Left(), stored.left);
+        EXPECT_EQ(control.Top(), stored.top);
+        EXPECT_EQ(control.Width(), stored.width);
+        EXPECT_EQ(control.Height(), stored.height);
+        if (std::string_view(stored.name) != "PositionLabel" && std::string_view(stored.name) != "DIBImage4") {
+            EXPECT_EQ(control.Visible(), stored.visible);
+        }
+    }
+    EXPECT_EQ(f.DIBSection5->Opacity(), 250);
+    EXPECT_EQ(f.DIBSection6->Opacity(), 0);
+    EXPECT_EQ(f.IconLabel5->Opacity(), 250);
+    EXPECT_EQ(f.IconLabel6->Opacity(), 0);
+    EXPECT_EQ(f.DIBImage1->IndexMain().DIBIndex(), 12);
+    EXPECT_EQ(f.LeftArrow->IndexMain().DIBIndex(), 30);
+    EXPECT_EQ(f.DIBImageList1->DIBImages().Count(), 31);
+    EXPECT_EQ(f.DIBImageList1->DIBImages().Items(12)->DisplayName(), "big");
+    EXPECT_TRUE(f.DIBImageList1->DIBImages().Items(12)->DIB().Masked());
+    EXPECT_EQ(f.DIBImageList2->DIBImages().Count(), 101);
+    EXPECT_EQ(f.DIBImageList2->Tag(), 1);
+}
+
+TEST_F(MenuWindow, CrosswiseBindingsAreKept)
+{
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    EXPECT_EQ(f.ScrollDownTimer->EventBinding("OnTimer"), "ScrollUpTimerTimer");
+    EXPECT_EQ(f.ScrollUpTimer->EventBinding("OnTimer"), "ScrollDownTimerTimer");
+    EXPECT_EQ(f.DIBTimer1->EventBinding("OnTimer"), "DIBTimer2Timer");
+    EXPECT_EQ(f.DIBTimer2->EventBinding("OnTimer"), "DIBTimer1Timer");
+    EXPECT_EQ(f.EventBinding("OnMouseWheelDown"), "FormMouseWheelUp");
+    EXPECT_EQ(f.EventBinding("OnMouseWheelUp"), "FormMouseWheelDown");
+    EXPECT_EQ(f.DemosLabel1->EventBinding("OnClick"), "DemosLabel1_Click");
+    EXPECT_EQ(f.IconLabel7->EventBinding("OnClick"), "DibSection7Click");
+    EXPECT_EQ(f.Image9->EventBinding("OnClick"), "Image2Click");
+    EXPECT_EQ(f.DIBImage2->EventBinding("OnMouseDown"), "DIBImage1MouseDown");
+    EXPECT_TRUE(f.StartTimer->Enabled());
+    EXPECT_FALSE(f.Timer1->Enabled());
+    EXPECT_EQ(f.Timer1->Interval(), 3000u);
+}
+
+TEST_F(MenuWindow, FullWindowIsCentredShapedAndHasItsClips)
+{
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    // The headless screen is 1024 x 768.
+    EXPECT_EQ(f.Left(), 104);
+    EXPECT_EQ(f.Top(), 14);
+    EXPECT_EQ(f.Width(), 816);
+    EXPECT_EQ(f.Height(), 740);
+    EXPECT_TRUE(f.DIBFormShaper1->Active());
+    EXPECT_FALSE(window->Shape().empty());
+    const char* clips[10] = { "AVI4", "AVI5", "AVI1", "AVI3", "AVI7", "AVI6", "AVI9", "AVI10", "AVI2", "AVI8" };
+    for (int n = 1; n <= 10; ++n) {
+        EXPECT_TRUE(f.SidePlayer(n)->Open()) << n;
+        EXPECT_EQ(f.SidePlayer(n)->ResName(), clips[n - 1]);
+        EXPECT_NE(f.SidePlayer(n)->ControlStyle() & platform::csOpaque, 0);
+    }
+    EXPECT_EQ(f.HelpLabel->Font().Color(), 0x2B322F);
+}
+
+TEST_F(MenuWindow, ReducedWindowShowsOnlyTheScreen)
+{
+    WriteDriveC("windows/torva.ini", "[Main]\r\nEnhanced=0\r\n");
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    EXPECT_EQ(f.Width(), 638);
+    EXPECT_EQ(f.Height(), 482);
+    // Centred for the full size, and not centred again.
+    EXPECT_EQ(f.Left(), 104);
+    EXPECT_EQ(f.Top(), 14);
+    EXPECT_EQ(f.DIBContainer1->Left(), 0);
+    EXPECT_EQ(f.DIBContainer1->Top(), 0);
+    EXPECT_FALSE(f.DIBFormShaper1->Active());
+    for (int n = 1; n <= 10; ++n)
+        EXPECT_FALSE(f.SidePlayer(n)->Open()) << n;
+}
+
+TEST_F(MenuWindow, TitleDiscNumberAndDebugLabels)
+{
+    WriteCatalogue(SmallCatalogue(3, "Debug=1\n"));
+    auto& f = Open();
+    EXPECT_EQ(platform::Application().Title(), "Torva DVD 02-2006 - DEBUG MODE");
+    EXPECT_EQ(f.Caption(), "Torva DVD 02-2006");
+    EXPECT_EQ(f.CDNumberLabel->Caption(), "0206");
+    EXPECT_TRUE(f.DebugLabel1->Visible());
+    EXPECT_TRUE(f.DebugLabel2->Visible());
+}
+
+TEST_F(MenuWindow, DebugLabelsStayHiddenWithoutDebugMode)
+{
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    EXPECT_EQ(platform::Application().Title(), "Torva DVD 02-2006");
+    EXPECT_FALSE(f.DebugLabel1->Visible());
+    EXPECT_FALSE(f.DebugLabel2->Visible());
+}
+
+TEST_F(MenuWindow, PageTableAndFirstPage)
+{
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    struct Slot {
+        int code;
+        const char* caption;
+        int base;
+    };
+    const Slot slots[10] = { { 1, "DEMA", 2 }, { 11, "ONLINE DEMA", 25 }, { 10, "PlN\xC1 HRA", 4 }, { 8, "E3 VIDEA", 23 },
+        { 7, "E3 OBR\xC1ZKY", 23 }, { 2, "EXTRA", 6 }, { 3, "SHAREWARE", 4 }, { 5, "UPDATY", 8 },
+        { 4, "OVLADA\xC8"
+             "E",
+            10 },
+        { 20, "INSTALOV\xC1NO", 27 } };
+    ASSERT_EQ(f.PageCount, 10);
+    for (int n = 1; n <= 10; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(f.Pages[n].Code, slots[n - 1].code);
+        EXPECT_EQ(f.Pages[n].Caption, slots[n - 1].caption);
+        EXPECT_EQ(f.SectionLabel(n)->Caption(), slots[n - 1].caption);
+        EXPECT_EQ(f.SectionIcon(n)->Tag(), slots[n - 1].base);
+        // Slot 1 is the page on screen and stays lit; the others show their unlit image.
+        EXPECT_EQ(f.SectionIcon(n)->IndexMain().DIBIndex(), slots[n - 1].base + (n == 1 ? 1 : 0));
+    }
+    EXPECT_EQ(f.Category, CatDemos);
+    EXPECT_EQ(f.SelectedSlot, 1);
+    EXPECT_EQ(f.ItemIndex, 1);
+    EXPECT_EQ(f.PositionLabel->Caption(), "1 z 3");
+}
+
+TEST_F(MenuWindow, EveryPageOpensWithItsCategoryAndPosition)
+{
+    WriteCatalogue(SmallCatalogue(5));
+    auto& f = Open();
+    struct Expected {
+        int slot;
+        int category;
+        const char* position;
+    };
+    const Expected pages[] = { { 2, CatExtra2, "1 z 3" }, { 3, CatFulls, "1 z 1" }, { 4, CatMovies, "1 z 1" },
+        { 5, CatShots, "1 z 1" }, { 6, CatExtra, "1 z 1" }, { 7, CatShareware, "1 z 2" }, { 8, CatUpdates, "1 z 1" },
+        { 9, CatDrivers, "1 z 1" }, { 10, CatInstalled, "" }, { 1, CatDemos, "1 z 5" } };
+    for (const Expected& page : pages) {
+        SCOPED_TRACE(page.slot);
+        f.MainButtonClick(page.slot);
+        EXPECT_EQ(f.Category, page.category);
+        EXPECT_EQ(f.SelectedSlot, page.slot);
+        EXPECT_EQ(f.PositionLabel->Caption(), page.position);
+        // The old page's icon went dark, the new one is lit.
+        EXPECT_EQ(f.SectionIcon(page.slot)->IndexMain().DIBIndex(), f.SectionIcon(page.slot)->Tag() + 1);
+        EXPECT_EQ(f.SectionIcon(f.PreviousSlot)->IndexMain().DIBIndex(), f.SectionIcon(f.PreviousSlot)->Tag());
+    }
+}
+
+TEST_F(MenuWindow, PageTextsOfSharewareUpdatesAndFilms)
+{
+    // Empty shareware and film pages keep the page text; an item's own description would
+    // replace it.
+    WriteCatalogue("[Main]\nCD=0206\nDemos=1\nUpdates=1\n[Demo1]\nName=Demo\n[Updates]\nUpdate1=Patch,x,patch\\setup.exe\n");
+    auto& f = Open();
+    f.MainButtonClick(7);
+    EXPECT_EQ(f.Category, CatShareware);
+    EXPECT_EQ(f.TextLabel->Caption(), f.LoadString(13));
+    EXPECT_FALSE(f.DIBImage4->Visible());
+    EXPECT_EQ(f.PositionLabel->Caption(), "");
+    f.MainButtonClick(8);
+    EXPECT_EQ(f.TextLabel->Caption(), f.LoadString(61));
+    f.MainButtonClick(4);
+    EXPECT_EQ(f.TextLabel->Caption(), f.LoadString(13));
+    EXPECT_TRUE(f.Label2->Visible());
+    EXPECT_TRUE(f.Flag_Unplayable->Visible());
+    EXPECT_TRUE(f.DIBImage4->Visible());
+    EXPECT_EQ(f.DIBImage4->Opacity(), 255);
+}
+
+TEST_F(MenuWindow, PositionFollowsTheSelectedRow)
+{
+    WriteCatalogue(SmallCatalogue(15));
+    auto& f = Open();
+    Run("click DemosLabel3");
+    EXPECT_EQ(f.ItemIndex, 3);
+    EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
+}
+
+TEST_F(MenuWindow, ClickingThePageOnScreenChangesNothing)
+{
+    WriteCatalogue(SmallCatalogue(15));
+    auto& f = Open();
+    Run("click DemosLabel3");
+    f.DIBSection1Click(nullptr);
+    EXPECT_EQ(f.ItemIndex, 3);
+    EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
+    // From the settings page the same icon switches back: that page has its own code.
+    f.Image12Click(nullptr);
+    EXPECT_EQ(f.Category, CatSettings);
+    EXPECT_EQ(f.SelectedSlot, 1);
+    f.DIBSection1Click(nullptr);
+    EXPECT_EQ(f.Category, CatDemos);
+    EXPECT_EQ(f.ItemIndex, 1);
+    // Slots beyond the table are ignored.
+    f.MainButtonClick(11);
+    f.MainButtonClick(0);
+    EXPECT_EQ(f.Category, CatDemos);
+}
+
+TEST_F(MenuWindow, HoverLightsAnIconUntilTheBackground)
+{
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    Run("move DIBSection2");
+    EXPECT_EQ(f.HotIcon, 2);
+    EXPECT_EQ(f.DIBSection2->IndexMain().DIBIndex(), 26);
+    // A caption moves the markers but lights nothing.
+    Run("move IconLabel3");
+    EXPECT_EQ(f.DIBSection3->IndexMain().DIBIndex(), 4);
+    Run("move Image14 10 10");
+    EXPECT_EQ(f.HotIcon, 0);
+    EXPECT_EQ(f.DIBSection2->IndexMain().DIBIndex(), 25);
+    EXPECT_EQ(f.DIBSection1->IndexMain().DIBIndex(), 3);
+}
+
+TEST_F(MenuWindow, MarkersFollowThePointer)
+{
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    Run("move Image14 10 200");
+    EXPECT_EQ(f.Image7->Top(), 13);  // 10 / 3.5 + 10 = 12.86
+    EXPECT_EQ(f.Image8->Top(), 333); // 375 - 200 / 4.8 = 333.33
+    Run("move DIBSection2 10 10");
+    EXPECT_EQ(f.Image7->Top(), 171); // x 562
+    EXPECT_EQ(f.Image8->Top(), 346); // y 137
+    Run("move Image14 300 470");
+    EXPECT_EQ(f.Image7->Top(), 96);
+    EXPECT_EQ(f.Image8->Top(), 277);
+    f.MoveArrows(f.Image14, 700, 520);
+    EXPECT_EQ(f.Image7->Top(), 200);
+    EXPECT_EQ(f.Image8->Top(), 271);
+}
+
+TEST_F(MenuWindow, IconColumnScrollsToBothEndsWithTheCovers)
+{
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    Run("move Image6");
+    EXPECT_TRUE(f.Down->Visible());
+    EXPECT_TRUE(f.ScrollDownTimer->Enabled());
+    Run("wait 1000");
+    EXPECT_EQ(f.DIBSection10->Top(), 326);
+    EXPECT_EQ(f.IconLabel10->Top(), 715 - 340);
+    EXPECT_EQ(f.DIBSection1->Top(), 60 - 340);
+    EXPECT_TRUE(f.Cover4->Visible());
+    EXPECT_FALSE(f.Cover3->Visible());
+    for (int n = 1; n <= 10; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(f.SectionIcon(n)->Opacity(), n <= 5 ? 0 : 255);
+        EXPECT_EQ(f.SectionLabel(n)->Opacity(), f.SectionIcon(n)->Opacity());
+    }
+
+    Run("move Image5");
+    EXPECT_FALSE(f.ScrollDownTimer->Enabled());
+    EXPECT_TRUE(f.ScrollUpTimer->Enabled());
+    Run("wait 1000");
+    EXPECT_EQ(f.DIBSection1->Top(), 60);
+    EXPECT_EQ(f.DIBSection10->Top(), 666);
+    EXPECT_TRUE(f.Cover3->Visible());
+    EXPECT_FALSE(f.Cover4->Visible());
+    // Icon 1 comes back into the band for its last seven steps only.
+    EXPECT_EQ(f.DIBSection1->Opacity(), 210);
+    EXPECT_EQ(f.DIBSection5->Opacity(), 255);
+    for (int n = 6; n <= 10; ++n)
+        EXPECT_EQ(f.SectionIcon(n)->Opacity(), 0) << n;
+
+    // The background stops a scroll.
+    Run("move Image6");
+    Run("wait 50");
+    Run("move Image14 5 5");
+    int top = f.DIBSection1->Top();
+    Run("wait 200");
+    EXPECT_EQ(f.DIBSection1->Top(), top);
+    EXPECT_FALSE(f.Down->Visible());
+    EXPECT_FALSE(f.Up->Visible());
+}
+
+TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
+{
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    f.Image12Click(nullptr);
+    EXPECT_EQ(f.Category, CatSettings);
+    EXPECT_EQ(f.ItemIndex, 1);
+    EXPECT_EQ(f.NameLabel->Caption(), "STATUS: ZAPNUTO");
+    EXPECT_EQ(f.TextLabel->Caption(), "Zap\xEDn\xE1 okrajov\xFD panel a jeho animace. Vy\x9E"
+                                      "aduje restart aplikace.");
+    EXPECT_FALSE(f.PlayDIBOff->Visible());
+    EXPECT_TRUE(f.StopDIBOff->Visible());
+    EXPECT_FALSE(f.PicImage->Visible());
+    EXPECT_FALSE(f.DIBImage4->Visible());
+
+    f.StopDIBImageClick(nullptr);
+    EXPECT_EQ(f.Enhanced, 0);
+    EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
+    EXPECT_TRUE(f.PlayDIBOff->Visible());
+    EXPECT_FALSE(f.StopDIBOff->Visible());
+    EXPECT_NE(ReadDriveC("windows/torva.ini").find("Enhanced=0"), std::string::npos);
+    // The window keeps its form until the next start.
+    EXPECT_EQ(f.Width(), 816);
+
+    f.ItemIndex = 2;
+    f.SetSettings();
+    EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
+    f.PlayDIBImageClick(nullptr);
+    EXPECT_EQ(f.Slow, 1);
+    EXPECT_NE(ReadDriveC("windows/torva.ini").find("Slow=1"), std::string::npos);
+    EXPECT_FALSE(f.PlayDIBOff->Visible());
+    EXPECT_FALSE(f.PlayDIBImage->Visible());
+    f.StopDIBImageClick(nullptr);
+    EXPECT_EQ(f.Slow, 0);
+    EXPECT_NE(ReadDriveC("windows/torva.ini").find("Slow=0"), std::string::npos);
+}
+
+TEST_F(MenuWindow, SettingsPageOffersTheMainButtonWhenEnhancedIsOff)
+{
+    WriteDriveC("windows/torva.ini", "[Main]\r\nEnhanced=0\r\n");
+    WriteCatalogue(SmallCatalogue(3));
+    auto& f = Open();
+    f.Image12Click(nullptr);
+    EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
+    EXPECT_TRUE(f.PlayDIBOff->Visible());
+    EXPECT_FALSE(f.StopDIBOff->Visible());
+    f.PlayDIBImageClick(nullptr);
+    EXPECT_EQ(f.Enhanced, 1);
+    EXPECT_NE(ReadDriveC("windows/torva.ini").find("Enhanced=1"), std::string::npos);
+}

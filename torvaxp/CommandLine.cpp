@@ -1,0 +1,44 @@
+#include "torvaxp/CommandLine.h"
+
+#include "platform/text/Codepage.h"
+
+MenuOptions ParseMenuOptions(std::vector<std::string> args)
+{
+    MenuOptions options;
+    size_t next = 0;
+    if (!args.empty() && args.front() == "T") {
+        options.showSetupCommand = true;
+        next = 1;
+    }
+    auto value = [&](const std::string& option) -> const std::string& {
+        if (next + 1 >= args.size())
+            throw CommandLineError("option " + option + " needs a value");
+        return args[++next];
+    };
+    for (; next < args.size(); ++next) {
+        const std::string& arg = args[next];
+        if (arg == "--disc")
+            options.disc = std::filesystem::path(value(arg));
+        else if (arg == "--prefix")
+            options.prefix = std::filesystem::path(value(arg));
+        else if (arg == "--own-path")
+            options.ownPath = platform::Utf8ToCp1250(value(arg));
+        else if (arg == "--help" || arg == "-h")
+            options.help = true;
+        else if (arg == "T")
+            throw CommandLineError("\"T\" is only taken as the first argument");
+        else
+            throw CommandLineError("unknown argument '" + arg + "'");
+    }
+    return options;
+}
+
+const char* MenuOptionsUsage()
+{
+    return "  T                   first argument: installations show their setup command first\n"
+           "  --disc DIR          the disc folder (default: the built-in sample disc)\n"
+           "  --prefix DIR        the machine prefix (default: $TORVA_PREFIX, else\n"
+           "                      $XDG_DATA_HOME/torva/prefix)\n"
+           "  --own-path WINPATH  the program's own Windows path (default: the disc drive's\n"
+           "                      \\TORVA.EXE; a C: path makes the menu search the drives)\n";
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+// The menu's own command line, besides the host options every program of the platform takes
+// (--headless, --script, --screenshot):
+//
+//     torvaxp [T] [--disc DIR] [--prefix DIR] [--own-path WINPATH] [host options]
+//
+// A first argument "T" makes every installation show its setup command before running it.
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class CommandLineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct MenuOptions {
+    bool showSetupCommand = false;
+    bool help = false;
+    // The disc folder; none: the built-in sample disc.
+    std::optional<std::filesystem::path> disc;
+    std::optional<std::filesystem::path> prefix;
+    // The program's own Windows path (code page 1250); none: the disc drive's \TORVA.EXE.
+    std::optional<std::string> ownPath;
+};
+
+// Takes the menu's options out of `args` (the arguments after the program name, with the host
+// options already removed). Raises CommandLineError for an option without its value and for
+// anything it does not know.
+MenuOptions ParseMenuOptions(std::vector<std::string> args);
+
+// The usage text of the menu's own options.
+const char* MenuOptionsUsage();

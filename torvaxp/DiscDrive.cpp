@@ -1,0 +1,94 @@
+#include "torvaxp/DiscDrive.h"
+
+#include "platform/fonts/FontRegistry.h"
+#include "platform/registry/Registry.h"
+#include "platform/text/Codepage.h"
+
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* FontSubstitutesKey = "\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes";
+
+struct DiscFace {
+    const char* face;
+    const char* file;
+};
+constexpr DiscFace DiscFaces[] = {
+    { "Square721 AT", "bb.jpg" },
+    { "Square721 BdEx AT", "bc.jpg" },
+};
+
+bool SameFile(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error);
+}
+
+// The disc's menu folder, whatever the case of its name.
+std::optional<fs::path> MenuFolder(const fs::path& disc)
+{
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(disc, error)) {
+        std::string name = entry.path().filename().string();
+        if (name.size() == 5 && (name[0] | 0x20) == 't' && (name[1] | 0x20) == 'o' && (name[2] | 0x20) == 'r'
+            && (name[3] | 0x20) == 'v' && (name[4] | 0x20) == 'a' && entry.is_directory(error))
+            return entry.path();
+    }
+    return std::nullopt;
+}
+
+}
+
+std::optional<fs::path> SampleDiscFolder(const fs::path& executable)
+{
+    std::error_code error;
+#ifdef TORVA_SAMPLE_DISC_DIR
+    fs::path built = TORVA_SAMPLE_DISC_DIR;
+    if (fs::is_directory(built, error))
+        return built;
+#endif
+    fs::path installed = executable.parent_path().parent_path() / "share" / "torvaxp" / "sample-disc";
+    if (fs::is_directory(installed, error))
+        return installed;
+    return std::nullopt;
+}
+
+char MapDiscFolder(platform::Machine& machine, const fs::path& disc)
+{
+    // The letter of an earlier run that still points at this disc is used again rather than
+    // piling up letters in the prefix. The drive links straight to the folder: the path
+    // resolver follows no link out of a drive, so a folder of links to the disc would hide it.
+    for (const platform::DriveInfo& drive : machine.Drives()) {
+        if (drive.type == platform::DRIVE_CDROM && SameFile(drive.target, disc))
+            return drive.letter;
+    }
+    return machine.MapDrive(disc, platform::DRIVE_CDROM);
+}
+
+int AddDiscFontSubstitutes(const fs::path& disc)
+{
+    std::optional<fs::path> menu = MenuFolder(disc);
+    if (!menu)
+        return 0;
+    platform::Registry registry;
+    registry.SetRootKey(platform::HKEY_LOCAL_MACHINE);
+    if (!registry.OpenKey(FontSubstitutesKey, true))
+        return 0;
+    int added = 0;
+    for (const DiscFace& face : DiscFaces) {
+        if (!registry.ReadString(face.face).empty())
+            continue;
+        platform::FontRegistry fonts;
+        if (fonts.AddFontFile((*menu / face.file).string()) == 0)
+            continue;
+        std::vector<std::string> families = fonts.RegisteredFamilies();
+        if (families.empty() || families.front().empty())
+            continue;
+        if (registry.WriteString(face.face, platform::Utf8ToCp1250(families.front())))
+            ++added;
+    }
+    return added;
+}

@@ -1,0 +1,139 @@
+// torvaxp: the cover disc's menu. It maps the disc folder (the built-in sample disc unless
+// --disc names another) to a drive of the machine prefix, creates the main form from its stored
+// layout and runs it: in a desktop window, or headless for scripts and screenshots.
+
+#include "menu/main_f.h"
+#include "platform/files/Files.h"
+#include "platform/fonts/FontRegistry.h"
+#include "platform/host/ProgramHost.h"
+#include "platform/machine/Machine.h"
+#include "platform/text/Codepage.h"
+#include "torvaxp/CommandLine.h"
+#include "torvaxp/DiscDrive.h"
+#include "torvaxp/WindowServices.h"
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int Fail(const std::string& message)
+{
+    std::cerr << "torvaxp: " << message << "\n";
+    return 1;
+}
+
+void PrintUsage()
+{
+    std::cout << "usage: torvaxp [T] [options]\n" << MenuOptionsUsage() << platform::HostOptionsUsage();
+}
+
+fs::path ExecutablePath(const char* argv0)
+{
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::absolute(argv0) : self;
+}
+
+// The menu names its font files by Windows paths; the font registry opens host files.
+void ResolveFontPathsThroughDrives()
+{
+    platform::SetFontPathResolver([](std::string_view windowsPath) -> std::optional<std::string> {
+        auto host = platform::ResolveExisting(windowsPath);
+        if (!host)
+            return std::nullopt;
+        return host->string();
+    });
+}
+
+// Runs the menu on a machine with the disc mapped; the program's exit status.
+int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions, char discLetter)
+{
+    platform::ProgramHost host(hostOptions, std::cerr);
+    if (!host.Ready())
+        return 1;
+    platform::Application().SetTitle("Torva CD v2");
+    platform::InstallErrorBoxExceptionHandler();
+
+    DialogMessageBoxes boxes;
+    FormCursor cursor;
+    MenuEnvironment environment;
+    environment.OwnPath = options.ownPath ? *options.ownPath : std::string(1, discLetter) + ":\\TORVA.EXE";
+    environment.MessageBoxes = &boxes;
+    environment.Cursor = &cursor;
+    environment.ShowSetupCommand = options.showSetupCommand;
+
+    platform::ComponentPtr<TForm1> form(new TForm1(environment, &platform::Application()));
+    cursor.SetForm(form.get());
+    platform::Application().SetMainForm(form.get());
+    form->SetWindow(host.NewWindow());
+    form->CreateWindowLayout();
+    // A missing disc ends the program at creation, before the window is shown; a missing
+    // catalogue ends it when the window is first shown.
+    int status = form->Terminated ? 1 : host.Run(*form, std::cout, std::cerr);
+    return form->Terminated ? 1 : status;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    MenuOptions options;
+    platform::HostOptions hostOptions;
+    try {
+        // "T" counts only as the very first argument, so it is looked at before anything moves.
+        bool setupCommand = !args.empty() && args.front() == "T";
+        if (setupCommand)
+            args.erase(args.begin());
+        hostOptions = platform::TakeHostOptions(args);
+        if (setupCommand)
+            args.insert(args.begin(), "T");
+        options = ParseMenuOptions(args);
+    } catch (const std::exception& e) {
+        std::cerr << "torvaxp: " << e.what() << "\n";
+        PrintUsage();
+        return 1;
+    }
+    if (options.help) {
+        PrintUsage();
+        return 0;
+    }
+
+    try {
+        bool sampleDisc = !options.disc;
+        fs::path disc;
+        if (options.disc) {
+            disc = *options.disc;
+        } else if (auto sample = SampleDiscFolder(ExecutablePath(argv[0]))) {
+            disc = *sample;
+        } else {
+            return Fail("the built-in sample disc is missing; name a disc folder with --disc DIR");
+        }
+        std::error_code error;
+        if (!fs::is_directory(disc, error))
+            return Fail("no disc folder " + disc.string());
+
+        auto machine = platform::Machine::OpenOrCreateNamedOrDefault(options.prefix);
+        platform::SetCurrentMachine(machine);
+        char letter = MapDiscFolder(*machine, fs::absolute(disc));
+        if (letter == 0)
+            return Fail("no free drive letter for the disc in " + machine->PrefixRoot().string());
+        // The drive goes with the run, so the prefix does not collect letters of old discs.
+        struct Unmap {
+            platform::Machine& machine;
+            char letter;
+            ~Unmap() { machine.UnmapDrive(letter); }
+        } unmap { *machine, letter };
+        if (sampleDisc)
+            AddDiscFontSubstitutes(disc);
+        ResolveFontPathsThroughDrives();
+        return RunMenu(options, hostOptions, letter);
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    }
+}
