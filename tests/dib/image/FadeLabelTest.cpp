@@ -392,3 +392,26 @@ TEST(FadeLabel, PublishedPropertiesReadByName)
              "Visible", "Hint", "ShowHint", "Enabled", "DIBTabOrder", "OnClick", "OnMouseMove" })
         EXPECT_NE(info->FindProperty(name), nullptr) << name;
 }
+
+TEST(FadeLabel, ARotatedOrScaledTransparentLabelShowsOnlyItsText)
+{
+    struct Case {
+        int angle;
+        double scale;
+    };
+    for (Case c : { Case { 90, 100 }, Case { 30, 100 }, Case { 0, 150 }, Case { 180, 50 } }) {
+        LabelRig rig;
+        TDIBFadeLabel& label = *rig.label;
+        label.SetCaption("WWWW");
+        label.SetAutoSize(false);
+        label.SetBounds(20, 20, 60, 40);
+        label.SetAngle(c.angle);
+        label.SetScale(c.scale);
+        rig.Paint();
+        const TRect box = label.BoundsRect();
+        const int text = rig.CountPixels(box, PixelOf(Silver));
+        const int background = rig.CountPixels(box, PixelOf(RGB(0, 0, 0x80)));
+        EXPECT_GT(text, 0) << c.angle << " degrees, " << c.scale << " %";
+        EXPECT_EQ(text + background, box.Width() * box.Height()) << c.angle << " degrees, " << c.scale << " %";
+    }
+}
