@@ -1,0 +1,120 @@
+// The disc builder on small trees of its own: what it makes from a catalogue, and what it
+// refuses to overwrite.
+
+#include "tools/sampledisc/DiscBuilder.h"
+
+#include "platform/picture/Picture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace sampledisc;
+
+namespace {
+
+void Write(const fs::path& path, const std::string& text)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Read(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class DiscBuilderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = fs::temp_directory_path() / ("torva-discbuilder-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        // Any file does as a font here: the builder only copies it.
+        Write(root / "fonts" / "regular.ttf", "regular");
+        Write(root / "fonts" / "bold.ttf", "bold");
+        sources = { root / "tree", root / "counts.txt", root / "fonts" / "regular.ttf", root / "fonts" / "bold.ttf" };
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    fs::path root;
+    DiscSources sources;
+};
+
+}
+
+TEST(PictureCounts, ReadsBaseNamesAndCounts)
+{
+    auto counts = ReadPictureCounts("# comment\nrallye 4\n\n  legie   12  # the long one\nnone 0\n");
+    EXPECT_EQ(counts.size(), 3u);
+    EXPECT_EQ(counts["rallye"], 4);
+    EXPECT_EQ(counts["legie"], 12);
+    EXPECT_EQ(counts["none"], 0);
+}
+
+TEST(PictureCounts, RefusesMalformedLines)
+{
+    for (const char* bad : { "rallye\n", "rallye four\n", "rallye -1\n", "rallye 100\n", "rallye 2 3\n" })
+        EXPECT_THROW(ReadPictureCounts(bad), DiscError) << bad;
+}
+
+TEST_F(DiscBuilderTest, MakesFoldersReadmesPicturesAndFontsFromTheCatalogue)
+{
+    // "Pařeniště" in code page 1250.
+    Write(sources.discTree / "Torva" / "torvaxp.ini",
+        "[Main]\r\nDemos=2\r\nShareware=1\r\n"
+        "[Demo1]\r\nName=Pa\xF8" "eni\x9At\xEC\r\nFirm=Zahrada\r\nDescribe1=Rajcata a okurky.\r\nInstallDir=PARENIST\r\nReadmename=README.TXT\r\nPicture=par\r\n"
+        "[Demo2]\r\nName=Bez obrazku\r\nPicture=NUL\r\nInstallDir=BEZ\r\n"
+        "[Share1]\r\nName=Nastroj\r\nInstallDir=NASTROJ\r\nReadmeName=CTI.TXT\r\n");
+    Write(sources.discTree / "Updates" / "README.TXT", "updates\r\n");
+    Write(sources.pictureCounts, "par 2\n");
+    fs::path out = root / "out";
+    BuildDisc(sources, out);
+
+    EXPECT_TRUE(fs::exists(out / "TORVA.EXE"));
+    EXPECT_EQ(Read(out / "Torva" / "bb.jpg"), "regular");
+    EXPECT_EQ(Read(out / "Torva" / "bc.jpg"), "bold");
+    EXPECT_EQ(Read(out / "Updates" / "README.TXT"), "updates\r\n") << "the tree is copied as it is";
+    EXPECT_TRUE(fs::exists(out / "Torva" / "par01.jpg"));
+    EXPECT_TRUE(fs::exists(out / "Torva" / "par02.jpg"));
+    EXPECT_FALSE(fs::exists(out / "Torva" / "par03.jpg"));
+    EXPECT_TRUE(fs::exists(out / "Torva" / "Small" / "par01.bmp")) << "a series' small picture carries its number";
+    EXPECT_FALSE(fs::exists(out / "Torva" / "Small" / "par.bmp"));
+    EXPECT_EQ(platform::ReadPictureFile(out / "Torva" / "par02.jpg").width, 638);
+    EXPECT_TRUE(fs::is_directory(out / "DEMOS" / "BEZ"));
+    EXPECT_FALSE(fs::exists(out / "Torva" / "Small" / "NUL.bmp"));
+    EXPECT_TRUE(fs::exists(out / "Shareware" / "NASTROJ" / "CTI.TXT"));
+
+    std::string readme = Read(out / "DEMOS" / "PARENIST" / "README.TXT");
+    EXPECT_EQ(readme.rfind("Pa\xF8" "eni\x9At\xEC\r\n", 0), 0u) << "CP1250 title first, Windows line ends";
+    EXPECT_NE(readme.find("Rajcata a okurky."), std::string::npos);
+}
+
+TEST_F(DiscBuilderTest, ReplacesAnEarlierDiscButNoOtherFolder)
+{
+    Write(sources.discTree / "Torva" / "torvaxp.ini", "[Main]\r\n");
+    Write(sources.pictureCounts, "");
+    fs::path out = root / "out";
+    Write(out / "TORVA.EXE", "old disc");
+    Write(out / "stale.txt", "left from before");
+    BuildDisc(sources, out);
+    EXPECT_FALSE(fs::exists(out / "stale.txt"));
+
+    fs::path precious = root / "precious";
+    Write(precious / "thesis.txt", "years of work");
+    EXPECT_THROW(BuildDisc(sources, precious), DiscError);
+    EXPECT_EQ(Read(precious / "thesis.txt"), "years of work");
+}
+
+TEST_F(DiscBuilderTest, ACountedSectionThatIsMissingIsAnError)
+{
+    Write(sources.discTree / "Torva" / "torvaxp.ini", "[Main]\r\nDemos=1\r\n");
+    Write(sources.pictureCounts, "");
+    EXPECT_THROW(BuildDisc(sources, root / "out"), DiscError);
+}

@@ -1,0 +1,202 @@
+// The built sample disc: the menu's own loader reads it with the intended counts and texts,
+// and every file the catalogue leads the menu to is there and readable.
+
+#include "menu/main_f.h"
+#include "platform/avi/AviClip.h"
+#include "platform/fonts/FontRegistry.h"
+#include "platform/ini/IniDocument.h"
+#include "platform/machine/Machine.h"
+#include "platform/picture/Picture.h"
+#include "platform/text/Codepage.h"
+#include "shell/UserInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path Disc = TORVA_SAMPLE_DISC_DIR;
+
+std::string ReadHost(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Cp(const char* utf8) { return platform::Utf8ToCp1250(utf8); }
+
+class SampleDisc : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fs::exists(Disc / "TORVA.EXE")) << "build the sample_disc target first";
+        root = fs::temp_directory_path() / ("torva-sampledisc-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        fs::remove_all(root);
+        machine = platform::Machine::OpenOrCreate(root / "prefix");
+        platform::SetCurrentMachine(machine);
+        letter = machine->MapDrive(Disc, platform::DRIVE_CDROM);
+        ASSERT_NE(letter, 0);
+        form = std::make_unique<TForm1>(MenuEnvironment { std::string(1, letter) + ":\\TORVA.EXE", &boxes, &cursor });
+        form->FormCreateCore();
+        ASSERT_FALSE(form->Terminated);
+        form->LoadCatalogue();
+        ASSERT_FALSE(form->Terminated) << (boxes.errors.empty() ? "" : boxes.errors.back());
+        catalogue = platform::IniDocument::Parse(ReadHost(Disc / "Torva" / "torvaxp.ini"));
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        machine->UnmapDrive(letter);
+        platform::SetCurrentMachine(nullptr);
+        fs::remove_all(root);
+    }
+
+    fs::path root;
+    std::shared_ptr<platform::Machine> machine;
+    char letter = 0;
+    shell::RecordingMessageBoxes boxes;
+    shell::RecordingCursor cursor;
+    std::unique_ptr<TForm1> form;
+    platform::IniDocument catalogue;
+};
+
+}
+
+TEST_F(SampleDisc, MenuLoadsEveryCategory)
+{
+    const TForm1& f = *form;
+    struct Count {
+        const char* category;
+        int32_t loaded;
+        int32_t expected;
+    };
+    const Count counts[] = { { "demos", f.DemoCount, 12 }, { "online demos", f.Extra2Count, 3 }, { "full games", f.FullCount, 2 },
+        { "films", f.MovieCount, 3 }, { "galleries", f.ShotCount, 3 }, { "extras", f.ExtraCount, 3 },
+        { "shareware", f.ShareCount, 3 }, { "updates", f.UpdateCount, 4 }, { "drivers", f.DriverCount, 3 },
+        { "readers", f.ReaderCount, 3 } };
+    for (const Count& c : counts)
+        EXPECT_EQ(c.loaded, c.expected) << c.category;
+    EXPECT_EQ(f.DiscId, "1206");
+    EXPECT_EQ(f.Version, 1) << "the Czech driver is kept only in the first edition";
+    EXPECT_TRUE(boxes.errors.empty());
+}
+
+TEST_F(SampleDisc, TextsAreCzechAndTakeTheLoadersTransforms)
+{
+    const TForm1& f = *form;
+    EXPECT_EQ(f.Demos[4].Name, Cp("PAřENIšTě")) << "only a to z are upper-cased";
+    EXPECT_EQ(f.Demos[6].Name, Cp("PODZEMí R&&D")) << "a lone ampersand is doubled";
+    EXPECT_EQ(f.Drivers[3].Name, Cp("OVLADAč CZ KLáVESNICE"));
+    EXPECT_EQ(f.Updates[1].Name, "PATCH 1.1");
+    EXPECT_EQ(f.Updates[1].Subtitle, "Rallye Bohemia");
+    for (int n = 1; n <= f.DemoCount; ++n) {
+        EXPECT_FALSE(f.Demos[n].Describe.empty()) << n;
+        EXPECT_FALSE(f.Demos[n].Firm.empty()) << n;
+        EXPECT_TRUE(platform::IsValidCp1250(f.Demos[n].Describe)) << n;
+    }
+    // The demos cover every flag the detail view shows.
+    std::vector<int32_t> flags;
+    for (int n = 1; n <= f.DemoCount; ++n)
+        flags.push_back(f.Demos[n].Flags);
+    for (int32_t wanted : { 0, 1, 2, 3, 4, 10, 11, 12 })
+        EXPECT_NE(std::find(flags.begin(), flags.end(), wanted), flags.end()) << "no demo with flags " << wanted;
+}
+
+TEST_F(SampleDisc, EveryPictureTheMenuLooksForIsThere)
+{
+    const TForm1& f = *form;
+    std::vector<std::string> pictures;
+    for (int n = 1; n <= f.DemoCount; ++n)
+        pictures.push_back(f.Demos[n].Picture);
+    for (int n = 1; n <= f.FullCount; ++n)
+        pictures.push_back(f.Fulls[n].Picture);
+    for (int n = 1; n <= f.Extra2Count; ++n)
+        pictures.push_back(f.Extra2[n].Picture);
+    for (int n = 1; n <= f.ExtraCount; ++n)
+        pictures.push_back(f.Extra[n].Picture);
+    for (int n = 1; n <= f.ShotCount; ++n)
+        pictures.push_back(f.Shots[n].Picture);
+    for (int n = 1; n <= f.MovieCount; ++n)
+        pictures.push_back(f.Movies[n].Picture);
+
+    int longest = 0, withoutGallery = 0, none = 0;
+    for (const std::string& p : pictures) {
+        if (p == "NUL") {
+            ++none;
+            continue;
+        }
+        SCOPED_TRACE(p);
+        int count = 0;
+        while (fs::exists(Disc / "Torva" / (p + (count + 1 < 10 ? "0" : "") + std::to_string(count + 1) + ".jpg")))
+            ++count;
+        longest = std::max(longest, count);
+        withoutGallery += count == 0;
+        fs::path small = Disc / "Torva" / "Small" / (p + (count > 0 ? "01" : "") + ".bmp");
+        ASSERT_TRUE(fs::exists(small)) << small;
+        platform::Picture smallPicture = platform::ReadPictureFile(small);
+        EXPECT_EQ(smallPicture.width, 243);
+        EXPECT_EQ(smallPicture.height, 151);
+        if (count > 0) {
+            platform::Picture first = platform::ReadPictureFile(Disc / "Torva" / (p + "01.jpg"));
+            EXPECT_EQ(first.width, 638);
+            EXPECT_EQ(first.height, 482);
+        }
+    }
+    EXPECT_GE(longest, 10) << "a series long enough to page past picture 09";
+    EXPECT_GT(withoutGallery, 0);
+    EXPECT_EQ(none, 1);
+}
+
+TEST_F(SampleDisc, ReadmesFilmsAndTheSignUpFileAreOnTheDisc)
+{
+    const TForm1& f = *form;
+    auto host = [&](std::string windowsPath) {
+        windowsPath.erase(0, 2); // the drive
+        std::replace(windowsPath.begin(), windowsPath.end(), '\\', '/');
+        return Disc / windowsPath.substr(1);
+    };
+    for (int n = 1; n <= f.DemoCount; ++n)
+        EXPECT_TRUE(fs::exists(host(f.Demos[n].InstallDir + "\\" + f.Demos[n].ReadmeName))) << f.Demos[n].InstallDir;
+    for (int n = 1; n <= f.DriverCount; ++n)
+        EXPECT_TRUE(fs::exists(host(f.Drivers[n].InstallDir + "\\" + f.Drivers[n].ReadmeName))) << f.Drivers[n].InstallDir;
+    for (int n = 1; n <= f.ShareCount; ++n)
+        EXPECT_TRUE(fs::exists(Disc / "Shareware" / f.Shareware[n].InstallDir / f.Shareware[n].ReadmeName));
+    for (int n = 1; n <= f.MovieCount; ++n) {
+        fs::path film = host(f.Movies[n].InstallDir + "\\" + f.Movies[n].GameName);
+        auto clip = platform::AviClip::FromBytes(platform::ReadPictureBytes(film));
+        EXPECT_GT(clip.FrameCount(), 10) << film;
+    }
+    EXPECT_TRUE(fs::exists(Disc / "Kavorin" / "signup_torva.isp"));
+    EXPECT_TRUE(fs::exists(Disc / "Updates" / "README.TXT"));
+}
+
+TEST_F(SampleDisc, MenuFontsAreFontFilesOfTheAnnouncedFamilies)
+{
+    platform::FontRegistry fonts;
+    EXPECT_GT(fonts.AddFontFile((Disc / "Torva" / "bb.jpg").string()), 0);
+    EXPECT_GT(fonts.AddFontFile((Disc / "Torva" / "bc.jpg").string()), 0);
+    auto families = fonts.RegisteredFamilies();
+    EXPECT_NE(std::find(families.begin(), families.end(), "Play"), families.end());
+    EXPECT_NE(std::find(families.begin(), families.end(), "Karmilla"), families.end());
+}
+
+TEST_F(SampleDisc, InstallableItemsLeaveRoomForTheirSetupKeys)
+{
+    // The sections the setups' owner fills in carry the marker line; their folders exist.
+    std::string text = ReadHost(Disc / "Torva" / "torvaxp.ini");
+    size_t marks = 0;
+    for (size_t at = text.find("; install keys: h6"); at != std::string::npos; at = text.find("; install keys: h6", at + 1))
+        ++marks;
+    EXPECT_GE(marks, 20u);
+    for (const char* folder : { "DEMOS/RALLYE", "DEMOS/SACHY", "PLNA/HRAD", "Shareware/KALK", "Drivers/KLAVES", "Readers/HAD", "Extra/EDITOR" })
+        EXPECT_TRUE(fs::is_directory(Disc / folder)) << folder;
+}
