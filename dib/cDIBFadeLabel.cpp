@@ -98,11 +98,7 @@ void TCustomDIBFadeLabel::SetFrameCount(uint8_t value)
     BuildFadeTable();
 }
 
-void TCustomDIBFadeLabel::SetAngle(int value)
-{
-    m_angle = static_cast<TAngle>(((value % 360) + 360) % 360);
-    Invalidate();
-}
+void TCustomDIBFadeLabel::SetAngle(int value) { StoreAndRepaint(m_angle, static_cast<TAngle>(((value % 360) + 360) % 360)); }
 
 void TCustomDIBFadeLabel::SetAutoSize(bool value)
 {
@@ -112,23 +108,11 @@ void TCustomDIBFadeLabel::SetAutoSize(bool value)
     Invalidate();
 }
 
-void TCustomDIBFadeLabel::SetAlignment(TAlignment value)
-{
-    m_alignment = value;
-    Invalidate();
-}
+void TCustomDIBFadeLabel::SetAlignment(TAlignment value) { StoreAndRepaint(m_alignment, value); }
 
-void TCustomDIBFadeLabel::SetLayout(TTextLayout value)
-{
-    m_layout = value;
-    Invalidate();
-}
+void TCustomDIBFadeLabel::SetLayout(TTextLayout value) { StoreAndRepaint(m_layout, value); }
 
-void TCustomDIBFadeLabel::SetScale(double value)
-{
-    m_scale = value;
-    Invalidate();
-}
+void TCustomDIBFadeLabel::SetScale(double value) { StoreAndRepaint(m_scale, value); }
 
 void TCustomDIBFadeLabel::SetShowAccelChar(bool value)
 {
@@ -138,17 +122,9 @@ void TCustomDIBFadeLabel::SetShowAccelChar(bool value)
     Invalidate();
 }
 
-void TCustomDIBFadeLabel::SetTransparent(bool value)
-{
-    m_transparent = value;
-    Invalidate();
-}
+void TCustomDIBFadeLabel::SetTransparent(bool value) { StoreAndRepaint(m_transparent, value); }
 
-void TCustomDIBFadeLabel::SetWordWrap(bool value)
-{
-    m_wordWrap = value;
-    Invalidate();
-}
+void TCustomDIBFadeLabel::SetWordWrap(bool value) { StoreAndRepaint(m_wordWrap, value); }
 
 void TCustomDIBFadeLabel::SetBiDiMode(TBiDiMode value)
 {

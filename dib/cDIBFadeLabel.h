@@ -102,6 +102,13 @@ private:
     // Alt and that letter click the label through its container.
     void UpdateAccelerator();
     void Tick();
+    // The writes that change only the look.
+    template <class T>
+    void StoreAndRepaint(T& field, T value)
+    {
+        field = value;
+        Invalidate();
+    }
 
     // Held here rather than as an owned component, so it goes only with the label's own parts.
     platform::ComponentPtr<TDIBTimer> m_timer;
