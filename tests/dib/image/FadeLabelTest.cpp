@@ -373,3 +373,16 @@ TEST(FadeLabel, DisabledTextHasAShadowOnePixelDownRightInTheHighlightColour)
     rig.Paint();
     EXPECT_EQ(rig.CountPixels(box, PixelOf(White)), 0) << "disabled text keeps the font colour";
 }
+
+TEST(FadeLabel, ALabelFreedDuringItsFadeLeavesNoTimerBehind)
+{
+    LabelRig rig;
+    rig.Enter();
+    rig.Leave();
+    rig.Ticks(2);
+    const size_t timers = rig.loop.TimerCount();
+    ASSERT_GT(timers, 0u);
+    platform::TComponent::Free(rig.label);
+    EXPECT_EQ(rig.loop.TimerCount(), timers - 1);
+    rig.loop.Advance(500);
+}
