@@ -15,7 +15,21 @@ using shell::PostFixDir;
 
 const platform::ClassInfo& TForm1::StaticClass()
 {
-    static const platform::ClassInfo info = platform::ClassBuilder<TForm1>("TForm1", &platform::TForm::StaticClass()).Build();
+    // The navigation state and the settings are published read-only, so the test driver and
+    // torvatool can look at them by name; a layout never stores them.
+    auto readOnly = [](platform::ClassBuilder<TForm1>& builder, const char* name, int32_t TForm1::*field) {
+        builder.Integer(name, [field](const TForm1& f) { return f.*field; }, [](TForm1&, int32_t) { }).NotStored().ReadOnly();
+    };
+    platform::ClassBuilder<TForm1> builder("TForm1", &platform::TForm::StaticClass());
+    readOnly(builder, "Category", &TForm1::Category);
+    readOnly(builder, "ItemIndex", &TForm1::ItemIndex);
+    readOnly(builder, "TopIndex", &TForm1::TopIndex);
+    readOnly(builder, "PageCount", &TForm1::PageCount);
+    readOnly(builder, "HotIcon", &TForm1::HotIcon);
+    readOnly(builder, "SelectedSlot", &TForm1::SelectedSlot);
+    readOnly(builder, "Enhanced", &TForm1::Enhanced);
+    readOnly(builder, "Slow", &TForm1::Slow);
+    static const platform::ClassInfo info = builder.Build();
     return info;
 }
 

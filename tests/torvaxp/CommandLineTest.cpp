@@ -1,0 +1,81 @@
+#include "torvaxp/CommandLine.h"
+#include "torvaxp/DiscDrive.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+TEST(MenuCommandLine, OptionsAndTheirValues)
+{
+    MenuOptions options = ParseMenuOptions({ "T", "--disc", "/media/disc", "--prefix", "/tmp/p", "--own-path", "C:\\TORVA.EXE" });
+    EXPECT_TRUE(options.showSetupCommand);
+    EXPECT_EQ(options.disc, std::filesystem::path("/media/disc"));
+    EXPECT_EQ(options.prefix, std::filesystem::path("/tmp/p"));
+    EXPECT_EQ(options.ownPath, "C:\\TORVA.EXE");
+
+    MenuOptions none = ParseMenuOptions({});
+    EXPECT_FALSE(none.showSetupCommand);
+    EXPECT_FALSE(none.disc);
+    EXPECT_FALSE(none.ownPath);
+    EXPECT_TRUE(ParseMenuOptions({ "--help" }).help);
+}
+
+TEST(MenuCommandLine, OwnPathIsTakenToTheCodePage)
+{
+    // "Hry" folder with a Czech letter: UTF-8 on the command line, code page 1250 for the menu.
+    MenuOptions options = ParseMenuOptions({ "--own-path", "C:\\Hr\xC5\xAF\\TORVA.EXE" });
+    EXPECT_EQ(options.ownPath, "C:\\Hr\xF9\\TORVA.EXE");
+}
+
+TEST(MenuCommandLine, RefusedArguments)
+{
+    const std::vector<std::vector<std::string>> refused = {
+        { "--disc" },             // no value
+        { "--own-path" },         // no value
+        { "--disc", "d", "T" },   // T only first
+        { "t" },                  // T is a capital
+        { "--speed", "3" },       // unknown
+        { "extra" },
+    };
+    for (const auto& args : refused)
+        EXPECT_THROW(ParseMenuOptions(args), CommandLineError) << args.front();
+}
+
+class MenuDiscDrive : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = std::filesystem::temp_directory_path() / ("torva-discdrive-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root / "disc" / "Torva");
+        std::ofstream(root / "disc" / "TORVA.EXE") << "marker";
+        machine = platform::Machine::OpenOrCreate(root / "prefix");
+        platform::SetCurrentMachine(machine);
+    }
+    void TearDown() override
+    {
+        platform::SetCurrentMachine(nullptr);
+        std::filesystem::remove_all(root);
+    }
+    std::filesystem::path root;
+    std::shared_ptr<platform::Machine> machine;
+};
+
+TEST_F(MenuDiscDrive, DiscGetsTheFirstFreeLetterAndKeepsIt)
+{
+    char letter = MapDiscFolder(*machine, root / "disc");
+    ASSERT_EQ(letter, 'D');
+    EXPECT_EQ(machine->DriveType(letter), platform::DRIVE_CDROM);
+    // Another run finds its earlier mapping instead of taking E:.
+    EXPECT_EQ(MapDiscFolder(*machine, root / "disc"), 'D');
+    // Another disc takes the next letter.
+    std::filesystem::create_directories(root / "other");
+    EXPECT_EQ(MapDiscFolder(*machine, root / "other"), 'E');
+}
+
+TEST_F(MenuDiscDrive, MissingFontFilesAddNoSubstitutes)
+{
+    EXPECT_EQ(AddDiscFontSubstitutes(root / "disc"), 0);
+    EXPECT_EQ(AddDiscFontSubstitutes(root / "nothing"), 0);
+}
