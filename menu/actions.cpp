@@ -1,0 +1,190 @@
+// What the action buttons of the detail view, the connect picture and the debug labels do.
+
+#include "menu/main_f.h"
+
+#include "platform/process/Process.h"
+#include "platform/text/Text.h"
+
+namespace {
+
+namespace Code {
+constexpr int32_t Demos = 1;
+constexpr int32_t Extra = 2;
+constexpr int32_t Shareware = 3;
+constexpr int32_t Drivers = 4;
+constexpr int32_t Updates = 5;
+constexpr int32_t Readers = 6;
+constexpr int32_t Movies = 8;
+constexpr int32_t Fulls = 10;
+constexpr int32_t Extra2 = 11;
+constexpr int32_t Installed = 20;
+constexpr int32_t Settings = 21;
+}
+
+template <typename Array>
+TDemos* Entry(Array& items, int32_t count, int32_t n)
+{
+    return n >= 1 && n <= count && n <= Array::capacity ? &items[n] : nullptr;
+}
+
+// Demos, extras, readers' contributions, full games and the second demo list: the pages whose
+// items are run when they can be and installed otherwise.
+bool RunsOrInstalls(int32_t category)
+{
+    return category == Code::Demos || category == Code::Extra || category == Code::Readers
+        || category == Code::Fulls || category == Code::Extra2;
+}
+
+// The folder part of a relative path, without its last backslash.
+std::string FolderPart(const std::string& path)
+{
+    size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+bool HasScheme(const std::string& address)
+{
+    std::string upper = platform::UpperCase(address);
+    return upper.starts_with("HTTP://") || upper.starts_with("HTTPS://");
+}
+
+}
+
+TDemos* TForm1::ItemOf(int32_t category, int32_t n)
+{
+    switch (category) {
+    case Code::Demos: return Entry(Demos, DemoCount, n);
+    case Code::Extra: return Entry(Extra, ExtraCount, n);
+    case Code::Shareware: return Entry(Shareware, ShareCount, n);
+    case Code::Drivers: return Entry(Drivers, DriverCount, n);
+    case Code::Readers: return Entry(Readers, ReaderCount, n);
+    case Code::Fulls: return Entry(Fulls, FullCount, n);
+    case Code::Extra2: return Entry(Extra2, Extra2Count, n);
+    case Code::Installed: return Entry(InstalledList, InstalledCount, n);
+    default: return nullptr;
+    }
+}
+
+void TForm1::RefreshItemViews()
+{
+    if (!HasWindowLayout())
+        return;
+    FillList();
+    ProcessPage();
+}
+
+TDemos* TForm1::SelectedItem()
+{
+    return ItemOf(Category, ItemIndex);
+}
+
+void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
+{
+    if (Category == Code::Settings) {
+        SettingsSwitchOn();
+        return;
+    }
+    if (Category == Code::Updates) {
+        if (ItemIndex >= 1 && ItemIndex <= UpdateCount && !Updates[ItemIndex].NoRun)
+            NormalExec(DiscDrive + "\\Updates\\" + Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
+        return;
+    }
+    if (Category == Code::Movies) {
+        if (ItemIndex >= 1 && ItemIndex <= MovieCount) {
+            const TMovies& film = Movies[ItemIndex];
+            platform::ShellExecuteA("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
+        }
+        return;
+    }
+    TDemos* item = SelectedItem();
+    if (!item)
+        return;
+    if (RunsOrInstalls(Category)) {
+        if (item->CanRun)
+            RunProc(*item);
+        else
+            InstallProc(*item);
+    } else if (Category == Code::Drivers) {
+        InstallProc(*item);
+    } else if (Category == Code::Installed) {
+        RunProc(*item);
+    } else if (Category == Code::Shareware) {
+        std::string folder = DiscDrive + "\\Shareware\\" + item->InstallDir;
+        std::string file = folder + "\\" + item->InstallName;
+        // Only the upper-case ".INF" marks a setup information file, as the catalogues write it.
+        if (item->InstallName.find(".INF") != std::string::npos)
+            platform::ShellExecuteA("INSTALL", file, "", folder, platform::SW_SHOWNORMAL);
+        else
+            NormalExec(file, platform::SW_SHOWNORMAL);
+    }
+}
+
+void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
+{
+    if (Category == Code::Settings) {
+        SettingsSwitchOff();
+        return;
+    }
+    if (!RunsOrInstalls(Category) && Category != Code::Installed)
+        return;
+    if (TDemos* item = SelectedItem())
+        UninstallProc(*item);
+}
+
+void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
+{
+    if (Category == Code::Updates) {
+        if (ItemIndex >= 1 && ItemIndex <= UpdateCount) {
+            const TUpdate& update = Updates[ItemIndex];
+            ShellExec(DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
+        }
+        return;
+    }
+    const TDemos* item = SelectedItem();
+    if (!item)
+        return;
+    switch (Category) {
+    case Code::Demos:
+    case Code::Readers:
+    case Code::Fulls:
+    case Code::Extra2:
+        ShellExec(item->GameDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        break;
+    case Code::Extra:
+    case Code::Drivers:
+        ShellExec(item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        break;
+    case Code::Shareware:
+        ShellExec(DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::WebDIBImageClick(platform::TObject* /*Sender*/)
+{
+    if (!RunsOrInstalls(Category) && Category != Code::Drivers)
+        return;
+    const TDemos* item = SelectedItem();
+    if (!item || item->Web.empty())
+        return;
+    // Catalogues write the address without its scheme, but some carry it: it is not doubled.
+    std::string address = HasScheme(item->Web) ? item->Web : "http://" + item->Web;
+    platform::ShellExecuteA("OPEN", address, "", "", platform::SW_SHOWNORMAL);
+}
+
+void TForm1::Image15Click(platform::TObject* /*Sender*/)
+{
+    platform::ShellExecuteA("OPEN", DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
+}
+
+void TForm1::DebugLabel1Click(platform::TObject* /*Sender*/)
+{
+    LoadCatalogue();
+}
+
+void TForm1::DebugLabel2Click(platform::TObject* /*Sender*/)
+{
+    ShellExec(DataDir + "TORVAXP.INI", platform::SW_SHOWNORMAL);
+}

@@ -1,0 +1,184 @@
+// Starting programs, documents and addresses, and running an item that counts as runnable.
+
+#include "menu/main_f.h"
+
+#include "menu/BusyCursor.h"
+
+#include "platform/dialogs/Dialogs.h"
+#include "platform/events/EventLoop.h"
+#include "platform/files/Files.h"
+#include "platform/process/Process.h"
+#include "platform/registry/Registry.h"
+#include "platform/text/Text.h"
+#include "shell/PathText.h"
+
+#include <vector>
+
+using platform::UpperCase;
+
+namespace {
+
+constexpr size_t MaxVersionLabel = 50;
+constexpr size_t MaxShellParameters = 20;
+// How long one wait for the started program sleeps at most before it looks at the window again.
+constexpr uint32_t WaitSliceMs = 100;
+
+bool Holds(const std::string& upper, const char* what)
+{
+    return upper.find(what) != std::string::npos;
+}
+
+bool HoldsAny(const std::string& upper, std::initializer_list<const char*> what)
+{
+    for (const char* one : what) {
+        if (Holds(upper, one))
+            return true;
+    }
+    return false;
+}
+
+// The program file of a GameName list entry: the part before its label, without arguments.
+std::string EntryFile(const std::string& entry)
+{
+    return shell::CutAfterExtension(shell::CutBeforeColon(entry));
+}
+
+std::string EntryLabel(const std::string& entry)
+{
+    size_t colon = entry.find(':');
+    return colon == std::string::npos ? std::string() : entry.substr(colon + 1, MaxVersionLabel);
+}
+
+bool PdfViewerRegistered()
+{
+    platform::Registry registry;
+    registry.SetRootKey(platform::HKEY_CLASSES_ROOT);
+    return registry.OpenKeyReadOnly("\\.pdf");
+}
+
+}
+
+bool TForm1::NormalExec(const std::string& commandLine, uint16_t showMode)
+{
+    if (commandLine.empty())
+        return false;
+    platform::ProcessStart start;
+    start.commandLine = commandLine;
+    start.currentDirectory = FileTree().ProgramDirOf(commandLine);
+    start.showWindow = showMode;
+    platform::ProcessHandle process = 0;
+    bool created = platform::CreateProcessA(start, process);
+    // Nothing waits for this program, so its handle is not kept.
+    if (created)
+        platform::CloseHandle(process);
+    std::string upper = UpperCase(commandLine);
+    if (Holds(upper, ".HTM"))
+        ShellExec(commandLine, showMode);
+    if (Holds(upper, ".ZIP"))
+        ShellExec(commandLine, showMode);
+    return created;
+}
+
+bool TForm1::WaitExec(const std::string& commandLine, uint16_t showMode)
+{
+    if (commandLine.empty())
+        return false;
+    BusyCursor busy(m_environment.Cursor);
+    platform::ProcessStart start;
+    start.commandLine = commandLine;
+    start.currentDirectory = FileTree().ProgramDirOf(commandLine);
+    start.showWindow = showMode;
+    auto& service = platform::CurrentProcessService();
+    auto process = service.CreateProcess(start);
+    if (!process)
+        return false;
+    // The window keeps painting and its timers keep running while the program runs; the wait
+    // sleeps between looks instead of polling the processor flat out.
+    auto& loop = platform::CurrentEventLoop();
+    uint32_t exitCode = 0;
+    while (service.GetExitCodeProcess(*process, exitCode) && exitCode == platform::STILL_ACTIVE) {
+        if (!loop.Terminated())
+            loop.ProcessMessages();
+        service.WaitForExitOrMessage(*process, loop, WaitSliceMs);
+    }
+    service.CloseHandle(*process);
+    return true;
+}
+
+void TForm1::ShellExec(const std::string& path, uint16_t showMode)
+{
+    // "readme.txt /x" opens readme.txt with "/x": the parameters follow the three characters
+    // of the extension. A text with no blank after its last dot is one file name, whatever the
+    // length of its extension (readme.html).
+    std::string file = path;
+    std::string parameters;
+    size_t dot = path.rfind('.');
+    if (dot != std::string::npos && path.find(' ', dot) != std::string::npos) {
+        file = path.substr(0, dot + 4);
+        if (dot + 4 < path.size())
+            parameters = path.substr(dot + 4, MaxShellParameters);
+    }
+    if (Holds(UpperCase(path), ".PDF") && !PdfViewerRegistered())
+        WaitExec(DiscDrive + "\\adobe\\ar500enu.exe", platform::SW_SHOWNORMAL);
+    platform::ShellExecuteA("OPEN", file, parameters, "", showMode);
+}
+
+void TForm1::LaunchFile(const TDemos& item, const std::string& path)
+{
+    if (item.InstallType == 0 && !item.Param.empty()) {
+        // A program with a test file may create it while it runs: look again afterwards.
+        WaitExec(path, platform::SW_SHOWNORMAL);
+        if (TDemos* selected = SelectedItem())
+            CheckDemo(*selected);
+        RefreshItemViews();
+        return;
+    }
+    std::string upper = UpperCase(path);
+    if (HoldsAny(upper, { ".AVI", ".WMV", ".MOV", ".MPG" }))
+        ShellExec(path, platform::SW_SHOWNORMAL);
+    if (!HoldsAny(upper, { ".MP3", ".M3U", ".XM" }))
+        NormalExec(path, platform::SW_SHOWNORMAL);
+}
+
+// Which entry of a GameName list to run: the versions whose files exist, asked for when a
+// ";" list leaves several; empty when none is left or the question was closed.
+std::string TForm1::ChooseVersion(const TDemos& item)
+{
+    std::vector<std::string> entries = shell::SplitList(item.GameName);
+    std::vector<std::string> present;
+    for (const std::string& entry : entries) {
+        if (platform::FileExists(item.GameDir + "\\" + EntryFile(entry)))
+            present.push_back(entry);
+    }
+    if (present.empty())
+        return {};
+    if (item.GameName.find(';') == std::string::npos || present.size() == 1)
+        return present.front();
+    std::vector<std::string> labels;
+    for (const std::string& entry : present)
+        labels.push_back(EntryLabel(entry));
+    int chosen = platform::ShowChoiceDialog("Jakou verzi hry chcete spustit?", labels);
+    if (chosen < 0 || static_cast<size_t>(chosen) >= present.size())
+        return {};
+    return present[static_cast<size_t>(chosen)];
+}
+
+void TForm1::RunProc(const TDemos& source)
+{
+    // A copy: what runs meanwhile (a status check after a wait) may change the item itself.
+    const TDemos item = source;
+    if (item.InstallType == 20) {
+        if (!Holds(UpperCase(item.GameName), ".MPG"))
+            platform::ShellExecuteA("PLAY", item.GameDir + "\\" + item.GameName, "", item.GameDir, platform::SW_SHOWNORMAL);
+        return;
+    }
+    if (item.InstallType >= 12)
+        return;
+    if (item.GameName.find(':') == std::string::npos) {
+        LaunchFile(item, item.GameDir + "\\" + item.GameName);
+        return;
+    }
+    std::string entry = ChooseVersion(item);
+    if (!entry.empty())
+        LaunchFile(item, item.GameDir + "\\" + shell::CutBeforeColon(entry));
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+// A started form on a test machine whose programs are recorded instead of run, whose message
+// boxes take their answers from a queue, and whose timers run on a virtual clock.
+
+#include "MenuFixture.h"
+
+#include "platform/dialogs/Dialogs.h"
+#include "platform/events/Clock.h"
+#include "platform/events/EventLoop.h"
+#include "platform/ini/IniFile.h"
+#include "platform/process/RecordingProcessService.h"
+#include "platform/registry/Registry.h"
+
+#include <optional>
+
+class ActionFixture : public MenuFixture {
+protected:
+    void SetUp() override
+    {
+        MenuFixture::SetUp();
+        recorder = std::make_shared<platform::RecordingProcessService>(machine);
+        scopedProcesses.emplace(recorder);
+        scopedLoop.emplace(loop);
+        platform::SetDialogService(&dialogs);
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        platform::SetDialogService(nullptr);
+        scopedLoop.reset();
+        scopedProcesses.reset();
+        MenuFixture::TearDown();
+    }
+
+    // Starts the form on a disc whose catalogue names only the disc identifier.
+    TForm1& StartOn(const std::string& discId = "0206")
+    {
+        WriteCatalogue("[Main]\nCD=" + discId + "\n");
+        Start();
+        EXPECT_FALSE(form->Terminated);
+        return *form;
+    }
+
+    std::string State(const std::string& section, const std::string& key)
+    {
+        return TIniFile("torva.ini").ReadString(section, key, "<none>");
+    }
+
+    void RegisterUninstall(const std::string& name, const std::string& command)
+    {
+        platform::Registry reg;
+        reg.SetRootKey(platform::HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name, true));
+        ASSERT_TRUE(reg.WriteString("UninstallString", command));
+    }
+
+    std::vector<std::string> CommandLines() const
+    {
+        std::vector<std::string> lines;
+        for (const auto& start : recorder->Starts())
+            lines.push_back(start.start.commandLine);
+        return lines;
+    }
+
+    void Answer(platform::DialogAnswer::Kind kind, int button = 0) { dialogs.PushAnswer({ kind, button }); }
+    void AnswerYes() { Answer(platform::DialogAnswer::Kind::Yes); }
+    void AnswerNo() { Answer(platform::DialogAnswer::Kind::No); }
+    void AnswerOk() { Answer(platform::DialogAnswer::Kind::Ok); }
+
+    std::vector<std::string> ShownTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& shown : dialogs.Shown())
+            texts.push_back(shown.text);
+        return texts;
+    }
+
+    std::shared_ptr<platform::RecordingProcessService> recorder;
+    std::optional<platform::ScopedProcessService> scopedProcesses;
+    platform::VirtualClock clock;
+    platform::EventLoop loop { clock };
+    std::optional<platform::ScopedEventLoop> scopedLoop;
+    platform::HeadlessDialogs dialogs;
+};

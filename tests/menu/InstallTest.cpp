@@ -1,0 +1,225 @@
+#include "ActionFixture.h"
+
+#include "platform/components/ExtCtrls.h"
+#include "platform/process/Process.h"
+
+namespace {
+
+class Install : public ActionFixture {
+protected:
+    void SetUp() override
+    {
+        ActionFixture::SetUp();
+        StartOn();
+        WriteDiscFile("DEMOS/Hra/setup.exe", "x");
+    }
+
+    // Demo number 2 of the demos page, not installed, selected.
+    TDemos& Demo(int32_t installType, int32_t dirDetect = 0)
+    {
+        form->DemoCount = 2;
+        form->Category = 1;
+        form->ItemIndex = 2;
+        TDemos& item = form->Demos[2];
+        item.Name = "HRA";
+        item.InstallType = installType;
+        item.DirDetect = dirDetect;
+        item.CD = 1;
+        item.RegUninstall = "Hra";
+        item.Uninstall = "DG";
+        item.GameName = "hra.exe";
+        item.InstallDir = Drive() + "\\DEMOS\\Hra";
+        item.InstallName = "setup.exe";
+        item.NeedsInstall = 1;
+        return item;
+    }
+
+    // What a setup does: the game in C:\Hry\Hra and its Uninstall key.
+    void SetupInstallsTheGame()
+    {
+        WriteDriveC("Hry/Hra/hra.exe", "x");
+        RegisterUninstall("Hra", "C:\\Hry\\Hra\\uninst.exe -f\"C:\\Hry\\Hra\\install.log\"");
+    }
+};
+
+TEST_F(Install, WaitedSetupIsFollowedByTheStatusCheckAndItsRecords)
+{
+    TDemos& item = Demo(5, 1);
+    recorder->SetRunBehaviour(2, 0);
+    recorder->SetExitHook([&](const platform::RecordedStart&) {
+        SetupInstallsTheGame();
+        // The user moves to another page while the setup runs.
+        form->Category = 3;
+        form->ItemIndex = 1;
+    });
+    form->InstallProc(item);
+
+    EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\setup.exe" });
+    EXPECT_EQ(recorder->Starts()[0].start.currentDirectory, Drive() + "\\DEMOS\\Hra\\");
+    EXPECT_EQ(form->Category, 1);
+    EXPECT_EQ(form->ItemIndex, 2);
+    EXPECT_EQ(item.CanRun, 1);
+    EXPECT_EQ(item.Installed, 1);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
+    EXPECT_EQ(State("CD0206", "HRA"), "C:\\Hry\\Hra");
+    EXPECT_EQ(State("CD0206", "HRA_"), "hra.exe,Hra,DG,");
+    EXPECT_EQ(State("CD0206", "HRA__"), "C:\\Hry\\Hra\\uninst.exe -f\"C:\\Hry\\Hra\\install.log\"");
+    EXPECT_EQ(cursor.changes.back(), "default");
+}
+
+TEST_F(Install, EachInstallTypeStartsItsSetupItsOwnWay)
+{
+    WriteDiscFile("DEMOS/Hra/SETUP.MSI", "x");
+    struct Case {
+        int32_t installType;
+        const char* installName;
+        size_t starts;
+        size_t shellExecutes;
+    };
+    const Case cases[] = {
+        { 0, "setup.exe", 0, 0 }, { 1, "setup.exe", 0, 0 }, { 3, "setup.exe", 0, 0 },
+        { 6, "setup.exe", 1, 0 }, { 7, "SETUP.MSI", 0, 1 }, { 7, "setup.exe", 1, 0 },
+        { 10, "setup.exe", 1, 0 }, { 11, "setup.exe", 0, 0 },
+    };
+    for (const Case& c : cases) {
+        recorder->Clear();
+        TDemos& item = Demo(c.installType);
+        item.InstallName = c.installName;
+        form->InstallProc(item);
+        EXPECT_EQ(recorder->Starts().size(), c.starts) << c.installType << " " << c.installName;
+        EXPECT_EQ(recorder->ShellExecutes().size(), c.shellExecutes) << c.installType << " " << c.installName;
+        EXPECT_EQ(recorder->OpenHandleCount(), 0u);
+        if (c.shellExecutes == 1) {
+            EXPECT_EQ(recorder->ShellExecutes()[0].request.file, Drive() + "\\DEMOS\\Hra\\SETUP.MSI");
+        }
+    }
+}
+
+TEST_F(Install, AnItemThatNeedsNoInstallRunsItsSetupProgramOnly)
+{
+    WriteDiscFile("DEMOS/Hra/config.exe", "x");
+    TDemos& item = Demo(0);
+    item.NeedsInstall = 0;
+    item.GameDir = Drive() + "\\DEMOS\\Hra";
+    item.SetupName = "config.exe";
+    item.Param = "C:\\Hry\\save.dat";
+    form->InstallProc(item);
+    EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\config.exe" });
+    EXPECT_EQ(State("CD0206", "HRA"), "<none>");
+}
+
+TEST_F(Install, TheTArgumentShowsTheCommandFirst)
+{
+    form.reset();
+    form = std::make_unique<TForm1>(MenuEnvironment { Drive() + "\\TORVA.EXE", &boxes, &cursor, true });
+    form->FormCreateCore();
+    form->LoadCatalogue();
+    TDemos& item = Demo(10);
+    item.GameDir = "C:\\Old";
+    AnswerOk();
+    form->InstallProc(item);
+    EXPECT_EQ(ShownTexts(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\setup.exe C:\\Old" });
+}
+
+TEST_F(Install, ASetupThatIsNotWaitedForIsPolledUntilTheGameIsThere)
+{
+    TDemos& item = Demo(4);
+    form->InstallProc(item);
+    EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\setup.exe" });
+    ASSERT_NE(form->Timer1, nullptr);
+    EXPECT_TRUE(form->Timer1->Enabled());
+    EXPECT_EQ(form->Timer1->Interval(), 3000u);
+    EXPECT_EQ(item.CanRun, 0);
+
+    // The user picks another item meanwhile; the poll keeps watching the one installed.
+    form->ItemIndex = 1;
+    loop.Advance(3000);
+    EXPECT_TRUE(form->Timer1->Enabled());
+    EXPECT_EQ(item.NeedsInstall, 1);
+
+    SetupInstallsTheGame();
+    loop.Advance(2999);
+    EXPECT_EQ(item.CanRun, 0);
+    loop.Advance(1);
+    EXPECT_EQ(item.CanRun, 1);
+    EXPECT_FALSE(form->Timer1->Enabled());
+    EXPECT_EQ(form->ItemIndex, 2);
+    EXPECT_EQ(State("CD0206", "HRA"), "C:\\Hry\\Hra");
+
+    // A new installation stops an earlier poll.
+    TDemos& again = Demo(4);
+    again.CanRun = 0;
+    form->InstallProc(again);
+    EXPECT_TRUE(form->Timer1->Enabled());
+    form->InstallProc(Demo(10));
+    EXPECT_FALSE(form->Timer1->Enabled());
+}
+
+TEST_F(Install, ThePollSelectsTheItemOnlyOnItsOwnPage)
+{
+    TDemos& item = Demo(4);
+    form->InstallProc(item);
+    form->Category = 10;
+    form->ItemIndex = 1;
+    SetupInstallsTheGame();
+    loop.Advance(3000);
+    EXPECT_EQ(item.CanRun, 1);
+    EXPECT_FALSE(form->Timer1->Enabled());
+    EXPECT_EQ(form->Category, 10);
+    EXPECT_EQ(form->ItemIndex, 1);
+}
+
+class DiskSearch : public Install {
+protected:
+    TDemos& SearchedDemo(const std::string& searchFile)
+    {
+        TDemos& item = Demo(5, 8);
+        item.Param = searchFile;
+        return item;
+    }
+};
+
+TEST_F(DiskSearch, FindsTheGameOnTheFirstFixedOrRemovableDrive)
+{
+    recorder->SetExitHook([&](const platform::RecordedStart&) { WriteDriveC("Hry/Hra/hra.exe", "x"); });
+    TDemos& item = SearchedDemo("HRA.EXE,0,");
+    form->InstallProc(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
+    EXPECT_EQ(item.Installed, 1);
+    EXPECT_EQ(State("CD0206", "HRA"), "C:\\Hry\\Hra");
+    EXPECT_EQ(State("CD0206", "HRA_"), "hra.exe,Hra,DG,");
+}
+
+TEST_F(DiskSearch, SkipsDiscsAndNetworkDrives)
+{
+    // The disc holds the file too, and a network drive: neither is searched.
+    WriteDiscFile("Game/hra.exe", "x");
+    WriteHostFile(root / "net" / "Hra" / "hra.exe", "x");
+    ASSERT_NE(machine->MapDrive(root / "net", platform::DRIVE_REMOTE, 'F'), 0);
+    TDemos& item = SearchedDemo("hra.exe,0,");
+    EXPECT_EQ(form->SearchDisks(item), "");
+    form->InstallProc(item);
+    EXPECT_EQ(State("CD0206", "HRA"), "<none>") << "recorded empty, then removed by the check";
+    EXPECT_EQ(item.NeedsInstall, 1);
+
+    WriteHostFile(root / "stick" / "Games" / "Hra" / "hra.exe", "x");
+    ASSERT_NE(machine->MapDrive(root / "stick", platform::DRIVE_REMOVABLE, 'G'), 0);
+    EXPECT_EQ(form->SearchDisks(item), "G:\\Games\\Hra\\");
+    // Drives after the first hit are not searched.
+    WriteDriveC("Other/hra.exe", "x");
+    EXPECT_EQ(form->SearchDisks(item), "C:\\Other\\");
+}
+
+TEST_F(DiskSearch, TriesTheNamedFolderFirstAndNeedsNoNumber)
+{
+    WriteDriveC("Elsewhere/hra.exe", "x");
+    WriteDriveC("Hry/Hra/hra.exe", "x");
+    EXPECT_EQ(form->SearchDisks(SearchedDemo("hra.exe,0,C:\\Hry\\Hra")), "C:\\Hry\\Hra");
+    EXPECT_EQ(form->SearchDisks(SearchedDemo("hra.exe,0,C:\\Hry\\Hra\\")), "C:\\Hry\\Hra\\");
+    // The middle entry is not used: a catalogue that writes no number there is still searched.
+    EXPECT_EQ(form->SearchDisks(SearchedDemo("hra.exe,x,C:\\Missing")), "C:\\Elsewhere\\");
+    EXPECT_EQ(form->SearchDisks(SearchedDemo("hra.exe")), "C:\\Elsewhere\\");
+    EXPECT_EQ(form->SearchDisks(SearchedDemo("")), "");
+}
+
+}

@@ -1,0 +1,127 @@
+#include "ActionFixture.h"
+
+namespace {
+
+class InstalledPage : public ActionFixture {
+protected:
+    void SetUp() override
+    {
+        ActionFixture::SetUp();
+        StartOn("0206");
+    }
+
+    void Record(const std::string& section, const std::string& name, const std::string& folder, const std::string& fields,
+        const std::string& uninstaller = "")
+    {
+        TIniFile state("torva.ini");
+        state.WriteString(section, name, folder);
+        state.WriteString(section, name + "_", fields);
+        if (!uninstaller.empty())
+            state.WriteString(section, name + "__", uninstaller);
+    }
+
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (int32_t n = 1; n <= form->InstalledCount; ++n)
+            names.push_back(form->InstalledList[n].Name);
+        return names;
+    }
+};
+
+TEST_F(InstalledPage, ListsEveryDiscAlphabeticallyAndDropsWhatHasGone)
+{
+    WriteDriveC("Hry/Alfa/alfa.exe", "x");
+    WriteDriveC("Hry/Beta/beta.exe", "x");
+    WriteDriveC("Hry/Gama/full.exe", "x");
+    WriteDriveC("Hry/Old/old.exe", "x");
+    Record("CD0206", "BETA", "C:\\Hry\\Beta", "beta.exe,Beta,DG,", "C:\\Hry\\Beta\\uninst.exe");
+    Record("CD1299", "ALFA", "C:\\Hry\\Alfa", "alfa.exe -w,Alfa,FGa.cfg,DG,12");
+    Record("CD0103", "GAMA", "C:\\Hry\\Gama", "demo.exe:Demo;full.exe:Plna,,,13");
+    Record("CD0703", "GONE", "C:\\Hry\\Gone", "gone.exe,,,");
+    Record("CD0703", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,,,");
+    Record("CD0703", "EMPTY", "C:\\Hry\\Empty", "");
+    Record("CDXMAS", "SPECIAL", "C:\\Hry\\Old", "old.exe,,,");
+    Record("CD9999", "ODD", "C:\\Hry\\Old", "old.exe,,,x");
+    TIniFile("torva.ini").WriteString("Main", "9999", "Zvl\xE1\x9At\xED vyd\xE1n\xED");
+
+    form->SetInstalledPage();
+    EXPECT_EQ(form->Category, 20);
+    EXPECT_EQ(form->ItemIndex, 1);
+    EXPECT_EQ(Names(), (std::vector<std::string> { "ALFA", "ALFA", "BETA", "GAMA", "ODD" }));
+
+    const TDemos& older = form->InstalledList[1];
+    const TDemos& sameName = form->InstalledList[2];
+    // Disc 12-99 recorded disc number 12: its own disc is needed, and "-2" names the disc.
+    EXPECT_EQ(older.TechInfo, "Torva 12-99-2");
+    EXPECT_EQ(older.CanRun, 0);
+    EXPECT_EQ(older.GameName, "alfa.exe -w");
+    EXPECT_EQ(older.Uninstall, "FGa.cfg,DG") << "instructions with commas survive the record";
+    EXPECT_EQ(older.InstallType, 2);
+    EXPECT_EQ(sameName.TechInfo, "Torva 07-03");
+    const TDemos& beta = form->InstalledList[3];
+    EXPECT_EQ(beta.TechInfo, "Torva 02-06");
+    EXPECT_EQ(beta.CanRun, 1);
+    EXPECT_EQ(beta.InstallType, 4);
+    EXPECT_EQ(beta.UnInstallName, "C:\\Hry\\Beta\\uninst.exe");
+    EXPECT_EQ(beta.Installed, 1);
+    EXPECT_EQ(beta.NeedsInstall, 0);
+    // A version list counts as present when any of its versions is; disc number 13 gives -3.
+    EXPECT_EQ(form->InstalledList[4].TechInfo, "Torva 01-03-3");
+    // Not a month: the label the disc recorded; a disc number that is no number is none.
+    EXPECT_EQ(form->InstalledList[5].TechInfo, "Zvl\xE1\x9At\xED vyd\xE1n\xED");
+    EXPECT_EQ(form->InstalledList[6].Name, "");
+
+    EXPECT_EQ(State("CD0703", "GONE"), "<none>");
+    EXPECT_EQ(State("CD0703", "GONE_"), "<none>");
+    EXPECT_EQ(State("CD0703", "EMPTY"), "C:\\Hry\\Empty") << "an entry without record is skipped, not removed";
+}
+
+TEST_F(InstalledPage, DiscNumberTwelveRunsFromItsOwnDisc)
+{
+    WriteDriveC("Hry/Alfa/alfa.exe", "x");
+    Record("CD0206", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,,,12");
+    form->SetInstalledPage();
+    ASSERT_EQ(form->InstalledCount, 1);
+    EXPECT_EQ(form->InstalledList[1].CanRun, 1);
+    EXPECT_EQ(form->InstalledList[1].TechInfo, "Torva 02-06-2");
+}
+
+TEST_F(InstalledPage, OldestDiscTakesItsUninstallerFromTheRegistry)
+{
+    WriteDriveC("Hry/Alfa/alfa.exe", "x");
+    RegisterUninstall("Alfa", "C:\\Hry\\Alfa\\unwise.exe");
+    Record("CD0198", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,Alfa,,");
+    Record("CD0298", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,Alfa,,");
+    form->SetInstalledPage();
+    ASSERT_EQ(form->InstalledCount, 2);
+    EXPECT_EQ(form->InstalledList[1].UnInstallName, "C:\\Hry\\Alfa\\unwise.exe");
+    EXPECT_EQ(form->InstalledList[1].InstallType, 4);
+    EXPECT_EQ(form->InstalledList[2].UnInstallName, "");
+    EXPECT_EQ(form->InstalledList[2].InstallType, 2);
+}
+
+TEST_F(InstalledPage, HoldsAtMostFortyEightAndForgetsTheRest)
+{
+    for (int i = 0; i < 60; ++i) {
+        std::string name = "HRA" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+        bool present = i >= 5;
+        if (present)
+            WriteDriveC("Hry/" + name + "/hra.exe", "x");
+        Record("CD0206", name, "C:\\Hry\\" + name, "hra.exe,,,");
+    }
+    form->SetInstalledPage();
+    ASSERT_EQ(form->InstalledCount, 48);
+    EXPECT_EQ(form->InstalledList[1].Name, "HRA05");
+    EXPECT_EQ(form->InstalledList[48].Name, "HRA52");
+    EXPECT_EQ(form->InstalledList[49].Name, "");
+
+    // A second build of the page with fewer entries clears what the first one left.
+    TIniFile state("torva.ini");
+    state.EraseSection("CD0206");
+    form->SetInstalledPage();
+    EXPECT_EQ(form->InstalledCount, 0);
+    EXPECT_EQ(form->InstalledList[1].Name, "");
+}
+
+}

@@ -1,0 +1,328 @@
+#include "ActionFixture.h"
+
+#include "platform/process/Process.h"
+
+namespace {
+
+using platform::DialogAnswer;
+
+class Launch : public ActionFixture {
+protected:
+    void SetUp() override
+    {
+        ActionFixture::SetUp();
+        StartOn();
+        WriteDriveC("Hry/Hra/hra.exe", "x");
+        WriteDriveC("Hry/Hra/full.exe", "x");
+    }
+
+    TDemos Game(const std::string& gameName)
+    {
+        TDemos item;
+        item.Name = "HRA";
+        item.InstallType = 4;
+        item.GameDir = "C:\\Hry\\Hra";
+        item.GameName = gameName;
+        return item;
+    }
+
+    // Puts an item on the demos page as its only entry and selects it.
+    TDemos& Select(int32_t category, const TDemos& item)
+    {
+        form->Category = category;
+        form->ItemIndex = 1;
+        TDemos* slot = nullptr;
+        switch (category) {
+        case 1: form->DemoCount = 1; slot = &form->Demos[1]; break;
+        case 2: form->ExtraCount = 1; slot = &form->Extra[1]; break;
+        case 3: form->ShareCount = 1; slot = &form->Shareware[1]; break;
+        case 4: form->DriverCount = 1; slot = &form->Drivers[1]; break;
+        case 10: form->FullCount = 1; slot = &form->Fulls[1]; break;
+        default: ADD_FAILURE() << "no such page"; return form->Demos[1];
+        }
+        *slot = item;
+        return *slot;
+    }
+
+    const platform::ShellExecuteRequest& OnlyShellExecute()
+    {
+        EXPECT_EQ(recorder->ShellExecutes().size(), 1u);
+        static platform::ShellExecuteRequest none;
+        return recorder->ShellExecutes().empty() ? none : recorder->ShellExecutes().back().request;
+    }
+};
+
+TEST_F(Launch, RunsTheProgramFromItsOwnFolderAndKeepsNoHandle)
+{
+    form->RunProc(Game("hra.exe -window"));
+    ASSERT_EQ(recorder->Starts().size(), 1u);
+    EXPECT_EQ(recorder->Starts()[0].start.commandLine, "C:\\Hry\\Hra\\hra.exe -window");
+    EXPECT_EQ(recorder->Starts()[0].start.currentDirectory, "C:\\Hry\\Hra\\");
+    EXPECT_EQ(recorder->Starts()[0].start.showWindow, platform::SW_SHOWNORMAL);
+    EXPECT_EQ(recorder->OpenHandleCount(), 0u);
+}
+
+TEST_F(Launch, VersionListsAskOnlyBetweenVersionsThatExist)
+{
+    // Two of three versions are there: the question offers those two, in list order.
+    Answer(DialogAnswer::Kind::Button, 1);
+    form->RunProc(Game("hra.exe:Demo;missing.exe:Plna verze;full.exe:Plna hra s velmi dlouhym nazvem ktery se nevejde na tlacitko"));
+    ASSERT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_TRUE(dialogs.Shown()[0].choice);
+    EXPECT_EQ(dialogs.Shown()[0].text, "Jakou verzi hry chcete spustit?");
+    EXPECT_EQ(dialogs.Shown()[0].labels, (std::vector<std::string> { "Demo", "Plna hra s velmi dlouhym nazvem ktery se nevejde n" }));
+    EXPECT_EQ(CommandLines(), std::vector<std::string> { "C:\\Hry\\Hra\\full.exe" });
+
+    // One version left: no question. A "," list never asks and takes the first one there.
+    recorder->Clear();
+    form->RunProc(Game("missing.exe:Plna;full.exe:Demo"));
+    form->RunProc(Game("missing.exe:A,hra.exe:B,full.exe:C"));
+    form->RunProc(Game("missing.exe:A;gone.exe:B"));
+    EXPECT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_EQ(CommandLines(), (std::vector<std::string> { "C:\\Hry\\Hra\\full.exe", "C:\\Hry\\Hra\\hra.exe" }));
+}
+
+TEST_F(Launch, FilmsMusicAndFromTheDiscItems)
+{
+    TDemos film = Game("intro.mpg");
+    film.InstallType = 20;
+    form->RunProc(film);
+    EXPECT_TRUE(recorder->ShellExecutes().empty());
+
+    film.GameName = "intro.avi";
+    form->RunProc(film);
+    const auto& play = OnlyShellExecute();
+    EXPECT_EQ(play.verb, "PLAY");
+    EXPECT_EQ(play.file, "C:\\Hry\\Hra\\intro.avi");
+    EXPECT_EQ(play.directory, "C:\\Hry\\Hra");
+
+    recorder->Clear();
+    TDemos music = Game("song.mp3");
+    form->RunProc(music);
+    music.GameName = "tracker.XM";
+    form->RunProc(music);
+    TDemos later = Game("hra.exe");
+    later.InstallType = 12;
+    form->RunProc(later);
+    EXPECT_TRUE(recorder->Starts().empty());
+    EXPECT_TRUE(recorder->ShellExecutes().empty());
+
+    // A video the game folder plays is opened by the shell, and its start as a program fails.
+    WriteDriveC("Hry/Hra/trailer.wmv", "x");
+    form->RunProc(Game("trailer.wmv"));
+    EXPECT_EQ(OnlyShellExecute().file, "C:\\Hry\\Hra\\trailer.wmv");
+    EXPECT_EQ(recorder->Starts().size(), 1u);
+}
+
+TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
+{
+    TDemos item = Game("hra.exe");
+    item.InstallType = 0;
+    item.InstallDir = "C:\\Hry\\Hra";
+    item.Param = "C:\\Hry\\Hra\\save.dat";
+    TDemos& selected = Select(1, item);
+    form->CheckDemo(selected);
+    ASSERT_EQ(selected.Installed, 0);
+
+    recorder->SetRunBehaviour(3, 0);
+    recorder->SetExitHook([&](const platform::RecordedStart&) { WriteDriveC("Hry/Hra/save.dat", "x"); });
+    form->RunProc(selected);
+    EXPECT_GE(recorder->WaitCount(), 3u);
+    EXPECT_EQ(recorder->OpenHandleCount(), 0u);
+    EXPECT_EQ(selected.Installed, 1);
+    EXPECT_EQ(State("CD0206", "HRA"), "C:\\Hry\\Hra");
+    // The wait shows the hourglass and always puts the cursor back.
+    ASSERT_GE(cursor.changes.size(), 2u);
+    EXPECT_EQ(cursor.changes.back(), "default");
+}
+
+TEST_F(Launch, WaitingForAProgramThatCannotStartGivesFalse)
+{
+    EXPECT_FALSE(form->WaitExec("C:\\Hry\\Hra\\missing.exe", platform::SW_SHOWNORMAL));
+    EXPECT_FALSE(form->WaitExec("", platform::SW_SHOWNORMAL));
+    EXPECT_FALSE(form->NormalExec("", platform::SW_SHOWNORMAL));
+    EXPECT_TRUE(form->WaitExec("C:\\Hry\\Hra\\hra.exe", platform::SW_SHOWNORMAL));
+    EXPECT_EQ(cursor.changes, (std::vector<std::string> { "hourglass", "default", "hourglass", "default" }));
+}
+
+TEST_F(Launch, PagesAndArchivesAreAlsoOpenedByTheShell)
+{
+    EXPECT_TRUE(form->NormalExec("C:\\Hry\\Hra\\hra.exe manual.htm", platform::SW_SHOWNORMAL));
+    EXPECT_EQ(OnlyShellExecute().file, "C:\\Hry\\Hra\\hra.exe manual.htm");
+    recorder->Clear();
+    EXPECT_FALSE(form->NormalExec("C:\\Hry\\Hra\\data.zip", platform::SW_SHOWNORMAL));
+    EXPECT_EQ(OnlyShellExecute().file, "C:\\Hry\\Hra\\data.zip");
+    EXPECT_EQ(recorder->Starts().size(), 1u);
+}
+
+TEST_F(Launch, ShellExecSplitsShortParametersOff)
+{
+    struct Case {
+        const char* text;
+        const char* file;
+        const char* parameters;
+    };
+    const Case cases[] = {
+        { "C:\\Docs\\readme.txt", "C:\\Docs\\readme.txt", "" },
+        { "C:\\Docs\\readme.txt /page 2", "C:\\Docs\\readme.txt", " /page 2" },
+        { "C:\\Docs\\readme.txt 123456789012345678901234", "C:\\Docs\\readme.txt", " 1234567890123456789" },
+        { "C:\\Docs\\manual.html", "C:\\Docs\\manual.html", "" },
+        { "C:\\My Docs\\readme.doc", "C:\\My Docs\\readme.doc", "" },
+    };
+    for (const Case& c : cases) {
+        recorder->Clear();
+        form->ShellExec(c.text, platform::SW_SHOWNORMAL);
+        const auto& request = OnlyShellExecute();
+        EXPECT_EQ(request.verb, "OPEN") << c.text;
+        EXPECT_EQ(request.file, c.file) << c.text;
+        EXPECT_EQ(request.parameters, c.parameters) << c.text;
+        EXPECT_EQ(request.directory, "") << c.text;
+    }
+}
+
+TEST_F(Launch, APdfWithoutViewerInstallsTheReaderFirst)
+{
+    WriteDiscFile("adobe/ar500enu.exe", "x");
+    form->ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
+    EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\adobe\\ar500enu.exe" });
+    EXPECT_EQ(OnlyShellExecute().file, "C:\\Docs\\manual.pdf");
+
+    platform::Registry reg;
+    reg.SetRootKey(platform::HKEY_CLASSES_ROOT);
+    ASSERT_TRUE(reg.OpenKey("\\.pdf", true));
+    ASSERT_TRUE(reg.WriteString("", "AcroExch.Document"));
+    recorder->Clear();
+    form->ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
+    EXPECT_TRUE(recorder->Starts().empty());
+}
+
+class Buttons : public Launch { };
+
+TEST_F(Buttons, MainButtonRunsOrInstallsByPage)
+{
+    TDemos item = Game("hra.exe");
+    item.CanRun = 1;
+    Select(10, item);
+    form->PlayDIBImageClick(nullptr);
+    EXPECT_EQ(CommandLines(), std::vector<std::string> { "C:\\Hry\\Hra\\hra.exe" });
+
+    // A driver is installed even when it could run; its setup is waited for.
+    recorder->Clear();
+    WriteDiscFile("Drivers/Gfx/setup.exe", "x");
+    TDemos driver;
+    driver.Name = "GFX";
+    driver.CanRun = 1;
+    driver.NeedsInstall = 1;
+    driver.InstallType = 10;
+    driver.InstallDir = Drive() + "\\Drivers\\Gfx";
+    driver.InstallName = "setup.exe";
+    TDemos& selected = Select(4, driver);
+    form->PlayDIBImageClick(nullptr);
+    EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\Drivers\\Gfx\\setup.exe" });
+    EXPECT_EQ(recorder->OpenHandleCount(), 0u);
+    EXPECT_EQ(selected.NeedsInstall, 1);
+}
+
+TEST_F(Buttons, SharewareSetupInformationGoesToTheShell)
+{
+    WriteDiscFile("Shareware/Tool/TOOL.INF", "x");
+    WriteDiscFile("Shareware/Tool/tool.inf", "x");
+    TDemos share;
+    share.InstallDir = "Tool";
+    share.InstallName = "TOOL.INF";
+    Select(3, share);
+    form->PlayDIBImageClick(nullptr);
+    const auto& install = OnlyShellExecute();
+    EXPECT_EQ(install.verb, "INSTALL");
+    EXPECT_EQ(install.file, Drive() + "\\Shareware\\Tool\\TOOL.INF");
+    EXPECT_EQ(install.directory, Drive() + "\\Shareware\\Tool");
+    EXPECT_TRUE(recorder->Starts().empty());
+
+    form->Shareware[1].InstallName = "tool.inf";
+    form->PlayDIBImageClick(nullptr);
+    EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\Shareware\\Tool\\tool.inf" });
+}
+
+TEST_F(Buttons, UpdatesFilmsConnectAndShowIni)
+{
+    form->UpdateCount = 2;
+    form->Updates[1].SetupName = "Patch\\patch12.exe";
+    form->Updates[2].SetupName = "Patch\\other.exe";
+    form->Updates[2].NoRun = 1;
+    form->Category = 5;
+    form->ItemIndex = 1;
+    form->PlayDIBImageClick(nullptr);
+    form->ItemIndex = 2;
+    form->PlayDIBImageClick(nullptr);
+    ASSERT_EQ(recorder->Starts().size(), 1u);
+    EXPECT_EQ(recorder->Starts()[0].start.commandLine, Drive() + "\\Updates\\Patch\\patch12.exe");
+
+    form->MovieCount = 1;
+    form->Movies[1].InstallDir = Drive() + "\\Movies\\E3";
+    form->Movies[1].GameName = "trailer.avi";
+    form->Category = 8;
+    form->ItemIndex = 1;
+    form->PlayDIBImageClick(nullptr);
+    form->Image15Click(nullptr);
+    form->DebugLabel2Click(nullptr);
+    ASSERT_EQ(recorder->ShellExecutes().size(), 3u);
+    const auto& film = recorder->ShellExecutes()[0].request;
+    EXPECT_EQ(film.verb, "OPEN");
+    EXPECT_EQ(film.file, Drive() + "\\Movies\\E3\\trailer.avi");
+    EXPECT_EQ(film.directory, "");
+    EXPECT_EQ(recorder->ShellExecutes()[1].request.file, Drive() + "\\Kavorin\\signup_torva.isp");
+    EXPECT_EQ(recorder->ShellExecutes()[2].request.file, Drive() + "\\TORVA\\TORVAXP.INI");
+}
+
+TEST_F(Buttons, ReadmeOfEachPage)
+{
+    TDemos item = Game("hra.exe");
+    item.ReadmeName = "readme.txt";
+    struct Case {
+        int32_t category;
+        std::string installDir;
+        std::string path;
+    };
+    const Case cases[] = {
+        { 10, "", "C:\\Hry\\Hra\\readme.txt" },
+        { 2, Drive() + "\\Extra\\Tool", Drive() + "\\Extra\\Tool\\readme.txt" },
+        { 4, Drive() + "\\Drivers\\Gfx", Drive() + "\\Drivers\\Gfx\\readme.txt" },
+        { 3, "Tool", Drive() + "\\Shareware\\Tool\\readme.txt" },
+    };
+    for (const Case& c : cases) {
+        recorder->Clear();
+        item.InstallDir = c.installDir;
+        Select(c.category, item);
+        form->ReadmeDIBImageClick(nullptr);
+        EXPECT_EQ(OnlyShellExecute().file, c.path) << c.category;
+    }
+
+    recorder->Clear();
+    form->UpdateCount = 1;
+    form->Updates[1].SetupName = "Patch\\patch12.exe";
+    form->Updates[1].ReadmeName = "read.txt";
+    form->Category = 5;
+    form->ItemIndex = 1;
+    form->ReadmeDIBImageClick(nullptr);
+    EXPECT_EQ(OnlyShellExecute().file, Drive() + "\\Updates\\Patch\\read.txt");
+}
+
+TEST_F(Buttons, WebAddressGetsItsSchemeOnce)
+{
+    TDemos item = Game("hra.exe");
+    for (const char* web : { "www.hra.cz", "http://www.hra.cz", "HTTPS://www.hra.cz" }) {
+        recorder->Clear();
+        item.Web = web;
+        Select(1, item);
+        form->WebDIBImageClick(nullptr);
+        std::string expected = std::string(web).find("://") == std::string::npos ? std::string("http://") + web : web;
+        EXPECT_EQ(OnlyShellExecute().file, expected);
+        EXPECT_EQ(recorder->ShellExecutes().back().request.verb, "OPEN");
+    }
+    recorder->Clear();
+    Select(3, item);
+    form->WebDIBImageClick(nullptr);
+    EXPECT_TRUE(recorder->ShellExecutes().empty());
+}
+
+}

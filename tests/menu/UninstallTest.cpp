@@ -1,0 +1,327 @@
+#include "ActionFixture.h"
+
+#include "platform/text/Codepage.h"
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Uninstall : public ActionFixture {
+protected:
+    void SetUp() override
+    {
+        ActionFixture::SetUp();
+        StartOn();
+        form->Category = 1;
+        form->ItemIndex = 1;
+        form->DemoCount = 1;
+        WriteDriveC("Hry/Hra/hra.exe", "x");
+        WriteDriveC("Hry/Hra/save/slot1.sav", std::string(1000, 's'));
+    }
+
+    fs::path DriveC() const { return root / "prefix" / "drive_c"; }
+
+    // An installed demo whose uninstaller removes the program and leaves the saved games.
+    TDemos& Installed(int32_t installType, const std::string& uninstall)
+    {
+        TDemos& item = form->Demos[1];
+        item.Name = "HRA";
+        item.InstallType = installType;
+        item.GameName = "hra.exe";
+        item.GameDir = "C:\\Hry\\Hra";
+        item.InstallDir = Drive() + "\\DEMOS\\Hra";
+        item.InstallName = "setup.exe";
+        item.Uninstall = uninstall;
+        item.Installed = 1;
+        item.CanRun = 1;
+        return item;
+    }
+
+    void UninstallerRemovesTheProgram()
+    {
+        recorder->SetExitHook([&](const platform::RecordedStart&) { fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe"); });
+    }
+
+    std::string LeftoversQuestion() const
+    {
+        return platform::Utf8ToCp1250("Po odinstalaci zbylo v adresáři C:\\HRY\\HRA několik souborů. Většinou se jedná uložené pozice, obrázky či dočasné soubory, které nebyly odstraněny. Chcete je všechny smazat? (doporučujeme)");
+    }
+    std::string DeleteQuestionFor(const std::string& upperFolder) const
+    {
+        return platform::Utf8ToCp1250("Přejete si odstranit všechny soubory z " + upperFolder + " ?");
+    }
+};
+
+TEST_F(Uninstall, RunsTheRegisteredUninstallerThenOffersTheLeftovers)
+{
+    TDemos& item = Installed(4, "DG");
+    item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe /quiet";
+    WriteDriveC("Hry/Hra/uninst.exe", "x");
+    UninstallerRemovesTheProgram();
+    AnswerNo();  // DG: the game folder
+    AnswerYes(); // leftovers: under a megabyte, one question
+    form->UninstallProc(item);
+
+    EXPECT_EQ(CommandLines(), std::vector<std::string> { "C:\\Hry\\Hra\\uninst.exe /quiet" });
+    EXPECT_EQ(ShownTexts(), (std::vector<std::string> { DeleteQuestionFor("C:\\HRY\\HRA"), LeftoversQuestion() }));
+    EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
+    EXPECT_EQ(item.Installed, 0);
+    EXPECT_EQ(item.NeedsInstall, 1);
+    EXPECT_EQ(item.CanRun, 0);
+    EXPECT_EQ(item.Uninstall, "DG");
+    EXPECT_TRUE(dialogs.Failure().empty()) << dialogs.Failure();
+}
+
+TEST_F(Uninstall, AnsweringNoKeepsTheLeftovers)
+{
+    TDemos& item = Installed(4, "*");
+    item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe";
+    WriteDriveC("Hry/Hra/uninst.exe", "x");
+    UninstallerRemovesTheProgram();
+    AnswerNo();
+    form->UninstallProc(item);
+    EXPECT_EQ(ShownTexts(), std::vector<std::string> { LeftoversQuestion() });
+    EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save" / "slot1.sav"));
+}
+
+TEST_F(Uninstall, WithoutUninstallerTheGameFolderIsAskedAboutOnce)
+{
+    WriteDriveC("windows/Start Menu/Programs/Hra/Hra.lnk", "x");
+    form->ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
+    TDemos& item = Installed(4, "*DG,SNHra");
+    AnswerYes();
+    form->UninstallProc(item);
+    EXPECT_TRUE(recorder->Starts().empty());
+    EXPECT_EQ(ShownTexts(), std::vector<std::string> { DeleteQuestionFor("C:\\HRY\\HRA") });
+    EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
+    EXPECT_FALSE(fs::exists(DriveC() / "windows" / "Start Menu" / "Programs" / "Hra"));
+    EXPECT_TRUE(fs::exists(DriveC() / "windows" / "Start Menu" / "Programs"));
+    EXPECT_EQ(item.Uninstall, "*DG,SNHra");
+}
+
+TEST_F(Uninstall, ACancelledUninstallerLeavesEverything)
+{
+    TDemos& item = Installed(4, "FGsave\\slot1.sav,RMD\\SOFTWARE\\Hra");
+    item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe";
+    WriteDriveC("Hry/Hra/uninst.exe", "x");
+    form->UninstallProc(item);
+    EXPECT_EQ(recorder->Starts().size(), 1u);
+    EXPECT_TRUE(dialogs.Shown().empty());
+    EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save" / "slot1.sav"));
+    EXPECT_EQ(item.Installed, 1);
+}
+
+TEST_F(Uninstall, LeadingMarksChooseTheUninstaller)
+{
+    struct Case {
+        const char* uninstall;
+        std::vector<std::string> commands;
+    };
+    const std::string system = form->SystemDir;
+    const Case cases[] = {
+        { "", { "C:\\Hry\\Hra\\uninst.exe" } },
+        { "!", {} },
+        { "?SUNWISE.EXE /A INSTALL.LOG", { system + "UNWISE.EXE /A INSTALL.LOG" } },
+        { "?!SUNWISE.EXE", {} },
+        { "SETUP", { Drive() + "\\DEMOS\\Hra\\setup.exe" } },
+    };
+    WriteDriveC("Hry/Hra/uninst.exe", "x");
+    WriteDriveC("windows/system32/UNWISE.EXE", "x");
+    WriteDiscFile("DEMOS/Hra/setup.exe", "x");
+    for (const Case& c : cases) {
+        recorder->Clear();
+        TDemos& item = Installed(5, c.uninstall);
+        item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe";
+        form->UninstallProc(item);
+        EXPECT_EQ(CommandLines(), c.commands) << c.uninstall;
+        EXPECT_EQ(item.Uninstall, c.uninstall);
+    }
+}
+
+TEST_F(Uninstall, LeftoversAreAskedAboutBySize)
+{
+    TDemos& item = Installed(2, "");
+    fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
+    // 20 MB: two questions, the second with the size.
+    WriteDriveC("Hry/Hra/big.dat", "");
+    fs::resize_file(DriveC() / "Hry" / "Hra" / "big.dat", 20u << 20);
+    AnswerNo();  // the game folder
+    AnswerYes();
+    AnswerYes();
+    form->UninstallProc(item);
+    ASSERT_EQ(dialogs.Shown().size(), 3u);
+    EXPECT_EQ(dialogs.Shown()[2].text, platform::Utf8ToCp1250("Opravdu chcete smazat 20 MB dat?"));
+    EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
+
+    // 300 MB: left alone without a question. Exactly 512 KB: asked like any other size.
+    dialogs = platform::HeadlessDialogs();
+    WriteDriveC("Hry/Hra/save.dat", "");
+    fs::resize_file(DriveC() / "Hry" / "Hra" / "save.dat", 300u << 20);
+    form->CleanLeftovers("C:\\Hry\\Hra");
+    EXPECT_TRUE(dialogs.Shown().empty());
+    fs::resize_file(DriveC() / "Hry" / "Hra" / "save.dat", 512u << 10);
+    AnswerNo();
+    form->CleanLeftovers("C:\\Hry\\Hra");
+    EXPECT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save.dat"));
+
+    // A folder that is gone is not asked about, though Windows NT claims every folder exists.
+    ASSERT_EQ(form->WinVersion, "Windows NT");
+    form->CleanLeftovers("C:\\Gone");
+    form->DeleteQuestion("C:\\Gone");
+    EXPECT_EQ(dialogs.Shown().size(), 1u);
+}
+
+TEST_F(Uninstall, FileAndFolderInstructions)
+{
+    WriteDriveC("windows/hra.ini", "x");
+    WriteDriveC("windows/Desktop/Hra.lnk", "x");
+    WriteDriveC("windows/Start Menu/Programs/Hry/Hra/Hra.lnk", "x");
+    WriteDriveC("Program Files/Vyrobce/Hra/.keep", "");
+    fs::remove(DriveC() / "Program Files" / "Vyrobce" / "Hra" / ".keep");
+    WriteDriveC("Data/Hra/a.dat", "x");
+    WriteDriveC("Data/Other/b.dat", "x");
+    WriteDriveC("Hry/Hra/cfg/hra.cfg", "x");
+    form->DesktopDir = "C:\\WINDOWS\\Desktop\\";
+    form->ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
+    form->ProgramFilesDir = "C:\\Program Files\\";
+
+    TDemos& item = Installed(2, "FWhra.ini;FGcfg\\hra.cfg;FPHry\\Hra\\Hra.lnk;SDHra.lnk;F?:\\Data\\Hra\\a.dat;FC:\\Data\\Other\\b.dat;FWmissing.ini;DEFVyrobce\\Hra;DE");
+    fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
+    fs::remove_all(DriveC() / "Hry" / "Hra" / "save");
+    AnswerNo();
+    form->UninstallProc(item);
+
+    EXPECT_FALSE(fs::exists(DriveC() / "windows" / "hra.ini"));
+    EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
+    EXPECT_FALSE(fs::exists(DriveC() / "windows" / "Start Menu" / "Programs" / "Hry"));
+    EXPECT_FALSE(fs::exists(DriveC() / "windows" / "Desktop" / "Hra.lnk"));
+    EXPECT_FALSE(fs::exists(DriveC() / "Data"));
+    EXPECT_FALSE(fs::exists(DriveC() / "Program Files" / "Vyrobce"));
+    // The folders that belong to the system stay even when they become empty.
+    EXPECT_TRUE(fs::exists(DriveC() / "Program Files"));
+    EXPECT_TRUE(fs::exists(DriveC() / "windows" / "Desktop"));
+    EXPECT_TRUE(fs::exists(DriveC() / "windows" / "Start Menu" / "Programs"));
+    EXPECT_EQ(ShownTexts(), (std::vector<std::string> { DeleteQuestionFor("C:\\HRY\\HRA"), "Can't delete C:\\WINDOWS\\missing.ini" }));
+}
+
+TEST_F(Uninstall, RegistryAndProgramGroupInstructions)
+{
+    auto write = [](platform::RootKey root, const std::string& key, const std::string& name) {
+        platform::Registry reg;
+        reg.SetRootKey(root);
+        ASSERT_TRUE(reg.OpenKey(key, true));
+        ASSERT_TRUE(reg.WriteString(name, "x"));
+    };
+    auto exists = [](platform::RootKey root, const std::string& key, const std::string& name = "") {
+        platform::Registry reg;
+        reg.SetRootKey(root);
+        return reg.OpenKeyReadOnly(key) && (name.empty() || reg.ValueExists(name));
+    };
+    using platform::HKEY_CURRENT_USER;
+    using platform::HKEY_LOCAL_MACHINE;
+    write(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce\\Hra\\Settings", "a");
+    write(HKEY_CURRENT_USER, "\\Software\\Vyrobce\\Hra", "b");
+    write(HKEY_CURRENT_USER, "\\Software\\Vyrobce\\Jina", "c");
+    write(HKEY_CURRENT_USER, "\\Software\\Vyrobce\\Jina\\Sub", "c");
+    write(HKEY_CURRENT_USER, "\\Software\\Vyrobce2", "keep");
+    write(HKEY_CURRENT_USER, "\\Software\\Vyrobce2", "drop");
+    write(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\MapGroups", "Hra");
+    write(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\Groups", "C:\\WINDOWS\\HRA.GRP");
+    WriteDriveC("windows/HRA.GRP", "x");
+
+    TDemos& item = Installed(2, "RMDSOFTWARE\\Vyrobce\\Hra,RUE\\Software\\Vyrobce\\Hra,RUE\\Software\\Vyrobce\\Jina,RUF\\Software\\Vyrobce2|drop,SFHra|HRA.GRP,RMD\\SOFTWARE,RMDSoftware\\Microsoft");
+    fs::remove_all(DriveC() / "Hry");
+    form->UninstallProc(item);
+
+    EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce\\Hra"));
+    EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce"));
+    EXPECT_FALSE(exists(HKEY_CURRENT_USER, "\\Software\\Vyrobce\\Hra"));
+    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "\\Software\\Vyrobce\\Jina\\Sub")) << "E keeps a key with subkeys";
+    EXPECT_FALSE(exists(HKEY_CURRENT_USER, "\\Software\\Vyrobce2", "drop"));
+    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "\\Software\\Vyrobce2", "keep"));
+    EXPECT_FALSE(exists(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\MapGroups", "Hra"));
+    EXPECT_FALSE(exists(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\Groups", "C:\\WINDOWS\\HRA.GRP"));
+    EXPECT_FALSE(fs::exists(DriveC() / "windows" / "HRA.GRP"));
+    // A key at the top of a hive, or one that many programs share, is never deleted.
+    EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Microsoft"));
+    EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce"));
+    EXPECT_TRUE(dialogs.Shown().empty()) << "registry failures speak only in debug mode";
+
+    form->DebugMode = true;
+    form->UninstallProc(Installed(2, "RMD\\SOFTWARE\\Missing,RUFSoftware\\Vyrobce2|gone"));
+    EXPECT_EQ(ShownTexts(), (std::vector<std::string> { "Reg Key not deleted...", "Reg Entry not deleted..." }));
+}
+
+TEST_F(Uninstall, UninstallerInstructionsRunWhatTheyName)
+{
+    WriteDriveC("Hry/Hra/unreg.exe", "x");
+    RegisterUninstall("Hra Addon", "C:\\Hry\\Hra\\unreg.exe /addon");
+    const std::string system = form->SystemDir;
+    WriteDriveC("windows/system32/regsvr.exe", "x");
+    fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
+    AnswerNo();
+    AnswerOk();
+    AnswerNo();
+    form->UninstallProc(Installed(2, "USregsvr.exe /u hra.dll,UUHra Addon"));
+    EXPECT_EQ(CommandLines(), (std::vector<std::string> { system + "regsvr.exe /u hra.dll", "C:\\Hry\\Hra\\unreg.exe /addon" }));
+    ASSERT_EQ(dialogs.Shown().size(), 3u);
+    EXPECT_EQ(dialogs.Shown()[1].text, system + "regsvr.exe /u hra.dll");
+    EXPECT_TRUE(dialogs.Failure().empty()) << dialogs.Failure();
+}
+
+// The clean-up language comes from catalogues: none of it may reach outside the machine's own
+// folders or empty the system's.
+TEST_F(Uninstall, CleanUpStaysInsideThePrefix)
+{
+    WriteHostFile(root / "outside" / "secret.txt", "x");
+    fs::create_directory_symlink(root / "outside", DriveC() / "Hry" / "Out");
+    fs::create_directory_symlink(DriveC() / "windows", DriveC() / "Hry" / "Win");
+    ASSERT_NE(machine->MapDrive(root / "outside", platform::DRIVE_FIXED, 'Z'), 0);
+    WriteDriveC("windows/win.ini", "x");
+    WriteDriveC("Program Files/Common Files/shared.dll", "x");
+    WriteDriveC("windows/Start Menu/Programs/Other/Other.lnk", "x");
+    form->ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
+
+    const char* attempts[] = {
+        "DC:\\", "DC:\\WINDOWS", "DC:\\Program Files", "DC:\\PROGRAM FILES\\", "DG..\\..", "DG..\\..\\WINDOWS",
+        "DC:\\Hry\\Out", "DC:\\Hry\\Win", "DC:\\WINDOWS\\..\\Program Files\\Common Files\\..", "DZ:\\",
+        "FZ:\\secret.txt", "FC:\\Hry\\Out\\secret.txt", "FC:\\..\\..\\..\\outside\\secret.txt", "SN..", "SN.",
+        "SN\\", "DC:\\WINDOWS\\Start Menu", "D?:\\",
+    };
+    for (const char* attempt : attempts) {
+        for (int i = 0; i < 4; ++i)
+            AnswerYes();
+        TDemos& item = Installed(2, attempt);
+        fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
+        form->UninstallProc(item);
+        EXPECT_TRUE(fs::exists(root / "outside" / "secret.txt")) << attempt;
+        EXPECT_TRUE(fs::exists(DriveC() / "windows" / "win.ini")) << attempt;
+        EXPECT_TRUE(fs::exists(DriveC() / "Program Files" / "Common Files" / "shared.dll")) << attempt;
+        EXPECT_TRUE(fs::exists(DriveC() / "windows" / "Start Menu" / "Programs" / "Other" / "Other.lnk")) << attempt;
+        EXPECT_TRUE(fs::is_symlink(DriveC() / "Hry" / "Win")) << attempt;
+        WriteDriveC("Hry/Hra/hra.exe", "x");
+        dialogs = platform::HeadlessDialogs();
+    }
+}
+
+TEST_F(Uninstall, InstalledPageRebuildsAfterwards)
+{
+    TIniFile state("torva.ini");
+    state.WriteString("CD0206", "HRA", "C:\\Hry\\Hra");
+    state.WriteString("CD0206", "HRA_", "hra.exe,,,");
+    form->SetInstalledPage();
+    ASSERT_EQ(form->InstalledCount, 1);
+    ASSERT_EQ(form->Category, 20);
+    TDemos& entry = form->InstalledList[1];
+    EXPECT_EQ(entry.InstallType, 2);
+    AnswerYes();
+    form->UninstallProc(entry);
+    EXPECT_EQ(form->InstalledCount, 0);
+    EXPECT_EQ(State("CD0206", "HRA"), "<none>");
+    EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
+}
+
+}
