@@ -188,7 +188,7 @@ static ClassRegistration paletteRegistration(TDIBPalette::StaticClass());
 
 TDIBPalette::TDIBPalette(TComponent* owner)
     : TComponent(RequireForm(owner))
-    , m_form(static_cast<TForm*>(owner))
+    , m_form(owner)
 {
     try {
         m_displayPalette.reserve(EntryCount);
@@ -224,7 +224,7 @@ void TDIBPalette::Destroying()
 
 TForm& TDIBPalette::Form() const
 {
-    return *m_form;
+    return *static_cast<TForm*>(m_form);
 }
 
 bool TDIBPalette::Designing() const
@@ -370,9 +370,13 @@ void TDIBPalette::Unhook()
     if (!m_hooked)
         return;
     m_hooked = false;
-    TForm& form = Form();
-    form.SetWindowProc(std::move(m_previousWindowProc));
-    form.SetPresentProc(std::move(m_previousPresentProc));
+    // A form deleted outside Free is no form any more by the time its components go; there is
+    // no window procedure left to give back then.
+    auto* form = dynamic_cast<TForm*>(m_form);
+    if (!form)
+        return;
+    form->SetWindowProc(std::move(m_previousWindowProc));
+    form->SetPresentProc(std::move(m_previousPresentProc));
 }
 
 bool TDIBPalette::Realize(bool background)

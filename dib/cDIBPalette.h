@@ -89,7 +89,7 @@ private:
     bool Realize(bool background);
 
     // The owner, kept apart: the palette unhooks it while the ownership is being undone.
-    platform::TForm* m_form;
+    platform::TComponent* m_form;
     std::array<TDIBPaletteEntry, EntryCount> m_entries {};
     std::vector<uint32_t> m_displayPalette;
     bool m_useTable = false;

@@ -1,5 +1,6 @@
 #include "tools/demo/DemoForm.h"
 
+#include "dib/cDIBTemplate.h"
 #include "platform/avi/AviClip.h"
 #include "platform/layout/LayoutReader.h"
 #include "platform/resources/Resources.h"
@@ -53,6 +54,12 @@ TDemoForm::TDemoForm(TComponent* owner, std::unique_ptr<IWindowBackend> window) 
     Methods().AddField("MenuLabel3", &MenuLabel3);
     Methods().AddField("Logo", &Logo);
     Methods().AddField("FadeTimer", &FadeTimer);
+    Methods().AddField("FrameImages", &FrameImages);
+    Methods().AddField("FrameBorder", &FrameBorder);
+    Methods().AddField("FramePalette", &FramePalette);
+    Methods().AddField("FrameStage", &FrameStage);
+    Methods().AddField("Mover", &Mover);
+    Methods().AddField("Glow", &Glow);
 
     std::optional<std::string> layout = ResourceText("demo/demo.lay");
     if (!layout)
@@ -69,6 +76,8 @@ void TDemoForm::FormCreate(TObject*)
     Spinner->LoadClip(clip);
     Spinner->Seek(1);
     PaintDemoLogo(DemoImages->DIBImages().Items(0)->DIB());
+    PaintFramePieces(*FrameImages);
+    FramePalette->SetPaletteEntries(DemoPaletteEntries());
     CenterOnScreen();
 }
 
@@ -76,6 +85,9 @@ void TDemoForm::FormKeyDown(TObject*, uint16_t& key, TShiftState)
 {
     if (key == VK_SPACE) {
         Spinner->SetActive(true);
+        key = 0;
+    } else if (key == 'T') {
+        CopyGlowAsTemplate();
         key = 0;
     } else if (key == VK_ESCAPE) {
         Close();
@@ -119,6 +131,47 @@ void TDemoForm::FadeTimerTimer(TObject*)
     Logo->SetOpacity(opacity);
     if (opacity <= 0 || opacity >= 255)
         FadeTimer->SetEnabled(false);
+}
+
+void TDemoForm::CopyGlowAsTemplate()
+{
+    if (GlowCopy)
+        return;
+    TDIBMemoryStream stream;
+    SaveDIBControlTemplate(*Glow, stream);
+    stream.SetPosition(0);
+    GlowCopy = new TDIBImage(this);
+    GlowCopy->SetName("GlowCopy");
+    GlowCopy->SetParent(Stage);
+    GlowCopy->SetDIBImageList(DemoImages);
+    GlowCopy->SetBounds(120, 24, 32, 32);
+    LoadDIBControlTemplate(*GlowCopy, stream);
+}
+
+void PaintFramePieces(TDIBImageList& list)
+{
+    auto paint = [&](int index, int width, int height, auto pixel) {
+        TMemoryDIB piece(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                piece.SetPixel(x, y, pixel(x, y));
+        list.DIBImages().Items(index)->SetDIB(piece);
+    };
+    paint(0, 6, 6, [](int x, int y) { return (x + y) % 3 ? 0x00C08040u : 0x00FFE0A0u; });
+    paint(1, 6, 8, [](int x, int y) { return 0x00302000u + uint32_t(x * 30) * 0x010100u + uint32_t(y * 8); });
+    paint(2, 10, 6, [](int x, int y) { return 0x00204060u + uint32_t(y * 25) * 0x010101u + uint32_t(x * 9); });
+    paint(3, 32, 32, [](int x, int y) { return ((x / 8 + y / 8) % 2 ? 0x0040A0E0u : 0x00E0E040u) + uint32_t(x + y); });
+}
+
+std::array<TDIBPaletteEntry, TDIBPalette::EntryCount> DemoPaletteEntries()
+{
+    std::array<TDIBPaletteEntry, TDIBPalette::EntryCount> entries = TDIBPalette::GreyRamp();
+    int i = 0;
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                entries[i++] = { uint8_t(r * 51), uint8_t(g * 51), uint8_t(b * 51), 0 };
+    return entries;
 }
 
 void PaintDemoLogo(TAbstractSuperDIB& dib)

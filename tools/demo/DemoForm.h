@@ -3,9 +3,11 @@
 // The demonstration form: a stored layout with a picture, labels, a timer and an animation,
 // wired to a few handlers, to show the platform layer working as a whole.
 
+#include "dib/cDIBBorder.h"
 #include "dib/cDIBFadeLabel.h"
 #include "dib/cDIBImage.h"
 #include "dib/cDIBImageList.h"
+#include "dib/cDIBPalette.h"
 #include "dib/cDIBPanel.h"
 #include "dib/cDIBTimer.h"
 #include "platform/components/ComCtrls.h"
@@ -13,6 +15,7 @@
 #include "platform/components/Forms.h"
 #include "platform/components/StdCtrls.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -38,6 +41,16 @@ public:
     TDIBFadeLabel* MenuLabel3 = nullptr;
     TDIBImage* Logo = nullptr;
     TDIBTimer* FadeTimer = nullptr;
+    // The framed stage: a border of stretched and tiled pieces, a picture that can be dragged,
+    // one that lights up under the pointer and that T copies as a template into the other
+    // stage, and the palette an 8-bit display shows everything through.
+    TDIBImageList* FrameImages = nullptr;
+    TDIBBorder* FrameBorder = nullptr;
+    TDIBPalette* FramePalette = nullptr;
+    TDIBContainer* FrameStage = nullptr;
+    TDIBImage* Mover = nullptr;
+    TDIBImage* Glow = nullptr;
+    TDIBImage* GlowCopy = nullptr;
 
     int Clicks() const { return m_clicks; }
     int Ticks() const { return m_ticks; }
@@ -51,6 +64,7 @@ private:
     void SpinnerStop(platform::TObject* sender);
     void LogoClick(platform::TObject* sender);
     void FadeTimerTimer(platform::TObject* sender);
+    void CopyGlowAsTemplate();
 
     int m_clicks = 0;
     int m_ticks = 0;
@@ -59,6 +73,11 @@ private:
 
 // The logo of the DIB stage: a lit disc on the colour key, so only the disc shows.
 void PaintDemoLogo(TAbstractSuperDIB& dib);
+
+// The pieces of the framed stage: corner, side, flat edge and a tile for the pictures; and a
+// palette of a colour cube and greys for 8-bit displays.
+void PaintFramePieces(TDIBImageList& list);
+std::array<TDIBPaletteEntry, TDIBPalette::EntryCount> DemoPaletteEntries();
 
 // The spinner's clip: twelve frames of a turning bar, RLE8 as the animation control plays them.
 std::vector<uint8_t> MakeSpinnerClip();
