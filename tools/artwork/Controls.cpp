@@ -5,6 +5,7 @@
 #include "tools/artwork/Art.h"
 #include "tools/artwork/Geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -47,6 +48,20 @@ void LitGlyph(Raster& r, const Sdf& glyph, Box area, unsigned color)
     Fill(r, glyph, Mix(Hex(color), Hex(0xFFFFFF), 0.45f), 1, area);
 }
 
+// A lit picture lies over the unlit one: toward its border it fades into what lies beneath,
+// so the glow never ends in a hard edge.
+Raster LitCrop(const Raster& unlit, const Raster& lit, int x, int y, int w, int h)
+{
+    Raster out = lit.Crop(x, y, w, h);
+    Raster under = unlit.Crop(x, y, w, h);
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            float edge = float(std::min(std::min(i, w - 1 - i), std::min(j, h - 1 - j)));
+            out.At(i, j) = Mix(under.At(i, j), out.At(i, j), Clamp01((edge + 0.5f) / 2.5f));
+        }
+    return out;
+}
+
 Box Around(int x, int y, int w, int h, int margin = 8) { return { x - margin, y - margin, x + w + margin, y + h + margin }; }
 
 struct ScrollButton {
@@ -72,7 +87,7 @@ void DrawScrollButton(const Raster& screen, const ScrollButton& b, const Place& 
 
     Raster lighted = layer;
     LitGlyph(lighted, arrow, area, palette::Cyan);
-    out[litName] = CropPlace(lighted, lit.x, lit.y, lit.w, lit.h);
+    out[litName] = LitCrop(layer, lighted, lit.x, lit.y, lit.w, lit.h);
 
     // The cover shows the same plate with the arrow only faintly engraved: nothing to scroll to.
     EngravedGlyph(covered, arrow, area, 0x2B333D);
@@ -119,7 +134,7 @@ void ColumnCaps(const Raster& screen, std::map<std::string, Raster>& out)
         out[cap.name] = CropPlace(layer, cap.bitmap.x, cap.bitmap.y, cap.bitmap.w, cap.bitmap.h);
         Raster lighted = layer;
         LitGlyph(lighted, arrow, area, palette::Cyan);
-        out[cap.litName] = CropPlace(lighted, cap.lit.x, cap.lit.y, cap.lit.w, cap.lit.h);
+        out[cap.litName] = LitCrop(layer, lighted, cap.lit.x, cap.lit.y, cap.lit.w, cap.lit.h);
         EngravedGlyph(covered, arrow, area, 0x2B333D);
         out[cap.coverName] = CropPlace(covered, cap.cover.x, cap.cover.y, cap.cover.w, cap.cover.h);
     }
@@ -174,8 +189,10 @@ void RoundButton(const Raster& screen, const Place& bitmap, const Place& lit, Sd
     Fill(layer, Outline(knob, 0.6f), Hex(color), 0.35f, area);
     EngravedGlyph(layer, glyph, area, 0x161C24);
     out[name] = CropPlace(layer, bitmap.x, bitmap.y, bitmap.w, bitmap.h);
-    LitGlyph(layer, glyph, area, color);
-    out[litName] = CropPlace(layer, lit.x, lit.y, lit.w, lit.h);
+    Raster lighted = layer;
+    Glow(lighted, glyph, Hex(color), 1.5f, 0.2f, area);
+    Fill(lighted, glyph, Mix(Hex(color), Hex(0xFFFFFF), 0.35f), 1, area);
+    out[litName] = LitCrop(layer, lighted, lit.x, lit.y, lit.w, lit.h);
 }
 
 // A round badge on the dark flag strip.

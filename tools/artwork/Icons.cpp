@@ -5,6 +5,7 @@
 #include "tools/artwork/Art.h"
 #include "tools/artwork/Geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -217,6 +218,12 @@ Raster CategoryIcon(int index)
     }
     IconPainter painter(r, index != base);
     draw(painter, float(entry.width), float(entry.height));
+    // Glows fade out before the tile's border, which must be the column's colour.
+    for (int y = 0; y < r.Height(); ++y)
+        for (int x = 0; x < r.Width(); ++x) {
+            float edge = float(std::min(std::min(x, r.Width() - 1 - x), std::min(y, r.Height() - 1 - y)));
+            r.At(x, y) = Mix(Hex(palette::Column), r.At(x, y), Clamp01(edge / 3.0f));
+        }
     return r;
 }
 

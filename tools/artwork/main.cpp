@@ -85,6 +85,41 @@ Raster Composite(const Raster& background, const Raster& screen, const std::vect
     return window;
 }
 
+Raster Enlarged(const Raster& r, int scale)
+{
+    Raster out(r.Width() * scale, r.Height() * scale);
+    for (int y = 0; y < out.Height(); ++y)
+        for (int x = 0; x < out.Width(); ++x)
+            out.At(x, y) = r.At(x / scale, y / scale);
+    return out;
+}
+
+// The small pictures side by side at three times their size: icons unlit above lit, then the
+// flags, action buttons, scroll parts and viewer arrows.
+Raster Sheet(const std::vector<Raster>& list1, const std::vector<NamedRaster>& controls)
+{
+    constexpr int Scale = 3, Cell = 56 * Scale;
+    Raster sheet(Cell * 10, Cell * 4, Hex(0x303030));
+    const int pairs[][2] = { { 2, 3 }, { 4, 5 }, { 6, 7 }, { 8, 9 }, { 10, 11 }, { 21, 22 }, { 23, 24 }, { 25, 26 }, { 27, 28 } };
+    for (int i = 0; i < 9; ++i)
+        for (int lit = 0; lit < 2; ++lit)
+            sheet.Paste(Enlarged(list1[pairs[i][lit]], Scale), i * Cell + 4, lit * Cell + 4);
+    int x = 4;
+    for (const NamedRaster& control : controls)
+        if (control.raster.Width() <= 60 && control.raster.Height() <= 60) {
+            sheet.Paste(Enlarged(control.raster, Scale), x, 2 * Cell + 4);
+            x += control.raster.Width() * Scale + 8;
+            if (x > sheet.Width() - 200)
+                break;
+        }
+    x = 4;
+    for (int index : { 13, 14, 15, 16, 17, 18, 19, 20, 29, 30 }) {
+        sheet.Paste(Enlarged(list1[index], Scale), x, 3 * Cell - 20);
+        x += list1[index].Width() * Scale + 12;
+    }
+    return sheet;
+}
+
 void Generate(Writer& w)
 {
     Raster background = WindowBackground();
@@ -128,6 +163,7 @@ void Generate(Writer& w)
         w.Bytes(std::string(clip.resource) + ".avi", SideClip(background, clip));
 
     w.Preview("composite.png", Composite(background, screen, controls, list1, connect));
+    w.Preview("sheet.png", Sheet(list1, controls));
 }
 
 }
