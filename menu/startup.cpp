@@ -29,6 +29,8 @@ const platform::ClassInfo& TForm1::StaticClass()
     readOnly(builder, "SelectedSlot", &TForm1::SelectedSlot);
     readOnly(builder, "Enhanced", &TForm1::Enhanced);
     readOnly(builder, "Slow", &TForm1::Slow);
+    readOnly(builder, "PictureCount", &TForm1::PictureCount);
+    readOnly(builder, "PictureNumber", &TForm1::PictureNumber);
     static const platform::ClassInfo info = builder.Build();
     return info;
 }
