@@ -219,4 +219,15 @@ TEST_F(FramedContainer, AlignedChildrenStayInsideTheFrame)
     EXPECT_EQ(container->AlignRect(), container->ClientRect());
 }
 
+TEST_F(FramedContainer, ANewPictureOfTheFrameRepaintsTheContainer)
+{
+    PaintAll();
+    TMemoryDIB red(4, 6);
+    red.Fill(0x000000FF);
+    list->DIBImages().Items(1)->SetDIB(red);
+    PaintPending();
+    // The left edge's middle starts below its 4-pixel corner.
+    EXPECT_EQ(container->OffscreenDIB().Pixels(0, 30) & 0xFFFFFF, 0xFF0000u);
+}
+
 }

@@ -151,4 +151,13 @@ TEST_F(Palette, IsCreatableByClassName)
     EXPECT_NE(static_cast<TDIBPalette*>(created)->LookupTable(), nullptr);
 }
 
+TEST_F(Palette, AFormDeletedOutrightTakesItsPaletteAlong)
+{
+    // No Free: the palette goes while the form is already being taken apart.
+    auto* owner = new TForm(nullptr);
+    new TDIBPalette(owner);
+    EXPECT_TRUE(owner->PresentProc());
+    delete owner;
+}
+
 }
