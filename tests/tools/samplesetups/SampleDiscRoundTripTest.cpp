@@ -1,0 +1,147 @@
+// The sample disc as built, installed and uninstalled through the menu's own operations with
+// the setups really running: what the setups leave must be what the menu's detection finds.
+
+#include "menu/main_f.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/events/EventLoop.h"
+#include "platform/files/Files.h"
+#include "platform/ini/IniFile.h"
+#include "platform/machine/Machine.h"
+#include "platform/process/Process.h"
+#include "platform/text/Codepage.h"
+#include "shell/UserInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+// Says yes to every question (the clean-up of what uninstallers leave) and keeps the texts.
+class AgreeingDialogs : public IDialogService {
+public:
+    int ShowMessageBox(const MessageBoxRequest& request) override
+    {
+        questions.push_back(Cp1250ToUtf8(request.text));
+        return request.kind == MessageBoxKind::Question ? mrYes : mrOk;
+    }
+    int ShowChoiceDialog(const ChoiceDialogRequest&) override { return 0; }
+    std::vector<std::string> questions;
+};
+
+class SampleDiscRoundTrip : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        base = fs::path(TORVA_TEST_OUTPUT_DIR) / ("roundtrip-" + std::to_string(::getpid()));
+        fs::remove_all(base);
+        MachineSetup setup;
+        setup.version = "winxp";
+        machine = Machine::OpenOrCreate(base / "prefix", setup);
+        SetCurrentMachine(machine);
+        ASSERT_EQ(machine->MapDrive(TORVA_SAMPLE_DISC_DIR, DRIVE_CDROM, 'E'), 'E');
+        scopedProcesses.emplace(MakeHostProcessService(machine));
+        scopedLoop.emplace(loop);
+        SetDialogService(&dialogs);
+        form = std::make_unique<TForm1>(MenuEnvironment { "E:\\TORVA.EXE", &boxes, &cursor });
+        form->FormCreateCore();
+        ASSERT_FALSE(form->Terminated);
+        ASSERT_TRUE(form->LoadCatalogue());
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        SetDialogService(nullptr);
+        scopedLoop.reset();
+        scopedProcesses.reset();
+        SetCurrentMachine(nullptr);
+        std::error_code error;
+        fs::remove_all(base, error);
+    }
+
+    // The demo as its page shows it: selected and checked.
+    TDemos& Demo(int index)
+    {
+        form->Category = 1;
+        form->ItemIndex = index;
+        form->CheckDemo(form->Demos[index]);
+        return form->Demos[index];
+    }
+
+    std::string State(const std::string& key)
+    {
+        return TIniFile("torva.ini").ReadString("CD" + form->DiscId, key, "<none>");
+    }
+
+    fs::path base;
+    std::shared_ptr<Machine> machine;
+    std::optional<ScopedProcessService> scopedProcesses;
+    RealClock clock;
+    EventLoop loop { clock };
+    std::optional<ScopedEventLoop> scopedLoop;
+    AgreeingDialogs dialogs;
+    shell::RecordingMessageBoxes boxes;
+    shell::RecordingCursor cursor;
+    std::unique_ptr<TForm1> form;
+};
+
+struct RoundTrip {
+    int demo;
+    const char* folderUtf8; // where the item's setup puts it
+    size_t questions;       // about what its uninstaller left: none, one, or two above a megabyte
+};
+
+TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
+{
+    const RoundTrip trips[] = {
+        { 1, "C:\\Hry\\Rallye Bohemia", 1 },   // 5 / 1 uninstaller folder
+        { 2, "C:\\Hry\\Ocelová legie", 0 },    // 5 / 2 program path in the registry
+        { 3, "C:\\Hry\\Hvězdný přístav", 1 },  // 5 / 3 Start-menu shortcut
+        { 4, "C:\\Hry\\Pařeniště", 0 },        // 5 / 6 INI file
+        { 5, "C:\\Hry\\Noční hlídka", 1 },     // 5 / 7 desktop shortcut
+        { 6, "C:\\Hry\\Podzemi RD", 2 },       // 5 / 8 disk search
+        { 8, "C:\\Sierra\\Kral piratu", 1 },   // 6 sierra.ini
+        { 9, "C:\\Hry\\Vzdušná bitva", 0 },    // 7 program from the uninstall command
+    };
+    for (const auto& trip : trips) {
+        const std::string folder = Utf8ToCp1250(trip.folderUtf8);
+        TDemos& item = Demo(trip.demo);
+        SCOPED_TRACE(item.Name);
+        ASSERT_FALSE(item.Installed);
+        form->InstallProc(item);
+        EXPECT_TRUE(item.Installed);
+        EXPECT_TRUE(item.CanRun);
+        EXPECT_EQ(item.GameDir, folder);
+        EXPECT_EQ(State(item.Name), folder);
+
+        // The uninstallers leave a saved game or a settings file; either the catalogue's
+        // clean-up takes it, or the menu asks and is told yes.
+        dialogs.questions.clear();
+        form->UninstallProc(item);
+        EXPECT_FALSE(item.Installed);
+        EXPECT_EQ(dialogs.questions.size(), trip.questions);
+        EXPECT_FALSE(FileExists(folder + "\\" + item.GameName));
+        EXPECT_FALSE(DirectoryExists(folder));
+        form->CheckDemo(item);
+        EXPECT_EQ(State(item.Name), "<none>");
+    }
+    EXPECT_TRUE(boxes.errors.empty());
+}
+
+TEST_F(SampleDiscRoundTrip, GameFromTheDiscMarksItselfInstalledWhenRun)
+{
+    TDemos& item = Demo(11);
+    ASSERT_TRUE(item.CanRun);
+    ASSERT_FALSE(item.Installed);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    form->RunProc(item);
+    EXPECT_TRUE(FileExists("C:\\Torva\\Sachy\\SACHY.CFG"));
+    EXPECT_TRUE(form->Demos[11].Installed);
+}
+
+}
