@@ -13,7 +13,7 @@ namespace {
 constexpr int Cells = 64;
 constexpr int CellStep = 4;
 // Cells per side of the boxes the pruned search works in.
-constexpr int BoxCells = 4;
+constexpr int BoxCells = 8;
 
 int Distance(const TDIBPaletteEntry& e, int red, int green, int blue)
 {
