@@ -110,11 +110,14 @@ inline constexpr std::array<ImageListEntry, 31> ImageList1 { {
 // DIBImageList2: "art/DIBImageList2/" + index + ".dib", index 0..100, each 1 x 1 (black).
 inline constexpr int ImageList2Count = 101;
 
-// The side animations: resource "AVI" + n, n = 1..10, at the player's size, with frames 0 to
-// at least the player's stop frame; the last frame matches the window background under the
-// player, so a player that stays visible after playing shows no seam.
+// The side animations: resource "AVI" + n, n = 1..10, each loaded by the player named here
+// (start-up pairs them crosswise: Animate1 plays AVI4, Animate3 plays AVI1, ...), made at that
+// player's size and place with frames 0 to at least its stop frame; the last frame matches the
+// window background under the player, so a player that stays visible after playing shows no
+// seam.
 struct ClipEntry {
     std::string_view resource;
+    std::string_view player;
     int x;
     int y;
     int width;
@@ -123,16 +126,16 @@ struct ClipEntry {
 };
 
 inline constexpr std::array<ClipEntry, 10> Clips { {
-    { "AVI1", 45, 104, 40, 205, 15 },
-    { "AVI2", 0, 445, 85, 88, 25 },
-    { "AVI3", 67, 655, 98, 86, 15 },
-    { "AVI4", 603, 656, 121, 41, 15 },
-    { "AVI5", 723, 495, 95, 192, 15 },
-    { "AVI6", 723, 226, 95, 211, 15 },
-    { "AVI7", 368, 55, 250, 118, 15 },
-    { "AVI8", 636, 77, 144, 96, 15 },
-    { "AVI9", 516, 687, 39, 54, 15 },
-    { "AVI10", 0, 0, 314, 173, 15 },
+    { "AVI1", "Animate3", 67, 655, 98, 86, 15 },
+    { "AVI2", "Animate9", 516, 687, 39, 54, 15 },
+    { "AVI3", "Animate4", 603, 656, 121, 41, 15 },
+    { "AVI4", "Animate1", 45, 104, 40, 205, 15 },
+    { "AVI5", "Animate2", 0, 445, 85, 88, 25 },
+    { "AVI6", "Animate6", 723, 226, 95, 211, 15 },
+    { "AVI7", "Animate5", 723, 495, 95, 192, 15 },
+    { "AVI8", "Animate10", 0, 0, 314, 173, 15 },
+    { "AVI9", "Animate7", 368, 55, 250, 118, 15 },
+    { "AVI10", "Animate8", 636, 77, 144, 96, 15 },
 } };
 
 }

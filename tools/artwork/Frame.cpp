@@ -176,8 +176,8 @@ Raster WindowBackground()
     Grille(r, 44, 489, 30);
     for (auto [x, y] : std::array<std::pair<float, float>, 18> { {
              { 48, 60 }, { 776, 60 }, { 48, 688 }, { 776, 688 }, { 350, 56 }, { 640, 56 },
-             { 712, 228 }, { 806, 228 }, { 712, 432 }, { 806, 432 }, { 712, 498 }, { 806, 498 },
-             { 712, 688 }, { 806, 688 }, { 68, 726 }, { 164, 726 }, { 516, 728 }, { 556, 728 } } })
+             { 734, 228 }, { 806, 228 }, { 734, 432 }, { 806, 432 }, { 734, 498 }, { 806, 498 },
+             { 734, 688 }, { 806, 688 }, { 68, 726 }, { 164, 726 }, { 516, 728 }, { 556, 728 } } })
         Rivet(r, x, y);
     Led(r, 760, 350, palette::Orange);
     Led(r, 776, 350, palette::Cyan);
@@ -188,6 +188,10 @@ Raster WindowBackground()
     Led(r, 116, 690, palette::Cyan);
     Led(r, 536, 700, palette::Cyan);
     Led(r, 64, 140, palette::Orange);
+    // Where the window is cut away nothing shows; a window that cannot be shaped shows black.
+    for (int y = 0; y < r.Height(); ++y)
+        for (int x = 0; x < r.Width(); ++x)
+            r.At(x, y) = Mix(Hex(0x000000), r.At(x, y), Coverage(shape, x, y));
     return r;
 }
 

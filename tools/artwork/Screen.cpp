@@ -43,10 +43,10 @@ void ListPanel(Raster& r)
     }
     for (int y : rows)
         Fill(r, Circle(68, y + 7.0f, 1.6f), Hex(palette::Cyan), 0.5f, area);
-    // The position read-out's well at the bottom left.
-    Sdf well = RoundBox(76, 371, 130, 385, 4);
-    Fill(r, well, Hex(0x03060A), 1, area);
-    Bevel(r, well, 1.5f, -0.6f, area);
+    // The position read-out is written in the default black: it gets a small light plate.
+    Sdf well = RoundBox(76, 371, 130, 385, 3);
+    Fill(r, well, Hex(palette::Plate), 1, area);
+    Bevel(r, well, 1.5f, 0.5f, area);
 }
 
 void ButtonTray(Raster& r)

@@ -5,6 +5,8 @@
 #include "tools/artwork/Art.h"
 #include "tools/artwork/Output.h"
 
+#include "platform/avi/AviClip.h"
+
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -120,6 +122,21 @@ Raster Sheet(const std::vector<Raster>& list1, const std::vector<NamedRaster>& c
     return sheet;
 }
 
+Raster MiddleFrame(const std::vector<uint8_t>& avi)
+{
+    auto clip = platform::AviClip::FromBytes(avi);
+    std::vector<uint32_t> pixels(size_t(clip.Width()) * clip.Height());
+    PixelView view { reinterpret_cast<uint8_t*>(pixels.data()), clip.Width(), clip.Height() };
+    clip.DecodeFrame(clip.FrameCount() / 2, view);
+    Raster frame(clip.Width(), clip.Height());
+    for (int y = 0; y < clip.Height(); ++y)
+        for (int x = 0; x < clip.Width(); ++x) {
+            uint32_t p = view.At(x, y);
+            frame.At(x, y) = { float(p >> 16 & 0xFF), float(p >> 8 & 0xFF), float(p & 0xFF) };
+        }
+    return frame;
+}
+
 void Generate(Writer& w)
 {
     Raster background = WindowBackground();
@@ -159,8 +176,13 @@ void Generate(Writer& w)
     for (int i = 0; i < ImageList2Count; ++i)
         w.Bytes("art/DIBImageList2/" + std::to_string(i) + ".dib", RawDibStream(dot));
 
-    for (const ClipEntry& clip : Clips)
-        w.Bytes(std::string(clip.resource) + ".avi", SideClip(background, clip));
+    Raster playing = background;
+    for (const ClipEntry& clip : Clips) {
+        std::vector<uint8_t> avi = SideClip(background, clip);
+        w.Bytes(std::string(clip.resource) + ".avi", avi);
+        playing.Paste(MiddleFrame(avi), clip.x, clip.y);
+    }
+    w.Preview("clips.png", playing);
 
     w.Preview("composite.png", Composite(background, screen, controls, list1, connect));
     w.Preview("sheet.png", Sheet(list1, controls));

@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 
 using namespace artwork;
@@ -207,5 +210,37 @@ TEST(Artwork, ClipsFitTheirPlayersAndEndOnTheBackground)
         };
         EXPECT_LT(meanError(entry.stopFrame), 4.0) << "the stop frame leaves a seam";
         EXPECT_GT(meanError(entry.stopFrame / 2), meanError(entry.stopFrame) + 1.0) << "the middle of the clip shows something";
+    }
+}
+
+TEST(Artwork, ClipsAreMadeForThePlayersOfTheStoredLayout)
+{
+    // The layout is read as text here, so a player moved there without new clips shows up.
+    std::ifstream in(std::string(TORVA_SOURCE_DIR) + "/resources/main_f.lay");
+    ASSERT_TRUE(in) << "no stored layout";
+    std::map<std::string, std::map<std::string, int>> players;
+    std::string line, current;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string first, second, equals;
+        words >> first >> second;
+        if (first == "object" && second.starts_with("Animate"))
+            current = second.substr(0, second.find(':'));
+        else if (first == "end")
+            current.clear();
+        else if (!current.empty() && second == "=") {
+            int value = 0;
+            if (words >> value)
+                players[current][first] = value;
+        }
+    }
+    for (const ClipEntry& entry : Clips) {
+        SCOPED_TRACE(std::string(entry.resource));
+        auto& p = players[std::string(entry.player)];
+        EXPECT_EQ(p["Left"], entry.x);
+        EXPECT_EQ(p["Top"], entry.y);
+        EXPECT_EQ(p["Width"], entry.width);
+        EXPECT_EQ(p["Height"], entry.height);
+        EXPECT_EQ(p["StopFrame"], entry.stopFrame);
     }
 }
