@@ -2,6 +2,7 @@
 // the setups really running: what the setups leave must be what the menu's detection finds.
 
 #include "menu/main_f.h"
+#include "platform/components/ExtCtrls.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
 #include "platform/files/Files.h"
@@ -130,6 +131,46 @@ TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
         EXPECT_EQ(State(item.Name), "<none>");
     }
     EXPECT_TRUE(boxes.errors.empty());
+}
+
+TEST_F(SampleDiscRoundTrip, OtherListsFindTheirItemsToo)
+{
+    auto check = [&](int32_t category, TDemos& item, const char* folderUtf8) {
+        SCOPED_TRACE(item.Name);
+        form->Category = category;
+        form->CheckDemo(item);
+        form->InstallProc(item);
+        EXPECT_TRUE(item.Installed);
+        EXPECT_EQ(item.GameDir, Utf8ToCp1250(folderUtf8));
+        form->UninstallProc(item);
+        EXPECT_FALSE(item.Installed);
+        EXPECT_FALSE(FileExists(item.GameDir + "\\" + item.GameName));
+    };
+    form->ItemIndex = 1;
+    check(10, form->Fulls[1], "C:\\Hry\\Tajemství hradu");
+    check(11, form->Extra2[1], "C:\\Hry\\Kosmická liga");
+    form->ItemIndex = 3;
+    check(11, form->Extra2[3], "C:\\Hry\\Formule Praha");
+    form->ItemIndex = 2;
+    check(6, form->Readers[2], "C:\\Hry\\Bludiste");
+}
+
+// The registered setup is not waited for: the form's poll finds the item once it is in place.
+TEST_F(SampleDiscRoundTrip, PollNoticesASetupThatRunsOnItsOwn)
+{
+    TDemos& item = Demo(7);
+    form->InstallProc(item);
+    EXPECT_FALSE(form->Demos[7].CanRun);
+    uint64_t deadline = clock.NowMs() + 15000;
+    while (!form->Demos[7].CanRun && clock.NowMs() < deadline) {
+        loop.WaitForEvent(500);
+        loop.ProcessMessages();
+    }
+    EXPECT_TRUE(form->Demos[7].CanRun);
+    EXPECT_EQ(form->Demos[7].GameDir, Utf8ToCp1250("C:\\Hry\\Tankový prapor"));
+    EXPECT_FALSE(form->Timer1->Enabled());
+    form->UninstallProc(form->Demos[7]);
+    EXPECT_FALSE(form->Demos[7].Installed);
 }
 
 TEST_F(SampleDiscRoundTrip, GameFromTheDiscMarksItselfInstalledWhenRun)
