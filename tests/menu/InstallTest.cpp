@@ -3,6 +3,8 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/process/Process.h"
 
+#include <functional>
+
 namespace {
 
 class Install : public ActionFixture {
@@ -21,6 +23,7 @@ protected:
         form->Category = 1;
         form->ItemIndex = 2;
         TDemos& item = form->Demos[2];
+        item = TDemos {};
         item.Name = "HRA";
         item.InstallType = installType;
         item.DirDetect = dirDetect;
@@ -92,6 +95,53 @@ TEST_F(Install, EachInstallTypeStartsItsSetupItsOwnWay)
         if (c.shellExecutes == 1) {
             EXPECT_EQ(recorder->ShellExecutes()[0].request.file, Drive() + "\\DEMOS\\Hra\\SETUP.MSI");
         }
+    }
+}
+
+// Each setup leaves what its item's detection looks for; the records then name the folder found.
+TEST_F(Install, EveryInstallTypeIsRecordedWhereItsDetectionFindsIt)
+{
+    struct Case {
+        int32_t installType;
+        int32_t dirDetect;
+        std::function<void()> setup;
+        std::string folder;
+        std::string fields;
+    };
+    const Case cases[] = {
+        { 5, 2,
+            [&] {
+                WriteDriveC("Hry/Hra/hra.exe", "x");
+                platform::Registry reg;
+                reg.SetRootKey(platform::HKEY_LOCAL_MACHINE);
+                ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Vyrobce\\Hra", true));
+                ASSERT_TRUE(reg.WriteString("Path", "C:\\Hry\\Hra\\hra.exe"));
+            },
+            "C:\\Hry\\Hra", "hra.exe,Hra,DG," },
+        { 6, 0,
+            [&] {
+                WriteDriveC("Sierra/Hra/hra.exe", "x");
+                WriteDriveC("windows/sierra.ini", "[Sierra]\r\nSierraDir=C:\\Sierra\\Hra\r\n");
+            },
+            "C:\\Sierra\\Hra", "hra.exe,Hra,DG," },
+        { 7, 0,
+            [&] {
+                WriteDriveC("Hry/Sedm/hra.exe", "x");
+                WriteDriveC("Hry/Sedm/uninst.exe", "x");
+                RegisterUninstall("Hra", "\"C:\\Hry\\Sedm\\uninst.exe\" /x");
+            },
+            "C:\\Hry\\Sedm", "hra.exe,Hra,DG," },
+        { 10, 0, [&] { WriteDriveC("Hry/Hra/hra.exe", "x"); }, "<none>", "<none>" },
+    };
+    for (const Case& c : cases) {
+        TDemos& item = Demo(c.installType, c.dirDetect);
+        item.RegKey = "Vyrobce\\Hra";
+        item.RegName = "Path";
+        recorder->SetExitHook([&](const platform::RecordedStart&) { c.setup(); });
+        form->InstallProc(item);
+        EXPECT_EQ(State("CD0206", "HRA"), c.folder) << c.installType;
+        EXPECT_EQ(State("CD0206", "HRA_"), c.fields) << c.installType;
+        EXPECT_EQ(item.Installed, c.folder == "<none>" ? 0 : 1) << c.installType;
     }
 }
 
