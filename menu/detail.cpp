@@ -54,27 +54,6 @@ const std::string* DescriptionFor(int32_t language, const std::string& short0, c
     }
 }
 
-template<typename Array>
-auto* ItemAt(Array& items, int32_t index, int32_t count)
-{
-    return index >= 1 && index <= count && index <= Array::capacity ? &items[index] : nullptr;
-}
-
-}
-
-TDemos* TForm1::SelectedDemosItem()
-{
-    switch (Category) {
-    case CatDemos: return ItemAt(Demos, ItemIndex, DemoCount);
-    case CatExtra: return ItemAt(Extra, ItemIndex, ExtraCount);
-    case CatShareware: return ItemAt(Shareware, ItemIndex, ShareCount);
-    case CatDrivers: return ItemAt(Drivers, ItemIndex, DriverCount);
-    case CatReaders: return ItemAt(Readers, ItemIndex, ReaderCount);
-    case CatFulls: return ItemAt(Fulls, ItemIndex, FullCount);
-    case CatExtra2: return ItemAt(Extra2, ItemIndex, Extra2Count);
-    case CatInstalled: return ItemAt(InstalledList, ItemIndex, InstalledCount);
-    default: return nullptr;
-    }
 }
 
 // An empty category has no item to describe: the view stays as the page change blanked it
@@ -334,7 +313,7 @@ bool TForm1::LoadSmallPicture(const std::string& picture)
 
 std::optional<std::string> TForm1::PlayHoverText()
 {
-    const TDemos* item = SelectedDemosItem();
+    const TDemos* item = SelectedItem();
     switch (Category) {
     case CatDemos:
     case CatFulls:

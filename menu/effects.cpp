@@ -45,7 +45,7 @@ std::string TForm1::SelectedPicture()
     case CatDrivers:
     case CatFulls:
     case CatExtra2:
-        if (const TDemos* item = SelectedDemosItem())
+        if (const TDemos* item = SelectedItem())
             return item->Picture;
         return {};
     default: return {};

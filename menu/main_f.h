@@ -556,8 +556,6 @@ public:
     void JumpToLetter(char letter);
 
     // Detail view.
-    // The selected entry of a page whose items are TDemos records; nullptr otherwise.
-    TDemos* SelectedDemosItem();
     void ShowSelectedItem();
     void ShowGameDetail(TDemos& item);
     void ShowDescription(const std::string& short0, const std::string& main, const std::string& second4);

@@ -240,7 +240,7 @@ TEST_P(HoverTexts, OfTheRunAndUninstallButtons)
         f.Image12Click(nullptr);
     else
         f.MainButtonClick(c.slot);
-    if (TDemos* item = f.SelectedDemosItem()) {
+    if (TDemos* item = f.SelectedItem()) {
         item->NeedsInstall = c.needsInstall;
         item->CanRun = c.canRun;
     }
