@@ -77,6 +77,9 @@ std::optional<pid_t> Spawn(const LaunchPlan& plan)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    // The program gets none of our descriptors: a lock, a pipe or the display connection held
+    // by a game that outlives the wait would stay held.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     if (!plan.hostDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, plan.hostDirectory.c_str());
     posix_spawnattr_t attributes;

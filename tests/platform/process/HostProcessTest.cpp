@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <thread>
 
@@ -97,6 +98,20 @@ TEST_F(HostProcessTest, ScriptRunsInItsFolderWithThePrefixAndItsArguments)
     ASSERT_TRUE(second);
     RunToEnd(*second);
     EXPECT_EQ(TempPrefix::Read(out).substr(0, TempPrefix::Read(out).find('\n')), fs::canonical(prefix.disc / "DEMOS" / "Hra").string());
+}
+
+TEST_F(HostProcessTest, ProgramsInheritNoDescriptorsButTheStandardOnes)
+{
+    int leaked = ::open("/dev/null", O_RDONLY); // deliberately inheritable
+    ASSERT_GE(leaked, 3);
+    torvatest::WriteScript(prefix.driveC / "fds.sh", "ls /proc/$$/fd > '" + out.string() + "'\n");
+    auto process = service->CreateProcess(Start("C:\\fds.sh"));
+    ::close(leaked);
+    ASSERT_TRUE(process);
+    RunToEnd(*process);
+    std::string listing = TempPrefix::Read(out);
+    EXPECT_EQ(listing.find("\n" + std::to_string(leaked) + "\n"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("0\n"), std::string::npos);
 }
 
 TEST_F(HostProcessTest, WaitingSleepsAndStillHandlesTimers)
