@@ -129,6 +129,7 @@ TEST_F(MenuWindow, ReducedWindowShowsOnlyTheScreen)
     EXPECT_EQ(f.DIBContainer1->Left(), 0);
     EXPECT_EQ(f.DIBContainer1->Top(), 0);
     EXPECT_FALSE(f.DIBFormShaper1->Active());
+    EXPECT_TRUE(window->Shape().empty());
     for (int n = 1; n <= 10; ++n)
         EXPECT_FALSE(f.SidePlayer(n)->Open()) << n;
 }
