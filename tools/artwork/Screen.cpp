@@ -82,13 +82,29 @@ void Rails(Raster& r)
     }
 }
 
+// A strip of lamps down the free left edge, brighter toward the middle.
+void LampStrip(Raster& r)
+{
+    Sdf strip = RoundBox(18, 52, 38, 372, 6);
+    Box area { 8, 42, 48, 382 };
+    Fill(r, strip, Hex(0x070B11), 1, area);
+    Bevel(r, strip, 2, -0.7f, area);
+    for (int i = 0; i < 20; ++i) {
+        float y = 60 + i * 16.0f;
+        float level = 1 - std::abs(i - 9.5f) / 10.0f;
+        Rgb color = i % 5 == 2 ? Hex(palette::Orange) : Hex(palette::Cyan);
+        Sdf lamp = RoundBox(22, y, 34, y + 8, 2);
+        Fill(r, lamp, color * (0.25f + 0.5f * level), 1, area);
+        Glow(r, lamp, color, 4, 0.25f * level, area);
+    }
+}
+
 Sdf LightPlates()
 {
     // The label plate reaches right between the two marker rails, under the help line.
     Sdf labels = RoundBox(219, 213, 525, 266, 5);
     Sdf description = RoundBox(219, 270, 502, 427, 5);
-    Sdf note = RoundBox(172, 429, 512, 450, 4);
-    return Union(Union(labels, description), note);
+    return Union(labels, description);
 }
 
 void DetailCard(Raster& r)
@@ -116,6 +132,11 @@ void Plates(Raster& r)
         return Mix(Hex(palette::Plate), Hex(palette::PlateDark), Clamp01((y - 213) / 240.0f));
     }, area);
     Bevel(r, plates, 2, 0.6f, area);
+    // The films note is a darker strip: it stays empty on every other page.
+    Sdf note = RoundBox(172, 429, 512, 450, 4);
+    Shadow(r, note, 1, 2, 4, 0.5f, area);
+    FillWith(r, note, [](int, int y, float) { return Mix(Hex(0xA3ADB8), Hex(0x8E99A5), Clamp01((y - 429) / 21.0f)); }, area);
+    Bevel(r, note, 2, 0.5f, area);
 }
 
 }
@@ -126,6 +147,7 @@ Raster ScreenBackground()
     Field(r);
     ListPanel(r);
     ButtonTray(r);
+    LampStrip(r);
     Column(r);
     DetailCard(r);
     Rails(r);
