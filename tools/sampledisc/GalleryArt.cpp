@@ -183,6 +183,12 @@ void Titles(Raster& r, const CardText& text, const Scheme& s, int number)
         titleSize -= 2;
         title = RenderText(text.title, "Play", titleSize, true);
     }
+    // Still too wide at the smallest size: shortened, ending in an ellipsis (0x85).
+    std::string shortened = text.title;
+    while (title.width > r.Width() - 16 && shortened.size() > 1) {
+        shortened.pop_back();
+        title = RenderText(shortened + "\x85", "Play", titleSize, true);
+    }
     int bandTop = r.Height() * 2 / 3 - title.height / 2;
     int bandHeight = title.height + (text.subtitle.empty() ? 8 : titleSize);
     for (int y = bandTop; y < bandTop + bandHeight && y < r.Height(); ++y)
