@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <fstream>
 #include <sstream>
 
@@ -189,14 +190,24 @@ TEST_F(SampleDisc, MenuFontsAreFontFilesOfTheAnnouncedFamilies)
     EXPECT_NE(std::find(families.begin(), families.end(), "Karmilla"), families.end());
 }
 
-TEST_F(SampleDisc, InstallableItemsLeaveRoomForTheirSetupKeys)
+TEST_F(SampleDisc, CoversTheInstallTypesAndDetectionMethods)
 {
-    // The sections the setups' owner fills in carry the marker line; their folders exist.
-    std::string text = ReadHost(Disc / "Torva" / "torvaxp.ini");
-    size_t marks = 0;
-    for (size_t at = text.find("; install keys: h6"); at != std::string::npos; at = text.find("; install keys: h6", at + 1))
-        ++marks;
-    EXPECT_GE(marks, 20u);
-    for (const char* folder : { "DEMOS/RALLYE", "DEMOS/SACHY", "PLNA/HRAD", "Shareware/KALK", "Drivers/KLAVES", "Readers/HAD", "Extra/EDITOR" })
-        EXPECT_TRUE(fs::is_directory(Disc / folder)) << folder;
+    const TForm1& f = *form;
+    std::set<int32_t> installTypes, dirDetects;
+    auto collect = [&](const auto& items, int32_t count) {
+        for (int n = 1; n <= count; ++n) {
+            installTypes.insert(items[n].InstallType);
+            dirDetects.insert(items[n].DirDetect);
+        }
+    };
+    collect(f.Demos, f.DemoCount);
+    collect(f.Extra2, f.Extra2Count);
+    collect(f.Fulls, f.FullCount);
+    collect(f.Readers, f.ReaderCount);
+    for (int n = 1; n <= f.MovieCount; ++n)
+        installTypes.insert(f.Movies[n].InstallType);
+    for (int32_t type : { 0, 4, 5, 6, 7, 10, 20 })
+        EXPECT_TRUE(installTypes.count(type)) << "no item of install type " << type;
+    for (int32_t method : { 1, 2, 3, 6, 7, 8 })
+        EXPECT_TRUE(dirDetects.count(method)) << "no item found by detection method " << method;
 }
