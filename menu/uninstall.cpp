@@ -469,6 +469,11 @@ void TForm1::UninstallProc(TDemos& item)
     CleanLeftovers(item.GameDir);
 
     item.Uninstall = savedUninstall;
+    // The item's records in this disc's section go now rather than at some later check, so
+    // that the state file never lists a game that was just removed. Entries of the installed
+    // page belong to any disc's section; its rebuild below forgets them.
+    if (Category != 20)
+        CheckDemo(item);
     if (Category == 20) {
         ApplyDelete();
     } else {

@@ -59,6 +59,8 @@ TEST_F(Uninstall, RunsTheRegisteredUninstallerThenOffersTheLeftovers)
     TDemos& item = Installed(4, "DG");
     item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe /quiet";
     WriteDriveC("Hry/Hra/uninst.exe", "x");
+    TIniFile("torva.ini").WriteString("CD0206", "HRA", "C:\\Hry\\Hra");
+    TIniFile("torva.ini").WriteString("CD0206", "HRA_", "hra.exe,,DG,");
     UninstallerRemovesTheProgram();
     AnswerNo();  // DG: the game folder
     AnswerYes(); // leftovers: under a megabyte, one question
@@ -71,6 +73,8 @@ TEST_F(Uninstall, RunsTheRegisteredUninstallerThenOffersTheLeftovers)
     EXPECT_EQ(item.NeedsInstall, 1);
     EXPECT_EQ(item.CanRun, 0);
     EXPECT_EQ(item.Uninstall, "DG");
+    EXPECT_EQ(State("CD0206", "HRA"), "<none>");
+    EXPECT_EQ(State("CD0206", "HRA_"), "<none>");
     EXPECT_TRUE(dialogs.Failure().empty()) << dialogs.Failure();
 }
 
