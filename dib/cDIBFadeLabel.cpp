@@ -46,7 +46,7 @@ const ClassInfo& TDIBFadeLabel::StaticClass()
         .Enum("Alignment", AlignmentEnum(), &L::Alignment, &L::SetAlignment, 0)
         .Integer("Angle", &L::Angle, [](L& c, int v) { c.SetAngle(v); }, 0)
         .Boolean("AutoSize", &L::AutoSize, &L::SetAutoSize, true)
-        .Enum("BiDiMode", BiDiModeEnum(), &L::BiDiMode, &L::SetBiDiMode, 0)
+        .Enum("BidiMode", BiDiModeEnum(), &L::BidiMode, &L::SetBidiMode, 0)
         .String("Caption", &L::Caption, &L::SetCaption)
         .Color("Color", &L::Color, &L::SetColor, clBtnFace)
         .StoredIf([](const L& c) { return !c.ParentColor(); })
@@ -126,7 +126,7 @@ void TCustomDIBFadeLabel::SetTransparent(bool value) { StoreAndRepaint(m_transpa
 
 void TCustomDIBFadeLabel::SetWordWrap(bool value) { StoreAndRepaint(m_wordWrap, value); }
 
-void TCustomDIBFadeLabel::SetBiDiMode(TBiDiMode value)
+void TCustomDIBFadeLabel::SetBidiMode(TBiDiMode value)
 {
     if (value == m_biDiMode)
         return;

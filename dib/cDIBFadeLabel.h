@@ -54,8 +54,8 @@ public:
     void SetTransparent(bool value);
     bool WordWrap() const { return m_wordWrap; }
     void SetWordWrap(bool value);
-    TBiDiMode BiDiMode() const { return m_biDiMode; }
-    void SetBiDiMode(TBiDiMode value);
+    TBiDiMode BidiMode() const { return m_biDiMode; }
+    void SetBidiMode(TBiDiMode value);
     // Parents here are always left to right, so following them means left to right.
     bool ParentBiDiMode() const { return m_parentBiDiMode; }
     void SetParentBiDiMode(bool value);

@@ -283,7 +283,7 @@ TEST(FadeLabel, ARightJustifiedAutoSizedLabelKeepsItsRightEdge)
     EXPECT_LT(label.Width(), 120);
     EXPECT_EQ(label.Left() + label.Width(), 160);
 
-    label.SetBiDiMode(TBiDiMode::bdRightToLeft);
+    label.SetBidiMode(TBiDiMode::bdRightToLeft);
     const int left = label.Left();
     label.SetCaption("DEMA DEMA");
     EXPECT_EQ(label.Left(), left) << "mirrored, a right-justified label grows from its left edge";

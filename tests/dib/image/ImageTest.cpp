@@ -270,7 +270,7 @@ TEST(DIBImage, LayoutBuildsImagesAndLabelsThatScriptsReadByName)
       FrameCount = 8
       FrameDelay = 40
       ShowAccelChar = False
-      BiDiMode = bdLeftToRight
+      BidiMode = bdLeftToRight
       Angle = 0
       Scale = 100
     end
