@@ -49,11 +49,11 @@ protected:
         auto bytes = platform::EncodeBitmap(Solid(6, 4, colour), 24);
         WriteDiscFile("Torva/Small/" + name + ".bmp", std::string(bytes.begin(), bytes.end()));
     }
-    // Pictures 1 to count of a series, each `width` pixels wide so the viewer's size shows which.
-    void WriteSeries(const std::string& name, int count, int firstWidth = 20)
+    // Pictures 1 to count of a series.
+    void WriteSeries(const std::string& name, int count)
     {
         for (int n = 1; n <= count; ++n) {
-            auto bytes = platform::EncodeJpeg(Solid(firstWidth + n, 10, 0xFF808080), 90);
+            auto bytes = platform::EncodeJpeg(Solid(20 + n, 10, 0xFF808080), 90);
             std::string number = n < 10 ? "0" + std::to_string(n) : std::to_string(n);
             WriteDiscFile("Torva/" + name + number + ".jpg", std::string(bytes.begin(), bytes.end()));
         }

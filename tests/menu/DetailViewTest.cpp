@@ -55,53 +55,6 @@ INSTANTIATE_TEST_SUITE_P(Table, DetailFlags,
         FlagCase { 4, "U" }, FlagCase { 5, "P" }, FlagCase { 10, "PN" }, FlagCase { 11, "PN3" },
         FlagCase { 12, "PN3" }, FlagCase { 13, "PCN" }, FlagCase { 14, "P" }, FlagCase { -1, "P" }));
 
-TEST_F(DetailView, FlagsOfTheNextItemReplaceThoseOfThePrevious)
-{
-    auto& f = Open("[Main]\nCD=0206\nDemos=2\n[Demo1]\nName=A\nPicture=NUL\nFlags=12\n[Demo2]\nName=B\nPicture=NUL\nFlags=4\n");
-    EXPECT_TRUE(f.Flag_3D->Visible());
-    Key(platform::VK_DOWN);
-    EXPECT_FALSE(f.Flag_3D->Visible());
-    EXPECT_FALSE(f.Flag_Net->Visible());
-    EXPECT_FALSE(f.Flag_Playable->Visible());
-    EXPECT_TRUE(f.Flag_Unplayable->Visible());
-}
-
-TEST_F(DetailView, SmallPictureOfASeriesOrAPlainOneAndTheCache)
-{
-    WriteSeries("GAL", 2);
-    WriteSmallBitmap("GAL01", Red);
-    WriteSmallBitmap("GAL", Green);
-    WriteSmallBitmap("PLAIN", Blue);
-    auto& f = Open("[Main]\nCD=0206\nDemos=3\n[Demo1]\nName=A\nPicture=GAL\n[Demo2]\nName=B\nPicture=PLAIN\n"
-                   "[Demo3]\nName=C\nPicture=NUL\n");
-    EXPECT_TRUE(f.HasGallery);
-    EXPECT_EQ(f.DIBImage4->Opacity(), 150);
-    EXPECT_FALSE(f.DIBImage4->Stretch());
-    EXPECT_EQ(SmallPictureColour(), Red);
-    EXPECT_TRUE(f.PicImage->Visible());
-    EXPECT_EQ(f.PictureCount, 1);
-
-    Key(platform::VK_DOWN);
-    EXPECT_FALSE(f.HasGallery);
-    EXPECT_EQ(f.DIBImage4->Opacity(), 240);
-    EXPECT_EQ(SmallPictureColour(), Blue);
-    EXPECT_EQ(f.PictureCount, 2);
-    EXPECT_EQ(f.PictureCache[2].Caption, "PLAIN");
-    EXPECT_EQ(f.DIBImageList2->DIBImages().Items(2)->DisplayName(), "PLAIN");
-
-    // Back to the first: taken from the cache, not loaded again.
-    Key(platform::VK_UP);
-    EXPECT_EQ(f.PictureCount, 2);
-    EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
-    EXPECT_EQ(f.DIBImage4->Opacity(), 150);
-
-    // No picture: neither frame nor the previous item's picture stays on show.
-    Key(platform::VK_END);
-    EXPECT_FALSE(f.PicImage->Visible());
-    EXPECT_FALSE(f.DIBImage4->Visible());
-    EXPECT_FALSE(f.HasGallery);
-}
-
 TEST_F(DetailView, CacheCounterWrapsAfter99WithoutTouchingTheViewersImage)
 {
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=NUL\n");
@@ -258,42 +211,6 @@ INSTANTIATE_TEST_SUITE_P(Table, HoverTexts,
         HoverCase { 6, 0, 0, "INSTALOVAT", "ODINSTALOVAT" }, HoverCase { 6, 1, 1, "SPUSTIT", "ODINSTALOVAT" },
         HoverCase { 9, 0, 1, "INSTALOVAT", "ODINSTALOVAT" }, HoverCase { 4, 0, 0, "SPUSTIT", "ODINSTALOVAT" },
         HoverCase { 0, 0, 0, "ZAPNOUT", "VYPNOUT" }));
-
-TEST_F(DetailView, HoverTextsOfFlagsButtonsAndTheShotsPage)
-{
-    auto& f = Open("[Main]\nCD=0206\nDemos=1\nShots=1\n[Demo1]\nName=A\nPicture=NUL\n[Shot1]\nName=S\nPicture=NUL\n");
-    const std::pair<void (TForm1::*)(platform::TObject*, platform::TShiftState, int, int), const char*> cases[] = {
-        { &TForm1::ReadmeCoverMouseMove, "INFORMACE" },
-        { &TForm1::WebCoverMouseMove, "WEBOVÁ STRÁNKA" },
-        { &TForm1::Flag_3DMouseMove, "PODPORA 3D KARET" },
-        { &TForm1::Flag_NetMouseMove, "HRA PO SÍTI" },
-        { &TForm1::Flag_CZMouseMove, "V ČEŠTINĚ" },
-        { &TForm1::Flag_UnplayableMouseMove, "NEHRATELNÉ" },
-        { &TForm1::Flag_PlayableMouseMove, "HRATELNÉ DEMO" },
-        { &TForm1::Image9MouseMove, "UKONČIT" },
-        { &TForm1::Image12MouseMove, "NASTAVENÍ" },
-        { &TForm1::Image15MouseMove, "PŘIPOJENÍ NA NET" },
-    };
-    for (const auto& [handler, text] : cases) {
-        (f.*handler)(nullptr, 0, 0, 0);
-        EXPECT_EQ(f.HelpLabel->Caption(), Cp(text)) << text;
-    }
-    EXPECT_TRUE(f.ReadmeDIBImage->Visible());
-    EXPECT_TRUE(f.WebDIBImage->Visible());
-    // The settings button lights its own highlight and puts out the quit button's.
-    EXPECT_TRUE(f.Image13->Visible());
-    EXPECT_FALSE(f.Image2->Visible());
-    f.Image9MouseMove(nullptr, 0, 0, 0);
-    EXPECT_TRUE(f.Image2->Visible());
-    EXPECT_FALSE(f.Image13->Visible());
-
-    // The Shots page has no run text: the help line keeps what it had.
-    f.MainButtonClick(5);
-    ASSERT_EQ(f.Category, CatShots);
-    f.HelpLabel->SetCaption("before");
-    f.PlayCoverMouseMove(nullptr, 0, 0, 0);
-    EXPECT_EQ(f.HelpLabel->Caption(), "before");
-}
 
 TEST_F(DetailView, QuitButtonEndsTheApplication)
 {

@@ -82,19 +82,6 @@ INSTANTIATE_TEST_SUITE_P(Table, ItemListKeys,
         KeyCase { 3, 1, '7', 1, 1 },
         KeyCase { 25, 11, '1', 2, 2 }));
 
-TEST_F(ItemList, ScrollingUpPastTheTopRowMovesTheWindowBack)
-{
-    OpenDemos(25);
-    SelectByKeys(15);
-    ASSERT_EQ(form->TopIndex, 6);
-    for (int i = 0; i < 9; ++i)
-        Key(platform::VK_UP);
-    ExpectWindow(6, 6);
-    Key(platform::VK_UP);
-    ExpectWindow(5, 5);
-    EXPECT_EQ(Row(10), DemoName(14));
-}
-
 TEST_F(ItemList, RowsBeyondTheLastItemAreEmptyAndClickingThemDoesNothing)
 {
     auto& f = OpenDemos(3);
@@ -154,18 +141,6 @@ TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
     EXPECT_EQ(Row(1), "UPDATE1");
 }
 
-TEST_F(ItemList, LetterKeysJumpToTheFirstNameWithThatLetter)
-{
-    auto& f = OpenDemos(25);
-    Key('D');
-    EXPECT_EQ(f.ItemIndex, 4);
-    EXPECT_EQ(f.TopIndex, 1);
-    Key('T');
-    ExpectWindow(20, 16);
-    Key('Z');
-    EXPECT_EQ(f.ItemIndex, 20);
-}
-
 TEST_F(ItemList, LetterKeysWorkOnTheExtraPageToo)
 {
     auto& f = Open("[Main]\nCD=0206\nDemos=1\nExtra=3\n[Demo1]\nName=X\nPicture=NUL\n"
@@ -202,29 +177,6 @@ TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
     f.FillList();
     EXPECT_EQ(RowColour(1), Normal);
     EXPECT_EQ(f.ListRow(1)->ColorHighlighted(), Selected);
-}
-
-// The form binds the wheel crosswise: rolling down runs FormMouseWheelUp.
-TEST_F(ItemList, WheelMovesTheListLeftAndScrollsTheIconsRight)
-{
-    auto& f = OpenDemos(5);
-    bool handled = false;
-    const int y = f.Top() + 300;
-    f.FormMouseWheelUp(&f, 0, TPoint { f.Left() + 100, y }, handled);
-    EXPECT_EQ(f.ItemIndex, 2);
-    f.FormMouseWheelDown(&f, 0, TPoint { f.Left() + 100, y }, handled);
-    EXPECT_EQ(f.ItemIndex, 1);
-    f.FormMouseWheelUp(&f, 0, TPoint { f.Left() + 595, y }, handled);
-    EXPECT_EQ(f.ItemIndex, 1);
-    EXPECT_FALSE(f.ScrollDownTimer->Enabled());
-    EXPECT_FALSE(f.ScrollUpTimer->Enabled());
-    f.FormMouseWheelUp(&f, 0, TPoint { f.Left() + 650, y }, handled);
-    EXPECT_EQ(f.ItemIndex, 1);
-    EXPECT_TRUE(f.ScrollDownTimer->Enabled());
-    f.FormMouseWheelDown(&f, 0, TPoint { f.Left() + 650, y }, handled);
-    EXPECT_TRUE(f.ScrollUpTimer->Enabled());
-    EXPECT_FALSE(f.ScrollDownTimer->Enabled());
-    EXPECT_FALSE(handled);
 }
 
 TEST_F(ItemList, SettingsPageListsItsTwoEntries)
