@@ -307,6 +307,16 @@ TEST_F(Buttons, ReadmeOfEachPage)
     EXPECT_EQ(OnlyShellExecute().file, Drive() + "\\Updates\\Patch\\read.txt");
 }
 
+TEST_F(Buttons, ReloadReadsTheCatalogueAgain)
+{
+    EXPECT_EQ(form->DemoCount, 0);
+    WriteCatalogue("[Main]\nCD=0206\nDebug=1\nDemos=1\n[Demo1]\nName=Nova hra\n");
+    form->DebugLabel1Click(nullptr);
+    EXPECT_EQ(form->DemoCount, 1);
+    EXPECT_EQ(form->Demos[1].Name, "NOVA HRA");
+    EXPECT_TRUE(form->DebugMode);
+}
+
 TEST_F(Buttons, WebAddressGetsItsSchemeOnce)
 {
     TDemos item = Game("hra.exe");
