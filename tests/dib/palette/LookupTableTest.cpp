@@ -72,16 +72,6 @@ TEST(DIBLookupTable, LowestIndexWinsTiesAndExactMatches)
     EXPECT_EQ(table[Cell(50, 0, 0)], 1);
 }
 
-TEST(DIBLookupTable, RedIsTheSlowAxisAndBlueTheFastOne)
-{
-    const std::vector<TDIBPaletteEntry> entries { { 0, 0, 0, 0 }, { 255, 0, 0, 0 }, { 0, 255, 0, 0 }, { 0, 0, 255, 0 } };
-    const auto table = Pruned(entries);
-    EXPECT_EQ(table[Cell(63, 0, 0)], 1);
-    EXPECT_EQ(table[Cell(0, 63, 0)], 2);
-    EXPECT_EQ(table[Cell(0, 0, 63)], 3);
-    EXPECT_EQ(table[Cell(0, 0, 0)], 0);
-}
-
 TEST(DIBLookupTable, ProgressRunsFromZeroToAHundredOncePerRedPlane)
 {
     std::vector<uint8_t> table(IDIBLookupPalette::LookupTableSize);

@@ -141,16 +141,6 @@ TEST_F(Palette, LoadingDefersTheTableUntilLoaded)
     EXPECT_EQ(palette->WriteTable(), expected);
 }
 
-TEST_F(Palette, IsCreatableByClassName)
-{
-    const ClassInfo* info = FindClass("TDIBPalette");
-    ASSERT_NE(info, nullptr);
-    TComponent* created = info->Create(form.get());
-    EXPECT_NE(dynamic_cast<TDIBPalette*>(created), nullptr);
-    SetPropertyValue(*created, "UseTable", PropertyValue::Ident("True"));
-    EXPECT_NE(static_cast<TDIBPalette*>(created)->LookupTable(), nullptr);
-}
-
 TEST_F(Palette, AFormDeletedOutrightTakesItsPaletteAlong)
 {
     // No Free: the palette goes while the form is already being taken apart.
