@@ -75,7 +75,14 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
     // A missing disc ends the program at creation, before the window is shown; a missing
     // catalogue ends it when the window is first shown.
     int status = form->Terminated ? 1 : host.Run(*form, std::cout, std::cerr);
-    return form->Terminated ? 1 : status;
+    if (form->Terminated) {
+        // Headless, nobody saw the box that ended the menu; its text is the reason.
+        if (host.Dialogs())
+            for (const platform::ShownDialog& box : host.Dialogs()->Shown())
+                std::cerr << "torvaxp: " << platform::Cp1250ToUtf8(box.text) << "\n";
+        return 1;
+    }
+    return status;
 }
 
 }
