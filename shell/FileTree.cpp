@@ -207,6 +207,11 @@ void FileTree::RemoveTree(const std::string& folder) const
 {
     CursorScope busy(m_context.cursor);
     std::string full = FullPath(folder);
+    // A folder reached through a link is another folder's content: emptying it would empty
+    // that one (the Windows folder, say), so only a folder that is where it is named goes.
+    std::string real = CanonicalFolder(full);
+    if (!real.empty() && !platform::EqualsName(PostFixDir(real), PostFixDir(full)))
+        return;
     RemoveTreeContents(full);
     DeleteEmptyBranch(full);
 }

@@ -204,6 +204,10 @@ TEST_F(FileTreeTest, LinksInsideTheDrivesAreNotEntered)
     EXPECT_EQ(Tree().SearchTree("C:\\Shortcut", "target.dat"), "C:\\Shortcut\\");
     Write(driveC / "Games" / "Other" / "sub" / "deep.dat", "x");
     EXPECT_EQ(Tree().SearchTree("C:\\Shortcut", "deep.dat"), "C:\\Shortcut\\sub\\");
+    // Removing it would empty the folder it leads to.
+    Tree().RemoveTree("C:\\Shortcut");
+    EXPECT_TRUE(fs::exists(driveC / "Games" / "Other" / "target.dat"));
+    EXPECT_TRUE(fs::exists(driveC / "Games" / "Other" / "sub" / "deep.dat"));
 }
 
 TEST_F(FileTreeTest, UndeletableFilesAreReportedAndTheRestGoes)
