@@ -27,9 +27,9 @@ protected:
     }
 
     // Creates the window from the layout and shows it; the catalogue must be written first.
-    TForm1& Open()
+    TForm1& Open(const std::string& ownPath = "")
     {
-        form = std::make_unique<TForm1>(MenuEnvironment { Drive() + "\\TORVA.EXE", &boxes, &cursor });
+        form = std::make_unique<TForm1>(MenuEnvironment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor });
         auto backend = std::make_unique<platform::HeadlessWindow>(session.Loop());
         window = backend.get();
         form->SetWindow(std::move(backend));

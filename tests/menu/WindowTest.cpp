@@ -1,6 +1,10 @@
 #include "WindowFixture.h"
 
+#include "platform/files/Files.h"
+#include "platform/fonts/FontRegistry.h"
 #include "platform/ini/IniFile.h"
+
+#include <algorithm>
 
 using MenuWindow = WindowFixture;
 
@@ -387,4 +391,28 @@ TEST_F(MenuWindow, SettingsPageOffersTheMainButtonWhenEnhancedIsOff)
     f.PlayDIBImageClick(nullptr);
     EXPECT_EQ(f.Enhanced, 1);
     EXPECT_NE(ReadDriveC("windows/torva.ini").find("Enhanced=1"), std::string::npos);
+}
+
+TEST_F(MenuWindow, DiscFontsAreRegisteredForTheWindowsLife)
+{
+    const std::filesystem::path sample = std::filesystem::path(TORVA_BINARY_DIR) / "sample-disc";
+    if (!std::filesystem::exists(sample / "Torva" / "bb.jpg"))
+        GTEST_SKIP() << "the sample disc is not built";
+    char letter = machine->MapDrive(sample, platform::DRIVE_CDROM);
+    ASSERT_NE(letter, 0);
+    platform::SetFontPathResolver([](std::string_view path) -> std::optional<std::string> {
+        auto host = platform::ResolveExisting(path);
+        return host ? std::optional<std::string>(host->string()) : std::nullopt;
+    });
+    auto registered = [](const std::string& family) {
+        auto families = platform::FontRegistry::Default().RegisteredFamilies();
+        return std::count(families.begin(), families.end(), family);
+    };
+    const auto before = registered("Play") + registered("Karmilla");
+
+    Open(std::string(1, letter) + ":\\TORVA.EXE");
+    EXPECT_EQ(registered("Play") + registered("Karmilla"), before + 2);
+    form.reset();
+    EXPECT_EQ(registered("Play") + registered("Karmilla"), before);
+    platform::SetFontPathResolver(nullptr);
 }
