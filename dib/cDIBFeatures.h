@@ -25,7 +25,7 @@ public:
     using platform::Exception::Exception;
 };
 
-// What a DIB control hears, in the form a feature inspects it. Key events carry the key by
+// What a DIB control hears, in the form a feature looks at it. Key events carry the key by
 // value; a feature that wants the control not to see the key marks the message handled.
 enum class TDIBMessageKind : uint8_t {
     Paint,
