@@ -19,17 +19,52 @@ constexpr uint32_t ColourBits = 0x00FFFFFFu;
 constexpr uint32_t MaskByte = 0xFF000000u;
 constexpr uint32_t AutoKeyFlag = 0x01000000u;
 
+// The addresses a rectangle of rows covers, from its lowest to one past its highest.
+struct RowsExtent {
+    uintptr_t low;
+    uintptr_t high;
+};
+
+RowsExtent ExtentOfRows(const uint32_t* first, int rows, int pixels, ptrdiff_t step)
+{
+    const uintptr_t start = reinterpret_cast<uintptr_t>(first);
+    const uintptr_t last = start + static_cast<uintptr_t>(static_cast<ptrdiff_t>(rows - 1) * step * 4);
+    return { std::min(start, last), std::max(start, last) + static_cast<uintptr_t>(pixels) * 4 };
+}
+
+// Rows of a bottom-up surface lie downwards in memory, and the processor's prefetchers lose
+// each stream at every row start when they are walked that way: a blend of surfaces out of
+// the cache ran at a fifth of its speed. Rows are therefore walked upwards in memory whenever
+// source and destination share no memory; where they do, the drawing order decides the result
+// and is kept.
+bool WalkRowsUpwards(const uint32_t* src, const uint32_t* dst, int rows, int pixels, ptrdiff_t srcStep, ptrdiff_t dstStep)
+{
+    if (rows < 2 || srcStep >= 0 || dstStep >= 0)
+        return false;
+    const RowsExtent from = ExtentOfRows(src, rows, pixels, srcStep);
+    const RowsExtent to = ExtentOfRows(dst, rows, pixels, dstStep);
+    return from.high <= to.low || to.high <= from.low;
+}
+
 // Runs `row` over each of `rows` rows. The pointers are not moved past the last row: below
 // the bottom row there is no memory to point at.
 template <typename RowFunction>
 void ForEachRow(const uint32_t* src, uint32_t* dst, int rows, int pixels, int srcStepBack, int dstStepBack, RowFunction row)
 {
+    ptrdiff_t srcStep = pixels - static_cast<ptrdiff_t>(srcStepBack);
+    ptrdiff_t dstStep = pixels - static_cast<ptrdiff_t>(dstStepBack);
+    if (WalkRowsUpwards(src, dst, rows, pixels, srcStep, dstStep)) {
+        src += (rows - 1) * srcStep;
+        dst += (rows - 1) * dstStep;
+        srcStep = -srcStep;
+        dstStep = -dstStep;
+    }
     for (int r = 0; r < rows; ++r) {
         row(src, dst);
         if (r + 1 == rows)
             break;
-        src += pixels - static_cast<ptrdiff_t>(srcStepBack);
-        dst += pixels - static_cast<ptrdiff_t>(dstStepBack);
+        src += srcStep;
+        dst += dstStep;
     }
 }
 

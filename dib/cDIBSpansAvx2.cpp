@@ -7,57 +7,67 @@ namespace dibspans {
 
 namespace {
 
-// A function, not a constant: no instruction of this file may run before the processor check.
+// Functions, not constants: no instruction of this file may run before the processor check.
 inline __m256i ColourMask() { return _mm256_set1_epi32(0x00FFFFFF); }
+inline __m256i MaskBytes() { return _mm256_set1_epi32(static_cast<int>(0xFF000000u)); }
 
 inline __m256i Load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 inline void Store(uint32_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
 
-// One half (four pixels as 16-bit channels) of the blend formula.
-inline __m256i BlendWords(__m256i s, __m256i d, __m256i a)
+// The formula as one multiply-add of byte pairs: with both channels moved to signed bytes
+// (c - 128), s * a + d * (255 - a) - 32640 fits a signed word exactly, so adding
+// 32640 + 256 and shifting gives ((s * a + d * (255 - a)) >> 8) + 1 without a wider type.
+// `weights` holds a and 255 - a side by side for every channel of the pixels it meets.
+inline __m256i MixHalf(__m256i signedPairs, __m256i weights)
 {
-    const __m256i na = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
-    const __m256i sum = _mm256_add_epi16(_mm256_mullo_epi16(s, a), _mm256_mullo_epi16(d, na));
-    return _mm256_add_epi16(_mm256_srli_epi16(sum, 8), _mm256_set1_epi16(1));
+    const __m256i sum = _mm256_maddubs_epi16(weights, signedPairs);
+    return _mm256_srli_epi16(_mm256_add_epi16(sum, _mm256_set1_epi16(static_cast<short>(32640 + 256))), 8);
 }
 
-// The destination's mask words replace the blended ones before packing.
-inline __m256i PackKeepingDestAlpha(__m256i lo, __m256i hi, __m256i dlo, __m256i dhi)
+// All four bytes of every pixel blended; the caller decides which bytes of d to keep.
+inline __m256i Mix(__m256i s, __m256i d, __m256i weightsLo, __m256i weightsHi)
 {
-    return _mm256_packus_epi16(_mm256_blend_epi16(lo, dlo, 0x88), _mm256_blend_epi16(hi, dhi, 0x88));
+    const __m256i bias = _mm256_set1_epi8(static_cast<char>(0x80));
+    const __m256i sb = _mm256_xor_si256(s, bias);
+    const __m256i db = _mm256_xor_si256(d, bias);
+    const __m256i lo = MixHalf(_mm256_unpacklo_epi8(sb, db), weightsLo);
+    const __m256i hi = MixHalf(_mm256_unpackhi_epi8(sb, db), weightsHi);
+    return _mm256_packus_epi16(lo, hi);
 }
 
-inline __m256i BlendConst(__m256i s, __m256i d, __m256i a)
+// Bytes of d where `keep` has its top bit set, of the blend elsewhere.
+inline __m256i Keep(__m256i blended, __m256i d, __m256i keep)
 {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i dlo = _mm256_unpacklo_epi8(d, zero);
-    const __m256i dhi = _mm256_unpackhi_epi8(d, zero);
-    const __m256i lo = BlendWords(_mm256_unpacklo_epi8(s, zero), dlo, a);
-    const __m256i hi = BlendWords(_mm256_unpackhi_epi8(s, zero), dhi, a);
-    return PackKeepingDestAlpha(lo, hi, dlo, dhi);
+    return _mm256_blendv_epi8(blended, d, keep);
 }
 
-inline __m256i AlphaWords(__m256i words)
+inline __m256i ConstWeights(unsigned opacity)
 {
-    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(words, 0xFF), 0xFF);
+    return _mm256_set1_epi16(static_cast<short>(opacity | (255 - opacity) << 8));
 }
 
-inline __m256i BlendByMask(__m256i s, __m256i d, __m256i opacity, bool scaleByOpacity)
+// Every byte of a pixel set to the byte at `index` of that pixel; then the weight pairs.
+inline __m256i Broadcast(__m256i pixels, int index)
 {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i slo = _mm256_unpacklo_epi8(s, zero);
-    const __m256i shi = _mm256_unpackhi_epi8(s, zero);
-    __m256i alo = AlphaWords(slo);
-    __m256i ahi = AlphaWords(shi);
-    if (scaleByOpacity) {
-        alo = _mm256_srli_epi16(_mm256_mullo_epi16(alo, opacity), 8);
-        ahi = _mm256_srli_epi16(_mm256_mullo_epi16(ahi, opacity), 8);
-    }
-    const __m256i dlo = _mm256_unpacklo_epi8(d, zero);
-    const __m256i dhi = _mm256_unpackhi_epi8(d, zero);
-    const __m256i lo = BlendWords(slo, dlo, alo);
-    const __m256i hi = BlendWords(shi, dhi, ahi);
-    return PackKeepingDestAlpha(lo, hi, dlo, dhi);
+    const char i0 = static_cast<char>(index), i1 = static_cast<char>(index + 4), i2 = static_cast<char>(index + 8),
+               i3 = static_cast<char>(index + 12);
+    const __m256i pattern = _mm256_setr_epi8(i0, i0, i0, i0, i1, i1, i1, i1, i2, i2, i2, i2, i3, i3, i3, i3, i0, i0, i0,
+        i0, i1, i1, i1, i1, i2, i2, i2, i2, i3, i3, i3, i3);
+    return _mm256_shuffle_epi8(pixels, pattern);
+}
+
+inline __m256i BlendByAlphaBytes(__m256i s, __m256i d, __m256i alpha)
+{
+    const __m256i inverse = _mm256_xor_si256(alpha, _mm256_set1_epi8(-1));
+    const __m256i blended
+        = Mix(s, d, _mm256_unpacklo_epi8(alpha, inverse), _mm256_unpackhi_epi8(alpha, inverse));
+    return Keep(blended, d, MaskBytes());
+}
+
+// (mask * opacity) >> 8 lands in the third byte of each pixel: the high word holds mask << 8.
+inline __m256i ScaledMask(__m256i s, __m256i opacity)
+{
+    return _mm256_mulhi_epu16(_mm256_and_si256(s, MaskBytes()), opacity);
 }
 
 inline __m256i KeyMatches(__m256i s, __m256i key)
@@ -65,27 +75,25 @@ inline __m256i KeyMatches(__m256i s, __m256i key)
     return _mm256_cmpeq_epi32(_mm256_and_si256(s, ColourMask()), key);
 }
 
-inline __m256i Select(__m256i keep, __m256i kept, __m256i other)
-{
-    return _mm256_or_si256(_mm256_and_si256(keep, kept), _mm256_andnot_si256(keep, other));
-}
-
 void BlendAvx2(const uint32_t* src, uint32_t* dst, int count, unsigned opacity)
 {
-    const __m256i a = _mm256_set1_epi16(static_cast<short>(opacity));
+    const __m256i weights = ConstWeights(opacity);
     int i = 0;
-    for (; i + 8 <= count; i += 8)
-        Store(dst + i, BlendConst(Load(src + i), Load(dst + i), a));
+    for (; i + 8 <= count; i += 8) {
+        const __m256i d = Load(dst + i);
+        Store(dst + i, Keep(Mix(Load(src + i), d, weights, weights), d, MaskBytes()));
+    }
     for (; i < count; ++i)
         dst[i] = BlendPixel(src[i], dst[i], opacity);
 }
 
 void MaskAvx2(const uint32_t* src, uint32_t* dst, int count)
 {
-    const __m256i unused = _mm256_setzero_si256();
     int i = 0;
-    for (; i + 8 <= count; i += 8)
-        Store(dst + i, BlendByMask(Load(src + i), Load(dst + i), unused, false));
+    for (; i + 8 <= count; i += 8) {
+        const __m256i s = Load(src + i);
+        Store(dst + i, BlendByAlphaBytes(s, Load(dst + i), Broadcast(s, 3)));
+    }
     for (; i < count; ++i)
         dst[i] = BlendPixel(src[i], dst[i], src[i] >> 24);
 }
@@ -94,8 +102,10 @@ void MaskBlendAvx2(const uint32_t* src, uint32_t* dst, int count, unsigned opaci
 {
     const __m256i op = _mm256_set1_epi16(static_cast<short>(opacity));
     int i = 0;
-    for (; i + 8 <= count; i += 8)
-        Store(dst + i, BlendByMask(Load(src + i), Load(dst + i), op, true));
+    for (; i + 8 <= count; i += 8) {
+        const __m256i s = Load(src + i);
+        Store(dst + i, BlendByAlphaBytes(s, Load(dst + i), Broadcast(ScaledMask(s, op), 2)));
+    }
     for (; i < count; ++i)
         dst[i] = BlendPixel(src[i], dst[i], ((src[i] >> 24) * opacity) >> 8);
 }
@@ -106,7 +116,7 @@ void KeyAvx2(const uint32_t* src, uint32_t* dst, int count, uint32_t key)
     int i = 0;
     for (; i + 8 <= count; i += 8) {
         const __m256i s = Load(src + i);
-        Store(dst + i, Select(KeyMatches(s, k), Load(dst + i), _mm256_and_si256(s, ColourMask())));
+        Store(dst + i, Keep(_mm256_and_si256(s, ColourMask()), Load(dst + i), KeyMatches(s, k)));
     }
     for (; i < count; ++i) {
         if (!MatchesKey(src[i], key))
@@ -117,12 +127,14 @@ void KeyAvx2(const uint32_t* src, uint32_t* dst, int count, uint32_t key)
 void KeyBlendAvx2(const uint32_t* src, uint32_t* dst, int count, uint32_t key, unsigned opacity)
 {
     const __m256i k = _mm256_set1_epi32(static_cast<int>(key & 0x00FFFFFFu));
-    const __m256i a = _mm256_set1_epi16(static_cast<short>(opacity));
+    const __m256i weights = ConstWeights(opacity);
     int i = 0;
     for (; i + 8 <= count; i += 8) {
         const __m256i s = Load(src + i);
         const __m256i d = Load(dst + i);
-        Store(dst + i, Select(KeyMatches(s, k), d, BlendConst(s, d, a)));
+        // Keyed pixels keep all of d, the others its mask byte.
+        const __m256i keep = _mm256_or_si256(KeyMatches(s, k), MaskBytes());
+        Store(dst + i, Keep(Mix(s, d, weights, weights), d, keep));
     }
     for (; i < count; ++i) {
         if (!MatchesKey(src[i], key))
