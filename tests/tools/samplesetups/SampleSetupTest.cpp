@@ -8,9 +8,11 @@
 #include "shell/LnkFormat.h"
 #include "shell/PathText.h"
 #include "tools/samplesetups/Installer.h"
+#include "tools/samplesetups/SampleConfig.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <unistd.h>
@@ -273,6 +275,52 @@ TEST_F(SampleSetupTest, GameFromTheDiscMakesItsTestFileAndEnds)
     if (!display.empty())
         ::setenv("DISPLAY", display.c_str(), 1);
     EXPECT_TRUE(FileExists("C:\\Torva\\Sachy\\SACHY.CFG"));
+}
+
+// Every item's description, installed and taken back: what stays is exactly what it leaves.
+TEST_F(SampleSetupTest, EveryItemLeavesOnlyItsLeftovers)
+{
+    const std::pair<const char*, const char*> items[] = {
+        { "DEMOS/BITVA", "DEMOS" }, { "DEMOS/FARMA", "DEMOS" }, { "DEMOS/FORMULE", "DEMOS" },
+        { "DEMOS/LIGA", "DEMOS" }, { "DEMOS/PODZEMI", "DEMOS" }, { "DEMOS/PRISTAV", "DEMOS" },
+        { "DEMOS/TANKY", "DEMOS" }, { "PLNA/HRAD", "PLNA" }, { "SHAREWARE/PEXESO", "Shareware" },
+        { "SHAREWARE/HUDBA", "Shareware" }, { "DRIVERS/ZVUK", "Drivers" }, { "DRIVERS/KLAVES", "Drivers" },
+        { "READERS/BLUDISTE", "Readers" }, { "EXTRA/EDITOR", "Extra" }, { "EXTRA/SPORIC", "Extra" },
+        { "UPDATES/DIRECTX", "Updates" },
+    };
+    for (const auto& [key, top] : items) {
+        SCOPED_TRACE(key);
+        auto config = samplesetups::ParseSampleConfig(*samplesetups::BuiltInConfigText(key));
+        ASSERT_TRUE(config);
+        std::string inner = std::string(key).substr(std::string(key).find('/') + 1);
+        std::string discFolder = std::string(top) + "/" + inner;
+        PlaceItem(discFolder, config->program);
+        ASSERT_EQ(Run("E:\\" + std::string(top) + "\\" + inner + "\\SETUP.EXE"), 0);
+        if (!config->program.empty()) {
+            EXPECT_TRUE(FileExists(config->folder + "\\" + config->program));
+        }
+        ASSERT_EQ(Run(samplesetups::UninstallCommand(*config)), 0);
+
+        std::vector<std::string> left;
+        if (auto host = ResolveExisting(config->folder)) {
+            for (const auto& entry : fs::recursive_directory_iterator(*host)) {
+                if (entry.is_regular_file())
+                    left.push_back(Utf8ToCp1250(fs::relative(entry.path(), *host).string()));
+            }
+        }
+        std::vector<std::string> expected;
+        for (const auto& file : config->leftovers) {
+            std::string name = file.name;
+            std::replace(name.begin(), name.end(), '\\', '/');
+            expected.push_back(name);
+        }
+        std::sort(left.begin(), left.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(left, expected);
+        EXPECT_FALSE(KeyExists(std::string(kUninstallKey) + config->uninstallKey));
+        for (const auto& file : config->systemFiles)
+            EXPECT_FALSE(FileExists(GetSystemDirectoryA() + "\\" + file.name));
+    }
 }
 
 class SampleSetup64Test : public SampleSetupTest {
