@@ -219,6 +219,18 @@ bool IsAddress(const std::string& file)
     return upper.find("://") != std::string::npos || upper.rfind("MAILTO:", 0) == 0 || upper.rfind("WWW.", 0) == 0;
 }
 
+// Only web and mail addresses leave through the opener: "file://" and the like would reach
+// host files outside the machine's drives.
+bool IsOpenableAddress(const std::string& file)
+{
+    std::string upper = Upper(file);
+    for (const char* scheme : { "HTTP://", "HTTPS://", "FTP://", "MAILTO:", "WWW." }) {
+        if (upper.rfind(scheme, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
 }
 
 bool HostToolOnPath(std::string_view name)
@@ -296,7 +308,7 @@ ShellPlan PlanShellExecute(const ShellExecuteRequest& request, const std::filesy
     LaunchPlan plan = BasePlan(prefixRoot);
     plan.program = request.file;
     if (IsAddress(request.file)) {
-        if (!options.openerAvailable) {
+        if (!options.openerAvailable || !IsOpenableAddress(request.file)) {
             result.result = SE_ERR_NOASSOC;
             return result;
         }

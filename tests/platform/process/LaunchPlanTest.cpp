@@ -152,6 +152,12 @@ TEST_F(LaunchPlanTest, ShellFailuresAreWin32Codes)
     EXPECT_EQ(Shell("INSTALL", "E:\\Shareware\\Hra\\HRA.INF", {}, {}, &nothing).result, SE_ERR_NOASSOC);
     EXPECT_EQ(Shell("OPEN", "http://www.example.cz", {}, {}, &nothing).result, SE_ERR_NOASSOC);
     EXPECT_EQ(Shell("OPEN", "").result, SE_ERR_FNF);
+    // Addresses that name host files or unknown programs do not reach the opener.
+    EXPECT_EQ(Shell("OPEN", "file:///etc/passwd").result, SE_ERR_NOASSOC);
+    EXPECT_EQ(Shell("OPEN", "FILE://C:/x").result, SE_ERR_NOASSOC);
+    EXPECT_EQ(Shell("OPEN", "javascript://x").result, SE_ERR_NOASSOC);
+    EXPECT_GT(Shell("OPEN", "HTTPS://example.cz").result, 32);
+    EXPECT_GT(Shell("OPEN", "www.example.cz").result, 32);
     EXPECT_FALSE(Shell("OPEN", "E:\\DEMOS\\Kolo\\missing.txt").plan);
 }
 
