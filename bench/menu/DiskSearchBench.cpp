@@ -5,24 +5,21 @@
 #include "menu/main_f.h"
 
 #include "platform/machine/Machine.h"
+#include "bench/shell/GamesTree.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int TopFolders = 10;
-constexpr int MiddleFolders = 10;
-constexpr int LeafFolders = 100;
-constexpr int FilesPerLeaf = 10;
-constexpr int64_t FolderCount = 1 + TopFolders + TopFolders * MiddleFolders + TopFolders * MiddleFolders * LeafFolders;
+// The drive's root counts as a folder of the walk too.
+constexpr int64_t FolderCount = 1 + benchtree::FolderCount;
 
 struct BenchMachine {
     fs::path root;
@@ -34,20 +31,7 @@ struct BenchMachine {
     {
         const char* tmp = std::getenv("TMPDIR");
         root = fs::path(tmp ? tmp : "/tmp") / ("torva-disksearch-bench-" + std::to_string(::getpid()));
-        fs::remove_all(root);
-        driveC = root / "drive_c";
-        fs::create_directories(root / "dosdevices");
-        fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
-        for (int a = 0; a < TopFolders; ++a) {
-            for (int b = 0; b < MiddleFolders; ++b) {
-                for (int c = 0; c < LeafFolders; ++c) {
-                    fs::path leaf = driveC / "Games" / ("Top" + std::to_string(a)) / ("Mid" + std::to_string(b)) / ("Leaf" + std::to_string(c));
-                    fs::create_directories(leaf);
-                    for (int f = 0; f < FilesPerLeaf; ++f)
-                        std::ofstream(leaf / ("file" + std::to_string(f) + ".dat"));
-                }
-            }
-        }
+        driveC = benchtree::MakeGamesTree(root).parent_path();
         platform::SetCurrentMachine(std::make_shared<platform::Machine>(root));
         form = std::make_unique<TForm1>(MenuEnvironment {});
         item.Name = "HRA";

@@ -4,22 +4,18 @@
 #include "shell/FileTree.h"
 
 #include "platform/machine/Machine.h"
+#include "bench/shell/GamesTree.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int TopFolders = 10;
-constexpr int MiddleFolders = 10;
-constexpr int LeafFolders = 100;
-constexpr int FilesPerLeaf = 10;
-constexpr int64_t FolderCount = TopFolders + TopFolders * MiddleFolders + TopFolders * MiddleFolders * LeafFolders;
+using benchtree::FolderCount;
 
 struct Fixture {
     fs::path root;
@@ -29,21 +25,7 @@ struct Fixture {
     {
         const char* tmp = std::getenv("TMPDIR");
         root = fs::path(tmp ? tmp : "/tmp") / ("torva-searchtree-bench-" + std::to_string(::getpid()));
-        fs::remove_all(root);
-        fs::path driveC = root / "drive_c";
-        tree = driveC / "Games";
-        fs::create_directories(root / "dosdevices");
-        fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
-        for (int a = 0; a < TopFolders; ++a) {
-            for (int b = 0; b < MiddleFolders; ++b) {
-                for (int c = 0; c < LeafFolders; ++c) {
-                    fs::path leaf = tree / ("Top" + std::to_string(a)) / ("Mid" + std::to_string(b)) / ("Leaf" + std::to_string(c));
-                    fs::create_directories(leaf);
-                    for (int f = 0; f < FilesPerLeaf; ++f)
-                        std::ofstream(leaf / ("file" + std::to_string(f) + ".dat"));
-                }
-            }
-        }
+        tree = benchtree::MakeGamesTree(root);
         platform::SetCurrentMachine(std::make_shared<platform::Machine>(root));
     }
     ~Fixture() { fs::remove_all(root); }
