@@ -71,6 +71,30 @@ int ShowChoiceDialog(const std::string& question, const std::vector<std::string>
     return index >= 0 && index < static_cast<int>(labels.size()) ? index : -1;
 }
 
+std::string WrapBoxText(const std::string& text, size_t width)
+{
+    std::string out;
+    size_t lineStart = 0; // where the current output line begins
+    size_t lastBlank = std::string::npos;
+    for (char c : text) {
+        if (c == '\n') {
+            out += c;
+            lineStart = out.size();
+            lastBlank = std::string::npos;
+            continue;
+        }
+        out += c;
+        if (c == ' ')
+            lastBlank = out.size() - 1;
+        if (out.size() - lineStart > width && lastBlank != std::string::npos && lastBlank >= lineStart) {
+            out[lastBlank] = '\n';
+            lineStart = lastBlank + 1;
+            lastBlank = std::string::npos;
+        }
+    }
+    return out;
+}
+
 int MulDiv(int a, int b, int c)
 {
     if (c == 0)

@@ -80,6 +80,10 @@ ChoiceDialogGeometry ComputeChoiceGeometry(const std::string& question, size_t b
 // MulDiv: a * b / c rounded half away from zero.
 int MulDiv(int a, int b, int c);
 
+// A box's text broken into lines of at most `width` characters at blanks, as the system's own
+// boxes wrap it; existing line breaks stay, and a word longer than a line stands alone.
+std::string WrapBoxText(const std::string& text, size_t width);
+
 // Application errors that escape a handler appear in an error box, as the framework's default.
 void InstallErrorBoxExceptionHandler();
 

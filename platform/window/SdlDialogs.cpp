@@ -17,12 +17,14 @@ constexpr int mrOk = 1;
 constexpr int mrCancel = 2;
 constexpr int mrYes = 6;
 constexpr int mrNo = 7;
+constexpr size_t kBoxLineLength = 72;
 
 // Shows the box; the pressed button's id, or `closed` when the box went away without one.
 int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const std::string& text, const std::vector<SDL_MessageBoxButtonData>& buttons, int closed)
 {
     std::string title = Cp1250ToUtf8(caption);
-    std::string message = Cp1250ToUtf8(text);
+    // SDL's boxes do not wrap; a long question would run off the screen.
+    std::string message = Cp1250ToUtf8(WrapBoxText(text, kBoxLineLength));
     SDL_MessageBoxData data {};
     data.flags = flags;
     data.window = owner;

@@ -108,3 +108,22 @@ TEST(ChoiceGeometry, LongQuestionsWrapAtHalfTheScreen)
 }
 
 }
+
+TEST(BoxText, WrapsAtBlanksAndKeepsItsOwnBreaks)
+{
+    struct Case {
+        std::string text;
+        size_t width;
+        std::string wrapped;
+    };
+    const Case cases[] = {
+        { "short", 10, "short" },
+        { "one two three four", 9, "one two\nthree\nfour" },
+        { "exactly ten", 11, "exactly ten" },
+        { "line one\nline two is longer", 10, "line one\nline two\nis longer" },
+        { "unbreakablewordhere and more", 8, "unbreakablewordhere\nand more" },
+        { "", 5, "" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WrapBoxText(c.text, c.width), c.wrapped) << c.text;
+}
