@@ -7,20 +7,6 @@
 
 namespace {
 
-namespace Code {
-constexpr int32_t Demos = 1;
-constexpr int32_t Extra = 2;
-constexpr int32_t Shareware = 3;
-constexpr int32_t Drivers = 4;
-constexpr int32_t Updates = 5;
-constexpr int32_t Readers = 6;
-constexpr int32_t Movies = 8;
-constexpr int32_t Fulls = 10;
-constexpr int32_t Extra2 = 11;
-constexpr int32_t Installed = 20;
-constexpr int32_t Settings = 21;
-}
-
 template <typename Array>
 TDemos* Entry(Array& items, int32_t count, int32_t n)
 {
@@ -31,8 +17,8 @@ TDemos* Entry(Array& items, int32_t count, int32_t n)
 // items are run when they can be and installed otherwise.
 bool RunsOrInstalls(int32_t category)
 {
-    return category == Code::Demos || category == Code::Extra || category == Code::Readers
-        || category == Code::Fulls || category == Code::Extra2;
+    return category == CatDemos || category == CatExtra || category == CatReaders
+        || category == CatFulls || category == CatExtra2;
 }
 
 // The folder part of a relative path, without its last backslash.
@@ -53,14 +39,14 @@ bool HasScheme(const std::string& address)
 TDemos* TForm1::ItemOf(int32_t category, int32_t n)
 {
     switch (category) {
-    case Code::Demos: return Entry(Demos, DemoCount, n);
-    case Code::Extra: return Entry(Extra, ExtraCount, n);
-    case Code::Shareware: return Entry(Shareware, ShareCount, n);
-    case Code::Drivers: return Entry(Drivers, DriverCount, n);
-    case Code::Readers: return Entry(Readers, ReaderCount, n);
-    case Code::Fulls: return Entry(Fulls, FullCount, n);
-    case Code::Extra2: return Entry(Extra2, Extra2Count, n);
-    case Code::Installed: return Entry(InstalledList, InstalledCount, n);
+    case CatDemos: return Entry(Demos, DemoCount, n);
+    case CatExtra: return Entry(Extra, ExtraCount, n);
+    case CatShareware: return Entry(Shareware, ShareCount, n);
+    case CatDrivers: return Entry(Drivers, DriverCount, n);
+    case CatReaders: return Entry(Readers, ReaderCount, n);
+    case CatFulls: return Entry(Fulls, FullCount, n);
+    case CatExtra2: return Entry(Extra2, Extra2Count, n);
+    case CatInstalled: return Entry(InstalledList, InstalledCount, n);
     default: return nullptr;
     }
 }
@@ -80,16 +66,16 @@ TDemos* TForm1::SelectedItem()
 
 void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
 {
-    if (Category == Code::Settings) {
+    if (Category == CatSettings) {
         SettingsSwitchOn();
         return;
     }
-    if (Category == Code::Updates) {
+    if (Category == CatUpdates) {
         if (ItemIndex >= 1 && ItemIndex <= UpdateCount && !Updates[ItemIndex].NoRun)
             NormalExec(DiscDrive + "\\Updates\\" + Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
         return;
     }
-    if (Category == Code::Movies) {
+    if (Category == CatMovies) {
         if (ItemIndex >= 1 && ItemIndex <= MovieCount) {
             const TMovies& film = Movies[ItemIndex];
             platform::ShellExecuteA("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
@@ -104,11 +90,11 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
             RunProc(*item);
         else
             InstallProc(*item);
-    } else if (Category == Code::Drivers) {
+    } else if (Category == CatDrivers) {
         InstallProc(*item);
-    } else if (Category == Code::Installed) {
+    } else if (Category == CatInstalled) {
         RunProc(*item);
-    } else if (Category == Code::Shareware) {
+    } else if (Category == CatShareware) {
         std::string folder = DiscDrive + "\\Shareware\\" + item->InstallDir;
         std::string file = folder + "\\" + item->InstallName;
         // Only the upper-case ".INF" marks a setup information file, as the catalogues write it.
@@ -121,11 +107,11 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
 
 void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
 {
-    if (Category == Code::Settings) {
+    if (Category == CatSettings) {
         SettingsSwitchOff();
         return;
     }
-    if (!RunsOrInstalls(Category) && Category != Code::Installed)
+    if (!RunsOrInstalls(Category) && Category != CatInstalled)
         return;
     if (TDemos* item = SelectedItem())
         UninstallProc(*item);
@@ -133,7 +119,7 @@ void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
 
 void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
 {
-    if (Category == Code::Updates) {
+    if (Category == CatUpdates) {
         if (ItemIndex >= 1 && ItemIndex <= UpdateCount) {
             const TUpdate& update = Updates[ItemIndex];
             ShellExec(DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
@@ -144,17 +130,17 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
     if (!item)
         return;
     switch (Category) {
-    case Code::Demos:
-    case Code::Readers:
-    case Code::Fulls:
-    case Code::Extra2:
+    case CatDemos:
+    case CatReaders:
+    case CatFulls:
+    case CatExtra2:
         ShellExec(item->GameDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
-    case Code::Extra:
-    case Code::Drivers:
+    case CatExtra:
+    case CatDrivers:
         ShellExec(item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
-    case Code::Shareware:
+    case CatShareware:
         ShellExec(DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     default:
@@ -164,7 +150,7 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
 
 void TForm1::WebDIBImageClick(platform::TObject* /*Sender*/)
 {
-    if (!RunsOrInstalls(Category) && Category != Code::Drivers)
+    if (!RunsOrInstalls(Category) && Category != CatDrivers)
         return;
     const TDemos* item = SelectedItem();
     if (!item || item->Web.empty())

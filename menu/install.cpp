@@ -25,7 +25,7 @@ bool Searchable(uint32_t driveType)
 
 bool PolledCategory(int32_t category)
 {
-    return category == 1 || category == 6 || category == 11;
+    return category == CatDemos || category == CatReaders || category == CatExtra2;
 }
 
 }

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int32_t InstalledPageCategory = 20;
 constexpr int32_t InstalledPageText = 33;
 constexpr int32_t MostInstalledEntries = 48;
 
@@ -154,7 +153,7 @@ bool TForm1::FillInstalledEntry(TDemos& entry, const std::string& name, const st
 
 void TForm1::SetInstalledPage()
 {
-    Category = InstalledPageCategory;
+    Category = CatInstalled;
     TopIndex = 1;
     ItemIndex = 1;
     if (HasWindowLayout())

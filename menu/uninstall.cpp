@@ -472,9 +472,9 @@ void TForm1::UninstallProc(TDemos& item)
     // The item's records in this disc's section go now rather than at some later check, so
     // that the state file never lists a game that was just removed. Entries of the installed
     // page belong to any disc's section; its rebuild below forgets them.
-    if (Category != 20)
+    if (Category != CatInstalled)
         CheckDemo(item);
-    if (Category == 20) {
+    if (Category == CatInstalled) {
         ApplyDelete();
     } else {
         RefreshItemViews();
