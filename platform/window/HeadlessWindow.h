@@ -25,7 +25,6 @@ public:
 
     explicit HeadlessWindow(EventLoop& loop, TSize screen = { 1024, 768 }, int depth = 32);
 
-
     // IWindowBackend
     void SetEventSink(IEventSink* sink) override { m_sink = sink; }
     void SetClientSize(int width, int height) override;
