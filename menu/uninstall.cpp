@@ -324,9 +324,12 @@ void TForm1::RunUninstallerInstruction(const std::string& instruction)
 
 void TForm1::RunRegistryInstruction(const std::string& instruction)
 {
+    // Without its root and operation letters an instruction names nothing to delete.
+    if (instruction.size() < 3)
+        return;
     std::string text = instruction;
     if (text.size() < 4 || text[3] != '\\')
-        text.insert(std::min<size_t>(3, text.size()), "\\");
+        text.insert(3, "\\");
     const char operation = UpperAt(text, 2);
     std::string key = text.substr(3);
     std::string value;
