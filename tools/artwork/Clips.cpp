@@ -32,9 +32,8 @@ struct Histogram {
 struct ColorBox {
     std::vector<int> bins;
     uint64_t weight = 0;
-    int Spread(int axis, const Histogram& h) const
+    int Spread(int axis) const
     {
-        (void)h;
         int lo = 31, hi = 0;
         for (int bin : bins) {
             int v = (bin >> (10 - 5 * axis)) & 31;
@@ -64,7 +63,7 @@ std::vector<uint32_t> MedianCut(const Histogram& h)
             if (boxes[i].bins.size() < 2)
                 continue;
             for (int a = 0; a < 3; ++a) {
-                double score = boxes[i].Spread(a, h) * std::sqrt(double(boxes[i].weight));
+                double score = boxes[i].Spread(a) * std::sqrt(double(boxes[i].weight));
                 if (score > best) {
                     best = score;
                     pick = i;

@@ -16,8 +16,6 @@ namespace {
 using namespace geometry;
 using Points = std::vector<std::pair<float, float>>;
 
-Raster CropPlace(const Raster& r, int x, int y, int w, int h) { return r.Crop(x, y, w, h); }
-
 Sdf Triangle(float cx, float cy, float w, float h, bool up)
 {
     float top = cy - h / 2, bottom = cy + h / 2;
@@ -64,39 +62,53 @@ Raster LitCrop(const Raster& unlit, const Raster& lit, int x, int y, int w, int 
 
 Box Around(int x, int y, int w, int h, int margin = 8) { return { x - margin, y - margin, x + w + margin, y + h + margin }; }
 
-struct ScrollButton {
-    Box plate;           // the button plate in screen coordinates
-    float glyphX, glyphY; // centre of the arrow, which is the centre of the lit picture
-    float glyphW, glyphH;
-    bool up;
+// A scroll control's three pictures, each cut where it lies.
+struct ArrowPictures {
+    Place button, lit, cover;
+    const char *name, *litName, *coverName;
 };
 
-// Returns the button's own picture, the lit arrow and the cover that stands for "no further".
-void DrawScrollButton(const Raster& screen, const ScrollButton& b, const Place& button, const Place& lit,
-    const Place& cover, std::map<std::string, Raster>& out, const std::string& buttonName,
-    const std::string& litName, const std::string& coverName, float radius)
+// From a layer with the plate already drawn: the button with its arrow, the lit arrow, and the
+// cover, which shows the arrow only faintly engraved (nothing further to scroll to).
+void ArrowSet(const Raster& plated, const Sdf& arrow, Box area, const ArrowPictures& p, std::map<std::string, Raster>& out)
 {
-    Raster layer = screen;
-    Box area = Around(b.plate.x0, b.plate.y0, b.plate.x1 - b.plate.x0, b.plate.y1 - b.plate.y0);
-    Sdf plate = RoundBox(b.plate.x0, b.plate.y0, b.plate.x1, b.plate.y1, radius);
-    MetalKnob(layer, plate, area);
-    Sdf arrow = Triangle(b.glyphX, b.glyphY, b.glyphW, b.glyphH, b.up);
-    Raster covered = layer;
+    Raster layer = plated;
     EngravedGlyph(layer, arrow, area, 0x3C9EC0);
-    out[buttonName] = CropPlace(layer, button.x, button.y, button.w, button.h);
-
+    out[p.name] = layer.Crop(p.button.x, p.button.y, p.button.w, p.button.h);
     Raster lighted = layer;
     LitGlyph(lighted, arrow, area, palette::Cyan);
-    out[litName] = LitCrop(layer, lighted, lit.x, lit.y, lit.w, lit.h);
-
-    // The cover shows the same plate with the arrow only faintly engraved: nothing to scroll to.
+    out[p.litName] = LitCrop(layer, lighted, p.lit.x, p.lit.y, p.lit.w, p.lit.h);
+    Raster covered = plated;
     EngravedGlyph(covered, arrow, area, 0x2B333D);
-    out[coverName] = CropPlace(covered, cover.x, cover.y, cover.w, cover.h);
+    out[p.coverName] = covered.Crop(p.cover.x, p.cover.y, p.cover.w, p.cover.h);
+}
+
+Box AroundBox(Box b) { return Around(b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0); }
+
+// The list's scroll buttons: small plates with the arrow at the lit picture's centre.
+void ListScrollButtons(const Raster& screen, std::map<std::string, Raster>& out)
+{
+    struct Button {
+        Box plate;
+        float glyphY;
+        bool up;
+        ArrowPictures pictures;
+    };
+    const Button buttons[] = {
+        { { 185, 41, 211, 59 }, 53.5f, true, { { 184, 40, 28, 20 }, { 189, 48, 18, 11 }, { 186, 43, 28, 18 }, "Image3", "Image11", "Cover2" } },
+        { { 187, 373, 209, 394 }, 379.0f, false, { { 186, 373, 24, 22 }, { 189, 373, 18, 12 }, { 183, 373, 33, 25 }, "Image1", "Image10", "Cover1" } },
+    };
+    for (const Button& b : buttons) {
+        Raster layer = screen;
+        Box area = AroundBox(b.plate);
+        MetalKnob(layer, RoundBox(b.plate.x0, b.plate.y0, b.plate.x1, b.plate.y1, 6), area);
+        ArrowSet(layer, Triangle(198, b.glyphY, 12, 7, b.up), area, b.pictures, out);
+    }
 }
 
 void ColumnCap(Raster& layer, Box plateBox, bool top)
 {
-    Box area = Around(plateBox.x0, plateBox.y0, plateBox.x1 - plateBox.x0, plateBox.y1 - plateBox.y0);
+    Box area = AroundBox(plateBox);
     Sdf plate = RoundBox(plateBox.x0, plateBox.y0, plateBox.x1, plateBox.y1, 12);
     MetalKnob(layer, plate, area, 0x55606D, 0x232A33);
     float y = top ? plateBox.y0 + 10.0f : plateBox.y1 - 10.0f;
@@ -111,32 +123,23 @@ void ColumnCap(Raster& layer, Box plateBox, bool top)
     Glow(layer, lamp, Hex(palette::Orange), 4, 0.4f, area);
 }
 
+// The icon column's caps, under which the icons slide out of sight.
 void ColumnCaps(const Raster& screen, std::map<std::string, Raster>& out)
 {
     struct Cap {
         Box plate;
-        Place bitmap, lit, cover;
         float glyphY;
         bool up;
-        const char *name, *litName, *coverName;
+        ArrowPictures pictures;
     };
     const Cap caps[] = {
-        { { 536, 1, 618, 54 }, { 535, 0, 84, 53 }, { 567, 41, 18, 11 }, { 564, 38, 33, 17 }, 46.5f, true, "Image5", "Up", "Cover3" },
-        { { 529, 395, 631, 450 }, { 528, 394, 104, 55 }, { 567, 396, 18, 12 }, { 556, 394, 49, 30 }, 402.0f, false, "Image6", "Down", "Cover4" },
+        { { 536, 1, 618, 54 }, 46.5f, true, { { 535, 0, 84, 53 }, { 567, 41, 18, 11 }, { 564, 38, 33, 17 }, "Image5", "Up", "Cover3" } },
+        { { 529, 395, 631, 450 }, 402.0f, false, { { 528, 394, 104, 55 }, { 567, 396, 18, 12 }, { 556, 394, 49, 30 }, "Image6", "Down", "Cover4" } },
     };
     for (const Cap& cap : caps) {
         Raster layer = screen;
         ColumnCap(layer, cap.plate, cap.up);
-        Box area = Around(cap.plate.x0, cap.plate.y0, cap.plate.x1 - cap.plate.x0, cap.plate.y1 - cap.plate.y0);
-        Sdf arrow = Triangle(576, cap.glyphY, 14, 8, cap.up);
-        Raster covered = layer;
-        EngravedGlyph(layer, arrow, area, 0x3C9EC0);
-        out[cap.name] = CropPlace(layer, cap.bitmap.x, cap.bitmap.y, cap.bitmap.w, cap.bitmap.h);
-        Raster lighted = layer;
-        LitGlyph(lighted, arrow, area, palette::Cyan);
-        out[cap.litName] = LitCrop(layer, lighted, cap.lit.x, cap.lit.y, cap.lit.w, cap.lit.h);
-        EngravedGlyph(covered, arrow, area, 0x2B333D);
-        out[cap.coverName] = CropPlace(covered, cap.cover.x, cap.cover.y, cap.cover.w, cap.cover.h);
+        ArrowSet(layer, Triangle(576, cap.glyphY, 14, 8, cap.up), AroundBox(cap.plate), cap.pictures, out);
     }
 }
 
@@ -159,7 +162,7 @@ Raster PictureFrame(const Raster& screen)
     Fill(layer, well, Hex(0x020407), 1, area);
     Bevel(layer, well, 3, -0.9f, area);
     Glow(layer, Outline(ring, 0.5f), Hex(palette::Cyan), 3, 0.35f, area);
-    return CropPlace(layer, PicFrame.x, PicFrame.y, PicFrame.w, PicFrame.h);
+    return layer.Crop(PicFrame.x, PicFrame.y, PicFrame.w, PicFrame.h);
 }
 
 Sdf PowerGlyph(float cx, float cy, float radius)
@@ -188,7 +191,7 @@ void RoundButton(const Raster& screen, const Place& bitmap, const Place& lit, Sd
     MetalKnob(layer, knob, area);
     Fill(layer, Outline(knob, 0.6f), Hex(color), 0.35f, area);
     EngravedGlyph(layer, glyph, area, 0x161C24);
-    out[name] = CropPlace(layer, bitmap.x, bitmap.y, bitmap.w, bitmap.h);
+    out[name] = layer.Crop(bitmap.x, bitmap.y, bitmap.w, bitmap.h);
     Raster lighted = layer;
     Glow(lighted, glyph, Hex(color), 1.5f, 0.2f, area);
     Fill(lighted, glyph, Mix(Hex(color), Hex(0xFFFFFF), 0.35f), 1, area);
@@ -208,7 +211,7 @@ void Flag(const Raster& screen, int x, int y, unsigned ring, const std::function
     Fill(layer, Outline(badge, 1.2f), Hex(ring), 1, area);
     Glow(layer, Outline(badge, 1.2f), Hex(ring), 3, 0.35f, area);
     symbol(layer, cx, cy, area);
-    out[name] = CropPlace(layer, x, y, 33, 33);
+    out[name] = layer.Crop(x, y, 33, 33);
 }
 
 void Flags(const Raster& screen, std::map<std::string, Raster>& out)
@@ -235,12 +238,11 @@ void Flags(const Raster& screen, std::map<std::string, Raster>& out)
         for (auto [x, y] : Points { { cx, cy - 6 }, { cx - 6, cy + 5 }, { cx + 6, cy + 5 } })
             LitGlyph(r, Circle(x, y, 2.6f), a, palette::Cyan);
     }, out, "Flag_Net");
-    Flag(screen, 439, 25, palette::Orange, [](Raster& r, float cx, float cy, Box a) {
+    Flag(screen, 439, 25, palette::Orange, [](Raster& r, float cx, float cy, Box) {
         TextMask text = RenderText("3D", LetteringFace, 13, true);
         int x = int(std::lround(cx - text.width / 2.0f)), y = int(std::lround(cy - text.height / 2.0f));
         AddMask(r, BlurMask(text, 2), x - 2, y - 2, Hex(palette::Orange), 0.8f);
         DrawMask(r, text, x, y, Hex(0xFFE7C8));
-        (void)a;
     }, out, "Flag_3D");
 }
 
@@ -290,13 +292,13 @@ void ActionButtons(const Raster& screen, std::map<std::string, Raster>& out)
     }
     for (int i = 0; i < 4; ++i) {
         const ActionGlyph& a = actions[i];
-        out[a.offName] = CropPlace(layer, a.off.x, a.off.y, a.off.w, a.off.h);
+        out[a.offName] = layer.Crop(a.off.x, a.off.y, a.off.w, a.off.h);
         Raster lit = layer;
         float cx = a.lit.x + a.lit.w / 2.0f, cy = a.lit.y + a.lit.h / 2.0f;
         Box area = Around(a.lit.x, a.lit.y, a.lit.w, a.lit.h, 2);
         Fill(lit, Grow(ActionShape(i, cx, cy), 0.6f), Hex(0x0A0F14), 1, area);
         Fill(lit, ActionShape(i, cx, cy), Hex(a.color), 1, area);
-        out[a.litName] = CropPlace(lit, a.lit.x, a.lit.y, a.lit.w, a.lit.h);
+        out[a.litName] = lit.Crop(a.lit.x, a.lit.y, a.lit.w, a.lit.h);
     }
 }
 
@@ -344,10 +346,7 @@ Raster DimmingOverlay()
 std::vector<NamedRaster> ScreenControls(const Raster& screen)
 {
     std::map<std::string, Raster> made;
-    DrawScrollButton(screen, { { 185, 41, 211, 59 }, 198, 53.5f, 12, 7, true }, { 184, 40, 28, 20 }, { 189, 48, 18, 11 },
-        { 186, 43, 28, 18 }, made, "Image3", "Image11", "Cover2", 6);
-    DrawScrollButton(screen, { { 187, 373, 209, 394 }, 198, 379, 12, 7, false }, { 186, 373, 24, 22 }, { 189, 373, 18, 12 },
-        { 183, 373, 33, 25 }, made, "Image1", "Image10", "Cover1", 6);
+    ListScrollButtons(screen, made);
     ColumnCaps(screen, made);
     made["Image8"] = Marker(palette::Cyan);
     made["Image7"] = Marker(palette::Orange);
