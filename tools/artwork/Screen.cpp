@@ -32,14 +32,21 @@ void ListPanel(Raster& r)
     Sdf panel = RoundBox(ListX0, ListY0, ListX1, ListY1, 10);
     Box area { ListX0 - 14, ListY0 - 14, ListX1 + 14, ListY1 + 14 };
     Glow(r, panel, Hex(palette::Cyan), 8, 0.18f, area);
-    FillWith(r, panel, [](int, int y, float) { return Mix(Hex(0x060A10), Hex(0x0C141E), y / 400.0f); }, area);
+    // The rows are written dark grey, the selected one black and installed ones silver: the
+    // panel is brushed steel of a middle brightness that all three stand out from.
+    FillWith(r, panel, [](int x, int y, float) {
+        Rgb steel = Mix(Hex(0x8593A0), Hex(0x6F7C88), (y - ListY0) / 350.0f);
+        float brushed = (Hash(x / 3, y, 11) - 0.5f) * 0.05f + (Hash(0, y, 12) - 0.5f) * 0.04f;
+        return steel * (1 + brushed);
+    }, area);
     Bevel(r, panel, 4, -0.8f, area);
     Fill(r, Outline(Grow(panel, 3), 0.5f), Hex(0x2A6D88), 0.8f, area);
-    // Faint separators between the ten rows.
+    // Faint grooves between the ten rows.
     const int rows[] = { 71, 102, 133, 164, 195, 226, 257, 288, 319, 349 };
     for (int i = 0; i < 9; ++i) {
         float y = rows[i] + 22.5f;
-        Fill(r, Segment(ListX0 + 14, y, ListX1 - 40, y, 0.5f), Hex(0x1E4257), 0.7f, area);
+        Fill(r, Segment(ListX0 + 14, y, ListX1 - 40, y, 0.5f), Hex(0x56626D), 0.7f, area);
+        Fill(r, Segment(ListX0 + 14, y + 1, ListX1 - 40, y + 1, 0.5f), Hex(0x9AA6B2), 0.5f, area);
     }
     for (int y : rows)
         Fill(r, Circle(68, y + 7.0f, 1.6f), Hex(palette::Cyan), 0.5f, area);

@@ -1,5 +1,6 @@
-// Texts the menu writes over the screen background: black texts need a light ground, the
-// silver list rows and captions a dark one, wherever their boxes lie.
+// Texts the menu writes over the screen background: black texts need a light ground, silver
+// captions a dark one, and the list rows (dark grey, black when selected, silver when
+// installed) one of a middle brightness, wherever their boxes lie.
 
 #include "dib/DIBStream.h"
 #include "dib/cDIB.h"
@@ -9,25 +10,27 @@
 
 namespace {
 
+enum class Ink { Black, Silver, ListRow };
+
 struct TextBox {
     const char* label;
     int x, y, w, h;
-    bool blackText;
+    Ink ink;
 };
 
 // Boxes of the form's labels in screen coordinates.
 const TextBox Boxes[] = {
-    { "NameLabel", 232, 217, 228, 15, true },
-    { "FirmLabel", 232, 232, 225, 16, true },
-    { "TextLabel", 228, 279, 265, 145, true },
-    { "HelpLabel", 405, 252, 113, 13, true },
-    { "PositionLabel", 80, 374, 46, 9, true },
-    { "Label2", 177, 429, 329, 18, true },
-    { "DemosLabel1", 76, 71, 127, 16, false },
-    { "DemosLabel5", 76, 195, 127, 13, false },
-    { "DemosLabel10", 76, 349, 127, 13, false },
-    { "IconLabel1", 538, 109, 80, 13, false },
-    { "IconLabel5", 538, 378, 80, 13, false },
+    { "NameLabel", 232, 217, 228, 15, Ink::Black },
+    { "FirmLabel", 232, 232, 225, 16, Ink::Black },
+    { "TextLabel", 228, 279, 265, 145, Ink::Black },
+    { "HelpLabel", 405, 252, 113, 13, Ink::Black },
+    { "PositionLabel", 80, 374, 46, 9, Ink::Black },
+    { "Label2", 177, 429, 329, 18, Ink::Black },
+    { "DemosLabel1", 76, 71, 127, 16, Ink::ListRow },
+    { "DemosLabel5", 76, 195, 127, 13, Ink::ListRow },
+    { "DemosLabel10", 76, 349, 127, 13, Ink::ListRow },
+    { "IconLabel1", 538, 109, 80, 13, Ink::Silver },
+    { "IconLabel5", 538, 378, 80, 13, Ink::Silver },
 };
 
 int Luminance(uint32_t pixel)
@@ -52,9 +55,18 @@ TEST(ArtworkLegibility, TextsStandOnAGroundOfTheOppositeBrightness)
                 darkest = std::min(darkest, l);
                 lightest = std::max(lightest, l);
             }
-        if (box.blackText)
+        switch (box.ink) {
+        case Ink::Black:
             EXPECT_GE(darkest, 120) << box.label << " writes black on too dark a ground";
-        else
+            break;
+        case Ink::Silver:
             EXPECT_LE(lightest, 80) << box.label << " writes silver on too light a ground";
+            break;
+        case Ink::ListRow:
+            // Dark grey text has luminance 48 and silver 192: the ground stays clear of both.
+            EXPECT_GE(darkest, 100) << box.label << " leaves dark grey rows unreadable";
+            EXPECT_LE(lightest, 150) << box.label << " leaves silver rows unreadable";
+            break;
+        }
     }
 }
