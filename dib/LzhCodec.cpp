@@ -265,9 +265,9 @@ private:
 
 // First index in 1..LookAhead-1 at which the two keys differ, LookAhead when none does.
 // Both keys have eight readable bytes beyond their look-ahead.
-int CommonLength(const uint8_t* a, const uint8_t* b)
+int CommonLength(const uint8_t* a, const uint8_t* b, int from)
 {
-    for (int i = 1; i < LookAhead; i += 8) {
+    for (int i = from; i < LookAhead; i += 8) {
         uint64_t x;
         uint64_t y;
         std::memcpy(&x, a + i, sizeof x);
@@ -279,6 +279,59 @@ int CommonLength(const uint8_t* a, const uint8_t* b)
     }
     return LookAhead;
 }
+
+// Bytes as read from memory turned so that the first is the most significant.
+uint64_t BigEndian(uint64_t raw)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return __builtin_bswap64(raw);
+    return raw;
+}
+
+// Bytes 1 to 8 of a string as they lie in memory.
+uint64_t RawLeadingWord(const uint8_t* text)
+{
+    uint64_t word;
+    std::memcpy(&word, text + 1, sizeof word);
+    return word;
+}
+
+// The same with the first of them most significant: comparing two such words compares the
+// strings' bytes in order.
+uint64_t LeadingWord(const uint8_t* text)
+{
+    return BigEndian(RawLeadingWord(text));
+}
+
+// Where a step of the tree walk goes: the node and, read ahead, its leading bytes as stored
+// and its children.
+struct TreeStep {
+    int node;
+    uint64_t raw;
+    int left;
+    int right;
+
+    // Becomes `other` when `condition` holds. The walk's direction is as good as random, so
+    // conditional moves beat any branch; compilers turn the plain form into branches, hence
+    // the instructions spelt out where the processor has them.
+    void TakeIf(int condition, const TreeStep& other)
+    {
+#if defined(__x86_64__) && defined(__GNUC__)
+        asm("test %[c], %[c]\n\t"
+            "cmovne %[on], %[n]\n\t"
+            "cmovne %[ow], %[w]\n\t"
+            "cmovne %[ol], %[l]\n\t"
+            "cmovne %[ort], %[r]"
+            : [n] "+r"(node), [w] "+r"(raw), [l] "+r"(left), [r] "+r"(right)
+            : [c] "r"(condition), [on] "r"(other.node), [ow] "r"(other.raw), [ol] "r"(other.left),
+            [ort] "r"(other.right)
+            : "cc");
+#else
+        if (condition)
+            *this = other;
+#endif
+    }
+};
 
 class Encoder {
 public:
@@ -344,6 +397,18 @@ private:
             Right(i) = Nil;
         for (int i = 0; i < RingSize; ++i)
             m_parent[i] = Nil;
+        // The walk reads ahead into Nil's children before it knows it stops there.
+        Left(Nil) = Right(Nil) = Nil;
+    }
+
+    uint64_t RawWord(int p) const { return RawLeadingWord(&m_text[p]); }
+
+    static int Score(int length, int distance) { return length << 12 | (RingSize - 1 - distance); }
+
+    void NoteBest(int score)
+    {
+        m_matchLength = score >> 12;
+        m_matchPosition = RingSize - 1 - (score & (RingSize - 1));
     }
 
     uint16_t& Left(int p) { return m_links[2 * p]; }
@@ -351,38 +416,48 @@ private:
 
     // Inserts the string at r into the tree of its first byte, finding on the way the longest
     // (and among those the nearest) earlier match; a full-length match replaces its node.
-    // Most steps are decided by the second byte, so the direction is taken without a branch,
-    // and both children are fetched with that byte: each step of the walk then waits for one
-    // round of loads instead of two in a row.
+    // The walk is a chain of dependent loads, so each step fetches both children's links and
+    // leading bytes while it compares, and picks the chosen child's by conditional moves: the
+    // next step's data is then on its way before the direction is known. Leading bytes decide
+    // most steps by one comparison and give the common length from their first differing bit.
     void InsertNode(int r)
     {
         const uint8_t* key = &m_text[r];
+        const uint64_t keyWord = LeadingWord(key);
         int p = RingSize + 1 + key[0];
         Left(r) = Right(r) = Nil;
-        m_matchLength = 0;
+        // Longer wins, then nearer: one number orders both. Starting at Threshold's score is
+        // safe because lengths up to Threshold are coded as literals whatever their position.
+        int best = Score(Threshold, RingSize - 1);
         int direction = 1;
-        int next = Right(p);
+        TreeStep step { Right(p), RawWord(Right(p)), Left(Right(p)), Right(Right(p)) };
         for (;;) {
-            if (next == Nil) {
+            if (step.node == Nil) {
                 m_links[2 * p + direction] = static_cast<uint16_t>(r);
                 m_parent[r] = static_cast<uint16_t>(p);
+                NoteBest(best);
                 return;
             }
-            p = next;
-            const int left = m_links[2 * p];
-            const int right = m_links[2 * p + 1];
-            const uint8_t* other = &m_text[p];
-            int cmp = key[1] - other[1];
-            if (cmp == 0) {
-                const int i = CommonLength(key, other);
-                if (i < LookAhead)
-                    cmp = key[i] - other[i];
-                if (i > Threshold && NoteMatch(i, ((r - p) & (RingSize - 1)) - 1))
-                    break;
+            p = step.node;
+            const uint64_t word = BigEndian(step.raw);
+            const TreeStep toLeft { step.left, RawWord(step.left), Left(step.left), Right(step.left) };
+            const TreeStep toRight { step.right, RawWord(step.right), Left(step.right), Right(step.right) };
+            int length;
+            if (keyWord != word) [[likely]] {
+                length = 1 + std::countl_zero(keyWord ^ word) / 8;
+                direction = keyWord > word;
+            } else {
+                const uint8_t* other = &m_text[p];
+                length = CommonLength(key, other, 9);
+                direction = length == LookAhead || key[length] >= other[length];
             }
-            direction = cmp >= 0;
-            next = direction ? right : left;
+            best = std::max(best, Score(length, ((r - p) & (RingSize - 1)) - 1));
+            if (length == LookAhead) [[unlikely]]
+                break;
+            step = toLeft;
+            step.TakeIf(direction, toRight);
         }
+        NoteBest(best);
         m_parent[r] = m_parent[p];
         Left(r) = Left(p);
         Right(r) = Right(p);
@@ -393,19 +468,6 @@ private:
         else
             Left(m_parent[p]) = static_cast<uint16_t>(r);
         m_parent[p] = Nil;
-    }
-
-    // True when the match is as long as the look-ahead, which ends the search.
-    bool NoteMatch(int length, int distance)
-    {
-        if (length > m_matchLength) {
-            m_matchPosition = distance;
-            m_matchLength = length;
-            return length >= LookAhead;
-        }
-        if (length == m_matchLength && distance < m_matchPosition)
-            m_matchPosition = distance;
-        return false;
     }
 
     void DeleteNode(int p)
