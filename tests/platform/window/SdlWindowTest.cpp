@@ -9,12 +9,6 @@
 
 using namespace platform;
 
-// The desktop session bus library SDL loads keeps a buffer until the process ends.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libdbus-1.so\n";
-}
-
 namespace {
 
 struct Frame {

@@ -11,11 +11,6 @@
 
 using namespace platform;
 
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libdbus-1.so\n";
-}
-
 namespace {
 
 void Settle(EventLoop& loop)
