@@ -306,10 +306,11 @@ uint64_t LeadingWord(const uint8_t* text)
 // Where a step of the tree walk goes: the node and, read ahead, its leading bytes as stored
 // and its children.
 struct TreeStep {
-    int node;
+    // Node numbers as wide as addresses, so that they index the tables without being widened.
+    ptrdiff_t node;
     uint64_t raw;
-    int left;
-    int right;
+    ptrdiff_t left;
+    ptrdiff_t right;
 
     // Becomes `other` when `condition` holds. The walk's direction is as good as random, so
     // conditional moves beat any branch; compilers turn the plain form into branches, hence
@@ -401,7 +402,9 @@ private:
         Left(Nil) = Right(Nil) = Nil;
     }
 
-    uint64_t RawWord(int p) const { return RawLeadingWord(&m_text[p]); }
+    uint64_t RawWord(ptrdiff_t p) const { return RawLeadingWord(&m_text[p]); }
+    ptrdiff_t LeftOf(ptrdiff_t p) const { return m_links[2 * p]; }
+    ptrdiff_t RightOf(ptrdiff_t p) const { return m_links[2 * p + 1]; }
 
     static int Score(int length, int distance) { return length << 12 | (RingSize - 1 - distance); }
 
@@ -430,7 +433,8 @@ private:
         // safe because lengths up to Threshold are coded as literals whatever their position.
         int best = Score(Threshold, RingSize - 1);
         int direction = 1;
-        TreeStep step { Right(p), RawWord(Right(p)), Left(Right(p)), Right(Right(p)) };
+        const ptrdiff_t first = Right(p);
+        TreeStep step { first, RawWord(first), LeftOf(first), RightOf(first) };
         for (;;) {
             if (step.node == Nil) {
                 m_links[2 * p + direction] = static_cast<uint16_t>(r);
@@ -438,10 +442,10 @@ private:
                 NoteBest(best);
                 return;
             }
-            p = step.node;
+            p = static_cast<int>(step.node);
             const uint64_t word = BigEndian(step.raw);
-            const TreeStep toLeft { step.left, RawWord(step.left), Left(step.left), Right(step.left) };
-            const TreeStep toRight { step.right, RawWord(step.right), Left(step.right), Right(step.right) };
+            const TreeStep toLeft { step.left, RawWord(step.left), LeftOf(step.left), RightOf(step.left) };
+            const TreeStep toRight { step.right, RawWord(step.right), LeftOf(step.right), RightOf(step.right) };
             int length;
             if (keyWord != word) [[likely]] {
                 length = 1 + std::countl_zero(keyWord ^ word) / 8;
