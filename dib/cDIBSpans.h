@@ -35,9 +35,11 @@ const SpanKernels& ScalarKernels();
 // Null when this build or this processor lacks the instruction set.
 const SpanKernels* Sse2Kernels();
 const SpanKernels* Avx2Kernels();
+const SpanKernels* Avx512Kernels();
 // The SIMD files' own entry points, without the processor check.
 const SpanKernels* BuiltSse2Kernels();
 const SpanKernels* BuiltAvx2Kernels();
+const SpanKernels* BuiltAvx512Kernels();
 // The fastest set this processor runs, chosen once.
 const SpanKernels& ActiveKernels();
 

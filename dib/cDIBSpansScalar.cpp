@@ -57,9 +57,16 @@ const SpanKernels* Avx2Kernels()
     return __builtin_cpu_supports("avx2") ? BuiltAvx2Kernels() : nullptr;
 }
 
+const SpanKernels* Avx512Kernels()
+{
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") ? BuiltAvx512Kernels() : nullptr;
+}
+
 const SpanKernels& ActiveKernels()
 {
     static const SpanKernels& active = [] () -> const SpanKernels& {
+        if (const SpanKernels* avx512 = Avx512Kernels())
+            return *avx512;
         if (const SpanKernels* avx2 = Avx2Kernels())
             return *avx2;
         if (const SpanKernels* sse2 = Sse2Kernels())

@@ -9,7 +9,9 @@ torva_library(dib_surface
     ${CMAKE_CURRENT_LIST_DIR}/cDIBSpansScalar.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cDIBSpansSse2.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cDIBSpansAvx2.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cDIBSpansAvx512.cpp
   DEPS platform_types platform_canvas platform_components
   PRIVATE_DEPS platform_picture platform_files dib_stream)
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/cDIBSpansSse2.cpp PROPERTIES COMPILE_OPTIONS -msse2)
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/cDIBSpansAvx2.cpp PROPERTIES COMPILE_OPTIONS -mavx2)
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/cDIBSpansAvx512.cpp PROPERTIES COMPILE_OPTIONS "-mavx512f;-mavx512bw")

@@ -81,6 +81,36 @@ void BM_ScalarBlend(benchmark::State& state)
 }
 BENCHMARK(BM_ScalarBlend);
 
+// Each kernel set on the same in-cache rows, to compare the instruction sets in one run.
+void BM_KernelSet(benchmark::State& state)
+{
+    const dibspans::SpanKernels* sets[] = { &dibspans::ScalarKernels(), dibspans::Sse2Kernels(), dibspans::Avx2Kernels(),
+        dibspans::Avx512Kernels() };
+    const dibspans::SpanKernels* kernels = sets[state.range(0)];
+    if (!kernels) {
+        state.SkipWithError("not on this processor");
+        return;
+    }
+    state.SetLabel(kernels->name);
+    const auto routine = static_cast<Routine>(state.range(1));
+    TMemoryDIB source(Width, Height), dest(Width, Height);
+    Randomise(source, 1);
+    Randomise(dest, 2);
+    const int count = Width * Height;
+    for (auto _ : state) {
+        switch (routine) {
+        case Routine::Blend: kernels->blend(source.Bits(), dest.Bits(), count, 150); break;
+        case Routine::Mask: kernels->mask(source.Bits(), dest.Bits(), count); break;
+        case Routine::MaskBlend: kernels->maskBlend(source.Bits(), dest.Bits(), count, 150); break;
+        default: kernels->keyBlend(source.Bits(), dest.Bits(), count, 0x123456, 150); break;
+        }
+        benchmark::DoNotOptimize(dest.Bits());
+        benchmark::ClobberMemory();
+    }
+    CountPixels(state, count);
+}
+BENCHMARK(BM_KernelSet)->ArgNames({ "set", "routine" })->ArgsProduct({ { 0, 1, 2, 3 }, { 1, 2, 3, 5 } });
+
 // The same work on surfaces that are not in the cache: a window's surfaces are touched once
 // per paint, so each iteration takes the next of enough pairs to outgrow the last-level cache
 // (this machine's is 32 MB). Here memcpy meets the memory's limit, the yardstick of the aims.

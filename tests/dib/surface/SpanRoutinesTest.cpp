@@ -116,6 +116,8 @@ std::vector<const SpanKernels*> AvailableKernels()
         kernels.push_back(k);
     if (const SpanKernels* k = Avx2Kernels())
         kernels.push_back(k);
+    if (const SpanKernels* k = Avx512Kernels())
+        kernels.push_back(k);
     return kernels;
 }
 
@@ -145,7 +147,10 @@ TEST(ScalarKernels, MaskBlendWeightIsMaskTimesOpacityShifted)
 
 TEST(ActiveKernelsChoice, PrefersTheWidestTheProcessorRuns)
 {
-    const SpanKernels* expected = Avx2Kernels() ? Avx2Kernels() : Sse2Kernels() ? Sse2Kernels() : &ScalarKernels();
+    const SpanKernels* expected = Avx512Kernels() ? Avx512Kernels()
+        : Avx2Kernels()                           ? Avx2Kernels()
+        : Sse2Kernels()                           ? Sse2Kernels()
+                                                  : &ScalarKernels();
     EXPECT_EQ(&ActiveKernels(), expected);
 }
 
