@@ -108,11 +108,12 @@ struct HuffmanTree {
     {
         if (frequency[Root] == RebuildFrequency)
             Rebuild();
-        int c = parent[symbol + NodeCount];
+        // Address-wide node numbers: each level's load of the parent waits for no widening.
+        ptrdiff_t c = parent[symbol + NodeCount];
         do {
             const uint16_t k = ++frequency[c];
             if (k > frequency[c + 1]) {
-                int l = c + 1;
+                ptrdiff_t l = c + 1;
                 while (k > frequency[l + 1])
                     ++l;
                 frequency[c] = frequency[l];
