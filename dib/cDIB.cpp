@@ -9,6 +9,8 @@
 #include "platform/picture/Picture.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -46,6 +48,34 @@ bool WalkRowsUpwards(const uint32_t* src, const uint32_t* dst, int rows, int pix
     return from.high <= to.low || to.high <= from.low;
 }
 
+// Pixel memory starts on a cache line, so rows whose width is a multiple of sixteen pixels
+// are walked in whole lines by the vector kernels.
+constexpr std::align_val_t PixelAlignment { 64 };
+
+uint32_t* NewPixelMemory(int width, int height)
+{
+    return new (PixelAlignment) uint32_t[static_cast<size_t>(width) * height]();
+}
+
+void DeletePixelMemory(uint32_t* bits)
+{
+    ::operator delete[](bits, PixelAlignment);
+}
+
+// Rows that follow each other in both surfaces are one run of pixels. Where the surfaces
+// overlap without being the same pixels, the rows are kept apart: a vector kernel reads
+// sixteen pixels before it writes them, and its steps must fall where they did.
+bool RowsFormOneRun(const uint32_t* src, const uint32_t* dst, int rows, int pixels, ptrdiff_t srcStep, ptrdiff_t dstStep)
+{
+    if (rows < 2 || srcStep != pixels || dstStep != pixels || int64_t(rows) * pixels > INT32_MAX)
+        return false;
+    if (src == dst)
+        return true;
+    const RowsExtent from = ExtentOfRows(src, rows, pixels, srcStep);
+    const RowsExtent to = ExtentOfRows(dst, rows, pixels, dstStep);
+    return from.high <= to.low || to.high <= from.low;
+}
+
 // Runs `row` over each of `rows` rows. The pointers are not moved past the last row: below
 // the bottom row there is no memory to point at.
 template <typename RowFunction>
@@ -59,8 +89,12 @@ void ForEachRow(const uint32_t* src, uint32_t* dst, int rows, int pixels, int sr
         srcStep = -srcStep;
         dstStep = -dstStep;
     }
+    if (RowsFormOneRun(src, dst, rows, pixels, srcStep, dstStep)) {
+        row(src, dst, rows * pixels);
+        return;
+    }
     for (int r = 0; r < rows; ++r) {
-        row(src, dst);
+        row(src, dst, pixels);
         if (r + 1 == rows)
             break;
         src += srcStep;
@@ -638,8 +672,8 @@ void TAbstractSuperDIB::Render8Bit(IDIB8BitDevice& dc, int x, int y, const IDIBL
 void TAbstractSuperDIB::AlphaCopySpan(const uint32_t* src, uint32_t* dst, int rows, int pixels, int srcStepBack,
     int dstStepBack) const
 {
-    ForEachRow(src, dst, rows, pixels, srcStepBack, dstStepBack, [pixels](const uint32_t* s, uint32_t* d) {
-        for (int i = 0; i < pixels; ++i)
+    ForEachRow(src, dst, rows, pixels, srcStepBack, dstStepBack, [](const uint32_t* s, uint32_t* d, int n) {
+        for (int i = 0; i < n; ++i)
             d[i] = (d[i] & ColourBits) | (s[i] & MaskByte);
     });
 }
@@ -648,7 +682,7 @@ void TAbstractSuperDIB::CopySpan(const uint32_t* src, uint32_t* dst, int rows, i
     int dstStepBack) const
 {
     ForEachRow(src, dst, rows, pixels, srcStepBack, dstStepBack,
-        [pixels](const uint32_t* s, uint32_t* d) { std::memmove(d, s, static_cast<size_t>(pixels) * 4); });
+        [](const uint32_t* s, uint32_t* d, int n) { std::memmove(d, s, static_cast<size_t>(n) * 4); });
 }
 
 void TAbstractSuperDIB::BlendSpan(const uint32_t* src, uint32_t* dst, int rows, int pixels, int srcStepBack,
@@ -657,7 +691,7 @@ void TAbstractSuperDIB::BlendSpan(const uint32_t* src, uint32_t* dst, int rows, 
     const auto blend = dibspans::ActiveKernels().blend;
     const unsigned opacity = m_opacity;
     ForEachRow(src, dst, rows, pixels, srcStepBack, dstStepBack,
-        [=](const uint32_t* s, uint32_t* d) { blend(s, d, pixels, opacity); });
+        [=](const uint32_t* s, uint32_t* d, int n) { blend(s, d, n, opacity); });
 }
 
 void TAbstractSuperDIB::MaskSpan(const uint32_t* src, uint32_t* dst, int rows, int pixels, int srcStepBack,
@@ -665,7 +699,7 @@ void TAbstractSuperDIB::MaskSpan(const uint32_t* src, uint32_t* dst, int rows, i
 {
     const auto mask = dibspans::ActiveKernels().mask;
     ForEachRow(src, dst, rows, pixels, srcStepBack, dstStepBack,
-        [=](const uint32_t* s, uint32_t* d) { mask(s, d, pixels); });
+        [=](const uint32_t* s, uint32_t* d, int n) { mask(s, d, n); });
 }
 
 void TAbstractSuperDIB::MaskBlendSpan(const uint32_t* src, uint32_t* dst, int rows, int pixels, int srcStepBack,
@@ -674,7 +708,7 @@ void TAbstractSuperDIB::MaskBlendSpan(const uint32_t* src, uint32_t* dst, int ro
     const auto maskBlend = dibspans::ActiveKernels().maskBlend;
     const unsigned opacity = m_opacity;
     ForEachRow(src, dst, rows, pixels, srcStepBack, dstStepBack,
-        [=](const uint32_t* s, uint32_t* d) { maskBlend(s, d, pixels, opacity); });
+        [=](const uint32_t* s, uint32_t* d, int n) { maskBlend(s, d, n, opacity); });
 }
 
 void TAbstractSuperDIB::KeySpan(const uint32_t* src, uint32_t* dst, int rows, int pixels, int srcStepBack,
@@ -683,7 +717,7 @@ void TAbstractSuperDIB::KeySpan(const uint32_t* src, uint32_t* dst, int rows, in
     const auto key = dibspans::ActiveKernels().key;
     const uint32_t keyColour = TransparentColor();
     ForEachRow(src, dst, rows, pixels, srcStepBack, dstStepBack,
-        [=](const uint32_t* s, uint32_t* d) { key(s, d, pixels, keyColour); });
+        [=](const uint32_t* s, uint32_t* d, int n) { key(s, d, n, keyColour); });
 }
 
 void TAbstractSuperDIB::KeyBlendSpan(const uint32_t* src, uint32_t* dst, int rows, int pixels, int srcStepBack,
@@ -693,7 +727,7 @@ void TAbstractSuperDIB::KeyBlendSpan(const uint32_t* src, uint32_t* dst, int row
     const uint32_t keyColour = TransparentColor();
     const unsigned opacity = m_opacity;
     ForEachRow(src, dst, rows, pixels, srcStepBack, dstStepBack,
-        [=](const uint32_t* s, uint32_t* d) { keyBlend(s, d, pixels, keyColour, opacity); });
+        [=](const uint32_t* s, uint32_t* d, int n) { keyBlend(s, d, n, keyColour, opacity); });
 }
 
 TCustomWinDIB::TCustomWinDIB() = default;
@@ -732,7 +766,7 @@ uint32_t* TCustomWinDIB::AllocBits(int width, int height)
 {
     // Zeroed, as a fresh section is; a failure reads as the window system reports it.
     try {
-        return new uint32_t[static_cast<size_t>(width) * height]();
+        return NewPixelMemory(width, height);
     } catch (const std::bad_alloc&) {
         throw platform::Exception("Windows error (8) Not enough storage is available to process this command.");
     }
@@ -740,7 +774,7 @@ uint32_t* TCustomWinDIB::AllocBits(int width, int height)
 
 void TCustomWinDIB::FreeBits(uint32_t* bits)
 {
-    delete[] bits;
+    DeletePixelMemory(bits);
 }
 
 TCustomMemoryDIB::TCustomMemoryDIB() = default;
@@ -763,10 +797,10 @@ TCustomMemoryDIB::~TCustomMemoryDIB()
 uint32_t* TCustomMemoryDIB::AllocBits(int width, int height)
 {
     // Zeroed too: undefined contents would make drawing results depend on the heap.
-    return new uint32_t[static_cast<size_t>(width) * height]();
+    return NewPixelMemory(width, height);
 }
 
 void TCustomMemoryDIB::FreeBits(uint32_t* bits)
 {
-    delete[] bits;
+    DeletePixelMemory(bits);
 }

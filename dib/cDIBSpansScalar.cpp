@@ -59,7 +59,10 @@ const SpanKernels* Avx2Kernels()
 
 const SpanKernels* Avx512Kernels()
 {
-    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") ? BuiltAvx512Kernels() : nullptr;
+    // The byte permute of the blend needs VBMI; processors without it take the AVX2 set.
+    const bool usable = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
+        && __builtin_cpu_supports("avx512vbmi");
+    return usable ? BuiltAvx512Kernels() : nullptr;
 }
 
 const SpanKernels& ActiveKernels()

@@ -14,4 +14,4 @@ torva_library(dib_surface
   PRIVATE_DEPS platform_picture platform_files dib_stream)
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/cDIBSpansSse2.cpp PROPERTIES COMPILE_OPTIONS -msse2)
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/cDIBSpansAvx2.cpp PROPERTIES COMPILE_OPTIONS -mavx2)
-set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/cDIBSpansAvx512.cpp PROPERTIES COMPILE_OPTIONS "-mavx512f;-mavx512bw")
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/cDIBSpansAvx512.cpp PROPERTIES COMPILE_OPTIONS "-mavx512f;-mavx512bw;-mavx512vbmi")

@@ -81,4 +81,86 @@ TEST(DrawOrder, SeparateSurfacesGetEveryRowOfAClippedRectangleOnce)
     EXPECT_EQ(GetRows(dest), expected);
 }
 
+// Full-width rows lie end to end in both surfaces and are drawn as one run; every routine must
+// still give each pixel its own rule, on widths that leave a partial vector at each row end.
+struct RunCase {
+    const char* what;
+    bool masked, keyed;
+    int opacity;
+    PixelRule rule;
+};
+
+const uint32_t runKey = 0x00204060;
+
+const RunCase runCases[] = {
+    { "copy", false, false, 255, [](uint32_t s, uint32_t) { return s; } },
+    { "blend", false, false, 90, [](uint32_t s, uint32_t d) { return dibspans::BlendPixel(s, d, 90); } },
+    { "mask", true, false, 255, [](uint32_t s, uint32_t d) { return dibspans::BlendPixel(s, d, s >> 24); } },
+    { "mask blend", true, false, 200,
+        [](uint32_t s, uint32_t d) { return dibspans::BlendPixel(s, d, ((s >> 24) * 200) >> 8); } },
+    { "key", false, true, 255,
+        [](uint32_t s, uint32_t d) { return dibspans::MatchesKey(s, runKey) ? d : s & 0x00FFFFFFu; } },
+    { "key blend", false, true, 60,
+        [](uint32_t s, uint32_t d) { return dibspans::MatchesKey(s, runKey) ? d : dibspans::BlendPixel(s, d, 60); } },
+};
+
+void Configure(TAbstractSuperDIB& source, const RunCase& c)
+{
+    source.SetOpacity(c.opacity);
+    source.SetMasked(c.masked);
+    source.SetTransparent(c.keyed);
+    if (c.keyed) {
+        source.SetTransparentMode(tmFixed);
+        // The colour is given red first; pixels hold blue first.
+        source.SetTransparentColor(static_cast<TColor>(RGB(0x20, 0x40, 0x60)));
+    }
+}
+
+void PlantKeys(TAbstractSuperDIB& surface, std::mt19937& random)
+{
+    for (int y = 0; y < surface.Height(); ++y)
+        for (int x = 0; x < surface.Width(); ++x)
+            if (random() % 4 == 0)
+                surface.SetPixel(x, y, runKey);
+}
+
+TEST(DrawRuns, FullWidthDrawsGiveEachPixelItsRule)
+{
+    std::mt19937 random(10);
+    for (const RunCase& c : runCases) {
+        for (int width : { 1, 15, 16, 37, 64 }) {
+            TMemoryDIB source(width, 7), dest(width, 7);
+            FillRandom(source, random);
+            PlantKeys(source, random);
+            FillRandom(dest, random);
+            const PixelRows from = GetRows(source), before = GetRows(dest);
+            Configure(source, c);
+            source.Draw(0, 0, width, 7, dest, 0, 0);
+            PixelRows expected = before;
+            for (size_t y = 0; y < expected.size(); ++y)
+                for (size_t x = 0; x < expected[y].size(); ++x)
+                    expected[y][x] = c.rule(from[y][x], before[y][x]);
+            EXPECT_EQ(GetRows(dest), expected) << c.what << " width " << width;
+        }
+    }
+}
+
+TEST(DrawRuns, ASurfaceDrawnOntoItsOwnPixelsTakesEachPixelOnce)
+{
+    std::mt19937 random(11);
+    for (const RunCase& c : runCases) {
+        TMemoryDIB surface(37, 6);
+        FillRandom(surface, random);
+        PlantKeys(surface, random);
+        const PixelRows before = GetRows(surface);
+        Configure(surface, c);
+        surface.Draw(0, 0, 37, 6, surface, 0, 0);
+        PixelRows expected = before;
+        for (auto& row : expected)
+            for (auto& pixel : row)
+                pixel = c.rule(pixel, pixel);
+        EXPECT_EQ(GetRows(surface), expected) << c.what;
+    }
+}
+
 }
