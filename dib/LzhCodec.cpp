@@ -313,23 +313,23 @@ struct TreeStep {
     ptrdiff_t left;
     ptrdiff_t right;
 
-    // Becomes `other` when `condition` holds. The walk's direction is as good as random, so
-    // conditional moves beat any branch; compilers turn the plain form into branches, hence
+    // Becomes `other` when `key` is above `word`. The walk's direction is as good as random,
+    // so conditional moves beat any branch; compilers turn the plain form into branches, hence
     // the instructions spelt out where the processor has them.
-    void TakeIf(int condition, const TreeStep& other)
+    void TakeIfAbove(uint64_t key, uint64_t word, const TreeStep& other)
     {
 #if defined(__x86_64__) && defined(__GNUC__)
-        asm("test %[c], %[c]\n\t"
-            "cmovne %[on], %[n]\n\t"
-            "cmovne %[ow], %[w]\n\t"
-            "cmovne %[ol], %[l]\n\t"
-            "cmovne %[ort], %[r]"
-            : [n] "+r"(node), [w] "+r"(raw), [l] "+r"(left), [r] "+r"(right)
-            : [c] "r"(condition), [on] "r"(other.node), [ow] "r"(other.raw), [ol] "r"(other.left),
+        asm("cmp %[w], %[k]\n\t"
+            "cmova %[on], %[n]\n\t"
+            "cmova %[ow], %[rw]\n\t"
+            "cmova %[ol], %[l]\n\t"
+            "cmova %[ort], %[r]"
+            : [n] "+r"(node), [rw] "+r"(raw), [l] "+r"(left), [r] "+r"(right)
+            : [k] "r"(key), [w] "r"(word), [on] "r"(other.node), [ow] "r"(other.raw), [ol] "r"(other.left),
             [ort] "r"(other.right)
             : "cc");
 #else
-        if (condition)
+        if (key > word)
             *this = other;
 #endif
     }
@@ -407,11 +407,19 @@ private:
     ptrdiff_t LeftOf(ptrdiff_t p) const { return m_links[2 * p]; }
     ptrdiff_t RightOf(ptrdiff_t p) const { return m_links[2 * p + 1]; }
 
-    static int Score(int length, int distance) { return length << 12 | (RingSize - 1 - distance); }
+    // Longer wins, then nearer: one number orders both, the length less one above twelve bits
+    // of nearness, (p - r) mod RingSize, which grows as p comes closer behind r.
+    static int Score(int length, ptrdiff_t nearness) { return (length - 1) << 12 | static_cast<int>(nearness & (RingSize - 1)); }
+
+    // The same from leading words that differ: their first differing byte is the length.
+    static int ScoreOfDifference(uint64_t difference, ptrdiff_t nearness)
+    {
+        return (std::countl_zero(difference) & 0x38) << 9 | static_cast<int>(nearness & (RingSize - 1));
+    }
 
     void NoteBest(int score)
     {
-        m_matchLength = score >> 12;
+        m_matchLength = (score >> 12) + 1;
         m_matchPosition = RingSize - 1 - (score & (RingSize - 1));
     }
 
@@ -428,46 +436,67 @@ private:
     {
         const uint8_t* key = &m_text[r];
         const uint64_t keyWord = LeadingWord(key);
-        int p = RingSize + 1 + key[0];
+        const ptrdiff_t root = RingSize + 1 + key[0];
         Left(r) = Right(r) = Nil;
-        // Longer wins, then nearer: one number orders both. Starting at Threshold's score is
-        // safe because lengths up to Threshold are coded as literals whatever their position.
-        int best = Score(Threshold, RingSize - 1);
-        int direction = 1;
-        const ptrdiff_t first = Right(p);
+        // Starting at Threshold's score is safe because lengths up to Threshold are coded as
+        // literals whatever their position.
+        int best = Score(Threshold, 0);
+        const ptrdiff_t first = RightOf(root);
+        if (first == Nil) {
+            Attach(r, root, 1);
+            NoteBest(best);
+            return;
+        }
+        const ptrdiff_t towardsR = RingSize - r;
         TreeStep step { first, RawWord(first), LeftOf(first), RightOf(first) };
         for (;;) {
-            if (step.node == Nil) {
-                m_links[2 * p + direction] = static_cast<uint16_t>(r);
-                m_parent[r] = static_cast<uint16_t>(p);
-                NoteBest(best);
-                return;
-            }
-            p = static_cast<int>(step.node);
-            const uint64_t word = BigEndian(step.raw);
+            const ptrdiff_t p = step.node;
             const TreeStep toLeft { step.left, RawWord(step.left), LeftOf(step.left), RightOf(step.left) };
             const TreeStep toRight { step.right, RawWord(step.right), LeftOf(step.right), RightOf(step.right) };
-            int length;
-            if (keyWord != word) [[likely]] {
-                length = 1 + std::countl_zero(keyWord ^ word) / 8;
+            const uint64_t word = BigEndian(step.raw);
+            const uint64_t difference = keyWord ^ word;
+            int direction;
+            if (difference != 0) [[likely]] {
+                best = std::max(best, ScoreOfDifference(difference, p + towardsR));
+                step = toLeft;
+                step.TakeIfAbove(keyWord, word, toRight);
+                if (step.node != Nil) [[likely]]
+                    continue;
                 direction = keyWord > word;
             } else {
                 const uint8_t* other = &m_text[p];
-                length = CommonLength(key, other, 9);
-                direction = length == LookAhead || key[length] >= other[length];
+                const int length = CommonLength(key, other, 9);
+                best = std::max(best, Score(length, p + towardsR));
+                if (length == LookAhead) [[unlikely]] {
+                    NoteBest(best);
+                    Replace(p, r);
+                    return;
+                }
+                direction = key[length] >= other[length];
+                step = direction ? toRight : toLeft;
+                if (step.node != Nil)
+                    continue;
             }
-            best = std::max(best, Score(length, ((r - p) & (RingSize - 1)) - 1));
-            if (length == LookAhead) [[unlikely]]
-                break;
-            step = toLeft;
-            step.TakeIf(direction, toRight);
+            Attach(r, p, direction);
+            NoteBest(best);
+            return;
         }
-        NoteBest(best);
+    }
+
+    void Attach(int r, ptrdiff_t parent, int direction)
+    {
+        m_links[2 * parent + direction] = static_cast<uint16_t>(r);
+        m_parent[r] = static_cast<uint16_t>(parent);
+    }
+
+    // Node r takes p's place in its tree.
+    void Replace(ptrdiff_t p, int r)
+    {
         m_parent[r] = m_parent[p];
-        Left(r) = Left(p);
-        Right(r) = Right(p);
-        m_parent[Left(p)] = static_cast<uint16_t>(r);
-        m_parent[Right(p)] = static_cast<uint16_t>(r);
+        Left(r) = Left(static_cast<int>(p));
+        Right(r) = Right(static_cast<int>(p));
+        m_parent[Left(r)] = static_cast<uint16_t>(r);
+        m_parent[Right(r)] = static_cast<uint16_t>(r);
         if (Right(m_parent[p]) == p)
             Right(m_parent[p]) = static_cast<uint16_t>(r);
         else
