@@ -4,6 +4,7 @@ torva_library(dib_codecs
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DIBStream.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LzhCodec.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LzhEncoder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cDIBCompressorBase.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cDIBStandardCompressors.cpp)
 torva_library(dib_stream

@@ -1,0 +1,419 @@
+#include "dib/LzhCodec.h"
+
+#include "dib/LzhTables.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <memory>
+
+namespace lzh {
+namespace {
+
+using namespace detail;
+
+constexpr int Nil = RingSize; // "no node" in the search trees
+
+void WriteLength(uint8_t* at, uint32_t length)
+{
+    at[0] = static_cast<uint8_t>(length);
+    at[1] = static_cast<uint8_t>(length >> 8);
+    at[2] = static_cast<uint8_t>(length >> 16);
+    at[3] = static_cast<uint8_t>(length >> 24);
+}
+
+// Bytes as read from (or stored to) memory turned so that the first is the most significant.
+uint64_t BigEndian(uint64_t raw)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return __builtin_bswap64(raw);
+    return raw;
+}
+
+// Collects codes most significant bit first into the code area of the output, refusing to let
+// the code grow past the input's length.
+class BitWriter {
+public:
+    BitWriter(uint8_t* code, size_t limit)
+        : m_code(code)
+        , m_limit(limit)
+    {
+    }
+
+    // Every put stores the pending bits as eight bytes and keeps the whole ones: no branch on
+    // how many there are. The code buffer has eight bytes of slack for it. Codes are at most
+    // 32 bits and fewer than 8 bits wait, so the pending bits never outgrow 64.
+    void Put(uint32_t value, int length)
+    {
+        m_pending = m_pending << length | value;
+        m_bits += length;
+        const size_t whole = static_cast<size_t>(m_bits >> 3);
+        Reserve(whole);
+        const uint64_t aligned = BigEndian(m_pending << (64 - m_bits));
+        std::memcpy(m_code + m_written, &aligned, sizeof aligned);
+        m_written += whole;
+        m_bits &= 7;
+    }
+
+    // The last byte is completed with zero bits.
+    size_t Finish()
+    {
+        if (m_bits > 0) {
+            Reserve(1);
+            m_code[m_written++] = static_cast<uint8_t>(m_pending << (8 - m_bits));
+            m_bits = 0;
+        }
+        return m_written;
+    }
+
+    static constexpr size_t Slack = 8;
+
+private:
+    void Reserve(size_t count)
+    {
+        if (m_written + count > m_limit)
+            throw ElzhException(TooLargeMessage);
+    }
+
+    uint8_t* m_code;
+    size_t m_limit;
+    size_t m_written = 0;
+    uint64_t m_pending = 0;
+    int m_bits = 0;
+};
+
+// First index in 1..LookAhead-1 at which the two keys differ, LookAhead when none does.
+// Both keys have eight readable bytes beyond their look-ahead.
+int CommonLength(const uint8_t* a, const uint8_t* b, int from)
+{
+    for (int i = from; i < LookAhead; i += 8) {
+        uint64_t x;
+        uint64_t y;
+        std::memcpy(&x, a + i, sizeof x);
+        std::memcpy(&y, b + i, sizeof y);
+        if (const uint64_t difference = x ^ y) {
+            const int at = i + std::countr_zero(difference) / 8;
+            return std::min(at, LookAhead);
+        }
+    }
+    return LookAhead;
+}
+
+// Bytes 1 to 8 of a string as they lie in memory.
+uint64_t RawLeadingWord(const uint8_t* text)
+{
+    uint64_t word;
+    std::memcpy(&word, text + 1, sizeof word);
+    return word;
+}
+
+// The same with the first of them most significant: comparing two such words compares the
+// strings' bytes in order.
+uint64_t LeadingWord(const uint8_t* text)
+{
+    return BigEndian(RawLeadingWord(text));
+}
+
+// Where a step of the tree walk goes: the node and, read ahead, its leading bytes as stored
+// and its children.
+struct TreeStep {
+    // Node numbers as wide as addresses, so that they index the tables without being widened.
+    ptrdiff_t node;
+    uint64_t raw;
+    ptrdiff_t left;
+    ptrdiff_t right;
+
+    // Becomes `other` when `key` is above `word`. The walk's direction is as good as random,
+    // so conditional moves beat any branch; compilers turn the plain form into branches, hence
+    // the instructions spelt out where the processor has them.
+    void TakeIfAbove(uint64_t key, uint64_t word, const TreeStep& other)
+    {
+#if defined(__x86_64__) && defined(__GNUC__)
+        asm("cmp %[w], %[k]\n\t"
+            "cmova %[on], %[n]\n\t"
+            "cmova %[ow], %[rw]\n\t"
+            "cmova %[ol], %[l]\n\t"
+            "cmova %[ort], %[r]"
+            : [n] "+r"(node), [rw] "+r"(raw), [l] "+r"(left), [r] "+r"(right)
+            : [k] "r"(key), [w] "r"(word), [on] "r"(other.node), [ow] "r"(other.raw), [ol] "r"(other.left),
+            [ort] "r"(other.right)
+            : "cc");
+#else
+        if (key > word)
+            *this = other;
+#endif
+    }
+};
+
+class Encoder {
+public:
+    explicit Encoder(std::span<const uint8_t> input)
+        : m_input(input)
+    {
+    }
+
+    size_t Run(uint8_t* code)
+    {
+        BitWriter writer(code, m_input.size());
+        m_writer = &writer;
+        m_tree.Start();
+        StartTrees();
+        std::memset(m_text, Space, RingStart);
+
+        int s = 0;
+        int r = RingStart;
+        int len = 0;
+        while (len < LookAhead && m_read < m_input.size())
+            m_text[r + len++] = m_input[m_read++];
+        for (int i = 1; i <= LookAhead; ++i)
+            InsertNode<false>(r - i);
+        InsertNode<true>(r);
+
+        do {
+            if (m_matchLength > len)
+                m_matchLength = len;
+            if (m_matchLength <= Threshold) {
+                m_matchLength = 1;
+                EncodeSymbol(m_text[r]);
+            } else {
+                EncodeSymbol(m_matchLength + MatchSymbolBase);
+                EncodePosition(m_matchPosition);
+            }
+            const int lastMatchLength = m_matchLength;
+            int i = 0;
+            for (; i < lastMatchLength && m_read < m_input.size(); ++i) {
+                DeleteNode(s);
+                const uint8_t c = m_input[m_read++];
+                m_text[s] = c;
+                if (s < LookAhead - 1)
+                    m_text[s + RingSize] = c;
+                s = (s + 1) & (RingSize - 1);
+                r = (r + 1) & (RingSize - 1);
+                Insert(r, i + 1 == lastMatchLength);
+            }
+            for (; i < lastMatchLength; ++i) {
+                DeleteNode(s);
+                s = (s + 1) & (RingSize - 1);
+                r = (r + 1) & (RingSize - 1);
+                if (--len)
+                    Insert(r, i + 1 == lastMatchLength);
+            }
+        } while (len > 0);
+        return writer.Finish();
+    }
+
+private:
+    void StartTrees()
+    {
+        for (int i = RingSize + 1; i <= RingSize + 256; ++i)
+            Right(i) = Nil;
+        for (int i = 0; i < RingSize; ++i)
+            m_parent[i] = Nil;
+        // The walk reads ahead into Nil's children before it knows it stops there.
+        Left(Nil) = Right(Nil) = Nil;
+    }
+
+    uint64_t RawWord(ptrdiff_t p) const { return RawLeadingWord(&m_text[p]); }
+    ptrdiff_t LeftOf(ptrdiff_t p) const { return m_links[2 * p]; }
+    ptrdiff_t RightOf(ptrdiff_t p) const { return m_links[2 * p + 1]; }
+
+    // Longer wins, then nearer: one number orders both, the length less one above twelve bits
+    // of nearness, (p - r) mod RingSize, which grows as p comes closer behind r.
+    static int Score(int length, ptrdiff_t nearness) { return (length - 1) << 12 | static_cast<int>(nearness & (RingSize - 1)); }
+
+    // The same from leading words that differ: their first differing byte is the length.
+    static int ScoreOfDifference(uint64_t difference, ptrdiff_t nearness)
+    {
+        return (std::countl_zero(difference) & 0x38) << 9 | static_cast<int>(nearness & (RingSize - 1));
+    }
+
+    void NoteBest(int score)
+    {
+        m_matchLength = (score >> 12) + 1;
+        m_matchPosition = RingSize - 1 - (score & (RingSize - 1));
+    }
+
+    uint16_t& Left(int p) { return m_links[2 * p]; }
+    uint16_t& Right(int p) { return m_links[2 * p + 1]; }
+
+    // Inserts the string at r into the tree of its first byte, finding on the way the longest
+    // (and among those the nearest) earlier match; a full-length match replaces its node.
+    // The walk is a chain of dependent loads, so each step fetches both children's links and
+    // leading bytes while it compares, and picks the chosen child's by conditional moves: the
+    // next step's data is then on its way before the direction is known. Leading bytes decide
+    // most steps by one comparison and give the common length from their first differing bit.
+    // Only the last string inserted before the next symbol needs its match found; the
+    // others only take their place in the trees.
+    void Insert(int r, bool needsMatch)
+    {
+        if (needsMatch)
+            InsertNode<true>(r);
+        else
+            InsertNode<false>(r);
+    }
+
+    template <bool FindMatch>
+    void InsertNode(int r)
+    {
+        const uint8_t* key = &m_text[r];
+        const uint64_t keyWord = LeadingWord(key);
+        const ptrdiff_t root = RingSize + 1 + key[0];
+        Left(r) = Right(r) = Nil;
+        // Starting at Threshold's score is safe because lengths up to Threshold are coded as
+        // literals whatever their position.
+        int best = Score(Threshold, 0);
+        const ptrdiff_t first = RightOf(root);
+        if (first == Nil) {
+            Attach(r, root, 1);
+            if constexpr (FindMatch)
+                NoteBest(best);
+            return;
+        }
+        const ptrdiff_t towardsR = RingSize - r;
+        TreeStep step { first, RawWord(first), LeftOf(first), RightOf(first) };
+        for (;;) {
+            const ptrdiff_t p = step.node;
+            const TreeStep toLeft { step.left, RawWord(step.left), LeftOf(step.left), RightOf(step.left) };
+            const TreeStep toRight { step.right, RawWord(step.right), LeftOf(step.right), RightOf(step.right) };
+            const uint64_t word = BigEndian(step.raw);
+            const uint64_t difference = keyWord ^ word;
+            int direction;
+            if (difference != 0) [[likely]] {
+                if constexpr (FindMatch)
+                    best = std::max(best, ScoreOfDifference(difference, p + towardsR));
+                step = toLeft;
+                step.TakeIfAbove(keyWord, word, toRight);
+                if (step.node != Nil) [[likely]]
+                    continue;
+                direction = keyWord > word;
+            } else {
+                const uint8_t* other = &m_text[p];
+                const int length = CommonLength(key, other, 9);
+                if constexpr (FindMatch)
+                    best = std::max(best, Score(length, p + towardsR));
+                if (length == LookAhead) [[unlikely]] {
+                    if constexpr (FindMatch)
+                        NoteBest(best);
+                    Replace(p, r);
+                    return;
+                }
+                direction = key[length] >= other[length];
+                step = direction ? toRight : toLeft;
+                if (step.node != Nil)
+                    continue;
+            }
+            Attach(r, p, direction);
+            if constexpr (FindMatch)
+                NoteBest(best);
+            return;
+        }
+    }
+
+    void Attach(int r, ptrdiff_t parent, int direction)
+    {
+        m_links[2 * parent + direction] = static_cast<uint16_t>(r);
+        m_parent[r] = static_cast<uint16_t>(parent);
+    }
+
+    // Node r takes p's place in its tree.
+    void Replace(ptrdiff_t p, int r)
+    {
+        m_parent[r] = m_parent[p];
+        Left(r) = Left(static_cast<int>(p));
+        Right(r) = Right(static_cast<int>(p));
+        m_parent[Left(r)] = static_cast<uint16_t>(r);
+        m_parent[Right(r)] = static_cast<uint16_t>(r);
+        m_links[LinkTo(m_parent[p], static_cast<int>(p))] = static_cast<uint16_t>(r);
+        m_parent[p] = Nil;
+    }
+
+    // Which way a tree's deletions go is as good as random, so the common cases are worked
+    // out without branches: a node with at most one child gives way to that child (or Nil),
+    // and the parent's link to the node is found by arithmetic.
+    void DeleteNode(int p)
+    {
+        const int parent = m_parent[p];
+        if (parent == Nil)
+            return;
+        const int left = Left(p), right = Right(p);
+        int q = left ^ right ^ Nil;
+        if (left != Nil && right != Nil) [[unlikely]] {
+            q = left;
+            if (Right(q) != Nil) {
+                do
+                    q = Right(q);
+                while (Right(q) != Nil);
+                Right(m_parent[q]) = Left(q);
+                m_parent[Left(q)] = m_parent[q];
+                Left(q) = static_cast<uint16_t>(left);
+                m_parent[left] = static_cast<uint16_t>(q);
+            }
+            Right(q) = static_cast<uint16_t>(right);
+            m_parent[right] = static_cast<uint16_t>(q);
+        }
+        m_parent[q] = static_cast<uint16_t>(parent);
+        m_links[LinkTo(parent, p)] = static_cast<uint16_t>(q);
+        m_parent[p] = Nil;
+    }
+
+    // The index in m_links of the parent's link to child p.
+    size_t LinkTo(int parent, int p) const { return 2 * static_cast<size_t>(parent) + (m_links[2 * parent + 1] == p); }
+
+    void EncodeSymbol(int symbol)
+    {
+        const HuffmanTree::Code code = m_tree.CodeAndUpdate(symbol);
+        m_writer->Put(code.code, code.length);
+    }
+
+    void EncodePosition(int position)
+    {
+        const int upper = position >> PositionLowBits;
+        const uint32_t code = static_cast<uint32_t>(PositionCode.code[upper]) << PositionLowBits
+            | static_cast<uint32_t>(position & ((1 << PositionLowBits) - 1));
+        m_writer->Put(code, PositionCode.length[upper] + PositionLowBits);
+    }
+
+    std::span<const uint8_t> m_input;
+    size_t m_read = 0;
+    BitWriter* m_writer = nullptr;
+    HuffmanTree m_tree;
+    // The ring, a mirror of its first LookAhead - 1 bytes, and slack for word-wide compares.
+    uint8_t m_text[RingSize + LookAhead - 1 + 8] {};
+    // Left and right child of every node side by side; nodes above RingSize are the roots of
+    // the trees, one per first byte.
+    uint16_t m_links[2 * (RingSize + 257)];
+    uint16_t m_parent[RingSize + 1];
+    int m_matchPosition = 0;
+    int m_matchLength = 0;
+};
+
+} // namespace
+
+std::vector<uint8_t> Encode(std::span<const uint8_t> input)
+{
+    if (input.size() > UINT32_MAX)
+        throw ElzhException(TooLargeMessage);
+    std::vector<uint8_t> packed;
+    try {
+        packed.resize(HeaderSize + input.size() + BitWriter::Slack);
+    } catch (const std::bad_alloc&) {
+        throw ElzhException(NoMemoryMessage);
+    }
+    WriteLength(packed.data(), static_cast<uint32_t>(input.size()));
+    if (input.empty()) {
+        packed.resize(HeaderSize);
+        return packed;
+    }
+    auto encoder = AllocateTables<Encoder>(input);
+    const size_t codeLength = encoder->Run(packed.data() + CodeOffset);
+    packed.resize(HeaderSize + codeLength);
+    return packed;
+}
+
+}
+
+void TLZHStream::Encode()
+{
+    const std::vector<uint8_t> input = m_in.ReadRest();
+    m_out.WriteBytes(lzh::Encode(input));
+}
