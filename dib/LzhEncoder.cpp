@@ -145,66 +145,73 @@ struct TreeStep {
     }
 };
 
-class Encoder {
+// Match and literal coding: one symbol per literal or match length, then a match's position.
+class SymbolCoder {
 public:
-    explicit Encoder(std::span<const uint8_t> input)
-        : m_input(input)
+    SymbolCoder(uint8_t* code, size_t limit)
+        : m_writer(code, limit)
     {
-    }
-
-    size_t Run(uint8_t* code)
-    {
-        BitWriter writer(code, m_input.size());
-        m_writer = &writer;
         m_tree.Start();
-        StartTrees();
-        std::memset(m_text, Space, RingStart);
-
-        int s = 0;
-        int r = RingStart;
-        int len = 0;
-        while (len < LookAhead && m_read < m_input.size())
-            m_text[r + len++] = m_input[m_read++];
-        for (int i = 1; i <= LookAhead; ++i)
-            InsertNode<false>(r - i);
-        InsertNode<true>(r);
-
-        do {
-            if (m_matchLength > len)
-                m_matchLength = len;
-            if (m_matchLength <= Threshold) {
-                m_matchLength = 1;
-                EncodeSymbol(m_text[r]);
-            } else {
-                EncodeSymbol(m_matchLength + MatchSymbolBase);
-                EncodePosition(m_matchPosition);
-            }
-            const int lastMatchLength = m_matchLength;
-            int i = 0;
-            for (; i < lastMatchLength && m_read < m_input.size(); ++i) {
-                DeleteNode(s);
-                const uint8_t c = m_input[m_read++];
-                m_text[s] = c;
-                if (s < LookAhead - 1)
-                    m_text[s + RingSize] = c;
-                s = (s + 1) & (RingSize - 1);
-                r = (r + 1) & (RingSize - 1);
-                Insert(r, i + 1 == lastMatchLength);
-            }
-            for (; i < lastMatchLength; ++i) {
-                DeleteNode(s);
-                s = (s + 1) & (RingSize - 1);
-                r = (r + 1) & (RingSize - 1);
-                if (--len)
-                    Insert(r, i + 1 == lastMatchLength);
-            }
-        } while (len > 0);
-        return writer.Finish();
     }
+
+    void Literal(uint8_t c) { EncodeSymbol(c); }
+
+    void Match(int length, int position)
+    {
+        EncodeSymbol(length + MatchSymbolBase);
+        EncodePosition(position);
+    }
+
+    size_t Finish() { return m_writer.Finish(); }
 
 private:
-    void StartTrees()
+    void EncodeSymbol(int symbol)
     {
+        const HuffmanTree::Code code = m_tree.CodeAndUpdate(symbol);
+        m_writer.Put(code.code, code.length);
+    }
+
+    void EncodePosition(int position)
+    {
+        const int upper = position >> PositionLowBits;
+        const uint32_t code = static_cast<uint32_t>(PositionCode.code[upper]) << PositionLowBits
+            | static_cast<uint32_t>(position & ((1 << PositionLowBits) - 1));
+        m_writer.Put(code, PositionCode.length[upper] + PositionLowBits);
+    }
+
+    BitWriter m_writer;
+    HuffmanTree m_tree;
+};
+
+// What a search found: the longest (and among those the nearest) earlier string, as one number
+// that orders both, the length less one above twelve bits of nearness, (p - r) mod RingSize,
+// which grows as p comes closer behind r.
+struct FoundMatch {
+    int length;
+    int position;
+
+    static FoundMatch Of(int score) { return { (score >> 12) + 1, RingSize - 1 - (score & (RingSize - 1)) }; }
+};
+
+// The strings of the ring in binary search trees, one tree per first byte. Nodes are ring
+// positions; a node's string is the LookAhead bytes from it.
+class SearchTrees {
+public:
+    uint8_t At(int p) const { return m_text[p]; }
+
+    // Ring position s takes the next byte of input; the first LookAhead - 1 positions are
+    // mirrored past the end so that strings read on without wrapping.
+    void Store(int s, uint8_t c)
+    {
+        m_text[s] = c;
+        if (s < LookAhead - 1)
+            m_text[s + RingSize] = c;
+    }
+
+    // Empty trees over a ring of spaces (zeros above RingStart).
+    void Start()
+    {
+        std::memset(m_text, Space, RingStart);
         for (int i = RingSize + 1; i <= RingSize + 256; ++i)
             Right(i) = Nil;
         for (int i = 0; i < RingSize; ++i)
@@ -227,12 +234,6 @@ private:
         return (std::countl_zero(difference) & 0x38) << 9 | static_cast<int>(nearness & (RingSize - 1));
     }
 
-    void NoteBest(int score)
-    {
-        m_matchLength = (score >> 12) + 1;
-        m_matchPosition = RingSize - 1 - (score & (RingSize - 1));
-    }
-
     uint16_t& Left(int p) { return m_links[2 * p]; }
     uint16_t& Right(int p) { return m_links[2 * p + 1]; }
 
@@ -242,18 +243,8 @@ private:
     // leading bytes while it compares, and picks the chosen child's by conditional moves: the
     // next step's data is then on its way before the direction is known. Leading bytes decide
     // most steps by one comparison and give the common length from their first differing bit.
-    // Only the last string inserted before the next symbol needs its match found; the
-    // others only take their place in the trees.
-    void Insert(int r, bool needsMatch)
-    {
-        if (needsMatch)
-            InsertNode<true>(r);
-        else
-            InsertNode<false>(r);
-    }
-
     template <bool FindMatch>
-    void InsertNode(int r)
+    int Insert(int r)
     {
         const uint8_t* key = &m_text[r];
         const uint64_t keyWord = LeadingWord(key);
@@ -265,9 +256,7 @@ private:
         const ptrdiff_t first = RightOf(root);
         if (first == Nil) {
             Attach(r, root, 1);
-            if constexpr (FindMatch)
-                NoteBest(best);
-            return;
+            return best;
         }
         const ptrdiff_t towardsR = RingSize - r;
         TreeStep step { first, RawWord(first), LeftOf(first), RightOf(first) };
@@ -292,10 +281,8 @@ private:
                 if constexpr (FindMatch)
                     best = std::max(best, Score(length, p + towardsR));
                 if (length == LookAhead) [[unlikely]] {
-                    if constexpr (FindMatch)
-                        NoteBest(best);
                     Replace(p, r);
-                    return;
+                    return best;
                 }
                 direction = key[length] >= other[length];
                 step = direction ? toRight : toLeft;
@@ -303,9 +290,7 @@ private:
                     continue;
             }
             Attach(r, p, direction);
-            if constexpr (FindMatch)
-                NoteBest(best);
-            return;
+            return best;
         }
     }
 
@@ -330,7 +315,7 @@ private:
     // Which way a tree's deletions go is as good as random, so the common cases are worked
     // out without branches: a node with at most one child gives way to that child (or Nil),
     // and the parent's link to the node is found by arithmetic.
-    void DeleteNode(int p)
+    void Delete(int p)
     {
         const int parent = m_parent[p];
         if (parent == Nil)
@@ -359,32 +344,90 @@ private:
     // The index in m_links of the parent's link to child p.
     size_t LinkTo(int parent, int p) const { return 2 * static_cast<size_t>(parent) + (m_links[2 * parent + 1] == p); }
 
-    void EncodeSymbol(int symbol)
-    {
-        const HuffmanTree::Code code = m_tree.CodeAndUpdate(symbol);
-        m_writer->Put(code.code, code.length);
-    }
-
-    void EncodePosition(int position)
-    {
-        const int upper = position >> PositionLowBits;
-        const uint32_t code = static_cast<uint32_t>(PositionCode.code[upper]) << PositionLowBits
-            | static_cast<uint32_t>(position & ((1 << PositionLowBits) - 1));
-        m_writer->Put(code, PositionCode.length[upper] + PositionLowBits);
-    }
-
-    std::span<const uint8_t> m_input;
-    size_t m_read = 0;
-    BitWriter* m_writer = nullptr;
-    HuffmanTree m_tree;
+private:
     // The ring, a mirror of its first LookAhead - 1 bytes, and slack for word-wide compares.
     uint8_t m_text[RingSize + LookAhead - 1 + 8] {};
     // Left and right child of every node side by side; nodes above RingSize are the roots of
     // the trees, one per first byte.
     uint16_t m_links[2 * (RingSize + 257)];
     uint16_t m_parent[RingSize + 1];
-    int m_matchPosition = 0;
-    int m_matchLength = 0;
+};
+
+// The ring's course over the input, shared by both ways of encoding: the initial look-ahead,
+// then one step per input byte. Step k (from 1) frees ring position s, takes the next input
+// byte if there is one, and inserts the string of input byte k unless the input has ended.
+struct RingCourse {
+    std::span<const uint8_t> input;
+    size_t read = 0;
+    int s = 0;
+    int r = RingStart;
+    int len = 0;
+
+    template <class Trees>
+    void Start(Trees& trees)
+    {
+        while (len < LookAhead && read < input.size())
+            trees.Store(r + len++, input[read++]);
+    }
+
+    // The freed position is the caller's to delete first; true when a string is to be inserted
+    // at the new r.
+    template <class Trees>
+    bool Advance(Trees& trees)
+    {
+        if (read < input.size())
+            trees.Store(s, input[read++]);
+        else
+            --len;
+        s = (s + 1) & (RingSize - 1);
+        r = (r + 1) & (RingSize - 1);
+        return len > 0;
+    }
+};
+
+// Searches and codes in one pass: only the string inserted just before a symbol needs its
+// match found; the others only take their place in the trees.
+class Encoder {
+public:
+    explicit Encoder(std::span<const uint8_t> input)
+        : m_course { input }
+    {
+    }
+
+    size_t Run(uint8_t* code)
+    {
+        SymbolCoder coder(code, m_course.input.size());
+        m_trees.Start();
+        m_course.Start(m_trees);
+        const int r = m_course.r;
+        for (int i = 1; i <= LookAhead; ++i)
+            m_trees.Insert<false>(r - i);
+        int score = m_trees.Insert<true>(r);
+        do {
+            FoundMatch match = FoundMatch::Of(score);
+            match.length = std::min(match.length, m_course.len);
+            if (match.length <= Threshold) {
+                match.length = 1;
+                coder.Literal(m_trees.At(m_course.r));
+            } else {
+                coder.Match(match.length, match.position);
+            }
+            for (int i = 1; i <= match.length; ++i) {
+                m_trees.Delete(m_course.s);
+                if (!m_course.Advance(m_trees))
+                    break;
+                if (i < match.length)
+                    m_trees.Insert<false>(m_course.r);
+                else
+                    score = m_trees.Insert<true>(m_course.r);
+            }
+        } while (m_course.len > 0);
+        return coder.Finish();
+    }
+
+private:
+    RingCourse m_course;
+    SearchTrees m_trees;
 };
 
 } // namespace
