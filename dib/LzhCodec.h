@@ -39,6 +39,12 @@ inline constexpr const char* FreeMemoryMessage = "LZH : Error freeing memory for
 // grow past input.size() bytes.
 std::vector<uint8_t> Encode(std::span<const uint8_t> input);
 
+// The same code, searched on the calling thread alone (1) or in two shares on it and one more
+// thread (2). Encode(input) takes two from SharedSearchFrom bytes on where the processor has
+// more than one core: below that, starting the thread costs more than it saves.
+std::vector<uint8_t> Encode(std::span<const uint8_t> input, int searchThreads);
+inline constexpr size_t SharedSearchFrom = 32 * 1024;
+
 // The unpacked length stated by packed data's header; ElzhException when there is no header.
 uint32_t DecodedLength(std::span<const uint8_t> packed);
 

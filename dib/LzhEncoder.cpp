@@ -5,7 +5,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <array>
+#include <atomic>
 #include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace lzh {
 namespace {
@@ -430,9 +435,176 @@ private:
     SearchTrees m_trees;
 };
 
+// Each tree holds only strings of one first byte, and the ring's course is the same whatever
+// is coded, so the trees can be searched in two shares at once: each share follows the whole
+// course but inserts and deletes only the strings of its own first bytes. It records the
+// match of every string it inserts, in input order; the coding then reads them back in turn.
+class TreeShare {
+public:
+    TreeShare(std::span<const uint8_t> input, const std::array<bool, 256>& owned, int32_t* scores)
+        : m_course { input }
+        , m_owned(owned)
+        , m_scores(scores)
+    {
+    }
+
+    // How many positions from the input's start have had their strings searched; published
+    // as the search goes when another thread codes from it meanwhile.
+    std::atomic<size_t> searched { 0 };
+
+    void Run()
+    {
+        m_trees.Start();
+        m_course.Start(m_trees);
+        const int r = m_course.r;
+        for (int i = 1; i <= LookAhead; ++i)
+            if (Owns(r - i))
+                m_trees.Insert<false>(r - i);
+        Record(r);
+        for (size_t position = 1;; ++position) {
+            // Strings of other first bytes were never inserted here, so they are not found.
+            m_trees.Delete(m_course.s);
+            if (!m_course.Advance(m_trees))
+                break;
+            Record(m_course.r);
+            if (position % PublishEvery == 0) {
+                searched.store(position + 1, std::memory_order_release);
+                searched.notify_all();
+            }
+        }
+        searched.store(m_course.input.size(), std::memory_order_release);
+        searched.notify_all();
+    }
+
+    // Waits until the string at `position` has been searched; returns how far the search is.
+    size_t AwaitPast(size_t position) const
+    {
+        for (;;) {
+            const size_t done = searched.load(std::memory_order_acquire);
+            if (done > position)
+                return done;
+            searched.wait(done, std::memory_order_acquire);
+        }
+    }
+
+private:
+    static constexpr size_t PublishEvery = 2048;
+
+    bool Owns(int p) const { return m_owned[m_trees.At(p)]; }
+
+    void Record(int r)
+    {
+        if (Owns(r))
+            *m_scores++ = m_trees.Insert<true>(r);
+    }
+
+    RingCourse m_course;
+    const std::array<bool, 256>& m_owned;
+    int32_t* m_scores;
+    SearchTrees m_trees;
+};
+
+// First bytes split into two shares, the first taking about `part` of the strings: each byte's
+// strings cost about the same, so the bytes are dealt out by count, largest first.
+std::array<bool, 256> FirstShareOf(std::span<const uint8_t> input, double part)
+{
+    std::array<size_t, 256> count {};
+    for (uint8_t c : input)
+        ++count[c];
+    count[Space] += LookAhead;
+    std::array<int, 256> order;
+    for (int i = 0; i < 256; ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return count[a] > count[b]; });
+    std::array<bool, 256> first {};
+    double load[2] = { 0, 0 };
+    const double weight[2] = { 1 / part, 1 / (1 - part) };
+    for (int c : order) {
+        const int share = load[0] * weight[0] <= load[1] * weight[1] ? 0 : 1;
+        first[c] = share == 0;
+        load[share] += static_cast<double>(count[c]);
+    }
+    return first;
+}
+
+// Codes the input from the matches the two shares recorded: the string at each position was
+// recorded by the share of its first byte, so each share's next unread match is the one of the
+// next position of its bytes. The second share may still be searching.
+size_t CodeFromShares(std::span<const uint8_t> input, const std::array<bool, 256>& first,
+    const int32_t* const scores[2], const TreeShare& second, uint8_t* code)
+{
+    SymbolCoder coder(code, input.size());
+    size_t next[2] = { 0, 0 };
+    size_t secondSearched = 0;
+    size_t pos = 0;
+    while (pos < input.size()) {
+        const int share = first[input[pos]] ? 0 : 1;
+        if (share == 1 && pos >= secondSearched)
+            secondSearched = second.AwaitPast(pos);
+        FoundMatch match = FoundMatch::Of(scores[share][next[share]]);
+        match.length = std::min<int>(match.length, static_cast<int>(std::min<size_t>(LookAhead, input.size() - pos)));
+        if (match.length <= Threshold) {
+            match.length = 1;
+            coder.Literal(input[pos]);
+        } else {
+            coder.Match(match.length, match.position);
+        }
+        for (int k = 0; k < match.length; ++k) {
+            const size_t inFirst = first[input[pos + k]];
+            next[0] += inFirst;
+            next[1] += 1 - inFirst;
+        }
+        pos += static_cast<size_t>(match.length);
+    }
+    return coder.Finish();
+}
+
+// The calling thread searches the smaller share and then codes while the other thread still
+// searches the larger one: so both threads are busy about equally long.
+constexpr double CallingThreadsPart = 0.33;
+
+size_t EncodeInShares(std::span<const uint8_t> input, uint8_t* code)
+{
+    const std::array<bool, 256> first = FirstShareOf(input, CallingThreadsPart);
+    std::array<bool, 256> second;
+    for (int c = 0; c < 256; ++c)
+        second[c] = !first[c];
+    size_t firstCount = 0;
+    for (uint8_t c : input)
+        firstCount += first[c];
+    std::vector<int32_t> scores;
+    std::unique_ptr<TreeShare> shares[2];
+    try {
+        scores.resize(input.size());
+        shares[0] = std::make_unique<TreeShare>(input, first, scores.data());
+        shares[1] = std::make_unique<TreeShare>(input, second, scores.data() + firstCount);
+    } catch (const std::bad_alloc&) {
+        throw ElzhException(NoMemoryMessage);
+    }
+    // Without a second thread the shares take turns: slower, but the same code.
+    std::thread helper;
+    try {
+        helper = std::thread([&] { shares[1]->Run(); });
+    } catch (const std::system_error&) {
+        shares[1]->Run();
+    }
+    // The helper must be joined however the coding ends, the code-too-large refusal included.
+    struct Joiner {
+        std::thread& thread;
+        ~Joiner()
+        {
+            if (thread.joinable())
+                thread.join();
+        }
+    } joiner { helper };
+    shares[0]->Run();
+    const int32_t* const recorded[2] = { scores.data(), scores.data() + firstCount };
+    return CodeFromShares(input, first, recorded, *shares[1], code);
+}
+
 } // namespace
 
-std::vector<uint8_t> Encode(std::span<const uint8_t> input)
+std::vector<uint8_t> Encode(std::span<const uint8_t> input, int searchThreads)
 {
     if (input.size() > UINT32_MAX)
         throw ElzhException(TooLargeMessage);
@@ -447,10 +619,21 @@ std::vector<uint8_t> Encode(std::span<const uint8_t> input)
         packed.resize(HeaderSize);
         return packed;
     }
-    auto encoder = AllocateTables<Encoder>(input);
-    const size_t codeLength = encoder->Run(packed.data() + CodeOffset);
+    size_t codeLength;
+    if (searchThreads >= 2) {
+        codeLength = EncodeInShares(input, packed.data() + CodeOffset);
+    } else {
+        auto encoder = AllocateTables<Encoder>(input);
+        codeLength = encoder->Run(packed.data() + CodeOffset);
+    }
     packed.resize(HeaderSize + codeLength);
     return packed;
+}
+
+std::vector<uint8_t> Encode(std::span<const uint8_t> input)
+{
+    const bool worthASecondThread = input.size() >= SharedSearchFrom && std::thread::hardware_concurrency() >= 2;
+    return Encode(input, worthASecondThread ? 2 : 1);
 }
 
 }

@@ -63,7 +63,16 @@ std::optional<std::vector<uint8_t>> CodeOf(Coder coder, const std::vector<uint8_
     }
 }
 
-std::optional<std::vector<uint8_t>> Ours(const std::vector<uint8_t>& input) { return CodeOf(lzh::Encode, input); }
+std::optional<std::vector<uint8_t>> Ours(const std::vector<uint8_t>& input)
+{
+    return CodeOf([](const std::vector<uint8_t>& in) { return lzh::Encode(in); }, input);
+}
+
+// The search in two shares of the trees, one of them on another thread, whatever the size.
+std::optional<std::vector<uint8_t>> OursShared(const std::vector<uint8_t>& input)
+{
+    return CodeOf([](const std::vector<uint8_t>& in) { return lzh::Encode(in, 2); }, input);
+}
 std::optional<std::vector<uint8_t>> Plain(const std::vector<uint8_t>& input) { return CodeOf(lzhreference::Encode, input); }
 
 std::vector<AgreementCase> Cases()
@@ -84,6 +93,34 @@ TEST(LzhEncoderAgreement, SameCodeAsThePlainCoderOnInputsThatStressTheMatchChoic
         EXPECT_EQ(Ours(c.input), Plain(c.input)) << c.what;
 }
 
+// Beside the cases above: one first byte only (one share gets every string, the other none), a
+// skewed mix, and inputs long enough for the coding to overtake the other thread's search and
+// wait for it.
+TEST(LzhEncoderAgreement, TreesSearchedInTwoSharesGiveTheSameCode)
+{
+    std::vector<AgreementCase> cases = Cases();
+    cases.push_back({ "one byte value", std::vector<uint8_t>(70000, 'x') });
+    std::vector<uint8_t> skewed = RandomOver(3, 90000, 5);
+    for (size_t i = 0; i < skewed.size(); i += 17)
+        skewed[i] = static_cast<uint8_t>(i * 31);
+    cases.push_back({ "skewed", skewed });
+    cases.push_back({ "long edited copies", EditedCopies(300000, 11) });
+    cases.push_back({ "long period 4097", Periodic(4097, 150000, 12) });
+    for (const AgreementCase& c : cases)
+        EXPECT_EQ(OursShared(c.input), Plain(c.input)) << c.what;
+}
+
+TEST(LzhEncoderAgreement, SharedSearchRefusesCodeLongerThanTheInputAndStopsItsThread)
+{
+    std::mt19937 random(3);
+    std::vector<uint8_t> noise(200000);
+    for (auto& b : noise)
+        b = static_cast<uint8_t>(random());
+    EXPECT_THROW(lzh::Encode(noise, 2), ElzhException);
+    // A second refusal right after finds no thread left over from the first.
+    EXPECT_THROW(lzh::Encode(noise, 2), ElzhException);
+}
+
 TEST(LzhEncoderAgreement, SameCodeForEveryShortPrefixOfAMatchRichInput)
 {
     // Inputs ending one byte apart end their last match at every point of the look-ahead.
@@ -91,6 +128,7 @@ TEST(LzhEncoderAgreement, SameCodeForEveryShortPrefixOfAMatchRichInput)
     for (size_t size = 1; size <= input.size(); size += 3) {
         const std::vector<uint8_t> prefix(input.begin(), input.begin() + static_cast<ptrdiff_t>(size));
         ASSERT_EQ(Ours(prefix), Plain(prefix)) << size;
+        ASSERT_EQ(OursShared(prefix), Plain(prefix)) << size;
     }
 }
 
