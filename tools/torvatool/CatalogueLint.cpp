@@ -108,9 +108,27 @@ private:
         // Sections beyond the count are never shown.
         for (int n = std::max(count, 0) + 1; n <= count + 50; ++n) {
             std::string section = category.sectionPrefix + std::to_string(n);
-            if (m_ini.HasSection(section))
+            if (m_ini.HasSection(section) && !IsItemOfLongerPrefix(section, category))
                 Warning("[" + section + "]", std::string("section present but [Main] ") + category.countKey + " is " + std::to_string(count) + "; it is not shown");
         }
+    }
+
+    // "Extra21" reads as item 21 of Extra but is item 1 of Extra2: a section that is an item of
+    // a category whose prefix extends this one's belongs to that category.
+    static bool IsItemOfLongerPrefix(const std::string& section, const Category& category)
+    {
+        const std::string prefix = category.sectionPrefix;
+        for (auto& other : kCategories) {
+            const std::string longer = other.sectionPrefix;
+            if (longer.size() <= prefix.size() || longer.compare(0, prefix.size(), prefix) != 0)
+                continue;
+            if (section.size() <= longer.size() || section.compare(0, longer.size(), longer) != 0)
+                continue;
+            auto number = platform::ParseNumber(section.substr(longer.size()));
+            if (number && *number >= 1 && section[longer.size()] != '0')
+                return true;
+        }
+        return false;
     }
 
     bool DiscFileExists(const std::string& path) const { return platform::FileExists(path); }

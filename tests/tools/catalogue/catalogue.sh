@@ -10,10 +10,12 @@ echo marker > "$disc/TORVA.EXE"
 echo setup > "$disc/DEMOS/hra/setup.exe"
 echo setup > "$disc/Updates/patch/setup.exe"
 # The catalogue in code page 1250: "Pařeniště" is Pa\xF8eni\x9At\xEC.
-printf '[Main]\r\nCD=0206\r\nCDLabel=Unor\r\nDemos=2\r\nUpdates=2\r\nDrivers=1\r\nVersion=2\r\n' > "$disc/Torva/torvaxp.ini"
+printf '[Main]\r\nCD=0206\r\nCDLabel=Unor\r\nDemos=2\r\nUpdates=2\r\nDrivers=1\r\nExtra=1\r\nExtra2=1\r\nVersion=2\r\n' > "$disc/Torva/torvaxp.ini"
 printf '[Demo1]\r\nName=Hra & spol\r\nInstallDir=hra\r\nSetupName=setup.exe\r\nReadmeName=ctime.txt\r\nInstallType=0\r\nGamename=hra.exe\r\nPicture=hra\r\n' >> "$disc/Torva/torvaxp.ini"
 printf '[Demo2]\r\nName=Pa\xF8eni\x9At\xEC\r\nInstallType=42\r\n' >> "$disc/Torva/torvaxp.ini"
 printf '[Driver1]\r\nName=Ovlada\xE8 CZ\r\n' >> "$disc/Torva/torvaxp.ini"
+# Extra21 is the first Extra2 item, not a 21st Extra item; Extra22 lies beyond Extra2's count.
+printf '[Extra1]\r\nName=Bonus\r\n[Extra21]\r\nName=Bonus 2\r\n[Extra22]\r\nName=Navic\r\n' >> "$disc/Torva/torvaxp.ini"
 printf '[Updates]\r\nUpdate1=Patch 1.1,build 7,patch\\setup.exe,readme.txt,1\r\nUpdate2=Oprava,a,b,c,ne\r\n' >> "$disc/Torva/torvaxp.ini"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -39,9 +41,11 @@ echo "$check" | grep -q '\[Demo1\] Picture' || fail "missing small picture repor
 echo "$check" | grep -q '\[Demo2\] InstallType' || fail "unknown install type reported: $check"
 echo "$check" | grep -q '\[Updates\] Update2' || fail "odd update reported: $check"
 if echo "$check" | grep -q 'Update1'; then fail "a good update was reported: $check"; fi
+if echo "$check" | grep -q '\[Main\] Extra is 1'; then fail "an Extra2 item taken for an Extra item: $check"; fi
+echo "$check" | grep -q '\[Extra22\].*Extra2 is 1' || fail "Extra22 beyond Extra2's count reported: $check"
 
 lines="$("$tool" status --prefix "$work/prefix" "$disc")"
-[ "$(echo "$lines" | wc -l)" -eq 2 ] || fail "one line per demo: $lines"
+[ "$(echo "$lines" | grep -c '"Category":1,')" -eq 2 ] || fail "one line per demo: $lines"
 echo "$lines" | head -1 | grep -q '"CanRun":1' || fail "a disc demo with a program can run: $lines"
 
 if "$tool" catalogue dump --prefix "$work/prefix" "$work/nothing" 2>/dev/null; then fail "a missing disc folder must fail"; fi
