@@ -1,5 +1,6 @@
 #include "dib/LzhCodec.h"
 
+#include "dib/LittleEndian.h"
 #include "dib/LzhTables.h"
 
 #include <algorithm>
@@ -156,7 +157,7 @@ uint32_t DecodedLength(std::span<const uint8_t> packed)
 {
     if (packed.size() < HeaderSize)
         throw ElzhException("LZH : The packed data has no length header.");
-    return uint32_t(packed[0]) | uint32_t(packed[1]) << 8 | uint32_t(packed[2]) << 16 | uint32_t(packed[3]) << 24;
+    return dibstream::ReadLE32(packed.data());
 }
 
 uint64_t MaxDecodedLength(size_t codeBytes)

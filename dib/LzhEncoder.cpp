@@ -1,5 +1,6 @@
 #include "dib/LzhCodec.h"
 
+#include "dib/LittleEndian.h"
 #include "dib/LzhTables.h"
 
 #include <algorithm>
@@ -18,14 +19,6 @@ namespace {
 using namespace detail;
 
 constexpr int Nil = RingSize; // "no node" in the search trees
-
-void WriteLength(uint8_t* at, uint32_t length)
-{
-    at[0] = static_cast<uint8_t>(length);
-    at[1] = static_cast<uint8_t>(length >> 8);
-    at[2] = static_cast<uint8_t>(length >> 16);
-    at[3] = static_cast<uint8_t>(length >> 24);
-}
 
 // Bytes as read from (or stored to) memory turned so that the first is the most significant.
 uint64_t BigEndian(uint64_t raw)
@@ -614,7 +607,7 @@ std::vector<uint8_t> Encode(std::span<const uint8_t> input, int searchThreads)
     } catch (const std::bad_alloc&) {
         throw ElzhException(NoMemoryMessage);
     }
-    WriteLength(packed.data(), static_cast<uint32_t>(input.size()));
+    dibstream::WriteLE32(packed.data(), static_cast<uint32_t>(input.size()));
     if (input.empty()) {
         packed.resize(HeaderSize);
         return packed;

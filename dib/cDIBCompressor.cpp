@@ -2,6 +2,7 @@
 
 #include "dib/cDIB.h"
 #include "dib/cDIBStandardCompressors.h"
+#include "dib/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,25 +10,6 @@
 using namespace dibstream;
 
 namespace {
-
-uint16_t ReadLE16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
-
-uint32_t ReadLE32(const uint8_t* at)
-{
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
-
-void WriteLE16(uint8_t* at, uint16_t value)
-{
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void WriteLE32(uint8_t* at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
 
 // Largest raw stream a surface can be read from.
 constexpr uint64_t MaxRawLength = RawHeaderSize + uint64_t(TAbstractSuperDIB::MaxPixels) * 4;

@@ -1,9 +1,13 @@
 #include "dib/cDIBFormat.h"
 
+#include "dib/LittleEndian.h"
 #include "dib/cDIB.h"
 #include "platform/text/Text.h"
 
 #include <cstring>
+
+using dibstream::ReadLE32;
+using dibstream::WriteLE32;
 
 namespace {
 
@@ -17,17 +21,6 @@ FormatRegistry& Registry()
 {
     static FormatRegistry registry;
     return registry;
-}
-
-uint32_t ReadLE32(const uint8_t* at)
-{
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
-
-void WriteLE32(uint8_t* at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 constexpr const char* RsbExtension = ".RSB";
