@@ -2,7 +2,7 @@
 
 #include "menu/main_f.h"
 
-#include "menu/BusyCursor.h"
+#include "shell/BusyCursor.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
@@ -93,7 +93,7 @@ void TForm1::InstallProc(TDemos& item)
     case 7:
     case 8:
     case 9: {
-        BusyCursor busy(m_environment.Cursor);
+        shell::BusyCursor busy(m_environment.Cursor);
         if (platform::UpperCase(item.InstallName).find("MSI") != std::string::npos)
             ShellExec(setup, platform::SW_SHOWNORMAL);
         else
@@ -108,7 +108,7 @@ void TForm1::InstallProc(TDemos& item)
     }
 
     if (item.InstallType == 5 && item.DirDetect == 8) {
-        BusyCursor busy(m_environment.Cursor);
+        shell::BusyCursor busy(m_environment.Cursor);
         item.GameDir.clear();
         item.GameDir = SearchDisks(item);
         StateIni->WriteString(StateSection(), item.Name, item.GameDir);

@@ -2,7 +2,7 @@
 
 #include "menu/main_f.h"
 
-#include "menu/BusyCursor.h"
+#include "shell/BusyCursor.h"
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
@@ -83,7 +83,7 @@ bool TForm1::WaitExec(const std::string& commandLine, uint16_t showMode)
 {
     if (commandLine.empty())
         return false;
-    BusyCursor busy(m_environment.Cursor);
+    shell::BusyCursor busy(m_environment.Cursor);
     platform::ProcessStart start;
     start.commandLine = commandLine;
     start.currentDirectory = FileTree().ProgramDirOf(commandLine);

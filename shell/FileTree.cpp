@@ -1,5 +1,6 @@
 #include "shell/FileTree.h"
 
+#include "shell/BusyCursor.h"
 #include "shell/PathText.h"
 
 #include "platform/files/Files.h"
@@ -117,26 +118,6 @@ std::string FullPath(const std::string& folder)
     return full.empty() ? folder : full;
 }
 
-class CursorScope {
-public:
-    explicit CursorScope(CursorService* cursor)
-        : m_cursor(cursor)
-    {
-        if (m_cursor)
-            m_cursor->ShowHourglass();
-    }
-    ~CursorScope()
-    {
-        if (m_cursor)
-            m_cursor->ShowDefault();
-    }
-    CursorScope(const CursorScope&) = delete;
-    CursorScope& operator=(const CursorScope&) = delete;
-
-private:
-    CursorService* m_cursor;
-};
-
 }
 
 FileTree::FileTree(FileTreeContext context)
@@ -205,7 +186,7 @@ void FileTree::RemoveTreeContents(const std::string& path) const
 
 void FileTree::RemoveTree(const std::string& folder) const
 {
-    CursorScope busy(m_context.cursor);
+    BusyCursor busy(m_context.cursor);
     std::string full = FullPath(folder);
     // A folder reached through a link is another folder's content: emptying it would empty
     // that one (the Windows folder, say), so only a folder that is where it is named goes.

@@ -5,9 +5,11 @@
 
 #include "shell/UserInterface.h"
 
+namespace shell {
+
 class BusyCursor {
 public:
-    explicit BusyCursor(shell::CursorService* cursor)
+    explicit BusyCursor(CursorService* cursor)
         : m_cursor(cursor)
     {
         if (m_cursor)
@@ -22,5 +24,7 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 
 private:
-    shell::CursorService* m_cursor;
+    CursorService* m_cursor;
 };
+
+}
