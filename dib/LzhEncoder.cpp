@@ -444,6 +444,8 @@ public:
     // How many positions from the input's start have had their strings searched; published
     // as the search goes when another thread codes from it meanwhile.
     std::atomic<size_t> searched { 0 };
+    // Set when the coding has given up (the code grew too large): the search stops early.
+    std::atomic<bool> abandoned { false };
 
     void Run()
     {
@@ -463,6 +465,8 @@ public:
             if (position % PublishEvery == 0) {
                 searched.store(position + 1, std::memory_order_release);
                 searched.notify_all();
+                if (abandoned.load(std::memory_order_relaxed))
+                    return;
             }
         }
         searched.store(m_course.input.size(), std::memory_order_release);
@@ -581,15 +585,18 @@ size_t EncodeInShares(std::span<const uint8_t> input, uint8_t* code)
     } catch (const std::system_error&) {
         shares[1]->Run();
     }
-    // The helper must be joined however the coding ends, the code-too-large refusal included.
+    // The helper must be joined however the coding ends; when the code grew too large, its
+    // search is no longer wanted.
     struct Joiner {
         std::thread& thread;
+        TreeShare& share;
         ~Joiner()
         {
+            share.abandoned.store(true, std::memory_order_relaxed);
             if (thread.joinable())
                 thread.join();
         }
-    } joiner { helper };
+    } joiner { helper, *shares[1] };
     shares[0]->Run();
     const int32_t* const recorded[2] = { scores.data(), scores.data() + firstCount };
     return CodeFromShares(input, first, recorded, *shares[1], code);
