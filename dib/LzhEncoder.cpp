@@ -5,10 +5,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <array>
 #include <atomic>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -434,6 +437,15 @@ private:
 // match of every string it inserts, in input order; the coding then reads them back in turn.
 class TreeShare {
 public:
+    // Told every so many positions how far the search is; false stops the search.
+    class Observer {
+    public:
+        virtual bool Searched() = 0;
+
+    protected:
+        ~Observer() = default;
+    };
+
     TreeShare(std::span<const uint8_t> input, const std::array<bool, 256>& owned, int32_t* scores)
         : m_course { input }
         , m_owned(owned)
@@ -441,13 +453,10 @@ public:
     {
     }
 
-    // How many positions from the input's start have had their strings searched; published
-    // as the search goes when another thread codes from it meanwhile.
+    // How many positions from the input's start have had their strings searched.
     std::atomic<size_t> searched { 0 };
-    // Set when the coding has given up (the code grew too large): the search stops early.
-    std::atomic<bool> abandoned { false };
 
-    void Run()
+    void Run(Observer& observer)
     {
         m_trees.Start();
         m_course.Start(m_trees);
@@ -463,29 +472,22 @@ public:
                 break;
             Record(m_course.r);
             if (position % PublishEvery == 0) {
-                searched.store(position + 1, std::memory_order_release);
-                searched.notify_all();
-                if (abandoned.load(std::memory_order_relaxed))
+                Publish(position + 1);
+                if (!observer.Searched())
                     return;
             }
         }
-        searched.store(m_course.input.size(), std::memory_order_release);
-        searched.notify_all();
-    }
-
-    // Waits until the string at `position` has been searched; returns how far the search is.
-    size_t AwaitPast(size_t position) const
-    {
-        for (;;) {
-            const size_t done = searched.load(std::memory_order_acquire);
-            if (done > position)
-                return done;
-            searched.wait(done, std::memory_order_acquire);
-        }
+        Publish(m_course.input.size());
     }
 
 private:
     static constexpr size_t PublishEvery = 2048;
+
+    void Publish(size_t count)
+    {
+        searched.store(count, std::memory_order_release);
+        searched.notify_all();
+    }
 
     bool Owns(int p) const { return m_owned[m_trees.At(p)]; }
 
@@ -501,68 +503,154 @@ private:
     SearchTrees m_trees;
 };
 
-// First bytes split into two shares, the first taking about `part` of the strings: each byte's
-// strings cost about the same, so the bytes are dealt out by count, largest first.
-std::array<bool, 256> FirstShareOf(std::span<const uint8_t> input, double part)
+// First bytes split into two shares of about equal work, dealt out largest first. A byte's
+// strings each walk a tree that holds its share of the ring, about log2 of that deep.
+std::array<bool, 256> FirstShareOf(std::span<const uint8_t> input)
 {
     std::array<size_t, 256> count {};
     for (uint8_t c : input)
         ++count[c];
     count[Space] += LookAhead;
+    std::array<double, 256> work {};
+    for (int c = 0; c < 256; ++c) {
+        const double inRing = static_cast<double>(RingSize) * static_cast<double>(count[c]) / static_cast<double>(input.size());
+        work[c] = static_cast<double>(count[c]) * std::log2(2 + inRing);
+    }
     std::array<int, 256> order;
     for (int i = 0; i < 256; ++i)
         order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return count[a] > count[b]; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return work[a] > work[b]; });
     std::array<bool, 256> first {};
     double load[2] = { 0, 0 };
-    const double weight[2] = { 1 / part, 1 / (1 - part) };
     for (int c : order) {
-        const int share = load[0] * weight[0] <= load[1] * weight[1] ? 0 : 1;
+        const int share = load[0] <= load[1] ? 0 : 1;
         first[c] = share == 0;
-        load[share] += static_cast<double>(count[c]);
+        load[share] += work[c];
     }
     return first;
 }
 
-// Codes the input from the matches the two shares recorded: the string at each position was
-// recorded by the share of its first byte, so each share's next unread match is the one of the
-// next position of its bytes. The second share may still be searching.
-size_t CodeFromShares(std::span<const uint8_t> input, const std::array<bool, 256>& first,
-    const int32_t* const scores[2], const TreeShare& second, uint8_t* code)
-{
-    SymbolCoder coder(code, input.size());
-    size_t next[2] = { 0, 0 };
-    size_t secondSearched = 0;
-    size_t pos = 0;
-    while (pos < input.size()) {
-        const int share = first[input[pos]] ? 0 : 1;
-        if (share == 1 && pos >= secondSearched)
-            secondSearched = second.AwaitPast(pos);
-        FoundMatch match = FoundMatch::Of(scores[share][next[share]]);
-        match.length = std::min<int>(match.length, static_cast<int>(std::min<size_t>(LookAhead, input.size() - pos)));
+// The coding from the matches the two shares record, done by whichever thread has time: the
+// thread whose search is ahead codes what both have searched, so neither waits for the other
+// for long, and the thread that finishes its search first codes the rest as the other's search
+// allows. The string at each position was recorded by the share of its first byte, so each
+// share's next unread match is the one of the next position of its bytes.
+class SharedCoding {
+public:
+    SharedCoding(std::span<const uint8_t> input, const std::array<bool, 256>& first, TreeShare* const shares[2],
+        const int32_t* const scores[2], uint8_t* code)
+        : m_input(input)
+        , m_first(first)
+        , m_shares { shares[0], shares[1] }
+        , m_scores { scores[0], scores[1] }
+        , m_coder(code, input.size())
+    {
+    }
+
+    // A share's observer: codes when that share is ahead and nobody else is coding.
+    class Turn : public TreeShare::Observer {
+    public:
+        Turn(SharedCoding& coding, int share)
+            : m_coding(coding)
+            , m_share(share)
+        {
+        }
+        bool Searched() override { return m_coding.OfferTime(m_share); }
+
+    private:
+        SharedCoding& m_coding;
+        int m_share;
+    };
+
+    // After the share's own search: codes until all is coded or the coding has failed.
+    void CodeToTheEnd(int share)
+    {
+        const TreeShare& other = *m_shares[1 - share];
+        for (;;) {
+            const size_t seen = other.searched.load(std::memory_order_acquire);
+            {
+                std::lock_guard lock(m_mutex);
+                if (CodeWhatIsSearched())
+                    return;
+            }
+            other.searched.wait(seen, std::memory_order_acquire);
+        }
+    }
+
+    size_t Finish()
+    {
+        if (m_error)
+            std::rethrow_exception(m_error);
+        return m_coder.Finish();
+    }
+
+private:
+    bool OfferTime(int share)
+    {
+        if (m_failed.load(std::memory_order_relaxed))
+            return false;
+        const size_t mine = m_shares[share]->searched.load(std::memory_order_relaxed);
+        const size_t theirs = m_shares[1 - share]->searched.load(std::memory_order_acquire);
+        if (mine > theirs) {
+            std::unique_lock lock(m_mutex, std::try_to_lock);
+            if (lock.owns_lock())
+                CodeWhatIsSearched();
+        }
+        return !m_failed.load(std::memory_order_relaxed);
+    }
+
+    // With the lock held: true once there is nothing left to code.
+    bool CodeWhatIsSearched()
+    {
+        if (m_error || m_pos >= m_input.size())
+            return true;
+        const size_t ready = std::min(m_shares[0]->searched.load(std::memory_order_acquire),
+            m_shares[1]->searched.load(std::memory_order_acquire));
+        try {
+            while (m_pos < ready)
+                CodeSymbol();
+        } catch (const ElzhException&) {
+            m_error = std::current_exception();
+            m_failed.store(true, std::memory_order_relaxed);
+            return true;
+        }
+        return m_pos >= m_input.size();
+    }
+
+    void CodeSymbol()
+    {
+        const int share = m_first[m_input[m_pos]] ? 0 : 1;
+        FoundMatch match = FoundMatch::Of(m_scores[share][m_next[share]]);
+        match.length = std::min<int>(match.length, static_cast<int>(std::min<size_t>(LookAhead, m_input.size() - m_pos)));
         if (match.length <= Threshold) {
             match.length = 1;
-            coder.Literal(input[pos]);
+            m_coder.Literal(m_input[m_pos]);
         } else {
-            coder.Match(match.length, match.position);
+            m_coder.Match(match.length, match.position);
         }
         for (int k = 0; k < match.length; ++k) {
-            const size_t inFirst = first[input[pos + k]];
-            next[0] += inFirst;
-            next[1] += 1 - inFirst;
+            const size_t inFirst = m_first[m_input[m_pos + k]];
+            m_next[0] += inFirst;
+            m_next[1] += 1 - inFirst;
         }
-        pos += static_cast<size_t>(match.length);
+        m_pos += static_cast<size_t>(match.length);
     }
-    return coder.Finish();
-}
 
-// The calling thread searches the smaller share and then codes while the other thread still
-// searches the larger one: so both threads are busy about equally long.
-constexpr double CallingThreadsPart = 0.33;
+    std::span<const uint8_t> m_input;
+    const std::array<bool, 256>& m_first;
+    TreeShare* m_shares[2];
+    const int32_t* m_scores[2];
+    std::mutex m_mutex;
+    SymbolCoder m_coder;
+    size_t m_pos = 0;
+    size_t m_next[2] = { 0, 0 };
+    std::exception_ptr m_error;
+    std::atomic<bool> m_failed { false };
+};
 
 size_t EncodeInShares(std::span<const uint8_t> input, uint8_t* code)
 {
-    const std::array<bool, 256> first = FirstShareOf(input, CallingThreadsPart);
+    const std::array<bool, 256> first = FirstShareOf(input);
     std::array<bool, 256> second;
     for (int c = 0; c < 256; ++c)
         second[c] = !first[c];
@@ -571,35 +659,34 @@ size_t EncodeInShares(std::span<const uint8_t> input, uint8_t* code)
         firstCount += first[c];
     std::vector<int32_t> scores;
     std::unique_ptr<TreeShare> shares[2];
+    std::unique_ptr<SharedCoding> coding;
     try {
         scores.resize(input.size());
         shares[0] = std::make_unique<TreeShare>(input, first, scores.data());
         shares[1] = std::make_unique<TreeShare>(input, second, scores.data() + firstCount);
+        TreeShare* const both[2] = { shares[0].get(), shares[1].get() };
+        const int32_t* const recorded[2] = { scores.data(), scores.data() + firstCount };
+        coding = std::make_unique<SharedCoding>(input, first, both, recorded, code);
     } catch (const std::bad_alloc&) {
         throw ElzhException(NoMemoryMessage);
     }
-    // Without a second thread the shares take turns: slower, but the same code.
+    auto work = [&](int share) {
+        SharedCoding::Turn turn(*coding, share);
+        shares[share]->Run(turn);
+        coding->CodeToTheEnd(share);
+    };
     std::thread helper;
     try {
-        helper = std::thread([&] { shares[1]->Run(); });
+        helper = std::thread(work, 1);
     } catch (const std::system_error&) {
-        shares[1]->Run();
     }
-    // The helper must be joined however the coding ends; when the code grew too large, its
-    // search is no longer wanted.
-    struct Joiner {
-        std::thread& thread;
-        TreeShare& share;
-        ~Joiner()
-        {
-            share.abandoned.store(true, std::memory_order_relaxed);
-            if (thread.joinable())
-                thread.join();
-        }
-    } joiner { helper, *shares[1] };
-    shares[0]->Run();
-    const int32_t* const recorded[2] = { scores.data(), scores.data() + firstCount };
-    return CodeFromShares(input, first, recorded, *shares[1], code);
+    work(0);
+    // Without a second thread the shares take turns: slower, but the same code.
+    if (helper.joinable())
+        helper.join();
+    else
+        work(1);
+    return coding->Finish();
 }
 
 } // namespace
