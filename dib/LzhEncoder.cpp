@@ -4,11 +4,11 @@
 #include "dib/LzhTables.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <array>
-#include <atomic>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -221,29 +221,13 @@ public:
         Left(Nil) = Right(Nil) = Nil;
     }
 
-    uint64_t RawWord(ptrdiff_t p) const { return RawLeadingWord(&m_text[p]); }
-    ptrdiff_t LeftOf(ptrdiff_t p) const { return m_links[2 * p]; }
-    ptrdiff_t RightOf(ptrdiff_t p) const { return m_links[2 * p + 1]; }
-
-    // Longer wins, then nearer: one number orders both, the length less one above twelve bits
-    // of nearness, (p - r) mod RingSize, which grows as p comes closer behind r.
-    static int Score(int length, ptrdiff_t nearness) { return (length - 1) << 12 | static_cast<int>(nearness & (RingSize - 1)); }
-
-    // The same from leading words that differ: their first differing byte is the length.
-    static int ScoreOfDifference(uint64_t difference, ptrdiff_t nearness)
-    {
-        return (std::countl_zero(difference) & 0x38) << 9 | static_cast<int>(nearness & (RingSize - 1));
-    }
-
-    uint16_t& Left(int p) { return m_links[2 * p]; }
-    uint16_t& Right(int p) { return m_links[2 * p + 1]; }
-
     // Inserts the string at r into the tree of its first byte, finding on the way the longest
     // (and among those the nearest) earlier match; a full-length match replaces its node.
     // The walk is a chain of dependent loads, so each step fetches both children's links and
     // leading bytes while it compares, and picks the chosen child's by conditional moves: the
     // next step's data is then on its way before the direction is known. Leading bytes decide
     // most steps by one comparison and give the common length from their first differing bit.
+    // Returns the match's score when FindMatch.
     template <bool FindMatch>
     int Insert(int r)
     {
@@ -295,24 +279,6 @@ public:
         }
     }
 
-    void Attach(int r, ptrdiff_t parent, int direction)
-    {
-        m_links[2 * parent + direction] = static_cast<uint16_t>(r);
-        m_parent[r] = static_cast<uint16_t>(parent);
-    }
-
-    // Node r takes p's place in its tree.
-    void Replace(ptrdiff_t p, int r)
-    {
-        m_parent[r] = m_parent[p];
-        Left(r) = Left(static_cast<int>(p));
-        Right(r) = Right(static_cast<int>(p));
-        m_parent[Left(r)] = static_cast<uint16_t>(r);
-        m_parent[Right(r)] = static_cast<uint16_t>(r);
-        m_links[LinkTo(m_parent[p], static_cast<int>(p))] = static_cast<uint16_t>(r);
-        m_parent[p] = Nil;
-    }
-
     // Which way a tree's deletions go is as good as random, so the common cases are worked
     // out without branches: a node with at most one child gives way to that child (or Nil),
     // and the parent's link to the node is found by arithmetic.
@@ -342,10 +308,44 @@ public:
         m_parent[p] = Nil;
     }
 
+private:
+    uint64_t RawWord(ptrdiff_t p) const { return RawLeadingWord(&m_text[p]); }
+    ptrdiff_t LeftOf(ptrdiff_t p) const { return m_links[2 * p]; }
+    ptrdiff_t RightOf(ptrdiff_t p) const { return m_links[2 * p + 1]; }
+
+    // A match as FoundMatch reads it back.
+    static int Score(int length, ptrdiff_t nearness) { return (length - 1) << 12 | static_cast<int>(nearness & (RingSize - 1)); }
+
+    // The same from leading words that differ: their first differing byte is the length.
+    static int ScoreOfDifference(uint64_t difference, ptrdiff_t nearness)
+    {
+        return (std::countl_zero(difference) & 0x38) << 9 | static_cast<int>(nearness & (RingSize - 1));
+    }
+
+    uint16_t& Left(int p) { return m_links[2 * p]; }
+    uint16_t& Right(int p) { return m_links[2 * p + 1]; }
+
+    void Attach(int r, ptrdiff_t parent, int direction)
+    {
+        m_links[2 * parent + direction] = static_cast<uint16_t>(r);
+        m_parent[r] = static_cast<uint16_t>(parent);
+    }
+
+    // Node r takes p's place in its tree.
+    void Replace(ptrdiff_t p, int r)
+    {
+        m_parent[r] = m_parent[p];
+        Left(r) = Left(static_cast<int>(p));
+        Right(r) = Right(static_cast<int>(p));
+        m_parent[Left(r)] = static_cast<uint16_t>(r);
+        m_parent[Right(r)] = static_cast<uint16_t>(r);
+        m_links[LinkTo(m_parent[p], static_cast<int>(p))] = static_cast<uint16_t>(r);
+        m_parent[p] = Nil;
+    }
+
     // The index in m_links of the parent's link to child p.
     size_t LinkTo(int parent, int p) const { return 2 * static_cast<size_t>(parent) + (m_links[2 * parent + 1] == p); }
 
-private:
     // The ring, a mirror of its first LookAhead - 1 bytes, and slack for word-wide compares.
     uint8_t m_text[RingSize + LookAhead - 1 + 8] {};
     // Left and right child of every node side by side; nodes above RingSize are the roots of
@@ -364,8 +364,7 @@ struct RingCourse {
     int r = RingStart;
     int len = 0;
 
-    template <class Trees>
-    void Start(Trees& trees)
+    void Start(SearchTrees& trees)
     {
         while (len < LookAhead && read < input.size())
             trees.Store(r + len++, input[read++]);
@@ -373,8 +372,7 @@ struct RingCourse {
 
     // The freed position is the caller's to delete first; true when a string is to be inserted
     // at the new r.
-    template <class Trees>
-    bool Advance(Trees& trees)
+    bool Advance(SearchTrees& trees)
     {
         if (read < input.size())
             trees.Store(s, input[read++]);
