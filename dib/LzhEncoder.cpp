@@ -668,9 +668,9 @@ size_t EncodeInShares(std::span<const uint8_t> input, uint8_t* code)
     } catch (const std::bad_alloc&) {
         throw ElzhException(NoMemoryMessage);
     }
+    SharedCoding::Turn turns[2] = { { *coding, 0 }, { *coding, 1 } };
     auto work = [&](int share) {
-        SharedCoding::Turn turn(*coding, share);
-        shares[share]->Run(turn);
+        shares[share]->Run(turns[share]);
         coding->CodeToTheEnd(share);
     };
     std::thread helper;
@@ -678,12 +678,16 @@ size_t EncodeInShares(std::span<const uint8_t> input, uint8_t* code)
         helper = std::thread(work, 1);
     } catch (const std::system_error&) {
     }
-    work(0);
-    // Without a second thread the shares take turns: slower, but the same code.
-    if (helper.joinable())
+    if (helper.joinable()) {
+        work(0);
         helper.join();
-    else
-        work(1);
+    } else {
+        // Without a second thread the shares are searched in turn, then coded: slower, but the
+        // same code. Coding after the first search alone would wait for the second for ever.
+        shares[0]->Run(turns[0]);
+        shares[1]->Run(turns[1]);
+        coding->CodeToTheEnd(0);
+    }
     return coding->Finish();
 }
 
