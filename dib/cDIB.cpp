@@ -39,13 +39,18 @@ RowsExtent ExtentOfRows(const uint32_t* first, int rows, int pixels, ptrdiff_t s
 // the cache ran at a fifth of its speed. Rows are therefore walked upwards in memory whenever
 // source and destination share no memory; where they do, the drawing order decides the result
 // and is kept.
+bool RowsShareNoMemory(const uint32_t* src, const uint32_t* dst, int rows, int pixels, ptrdiff_t srcStep, ptrdiff_t dstStep)
+{
+    const RowsExtent from = ExtentOfRows(src, rows, pixels, srcStep);
+    const RowsExtent to = ExtentOfRows(dst, rows, pixels, dstStep);
+    return from.high <= to.low || to.high <= from.low;
+}
+
 bool WalkRowsUpwards(const uint32_t* src, const uint32_t* dst, int rows, int pixels, ptrdiff_t srcStep, ptrdiff_t dstStep)
 {
     if (rows < 2 || srcStep >= 0 || dstStep >= 0)
         return false;
-    const RowsExtent from = ExtentOfRows(src, rows, pixels, srcStep);
-    const RowsExtent to = ExtentOfRows(dst, rows, pixels, dstStep);
-    return from.high <= to.low || to.high <= from.low;
+    return RowsShareNoMemory(src, dst, rows, pixels, srcStep, dstStep);
 }
 
 // Pixel memory starts on a cache line, so rows whose width is a multiple of sixteen pixels
@@ -69,11 +74,7 @@ bool RowsFormOneRun(const uint32_t* src, const uint32_t* dst, int rows, int pixe
 {
     if (rows < 2 || srcStep != pixels || dstStep != pixels || int64_t(rows) * pixels > INT32_MAX)
         return false;
-    if (src == dst)
-        return true;
-    const RowsExtent from = ExtentOfRows(src, rows, pixels, srcStep);
-    const RowsExtent to = ExtentOfRows(dst, rows, pixels, dstStep);
-    return from.high <= to.low || to.high <= from.low;
+    return src == dst || RowsShareNoMemory(src, dst, rows, pixels, srcStep, dstStep);
 }
 
 // Runs `row` over each of `rows` rows. The pointers are not moved past the last row: below
