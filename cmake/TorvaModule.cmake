@@ -49,7 +49,7 @@ function(torva_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${TORVA_WARNINGS})
   target_compile_definitions(${name} PRIVATE
-    TORVA_CORPORA_DIR="${TORVA_CORPORA_DIR}"
+    TORVA_TEST_DATA_DIR="${TORVA_TEST_DATA_DIR}"
     TORVA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TORVA_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
@@ -82,6 +82,6 @@ function(torva_bench name)
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${TORVA_WARNINGS})
-  target_compile_definitions(${name} PRIVATE TORVA_CORPORA_DIR="${TORVA_CORPORA_DIR}")
+  target_compile_definitions(${name} PRIVATE TORVA_TEST_DATA_DIR="${TORVA_TEST_DATA_DIR}")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
 endfunction()

@@ -14,8 +14,8 @@ namespace {
 
 std::vector<uint8_t> ReadCorpus(const std::string& name)
 {
-    std::ifstream in(std::filesystem::path(TORVA_CORPORA_DIR) / "lnk" / name, std::ios::binary);
-    EXPECT_TRUE(in) << name;
+    std::ifstream in(std::filesystem::path(TORVA_TEST_DATA_DIR) / "lnk" / name, std::ios::binary);
+    EXPECT_TRUE(in) << "missing test input lnk/" << name;
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 

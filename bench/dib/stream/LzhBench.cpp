@@ -17,7 +17,7 @@ namespace {
 
 std::vector<uint8_t> CorpusFile(const char* name)
 {
-    std::ifstream in(std::string(TORVA_CORPORA_DIR) + "/lzh/" + name, std::ios::binary);
+    std::ifstream in(std::string(TORVA_TEST_DATA_DIR) + "/lzh/" + name, std::ios::binary);
     std::vector<uint8_t> bytes { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
     if (bytes.empty()) {
         std::fprintf(stderr, "missing corpus file %s\n", name);

@@ -46,7 +46,7 @@ void DecodeBitmap(benchmark::State& state)
 
 void DecodeJpeg(benchmark::State& state)
 {
-    const std::vector<uint8_t> file = platform::ReadPictureBytes(std::filesystem::path(TORVA_CORPORA_DIR) / "bmpsuite/html/rgb24.jpg");
+    const std::vector<uint8_t> file = platform::ReadPictureBytes(std::filesystem::path(TORVA_TEST_DATA_DIR) / "bmpsuite/html/rgb24.jpg");
     int64_t pixels = 0;
     for (auto _ : state) {
         platform::Picture p = platform::DecodeJpeg(file);

@@ -8,7 +8,7 @@ using namespace platform;
 
 namespace {
 
-const std::filesystem::path Suite = std::filesystem::path(TORVA_CORPORA_DIR) / "bmpsuite";
+const std::filesystem::path Suite = std::filesystem::path(TORVA_TEST_DATA_DIR) / "bmpsuite";
 
 std::vector<uint8_t> Bytes(const std::string& name)
 {

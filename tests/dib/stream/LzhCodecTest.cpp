@@ -13,9 +13,9 @@ namespace {
 
 std::vector<uint8_t> ReadCorpusFile(const std::string& name)
 {
-    const std::filesystem::path path = std::filesystem::path(TORVA_CORPORA_DIR) / "lzh" / name;
+    const std::filesystem::path path = std::filesystem::path(TORVA_TEST_DATA_DIR) / "lzh" / name;
     std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << path;
+    EXPECT_TRUE(in) << "missing test input " << path;
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 

@@ -15,11 +15,12 @@ using namespace platform;
 
 namespace {
 
-const std::filesystem::path AviDir = std::filesystem::path(TORVA_CORPORA_DIR) / "avi";
+const std::filesystem::path AviDir = std::filesystem::path(TORVA_TEST_DATA_DIR) / "avi";
 
 std::vector<uint8_t> ReadAll(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in) << "missing test input " << path;
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 

@@ -11,7 +11,7 @@ using namespace platform;
 
 namespace {
 
-const std::filesystem::path Suite = std::filesystem::path(TORVA_CORPORA_DIR) / "bmpsuite";
+const std::filesystem::path Suite = std::filesystem::path(TORVA_TEST_DATA_DIR) / "bmpsuite";
 
 // Builds a bitmap by hand: file header, 40-byte info header, palette, pixel bytes.
 struct BitmapBuilder {

@@ -9,7 +9,7 @@ using namespace platform;
 
 namespace {
 
-const std::filesystem::path Suite = std::filesystem::path(TORVA_CORPORA_DIR) / "bmpsuite";
+const std::filesystem::path Suite = std::filesystem::path(TORVA_TEST_DATA_DIR) / "bmpsuite";
 
 Picture Sample(int width, int height)
 {
