@@ -1,0 +1,107 @@
+// Disc images that libcdio's drivers read: a cue sheet's data track (raw 2352-byte sectors of
+// mode 1 or mode 2 form 1, or 2336-byte ones) and NRG images. libcdio finds each file a cue sheet
+// names from the sheet's own base name, so the sheet it reads is one we write into a private
+// folder beside a link named after it, whatever the user's files are called.
+
+#include "platform/image/CdioEntries.h"
+#include "platform/image/VolumeDescriptors.h"
+#include "platform/image/VolumeSource.h"
+
+#include <cdio/cdio.h>
+#include <cdio/iso9660.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace platform {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t FramesPerSecond = 75;
+
+class CdioSource : public VolumeSource {
+public:
+    CdioSource(CdIo_t* cdio, fs::path privateFolder)
+        : m_cdio(cdio)
+        , m_privateFolder(std::move(privateFolder))
+    {
+        lsn_t last = cdio_get_track_last_lsn(m_cdio, cdio_get_first_track_num(m_cdio));
+        m_sectors = last == CDIO_INVALID_LSN ? 0 : uint64_t(last) + 1;
+    }
+    ~CdioSource() override
+    {
+        cdio_destroy(m_cdio);
+        if (!m_privateFolder.empty()) {
+            std::error_code error;
+            fs::remove_all(m_privateFolder, error);
+        }
+    }
+
+    bool ReadSectors(uint32_t lsn, uint32_t count, uint8_t* buffer) override
+    {
+        if (uint64_t(lsn) + count > m_sectors)
+            return false;
+        return cdio_read_data_sectors(m_cdio, buffer, static_cast<lsn_t>(lsn), IsoSectorSize, count) == DRIVER_OP_SUCCESS;
+    }
+
+    uint64_t AvailableSectors() const override { return m_sectors; }
+
+    std::optional<std::vector<RawFolderEntry>> ReadFolder(const std::string& path, bool joliet) override
+    {
+        int wanted = joliet ? 1 : 0;
+        if (m_tree != wanted) {
+            if (!iso9660_fs_read_superblock(m_cdio, joliet ? ISO_EXTENSION_JOLIET : ISO_EXTENSION_ROCK_RIDGE))
+                return std::nullopt;
+            m_tree = wanted;
+        }
+        return TakeCdioEntries(iso9660_fs_readdir(m_cdio, path.c_str()));
+    }
+
+private:
+    CdIo_t* m_cdio;
+    fs::path m_privateFolder;
+    uint64_t m_sectors = 0;
+    int m_tree = -1;
+};
+
+std::string Msf(uint32_t frame)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", frame / FramesPerSecond / 60, frame / FramesPerSecond % 60, frame % FramesPerSecond);
+    return text;
+}
+
+}
+
+std::unique_ptr<VolumeSource> OpenCueSource(const std::string& dataFile, const std::string& modeName, uint32_t index1Frame)
+{
+    std::error_code error;
+    std::string pattern = (fs::temp_directory_path(error) / "torva-cue-XXXXXX").string();
+    if (error || !::mkdtemp(pattern.data()))
+        return nullptr;
+    fs::path folder = pattern;
+    fs::create_symlink(fs::absolute(dataFile, error), folder / "image.bin", error);
+    {
+        std::ofstream cue(folder / "image.cue", std::ios::binary);
+        cue << "FILE \"image.bin\" BINARY\n  TRACK 01 " << modeName << "\n    INDEX 01 " << Msf(index1Frame) << "\n";
+    }
+    CdIo_t* cdio = error ? nullptr : cdio_open_cue((folder / "image.cue").c_str());
+    if (!cdio) {
+        fs::remove_all(folder, error);
+        return nullptr;
+    }
+    return std::make_unique<CdioSource>(cdio, folder);
+}
+
+std::unique_ptr<VolumeSource> OpenNrgSource(const std::string& file)
+{
+    CdIo_t* cdio = cdio_open_nrg(file.c_str());
+    if (!cdio)
+        return nullptr;
+    return std::make_unique<CdioSource>(cdio, fs::path());
+}
+
+}

@@ -1,0 +1,117 @@
+#include "platform/image/VolumeDescriptors.h"
+
+#include "platform/text/Codepage.h"
+
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+constexpr uint32_t FirstDescriptorSector = 16;
+// A volume rarely has more than four; the bound keeps a damaged one from reading on and on.
+constexpr uint32_t MaxDescriptors = 32;
+
+namespace Field {
+constexpr size_t Type = 0;
+constexpr size_t StandardId = 1;         // "CD001"
+constexpr size_t VolumeId = 40;          // 32 bytes
+constexpr size_t VolumeSpaceSize = 80;   // 32-bit little-endian, then big-endian
+constexpr size_t EscapeSequences = 88;   // 32 bytes; Joliet: "%/@", "%/C" or "%/E"
+constexpr size_t RootRecord = 156;       // the root folder's directory record
+}
+// In a directory record: the folder's size in bytes, 32-bit little-endian, then big-endian.
+constexpr size_t RecordDataLength = 10;
+constexpr size_t VolumeIdLength = 32;
+
+constexpr uint8_t TypePrimary = 1;
+constexpr uint8_t TypeSupplementary = 2;
+constexpr uint8_t TypeTerminator = 255;
+
+uint32_t ReadLe32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+std::string TrimRight(std::string text)
+{
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
+        text.pop_back();
+    return text;
+}
+
+std::string Ucs2BeToUtf8(const uint8_t* p, size_t bytes)
+{
+    std::string out;
+    for (size_t i = 0; i + 1 < bytes; i += 2) {
+        char32_t unit = char32_t(p[i]) << 8 | p[i + 1];
+        // UCS-2 has no pairs; a lone surrogate is no character.
+        AppendUtf8(out, unit >= 0xD800 && unit < 0xE000 ? U'?' : unit);
+    }
+    return TrimRight(out);
+}
+
+int JolietLevel(const uint8_t* sector)
+{
+    const uint8_t* escape = sector + Field::EscapeSequences;
+    if (escape[0] != '%' || escape[1] != '/')
+        return 0;
+    switch (escape[2]) {
+    case '@':
+        return 1;
+    case 'C':
+        return 2;
+    case 'E':
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+// Windows derives a CD's serial number from its descriptor: the sum of each of the four byte
+// lanes of the sector, lane 0 in the lowest byte.
+uint32_t DescriptorSerial(const uint8_t* sector)
+{
+    uint8_t sum[4] = {};
+    for (size_t i = 0; i < IsoSectorSize; i += 4)
+        for (size_t lane = 0; lane < 4; ++lane)
+            sum[lane] = static_cast<uint8_t>(sum[lane] + sector[i + lane]);
+    return uint32_t(sum[0]) | uint32_t(sum[1]) << 8 | uint32_t(sum[2]) << 16 | uint32_t(sum[3]) << 24;
+}
+
+}
+
+std::optional<VolumeDescriptors> ReadVolumeDescriptors(const SectorReader& read)
+{
+    VolumeDescriptors volume;
+    bool primary = false;
+    uint8_t sector[IsoSectorSize];
+    for (uint32_t i = 0; i < MaxDescriptors; ++i) {
+        if (!read(FirstDescriptorSector + i, sector))
+            break;
+        if (std::memcmp(sector + Field::StandardId, "CD001", 5) != 0)
+            break;
+        uint8_t type = sector[Field::Type];
+        volume.raw.append(reinterpret_cast<const char*>(sector), IsoSectorSize);
+        if (type == TypePrimary && !primary) {
+            primary = true;
+            volume.primaryLabel = TrimRight(std::string(reinterpret_cast<const char*>(sector + Field::VolumeId), VolumeIdLength));
+            volume.volumeSectors = ReadLe32(sector + Field::VolumeSpaceSize);
+            volume.rootSize = ReadLe32(sector + Field::RootRecord + RecordDataLength);
+            if (volume.jolietLevel == 0)
+                volume.serial = DescriptorSerial(sector);
+        } else if (type == TypeSupplementary && volume.jolietLevel == 0 && JolietLevel(sector) > 0) {
+            volume.jolietLevel = JolietLevel(sector);
+            volume.jolietLabel = Ucs2BeToUtf8(sector + Field::VolumeId, VolumeIdLength);
+            volume.jolietRootSize = ReadLe32(sector + Field::RootRecord + RecordDataLength);
+            volume.serial = DescriptorSerial(sector);
+        } else if (type == TypeTerminator) {
+            break;
+        }
+    }
+    if (!primary)
+        return std::nullopt;
+    return volume;
+}
+
+}
