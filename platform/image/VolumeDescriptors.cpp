@@ -68,15 +68,16 @@ int JolietLevel(const uint8_t* sector)
     }
 }
 
-// Windows derives a CD's serial number from its descriptor: the sum of each of the four byte
-// lanes of the sector, lane 0 in the lowest byte.
+// Windows derives a CD's serial number from its descriptor (the Joliet one where present): the
+// sum of each of the four byte lanes of the sector; the NT family puts lane 0 in the highest
+// byte, as the prefixes we make are NT ones.
 uint32_t DescriptorSerial(const uint8_t* sector)
 {
     uint8_t sum[4] = {};
     for (size_t i = 0; i < IsoSectorSize; i += 4)
         for (size_t lane = 0; lane < 4; ++lane)
             sum[lane] = static_cast<uint8_t>(sum[lane] + sector[i + lane]);
-    return uint32_t(sum[0]) | uint32_t(sum[1]) << 8 | uint32_t(sum[2]) << 16 | uint32_t(sum[3]) << 24;
+    return uint32_t(sum[0]) << 24 | uint32_t(sum[1]) << 16 | uint32_t(sum[2]) << 8 | uint32_t(sum[3]);
 }
 
 }
