@@ -1,14 +1,13 @@
-// Disc images that libcdio's drivers read: a cue sheet's data track (raw 2352-byte sectors of
-// mode 1 or mode 2 form 1, or 2336-byte ones) and NRG images. libcdio finds each file a cue sheet
+// Disc images whose sectors libcdio's drivers read: a cue sheet's data track (raw 2352-byte
+// sectors of mode 1 or mode 2 form 1, or 2336-byte ones) and NRG images. libcdio finds each file a cue sheet
 // names from the sheet's own base name, so the sheet it reads is one we write into a private
 // folder beside a link named after it, whatever the user's files are called.
 
-#include "platform/image/CdioEntries.h"
 #include "platform/image/VolumeDescriptors.h"
 #include "platform/image/VolumeSource.h"
 
 #include <cdio/cdio.h>
-#include <cdio/iso9660.h>
+#include <cdio/logging.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -49,23 +48,15 @@ public:
 
     uint64_t AvailableSectors() const override { return m_sectors; }
 
-    std::optional<std::vector<RawFolderEntry>> ReadFolder(const std::string& path, bool joliet) override
-    {
-        int wanted = joliet ? 1 : 0;
-        if (m_tree != wanted) {
-            if (!iso9660_fs_read_superblock(m_cdio, joliet ? ISO_EXTENSION_JOLIET : ISO_EXTENSION_ROCK_RIDGE))
-                return std::nullopt;
-            m_tree = wanted;
-        }
-        return TakeCdioEntries(iso9660_fs_readdir(m_cdio, path.c_str()));
-    }
-
 private:
     CdIo_t* m_cdio;
     fs::path m_privateFolder;
     uint64_t m_sectors = 0;
-    int m_tree = -1;
 };
+
+void IgnoreCdioMessage(cdio_log_level_t, const char*)
+{
+}
 
 std::string Msf(uint32_t frame)
 {
@@ -102,6 +93,15 @@ std::unique_ptr<VolumeSource> OpenNrgSource(const std::string& file)
     if (!cdio)
         return nullptr;
     return std::make_unique<CdioSource>(cdio, fs::path());
+}
+
+}
+
+namespace platform {
+
+void SilenceCdioLog()
+{
+    cdio_log_set_handler(IgnoreCdioMessage);
 }
 
 }

@@ -1,6 +1,7 @@
 #include "platform/image/DiscImage.h"
 
 #include "platform/image/CueSheet.h"
+#include "platform/image/DirectoryRecords.h"
 #include "platform/image/VolumeSource.h"
 
 #include <fcntl.h>
@@ -173,7 +174,7 @@ uint64_t SectorsFor(uint64_t bytes)
 
 struct DiscImage::Walked {
     std::string path;    // as shown
-    std::string rawName; // as recorded, for matching and for libcdio's lookups
+    std::string rawName; // as recorded
     int parent = -1;
     RawFolderEntry entry;
 };
@@ -290,40 +291,50 @@ std::vector<DiscImage::Walked> DiscImage::Walk(bool joliet)
 {
     std::vector<Walked> walked;
     std::set<uint32_t> visited;
-    auto fail = [&](const std::string& path, const std::string& what) {
-        return ImageError(ImageProblem::Damaged, File(), "the folder /" + path + " " + what);
+    uint64_t available = m_source->AvailableSectors();
+    auto continuation = [&](uint32_t lsn, uint32_t offset, uint32_t length) -> std::optional<std::string> {
+        std::string sector(IsoSectorSize, '\0');
+        if (uint64_t(offset) + length > IsoSectorSize || !m_source->ReadSectors(lsn, 1, reinterpret_cast<uint8_t*>(sector.data())))
+            return std::nullopt;
+        return sector.substr(offset, length);
     };
-    // Depth-first, each folder listed before its contents.
-    std::function<void(const std::string&, const std::string&, int, uint64_t, int)> visit =
-        [&](const std::string& rawPath, const std::string& shownPath, int parent, uint64_t bytes, int depth) {
+    // Depth-first, each folder listed before its contents; folders are read by their extent.
+    std::function<void(uint32_t, uint64_t, const std::string&, int, int)> visit =
+        [&](uint32_t lsn, uint64_t bytes, const std::string& shownPath, int parent, int depth) {
             if (bytes > MaxFolderBytes)
-                throw fail(shownPath, "is larger than any folder of a disc");
-            auto entries = m_source->ReadFolder(rawPath, joliet);
-            if (!entries)
-                throw fail(shownPath, "cannot be read");
-            for (RawFolderEntry& entry : *entries) {
+                throw ImageError(ImageProblem::Damaged, File(), "the folder /" + shownPath + " is larger than any folder of a disc");
+            uint64_t sectors = SectorsFor(bytes);
+            if (uint64_t(lsn) + sectors > available)
+                throw ImageError(ImageProblem::Truncated, m_files.back(),
+                    "ends at sector " + std::to_string(available) + ", before the folder /" + shownPath);
+            std::string folder(static_cast<size_t>(sectors) * IsoSectorSize, '\0');
+            if (sectors > 0 && !m_source->ReadSectors(lsn, static_cast<uint32_t>(sectors), reinterpret_cast<uint8_t*>(folder.data())))
+                throw ImageError(ImageProblem::Damaged, File(), "the folder /" + shownPath + " cannot be read");
+            for (RawFolderEntry& entry : ReadDirectoryRecords(folder, joliet, continuation)) {
                 std::string name = entry.rockName ? entry.name : WithoutVersion(entry.name);
                 std::string shown = shownPath.empty() ? name : shownPath + "/" + name;
-                if (!UsableHostName(name) || !UsableHostName(entry.name)) {
+                if (!UsableHostName(name) || entry.multiExtent) {
                     m_skipped.push_back(shownPath + "/" + entry.name);
                     continue;
                 }
                 if (walked.size() >= MaxEntries)
-                    throw fail(shownPath, "holds more entries than a disc can");
+                    throw ImageError(ImageProblem::Damaged, File(), "the folder /" + shownPath + " holds more entries than a disc can");
                 bool descend = entry.folder && depth < MaxDepth && visited.insert(entry.lsn).second;
                 if (entry.folder && !descend) {
                     m_skipped.push_back(shown);
                     continue;
                 }
-                std::string childRaw = rawPath + entry.name + "/";
+                uint32_t childLsn = entry.lsn;
                 uint64_t childBytes = entry.size;
-                walked.push_back({ shown, entry.name, parent, std::move(entry) });
+                std::string rawName = entry.name;
+                walked.push_back({ shown, rawName, parent, std::move(entry) });
                 if (descend)
-                    visit(childRaw, shown, static_cast<int>(walked.size() - 1), childBytes, depth + 1);
+                    visit(childLsn, childBytes, shown, static_cast<int>(walked.size() - 1), depth + 1);
             }
         };
-    uint32_t rootBytes = joliet ? m_volume.jolietRootSize : m_volume.rootSize;
-    visit("/", "", -1, rootBytes, 0);
+    uint32_t rootLsn = joliet ? m_volume.jolietRootLsn : m_volume.rootLsn;
+    visited.insert(rootLsn);
+    visit(rootLsn, joliet ? m_volume.jolietRootSize : m_volume.rootSize, "", -1, 0);
     return walked;
 }
 

@@ -2,9 +2,13 @@
 
 // A cover disc's image: an ISO 9660 file (.iso), a cue sheet with its data track (.cue and
 // .bin, 2048-byte or raw 2352-byte sectors of mode 1 or mode 2 form 1; audio tracks are not
-// read) or an NRG file, read with libcdio's ISO 9660 library. Names are the Joliet ones where
+// read) or an NRG file, whose sectors libcdio's drivers read. Names are the Joliet ones where
 // the image has them (what Windows showed), else Rock Ridge ones, else the ISO names without
 // their ";1" version.
+//
+// The folders are read by our own directory-record reader (DirectoryRecords.h): libcdio 2.1's
+// folder listing finds each folder by its path and dereferences a missing entry on a damaged
+// record, which a fuzzed image turned into a crash.
 
 #include "platform/image/ImageError.h"
 #include "platform/image/VolumeDescriptors.h"

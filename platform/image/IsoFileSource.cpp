@@ -1,12 +1,9 @@
-// A plain image file of 2048-byte sectors: libcdio's ISO 9660 library lists its folders; the
-// sectors themselves are read straight from the file, and files are copied by the kernel
-// (copy_file_range), as cp copies.
+// A plain image file of 2048-byte sectors: sectors are read straight from the file, and files
+// are copied by the kernel (copy_file_range), as cp copies.
 
-#include "platform/image/CdioEntries.h"
 #include "platform/image/VolumeDescriptors.h"
 #include "platform/image/VolumeSource.h"
 
-#include <cdio/iso9660.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,19 +16,12 @@ namespace {
 
 class IsoFileSource : public VolumeSource {
 public:
-    IsoFileSource(std::string file, int fd, uint64_t bytes)
-        : m_file(std::move(file))
-        , m_fd(fd)
+    IsoFileSource(int fd, uint64_t bytes)
+        : m_fd(fd)
         , m_bytes(bytes)
     {
     }
-    ~IsoFileSource() override
-    {
-        for (iso9660_t* handle : { m_joliet, m_primary })
-            if (handle)
-                iso9660_close(handle);
-        ::close(m_fd);
-    }
+    ~IsoFileSource() override { ::close(m_fd); }
 
     bool ReadSectors(uint32_t lsn, uint32_t count, uint8_t* buffer) override
     {
@@ -53,16 +43,6 @@ public:
     }
 
     uint64_t AvailableSectors() const override { return m_bytes / IsoSectorSize; }
-
-    std::optional<std::vector<RawFolderEntry>> ReadFolder(const std::string& path, bool joliet) override
-    {
-        iso9660_t*& handle = joliet ? m_joliet : m_primary;
-        if (!handle)
-            handle = iso9660_open_ext(m_file.c_str(), joliet ? ISO_EXTENSION_JOLIET : ISO_EXTENSION_ROCK_RIDGE);
-        if (!handle)
-            return std::nullopt;
-        return TakeCdioEntries(iso9660_ifs_readdir(handle, path.c_str()));
-    }
 
     bool CopyExtent(uint32_t lsn, uint64_t size, int fd, const CopyProgress& progress) override
     {
@@ -87,11 +67,8 @@ public:
     }
 
 private:
-    std::string m_file;
     int m_fd;
     uint64_t m_bytes;
-    iso9660_t* m_joliet = nullptr;
-    iso9660_t* m_primary = nullptr;
 };
 
 }
@@ -106,7 +83,7 @@ std::unique_ptr<VolumeSource> OpenIsoFileSource(const std::string& file)
         ::close(fd);
         return nullptr;
     }
-    return std::make_unique<IsoFileSource>(file, fd, static_cast<uint64_t>(info.st_size));
+    return std::make_unique<IsoFileSource>(fd, static_cast<uint64_t>(info.st_size));
 }
 
 }

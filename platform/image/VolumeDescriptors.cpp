@@ -1,6 +1,6 @@
 #include "platform/image/VolumeDescriptors.h"
 
-#include "platform/text/Codepage.h"
+#include "platform/image/IsoFields.h"
 
 #include <cstring>
 
@@ -20,18 +20,15 @@ constexpr size_t VolumeSpaceSize = 80;   // 32-bit little-endian, then big-endia
 constexpr size_t EscapeSequences = 88;   // 32 bytes; Joliet: "%/@", "%/C" or "%/E"
 constexpr size_t RootRecord = 156;       // the root folder's directory record
 }
-// In a directory record: the folder's size in bytes, 32-bit little-endian, then big-endian.
+// In a directory record: the folder's extent and size in bytes, each 32-bit little-endian,
+// then big-endian.
+constexpr size_t RecordExtent = 2;
 constexpr size_t RecordDataLength = 10;
 constexpr size_t VolumeIdLength = 32;
 
 constexpr uint8_t TypePrimary = 1;
 constexpr uint8_t TypeSupplementary = 2;
 constexpr uint8_t TypeTerminator = 255;
-
-uint32_t ReadLe32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 std::string TrimRight(std::string text)
 {
@@ -40,15 +37,9 @@ std::string TrimRight(std::string text)
     return text;
 }
 
-std::string Ucs2BeToUtf8(const uint8_t* p, size_t bytes)
+std::string_view Bytes(const uint8_t* sector)
 {
-    std::string out;
-    for (size_t i = 0; i + 1 < bytes; i += 2) {
-        char32_t unit = char32_t(p[i]) << 8 | p[i + 1];
-        // UCS-2 has no pairs; a lone surrogate is no character.
-        AppendUtf8(out, unit >= 0xD800 && unit < 0xE000 ? U'?' : unit);
-    }
-    return TrimRight(out);
+    return std::string_view(reinterpret_cast<const char*>(sector), IsoSectorSize);
 }
 
 int JolietLevel(const uint8_t* sector)
@@ -97,14 +88,16 @@ std::optional<VolumeDescriptors> ReadVolumeDescriptors(const SectorReader& read)
         if (type == TypePrimary && !primary) {
             primary = true;
             volume.primaryLabel = TrimRight(std::string(reinterpret_cast<const char*>(sector + Field::VolumeId), VolumeIdLength));
-            volume.volumeSectors = ReadLe32(sector + Field::VolumeSpaceSize);
-            volume.rootSize = ReadLe32(sector + Field::RootRecord + RecordDataLength);
+            volume.volumeSectors = IsoLe32(Bytes(sector), Field::VolumeSpaceSize);
+            volume.rootLsn = IsoLe32(Bytes(sector), Field::RootRecord + RecordExtent);
+            volume.rootSize = IsoLe32(Bytes(sector), Field::RootRecord + RecordDataLength);
             if (volume.jolietLevel == 0)
                 volume.serial = DescriptorSerial(sector);
         } else if (type == TypeSupplementary && volume.jolietLevel == 0 && JolietLevel(sector) > 0) {
             volume.jolietLevel = JolietLevel(sector);
-            volume.jolietLabel = Ucs2BeToUtf8(sector + Field::VolumeId, VolumeIdLength);
-            volume.jolietRootSize = ReadLe32(sector + Field::RootRecord + RecordDataLength);
+            volume.jolietLabel = TrimRight(Ucs2BeToUtf8(Bytes(sector).substr(Field::VolumeId, VolumeIdLength)));
+            volume.jolietRootLsn = IsoLe32(Bytes(sector), Field::RootRecord + RecordExtent);
+            volume.jolietRootSize = IsoLe32(Bytes(sector), Field::RootRecord + RecordDataLength);
             volume.serial = DescriptorSerial(sector);
         } else if (type == TypeTerminator) {
             break;

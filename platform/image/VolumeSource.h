@@ -1,8 +1,8 @@
 #pragma once
 
 // Where an image's ISO 9660 volume is read from: a plain image file of 2048-byte sectors, or a
-// disc image that libcdio's drivers read (cue sheets with raw sectors, NRG). Internal to the
-// image library; DiscImage is the front door.
+// disc image whose sectors libcdio's drivers read (cue sheets with raw sectors, NRG). Internal
+// to the image library; DiscImage is the front door.
 
 #include <cstdint>
 #include <functional>
@@ -20,6 +20,7 @@ struct RawFolderEntry {
     bool folder = false;
     std::optional<uint32_t> rockMode; // Rock Ridge permissions, where recorded
     bool rockName = false;            // the name came from Rock Ridge
+    bool multiExtent = false;         // a part of a file recorded in several extents
     int64_t time = 0;                 // seconds since 1970
 };
 
@@ -34,16 +35,11 @@ public:
     virtual bool ReadSectors(uint32_t lsn, uint32_t count, uint8_t* buffer) = 0;
     // The sectors the image holds.
     virtual uint64_t AvailableSectors() const = 0;
-    // One folder of the primary tree (with Rock Ridge names where present) or of the Joliet
-    // tree, by its path from the root ("/", "/DEMOS/"), "." and ".." left out. Empty when the
-    // folder cannot be read.
-    virtual std::optional<std::vector<RawFolderEntry>> ReadFolder(const std::string& path, bool joliet) = 0;
     // Writes `size` bytes from sector `lsn` on to the host file descriptor `fd`.
     virtual bool CopyExtent(uint32_t lsn, uint64_t size, int fd, const CopyProgress& progress);
 };
 
-// A plain image (.iso, or a .bin of 2048-byte sectors). Empty when it cannot be opened or holds
-// no ISO 9660 volume.
+// A plain image (.iso, or a .bin of 2048-byte sectors). Empty when it cannot be opened.
 std::unique_ptr<VolumeSource> OpenIsoFileSource(const std::string& file);
 // A cue sheet's data track, read by libcdio: `modeName` as a cue sheet writes it
 // ("MODE1/2352"), the track starting at `index1Frame` of `dataFile`. An NRG image. Empty when
