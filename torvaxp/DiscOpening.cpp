@@ -1,5 +1,7 @@
 #include "torvaxp/DiscOpening.h"
 
+#include "platform/window/SdlProgressWindow.h"
+
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -105,27 +107,35 @@ OpenedDisc OpenDisc(const fs::path& disc, bool needCatalogue, platform::ImageCac
     }
 }
 
-TerminalProgress::TerminalProgress(std::string imageName)
+UnpackProgressView::UnpackProgressView(std::string imageName, bool desktop)
     : m_name(std::move(imageName))
+    , m_desktop(desktop)
 {
     cancelRequested = false;
     m_previousHandler = std::signal(SIGINT, RequestCancel);
 }
 
-TerminalProgress::~TerminalProgress()
+UnpackProgressView::~UnpackProgressView()
 {
     std::signal(SIGINT, m_previousHandler == SIG_ERR ? SIG_DFL : m_previousHandler);
     if (m_shown >= 0)
         std::cerr << "\n";
 }
 
-bool TerminalProgress::operator()(uint64_t done, uint64_t total)
+bool UnpackProgressView::operator()(uint64_t done, uint64_t total)
 {
-    // Every fifth percent: a log of the run stays short.
-    int percent = total ? static_cast<int>(done * 100 / total) / 5 * 5 : 100;
-    if (percent != m_shown) {
-        m_shown = percent;
-        std::cerr << "\rtorvaxp: rozbaluji obraz disku " << m_name << ": " << percent << " % (Ctrl+C zruší)" << std::flush;
+    std::string text = "rozbaluji obraz disku " + m_name + ": ";
+    // An ASCII title: SDL's X11 backend keeps a little of every non-ASCII title it converts.
+    if (m_desktop && !m_window)
+        m_window = platform::SdlProgressWindow::Open("Torva CD v2 - rozbaluji obraz disku");
+    // The terminal hears every fifth percent: a log of the run stays short.
+    int percent = total ? static_cast<int>(done * 100 / total) : 100;
+    if (percent / 5 * 5 != m_shown) {
+        m_shown = percent / 5 * 5;
+        std::cerr << "\rtorvaxp: " << text << m_shown << " % (Ctrl+C zruší)" << std::flush;
     }
-    return !cancelRequested;
+    bool goOn = !cancelRequested;
+    if (m_window)
+        goOn = m_window->Update(total ? double(done) / double(total) : 1.0) && goOn;
+    return goOn;
 }

@@ -8,6 +8,7 @@
 #include "platform/image/ImageCache.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -35,18 +36,26 @@ bool ImageHoldsCatalogue(platform::DiscImage& image);
 // The Czech sentence for what is wrong with an image.
 std::string ImageProblemText(const platform::ImageError& error);
 
-// Unpacking progress on the terminal; Ctrl+C cancels it.
-class TerminalProgress {
+namespace platform {
+class SdlProgressWindow;
+}
+
+// Unpacking progress on the terminal, and on a desktop in a small window that opens with the
+// first unpacked bytes (an image unpacked before shows none). Ctrl+C, or closing the window,
+// cancels it.
+class UnpackProgressView {
 public:
-    explicit TerminalProgress(std::string imageName);
-    ~TerminalProgress();
-    TerminalProgress(const TerminalProgress&) = delete;
-    TerminalProgress& operator=(const TerminalProgress&) = delete;
+    UnpackProgressView(std::string imageName, bool desktop);
+    ~UnpackProgressView();
+    UnpackProgressView(const UnpackProgressView&) = delete;
+    UnpackProgressView& operator=(const UnpackProgressView&) = delete;
 
     bool operator()(uint64_t done, uint64_t total);
 
 private:
     std::string m_name;
+    bool m_desktop;
     int m_shown = -1;
+    std::unique_ptr<platform::SdlProgressWindow> m_window;
     void (*m_previousHandler)(int) = nullptr;
 };

@@ -146,7 +146,9 @@ int main(int argc, char** argv)
         platform::ImageCache cache;
         std::optional<OpenedDisc> opened;
         try {
-            TerminalProgress progress(disc.filename().string());
+            bool desktop = !hostOptions.headless && !hostOptions.script && fs::is_regular_file(disc)
+                && platform::SdlWindow::DisplayAvailable();
+            UnpackProgressView progress(disc.filename().string(), desktop);
             opened = OpenDisc(disc, !options.ownPath, cache, std::ref(progress));
         } catch (const DiscOpenError& e) {
             return FailToOpenDisc(hostOptions, e.what());
