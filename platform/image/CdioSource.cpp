@@ -1,5 +1,7 @@
-// Disc images whose sectors libcdio's drivers read: a cue sheet's data track (raw 2352-byte
-// sectors of mode 1 or mode 2 form 1, or 2336-byte ones) and NRG images. libcdio finds each file a cue sheet
+// A cue sheet's data track, whose sectors libcdio's cue driver reads (raw 2352-byte sectors of
+// mode 1 or mode 2 form 1, or 2336-byte ones). NRG images are read by ourselves: libcdio 2.1's
+// NRG driver misplaces the 2048-byte sectors Nero keeps for data discs, and stops on
+// assertions about the chunks. libcdio finds each file a cue sheet
 // names from the sheet's own base name, so the sheet it reads is one we write into a private
 // folder beside a link named after it, whatever the user's files are called.
 
@@ -87,13 +89,6 @@ std::unique_ptr<VolumeSource> OpenCueSource(const std::string& dataFile, const s
     return std::make_unique<CdioSource>(cdio, folder);
 }
 
-std::unique_ptr<VolumeSource> OpenNrgSource(const std::string& file)
-{
-    CdIo_t* cdio = cdio_open_nrg(file.c_str());
-    if (!cdio)
-        return nullptr;
-    return std::make_unique<CdioSource>(cdio, fs::path());
-}
 
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/image/CueSheet.h"
 #include "platform/image/DirectoryRecords.h"
+#include "platform/image/NrgLayout.h"
 #include "platform/image/VolumeSource.h"
 
 #include <fcntl.h>
@@ -28,10 +29,6 @@ constexpr int MaxDepth = 32;
 constexpr size_t MaxEntries = 1u << 20;
 constexpr size_t MaxNameBytes = 255;
 constexpr uint64_t MaxCueSheetBytes = 1u << 20;
-
-// NRG images end with a footer: "NER5" and a 64-bit offset, or (older) "NERO" and 32 bits.
-constexpr size_t NrgFooterV2 = 12;
-constexpr size_t NrgFooterV1 = 8;
 
 // Raw sectors start with twelve sync bytes; the header's last byte is the mode.
 constexpr uint8_t RawSync[12] = { 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00 };
@@ -134,7 +131,7 @@ OpenedCue OpenCue(const fs::path& cueFile)
         throw ImageError(ImageProblem::UnreadableTrack, dataFile, "named by " + cueFile.filename().string() + " is a folder");
     std::unique_ptr<VolumeSource> source;
     if (track.mode == TrackMode::Mode1Cooked && track.index1Frame == 0)
-        source = OpenIsoFileSource(dataFile.string());
+        source = OpenFileSource(dataFile.string());
     else
         source = OpenCueSource(dataFile.string(), CueModeName(track.mode), track.index1Frame);
     if (!source)
@@ -142,14 +139,17 @@ OpenedCue OpenCue(const fs::path& cueFile)
     return { dataFile, std::move(source) };
 }
 
-void CheckNrgFooter(const fs::path& file)
+std::unique_ptr<VolumeSource> OpenNrg(const fs::path& file)
 {
-    uint64_t bytes = FileBytes(file);
-    auto v2 = bytes >= NrgFooterV2 ? ReadHead(file, 4, bytes - NrgFooterV2) : std::nullopt;
-    auto v1 = bytes >= NrgFooterV1 ? ReadHead(file, 4, bytes - NrgFooterV1) : std::nullopt;
-    if ((v2 && *v2 == "NER5") || (v1 && *v1 == "NERO"))
-        return;
-    throw ImageError(ImageProblem::NotAnImage, file, "no NRG footer (NER5 or NERO) at its end");
+    std::string problem;
+    auto read = [&](uint64_t offset, size_t length) { return ReadHead(file, length, offset); };
+    auto track = ReadNrgLayout(FileBytes(file), read, problem);
+    if (!track)
+        throw ImageError(ImageProblem::NotAnImage, file, problem);
+    auto source = OpenFileSource(file.string(), { track->offset, track->bytes, track->sectorSize });
+    if (!source)
+        throw ImageError(ImageProblem::Missing, file, "cannot be read");
+    return source;
 }
 
 // A .bin without its cue sheet, or an .iso copied with raw sectors: the first sector's header
@@ -210,12 +210,9 @@ std::unique_ptr<DiscImage> DiscImage::Open(const fs::path& file)
         source = std::move(cue.source);
     } else if (extension == ".nrg") {
         format = ImageFormat::Nrg;
-        CheckNrgFooter(file);
-        source = OpenNrgSource(file.string());
-        if (!source)
-            throw ImageError(ImageProblem::NotAnImage, file, "its NRG track list cannot be read");
+        source = OpenNrg(file);
     } else {
-        source = OpenIsoFileSource(file.string());
+        source = OpenFileSource(file.string());
         if (!source)
             throw ImageError(ImageProblem::NotAnImage, file, "is no regular file");
     }

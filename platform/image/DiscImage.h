@@ -2,7 +2,7 @@
 
 // A cover disc's image: an ISO 9660 file (.iso), a cue sheet with its data track (.cue and
 // .bin, 2048-byte or raw 2352-byte sectors of mode 1 or mode 2 form 1; audio tracks are not
-// read) or an NRG file, whose sectors libcdio's drivers read. Names are the Joliet ones where
+// read; libcdio's cue driver reads raw ones) or an NRG file. Names are the Joliet ones where
 // the image has them (what Windows showed), else Rock Ridge ones, else the ISO names without
 // their ";1" version.
 //

@@ -39,13 +39,20 @@ public:
     virtual bool CopyExtent(uint32_t lsn, uint64_t size, int fd, const CopyProgress& progress);
 };
 
-// A plain image (.iso, or a .bin of 2048-byte sectors). Empty when it cannot be opened.
-std::unique_ptr<VolumeSource> OpenIsoFileSource(const std::string& file);
+// Where the sectors lie in a file we read ourselves.
+struct SectorLayout {
+    uint64_t base = 0;              // the first sector's byte offset
+    uint64_t bytes = UINT64_MAX;    // of the track from `base` (to the file's end at most)
+    uint32_t stride = 2048;         // 2048, or a raw size: 2336, 2352 or 2448
+};
+
+// A plain image (.iso, or a .bin of 2048-byte sectors), or a track of an NRG file. Empty when
+// it cannot be opened.
+std::unique_ptr<VolumeSource> OpenFileSource(const std::string& file, const SectorLayout& layout = {});
 // A cue sheet's data track, read by libcdio: `modeName` as a cue sheet writes it
-// ("MODE1/2352"), the track starting at `index1Frame` of `dataFile`. An NRG image. Empty when
-// libcdio cannot open them.
+// ("MODE1/2352"), the track starting at `index1Frame` of `dataFile`. Empty when libcdio cannot
+// open it.
 std::unique_ptr<VolumeSource> OpenCueSource(const std::string& dataFile, const std::string& modeName, uint32_t index1Frame);
-std::unique_ptr<VolumeSource> OpenNrgSource(const std::string& file);
 
 // libcdio reports problems on stderr; the image library reports them itself.
 void SilenceCdioLog();

@@ -35,26 +35,29 @@ TEST_F(DiscImageTest, NamesComeFromJolietThenRockRidgeThenIso)
     }
 }
 
-TEST_F(DiscImageTest, RawSectorsReadAsTheIsoTheyCameFrom)
+TEST_F(DiscImageTest, CueSheetsBinsAndNrgReadAsTheIsoTheyCameFrom)
 {
     REQUIRE_GENISOIMAGE();
     std::filesystem::path iso = MakeIso("joliet");
     auto reference = DiscImage::Open(iso);
+    std::vector<std::filesystem::path> files { MakeNrg(iso, "cooked.nrg") };
     for (auto mode : { discimage::RawMode::Mode1, discimage::RawMode::Mode2Form1 }) {
         std::string bin = mode == discimage::RawMode::Mode1 ? "mode1.bin" : "mode2 form1.bin";
-        std::filesystem::path cue = MakeCue(iso, mode, bin);
-        // As a cue sheet, and as a bare .bin whose sectors tell their mode.
-        for (const std::filesystem::path& file : { cue, root / bin }) {
-            auto image = DiscImage::Open(file);
-            EXPECT_EQ(image->Label(), reference->Label()) << file;
-            EXPECT_EQ(image->Volume().serial, reference->Volume().serial) << file;
-            ASSERT_EQ(image->Entries().size(), reference->Entries().size()) << file;
-            for (size_t i = 0; i < image->Entries().size(); ++i) {
-                const platform::ImageEntry& entry = image->Entries()[i];
-                EXPECT_EQ(entry.path, reference->Entries()[i].path) << file;
-                if (!entry.folder) {
-                    EXPECT_EQ(image->Read(entry, 1u << 20), reference->Read(reference->Entries()[i], 1u << 20)) << entry.path;
-                }
+        // As a cue sheet, as a bare .bin whose sectors tell their mode, and inside an NRG.
+        files.push_back(MakeCue(iso, mode, bin));
+        files.push_back(root / bin);
+        files.push_back(MakeNrg(iso, bin + ".nrg", root / bin));
+    }
+    for (const std::filesystem::path& file : files) {
+        auto image = DiscImage::Open(file);
+        EXPECT_EQ(image->Label(), reference->Label()) << file;
+        EXPECT_EQ(image->Volume().serial, reference->Volume().serial) << file;
+        ASSERT_EQ(image->Entries().size(), reference->Entries().size()) << file;
+        for (size_t i = 0; i < image->Entries().size(); ++i) {
+            const platform::ImageEntry& entry = image->Entries()[i];
+            EXPECT_EQ(entry.path, reference->Entries()[i].path) << file;
+            if (!entry.folder) {
+                EXPECT_EQ(image->Read(entry, 1u << 20), reference->Read(reference->Entries()[i], 1u << 20)) << entry.path;
             }
         }
     }

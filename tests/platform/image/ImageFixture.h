@@ -63,6 +63,32 @@ protected:
         return renamed;
     }
 
+    // An NRG file around the ISO's sectors: track at once (ETN2) for 2048-byte sectors, disc at
+    // once (DAOX) for the raw ones of `rawBin`, as Nero writes them.
+    std::filesystem::path MakeNrg(const std::filesystem::path& iso, const std::string& name, const std::filesystem::path& rawBin = {})
+    {
+        std::ifstream in(rawBin.empty() ? iso : rawBin, std::ios::binary);
+        std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        auto be = [](uint64_t value, int bytes) {
+            std::string out;
+            for (int i = bytes - 1; i >= 0; --i)
+                out += static_cast<char>(value >> (8 * i));
+            return out;
+        };
+        std::string chunks;
+        if (rawBin.empty()) {
+            chunks += "ETN2" + be(32, 4) + be(0, 8) + be(data.size(), 8) + be(0, 4) + be(0, 4) + be(0, 8);
+        } else {
+            std::string track = std::string(12, '\0') + be(2352, 2) + std::string(1, '\5') + std::string(3, '\0') + be(0, 8) + be(0, 8) + be(data.size(), 8);
+            std::string header = be(22 + track.size(), 4) + std::string(14, '\0') + be(0, 2) + "\1\1";
+            chunks += "DAOX" + be(header.size() + track.size(), 4) + header + track;
+        }
+        chunks += "SINF" + be(4, 4) + be(1, 4) + "END!" + be(0, 4);
+        std::filesystem::path nrg = root / name;
+        std::ofstream(nrg, std::ios::binary) << data << chunks << "NER5" << be(data.size(), 8);
+        return nrg;
+    }
+
     std::filesystem::path root;
 };
 
