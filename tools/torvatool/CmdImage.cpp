@@ -15,10 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* Usage = "image info IMAGE              volume label, format, sectors, names, cache state\n"
-                              "  image ls IMAGE                the tree: kind, size, path, ISO / Joliet / Rock Ridge names\n"
-                              "  image extract IMAGE PATH [OUT] one file out (default: its name in this folder)\n"
-                              "  image forget [IMAGE]          clear the cache of unpacked images (or one image's)";
+constexpr const char* Usage = "image info|ls IMAGE | image extract IMAGE PATH [OUT] | image forget [IMAGE]\n"
+                              "      a disc image's labels, format and sectors; its tree with the ISO, Joliet and Rock\n"
+                              "      Ridge names; one file out; clearing the cache of unpacked images (or one image's)";
 
 std::unique_ptr<platform::DiscImage> OpenImage(const std::string& file)
 {
