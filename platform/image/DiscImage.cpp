@@ -14,7 +14,6 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 namespace platform {
 
@@ -100,6 +99,25 @@ const char* CueModeName(TrackMode mode)
     }
 }
 
+// The file a cue sheet names, beside the sheet: sheets written on Windows use backslashes, name
+// a drive path of the machine that wrote them, or spell the name in another case.
+fs::path CueDataFile(const fs::path& cueFile, std::string name)
+{
+    std::replace(name.begin(), name.end(), '\\', '/');
+    fs::path named(name);
+    if (named.is_absolute() || (name.size() > 1 && name[1] == ':'))
+        named = named.filename();
+    fs::path candidate = cueFile.parent_path() / named;
+    std::error_code error;
+    if (fs::exists(candidate, error))
+        return candidate;
+    std::string wanted = Lower(candidate.filename().string());
+    for (const auto& entry : fs::directory_iterator(candidate.parent_path(), error))
+        if (Lower(entry.path().filename().string()) == wanted)
+            return entry.path();
+    return candidate;
+}
+
 struct OpenedCue {
     fs::path dataFile;
     std::unique_ptr<VolumeSource> source;
@@ -121,7 +139,7 @@ OpenedCue OpenCue(const fs::path& cueFile)
     if (first.tracks.empty() || first.tracks.front().mode == TrackMode::Audio || first.tracks.front().mode == TrackMode::Other)
         throw ImageError(ImageProblem::NoDataTrack, cueFile, "its first track is no data track (MODE1 or MODE2)");
     const CueTrack& track = first.tracks.front();
-    fs::path dataFile = cueFile.parent_path() / first.name;
+    fs::path dataFile = CueDataFile(cueFile, first.name);
     std::error_code error;
     int probe = ::open(dataFile.c_str(), O_RDONLY | O_CLOEXEC);
     if (probe < 0)

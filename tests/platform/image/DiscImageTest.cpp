@@ -41,6 +41,9 @@ TEST_F(DiscImageTest, CueSheetsBinsAndNrgReadAsTheIsoTheyCameFrom)
     std::filesystem::path iso = MakeIso("joliet");
     auto reference = DiscImage::Open(iso);
     std::vector<std::filesystem::path> files { MakeNrg(iso, "cooked.nrg") };
+    // A sheet written on Windows: a drive path, backslashes and another case.
+    Write("windows.cue", "FILE \"D:\\Hry\\MODE1.BIN\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n");
+    files.push_back(root / "windows.cue");
     for (auto mode : { discimage::RawMode::Mode1, discimage::RawMode::Mode2Form1 }) {
         std::string bin = mode == discimage::RawMode::Mode1 ? "mode1.bin" : "mode2 form1.bin";
         // As a cue sheet, as a bare .bin whose sectors tell their mode, and inside an NRG.
