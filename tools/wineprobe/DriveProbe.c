@@ -1,6 +1,6 @@
-/* DRIVEPRB.EXE [OUT]: what Windows says of the drive the program runs from, its type, volume
-   label and serial number, written to OUT (or the console) for the tests that run it through
-   Wine. */
+/* DRIVEPRB.EXE [OUT [ROOT]]: what Windows says of a drive (ROOT such as "D:\", else the one the
+   program runs from), its type, volume label and serial number, written to OUT (or the console)
+   for the tests that run it through Wine. */
 #include <stdio.h>
 #include <windows.h>
 
@@ -11,7 +11,7 @@ int main(int argc, char** argv)
     char label[MAX_PATH + 1] = "";
     DWORD serial = 0;
     GetModuleFileNameA(NULL, path, sizeof path);
-    root[0] = path[0];
+    root[0] = argc > 2 ? argv[2][0] : path[0];
     UINT type = GetDriveTypeA(root);
     GetVolumeInformationA(root, label, sizeof label, &serial, NULL, NULL, NULL, 0);
     FILE* out = argc > 1 ? fopen(argv[1], "w") : stdout;
