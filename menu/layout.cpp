@@ -346,7 +346,10 @@ void TForm1::CreateWindowLayout()
     AttachArtwork();
     CollectFamilies();
     m_hasLayout = true;
-    m_afterCatalogue = [this] { ShowCatalogue(); };
+    m_afterCatalogue = [this] {
+        ShowCatalogue();
+        PrepareWineInBackground();
+    };
     DoCreate();
 }
 
