@@ -127,9 +127,16 @@ CachedImage ImageCache::Open(DiscImage& image, const UnpackProgress& progress)
     std::string key = image.Identity();
     fs::path folder = m_root / key;
     bool unpacked = false;
+    std::optional<FileLock> inUse;
     if (!fs::is_directory(folder, error)) {
         fs::path made = Unpack(image, key, progress);
         auto cacheLock = FileLock::Acquire(m_root / "cache.lock", FileLock::Mode::Exclusive);
+        // Held before the folder appears, so no other program's trimming takes it meanwhile.
+        inUse = FileLock::Acquire(LockFile(m_root, key), FileLock::Mode::Shared);
+        // The entry's record goes first: a crash before the rename leaves a record without a
+        // folder, which forgetting clears, never a folder nobody can forget.
+        WriteHostFileAtomically(EntryFile(m_root, key),
+            "image=" + fs::absolute(image.File()).string() + "\nlabel=" + image.Label() + "\nbytes=" + std::to_string(image.TotalFileBytes()) + "\n");
         fs::rename(made, folder, error);
         // Another program may have finished the same image meanwhile; its folder is as good.
         if (error && fs::is_directory(folder)) {
@@ -138,14 +145,13 @@ CachedImage ImageCache::Open(DiscImage& image, const UnpackProgress& progress)
         }
         if (error) {
             RemoveTree(made);
-            throw ImageError(ImageProblem::CacheFailed, folder, "cannot be put in place: " + error.message());
+            fs::remove(EntryFile(m_root, key), error);
+            throw ImageError(ImageProblem::CacheFailed, folder, "cannot be put in place");
         }
-        uint64_t bytes = image.TotalFileBytes();
-        WriteHostFileAtomically(EntryFile(m_root, key),
-            "image=" + fs::absolute(image.File()).string() + "\nlabel=" + image.Label() + "\nbytes=" + std::to_string(bytes) + "\n");
         unpacked = true;
     }
-    auto inUse = FileLock::Acquire(LockFile(m_root, key), FileLock::Mode::Shared);
+    if (!inUse)
+        inUse = FileLock::Acquire(LockFile(m_root, key), FileLock::Mode::Shared);
     if (!inUse || !fs::is_directory(folder, error))
         throw ImageError(ImageProblem::CacheFailed, folder, "cannot be used");
     Touch(EntryFile(m_root, key));
