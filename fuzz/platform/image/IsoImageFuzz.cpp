@@ -38,5 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         image->Find("TORVA/TORVAXP.INI");
     } catch (const platform::ImageError&) {
     }
+    std::filesystem::remove(file);
     return 0;
 }
