@@ -24,6 +24,8 @@ MenuOptions ParseMenuOptions(std::vector<std::string> args)
         const std::string& arg = args[next];
         if (arg == "--disc")
             setDisc(value(arg));
+        else if (arg == "--label")
+            options.label = value(arg);
         else if (arg == "--prefix")
             options.prefix = std::filesystem::path(value(arg));
         else if (arg == "--own-path")
@@ -48,6 +50,8 @@ const char* MenuOptionsUsage()
            "  --disc DISC, DISC   the disc: a folder, or an image (.iso, .cue with its .bin,\n"
            "                      .nrg) that is unpacked once into $XDG_CACHE_HOME/torva/images\n"
            "                      (default: the built-in sample disc)\n"
+           "  --label TEXT        the volume label Windows programs see on the disc's drive\n"
+           "                      (default: an image's or a mounted disc's own, none for a folder)\n"
            "  --prefix DIR        the machine prefix (default: $TORVA_PREFIX, else\n"
            "                      $XDG_DATA_HOME/torva/prefix)\n"
            "  --own-path WINPATH  the program's own Windows path (default: the disc drive's\n"

@@ -3,7 +3,7 @@
 // The menu's own command line, besides the host options every program of the platform takes
 // (--headless, --script, --screenshot):
 //
-//     torvaxp [T] [--disc DISC | DISC] [--prefix DIR] [--own-path WINPATH] [host options]
+//     torvaxp [T] [--disc DISC | DISC] [--label TEXT] [--prefix DIR] [--own-path WINPATH] [host options]
 //
 // A first argument "T" makes every installation show its setup command before running it. DISC
 // is a disc folder or a disc image (.iso, .cue, .nrg), given with --disc or on its own, as a
@@ -25,6 +25,8 @@ struct MenuOptions {
     bool help = false;
     // The disc folder or image; none: the built-in sample disc.
     std::optional<std::filesystem::path> disc;
+    // The volume label Windows programs see on the disc's drive (UTF-8); none: the medium's own.
+    std::optional<std::string> label;
     std::optional<std::filesystem::path> prefix;
     // The program's own Windows path (code page 1250); none: the disc drive's \TORVA.EXE.
     std::optional<std::string> ownPath;

@@ -1,6 +1,7 @@
 #include "torvaxp/DiscDrive.h"
 
 #include "platform/fonts/FontRegistry.h"
+#include "platform/machine/MountTable.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Codepage.h"
 
@@ -56,16 +57,27 @@ std::optional<fs::path> SampleDiscFolder(const fs::path& executable)
     return std::nullopt;
 }
 
-char MapDiscFolder(platform::Machine& machine, const fs::path& disc)
+char MapDiscFolder(platform::Machine& machine, const fs::path& disc, const std::optional<std::string>& label)
 {
-    // The letter of an earlier run that still points at this disc is used again rather than
-    // piling up letters in the prefix. The drive links straight to the folder: the path
-    // resolver follows no link out of a drive, so a folder of links to the disc would hide it.
+    // The letter of an earlier run that still holds this disc (and label) is used again rather
+    // than piling up letters in the prefix.
+    std::string windowsLabel = label ? platform::Utf8ToCp1250(*label) : std::string();
     for (const platform::DriveInfo& drive : machine.Drives()) {
-        if (drive.type == platform::DRIVE_CDROM && SameFile(drive.target, disc))
+        if (drive.type != platform::DRIVE_CDROM)
+            continue;
+        auto behind = machine.DiscBehind(drive.letter);
+        if (label ? behind && SameFile(*behind, disc) && machine.VolumeLabel(drive.letter) == windowsLabel
+                  : !behind && SameFile(drive.target, disc))
             return drive.letter;
     }
-    return machine.MapDrive(disc, platform::DRIVE_CDROM);
+    if (label)
+        return machine.MapDisc(disc, windowsLabel, std::nullopt);
+    char letter = machine.MapDrive(disc, platform::DRIVE_CDROM);
+    if (letter != 0) {
+        if (auto mount = platform::DiscMountAt(disc))
+            machine.SetDriveDevice(letter, mount->source);
+    }
+    return letter;
 }
 
 namespace {
@@ -90,12 +102,12 @@ fs::path LetterLockFile(platform::Machine& machine, char letter)
 
 }
 
-std::optional<DiscDriveLease> DiscDriveLease::Map(platform::Machine& machine, const fs::path& disc)
+std::optional<DiscDriveLease> DiscDriveLease::Map(platform::Machine& machine, const fs::path& disc, const std::optional<std::string>& label)
 {
     auto mapping = LockMapping(machine);
     if (!mapping)
         return std::nullopt;
-    char letter = MapDiscFolder(machine, disc);
+    char letter = MapDiscFolder(machine, disc, label);
     if (letter == 0)
         return std::nullopt;
     auto share = platform::FileLock::Acquire(LetterLockFile(machine, letter), platform::FileLock::Mode::Shared);
@@ -121,7 +133,8 @@ DiscDriveLease::~DiscDriveLease()
     // Only the last menu on the drive unmaps it, and only while it still holds this disc.
     if (m_share->TryUpgrade()) {
         auto drive = m_machine->Drive(m_letter);
-        if (drive && SameFile(drive->target, m_disc))
+        auto behind = m_machine->DiscBehind(m_letter);
+        if (drive && SameFile(behind ? *behind : drive->target, m_disc))
             m_machine->UnmapDrive(m_letter);
     }
     m_share.reset();

@@ -15,9 +15,11 @@
 std::optional<std::filesystem::path> SampleDiscFolder(const std::filesystem::path& executable);
 
 // Maps the disc folder as a cdrom drive: on the letter an earlier run mapped it to when that
-// mapping is still there, else on the first free letter from D:. Returns the letter, 0 when
-// no letter could be had.
-char MapDiscFolder(platform::Machine& machine, const std::filesystem::path& disc);
+// mapping is still there, else on the first free letter from D:. With a label, the drive is a
+// folder of links to the disc that holds the label (the disc itself is not written to); a disc
+// folder that is a mounted CD or image gets its device beside the drive, from which Wine and
+// we read its label. Returns the letter, 0 when no letter could be had.
+char MapDiscFolder(platform::Machine& machine, const std::filesystem::path& disc, const std::optional<std::string>& label = {});
 
 // The disc's drive for as long as a menu runs on it. Menus on one prefix share a disc's letter:
 // each holds a shared lock on the letter's lock file in the prefix, and the last one to end
@@ -26,7 +28,8 @@ char MapDiscFolder(platform::Machine& machine, const std::filesystem::path& disc
 class DiscDriveLease {
 public:
     // Maps the disc (MapDiscFolder) and takes its share; empty when no letter could be had.
-    static std::optional<DiscDriveLease> Map(platform::Machine& machine, const std::filesystem::path& disc);
+    static std::optional<DiscDriveLease> Map(platform::Machine& machine, const std::filesystem::path& disc,
+        const std::optional<std::string>& label = {});
     DiscDriveLease(DiscDriveLease&& other) noexcept;
     DiscDriveLease(const DiscDriveLease&) = delete;
     DiscDriveLease& operator=(const DiscDriveLease&) = delete;

@@ -161,7 +161,7 @@ int main(int argc, char** argv)
         platform::SetCurrentMachine(machine);
         // The drive goes with the run, so the prefix does not collect letters of old discs; menus
         // sharing the prefix and the disc share the letter, and the last one unmaps it.
-        auto drive = DiscDriveLease::Map(*machine, fs::absolute(disc));
+        auto drive = DiscDriveLease::Map(*machine, fs::absolute(disc), options.label);
         if (!drive)
             return Fail("no free drive letter for the disc in " + machine->PrefixRoot().string());
         char letter = drive->Letter();

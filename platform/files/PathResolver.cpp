@@ -32,6 +32,24 @@ struct DriveCache {
     uint64_t generation = 0;
 };
 
+// The disc behind a drive whose root is the prefix's folder of links for its letter, as the
+// marker link beside that folder names it; empty for any other drive.
+fs::path DiscBehind(const fs::path& dosDevices, char letter, const fs::path& root)
+{
+    fs::path volume = dosDevices.parent_path() / "volumes" / std::string(1, static_cast<char>(letter | 0x20));
+    std::error_code error;
+    if (fs::canonical(volume, error) != root || error)
+        return {};
+    fs::path marker = volume;
+    marker += ".disc";
+    if (!fs::is_symlink(marker, error))
+        return {};
+    fs::path disc = fs::canonical(marker, error);
+    if (error || !fs::is_directory(disc, error))
+        return {};
+    return disc;
+}
+
 std::vector<MappedDrive> ReadDrives(const fs::path& dosDevices)
 {
     std::vector<MappedDrive> drives;
@@ -56,7 +74,7 @@ std::vector<MappedDrive> ReadDrives(const fs::path& dosDevices)
         fs::path root = fs::canonical(target, canonicalError);
         if (canonicalError || !fs::is_directory(root, canonicalError))
             continue;
-        drives.push_back({ letter, root });
+        drives.push_back({ letter, root, DiscBehind(dosDevices, letter, root) });
     }
     std::sort(drives.begin(), drives.end(), [](const MappedDrive& a, const MappedDrive& b) { return a.letter < b.letter; });
     return drives;
@@ -194,7 +212,7 @@ bool LiesInMappedDrive(const fs::path& canonicalPath)
 {
     std::string path = canonicalPath.string();
     for (const MappedDrive& drive : MappedDrives()) {
-        if (IsWithin(path, drive.root.string()))
+        if (IsWithin(path, drive.root.string()) || (!drive.disc.empty() && IsWithin(path, drive.disc.string())))
             return true;
     }
     return false;

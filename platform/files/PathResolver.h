@@ -16,6 +16,9 @@ namespace platform {
 struct MappedDrive {
     char letter = 0;                  // 'A'..'Z'
     std::filesystem::path root;       // canonical host folder
+    // For a drive mapped as a folder of links to a disc (Machine::MapDisc): the disc folder,
+    // canonical, into which the links lead without leaving the drive.
+    std::filesystem::path disc;
 };
 
 // The drives of the current machine's dosdevices folder, by letter.
@@ -24,7 +27,8 @@ std::vector<MappedDrive> MappedDrives();
 // another machine); 0 without a machine. Lets callers keep resolved paths while it holds.
 uint64_t DriveTableGeneration();
 
-// True when a canonical host path is a drive root or lies below one.
+// True when a canonical host path is a drive root or lies below one (or in the disc folder
+// behind a drive of links).
 bool LiesInMappedDrive(const std::filesystem::path& canonicalPath);
 
 // True when the host path's own entry (not following a final symbolic link) is a drive root.

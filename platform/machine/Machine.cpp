@@ -1,11 +1,13 @@
 #include "platform/machine/Machine.h"
 
+#include "platform/image/VolumeDescriptors.h"
 #include "platform/registry/RegistryText.h"
 #include "platform/text/Codepage.h"
 #include "platform/text/Text.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <pwd.h>
@@ -96,6 +98,50 @@ std::string ReadSmallFile(const fs::path& path)
     in.read(buffer, sizeof buffer);
     text.assign(buffer, static_cast<size_t>(in.gcount()));
     return text;
+}
+
+// The volume descriptors on a device, when it can be read.
+std::optional<VolumeDescriptors> DeviceVolume(const fs::path& device)
+{
+    int fd = ::open(device.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    auto volume = ReadVolumeDescriptors([fd](uint32_t lsn, uint8_t* buffer) {
+        return ::pread(fd, buffer, IsoSectorSize, off_t(lsn) * IsoSectorSize) == off_t(IsoSectorSize);
+    });
+    ::close(fd);
+    return volume;
+}
+
+int HexDigit(char c)
+{
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+// The device's name in /dev/disk/by-label: udev writes what a file name cannot hold as \xNN.
+std::optional<std::string> ByLabelName(const fs::path& device)
+{
+    std::error_code error;
+    fs::path wanted = fs::canonical(device, error);
+    if (error)
+        return std::nullopt;
+    for (auto it = fs::directory_iterator("/dev/disk/by-label", error); !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::error_code linkError;
+        if (fs::canonical(it->path(), linkError) != wanted || linkError)
+            continue;
+        std::string name = it->path().filename().string();
+        std::string label;
+        for (size_t i = 0; i < name.size(); ++i) {
+            if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && HexDigit(name[i + 2]) >= 0 && HexDigit(name[i + 3]) >= 0) {
+                label += static_cast<char>(HexDigit(name[i + 2]) * 16 + HexDigit(name[i + 3]));
+                i += 3;
+            } else {
+                label += name[i];
+            }
+        }
+        return label;
+    }
+    return std::nullopt;
 }
 
 bool WriteSmallFile(const fs::path& path, const std::string& text)
@@ -372,10 +418,55 @@ char Machine::MapDisc(const fs::path& disc, const std::string& label, std::optio
     }
     if (error)
         return 0;
+    fs::path marker = volume;
+    marker += ".disc";
+    fs::remove(marker, error);
+    fs::create_directory_symlink(source, marker, error);
+    if (error)
+        return 0;
     letter = MapDrive(volume, DRIVE_CDROM, letter);
     if (!letter || !SetVolumeLabel(letter, label) || (serial && !SetVolumeSerial(letter, *serial)))
         return 0;
     return letter;
+}
+
+std::optional<fs::path> Machine::DiscBehind(char letter)
+{
+    auto drive = Drive(letter);
+    if (!drive)
+        return std::nullopt;
+    fs::path volume = m_prefixRoot / "volumes" / std::string(1, ToLower(drive->letter));
+    std::error_code error;
+    if (!fs::equivalent(drive->target, volume, error))
+        return std::nullopt;
+    fs::path marker = volume;
+    marker += ".disc";
+    fs::path disc = fs::read_symlink(marker, error);
+    if (error)
+        return std::nullopt;
+    return disc;
+}
+
+bool Machine::SetDriveDevice(char letter, const fs::path& device)
+{
+    if (!IsDriveLetter(letter))
+        return false;
+    fs::path link = DosDevicesDir() / std::string { ToLower(letter), ':', ':' };
+    std::error_code error;
+    fs::remove(link, error);
+    fs::create_symlink(device, link, error);
+    return !error;
+}
+
+std::optional<fs::path> Machine::DriveDevice(char letter)
+{
+    if (!IsDriveLetter(letter))
+        return std::nullopt;
+    std::error_code error;
+    fs::path device = fs::read_symlink(DosDevicesDir() / std::string { ToLower(letter), ':', ':' }, error);
+    if (error)
+        return std::nullopt;
+    return device;
 }
 
 bool Machine::UnmapDrive(char letter)
@@ -383,8 +474,16 @@ bool Machine::UnmapDrive(char letter)
     if (!IsDriveLetter(letter))
         return false;
     std::error_code error;
+    std::optional<fs::path> disc = DiscBehind(letter);
     if (!fs::remove(DosDevicesDir() / std::string { ToLower(letter), ':' }, error) || error)
         return false;
+    fs::remove(DosDevicesDir() / std::string { ToLower(letter), ':', ':' }, error);
+    if (disc) {
+        fs::path volume = m_prefixRoot / "volumes" / std::string(1, ToLower(letter));
+        fs::remove_all(volume, error);
+        volume += ".disc";
+        fs::remove(volume, error);
+    }
     if (m_registry.Read(Hive::LocalMachine).FindValue(DrivesKey, DriveValueName(letter)))
         m_registry.DeleteValue(Hive::LocalMachine, DrivesKey, DriveValueName(letter));
     return true;
@@ -395,6 +494,12 @@ std::string Machine::VolumeLabel(char letter)
     auto drive = Drive(letter);
     if (!drive)
         return {};
+    if (auto device = DriveDevice(letter)) {
+        if (auto volume = DeviceVolume(*device))
+            return Utf8ToCp1250(volume->jolietLevel > 0 && !volume->jolietLabel.empty() ? volume->jolietLabel : volume->primaryLabel);
+        if (auto name = ByLabelName(*device))
+            return Utf8ToCp1250(*name);
+    }
     std::string text = ReadSmallFile(drive->target / LabelFile);
     size_t end = text.find_first_of("\r\n");
     if (end != std::string::npos)
@@ -407,12 +512,16 @@ std::optional<uint32_t> Machine::VolumeSerial(char letter)
     auto drive = Drive(letter);
     if (!drive)
         return std::nullopt;
+    if (auto device = DriveDevice(letter)) {
+        if (auto volume = DeviceVolume(*device))
+            return volume->serial;
+    }
     std::string text(TrimBlanks(ReadSmallFile(drive->target / SerialFile)));
     if (text.empty() || text.size() > 8)
         return std::nullopt;
     uint32_t serial = 0;
     for (char ch : text) {
-        int digit = ch >= '0' && ch <= '9' ? ch - '0' : ch >= 'a' && ch <= 'f' ? ch - 'a' + 10 : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10 : -1;
+        int digit = HexDigit(ch);
         if (digit < 0)
             return std::nullopt;
         serial = serial * 16 + static_cast<uint32_t>(digit);

@@ -96,13 +96,24 @@ public:
     // Links `letter` (0: the first free one) to `folder` and records its type; returns the
     // letter, 0 when none was free or the link could not be made.
     char MapDrive(const std::filesystem::path& folder, uint32_t type, char letter = 0);
+    // Removes the letter's link, its device link and type, and the folder of links MapDisc made.
     bool UnmapDrive(char letter);
     // Maps a disc folder that may be read-only as a cdrom drive with a volume label (and serial):
     // the letter points at a folder in the prefix (volumes/<letter>) that links to each entry of
-    // the disc's top level and holds the two volume files. Returns the letter, 0 on failure.
+    // the disc's top level and holds the two volume files; volumes/<letter>.disc links to the
+    // disc, which tells the path resolver that the drive's links lead into the drive. Returns
+    // the letter, 0 on failure.
     char MapDisc(const std::filesystem::path& disc, const std::string& label, std::optional<uint32_t> serial, char letter = 0);
+    // The disc folder a drive mapped by MapDisc stands for; none for any other drive.
+    std::optional<std::filesystem::path> DiscBehind(char letter);
+    // The block device a drive's medium is read from ("<letter>::" in dosdevices/, as Wine
+    // keeps a CD drive's device); Wine then reads the drive's label and serial from it.
+    bool SetDriveDevice(char letter, const std::filesystem::path& device);
+    std::optional<std::filesystem::path> DriveDevice(char letter);
 
-    // The .windows-label and .windows-serial files in a drive's root.
+    // The drive's label and serial as Wine finds them: from the volume descriptors on the
+    // drive's device when it has one (from /dev/disk/by-label when the device cannot be read),
+    // else from the .windows-label and .windows-serial files in its root.
     std::string VolumeLabel(char letter);
     std::optional<uint32_t> VolumeSerial(char letter);
     bool SetVolumeLabel(char letter, const std::string& label);

@@ -94,6 +94,39 @@ TEST_F(FilesTest, EscapesDoNotExistAndAreNeverDeleted)
     EXPECT_TRUE(fs::exists(prefix.disc / "inside.txt")) << "deleting a link removes the link only";
 }
 
+// A disc mapped as a folder of links (to hold a label it cannot) reads through its links; the
+// disc behind them is part of the drive, nothing else is.
+TEST_F(FilesTest, ADiscsFolderOfLinksLeadsIntoTheDiscOnly)
+{
+    fs::path linked = prefix.base / "linked";
+    TempPrefix::Write(linked / "Torva" / "torvaxp.ini", "[Main]");
+    fs::create_symlink(prefix.outside / "secret.txt", linked / "escape.lnk");
+    TempPrefix::Write(prefix.outside / "secret.txt", "keep");
+    char letter = platform::CurrentMachine().MapDisc(linked, "LABEL", std::nullopt, 'F');
+    ASSERT_EQ(letter, 'F');
+    fs::path volume = platform::CurrentMachine().Drive('F')->target;
+    fs::create_symlink(prefix.outside / "secret.txt", volume / "planted.txt");
+    // A marker for a drive that is not the prefix's own volume folder counts for nothing.
+    fs::create_directories(prefix.driveC / "g");
+    fs::create_directory_symlink(prefix.outside, prefix.root / "volumes" / "g.disc");
+    fs::create_directory_symlink(prefix.outside, prefix.driveC / "g" / "out");
+    fs::create_directory_symlink(prefix.driveC / "g", prefix.root / "dosdevices" / "g:");
+
+    struct Row {
+        const char* path;
+        bool reachable;
+    };
+    const Row rows[] = {
+        { "F:\\TORVA\\TORVAXP.INI", true },
+        { "F:\\escape.lnk", false },
+        { "F:\\planted.txt", false },
+        { "G:\\out\\secret.txt", false },
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(FileExists(row.path), row.reachable) << row.path;
+    EXPECT_EQ(ReadWholeFile("F:\\Torva\\torvaxp.ini"), "[Main]");
+}
+
 TEST_F(FilesTest, DriveRootsAreNeverRemoved)
 {
     fs::remove_all(prefix.disc);

@@ -286,7 +286,43 @@ TEST_F(MachineTest, ReadOnlyDiscGetsAVolumeFolderOfLinks)
     EXPECT_TRUE(drive->target.string().starts_with(m_root.string())) << "the links live in the prefix";
     EXPECT_EQ(machine->VolumeLabel('D'), "TORVA 2");
     EXPECT_EQ(machine->VolumeSerial('D'), 0xCAFE0001u);
+    EXPECT_EQ(machine->DiscBehind('D'), fs::absolute(disc));
     EXPECT_EQ(machine->MapDisc(m_root / "missing", "X", std::nullopt), 0);
+
+    fs::path volume = drive->target;
+    ASSERT_TRUE(machine->UnmapDrive('D'));
+    EXPECT_FALSE(fs::exists(volume)) << "the links go with the drive";
+    EXPECT_FALSE(fs::is_symlink(volume.string() + ".disc"));
+    EXPECT_TRUE(fs::exists(disc / "TORVA.EXE")) << "the disc keeps its files";
+}
+
+// A drive with a device link reads its label and serial from the volume descriptors on the
+// device, as Wine does, before any .windows-label in its root.
+TEST_F(MachineTest, DriveWithADeviceReadsTheDevicesVolume)
+{
+    auto machine = Create();
+    fs::path disc = m_root / "disc";
+    fs::create_directories(disc);
+    std::ofstream(disc / ".windows-label") << "FOLDER\n";
+    std::string device(18 * 2048, '\0');
+    auto descriptor = [&](size_t sector, char type) {
+        device[sector * 2048] = type;
+        device.replace(sector * 2048 + 1, 5, "CD001");
+    };
+    descriptor(16, 1);
+    device.replace(16 * 2048 + 40, 32, std::string("MOUNTED_DISC").append(20, ' '));
+    descriptor(17, char(255));
+    std::ofstream(m_root / "sr0", std::ios::binary) << device;
+
+    ASSERT_EQ(machine->MapDrive(disc, DRIVE_CDROM, 'E'), 'E');
+    EXPECT_EQ(machine->VolumeLabel('E'), "FOLDER");
+    ASSERT_TRUE(machine->SetDriveDevice('E', m_root / "sr0"));
+    EXPECT_EQ(machine->DriveDevice('E'), m_root / "sr0");
+    EXPECT_EQ(machine->VolumeLabel('E'), "MOUNTED_DISC");
+    EXPECT_TRUE(machine->VolumeSerial('E').has_value());
+    ASSERT_TRUE(machine->UnmapDrive('E'));
+    EXPECT_FALSE(fs::is_symlink(machine->DosDevicesDir() / "e::"));
+    EXPECT_TRUE(fs::exists(m_root / "sr0"));
 }
 
 }
