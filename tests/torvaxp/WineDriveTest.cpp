@@ -1,5 +1,6 @@
-// Through real Wine: a Windows program on a disc image's drive, mapped as torvaxp maps it, sees a
-// CD-ROM with the image's own volume label and serial.
+// Through real Wine: a Windows program on a disc's drive, mapped as torvaxp maps it, sees a
+// CD-ROM with the disc's own volume label and serial: an image's, a label named for a folder,
+// and a mounted disc's, read from its device.
 
 #include "platform/image/DiscImage.h"
 #include "platform/machine/Machine.h"
@@ -20,6 +21,20 @@ namespace {
 bool Have(const std::string& tool)
 {
     return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The first line a command prints; empty when it fails.
+std::string Output(const std::string& command)
+{
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            text += buffer;
+        if (::pclose(pipe) != 0)
+            text.clear();
+    }
+    return text.substr(0, text.find('\n'));
 }
 
 std::string Contents(const fs::path& file)
@@ -48,7 +63,20 @@ protected:
     {
         if (machine)
             std::system((Wine() + "wineserver -k >/dev/null 2>&1").c_str());
+        if (!loopDevice.empty())
+            std::system(("umount '" + (root / "mnt").string() + "' 2>/dev/null; losetup -d '" + loopDevice + "'").c_str());
         Clear();
+    }
+    // The sample disc's image on a read-only loop device (loopDevice), and the probe on C:; the
+    // test skips where either is missing.
+    void AttachImage()
+    {
+        if (!fs::exists(TORVA_SAMPLE_IMAGE) || !fs::is_directory(TORVA_SAMPLE_DISC))
+            GTEST_SKIP() << "the sample disc or its image is not built (targets sample_disc, sample_disc_images)";
+        loopDevice = Output("losetup -r -f --show '" + std::string(TORVA_SAMPLE_IMAGE) + "' 2>/dev/null");
+        if (loopDevice.empty())
+            GTEST_SKIP() << "no loop device can be attached here (needs root and /dev/loop*)";
+        fs::copy_file(TORVA_DRIVE_PROBE, root / "prefix" / "drive_c" / "DRIVEPRB.EXE");
     }
     void Clear() { std::system(("chmod -R u+w '" + root.string() + "' 2>/dev/null; rm -rf '" + root.string() + "'").c_str()); }
     std::string Wine() const
@@ -72,6 +100,7 @@ protected:
 
     fs::path root;
     std::shared_ptr<platform::Machine> machine;
+    std::string loopDevice;
 };
 
 TEST_F(WineDrive, AProgramOnAnImageSeesACdRomWithTheImagesLabel)
@@ -107,4 +136,66 @@ TEST_F(WineDrive, TheSampleDiscsImageIsACdRomNamedAsTheImage)
     ASSERT_TRUE(drive);
     fs::copy_file(TORVA_DRIVE_PROBE, root / "prefix" / "drive_c" / "DRIVEPRB.EXE");
     EXPECT_EQ(Probe("C:\\DRIVEPRB.EXE", std::string(1, drive->Letter()) + ":"), Expected("Torva CD v2", image->Volume().serial));
+}
+
+// A plain folder has no label until the user names one; the folder itself is not written to,
+// and labels longer than a FAT volume's eleven letters reach the program whole, as Wine gives them.
+TEST_F(WineDrive, APlainFolderShowsTheLabelTheUserNames)
+{
+    if (!fs::is_directory(TORVA_SAMPLE_DISC))
+        GTEST_SKIP() << "the sample disc is not built (target sample_disc)";
+    fs::copy_file(TORVA_DRIVE_PROBE, root / "prefix" / "drive_c" / "DRIVEPRB.EXE");
+    for (const std::string label : { "TORVA_CD", "Torva CD v2 prosinec 2026" }) {
+        auto drive = DiscDriveLease::Map(*machine, TORVA_SAMPLE_DISC, label);
+        ASSERT_TRUE(drive);
+        std::string seen = Probe("C:\\DRIVEPRB.EXE", std::string(1, drive->Letter()) + ":");
+        EXPECT_EQ(seen.substr(0, seen.find(" serial=")), "type=5 label=" + label);
+        EXPECT_EQ(machine->VolumeLabel(drive->Letter()), label);
+    }
+    EXPECT_FALSE(fs::exists(fs::path(TORVA_SAMPLE_DISC) / ".windows-label"));
+    EXPECT_TRUE(machine->Drives().size() == 1) << "each menu's drive went with it";
+}
+
+// A mounted disc's drive carries its device, from which Wine reads the label and serial; a
+// loop device on the sample disc's image stands for the mounted disc.
+TEST_F(WineDrive, AMountedDiscsDeviceGivesItsLabel)
+{
+    AttachImage();
+    if (IsSkipped())
+        return;
+    const std::string& device = loopDevice;
+    auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE);
+    char letter = 0;
+    {
+        auto drive = DiscDriveLease::Map(*machine, TORVA_SAMPLE_DISC);
+        ASSERT_TRUE(drive);
+        letter = drive->Letter();
+        ASSERT_TRUE(machine->SetDriveDevice(letter, device));
+        EXPECT_EQ(Probe("C:\\DRIVEPRB.EXE", std::string(1, letter) + ":"), Expected("Torva CD v2", image->Volume().serial));
+        EXPECT_EQ(machine->VolumeLabel(letter), "Torva CD v2");
+        EXPECT_EQ(machine->VolumeSerial(letter), image->Volume().serial);
+    }
+    EXPECT_FALSE(machine->DriveDevice(letter)) << "the device link goes with the drive";
+}
+
+// The menu on the mount point of the sample disc's image: the drive finds the device in the
+// mount table, and the program sees the image's label.
+TEST_F(WineDrive, AMountedImageIsACdRomNamedAsTheImage)
+{
+    AttachImage();
+    if (IsSkipped())
+        return;
+    const std::string& device = loopDevice;
+    fs::create_directories(root / "mnt");
+    std::string refused = Output("mount -o ro '" + device + "' '" + (root / "mnt").string() + "' 2>&1 || echo failed");
+    if (std::system(("mountpoint -q '" + (root / "mnt").string() + "'").c_str()) != 0)
+        GTEST_SKIP() << "mounting the image is refused here: " << refused;
+    auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE);
+    {
+        auto drive = DiscDriveLease::Map(*machine, root / "mnt");
+        ASSERT_TRUE(drive);
+        EXPECT_EQ(machine->DriveDevice(drive->Letter()), fs::path(device));
+        EXPECT_EQ(Probe("C:\\DRIVEPRB.EXE", std::string(1, drive->Letter()) + ":"), Expected("Torva CD v2", image->Volume().serial));
+    }
+    EXPECT_EQ(std::system(("umount '" + (root / "mnt").string() + "'").c_str()), 0);
 }
