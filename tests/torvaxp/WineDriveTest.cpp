@@ -81,7 +81,7 @@ protected:
     void Clear() { std::system(("chmod -R u+w '" + root.string() + "' 2>/dev/null; rm -rf '" + root.string() + "'").c_str()); }
     std::string Wine() const
     {
-        return "cd '" + root.string() + "' && WINEPREFIX='" + (root / "prefix").string() + "' WINEDEBUG=-all ";
+        return "cd '" + root.string() + "' && WINEPREFIX='" + (root / "prefix").string() + "' WINEDEBUG=-all " + locale;
     }
     // What the probe at `program` (a Windows path) says of `drive` ("D:"; "" for its own).
     std::string Probe(const std::string& program, const std::string& drive)
@@ -101,6 +101,7 @@ protected:
     fs::path root;
     std::shared_ptr<platform::Machine> machine;
     std::string loopDevice;
+    std::string locale; // environment settings that choose Wine's code page
 };
 
 TEST_F(WineDrive, AProgramOnAnImageSeesACdRomWithTheImagesLabel)
@@ -154,6 +155,26 @@ TEST_F(WineDrive, APlainFolderShowsTheLabelTheUserNames)
     }
     EXPECT_FALSE(fs::exists(fs::path(TORVA_SAMPLE_DISC) / ".windows-label"));
     EXPECT_TRUE(machine->Drives().size() == 1) << "each menu's drive went with it";
+}
+
+// Wine gives a label to a program in the code page of the user's locale; in a Czech one that is
+// code page 1250, which is what our layer reads too.
+TEST_F(WineDrive, ACzechLabelReadsAsInTheCzechCodePage)
+{
+    if (!fs::is_directory(TORVA_SAMPLE_DISC))
+        GTEST_SKIP() << "the sample disc is not built (target sample_disc)";
+    fs::create_directories(root / "locale");
+    if (std::system(("localedef -i cs_CZ -f UTF-8 '" + (root / "locale" / "cs_CZ.UTF-8").string() + "' >/dev/null 2>&1").c_str()) != 0)
+        GTEST_SKIP() << "no Czech locale can be made here (localedef, locales)";
+    locale = "LOCPATH='" + (root / "locale").string() + "' LC_ALL=cs_CZ.UTF-8 ";
+    fs::copy_file(TORVA_DRIVE_PROBE, root / "prefix" / "drive_c" / "DRIVEPRB.EXE");
+    const std::string label = "\xC5\xA0kola \xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD"; // UTF-8, as typed
+    const std::string cp1250 = "\x8Akola \x8Elu\x9Dou\xE8k\xFD";
+    auto drive = DiscDriveLease::Map(*machine, TORVA_SAMPLE_DISC, label);
+    ASSERT_TRUE(drive);
+    std::string seen = Probe("C:\\DRIVEPRB.EXE", std::string(1, drive->Letter()) + ":");
+    EXPECT_EQ(seen.substr(0, seen.find(" serial=")), "type=5 label=" + cp1250);
+    EXPECT_EQ(machine->VolumeLabel(drive->Letter()), cp1250);
 }
 
 // A mounted disc's drive carries its device, from which Wine reads the label and serial; a
