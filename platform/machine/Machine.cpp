@@ -387,6 +387,8 @@ char Machine::MapDrive(const fs::path& folder, uint32_t type, char letter)
         fs::remove(temporary, error);
         return 0;
     }
+    // A device link left from an earlier mapping of the letter is not the new folder's medium.
+    fs::remove(DosDevicesDir() / std::string { ToLower(letter), ':', ':' }, error);
     std::u16string typeName = Cp1250ToUtf16(WineDriveTypeName(type));
     if (!m_registry.SetValue(Hive::LocalMachine, DrivesKey, DriveValueName(letter), TypeSz, RegistryStringBytes(typeName)))
         return 0;
