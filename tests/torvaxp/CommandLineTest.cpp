@@ -8,8 +8,9 @@
 
 TEST(MenuCommandLine, OptionsAndTheirValues)
 {
-    MenuOptions options = ParseMenuOptions({ "T", "--disc", "/media/disc", "--prefix", "/tmp/p", "--own-path", "C:\\TORVA.EXE" });
+    MenuOptions options = ParseMenuOptions({ "T", "--disc", "/media/disc", "--prefix", "/tmp/p", "--own-path", "C:\\TORVA.EXE", "--label", "TORVA 5" });
     EXPECT_TRUE(options.showSetupCommand);
+    EXPECT_EQ(options.label, "TORVA 5");
     EXPECT_EQ(options.disc, std::filesystem::path("/media/disc"));
     EXPECT_EQ(options.prefix, std::filesystem::path("/tmp/p"));
     EXPECT_EQ(options.ownPath, "C:\\TORVA.EXE");
@@ -35,6 +36,7 @@ TEST(MenuCommandLine, RefusedArguments)
     const std::vector<std::vector<std::string>> refused = {
         { "--disc" },             // no value
         { "--own-path" },         // no value
+        { "--label" },            // no value
         { "--disc", "d", "T" },   // T only first
         { "t" },                  // T is a capital
         { "--speed", "3" },       // unknown
@@ -91,6 +93,25 @@ TEST_F(MenuDiscDrive, MenusSharingTheDiscKeepItUntilTheLastEnds)
     EXPECT_TRUE(machine->Drive(letter)) << "the drive went with the second menu";
     first.reset();
     EXPECT_FALSE(machine->Drive(letter)) << "the last menu leaves the drive behind";
+}
+
+TEST_F(MenuDiscDrive, MenusSharingALabelledDiscShareItsFolderOfLinks)
+{
+    std::filesystem::path disc = root / "disc";
+    std::optional<DiscDriveLease> first = DiscDriveLease::Map(*machine, disc, "TORVA 5");
+    std::optional<DiscDriveLease> second = DiscDriveLease::Map(*machine, disc, "TORVA 5");
+    std::optional<DiscDriveLease> other = DiscDriveLease::Map(*machine, disc, "JINY");
+    ASSERT_TRUE(first && second && other);
+    EXPECT_EQ(second->Letter(), first->Letter());
+    EXPECT_NE(other->Letter(), first->Letter()) << "another label is another drive";
+    char letter = first->Letter();
+    std::filesystem::path links = machine->Drive(letter)->target;
+    second.reset();
+    EXPECT_EQ(machine->VolumeLabel(letter), "TORVA 5");
+    first.reset();
+    EXPECT_FALSE(machine->Drive(letter));
+    EXPECT_FALSE(std::filesystem::exists(links));
+    EXPECT_FALSE(std::filesystem::exists(disc / ".windows-label"));
 }
 
 TEST_F(MenuDiscDrive, MissingFontFilesAddNoSubstitutes)
