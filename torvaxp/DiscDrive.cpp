@@ -59,24 +59,27 @@ std::optional<fs::path> SampleDiscFolder(const fs::path& executable)
 
 char MapDiscFolder(platform::Machine& machine, const fs::path& disc, const std::optional<std::string>& label)
 {
+    // A mounted disc's drive reads its label from the device, as Wine does; where the device
+    // cannot be read, the label udev found for it is given to the folder as a named one.
+    std::optional<platform::MountEntry> mount = label ? std::nullopt : platform::DiscMountAt(disc);
+    bool readable = mount && platform::DeviceVolumeLabel(mount->source);
+    std::optional<std::string> name = mount && !readable ? platform::DeviceByLabelName(mount->source) : label;
     // The letter of an earlier run that still holds this disc (and label) is used again rather
     // than piling up letters in the prefix.
-    std::string windowsLabel = label ? platform::Utf8ToCp1250(*label) : std::string();
+    std::string windowsLabel = name ? platform::Utf8ToCp1250(*name) : std::string();
     for (const platform::DriveInfo& drive : machine.Drives()) {
         if (drive.type != platform::DRIVE_CDROM)
             continue;
         auto behind = machine.DiscBehind(drive.letter);
-        if (label ? behind && SameFile(*behind, disc) && machine.VolumeLabel(drive.letter) == windowsLabel
-                  : !behind && SameFile(drive.target, disc))
+        if (name ? behind && SameFile(*behind, disc) && machine.VolumeLabel(drive.letter) == windowsLabel
+                 : !behind && SameFile(drive.target, disc))
             return drive.letter;
     }
-    if (label)
+    if (name)
         return machine.MapDisc(disc, windowsLabel, std::nullopt);
     char letter = machine.MapDrive(disc, platform::DRIVE_CDROM);
-    if (letter != 0) {
-        if (auto mount = platform::DiscMountAt(disc))
-            machine.SetDriveDevice(letter, mount->source);
-    }
+    if (letter != 0 && readable)
+        machine.SetDriveDevice(letter, mount->source);
     return letter;
 }
 

@@ -18,7 +18,8 @@ std::optional<std::filesystem::path> SampleDiscFolder(const std::filesystem::pat
 // mapping is still there, else on the first free letter from D:. With a label, the drive is a
 // folder of links to the disc that holds the label (the disc itself is not written to); a disc
 // folder that is a mounted CD or image gets its device beside the drive, from which Wine and
-// we read its label. Returns the letter, 0 when no letter could be had.
+// we read its label (or, where the device cannot be read, udev's name for it as the label).
+// Returns the letter, 0 when no letter could be had.
 char MapDiscFolder(platform::Machine& machine, const std::filesystem::path& disc, const std::optional<std::string>& label = {});
 
 // The disc's drive for as long as a menu runs on it. Menus on one prefix share a disc's letter:

@@ -118,32 +118,6 @@ int HexDigit(char c)
     return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
 
-// The device's name in /dev/disk/by-label: udev writes what a file name cannot hold as \xNN.
-std::optional<std::string> ByLabelName(const fs::path& device)
-{
-    std::error_code error;
-    fs::path wanted = fs::canonical(device, error);
-    if (error)
-        return std::nullopt;
-    for (auto it = fs::directory_iterator("/dev/disk/by-label", error); !error && it != fs::directory_iterator(); it.increment(error)) {
-        std::error_code linkError;
-        if (fs::canonical(it->path(), linkError) != wanted || linkError)
-            continue;
-        std::string name = it->path().filename().string();
-        std::string label;
-        for (size_t i = 0; i < name.size(); ++i) {
-            if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && HexDigit(name[i + 2]) >= 0 && HexDigit(name[i + 3]) >= 0) {
-                label += static_cast<char>(HexDigit(name[i + 2]) * 16 + HexDigit(name[i + 3]));
-                i += 3;
-            } else {
-                label += name[i];
-            }
-        }
-        return label;
-    }
-    return std::nullopt;
-}
-
 bool WriteSmallFile(const fs::path& path, const std::string& text)
 {
     fs::path temporary = path;
@@ -497,10 +471,8 @@ std::string Machine::VolumeLabel(char letter)
     if (!drive)
         return {};
     if (auto device = DriveDevice(letter)) {
-        if (auto volume = DeviceVolume(*device))
-            return Utf8ToCp1250(volume->jolietLevel > 0 && !volume->jolietLabel.empty() ? volume->jolietLabel : volume->primaryLabel);
-        if (auto name = ByLabelName(*device))
-            return Utf8ToCp1250(*name);
+        if (auto label = DeviceVolumeLabel(*device))
+            return Utf8ToCp1250(*label);
     }
     std::string text = ReadSmallFile(drive->target / LabelFile);
     size_t end = text.find_first_of("\r\n");
@@ -545,6 +517,40 @@ bool Machine::SetVolumeSerial(char letter, uint32_t serial)
     char text[16];
     std::snprintf(text, sizeof text, "%08x\n", serial);
     return WriteSmallFile(drive->target / SerialFile, text);
+}
+
+std::optional<std::string> DeviceVolumeLabel(const fs::path& device)
+{
+    auto volume = DeviceVolume(device);
+    if (!volume)
+        return std::nullopt;
+    return volume->jolietLevel > 0 && !volume->jolietLabel.empty() ? volume->jolietLabel : volume->primaryLabel;
+}
+
+// udev writes what a file name cannot hold as \xNN.
+std::optional<std::string> DeviceByLabelName(const fs::path& device)
+{
+    std::error_code error;
+    fs::path wanted = fs::canonical(device, error);
+    if (error)
+        return std::nullopt;
+    for (auto it = fs::directory_iterator("/dev/disk/by-label", error); !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::error_code linkError;
+        if (fs::canonical(it->path(), linkError) != wanted || linkError)
+            continue;
+        std::string name = it->path().filename().string();
+        std::string label;
+        for (size_t i = 0; i < name.size(); ++i) {
+            if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && HexDigit(name[i + 2]) >= 0 && HexDigit(name[i + 3]) >= 0) {
+                label += static_cast<char>(HexDigit(name[i + 2]) * 16 + HexDigit(name[i + 3]));
+                i += 3;
+            } else {
+                label += name[i];
+            }
+        }
+        return label;
+    }
+    return std::nullopt;
 }
 
 static std::shared_ptr<Machine>& CurrentMachinePointer()

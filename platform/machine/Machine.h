@@ -112,8 +112,8 @@ public:
     std::optional<std::filesystem::path> DriveDevice(char letter);
 
     // The drive's label and serial as Wine finds them: from the volume descriptors on the
-    // drive's device when it has one (from /dev/disk/by-label when the device cannot be read),
-    // else from the .windows-label and .windows-serial files in its root.
+    // drive's device when it has one that can be read, else from the .windows-label and
+    // .windows-serial files in its root.
     std::string VolumeLabel(char letter);
     std::optional<uint32_t> VolumeSerial(char letter);
     bool SetVolumeLabel(char letter, const std::string& label);
@@ -123,6 +123,11 @@ private:
     std::filesystem::path m_prefixRoot;
     RegistryStore m_registry;
 };
+
+// The label of the medium in a device (UTF-8; the Joliet one where present), when the device can
+// be read; and the device's name in /dev/disk/by-label, which needs no access to the device.
+std::optional<std::string> DeviceVolumeLabel(const std::filesystem::path& device);
+std::optional<std::string> DeviceByLabelName(const std::filesystem::path& device);
 
 // The machine platform calls work on. Throws std::logic_error when none was set.
 Machine& CurrentMachine();

@@ -320,6 +320,9 @@ TEST_F(MachineTest, DriveWithADeviceReadsTheDevicesVolume)
     EXPECT_EQ(machine->DriveDevice('E'), m_root / "sr0");
     EXPECT_EQ(machine->VolumeLabel('E'), "MOUNTED_DISC");
     EXPECT_TRUE(machine->VolumeSerial('E').has_value());
+    ASSERT_TRUE(machine->SetDriveDevice('E', m_root / "no-such-device"));
+    EXPECT_EQ(machine->VolumeLabel('E'), "FOLDER") << "a device that cannot be read gives way to the files";
+    ASSERT_TRUE(machine->SetDriveDevice('E', m_root / "sr0"));
     ASSERT_TRUE(machine->UnmapDrive('E'));
     EXPECT_FALSE(fs::is_symlink(machine->DosDevicesDir() / "e::"));
     EXPECT_TRUE(fs::exists(m_root / "sr0"));
