@@ -2,6 +2,8 @@
 
 #include "menu/main_f.h"
 
+#include "menu/CatalogueText.h"
+
 #include "platform/files/Files.h"
 #include "platform/text/Text.h"
 #include "shell/PathText.h"
@@ -251,6 +253,14 @@ bool TForm1::LoadCatalogue()
         ShowError("Where is my TORVAXP.INI?????");
         Terminated = true;
         return false;
+    }
+    // A file that is no catalogue at all would load as an empty disc; the user is told instead.
+    if (auto bytes = platform::ReadWholeFile(catalogueFile)) {
+        if (auto problem = NotACatalogue(*bytes)) {
+            ShowError("The catalogue " + catalogueFile + " " + *problem + ".");
+            Terminated = true;
+            return false;
+        }
     }
     CatalogueIni = std::make_unique<TIniFile>(catalogueFile);
     LoadWarnings.clear();

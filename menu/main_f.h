@@ -8,6 +8,7 @@
 // tests use them.
 
 #include "menu/CatalogueTypes.h"
+#include "menu/CleanupPolicy.h"
 #include "platform/components/Forms.h"
 #include "platform/ini/IniFile.h"
 #include "shell/FileTree.h"
@@ -17,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +47,8 @@ struct MenuEnvironment {
     shell::CursorService* Cursor = nullptr;
     // The first command-line argument was "T": installations show their setup command first.
     bool ShowSetupCommand = false;
+    // Where the menu notes what it refused or skipped (the program's standard error).
+    std::ostream* DebugOutput = nullptr;
 };
 
 class TForm1 : public platform::TForm {
@@ -499,21 +503,24 @@ public:
     void DeleteQuestion(const std::string& folder);
     void CleanLeftovers(const std::string& folder);
     void ApplyDelete();
-    // Whether the clean-up may empty this folder: never a drive root, the disc, a folder of
-    // the system or the user's shell folders or one that holds them, nor one reached through
-    // a symbolic link.
-    bool MayRemoveTree(const std::string& folder) const;
+    // Whether the clean-up may empty this folder (or, with `emptyOnly`, remove it when empty):
+    // the clean-up policy's verdict, and never the disc or a folder reached through a link.
+    bool MayRemoveTree(const std::string& folder, bool emptyOnly = false) const;
     // Parts of the uninstallation (uninstall.cpp).
     std::string UninstallerCommand(TDemos& item);
+    // What the clean-up policy needs to know of this machine, for one item (or none).
+    CleanupFacts CleanupFactsFor(const TDemos* item) const;
+    CleanupFolders CleanupFoldersFor(const TDemos& item) const;
+    // Every clean-up step passes here: true when the policy lets it run; a refusal is noted in
+    // the debug output.
+    bool MayRunCleanupStep(const CleanupStep& step) const;
     void RunCleanupInstruction(const TDemos& item, const std::string& entry);
-    void RunFileInstruction(const TDemos& item, const std::string& instruction);
-    void RunFolderInstruction(const TDemos& item, const std::string& instruction);
-    void RunShellInstruction(const std::string& instruction);
-    void RunUninstallerInstruction(const std::string& instruction);
-    void RunRegistryInstruction(const std::string& instruction);
+    void RunCleanupStep(const CleanupStep& step);
     void RemoveCatalogueFile(const std::string& path, bool report);
-    void RemoveStartFolderWithinPrefix(const std::string& name);
     void DeleteEmptyBranchBelowKept(const std::string& folder);
+    void NoteDebug(const std::string& text) const;
+    // The policy of the uninstallation under way; one for no item otherwise.
+    std::shared_ptr<const CleanupPolicy> m_cleanupPolicy;
 
     // Parts of the installed page (installed_page.cpp): the caption of a disc by its
     // identifier, the recorded names with their sections in list order, and one entry.

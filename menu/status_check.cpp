@@ -195,15 +195,22 @@ void TForm1::CheckDemo(TDemos& item)
         case 3:
         case 7: {
             std::string folder;
+            std::string shortcut = ProgramsDir + item.Param;
             if (item.DirDetect == 3) {
-                folder = ShortcutFolder(ProgramsDir + item.Param, true);
+                folder = ShortcutFolder(shortcut, true);
                 if (item.Name == "BATTLEZONE")
                     folder = shell::GetParentDir(folder);
             } else {
-                std::string shortcut = DesktopDir + item.Param;
+                shortcut = DesktopDir + item.Param;
                 if (!platform::FileExists(shortcut))
                     shortcut = CommonDesktopDir + item.Param;
                 folder = ShortcutFolder(shortcut, false);
+            }
+            // A folder no state file can hold (a NUL or a line break inside) is the shortcut's
+            // fault, not the state file's: say which shortcut of which item, and go on without it.
+            if (folder.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
+                ShowError("The shortcut " + shortcut + " of \"" + item.Name + "\" names a folder that cannot be recorded.");
+                folder.clear();
             }
             item.GameDir = folder;
             if (item.GameDir.empty())

@@ -66,6 +66,7 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
     environment.MessageBoxes = &boxes;
     environment.Cursor = &cursor;
     environment.ShowSetupCommand = options.showSetupCommand;
+    environment.DebugOutput = &std::cerr;
 
     platform::ComponentPtr<TForm1> form(new TForm1(environment, &platform::Application()));
     cursor.SetForm(form.get());

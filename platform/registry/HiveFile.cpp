@@ -1,5 +1,7 @@
 #include "platform/registry/HiveFile.h"
 
+#include "platform/files/AtomicFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -110,6 +112,7 @@ bool HiveFile::Modify(const std::function<bool(RegistryFile&)>& change)
     FolderLock lock(m_path.parent_path());
     if (!lock.Held())
         return false;
+    RemoveStaleTemporaries(m_path);
     std::optional<RegistryFile> loaded = Load();
     if (!loaded)
         return false;

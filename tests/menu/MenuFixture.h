@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 class MenuFixture : public ::testing::Test {
@@ -54,7 +55,7 @@ protected:
     // Starts the form from the disc (or from `ownPath`) and loads the catalogue.
     TForm1& Start(const std::string& ownPath = "")
     {
-        form = std::make_unique<TForm1>(MenuEnvironment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor });
+        form = std::make_unique<TForm1>(MenuEnvironment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor, false, &debugOutput });
         form->FormCreateCore();
         if (!form->Terminated)
             form->LoadCatalogue();
@@ -67,5 +68,6 @@ protected:
     char discLetter = 0;
     shell::RecordingMessageBoxes boxes;
     shell::RecordingCursor cursor;
+    std::ostringstream debugOutput;
     std::unique_ptr<TForm1> form;
 };

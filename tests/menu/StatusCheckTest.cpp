@@ -4,6 +4,8 @@
 #include "platform/registry/Registry.h"
 #include "shell/testing/LnkWriter.h"
 
+#include <algorithm>
+
 namespace {
 
 class StatusCheck : public MenuFixture {
@@ -180,6 +182,20 @@ TEST_F(StatusCheck, ShortcutDetection)
     form->CheckDemo(desktop);
     EXPECT_EQ(desktop.GameDir, "C:\\Hry\\Z");
     EXPECT_EQ(desktop.Installed, 1);
+}
+
+TEST_F(StatusCheck, AShortcutWhoseFolderCannotBeRecordedIsNamed)
+{
+    TDemos item = Item(5, 3);
+    item.Param = "Z.lnk";
+    std::string programs = form->ProgramsDir.substr(3);
+    std::replace(programs.begin(), programs.end(), '\\', '/');
+    WriteShortcut(programs + "Z.lnk", "C:\\Hry\\Z\\z.exe", std::string("C:\\Hry\\Z\0x\\", 12));
+    form->CheckDemo(item);
+    EXPECT_EQ(item.Installed, 0);
+    ASSERT_EQ(boxes.errors.size(), 1u);
+    EXPECT_NE(boxes.errors[0].find(form->ProgramsDir + "Z.lnk"), std::string::npos) << boxes.errors[0];
+    EXPECT_NE(boxes.errors[0].find("\"HRA\""), std::string::npos) << boxes.errors[0];
 }
 
 TEST_F(StatusCheck, IniFileDetectionAndSierra)

@@ -30,10 +30,14 @@ echo "$dump" | grep -q 'fifth field' || fail "warning for the non-numeric fifth 
 # The disc is unmapped again afterwards; only C: stays.
 [ "$(ls "$work/prefix/dosdevices")" = "c:" ] || fail "the disc drive was left mapped"
 
-set +e
-check="$("$tool" catalogue check "$disc")"
-status=$?
-set -e
+# The check's report in $check and its exit status in $status.
+run_check() {
+    set +e
+    check="$("$tool" catalogue check "$disc")"
+    status=$?
+    set -e
+}
+run_check
 [ $status -eq 1 ] || fail "check exits 1 on errors (got $status)"
 echo "$check" | grep -q '\[Demo1\] ReadmeName' || fail "missing readme reported: $check"
 echo "$check" | grep -q '\[Demo1\] GameName' || fail "missing program reported: $check"
@@ -50,3 +54,19 @@ echo "$lines" | head -1 | grep -q '"CanRun":1' || fail "a disc demo with a progr
 
 if "$tool" catalogue dump --prefix "$work/prefix" "$work/nothing" 2>/dev/null; then fail "a missing disc folder must fail"; fi
 echo "torvatool catalogue: all checks passed"
+
+# Files that are no catalogue at all are errors, not "0 findings".
+printf '\r\n' > "$work/empty.ini"
+printf '\x7fELF\x02\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x3e\x00' > "$work/binary.ini"
+printf '\xff\xfe[\x00M\x00a\x00i\x00n\x00]\x00\r\x00\n\x00C\x00D\x00=\x001\x00\r\x00\n\x00' > "$work/utf16.ini"
+printf '[Main]\rCD=0206\rDemos=0\r' > "$work/cr.ini"
+for broken in empty binary utf16 cr; do
+    cp "$work/$broken.ini" "$disc/Torva/torvaxp.ini"
+    run_check
+    [ $status -eq 1 ] || fail "check exits 1 on a $broken file (got $status): $check"
+    echo "$check" | grep -q 'error: .*not a catalogue' || fail "$broken file reported: $check"
+done
+# Odd but legal: LF line ends and an end-of-file mark still make a catalogue.
+printf '[Main]\nCD=0206\nDemos=0\n\x1a' > "$disc/Torva/torvaxp.ini"
+run_check
+if echo "$check" | grep -q 'not a catalogue'; then fail "an LF catalogue was refused: $check"; fi
