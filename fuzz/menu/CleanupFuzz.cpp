@@ -1,8 +1,9 @@
 // Runs arbitrary clean-up instruction lists through the uninstallation and the installed page,
 // answering every question with Yes, on a prefix laid with canaries: the user's documents,
 // another game's folder, the state file, the registry files, the drive table, a file reached
-// only through Z:, the system's folders and Windows' own registry keys. The run stops at once
-// when a canary is gone.
+// only through Z:, the system's folders and Windows' own registry keys. Single files inside the
+// system's folders are fair game: the language names them one by one on purpose. The run stops
+// at once when a canary is gone.
 //
 // Input: the item's Uninstall text, a line break, then the state file's bytes. An input that
 // starts with byte 0xFF is read as tokens instead: each further byte picks a piece of the
@@ -77,8 +78,7 @@ struct FuzzMachine {
     {
         return { root / "outside" / "keep.txt", driveC / "users" / "me" / "Documents" / "doc.txt",
             driveC / "Hry" / "Jina" / "jina.exe", driveC / "windows" / "torva.ini", machine->SystemRegFile(),
-            machine->UserRegFile(), machine->DosDevicesDir() / "c:", driveC / "windows" / "win.ini",
-            driveC / "Program Files" / "keep.txt" };
+            machine->UserRegFile(), machine->DosDevicesDir() / "c:" };
     }
     std::vector<fs::path> SystemFolders() const
     {
