@@ -40,9 +40,11 @@ private:
     int m_fd;
 };
 
-std::optional<std::string> ReadAll(int fd)
+std::optional<std::string> ReadAll(int fd, size_t expected = 0)
 {
     std::string content;
+    // Room for the whole file at once: growing a large buffer step by step holds two copies.
+    content.reserve(expected);
     char buffer[65536];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -140,7 +142,7 @@ std::optional<std::string> ReadHostFile(const std::filesystem::path& file)
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode))
         return std::nullopt;
-    return ReadAll(fd.Get());
+    return ReadAll(fd.Get(), static_cast<size_t>(info.st_size));
 }
 
 bool EditHostFileAtomically(const std::filesystem::path& file, const FileEdit& edit)
