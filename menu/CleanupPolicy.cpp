@@ -126,6 +126,9 @@ std::string ProgramOf(const std::string& commandLine)
     return text.substr(0, end == std::string::npos ? text.find(' ') : end);
 }
 
+const std::string_view kCommandInterpreters[] = { "CMD.EXE", "COMMAND.COM", "START.EXE", "REGEDIT.EXE", "REG.EXE",
+    "WSCRIPT.EXE", "CSCRIPT.EXE", "POWERSHELL.EXE", "MSHTA.EXE", "CMD", "COMMAND", "REGEDIT", "REG" };
+
 template <typename List>
 bool Contains(const List& list, std::string_view name)
 {
@@ -196,6 +199,8 @@ CleanupVerdict CleanupPolicy::Judge(const CleanupStep& step) const
     case CleanupAction::RunUninstallEntry:
         if (step.target.empty() || step.target.find('\\') != std::string::npos || step.target == "." || step.target == "..")
             return Refused("names no single Uninstall entry");
+        if (Contains(m_otherEntries, platform::UpperCase(step.target)))
+            return Refused("is another installed item's uninstaller");
         return {};
     case CleanupAction::DeleteKey:
     case CleanupAction::DeleteEmptyKey:
@@ -301,9 +306,14 @@ CleanupVerdict CleanupPolicy::JudgeTree(const std::string& folder, const std::st
 
 CleanupVerdict CleanupPolicy::JudgeProgram(const std::string& commandLine, const std::string& base) const
 {
-    auto host = ResolveCleanupPath(ProgramOf(commandLine));
+    std::string program = ProgramOf(commandLine);
+    auto host = ResolveCleanupPath(program);
     if (!host)
         return Refused("is on no drive of this machine");
+    // Windows' own command interpreters would run whatever the rest of the line says.
+    std::string name = platform::UpperCase(program.substr(program.find_last_of("\\:") + 1));
+    if (Contains(kCommandInterpreters, name))
+        return Refused("runs a command interpreter");
     return InsideBase(*host, base);
 }
 

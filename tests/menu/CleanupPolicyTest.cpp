@@ -167,6 +167,9 @@ TEST_F(CleanupPolicyTest, UninstallerInstructions)
         { "US..\\..\\users\\me\\Documents\\evil.exe", false },
         { "USWin\\..\\..\\Hry\\Hra\\x.exe", false },
         { "UU..\\..\\Run", false },
+        { "UUJina", false },
+        { "UScmd.exe /c rd /s /q C:\\users", false },
+        { "USregedit /s evil.reg", false },
     });
 }
 
