@@ -14,7 +14,7 @@
 #include "platform/components/StdCtrls.h"
 #include "platform/layout/LayoutReader.h"
 #include "platform/resources/Resources.h"
-#include "tools/artwork/ArtworkNames.h"
+#include "resources/ArtworkNames.h"
 
 #include <cstring>
 #include <functional>
@@ -346,7 +346,10 @@ void TForm1::CreateWindowLayout()
     AttachArtwork();
     CollectFamilies();
     m_hasLayout = true;
-    m_afterCatalogue = [this] { ShowCatalogue(); };
+    m_afterCatalogue = [this] {
+        ShowCatalogue();
+        PrepareWineInBackground();
+    };
     DoCreate();
 }
 

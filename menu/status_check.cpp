@@ -89,6 +89,22 @@ std::string TForm1::ShortcutFolder(const std::string& shortcutPath, bool working
     return CutAfterLastBackslash(workingDir ? ShellLink().WorkingDir() : ShellLink().Target());
 }
 
+// A Start-menu shortcut's working folder; the user's Programs folder is read at each check, as
+// Wine moves it when it first sets a prefix up.
+// The user's folder comes first: the setups of the time made per-user shortcuts.
+std::string TForm1::StartMenuShortcutFolder(const std::string& shortcut, std::string& shortcutPath)
+{
+    std::string userPrograms = ReadRegistryString(platform::HKEY_CURRENT_USER,
+        "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs");
+    if (!userPrograms.empty()) {
+        shortcutPath = shell::PostFixDir(userPrograms) + shortcut;
+        if (platform::FileExists(shortcutPath))
+            return ShortcutFolder(shortcutPath, true);
+    }
+    shortcutPath = ProgramsDir + shortcut;
+    return ShortcutFolder(shortcutPath, true);
+}
+
 bool TForm1::TestGame(const TDemos& item, std::string& gameEntry) const
 {
     if (item.GameDir.empty())
@@ -195,9 +211,9 @@ void TForm1::CheckDemo(TDemos& item)
         case 3:
         case 7: {
             std::string folder;
-            std::string shortcut = ProgramsDir + item.Param;
+            std::string shortcut;
             if (item.DirDetect == 3) {
-                folder = ShortcutFolder(shortcut, true);
+                folder = StartMenuShortcutFolder(item.Param, shortcut);
                 if (item.Name == "BATTLEZONE")
                     folder = shell::GetParentDir(folder);
             } else {

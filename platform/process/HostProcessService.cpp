@@ -4,7 +4,9 @@
 #include "platform/events/EventLoop.h"
 #include "platform/machine/Machine.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -225,8 +227,54 @@ public:
             return planned.plan->kind == LaunchKind::Native ? SE_ERR_ACCESSDENIED : SE_ERR_NOASSOC;
         auto child = std::make_unique<Child>();
         child->pid = *pid;
+        child->throughWine = planned.plan->kind == LaunchKind::Wine;
         m_detached.push_back(std::move(child));
         return SE_SUCCESS;
+    }
+
+    bool PrepareWinePrefix() override
+    {
+        ReapEnded();
+        if (m_preparing || !HostPlanOptions().wineAvailable || WinePrefixReady(PrefixRoot()))
+            return false;
+        // Any Windows program makes Wine set the prefix up first; this one then does nothing.
+        LaunchPlan plan;
+        plan.kind = LaunchKind::Wine;
+        plan.hostProgram = "wine";
+        plan.arguments = { "cmd.exe", "/c", "exit" };
+        std::filesystem::path root = std::filesystem::absolute(PrefixRoot()).lexically_normal();
+        plan.hostDirectory = (root / "drive_c").string();
+        plan.environment["WINEPREFIX"] = root.string();
+        // A disc's setups need neither the .NET runtime nor the HTML engine; without this a new
+        // prefix on a desktop asks, unbidden, to download both.
+        plan.environment["WINEDLLOVERRIDES"] = "mscoree,mshtml=";
+        auto pid = Spawn(plan);
+        if (!pid)
+            return false;
+        auto child = std::make_unique<Child>();
+        child->pid = *pid;
+        child->throughWine = true;
+        m_detached.push_back(std::move(child));
+        m_preparing = true;
+        return true;
+    }
+
+    bool WaitForStartedPrograms(uint32_t maxWaitMs) override
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxWaitMs);
+        for (;;) {
+            for (auto& [handle, child] : m_children)
+                Update(*child);
+            for (auto& child : m_detached)
+                Update(*child);
+            ReapDetached();
+            bool running = std::any_of(m_children.begin(), m_children.end(), [](const auto& entry) { return !entry.second->done; });
+            if (!running && m_detached.empty())
+                return true;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
+            ::usleep(kPollSliceMs * 1000);
+        }
     }
 
 private:
@@ -291,12 +339,9 @@ private:
 
     void ReapDetached()
     {
-        std::erase_if(m_detached, [](const std::unique_ptr<Child>& child) {
-            if (!child->exited && TryReap(child->pid))
-                child->exited = true;
-            if (child->exited && child->serverPid >= 0 && !TryReap(child->serverPid))
-                return false;
-            return child->exited;
+        std::erase_if(m_detached, [this](const std::unique_ptr<Child>& child) {
+            Update(*child);
+            return child->done;
         });
     }
 
@@ -304,6 +349,7 @@ private:
     std::map<ProcessHandle, std::unique_ptr<Child>> m_children;
     std::vector<std::unique_ptr<Child>> m_detached;
     ProcessHandle m_nextHandle = 1;
+    bool m_preparing = false; // once per run: a failed set-up is not retried in a loop
 };
 
 }

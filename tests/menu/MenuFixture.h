@@ -53,9 +53,12 @@ protected:
     void WriteCatalogue(const std::string& text) { WriteDiscFile("Torva/torvaxp.ini", text); }
 
     // Starts the form from the disc (or from `ownPath`) and loads the catalogue.
-    TForm1& Start(const std::string& ownPath = "")
+    TForm1& Start(const std::string& ownPath = "", bool prepareWine = false)
     {
-        form = std::make_unique<TForm1>(MenuEnvironment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor, false, &debugOutput });
+        MenuEnvironment environment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor };
+        environment.PrepareWine = prepareWine;
+        environment.DebugOutput = &debugOutput;
+        form = std::make_unique<TForm1>(environment);
         form->FormCreateCore();
         if (!form->Terminated)
             form->LoadCatalogue();
