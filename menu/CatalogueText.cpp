@@ -43,9 +43,9 @@ bool HasSectionLine(std::string_view text)
 {
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find('\n', start);
+        size_t end = text.find_first_of("\r\n", start);
         std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        size_t first = line.find_first_not_of(" \t\r");
+        size_t first = line.find_first_not_of(" \t");
         if (first != std::string_view::npos && line[first] == '[' && line.find(']', first) != std::string_view::npos)
             return true;
         if (end == std::string_view::npos)
@@ -69,8 +69,6 @@ std::optional<std::string> NotACatalogue(std::string_view bytes)
     size_t controls = static_cast<size_t>(std::count_if(text.begin(), text.end(), IsStrayControl));
     if (text.find('\0') != std::string_view::npos || controls * 20 > text.size())
         return "holds binary data, not text";
-    if (text.find('\n') == std::string_view::npos && text.find('\r') != std::string_view::npos)
-        return "ends its lines with CR alone; lines must end with CR LF or LF";
     if (!HasSectionLine(text))
         return "holds no [section] line";
     return std::nullopt;

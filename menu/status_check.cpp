@@ -222,7 +222,7 @@ void TForm1::CheckDemo(TDemos& item)
                     shortcut = CommonDesktopDir + item.Param;
                 folder = ShortcutFolder(shortcut, false);
             }
-            // A folder no state file can hold (a NUL or a line break inside) is the shortcut's
+            // A folder no state file can hold (a line break or a NUL inside) is the shortcut's
             // fault, not the state file's: say which shortcut of which item, and go on without it.
             if (folder.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
                 ShowError("The shortcut " + shortcut + " of \"" + item.Name + "\" names a folder that cannot be recorded.");

@@ -56,7 +56,7 @@ TEST_F(Catalogue, AFileThatIsNoCatalogueEndsWithAMessage)
         { "", "is empty" },
         { std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0>\0", 20), "binary" },
         { std::string("\xFF\xFE[\0M\0a\0i\0n\0]\0\r\0\n\0", 18), "UTF-16" },
-        { "[Main]\rCD=0206\rDemos=1\r[Demo1]\rName=x\r", "CR alone" },
+        { "garbage without a single section line\r\n", "no [section]" },
     };
     for (const auto& [text, reason] : cases) {
         boxes.errors.clear();
@@ -66,12 +66,14 @@ TEST_F(Catalogue, AFileThatIsNoCatalogueEndsWithAMessage)
         EXPECT_NE(boxes.errors[0].find("torvaxp.ini"), std::string::npos) << boxes.errors[0];
         EXPECT_NE(boxes.errors[0].find(reason), std::string::npos) << boxes.errors[0];
     }
-    // Odd but legal: LF line ends and an end-of-file mark.
-    boxes.errors.clear();
-    WriteCatalogue("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=x\n\x1a");
-    EXPECT_FALSE(Start().Terminated);
-    EXPECT_TRUE(boxes.errors.empty());
-    EXPECT_EQ(form->DemoCount, 1);
+    // Odd but legal: LF or CR line ends and an end-of-file mark.
+    for (const char* text : { "[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=x\n\x1a", "; old disc\r[Main]\rCD=0206\rDemos=1\r[Demo1]\rName=x\r" }) {
+        boxes.errors.clear();
+        WriteCatalogue(text);
+        EXPECT_FALSE(Start().Terminated);
+        EXPECT_TRUE(boxes.errors.empty());
+        EXPECT_EQ(form->DemoCount, 1);
+    }
 }
 
 TEST_F(Catalogue, TextTransforms)

@@ -191,7 +191,7 @@ TEST_F(StatusCheck, AShortcutWhoseFolderCannotBeRecordedIsNamed)
     item.Param = "Z.lnk";
     std::string programs = form->ProgramsDir.substr(3);
     std::replace(programs.begin(), programs.end(), '\\', '/');
-    WriteShortcut(programs + "Z.lnk", "C:\\Hry\\Z\\z.exe", std::string("C:\\Hry\\Z\0x\\", 12));
+    WriteShortcut(programs + "Z.lnk", "C:\\Hry\\Z\\z.exe", "C:\\Hry\\Z\r\n[Main]\\");
     form->CheckDemo(item);
     EXPECT_EQ(item.Installed, 0);
     ASSERT_EQ(boxes.errors.size(), 1u);

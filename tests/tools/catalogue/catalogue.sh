@@ -59,14 +59,16 @@ echo "torvatool catalogue: all checks passed"
 printf '\r\n' > "$work/empty.ini"
 printf '\x7fELF\x02\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x3e\x00' > "$work/binary.ini"
 printf '\xff\xfe[\x00M\x00a\x00i\x00n\x00]\x00\r\x00\n\x00C\x00D\x00=\x001\x00\r\x00\n\x00' > "$work/utf16.ini"
-printf '[Main]\rCD=0206\rDemos=0\r' > "$work/cr.ini"
-for broken in empty binary utf16 cr; do
+printf 'no section anywhere\r\n' > "$work/nosection.ini"
+for broken in empty binary utf16 nosection; do
     cp "$work/$broken.ini" "$disc/Torva/torvaxp.ini"
     run_check
     [ $status -eq 1 ] || fail "check exits 1 on a $broken file (got $status): $check"
     echo "$check" | grep -q 'error: .*not a catalogue' || fail "$broken file reported: $check"
 done
-# Odd but legal: LF line ends and an end-of-file mark still make a catalogue.
-printf '[Main]\nCD=0206\nDemos=0\n\x1a' > "$disc/Torva/torvaxp.ini"
-run_check
-if echo "$check" | grep -q 'not a catalogue'; then fail "an LF catalogue was refused: $check"; fi
+# Odd but legal: LF or CR line ends and an end-of-file mark still make a catalogue.
+for legal in '[Main]\nCD=0206\nDemos=0\n\x1a' '[Main]\rCD=0206\rDemos=0\r'; do
+    printf "$legal" > "$disc/Torva/torvaxp.ini"
+    run_check
+    if echo "$check" | grep -q 'not a catalogue'; then fail "a legal catalogue was refused: $check"; fi
+done
