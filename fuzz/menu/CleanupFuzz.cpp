@@ -114,6 +114,13 @@ struct FuzzMachine {
         }
     }
 
+    // A run that ends normally leaves no scratch prefix behind; one that aborts keeps it.
+    ~FuzzMachine()
+    {
+        std::error_code error;
+        fs::remove_all(root, error);
+    }
+
     void Prepare() const
     {
         for (const fs::path& folder : SystemFolders())
