@@ -13,6 +13,7 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/StdCtrls.h"
 #include "platform/layout/LayoutReader.h"
+#include "platform/process/Process.h"
 #include "platform/resources/Resources.h"
 #include "tools/artwork/ArtworkNames.h"
 
@@ -347,6 +348,9 @@ void TForm1::CreateWindowLayout()
     CollectFamilies();
     m_hasLayout = true;
     m_afterCatalogue = [this] { ShowCatalogue(); };
+    m_afterInput = [this](const platform::Event& event) { FollowPointer(event); };
+    WatchDocumentOpeners();
+    m_windowTeardown = [] { platform::CurrentProcessService().SetOpenFailedHandler(nullptr); };
     DoCreate();
 }
 

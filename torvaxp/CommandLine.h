@@ -3,7 +3,7 @@
 // The menu's own command line, besides the host options every program of the platform takes
 // (--headless, --script, --screenshot):
 //
-//     torvaxp [T] [--disc DIR] [--prefix DIR] [--own-path WINPATH] [host options]
+//     torvaxp [T] [--disc DIR] [--prefix DIR] [--own-path WINPATH] [--version] [host options]
 //
 // A first argument "T" makes every installation show its setup command before running it.
 
@@ -21,6 +21,7 @@ public:
 struct MenuOptions {
     bool showSetupCommand = false;
     bool help = false;
+    bool version = false;
     // The disc folder; none: the built-in sample disc.
     std::optional<std::filesystem::path> disc;
     std::optional<std::filesystem::path> prefix;

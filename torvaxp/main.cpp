@@ -10,6 +10,7 @@
 #include "platform/text/Codepage.h"
 #include "torvaxp/CommandLine.h"
 #include "torvaxp/DiscDrive.h"
+#include "torvaxp/WindowIcon.h"
 #include "torvaxp/WindowServices.h"
 
 #include <filesystem>
@@ -71,6 +72,8 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
     cursor.SetForm(form.get());
     platform::Application().SetMainForm(form.get());
     form->SetWindow(host.NewWindow());
+    constexpr int IconSize = 64;
+    form->Window()->SetIcon(DrawWindowIcon(IconSize), IconSize);
     form->CreateWindowLayout();
     // A missing disc ends the program at creation, before the window is shown; a missing
     // catalogue ends it when the window is first shown.
@@ -108,6 +111,10 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         PrintUsage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "torvaxp " << TORVA_VERSION << "\n";
         return 0;
     }
 
