@@ -1,3 +1,5 @@
+include(GoogleTest)
+
 # Helpers shared by every module's CMakeLists.txt.
 
 set(TORVA_WARNINGS -Wall -Wextra -Werror)
@@ -42,9 +44,11 @@ function(torva_library name)
   set_property(GLOBAL APPEND PROPERTY TORVA_LIBRARIES ${name})
 endfunction()
 
-# torva_test(NAME SOURCES t.cpp ... DEPS lib ...): one GoogleTest executable, one CTest entry.
+# torva_test(NAME SOURCES t.cpp ... DEPS lib ... [LABELS l ...]): one GoogleTest executable, a CTest entry per
+# test case (NAME.Suite.Case), so a failure names its case. Cases of one executable share
+# fixture folders by name, so they take turns; different executables still run side by side.
 function(torva_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${TORVA_WARNINGS})
@@ -53,7 +57,8 @@ function(torva_test name)
     TORVA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TORVA_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
-  add_test(NAME ${name} COMMAND ${name})
+  gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 120
+    PROPERTIES RESOURCE_LOCK ${name} LABELS "${ARG_LABELS}")
 endfunction()
 
 # torva_fuzz(NAME SOURCE f.cpp DEPS lib ... SEEDS dir-or-file ...)

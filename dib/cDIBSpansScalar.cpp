@@ -47,6 +47,7 @@ const SpanKernels& ScalarKernels()
     return scalarKernels;
 }
 
+#if TORVA_SIMD_X86
 const SpanKernels* Sse2Kernels()
 {
     return __builtin_cpu_supports("sse2") ? BuiltSse2Kernels() : nullptr;
@@ -64,6 +65,12 @@ const SpanKernels* Avx512Kernels()
         && __builtin_cpu_supports("avx512vbmi");
     return usable ? BuiltAvx512Kernels() : nullptr;
 }
+#else
+// Other processors build only the scalar twins.
+const SpanKernels* Sse2Kernels() { return nullptr; }
+const SpanKernels* Avx2Kernels() { return nullptr; }
+const SpanKernels* Avx512Kernels() { return nullptr; }
+#endif
 
 const SpanKernels& ActiveKernels()
 {

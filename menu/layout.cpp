@@ -15,7 +15,7 @@
 #include "platform/layout/LayoutReader.h"
 #include "platform/process/Process.h"
 #include "platform/resources/Resources.h"
-#include "tools/artwork/ArtworkNames.h"
+#include "resources/ArtworkNames.h"
 
 #include <cstring>
 #include <functional>

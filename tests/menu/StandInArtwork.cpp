@@ -2,7 +2,7 @@
 
 #include "platform/avi/AviClip.h"
 #include "platform/resources/Resources.h"
-#include "tools/artwork/ArtworkNames.h"
+#include "resources/ArtworkNames.h"
 
 #include <deque>
 #include <string>

@@ -4,7 +4,7 @@
 // place on the screen is cut from the screen background it covers and drawn on, so covers,
 // buttons and their lit states join their surroundings without a seam.
 
-#include "tools/artwork/ArtworkNames.h"
+#include "resources/ArtworkNames.h"
 #include "tools/artwork/Raster.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // and the pictures that must join others (icons on the column, markers on their rails, clips
 // over the window background) really do.
 
-#include "tools/artwork/ArtworkNames.h"
+#include "resources/ArtworkNames.h"
 
 #include "dib/DIBStream.h"
 #include "dib/cDIB.h"
