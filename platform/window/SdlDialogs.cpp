@@ -39,7 +39,10 @@ int IgnoreWatcherErrors(Display* display, XErrorEvent* error)
 
 // SDL's boxes carry no class and land off the window they belong to. While a box is up, a
 // watcher on a connection of its own finds it (the window that names the owner as the one it
-// belongs to), gives it the owner's class and centres it over the owner.
+// belongs to), gives it the owner's class and centres it over the owner. SDL shows the box
+// from a child process it forks: the watcher's thread must hold no lock of Xlib's shared
+// state then, so the connection is opened and closed, and the error handler set, on the
+// calling thread.
 class BoxPlacer {
 public:
     explicit BoxPlacer(SDL_Window* owner)
@@ -49,6 +52,11 @@ public:
         if (!owner || !SDL_GetWindowWMInfo(owner, &info) || info.subsystem != SDL_SYSWM_X11)
             return;
         m_owner = info.info.x11.window;
+        m_display = XOpenDisplay(nullptr);
+        if (!m_display)
+            return;
+        g_watcherDisplay = m_display;
+        g_previousHandler = XSetErrorHandler(IgnoreWatcherErrors);
         m_thread = std::thread([this] { Place(); });
     }
     ~BoxPlacer()
@@ -56,6 +64,12 @@ public:
         m_done = true;
         if (m_thread.joinable())
             m_thread.join();
+        if (!m_display)
+            return;
+        XSync(m_display, False);
+        XSetErrorHandler(g_previousHandler);
+        g_watcherDisplay = nullptr;
+        XCloseDisplay(m_display);
     }
     BoxPlacer(const BoxPlacer&) = delete;
     BoxPlacer& operator=(const BoxPlacer&) = delete;
@@ -66,22 +80,13 @@ private:
 
     void Place()
     {
-        Display* display = XOpenDisplay(nullptr);
-        if (!display)
-            return;
-        g_watcherDisplay = display;
-        g_previousHandler = XSetErrorHandler(IgnoreWatcherErrors);
         for (int slice = 0; slice < MostSlices && !m_done; ++slice) {
-            if (::Window box = FindBox(display)) {
-                Arrange(display, box);
+            if (::Window box = FindBox(m_display)) {
+                Arrange(m_display, box);
                 break;
             }
             std::this_thread::sleep_for(Slice);
         }
-        XSync(display, False);
-        XSetErrorHandler(g_previousHandler);
-        g_watcherDisplay = nullptr;
-        XCloseDisplay(display);
     }
 
     ::Window FindBox(Display* display) const
@@ -142,6 +147,7 @@ private:
     }
 
     ::Window m_owner = 0;
+    Display* m_display = nullptr;
     std::atomic<bool> m_done { false };
     std::thread m_thread;
 };

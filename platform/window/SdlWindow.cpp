@@ -44,6 +44,10 @@ bool AcquireVideo()
     static int state = 0; // 0 not tried, 1 up, -1 unavailable
     if (state != 0)
         return state > 0;
+    // The boxes' watcher speaks to the X server from a thread of its own; Xlib's locks have to
+    // be in place before the first connection, or a lock taken before they are may never be
+    // given back.
+    XInitThreads();
     // An accelerated window surface makes SDL recreate the X window behind our back, which
     // drops the outline set on it; the plain shared-memory surface keeps the window.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");

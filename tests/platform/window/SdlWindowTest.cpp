@@ -264,9 +264,10 @@ TEST(SdlDialogs, BoxesTakeTheOwnersClassAndStandOverIt)
         std::string className;
         int centreX = 0, centreY = 0;
     } seen;
+    // Opened here: SDL forks to show the box, and the thread must hold no lock of Xlib's then.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
     std::thread closer([&] {
-        Display* display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr);
         for (int attempt = 0; attempt < 400; ++attempt) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             ::Window root = 0, parent = 0, *children = nullptr;
@@ -311,11 +312,11 @@ TEST(SdlDialogs, BoxesTakeTheOwnersClassAndStandOverIt)
             XFlush(display);
             break;
         }
-        XCloseDisplay(display);
     });
     SdlDialogs dialogs(&window);
     EXPECT_EQ(dialogs.ShowMessageBox({ MessageBoxKind::Error, "Torva CD v2", "Zkou\x9Aka" }), 1);
     closer.join();
+    XCloseDisplay(display);
 
     XClassHint ownerClass {};
     ASSERT_TRUE(XGetClassHint(owner.display, owner.window, &ownerClass));
