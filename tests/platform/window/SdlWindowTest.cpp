@@ -14,6 +14,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
 using namespace platform;
@@ -211,6 +212,42 @@ TEST(SdlWindow, DesktopScaleFollowsGdkScaleWhereTheWindowFits)
     ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &mode), 0);
     large.SetClientSize(mode.w * 2 / 3, 30);
     EXPECT_EQ(large.Scale(), 1);
+}
+
+// The cursor the form asks for is the one the X server shows over the window.
+TEST(SdlWindow, CursorReachesTheServer)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no display";
+    RealClock clock;
+    EventLoop loop(clock);
+    SdlWindow window(loop);
+    window.SetClientSize(60, 40);
+    window.Show();
+    Settle(loop);
+    X11Window x11 = X11Of(window);
+    ASSERT_TRUE(x11.display);
+    int eventBase = 0, errorBase = 0;
+    if (!XFixesQueryExtension(x11.display, &eventBase, &errorBase))
+        GTEST_SKIP() << "the X server has no XFIXES";
+    SDL_WarpMouseInWindow(window.Handle(), 30, 20);
+    auto shown = [&] {
+        Settle(loop);
+        XFixesCursorImage* image = XFixesGetCursorImage(x11.display);
+        if (!image)
+            return std::vector<unsigned long>();
+        std::vector<unsigned long> pixels(image->pixels, image->pixels + image->width * image->height);
+        XFree(image);
+        return pixels;
+    };
+    window.SetCursor(crArrow);
+    const auto arrow = shown();
+    window.SetCursor(crHourGlass);
+    const auto hourglass = shown();
+    ASSERT_FALSE(arrow.empty());
+    EXPECT_NE(arrow, hourglass);
+    window.SetCursor(crArrow);
+    EXPECT_EQ(shown(), arrow);
 }
 
 // The desktop's taskbar gets a picture and a window of its own: not one that belongs to
