@@ -94,9 +94,12 @@ void TForm1::InstallProc(TDemos& item)
     case 8:
     case 9: {
         shell::BusyCursor busy(m_environment.Cursor);
-        if (platform::UpperCase(item.InstallName).find("MSI") != std::string::npos)
+        if (platform::UpperCase(item.InstallName).find("MSI") != std::string::npos) {
+            // The shell starts the package and returns at once: the item is polled as for a
+            // setup of type 4, or it would show as not installed until its page is opened again.
             ShellExec(setup, platform::SW_SHOWNORMAL);
-        else
+            SetupPollTimer().SetEnabled(true);
+        } else
             WaitExec(setup, platform::SW_SHOWNORMAL);
         break;
     }

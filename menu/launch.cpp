@@ -7,6 +7,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
 #include "platform/files/Files.h"
+#include "platform/process/LaunchPlanner.h"
 #include "platform/process/Process.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Codepage.h"
@@ -237,4 +238,21 @@ void TForm1::RunProc(const TDemos& source)
     std::string entry = ChooseVersion(item);
     if (!entry.empty())
         LaunchFile(item, item.GameDir + "\\" + shell::CutBeforeColon(entry));
+}
+
+void TForm1::PrepareWineInBackground()
+{
+    if (!m_environment.PrepareWine)
+        return;
+    auto holdsWindowsSetup = [](const auto& items, int32_t count) {
+        for (int32_t n = 1; n <= count; ++n) {
+            const TDemos& item = items[n];
+            if (!item.InstallName.empty() && platform::NeedsWine(item.InstallDir + "\\" + item.InstallName))
+                return true;
+        }
+        return false;
+    };
+    if (holdsWindowsSetup(Demos, DemoCount) || holdsWindowsSetup(Extra2, Extra2Count) || holdsWindowsSetup(Fulls, FullCount)
+        || holdsWindowsSetup(Readers, ReaderCount) || holdsWindowsSetup(Extra, ExtraCount) || holdsWindowsSetup(Drivers, DriverCount))
+        platform::CurrentProcessService().PrepareWinePrefix();
 }

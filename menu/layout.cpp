@@ -347,7 +347,10 @@ void TForm1::CreateWindowLayout()
     AttachArtwork();
     CollectFamilies();
     m_hasLayout = true;
-    m_afterCatalogue = [this] { ShowCatalogue(); };
+    m_afterCatalogue = [this] {
+        ShowCatalogue();
+        PrepareWineInBackground();
+    };
     m_afterInput = [this](const platform::Event& event) { FollowPointer(event); };
     WatchDocumentOpeners();
     m_windowTeardown = [] { platform::CurrentProcessService().SetOpenFailedHandler(nullptr); };

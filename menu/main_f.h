@@ -45,6 +45,9 @@ struct MenuEnvironment {
     shell::CursorService* Cursor = nullptr;
     // The first command-line argument was "T": installations show their setup command first.
     bool ShowSetupCommand = false;
+    // Once the first page shows, Wine sets a new prefix up in the background when the disc
+    // carries Windows setups, so that the first install does not sit through it.
+    bool PrepareWine = false;
 };
 
 class TForm1 : public platform::TForm {
@@ -479,6 +482,8 @@ public:
     void RunProc(const TDemos& item);
     // Starts a program and goes on; false when it could not be started.
     bool NormalExec(const std::string& commandLine, uint16_t showMode);
+    // Starts Wine's set-up of a new prefix when Wine is there and a setup of the disc needs it.
+    void PrepareWineInBackground();
     // Starts a program and keeps the window alive until it ends; false when it could not start.
     bool WaitExec(const std::string& commandLine, uint16_t showMode);
     // Opens a document or address through the shell; the text may carry short parameters.
@@ -620,6 +625,7 @@ private:
     void DeleteState(const TDemos& item);
     std::string UninstallStringOf(const std::string& regUninstall) const;
     std::string ShortcutFolder(const std::string& shortcutPath, bool workingDir);
+    std::string StartMenuShortcutFolder(const std::string& shortcut);
 
     // Layout support (layout.cpp).
     void PublishMethods();

@@ -89,6 +89,21 @@ std::string TForm1::ShortcutFolder(const std::string& shortcutPath, bool working
     return CutAfterLastBackslash(workingDir ? ShellLink().WorkingDir() : ShellLink().Target());
 }
 
+// A Start-menu shortcut's working folder; the user's Programs folder is read at each check, as
+// Wine moves it when it first sets a prefix up.
+// The user's folder comes first: the setups of the time made per-user shortcuts.
+std::string TForm1::StartMenuShortcutFolder(const std::string& shortcut)
+{
+    std::string userPrograms = ReadRegistryString(platform::HKEY_CURRENT_USER,
+        "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs");
+    if (!userPrograms.empty()) {
+        std::string shortcutPath = shell::PostFixDir(userPrograms) + shortcut;
+        if (platform::FileExists(shortcutPath))
+            return ShortcutFolder(shortcutPath, true);
+    }
+    return ShortcutFolder(ProgramsDir + shortcut, true);
+}
+
 bool TForm1::TestGame(const TDemos& item, std::string& gameEntry) const
 {
     if (item.GameDir.empty())
@@ -196,7 +211,7 @@ void TForm1::CheckDemo(TDemos& item)
         case 7: {
             std::string folder;
             if (item.DirDetect == 3) {
-                folder = ShortcutFolder(ProgramsDir + item.Param, true);
+                folder = StartMenuShortcutFolder(item.Param);
                 if (item.Name == "BATTLEZONE")
                     folder = shell::GetParentDir(folder);
             } else {

@@ -323,11 +323,13 @@ size_t ReadString(const ByteWindow& file, size_t pos, bool unicode, const char* 
     constexpr size_t CountField = 0x00;
     constexpr size_t Characters = 0x02;
     uint16_t count = file.U16(pos + CountField, what);
+    // Some writers count a terminating NUL in the text; as for the shell, the text ends there.
+    auto endAtNul = [](std::string text) { return text.substr(0, text.find('\0')); };
     if (unicode) {
-        out = Cp1250Of(file.Utf16(pos + Characters, count, what));
+        out = endAtNul(Cp1250Of(file.Utf16(pos + Characters, count, what)));
         return pos + Characters + 2 * size_t { count };
     }
-    out = file.Bytes(pos + Characters, count, what);
+    out = endAtNul(file.Bytes(pos + Characters, count, what));
     return pos + Characters + count;
 }
 

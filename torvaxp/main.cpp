@@ -67,6 +67,8 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
     environment.MessageBoxes = &boxes;
     environment.Cursor = &cursor;
     environment.ShowSetupCommand = options.showSetupCommand;
+    // Script runs decide themselves when Wine starts.
+    environment.PrepareWine = !hostOptions.headless;
 
     platform::ComponentPtr<TForm1> form(new TForm1(environment, &platform::Application()));
     cursor.SetForm(form.get());

@@ -31,18 +31,17 @@ IniDocument IniDocument::Parse(std::string_view text)
     IniDocument document;
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find('\n', start);
+        // CR LF, LF, and a CR alone (as Windows reads such files) each end a line.
+        size_t end = text.find_first_of("\r\n", start);
         Line line;
         if (end == std::string_view::npos) {
             line.raw = std::string(text.substr(start));
             start = text.size();
         } else {
-            size_t rawEnd = end;
-            if (rawEnd > start && text[rawEnd - 1] == '\r')
-                --rawEnd;
-            line.raw = std::string(text.substr(start, rawEnd - start));
-            line.ending = std::string(text.substr(rawEnd, end + 1 - rawEnd));
-            start = end + 1;
+            size_t endingLength = text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+            line.raw = std::string(text.substr(start, end - start));
+            line.ending = std::string(text.substr(end, endingLength));
+            start = end + endingLength;
         }
         document.m_lines.push_back(std::move(line));
     }

@@ -4,7 +4,9 @@
 #include "platform/events/EventLoop.h"
 #include "platform/machine/Machine.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -256,10 +258,53 @@ public:
             return planned.plan->kind == LaunchKind::Native ? SE_ERR_ACCESSDENIED : SE_ERR_NOASSOC;
         auto child = std::make_unique<Child>();
         child->pid = *pid;
+        child->throughWine = planned.plan->kind == LaunchKind::Wine;
         if (planned.plan->kind == LaunchKind::Opener)
             child->openedFile = request.file;
         Detach(std::move(child));
         return SE_SUCCESS;
+    }
+
+    bool PrepareWinePrefix() override
+    {
+        ReapEnded();
+        if (m_preparing || !HostPlanOptions().wineAvailable || WinePrefixReady(PrefixRoot()))
+            return false;
+        // Any Windows program makes Wine set the prefix up first; this one then does nothing.
+        LaunchPlan plan;
+        plan.kind = LaunchKind::Wine;
+        plan.hostProgram = "wine";
+        plan.arguments = { "cmd.exe", "/c", "exit" };
+        std::filesystem::path root = std::filesystem::absolute(PrefixRoot()).lexically_normal();
+        plan.hostDirectory = (root / "drive_c").string();
+        plan.environment["WINEPREFIX"] = root.string();
+        auto pid = Spawn(plan);
+        if (!pid)
+            return false;
+        auto child = std::make_unique<Child>();
+        child->pid = *pid;
+        child->throughWine = true;
+        Detach(std::move(child));
+        m_preparing = true;
+        return true;
+    }
+
+    bool WaitForStartedPrograms(uint32_t maxWaitMs) override
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxWaitMs);
+        for (;;) {
+            for (auto& [handle, child] : m_children)
+                Update(*child);
+            for (auto& child : m_detached)
+                Update(*child);
+            ReapDetached();
+            bool running = std::any_of(m_children.begin(), m_children.end(), [](const auto& entry) { return !entry.second->done; });
+            if (!running && m_detached.empty())
+                return true;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
+            ::usleep(kPollSliceMs * 1000);
+        }
     }
 
 private:
@@ -372,17 +417,12 @@ private:
     void ReapDetached()
     {
         std::erase_if(m_detached, [this](const std::unique_ptr<Child>& child) {
-            if (!child->exited) {
-                if (auto code = TryReap(child->pid)) {
-                    child->exited = true;
-                    CloseDescriptor(child->pidFd);
-                    if (child->openedFile && (*code == kOpenerNoMethod || *code == kOpenerActionFailed))
-                        ReportOpenFailed(*child->openedFile);
-                }
-            }
-            if (child->exited && child->serverPid >= 0 && !TryReap(child->serverPid))
-                return false;
-            return child->exited;
+            const bool exitedBefore = child->exited;
+            Update(*child);
+            if (!exitedBefore && child->exited && child->openedFile
+                && (child->exitCode == kOpenerNoMethod || child->exitCode == kOpenerActionFailed))
+                ReportOpenFailed(*child->openedFile);
+            return child->done;
         });
     }
 
@@ -397,6 +437,7 @@ private:
     std::map<ProcessHandle, std::unique_ptr<Child>> m_children;
     std::vector<std::unique_ptr<Child>> m_detached;
     ProcessHandle m_nextHandle = 1;
+    bool m_preparing = false; // once per run: a failed set-up is not retried in a loop
     EventLoop* m_reapLoop = nullptr;
     StartFailure m_lastFailure = StartFailure::None;
     OpenFailedHandler m_openFailed;

@@ -253,6 +253,22 @@ bool HostToolOnPath(std::string_view name)
     return false;
 }
 
+bool NeedsWine(const std::string& commandLine)
+{
+    ProcessStart start;
+    start.commandLine = commandLine;
+    ProgramAndArguments found = FindProgram(start, {});
+    if (!found.program)
+        return false;
+    return ExtensionOf(found.program->winPath) == ".MSI" || ClassifyHostFile(found.program->host) == ExecutableKind::Windows;
+}
+
+bool WinePrefixReady(const std::filesystem::path& prefixRoot)
+{
+    std::error_code error;
+    return std::filesystem::exists(prefixRoot / ".update-timestamp", error);
+}
+
 PlanOptions HostPlanOptions()
 {
     PlanOptions options;

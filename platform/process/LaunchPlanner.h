@@ -26,6 +26,13 @@ PlanOptions HostPlanOptions();
 // An executable file of that name in one of PATH's folders.
 bool HostToolOnPath(std::string_view name);
 
+// Whether starting or opening this file takes Wine: a Windows program (the first word of a
+// command line), or an installer package.
+bool NeedsWine(const std::string& commandLine);
+
+// Whether Wine has set the prefix up (it leaves ".update-timestamp" in the prefix's root).
+bool WinePrefixReady(const std::filesystem::path& prefixRoot);
+
 std::optional<LaunchPlan> PlanProcessStart(const ProcessStart& start, const std::filesystem::path& prefixRoot,
                                            const PlanOptions& options);
 

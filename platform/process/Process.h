@@ -123,6 +123,14 @@ public:
     virtual void WaitForExitOrMessage(ProcessHandle process, EventLoop& loop, uint32_t maxWaitMs) = 0;
     // ShellExecuteA (owner window ignored): > 32 on success, an SE_ERR_ value otherwise.
     virtual intptr_t ShellExecute(const ShellExecuteRequest& request) = 0;
+    // Blocks until every program started here, waited for or not, has ended (for Windows
+    // programs: with the prefix's wineserver), at most maxWaitMs; false when some still run.
+    // For test drivers: the menu itself never blocks on programs it did not wait for.
+    virtual bool WaitForStartedPrograms(uint32_t maxWaitMs) = 0;
+    // Starts, without waiting, Wine's own set-up of the prefix (which its first Windows program
+    // would otherwise wait for) when Wine is there and has not set this prefix up yet. True when
+    // it was started.
+    virtual bool PrepareWinePrefix() { return false; }
 
     // Why the last CreateProcess or ShellExecute that failed did so.
     virtual StartFailure LastStartFailure() const { return StartFailure::None; }

@@ -49,6 +49,14 @@ public:
     bool CloseHandle(ProcessHandle process) override;
     void WaitForExitOrMessage(ProcessHandle process, EventLoop& loop, uint32_t maxWaitMs) override;
     intptr_t ShellExecute(const ShellExecuteRequest& request) override;
+    // Nothing runs: recorded programs have always ended.
+    bool WaitForStartedPrograms(uint32_t) override { return true; }
+    bool PrepareWinePrefix() override
+    {
+        ++m_winePreparations;
+        return true;
+    }
+    size_t WinePreparations() const { return m_winePreparations; }
 
     // Every start fails (the program "cannot be run") while set; still recorded, without handle.
     void SetFailStarts(bool fail) { m_failStarts = fail; }
@@ -91,6 +99,7 @@ private:
     std::vector<RecordedShellExecute> m_shellExecutes;
     std::vector<Running> m_running; // by handle - 1
     size_t m_waits = 0;
+    size_t m_winePreparations = 0;
 };
 
 }

@@ -1,6 +1,7 @@
 #include "platform/script/ScriptRunner.h"
 
 #include "platform/picture/Picture.h"
+#include "platform/process/Process.h"
 #include "platform/text/Codepage.h"
 #include "platform/text/Text.h"
 
@@ -292,15 +293,21 @@ void ScriptRunner::RunLine(std::string_view rawLine)
         e.target = &m_form;
         m_loop.Post(e);
         Pump();
-    } else if (command == "WAIT") {
+    } else if (command == "WAIT" || command == "WAITPROGRAMS") {
+        bool programs = command == "WAITPROGRAMS";
         if (words.size() != 2)
-            Fail("expected wait MS");
+            Fail(programs ? "expected waitprograms MS" : "expected wait MS");
         int ms = ParseInt(words[1], "milliseconds");
         if (ms < 0)
             Fail("cannot wait a negative time");
-        if (!m_loop.Clock().IsVirtual())
-            Fail("wait needs the virtual clock");
-        m_loop.Advance(static_cast<uint64_t>(ms));
+        if (programs) {
+            if (!CurrentProcessService().WaitForStartedPrograms(static_cast<uint32_t>(ms)))
+                Fail("programs still running after " + std::to_string(ms) + " ms");
+        } else {
+            if (!m_loop.Clock().IsVirtual())
+                Fail("wait needs the virtual clock");
+            m_loop.Advance(static_cast<uint64_t>(ms));
+        }
         Pump();
     } else if (command == "ANSWER") {
         if (words.size() != 2)
@@ -320,7 +327,8 @@ void ScriptRunner::RunLine(std::string_view rawLine)
     } else if (command == "GET") {
         if (words.size() != 2)
             Fail("expected get NAME.Property");
-        m_out << words[1] << "=" << ValueOf(words[1]) << "\n";
+        // Written out at once: a run stopped from outside still shows what it read.
+        m_out << words[1] << "=" << ValueOf(words[1]) << "\n" << std::flush;
     } else if (command == "EXPECT") {
         if (words.size() < 2)
             Fail("expected expect NAME.Property VALUE");

@@ -12,6 +12,8 @@
 //     wheel up|down [X]            one notch at form x X (default: where the pointer is)
 //     leave                        the pointer leaves the window
 //     wait MS                      advance the virtual clock, firing due timers in order
+//     waitprograms MS              wait, in real time and at most MS, until every program the
+//                                  menu started has ended (Windows ones with their wineserver)
 //     answer ok|yes|no|N           queue the answer of the next box (N: choice button from 0)
 //     get NAME.Property            prints NAME.Property=VALUE
 //     expect NAME.Property VALUE   VALUE is the rest of the line (surrounding quotes dropped)

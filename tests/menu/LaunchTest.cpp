@@ -336,3 +336,33 @@ TEST_F(Buttons, WebAddressGetsItsSchemeOnce)
 }
 
 }
+
+TEST_F(Launch, WineSetsANewPrefixUpOnlyForADiscWithWindowsSetups)
+{
+    std::string windows(0x44, '\0');
+    windows.replace(0, 2, "MZ");
+    windows[0x3C] = 0x40;
+    windows.replace(0x40, 4, std::string("PE\0\0", 4));
+    WriteDiscFile("DEMOS/NATIVE/SETUP.EXE", "\x7f" "ELF native setup");
+    WriteDiscFile("DEMOS/WIN/SETUP.EXE", windows);
+    WriteDiscFile("DEMOS/WIN/PACK.MSI", "package");
+    struct Case {
+        const char* folder;
+        const char* installName;
+        bool prepareWine;
+        size_t preparations;
+    };
+    const Case cases[] = {
+        { "NATIVE", "SETUP.EXE", true, 0 }, { "WIN", "SETUP.EXE", false, 0 },
+        { "WIN", "SETUP.EXE /S", true, 1 }, { "WIN", "PACK.MSI /qn", true, 1 },
+    };
+    for (const Case& c : cases) {
+        size_t before = recorder->WinePreparations();
+        Start("", c.prepareWine);
+        form->DemoCount = 1;
+        form->Demos[1].InstallDir = Drive() + "\\DEMOS\\" + c.folder;
+        form->Demos[1].InstallName = c.installName;
+        form->PrepareWineInBackground();
+        EXPECT_EQ(recorder->WinePreparations() - before, c.preparations) << c.folder << " " << c.installName;
+    }
+}

@@ -52,9 +52,11 @@ protected:
     void WriteCatalogue(const std::string& text) { WriteDiscFile("Torva/torvaxp.ini", text); }
 
     // Starts the form from the disc (or from `ownPath`) and loads the catalogue.
-    TForm1& Start(const std::string& ownPath = "")
+    TForm1& Start(const std::string& ownPath = "", bool prepareWine = false)
     {
-        form = std::make_unique<TForm1>(MenuEnvironment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor });
+        MenuEnvironment environment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor };
+        environment.PrepareWine = prepareWine;
+        form = std::make_unique<TForm1>(environment);
         form->FormCreateCore();
         if (!form->Terminated)
             form->LoadCatalogue();

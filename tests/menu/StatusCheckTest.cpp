@@ -1,5 +1,8 @@
 #include "MenuFixture.h"
 
+#include <algorithm>
+
+#include "platform/files/Files.h"
 #include "platform/ini/IniFile.h"
 #include "platform/registry/Registry.h"
 #include "shell/testing/LnkWriter.h"
@@ -180,6 +183,33 @@ TEST_F(StatusCheck, ShortcutDetection)
     form->CheckDemo(desktop);
     EXPECT_EQ(desktop.GameDir, "C:\\Hry\\Z");
     EXPECT_EQ(desktop.Installed, 1);
+}
+
+TEST_F(StatusCheck, StartMenuShortcutOfTheUserComesBeforeTheCommonOne)
+{
+    // A prefix keeps the user's Start menu apart from the common one, and Wine names the
+    // user's anew when it first sets the prefix up.
+    platform::Registry reg;
+    reg.SetRootKey(platform::HKEY_CURRENT_USER);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true));
+    ASSERT_TRUE(reg.WriteString("Programs", "C:\\users\\u\\AppData\\Start Menu\\Programs"));
+    WriteDriveC("Hry/U/z.exe", "x");
+    WriteDriveC("Hry/C/z.exe", "x");
+    TDemos item = Item(5, 3);
+    item.GameName = "z.exe";
+    item.Param = "Hra\\Hra Z.lnk";
+    WriteShortcut("users/u/AppData/Start Menu/Programs/Hra/Hra Z.lnk", "C:\\Hry\\U\\z.exe", "C:\\Hry\\U\\");
+    form->CheckDemo(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\U");
+
+    std::string common = form->ProgramsDir.substr(3);
+    std::replace(common.begin(), common.end(), '\\', '/');
+    WriteShortcut(common + "Hra/Hra Z.lnk", "C:\\Hry\\C\\z.exe", "C:\\Hry\\C\\");
+    form->CheckDemo(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\U") << "the user's shortcut wins";
+    ASSERT_TRUE(platform::DeleteFile("C:\\users\\u\\AppData\\Start Menu\\Programs\\Hra\\Hra Z.lnk"));
+    form->CheckDemo(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\C");
 }
 
 TEST_F(StatusCheck, IniFileDetectionAndSierra)

@@ -70,6 +70,9 @@ const CorpusCase corpus[] = {
         "C:\\WINDOWS\\Installer\\{DB8757A3-1B62-4136-8D95-D2CB9F00E36C}\\test_icon.ico", 1, 0,
         // An advertised shortcut has no LinkInfo; its ID list names the installer's icon.
         "C:\\Windows\\Installer\\{DB8757A3-1B62-4136-8D95-D2CB9F00E36C}\\test_icon.ico" },
+    // Wine counts the terminating NUL in each text; the texts end there.
+    { "wine8_nsis_game.lnk", 0xb7, "A game", nullptr, "C:\\Hry\\Some Game", "-window", nullptr, 1, 0,
+        "C:\\Hry\\Some Game\\GAME.EXE" },
 };
 
 void ExpectString(const std::optional<std::string>& actual, const char* expected, const char* what)

@@ -92,6 +92,8 @@ public:
         fs::copy_file(m_sources.boldFont, m_out / "Torva" / "bc.jpg");
         m_counts = ReadPictureCounts(ReadText(m_sources.pictureCounts));
         m_catalogue = platform::IniDocument::Parse(ReadText(m_out / "Torva" / "torvaxp.ini"));
+        if (!m_sources.moreCatalogue.empty())
+            LayOver(m_sources.moreCatalogue);
         for (const Category& category : Categories) {
             int count = platform::ParseNumber(Value("Main", category.countKey)).value_or(0);
             for (int n = 1; n <= count; ++n)
@@ -110,6 +112,19 @@ private:
             fs::remove_all(m_out);
         }
         fs::create_directories(m_out);
+    }
+
+    void LayOver(const fs::path& more)
+    {
+        auto added = platform::IniDocument::Parse(ReadText(more));
+        for (const std::string& section : added.SectionNames()) {
+            for (const auto& [key, value] : added.Entries(section)) {
+                if (!m_catalogue.SetValue(section, key, value))
+                    throw DiscError(more.string() + ": cannot add [" + section + "] " + key);
+            }
+        }
+        std::string text = m_catalogue.Text();
+        artwork::WriteFile(m_out / "Torva" / "torvaxp.ini", std::vector<uint8_t>(text.begin(), text.end()));
     }
 
     std::string Value(const std::string& section, const std::string& key) const

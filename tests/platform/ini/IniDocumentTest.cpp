@@ -85,6 +85,36 @@ TEST(IniDocumentTest, NamesInFileOrderOnce)
     EXPECT_TRUE(document.KeyNames("Nowhere").empty());
 }
 
+// Malformed files as the profile functions of Windows read them (Wine's conformance tests of
+// those functions record what Windows does).
+TEST(IniDocumentTest, ReadsMalformedFilesAsWindowsDoes)
+{
+    struct Case {
+        const char* text;
+        const char* section;
+        const char* key;
+        std::optional<std::string> expected;
+    };
+    const char* crOnly = "[section1]\rname1=val1\rname2=\"val2\"\rname3\rname4=a\r[section2]\r";
+    const char* oddNames = "\r\nkey=val_no_section\r\n[]\r\nkey=val_e_section\r\n[s]\r\n=val_no_key\r\n[t]\r\n";
+    const Case cases[] = {
+        { crOnly, "section1", "name1", "val1" },
+        { crOnly, "section1", "NaMe2", "val2" },
+        { crOnly, "section1", "name4", "a" },
+        { crOnly, "section1", "name3", std::nullopt },
+        { crOnly, "section2", "name1", std::nullopt },
+        { oddNames, "", "key", "val_e_section" },
+        { oddNames, "t", "key", std::nullopt },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IniDocument::Parse(c.text).Value(c.section, c.key), c.expected) << c.text << " [" << c.section << "] " << c.key;
+    IniDocument document = IniDocument::Parse(crOnly);
+    EXPECT_EQ(document.SectionNames(), (std::vector<std::string> { "section1", "section2" }));
+    EXPECT_EQ(document.KeyNames("section1"), (std::vector<std::string> { "name1", "name2", "name4" }));
+    ASSERT_TRUE(document.SetValue("section2", "k", "v"));
+    EXPECT_EQ(document.Text(), std::string(crOnly) + "k=v\r\n") << "the lines kept their endings";
+}
+
 TEST(IniDocumentTest, JunkNeverStopsTheParse)
 {
     std::string junk = std::string("\xFF\xFE\0\0[A]\0x=1\r\n", 13) + std::string(1 << 20, 'z') + "\n[B]\nk=v\n\r\r\n[C\n=\n[]\nq=empty name\n";

@@ -173,6 +173,28 @@ TEST_F(Script, HiddenControlsCannotBeClicked)
     EXPECT_EQ(err.str(), "t.script:1: Status is not visible\n");
 }
 
+// A stream that passes on only what was flushed, as a pipe to a killed test would.
+class FlushedOnly : public std::stringbuf {
+public:
+    std::string flushed;
+
+protected:
+    int sync() override
+    {
+        flushed = str();
+        return 0;
+    }
+};
+
+TEST_F(Script, GetLinesAreWrittenOutAsTheyAreRead)
+{
+    FlushedOnly buffer;
+    std::ostream stream(&buffer);
+    ScriptRunner runner(*form, session.Loop(), session.Dialogs(), stream);
+    EXPECT_EQ(runner.Run("click Row2\nget Form1.ItemIndex\nexpect Form1.ItemIndex 5\n", "t.script", err), 1);
+    EXPECT_EQ(buffer.flushed, "Form1.ItemIndex=2\n");
+}
+
 TEST_F(Script, QuitStopsTheScript)
 {
     EXPECT_EQ(Run("quit\nexpect Form1.ItemIndex 99\n"), 0);

@@ -3,6 +3,8 @@
 
 #include "tools/sampledisc/DiscBuilder.h"
 
+#include "platform/ini/IniDocument.h"
+
 #include "platform/picture/Picture.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +41,7 @@ protected:
         // Any file does as a font here: the builder only copies it.
         Write(root / "fonts" / "regular.ttf", "regular");
         Write(root / "fonts" / "bold.ttf", "bold");
-        sources = { root / "tree", root / "counts.txt", root / "fonts" / "regular.ttf", root / "fonts" / "bold.ttf" };
+        sources = { root / "tree", root / "counts.txt", root / "fonts" / "regular.ttf", root / "fonts" / "bold.ttf", {} };
     }
     void TearDown() override { fs::remove_all(root); }
 
@@ -117,4 +119,22 @@ TEST_F(DiscBuilderTest, ACountedSectionThatIsMissingIsAnError)
     Write(sources.discTree / "Torva" / "torvaxp.ini", "[Main]\r\nDemos=1\r\n");
     Write(sources.pictureCounts, "");
     EXPECT_THROW(BuildDisc(sources, root / "out"), DiscError);
+}
+
+TEST_F(DiscBuilderTest, MoreCatalogueIsLaidOverTheDiscsOwn)
+{
+    Write(sources.discTree / "Torva" / "torvaxp.ini", "[Main]\nExtra2=1\nCD=1206\n[Extra21]\nName=Prvni\nInstallDir=PRVNI\n");
+    Write(sources.pictureCounts, "");
+    sources.moreCatalogue = root / "more.ini";
+    Write(sources.moreCatalogue, "[Main]\r\nExtra2=2\r\n[Extra22]\r\nName=Druha\r\nInstallDir=DRUHA\r\nPicture=druha\r\n");
+    fs::path out = root / "out";
+    BuildDisc(sources, out);
+    auto catalogue = platform::IniDocument::Parse(Read(out / "Torva" / "torvaxp.ini"));
+    EXPECT_EQ(catalogue.Value("Main", "Extra2"), "2");
+    EXPECT_EQ(catalogue.Value("Main", "CD"), "1206");
+    EXPECT_EQ(catalogue.Value("Extra21", "Name"), "Prvni");
+    EXPECT_EQ(catalogue.Value("Extra22", "InstallDir"), "DRUHA");
+    EXPECT_TRUE(fs::is_directory(out / "DEMOS" / "DRUHA")) << "the added items are built like the others";
+    EXPECT_TRUE(fs::exists(out / "Torva" / "Small" / "druha.bmp"));
+    EXPECT_EQ(Read(sources.discTree / "Torva" / "torvaxp.ini").find("Druha"), std::string::npos) << "the source stays as it was";
 }
