@@ -15,10 +15,15 @@ MenuOptions ParseMenuOptions(std::vector<std::string> args)
             throw CommandLineError("option " + option + " needs a value");
         return args[++next];
     };
+    auto setDisc = [&](const std::string& disc) {
+        if (options.disc)
+            throw CommandLineError("only one disc can be given, not also '" + disc + "'");
+        options.disc = std::filesystem::path(disc);
+    };
     for (; next < args.size(); ++next) {
         const std::string& arg = args[next];
         if (arg == "--disc")
-            options.disc = std::filesystem::path(value(arg));
+            setDisc(value(arg));
         else if (arg == "--prefix")
             options.prefix = std::filesystem::path(value(arg));
         else if (arg == "--own-path")
@@ -29,8 +34,12 @@ MenuOptions ParseMenuOptions(std::vector<std::string> args)
             options.version = true;
         else if (arg == "T")
             throw CommandLineError("\"T\" is only taken as the first argument");
-        else
+        else if (arg == "t")
+            throw CommandLineError("the first argument is a capital \"T\"");
+        else if (arg.empty() || arg.front() == '-')
             throw CommandLineError("unknown argument '" + arg + "'");
+        else
+            setDisc(arg);
     }
     return options;
 }
@@ -39,7 +48,9 @@ const char* MenuOptionsUsage()
 {
     // The description column is the host options' one.
     return "  T                    first argument: installations show their setup command first\n"
-           "  --disc DIR           the disc folder (default: the built-in sample disc)\n"
+           "  --disc DISC, DISC    the disc: a folder, or an image (.iso, .cue with its .bin,\n"
+           "                       .nrg) that is unpacked once into $XDG_CACHE_HOME/torva/images\n"
+           "                       (default: the built-in sample disc)\n"
            "  --prefix DIR         the machine prefix (default: $TORVA_PREFIX, else\n"
            "                       $XDG_DATA_HOME/torva/prefix)\n"
            "  --own-path WINPATH   the program's own Windows path (default: the disc drive's\n"

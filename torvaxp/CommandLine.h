@@ -3,9 +3,11 @@
 // The menu's own command line, besides the host options every program of the platform takes
 // (--headless, --script, --screenshot):
 //
-//     torvaxp [T] [--disc DIR] [--prefix DIR] [--own-path WINPATH] [--version] [host options]
+//     torvaxp [T] [--disc DISC | DISC] [--prefix DIR] [--own-path WINPATH] [--version] [host options]
 //
-// A first argument "T" makes every installation show its setup command before running it.
+// A first argument "T" makes every installation show its setup command before running it. DISC
+// is a disc folder or a disc image (.iso, .cue, .nrg), given with --disc or on its own, as a
+// file manager passes a file it opens.
 
 #include <filesystem>
 #include <optional>
@@ -22,7 +24,7 @@ struct MenuOptions {
     bool showSetupCommand = false;
     bool help = false;
     bool version = false;
-    // The disc folder; none: the built-in sample disc.
+    // The disc folder or image; none: the built-in sample disc.
     std::optional<std::filesystem::path> disc;
     std::optional<std::filesystem::path> prefix;
     // The program's own Windows path (code page 1250); none: the disc drive's \TORVA.EXE.
@@ -30,8 +32,8 @@ struct MenuOptions {
 };
 
 // Takes the menu's options out of `args` (the arguments after the program name, with the host
-// options already removed). Raises CommandLineError for an option without its value and for
-// anything it does not know.
+// options already removed). Raises CommandLineError for an option without its value, for a
+// second disc, and for an option it does not know.
 MenuOptions ParseMenuOptions(std::vector<std::string> args);
 
 // The usage text of the menu's own options.

@@ -68,6 +68,65 @@ char MapDiscFolder(platform::Machine& machine, const fs::path& disc)
     return machine.MapDrive(disc, platform::DRIVE_CDROM);
 }
 
+namespace {
+
+// The locks live in the prefix's own folder of the menu, beside nothing Wine reads.
+fs::path LockFolder(platform::Machine& machine)
+{
+    return machine.PrefixRoot() / ".torva";
+}
+
+std::optional<platform::FileLock> LockMapping(platform::Machine& machine)
+{
+    std::error_code error;
+    fs::create_directories(LockFolder(machine), error);
+    return platform::FileLock::Acquire(LockFolder(machine) / "drives.lock", platform::FileLock::Mode::Exclusive);
+}
+
+fs::path LetterLockFile(platform::Machine& machine, char letter)
+{
+    return LockFolder(machine) / (std::string("drive-") + static_cast<char>(letter | 0x20) + ".lock");
+}
+
+}
+
+std::optional<DiscDriveLease> DiscDriveLease::Map(platform::Machine& machine, const fs::path& disc)
+{
+    auto mapping = LockMapping(machine);
+    if (!mapping)
+        return std::nullopt;
+    char letter = MapDiscFolder(machine, disc);
+    if (letter == 0)
+        return std::nullopt;
+    auto share = platform::FileLock::Acquire(LetterLockFile(machine, letter), platform::FileLock::Mode::Shared);
+    if (!share)
+        return std::nullopt;
+    return DiscDriveLease(machine, disc, letter, std::move(*share));
+}
+
+DiscDriveLease::DiscDriveLease(DiscDriveLease&& other) noexcept
+    : m_machine(other.m_machine)
+    , m_disc(std::move(other.m_disc))
+    , m_letter(other.m_letter)
+    , m_share(std::move(other.m_share))
+{
+    other.m_share.reset();
+}
+
+DiscDriveLease::~DiscDriveLease()
+{
+    if (!m_share)
+        return;
+    auto mapping = LockMapping(*m_machine);
+    // Only the last menu on the drive unmaps it, and only while it still holds this disc.
+    if (m_share->TryUpgrade()) {
+        auto drive = m_machine->Drive(m_letter);
+        if (drive && SameFile(drive->target, m_disc))
+            m_machine->UnmapDrive(m_letter);
+    }
+    m_share.reset();
+}
+
 int AddDiscFontSubstitutes(const fs::path& disc)
 {
     std::optional<fs::path> menu = MenuFolder(disc);

@@ -3,6 +3,7 @@
 // Putting a disc folder in the machine: the drive letter it is mapped to, the sample disc the
 // program carries, and the face substitutions the sample disc's fonts need.
 
+#include "platform/files/FileLock.h"
 #include "platform/machine/Machine.h"
 
 #include <filesystem>
@@ -17,6 +18,32 @@ std::optional<std::filesystem::path> SampleDiscFolder(const std::filesystem::pat
 // mapping is still there, else on the first free letter from D:. Returns the letter, 0 when
 // no letter could be had.
 char MapDiscFolder(platform::Machine& machine, const std::filesystem::path& disc);
+
+// The disc's drive for as long as a menu runs on it. Menus on one prefix share a disc's letter:
+// each holds a shared lock on the letter's lock file in the prefix, and the last one to end
+// unmaps it, so a second menu ending does not take the drive from under the first. Mapping and
+// unmapping happen under one lock for the whole prefix.
+class DiscDriveLease {
+public:
+    // Maps the disc (MapDiscFolder) and takes its share; empty when no letter could be had.
+    static std::optional<DiscDriveLease> Map(platform::Machine& machine, const std::filesystem::path& disc);
+    DiscDriveLease(DiscDriveLease&& other) noexcept;
+    DiscDriveLease(const DiscDriveLease&) = delete;
+    DiscDriveLease& operator=(const DiscDriveLease&) = delete;
+    ~DiscDriveLease();
+
+    char Letter() const { return m_letter; }
+
+private:
+    DiscDriveLease(platform::Machine& machine, std::filesystem::path disc, char letter, platform::FileLock share)
+        : m_machine(&machine), m_disc(std::move(disc)), m_letter(letter), m_share(std::move(share))
+    {
+    }
+    platform::Machine* m_machine;
+    std::filesystem::path m_disc;
+    char m_letter;
+    std::optional<platform::FileLock> m_share;
+};
 
 // The menu's faces "Square721 AT" and "Square721 BdEx AT" come from the disc's bb.jpg and
 // bc.jpg; where the machine has no FontSubstitutes value for a face yet, it gets the family of

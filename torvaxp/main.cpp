@@ -1,6 +1,7 @@
 // torvaxp: the cover disc's menu. It maps the disc folder (the built-in sample disc unless
-// --disc names another) to a drive of the machine prefix, creates the main form from its stored
-// layout and runs it: in a desktop window, or headless for scripts and screenshots.
+// --disc names another, or a disc image's folder in the image cache) to a drive of the machine
+// prefix, creates the main form from its stored layout and runs it: in a desktop window, or
+// headless for scripts and screenshots.
 
 #include "menu/main_f.h"
 #include "platform/files/Files.h"
@@ -10,7 +11,10 @@
 #include "platform/text/Codepage.h"
 #include "torvaxp/CommandLine.h"
 #include "torvaxp/DiscDrive.h"
+#include "torvaxp/DiscOpening.h"
 #include "torvaxp/WindowIcon.h"
+#include "platform/window/SdlDialogs.h"
+#include "platform/window/SdlWindow.h"
 #include "torvaxp/WindowServices.h"
 
 #include <filesystem>
@@ -25,6 +29,22 @@ namespace {
 int Fail(const std::string& message)
 {
     std::cerr << "torvaxp: " << message << "\n";
+    return 1;
+}
+
+// A disc that cannot be opened: in the menu's own message box where there is a display, on the
+// terminal otherwise (also headless, where nobody would answer a box).
+int FailToOpenDisc(const platform::HostOptions& hostOptions, const std::string& czech)
+{
+    bool desktop = !hostOptions.headless && !hostOptions.script && platform::SdlWindow::DisplayAvailable();
+    if (!desktop)
+        return Fail(czech);
+    std::cerr << "torvaxp: " << czech << "\n";
+    platform::Application().SetTitle("Torva CD v2");
+    platform::SdlDialogs dialogs;
+    platform::SetDialogService(&dialogs);
+    platform::ShowErrorBox(platform::Utf8ToCp1250(czech));
+    platform::SetDialogService(nullptr);
     return 1;
 }
 
@@ -130,21 +150,28 @@ int main(int argc, char** argv)
         } else {
             return Fail("the built-in sample disc is missing; name a disc folder with --disc DIR");
         }
-        std::error_code error;
-        if (!fs::is_directory(disc, error))
-            return Fail("no disc folder " + disc.string());
+        // The disc is checked (and an image unpacked) before the prefix is touched. A menu that
+        // searches the drives from C: reports a folder without the disc itself.
+        platform::ImageCache cache;
+        std::optional<OpenedDisc> opened;
+        try {
+            bool desktop = !hostOptions.headless && !hostOptions.script && fs::is_regular_file(disc)
+                && platform::SdlWindow::DisplayAvailable();
+            UnpackProgressView progress(disc.filename().string(), desktop);
+            opened = OpenDisc(disc, !options.ownPath, cache, std::ref(progress));
+        } catch (const DiscOpenError& e) {
+            return FailToOpenDisc(hostOptions, e.what());
+        }
+        disc = opened->folder;
 
         auto machine = platform::Machine::OpenOrCreateNamedOrDefault(options.prefix);
         platform::SetCurrentMachine(machine);
-        char letter = MapDiscFolder(*machine, fs::absolute(disc));
-        if (letter == 0)
+        // The drive goes with the run, so the prefix does not collect letters of old discs; menus
+        // sharing the prefix and the disc share the letter, and the last one unmaps it.
+        auto drive = DiscDriveLease::Map(*machine, fs::absolute(disc));
+        if (!drive)
             return Fail("no free drive letter for the disc in " + machine->PrefixRoot().string());
-        // The drive goes with the run, so the prefix does not collect letters of old discs.
-        struct Unmap {
-            platform::Machine& machine;
-            char letter;
-            ~Unmap() { machine.UnmapDrive(letter); }
-        } unmap { *machine, letter };
+        char letter = drive->Letter();
         if (sampleDisc)
             AddDiscFontSubstitutes(disc);
         ResolveFontPathsThroughDrives();

@@ -278,6 +278,9 @@ public:
         std::filesystem::path root = std::filesystem::absolute(PrefixRoot()).lexically_normal();
         plan.hostDirectory = (root / "drive_c").string();
         plan.environment["WINEPREFIX"] = root.string();
+        // A disc's setups need neither the .NET runtime nor the HTML engine; without this a new
+        // prefix on a desktop asks, unbidden, to download both.
+        plan.environment["WINEDLLOVERRIDES"] = "mscoree,mshtml=";
         auto pid = Spawn(plan);
         if (!pid)
             return false;

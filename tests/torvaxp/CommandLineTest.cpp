@@ -21,6 +21,8 @@ TEST(MenuCommandLine, OptionsAndTheirValues)
     EXPECT_FALSE(none.disc);
     EXPECT_FALSE(none.ownPath);
     EXPECT_TRUE(ParseMenuOptions({ "--help" }).help);
+    // A file manager passes the image on its own.
+    EXPECT_EQ(ParseMenuOptions({ "T", "/home/u/Torva 5.iso" }).disc, std::filesystem::path("/home/u/Torva 5.iso"));
     EXPECT_TRUE(ParseMenuOptions({ "--version" }).version);
 }
 
@@ -51,7 +53,8 @@ TEST(MenuCommandLine, RefusedArguments)
         { "--disc", "d", "T" },   // T only first
         { "t" },                  // T is a capital
         { "--speed", "3" },       // unknown
-        { "extra" },
+        { "a.iso", "b.iso" },     // one disc
+        { "--disc", "d", "e.iso" },
     };
     for (const auto& args : refused)
         EXPECT_THROW(ParseMenuOptions(args), CommandLineError) << args.front();
@@ -87,6 +90,22 @@ TEST_F(MenuDiscDrive, DiscGetsTheFirstFreeLetterAndKeepsIt)
     // Another disc takes the next letter.
     std::filesystem::create_directories(root / "other");
     EXPECT_EQ(MapDiscFolder(*machine, root / "other"), 'E');
+}
+
+TEST_F(MenuDiscDrive, MenusSharingTheDiscKeepItUntilTheLastEnds)
+{
+    std::filesystem::path disc = root / "disc";
+    std::optional<DiscDriveLease> first = DiscDriveLease::Map(*machine, disc);
+    ASSERT_TRUE(first);
+    std::optional<DiscDriveLease> second = DiscDriveLease::Map(*machine, disc);
+    ASSERT_TRUE(second);
+    ASSERT_EQ(second->Letter(), first->Letter());
+    char letter = first->Letter();
+    // The second menu ends first: the first still reads its disc.
+    second.reset();
+    EXPECT_TRUE(machine->Drive(letter)) << "the drive went with the second menu";
+    first.reset();
+    EXPECT_FALSE(machine->Drive(letter)) << "the last menu leaves the drive behind";
 }
 
 TEST_F(MenuDiscDrive, MissingFontFilesAddNoSubstitutes)

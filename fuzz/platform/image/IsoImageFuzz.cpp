@@ -1,0 +1,43 @@
+// An image file of any bytes: its volume descriptors, both folder trees (directory records,
+// Joliet and Rock Ridge names) and the start of its files are read without a crash, a hang or
+// memory running away; what cannot be read is an ImageError.
+#include "platform/image/DiscImage.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace {
+
+std::filesystem::path ScratchFile()
+{
+    static std::filesystem::path file = std::filesystem::temp_directory_path() / ("torva-image-fuzz-" + std::to_string(std::random_device()()) + ".iso");
+    return file;
+}
+
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::filesystem::path file = ScratchFile();
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    try {
+        auto image = platform::DiscImage::Open(file);
+        image->Label();
+        image->Identity();
+        size_t read = 0;
+        for (const platform::ImageEntry& entry : image->Entries()) {
+            if (!entry.folder && read++ < 16)
+                image->Read(entry, 64);
+        }
+        image->Find("TORVA/TORVAXP.INI");
+    } catch (const platform::ImageError&) {
+    }
+    std::filesystem::remove(file);
+    return 0;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+// A cue sheet: the files of a disc image and the tracks in each. Only what reading a data
+// track needs is kept: each FILE's name, and each TRACK's number, sector layout and INDEX 01.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+enum class TrackMode {
+    Audio,      // AUDIO (2352-byte frames of sound)
+    Mode1Cooked, // MODE1/2048: the user data alone
+    Mode1Raw,   // MODE1/2352: sync, header, 2048 data bytes, EDC and ECC
+    Mode2Raw,   // MODE2/2352: sync, header, subheader, then form 1 data
+    Mode2Form,  // MODE2/2336: subheader, then form 1 data, without sync and header
+    Other,      // CDG, CDI and the like: not read
+};
+
+struct CueTrack {
+    int number = 0;
+    TrackMode mode = TrackMode::Other;
+    uint32_t index1Frame = 0; // INDEX 01 in frames (1/75 s) from the start of its file
+};
+
+struct CueFile {
+    std::string name; // as written, quotes removed
+    std::vector<CueTrack> tracks;
+};
+
+struct CueSheet {
+    std::vector<CueFile> files;
+};
+
+// Bytes per sector of a mode, and where the 2048 user bytes start in it.
+uint32_t TrackSectorSize(TrackMode mode);
+uint32_t TrackDataOffset(TrackMode mode);
+
+// Parses a cue sheet; commands it does not need (REM, TITLE, PERFORMER, PREGAP, FLAGS, ...) are
+// skipped. Empty, with `error` set to the reason and line, when a FILE, TRACK or INDEX line is
+// malformed, a TRACK comes before any FILE, or there is no FILE at all.
+std::optional<CueSheet> ParseCueSheet(std::string_view text, std::string* error = nullptr);
+
+}

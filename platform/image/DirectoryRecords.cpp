@@ -1,0 +1,146 @@
+#include "platform/image/DirectoryRecords.h"
+
+#include "platform/image/IsoFields.h"
+#include "platform/image/VolumeDescriptors.h"
+
+namespace platform {
+
+namespace {
+
+namespace Record {
+constexpr size_t Length = 0;
+constexpr size_t Extent = 2;        // 32-bit little-endian, then big-endian
+constexpr size_t DataLength = 10;   // the same
+constexpr size_t RecordingTime = 18; // years since 1900, month, day, hour, minute, second, zone
+constexpr size_t Flags = 25;
+constexpr size_t NameLength = 32;
+constexpr size_t Name = 33;
+}
+constexpr uint8_t FlagDirectory = 0x02;
+constexpr uint8_t FlagMultiExtent = 0x80;
+
+// System use entries (SUSP) of Rock Ridge: two signature letters, length, version, data.
+namespace Susp {
+constexpr size_t Length = 2;
+constexpr size_t Data = 4;
+}
+constexpr size_t NameFlags = 4;      // NM: bits 1 and 2 mark "." and ".."; a name split over several NM entries is joined
+constexpr size_t NameText = 5;
+constexpr uint8_t NameCurrentOrParent = 0x06;
+constexpr size_t ModeField = 4;      // PX: the file mode, 32-bit little-endian, then big-endian
+constexpr size_t ContinuationBlock = 4; // CE: sector, offset and length, each both-endian
+constexpr size_t ContinuationOffset = 12;
+constexpr size_t ContinuationLength = 20;
+// A record's system use area with its continuations is small; the bound stops loops.
+constexpr int MaxContinuations = 8;
+constexpr uint32_t MaxContinuationBytes = IsoSectorSize;
+
+// Days since 1970-01-01 of a civil date.
+int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day)
+{
+    year -= month <= 2;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<int64_t>(dayOfEra) - 719468;
+}
+
+int64_t RecordingTime(std::string_view record)
+{
+    auto at = [&](size_t i) { return static_cast<uint8_t>(record[Record::RecordingTime + i]); };
+    unsigned month = at(1), day = at(2);
+    if (month < 1 || month > 12 || day < 1 || day > 31)
+        return 0;
+    int64_t seconds = DaysFromCivil(1900 + at(0), month, day) * 86400 + at(3) * 3600 + at(4) * 60 + at(5);
+    int zoneQuarters = static_cast<int8_t>(at(6));
+    return seconds - int64_t(zoneQuarters) * 15 * 60;
+}
+
+// The Rock Ridge name and mode in a system use area, following continuation areas.
+void ReadRockRidge(std::string_view area, const ContinuationReader& continuation, RawFolderEntry& entry)
+{
+    std::string name;
+    bool named = false;
+    std::string held; // the continuation area being read
+    for (int hops = 0;; ++hops) {
+        std::optional<std::string> next;
+        size_t at = 0;
+        while (at + Susp::Data <= area.size()) {
+            size_t length = static_cast<uint8_t>(area[at + Susp::Length]);
+            if (length < Susp::Data || at + length > area.size())
+                break;
+            std::string_view item = area.substr(at, length);
+            std::string_view signature = item.substr(0, 2);
+            if (signature == "NM" && length > NameFlags) {
+                uint8_t flags = static_cast<uint8_t>(item[NameFlags]);
+                if (!(flags & NameCurrentOrParent) && length >= NameText) {
+                    name.append(item.substr(NameText));
+                    named = true;
+                }
+            } else if (signature == "PX" && length >= ModeField + 4) {
+                entry.rockMode = IsoLe32(item, ModeField);
+            } else if (signature == "CE" && length >= ContinuationLength + 4 && continuation) {
+                uint32_t bytes = IsoLe32(item, ContinuationLength);
+                if (bytes <= MaxContinuationBytes)
+                    next = continuation(IsoLe32(item, ContinuationBlock), IsoLe32(item, ContinuationOffset), bytes);
+            } else if (signature == "ST") {
+                break;
+            }
+            at += length;
+        }
+        if (!next || hops >= MaxContinuations)
+            break;
+        held = std::move(*next);
+        area = held;
+    }
+    if (named && !name.empty()) {
+        entry.name = name;
+        entry.rockName = true;
+    }
+}
+
+}
+
+std::vector<RawFolderEntry> ReadDirectoryRecords(std::string_view folder, bool joliet, const ContinuationReader& continuation)
+{
+    std::vector<RawFolderEntry> entries;
+    for (size_t sector = 0; sector + IsoSectorSize <= folder.size(); sector += IsoSectorSize) {
+        std::string_view bytes = folder.substr(sector, IsoSectorSize);
+        size_t at = 0;
+        // Records never cross a sector; a zero length ends the sector's records.
+        while (at + Record::Name < bytes.size()) {
+            size_t length = static_cast<uint8_t>(bytes[at + Record::Length]);
+            if (length == 0)
+                break;
+            if (length <= Record::Name || at + length > bytes.size())
+                break;
+            std::string_view record = bytes.substr(at, length);
+            at += length;
+            size_t nameLength = static_cast<uint8_t>(record[Record::NameLength]);
+            if (Record::Name + nameLength > record.size() || nameLength == 0)
+                continue;
+            std::string_view rawName = record.substr(Record::Name, nameLength);
+            if (nameLength == 1 && (rawName[0] == '\0' || rawName[0] == '\1'))
+                continue;
+            uint8_t flags = static_cast<uint8_t>(record[Record::Flags]);
+            RawFolderEntry entry;
+            entry.name = joliet ? Ucs2BeToUtf8(rawName) : std::string(rawName);
+            entry.lsn = IsoLe32(record, Record::Extent);
+            entry.size = IsoLe32(record, Record::DataLength);
+            entry.folder = (flags & FlagDirectory) != 0;
+            entry.multiExtent = (flags & FlagMultiExtent) != 0;
+            entry.time = RecordingTime(record);
+            if (!joliet) {
+                // The system use area starts after the name, padded to an even offset.
+                size_t systemUse = Record::Name + nameLength + ((nameLength % 2 == 0) ? 1 : 0);
+                if (systemUse < record.size())
+                    ReadRockRidge(record.substr(systemUse), continuation, entry);
+            }
+            entries.push_back(std::move(entry));
+        }
+    }
+    return entries;
+}
+
+}

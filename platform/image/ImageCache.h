@@ -1,0 +1,95 @@
+#pragma once
+
+// Disc images become real folders before anything runs from them: Wine and the setups need
+// real files, and an image cannot be mounted without root. Each image is unpacked once into the
+// cache ($XDG_CACHE_HOME/torva/images/<identity>), keyed by the image's identity (its volume
+// descriptors and its files' sizes and times), so a second opening costs no more than opening a
+// folder. The folder is read-only like a CD, and it holds the drive's .windows-label and
+// .windows-serial for Wine.
+//
+// An image is unpacked into a temporary folder beside the cache's entries and renamed into place
+// only when complete, so a cancelled or crashed unpacking never leaves a folder that looks
+// finished; the next unpacking clears what a crash left. Joliet images carry no Unix
+// permissions, so a file is made executable when Rock Ridge says so or when its content is a
+// native program (an ELF file or a "#!" script), as the disc's native setups need.
+//
+// The cache is bounded (TORVA_IMAGE_CACHE_MB, else 4096 MiB): after an unpacking, the entries
+// used least recently go until the rest fit. An entry in use by a running program is held with
+// a shared lock and never removed.
+
+#include "platform/files/FileLock.h"
+#include "platform/image/DiscImage.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Bytes unpacked so far of `total`; false cancels.
+using UnpackProgress = std::function<bool(uint64_t done, uint64_t total)>;
+
+// An image's folder in the cache, kept from removal while this object lives.
+class CachedImage {
+public:
+    const std::filesystem::path& Folder() const { return m_folder; }
+    const std::string& Label() const { return m_label; }
+    uint32_t Serial() const { return m_serial; }
+    bool Unpacked() const { return m_unpacked; } // made by this opening
+
+private:
+    friend class ImageCache;
+    CachedImage(std::filesystem::path folder, std::string label, uint32_t serial, FileLock inUse, bool unpacked)
+        : m_folder(std::move(folder)), m_label(std::move(label)), m_serial(serial), m_inUse(std::move(inUse)), m_unpacked(unpacked)
+    {
+    }
+    std::filesystem::path m_folder;
+    std::string m_label;
+    uint32_t m_serial = 0;
+    FileLock m_inUse;
+    bool m_unpacked = false;
+};
+
+struct CacheEntry {
+    std::string key;
+    std::filesystem::path image;
+    std::string label;
+    uint64_t bytes = 0;
+    int64_t lastUse = 0; // seconds since 1970
+    bool inUse = false;
+};
+
+class ImageCache {
+public:
+    explicit ImageCache(std::filesystem::path root = DefaultRoot(), uint64_t bound = DefaultBound());
+
+    // $XDG_CACHE_HOME/torva/images, else ~/.cache/torva/images.
+    static std::filesystem::path DefaultRoot();
+    static uint64_t DefaultBound();
+    const std::filesystem::path& Root() const { return m_root; }
+
+    // The image's folder, unpacked first when the cache has none. Throws ImageError (Cancelled
+    // when `progress` said stop, CacheFailed, and what reading the image raises); nothing of a
+    // failed unpacking is left.
+    CachedImage Open(DiscImage& image, const UnpackProgress& progress = {});
+    bool Has(const DiscImage& image) const;
+
+    std::vector<CacheEntry> List() const;
+    // Removes the entries not in use: every one, or those unpacked from `image`. Returns how
+    // many went.
+    size_t Forget(const std::optional<std::filesystem::path>& image = std::nullopt);
+
+private:
+    std::filesystem::path Unpack(DiscImage& image, const std::string& key, const UnpackProgress& progress);
+    void ClearLeftovers();
+    void Trim(const std::string& keep);
+    bool Remove(const std::string& key);
+
+    std::filesystem::path m_root;
+    uint64_t m_bound;
+};
+
+}

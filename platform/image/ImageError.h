@@ -1,0 +1,44 @@
+#pragma once
+
+// What can be wrong with a disc image, with the file it concerns, so that a program can tell the
+// user which file and what is wrong in its own words.
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace platform {
+
+enum class ImageProblem {
+    Missing,          // the file does not exist or cannot be opened
+    NotAnImage,       // no ISO 9660 volume, no cue sheet, no NRG footer
+    Truncated,        // the file ends before data the volume refers to
+    NoDataTrack,      // a cue sheet without a data track (or one not at the start)
+    UnreadableTrack,  // a file the cue sheet names cannot be read
+    Damaged,          // the volume's folders cannot be read
+    NoCatalogue,      // a readable volume without the menu's folder and catalogue
+    Cancelled,        // the user stopped the unpacking
+    CacheFailed,      // the unpacked folder could not be written
+};
+
+class ImageError : public std::runtime_error {
+public:
+    ImageError(ImageProblem problem, std::filesystem::path file, const std::string& detail)
+        : std::runtime_error(file.string() + ": " + detail)
+        , m_problem(problem)
+        , m_file(std::move(file))
+        , m_detail(detail)
+    {
+    }
+
+    ImageProblem Problem() const { return m_problem; }
+    const std::filesystem::path& File() const { return m_file; }
+    const std::string& Detail() const { return m_detail; }
+
+private:
+    ImageProblem m_problem;
+    std::filesystem::path m_file;
+    std::string m_detail;
+};
+
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+// Field types of ISO 9660 and Joliet records: both-endian numbers (read from their
+// little-endian half) and UCS-2 big-endian names. Internal to the image library.
+
+#include "platform/text/Codepage.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+inline uint32_t IsoLe32(std::string_view bytes, size_t at)
+{
+    auto b = [&](size_t i) { return uint32_t(static_cast<uint8_t>(bytes[at + i])); };
+    return b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24;
+}
+
+// UCS-2 has no surrogate pairs; a lone surrogate becomes "?".
+inline std::string Ucs2BeToUtf8(std::string_view bytes)
+{
+    std::string out;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t unit = char32_t(static_cast<uint8_t>(bytes[i])) << 8 | static_cast<uint8_t>(bytes[i + 1]);
+        AppendUtf8(out, unit >= 0xD800 && unit < 0xE000 ? U'?' : unit);
+    }
+    return out;
+}
+
+}

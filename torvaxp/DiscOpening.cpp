@@ -1,0 +1,141 @@
+#include "torvaxp/DiscOpening.h"
+
+#include "platform/window/SdlProgressWindow.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* MenuFolderName = "torva";
+constexpr const char* CatalogueName = "torvaxp.ini";
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::optional<fs::path> ChildNamed(const fs::path& folder, const std::string& lowerName)
+{
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        if (Lower(entry.path().filename().string()) == lowerName)
+            return entry.path();
+    return std::nullopt;
+}
+
+std::string Quoted(const fs::path& file)
+{
+    return "\xE2\x80\x9E" + file.string() + "\xE2\x80\x9C";
+}
+
+std::atomic<bool> cancelRequested { false };
+
+void RequestCancel(int)
+{
+    cancelRequested = true;
+}
+
+}
+
+bool FolderHoldsCatalogue(const fs::path& folder)
+{
+    auto menu = ChildNamed(folder, MenuFolderName);
+    std::error_code error;
+    if (!menu || !fs::is_directory(*menu, error))
+        return false;
+    auto catalogue = ChildNamed(*menu, CatalogueName);
+    return catalogue && fs::is_regular_file(*catalogue, error);
+}
+
+bool ImageHoldsCatalogue(platform::DiscImage& image)
+{
+    const platform::ImageEntry* catalogue = image.Find(std::string(MenuFolderName) + "/" + CatalogueName);
+    return catalogue && !catalogue->folder;
+}
+
+std::string ImageProblemText(const platform::ImageError& error)
+{
+    std::string file = Quoted(error.File());
+    switch (error.Problem()) {
+    case platform::ImageProblem::Missing:
+        return "Disk " + file + " neexistuje nebo jej nelze číst.";
+    case platform::ImageProblem::NotAnImage:
+        return "Soubor " + file + " není obraz disku. Očekáván je obraz ISO 9660 (.iso), list .cue s datovým souborem .bin nebo obraz .nrg.";
+    case platform::ImageProblem::Truncated:
+        return "Obraz disku " + file + " je neúplný: končí dřív, než končí data, na která odkazuje.";
+    case platform::ImageProblem::NoDataTrack:
+        return "List " + file + " nezačíná datovou stopou (MODE1 nebo MODE2); zvukové stopy se nečtou.";
+    case platform::ImageProblem::UnreadableTrack:
+        return "Datový soubor " + file + ", který uvádí list .cue, chybí nebo jej nelze číst.";
+    case platform::ImageProblem::Damaged:
+        return "Obraz disku " + file + " je poškozený: jeho složky nelze přečíst.";
+    case platform::ImageProblem::NoCatalogue:
+        return "Na disku " + file + " chybí katalog Torva\\torvaxp.ini; není to disk Torva CD.";
+    case platform::ImageProblem::Cancelled:
+        return "Rozbalování obrazu disku " + file + " bylo zrušeno.";
+    case platform::ImageProblem::CacheFailed:
+        return "Obraz disku nelze rozbalit do " + file + " (" + error.Detail() + ").";
+    }
+    return error.what();
+}
+
+OpenedDisc OpenDisc(const fs::path& disc, bool needCatalogue, platform::ImageCache& cache, const platform::UnpackProgress& progress)
+{
+    std::error_code error;
+    if (fs::is_directory(disc, error)) {
+        if (needCatalogue && !FolderHoldsCatalogue(disc))
+            throw DiscOpenError(ImageProblemText(platform::ImageError(platform::ImageProblem::NoCatalogue, disc, "")));
+        return { fs::absolute(disc), std::nullopt };
+    }
+    try {
+        auto image = platform::DiscImage::Open(disc);
+        if (!cache.Has(*image) && !ImageHoldsCatalogue(*image))
+            throw platform::ImageError(platform::ImageProblem::NoCatalogue, disc, "no Torva/torvaxp.ini");
+        platform::CachedImage cached = cache.Open(*image, progress);
+        fs::path folder = cached.Folder();
+        return { folder, std::move(cached) };
+    } catch (const platform::ImageError& failure) {
+        throw DiscOpenError(ImageProblemText(failure));
+    }
+}
+
+UnpackProgressView::UnpackProgressView(std::string imageName, bool desktop)
+    : m_name(std::move(imageName))
+    , m_desktop(desktop)
+{
+    cancelRequested = false;
+    m_previousHandler = std::signal(SIGINT, RequestCancel);
+}
+
+UnpackProgressView::~UnpackProgressView()
+{
+    std::signal(SIGINT, m_previousHandler == SIG_ERR ? SIG_DFL : m_previousHandler);
+    if (m_shown >= 0)
+        std::cerr << "\n";
+}
+
+bool UnpackProgressView::operator()(uint64_t done, uint64_t total)
+{
+    std::string text = "rozbaluji obraz disku " + m_name + ": ";
+    // An ASCII title: SDL's X11 backend keeps a little of every non-ASCII title it converts.
+    if (m_desktop && !m_window)
+        m_window = platform::SdlProgressWindow::Open("Torva CD v2 - rozbaluji obraz disku");
+    // The terminal hears every fifth percent: a log of the run stays short.
+    int percent = total ? static_cast<int>(done * 100 / total) : 100;
+    if (percent / 5 * 5 != m_shown) {
+        m_shown = percent / 5 * 5;
+        std::cerr << "\rtorvaxp: " << text << m_shown << " % (Ctrl+C zruší)" << std::flush;
+    }
+    bool goOn = !cancelRequested;
+    if (m_window)
+        goOn = m_window->Update(total ? double(done) / double(total) : 1.0) && goOn;
+    return goOn;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+// What the command line names as the disc, made ready to map to a drive: a disc folder as it
+// is, or a disc image unpacked into the image cache (platform/image/ImageCache.h tells why and
+// how). Whatever is wrong comes back as one Czech sentence that names the file, for the menu's
+// own message box or the terminal; nothing is written to the prefix before the disc is good.
+
+#include "platform/image/ImageCache.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+class DiscOpenError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error; // the message: Czech, UTF-8
+};
+
+struct OpenedDisc {
+    std::filesystem::path folder;
+    // The image's folder in the cache, kept from removal while the menu runs.
+    std::optional<platform::CachedImage> image;
+};
+
+// A folder is taken as it is when `needCatalogue` is false (a menu that searches the drives
+// itself reports a missing disc in its own words). Throws DiscOpenError.
+OpenedDisc OpenDisc(const std::filesystem::path& disc, bool needCatalogue, platform::ImageCache& cache,
+    const platform::UnpackProgress& progress);
+
+// The menu folder (Torva) with its catalogue (torvaxp.ini), whatever the case of the names.
+bool FolderHoldsCatalogue(const std::filesystem::path& folder);
+bool ImageHoldsCatalogue(platform::DiscImage& image);
+
+// The Czech sentence for what is wrong with an image.
+std::string ImageProblemText(const platform::ImageError& error);
+
+namespace platform {
+class SdlProgressWindow;
+}
+
+// Unpacking progress on the terminal, and on a desktop in a small window that opens with the
+// first unpacked bytes (an image unpacked before shows none). Ctrl+C, or closing the window,
+// cancels it.
+class UnpackProgressView {
+public:
+    UnpackProgressView(std::string imageName, bool desktop);
+    ~UnpackProgressView();
+    UnpackProgressView(const UnpackProgressView&) = delete;
+    UnpackProgressView& operator=(const UnpackProgressView&) = delete;
+
+    bool operator()(uint64_t done, uint64_t total);
+
+private:
+    std::string m_name;
+    bool m_desktop;
+    int m_shown = -1;
+    std::unique_ptr<platform::SdlProgressWindow> m_window;
+    void (*m_previousHandler)(int) = nullptr;
+};
