@@ -66,6 +66,9 @@ public:
     void CreateWindowLayout();
     // Whether the window's controls exist.
     bool HasWindowLayout() const { return m_hasLayout; }
+    // Every window message, then the lit action images that no longer stand under the pointer
+    // are put out.
+    void HandleEvent(const platform::Event& event) override;
 
     // Catalogue arrays, numbered from 1, with their counts.
     OneBasedArray<TDemos, 30> Demos;
@@ -489,6 +492,13 @@ public:
     bool WaitExec(const std::string& commandLine, uint16_t showMode);
     // Opens a document or address through the shell; the text may carry short parameters.
     void ShellExec(const std::string& path, uint16_t showMode);
+    // ShellExecuteA, telling the user when the desktop lacks what the file needs.
+    intptr_t ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
+        const std::string& directory, uint16_t showMode);
+    // A message box when a start failed for want of Wine or of a program for documents.
+    void ReportStartFailure(const std::string& what);
+    // Documents handed to the desktop's opener that find no program are told about too.
+    void WatchDocumentOpeners();
     // RunProc's start of the chosen file: waited for (and the item checked again) when the item
     // has a test file, else by its kind (films through the shell, music not at all).
     void LaunchFile(const TDemos& item, const std::string& path);
@@ -588,6 +598,13 @@ public:
     bool PrevPicture(const std::string& picture) const;
     void LoadViewerPicture(const std::string& picture, int32_t number);
     void FollowSelectedSeries();
+    // Closes the open picture viewer with its fade, as a right click on it does.
+    void CloseViewer();
+    // The lit action images: all put out, or all but the action under `pointed`.
+    void HideLitActions(const platform::TControl* pointed = nullptr);
+    // After each window message: the lit images follow the pointer.
+    void FollowPointer(const platform::Event& event);
+    bool ActionOffered(const TDIBImage* offImage) const;
 
 protected:
     // Runs at the end of a catalogue load: with the window, the title, debug labels, page table
@@ -631,9 +648,13 @@ private:
 
     MenuEnvironment m_environment;
     std::unique_ptr<shell::FileTree> m_fileTree;
+    bool m_reportStartFailures = true;
     bool m_hasLayout = false;
-    // Set by CreateWindowLayout: what the window does once a catalogue is loaded.
+    // Set by CreateWindowLayout: what the window does once a catalogue is loaded, after each
+    // window message, and when the form goes.
     std::function<void()> m_afterCatalogue;
+    std::function<void(const platform::Event&)> m_afterInput;
+    std::function<void()> m_windowTeardown;
     std::array<TDIBFadeLabel*, 10> m_listRows {};
     std::array<TDIBImage*, 10> m_sectionIcons {};
     std::array<TDIBFadeLabel*, 10> m_sectionLabels {};

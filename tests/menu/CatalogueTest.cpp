@@ -93,7 +93,7 @@ TEST_F(Catalogue, TextTransforms)
     EXPECT_EQ(f.Demos[1].Describe0, "nula");
     EXPECT_EQ(f.Demos[1].InstallDir, Drive() + "\\DEMOS\\rd");
     EXPECT_EQ(f.Demos[2].Name, "R&&D");
-    EXPECT_EQ(f.Demos[3].Name, "PA\xF8" "ENI\x9AT\xEC");
+    EXPECT_EQ(f.Demos[3].Name, "PA\xD8" "ENI\x8AT\xCC");
     EXPECT_EQ(f.Demos[1].CD, 1);
 }
 
@@ -120,7 +120,7 @@ TEST_F(Catalogue, DriversPackedByEdition)
     WriteCatalogue("[Main]\nDrivers=3\nVersion=1\n" + drivers);
     auto& g = Start();
     ASSERT_EQ(g.DriverCount, 3);
-    EXPECT_EQ(g.Drivers[2].Name, "OVLADA\xE8 CZ");
+    EXPECT_EQ(g.Drivers[2].Name, "OVLADA\xC8 CZ");
 }
 
 TEST_F(Catalogue, UpdateLists)

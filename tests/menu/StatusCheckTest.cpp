@@ -277,6 +277,20 @@ TEST_F(StatusCheck, RecordedFolderFallsBackToOlderStateFiles)
     EXPECT_EQ(State("HRA"), "C:\\Hry\\O");
 }
 
+// Older menus upper-cased names in a to z only: their record "OCELOVá LEGIE" belongs to the
+// name now shown as "OCELOVÁ LEGIE", and the record keeps its key when it is written again.
+TEST_F(StatusCheck, RecordOfAnOlderMenuFindsTheFullyUpperCasedName)
+{
+    WriteDriveC("Hry/O/hra.exe", "x");
+    TIniFile("torva.ini").WriteString("CD0206", "OCELOV\xE1 LEGIE", "C:\\Hry\\O");
+    TDemos item = Item(2);
+    item.Name = "OCELOV\xC1 LEGIE";
+    form->CheckDemo(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\O");
+    EXPECT_EQ(item.Installed, 1);
+    EXPECT_EQ(TIniFile("torva.ini").ReadSection("CD0206").front(), "OCELOV\xE1 LEGIE");
+}
+
 TEST_F(StatusCheck, UninstallPrefixesExpandOnce)
 {
     TDemos item = Item(5);
