@@ -2,6 +2,8 @@
 
 #include "menu/main_f.h"
 
+#include "dib/cDIBImage.h"
+
 #include "platform/process/Process.h"
 #include "platform/text/Text.h"
 
@@ -64,8 +66,17 @@ TDemos* TForm1::SelectedItem()
     return ItemOf(Category, ItemIndex);
 }
 
+// An action's lit image can take a click only while its off image stands, that is while the
+// selected item offers the action; the same holds for the other three buttons.
+bool TForm1::ActionOffered(const TDIBImage* offImage) const
+{
+    return !m_hasLayout || offImage->Visible();
+}
+
 void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
 {
+    if (!ActionOffered(PlayDIBOff))
+        return;
     if (Category == CatSettings) {
         SettingsSwitchOn();
         return;
@@ -78,7 +89,7 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
     if (Category == CatMovies) {
         if (ItemIndex >= 1 && ItemIndex <= MovieCount) {
             const TMovies& film = Movies[ItemIndex];
-            platform::ShellExecuteA("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
+            ShellOpen("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
         }
         return;
     }
@@ -99,7 +110,7 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
         std::string file = folder + "\\" + item->InstallName;
         // Only the upper-case ".INF" marks a setup information file, as the catalogues write it.
         if (item->InstallName.find(".INF") != std::string::npos)
-            platform::ShellExecuteA("INSTALL", file, "", folder, platform::SW_SHOWNORMAL);
+            ShellOpen("INSTALL", file, "", folder, platform::SW_SHOWNORMAL);
         else
             NormalExec(file, platform::SW_SHOWNORMAL);
     }
@@ -107,6 +118,8 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
 
 void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
 {
+    if (!ActionOffered(StopDIBOff))
+        return;
     if (Category == CatSettings) {
         SettingsSwitchOff();
         return;
@@ -119,6 +132,8 @@ void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
 
 void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
 {
+    if (!ActionOffered(ReadmeDIBOff))
+        return;
     if (Category == CatUpdates) {
         if (ItemIndex >= 1 && ItemIndex <= UpdateCount) {
             const TUpdate& update = Updates[ItemIndex];
@@ -150,6 +165,8 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
 
 void TForm1::WebDIBImageClick(platform::TObject* /*Sender*/)
 {
+    if (!ActionOffered(WebDibOff))
+        return;
     if (!RunsOrInstalls(Category) && Category != CatDrivers)
         return;
     const TDemos* item = SelectedItem();
@@ -157,12 +174,12 @@ void TForm1::WebDIBImageClick(platform::TObject* /*Sender*/)
         return;
     // Catalogues write the address without its scheme, but some carry it: it is not doubled.
     std::string address = HasScheme(item->Web) ? item->Web : "http://" + item->Web;
-    platform::ShellExecuteA("OPEN", address, "", "", platform::SW_SHOWNORMAL);
+    ShellOpen("OPEN", address, "", "", platform::SW_SHOWNORMAL);
 }
 
 void TForm1::Image15Click(platform::TObject* /*Sender*/)
 {
-    platform::ShellExecuteA("OPEN", DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
+    ShellOpen("OPEN", DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
 }
 
 void TForm1::DebugLabel1Click(platform::TObject* /*Sender*/)

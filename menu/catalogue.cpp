@@ -2,6 +2,8 @@
 
 #include "menu/main_f.h"
 
+#include "menu/CatalogueText.h"
+
 #include "platform/files/Files.h"
 #include "platform/text/Text.h"
 #include "shell/PathText.h"
@@ -9,14 +11,17 @@
 #include <algorithm>
 
 using platform::UpperCase;
+using platform::UpperCaseCp1250;
 using shell::DoubleAmpersands;
 
 namespace {
 
-// The "A U" transform: lone ampersands doubled, then a to z upper-cased.
+// Names as the list shows them: lone ampersands doubled, then every letter upper-cased, the
+// accented ones too. Records written under names upper-cased in a to z only are still found:
+// state file keys compare without regard to case.
 std::string AmpUpper(const std::string& text)
 {
-    return UpperCase(DoubleAmpersands(text));
+    return UpperCaseCp1250(DoubleAmpersands(text));
 }
 
 std::string Section(const char* prefix, int32_t n)
@@ -157,7 +162,7 @@ void TForm1::ReadShareSection(TDemos& item, const std::string& section)
 
 void TForm1::ReadDriverSection(TDemos& item, const std::string& section)
 {
-    item.Name = UpperCase(Text(section, "Name"));
+    item.Name = UpperCaseCp1250(Text(section, "Name"));
     item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
     item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
     item.TechInfo = Text(section, "TechInfo");
@@ -193,7 +198,7 @@ void TForm1::ReadShotSection(TShot& item, const std::string& section)
 {
     item.Name = AmpUpper(Text(section, "Name"));
     item.FullName = AmpUpper(Text(section, "FullName"));
-    item.Firm = UpperCase(Text(section, "Firm"));
+    item.Firm = UpperCaseCp1250(Text(section, "Firm"));
     item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
     item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
     item.Date = Text(section, "Date");
@@ -204,7 +209,7 @@ void TForm1::ReadMovieSection(TMovies& item, const std::string& section)
 {
     item.Name = AmpUpper(Text(section, "Name"));
     item.FullName = AmpUpper(Text(section, "FullName"));
-    item.Firm = UpperCase(Text(section, "Firm"));
+    item.Firm = UpperCaseCp1250(Text(section, "Firm"));
     item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
     item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
     item.TechInfo = Text(section, "TechInfo");
@@ -251,6 +256,14 @@ bool TForm1::LoadCatalogue()
         ShowError("Where is my TORVAXP.INI?????");
         Terminated = true;
         return false;
+    }
+    // A file that is no catalogue at all would load as an empty disc; the user is told instead.
+    if (auto bytes = platform::ReadWholeFile(catalogueFile)) {
+        if (auto problem = NotACatalogue(*bytes)) {
+            ShowError("The catalogue " + catalogueFile + " " + *problem + ".");
+            Terminated = true;
+            return false;
+        }
     }
     CatalogueIni = std::make_unique<TIniFile>(catalogueFile);
     LoadWarnings.clear();

@@ -9,6 +9,7 @@
 #include "platform/components/Forms.h"
 #include "platform/components/StdCtrls.h"
 #include "platform/files/Files.h"
+#include "platform/text/Text.h"
 
 #include <optional>
 
@@ -60,6 +61,7 @@ const std::string* DescriptionFor(int32_t language, const std::string& short0, c
 // rather than showing the zeroed slot 1 (whose missing picture would raise an error box).
 void TForm1::ProcessPage()
 {
+    HideLitActions();
     const int32_t count = AssignTempNumber(Category);
     if (Category == CatSettings)
         SetSettings();
@@ -230,7 +232,7 @@ void TForm1::SetFilms()
 void TForm1::SetInstalled()
 {
     const TDemos& item = InstalledList[ItemIndex];
-    NameLabel->SetCaption(item.Name);
+    NameLabel->SetCaption(platform::UpperCaseCp1250(item.Name));
     FirmLabel->SetCaption(item.TechInfo);
     PlayDIBOff->SetVisible(item.CanRun == 1);
     StopDIBOff->SetVisible(item.Installed == 1);
@@ -329,6 +331,40 @@ std::optional<std::string> TForm1::PlayHoverText()
     case CatInstalled: return kRunText;
     case CatSettings: return kSwitchOnText;
     default: return std::nullopt;
+    }
+}
+
+// A lit image belongs to the action under the pointer: leaving the action for another control,
+// for the window's edge or for outside the window puts it out, so no lit image stands on an
+// item that does not offer its action.
+void TForm1::HideLitActions(const platform::TControl* pointed)
+{
+    const std::pair<TDIBImage*, TDIBImage*> actions[] = {
+        { PlayDIBOff, PlayDIBImage },
+        { StopDIBOff, StopDIBImage },
+        { ReadmeDIBOff, ReadmeDIBImage },
+        { WebDibOff, WebDIBImage },
+    };
+    for (auto [off, lit] : actions) {
+        const bool underPointer = pointed && off->Visible() && (pointed == off || pointed == lit);
+        if (!underPointer && lit->Visible())
+            lit->Hide();
+    }
+}
+
+void TForm1::FollowPointer(const platform::Event& event)
+{
+    switch (event.type) {
+    case platform::EventType::MouseMove:
+    case platform::EventType::MouseDown:
+    case platform::EventType::MouseUp:
+        HideLitActions(ControlAtPoint({ event.x, event.y }));
+        break;
+    case platform::EventType::MouseLeaveWindow:
+        HideLitActions();
+        break;
+    default:
+        break;
     }
 }
 

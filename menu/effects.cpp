@@ -151,7 +151,13 @@ void TForm1::DIBTimer3Timer(platform::TObject*)
 // A right click on the picture or the overlay closes the viewer, once it has faded in.
 void TForm1::DIBImage1MouseDown(platform::TObject*, platform::TMouseButton button, platform::TShiftState, int, int)
 {
-    if (button != platform::TMouseButton::mbRight || DIBTimer4->Enabled() || DIBTimer3->Enabled())
+    if (button == platform::TMouseButton::mbRight)
+        CloseViewer();
+}
+
+void TForm1::CloseViewer()
+{
+    if (!DIBImage2->Visible() || DIBTimer4->Enabled() || DIBTimer3->Enabled())
         return;
     DIBTimer4->SetEnabled(true);
 }

@@ -96,7 +96,7 @@ std::vector<std::pair<std::string, std::string>> TForm1::InstalledElements()
     }
     // Alphabetical by name as the list shows it; the same name from two discs stays adjacent.
     std::stable_sort(elements.begin(), elements.end(), [](const Element& a, const Element& b) {
-        return platform::UpperCase(a.name) < platform::UpperCase(b.name);
+        return platform::UpperCaseCp1250(a.name) < platform::UpperCaseCp1250(b.name);
     });
     std::vector<std::pair<std::string, std::string>> result;
     for (Element& element : elements)

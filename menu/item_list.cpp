@@ -8,9 +8,11 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "platform/components/StdCtrls.h"
+#include "platform/text/Text.h"
 
 using platform::VK_DOWN;
 using platform::VK_END;
+using platform::VK_ESCAPE;
 using platform::VK_HOME;
 using platform::VK_LEFT;
 using platform::VK_NEXT;
@@ -86,7 +88,8 @@ std::string TForm1::ListName(int32_t code, int32_t index) const
     case CatMovies: return NameAt(Movies, index);
     case CatFulls: return NameAt(Fulls, index);
     case CatExtra2: return NameAt(Extra2, index);
-    case CatInstalled: return NameAt(InstalledList, index);
+    // Records of older menus carry names upper-cased in a to z only.
+    case CatInstalled: return platform::UpperCaseCp1250(NameAt(InstalledList, index));
     default: return {};
     }
 }
@@ -378,6 +381,9 @@ void TForm1::FormKeyDown(platform::TObject*, uint16_t& key, platform::TShiftStat
     case VK_RIGHT:
         if (DIBImage2->Visible())
             RightArrowClick(RightArrow);
+        break;
+    case VK_ESCAPE:
+        CloseViewer();
         break;
     case VK_UP: ScrollListUp(); break;
     case VK_DOWN: ScrollListDown(); break;

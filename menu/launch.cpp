@@ -10,6 +10,7 @@
 #include "platform/process/LaunchPlanner.h"
 #include "platform/process/Process.h"
 #include "platform/registry/Registry.h"
+#include "platform/text/Codepage.h"
 #include "platform/text/Text.h"
 #include "shell/PathText.h"
 
@@ -50,6 +51,20 @@ std::string EntryLabel(const std::string& entry)
     return colon == std::string::npos ? std::string() : entry.substr(colon + 1, MaxVersionLabel);
 }
 
+// What the user is told when a start failed for want of something the desktop can be given.
+const char* const kWineMissingText =
+    "Tato položka je program pro Windows a potřebuje Wine, které na počítači není.\n"
+    "Nainstalujte balíčky wine, wine64 a wine32:i386\n"
+    "(sudo dpkg --add-architecture i386 && sudo apt install wine wine64 wine32:i386).";
+
+std::string NoOpenerText(const std::string& file)
+{
+    const bool address = file.find("://") != std::string::npos || platform::UpperCase(file).starts_with("MAILTO:");
+    return platform::Utf8ToCp1250(address ? "Na počítači není program, který by otevřel adresu\n"
+                                          : "Na počítači není program, který by otevřel soubor\n")
+        + file + platform::Utf8ToCp1250(".\nNainstalujte program pro tento druh souborů (nebo balíček xdg-utils).");
+}
+
 bool PdfViewerRegistered()
 {
     platform::Registry registry;
@@ -72,6 +87,8 @@ bool TForm1::NormalExec(const std::string& commandLine, uint16_t showMode)
     // Nothing waits for this program, so its handle is not kept.
     if (created)
         platform::CloseHandle(process);
+    else
+        ReportStartFailure(commandLine);
     std::string upper = UpperCase(commandLine);
     if (Holds(upper, ".HTM"))
         ShellExec(commandLine, showMode);
@@ -91,8 +108,10 @@ bool TForm1::WaitExec(const std::string& commandLine, uint16_t showMode)
     start.showWindow = showMode;
     auto& service = platform::CurrentProcessService();
     auto process = service.CreateProcess(start);
-    if (!process)
+    if (!process) {
+        ReportStartFailure(commandLine);
         return false;
+    }
     // The window keeps painting and its timers keep running while the program runs; the wait
     // sleeps between looks instead of polling the processor flat out.
     auto& loop = platform::CurrentEventLoop();
@@ -119,9 +138,46 @@ void TForm1::ShellExec(const std::string& path, uint16_t showMode)
         if (dot + 4 < path.size())
             parameters = path.substr(dot + 4, MaxShellParameters);
     }
-    if (Holds(UpperCase(path), ".PDF") && !PdfViewerRegistered())
+    if (Holds(UpperCase(path), ".PDF") && !PdfViewerRegistered()) {
+        // The disc's reader is a Windows setup; without Wine the document still gets its
+        // chance with the desktop's own programs, and only that failure is told.
+        m_reportStartFailures = false;
         WaitExec(DiscDrive + "\\adobe\\ar500enu.exe", platform::SW_SHOWNORMAL);
-    platform::ShellExecuteA("OPEN", file, parameters, "", showMode);
+        m_reportStartFailures = true;
+    }
+    ShellOpen("OPEN", file, parameters, "", showMode);
+}
+
+intptr_t TForm1::ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
+    const std::string& directory, uint16_t showMode)
+{
+    intptr_t result = platform::ShellExecuteA(verb, file, parameters, directory, showMode);
+    if (result <= 32)
+        ReportStartFailure(file);
+    return result;
+}
+
+// Only what the user can mend is told: Wine to install, or a program for documents. Missing
+// files and programs that do not run fail silently, as they always did.
+void TForm1::ReportStartFailure(const std::string& what)
+{
+    if (!m_reportStartFailures)
+        return;
+    switch (platform::CurrentProcessService().LastStartFailure()) {
+    case platform::StartFailure::WineMissing:
+        ShowError(platform::Utf8ToCp1250(kWineMissingText));
+        break;
+    case platform::StartFailure::NoDocumentOpener:
+        ShowError(NoOpenerText(what));
+        break;
+    case platform::StartFailure::None:
+        break;
+    }
+}
+
+void TForm1::WatchDocumentOpeners()
+{
+    platform::CurrentProcessService().SetOpenFailedHandler([this](const std::string& file) { ShowError(NoOpenerText(file)); });
 }
 
 void TForm1::LaunchFile(const TDemos& item, const std::string& path)
@@ -170,7 +226,7 @@ void TForm1::RunProc(const TDemos& source)
     const TDemos item = source;
     if (item.InstallType == 20) {
         if (!Holds(UpperCase(item.GameName), ".MPG"))
-            platform::ShellExecuteA("PLAY", item.GameDir + "\\" + item.GameName, "", item.GameDir, platform::SW_SHOWNORMAL);
+            ShellOpen("PLAY", item.GameDir + "\\" + item.GameName, "", item.GameDir, platform::SW_SHOWNORMAL);
         return;
     }
     if (item.InstallType >= 12)

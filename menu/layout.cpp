@@ -13,6 +13,7 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/StdCtrls.h"
 #include "platform/layout/LayoutReader.h"
+#include "platform/process/Process.h"
 #include "platform/resources/Resources.h"
 #include "resources/ArtworkNames.h"
 
@@ -350,6 +351,9 @@ void TForm1::CreateWindowLayout()
         ShowCatalogue();
         PrepareWineInBackground();
     };
+    m_afterInput = [this](const platform::Event& event) { FollowPointer(event); };
+    WatchDocumentOpeners();
+    m_windowTeardown = [] { platform::CurrentProcessService().SetOpenFailedHandler(nullptr); };
     DoCreate();
 }
 

@@ -8,6 +8,7 @@
 // tests use them.
 
 #include "menu/CatalogueTypes.h"
+#include "menu/CleanupPolicy.h"
 #include "platform/components/Forms.h"
 #include "platform/ini/IniFile.h"
 #include "shell/FileTree.h"
@@ -17,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +50,8 @@ struct MenuEnvironment {
     // Once the first page shows, Wine sets a new prefix up in the background when the disc
     // carries Windows setups, so that the first install does not sit through it.
     bool PrepareWine = false;
+    // Where the menu notes what it refused or skipped (the program's standard error).
+    std::ostream* DebugOutput = nullptr;
 };
 
 class TForm1 : public platform::TForm {
@@ -62,6 +66,9 @@ public:
     void CreateWindowLayout();
     // Whether the window's controls exist.
     bool HasWindowLayout() const { return m_hasLayout; }
+    // Every window message, then the lit action images that no longer stand under the pointer
+    // are put out.
+    void HandleEvent(const platform::Event& event) override;
 
     // Catalogue arrays, numbered from 1, with their counts.
     OneBasedArray<TDemos, 30> Demos;
@@ -485,6 +492,13 @@ public:
     bool WaitExec(const std::string& commandLine, uint16_t showMode);
     // Opens a document or address through the shell; the text may carry short parameters.
     void ShellExec(const std::string& path, uint16_t showMode);
+    // ShellExecuteA, telling the user when the desktop lacks what the file needs.
+    intptr_t ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
+        const std::string& directory, uint16_t showMode);
+    // A message box when a start failed for want of Wine or of a program for documents.
+    void ReportStartFailure(const std::string& what);
+    // Documents handed to the desktop's opener that find no program are told about too.
+    void WatchDocumentOpeners();
     // RunProc's start of the chosen file: waited for (and the item checked again) when the item
     // has a test file, else by its kind (films through the shell, music not at all).
     void LaunchFile(const TDemos& item, const std::string& path);
@@ -504,21 +518,24 @@ public:
     void DeleteQuestion(const std::string& folder);
     void CleanLeftovers(const std::string& folder);
     void ApplyDelete();
-    // Whether the clean-up may empty this folder: never a drive root, the disc, a folder of
-    // the system or the user's shell folders or one that holds them, nor one reached through
-    // a symbolic link.
-    bool MayRemoveTree(const std::string& folder) const;
+    // Whether the clean-up may empty this folder (or, with `emptyOnly`, remove it when empty):
+    // the clean-up policy's verdict, and never the disc or a folder reached through a link.
+    bool MayRemoveTree(const std::string& folder, bool emptyOnly = false) const;
     // Parts of the uninstallation (uninstall.cpp).
     std::string UninstallerCommand(TDemos& item);
+    // What the clean-up policy needs to know of this machine, for one item (or none).
+    CleanupFacts CleanupFactsFor(const TDemos* item) const;
+    CleanupFolders CleanupFoldersFor(const TDemos& item) const;
+    // Every clean-up step passes here: true when the policy lets it run; a refusal is noted in
+    // the debug output.
+    bool MayRunCleanupStep(const CleanupStep& step) const;
     void RunCleanupInstruction(const TDemos& item, const std::string& entry);
-    void RunFileInstruction(const TDemos& item, const std::string& instruction);
-    void RunFolderInstruction(const TDemos& item, const std::string& instruction);
-    void RunShellInstruction(const std::string& instruction);
-    void RunUninstallerInstruction(const std::string& instruction);
-    void RunRegistryInstruction(const std::string& instruction);
+    void RunCleanupStep(const CleanupStep& step);
     void RemoveCatalogueFile(const std::string& path, bool report);
-    void RemoveStartFolderWithinPrefix(const std::string& name);
     void DeleteEmptyBranchBelowKept(const std::string& folder);
+    void NoteDebug(const std::string& text) const;
+    // The policy of the uninstallation under way; one for no item otherwise.
+    std::shared_ptr<const CleanupPolicy> m_cleanupPolicy;
 
     // Parts of the installed page (installed_page.cpp): the caption of a disc by its
     // identifier, the recorded names with their sections in list order, and one entry.
@@ -581,6 +598,13 @@ public:
     bool PrevPicture(const std::string& picture) const;
     void LoadViewerPicture(const std::string& picture, int32_t number);
     void FollowSelectedSeries();
+    // Closes the open picture viewer with its fade, as a right click on it does.
+    void CloseViewer();
+    // The lit action images: all put out, or all but the action under `pointed`.
+    void HideLitActions(const platform::TControl* pointed = nullptr);
+    // After each window message: the lit images follow the pointer.
+    void FollowPointer(const platform::Event& event);
+    bool ActionOffered(const TDIBImage* offImage) const;
 
 protected:
     // Runs at the end of a catalogue load: with the window, the title, debug labels, page table
@@ -608,7 +632,8 @@ private:
     void DeleteState(const TDemos& item);
     std::string UninstallStringOf(const std::string& regUninstall) const;
     std::string ShortcutFolder(const std::string& shortcutPath, bool workingDir);
-    std::string StartMenuShortcutFolder(const std::string& shortcut);
+    // `shortcutPath` tells which shortcut was read.
+    std::string StartMenuShortcutFolder(const std::string& shortcut, std::string& shortcutPath);
 
     // Layout support (layout.cpp).
     void PublishMethods();
@@ -623,9 +648,13 @@ private:
 
     MenuEnvironment m_environment;
     std::unique_ptr<shell::FileTree> m_fileTree;
+    bool m_reportStartFailures = true;
     bool m_hasLayout = false;
-    // Set by CreateWindowLayout: what the window does once a catalogue is loaded.
+    // Set by CreateWindowLayout: what the window does once a catalogue is loaded, after each
+    // window message, and when the form goes.
     std::function<void()> m_afterCatalogue;
+    std::function<void(const platform::Event&)> m_afterInput;
+    std::function<void()> m_windowTeardown;
     std::array<TDIBFadeLabel*, 10> m_listRows {};
     std::array<TDIBImage*, 10> m_sectionIcons {};
     std::array<TDIBFadeLabel*, 10> m_sectionLabels {};

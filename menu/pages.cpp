@@ -30,7 +30,7 @@ constexpr PageKind PageKinds[] = {
     { CatReaders, "OD \xC8TEN\xC1\xD8U", 21 },
     { CatShots, "E3 OBR\xC1ZKY", 23 },
     { CatMovies, "E3 VIDEA", 23 },
-    { CatFulls, "PlN\xC1 HRA", 4 },
+    { CatFulls, "PLN\xC1 HRA", 4 },
     { CatExtra2, "ONLINE DEMA", 25 },
     { CatInstalled, "INSTALOV\xC1NO", 27 },
 };

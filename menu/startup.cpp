@@ -51,6 +51,15 @@ TForm1::~TForm1()
     // The destruction event and the owned controls go while every part of the form is whole,
     // also when the form is deleted rather than freed.
     BeforeDestruction();
+    if (m_windowTeardown)
+        m_windowTeardown();
+}
+
+void TForm1::HandleEvent(const platform::Event& event)
+{
+    platform::TForm::HandleEvent(event);
+    if (m_afterInput && !IsDestroying())
+        m_afterInput(event);
 }
 
 TQXShellLink& TForm1::ShellLink()

@@ -92,16 +92,17 @@ std::string TForm1::ShortcutFolder(const std::string& shortcutPath, bool working
 // A Start-menu shortcut's working folder; the user's Programs folder is read at each check, as
 // Wine moves it when it first sets a prefix up.
 // The user's folder comes first: the setups of the time made per-user shortcuts.
-std::string TForm1::StartMenuShortcutFolder(const std::string& shortcut)
+std::string TForm1::StartMenuShortcutFolder(const std::string& shortcut, std::string& shortcutPath)
 {
     std::string userPrograms = ReadRegistryString(platform::HKEY_CURRENT_USER,
         "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs");
     if (!userPrograms.empty()) {
-        std::string shortcutPath = shell::PostFixDir(userPrograms) + shortcut;
+        shortcutPath = shell::PostFixDir(userPrograms) + shortcut;
         if (platform::FileExists(shortcutPath))
             return ShortcutFolder(shortcutPath, true);
     }
-    return ShortcutFolder(ProgramsDir + shortcut, true);
+    shortcutPath = ProgramsDir + shortcut;
+    return ShortcutFolder(shortcutPath, true);
 }
 
 bool TForm1::TestGame(const TDemos& item, std::string& gameEntry) const
@@ -210,15 +211,22 @@ void TForm1::CheckDemo(TDemos& item)
         case 3:
         case 7: {
             std::string folder;
+            std::string shortcut;
             if (item.DirDetect == 3) {
-                folder = StartMenuShortcutFolder(item.Param);
+                folder = StartMenuShortcutFolder(item.Param, shortcut);
                 if (item.Name == "BATTLEZONE")
                     folder = shell::GetParentDir(folder);
             } else {
-                std::string shortcut = DesktopDir + item.Param;
+                shortcut = DesktopDir + item.Param;
                 if (!platform::FileExists(shortcut))
                     shortcut = CommonDesktopDir + item.Param;
                 folder = ShortcutFolder(shortcut, false);
+            }
+            // A folder no state file can hold (a line break or a NUL inside) is the shortcut's
+            // fault, not the state file's: say which shortcut of which item, and go on without it.
+            if (folder.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
+                ShowError("The shortcut " + shortcut + " of \"" + item.Name + "\" names a folder that cannot be recorded.");
+                folder.clear();
             }
             item.GameDir = folder;
             if (item.GameDir.empty())

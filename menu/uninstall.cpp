@@ -15,6 +15,7 @@
 #include "platform/machine/Machine.h"
 #include "platform/process/Process.h"
 #include "platform/registry/Registry.h"
+#include "platform/text/Codepage.h"
 #include "platform/text/Text.h"
 #include "shell/PathText.h"
 
@@ -27,54 +28,18 @@ using shell::PostFixDir;
 namespace {
 
 const char* const kUninstallKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char* const kMapGroupsKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\MapGroups";
-const char* const kGroupsKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\Groups";
+const char* const kShellFoldersKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 constexpr int32_t DeleteFolderQuestion = 11;
 constexpr int32_t LeftoversQuestion = 34;
 constexpr int32_t MegabytesQuestion = 35;
 constexpr int64_t LargestLeftovers = 262144000;
-constexpr size_t MaxRegistryName = 30;
 
-// Keys that hold what many programs share; a clean-up that names one of them (or a key at the
-// top of a hive) is refused.
-const char* const kSharedKeys[] = {
-    "SOFTWARE\\MICROSOFT",
-    "SOFTWARE\\MICROSOFT\\WINDOWS",
-    "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION",
-    "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL",
-    "SOFTWARE\\MICROSOFT\\WINDOWS NT",
-    "SOFTWARE\\CLASSES",
-    "SOFTWARE\\WINE",
-    "SOFTWARE\\WOW6432NODE",
-};
-
-std::string Expanded(const std::string& path)
-{
-    return platform::GetFullPathName(path);
-}
-
-std::string Trimmed(const std::string& text)
-{
-    size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-char UpperAt(const std::string& text, size_t i)
-{
-    return i < text.size() ? platform::UpperChar(text[i]) : '\0';
-}
-
-// True when `folder` is `other` or one of the folders above it.
-bool HoldsOrIs(const std::string& folder, const std::string& other)
-{
-    std::string a = platform::FoldName(PostFixDir(Expanded(folder)));
-    std::string b = platform::FoldName(PostFixDir(Expanded(other)));
-    return !a.empty() && b.starts_with(a);
-}
+// Shell folders that hold the user's own work, and those where programs keep their files.
+const char* const kUserDataFolders[] = { "Personal", "My Pictures", "My Music", "My Video", "Favorites",
+    "Common Documents", "CommonPictures", "CommonMusic", "CommonVideo" };
+const char* const kProgramDataFolders[] = { "Desktop", "Common Desktop", "Start Menu", "Common Start Menu",
+    "Programs", "Common Programs", "Startup", "Common Startup", "AppData", "Local AppData", "Common AppData" };
 
 // Only what lies inside the machine's own prefix folder is ever deleted: a drive letter that
 // maps a host folder elsewhere (Wine's Z: for the whole host) does not widen that.
@@ -90,52 +55,6 @@ bool InsidePrefix(const std::filesystem::path& host)
     return !error && !relative.empty() && *relative.begin() != "..";
 }
 
-bool FileInsidePrefix(const std::string& path)
-{
-    auto host = platform::ResolveExisting(path);
-    return host && InsidePrefix(*host);
-}
-
-std::vector<std::string> KeyComponents(const std::string& key)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= key.size()) {
-        size_t slash = key.find('\\', start);
-        size_t end = slash == std::string::npos ? key.size() : slash;
-        if (end > start)
-            parts.push_back(UpperCase(key.substr(start, end - start)));
-        if (slash == std::string::npos)
-            break;
-        start = slash + 1;
-    }
-    return parts;
-}
-
-bool MayDeleteKey(const std::string& key)
-{
-    std::vector<std::string> parts = KeyComponents(key);
-    if (parts.size() < 2)
-        return false;
-    std::string joined;
-    for (const std::string& part : parts)
-        joined += (joined.empty() ? "" : "\\") + part;
-    for (const char* shared : kSharedKeys) {
-        if (joined == shared)
-            return false;
-    }
-    return true;
-}
-
-platform::RootKey RootOf(char letter)
-{
-    switch (letter) {
-    case 'M': return platform::HKEY_LOCAL_MACHINE;
-    case 'U': return platform::HKEY_CURRENT_USER;
-    default: return platform::HKEY_CURRENT_USER;
-    }
-}
-
 std::string UninstallStringOfKey(const std::string& name)
 {
     platform::Registry registry;
@@ -145,21 +64,99 @@ std::string UninstallStringOfKey(const std::string& name)
     return registry.ReadString("UninstallString");
 }
 
-void DeleteRegistryValue(platform::RootKey root, const std::string& key, const std::string& name)
+// The shell folders of both hives, by value name.
+std::vector<std::pair<std::string, std::string>> ShellFolders()
 {
-    platform::Registry registry;
-    registry.SetRootKey(root);
-    if (registry.OpenKey(key, false))
-        registry.DeleteValue(name);
+    std::vector<std::pair<std::string, std::string>> folders;
+    for (platform::RootKey root : { platform::HKEY_LOCAL_MACHINE, platform::HKEY_CURRENT_USER }) {
+        platform::Registry registry;
+        registry.SetRootKey(root);
+        if (!registry.OpenKeyReadOnly(kShellFoldersKey))
+            continue;
+        for (const std::string& name : registry.GetValueNames())
+            folders.emplace_back(name, registry.ReadString(name));
+    }
+    return folders;
+}
+
+bool NamedIn(const std::string& name, const auto& list)
+{
+    for (const char* entry : list) {
+        if (platform::EqualsName(name, entry))
+            return true;
+    }
+    return false;
 }
 
 }
 
-bool TForm1::MayRemoveTree(const std::string& folder) const
+CleanupFacts TForm1::CleanupFactsFor(const TDemos* item) const
+{
+    CleanupFacts facts;
+    if (platform::HasCurrentMachine())
+        facts.PrefixRoot = platform::CurrentMachine().PrefixRoot();
+    std::string drive = WindowsDir.empty() ? std::string("C:") : WindowsDir.substr(0, 2);
+    facts.ProtectedFolders = { WindowsDir, SystemDir, ProgramFilesDir, drive + "\\Program Files",
+        drive + "\\Program Files (x86)", drive + "\\users", ProgramsDir, DesktopDir, CommonDesktopDir };
+    facts.UserFolders = { drive + "\\users" };
+    facts.OpenFolders = { ProgramsDir, DesktopDir, CommonDesktopDir };
+    for (const auto& [name, folder] : ShellFolders()) {
+        facts.ProtectedFolders.push_back(folder);
+        if (NamedIn(name, kUserDataFolders))
+            facts.UserFolders.push_back(folder);
+        else if (NamedIn(name, kProgramDataFolders))
+            facts.OpenFolders.push_back(folder);
+    }
+    facts.KeptFiles = { PostFixDir(WindowsDir) + "torva.ini", drive + "\\torva.ini" };
+    if (StateIni)
+        facts.KeptFiles.push_back(StateIni->FileName());
+    if (item)
+        facts.GameDir = item->GameDir;
+    // Every game folder the state file records, of this disc and of the others.
+    if (StateIni) {
+        for (const std::string& section : StateIni->ReadSections()) {
+            if (platform::EqualsName(section, "Main"))
+                continue;
+            for (const std::string& key : StateIni->ReadSection(section)) {
+                if (key.empty() || key.back() != '_') {
+                    facts.OtherGames.push_back(StateIni->ReadString(section, key, ""));
+                } else if (!key.ends_with("__") && !(item && platform::EqualsName(key, item->Name + "_"))) {
+                    // "GameName,RegUninstall,Uninstall,disc": the entry another item registered.
+                    auto fields = shell::SplitList(StateIni->ReadString(section, key, ""));
+                    if (fields.size() > 1 && !(item && platform::EqualsName(fields[1], item->RegUninstall)))
+                        facts.OtherUninstallEntries.push_back(TrimmedInstruction(fields[1]));
+                }
+            }
+        }
+    }
+    return facts;
+}
+
+CleanupFolders TForm1::CleanupFoldersFor(const TDemos& item) const
+{
+    return { WindowsDir, SystemDir, DesktopDir, ProgramsDir, ProgramFilesDir, item.GameDir };
+}
+
+void TForm1::NoteDebug(const std::string& text) const
+{
+    if (m_environment.DebugOutput)
+        *m_environment.DebugOutput << "torvaxp: " << platform::Cp1250ToUtf8(text) << "\n";
+}
+
+bool TForm1::MayRunCleanupStep(const CleanupStep& step) const
+{
+    auto policy = m_cleanupPolicy ? m_cleanupPolicy : std::make_shared<const CleanupPolicy>(CleanupFactsFor(nullptr));
+    CleanupVerdict verdict = policy->Judge(step);
+    if (!verdict)
+        NoteDebug("clean-up refused: " + DescribeCleanupStep(step) + ": " + verdict.reason);
+    return verdict.allowed;
+}
+
+bool TForm1::MayRemoveTree(const std::string& folder, bool emptyOnly) const
 {
     if (folder.empty())
         return false;
-    std::string full = PostFixDir(Expanded(folder));
+    std::string full = PostFixDir(platform::GetFullPathName(folder));
     if (full.size() <= 3)
         return false;
     if (!DiscDrive.empty() && platform::EqualsName(full.substr(0, 2), DiscDrive))
@@ -167,14 +164,15 @@ bool TForm1::MayRemoveTree(const std::string& folder) const
     auto host = platform::ResolveExisting(full);
     if (!host || !InsidePrefix(*host))
         return false;
+    // A folder reached through a link is another folder's content.
     auto real = platform::WindowsPathOf(*host);
     if (!real || !platform::EqualsName(PostFixDir(*real), full))
         return false;
-    for (const std::string* kept : { &WindowsDir, &SystemDir, &ProgramFilesDir, &ProgramsDir, &DesktopDir, &CommonDesktopDir }) {
-        if (!kept->empty() && HoldsOrIs(full, *kept))
-            return false;
-    }
-    return !HoldsOrIs(full, "C:\\Program Files\\");
+    auto policy = m_cleanupPolicy ? m_cleanupPolicy : std::make_shared<const CleanupPolicy>(CleanupFactsFor(nullptr));
+    CleanupVerdict verdict = policy->JudgeFolder(full, emptyOnly);
+    if (!verdict && !emptyOnly)
+        NoteDebug("clean-up refused: remove folder " + full + ": " + verdict.reason);
+    return verdict.allowed;
 }
 
 // The climb of DeleteEmptyBranch, stopped below the folders that stay even when empty (an
@@ -182,12 +180,12 @@ bool TForm1::MayRemoveTree(const std::string& folder) const
 // passed over: an uninstaller often removes the game folder and leaves its parent.
 void TForm1::DeleteEmptyBranchBelowKept(const std::string& folder)
 {
-    std::string path = Expanded(folder);
+    std::string path = platform::GetFullPathName(folder);
     if (path.size() > 3 && path.back() == '\\')
         path.pop_back();
     while (path.size() > 3) {
         if (platform::DirectoryExists(path)) {
-            if (!MayRemoveTree(path))
+            if (!MayRemoveTree(path, true))
                 return;
             std::string marker = PostFixDir(path) + "MsCreate.Dir";
             if (platform::FileExists(marker)) {
@@ -230,156 +228,66 @@ void TForm1::CleanLeftovers(const std::string& folder)
 
 void TForm1::RemoveCatalogueFile(const std::string& path, bool report)
 {
-    bool removed = FileInsidePrefix(path) && FileTree().RemoveFile(path);
-    if (!removed && report)
+    if (!FileTree().RemoveFile(path) && report)
         platform::ShowPlainMessage("Can't delete " + path);
 }
 
-void TForm1::RunFileInstruction(const TDemos& item, const std::string& instruction)
+void TForm1::RunCleanupStep(const CleanupStep& step)
 {
-    const std::string rest = instruction.substr(std::min<size_t>(2, instruction.size()));
-    std::string path;
-    switch (UpperAt(instruction, 1)) {
-    case '?':
-        if (item.GameDir.empty())
-            return;
-        path = item.GameDir.substr(0, 1) + rest;
+    switch (step.action) {
+    case CleanupAction::DeleteFile:
+        RemoveCatalogueFile(step.target, true);
+        DeleteEmptyBranchBelowKept(shell::ExtractFilePath(step.target));
         break;
-    case 'W': path = Expanded(WindowsDir + rest); break;
-    case 'S': path = Expanded(SystemDir + rest); break;
-    case 'D': path = Expanded(DesktopDir + rest); break;
-    case 'P': path = Expanded(ProgramsDir + rest); break;
-    case 'G':
-        if (item.GameDir.empty())
-            return;
-        path = Expanded(item.GameDir + "\\" + rest);
+    case CleanupAction::DeleteFileQuietly:
+        RemoveCatalogueFile(step.target, false);
         break;
-    default: path = instruction.substr(1); break;
-    }
-    RemoveCatalogueFile(path, true);
-    DeleteEmptyBranchBelowKept(shell::ExtractFilePath(path));
-}
-
-void TForm1::RunFolderInstruction(const TDemos& item, const std::string& instruction)
-{
-    const char second = UpperAt(instruction, 1);
-    const std::string rest = instruction.substr(std::min<size_t>(2, instruction.size()));
-    if (second == 'C' && UpperAt(instruction, 2) == ':') {
-        DeleteQuestion(instruction.substr(1));
-    } else if (second == 'E' && UpperAt(instruction, 2) == 'F') {
-        DeleteEmptyBranchBelowKept(ProgramFilesDir + instruction.substr(3));
-    } else if (item.GameDir.empty()) {
-        // The remaining forms are relative to the game folder, which is not known.
-    } else if (second == '?') {
-        DeleteQuestion(item.GameDir.substr(0, 1) + rest);
-    } else if (second == 'G') {
-        DeleteQuestion(rest.empty() ? item.GameDir : Expanded(item.GameDir + "\\" + rest));
-    } else if (second == 'E') {
-        DeleteEmptyBranchBelowKept(item.GameDir);
-    }
-}
-
-void TForm1::RunShellInstruction(const std::string& instruction)
-{
-    const std::string rest = instruction.substr(std::min<size_t>(2, instruction.size()));
-    switch (UpperAt(instruction, 1)) {
-    case 'D':
-        RemoveCatalogueFile(Expanded(DesktopDir + rest), false);
+    case CleanupAction::AskRemoveTree:
+        DeleteQuestion(step.target);
         break;
-    case 'F': {
-        size_t bar = rest.find('|');
-        std::string group = rest.substr(0, bar);
-        std::string file = bar == std::string::npos ? std::string() : rest.substr(bar + 1, MaxRegistryName);
-        DeleteRegistryValue(platform::HKEY_CURRENT_USER, kMapGroupsKey, group);
-        DeleteRegistryValue(platform::HKEY_CURRENT_USER, kGroupsKey, WindowsDir + file);
-        if (!file.empty())
-            RemoveCatalogueFile(WindowsDir + file, false);
+    case CleanupAction::RemoveEmptyBranch:
+        DeleteEmptyBranchBelowKept(step.target);
         break;
-    }
-    case 'N':
-        RemoveStartFolderWithinPrefix(rest);
+    case CleanupAction::RemoveStartFolder:
+        if (MayRemoveTree(step.target))
+            FileTree().RemoveTree(step.target);
         break;
-    default:
+    case CleanupAction::RunProgram:
+        platform::ShowPlainMessage(step.target);
+        WaitExec(step.target, platform::SW_SHOWNORMAL);
         break;
-    }
-}
-
-void TForm1::RunUninstallerInstruction(const std::string& instruction)
-{
-    const std::string rest = instruction.substr(std::min<size_t>(2, instruction.size()));
-    switch (UpperAt(instruction, 1)) {
-    case 'S': {
-        std::string command = SystemDir + rest;
-        platform::ShowPlainMessage(command);
-        WaitExec(command, platform::SW_SHOWNORMAL);
+    case CleanupAction::RunUninstallEntry:
+        WaitExec(UninstallStringOfKey(step.target), platform::SW_SHOWNORMAL);
         break;
-    }
-    case 'U':
-        WaitExec(UninstallStringOfKey(rest), platform::SW_SHOWNORMAL);
-        break;
-    default:
-        break;
-    }
-}
-
-void TForm1::RunRegistryInstruction(const std::string& instruction)
-{
-    // Without its root and operation letters an instruction names nothing to delete.
-    if (instruction.size() < 3)
-        return;
-    std::string text = instruction;
-    if (text.size() < 4 || text[3] != '\\')
-        text.insert(3, "\\");
-    const char operation = UpperAt(text, 2);
-    std::string key = text.substr(3);
-    std::string value;
-    if (operation == 'F') {
-        size_t bar = key.find('|');
-        value = bar == std::string::npos ? std::string() : key.substr(bar + 1, MaxRegistryName);
-        key = key.substr(0, bar);
-    }
-    platform::Registry registry;
-    registry.SetRootKey(RootOf(UpperAt(text, 1)));
-    switch (operation) {
-    case 'D':
-        if ((!MayDeleteKey(key) || !registry.DeleteKey(key)) && DebugMode)
+    case CleanupAction::DeleteKey:
+    case CleanupAction::DeleteEmptyKey:
+    case CleanupAction::DeleteValue: {
+        platform::Registry registry;
+        registry.SetRootKey(step.root);
+        if (step.action == CleanupAction::DeleteValue) {
+            if (!(registry.OpenKey(step.target, false) && registry.DeleteValue(step.valueName)) && DebugMode)
+                platform::ShowPlainMessage("Reg Entry not deleted...");
+            break;
+        }
+        if (step.action == CleanupAction::DeleteEmptyKey) {
+            // A key with subkeys, or none at all, is left without a word.
+            if (!registry.OpenKeyReadOnly(step.target) || registry.HasSubKeys())
+                break;
+            registry.CloseKey();
+        }
+        if (!registry.DeleteKey(step.target) && DebugMode)
             platform::ShowPlainMessage("Reg Key not deleted...");
         break;
-    case 'E':
-        if (registry.OpenKeyReadOnly(key) && !registry.HasSubKeys()) {
-            registry.CloseKey();
-            if ((!MayDeleteKey(key) || !registry.DeleteKey(key)) && DebugMode)
-                platform::ShowPlainMessage("Reg Key not deleted...");
-        }
-        break;
-    case 'F':
-        if (!(registry.OpenKey(key, false) && registry.DeleteValue(value)) && DebugMode)
-            platform::ShowPlainMessage("Reg Entry not deleted...");
-        break;
-    default:
-        break;
+    }
     }
 }
 
 void TForm1::RunCleanupInstruction(const TDemos& item, const std::string& entry)
 {
-    std::string instruction = Trimmed(entry);
-    switch (UpperAt(instruction, 0)) {
-    case 'F': RunFileInstruction(item, instruction); break;
-    case 'D': RunFolderInstruction(item, instruction); break;
-    case 'S': RunShellInstruction(instruction); break;
-    case 'U': RunUninstallerInstruction(instruction); break;
-    case 'R': RunRegistryInstruction(instruction); break;
-    default: break;
+    for (const CleanupStep& step : ReadCleanupInstruction(entry, CleanupFoldersFor(item))) {
+        if (MayRunCleanupStep(step))
+            RunCleanupStep(step);
     }
-}
-
-void TForm1::RemoveStartFolderWithinPrefix(const std::string& name)
-{
-    if (name.empty() || name == " ")
-        return;
-    if (MayRemoveTree(ProgramsDir + name))
-        FileTree().RemoveStartFolder(name);
 }
 
 // The uninstaller command of an item that has its own (InstallType 4, 5, 7), from the leading
@@ -394,9 +302,11 @@ std::string TForm1::UninstallerCommand(TDemos& item)
     if (rest.starts_with("?")) {
         rest.erase(0, 1);
         for (const std::string& entry : shell::SplitList(rest)) {
-            std::string instruction = Trimmed(entry);
-            if (UpperAt(instruction, 0) == 'S')
-                command = SystemDir + instruction.substr(1);
+            if (InstructionLetter(TrimmedInstruction(entry), 0) != 'S')
+                continue;
+            CleanupStep step = ReadUninstallerMark(entry, CleanupFoldersFor(item));
+            if (MayRunCleanupStep(step))
+                command = step.target;
         }
     }
     if (rest.starts_with("!")) {
@@ -410,6 +320,13 @@ std::string TForm1::UninstallerCommand(TDemos& item)
 void TForm1::UninstallProc(TDemos& item)
 {
     const std::string savedUninstall = item.Uninstall;
+    // The facts are taken before anything runs: what the item's uninstaller leaves behind
+    // cannot widen what the clean-up may take.
+    m_cleanupPolicy = std::make_shared<const CleanupPolicy>(CleanupFactsFor(&item));
+    struct PolicyScope {
+        std::shared_ptr<const CleanupPolicy>& policy;
+        ~PolicyScope() { policy.reset(); }
+    } scope { m_cleanupPolicy };
     auto& guards = FileTree().Context();
     guards.WindowsDir = WindowsDir;
     guards.SystemDir = SystemDir;
@@ -434,7 +351,7 @@ void TForm1::UninstallProc(TDemos& item)
     case 6:
         WaitExec(item.GameDir + "\\SETUP.EXE /U", platform::SW_SHOWNORMAL);
         if (!platform::FileExists(item.GameDir + "\\SETUP.EXE")) {
-            RemoveStartFolderWithinPrefix("Sierra");
+            RunCleanupInstruction(item, "SNSierra");
             if (MayRemoveTree(item.GameDir))
                 platform::RemoveDirectory(item.GameDir);
         }

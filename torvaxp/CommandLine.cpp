@@ -32,6 +32,8 @@ MenuOptions ParseMenuOptions(std::vector<std::string> args)
             options.ownPath = platform::Utf8ToCp1250(value(arg));
         else if (arg == "--help" || arg == "-h")
             options.help = true;
+        else if (arg == "--version")
+            options.version = true;
         else if (arg == "T")
             throw CommandLineError("\"T\" is only taken as the first argument");
         else if (arg == "t")
@@ -46,14 +48,17 @@ MenuOptions ParseMenuOptions(std::vector<std::string> args)
 
 const char* MenuOptionsUsage()
 {
-    return "  T                   first argument: installations show their setup command first\n"
-           "  --disc DISC, DISC   the disc: a folder, or an image (.iso, .cue with its .bin,\n"
-           "                      .nrg) that is unpacked once into $XDG_CACHE_HOME/torva/images\n"
-           "                      (default: the built-in sample disc)\n"
-           "  --label TEXT        the volume label Windows programs see on the disc's drive\n"
-           "                      (default: an image's or a mounted disc's own, none for a folder)\n"
-           "  --prefix DIR        the machine prefix (default: $TORVA_PREFIX, else\n"
-           "                      $XDG_DATA_HOME/torva/prefix)\n"
-           "  --own-path WINPATH  the program's own Windows path (default: the disc drive's\n"
-           "                      \\TORVA.EXE; a C: path makes the menu search the drives)\n";
+    // The description column is the host options' one.
+    return "  T                    first argument: installations show their setup command first\n"
+           "  --disc DISC, DISC    the disc: a folder, or an image (.iso, .cue with its .bin,\n"
+           "                       .nrg) that is unpacked once into $XDG_CACHE_HOME/torva/images\n"
+           "                       (default: the built-in sample disc)\n"
+           "  --label TEXT         the volume label Windows programs see on the disc's drive\n"
+           "                       (default: an image's or a mounted disc's own)\n"
+           "  --prefix DIR         the machine prefix (default: $TORVA_PREFIX, else\n"
+           "                       $XDG_DATA_HOME/torva/prefix)\n"
+           "  --own-path WINPATH   the program's own Windows path (default: the disc drive's\n"
+           "                       \\TORVA.EXE; a C: path makes the menu search the drives)\n"
+           "  --version            print the version and end\n"
+           "  -h, --help           print this help and end\n";
 }

@@ -3,7 +3,8 @@
 // The menu's own command line, besides the host options every program of the platform takes
 // (--headless, --script, --screenshot):
 //
-//     torvaxp [T] [--disc DISC | DISC] [--label TEXT] [--prefix DIR] [--own-path WINPATH] [host options]
+//     torvaxp [T] [--disc DISC | DISC] [--label TEXT] [--prefix DIR] [--own-path WINPATH] [--version]
+//             [host options]
 //
 // A first argument "T" makes every installation show its setup command before running it. DISC
 // is a disc folder or a disc image (.iso, .cue, .nrg), given with --disc or on its own, as a
@@ -23,6 +24,7 @@ public:
 struct MenuOptions {
     bool showSetupCommand = false;
     bool help = false;
+    bool version = false;
     // The disc folder or image; none: the built-in sample disc.
     std::optional<std::filesystem::path> disc;
     // The volume label Windows programs see on the disc's drive (UTF-8); none: the medium's own.

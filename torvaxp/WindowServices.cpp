@@ -19,6 +19,6 @@ void FormCursor::ShowDefault()
 
 void FormCursor::Show(platform::TCursor cursor)
 {
-    if (m_form && m_form->Window())
-        m_form->Window()->SetCursor(cursor);
+    if (m_form)
+        m_form->SetScreenCursor(cursor);
 }

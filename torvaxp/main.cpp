@@ -12,6 +12,7 @@
 #include "torvaxp/CommandLine.h"
 #include "torvaxp/DiscDrive.h"
 #include "torvaxp/DiscOpening.h"
+#include "torvaxp/WindowIcon.h"
 #include "platform/window/SdlDialogs.h"
 #include "platform/window/SdlWindow.h"
 #include "torvaxp/WindowServices.h"
@@ -88,11 +89,14 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
     environment.ShowSetupCommand = options.showSetupCommand;
     // Script runs decide themselves when Wine starts.
     environment.PrepareWine = !hostOptions.headless;
+    environment.DebugOutput = &std::cerr;
 
     platform::ComponentPtr<TForm1> form(new TForm1(environment, &platform::Application()));
     cursor.SetForm(form.get());
     platform::Application().SetMainForm(form.get());
     form->SetWindow(host.NewWindow());
+    constexpr int IconSize = 64;
+    form->Window()->SetIcon(DrawWindowIcon(IconSize), IconSize);
     form->CreateWindowLayout();
     // A missing disc ends the program at creation, before the window is shown; a missing
     // catalogue ends it when the window is first shown.
@@ -130,6 +134,10 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         PrintUsage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "torvaxp " << TORVA_VERSION << "\n";
         return 0;
     }
 

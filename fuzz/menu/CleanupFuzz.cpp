@@ -1,14 +1,21 @@
-// Feeds arbitrary clean-up instructions and state files to the uninstallation and the installed
-// page, answering every question with Yes. Whatever they say, the files outside the prefix and
-// the system's own folders must survive: the run stops at once when one of them is gone.
+// Runs arbitrary clean-up instruction lists through the uninstallation and the installed page,
+// answering every question with Yes, on a prefix laid with canaries: the user's documents,
+// another game's folder, the state file, the registry files, the drive table, a file reached
+// only through Z:, the system's folders and Windows' own registry keys. Single files inside the
+// system's folders are fair game: the language names them one by one on purpose. The run stops
+// at once when a canary is gone.
 //
-// Input: the item's Uninstall text, a line break, then the state file's bytes.
+// Input: the item's Uninstall text, a line break, then the state file's bytes. An input that
+// starts with byte 0xFF is read as tokens instead: each further byte picks a piece of the
+// language (letters, "..", names of the canaries), so that mutations build hostile lists fast.
 
 #include "menu/main_f.h"
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/machine/Machine.h"
 #include "platform/process/RecordingProcessService.h"
+#include "platform/registry/Registry.h"
+#include "platform/text/Codepage.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -31,6 +38,32 @@ public:
     void ShowError(const std::string&) override { }
 };
 
+struct RegistryCanary {
+    platform::RootKey root;
+    const char* key;
+};
+
+// Windows' own keys: no clean-up may take them or their values.
+const RegistryCanary kRegistryCanaries[] = {
+    { platform::HKEY_LOCAL_MACHINE, "\\System\\CurrentControlSet\\Control" },
+    { platform::HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Windows NT\\CurrentVersion" },
+    { platform::HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" },
+    { platform::HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders" },
+    { platform::HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Jina" },
+    { platform::HKEY_LOCAL_MACHINE, "\\Software\\Wine\\Drives" },
+    { platform::HKEY_CURRENT_USER, "\\Control Panel\\Desktop" },
+    { platform::HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders" },
+};
+
+const char* const kTokens[] = {
+    ",", ";", "F", "D", "S", "U", "R", "W", "P", "G", "?", "C:", "E", "N", "M", "*", "!", "|", "\\", "..\\", "..",
+    ".", " ", "Z:\\", "Hra", "Hry", "Jina", "Win", "Out", "users", "Documents", "Desktop", "AppData", "Public",
+    "torva.ini", "system.reg", "user.reg", "dosdevices", "drive_c", "windows", "system32", "Program Files",
+    "Start Menu", "Programs", "keep.txt", "doc.txt", "jina.exe", "Software", "Microsoft", "Windows",
+    "Windows NT", "CurrentVersion", "Run", "Explorer", "Shell Folders", "Uninstall", "System",
+    "CurrentControlSet", "Control", "Control Panel", "Wow6432Node", "Wine", "Drives", "Classes", "Personal",
+};
+
 struct FuzzMachine {
     fs::path root;
     fs::path driveC;
@@ -39,15 +72,18 @@ struct FuzzMachine {
     YesToEverything dialogs;
     NoBoxes boxes;
     std::string discDrive;
+    std::string prefixOnZ; // the prefix as Z: names it
 
-    // What no clean-up may take: files outside the prefix (reachable through a link and a drive
-    // letter), and the system's folders. Single files inside those folders are fair game: the
-    // language names them one by one on purpose.
-    std::vector<fs::path> Sentinels() const { return { root / "outside" / "keep.txt" }; }
+    std::vector<fs::path> Canaries() const
+    {
+        return { root / "outside" / "keep.txt", driveC / "users" / "me" / "Documents" / "doc.txt",
+            driveC / "Hry" / "Jina" / "jina.exe", driveC / "windows" / "torva.ini", machine->SystemRegFile(),
+            machine->UserRegFile(), machine->DosDevicesDir() / "c:" };
+    }
     std::vector<fs::path> SystemFolders() const
     {
         return { driveC / "windows", driveC / "windows" / "system32", driveC / "Program Files",
-            driveC / "users" / "Public" / "Start Menu" / "Programs" };
+            driveC / "users" / "Public" / "Start Menu" / "Programs", driveC / "users" / "me" / "Documents" };
     }
 
     FuzzMachine()
@@ -63,52 +99,96 @@ struct FuzzMachine {
         discDrive = std::string(1, machine->MapDrive(root / "disc", platform::DRIVE_CDROM)) + ":";
         fs::create_directories(root / "outside");
         machine->MapDrive(root / "outside", platform::DRIVE_FIXED, 'Z');
+        machine->MapDrive("/", platform::DRIVE_FIXED, 'Y');
+        prefixOnZ = "Y:" + platform::Utf8ToCp1250(machine->PrefixRoot().string());
+        for (char& ch : prefixOnZ)
+            ch = ch == '/' ? '\\' : ch;
         recorder = std::make_shared<platform::RecordingProcessService>(machine);
         platform::SetCurrentProcessService(recorder);
         platform::SetDialogService(&dialogs);
+        for (const RegistryCanary& canary : kRegistryCanaries) {
+            platform::Registry registry;
+            registry.SetRootKey(canary.root);
+            if (registry.OpenKey(canary.key, true))
+                registry.WriteString("Canary", "x");
+        }
+    }
+
+    // A run that ends normally leaves no scratch prefix behind; one that aborts keeps it.
+    ~FuzzMachine()
+    {
+        std::error_code error;
+        fs::remove_all(root, error);
     }
 
     void Prepare() const
     {
-        for (const fs::path& sentinel : Sentinels()) {
-            fs::create_directories(sentinel.parent_path());
-            std::ofstream(sentinel) << "x";
-        }
         for (const fs::path& folder : SystemFolders())
             fs::create_directories(folder);
-        std::ofstream(driveC / "windows" / "win.ini") << "x";
-        std::ofstream(driveC / "Program Files" / "keep.txt") << "x";
+        for (const fs::path& canary : Canaries()) {
+            if (canary.parent_path() == machine->DosDevicesDir() || canary.extension() == ".reg")
+                continue;
+            fs::create_directories(canary.parent_path());
+            std::ofstream(canary, std::ios::app) << "";
+        }
         fs::create_directories(driveC / "Hry" / "Hra" / "save");
         std::ofstream(driveC / "Hry" / "Hra" / "save" / "a.sav") << "x";
         std::error_code error;
-        fs::create_directory_symlink(root / "outside", driveC / "Hry" / "Out", error);
-        fs::create_directory_symlink(driveC / "windows", driveC / "Hry" / "Win", error);
+        fs::create_directory_symlink(root / "outside", driveC / "Hry" / "Hra" / "Out", error);
+        fs::create_directory_symlink(driveC / "windows", driveC / "Hry" / "Hra" / "Win", error);
     }
 
     void Check() const
     {
-        for (const fs::path& sentinel : Sentinels()) {
-            if (!fs::exists(sentinel))
+        for (const fs::path& canary : Canaries()) {
+            if (!fs::exists(fs::symlink_status(canary)))
                 std::abort();
         }
         for (const fs::path& folder : SystemFolders()) {
             if (!fs::is_directory(folder))
                 std::abort();
         }
+        for (const RegistryCanary& canary : kRegistryCanaries) {
+            platform::Registry registry;
+            registry.SetRootKey(canary.root);
+            if (!registry.OpenKeyReadOnly(canary.key) || registry.ReadString("Canary") != "x")
+                std::abort();
+        }
+    }
+
+    // The state file records this game and another one, so both folders are known games.
+    void WriteState(const std::string& extra) const
+    {
+        std::ofstream out(driveC / "windows" / "torva.ini", std::ios::binary | std::ios::trunc);
+        out << "[Main]\r\nLanguage=1\r\n[CD0206]\r\nJINA=C:\\Hry\\Jina\r\nJINA_=jina.exe,Jina,,\r\n" << extra;
     }
 };
+
+std::string FromTokens(const uint8_t* data, size_t size, const std::string& prefixOnZ)
+{
+    std::string text;
+    constexpr size_t count = sizeof kTokens / sizeof kTokens[0];
+    for (size_t i = 0; i < size; ++i) {
+        size_t pick = data[i] % (count + 1);
+        text += pick == count ? prefixOnZ : kTokens[pick];
+    }
+    return text;
+}
 
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FuzzMachine machine;
-    std::string input(reinterpret_cast<const char*>(data), size);
+    std::string input = size > 0 && data[0] == 0xFF
+        ? FromTokens(data + 1, size - 1, machine.prefixOnZ)
+        : std::string(reinterpret_cast<const char*>(data), size);
     size_t newline = input.find('\n');
     std::string uninstall = input.substr(0, newline);
     std::string state = newline == std::string::npos ? std::string() : input.substr(newline + 1);
 
     machine.Prepare();
+    machine.WriteState("");
     machine.recorder->Clear();
     TForm1 form(MenuEnvironment { machine.discDrive + "\\TORVA.EXE", &machine.boxes, nullptr });
     form.FormCreateCore();
@@ -125,13 +205,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         form.UninstallProc(item);
         machine.Check();
 
-        {
-            std::ofstream out(machine.driveC / "windows" / "torva.ini", std::ios::binary | std::ios::trunc);
-            out.write(state.data(), static_cast<std::streamsize>(state.size()));
-        }
+        machine.WriteState(state);
         form.SetInstalledPage();
-        for (int32_t n = 1; n <= form.InstalledCount; ++n)
-            form.UninstallProc(form.InstalledList[n]);
+        // The other game itself, under whatever name a record gives its folder, may go.
+        auto otherGame = ResolveCleanupPath("C:\\Hry\\Jina");
+        for (int32_t n = 1; n <= form.InstalledCount; ++n) {
+            TDemos& entry = form.InstalledList[n];
+            auto folder = ResolveCleanupPath(entry.GameDir);
+            if (!folder || folder != otherGame)
+                form.UninstallProc(entry);
+        }
         machine.Check();
     } catch (const EIniFileException&) {
     }

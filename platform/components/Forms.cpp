@@ -46,6 +46,9 @@ const ClassInfo& TForm::StaticClass()
         .Integer("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch, 96)
         .Enum("Position", PositionEnum(), &TForm::Position, &TForm::SetPosition, int(TPosition::poDesigned))
         .Boolean("Scaled", &TForm::Scaled, &TForm::SetScaled, true)
+        .Enum("ScreenCursor", CursorEnum(), &TForm::ScreenCursor, &TForm::SetScreenCursor, crDefault)
+        .Enum("WindowCursor", CursorEnum(), &TForm::WindowCursor, [](TForm&, TCursor) {})
+        .ReadOnly()
         .Event("OnClose", &TForm::OnClose)
         .Event("OnCreate", &TForm::OnCreate)
         .Event("OnDestroy", &TForm::OnDestroy)
@@ -165,7 +168,28 @@ void TForm::SetWindow(std::unique_ptr<IWindowBackend> window)
     m_window->SetPosition(Left(), Top());
     m_window->SetCaption(Caption());
     m_window->SetShape(m_shape);
+    m_window->SetCursor(m_windowCursor);
     InvalidateRect(ClientRect());
+}
+
+void TForm::SetScreenCursor(TCursor cursor)
+{
+    m_screenCursor = cursor;
+    UpdateWindowCursor();
+}
+
+void TForm::UpdateWindowCursor()
+{
+    TCursor cursor = m_screenCursor;
+    for (TControl* c = m_mouseControl; c && cursor == crDefault; c = c->Parent())
+        cursor = c->Cursor();
+    if (cursor == crDefault)
+        cursor = crArrow;
+    if (cursor == m_windowCursor)
+        return;
+    m_windowCursor = cursor;
+    if (m_window)
+        m_window->SetCursor(cursor);
 }
 
 TSize TForm::ScreenSize() const
@@ -437,6 +461,7 @@ void TForm::UpdateMouseControl(TControl* control)
         return;
     TControl* previous = m_mouseControl;
     m_mouseControl = control;
+    UpdateWindowCursor();
     if (previous && (!capture || previous == capture))
         previous->MouseLeave();
     // The leave handler may have changed what is under the pointer or destroyed it.

@@ -84,6 +84,14 @@ public:
     // Window region in client coordinates (empty: rectangular).
     void SetShape(const std::vector<TRect>& region);
     const std::vector<TRect>& Shape() const { return m_shape; }
+    // The application-wide cursor (the framework's Screen.Cursor): anything but crDefault
+    // stands over the whole window, the hourglass while the menu works; crDefault gives the
+    // window back the cursor of the control under the pointer, the arrow where none names one.
+    TCursor ScreenCursor() const { return m_screenCursor; }
+    void SetScreenCursor(TCursor cursor);
+    // What the window shows now.
+    TCursor WindowCursor() const { return m_windowCursor; }
+
     // Releases the capture and lets the user drag the window (the caption-drag command).
     void StartSystemMove();
     void BringWindowToFront();
@@ -157,6 +165,7 @@ private:
     void RouteKey(const Event& event);
     void RouteWheel(const Event& event);
     void DefaultWindowProc(const Event& event);
+    void UpdateWindowCursor();
 
     MethodTable m_methods;
     TFormBorderStyle m_borderStyle = TFormBorderStyle::bsSizeable;
@@ -178,6 +187,8 @@ private:
     TControl* m_routingTarget = nullptr;
     bool m_active = true;
     std::unique_ptr<IWindowBackend> m_window;
+    TCursor m_screenCursor = crDefault;
+    TCursor m_windowCursor = crArrow;
     TWndMethod m_windowProc;
     TPresentMethod m_presentProc;
 };

@@ -11,15 +11,32 @@ namespace platform {
 // How often a source without a descriptor is looked at while the loop sleeps.
 constexpr int SourcePollSliceMs = 5;
 
+namespace {
+
+std::vector<const EventLoop*>& LiveLoops()
+{
+    static std::vector<const EventLoop*> loops;
+    return loops;
+}
+
+}
+
 EventLoop::EventLoop(IClock& clock) : m_clock(clock)
 {
     m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    LiveLoops().push_back(this);
 }
 
 EventLoop::~EventLoop()
 {
+    std::erase(LiveLoops(), this);
     if (m_wakeFd >= 0)
         close(m_wakeFd);
+}
+
+bool EventLoop::Alive(const EventLoop* loop)
+{
+    return std::find(LiveLoops().begin(), LiveLoops().end(), loop) != LiveLoops().end();
 }
 
 void EventLoop::Post(Event event)

@@ -106,6 +106,9 @@ public:
 
     void AddSource(IEventSource* source);
     void RemoveSource(IEventSource* source);
+    // Whether a loop still exists: a source that outlives the loop it was added to must not
+    // remove itself from it.
+    static bool Alive(const EventLoop* loop);
     // onReady runs (from WaitForEvent) whenever fd is readable; keep it short and Post.
     void WatchDescriptor(int fd, std::function<void()> onReady);
     void UnwatchDescriptor(int fd);

@@ -66,6 +66,10 @@ public:
     // caption does; returns when the drag is over (or at once where the backend cannot).
     virtual void BeginSystemMove() = 0;
 
+    // The picture the desktop shows for the window (taskbar, switcher): `size` x `size`
+    // pixels 0xAARRGGBB, top row first.
+    virtual void SetIcon(const std::vector<uint32_t>& /*argb*/, int /*size*/) {}
+
     // Paletted displays. A 32-bit display has no palette: these keep their defaults there.
     // Colours are 0x00RRGGBB, as surface pixels carry them.
     virtual int BitsPerPixel() const { return 32; }

@@ -1,5 +1,7 @@
 #include "platform/files/AtomicFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -38,9 +40,11 @@ private:
     int m_fd;
 };
 
-std::optional<std::string> ReadAll(int fd)
+std::optional<std::string> ReadAll(int fd, size_t expected = 0)
 {
     std::string content;
+    // Room for the whole file at once: growing a large buffer step by step holds two copies.
+    content.reserve(expected);
     char buffer[65536];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -112,6 +116,24 @@ bool StoreReplacement(const std::filesystem::path& file, std::string_view conten
 
 }
 
+void RemoveStaleTemporaries(const std::filesystem::path& file)
+{
+    constexpr size_t kRandomPart = 6;
+    const std::string prefix = "." + file.filename().string() + ".";
+    std::filesystem::path folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator(folder, error); !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + kRandomPart || !name.starts_with(prefix))
+            continue;
+        bool random = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+            [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)) != 0; });
+        struct stat info {};
+        if (random && ::lstat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::getuid())
+            ::unlink(it->path().c_str());
+    }
+}
+
 std::optional<std::string> ReadHostFile(const std::filesystem::path& file)
 {
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
@@ -120,7 +142,7 @@ std::optional<std::string> ReadHostFile(const std::filesystem::path& file)
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode))
         return std::nullopt;
-    return ReadAll(fd.Get());
+    return ReadAll(fd.Get(), static_cast<size_t>(info.st_size));
 }
 
 bool EditHostFileAtomically(const std::filesystem::path& file, const FileEdit& edit)
@@ -131,6 +153,7 @@ bool EditHostFileAtomically(const std::filesystem::path& file, const FileEdit& e
     FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folderFd.Valid() || ::flock(folderFd.Get(), LOCK_EX) != 0)
         return false;
+    RemoveStaleTemporaries(file);
 
     std::optional<std::string> current;
     mode_t mode = 0644;

@@ -23,6 +23,12 @@ using FileEdit = std::function<std::optional<std::string>(const std::optional<st
 bool EditHostFileAtomically(const std::filesystem::path& file, const FileEdit& edit);
 bool WriteHostFileAtomically(const std::filesystem::path& file, std::string_view content);
 
+// Removes the temporary files that writers of `file` left when they were killed before their
+// rename ("." + name + "." + six letters or digits). Call it only while holding the folder's
+// lock: every writer holds that lock for as long as its temporary file lives, so any such file
+// found then belongs to a writer that is gone.
+void RemoveStaleTemporaries(const std::filesystem::path& file);
+
 namespace testing {
 // Runs just before the rename of every replacement; a hook that throws stands for a crash at
 // that point.

@@ -51,6 +51,12 @@ std::optional<struct stat> StatFollowing(const fs::path& host)
     return info;
 }
 
+bool IsSymbolicLink(const fs::path& host)
+{
+    struct stat info {};
+    return ::lstat(host.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 // Hidden and system flags have no host meaning; they live in the extended attribute where Wine
 // keeps them, as "0x" and hexadecimal digits.
 constexpr const char* kDosAttributeName = "user.DOSATTRIB";
@@ -237,6 +243,10 @@ bool SetFileAttributes(std::string_view winPath, uint32_t attributes)
     auto host = ResolveExisting(winPath);
     if (!host)
         return false;
+    // A link's own entry has no attributes to change, and changing its target's would reach
+    // a file that the link's folder does not hold.
+    if (IsSymbolicLink(*host))
+        return false;
     auto info = StatFollowing(*host);
     if (!info)
         return false;
@@ -271,7 +281,8 @@ bool DeleteFile(std::string_view winPath)
     if (!host)
         return false;
     auto info = StatFollowing(*host);
-    if (!info || S_ISDIR(info->st_mode) || (info->st_mode & S_IWUSR) == 0)
+    // A link to a file goes as the link alone, whatever its target's read-only flag says.
+    if (!info || S_ISDIR(info->st_mode) || ((info->st_mode & S_IWUSR) == 0 && !IsSymbolicLink(*host)))
         return false;
     if (::unlink(host->c_str()) != 0)
         return false;

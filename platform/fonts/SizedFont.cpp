@@ -5,6 +5,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_GASP_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -124,6 +125,7 @@ struct SizedFont::Impl {
     bool emboldenSynthetic = false;
     bool obliqueSynthetic = false;
     bool symbol = false;
+    bool autoHint = false;
     ~Impl()
     {
         if (face)
@@ -176,6 +178,13 @@ std::shared_ptr<SizedFont> SizedFont::Create(const FontMatch& match, int height,
     impl->emboldenSynthetic = bold && (match.syntheticBold || !(face->style_flags & FT_STYLE_FLAG_BOLD));
     impl->obliqueSynthetic = italic && (match.syntheticItalic || !(face->style_flags & FT_STYLE_FLAG_ITALIC));
     impl->symbol = charset == SymbolCharsetValue;
+    // A face whose own hints are written for grey rendering at this size squares off round
+    // letters when drawn in two levels (its O comes out as its D); FreeType's own hinter keeps
+    // them round. Faces hinted for two levels keep their instructions.
+    if (FT_IS_SCALABLE(face)) {
+        const FT_Int gasp = FT_Get_Gasp(face, face->size->metrics.y_ppem);
+        impl->autoHint = gasp != FT_GASP_NO_TABLE && (gasp & FT_GASP_DO_GRAY);
+    }
     if (!impl->symbol) {
         for (int i = 0; i < face->num_charmaps; ++i) {
             if (face->charmaps[i]->encoding == FT_ENCODING_MS_SYMBOL) {
@@ -226,7 +235,8 @@ Glyph SizedFont::Render(uint8_t byte)
     } else {
         index = FT_Get_Char_Index(face, codePoint);
     }
-    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) != 0)
+    const FT_Int32 hinting = m_impl->autoHint ? FT_LOAD_FORCE_AUTOHINT : 0;
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO | hinting) != 0)
         return glyph;
     FT_GlyphSlot slot = face->glyph;
     int extraAdvance = 0;

@@ -54,6 +54,11 @@ HostOptions TakeHostOptions(std::vector<std::string>& args)
             if (value.empty() || *end || ms > 600000)
                 throw HostOptionError("--settle needs milliseconds (0 to 600000), not '" + value + "'");
             options.settleMs = static_cast<uint32_t>(ms);
+        } else if (args[i] == "--scale") {
+            std::string value = TakeValue(args, i);
+            if (value.size() != 1 || value[0] < '1' || value[0] > '8')
+                throw HostOptionError("--scale takes a whole factor from 1 to 8, not '" + value + "'");
+            options.scale = value[0] - '0';
         } else if (args[i] == "--depth") {
             std::string value = TakeValue(args, i);
             if (value != "8" && value != "32")
@@ -72,7 +77,9 @@ const char* HostOptionsUsage()
            "  --script FILE        run a test script against the window (implies --headless)\n"
            "  --screenshot FILE    save the window's picture as PNG when the run ends\n"
            "  --settle MS          let MS milliseconds pass before the screenshot\n"
-           "  --depth 8|32         colour depth of the headless window (8: a paletted display)\n";
+           "  --depth 8|32         colour depth of the headless window (8: a paletted display)\n"
+           "  --scale N            show the window N times larger, pixel for pixel (default: the\n"
+           "                       desktop's scale, from GDK_SCALE, Xft.dpi or the display)\n";
 }
 
 ProgramHost::ProgramHost(const HostOptions& options, std::ostream& log)
@@ -110,7 +117,7 @@ std::unique_ptr<IWindowBackend> ProgramHost::NewWindow()
 {
     if (m_headless)
         return std::make_unique<HeadlessWindow>(*m_loop, TSize { 1024, 768 }, m_options.depth);
-    auto window = std::make_unique<SdlWindow>(*m_loop);
+    auto window = std::make_unique<SdlWindow>(*m_loop, m_options.scale);
     if (!m_desktopDialogs) {
         m_desktopWindow = window.get();
         m_desktopDialogs = std::make_unique<SdlDialogs>(window.get());
@@ -162,10 +169,8 @@ int ProgramHost::Run(TForm& form, std::ostream& out, std::ostream& err)
 bool ProgramHost::WriteDesktopScreenshot(const TForm& form, std::ostream& err) const
 {
     std::vector<uint8_t> png;
-    if (m_desktopWindow) {
-        TPoint at = m_desktopWindow->Position();
-        png = m_desktopWindow->CaptureScreenPng(Bounds(at.X, at.Y, form.Width(), form.Height()));
-    }
+    if (m_desktopWindow)
+        png = m_desktopWindow->CaptureWindowPng({ form.Width(), form.Height() });
     if (png.empty())
         return WriteScreenshot(form, err);
     try {

@@ -40,6 +40,8 @@ struct HostOptions {
     uint32_t settleMs = 0;
     // Colour depth of a headless window: 32, or 8 for a paletted display.
     int depth = 32;
+    // Whole factor the desktop window is shown larger by; 0: the desktop's own scale.
+    int scale = 0;
 };
 
 // Removes the host options from args (which keeps the program's own ones, in order).

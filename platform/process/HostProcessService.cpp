@@ -134,10 +134,16 @@ std::optional<uint32_t> TryReap(pid_t pid)
     }
 }
 
+// xdg-open's answers for "no program handles this" and "the program it chose failed".
+constexpr uint32_t kOpenerNoMethod = 3;
+constexpr uint32_t kOpenerActionFailed = 4;
+
 struct Child {
     pid_t pid = -1;
     int pidFd = -1;
     bool throughWine = false;
+    // Started by ShellExecute through the desktop's opener: the document or address.
+    std::optional<std::string> openedFile;
     bool exited = false;
     uint32_t exitCode = 0;
     pid_t serverPid = -1; // "wineserver -w" once the Windows program ended
@@ -151,16 +157,36 @@ struct Child {
     }
 };
 
-class HostProcessService final : public IProcessService {
+// Children nobody waits for are reaped as they end: while there are any, the service is an event
+// source of the loop that was current when the first was left, and the loop sleeps on the
+// descriptor of one of them.
+class HostProcessService final : public IProcessService, private IEventSource {
 public:
     explicit HostProcessService(std::shared_ptr<Machine> machine) : m_machine(std::move(machine)) {}
+    ~HostProcessService() override
+    {
+        if (m_reapLoop && EventLoop::Alive(m_reapLoop))
+            m_reapLoop->RemoveSource(this);
+    }
+
+    StartFailure LastStartFailure() const override { return m_lastFailure; }
+    void SetOpenFailedHandler(OpenFailedHandler handler) override { m_openFailed = std::move(handler); }
 
     std::optional<ProcessHandle> CreateProcess(const ProcessStart& start) override
     {
         ReapEnded();
-        auto plan = PlanProcessStart(start, PrefixRoot(), HostPlanOptions());
-        if (!plan)
+        m_lastFailure = StartFailure::None;
+        const PlanOptions options = HostPlanOptions();
+        auto plan = PlanProcessStart(start, PrefixRoot(), options);
+        if (!plan) {
+            // Would it run, with the tools the host lacks?
+            PlanOptions complete = options;
+            complete.wineAvailable = true;
+            auto possible = PlanProcessStart(start, PrefixRoot(), complete);
+            if (possible && possible->kind == LaunchKind::Wine)
+                m_lastFailure = StartFailure::WineMissing;
             return std::nullopt;
+        }
         auto pid = Spawn(*plan);
         if (!pid)
             return std::nullopt;
@@ -189,7 +215,7 @@ public:
         if (found == m_children.end())
             return false;
         if (!found->second->done)
-            m_detached.push_back(std::move(found->second));
+            Detach(std::move(found->second));
         m_children.erase(found);
         ReapDetached();
         return true;
@@ -219,16 +245,23 @@ public:
     intptr_t ShellExecute(const ShellExecuteRequest& request) override
     {
         ReapEnded();
-        ShellPlan planned = PlanShellExecute(request, PrefixRoot(), HostPlanOptions());
-        if (!planned.plan)
+        m_lastFailure = StartFailure::None;
+        const PlanOptions options = HostPlanOptions();
+        ShellPlan planned = PlanShellExecute(request, PrefixRoot(), options);
+        if (!planned.plan) {
+            if (planned.result == SE_ERR_NOASSOC)
+                m_lastFailure = MissingTool(request, options);
             return planned.result;
+        }
         auto pid = Spawn(*planned.plan);
         if (!pid)
             return planned.plan->kind == LaunchKind::Native ? SE_ERR_ACCESSDENIED : SE_ERR_NOASSOC;
         auto child = std::make_unique<Child>();
         child->pid = *pid;
         child->throughWine = planned.plan->kind == LaunchKind::Wine;
-        m_detached.push_back(std::move(child));
+        if (planned.plan->kind == LaunchKind::Opener)
+            child->openedFile = request.file;
+        Detach(std::move(child));
         return SE_SUCCESS;
     }
 
@@ -254,7 +287,7 @@ public:
         auto child = std::make_unique<Child>();
         child->pid = *pid;
         child->throughWine = true;
-        m_detached.push_back(std::move(child));
+        Detach(std::move(child));
         m_preparing = true;
         return true;
     }
@@ -278,6 +311,53 @@ public:
     }
 
 private:
+    // A request the host could not start only for want of Wine or of the desktop's opener.
+    StartFailure MissingTool(const ShellExecuteRequest& request, const PlanOptions& options) const
+    {
+        PlanOptions complete = options;
+        complete.wineAvailable = true;
+        complete.openerAvailable = true;
+        ShellPlan possible = PlanShellExecute(request, PrefixRoot(), complete);
+        if (!possible.plan)
+            return StartFailure::None;
+        if (possible.plan->kind == LaunchKind::Wine && !options.wineAvailable)
+            return StartFailure::WineMissing;
+        if (possible.plan->kind == LaunchKind::Opener && !options.openerAvailable)
+            return StartFailure::NoDocumentOpener;
+        return StartFailure::None;
+    }
+
+    void Detach(std::unique_ptr<Child> child)
+    {
+        if (child->pidFd < 0 && !child->exited)
+            child->pidFd = OpenPidDescriptor(child->pid);
+        m_detached.push_back(std::move(child));
+        if (!m_reapLoop || !EventLoop::Alive(m_reapLoop)) {
+            m_reapLoop = &CurrentEventLoop();
+            m_reapLoop->AddSource(this);
+        }
+    }
+
+    // IEventSource: the loop pumps the service while children are left to reap.
+    void PumpEvents(EventLoop& loop) override
+    {
+        ReapDetached();
+        if (m_detached.empty() && m_reapLoop == &loop) {
+            loop.RemoveSource(this);
+            m_reapLoop = nullptr;
+        }
+    }
+
+    int WaitDescriptor() const override
+    {
+        for (const auto& child : m_detached) {
+            int fd = child->exited ? child->serverFd : child->pidFd;
+            if (fd >= 0)
+                return fd;
+        }
+        return -1;
+    }
+
     std::filesystem::path PrefixRoot() const
     {
         return m_machine ? m_machine->PrefixRoot() : CurrentMachine().PrefixRoot();
@@ -340,9 +420,20 @@ private:
     void ReapDetached()
     {
         std::erase_if(m_detached, [this](const std::unique_ptr<Child>& child) {
+            const bool exitedBefore = child->exited;
             Update(*child);
+            if (!exitedBefore && child->exited && child->openedFile
+                && (child->exitCode == kOpenerNoMethod || child->exitCode == kOpenerActionFailed))
+                ReportOpenFailed(*child->openedFile);
             return child->done;
         });
+    }
+
+    void ReportOpenFailed(const std::string& file)
+    {
+        if (!m_openFailed)
+            return;
+        CurrentEventLoop().PostCallback([handler = m_openFailed, file] { handler(file); });
     }
 
     std::shared_ptr<Machine> m_machine;
@@ -350,6 +441,9 @@ private:
     std::vector<std::unique_ptr<Child>> m_detached;
     ProcessHandle m_nextHandle = 1;
     bool m_preparing = false; // once per run: a failed set-up is not retried in a loop
+    EventLoop* m_reapLoop = nullptr;
+    StartFailure m_lastFailure = StartFailure::None;
+    OpenFailedHandler m_openFailed;
 };
 
 }

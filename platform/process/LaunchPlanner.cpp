@@ -50,6 +50,17 @@ std::string ExtensionOf(const std::string& winPath)
     return Upper(winPath.substr(dot));
 }
 
+// Names that programs carry: Windows' own program extensions, the host's script and binary
+// ones, and none at all.
+bool MayBeProgram(const std::string& extension)
+{
+    for (const char* known : { "", ".EXE", ".COM", ".BAT", ".CMD", ".PIF", ".SCR", ".SH", ".RUN", ".BIN" }) {
+        if (extension == known)
+            return true;
+    }
+    return false;
+}
+
 std::string Join(const std::string& folder, std::string_view name)
 {
     if (folder.empty() || folder.back() == '\\')
@@ -370,7 +381,9 @@ ShellPlan PlanShellExecute(const ShellExecuteRequest& request, const std::filesy
         for (auto& parameter : ToHost(parameters))
             plan.arguments.push_back(std::move(parameter));
     } else {
-        ExecutableKind kind = ClassifyHostFile(file->host);
+        // A document's extension decides that it is opened: its content never makes it a
+        // program, however it starts.
+        ExecutableKind kind = MayBeProgram(extension) ? ClassifyHostFile(file->host) : ExecutableKind::None;
         bool program = extension == ".EXE" || extension == ".COM";
         if (kind == ExecutableKind::None && program && !options.examineContent)
             kind = ExecutableKind::Windows;

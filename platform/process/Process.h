@@ -32,6 +32,7 @@
 // files are current only after the server wrote them back.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -65,6 +66,14 @@ inline constexpr intptr_t SE_ERR_PNF = 3;           // path not found
 inline constexpr intptr_t SE_ERR_ACCESSDENIED = 5;
 inline constexpr intptr_t SE_ERR_NOASSOC = 31;      // nothing opens this kind of file
 inline constexpr intptr_t SE_SUCCESS = 42;          // the value this layer gives on success
+
+// What kept a start from happening when the user can mend it; every other failure (a missing
+// file, a broken program) is None.
+enum class StartFailure : uint8_t {
+    None,
+    WineMissing,     // a Windows program or setup, and Wine is not installed
+    NoDocumentOpener // a document or address, and the desktop has no opener at all
+};
 
 // A started process as the caller holds it (the Win32 process handle).
 using ProcessHandle = uint32_t;
@@ -122,6 +131,14 @@ public:
     // would otherwise wait for) when Wine is there and has not set this prefix up yet. True when
     // it was started.
     virtual bool PrepareWinePrefix() { return false; }
+
+    // Why the last CreateProcess or ShellExecute that failed did so.
+    virtual StartFailure LastStartFailure() const { return StartFailure::None; }
+    // Called, from a message posted to the current event loop, when the desktop's opener was
+    // given a document or address by ShellExecute and found no program for it (the file as the
+    // request named it). Started documents are not waited for, so this comes later.
+    using OpenFailedHandler = std::function<void(const std::string& file)>;
+    virtual void SetOpenFailedHandler(OpenFailedHandler handler) { (void)handler; }
 };
 
 // The service that runs programs on the host for `machine`.

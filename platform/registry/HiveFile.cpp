@@ -1,5 +1,7 @@
 #include "platform/registry/HiveFile.h"
 
+#include "platform/files/AtomicFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -79,14 +81,12 @@ std::optional<RegistryFile> HiveFile::Load() const
     if (std::filesystem::exists(status)) {
         if (!std::filesystem::is_regular_file(status))
             return std::nullopt;
-        std::ifstream in(m_path, std::ios::binary);
-        if (!in)
+        auto read = ReadHostFile(m_path);
+        if (!read)
             return std::nullopt;
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad())
-            return std::nullopt;
+        text = std::move(*read);
     }
-    RegistryFile file = text.empty() ? RegistryFile::Create(m_relativeTo, m_win64) : RegistryFile::Parse(text);
+    RegistryFile file = text.empty() ? RegistryFile::Create(m_relativeTo, m_win64) : RegistryFile::ParseOwned(std::move(text));
     if (m_now)
         file.SetClock(m_now);
     return file;
@@ -96,7 +96,9 @@ const RegistryFile& HiveFile::Read()
 {
     Stamp stamp = CurrentStamp();
     if (!m_loaded || !(stamp == m_stamp)) {
-        m_contents = Load().value_or(RegistryFile::Create(m_relativeTo, m_win64));
+        auto loaded = Load();
+        m_readable = loaded.has_value();
+        m_contents = loaded ? std::move(*loaded) : RegistryFile::Create(m_relativeTo, m_win64);
         for (auto& change : m_memoryChanges)
             change(m_contents);
         m_stamp = stamp;
@@ -110,7 +112,17 @@ bool HiveFile::Modify(const std::function<bool(RegistryFile&)>& change)
     FolderLock lock(m_path.parent_path());
     if (!lock.Held())
         return false;
-    std::optional<RegistryFile> loaded = Load();
+    RemoveStaleTemporaries(m_path);
+    // One hive in memory at a time: what was read stays in use when the file has not changed
+    // since (and holds no changes that live only in memory), and is dropped otherwise.
+    std::optional<RegistryFile> loaded;
+    if (m_loaded && m_readable && m_memoryChanges.empty() && CurrentStamp() == m_stamp) {
+        loaded = std::move(m_contents);
+    } else {
+        m_contents = RegistryFile();
+        loaded = Load();
+    }
+    m_loaded = false;
     if (!loaded)
         return false;
     RegistryFile& fresh = *loaded;
@@ -123,6 +135,7 @@ bool HiveFile::Modify(const std::function<bool(RegistryFile&)>& change)
         memoryChange(m_contents);
     m_stamp = CurrentStamp();
     m_loaded = true;
+    m_readable = true;
     return true;
 }
 

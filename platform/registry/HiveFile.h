@@ -62,6 +62,7 @@ private:
     bool m_win64;
     bool m_loaded = false;
     Stamp m_stamp;
+    bool m_readable = false; // m_contents came from the file, not from a failed read
     RegistryFile m_contents;
     std::vector<std::function<bool(RegistryFile&)>> m_memoryChanges;
     std::function<int(const char*, const char*)> m_rename;

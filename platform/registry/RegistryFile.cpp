@@ -182,12 +182,123 @@ RegistryFile RegistryFile::Create(std::u16string_view relativeTo, bool win64)
 
 RegistryFile RegistryFile::Parse(std::string_view text)
 {
+    return ParseOwned(std::string(text));
+}
+
+RegistryFile RegistryFile::ParseOwned(std::string&& text)
+{
     RegistryFile file;
-    file.ParseLines(text);
+    file.m_source = std::make_shared<const std::string>(std::move(text));
+    file.ParseLines(*file.m_source);
     return file;
 }
 
+// Folded paths in the arena: ASCII as one byte, anything else as 0xFF and its two bytes, which
+// keeps the byte order of paths that share a prefix together.
+std::string RegistryFile::ArenaForm(std::u16string_view folded)
+{
+    std::string out;
+    out.reserve(folded.size());
+    for (char16_t ch : folded) {
+        if (ch > 0 && ch < 0x80) {
+            out += static_cast<char>(ch);
+        } else {
+            out += '\xFF';
+            out += static_cast<char>(ch >> 8);
+            out += static_cast<char>(ch & 0xFF);
+        }
+    }
+    return out;
+}
+
+std::string_view RegistryFile::ArenaKey(uint32_t index) const
+{
+    const FileKey& key = m_fileKeys[index];
+    return std::string_view(m_arena).substr(key.folded, key.foldedLength);
+}
+
+std::u16string RegistryFile::FileKeyPath(uint32_t index) const
+{
+    const FileKey& key = m_fileKeys[index];
+    std::string_view text = std::string_view(*m_source).substr(key.begin, key.end - key.begin);
+    auto parsed = ParseKeyLine(text.substr(0, text.find('\n')));
+    return parsed ? parsed->path : std::u16string();
+}
+
 void RegistryFile::ParseLines(std::string_view text)
+{
+    // Lines before the first key are the preamble; each key then owns the lines up to the next.
+    // Text beyond what the index can address is kept as it is, unread.
+    constexpr size_t kMaxIndexed = 0xFFFFFFFFu;
+    if (text.size() > kMaxIndexed) {
+        m_preamble.emplace_back(text.substr(0, text.size() - (text.ends_with('\n') ? 1 : 0)));
+        return;
+    }
+    size_t pos = 0;
+    bool seenKey = false;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        if (line.starts_with('[')) {
+            if (auto key = ParseKeyLine(line)) {
+                if (!m_fileKeys.empty())
+                    m_fileKeys.back().end = static_cast<uint32_t>(pos);
+                std::string folded = ArenaForm(Fold(key->path));
+                FileKey fileKey;
+                fileKey.folded = static_cast<uint32_t>(m_arena.size());
+                fileKey.foldedLength = static_cast<uint32_t>(folded.size());
+                fileKey.begin = static_cast<uint32_t>(pos);
+                m_arena += folded;
+                m_fileKeys.push_back(fileKey);
+                seenKey = true;
+            } else if (!seenKey) {
+                m_preamble.emplace_back(line);
+            }
+        } else if (!seenKey) {
+            m_preamble.emplace_back(line);
+        }
+        pos = end + 1;
+    }
+    if (!m_fileKeys.empty())
+        m_fileKeys.back().end = static_cast<uint32_t>(text.size());
+    while (!m_preamble.empty() && IsBlank(m_preamble.back()))
+        m_preamble.pop_back();
+    m_nextOrder = m_fileKeys.size();
+
+    m_byPath.resize(m_fileKeys.size());
+    for (uint32_t i = 0; i < m_byPath.size(); ++i)
+        m_byPath[i] = i;
+    std::stable_sort(m_byPath.begin(), m_byPath.end(), [&](uint32_t a, uint32_t b) { return ArenaKey(a) < ArenaKey(b); });
+    // A key written twice is one key: its later lines join the first.
+    for (size_t i = 0; i + 1 < m_byPath.size();) {
+        size_t j = i + 1;
+        while (j < m_byPath.size() && ArenaKey(m_byPath[j]) == ArenaKey(m_byPath[i]))
+            ++j;
+        if (j > i + 1) {
+            uint32_t first = *std::min_element(m_byPath.begin() + static_cast<std::ptrdiff_t>(i), m_byPath.begin() + static_cast<std::ptrdiff_t>(j));
+            KeyBody& body = *Materialize(first).body;
+            body.block = {};
+            std::vector<uint32_t> later(m_byPath.begin() + static_cast<std::ptrdiff_t>(i), m_byPath.begin() + static_cast<std::ptrdiff_t>(j));
+            std::sort(later.begin(), later.end());
+            for (uint32_t index : later) {
+                if (index == first)
+                    continue;
+                FileKey& key = m_fileKeys[index];
+                std::string_view block = std::string_view(*m_source).substr(key.begin, key.end - key.begin);
+                size_t newline = block.find('\n');
+                ParseBlock(body, newline == std::string_view::npos ? std::string_view() : block.substr(newline + 1));
+                key.taken = true;
+            }
+        }
+        i = j;
+    }
+}
+
+// The lines of one key after its key line, read into values, with every line it does not
+// understand kept where it stood.
+void RegistryFile::ParseBlock(KeyBody& body, std::string_view text) const
 {
     std::vector<std::string_view> lines;
     size_t pos = 0;
@@ -198,46 +309,23 @@ void RegistryFile::ParseLines(std::string_view text)
         lines.push_back(text.substr(pos, end - pos));
         pos = end + 1;
     }
-
-    bool seenKey = false;
-    KeyBody* body = nullptr; // null after a key line that could not be read: its lines stay raw
-    std::vector<Entry>* rawTarget = nullptr;
+    bool readValues = true; // false after a key line that could not be read: its lines stay raw
     auto keepRaw = [&](std::string raw) {
-        if (!seenKey) {
-            m_preamble.push_back(std::move(raw));
-            return;
-        }
         Entry entry;
         entry.rawLine = std::move(raw);
-        rawTarget->push_back(std::move(entry));
+        body.entries.push_back(std::move(entry));
     };
-
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view line = lines[i];
         if (line.starts_with('[')) {
-            if (auto key = ParseKeyLine(line)) {
-                Node& node = EnsureNode(key->path);
-                bool fresh = !node.body;
-                if (fresh) {
-                    node.body = std::make_unique<KeyBody>();
-                    node.body->order = m_nextOrder++;
-                    node.body->headerText = std::string(line);
-                    node.body->seconds = key->seconds;
-                }
-                body = node.body.get();
-                rawTarget = &body->entries;
-                seenKey = true;
-                continue;
-            }
-            if (seenKey)
-                body = nullptr;
+            readValues = false;
             keepRaw(std::string(line));
             continue;
         }
-        if (seenKey && IsBlank(line))
+        if (IsBlank(line))
             continue;
-        if (body && line.starts_with(TimePrefix) && body->timeLine.empty() && body->entries.empty()) {
-            body->timeLine = std::string(line);
+        if (readValues && line.starts_with(TimePrefix) && body.timeLine.empty() && body.entries.empty()) {
+            body.timeLine = std::string(line);
             continue;
         }
         if (line.starts_with('@') || line.starts_with('"')) {
@@ -251,14 +339,14 @@ void RegistryFile::ParseLines(std::string_view text)
                 raw += '\n';
                 raw += lines[i];
             }
-            auto parsed = body ? ParseRegistryValueLine(joined) : std::nullopt;
+            auto parsed = readValues ? ParseRegistryValueLine(joined) : std::nullopt;
             if (!parsed) {
                 keepRaw(std::move(raw));
                 continue;
             }
             RegistryFileValue value { std::move(parsed->name), parsed->type, std::move(parsed->data), std::move(raw) };
             Entry* existing = nullptr;
-            for (auto& entry : body->entries) {
+            for (auto& entry : body.entries) {
                 if (entry.isValue && SameName(entry.value.name, value.name))
                     existing = &entry;
             }
@@ -268,19 +356,75 @@ void RegistryFile::ParseLines(std::string_view text)
                 Entry entry;
                 entry.isValue = true;
                 entry.value = std::move(value);
-                body->entries.push_back(std::move(entry));
+                body.entries.push_back(std::move(entry));
             }
             continue;
         }
         keepRaw(std::string(line));
     }
-    while (!m_preamble.empty() && IsBlank(m_preamble.back()))
-        m_preamble.pop_back();
+}
+
+RegistryFile::Node& RegistryFile::Materialize(uint32_t index) const
+{
+    FileKey& key = m_fileKeys[index];
+    key.taken = true;
+    std::u16string path = FileKeyPath(index);
+    Node& node = EnsureNode(path);
+    node.path = path;
+    node.body = std::make_unique<KeyBody>();
+    KeyBody& body = *node.body;
+    std::string_view block = std::string_view(*m_source).substr(key.begin, key.end - key.begin);
+    size_t newline = block.find('\n');
+    std::string_view header = block.substr(0, newline);
+    body.order = index;
+    body.headerText = std::string(header);
+    body.seconds = ParseKeyLine(header)->seconds;
+    body.block = block;
+    ParseBlock(body, newline == std::string_view::npos ? std::string_view() : block.substr(newline + 1));
+    return node;
+}
+
+std::pair<size_t, size_t> RegistryFile::FileKeyRange(std::string_view prefix) const
+{
+    auto less = [&](uint32_t index, std::string_view value) { return ArenaKey(index) < value; };
+    auto first = std::lower_bound(m_byPath.begin(), m_byPath.end(), prefix, less);
+    auto last = first;
+    while (last != m_byPath.end() && ArenaKey(*last).starts_with(prefix))
+        ++last;
+    return { static_cast<size_t>(first - m_byPath.begin()), static_cast<size_t>(last - m_byPath.begin()) };
+}
+
+std::optional<uint32_t> RegistryFile::FindFileKey(std::string_view arenaPath) const
+{
+    auto less = [&](uint32_t index, std::string_view value) { return ArenaKey(index) < value; };
+    auto found = std::lower_bound(m_byPath.begin(), m_byPath.end(), arenaPath, less);
+    for (; found != m_byPath.end() && ArenaKey(*found) == arenaPath; ++found) {
+        if (!m_fileKeys[*found].taken)
+            return *found;
+    }
+    return std::nullopt;
+}
+
+void RegistryFile::SerializeBlock(std::string& out, std::string_view block) const
+{
+    size_t pos = 0;
+    while (pos < block.size()) {
+        size_t end = block.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = block.size();
+        std::string_view line = block.substr(pos, end - pos);
+        if (!IsBlank(line)) {
+            out += line;
+            out += '\n';
+        }
+        pos = end + 1;
+    }
 }
 
 std::string RegistryFile::Serialize() const
 {
     std::string out;
+    out.reserve(m_source ? m_source->size() + 4096 : 4096);
     for (auto& line : m_preamble) {
         out += line;
         out += '\n';
@@ -291,21 +435,26 @@ std::string RegistryFile::Serialize() const
             ordered.push_back(&node);
     }
     std::sort(ordered.begin(), ordered.end(), [](const Node* a, const Node* b) { return a->body->order < b->body->order; });
-    for (const Node* node : ordered) {
-        const KeyBody& body = *node->body;
+    auto nextNode = ordered.begin();
+    auto writeNode = [&](const Node& node) {
+        const KeyBody& body = *node.body;
         out += '\n';
+        if (!body.block.empty()) {
+            SerializeBlock(out, body.block);
+            return;
+        }
         if (!body.headerText.empty()) {
             out += body.headerText;
         } else {
             out += '[';
             size_t pos = 0;
-            while (pos <= node->path.size()) {
-                size_t end = node->path.find(u'\\', pos);
+            while (pos <= node.path.size()) {
+                size_t end = node.path.find(u'\\', pos);
                 if (end == std::u16string::npos)
-                    end = node->path.size();
+                    end = node.path.size();
                 if (pos)
                     out += "\\\\";
-                out += EscapeRegistryText(std::u16string_view(node->path).substr(pos, end - pos), "[]");
+                out += EscapeRegistryText(std::u16string_view(node.path).substr(pos, end - pos), "[]");
                 pos = end + 1;
             }
             out += ']';
@@ -326,7 +475,18 @@ std::string RegistryFile::Serialize() const
                 out += FormatRegistryValue(entry.value.name, entry.value.type, entry.value.data);
             out += '\n';
         }
+    };
+    for (uint32_t index = 0; index < m_fileKeys.size(); ++index) {
+        while (nextNode != ordered.end() && (*nextNode)->body->order <= index)
+            writeNode(**nextNode++);
+        const FileKey& key = m_fileKeys[index];
+        if (!key.taken) {
+            out += '\n';
+            SerializeBlock(out, std::string_view(*m_source).substr(key.begin, key.end - key.begin));
+        }
     }
+    while (nextNode != ordered.end())
+        writeNode(**nextNode++);
     return out;
 }
 
@@ -349,19 +509,33 @@ std::u16string RegistryFile::Fold(std::u16string_view path)
     return folded;
 }
 
-RegistryFile::Node* RegistryFile::FindNode(std::u16string_view path)
+// The key at `path`: one read before, one of the text read now, or a parent that exists only
+// through keys of the text below it.
+RegistryFile::Node* RegistryFile::FindNode(std::u16string_view path) const
 {
-    auto found = m_nodes.find(Fold(NormaliseRegistryPath(path)));
-    return found == m_nodes.end() ? nullptr : &found->second;
+    std::u16string normal = NormaliseRegistryPath(path);
+    std::u16string folded = Fold(normal);
+    auto found = m_nodes.find(folded);
+    if (found != m_nodes.end() && found->second.body)
+        return &found->second;
+    std::string arenaPath = ArenaForm(folded);
+    if (auto index = FindFileKey(arenaPath))
+        return &Materialize(*index);
+    if (found != m_nodes.end())
+        return &found->second;
+    auto [first, last] = FileKeyRange(arenaPath + '\\');
+    for (size_t i = first; i < last; ++i) {
+        uint32_t index = m_byPath[i];
+        if (m_fileKeys[index].taken)
+            continue;
+        // Spelled as the key below it spells it.
+        std::u16string below = FileKeyPath(index);
+        return &EnsureNode(below.substr(0, normal.size()));
+    }
+    return nullptr;
 }
 
-const RegistryFile::Node* RegistryFile::FindNode(std::u16string_view path) const
-{
-    auto found = m_nodes.find(Fold(NormaliseRegistryPath(path)));
-    return found == m_nodes.end() ? nullptr : &found->second;
-}
-
-RegistryFile::Node& RegistryFile::EnsureNode(const std::u16string& path)
+RegistryFile::Node& RegistryFile::EnsureNode(const std::u16string& path) const
 {
     size_t pos = 0;
     Node* node = nullptr;
@@ -381,6 +555,8 @@ RegistryFile::Node& RegistryFile::EnsureNode(const std::u16string& path)
 RegistryFile::KeyBody& RegistryFile::EnsureBody(Node& node)
 {
     if (!node.body) {
+        if (auto index = FindFileKey(ArenaForm(Fold(node.path))))
+            return *Materialize(*index).body;
         node.body = std::make_unique<KeyBody>();
         node.body->order = m_nextOrder++;
         Touch(*node.body);
@@ -392,6 +568,7 @@ void RegistryFile::Touch(KeyBody& body)
 {
     int64_t now = m_now();
     body.headerText.clear();
+    body.block = {};
     body.seconds = now;
     body.timeLine = TimeLineFor(now);
 }
@@ -408,23 +585,33 @@ bool RegistryFile::CreateKey(std::u16string_view path)
         return true;
     if (!IsUsableRegistryPath(normal))
         return false;
-    EnsureBody(EnsureNode(normal));
+    if (Node* existing = FindNode(normal))
+        EnsureBody(*existing);
+    else
+        EnsureBody(EnsureNode(normal));
     return true;
 }
 
 bool RegistryFile::DeleteKeyTree(std::u16string_view path)
 {
     std::u16string normal = NormaliseRegistryPath(path);
-    if (normal.empty())
+    if (normal.empty() || !FindNode(normal))
         return false;
     std::u16string folded = Fold(normal);
     auto self = m_nodes.find(folded);
-    if (self == m_nodes.end())
-        return false;
     auto first = m_nodes.lower_bound(folded + u'\\');
     auto last = m_nodes.lower_bound(folded + u']');
     m_nodes.erase(first, last);
-    m_nodes.erase(self);
+    if (self != m_nodes.end())
+        m_nodes.erase(self);
+    std::string arenaPath = ArenaForm(folded);
+    for (const std::string& prefix : { arenaPath, arenaPath + '\\' }) {
+        auto [from, to] = FileKeyRange(prefix);
+        for (size_t i = from; i < to; ++i) {
+            if (prefix.back() == '\\' || ArenaKey(m_byPath[i]) == arenaPath)
+                m_fileKeys[m_byPath[i]].taken = true;
+        }
+    }
 
     // A parent that existed only through this key would vanish from the file: keep it.
     size_t cut = normal.rfind(u'\\');
@@ -440,25 +627,42 @@ bool RegistryFile::DeleteKeyTree(std::u16string_view path)
 bool RegistryFile::HasSubKeys(std::u16string_view path) const
 {
     std::u16string normal = NormaliseRegistryPath(path);
-    if (normal.empty())
-        return !m_nodes.empty();
-    std::u16string prefix = Fold(normal) + u'\\';
+    std::u16string prefix = normal.empty() ? std::u16string() : Fold(normal) + u'\\';
     auto first = m_nodes.lower_bound(prefix);
-    return first != m_nodes.end() && first->first.starts_with(prefix);
+    if (first != m_nodes.end() && first->first.starts_with(prefix))
+        return true;
+    auto [from, to] = FileKeyRange(ArenaForm(prefix));
+    for (size_t i = from; i < to; ++i) {
+        if (!m_fileKeys[m_byPath[i]].taken)
+            return true;
+    }
+    return false;
 }
 
 std::vector<std::u16string> RegistryFile::SubKeyNames(std::u16string_view path) const
 {
-    std::vector<std::u16string> names;
     std::u16string normal = NormaliseRegistryPath(path);
     if (!KeyExists(normal))
-        return names;
+        return {};
     std::u16string prefix = normal.empty() ? std::u16string() : Fold(normal) + u'\\';
+    std::map<std::u16string, std::u16string> byFolded;
     for (auto it = m_nodes.lower_bound(prefix); it != m_nodes.end() && it->first.starts_with(prefix); ++it) {
         std::u16string_view rest = std::u16string_view(it->first).substr(prefix.size());
         if (rest.find(u'\\') == std::u16string_view::npos)
-            names.push_back(it->second.path.substr(prefix.size()));
+            byFolded.emplace(it->first.substr(prefix.size()), it->second.path.substr(prefix.size()));
     }
+    auto [from, to] = FileKeyRange(ArenaForm(prefix));
+    for (size_t i = from; i < to; ++i) {
+        uint32_t index = m_byPath[i];
+        if (m_fileKeys[index].taken)
+            continue;
+        std::u16string below = FileKeyPath(index).substr(prefix.size());
+        std::u16string name = below.substr(0, below.find(u'\\'));
+        byFolded.emplace(Fold(name), name);
+    }
+    std::vector<std::u16string> names;
+    for (auto& [folded, name] : byFolded)
+        names.push_back(name);
     return names;
 }
 
@@ -492,7 +696,8 @@ bool RegistryFile::SetValue(std::u16string_view path, std::u16string_view name, 
     std::u16string normal = NormaliseRegistryPath(path);
     if (!IsUsableRegistryPath(normal))
         return false;
-    KeyBody& body = EnsureBody(EnsureNode(normal));
+    Node* existing = FindNode(normal);
+    KeyBody& body = EnsureBody(existing ? *existing : EnsureNode(normal));
     Touch(body);
     for (auto& entry : body.entries) {
         if (entry.isValue && SameName(entry.value.name, name)) {

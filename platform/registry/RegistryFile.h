@@ -8,6 +8,11 @@
 // Paths are below the hive's root ("Software\Wine"), separated by single backslashes and
 // compared without regard to ASCII case; names and string data are UTF-16 as the file stores
 // them.
+//
+// Hives grow to a hundred megabytes, and a change touches a key or two: the text as read is
+// kept, each key is indexed by its path in a compact form, and its lines are read into values
+// only when the key is first looked at. A key that was not changed is written back from the
+// text it was read from.
 
 #include <cstdint>
 #include <functional>
@@ -34,6 +39,8 @@ public:
     // A new, empty hive with Wine's header; `relativeTo` is e.g. "\\Machine".
     static RegistryFile Create(std::u16string_view relativeTo, bool win64);
     static RegistryFile Parse(std::string_view text);
+    // The same, keeping `text` itself rather than a copy of it.
+    static RegistryFile ParseOwned(std::string&& text);
     std::string Serialize() const;
 
     // "#arch=win64" in the header.
@@ -74,24 +81,46 @@ private:
         std::string timeLine;   // "#time=..." as read
         std::optional<int64_t> seconds;
         std::vector<Entry> entries;
+        std::string_view block; // the lines it was read from, while they still say what it holds
     };
     struct Node {
         std::u16string path; // as first written
         std::unique_ptr<KeyBody> body; // null: exists only as a parent of other keys
     };
+    // A key of the text as read that is not in m_nodes yet: its block of lines in the text and
+    // its folded path in the arena.
+    struct FileKey {
+        uint32_t folded = 0;
+        uint32_t foldedLength = 0;
+        uint32_t begin = 0; // its key line
+        uint32_t end = 0;   // the next key line, or the end of the text
+        bool taken = false; // read into m_nodes, or deleted
+    };
 
     static std::u16string Fold(std::u16string_view path);
-    Node* FindNode(std::u16string_view path);
-    const Node* FindNode(std::u16string_view path) const;
-    Node& EnsureNode(const std::u16string& path);
+    static std::string ArenaForm(std::u16string_view folded);
+    Node* FindNode(std::u16string_view path) const;
+    Node& EnsureNode(const std::u16string& path) const;
     KeyBody& EnsureBody(Node& node);
     void Touch(KeyBody& body);
     void ParseLines(std::string_view text);
+    void ParseBlock(KeyBody& body, std::string_view lines) const;
+    std::string_view ArenaKey(uint32_t index) const;
+    std::u16string FileKeyPath(uint32_t index) const;
+    // The file keys whose folded path starts with `prefix`, in path order.
+    std::pair<size_t, size_t> FileKeyRange(std::string_view prefix) const;
+    std::optional<uint32_t> FindFileKey(std::string_view arenaPath) const;
+    Node& Materialize(uint32_t index) const;
+    void SerializeBlock(std::string& out, std::string_view block) const;
 
     std::vector<std::string> m_preamble;
-    std::map<std::u16string, Node> m_nodes; // by folded path
+    mutable std::map<std::u16string, Node> m_nodes; // by folded path
     uint64_t m_nextOrder = 0;
     std::function<int64_t()> m_now;
+    std::shared_ptr<const std::string> m_source;
+    std::string m_arena;
+    mutable std::vector<FileKey> m_fileKeys; // in file order, which is their order number
+    std::vector<uint32_t> m_byPath;          // m_fileKeys by folded path
 };
 
 // The key path normalised: separators collapsed, no leading or trailing backslash.

@@ -285,6 +285,14 @@ void ScriptRunner::RunLine(std::string_view rawLine)
         e.shift = m_buttons;
         m_loop.Post(e);
         Pump();
+    } else if (command == "LEAVE") {
+        if (words.size() != 1)
+            Fail("unexpected \"" + words[1] + "\"");
+        Event e;
+        e.type = EventType::MouseLeaveWindow;
+        e.target = &m_form;
+        m_loop.Post(e);
+        Pump();
     } else if (command == "WAIT" || command == "WAITPROGRAMS") {
         bool programs = command == "WAITPROGRAMS";
         if (words.size() != 2)
@@ -330,6 +338,15 @@ void ScriptRunner::RunLine(std::string_view rawLine)
         std::string actual = ValueOf(words[1]);
         if (actual != expected)
             Fail("expect " + words[1] + ": expected \"" + expected + "\", found \"" + actual + "\"");
+    } else if (command == "EXPECTBOX") {
+        std::string expected(RestAfterWords(line, 1));
+        if (expected.empty())
+            Fail("expected expectbox TEXT");
+        if (m_dialogs.Shown().empty())
+            Fail("expectbox: no box was shown");
+        std::string shown = Cp1250ToUtf8(m_dialogs.Shown().back().text);
+        if (shown.find(expected) == std::string::npos)
+            Fail("expectbox: the last box says \"" + shown + "\"");
     } else if (command == "SCREENSHOT") {
         if (words.size() != 2)
             Fail("expected screenshot FILE.png");

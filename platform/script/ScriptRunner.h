@@ -10,12 +10,14 @@
 //     key KEY                      Down, Up, Left, Right, PageUp, PageDown, Home, End, Enter,
 //                                  Escape, Space, Tab, Back, Delete, Insert, F1..F12, A..Z, 0..9
 //     wheel up|down [X]            one notch at form x X (default: where the pointer is)
+//     leave                        the pointer leaves the window
 //     wait MS                      advance the virtual clock, firing due timers in order
 //     waitprograms MS              wait, in real time and at most MS, until every program the
 //                                  menu started has ended (Windows ones with their wineserver)
 //     answer ok|yes|no|N           queue the answer of the next box (N: choice button from 0)
 //     get NAME.Property            prints NAME.Property=VALUE
 //     expect NAME.Property VALUE   VALUE is the rest of the line (surrounding quotes dropped)
+//     expectbox TEXT               the last box shown holds TEXT (the rest of the line)
 //     screenshot FILE.png          the form's picture
 //     quit                         ends the script (and the application)
 //

@@ -1,6 +1,51 @@
 #include "platform/text/Text.h"
 
+#include <array>
+#include <cstdint>
+#include <utility>
+
 namespace platform {
+
+namespace {
+
+constexpr std::array<uint8_t, 256> MakeUpperTable()
+{
+    std::array<uint8_t, 256> table {};
+    for (int i = 0; i < 256; ++i)
+        table[i] = static_cast<uint8_t>(i);
+    for (int c = 'a'; c <= 'z'; ++c)
+        table[c] = static_cast<uint8_t>(c - 'a' + 'A');
+    // Lower-case letters of code page 1250 outside a-z and their capitals.
+    constexpr std::pair<uint8_t, uint8_t> pairs[] = {
+        { 0x9A, 0x8A }, { 0x9C, 0x8C }, { 0x9D, 0x8D }, { 0x9E, 0x8E }, { 0x9F, 0x8F },
+        { 0xB3, 0xA3 }, { 0xB9, 0xA5 }, { 0xBA, 0xAA }, { 0xBE, 0xBC }, { 0xBF, 0xAF },
+    };
+    for (auto [lower, upper] : pairs)
+        table[lower] = upper;
+    // 0xE0..0xFE mirror 0xC0..0xDE, except the division sign (0xF7) against the times sign.
+    for (int c = 0xE0; c <= 0xFE; ++c) {
+        if (c != 0xF7)
+            table[c] = static_cast<uint8_t>(c - 0x20);
+    }
+    return table;
+}
+
+constexpr std::array<uint8_t, 256> kUpper = MakeUpperTable();
+
+}
+
+char UpperCharCp1250(char ch)
+{
+    return static_cast<char>(kUpper[static_cast<uint8_t>(ch)]);
+}
+
+std::string UpperCaseCp1250(std::string_view text)
+{
+    std::string out(text);
+    for (char& ch : out)
+        ch = UpperCharCp1250(ch);
+    return out;
+}
 
 char UpperChar(char ch)
 {

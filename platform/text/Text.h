@@ -13,6 +13,11 @@ namespace platform {
 std::string UpperCase(std::string_view text);
 char UpperChar(char ch);
 
+// Upper-cases every letter of the code page, accented ones included ("OCELOVÁ LEGIE"): the
+// form of names the user reads. Letters without a capital (ß, the dotted ˙) stay.
+std::string UpperCaseCp1250(std::string_view text);
+char UpperCharCp1250(char ch);
+
 // Case-insensitive equality under the same a-to-z rule.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 

@@ -4,8 +4,14 @@
 #include "platform/window/SdlWindow.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -18,6 +24,133 @@ constexpr int mrCancel = 2;
 constexpr int mrYes = 6;
 constexpr int mrNo = 7;
 constexpr size_t kBoxLineLength = 72;
+
+// Errors on the watcher's own connection (a window of another program gone between two
+// requests) are expected and ignored; everything else goes to the handler that was there.
+Display* g_watcherDisplay = nullptr;
+XErrorHandler g_previousHandler = nullptr;
+
+int IgnoreWatcherErrors(Display* display, XErrorEvent* error)
+{
+    if (display == g_watcherDisplay)
+        return 0;
+    return g_previousHandler ? g_previousHandler(display, error) : 0;
+}
+
+// SDL's boxes carry no class and land off the window they belong to. While a box is up, a
+// watcher on a connection of its own finds it (the window that names the owner as the one it
+// belongs to), gives it the owner's class and centres it over the owner. SDL shows the box
+// from a child process it forks: the watcher's thread must hold no lock of Xlib's shared
+// state then, so the connection is opened and closed, and the error handler set, on the
+// calling thread.
+class BoxPlacer {
+public:
+    explicit BoxPlacer(SDL_Window* owner)
+    {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (!owner || !SDL_GetWindowWMInfo(owner, &info) || info.subsystem != SDL_SYSWM_X11)
+            return;
+        m_owner = info.info.x11.window;
+        m_display = XOpenDisplay(nullptr);
+        if (!m_display)
+            return;
+        g_watcherDisplay = m_display;
+        g_previousHandler = XSetErrorHandler(IgnoreWatcherErrors);
+        m_thread = std::thread([this] { Place(); });
+    }
+    ~BoxPlacer()
+    {
+        m_done = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (!m_display)
+            return;
+        XSync(m_display, False);
+        XSetErrorHandler(g_previousHandler);
+        g_watcherDisplay = nullptr;
+        XCloseDisplay(m_display);
+    }
+    BoxPlacer(const BoxPlacer&) = delete;
+    BoxPlacer& operator=(const BoxPlacer&) = delete;
+
+private:
+    static constexpr auto Slice = std::chrono::milliseconds(5);
+    static constexpr int MostSlices = 1000;
+
+    void Place()
+    {
+        for (int slice = 0; slice < MostSlices && !m_done; ++slice) {
+            if (::Window box = FindBox(m_display)) {
+                Arrange(m_display, box);
+                break;
+            }
+            std::this_thread::sleep_for(Slice);
+        }
+    }
+
+    ::Window FindBox(Display* display) const
+    {
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        ::Window found = 0;
+        if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+            return 0;
+        for (unsigned i = 0; i < count && !found; ++i) {
+            ::Window candidate = TopClient(display, children[i]);
+            ::Window owner = 0;
+            XWindowAttributes attributes;
+            if (candidate && XGetTransientForHint(display, candidate, &owner) && owner == m_owner
+                && XGetWindowAttributes(display, candidate, &attributes) && attributes.map_state == IsViewable)
+                found = candidate;
+        }
+        if (children)
+            XFree(children);
+        return found;
+    }
+
+    // A managed window sits in its manager's frame: the client is the child with WM_STATE or,
+    // unmanaged, the top-level window itself.
+    static ::Window TopClient(Display* display, ::Window top)
+    {
+        ::Window owner = 0;
+        if (XGetTransientForHint(display, top, &owner))
+            return top;
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        ::Window client = 0;
+        if (XQueryTree(display, top, &root, &parent, &children, &count)) {
+            for (unsigned i = 0; i < count && !client; ++i)
+                if (XGetTransientForHint(display, children[i], &owner))
+                    client = children[i];
+        }
+        if (children)
+            XFree(children);
+        return client;
+    }
+
+    void Arrange(Display* display, ::Window box) const
+    {
+        XClassHint ownerClass {};
+        if (XGetClassHint(display, m_owner, &ownerClass)) {
+            XSetClassHint(display, box, &ownerClass);
+            XFree(ownerClass.res_name);
+            XFree(ownerClass.res_class);
+        }
+        XWindowAttributes owner, shown;
+        ::Window child = 0;
+        int ownerX = 0, ownerY = 0;
+        if (XGetWindowAttributes(display, m_owner, &owner) && XGetWindowAttributes(display, box, &shown)
+            && XTranslateCoordinates(display, m_owner, DefaultRootWindow(display), 0, 0, &ownerX, &ownerY, &child))
+            XMoveWindow(display, box, ownerX + (owner.width - shown.width) / 2, ownerY + (owner.height - shown.height) / 2);
+        XFlush(display);
+    }
+
+    ::Window m_owner = 0;
+    Display* m_display = nullptr;
+    std::atomic<bool> m_done { false };
+    std::thread m_thread;
+};
 
 // Shows the box; the pressed button's id, or `closed` when the box went away without one.
 int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const std::string& text, const std::vector<SDL_MessageBoxButtonData>& buttons, int closed)
@@ -33,6 +166,7 @@ int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const st
     data.numbuttons = static_cast<int>(buttons.size());
     data.buttons = buttons.data();
     int pressed = -1;
+    BoxPlacer placer(owner);
     if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0)
         return closed;
     return pressed;

@@ -6,6 +6,7 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 
@@ -43,6 +44,10 @@ bool AcquireVideo()
     static int state = 0; // 0 not tried, 1 up, -1 unavailable
     if (state != 0)
         return state > 0;
+    // The boxes' watcher speaks to the X server from a thread of its own; Xlib's locks have to
+    // be in place before the first connection, or a lock taken before they are may never be
+    // given back.
+    XInitThreads();
     // An accelerated window surface makes SDL recreate the X window behind our back, which
     // drops the outline set on it; the plain shared-memory surface keeps the window.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -161,6 +166,77 @@ struct X11Handles {
     ::Window window = 0;
 };
 
+// Xft.dpi from the X resources, as desktops publish their scale there; 0 when not set.
+double ResourceDpi(Display* display)
+{
+    const char* resources = display ? XResourceManagerString(display) : nullptr;
+    if (!resources)
+        return 0;
+    const char* at = std::strstr(resources, "Xft.dpi:");
+    return at ? std::atof(at + std::strlen("Xft.dpi:")) : 0;
+}
+
+// The factor for a density: whole steps of the usual 96 dots per inch, never below 1.
+int ScaleForDpi(double dpi)
+{
+    return std::clamp(static_cast<int>(dpi / 96.0 + 0.01), 1, 8);
+}
+
+// The desktop's scale: GDK_SCALE as the toolkits take it, else the X resources' Xft.dpi, else
+// the density SDL reports for the display.
+int DesktopScale(Display* display)
+{
+    if (const char* gdk = std::getenv("GDK_SCALE")) {
+        int factor = std::atoi(gdk);
+        if (factor >= 1 && factor <= 8)
+            return factor;
+    }
+    if (double dpi = ResourceDpi(display); dpi > 0)
+        return ScaleForDpi(dpi);
+    float displayDpi = 0;
+    if (SDL_GetDisplayDPI(0, &displayDpi, nullptr, nullptr) == 0 && displayDpi > 0)
+        return ScaleForDpi(displayDpi);
+    return 1;
+}
+
+// Whether a running window manager says it moves windows on request (_NET_WM_MOVERESIZE):
+// its check window names itself, and the atom is in its list of supported ones.
+bool ManagerSupports(Display* display, const char* feature)
+{
+    ::Window root = DefaultRootWindow(display);
+    auto windowProperty = [&](::Window of, Atom property) -> ::Window {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        ::Window value = 0;
+        if (XGetWindowProperty(display, of, property, 0, 1, False, XA_WINDOW, &type, &format, &count, &after, &data) == Success
+            && data && count == 1 && format == 32)
+            value = *reinterpret_cast<::Window*>(data);
+        if (data)
+            XFree(data);
+        return value;
+    };
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    ::Window manager = windowProperty(root, check);
+    if (!manager || windowProperty(manager, check) != manager)
+        return false;
+    Atom wanted = XInternAtom(display, feature, False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), 0, 4096, False, XA_ATOM, &type, &format,
+            &count, &after, &data) == Success && data && format == 32) {
+        const auto* atoms = reinterpret_cast<const Atom*>(data);
+        found = std::find(atoms, atoms + count, wanted) != atoms + count;
+    }
+    if (data)
+        XFree(data);
+    return found;
+}
+
 X11Handles X11Of(SDL_Window* window)
 {
     SDL_SysWMinfo info;
@@ -177,8 +253,10 @@ bool SdlWindow::DisplayAvailable()
     return AcquireVideo() && SDL_GetNumVideoDisplays() > 0;
 }
 
-SdlWindow::SdlWindow(EventLoop& loop)
+SdlWindow::SdlWindow(EventLoop& loop, int scale)
     : m_loop(loop)
+    , m_scale(std::clamp(scale, 1, 8))
+    , m_desktopScale(scale == 0)
 {
     if (!AcquireVideo())
         throw WindowError(std::string("no display for the window: ") + SDL_GetError());
@@ -187,6 +265,12 @@ SdlWindow::SdlWindow(EventLoop& loop)
         throw WindowError(std::string("cannot create the window: ") + SDL_GetError());
     // Whatever SDL does to the window for its surface happens now, before it gets an outline.
     SDL_GetWindowSurface(m_window);
+    // SDL marks the window as belonging to the root window; taskbars then leave it out. The
+    // menu is a main window of its own.
+    if (auto x11 = X11Of(m_window); x11.display)
+        XDeleteProperty(x11.display, x11.window, XA_WM_TRANSIENT_FOR);
+    if (m_desktopScale)
+        m_scale = DesktopScale(X11Of(m_window).display);
     SDL_StartTextInput();
     m_loop.AddSource(this);
 }
@@ -204,28 +288,42 @@ uint32_t SdlWindow::WindowId() const
     return SDL_GetWindowID(m_window);
 }
 
+int SdlWindow::Logical(int pixels) const
+{
+    return pixels >= 0 ? pixels / m_scale : -((-pixels + m_scale - 1) / m_scale);
+}
+
 void SdlWindow::SetClientSize(int width, int height)
 {
-    SDL_SetWindowSize(m_window, std::max(1, width), std::max(1, height));
+    width = std::max(1, width);
+    height = std::max(1, height);
+    // The desktop's factor gives way to the screen: the whole window stays on it.
+    if (m_desktopScale && !m_visible) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDesktopDisplayMode(std::max(0, SDL_GetWindowDisplayIndex(m_window)), &mode) == 0)
+            while (m_scale > 1 && (width * m_scale > mode.w || height * m_scale > mode.h))
+                --m_scale;
+    }
+    SDL_SetWindowSize(m_window, width * m_scale, height * m_scale);
 }
 
 TSize SdlWindow::ClientSize() const
 {
     int w = 0, h = 0;
     SDL_GetWindowSize(m_window, &w, &h);
-    return { w, h };
+    return { w / m_scale, h / m_scale };
 }
 
 void SdlWindow::SetPosition(int left, int top)
 {
-    SDL_SetWindowPosition(m_window, left, top);
+    SDL_SetWindowPosition(m_window, left * m_scale, top * m_scale);
 }
 
 TPoint SdlWindow::Position() const
 {
     int x = 0, y = 0;
     SDL_GetWindowPosition(m_window, &x, &y);
-    return { x, y };
+    return { Logical(x), Logical(y) };
 }
 
 void SdlWindow::SetCaption(const std::string& caption)
@@ -275,8 +373,9 @@ void SdlWindow::ApplyShape()
         for (const TRect& r : m_shape) {
             if (r.IsEmpty())
                 continue;
-            rects.push_back({ static_cast<short>(std::clamp(r.Left, -32768, 32767)), static_cast<short>(std::clamp(r.Top, -32768, 32767)),
-                static_cast<unsigned short>(std::min(r.Width(), 65535)), static_cast<unsigned short>(std::min(r.Height(), 65535)) });
+            const int n = m_scale;
+            rects.push_back({ static_cast<short>(std::clamp(r.Left * n, -32768, 32767)), static_cast<short>(std::clamp(r.Top * n, -32768, 32767)),
+                static_cast<unsigned short>(std::min(r.Width() * n, 65535)), static_cast<unsigned short>(std::min(r.Height() * n, 65535)) });
         }
         XShapeCombineRectangles(x11.display, x11.window, ShapeBounding, 0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet, Unsorted);
     }
@@ -311,7 +410,8 @@ void SdlWindow::Present(const PixelView& pixels, const TRect& dirty)
     SDL_Surface* surface = SDL_GetWindowSurface(m_window);
     if (!surface || pixels.IsEmpty())
         return;
-    TRect r = Intersect(Intersect(dirty, { 0, 0, surface->w, surface->h }), { 0, 0, pixels.width, pixels.height });
+    const int n = m_scale;
+    TRect r = Intersect(Intersect(dirty, { 0, 0, surface->w / n, surface->h / n }), { 0, 0, pixels.width, pixels.height });
     if (r.IsEmpty())
         return;
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
@@ -319,17 +419,28 @@ void SdlWindow::Present(const PixelView& pixels, const TRect& dirty)
     auto* base = static_cast<uint8_t*>(surface->pixels);
     uint32_t format = surface->format->format;
     bool sameLayout = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+    const int width = r.Width() * n;
     for (int y = r.Top; y < r.Bottom; ++y) {
-        uint8_t* dst = base + static_cast<ptrdiff_t>(y) * surface->pitch + static_cast<ptrdiff_t>(r.Left) * surface->format->BytesPerPixel;
         const uint32_t* src = pixels.Row(y) + r.Left;
-        if (sameLayout)
-            std::memcpy(dst, src, static_cast<size_t>(r.Width()) * 4);
-        else
-            SDL_ConvertPixels(r.Width(), 1, SDL_PIXELFORMAT_RGB888, src, r.Width() * 4, format, dst, surface->pitch);
+        // Nearest neighbour: each pixel becomes an n by n square, so the artwork stays crisp.
+        if (n > 1) {
+            m_scaledRow.resize(static_cast<size_t>(width));
+            for (int x = 0; x < r.Width(); ++x)
+                std::fill_n(m_scaledRow.begin() + x * n, n, src[x]);
+            src = m_scaledRow.data();
+        }
+        for (int copy = 0; copy < n; ++copy) {
+            uint8_t* dst = base + static_cast<ptrdiff_t>(y * n + copy) * surface->pitch
+                + static_cast<ptrdiff_t>(r.Left * n) * surface->format->BytesPerPixel;
+            if (sameLayout)
+                std::memcpy(dst, src, static_cast<size_t>(width) * 4);
+            else
+                SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB888, src, width * 4, format, dst, surface->pitch);
+        }
     }
     if (SDL_MUSTLOCK(surface))
         SDL_UnlockSurface(surface);
-    SDL_Rect rect { r.Left, r.Top, r.Width(), r.Height() };
+    SDL_Rect rect { r.Left * n, r.Top * n, width, r.Height() * n };
     SDL_UpdateWindowSurfaceRects(m_window, &rect, 1);
 }
 
@@ -339,14 +450,14 @@ TSize SdlWindow::ScreenSize() const
     int display = std::max(0, SDL_GetWindowDisplayIndex(m_window));
     if (SDL_GetDesktopDisplayMode(display, &mode) != 0)
         return { 0, 0 };
-    return { mode.w, mode.h };
+    return { mode.w / m_scale, mode.h / m_scale };
 }
 
 TPoint SdlWindow::CursorPos() const
 {
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    return { x, y };
+    return { Logical(x), Logical(y) };
 }
 
 void SdlWindow::BringToFront()
@@ -354,17 +465,22 @@ void SdlWindow::BringToFront()
     SDL_RaiseWindow(m_window);
 }
 
-// The window follows the pointer until the left button is released; the mouse events of the
-// drag belong to the move, not to the window, while timers and repaints keep running.
+// A window manager that moves windows on request drags the window itself, as it drags a
+// caption. Without one the window follows the pointer until the left button is released; the
+// mouse events of the drag belong to the move, not to the window, while timers and repaints
+// keep running.
 void SdlWindow::BeginSystemMove()
 {
     int startX = 0, startY = 0;
-    if (!(SDL_GetGlobalMouseState(&startX, &startY) & SDL_BUTTON_LMASK))
+    if (!LeftButtonHeld(startX, startY))
         return;
-    TPoint origin = Position();
+    if (AskManagerToMove(startX, startY))
+        return;
+    int originX = 0, originY = 0;
+    SDL_GetWindowPosition(m_window, &originX, &originY);
     int x = startX, y = startY;
-    while (SDL_GetGlobalMouseState(&x, &y) & SDL_BUTTON_LMASK) {
-        SetPosition(origin.X + x - startX, origin.Y + y - startY);
+    while (LeftButtonHeld(x, y)) {
+        SDL_SetWindowPosition(m_window, originX + x - startX, originY + y - startY);
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_MOUSEMOTION, SDL_MOUSEWHEEL);
         m_loop.ProcessMessages();
@@ -372,6 +488,57 @@ void SdlWindow::BeginSystemMove()
     }
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_MOUSEMOTION, SDL_MOUSEWHEEL);
+}
+
+void SdlWindow::SetIcon(const std::vector<uint32_t>& argb, int size)
+{
+    if (size <= 0 || argb.size() < static_cast<size_t>(size) * size)
+        return;
+    std::vector<uint32_t> pixels(argb.begin(), argb.begin() + static_cast<ptrdiff_t>(size) * size);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), size, size, 32, size * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!icon)
+        return;
+    SDL_SetWindowIcon(m_window, icon);
+    SDL_FreeSurface(icon);
+}
+
+// Asked of the X server itself: SDL's global pointer state is only refreshed by input events,
+// and the drag takes those away.
+bool SdlWindow::LeftButtonHeld(int& rootX, int& rootY) const
+{
+    X11Handles x11 = X11Of(m_window);
+    if (!x11.display)
+        return SDL_GetGlobalMouseState(&rootX, &rootY) & SDL_BUTTON_LMASK;
+    ::Window root = 0, child = 0;
+    int windowX = 0, windowY = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(x11.display, DefaultRootWindow(x11.display), &root, &child, &rootX, &rootY, &windowX, &windowY, &mask))
+        return false;
+    return mask & Button1Mask;
+}
+
+bool SdlWindow::AskManagerToMove(int rootX, int rootY)
+{
+    X11Handles x11 = X11Of(m_window);
+    if (!x11.display || !ManagerSupports(x11.display, "_NET_WM_MOVERESIZE"))
+        return false;
+    constexpr long MoveResizeMove = 8;   // _NET_WM_MOVERESIZE_MOVE
+    constexpr long SourceApplication = 1;
+    // The press gave us the pointer; the manager can only take it once we let it go.
+    XUngrabPointer(x11.display, CurrentTime);
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = x11.window;
+    event.xclient.message_type = XInternAtom(x11.display, "_NET_WM_MOVERESIZE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = rootX;
+    event.xclient.data.l[1] = rootY;
+    event.xclient.data.l[2] = MoveResizeMove;
+    event.xclient.data.l[3] = Button1;
+    event.xclient.data.l[4] = SourceApplication;
+    XSendEvent(x11.display, DefaultRootWindow(x11.display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(x11.display);
+    return true;
 }
 
 void SdlWindow::PumpEvents(EventLoop& loop)
@@ -400,7 +567,7 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
             return;
         switch (sdl.window.event) {
         case SDL_WINDOWEVENT_EXPOSED: {
-            TSize size = ClientSize();
+            const TSize size = ClientSize();
             e.type = EventType::Paint;
             e.rect = { 0, 0, size.cx, size.cy };
             break;
@@ -416,8 +583,8 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
         return;
     case SDL_MOUSEMOTION:
         e.type = EventType::MouseMove;
-        e.x = sdl.motion.x;
-        e.y = sdl.motion.y;
+        e.x = Logical(sdl.motion.x);
+        e.y = Logical(sdl.motion.y);
         e.shift = static_cast<TShiftState>(Buttons(sdl.motion.state) | Modifiers());
         PostTo(loop, std::move(e));
         return;
@@ -426,8 +593,8 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
         if (!Button(sdl.button.button, e.button))
             return;
         e.type = sdl.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseDown : EventType::MouseUp;
-        e.x = sdl.button.x;
-        e.y = sdl.button.y;
+        e.x = Logical(sdl.button.x);
+        e.y = Logical(sdl.button.y);
         e.shift = static_cast<TShiftState>(Buttons(SDL_GetMouseState(nullptr, nullptr)) | Modifiers());
         if (sdl.type == SDL_MOUSEBUTTONDOWN && sdl.button.clicks >= 2)
             e.shift |= ssDouble;
@@ -439,6 +606,8 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
             return;
         e.type = EventType::MouseWheel;
         uint32_t buttons = SDL_GetMouseState(&e.x, &e.y);
+        e.x = Logical(e.x);
+        e.y = Logical(e.y);
         e.wheelDelta = notches * WHEEL_DELTA;
         e.shift = static_cast<TShiftState>(Buttons(buttons) | Modifiers());
         PostTo(loop, std::move(e));
@@ -478,7 +647,20 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
     }
 }
 
+std::vector<uint8_t> SdlWindow::CaptureWindowPng(TSize logical) const
+{
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(m_window, &x, &y);
+    return CaptureScreen(Bounds(x, y, logical.cx * m_scale, logical.cy * m_scale), m_scale);
+}
+
 std::vector<uint8_t> SdlWindow::CaptureScreenPng(const TRect& screenRect) const
+{
+    return CaptureScreen(screenRect, 1);
+}
+
+// Every `step`-th pixel of every `step`-th row of the screen rectangle, as PNG.
+std::vector<uint8_t> SdlWindow::CaptureScreen(const TRect& screenRect, int step) const
 {
     X11Handles x11 = X11Of(m_window);
     if (!x11.display || screenRect.IsEmpty())
@@ -490,11 +672,11 @@ std::vector<uint8_t> SdlWindow::CaptureScreenPng(const TRect& screenRect) const
     if (!image)
         return {};
     Picture picture;
-    picture.width = screenRect.Width();
-    picture.height = screenRect.Height();
+    picture.width = screenRect.Width() / step;
+    picture.height = screenRect.Height() / step;
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x) {
-            unsigned long value = XGetPixel(image, x, y);
+            unsigned long value = XGetPixel(image, x * step, y * step);
             uint32_t r = static_cast<uint32_t>((value & image->red_mask) * 255 / std::max<unsigned long>(1, image->red_mask));
             uint32_t g = static_cast<uint32_t>((value & image->green_mask) * 255 / std::max<unsigned long>(1, image->green_mask));
             uint32_t b = static_cast<uint32_t>((value & image->blue_mask) * 255 / std::max<unsigned long>(1, image->blue_mask));

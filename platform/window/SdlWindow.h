@@ -5,6 +5,10 @@
 // misplace themselves); where there is no X11 the window stays rectangular. The window pulls
 // its input from SDL when the event loop pumps it, and shows finished pixels only when the form
 // presents them, one rectangle at a time.
+//
+// On a screen of high density the window is shown a whole factor larger, every pixel as a
+// square of pixels: the form keeps its own size, and sizes, positions, pointer coordinates
+// and the outline are the form's units here, the window system's pixels divided by the factor.
 
 #include "platform/events/EventLoop.h"
 #include "platform/events/WindowBackend.h"
@@ -28,8 +32,10 @@ public:
 
 class SdlWindow final : public IWindowBackend, public IEventSource {
 public:
-    // Throws WindowError when there is no display to open a window on.
-    explicit SdlWindow(EventLoop& loop);
+    // Throws WindowError when there is no display to open a window on. scale: the whole factor
+    // the window is shown larger by; 0 takes the desktop's (GDK_SCALE, else Xft.dpi, else the
+    // display's density), made smaller where the window would not fit on the screen.
+    explicit SdlWindow(EventLoop& loop, int scale = 1);
     ~SdlWindow() override;
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
@@ -54,22 +60,34 @@ public:
     TPoint CursorPos() const override;
     void BringToFront() override;
     void BeginSystemMove() override;
+    void SetIcon(const std::vector<uint32_t>& argb, int size) override;
 
     // IEventSource
     void PumpEvents(EventLoop& loop) override;
 
     SDL_Window* Handle() const { return m_window; }
+    int Scale() const { return m_scale; }
     // Whether the outline could be given to the window system (false without X11).
     bool ShapeApplied() const { return m_shapeApplied; }
     // What the X server shows in a rectangle of the screen, as PNG: the real result of
     // presents and shapes, for checks under a virtual display. Empty without X11.
     std::vector<uint8_t> CaptureScreenPng(const TRect& screenRect) const;
+    // What the X server shows where the window is, at the form's size (`logical`): one pixel of
+    // each square the factor makes. Empty without X11.
+    std::vector<uint8_t> CaptureWindowPng(TSize logical) const;
 
 private:
     void Translate(const SDL_Event& event, EventLoop& loop);
     void PostTo(EventLoop& loop, Event event);
     void ApplyShape();
     uint32_t WindowId() const;
+    // The window system's pixels in the form's units (rounded towards minus infinity).
+    int Logical(int pixels) const;
+    // Asks the window manager to move the window with the pointer; false where none does that.
+    bool AskManagerToMove(int rootX, int rootY);
+    // Whether the left button is down, and where the pointer is on the screen.
+    bool LeftButtonHeld(int& rootX, int& rootY) const;
+    std::vector<uint8_t> CaptureScreen(const TRect& screenRect, int step) const;
 
     EventLoop& m_loop;
     IEventSink* m_sink = nullptr;
@@ -78,6 +96,9 @@ private:
     std::vector<TRect> m_shape;
     bool m_shapeApplied = false;
     std::map<TCursor, SDL_Cursor*> m_cursors;
+    int m_scale = 1;
+    bool m_desktopScale = false;
+    std::vector<uint32_t> m_scaledRow;
 };
 
 }

@@ -49,6 +49,33 @@ TEST_F(Catalogue, MissingCatalogueEndsWithItsMessage)
     EXPECT_EQ(boxes.errors[0], "Where is my TORVAXP.INI?????");
 }
 
+// A file that is no catalogue would show an empty disc; the user is told which file and why.
+TEST_F(Catalogue, AFileThatIsNoCatalogueEndsWithAMessage)
+{
+    const std::pair<std::string, const char*> cases[] = {
+        { "", "is empty" },
+        { std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0>\0", 20), "binary" },
+        { std::string("\xFF\xFE[\0M\0a\0i\0n\0]\0\r\0\n\0", 18), "UTF-16" },
+        { "garbage without a single section line\r\n", "no [section]" },
+    };
+    for (const auto& [text, reason] : cases) {
+        boxes.errors.clear();
+        WriteCatalogue(text);
+        EXPECT_TRUE(Start().Terminated) << reason;
+        ASSERT_EQ(boxes.errors.size(), 1u) << reason;
+        EXPECT_NE(boxes.errors[0].find("torvaxp.ini"), std::string::npos) << boxes.errors[0];
+        EXPECT_NE(boxes.errors[0].find(reason), std::string::npos) << boxes.errors[0];
+    }
+    // Odd but legal: LF or CR line ends and an end-of-file mark.
+    for (const char* text : { "[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=x\n\x1a", "; old disc\r[Main]\rCD=0206\rDemos=1\r[Demo1]\rName=x\r" }) {
+        boxes.errors.clear();
+        WriteCatalogue(text);
+        EXPECT_FALSE(Start().Terminated);
+        EXPECT_TRUE(boxes.errors.empty());
+        EXPECT_EQ(form->DemoCount, 1);
+    }
+}
+
 TEST_F(Catalogue, TextTransforms)
 {
     WriteCatalogue(
@@ -66,7 +93,7 @@ TEST_F(Catalogue, TextTransforms)
     EXPECT_EQ(f.Demos[1].Describe0, "nula");
     EXPECT_EQ(f.Demos[1].InstallDir, Drive() + "\\DEMOS\\rd");
     EXPECT_EQ(f.Demos[2].Name, "R&&D");
-    EXPECT_EQ(f.Demos[3].Name, "PA\xF8" "ENI\x9AT\xEC");
+    EXPECT_EQ(f.Demos[3].Name, "PA\xD8" "ENI\x8AT\xCC");
     EXPECT_EQ(f.Demos[1].CD, 1);
 }
 
@@ -93,7 +120,7 @@ TEST_F(Catalogue, DriversPackedByEdition)
     WriteCatalogue("[Main]\nDrivers=3\nVersion=1\n" + drivers);
     auto& g = Start();
     ASSERT_EQ(g.DriverCount, 3);
-    EXPECT_EQ(g.Drivers[2].Name, "OVLADA\xE8 CZ");
+    EXPECT_EQ(g.Drivers[2].Name, "OVLADA\xC8 CZ");
 }
 
 TEST_F(Catalogue, UpdateLists)

@@ -221,3 +221,17 @@ TEST_F(DetailView, QuitButtonEndsTheApplication)
 }
 
 }
+
+// A lit image left standing over an action the item does not offer takes no click: a demo
+// without a game is not installed through a stale run button.
+TEST_F(DetailView, ActionsTheItemDoesNotOfferTakeNoClick)
+{
+    auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=NUL\n");
+    ASSERT_FALSE(f.PlayDIBOff->Visible());
+    f.PlayDIBImage->Show();
+    f.PlayDIBImageClick(f.PlayDIBImage);
+    EXPECT_EQ(f.InstallCategory, 0);
+    // Rebuilding the view puts the lit image out.
+    f.ProcessPage();
+    EXPECT_FALSE(f.PlayDIBImage->Visible());
+}

@@ -1,5 +1,5 @@
 # Writes a small test disc for the menu's script tests and empties the machine prefix it runs
-# on:  cmake -DDISC=dir -DPREFIX=dir -DKIND=browse|debug -P MakeTestDisc.cmake
+# on:  cmake -DDISC=dir -DPREFIX=dir -DKIND=browse|debug|desktop -P MakeTestDisc.cmake
 cmake_minimum_required(VERSION 3.25)
 if(NOT DISC OR NOT PREFIX OR NOT KIND)
   message(FATAL_ERROR "MakeTestDisc.cmake needs DISC, PREFIX and KIND")
@@ -25,6 +25,14 @@ string(APPEND text "[Shot1]\nName=Gallery\nPicture=NUL\n[Extra1]\nName=Extra one
 foreach(n RANGE 1 4)
   string(APPEND text "[Share${n}]\nName=Share ${n}\n")
 endforeach()
+# The desktop disc: an item with actions beside items without, and a shareware setup
+# information file with a readme, for runs without Wine and without the desktop's opener.
+if(KIND STREQUAL "desktop")
+  string(REPLACE "[Demo1]\nName=Demo 1\n" "[Demo1]\nName=Demo 1\nGameName=hra.exe\nWeb=example.org\n" text "${text}")
+  string(REPLACE "[Share1]\nName=Share 1\n" "[Share1]\nName=Share 1\nInstallDir=s1\nInstallName=SETUP.INF\nReadmeName=readme.txt\n" text "${text}")
+  file(WRITE "${DISC}/Shareware/s1/SETUP.INF" "[Version]\nSignature=\"$CHICAGO$\"\n")
+  file(WRITE "${DISC}/Shareware/s1/readme.txt" "Share 1\n")
+endif()
 string(APPEND text "[Updates]\nUpdate1=Patch 1.1,build 7,patch\\setup.exe,readme.txt,1\nUpdate2=Patch 2\n")
 string(APPEND text "[Driver1]\nName=Driver\n")
 file(WRITE "${DISC}/Torva/torvaxp.ini" "${text}")

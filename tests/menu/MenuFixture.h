@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 class MenuFixture : public ::testing::Test {
@@ -56,6 +57,7 @@ protected:
     {
         MenuEnvironment environment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor };
         environment.PrepareWine = prepareWine;
+        environment.DebugOutput = &debugOutput;
         form = std::make_unique<TForm1>(environment);
         form->FormCreateCore();
         if (!form->Terminated)
@@ -69,5 +71,6 @@ protected:
     char discLetter = 0;
     shell::RecordingMessageBoxes boxes;
     shell::RecordingCursor cursor;
+    std::ostringstream debugOutput;
     std::unique_ptr<TForm1> form;
 };

@@ -1,11 +1,11 @@
 #include "MenuFixture.h"
 
-#include <algorithm>
-
 #include "platform/files/Files.h"
 #include "platform/ini/IniFile.h"
 #include "platform/registry/Registry.h"
 #include "shell/testing/LnkWriter.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -185,6 +185,20 @@ TEST_F(StatusCheck, ShortcutDetection)
     EXPECT_EQ(desktop.Installed, 1);
 }
 
+TEST_F(StatusCheck, AShortcutWhoseFolderCannotBeRecordedIsNamed)
+{
+    TDemos item = Item(5, 3);
+    item.Param = "Z.lnk";
+    std::string programs = form->ProgramsDir.substr(3);
+    std::replace(programs.begin(), programs.end(), '\\', '/');
+    WriteShortcut(programs + "Z.lnk", "C:\\Hry\\Z\\z.exe", "C:\\Hry\\Z\r\n[Main]\\");
+    form->CheckDemo(item);
+    EXPECT_EQ(item.Installed, 0);
+    ASSERT_EQ(boxes.errors.size(), 1u);
+    EXPECT_NE(boxes.errors[0].find(form->ProgramsDir + "Z.lnk"), std::string::npos) << boxes.errors[0];
+    EXPECT_NE(boxes.errors[0].find("\"HRA\""), std::string::npos) << boxes.errors[0];
+}
+
 TEST_F(StatusCheck, StartMenuShortcutOfTheUserComesBeforeTheCommonOne)
 {
     // A prefix keeps the user's Start menu apart from the common one, and Wine names the
@@ -261,6 +275,20 @@ TEST_F(StatusCheck, RecordedFolderFallsBackToOlderStateFiles)
     EXPECT_EQ(item.Installed, 1);
     // What was found is now recorded in the current state file.
     EXPECT_EQ(State("HRA"), "C:\\Hry\\O");
+}
+
+// Older menus upper-cased names in a to z only: their record "OCELOVá LEGIE" belongs to the
+// name now shown as "OCELOVÁ LEGIE", and the record keeps its key when it is written again.
+TEST_F(StatusCheck, RecordOfAnOlderMenuFindsTheFullyUpperCasedName)
+{
+    WriteDriveC("Hry/O/hra.exe", "x");
+    TIniFile("torva.ini").WriteString("CD0206", "OCELOV\xE1 LEGIE", "C:\\Hry\\O");
+    TDemos item = Item(2);
+    item.Name = "OCELOV\xC1 LEGIE";
+    form->CheckDemo(item);
+    EXPECT_EQ(item.GameDir, "C:\\Hry\\O");
+    EXPECT_EQ(item.Installed, 1);
+    EXPECT_EQ(TIniFile("torva.ini").ReadSection("CD0206").front(), "OCELOV\xE1 LEGIE");
 }
 
 TEST_F(StatusCheck, UninstallPrefixesExpandOnce)

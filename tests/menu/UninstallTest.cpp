@@ -311,6 +311,27 @@ TEST_F(Uninstall, CleanUpStaysInsideThePrefix)
     }
 }
 
+// A refused instruction is skipped and noted; the item's own instructions around it still run.
+TEST_F(Uninstall, ARefusedInstructionIsSkippedAndTheListGoesOn)
+{
+    WriteDriveC("windows/hra.ini", "x");
+    WriteDriveC("Hry/Hra/hra.cfg", "x");
+    TIniFile("torva.ini").WriteString("CD0206", "JINA", "C:\\Hry\\Jina");
+    WriteDriveC("Hry/Jina/jina.exe", "x");
+    TDemos& item = Installed(2, "FWhra.ini,FWtorva.ini,DG..,FC:\\Hry\\Jina\\jina.exe,RMD\\System,FGhra.cfg");
+    fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
+    AnswerNo();
+    AnswerNo();
+    form->UninstallProc(item);
+    EXPECT_FALSE(fs::exists(DriveC() / "windows" / "hra.ini"));
+    EXPECT_FALSE(fs::exists(DriveC() / "Hry" / "Hra" / "hra.cfg"));
+    EXPECT_TRUE(fs::exists(DriveC() / "windows" / "torva.ini"));
+    EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Jina" / "jina.exe"));
+    const std::string noted = debugOutput.str();
+    for (const char* refused : { "C:\\WINDOWS\\torva.ini", "remove folder C:\\Hry", "jina.exe", "delete key \\System" })
+        EXPECT_NE(noted.find(refused), std::string::npos) << refused << " in " << noted;
+}
+
 TEST_F(Uninstall, InstalledPageRebuildsAfterwards)
 {
     TIniFile state("torva.ini");

@@ -167,7 +167,7 @@ TEST_F(MenuWindow, PageTableAndFirstPage)
         const char* caption;
         int base;
     };
-    const Slot slots[10] = { { 1, "DEMA", 2 }, { 11, "ONLINE DEMA", 25 }, { 10, "PlN\xC1 HRA", 4 }, { 8, "E3 VIDEA", 23 },
+    const Slot slots[10] = { { 1, "DEMA", 2 }, { 11, "ONLINE DEMA", 25 }, { 10, "PLN\xC1 HRA", 4 }, { 8, "E3 VIDEA", 23 },
         { 7, "E3 OBR\xC1ZKY", 23 }, { 2, "EXTRA", 6 }, { 3, "SHAREWARE", 4 }, { 5, "UPDATY", 8 },
         { 4, "OVLADA\xC8"
              "E",

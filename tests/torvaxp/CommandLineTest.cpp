@@ -1,10 +1,12 @@
 #include "torvaxp/CommandLine.h"
 #include "torvaxp/DiscDrive.h"
+#include "platform/host/ProgramHost.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 TEST(MenuCommandLine, OptionsAndTheirValues)
 {
@@ -22,6 +24,19 @@ TEST(MenuCommandLine, OptionsAndTheirValues)
     EXPECT_TRUE(ParseMenuOptions({ "--help" }).help);
     // A file manager passes the image on its own.
     EXPECT_EQ(ParseMenuOptions({ "T", "/home/u/Torva 5.iso" }).disc, std::filesystem::path("/home/u/Torva 5.iso"));
+    EXPECT_TRUE(ParseMenuOptions({ "--version" }).version);
+}
+
+// The help text is one table: every description, the host options' too, starts in one column.
+TEST(MenuCommandLine, HelpDescriptionsShareOneColumn)
+{
+    std::istringstream lines(std::string(MenuOptionsUsage()) + platform::HostOptionsUsage());
+    std::string line;
+    while (std::getline(lines, line)) {
+        ASSERT_GT(line.size(), 24u) << line;
+        EXPECT_EQ(line.substr(21, 2), "  ") << line;
+        EXPECT_NE(line[23], ' ') << line;
+    }
 }
 
 TEST(MenuCommandLine, OwnPathIsTakenToTheCodePage)

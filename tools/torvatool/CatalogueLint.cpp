@@ -1,5 +1,7 @@
 #include "tools/torvatool/CatalogueLint.h"
 
+#include "menu/CatalogueText.h"
+
 #include "platform/files/Files.h"
 #include "platform/ini/IniDocument.h"
 #include "platform/text/Codepage.h"
@@ -249,6 +251,8 @@ std::vector<LintFinding> LintCatalogue(const std::string& drive)
     auto text = platform::ReadWholeFile(catalogue);
     if (!text)
         return { { true, catalogue, "catalogue not found" } };
+    if (auto problem = NotACatalogue(*text))
+        return { { true, catalogue, "not a catalogue: the file " + *problem } };
     std::vector<LintFinding> findings;
     if (!platform::FileExists(drive + "\\TORVA.EXE"))
         findings.push_back({ false, drive + "\\TORVA.EXE", "marker file missing; a menu started from C: will not find this disc" });

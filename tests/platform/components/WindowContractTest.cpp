@@ -27,7 +27,8 @@ public:
     void Hide() override { calls.push_back("hide"); }
     void SetShape(const std::vector<TRect>& r) override { shape = r; }
     void SetCapture(bool c) override { calls.push_back(c ? "capture" : "release"); }
-    void SetCursor(TCursor) override {}
+    void SetCursor(TCursor c) override { cursor = c; }
+    TCursor cursor = crDefault;
     void Present(const PixelView& pixels, const TRect& dirty) override
     {
         EXPECT_EQ(pixels.width, size.cx);
@@ -110,6 +111,36 @@ TEST_F(WindowContract, PressCapturesTheWindowAndSystemMoveReleasesIt)
     EXPECT_EQ(window->calls[window->calls.size() - 2], "release");
     EXPECT_EQ(window->calls.back(), "move");
     EXPECT_EQ(form->CaptureControl(), nullptr);
+}
+
+// The window shows the arrow, the cursor a control under the pointer names, and the hourglass
+// over everything while the application-wide cursor says so.
+TEST_F(WindowContract, WindowCursorFollowsTheControlUnderThePointerAndTheScreenCursor)
+{
+    ComponentPtr<TForm> form(new TForm(nullptr));
+    form->SetBounds(0, 0, 40, 20);
+    auto* link = new TLabel(form.get());
+    link->SetParent(form.get());
+    link->SetBounds(20, 0, 20, 20);
+    link->SetCursor(crHandPoint);
+    form->Show();
+    EXPECT_EQ(window->cursor, crArrow);
+    auto move = [&](int x) {
+        Event e;
+        e.type = EventType::MouseMove;
+        e.x = x;
+        e.y = 5;
+        form->HandleEvent(e);
+    };
+    move(25);
+    EXPECT_EQ(window->cursor, crHandPoint);
+    form->SetScreenCursor(crHourGlass);
+    EXPECT_EQ(window->cursor, crHourGlass);
+    move(5);
+    EXPECT_EQ(window->cursor, crHourGlass);
+    form->SetScreenCursor(crDefault);
+    EXPECT_EQ(window->cursor, crArrow);
+    EXPECT_EQ(form->WindowCursor(), crArrow);
 }
 
 TEST_F(WindowContract, ClosingTheMainFormTerminatesTheApplication)

@@ -174,6 +174,22 @@ TEST_F(FilesTest, AttributesFollowTheHost)
     EXPECT_FALSE(DeleteFile("C:\\folder"));
 }
 
+// Clearing the read-only flag before a deletion must not reach through a link: the link goes,
+// the file it points at keeps its flag.
+TEST_F(FilesTest, AttributesNeverFollowALink)
+{
+    TempPrefix::Write(prefix.disc / "readonly.txt", "keep");
+    fs::permissions(prefix.disc / "readonly.txt", fs::perms::owner_write, fs::perm_options::remove);
+    fs::create_symlink(prefix.disc / "readonly.txt", prefix.driveC / "ro.lnk");
+
+    EXPECT_FALSE(SetFileAttributes("C:\\ro.lnk", FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(fs::status(prefix.disc / "readonly.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_TRUE(DeleteFile("C:\\ro.lnk"));
+    EXPECT_FALSE(fs::is_symlink(prefix.driveC / "ro.lnk"));
+    EXPECT_EQ(fs::status(prefix.disc / "readonly.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_EQ(TempPrefix::Read(prefix.disc / "readonly.txt"), "keep");
+}
+
 TEST_F(FilesTest, HiddenAndSystemFlagsAreKeptInTheExtendedAttribute)
 {
     TempPrefix::Write(prefix.driveC / "d" / "MsCreate.Dir", "");

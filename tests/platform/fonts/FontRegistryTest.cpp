@@ -144,6 +144,23 @@ TEST(SizedFont, SyntheticBoldIsWiderAndCzechLettersHaveGlyphs)
     }
 }
 
+// The sample disc's caption face carries hints for grey rendering; drawn in two levels at the
+// caption's 11 pixels they made its O the same glyph as its D.
+TEST(SizedFont, RoundLettersStayRoundInFacesHintedForGrey)
+{
+    const fs::path play = "/usr/share/fonts/truetype/play/Play-Regular.ttf";
+    if (!fs::exists(play))
+        GTEST_SKIP() << "fonts-play is not installed";
+    FontRegistry registry;
+    ASSERT_EQ(registry.AddFontFile(CopyAs(play, "caption_face.jpg")), 1);
+    auto font = registry.Open("Play", -11, false, false, EASTEUROPE_CHARSET);
+    const Glyph& o = font->ByteGlyph('O');
+    const Glyph& d = font->ByteGlyph('D');
+    ASSERT_GT(o.rows, 0);
+    EXPECT_FALSE(o.Covers(0, 0)) << "the O's top left corner is round";
+    EXPECT_TRUE(d.Covers(0, 0)) << "the D's top left corner is square";
+}
+
 TEST(FontResources, CanvasTextFollowsRegistrationsOfTheProcess)
 {
     std::string file = CopyAs(DejaVu, "process.jpg");

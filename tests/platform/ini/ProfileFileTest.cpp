@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,6 +127,43 @@ TEST_F(ProfileFileTest, ConcurrentWritersLoseNoEntries)
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     EXPECT_EQ(ReadProfileKeyNames(file, "Main").size(), size_t(kWriters * kKeysEach));
+}
+
+// A killed writer's temporary file goes with the next write; one whose writer still holds the
+// folder's lock stays until that writer is done with it.
+TEST_F(ProfileFileTest, KilledWritersTemporaryFilesGoWithTheNextWrite)
+{
+    TempPrefix::Write(file, "[Main]\r\n");
+    const fs::path stale = file.parent_path() / ".torva.ini.x7Qz9a";
+    const fs::path unrelated = file.parent_path() / ".torva.ini.backup1";
+    TempPrefix::Write(stale, std::string(4096, 'x'));
+    TempPrefix::Write(unrelated, "mine");
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        int folder = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+        ::flock(folder, LOCK_EX);
+        const fs::path live = file.parent_path() / ".torva.ini.Live01";
+        TempPrefix::Write(live, "writing");
+        ::write(ready[1], "x", 1);
+        ::usleep(300000);
+        bool kept = fs::exists(live);
+        fs::remove(live);
+        ::_exit(kept ? 0 : 1);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    EXPECT_TRUE(WriteProfileString(file, "Main", "k", "1"));
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a live writer's temporary file was removed";
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(unrelated));
 }
 
 TEST_F(ProfileFileTest, RefusedWrites)

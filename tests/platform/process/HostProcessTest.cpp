@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/resource.h>
 #include <thread>
 
@@ -162,7 +163,16 @@ TEST_F(HostProcessTest, WindowsProgramsFailWithoutWine)
     fs::create_directories(prefix.base / "emptybin");
     ScopedPath path((prefix.base / "emptybin").string());
     EXPECT_FALSE(service->CreateProcess(Start("E:\\SETUP.EXE")));
+    EXPECT_EQ(service->LastStartFailure(), StartFailure::WineMissing);
     EXPECT_EQ(service->ShellExecute({ "OPEN", "E:\\SETUP.EXE", "", "", SW_SHOWNORMAL }), SE_ERR_NOASSOC);
+    EXPECT_EQ(service->LastStartFailure(), StartFailure::WineMissing);
+    // Without the desktop's opener a document has no program either; a missing file is no
+    // missing tool.
+    TempPrefix::Write(prefix.disc / "README.TXT", "x");
+    EXPECT_EQ(service->ShellExecute({ "OPEN", "E:\\README.TXT", "", "", SW_SHOWNORMAL }), SE_ERR_NOASSOC);
+    EXPECT_EQ(service->LastStartFailure(), StartFailure::NoDocumentOpener);
+    EXPECT_FALSE(service->CreateProcess(Start("E:\\MISSING.EXE")));
+    EXPECT_EQ(service->LastStartFailure(), StartFailure::None);
 }
 
 TEST_F(HostProcessTest, WindowsProgramsEndWhenTheWineServerIsDone)
@@ -194,6 +204,46 @@ TEST_F(HostProcessTest, ShellOpensDocumentsWithTheDesktopOpener)
     ASSERT_TRUE(WaitForFile(out));
     EXPECT_EQ(TempPrefix::Read(out), (prefix.disc / "Readme.TXT").string() + "\n");
     EXPECT_EQ(service->ShellExecute({ "OPEN", "e:\\missing.txt", "", "", SW_SHOWNORMAL }), SE_ERR_FNF);
+}
+
+// Programs nobody waits for, and the opener of a document, are reaped by the current event loop
+// as they end: none stays a zombie. An opener that finds no program for the document says so.
+TEST_F(HostProcessTest, ChildrenLeftRunningAreReapedAsTheyEnd)
+{
+    ScopedEventLoop current(loop);
+    fs::path bin = prefix.base / "bin";
+    torvatest::WriteScript(bin / "xdg-open", "exit 3\n");
+    ScopedPath path(bin.string() + ":" + std::getenv("PATH"));
+    torvatest::WriteScript(prefix.driveC / "reaped.sh", "exit 0\n");
+    TempPrefix::Write(prefix.disc / "NOTES.TXT", "x");
+    std::vector<std::string> unopened;
+    service->SetOpenFailedHandler([&](const std::string& file) { unopened.push_back(file); });
+
+    auto process = service->CreateProcess(Start("C:\\reaped.sh"));
+    ASSERT_TRUE(process);
+    EXPECT_TRUE(service->CloseHandle(*process));
+    EXPECT_GT(service->ShellExecute({ "OPEN", "E:\\NOTES.TXT", "", "", SW_SHOWNORMAL }), 32);
+
+    // Our zombies among the children this test started (a zombie's name stays its program's).
+    auto zombies = [] {
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator("/proc")) {
+            std::ifstream stat(entry.path() / "stat");
+            std::string pid, name, state;
+            int parent = 0;
+            if (stat >> pid >> name >> state >> parent && parent == ::getpid() && state == "Z"
+                && (name == "(reaped.sh)" || name == "(xdg-open)"))
+                ++count;
+        }
+        return count;
+    };
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((zombies() > 0 || unopened.empty()) && std::chrono::steady_clock::now() < deadline) {
+        loop.WaitForEvent(100);
+        loop.ProcessMessages();
+    }
+    EXPECT_EQ(zombies(), 0);
+    EXPECT_EQ(unopened, std::vector<std::string> { "E:\\NOTES.TXT" });
 }
 
 TEST_F(HostProcessTest, CurrentServiceIsReplaceableForAScope)

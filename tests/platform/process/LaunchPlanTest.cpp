@@ -135,6 +135,12 @@ TEST_F(LaunchPlanTest, ShellVerbsMapToOpenerAndWine)
     ShellPlan readme = Shell("OPEN", "E:\\DEMOS\\KOLO\\README.TXT");
     EXPECT_EQ(readme.plan->arguments, std::vector<std::string> { (prefix.disc / "DEMOS" / "Kolo" / "readme.txt").string() });
 
+    // A document that starts like a script is still a document.
+    torvatest::WriteScript(prefix.disc / "DEMOS" / "Kolo" / "SCRIPT.TXT", "exit 0\n");
+    ShellPlan script = Shell("OPEN", "E:\\DEMOS\\Kolo\\SCRIPT.TXT");
+    ASSERT_TRUE(script.plan);
+    EXPECT_EQ(script.plan->kind, LaunchKind::Opener);
+
     ShellPlan native = Shell("OPEN", "C:\\Program Files\\Hra Dva\\hra.sh", "/x");
     ASSERT_TRUE(native.plan);
     EXPECT_EQ(native.plan->kind, LaunchKind::Native);

@@ -115,6 +115,15 @@ TEST_F(HiveFileTest, FailedRenameLeavesTheOldFileAndNoTemporary)
     EXPECT_EQ(FilesInFolder(), 1u);
 }
 
+TEST_F(HiveFileTest, AKilledWritersTemporaryFileGoesWithTheNextWrite)
+{
+    Write("WINE REGISTRY Version 2\n");
+    std::ofstream(m_folder / ".system.reg.k1lLed", std::ios::binary) << std::string(4096, 'x');
+    HiveFile hive(m_file, u"\\Machine");
+    ASSERT_TRUE(hive.Modify([](RegistryFile& file) { return SetA(file, u"1"); }));
+    EXPECT_EQ(FilesInFolder(), 1u);
+}
+
 TEST_F(HiveFileTest, RefusedChangeWritesNothing)
 {
     Write("WINE REGISTRY Version 2\n");

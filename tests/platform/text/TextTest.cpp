@@ -14,6 +14,15 @@ TEST(Text, UpperCaseTouchesOnlyAsciiLetters)
     EXPECT_FALSE(EqualsNoCase("ab", "abc"));
 }
 
+TEST(Text, UpperCaseCp1250TakesEveryLetterOfTheCodePage)
+{
+    // "Příliš žluťoučký kůň úpěl ďábelské ódy", "łąşľżśź", and ß, ÷ and ˙ without capitals.
+    EXPECT_EQ(UpperCaseCp1250("P\xF8\xEDli\x9A \x9Elu\x9Do\xE8k\xFD k\xF9\xF2 \xFAp\xECl \xEF\xE1\x62\x65lsk\xE9 \xF3\x64y"),
+        "P\xD8\xCDLI\x8A \x8ELU\x8DO\xC8K\xDD K\xD9\xD2 \xDAP\xCCL \xCF\xC1\x42\x45LSK\xC9 \xD3\x44Y");
+    EXPECT_EQ(UpperCaseCp1250("\xB3\xB9\xBA\xBE\xBF\x9C\x9F"), "\xA3\xA5\xAA\xBC\xAF\x8C\x8F");
+    EXPECT_EQ(UpperCaseCp1250("\xDF\xF7\xFF\xD7"), "\xDF\xF7\xFF\xD7");
+}
+
 TEST(Text, NumberReading)
 {
     struct { const char* text; int32_t expected; } table[] = {

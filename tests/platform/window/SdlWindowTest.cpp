@@ -1,3 +1,4 @@
+#include "platform/window/SdlDialogs.h"
 #include "platform/window/SdlWindow.h"
 #include "platform/picture/Picture.h"
 
@@ -6,6 +7,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+
+// After gtest: the X headers' macros (None, Bool) would clash with its templates.
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/keysym.h>
 
 using namespace platform;
 
@@ -113,4 +123,243 @@ TEST(SdlWindow, FullWindowScreenshotForInspection)
     Picture shot = DecodePng(png);
     EXPECT_EQ(shot.At(815, 739) & 0xFFFFFFu, 0xFFFF40u);
     EXPECT_EQ(shot.At(0, 0) & 0xFFFFFFu, 0x000040u);
+}
+
+namespace {
+
+struct X11Window {
+    Display* display = nullptr;
+    ::Window window = 0;
+};
+
+X11Window X11Of(const SdlWindow& window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window.Handle(), &info) || info.subsystem != SDL_SYSWM_X11)
+        return {};
+    return { info.info.x11.display, info.info.x11.window };
+}
+
+}
+
+// At a factor of 2 every pixel of the form is a square of four on the screen; the outline, the
+// pointer and the positions are the form's units.
+TEST(SdlWindow, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no display";
+    RealClock clock;
+    EventLoop loop(clock);
+    Recorder sink;
+    SdlWindow window(loop, 2);
+    window.SetEventSink(&sink);
+    window.SetClientSize(40, 30);
+    window.SetPosition(10, 10);
+    window.SetShape({ { 0, 0, 20, 30 }, { 20, 0, 40, 10 } });
+    window.Show();
+    Settle(loop);
+    EXPECT_EQ(window.ClientSize(), (TSize { 40, 30 }));
+    int physicalWidth = 0, physicalHeight = 0;
+    SDL_GetWindowSize(window.Handle(), &physicalWidth, &physicalHeight);
+    EXPECT_EQ(physicalWidth, 80);
+    EXPECT_EQ(physicalHeight, 60);
+    TPoint at = window.Position();
+
+    Frame red(40, 30, 0x00FF0000);
+    red.view.At(1, 1) = 0x000000FF;
+    window.Present(red.view, { 0, 0, 40, 30 });
+    Settle(loop);
+    Picture shot = DecodePng(window.CaptureScreenPng(Bounds(at.X * 2, at.Y * 2, 80, 60)));
+    ASSERT_EQ(shot.width, 80);
+    auto rgb = [&](int x, int y) { return shot.At(x, y) & 0xFFFFFFu; };
+    EXPECT_EQ(rgb(2, 2), 0x0000FFu);
+    EXPECT_EQ(rgb(3, 3), 0x0000FFu);
+    EXPECT_EQ(rgb(4, 4), 0xFF0000u);
+    EXPECT_EQ(rgb(60, 10), 0xFF0000u);  // the outline's second rectangle, doubled
+    EXPECT_NE(rgb(60, 40), 0xFF0000u);  // cut away
+    // The screenshot stays at the form's size.
+    Picture logical = DecodePng(window.CaptureWindowPng({ 40, 30 }));
+    EXPECT_EQ(logical.width, 40);
+    EXPECT_EQ(logical.At(1, 1) & 0xFFFFFFu, 0x0000FFu);
+    EXPECT_EQ(logical.At(2, 1) & 0xFFFFFFu, 0xFF0000u);
+
+    sink.events.clear();
+    SDL_WarpMouseInWindow(window.Handle(), 31, 11);
+    Settle(loop);
+    bool moved = false;
+    for (const auto& e : sink.events)
+        if (e.type == EventType::MouseMove)
+            moved = e.x == 15 && e.y == 5;
+    EXPECT_TRUE(moved);
+}
+
+// Without a factor given, the desktop's scale counts, as far as the window fits on the screen.
+TEST(SdlWindow, DesktopScaleFollowsGdkScaleWhereTheWindowFits)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no display";
+    RealClock clock;
+    EventLoop loop(clock);
+    ::setenv("GDK_SCALE", "2", 1);
+    SdlWindow small(loop, 0);
+    SdlWindow large(loop, 0);
+    ::unsetenv("GDK_SCALE");
+    small.SetClientSize(40, 30);
+    EXPECT_EQ(small.Scale(), 2);
+    EXPECT_EQ(small.ClientSize(), (TSize { 40, 30 }));
+    SDL_DisplayMode mode;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &mode), 0);
+    large.SetClientSize(mode.w * 2 / 3, 30);
+    EXPECT_EQ(large.Scale(), 1);
+}
+
+// The cursor the form asks for is the one the X server shows over the window.
+TEST(SdlWindow, CursorReachesTheServer)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no display";
+    RealClock clock;
+    EventLoop loop(clock);
+    SdlWindow window(loop);
+    window.SetClientSize(60, 40);
+    window.Show();
+    Settle(loop);
+    X11Window x11 = X11Of(window);
+    ASSERT_TRUE(x11.display);
+    int eventBase = 0, errorBase = 0;
+    if (!XFixesQueryExtension(x11.display, &eventBase, &errorBase))
+        GTEST_SKIP() << "the X server has no XFIXES";
+    SDL_WarpMouseInWindow(window.Handle(), 30, 20);
+    auto shown = [&] {
+        Settle(loop);
+        XFixesCursorImage* image = XFixesGetCursorImage(x11.display);
+        if (!image)
+            return std::vector<unsigned long>();
+        std::vector<unsigned long> pixels(image->pixels, image->pixels + image->width * image->height);
+        XFree(image);
+        return pixels;
+    };
+    window.SetCursor(crArrow);
+    const auto arrow = shown();
+    window.SetCursor(crHourGlass);
+    const auto hourglass = shown();
+    ASSERT_FALSE(arrow.empty());
+    EXPECT_NE(arrow, hourglass);
+    window.SetCursor(crArrow);
+    EXPECT_EQ(shown(), arrow);
+}
+
+// The desktop's taskbar gets a picture and a window of its own: not one that belongs to
+// another (the root window).
+TEST(SdlWindow, MainWindowHasAnIconAndBelongsToNoOtherWindow)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no display";
+    RealClock clock;
+    EventLoop loop(clock);
+    SdlWindow window(loop);
+    window.SetClientSize(40, 30);
+    window.SetIcon(std::vector<uint32_t>(16 * 16, 0xFF336699u), 16);
+    window.Show();
+    Settle(loop);
+    X11Window x11 = X11Of(window);
+    ASSERT_TRUE(x11.display);
+    ::Window owner = 0;
+    EXPECT_FALSE(XGetTransientForHint(x11.display, x11.window, &owner)) << "transient for " << owner;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    ASSERT_EQ(XGetWindowProperty(x11.display, x11.window, XInternAtom(x11.display, "_NET_WM_ICON", False), 0, 2, False,
+                  XA_CARDINAL, &type, &format, &count, &after, &data), Success);
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(count, 2u);
+    const auto* size = reinterpret_cast<const unsigned long*>(data);
+    EXPECT_EQ(size[0], 16u);
+    EXPECT_EQ(size[1], 16u);
+    XFree(data);
+}
+
+// A box of the menu carries the menu's class (desktops group and place windows by it) and
+// stands centred over the menu.
+TEST(SdlDialogs, BoxesTakeTheOwnersClassAndStandOverIt)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no display";
+    RealClock clock;
+    EventLoop loop(clock);
+    SdlWindow window(loop);
+    window.SetClientSize(400, 300);
+    window.SetPosition(500, 300);
+    window.Show();
+    Settle(loop);
+    X11Window owner = X11Of(window);
+    ASSERT_TRUE(owner.display);
+
+    struct Seen {
+        std::string className;
+        int centreX = 0, centreY = 0;
+    } seen;
+    // Opened here: SDL forks to show the box, and the thread must hold no lock of Xlib's then.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    std::thread closer([&] {
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ::Window root = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+            ::Window box = 0;
+            for (unsigned i = 0; i < count; ++i) {
+                ::Window transientFor = 0;
+                XWindowAttributes attributes;
+                if (XGetTransientForHint(display, children[i], &transientFor) && transientFor == owner.window
+                    && XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+                    box = children[i];
+            }
+            if (children)
+                XFree(children);
+            if (!box)
+                continue;
+            XClassHint hint {};
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            if (XGetClassHint(display, box, &hint)) {
+                seen.className = hint.res_class ? hint.res_class : "";
+                XFree(hint.res_name);
+                XFree(hint.res_class);
+            }
+            XWindowAttributes attributes;
+            ::Window child = 0;
+            int x = 0, y = 0;
+            XGetWindowAttributes(display, box, &attributes);
+            XTranslateCoordinates(display, box, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+            seen.centreX = x + attributes.width / 2;
+            seen.centreY = y + attributes.height / 2;
+            XEvent key {};
+            key.xkey.type = KeyPress;
+            key.xkey.display = display;
+            key.xkey.window = box;
+            key.xkey.root = DefaultRootWindow(display);
+            key.xkey.keycode = XKeysymToKeycode(display, XK_Return);
+            key.xkey.same_screen = True;
+            XSendEvent(display, box, True, KeyPressMask, &key);
+            key.xkey.type = KeyRelease;
+            XSendEvent(display, box, True, KeyReleaseMask, &key);
+            XFlush(display);
+            break;
+        }
+    });
+    SdlDialogs dialogs(&window);
+    EXPECT_EQ(dialogs.ShowMessageBox({ MessageBoxKind::Error, "Torva CD v2", "Zkou\x9Aka" }), 1);
+    closer.join();
+    XCloseDisplay(display);
+
+    XClassHint ownerClass {};
+    ASSERT_TRUE(XGetClassHint(owner.display, owner.window, &ownerClass));
+    EXPECT_EQ(seen.className, ownerClass.res_class);
+    XFree(ownerClass.res_name);
+    XFree(ownerClass.res_class);
+    EXPECT_NEAR(seen.centreX, 500 + 200, 2);
+    EXPECT_NEAR(seen.centreY, 300 + 150, 2);
 }

@@ -21,32 +21,54 @@ printf '[Updates]\r\nUpdate1=Patch 1.1,build 7,patch\\setup.exe,readme.txt,1\r\n
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 dump="$("$tool" catalogue dump --prefix "$work/prefix" "$disc")"
-echo "$dump" | grep -q '"Title":"Torva DVD 02-2006"' || fail "title: $dump"
-echo "$dump" | grep -q '"Name":"HRA && SPOL"' || fail "ampersands doubled and upper-cased"
-echo "$dump" | grep -q '"Name":"PAřENIšTě"' || fail "only a to z upper-cased, UTF-8 output"
-echo "$dump" | grep -q '"Drivers":\[\]' || fail "the Czech driver is dropped outside the first edition"
-echo "$dump" | grep -q '"NoRun":1' || fail "update fields"
-echo "$dump" | grep -q 'fifth field' || fail "warning for the non-numeric fifth field"
+grep -q '"Title":"Torva DVD 02-2006"' <<< "$dump" || fail "title: $dump"
+grep -q '"Name":"HRA && SPOL"' <<< "$dump" || fail "ampersands doubled and upper-cased"
+grep -q '"Name":"PAŘENIŠTĚ"' <<< "$dump" || fail "every letter upper-cased, UTF-8 output"
+grep -q '"Drivers":\[\]' <<< "$dump" || fail "the Czech driver is dropped outside the first edition"
+grep -q '"NoRun":1' <<< "$dump" || fail "update fields"
+grep -q 'fifth field' <<< "$dump" || fail "warning for the non-numeric fifth field"
 # The disc is unmapped again afterwards; only C: stays.
 [ "$(ls "$work/prefix/dosdevices")" = "c:" ] || fail "the disc drive was left mapped"
 
-set +e
-check="$("$tool" catalogue check "$disc")"
-status=$?
-set -e
+# The check's report in $check and its exit status in $status.
+run_check() {
+    set +e
+    check="$("$tool" catalogue check "$disc")"
+    status=$?
+    set -e
+}
+run_check
 [ $status -eq 1 ] || fail "check exits 1 on errors (got $status)"
-echo "$check" | grep -q '\[Demo1\] ReadmeName' || fail "missing readme reported: $check"
-echo "$check" | grep -q '\[Demo1\] GameName' || fail "missing program reported: $check"
-echo "$check" | grep -q '\[Demo1\] Picture' || fail "missing small picture reported: $check"
-echo "$check" | grep -q '\[Demo2\] InstallType' || fail "unknown install type reported: $check"
-echo "$check" | grep -q '\[Updates\] Update2' || fail "odd update reported: $check"
-if echo "$check" | grep -q 'Update1'; then fail "a good update was reported: $check"; fi
-if echo "$check" | grep -q '\[Main\] Extra is 1'; then fail "an Extra2 item taken for an Extra item: $check"; fi
-echo "$check" | grep -q '\[Extra22\].*Extra2 is 1' || fail "Extra22 beyond Extra2's count reported: $check"
+grep -q '\[Demo1\] ReadmeName' <<< "$check" || fail "missing readme reported: $check"
+grep -q '\[Demo1\] GameName' <<< "$check" || fail "missing program reported: $check"
+grep -q '\[Demo1\] Picture' <<< "$check" || fail "missing small picture reported: $check"
+grep -q '\[Demo2\] InstallType' <<< "$check" || fail "unknown install type reported: $check"
+grep -q '\[Updates\] Update2' <<< "$check" || fail "odd update reported: $check"
+if grep -q 'Update1' <<< "$check"; then fail "a good update was reported: $check"; fi
+if grep -q '\[Main\] Extra is 1' <<< "$check"; then fail "an Extra2 item taken for an Extra item: $check"; fi
+grep -q '\[Extra22\].*Extra2 is 1' <<< "$check" || fail "Extra22 beyond Extra2's count reported: $check"
 
 lines="$("$tool" status --prefix "$work/prefix" "$disc")"
-[ "$(echo "$lines" | grep -c '"Category":1,')" -eq 2 ] || fail "one line per demo: $lines"
-echo "$lines" | head -1 | grep -q '"CanRun":1' || fail "a disc demo with a program can run: $lines"
+[ "$(grep -c '"Category":1,' <<< "$lines")" -eq 2 ] || fail "one line per demo: $lines"
+head -1 <<< "$lines" | grep -q '"CanRun":1' || fail "a disc demo with a program can run: $lines"
 
 if "$tool" catalogue dump --prefix "$work/prefix" "$work/nothing" 2>/dev/null; then fail "a missing disc folder must fail"; fi
 echo "torvatool catalogue: all checks passed"
+
+# Files that are no catalogue at all are errors, not "0 findings".
+printf '\r\n' > "$work/empty.ini"
+printf '\x7fELF\x02\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x3e\x00' > "$work/binary.ini"
+printf '\xff\xfe[\x00M\x00a\x00i\x00n\x00]\x00\r\x00\n\x00C\x00D\x00=\x001\x00\r\x00\n\x00' > "$work/utf16.ini"
+printf 'no section anywhere\r\n' > "$work/nosection.ini"
+for broken in empty binary utf16 nosection; do
+    cp "$work/$broken.ini" "$disc/Torva/torvaxp.ini"
+    run_check
+    [ $status -eq 1 ] || fail "check exits 1 on a $broken file (got $status): $check"
+    grep -q 'error: .*not a catalogue' <<< "$check" || fail "$broken file reported: $check"
+done
+# Odd but legal: LF or CR line ends and an end-of-file mark still make a catalogue.
+for legal in '[Main]\nCD=0206\nDemos=0\n\x1a' '[Main]\rCD=0206\rDemos=0\r'; do
+    printf "$legal" > "$disc/Torva/torvaxp.ini"
+    run_check
+    if grep -q 'not a catalogue' <<< "$check"; then fail "a legal catalogue was refused: $check"; fi
+done

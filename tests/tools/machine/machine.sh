@@ -19,13 +19,13 @@ grep -q $'^Pa\xf8ba=C:\\\\Hry\\\\Pa\xf8ba\\\\\r$' state.ini || fail "stored byte
 [ "$("$tool" ini get state.ini cd0206 PAŘBA)" = 'C:\Hry\Pařba\' ] || fail "read back without regard to a-z case"
 [ "$("$tool" ini get state.ini CD0206 Missing "výchozí")" = "výchozí" ] || fail "default"
 expect_exit 1 "$tool" ini get state.ini CD0206 Missing
-echo "$output" | grep -q "no key Missing" || fail "missing key message: $output"
+grep -q "no key Missing" <<< "$output" || fail "missing key message: $output"
 "$tool" ini set state.ini Main Slow 1
 [ "$("$tool" ini sections state.ini)" = "$(printf 'CD0206\nMain')" ] || fail "sections in file order"
 "$tool" ini delete state.ini CD0206
 [ "$("$tool" ini sections state.ini)" = "Main" ] || fail "section deleted"
 expect_exit 1 "$tool" ini get nosuch.ini Main Slow
-echo "$output" | grep -q "no such file nosuch.ini" || fail "missing file named: $output"
+grep -q "no such file nosuch.ini" <<< "$output" || fail "missing file named: $output"
 expect_exit 1 "$tool" ini set state.ini Main Bad "$(printf 'a\nb')"
 expect_exit 1 "$tool" ini frobnicate state.ini
 
@@ -48,7 +48,7 @@ key='HKEY_LOCAL_MACHINE\Software\Firma\Hra'
 grep -q 'Firma' "$prefix/system.reg" || fail "written to system.reg"
 "$tool" reg delete --prefix "$prefix" "$key"
 expect_exit 1 "$tool" reg query --prefix "$prefix" "$key"
-echo "$output" | grep -q "no such key" || fail "deleted key: $output"
+grep -q "no such key" <<< "$output" || fail "deleted key: $output"
 
 # text: code page 1250 and back, byte for byte.
 printf 'P\xf8\xedli\x9a \x9elu\x9dou\xe8k\xfd k\xf9\xf2' > cp.txt

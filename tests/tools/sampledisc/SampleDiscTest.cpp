@@ -94,9 +94,9 @@ TEST_F(SampleDisc, MenuLoadsEveryCategory)
 TEST_F(SampleDisc, TextsAreCzechAndTakeTheLoadersTransforms)
 {
     const TForm1& f = *form;
-    EXPECT_EQ(f.Demos[4].Name, Cp("PAřENIšTě")) << "only a to z are upper-cased";
-    EXPECT_EQ(f.Demos[6].Name, Cp("PODZEMí R&&D")) << "a lone ampersand is doubled";
-    EXPECT_EQ(f.Drivers[3].Name, Cp("OVLADAč CZ KLáVESNICE"));
+    EXPECT_EQ(f.Demos[4].Name, Cp("PAŘENIŠTĚ")) << "accented letters are upper-cased too";
+    EXPECT_EQ(f.Demos[6].Name, Cp("PODZEMÍ R&&D")) << "a lone ampersand is doubled";
+    EXPECT_EQ(f.Drivers[3].Name, Cp("OVLADAČ CZ KLÁVESNICE"));
     EXPECT_EQ(f.Updates[1].Name, "PATCH 1.1");
     EXPECT_EQ(f.Updates[1].Subtitle, "Rallye Bohemia");
     for (int n = 1; n <= f.DemoCount; ++n) {

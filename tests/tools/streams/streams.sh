@@ -24,10 +24,10 @@ for name in spaces100 text_repeats gradient166x350; do
   cmp -s "$name.lzh" "$corpora/lzh/$name.lzh" || fail "compress $name"
 done
 expect_fail "$tool" lzh compress "$corpora/lzh/one_byte.in" one_byte.lzh
-echo "$output" | grep -q "larger than the original" || fail "one byte: $output"
+grep -q "larger than the original" <<< "$output" || fail "one byte: $output"
 head -c 20 "$corpora/lzh/gradient166x350.lzh" > truncated.lzh
 expect_fail "$tool" lzh decompress truncated.lzh out
-echo "$output" | grep -q "too short" || fail "truncated LZH message: $output"
+grep -q "too short" <<< "$output" || fail "truncated LZH message: $output"
 
 # Data streams: raw, LZH and run-length envelopes decode to the picture they were made from.
 "$tool" picture "$corpora/bmpsuite/g/rgb24.bmp" rgb24.png > /dev/null
@@ -59,7 +59,7 @@ expect_fail "$tool" rsb cut.rsb out.png
 # Pictures and clips: broken files are refused with their name.
 head -c 100 "$corpora/bmpsuite/g/rgb24.bmp" > cut.bmp
 expect_fail "$tool" picture cut.bmp out.png
-echo "$output" | grep -q "cut.bmp" || fail "picture error names the file: $output"
+grep -q "cut.bmp" <<< "$output" || fail "picture error names the file: $output"
 "$tool" avi info "$corpora/avi/dillo.avi" | grep -q "frames 71" || fail "clip header"
 "$tool" avi frame "$corpora/avi/dillo.avi" 70 last.png > /dev/null || fail "last frame"
 expect_fail "$tool" avi frame "$corpora/avi/dillo.avi" 71 beyond.png

@@ -1,0 +1,130 @@
+#!/bin/sh
+# The menu in a real window on a virtual display: dragged by its background without a window
+# manager and with one, and shown at twice its size with the pointer, the outline and the
+# screenshot in step.
+#   desktop_window.sh TORVAXP WORKDIR
+# Exits 77 (skipped) when the virtual display or the input tool is missing.
+set -eu
+torvaxp=$1
+work=$2
+
+if [ "${3:-}" != inside ]; then
+    for tool in xvfb-run xdotool python3; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed"
+            exit 77
+        fi
+    done
+    rm -rf "$work"
+    mkdir -p "$work"
+    exec xvfb-run -a -s "-screen 0 1920x1600x24" "$0" "$torvaxp" "$work" inside
+fi
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+menu=""
+stop_menu() {
+    if [ -n "$menu" ]; then
+        kill "$menu" 2>/dev/null || true
+        wait "$menu" 2>/dev/null || true
+    fi
+    menu=""
+}
+trap stop_menu EXIT
+
+# Starts the menu and waits until its window shows; sets $menu and $window.
+start_menu() {
+    "$torvaxp" --prefix "$work/prefix" "$@" >"$work/menu.log" 2>&1 &
+    menu=$!
+    window=""
+    for _ in $(seq 200); do
+        window=$(xdotool search --onlyvisible --pid "$menu" 2>/dev/null | head -n 1 || true)
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || fail "the menu's window did not show: $(cat "$work/menu.log")"
+    sleep 1
+}
+
+# Prints "X Y W H" of the window.
+geometry() {
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    echo "$X $Y $WIDTH $HEIGHT"
+}
+
+# Drags the window by a point of its background and checks that it moved with the pointer.
+drag_check() {
+    set -- $(geometry)
+    x=$1 y=$2
+    # A point of the screen's background, below the description (form units).
+    bx=$((x + 385 * scale)) by=$((y + 623 * scale))
+    xdotool mousemove "$bx" "$by"
+    sleep 0.2
+    xdotool mousedown 1
+    for step in 1 2 3 4 5 6 7 8 9 10; do
+        xdotool mousemove "$((bx + step * 10))" "$((by + step * 5))"
+        sleep 0.05
+    done
+    sleep 0.3
+    xdotool mouseup 1
+    sleep 0.5
+    set -- $(geometry)
+    dx=$(($1 - x)) dy=$(($2 - y))
+    # A window manager takes the pointer over from the first motion on, so the window may lag
+    # the pointer by that step.
+    [ "$dx" -ge 80 ] && [ "$dx" -le 105 ] && [ "$dy" -ge 40 ] && [ "$dy" -le 55 ] \
+        || fail "$label: dragged by (100, 50), the window moved by ($dx, $dy)"
+    echo "ok: $label: dragged by ($dx, $dy)"
+}
+
+scale=1
+label="without a window manager"
+start_menu --scale 1
+drag_check
+stop_menu
+
+if command -v openbox >/dev/null 2>&1; then
+    openbox >/dev/null 2>&1 &
+    manager=$!
+    sleep 1
+    label="with a window manager"
+    start_menu --scale 1
+    drag_check
+    stop_menu
+    kill "$manager" 2>/dev/null || true
+    wait "$manager" 2>/dev/null || true
+else
+    echo "note: openbox is not installed; the drag through a window manager is not tried"
+fi
+
+# Twice the size: the window is 1632 x 1480, the screenshot 816 x 740, and a click on the quit
+# button (form 173, 624) ends the menu.
+scale=2
+start_menu --scale 2 --screenshot "$work/scaled.png" --settle 3000
+set -- $(geometry)
+[ "$3" = 1632 ] && [ "$4" = 1480 ] || fail "at scale 2 the window is $3 x $4"
+wait "$menu" || fail "the screenshot run failed: $(cat "$work/menu.log")"
+menu=""
+python3 - "$work/scaled.png" <<'PY' || fail "the screenshot is not at the form's size"
+import struct, sys
+with open(sys.argv[1], 'rb') as f:
+    header = f.read(24)
+width, height = struct.unpack('>II', header[16:24])
+print(f"ok: screenshot at scale 2 is {width} x {height}")
+sys.exit(0 if (width, height) == (816, 740) else 1)
+PY
+start_menu --scale 2
+set -- $(geometry)
+xdotool mousemove "$(($1 + 173 * 2))" "$(($2 + 624 * 2))"
+sleep 0.3
+xdotool click 1
+for _ in $(seq 50); do
+    kill -0 "$menu" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$menu" 2>/dev/null && fail "a click on the quit button at scale 2 did not end the menu"
+menu=""
+echo "ok: the quit button answers at scale 2"
