@@ -1,7 +1,7 @@
 #!/bin/sh
 # The menu in a real window on a virtual display: dragged by its background without a window
 # manager and with one, and shown at twice its size with the pointer, the outline and the
-# screenshot in step.
+# screenshot in step; a missing disc is reported in a message box.
 #   desktop_window.sh TORVAXP WORKDIR
 # Exits 77 (skipped) when the virtual display or the input tool is missing.
 set -eu
@@ -128,3 +128,25 @@ done
 kill -0 "$menu" 2>/dev/null && fail "a click on the quit button at scale 2 did not end the menu"
 menu=""
 echo "ok: the quit button answers at scale 2"
+
+# A disc that is not there: on a display the menu says so in its own box, which waits for the
+# user, and names the folder; no menu window opens and no prefix is made.
+"$torvaxp" --prefix "$work/prefix-nodisc" --disc "$work/no-such-disc" >"$work/nodisc.log" 2>&1 &
+menu=$!
+box=""
+for _ in $(seq 100); do
+    box=$(xdotool search --onlyvisible --name "" 2>/dev/null | head -n 1 || true)
+    [ -n "$box" ] && break
+    sleep 0.1
+done
+[ -n "$box" ] || fail "no message box for a missing disc: $(cat "$work/nodisc.log")"
+sleep 1
+kill -0 "$menu" 2>/dev/null || fail "the menu ended without waiting at the box"
+# The box holds the menu until it is answered; nobody answers it here.
+pkill -KILL -P "$menu" 2>/dev/null || true
+kill -KILL "$menu" 2>/dev/null || true
+wait "$menu" 2>/dev/null || true
+menu=""
+grep -q "no-such-disc" "$work/nodisc.log" || fail "the message does not name the disc: $(cat "$work/nodisc.log")"
+[ ! -e "$work/prefix-nodisc" ] || fail "a missing disc made a prefix"
+echo "ok: a missing disc is named in a message box"
