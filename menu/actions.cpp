@@ -2,7 +2,7 @@
 
 #include "menu/main_f.h"
 
-#include "dib/cDIBImage.h"
+#include "dib/image/cDIBImage.h"
 
 #include "platform/process/Process.h"
 #include "platform/text/Text.h"

@@ -3,8 +3,8 @@
 
 #include "menu/main_f.h"
 
-#include "dib/cDIBImage.h"
-#include "dib/cDIBImageList.h"
+#include "dib/image/cDIBImage.h"
+#include "dib/imagelist/cDIBImageList.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "platform/components/StdCtrls.h"

@@ -3,9 +3,9 @@
 
 #include "menu/main_f.h"
 
-#include "dib/cDIBImage.h"
-#include "dib/cDIBImageList.h"
-#include "dib/cDIBTimer.h"
+#include "dib/image/cDIBImage.h"
+#include "dib/imagelist/cDIBImageList.h"
+#include "dib/imagelist/cDIBTimer.h"
 #include "platform/components/ComCtrls.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"

@@ -3,7 +3,7 @@
 
 #include "menu/main_f.h"
 
-#include "dib/cDIBImage.h"
+#include "dib/image/cDIBImage.h"
 #include "platform/components/StdCtrls.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Text.h"

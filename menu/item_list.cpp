@@ -3,8 +3,8 @@
 
 #include "menu/main_f.h"
 
-#include "dib/cDIBFadeLabel.h"
-#include "dib/cDIBImage.h"
+#include "dib/image/cDIBFadeLabel.h"
+#include "dib/image/cDIBImage.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "platform/components/StdCtrls.h"

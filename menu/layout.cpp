@@ -3,12 +3,12 @@
 
 #include "menu/main_f.h"
 
-#include "dib/cDIBFadeLabel.h"
-#include "dib/cDIBFormShaper.h"
-#include "dib/cDIBImage.h"
-#include "dib/cDIBImageList.h"
-#include "dib/cDIBPanel.h"
-#include "dib/cDIBTimer.h"
+#include "dib/image/cDIBFadeLabel.h"
+#include "dib/imagelist/cDIBFormShaper.h"
+#include "dib/image/cDIBImage.h"
+#include "dib/imagelist/cDIBImageList.h"
+#include "dib/control/cDIBPanel.h"
+#include "dib/imagelist/cDIBTimer.h"
 #include "platform/components/ComCtrls.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/StdCtrls.h"

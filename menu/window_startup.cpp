@@ -4,9 +4,9 @@
 #include "menu/main_f.h"
 #include "menu/Rounding.h"
 
-#include "dib/cDIBFadeLabel.h"
-#include "dib/cDIBFormShaper.h"
-#include "dib/cDIBPanel.h"
+#include "dib/image/cDIBFadeLabel.h"
+#include "dib/imagelist/cDIBFormShaper.h"
+#include "dib/control/cDIBPanel.h"
 #include "platform/components/ComCtrls.h"
 #include "platform/components/StdCtrls.h"
 #include "platform/fonts/FontRegistry.h"

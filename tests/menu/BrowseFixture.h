@@ -5,10 +5,10 @@
 
 #include "MenuFixture.h"
 
-#include "dib/cDIBFadeLabel.h"
-#include "dib/cDIBImage.h"
-#include "dib/cDIBImageList.h"
-#include "dib/cDIBTimer.h"
+#include "dib/image/cDIBFadeLabel.h"
+#include "dib/image/cDIBImage.h"
+#include "dib/imagelist/cDIBImageList.h"
+#include "dib/imagelist/cDIBTimer.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/StdCtrls.h"
 #include "platform/events/EventLoop.h"

@@ -1,7 +1,7 @@
 #include "tools/artwork/Output.h"
 
-#include "dib/DIBStream.h"
-#include "dib/cDIB.h"
+#include "dib/stream/DIBStream.h"
+#include "dib/surface/cDIB.h"
 #include "platform/picture/Picture.h"
 
 #include <fstream>

@@ -1,6 +1,6 @@
 #include "tools/demo/DemoForm.h"
 
-#include "dib/cDIBTemplate.h"
+#include "dib/template/cDIBTemplate.h"
 #include "platform/avi/AviClip.h"
 #include "platform/layout/LayoutReader.h"
 #include "platform/resources/Resources.h"

@@ -3,13 +3,13 @@
 // The demonstration form: a stored layout with a picture, labels, a timer and an animation,
 // wired to a few handlers, to show the platform layer working as a whole.
 
-#include "dib/cDIBBorder.h"
-#include "dib/cDIBFadeLabel.h"
-#include "dib/cDIBImage.h"
-#include "dib/cDIBImageList.h"
-#include "dib/cDIBPalette.h"
-#include "dib/cDIBPanel.h"
-#include "dib/cDIBTimer.h"
+#include "dib/border/cDIBBorder.h"
+#include "dib/image/cDIBFadeLabel.h"
+#include "dib/image/cDIBImage.h"
+#include "dib/imagelist/cDIBImageList.h"
+#include "dib/palette/cDIBPalette.h"
+#include "dib/control/cDIBPanel.h"
+#include "dib/imagelist/cDIBTimer.h"
 #include "platform/components/ComCtrls.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"

@@ -1,9 +1,9 @@
 // "torvatool dib": surfaces' "Data" streams to PNG and back, for artwork and for checking what
 // a stored form holds.
 
-#include "dib/cDIB.h"
-#include "dib/cDIBCompressor.h"
-#include "dib/cDIBStandardCompressors.h"
+#include "dib/surface/cDIB.h"
+#include "dib/stream/cDIBCompressor.h"
+#include "dib/stream/cDIBStandardCompressors.h"
 #include "platform/picture/Picture.h"
 #include "tools/torvatool/Command.h"
 

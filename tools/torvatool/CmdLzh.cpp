@@ -1,6 +1,6 @@
 // "torvatool lzh": the bare LZH codec (4-byte length, then the code).
 
-#include "dib/LzhCodec.h"
+#include "dib/stream/LzhCodec.h"
 #include "tools/torvatool/Command.h"
 
 #include <ostream>

@@ -1,7 +1,7 @@
 // "torvatool region": the window outline a picture gives, as the shaper would build it, for
 // disc authors checking their skins.
 
-#include "dib/cDIB.h"
+#include "dib/surface/cDIB.h"
 #include "platform/picture/Picture.h"
 #include "platform/text/Text.h"
 #include "tools/torvatool/Command.h"

@@ -1,7 +1,7 @@
 // "torvatool rsb": ".RSB" pictures to PNG and back, chosen by the extension of IN.
 
-#include "dib/cDIB.h"
-#include "dib/cDIBFormat.h"
+#include "dib/surface/cDIB.h"
+#include "dib/stream/cDIBFormat.h"
 #include "platform/picture/Picture.h"
 #include "tools/torvatool/Command.h"
 

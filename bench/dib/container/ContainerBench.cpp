@@ -5,10 +5,10 @@
 // one list label are measured against one memcpy of the container's surface in the same run
 // (the ratio_to_memcpy counter).
 
-#include "dib/cDIBFadeLabel.h"
-#include "dib/cDIBImage.h"
-#include "dib/cDIBImageList.h"
-#include "dib/cDIBPanel.h"
+#include "dib/image/cDIBFadeLabel.h"
+#include "dib/image/cDIBImage.h"
+#include "dib/imagelist/cDIBImageList.h"
+#include "dib/control/cDIBPanel.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"

@@ -1,7 +1,7 @@
 // Building the palette's lookup table, pruned against the search that tries every entry, and
 // sending a window-sized surface through the table against a plain copy of the same surface.
 
-#include "dib/cDIBPalette.h"
+#include "dib/palette/cDIBPalette.h"
 
 #include <benchmark/benchmark.h>
 

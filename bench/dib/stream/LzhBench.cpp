@@ -2,8 +2,8 @@
 // a megabyte of English-like text; both coders must produce the same bytes.
 
 #include "bench/dib/stream/LzhReference.h"
-#include "dib/LzhCodec.h"
-#include "dib/cDIBStandardCompressors.h"
+#include "dib/stream/LzhCodec.h"
+#include "dib/stream/cDIBStandardCompressors.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Span routines, the transformed path and region building on a window-sized surface, with a
 // plain memcpy of the same pixels as the yardstick (compare items_per_second).
 
-#include "dib/cDIB.h"
-#include "dib/cDIBSpans.h"
+#include "dib/surface/cDIB.h"
+#include "dib/surface/cDIBSpans.h"
 
 #include <benchmark/benchmark.h>
 

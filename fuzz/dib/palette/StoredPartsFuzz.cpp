@@ -3,10 +3,10 @@
 // byte picks the reader, the rest is its input. Refusals are exceptions; anything else is a
 // finding.
 
-#include "dib/DIB.h"
-#include "dib/cDIBFeatures.h"
-#include "dib/cDIBPalette.h"
-#include "dib/cDIBPanel.h"
+#include "dib/graphic/DIB.h"
+#include "dib/control/cDIBFeatures.h"
+#include "dib/palette/cDIBPalette.h"
+#include "dib/control/cDIBPanel.h"
 #include "platform/components/Forms.h"
 
 #include <cstdint>

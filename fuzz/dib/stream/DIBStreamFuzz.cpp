@@ -1,7 +1,7 @@
 // A surface's "Data" from untrusted bytes: raw streams and envelopes of every compressor.
-#include "dib/cDIB.h"
-#include "dib/cDIBCompressor.h"
-#include "dib/LzhCodec.h"
+#include "dib/surface/cDIB.h"
+#include "dib/stream/cDIBCompressor.h"
+#include "dib/stream/LzhCodec.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
 // LZH code from untrusted bytes, and the bytes themselves packed and unpacked again, with
 // the search on one thread and in two shares.
-#include "dib/LzhCodec.h"
+#include "dib/stream/LzhCodec.h"
 
 #include <cstdlib>
 #include <optional>

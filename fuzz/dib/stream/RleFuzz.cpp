@@ -1,5 +1,5 @@
 // Run-length payloads from untrusted bytes; the first two bytes give the unpacked length.
-#include "dib/cDIBStandardCompressors.h"
+#include "dib/stream/cDIBStandardCompressors.h"
 
 #include <cstdlib>
 #include <cstring>

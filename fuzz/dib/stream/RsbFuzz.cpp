@@ -1,6 +1,6 @@
 // ".RSB" pictures from untrusted bytes.
-#include "dib/cDIB.h"
-#include "dib/cDIBFormat.h"
+#include "dib/surface/cDIB.h"
+#include "dib/stream/cDIBFormat.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 // first bytes (as a stored form or a caller could give them), a picture file from the rest.
 // Nothing may read or write outside pixel memory, and failures must leave the surface whole.
 
-#include "dib/cDIB.h"
+#include "dib/surface/cDIB.h"
 
 #include <cstdint>
 #include <cstring>

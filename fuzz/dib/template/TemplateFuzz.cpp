@@ -2,8 +2,8 @@
 // links and an image list. A template may be refused with an exception of the library or the
 // platform; it may not crash, read past its bytes or leave the list's links dangling.
 
-#include "dib/cDIBPanel.h"
-#include "dib/cDIBTemplate.h"
+#include "dib/control/cDIBPanel.h"
+#include "dib/template/cDIBTemplate.h"
 #include "platform/components/Forms.h"
 
 #include <cstdint>

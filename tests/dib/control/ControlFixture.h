@@ -3,8 +3,8 @@
 // A form holding one DIB container, driven through the form's event routing as the script
 // driver drives it, and a DIB control that logs what it hears.
 
-#include "dib/cDIBControl.h"
-#include "dib/cDIBPanel.h"
+#include "dib/control/cDIBControl.h"
+#include "dib/control/cDIBPanel.h"
 #include "platform/components/Forms.h"
 #include "platform/events/Clock.h"
 #include "platform/events/EventLoop.h"

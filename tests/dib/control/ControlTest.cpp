@@ -1,6 +1,6 @@
 #include "tests/dib/control/ControlFixture.h"
 
-#include "dib/cDIBImageList.h"
+#include "dib/imagelist/cDIBImageList.h"
 #include "platform/components/StdCtrls.h"
 #include "platform/layout/LayoutReader.h"
 

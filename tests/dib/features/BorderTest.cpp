@@ -1,4 +1,4 @@
-#include "dib/cDIBBorder.h"
+#include "dib/border/cDIBBorder.h"
 #include "tests/dib/control/ControlFixture.h"
 #include "tests/support/GoldenImage.h"
 

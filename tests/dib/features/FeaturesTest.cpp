@@ -1,4 +1,4 @@
-#include "dib/cDIBFeatures.h"
+#include "dib/control/cDIBFeatures.h"
 #include "platform/layout/LayoutReader.h"
 #include "tests/dib/control/ControlFixture.h"
 

@@ -1,4 +1,4 @@
-#include "dib/cDIBFeatures.h"
+#include "dib/control/cDIBFeatures.h"
 #include "tests/dib/control/ControlFixture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "dib/cDIBCompressor.h"
-#include "dib/cDIBPanel.h"
-#include "dib/cDIBTemplate.h"
+#include "dib/stream/cDIBCompressor.h"
+#include "dib/control/cDIBPanel.h"
+#include "dib/template/cDIBTemplate.h"
 #include "platform/components/Forms.h"
 
 #include <gtest/gtest.h>

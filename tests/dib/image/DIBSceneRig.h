@@ -3,10 +3,10 @@
 // A form on the virtual clock holding one DIB container, with an image list to show pictures
 // from: what the image and label tests paint and route the mouse through.
 
-#include "dib/cDIBFadeLabel.h"
-#include "dib/cDIBImage.h"
-#include "dib/cDIBImageList.h"
-#include "dib/cDIBPanel.h"
+#include "dib/image/cDIBFadeLabel.h"
+#include "dib/image/cDIBImage.h"
+#include "dib/imagelist/cDIBImageList.h"
+#include "dib/control/cDIBPanel.h"
 #include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"
 

@@ -1,4 +1,4 @@
-#include "dib/cDIBFormShaper.h"
+#include "dib/imagelist/cDIBFormShaper.h"
 
 #include "platform/components/ClassBuilder.h"
 

@@ -1,4 +1,4 @@
-#include "dib/cDIBImageList.h"
+#include "dib/imagelist/cDIBImageList.h"
 
 #include <gtest/gtest.h>
 

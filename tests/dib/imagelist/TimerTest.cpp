@@ -1,4 +1,4 @@
-#include "dib/cDIBTimer.h"
+#include "dib/imagelist/cDIBTimer.h"
 
 #include "platform/components/ClassBuilder.h"
 #include "platform/components/Forms.h"

@@ -1,4 +1,4 @@
-#include "dib/DIB.h"
+#include "dib/graphic/DIB.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dib/cDIBPalette.h"
+#include "dib/palette/cDIBPalette.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dib/cDIBPalette.h"
+#include "dib/palette/cDIBPalette.h"
 #include "platform/host/ProgramHost.h"
 #include "platform/window/HeadlessWindow.h"
 #include "tests/support/GoldenImage.h"

@@ -1,7 +1,7 @@
-#include "dib/cDIB.h"
-#include "dib/cDIBCompressor.h"
-#include "dib/cDIBStandardCompressors.h"
-#include "dib/LzhCodec.h"
+#include "dib/surface/cDIB.h"
+#include "dib/stream/cDIBCompressor.h"
+#include "dib/stream/cDIBStandardCompressors.h"
+#include "dib/stream/LzhCodec.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

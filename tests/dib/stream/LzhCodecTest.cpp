@@ -1,4 +1,4 @@
-#include "dib/LzhCodec.h"
+#include "dib/stream/LzhCodec.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

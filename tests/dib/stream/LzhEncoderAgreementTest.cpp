@@ -1,5 +1,5 @@
 #include "bench/dib/stream/LzhReference.h"
-#include "dib/LzhCodec.h"
+#include "dib/stream/LzhCodec.h"
 
 #include <gtest/gtest.h>
 

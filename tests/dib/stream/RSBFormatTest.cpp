@@ -1,5 +1,5 @@
-#include "dib/cDIB.h"
-#include "dib/cDIBFormat.h"
+#include "dib/surface/cDIB.h"
+#include "dib/stream/cDIBFormat.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "SurfaceFixtures.h"
 
-#include "dib/cDIBSpans.h"
+#include "dib/surface/cDIBSpans.h"
 
 #include <gtest/gtest.h>
 

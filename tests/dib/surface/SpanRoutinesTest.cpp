@@ -1,4 +1,4 @@
-#include "dib/cDIBSpans.h"
+#include "dib/surface/cDIBSpans.h"
 
 #include <gtest/gtest.h>
 

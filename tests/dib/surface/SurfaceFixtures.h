@@ -2,7 +2,7 @@
 
 // Tiny surfaces built from and compared with rows of pixels written top row first.
 
-#include "dib/cDIB.h"
+#include "dib/surface/cDIB.h"
 
 #include <cstdint>
 #include <random>

@@ -4,8 +4,8 @@
 
 #include "resources/ArtworkNames.h"
 
-#include "dib/DIBStream.h"
-#include "dib/cDIB.h"
+#include "dib/stream/DIBStream.h"
+#include "dib/surface/cDIB.h"
 #include "platform/avi/AviClip.h"
 #include "platform/picture/Picture.h"
 #include "platform/resources/Resources.h"

@@ -2,8 +2,8 @@
 // captions a dark one, and the list rows (dark grey, black when selected, silver when
 // installed) one of a middle brightness, wherever their boxes lie.
 
-#include "dib/DIBStream.h"
-#include "dib/cDIB.h"
+#include "dib/stream/DIBStream.h"
+#include "dib/surface/cDIB.h"
 #include "platform/resources/Resources.h"
 
 #include <gtest/gtest.h>

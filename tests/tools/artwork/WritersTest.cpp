@@ -2,8 +2,8 @@
 
 #include "tools/artwork/Output.h"
 
-#include "dib/DIBStream.h"
-#include "dib/cDIB.h"
+#include "dib/stream/DIBStream.h"
+#include "dib/surface/cDIB.h"
 #include "platform/picture/Picture.h"
 
 #include <gtest/gtest.h>
