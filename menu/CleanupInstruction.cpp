@@ -16,6 +16,16 @@ std::string Expanded(const std::string& path)
     return platform::GetFullPathName(path);
 }
 
+// Catalogues name one Start menu; the setups of the time made their shortcuts per user, and a
+// Wine prefix keeps the user's Programs folder apart from the common one.
+bool UserProgramsHolds(const std::string& rest, const CleanupFolders& folders, bool folder)
+{
+    if (folders.UserProgramsDir.empty() || folders.UserProgramsDir == folders.ProgramsDir)
+        return false;
+    const std::string path = Expanded(folders.UserProgramsDir + rest);
+    return folder ? platform::DirectoryExists(path) : platform::FileExists(path);
+}
+
 CleanupStep Step(CleanupAction action, std::string target, std::string base = {})
 {
     CleanupStep step;
@@ -39,7 +49,7 @@ std::vector<CleanupStep> FileSteps(const std::string& instruction, const Cleanup
     case 'W': return within(folders.WindowsDir);
     case 'S': return within(folders.SystemDir);
     case 'D': return within(folders.DesktopDir);
-    case 'P': return within(folders.ProgramsDir);
+    case 'P': return within(UserProgramsHolds(rest, folders, false) ? folders.UserProgramsDir : folders.ProgramsDir);
     case 'G':
         if (folders.GameDir.empty())
             return {};
@@ -79,6 +89,16 @@ CleanupStep ValueStep(platform::RootKey root, const std::string& key, const std:
     return step;
 }
 
+// A Start-menu group goes from each Programs folder that has it.
+std::vector<CleanupStep> StartGroupSteps(const std::string& rest, const CleanupFolders& folders)
+{
+    std::vector<CleanupStep> steps;
+    if (UserProgramsHolds(rest, folders, true))
+        steps.push_back(Step(CleanupAction::RemoveStartFolder, Expanded(folders.UserProgramsDir + rest), folders.UserProgramsDir));
+    steps.push_back(Step(CleanupAction::RemoveStartFolder, Expanded(folders.ProgramsDir + rest), folders.ProgramsDir));
+    return steps;
+}
+
 std::vector<CleanupStep> ShellSteps(const std::string& instruction, const CleanupFolders& folders)
 {
     const std::string rest = instruction.substr(std::min<size_t>(2, instruction.size()));
@@ -100,7 +120,7 @@ std::vector<CleanupStep> ShellSteps(const std::string& instruction, const Cleanu
     case 'N':
         if (rest.empty() || rest == " ")
             return {};
-        return { Step(CleanupAction::RemoveStartFolder, Expanded(folders.ProgramsDir + rest), folders.ProgramsDir) };
+        return StartGroupSteps(rest, folders);
     default:
         return {};
     }

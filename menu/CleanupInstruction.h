@@ -41,6 +41,9 @@ struct CleanupFolders {
     std::string ProgramsDir;
     std::string ProgramFilesDir;
     std::string GameDir;
+    // The user's own Programs folder where it is not the common one (a Wine prefix keeps them
+    // apart); empty otherwise.
+    std::string UserProgramsDir;
 };
 
 // An instruction without the blanks around it, and its letter at `i` in upper case ('\0' past
@@ -49,7 +52,8 @@ std::string TrimmedInstruction(const std::string& text);
 char InstructionLetter(const std::string& instruction, size_t i);
 
 // The steps of one instruction (blanks around it ignored); none for an instruction the
-// language does not know or one that needs the game folder when it is not known.
+// language does not know or one that needs the game folder when it is not known. Nothing is
+// changed; the Start-menu forms look at which Programs folder holds what they name.
 std::vector<CleanupStep> ReadCleanupInstruction(const std::string& instruction, const CleanupFolders& folders);
 
 // The uninstaller command that an "S" entry of the "?" mark names (SystemDir + the rest), as a

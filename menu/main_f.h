@@ -632,6 +632,7 @@ private:
     void DeleteState(const TDemos& item);
     std::string UninstallStringOf(const std::string& regUninstall) const;
     std::string ShortcutFolder(const std::string& shortcutPath, bool workingDir);
+    std::string UserProgramsDir() const;
     // `shortcutPath` tells which shortcut was read.
     std::string StartMenuShortcutFolder(const std::string& shortcut, std::string& shortcutPath);
 

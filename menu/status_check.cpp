@@ -89,15 +89,22 @@ std::string TForm1::ShortcutFolder(const std::string& shortcutPath, bool working
     return CutAfterLastBackslash(workingDir ? ShellLink().WorkingDir() : ShellLink().Target());
 }
 
-// A Start-menu shortcut's working folder; the user's Programs folder is read at each check, as
-// Wine moves it when it first sets a prefix up.
-// The user's folder comes first: the setups of the time made per-user shortcuts.
-std::string TForm1::StartMenuShortcutFolder(const std::string& shortcut, std::string& shortcutPath)
+// The user's Programs folder, read each time it is needed: Wine moves it when it first sets a
+// prefix up.
+std::string TForm1::UserProgramsDir() const
 {
     std::string userPrograms = ReadRegistryString(platform::HKEY_CURRENT_USER,
         "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs");
+    return userPrograms.empty() ? std::string() : shell::PostFixDir(userPrograms);
+}
+
+// A Start-menu shortcut's working folder. The user's folder comes first: the setups of the time
+// made per-user shortcuts.
+std::string TForm1::StartMenuShortcutFolder(const std::string& shortcut, std::string& shortcutPath)
+{
+    std::string userPrograms = UserProgramsDir();
     if (!userPrograms.empty()) {
-        shortcutPath = shell::PostFixDir(userPrograms) + shortcut;
+        shortcutPath = userPrograms + shortcut;
         if (platform::FileExists(shortcutPath))
             return ShortcutFolder(shortcutPath, true);
     }

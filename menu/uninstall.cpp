@@ -134,7 +134,7 @@ CleanupFacts TForm1::CleanupFactsFor(const TDemos* item) const
 
 CleanupFolders TForm1::CleanupFoldersFor(const TDemos& item) const
 {
-    return { WindowsDir, SystemDir, DesktopDir, ProgramsDir, ProgramFilesDir, item.GameDir };
+    return { WindowsDir, SystemDir, DesktopDir, ProgramsDir, ProgramFilesDir, item.GameDir, UserProgramsDir() };
 }
 
 void TForm1::NoteDebug(const std::string& text) const

@@ -31,7 +31,7 @@ protected:
         fs::path c = machine->DriveCDir();
         for (const char* file : { "Hry/Hra/hra.cfg", "Hry/Jina/jina.exe", "windows/torva.ini", "windows/win.ini",
                  "users/me/Documents/save.txt", "users/me/AppData/Roaming/Hra/hra.ini", "users/me/Desktop/Hra.lnk",
-                 "users/Public/Start Menu/Programs/Hra/Hra.lnk" })
+                 "users/Public/Start Menu/Programs/Hra/Hra.lnk", "users/me/Start Menu/Programs/Hra/Hra.lnk" })
             Write(c / file);
         Write(root / "outside" / "secret.txt");
         fs::create_directory_symlink(c / "windows", c / "Hry" / "Hra" / "Win");
@@ -46,9 +46,10 @@ protected:
         facts.PrefixRoot = machine->PrefixRoot();
         facts.ProtectedFolders = { "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM32", "C:\\Program Files", "C:\\users",
             "C:\\users\\me\\Documents", "C:\\users\\me\\Desktop", "C:\\users\\Public\\Start Menu\\Programs",
-            "C:\\users\\me\\AppData\\Roaming" };
+            "C:\\users\\me\\AppData\\Roaming", "C:\\users\\me\\Start Menu\\Programs" };
         facts.UserFolders = { "C:\\users", "C:\\users\\me\\Documents" };
-        facts.OpenFolders = { "C:\\users\\me\\Desktop", "C:\\users\\Public\\Start Menu\\Programs", "C:\\users\\me\\AppData\\Roaming" };
+        facts.OpenFolders = { "C:\\users\\me\\Desktop", "C:\\users\\Public\\Start Menu\\Programs", "C:\\users\\me\\AppData\\Roaming",
+            "C:\\users\\me\\Start Menu\\Programs" };
         facts.KeptFiles = { "C:\\WINDOWS\\torva.ini" };
         facts.GameDir = folders.GameDir;
         facts.OtherGames = { "C:\\Hry\\Jina", "C:\\Hry\\Hra" };
@@ -88,7 +89,7 @@ protected:
     fs::path root;
     std::string prefixOnZ;
     CleanupFolders folders { "C:\\WINDOWS\\", "C:\\WINDOWS\\SYSTEM32\\", "C:\\users\\me\\Desktop\\",
-        "C:\\users\\Public\\Start Menu\\Programs\\", "C:\\Program Files\\", "C:\\Hry\\Hra" };
+        "C:\\users\\Public\\Start Menu\\Programs\\", "C:\\Program Files\\", "C:\\Hry\\Hra", "" };
     std::unique_ptr<CleanupPolicy> policy;
 };
 
@@ -198,6 +199,35 @@ TEST_F(CleanupPolicyTest, RegistryInstructions)
         { "RMD\\SOFTWARE\\Classes\\.txt", false },
         { "RMD\\SOFTWARE\\Classes\\CLSID", false },
     });
+}
+
+// FP and SN name one Start menu: the user's where it holds what they name, and a group goes
+// from each menu that has it.
+TEST_F(CleanupPolicyTest, StartMenuFormsLookInTheUsersProgramsFirst)
+{
+    folders.UserProgramsDir = "C:\\users\\me\\Start Menu\\Programs\\";
+    const std::string user = folders.UserProgramsDir;
+    const std::string common = folders.ProgramsDir;
+    struct Row {
+        std::string instruction;
+        std::vector<std::string> targets;
+    };
+    const Row rows[] = {
+        { "FPHra\\Hra.lnk", { user + "Hra\\Hra.lnk" } },
+        { "FPJina\\Jina.lnk", { common + "Jina\\Jina.lnk" } },
+        { "SNHra", { user + "Hra", common + "Hra" } },
+        { "SNJina", { common + "Jina" } },
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> targets;
+        for (const CleanupStep& step : ReadCleanupInstruction(row.instruction, folders)) {
+            targets.push_back(step.target);
+            EXPECT_TRUE(policy->Judge(step)) << row.instruction << ": " << step.target;
+        }
+        EXPECT_EQ(targets, row.targets) << row.instruction;
+    }
+    EXPECT_FALSE(Allowed("SN..\\..\\..\\me\\Documents"));
+    EXPECT_FALSE(Allowed("FP..\\..\\..\\me\\Documents\\save.txt"));
 }
 
 // The "?" forms: F? and D? take the game's drive, and the "?" mark's S entry names the
