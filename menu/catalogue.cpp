@@ -78,8 +78,8 @@ void TForm1::ReadDemoSection(TDemos& item, const std::string& section, bool isFu
     if (!isFull)
         item.Date = Text(section, "Date");
     item.Picture = Text(section, "Picture");
-    item.InstallType = Number(section, "InstallType", 0);
-    item.DirDetect = Number(section, "DirDetect", 0);
+    item.InstallType = static_cast<InstallMethod>(Number(section, "InstallType", 0));
+    item.DirDetect = static_cast<FolderDetection>(Number(section, "DirDetect", 0));
     item.Flags = Number(section, "Flags", 0);
     item.CD = static_cast<uint8_t>(Number(section, "CD", 1));
     if (!isFull) {
@@ -91,19 +91,19 @@ void TForm1::ReadDemoSection(TDemos& item, const std::string& section, bool isFu
     item.Uninstall = Text(section, "Uninstall");
 
     switch (item.InstallType) {
-    case 0:
-    case 4:
-    case 10:
+    case InstallMethod::RunsFromDisc:
+    case InstallMethod::OwnSetupPolled:
+    case InstallMethod::DriverSetup:
         item.Param = Text(section, "TestName");
         break;
-    case 1:
+    case InstallMethod::MenuAfterInstall:
         if (!isFull)
             item.Param = Text(section, "AfterInstall");
         break;
-    case 2:
+    case InstallMethod::MenuUnpacked:
         item.Param = Text(section, isFull ? "FilesInArchive" : "UnpackedSize", "0");
         break;
-    case 3:
+    case InstallMethod::MenuForcedFolder:
         item.Param = Text(section, "ForcedDir");
         break;
     default:
@@ -116,11 +116,11 @@ void TForm1::ReadDemoSection(TDemos& item, const std::string& section, bool isFu
 void TForm1::ReadDirDetectParam(TDemos& item, const std::string& section)
 {
     switch (item.DirDetect) {
-    case 3: item.Param = Text(section, "ShortCut"); break;
-    case 6:
-    case 10: item.Param = Text(section, "IniFile"); break;
-    case 7: item.Param = Text(section, "DesktopShortCut"); break;
-    case 8: item.Param = Text(section, "SearchFile"); break;
+    case FolderDetection::StartMenuShortcut: item.Param = Text(section, "ShortCut"); break;
+    case FolderDetection::IniFileValue:
+    case FolderDetection::IniFileNamed: item.Param = Text(section, "IniFile"); break;
+    case FolderDetection::DesktopShortcut: item.Param = Text(section, "DesktopShortCut"); break;
+    case FolderDetection::DiskSearch: item.Param = Text(section, "SearchFile"); break;
     default: break;
     }
 }
@@ -138,11 +138,11 @@ void TForm1::ReadReaderSection(TDemos& item, const std::string& section)
     item.SetupName = Text(section, "SetupName");
     item.GameName = Text(section, "Gamename");
     item.ReadmeName = Text(section, "Readmename");
-    item.InstallType = Number(section, "InstallType", 0);
-    item.DirDetect = Number(section, "DirDetect", 0);
+    item.InstallType = static_cast<InstallMethod>(Number(section, "InstallType", 0));
+    item.DirDetect = static_cast<FolderDetection>(Number(section, "DirDetect", 0));
     item.RegUninstall = Text(section, "RegUninstall");
     item.Uninstall = Text(section, "Uninstall");
-    if (item.InstallType == 3)
+    if (item.InstallType == InstallMethod::MenuForcedFolder)
         item.Param = Text(section, "ForcedDir");
     ReadDirDetectParam(item, section);
 }
@@ -169,7 +169,7 @@ void TForm1::ReadDriverSection(TDemos& item, const std::string& section)
     item.InstallDir = DiscDrive + "\\Drivers\\" + Text(section, "InstallDir");
     item.InstallName = Text(section, "InstallName");
     item.ReadmeName = Text(section, "ReadmeName");
-    item.InstallType = Number(section, "InstallType", 0);
+    item.InstallType = static_cast<InstallMethod>(Number(section, "InstallType", 0));
     item.CD = static_cast<uint8_t>(Number(section, "CD", 1));
     item.NeedsInstall = 1;
 }
@@ -188,7 +188,7 @@ void TForm1::ReadExtraSection(TDemos& item, const std::string& section)
     item.ReadmeName = Text(section, "ReadmeName");
     item.Web = Text(section, "Web");
     item.Picture = Text(section, "Picture");
-    item.InstallType = Number(section, "InstallType", 5);
+    item.InstallType = static_cast<InstallMethod>(Number(section, "InstallType", 5));
     item.Flags = Number(section, "Flags", 1);
     item.CD = static_cast<uint8_t>(Number(section, "CD", 1));
     item.NeedsInstall = 1;

@@ -135,7 +135,7 @@ void TForm1::SetExtra()
     ShowDescription(item.Describe0, item.Describe, item.Describe4);
     ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
     WebDibOff->SetVisible(!item.Web.empty());
-    if (item.InstallType != 0) {
+    if (item.InstallType != InstallMethod::RunsFromDisc) {
         PlayDIBOff->Show();
     } else {
         item.GameDir = item.InstallDir;
@@ -192,7 +192,7 @@ void TForm1::SetReaders()
     else if (Language == 4)
         TextLabel->SetCaption(item.Describe4);
     ReadmeDIBOff->SetVisible(!item.ReadmeName.empty() && item.NeedsInstall == 0);
-    if (item.InstallType != 0 || !item.GameName.empty() || item.ReadmeName.empty()) {
+    if (item.InstallType != InstallMethod::RunsFromDisc || !item.GameName.empty() || item.ReadmeName.empty()) {
         PlayDIBOff->SetVisible(item.CanRun == 1);
         StopDIBOff->SetVisible(item.Installed == 1);
     } else {

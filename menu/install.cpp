@@ -84,15 +84,15 @@ void TForm1::InstallProc(TDemos& item)
         platform::ShowPlainMessage(setup + " " + item.GameDir);
 
     switch (item.InstallType) {
-    case 4:
+    case InstallMethod::OwnSetupPolled:
         NormalExec(setup, platform::SW_SHOWNORMAL);
         SetupPollTimer().SetEnabled(true);
         break;
-    case 5:
-    case 6:
-    case 7:
-    case 8:
-    case 9: {
+    case InstallMethod::OwnSetupDetected:
+    case InstallMethod::SierraSetup:
+    case InstallMethod::OwnSetupProgramFolder:
+    case InstallMethod::WaitedSetup:
+    case InstallMethod::WaitedSetupToo: {
         shell::BusyCursor busy(m_environment.Cursor);
         if (platform::UpperCase(item.InstallName).find("MSI") != std::string::npos) {
             // The shell starts the package and returns at once: the item is polled as for a
@@ -103,21 +103,21 @@ void TForm1::InstallProc(TDemos& item)
             WaitExec(setup, platform::SW_SHOWNORMAL);
         break;
     }
-    case 10:
+    case InstallMethod::DriverSetup:
         WaitExec(setup, platform::SW_SHOWNORMAL);
         break;
     default:
         break;
     }
 
-    if (item.InstallType == 5 && item.DirDetect == 8) {
+    if (item.InstallType == InstallMethod::OwnSetupDetected && item.DirDetect == FolderDetection::DiskSearch) {
         shell::BusyCursor busy(m_environment.Cursor);
         item.GameDir.clear();
         item.GameDir = SearchDisks(item);
         StateIni->WriteString(StateSection(), item.Name, item.GameDir);
     }
 
-    if (item.InstallType != 4) {
+    if (item.InstallType != InstallMethod::OwnSetupPolled) {
         // The user may have moved on while the setup ran; the item's page comes back.
         ItemIndex = InstallItem;
         Category = InstallCategory;

@@ -134,9 +134,10 @@ bool TForm1::FillInstalledEntry(TDemos& entry, const std::string& name, const st
     }
 
     entry.UnInstallName = StateIni->ReadString(section, name + "__", "");
+    // That disc recorded no uninstall command for items that have their own uninstaller.
     if (discId == "0198" && entry.UnInstallName.empty())
         entry.UnInstallName = RegisteredUninstallString(entry.RegUninstall);
-    entry.InstallType = entry.UnInstallName.empty() ? 2 : 4;
+    entry.InstallType = entry.UnInstallName.empty() ? InstallMethod::MenuUnpacked : InstallMethod::OwnSetupPolled;
 
     // A list of versions counts as present when any of its files is there.
     std::string gameEntry;

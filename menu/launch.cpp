@@ -182,7 +182,7 @@ void TForm1::WatchDocumentOpeners()
 
 void TForm1::LaunchFile(const TDemos& item, const std::string& path)
 {
-    if (item.InstallType == 0 && !item.Param.empty()) {
+    if (item.InstallType == InstallMethod::RunsFromDisc && !item.Param.empty()) {
         // A program with a test file may create it while it runs: look again afterwards.
         WaitExec(path, platform::SW_SHOWNORMAL);
         if (TDemos* selected = SelectedItem())
@@ -224,12 +224,12 @@ void TForm1::RunProc(const TDemos& source)
 {
     // A copy: what runs meanwhile (a status check after a wait) may change the item itself.
     const TDemos item = source;
-    if (item.InstallType == 20) {
+    if (item.InstallType == InstallMethod::AlwaysFromDisc) {
         if (!Holds(UpperCase(item.GameName), ".MPG"))
             ShellOpen("PLAY", item.GameDir + "\\" + item.GameName, "", item.GameDir, platform::SW_SHOWNORMAL);
         return;
     }
-    if (item.InstallType >= 12)
+    if (item.InstallType >= InstallMethod::FirstNotRunnable)
         return;
     if (item.GameName.find(':') == std::string::npos) {
         LaunchFile(item, item.GameDir + "\\" + item.GameName);

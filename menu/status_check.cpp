@@ -145,7 +145,7 @@ void TForm1::CheckDemo(TDemos& item)
         item.UnInstallName = platform::GetFullPathName(WindowsDir + item.UnInstallName.substr(2));
 
     switch (item.InstallType) {
-    case 0:
+    case InstallMethod::RunsFromDisc:
         item.CanRun = item.GameName.empty() ? 0 : 1;
         item.NeedsInstall = 0;
         item.GameDir = item.InstallDir;
@@ -155,29 +155,30 @@ void TForm1::CheckDemo(TDemos& item)
             item.Installed = 1;
         }
         break;
-    case 1:
-    case 2:
-    case 3:
+    case InstallMethod::MenuAfterInstall:
+    case InstallMethod::MenuUnpacked:
+    case InstallMethod::MenuForcedFolder:
         item.GameDir = RecordedGameDir(item);
         break;
-    case 4:
+    case InstallMethod::OwnSetupPolled:
+        // This title registers its uninstaller under its name with a trailing blank.
         if (EqualsNoCase(item.Name, "Starships Unlim."))
             item.RegUninstall += ' ';
         item.UnInstallName = UninstallStringOf(item.RegUninstall);
-        if (item.DirDetect == 0)
+        if (item.DirDetect == FolderDetection::ByInstallMethod)
             item.GameDir = shell::UninstallDirOf(item.UnInstallName);
         if (StartsWithStar(item.Uninstall))
             item.UnInstallName.clear();
         if (!item.Param.empty() && !platform::FileExists(item.GameDir + item.Param))
             item.GameDir.clear();
         break;
-    case 5:
+    case InstallMethod::OwnSetupDetected:
         if (item.UnInstallName.empty())
             item.UnInstallName = UninstallStringOf(item.RegUninstall);
         if (StartsWithStar(item.Uninstall))
             item.UnInstallName.clear();
         break;
-    case 6:
+    case InstallMethod::SierraSetup:
         if (platform::FileExists(WindowsDir + "sierra.ini")) {
             item.GameDir = shell::PostFixDir(TIniFile(WindowsDir + "sierra.ini").ReadString("Sierra", "SierraDir", ""));
             bool onDisc = !item.GameDir.empty() && !DiscDrive.empty() && platform::UpperChar(item.GameDir[0]) == platform::UpperChar(DiscDrive[0]);
@@ -185,7 +186,8 @@ void TForm1::CheckDemo(TDemos& item)
                 item.GameDir.clear();
         }
         break;
-    case 7:
+    case InstallMethod::OwnSetupProgramFolder:
+        // This title registers its uninstaller under its name with a trailing blank.
         if (EqualsNoCase(item.Name, "SOF 2"))
             item.RegUninstall += ' ';
         if (item.UnInstallName.empty())
@@ -194,7 +196,7 @@ void TForm1::CheckDemo(TDemos& item)
         if (StartsWithStar(item.Uninstall))
             item.UnInstallName.clear();
         break;
-    case 20:
+    case InstallMethod::AlwaysFromDisc:
         item.CanRun = 1;
         item.GameDir = item.InstallDir;
         item.NeedsInstall = 0;
@@ -204,23 +206,25 @@ void TForm1::CheckDemo(TDemos& item)
         break;
     }
 
-    if (item.InstallType == 5 || (item.InstallType == 4 && item.DirDetect == 9)) {
+    if (item.InstallType == InstallMethod::OwnSetupDetected
+        || (item.InstallType == InstallMethod::OwnSetupPolled && item.DirDetect == FolderDetection::UninstallerProgramFolder)) {
         switch (item.DirDetect) {
-        case 1:
+        case FolderDetection::UninstallerFolder:
             item.GameDir = shell::UninstallDirOf(item.UnInstallName);
             break;
-        case 2:
-        case 4: {
-            auto root = item.DirDetect == 2 ? platform::HKEY_LOCAL_MACHINE : platform::HKEY_CURRENT_USER;
+        case FolderDetection::MachineRegistryValue:
+        case FolderDetection::UserRegistryValue: {
+            auto root = item.DirDetect == FolderDetection::MachineRegistryValue ? platform::HKEY_LOCAL_MACHINE : platform::HKEY_CURRENT_USER;
             item.GameDir = tree.ProgramDirOf(ReadRegistryString(root, "\\SOFTWARE\\" + item.RegKey, item.RegName));
             break;
         }
-        case 3:
-        case 7: {
+        case FolderDetection::StartMenuShortcut:
+        case FolderDetection::DesktopShortcut: {
             std::string folder;
             std::string shortcut;
-            if (item.DirDetect == 3) {
+            if (item.DirDetect == FolderDetection::StartMenuShortcut) {
                 folder = StartMenuShortcutFolder(item.Param, shortcut);
+                // This title's shortcut starts in a subfolder of the game's folder.
                 if (item.Name == "BATTLEZONE")
                     folder = shell::GetParentDir(folder);
             } else {
@@ -242,11 +246,11 @@ void TForm1::CheckDemo(TDemos& item)
                 StateIni->WriteString(StateSection(), item.Name, item.GameDir);
             break;
         }
-        case 5:
-        case 8:
+        case FolderDetection::RecordedFolder:
+        case FolderDetection::DiskSearch:
             item.GameDir = RecordedGameDir(item);
             break;
-        case 6: {
+        case FolderDetection::IniFileValue: {
             auto parts = shell::SplitList(item.Param);
             auto part = [&](size_t i) { return i < parts.size() ? parts[i] : std::string(); };
             std::string file = part(0);
@@ -255,7 +259,8 @@ void TForm1::CheckDemo(TDemos& item)
             item.GameDir = TIniFile(file).ReadString(part(1), part(2), "");
             break;
         }
-        case 9:
+        case FolderDetection::UninstallerProgramFolder:
+            // This title registers its uninstaller under its name with a trailing blank, once.
             if (EqualsNoCase(item.Name, "SOF 2") && !item.RegUninstall.ends_with(' '))
                 item.RegUninstall += ' ';
             if (item.UnInstallName.empty())
@@ -270,7 +275,7 @@ void TForm1::CheckDemo(TDemos& item)
     if (!item.GameDir.empty() && item.GameDir.back() == '\\')
         item.GameDir.pop_back();
 
-    if (item.InstallType == 0 || item.InstallType == 20)
+    if (item.InstallType == InstallMethod::RunsFromDisc || item.InstallType == InstallMethod::AlwaysFromDisc)
         return;
 
     std::string gameEntry;

@@ -290,7 +290,7 @@ void TForm1::RunCleanupInstruction(const TDemos& item, const std::string& entry)
     }
 }
 
-// The uninstaller command of an item that has its own (InstallType 4, 5, 7), from the leading
+// The uninstaller command of an item that has its own (the three OwnSetup methods), from the leading
 // marks of its Uninstall text, which loses them on the way.
 std::string TForm1::UninstallerCommand(TDemos& item)
 {
@@ -334,21 +334,21 @@ void TForm1::UninstallProc(TDemos& item)
     guards.ProgramsDir = ProgramsDir;
 
     switch (item.InstallType) {
-    case 0:
+    case InstallMethod::RunsFromDisc:
         item.GameDir.clear();
         break;
-    case 1:
-    case 2:
-    case 3:
-    case 11:
+    case InstallMethod::MenuAfterInstall:
+    case InstallMethod::MenuUnpacked:
+    case InstallMethod::MenuForcedFolder:
+    case InstallMethod::MenuFolderOnly:
         DeleteQuestion(item.GameDir);
         break;
-    case 4:
-    case 5:
-    case 7:
+    case InstallMethod::OwnSetupPolled:
+    case InstallMethod::OwnSetupDetected:
+    case InstallMethod::OwnSetupProgramFolder:
         WaitExec(UninstallerCommand(item), platform::SW_SHOWNORMAL);
         break;
-    case 6:
+    case InstallMethod::SierraSetup:
         WaitExec(item.GameDir + "\\SETUP.EXE /U", platform::SW_SHOWNORMAL);
         if (!platform::FileExists(item.GameDir + "\\SETUP.EXE")) {
             RunCleanupInstruction(item, "SNSierra");
@@ -360,7 +360,8 @@ void TForm1::UninstallProc(TDemos& item)
         break;
     }
 
-    bool ownUninstaller = item.InstallType == 4 || item.InstallType == 5 || item.InstallType == 7;
+    bool ownUninstaller = item.InstallType == InstallMethod::OwnSetupPolled || item.InstallType == InstallMethod::OwnSetupDetected
+        || item.InstallType == InstallMethod::OwnSetupProgramFolder;
     if (item.UnInstallName.empty() && !item.GameDir.empty() && ownUninstaller)
         DeleteQuestion(item.GameDir);
 
@@ -380,7 +381,7 @@ void TForm1::UninstallProc(TDemos& item)
         for (const std::string& entry : shell::SplitList(list))
             RunCleanupInstruction(item, entry);
     }
-    if (item.InstallType == 0) {
+    if (item.InstallType == InstallMethod::RunsFromDisc) {
         item.Installed = !item.Param.empty() && platform::FileExists(item.Param) ? 1 : 0;
         item.NeedsInstall = 0;
         item.CanRun = 1;

@@ -35,8 +35,8 @@ struct BenchMachine {
         platform::SetCurrentMachine(std::make_shared<platform::Machine>(root));
         form = std::make_unique<TForm1>(MenuEnvironment {});
         item.Name = "HRA";
-        item.InstallType = 5;
-        item.DirDetect = 8;
+        item.InstallType = InstallMethod::OwnSetupDetected;
+        item.DirDetect = FolderDetection::DiskSearch;
         item.GameName = "absent.exe";
         item.Param = "absent.ini,0,";
     }

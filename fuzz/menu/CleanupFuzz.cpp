@@ -198,7 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         TDemos& item = form.Demos[1];
         form.DemoCount = 1;
         item.Name = "HRA";
-        item.InstallType = 2;
+        item.InstallType = InstallMethod::MenuUnpacked;
         item.GameDir = "C:\\Hry\\Hra";
         item.GameName = "hra.exe";
         item.Uninstall = uninstall;

@@ -170,7 +170,7 @@ TEST_F(Catalogue, PerCategoryDefaultsAndFolders)
         "[Full1]\nName=f\nInstallDir=FULL\\F\nInstallType=2\nFilesInArchive=12\nUnpackedSize=99\n"
         "[Extra21]\nName=e\nInstallDir=e2\nInstallType=2\nDirDetect=8\nSearchFile=game.exe\n");
     auto& f = Start();
-    EXPECT_EQ(f.Extra[1].InstallType, 5);
+    EXPECT_EQ(f.Extra[1].InstallType, InstallMethod::OwnSetupDetected);
     EXPECT_EQ(f.Extra[1].Flags, 1);
     EXPECT_EQ(f.Extra[1].GameName, "RUN.EXE");
     EXPECT_EQ(f.Extra[1].InstallDir, Drive() + "\\EXTRA\\X");

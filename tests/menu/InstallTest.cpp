@@ -25,8 +25,8 @@ protected:
         TDemos& item = form->Demos[2];
         item = TDemos {};
         item.Name = "HRA";
-        item.InstallType = installType;
-        item.DirDetect = dirDetect;
+        item.InstallType = static_cast<InstallMethod>(installType);
+        item.DirDetect = static_cast<FolderDetection>(dirDetect);
         item.CD = 1;
         item.RegUninstall = "Hra";
         item.Uninstall = "DG";

@@ -57,12 +57,12 @@ TEST_F(InstalledPage, ListsEveryDiscAlphabeticallyAndDropsWhatHasGone)
     EXPECT_EQ(older.CanRun, 0);
     EXPECT_EQ(older.GameName, "alfa.exe -w");
     EXPECT_EQ(older.Uninstall, "FGa.cfg,DG") << "instructions with commas survive the record";
-    EXPECT_EQ(older.InstallType, 2);
+    EXPECT_EQ(older.InstallType, InstallMethod::MenuUnpacked);
     EXPECT_EQ(sameName.TechInfo, "Torva 07-03");
     const TDemos& beta = form->InstalledList[3];
     EXPECT_EQ(beta.TechInfo, "Torva 02-06");
     EXPECT_EQ(beta.CanRun, 1);
-    EXPECT_EQ(beta.InstallType, 4);
+    EXPECT_EQ(beta.InstallType, InstallMethod::OwnSetupPolled);
     EXPECT_EQ(beta.UnInstallName, "C:\\Hry\\Beta\\uninst.exe");
     EXPECT_EQ(beta.Installed, 1);
     EXPECT_EQ(beta.NeedsInstall, 0);
@@ -96,9 +96,9 @@ TEST_F(InstalledPage, OldestDiscTakesItsUninstallerFromTheRegistry)
     form->SetInstalledPage();
     ASSERT_EQ(form->InstalledCount, 2);
     EXPECT_EQ(form->InstalledList[1].UnInstallName, "C:\\Hry\\Alfa\\unwise.exe");
-    EXPECT_EQ(form->InstalledList[1].InstallType, 4);
+    EXPECT_EQ(form->InstalledList[1].InstallType, InstallMethod::OwnSetupPolled);
     EXPECT_EQ(form->InstalledList[2].UnInstallName, "");
-    EXPECT_EQ(form->InstalledList[2].InstallType, 2);
+    EXPECT_EQ(form->InstalledList[2].InstallType, InstallMethod::MenuUnpacked);
 }
 
 TEST_F(InstalledPage, HoldsAtMostFortyEightAndForgetsTheRest)

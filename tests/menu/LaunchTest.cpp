@@ -20,7 +20,7 @@ protected:
     {
         TDemos item;
         item.Name = "HRA";
-        item.InstallType = 4;
+        item.InstallType = InstallMethod::OwnSetupPolled;
         item.GameDir = "C:\\Hry\\Hra";
         item.GameName = gameName;
         return item;
@@ -85,7 +85,7 @@ TEST_F(Launch, VersionListsAskOnlyBetweenVersionsThatExist)
 TEST_F(Launch, FilmsMusicAndFromTheDiscItems)
 {
     TDemos film = Game("intro.mpg");
-    film.InstallType = 20;
+    film.InstallType = InstallMethod::AlwaysFromDisc;
     form->RunProc(film);
     EXPECT_TRUE(recorder->ShellExecutes().empty());
 
@@ -102,7 +102,7 @@ TEST_F(Launch, FilmsMusicAndFromTheDiscItems)
     music.GameName = "tracker.XM";
     form->RunProc(music);
     TDemos later = Game("hra.exe");
-    later.InstallType = 12;
+    later.InstallType = InstallMethod::FirstNotRunnable;
     form->RunProc(later);
     EXPECT_TRUE(recorder->Starts().empty());
     EXPECT_TRUE(recorder->ShellExecutes().empty());
@@ -117,7 +117,7 @@ TEST_F(Launch, FilmsMusicAndFromTheDiscItems)
 TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
 {
     TDemos item = Game("hra.exe");
-    item.InstallType = 0;
+    item.InstallType = InstallMethod::RunsFromDisc;
     item.InstallDir = "C:\\Hry\\Hra";
     item.Param = "C:\\Hry\\Hra\\save.dat";
     TDemos& selected = Select(1, item);
@@ -213,7 +213,7 @@ TEST_F(Buttons, MainButtonRunsOrInstallsByPage)
     driver.Name = "GFX";
     driver.CanRun = 1;
     driver.NeedsInstall = 1;
-    driver.InstallType = 10;
+    driver.InstallType = InstallMethod::DriverSetup;
     driver.InstallDir = Drive() + "\\Drivers\\Gfx";
     driver.InstallName = "setup.exe";
     TDemos& selected = Select(4, driver);

@@ -42,8 +42,8 @@ protected:
     {
         TDemos item;
         item.Name = "HRA";
-        item.InstallType = installType;
-        item.DirDetect = dirDetect;
+        item.InstallType = static_cast<InstallMethod>(installType);
+        item.DirDetect = static_cast<FolderDetection>(dirDetect);
         item.CD = 1;
         item.RegUninstall = "Hra";
         item.Uninstall = "D";

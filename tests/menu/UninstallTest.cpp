@@ -28,7 +28,7 @@ protected:
     {
         TDemos& item = form->Demos[1];
         item.Name = "HRA";
-        item.InstallType = installType;
+        item.InstallType = static_cast<InstallMethod>(installType);
         item.GameName = "hra.exe";
         item.GameDir = "C:\\Hry\\Hra";
         item.InstallDir = Drive() + "\\DEMOS\\Hra";
@@ -341,7 +341,7 @@ TEST_F(Uninstall, InstalledPageRebuildsAfterwards)
     ASSERT_EQ(form->InstalledCount, 1);
     ASSERT_EQ(form->Category, 20);
     TDemos& entry = form->InstalledList[1];
-    EXPECT_EQ(entry.InstallType, 2);
+    EXPECT_EQ(entry.InstallType, InstallMethod::MenuUnpacked);
     AnswerYes();
     form->UninstallProc(entry);
     EXPECT_EQ(form->InstalledCount, 0);

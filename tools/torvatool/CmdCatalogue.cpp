@@ -83,7 +83,7 @@ std::string DemoJson(const TDemos& d)
         .Text("RegKey", d.RegKey).Text("RegName", d.RegName).Text("Uninstall", d.Uninstall)
         .Text("Picture", d.Picture).Text("InstallDir", d.InstallDir).Text("InstallName", d.InstallName)
         .Text("SetupName", d.SetupName).Text("ReadmeName", d.ReadmeName).Text("Param", d.Param)
-        .Number("InstallType", d.InstallType).Number("DirDetect", d.DirDetect).Number("Flags", d.Flags)
+        .Number("InstallType", static_cast<int32_t>(d.InstallType)).Number("DirDetect", static_cast<int32_t>(d.DirDetect)).Number("Flags", d.Flags)
         .Number("NeedsInstall", d.NeedsInstall).Number("CanRun", d.CanRun).Number("Installed", d.Installed)
         .Text("Web", d.Web).Number("CD", d.CD)
         .Str();

@@ -196,8 +196,8 @@ TEST_F(SampleDisc, CoversTheInstallTypesAndDetectionMethods)
     std::set<int32_t> installTypes, dirDetects;
     auto collect = [&](const auto& items, int32_t count) {
         for (int n = 1; n <= count; ++n) {
-            installTypes.insert(items[n].InstallType);
-            dirDetects.insert(items[n].DirDetect);
+            installTypes.insert(static_cast<int32_t>(items[n].InstallType));
+            dirDetects.insert(static_cast<int32_t>(items[n].DirDetect));
         }
     };
     collect(f.Demos, f.DemoCount);
