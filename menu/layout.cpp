@@ -12,7 +12,9 @@
 #include "platform/components/ComCtrls.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/StdCtrls.h"
+#include "platform/bytes/ByteReader.h"
 #include "platform/layout/LayoutReader.h"
+#include "platform/picture/Picture.h"
 #include "platform/process/Process.h"
 #include "platform/resources/Resources.h"
 #include "resources/ArtworkNames.h"
@@ -48,11 +50,6 @@ constexpr size_t RawWidthOffset = 0;
 constexpr size_t RawHeightOffset = 2;
 constexpr size_t RawPixelsOffset = 4;
 
-uint16_t ReadUInt16(std::span<const uint8_t> bytes, size_t offset)
-{
-    return static_cast<uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
-}
-
 struct RawPicture {
     int width = 0;
     int height = 0;
@@ -63,7 +60,8 @@ RawPicture ParseRawPicture(std::string_view name, std::span<const uint8_t> bytes
 {
     if (bytes.size() < RawPixelsOffset)
         throw platform::Exception("The menu's resource " + std::string(name) + " is not a picture");
-    RawPicture picture { ReadUInt16(bytes, RawWidthOffset), ReadUInt16(bytes, RawHeightOffset), {} };
+    platform::ByteReader fields(bytes);
+    RawPicture picture { fields.U16(RawWidthOffset), fields.U16(RawHeightOffset), {} };
     size_t pixelBytes = size_t(picture.width) * size_t(picture.height) * 4;
     if (bytes.size() - RawPixelsOffset != pixelBytes)
         throw platform::Exception("The menu's resource " + std::string(name) + " does not hold the pixels it announces");
@@ -71,32 +69,18 @@ RawPicture ParseRawPicture(std::string_view name, std::span<const uint8_t> bytes
     return picture;
 }
 
-void PutLE(std::vector<uint8_t>& out, size_t offset, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out[offset + size_t(i)] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 // A raw picture as the bytes of a 32-bit Windows bitmap file, which is what picture controls
 // load.
 std::vector<uint8_t> BitmapFileOf(const RawPicture& picture)
 {
-    constexpr size_t FileHeaderSize = 14;
-    constexpr size_t InfoHeaderSize = 40;
-    constexpr size_t PixelsOffset = FileHeaderSize + InfoHeaderSize;
-    std::vector<uint8_t> file(PixelsOffset + picture.pixels.size());
-    file[0] = 'B';
-    file[1] = 'M';
-    PutLE(file, 2, static_cast<uint32_t>(file.size()), 4);
-    PutLE(file, 10, PixelsOffset, 4);
-    PutLE(file, FileHeaderSize + 0, InfoHeaderSize, 4);
-    PutLE(file, FileHeaderSize + 4, static_cast<uint32_t>(picture.width), 4);
-    PutLE(file, FileHeaderSize + 8, static_cast<uint32_t>(picture.height), 4);
-    PutLE(file, FileHeaderSize + 12, 1, 2);  // planes
-    PutLE(file, FileHeaderSize + 14, 32, 2); // bits per pixel
-    PutLE(file, FileHeaderSize + 20, static_cast<uint32_t>(picture.pixels.size()), 4);
-    std::memcpy(file.data() + PixelsOffset, picture.pixels.data(), picture.pixels.size());
-    return file;
+    platform::Picture top;
+    top.width = picture.width;
+    top.height = picture.height;
+    top.pixels.resize(size_t(picture.width) * size_t(picture.height));
+    const size_t rowBytes = size_t(picture.width) * 4;
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(top.pixels.data() + size_t(picture.height - 1 - y) * size_t(picture.width), picture.pixels.data() + size_t(y) * rowBytes, rowBytes);
+    return platform::EncodeBitmap(top, 32);
 }
 
 // The pixels go into the item's surface; the drawing properties the layout gave it stay.

@@ -1,5 +1,6 @@
 #include "shell/LnkFormat.h"
 
+#include "platform/bytes/ByteReader.h"
 #include "platform/text/Codepage.h"
 
 #include <array>
@@ -80,97 +81,52 @@ constexpr size_t EnvironmentUnicodeLength = 520;
 constexpr uint32_t EnvironmentBlockSize = 0x314;
 }
 
-// Bounds-checked little-endian reads inside one window of the file; offsets are relative to
-// the window and errors name the absolute offset.
-class ByteWindow {
-public:
-    ByteWindow(std::span<const uint8_t> bytes, size_t base)
-        : m_bytes(bytes)
-        , m_base(base)
-    {
+// Windows of the file are ByteReaders: offsets count from the window's start, errors name the
+// offset in the file.
+using ByteWindow = platform::ByteReader;
+
+[[noreturn]] void Fail(const ByteWindow& window, size_t offset, const char* what, const char* problem)
+{
+    throw LnkFormatError(std::string("shortcut: ") + what + " at offset " + std::to_string(window.Base() + offset) + " "
+        + problem);
+}
+
+std::string Text(const ByteWindow& window, size_t offset, size_t length, const char* what)
+{
+    auto bytes = window.Bytes(offset, length, what);
+    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::u16string Utf16(const ByteWindow& window, size_t offset, size_t units, const char* what)
+{
+    if (units > window.Size() / 2)
+        Fail(window, offset, what, "runs past the end");
+    window.Require(offset, units * 2, what);
+    std::u16string text(units, u'\0');
+    for (size_t i = 0; i < units; ++i)
+        text[i] = static_cast<char16_t>(window.U16(offset + 2 * i, what));
+    return text;
+}
+
+std::string AnsiZ(const ByteWindow& window, size_t offset, const char* what)
+{
+    window.Require(offset, 0, what);
+    for (size_t end = offset; end < window.Size(); ++end) {
+        if (window.U8(end) == 0)
+            return Text(window, offset, end - offset, what);
     }
+    Fail(window, offset, what, "is not terminated");
+}
 
-    size_t Size() const { return m_bytes.size(); }
-
-    ByteWindow Sub(size_t offset, size_t length, const char* what) const
-    {
-        Require(offset, length, what);
-        return ByteWindow(m_bytes.subspan(offset, length), m_base + offset);
+std::u16string Utf16Z(const ByteWindow& window, size_t offset, const char* what)
+{
+    window.Require(offset, 0, what);
+    for (size_t end = offset; end + 1 < window.Size(); end += 2) {
+        if (window.U16(end) == 0)
+            return Utf16(window, offset, (end - offset) / 2, what);
     }
-
-    uint16_t U16(size_t offset, const char* what) const
-    {
-        Require(offset, 2, what);
-        return static_cast<uint16_t>(m_bytes[offset] | m_bytes[offset + 1] << 8);
-    }
-
-    uint32_t U32(size_t offset, const char* what) const
-    {
-        Require(offset, 4, what);
-        return static_cast<uint32_t>(m_bytes[offset]) | static_cast<uint32_t>(m_bytes[offset + 1]) << 8
-            | static_cast<uint32_t>(m_bytes[offset + 2]) << 16 | static_cast<uint32_t>(m_bytes[offset + 3]) << 24;
-    }
-
-    uint64_t U64(size_t offset, const char* what) const
-    {
-        return U32(offset, what) | static_cast<uint64_t>(U32(offset + 4, what)) << 32;
-    }
-
-    std::string Bytes(size_t offset, size_t length, const char* what) const
-    {
-        Require(offset, length, what);
-        return std::string(reinterpret_cast<const char*>(m_bytes.data() + offset), length);
-    }
-
-    std::u16string Utf16(size_t offset, size_t units, const char* what) const
-    {
-        if (units > m_bytes.size() / 2)
-            Fail(offset, what, "runs past the end");
-        Require(offset, units * 2, what);
-        std::u16string text(units, u'\0');
-        for (size_t i = 0; i < units; ++i)
-            text[i] = static_cast<char16_t>(m_bytes[offset + 2 * i] | m_bytes[offset + 2 * i + 1] << 8);
-        return text;
-    }
-
-    std::string AnsiZ(size_t offset, const char* what) const
-    {
-        Require(offset, 0, what);
-        for (size_t end = offset; end < m_bytes.size(); ++end) {
-            if (m_bytes[end] == 0)
-                return Bytes(offset, end - offset, what);
-        }
-        Fail(offset, what, "is not terminated");
-    }
-
-    std::u16string Utf16Z(size_t offset, const char* what) const
-    {
-        Require(offset, 0, what);
-        for (size_t end = offset; end + 1 < m_bytes.size(); end += 2) {
-            if (m_bytes[end] == 0 && m_bytes[end + 1] == 0)
-                return Utf16(offset, (end - offset) / 2, what);
-        }
-        Fail(offset, what, "is not terminated");
-    }
-
-    const uint8_t* Data() const { return m_bytes.data(); }
-
-    [[noreturn]] void Fail(size_t offset, const char* what, const char* problem) const
-    {
-        throw LnkFormatError(std::string("shortcut: ") + what + " at offset " + std::to_string(m_base + offset)
-            + " " + problem);
-    }
-
-private:
-    void Require(size_t offset, size_t length, const char* what) const
-    {
-        if (offset > m_bytes.size() || length > m_bytes.size() - offset)
-            Fail(offset, what, "runs past the end");
-    }
-
-    std::span<const uint8_t> m_bytes;
-    size_t m_base;
-};
+    Fail(window, offset, what, "is not terminated");
+}
 
 std::string Cp1250Of(const std::u16string& text)
 {
@@ -191,11 +147,11 @@ std::string PreferUnicode(const std::string& ansi, const std::optional<std::u16s
 void ReadHeader(const ByteWindow& file, LnkFile& link)
 {
     if (file.Size() < Header::Size)
-        file.Fail(0, "header", "is shorter than 76 bytes");
+        Fail(file, 0, "header", "is shorter than 76 bytes");
     if (file.U32(Header::HeaderSize, "header size") != Header::Size)
-        file.Fail(Header::HeaderSize, "header size", "is not 0x4C");
-    if (std::memcmp(file.Data() + Header::LinkClsid, ShellLinkClsid.data(), ShellLinkClsid.size()) != 0)
-        file.Fail(Header::LinkClsid, "class identifier", "is not the shell link's");
+        Fail(file, Header::HeaderSize, "header size", "is not 0x4C");
+    if (std::memcmp(file.Bytes(Header::LinkClsid, ShellLinkClsid.size(), "class identifier").data(), ShellLinkClsid.data(), ShellLinkClsid.size()) != 0)
+        Fail(file, Header::LinkClsid, "class identifier", "is not the shell link's");
     link.linkFlags = file.U32(Header::LinkFlags, "link flags");
     link.fileAttributes = file.U32(Header::FileAttributes, "file attributes");
     link.creationTime = file.U64(Header::CreationTime, "creation time");
@@ -222,9 +178,9 @@ size_t ReadIdList(const ByteWindow& file, size_t pos, LnkFile& link)
         if (itemSize == 0)
             break;
         if (itemSize < ItemData)
-            list.Fail(itemPos, "ID list item size", "is below 2");
+            Fail(list, itemPos, "ID list item size", "is below 2");
         ByteWindow item = list.Sub(itemPos + ItemData, itemSize - ItemData, "ID list item");
-        link.idList.emplace_back(item.Data(), item.Data() + item.Size());
+        link.idList.emplace_back(item.Data().begin(), item.Data().end());
         itemPos += itemSize;
     }
     return pos + IdListStart + listSize;
@@ -234,7 +190,7 @@ LnkVolumeId ReadVolumeId(const ByteWindow& info, size_t offset)
 {
     uint32_t size = info.U32(offset + VolumeIdField::Size, "volume ID size");
     if (size < VolumeIdField::MinimumSize)
-        info.Fail(offset, "volume ID size", "is below 0x10");
+        Fail(info, offset, "volume ID size", "is below 0x10");
     ByteWindow volume = info.Sub(offset, size, "volume ID");
     LnkVolumeId result;
     result.driveType = volume.U32(VolumeIdField::DriveType, "drive type");
@@ -242,9 +198,9 @@ LnkVolumeId ReadVolumeId(const ByteWindow& info, size_t offset)
     uint32_t labelOffset = volume.U32(VolumeIdField::VolumeLabelOffset, "volume label offset");
     if (labelOffset == VolumeIdField::LabelIsUnicode) {
         uint32_t unicodeOffset = volume.U32(VolumeIdField::VolumeLabelOffsetUnicode, "volume label offset (Unicode)");
-        result.volumeLabel = Cp1250Of(volume.Utf16Z(unicodeOffset, "volume label (Unicode)"));
+        result.volumeLabel = Cp1250Of(Utf16Z(volume, unicodeOffset, "volume label (Unicode)"));
     } else {
-        result.volumeLabel = volume.AnsiZ(labelOffset, "volume label");
+        result.volumeLabel = AnsiZ(volume, labelOffset, "volume label");
     }
     return result;
 }
@@ -253,7 +209,7 @@ LnkNetworkLink ReadNetworkLink(const ByteWindow& info, size_t offset)
 {
     uint32_t size = info.U32(offset + NetworkLinkField::Size, "network link size");
     if (size < NetworkLinkField::MinimumSize)
-        info.Fail(offset, "network link size", "is below 0x14");
+        Fail(info, offset, "network link size", "is below 0x14");
     ByteWindow net = info.Sub(offset, size, "network link");
     LnkNetworkLink result;
     result.flags = net.U32(NetworkLinkField::Flags, "network link flags");
@@ -267,13 +223,13 @@ LnkNetworkLink ReadNetworkLink(const ByteWindow& info, size_t offset)
         uint32_t netUnicode = net.U32(NetworkLinkField::NetNameOffsetUnicode, "net name offset (Unicode)");
         uint32_t deviceUnicode = net.U32(NetworkLinkField::DeviceNameOffsetUnicode, "device name offset (Unicode)");
         if (netUnicode != 0)
-            netNameUnicode = net.Utf16Z(netUnicode, "net name (Unicode)");
+            netNameUnicode = Utf16Z(net, netUnicode, "net name (Unicode)");
         if (deviceUnicode != 0 && (result.flags & NetworkLinkFlag::ValidDevice))
-            deviceNameUnicode = net.Utf16Z(deviceUnicode, "device name (Unicode)");
+            deviceNameUnicode = Utf16Z(net, deviceUnicode, "device name (Unicode)");
     }
-    result.netName = PreferUnicode(net.AnsiZ(netNameOffset, "net name"), netNameUnicode);
+    result.netName = PreferUnicode(AnsiZ(net, netNameOffset, "net name"), netNameUnicode);
     if (result.flags & NetworkLinkFlag::ValidDevice)
-        result.deviceName = PreferUnicode(net.AnsiZ(deviceNameOffset, "device name"), deviceNameUnicode);
+        result.deviceName = PreferUnicode(AnsiZ(net, deviceNameOffset, "device name"), deviceNameUnicode);
     return result;
 }
 
@@ -282,25 +238,25 @@ size_t ReadLinkInfo(const ByteWindow& file, size_t pos, LnkFile& link)
     using namespace LinkInfoField;
     uint32_t size = file.U32(pos + Size, "link info size");
     if (size < MinimumHeaderSize)
-        file.Fail(pos, "link info size", "is below 0x1C");
+        Fail(file, pos, "link info size", "is below 0x1C");
     ByteWindow info = file.Sub(pos, size, "link info");
     if (link.Has(LinkFlag::ForceNoLinkInfo))
         return pos + size;
 
     uint32_t headerSize = info.U32(HeaderSize, "link info header size");
     if (headerSize < MinimumHeaderSize || headerSize > size)
-        info.Fail(HeaderSize, "link info header size", "is out of range");
+        Fail(info, HeaderSize, "link info header size", "is out of range");
     LnkLinkInfo result;
     result.flags = info.U32(Flags, "link info flags");
     bool unicodeOffsets = headerSize >= UnicodeHeaderSize;
 
     if (result.flags & LinkInfoFlag::VolumeIDAndLocalBasePath) {
         result.volume = ReadVolumeId(info, info.U32(VolumeIdOffset, "volume ID offset"));
-        result.localBasePath = info.AnsiZ(info.U32(LocalBasePathOffset, "local base path offset"), "local base path");
+        result.localBasePath = AnsiZ(info, info.U32(LocalBasePathOffset, "local base path offset"), "local base path");
         if (unicodeOffsets) {
             uint32_t offset = info.U32(LocalBasePathOffsetUnicode, "local base path offset (Unicode)");
             if (offset != 0)
-                result.localBasePathUnicode = info.Utf16Z(offset, "local base path (Unicode)");
+                result.localBasePathUnicode = Utf16Z(info, offset, "local base path (Unicode)");
         }
     }
     if (result.flags & LinkInfoFlag::CommonNetworkRelativeLinkAndPathSuffix)
@@ -308,11 +264,11 @@ size_t ReadLinkInfo(const ByteWindow& file, size_t pos, LnkFile& link)
 
     uint32_t suffixOffset = info.U32(CommonPathSuffixOffset, "common path suffix offset");
     if (suffixOffset != 0)
-        result.commonPathSuffix = info.AnsiZ(suffixOffset, "common path suffix");
+        result.commonPathSuffix = AnsiZ(info, suffixOffset, "common path suffix");
     if (unicodeOffsets) {
         uint32_t offset = info.U32(CommonPathSuffixOffsetUnicode, "common path suffix offset (Unicode)");
         if (offset != 0)
-            result.commonPathSuffixUnicode = info.Utf16Z(offset, "common path suffix (Unicode)");
+            result.commonPathSuffixUnicode = Utf16Z(info, offset, "common path suffix (Unicode)");
     }
     link.linkInfo = std::move(result);
     return pos + size;
@@ -326,10 +282,10 @@ size_t ReadString(const ByteWindow& file, size_t pos, bool unicode, const char* 
     // Some writers count a terminating NUL in the text; as for the shell, the text ends there.
     auto endAtNul = [](std::string text) { return text.substr(0, text.find('\0')); };
     if (unicode) {
-        out = endAtNul(Cp1250Of(file.Utf16(pos + Characters, count, what)));
+        out = endAtNul(Cp1250Of(Utf16(file, pos + Characters, count, what)));
         return pos + Characters + 2 * size_t { count };
     }
-    out = endAtNul(file.Bytes(pos + Characters, count, what));
+    out = endAtNul(Text(file, pos + Characters, count, what));
     return pos + Characters + count;
 }
 
@@ -359,9 +315,9 @@ void ReadEnvironmentBlock(const ByteWindow& block, LnkFile& link)
 {
     if (block.Size() < ExtraBlock::EnvironmentBlockSize)
         return;
-    std::string ansi = block.Bytes(ExtraBlock::EnvironmentTargetAnsi, ExtraBlock::EnvironmentAnsiLength, "environment target");
+    std::string ansi = Text(block, ExtraBlock::EnvironmentTargetAnsi, ExtraBlock::EnvironmentAnsiLength, "environment target");
     ansi.resize(std::strlen(ansi.c_str()));
-    std::u16string unicode = block.Utf16(ExtraBlock::EnvironmentTargetUnicode, ExtraBlock::EnvironmentUnicodeLength / 2,
+    std::u16string unicode = Utf16(block, ExtraBlock::EnvironmentTargetUnicode, ExtraBlock::EnvironmentUnicodeLength / 2,
         "environment target (Unicode)");
     unicode.resize(unicode.find(u'\0') == std::u16string::npos ? unicode.size() : unicode.find(u'\0'));
     std::string target = unicode.empty() ? ansi : PreferUnicode(ansi, unicode);
@@ -405,16 +361,20 @@ std::optional<std::string> ExactCp1250(const std::u16string& text)
 
 LnkFile ParseLnk(std::span<const uint8_t> bytes)
 {
-    ByteWindow file(bytes, 0);
+    ByteWindow file(bytes);
     LnkFile link;
-    ReadHeader(file, link);
-    size_t pos = Header::Size;
-    if (link.Has(LinkFlag::HasLinkTargetIDList))
-        pos = ReadIdList(file, pos, link);
-    if (link.Has(LinkFlag::HasLinkInfo))
-        pos = ReadLinkInfo(file, pos, link);
-    pos = ReadStringData(file, pos, link);
-    ReadExtraData(file, pos, link);
+    try {
+        ReadHeader(file, link);
+        size_t pos = Header::Size;
+        if (link.Has(LinkFlag::HasLinkTargetIDList))
+            pos = ReadIdList(file, pos, link);
+        if (link.Has(LinkFlag::HasLinkInfo))
+            pos = ReadLinkInfo(file, pos, link);
+        pos = ReadStringData(file, pos, link);
+        ReadExtraData(file, pos, link);
+    } catch (const platform::ByteRangeError& e) {
+        throw LnkFormatError(std::string("shortcut: ") + e.what());
+    }
     return link;
 }
 

@@ -1,5 +1,9 @@
 #include "platform/avi/AviClip.h"
 
+#include "platform/bytes/ByteReader.h"
+#include "platform/picture/BitmapHeaders.h"
+#include "platform/picture/RleDecoder.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -24,18 +28,10 @@ constexpr size_t StrhScale = 20;
 constexpr size_t StrhRate = 24;
 constexpr size_t StrhMinBytes = 48;
 
-// BITMAPINFOHEADER at the start of a video strf.
-constexpr size_t BiSize = 0;
-constexpr size_t BiWidth = 4;
-constexpr size_t BiHeight = 8;
-constexpr size_t BiBitCount = 14;
-constexpr size_t BiCompression = 16;
-constexpr size_t BiClrUsed = 32;
-constexpr size_t BiMinBytes = 40;
-constexpr uint32_t BI_RGB = 0;
-constexpr uint32_t BI_RLE8 = 1;
-constexpr uint32_t BI_RLE4 = 2;
-constexpr size_t PaletteEntryBytes = 4;
+// A video strf is a bitmap info header and the palette.
+namespace Info = bitmap::InfoHeader;
+namespace Compression = bitmap::Compression;
+constexpr size_t BiMinBytes = bitmap::HeaderBytes::Info;
 
 // Sizes beyond anything the control shows; they keep a bad header from asking for gigabytes.
 constexpr int MaxSide = 4096;
@@ -46,36 +42,21 @@ constexpr int MaxListDepth = 8;
 // The control's period when a clip gives none at all (15 frames a second).
 constexpr uint32_t FallbackMicroSecPerFrame = 66667;
 
-// RLE8 escapes (a zero first byte).
-constexpr uint8_t RleEscape = 0;
-constexpr uint8_t RleEndOfLine = 0;
-constexpr uint8_t RleEndOfBitmap = 1;
-constexpr uint8_t RleDelta = 2;
-
 constexpr uint32_t OpaqueAlpha = 0xFF000000u;
 
-using Bytes = std::span<const uint8_t>;
+using Bytes = ByteReader;
+constexpr size_t IdBytes = 4;
 
-uint32_t U32(Bytes data, size_t offset)
+bool IsId(const Bytes& data, size_t offset, const char* id)
 {
-    return uint32_t(data[offset]) | uint32_t(data[offset + 1]) << 8 | uint32_t(data[offset + 2]) << 16 | uint32_t(data[offset + 3]) << 24;
+    return std::memcmp(data.Bytes(offset, IdBytes, "chunk id").data(), id, IdBytes) == 0;
 }
 
-uint16_t U16(Bytes data, size_t offset)
-{
-    return static_cast<uint16_t>(data[offset] | data[offset + 1] << 8);
-}
-
-bool IsId(Bytes data, size_t offset, const char* id)
-{
-    return std::memcmp(data.data() + offset, id, 4) == 0;
-}
-
-std::string IdText(Bytes data, size_t offset)
+std::string IdText(const Bytes& data, size_t offset)
 {
     std::string text;
-    for (size_t i = 0; i < 4; ++i) {
-        char ch = static_cast<char>(data[offset + i]);
+    for (uint8_t byte : data.Bytes(offset, IdBytes, "chunk id")) {
+        char ch = static_cast<char>(byte);
         text += (ch >= 0x20 && ch < 0x7F) ? ch : '?';
     }
     return text;
@@ -95,7 +76,7 @@ struct Chunk {
 
 // Walks the chunks of [begin, end); a chunk that claims more than its container holds is an
 // error, since what follows it could not be found.
-std::vector<Chunk> ReadChunks(Bytes file, size_t begin, size_t end)
+std::vector<Chunk> ReadChunks(const Bytes& file, size_t begin, size_t end)
 {
     std::vector<Chunk> chunks;
     size_t pos = begin;
@@ -103,7 +84,7 @@ std::vector<Chunk> ReadChunks(Bytes file, size_t begin, size_t end)
         Chunk chunk;
         chunk.offset = pos;
         chunk.id = IdText(file, pos + ChunkIdOffset);
-        chunk.size = U32(file, pos + ChunkSizeOffset);
+        chunk.size = file.U32(pos + ChunkSizeOffset, "chunk size");
         chunk.dataOffset = pos + ChunkHeaderBytes;
         if (chunk.size > end - chunk.dataOffset)
             Fail("chunk '" + chunk.id + "' at offset " + std::to_string(pos) + " claims " + std::to_string(chunk.size) + " bytes, only " + std::to_string(end - chunk.dataOffset) + " follow");
@@ -113,7 +94,7 @@ std::vector<Chunk> ReadChunks(Bytes file, size_t begin, size_t end)
     return chunks;
 }
 
-bool IsList(Bytes file, const Chunk& chunk, const char* type)
+bool IsList(const Bytes& file, const Chunk& chunk, const char* type)
 {
     return chunk.id == "LIST" && chunk.size >= ListTypeBytes && IsId(file, chunk.dataOffset, type);
 }
@@ -134,7 +115,7 @@ struct VideoStream {
 
 // Frames are the stream's 'db'/'dc' chunks in file order, inside LIST 'rec ' groups too; the
 // two letters are not trusted to tell compressed from uncompressed.
-void CollectFrames(Bytes file, size_t begin, size_t end, const std::string& prefix, int depth, std::vector<std::pair<size_t, size_t>>& frames)
+void CollectFrames(const Bytes& file, size_t begin, size_t end, const std::string& prefix, int depth, std::vector<std::pair<size_t, size_t>>& frames)
 {
     if (depth > MaxListDepth)
         Fail("lists nested too deeply in 'movi'");
@@ -160,14 +141,24 @@ std::string StreamPrefix(int number)
 
 AviClip AviClip::FromBytes(std::span<const uint8_t> bytes)
 {
-    if (bytes.size() < ChunkHeaderBytes + ListTypeBytes || !IsId(bytes, 0, "RIFF") || !IsId(bytes, ChunkHeaderBytes, "AVI "))
+    try {
+        return Read(bytes);
+    } catch (const ByteRangeError& e) {
+        Fail("the clip ends inside a " + e.Field() + " at offset " + std::to_string(e.Offset()));
+    }
+}
+
+AviClip AviClip::Read(std::span<const uint8_t> bytes)
+{
+    Bytes whole(bytes);
+    if (!whole.Holds(0, ChunkHeaderBytes + ListTypeBytes) || !IsId(whole, 0, "RIFF") || !IsId(whole, ChunkHeaderBytes, "AVI "))
         Fail("not a RIFF 'AVI ' file");
     AviClip clip;
     clip.m_bytes.assign(bytes.begin(), bytes.end());
     Bytes file(clip.m_bytes);
 
     // A RIFF size beyond the file is a truncated download: read what is there.
-    size_t riffEnd = std::min<size_t>(file.size(), size_t(U32(file, ChunkSizeOffset)) + ChunkHeaderBytes);
+    size_t riffEnd = std::min<size_t>(file.Size(), size_t(file.U32(ChunkSizeOffset, "RIFF size")) + ChunkHeaderBytes);
     std::vector<Chunk> top = ReadChunks(file, ChunkHeaderBytes + ListTypeBytes, riffEnd);
 
     std::optional<Chunk> hdrl, movi;
@@ -186,7 +177,7 @@ AviClip AviClip::FromBytes(std::span<const uint8_t> bytes)
     auto avih = Find(headers, "avih");
     if (!avih || avih->size < AvihMinBytes)
         Fail("missing or short 'avih' main header");
-    Bytes mainHeader = file.subspan(avih->dataOffset, avih->size);
+    Bytes mainHeader = file.Sub(avih->dataOffset, avih->size, "'avih' main header");
 
     VideoStream video;
     int streamNumber = 0;
@@ -212,55 +203,55 @@ AviClip AviClip::FromBytes(std::span<const uint8_t> bytes)
     if (video.number < 0)
         Fail("no video stream");
 
-    Bytes format = file.subspan(video.strf.dataOffset, video.strf.size);
-    if (format.size() < BiMinBytes)
-        Fail("video format is " + std::to_string(format.size()) + " bytes, a bitmap header needs 40");
-    uint32_t headerSize = U32(format, BiSize);
-    if (headerSize < BiMinBytes || headerSize > format.size())
+    Bytes format = file.Sub(video.strf.dataOffset, video.strf.size, "video format");
+    if (format.Size() < BiMinBytes)
+        Fail("video format is " + std::to_string(format.Size()) + " bytes, a bitmap header needs 40");
+    uint32_t headerSize = format.U32(Info::Size, "bitmap header size");
+    if (headerSize < BiMinBytes || headerSize > format.Size())
         Fail("bitmap header size " + std::to_string(headerSize) + " does not fit the video format");
-    int32_t width = static_cast<int32_t>(U32(format, BiWidth));
-    int32_t height = static_cast<int32_t>(U32(format, BiHeight));
-    int bitCount = U16(format, BiBitCount);
-    uint32_t compression = U32(format, BiCompression);
+    int32_t width = format.I32(Info::Width, "frame width");
+    int32_t height = format.I32(Info::Height, "frame height");
+    int bitCount = format.U16(Info::BitCount, "bit count");
+    uint32_t compression = format.U32(Info::Compression, "compression");
     if (width <= 0 || height == 0 || height == INT32_MIN || width > MaxSide || std::abs(height) > MaxSide || int64_t(width) * std::abs(height) > MaxPixels)
         Fail("frame size " + std::to_string(width) + " x " + std::to_string(height) + " is not playable");
     clip.m_width = width;
     clip.m_height = std::abs(height);
     clip.m_topDown = height < 0;
     clip.m_bitsPerPixel = bitCount;
-    if (compression == BI_RLE8) {
+    if (compression == Compression::Rle8) {
         if (bitCount != 8)
             Fail("RLE8 frames with " + std::to_string(bitCount) + " bits per pixel");
         if (clip.m_topDown)
             Fail("RLE8 frames stored top-down");
         clip.m_compression = AviCompression::Rle8;
-    } else if (compression == BI_RGB) {
+    } else if (compression == Compression::Rgb) {
         if (bitCount != 8 && bitCount != 24 && bitCount != 32)
             Fail("uncompressed frames with " + std::to_string(bitCount) + " bits per pixel are not supported");
         clip.m_compression = AviCompression::Rgb;
-    } else if (compression == BI_RLE4) {
+    } else if (compression == Compression::Rle4) {
         Fail("RLE4 frames are not supported");
     } else {
-        Fail("compression " + IdText(format, BiCompression) + " is not supported");
+        Fail("compression " + IdText(format, Info::Compression) + " is not supported");
     }
 
     if (bitCount == 8) {
-        size_t available = (format.size() - headerSize) / PaletteEntryBytes;
-        uint32_t declared = U32(format, BiClrUsed);
+        size_t available = (format.Size() - headerSize) / bitmap::PaletteEntryBytes;
+        uint32_t declared = format.U32(Info::ClrUsed, "colours used");
         size_t count = std::min<size_t>({ available, declared == 0 ? 256 : declared, 256 });
         if (count == 0)
             Fail("8-bit frames without a palette");
         for (size_t i = 0; i < count; ++i)
-            clip.m_palette.push_back(U32(format, headerSize + i * PaletteEntryBytes) & 0x00FFFFFFu);
+            clip.m_palette.push_back(format.U32(headerSize + i * bitmap::PaletteEntryBytes, "palette") & 0x00FFFFFFu);
         clip.m_lookup.assign(256, OpaqueAlpha);
         for (size_t i = 0; i < count; ++i)
             clip.m_lookup[i] = clip.m_palette[i] | OpaqueAlpha;
     }
 
-    clip.m_microSecPerFrame = U32(mainHeader, AvihMicroSecPerFrame);
+    clip.m_microSecPerFrame = mainHeader.U32(AvihMicroSecPerFrame, "frame time");
     if (clip.m_microSecPerFrame == 0) {
-        uint32_t scale = U32(file, video.strh.dataOffset + StrhScale);
-        uint32_t rate = U32(file, video.strh.dataOffset + StrhRate);
+        uint32_t scale = file.U32(video.strh.dataOffset + StrhScale, "stream scale");
+        uint32_t rate = file.U32(video.strh.dataOffset + StrhRate, "stream rate");
         if (rate != 0 && scale != 0)
             clip.m_microSecPerFrame = static_cast<uint32_t>(std::min<uint64_t>(UINT32_MAX, uint64_t(scale) * 1000000u / rate));
     }
@@ -272,7 +263,7 @@ AviClip AviClip::FromBytes(std::span<const uint8_t> bytes)
     if (frames.empty())
         Fail("no video frames in 'movi'");
     if (clip.m_compression == AviCompression::Rgb) {
-        size_t stride = (size_t(clip.m_width) * bitCount + 31) / 32 * 4;
+        size_t stride = bitmap::RowStride(size_t(clip.m_width), size_t(bitCount));
         size_t needed = stride * clip.m_height;
         for (size_t i = 0; i < frames.size(); ++i)
             if (frames[i].second != 0 && frames[i].second < needed)
@@ -339,7 +330,7 @@ void AviClip::ApplyFrame(int n)
     const FrameChunk& chunk = m_frames[size_t(n)];
     if (chunk.size == 0)
         return;
-    Bytes data(m_bytes.data() + chunk.offset, chunk.size);
+    std::span<const uint8_t> data(m_bytes.data() + chunk.offset, chunk.size);
     if (m_compression == AviCompression::Rle8)
         ApplyRle8(data);
     else
@@ -350,48 +341,12 @@ void AviClip::ApplyFrame(int n)
 // end-of-bitmap code; pixels the data skips keep the previous frame's colours.
 void AviClip::ApplyRle8(std::span<const uint8_t> data)
 {
-    size_t pos = 0;
-    int64_t x = 0;
-    int64_t row = 0;
-    auto put = [&](uint8_t index) {
-        if (x < m_width && row < m_height)
-            m_indices[size_t(row) * m_width + size_t(x)] = index;
-        ++x;
-    };
-    while (pos + 2 <= data.size() && row < m_height) {
-        uint8_t count = data[pos];
-        uint8_t value = data[pos + 1];
-        pos += 2;
-        if (count != RleEscape) {
-            for (int i = 0; i < count && x < m_width; ++i)
-                put(value);
-            continue;
-        }
-        if (value == RleEndOfLine) {
-            x = 0;
-            ++row;
-        } else if (value == RleEndOfBitmap) {
-            return;
-        } else if (value == RleDelta) {
-            if (pos + 2 > data.size())
-                return;
-            x += data[pos];
-            row += data[pos + 1];
-            pos += 2;
-        } else {
-            // Absolute mode: `value` literal indices, padded to an even length.
-            size_t literal = value;
-            size_t available = std::min(literal, data.size() - pos);
-            for (size_t i = 0; i < available; ++i)
-                put(data[pos + i]);
-            pos += literal + (literal & 1);
-        }
-    }
+    RleDecoder(8, m_width, m_height, RleDecoder::Overflow::Clip).Decode(data, m_indices);
 }
 
 void AviClip::ApplyUncompressed(std::span<const uint8_t> data)
 {
-    size_t stride = (size_t(m_width) * m_bitsPerPixel + 31) / 32 * 4;
+    size_t stride = bitmap::RowStride(size_t(m_width), size_t(m_bitsPerPixel));
     for (int row = 0; row < m_height; ++row) {
         const uint8_t* in = data.data() + size_t(row) * stride;
         if (m_bitsPerPixel == 8) {

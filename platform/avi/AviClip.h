@@ -54,6 +54,7 @@ private:
         size_t size = 0;
     };
     AviClip() = default;
+    static AviClip Read(std::span<const uint8_t> bytes);
     void Reset();
     void ApplyFrame(int n);
     void ApplyRle8(std::span<const uint8_t> data);

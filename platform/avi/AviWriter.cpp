@@ -1,5 +1,9 @@
 #include "platform/avi/AviClip.h"
 
+#include "platform/bytes/ByteWriter.h"
+#include "platform/picture/BitmapHeaders.h"
+#include "platform/picture/RleDecoder.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,40 +11,28 @@ namespace platform {
 
 namespace {
 
-constexpr size_t BitmapHeaderBytes = 40;
+namespace Info = bitmap::InfoHeader;
 constexpr uint32_t AvifHasIndex = 0x10;
 constexpr uint32_t AviifKeyFrame = 0x10;
-constexpr uint32_t BI_RLE8 = 1;
 constexpr int MaxSide = 4096;
 
-constexpr uint8_t RleEscape = 0;
-constexpr uint8_t RleEndOfLine = 0;
-constexpr uint8_t RleEndOfBitmap = 1;
-constexpr uint8_t RleDelta = 2;
 constexpr size_t RleMinAbsolute = 3;
 constexpr size_t RleMaxCount = 255;
 // A run this long is cheaper as a run than inside a literal stretch.
 constexpr size_t RleWorthwhileRun = 3;
 
-class Writer {
+// RIFF chunks over the little-endian writer.
+class Writer : public ByteWriter {
 public:
-    void Id(const char* id) { bytes.insert(bytes.end(), id, id + 4); }
-    void U32(uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    }
-    void U16(uint16_t v)
-    {
-        bytes.push_back(static_cast<uint8_t>(v));
-        bytes.push_back(static_cast<uint8_t>(v >> 8));
-    }
+    void Id(const char* id) { AppendText(std::string_view(id, 4)); }
+    void U32(uint32_t v) { Append32(v); }
+    void U16(uint16_t v) { Append16(v); }
     // Starts a chunk and returns where its size goes.
     size_t Begin(const char* id)
     {
         Id(id);
         U32(0);
-        return bytes.size() - 4;
+        return Size() - 4;
     }
     size_t BeginList(const char* type)
     {
@@ -50,13 +42,11 @@ public:
     }
     void End(size_t sizeAt)
     {
-        uint32_t size = static_cast<uint32_t>(bytes.size() - sizeAt - 4);
-        for (int i = 0; i < 4; ++i)
-            bytes[sizeAt + i] = static_cast<uint8_t>(size >> (8 * i));
+        uint32_t size = static_cast<uint32_t>(Size() - sizeAt - 4);
+        Put32(sizeAt, size);
         if (size & 1)
-            bytes.push_back(0);
+            Append8(0);
     }
-    std::vector<uint8_t> bytes;
 };
 
 // Encodes one stored row: runs where a value repeats, absolute stretches elsewhere.
@@ -88,7 +78,7 @@ void EncodeRow(const uint8_t* row, int width, std::vector<uint8_t>& out)
                 out.push_back(row[k]);
             }
         } else {
-            out.push_back(RleEscape);
+            out.push_back(RleCode::Escape);
             out.push_back(static_cast<uint8_t>(literal));
             out.insert(out.end(), row + i, row + end);
             if (literal & 1)
@@ -102,7 +92,7 @@ void EmitDelta(std::vector<uint8_t>& out, size_t rows)
 {
     while (rows > 0) {
         size_t step = std::min(rows, RleMaxCount);
-        out.insert(out.end(), { RleEscape, RleDelta, 0, static_cast<uint8_t>(step) });
+        out.insert(out.end(), { RleCode::Escape, RleCode::Skip, 0, static_cast<uint8_t>(step) });
         rows -= step;
     }
 }
@@ -119,12 +109,12 @@ std::vector<uint8_t> EncodeRle8Frame(const std::vector<uint8_t>& frame, const st
             continue;
         EmitDelta(out, size_t(stored) - rowAt);
         EncodeRow(row, width, out);
-        out.push_back(RleEscape);
-        out.push_back(RleEndOfLine);
+        out.push_back(RleCode::Escape);
+        out.push_back(RleCode::EndOfLine);
         rowAt = size_t(stored) + 1;
     }
-    out.push_back(RleEscape);
-    out.push_back(RleEndOfBitmap);
+    out.push_back(RleCode::Escape);
+    out.push_back(RleCode::EndOfBitmap);
     return out;
 }
 
@@ -195,17 +185,16 @@ std::vector<uint8_t> WriteRle8Avi(const Rle8ClipSource& source)
     out.U16(static_cast<uint16_t>(h));
     out.End(strh);
     size_t strf = out.Begin("strf");
-    out.U32(BitmapHeaderBytes);
-    out.U32(w);
-    out.U32(h);
-    out.U16(1);
-    out.U16(8);
-    out.U32(BI_RLE8);
-    out.U32(static_cast<uint32_t>(pixels));
-    out.U32(0);
-    out.U32(0);
-    out.U32(static_cast<uint32_t>(source.palette.size()));
-    out.U32(0);
+    size_t info = out.Size();
+    out.AppendBytes(std::vector<uint8_t>(bitmap::HeaderBytes::Info, 0));
+    out.Put32(info + Info::Size, bitmap::HeaderBytes::Info);
+    out.Put32(info + Info::Width, w);
+    out.Put32(info + Info::Height, h);
+    out.Put16(info + Info::Planes, 1);
+    out.Put16(info + Info::BitCount, 8);
+    out.Put32(info + Info::Compression, bitmap::Compression::Rle8);
+    out.Put32(info + Info::SizeImage, static_cast<uint32_t>(pixels));
+    out.Put32(info + Info::ClrUsed, static_cast<uint32_t>(source.palette.size()));
     for (uint32_t colour : source.palette)
         out.U32(colour & 0x00FFFFFFu);
     out.End(strf);
@@ -216,9 +205,9 @@ std::vector<uint8_t> WriteRle8Avi(const Rle8ClipSource& source)
     size_t moviType = movi + 4;
     std::vector<std::pair<uint32_t, uint32_t>> index;
     for (const auto& data : encoded) {
-        index.emplace_back(static_cast<uint32_t>(out.bytes.size() - moviType), static_cast<uint32_t>(data.size()));
+        index.emplace_back(static_cast<uint32_t>(out.Size() - moviType), static_cast<uint32_t>(data.size()));
         size_t chunk = out.Begin("00dc");
-        out.bytes.insert(out.bytes.end(), data.begin(), data.end());
+        out.AppendBytes(data);
         out.End(chunk);
     }
     out.End(movi);
@@ -231,7 +220,7 @@ std::vector<uint8_t> WriteRle8Avi(const Rle8ClipSource& source)
     }
     out.End(idx1);
     out.End(riff);
-    return out.bytes;
+    return out.Take();
 }
 
 }

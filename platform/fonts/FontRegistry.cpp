@@ -1,5 +1,6 @@
 #include "platform/fonts/FontRegistry.h"
 
+#include "platform/fonts/FreeTypeLibrary.h"
 #include "platform/fonts/MachineFontSubstitutes.h"
 #include "platform/text/Codepage.h"
 
@@ -59,17 +60,6 @@ std::string NameToUtf8(const FT_SfntName& name)
             AppendUtf8(out, name.string[i] < 0x80 ? char32_t(name.string[i]) : char32_t(0xFFFD));
     }
     return out;
-}
-
-FT_Library NamesLibrary()
-{
-    static FT_Library library = [] {
-        FT_Library lib = nullptr;
-        if (FT_Init_FreeType(&lib) != 0)
-            lib = nullptr;
-        return lib;
-    }();
-    return library;
 }
 
 std::optional<std::vector<uint8_t>> ReadFontFile(const std::string& hostPath)
@@ -176,7 +166,7 @@ int FontRegistry::AddFontFile(const std::string& hostPath)
 
 int FontRegistry::AddFontBytes(const std::string& key, std::vector<uint8_t> bytes)
 {
-    FT_Library library = NamesLibrary();
+    FT_Library library = FreeTypeLibrary();
     if (!library || bytes.empty())
         return 0;
     auto entry = std::make_unique<Registered>();
@@ -273,7 +263,7 @@ std::optional<FontMatch> FontRegistry::FindInDirectories(std::string_view utf8Fa
 {
     if (!m_directoriesScanned) {
         m_directoriesScanned = true;
-        FT_Library library = NamesLibrary();
+        FT_Library library = FreeTypeLibrary();
         for (const auto& dir : m_directories) {
             std::error_code error;
             std::vector<std::string> files;

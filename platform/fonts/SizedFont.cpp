@@ -1,6 +1,7 @@
 #include "platform/fonts/SizedFont.h"
 
 #include "platform/fonts/FontRegistry.h"
+#include "platform/fonts/FreeTypeLibrary.h"
 #include "platform/text/Codepage.h"
 
 #include <ft2build.h>
@@ -17,17 +18,6 @@
 namespace platform {
 
 namespace {
-
-FT_Library Library()
-{
-    static FT_Library library = [] {
-        FT_Library lib = nullptr;
-        if (FT_Init_FreeType(&lib) != 0)
-            lib = nullptr;
-        return lib;
-    }();
-    return library;
-}
 
 int Scale(long units, int ppem, int unitsPerEm)
 {
@@ -150,7 +140,7 @@ std::shared_ptr<SizedFont> SizedFont::Empty(int height)
 
 std::shared_ptr<SizedFont> SizedFont::Create(const FontMatch& match, int height, bool bold, bool italic, uint8_t charset)
 {
-    FT_Library library = Library();
+    FT_Library library = FreeTypeLibrary();
     if (!library)
         return nullptr;
     auto impl = std::make_unique<Impl>();

@@ -1,5 +1,6 @@
 #include "platform/image/DirectoryRecords.h"
 
+#include "platform/bytes/ByteReader.h"
 #include "platform/image/IsoFields.h"
 #include "platform/image/VolumeDescriptors.h"
 
@@ -72,6 +73,7 @@ void ReadRockRidge(std::string_view area, const ContinuationReader& continuation
                 break;
             std::string_view item = area.substr(at, length);
             std::string_view signature = item.substr(0, 2);
+            ByteReader fields(item);
             if (signature == "NM" && length > NameFlags) {
                 uint8_t flags = static_cast<uint8_t>(item[NameFlags]);
                 if (!(flags & NameCurrentOrParent) && length >= NameText) {
@@ -79,11 +81,11 @@ void ReadRockRidge(std::string_view area, const ContinuationReader& continuation
                     named = true;
                 }
             } else if (signature == "PX" && length >= ModeField + 4) {
-                entry.rockMode = IsoLe32(item, ModeField);
+                entry.rockMode = fields.U32(ModeField);
             } else if (signature == "CE" && length >= ContinuationLength + 4 && continuation) {
-                uint32_t bytes = IsoLe32(item, ContinuationLength);
+                uint32_t bytes = fields.U32(ContinuationLength);
                 if (bytes <= MaxContinuationBytes)
-                    next = continuation(IsoLe32(item, ContinuationBlock), IsoLe32(item, ContinuationOffset), bytes);
+                    next = continuation(fields.U32(ContinuationBlock), fields.U32(ContinuationOffset), bytes);
             } else if (signature == "ST") {
                 break;
             }
@@ -126,8 +128,8 @@ std::vector<RawFolderEntry> ReadDirectoryRecords(std::string_view folder, bool j
             uint8_t flags = static_cast<uint8_t>(record[Record::Flags]);
             RawFolderEntry entry;
             entry.name = joliet ? Ucs2BeToUtf8(rawName) : std::string(rawName);
-            entry.lsn = IsoLe32(record, Record::Extent);
-            entry.size = IsoLe32(record, Record::DataLength);
+            entry.lsn = ByteReader(record).U32(Record::Extent, "extent");
+            entry.size = ByteReader(record).U32(Record::DataLength, "data length");
             entry.folder = (flags & FlagDirectory) != 0;
             entry.multiExtent = (flags & FlagMultiExtent) != 0;
             entry.time = RecordingTime(record);

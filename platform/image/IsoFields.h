@@ -1,7 +1,7 @@
 #pragma once
 
 // Field types of ISO 9660 and Joliet records: both-endian numbers (read from their
-// little-endian half) and UCS-2 big-endian names. Internal to the image library.
+// little-endian half by ByteReader) and UCS-2 big-endian names. Internal to the image library.
 
 #include "platform/text/Codepage.h"
 
@@ -10,12 +10,6 @@
 #include <string_view>
 
 namespace platform {
-
-inline uint32_t IsoLe32(std::string_view bytes, size_t at)
-{
-    auto b = [&](size_t i) { return uint32_t(static_cast<uint8_t>(bytes[at + i])); };
-    return b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24;
-}
 
 // UCS-2 has no surrogate pairs; a lone surrogate becomes "?".
 inline std::string Ucs2BeToUtf8(std::string_view bytes)

@@ -1,5 +1,6 @@
 #include "platform/image/VolumeDescriptors.h"
 
+#include "platform/bytes/ByteReader.h"
 #include "platform/image/IsoFields.h"
 
 #include <cstring>
@@ -84,20 +85,21 @@ std::optional<VolumeDescriptors> ReadVolumeDescriptors(const SectorReader& read)
         if (std::memcmp(sector + Field::StandardId, "CD001", 5) != 0)
             break;
         uint8_t type = sector[Field::Type];
+        ByteReader descriptor(Bytes(sector));
         volume.raw.append(reinterpret_cast<const char*>(sector), IsoSectorSize);
         if (type == TypePrimary && !primary) {
             primary = true;
             volume.primaryLabel = TrimRight(std::string(reinterpret_cast<const char*>(sector + Field::VolumeId), VolumeIdLength));
-            volume.volumeSectors = IsoLe32(Bytes(sector), Field::VolumeSpaceSize);
-            volume.rootLsn = IsoLe32(Bytes(sector), Field::RootRecord + RecordExtent);
-            volume.rootSize = IsoLe32(Bytes(sector), Field::RootRecord + RecordDataLength);
+            volume.volumeSectors = descriptor.U32(Field::VolumeSpaceSize);
+            volume.rootLsn = descriptor.U32(Field::RootRecord + RecordExtent);
+            volume.rootSize = descriptor.U32(Field::RootRecord + RecordDataLength);
             if (volume.jolietLevel == 0)
                 volume.serial = DescriptorSerial(sector);
         } else if (type == TypeSupplementary && volume.jolietLevel == 0 && JolietLevel(sector) > 0) {
             volume.jolietLevel = JolietLevel(sector);
             volume.jolietLabel = TrimRight(Ucs2BeToUtf8(Bytes(sector).substr(Field::VolumeId, VolumeIdLength)));
-            volume.jolietRootLsn = IsoLe32(Bytes(sector), Field::RootRecord + RecordExtent);
-            volume.jolietRootSize = IsoLe32(Bytes(sector), Field::RootRecord + RecordDataLength);
+            volume.jolietRootLsn = descriptor.U32(Field::RootRecord + RecordExtent);
+            volume.jolietRootSize = descriptor.U32(Field::RootRecord + RecordDataLength);
             volume.serial = DescriptorSerial(sector);
         } else if (type == TypeTerminator) {
             break;

@@ -2,8 +2,10 @@
 // Every size is checked against the file before anything is allocated, and anything that
 // would make us guess (a run past its row, an index past the palette) rejects the file.
 
-#include "platform/picture/ByteSpan.h"
+#include "platform/bytes/ByteReader.h"
+#include "platform/picture/BitmapHeaders.h"
 #include "platform/picture/Picture.h"
+#include "platform/picture/RleDecoder.h"
 
 #include <array>
 #include <bit>
@@ -15,49 +17,12 @@ namespace platform {
 
 namespace {
 
-using picture_detail::ByteSpan;
-
-// File header.
-constexpr uint64_t FileHeaderSize = 14;
-constexpr uint64_t FileSignature = 0;
-constexpr uint64_t FileSize = 2;
-constexpr uint64_t FilePixelOffset = 10;
-
-// Info header, offsets from its start (FileHeaderSize).
-constexpr uint64_t InfoHeaderSize = 0;
-constexpr uint64_t CoreWidth = 4; // 16-bit fields in the OS/2 1.x header
-constexpr uint64_t CoreHeight = 6;
-constexpr uint64_t CorePlanes = 8;
-constexpr uint64_t CoreBitCount = 10;
-constexpr uint64_t InfoWidth = 4;
-constexpr uint64_t InfoHeight = 8;
-constexpr uint64_t InfoPlanes = 12;
-constexpr uint64_t InfoBitCount = 14;
-constexpr uint64_t InfoCompression = 16;
-constexpr uint64_t InfoSizeImage = 20;
-constexpr uint64_t InfoXPelsPerMeter = 24;
-constexpr uint64_t InfoYPelsPerMeter = 28;
-constexpr uint64_t InfoClrUsed = 32;
-constexpr uint64_t InfoRedMask = 40;
-constexpr uint64_t InfoAlphaMask = 52;
-static_assert(InfoAlphaMask == InfoRedMask + 12, "the four masks lie side by side");
-
-constexpr uint32_t CoreHeaderBytes = 12;
-constexpr uint32_t Os2ShortHeaderBytes = 16;
-constexpr uint32_t InfoHeaderBytes = 40;
-constexpr uint32_t V2HeaderBytes = 52;
-constexpr uint32_t V3HeaderBytes = 56;
-constexpr uint32_t Os2HeaderBytes = 64;
-constexpr uint32_t V4HeaderBytes = 108;
-constexpr uint32_t V5HeaderBytes = 124;
-
-constexpr uint32_t BiRgb = 0;
-constexpr uint32_t BiRle8 = 1;
-constexpr uint32_t BiRle4 = 2;
-constexpr uint32_t BiBitFields = 3;
-constexpr uint32_t BiJpeg = 4;
-constexpr uint32_t BiPng = 5;
-constexpr uint32_t BiAlphaBitFields = 6;
+namespace File = bitmap::FileHeader;
+namespace Core = bitmap::CoreHeader;
+namespace Info = bitmap::InfoHeader;
+namespace HeaderBytes = bitmap::HeaderBytes;
+namespace Compression = bitmap::Compression;
+static_assert(Info::AlphaMask == Info::RedMask + 12, "the four masks lie side by side");
 
 // No scanner or printer resolves finer than this; a larger density is a corrupt header.
 constexpr int32_t MaxPelsPerMeter = 1000000;
@@ -76,7 +41,7 @@ struct Header {
     int32_t height = 0; // always positive; topDown tells the row order
     bool topDown = false;
     uint16_t bitCount = 0;
-    uint32_t compression = BiRgb;
+    uint32_t compression = Compression::Rgb;
     uint32_t clrUsed = 0;
     std::array<uint32_t, 4> masks {}; // red, green, blue, alpha
     bool masksGiven = false;
@@ -101,134 +66,136 @@ struct ChannelField {
 
 std::string Str(uint64_t value) { return std::to_string(value); }
 
-Header ReadHeader(const ByteSpan& in)
+[[noreturn]] void Fail(const std::string& message) { throw PictureError("bitmap: " + message); }
+
+Header ReadHeader(const ByteReader& in)
 {
     Header h;
-    in.Require(0, FileHeaderSize, "file header");
-    if (in.U8(FileSignature, "signature") != 'B' || in.U8(FileSignature + 1, "signature") != 'M')
-        in.Fail("no \"BM\" signature");
-    uint32_t declaredSize = in.U32(FileSize, "file size");
+    in.Require(0, File::Bytes, "file header");
+    if (in.U8(File::Signature, "signature") != bitmap::Signature[0] || in.U8(File::Signature + 1, "signature") != bitmap::Signature[1])
+        Fail("no \"BM\" signature");
+    uint32_t declaredSize = in.U32(File::FileSize, "file size");
     if (declaredSize > in.Size())
-        in.Fail("file is " + Str(in.Size()) + " bytes but its header says " + Str(declaredSize) + " (truncated?)");
-    h.pixelOffset = in.U32(FilePixelOffset, "pixel data offset");
+        Fail("file is " + Str(in.Size()) + " bytes but its header says " + Str(declaredSize) + " (truncated?)");
+    h.pixelOffset = in.U32(File::PixelOffset, "pixel data offset");
 
-    const uint64_t info = FileHeaderSize;
-    h.headerBytes = in.U32(info + InfoHeaderSize, "info header size");
+    const uint64_t info = File::Bytes;
+    h.headerBytes = in.U32(info + Info::Size, "info header size");
     uint32_t planes = 0;
     switch (h.headerBytes) {
-    case CoreHeaderBytes:
-        in.Require(info, CoreHeaderBytes, "info header");
+    case HeaderBytes::Core:
+        in.Require(info, HeaderBytes::Core, "info header");
         h.os2 = true;
-        h.width = in.U16(info + CoreWidth, "width");
-        h.height = in.U16(info + CoreHeight, "height");
-        planes = in.U16(info + CorePlanes, "planes");
-        h.bitCount = in.U16(info + CoreBitCount, "bit count");
+        h.width = in.U16(info + Core::Width, "width");
+        h.height = in.U16(info + Core::Height, "height");
+        planes = in.U16(info + Core::Planes, "planes");
+        h.bitCount = in.U16(info + Core::BitCount, "bit count");
         break;
-    case Os2ShortHeaderBytes:
-    case InfoHeaderBytes:
-    case V2HeaderBytes:
-    case V3HeaderBytes:
-    case Os2HeaderBytes:
-    case V4HeaderBytes:
-    case V5HeaderBytes: {
+    case HeaderBytes::Os2Short:
+    case HeaderBytes::Info:
+    case HeaderBytes::V2:
+    case HeaderBytes::V3:
+    case HeaderBytes::Os2:
+    case HeaderBytes::V4:
+    case HeaderBytes::V5: {
         in.Require(info, h.headerBytes, "info header");
-        h.os2 = h.headerBytes == Os2ShortHeaderBytes || h.headerBytes == Os2HeaderBytes;
-        h.width = in.I32(info + InfoWidth, "width");
-        int32_t height = in.I32(info + InfoHeight, "height");
-        planes = in.U16(info + InfoPlanes, "planes");
-        h.bitCount = in.U16(info + InfoBitCount, "bit count");
+        h.os2 = h.headerBytes == HeaderBytes::Os2Short || h.headerBytes == HeaderBytes::Os2;
+        h.width = in.I32(info + Info::Width, "width");
+        int32_t height = in.I32(info + Info::Height, "height");
+        planes = in.U16(info + Info::Planes, "planes");
+        h.bitCount = in.U16(info + Info::BitCount, "bit count");
         if (height == INT32_MIN)
-            in.Fail("height out of range");
+            Fail("height out of range");
         h.topDown = height < 0;
         h.height = height < 0 ? -height : height;
-        if (h.headerBytes >= InfoHeaderBytes) {
-            h.compression = in.U32(info + InfoCompression, "compression");
-            h.clrUsed = in.U32(info + InfoClrUsed, "colours used");
-            uint32_t sizeImage = in.U32(info + InfoSizeImage, "image size");
-            int32_t xDensity = in.I32(info + InfoXPelsPerMeter, "horizontal density");
-            int32_t yDensity = in.I32(info + InfoYPelsPerMeter, "vertical density");
+        if (h.headerBytes >= HeaderBytes::Info) {
+            h.compression = in.U32(info + Info::Compression, "compression");
+            h.clrUsed = in.U32(info + Info::ClrUsed, "colours used");
+            uint32_t sizeImage = in.U32(info + Info::SizeImage, "image size");
+            int32_t xDensity = in.I32(info + Info::XPelsPerMeter, "horizontal density");
+            int32_t yDensity = in.I32(info + Info::YPelsPerMeter, "vertical density");
             if (xDensity < 0 || yDensity < 0 || xDensity > MaxPelsPerMeter || yDensity > MaxPelsPerMeter)
-                in.Fail("pixel density " + std::to_string(xDensity) + " x " + std::to_string(yDensity) + " per metre is not plausible");
+                Fail("pixel density " + std::to_string(xDensity) + " x " + std::to_string(yDensity) + " per metre is not plausible");
             if (h.pixelOffset <= in.Size() && sizeImage > in.Size() - h.pixelOffset)
-                in.Fail("image size " + Str(sizeImage) + " exceeds the file");
+                Fail("image size " + Str(sizeImage) + " exceeds the file");
         }
         break;
     }
     default:
-        in.Fail("unknown info header size " + Str(h.headerBytes));
+        Fail("unknown info header size " + Str(h.headerBytes));
     }
     if (planes != 1)
-        in.Fail("planes is " + Str(planes) + ", expected 1");
+        Fail("planes is " + Str(planes) + ", expected 1");
     h.headerEnd = info + h.headerBytes;
     return h;
 }
 
-void CheckGeometry(const ByteSpan& in, const Header& h)
+void CheckGeometry(const Header& h)
 {
     if (h.width <= 0 || h.height <= 0)
-        in.Fail("size " + std::to_string(h.width) + " x " + std::to_string(h.height) + " is not a picture");
+        Fail("size " + std::to_string(h.width) + " x " + std::to_string(h.height) + " is not a picture");
     if (h.width > MaxPictureSide || h.height > MaxPictureSide
         || static_cast<int64_t>(h.width) * h.height > MaxPicturePixels)
-        in.Fail("size " + std::to_string(h.width) + " x " + std::to_string(h.height) + " is too large");
+        Fail("size " + std::to_string(h.width) + " x " + std::to_string(h.height) + " is too large");
 }
 
-void CheckBitCount(const ByteSpan& in, const Header& h)
+void CheckBitCount(const Header& h)
 {
     switch (h.bitCount) {
     case 1: case 2: case 4: case 8: case 16: case 24: case 32:
         break;
     default:
-        in.Fail("unsupported bit count " + Str(h.bitCount));
+        Fail("unsupported bit count " + Str(h.bitCount));
     }
 }
 
-void CheckCompression(const ByteSpan& in, const Header& h)
+void CheckCompression(const Header& h)
 {
-    if (h.os2 && h.headerBytes == Os2HeaderBytes && (h.compression == BiBitFields || h.compression == BiJpeg))
-        in.Fail("OS/2 Huffman and RLE24 compression are not supported");
+    if (h.os2 && h.headerBytes == HeaderBytes::Os2 && (h.compression == Compression::BitFields || h.compression == Compression::Jpeg))
+        Fail("OS/2 Huffman and RLE24 compression are not supported");
     switch (h.compression) {
-    case BiRgb:
+    case Compression::Rgb:
         return;
-    case BiRle8:
-    case BiRle4:
-        if (h.bitCount != (h.compression == BiRle8 ? 8 : 4))
-            in.Fail("run-length compression with bit count " + Str(h.bitCount));
+    case Compression::Rle8:
+    case Compression::Rle4:
+        if (h.bitCount != (h.compression == Compression::Rle8 ? 8 : 4))
+            Fail("run-length compression with bit count " + Str(h.bitCount));
         if (h.topDown)
-            in.Fail("run-length compressed pictures cannot be top-down");
+            Fail("run-length compressed pictures cannot be top-down");
         return;
-    case BiBitFields:
-    case BiAlphaBitFields:
+    case Compression::BitFields:
+    case Compression::AlphaBitFields:
         if (h.bitCount != 16 && h.bitCount != 32)
-            in.Fail("bit fields with bit count " + Str(h.bitCount));
+            Fail("bit fields with bit count " + Str(h.bitCount));
         return;
-    case BiJpeg:
-    case BiPng:
-        in.Fail("embedded JPEG or PNG data is not supported");
+    case Compression::Jpeg:
+    case Compression::Png:
+        Fail("embedded JPEG or PNG data is not supported");
     default:
-        in.Fail("unknown compression " + Str(h.compression));
+        Fail("unknown compression " + Str(h.compression));
     }
 }
 
-void ReadMasks(const ByteSpan& in, Header& h)
+void ReadMasks(const ByteReader& in, Header& h)
 {
-    if (h.compression != BiBitFields && h.compression != BiAlphaBitFields)
+    if (h.compression != Compression::BitFields && h.compression != Compression::AlphaBitFields)
         return;
     h.masksGiven = true;
-    uint64_t count = h.compression == BiAlphaBitFields ? 4 : 3;
-    uint64_t at = FileHeaderSize + InfoRedMask;
-    if (h.headerBytes == InfoHeaderBytes) {
+    uint64_t count = h.compression == Compression::AlphaBitFields ? 4 : 3;
+    uint64_t at = File::Bytes + Info::RedMask;
+    if (h.headerBytes == HeaderBytes::Info) {
         at = h.headerEnd; // masks follow a plain info header
         h.headerEnd += count * 4;
-    } else if (h.headerBytes >= V3HeaderBytes) {
+    } else if (h.headerBytes >= HeaderBytes::V3) {
         count = 4;
     }
     for (uint64_t i = 0; i < count; ++i)
         h.masks[i] = in.U32(at + i * 4, "colour masks");
-    if (h.headerBytes == V2HeaderBytes)
+    if (h.headerBytes == HeaderBytes::V2)
         h.masks[3] = 0;
 }
 
-void CheckMasks(const ByteSpan& in, const Header& h)
+void CheckMasks(const Header& h)
 {
     static const char* names[] = { "red", "green", "blue", "alpha" };
     uint64_t limit = h.bitCount == 16 ? 0xFFFFu : 0xFFFFFFFFu;
@@ -237,16 +204,16 @@ void CheckMasks(const ByteSpan& in, const Header& h)
         uint32_t m = h.masks[i];
         if (m == 0) {
             if (i < 3)
-                in.Fail(std::string("empty ") + names[i] + " mask");
+                Fail(std::string("empty ") + names[i] + " mask");
             continue;
         }
         uint32_t shifted = m >> std::countr_zero(m);
         if ((shifted & (shifted + 1)) != 0)
-            in.Fail(std::string(names[i]) + " mask is not contiguous");
+            Fail(std::string(names[i]) + " mask is not contiguous");
         if (m > limit)
-            in.Fail(std::string(names[i]) + " mask lies outside the pixel");
+            Fail(std::string(names[i]) + " mask lies outside the pixel");
         if (m & seen)
-            in.Fail(std::string(names[i]) + " mask overlaps another");
+            Fail(std::string(names[i]) + " mask overlaps another");
         seen |= m;
     }
 }
@@ -262,35 +229,35 @@ ChannelField FieldOf(uint32_t mask)
     return f;
 }
 
-std::vector<uint32_t> ReadPalette(const ByteSpan& in, const Header& h)
+std::vector<uint32_t> ReadPalette(const ByteReader& in, const Header& h)
 {
-    const uint64_t entryBytes = h.headerBytes == CoreHeaderBytes ? 3 : 4;
+    const uint64_t entryBytes = h.headerBytes == HeaderBytes::Core ? bitmap::CorePaletteEntryBytes : bitmap::PaletteEntryBytes;
     const uint64_t depthEntries = uint64_t(1) << h.bitCount;
     if (h.pixelOffset < h.headerEnd)
-        in.Fail("pixel data offset " + Str(h.pixelOffset) + " lies inside the header");
+        Fail("pixel data offset " + Str(h.pixelOffset) + " lies inside the header");
     const uint64_t room = (h.pixelOffset - h.headerEnd) / entryBytes;
     uint64_t count = h.clrUsed == 0 ? depthEntries : h.clrUsed;
     if (h.clrUsed == 0) {
         count = std::min(count, room); // implicit size: a shorter table is what the writer meant
     } else if (count > room) {
-        in.Fail("palette of " + Str(count) + " colours does not fit before the pixel data");
+        Fail("palette of " + Str(count) + " colours does not fit before the pixel data");
     }
     in.Require(h.headerEnd, count * entryBytes, "palette");
     count = std::min(count, depthEntries);
     if (count == 0)
-        in.Fail("no palette");
+        Fail("no palette");
     std::vector<uint32_t> palette(count);
     for (uint64_t i = 0; i < count; ++i) {
-        const uint8_t* e = in.At(h.headerEnd + i * entryBytes);
+        const uint8_t* e = in.Bytes(h.headerEnd + i * entryBytes, entryBytes, "palette").data();
         palette[i] = Opaque | (uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0];
     }
     return palette;
 }
 
-uint32_t PaletteColour(const ByteSpan& in, const std::vector<uint32_t>& palette, uint32_t index)
+uint32_t PaletteColour(const std::vector<uint32_t>& palette, uint32_t index)
 {
     if (index >= palette.size())
-        in.Fail("palette index " + Str(index) + " outside the " + Str(palette.size()) + "-colour palette");
+        Fail("palette index " + Str(index) + " outside the " + Str(palette.size()) + "-colour palette");
     return palette[index];
 }
 
@@ -313,35 +280,35 @@ private:
     bool m_topDown;
 };
 
-void DecodeIndexed(const ByteSpan& in, const Header& h, uint64_t stride, Picture& out)
+void DecodeIndexed(const ByteReader& in, const Header& h, uint64_t stride, Picture& out)
 {
     std::vector<uint32_t> palette = ReadPalette(in, h);
     PixelRows rows(out, h.topDown);
     const int bits = h.bitCount;
     const uint32_t indexMask = (1u << bits) - 1;
     for (int n = 0; n < h.height; ++n) {
-        const uint8_t* src = in.At(h.pixelOffset + n * stride);
+        const uint8_t* src = in.Bytes(h.pixelOffset + n * stride, stride, "pixel data").data();
         uint32_t* dst = rows.FileRow(n);
         for (int x = 0; x < h.width; ++x) {
             uint64_t bit = uint64_t(x) * bits;
             uint32_t index = (src[bit / 8] >> (8 - bits - bit % 8)) & indexMask;
-            dst[x] = PaletteColour(in, palette, index);
+            dst[x] = PaletteColour(palette, index);
         }
     }
 }
 
-void DecodeTrueColour(const ByteSpan& in, const Header& h, uint64_t stride, Picture& out)
+void DecodeTrueColour(const ByteReader& in, const Header& h, uint64_t stride, Picture& out)
 {
     PixelRows rows(out, h.topDown);
     for (int n = 0; n < h.height; ++n) {
-        const uint8_t* src = in.At(h.pixelOffset + n * stride);
+        const uint8_t* src = in.Bytes(h.pixelOffset + n * stride, stride, "pixel data").data();
         uint32_t* dst = rows.FileRow(n);
         for (int x = 0; x < h.width; ++x, src += 3)
             dst[x] = Opaque | (uint32_t(src[2]) << 16) | (uint32_t(src[1]) << 8) | src[0];
     }
 }
 
-void DecodeFields(const ByteSpan& in, const Header& h, uint64_t stride, Picture& out)
+void DecodeFields(const ByteReader& in, const Header& h, uint64_t stride, Picture& out)
 {
     std::array<uint32_t, 4> masks = h.masks;
     if (!h.masksGiven)
@@ -356,7 +323,7 @@ void DecodeFields(const ByteSpan& in, const Header& h, uint64_t stride, Picture&
         && (masks[3] == 0 || masks[3] == 0xFF000000u);
     for (int n = 0; native && n < h.height; ++n) {
         uint32_t* dst = rows.FileRow(n);
-        std::memcpy(dst, in.At(h.pixelOffset + n * stride), static_cast<size_t>(h.width) * 4);
+        std::memcpy(dst, in.Bytes(h.pixelOffset + n * stride, stride, "pixel data").data(), static_cast<size_t>(h.width) * 4);
         for (int x = 0; x < h.width; ++x) {
             alphaSeen |= dst[x];
             dst[x] |= masks[3] == 0 ? Opaque : 0;
@@ -364,7 +331,7 @@ void DecodeFields(const ByteSpan& in, const Header& h, uint64_t stride, Picture&
     }
     alphaSeen &= Opaque;
     for (int n = 0; !native && n < h.height; ++n) {
-        const uint8_t* src = in.At(h.pixelOffset + n * stride);
+        const uint8_t* src = in.Bytes(h.pixelOffset + n * stride, stride, "pixel data").data();
         uint32_t* dst = rows.FileRow(n);
         for (int x = 0; x < h.width; ++x, src += bytes) {
             uint32_t v = bytes == 2 ? uint32_t(src[0] | (src[1] << 8))
@@ -383,105 +350,60 @@ void DecodeFields(const ByteSpan& in, const Header& h, uint64_t stride, Picture&
     }
 }
 
-class RleDecoder {
-public:
-    RleDecoder(const ByteSpan& in, const Header& h, Picture& out)
-        : m_in(in)
-        , m_header(h)
-        , m_out(out)
-        , m_palette(ReadPalette(in, h))
-        , m_rows(out, false)
-    {
+// Run-length data may skip pixels: those stay transparent, and the picture then has alpha.
+void DecodeRunLength(const ByteReader& in, const Header& h, Picture& out)
+{
+    std::vector<uint32_t> palette = ReadPalette(in, h);
+    const size_t pixels = out.pixels.size();
+    std::vector<uint8_t> indices(pixels), written(pixels);
+    RleDecoder decoder(h.bitCount, h.width, h.height, RleDecoder::Overflow::Strict);
+    RleOutcome outcome = decoder.Decode(in.Data().subspan(h.pixelOffset), indices, written);
+    switch (outcome.stop) {
+    case RleStop::EndOfBitmap:
+        break;
+    case RleStop::DataEnds:
+        Fail("file ends inside the run-length data");
+    case RleStop::PastLastRow:
+        Fail("run-length data runs past the last row");
+    case RleStop::PastRowEnd:
+        Fail("run-length run passes the end of row " + Str(uint64_t(outcome.row)));
+    case RleStop::SkipLeaves:
+        Fail("run-length skip leaves the picture");
     }
-
-    void Run()
-    {
-        uint64_t at = m_header.pixelOffset;
-        for (;;) {
-            uint8_t count = m_in.U8(at, "run-length data");
-            uint8_t code = m_in.U8(at + 1, "run-length data");
-            at += 2;
-            if (count > 0) {
-                Encoded(count, code);
-                continue;
-            }
-            if (code == 0) { // end of line
-                m_x = 0;
-                ++m_y;
-            } else if (code == 1) { // end of picture
-                break;
-            } else if (code == 2) { // skip
-                m_x += m_in.U8(at, "run-length skip");
-                m_y += m_in.U8(at + 1, "run-length skip");
-                at += 2;
-                if (m_x > m_header.width || m_y > m_header.height)
-                    m_in.Fail("run-length skip leaves the picture");
-            } else {
-                at = Literal(at, code);
+    PixelRows rows(out, false);
+    uint64_t count = 0;
+    for (int y = 0; y < h.height; ++y) {
+        uint32_t* dst = rows.FileRow(y);
+        for (int x = 0; x < h.width; ++x) {
+            size_t at = size_t(y) * size_t(h.width) + size_t(x);
+            if (written[at]) {
+                dst[x] = PaletteColour(palette, indices[at]);
+                ++count;
             }
         }
-        m_out.hasAlpha = m_written < static_cast<uint64_t>(m_header.width) * m_header.height;
     }
-
-private:
-    void Put(uint32_t index)
-    {
-        if (m_y >= m_header.height)
-            m_in.Fail("run-length data runs past the last row");
-        if (m_x >= m_header.width)
-            m_in.Fail("run-length run passes the end of row " + Str(m_y));
-        m_rows.FileRow(m_y)[m_x++] = PaletteColour(m_in, m_palette, index);
-        ++m_written;
-    }
-
-    void Encoded(uint8_t count, uint8_t value)
-    {
-        for (int i = 0; i < count; ++i)
-            Put(m_header.bitCount == 8 ? value : (i % 2 == 0 ? value >> 4 : value & 0x0F));
-    }
-
-    uint64_t Literal(uint64_t at, uint8_t count)
-    {
-        uint64_t bytes = m_header.bitCount == 8 ? count : (count + 1u) / 2;
-        m_in.Require(at, bytes, "run-length literal");
-        const uint8_t* src = m_in.At(at);
-        for (int i = 0; i < count; ++i)
-            Put(m_header.bitCount == 8 ? src[i] : (i % 2 == 0 ? src[i / 2] >> 4 : src[i / 2] & 0x0F));
-        return at + bytes + (bytes & 1); // literals keep 16-bit alignment
-    }
-
-    const ByteSpan& m_in;
-    const Header& m_header;
-    Picture& m_out;
-    std::vector<uint32_t> m_palette;
-    PixelRows m_rows;
-    int m_x = 0;
-    int m_y = 0;
-    uint64_t m_written = 0;
-};
-
+    out.hasAlpha = count < pixels;
 }
 
-Picture DecodeBitmap(std::span<const uint8_t> bytes)
+Picture Decode(const ByteReader& in)
 {
-    ByteSpan in(bytes, "bitmap");
     Header h = ReadHeader(in);
-    CheckGeometry(in, h);
-    CheckCompression(in, h);
-    CheckBitCount(in, h);
+    CheckGeometry(h);
+    CheckCompression(h);
+    CheckBitCount(h);
     ReadMasks(in, h);
     if (h.masksGiven)
-        CheckMasks(in, h);
+        CheckMasks(h);
     if (h.pixelOffset < h.headerEnd || h.pixelOffset >= in.Size())
-        in.Fail("pixel data offset " + Str(h.pixelOffset) + " lies outside the file's data");
+        Fail("pixel data offset " + Str(h.pixelOffset) + " lies outside the file's data");
 
-    const bool rle = h.compression == BiRle8 || h.compression == BiRle4;
+    const bool rle = h.compression == Compression::Rle8 || h.compression == Compression::Rle4;
     const uint64_t pixels = static_cast<uint64_t>(h.width) * h.height;
-    const uint64_t stride = (static_cast<uint64_t>(h.width) * h.bitCount + 31) / 32 * 4;
+    const uint64_t stride = bitmap::RowStride(static_cast<uint64_t>(h.width), h.bitCount);
     const uint64_t dataBytes = in.Size() - h.pixelOffset;
     if (rle) {
         if (pixels > dataBytes * MaxRlePixelsPerByte)
-            in.Fail("run-length data of " + Str(dataBytes) + " bytes cannot hold a " + std::to_string(h.width) + " x " + std::to_string(h.height) + " picture");
+            Fail("run-length data of " + Str(dataBytes) + " bytes cannot hold a " + std::to_string(h.width) + " x " + std::to_string(h.height) + " picture");
     } else {
         in.Require(h.pixelOffset, stride * h.height, "pixel data");
     }
@@ -491,7 +413,7 @@ Picture DecodeBitmap(std::span<const uint8_t> bytes)
     out.height = h.height;
     out.pixels.assign(pixels, 0);
     if (rle)
-        RleDecoder(in, h, out).Run();
+        DecodeRunLength(in, h, out);
     else if (h.bitCount <= 8)
         DecodeIndexed(in, h, stride, out);
     else if (h.bitCount == 24)
@@ -499,6 +421,17 @@ Picture DecodeBitmap(std::span<const uint8_t> bytes)
     else
         DecodeFields(in, h, stride, out);
     return out;
+}
+
+}
+
+Picture DecodeBitmap(std::span<const uint8_t> bytes)
+{
+    try {
+        return Decode(ByteReader(bytes));
+    } catch (const ByteRangeError& e) {
+        Fail("file ends inside the " + e.Field());
+    }
 }
 
 }
