@@ -1,5 +1,9 @@
 #include "dib/graphic/DIB.h"
 
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/ByteWriter.h"
+#include "platform/picture/BitmapHeaders.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -8,53 +12,28 @@ using namespace platform;
 
 namespace {
 
-constexpr size_t FileHeaderSize = 14;
-constexpr size_t FileSignature = 0;
-constexpr size_t FileSize = 2;
-constexpr size_t FilePixelOffset = 10;
-// Offsets within the device-independent bitmap that follows the file header.
-constexpr size_t HeaderSize = 0;
-constexpr size_t CoreHeaderSize = 12;
-constexpr size_t CoreBitCount = 10;
-constexpr size_t InfoBitCount = 14;
-constexpr size_t InfoCompression = 16;
-constexpr size_t InfoClrUsed = 32;
-constexpr size_t InfoHeaderSize = 40;
-constexpr uint32_t BitFields = 3;
-
-uint32_t U32(std::span<const uint8_t> b, size_t at)
-{
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
-
-uint16_t U16(std::span<const uint8_t> b, size_t at)
-{
-    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
-}
-
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
+namespace File = bitmap::FileHeader;
+namespace Core = bitmap::CoreHeader;
+namespace Info = bitmap::InfoHeader;
+namespace HeaderBytes = bitmap::HeaderBytes;
 
 // Where the pixels of a packed bitmap start: after its header, colour masks and colour table.
-size_t PackedPixelOffset(std::span<const uint8_t> packed)
+size_t PackedPixelOffset(const ByteReader& packed)
 {
-    if (packed.size() < CoreHeaderSize)
+    if (!packed.Holds(0, HeaderBytes::Core))
         throw EDIBGraphicError("Invalid bitmap: header truncated");
-    const uint32_t headerSize = U32(packed, HeaderSize);
-    if (headerSize != CoreHeaderSize && (headerSize < InfoHeaderSize || headerSize > packed.size()))
+    const uint32_t headerSize = packed.U32(Info::Size);
+    if (headerSize != HeaderBytes::Core && (headerSize < HeaderBytes::Info || headerSize > packed.Size()))
         throw EDIBGraphicError("Invalid bitmap: unknown header size " + std::to_string(headerSize));
-    const bool core = headerSize == CoreHeaderSize;
-    const uint16_t bitCount = U16(packed, core ? CoreBitCount : InfoBitCount);
-    uint64_t colours = core ? 0 : U32(packed, InfoClrUsed);
+    const bool core = headerSize == HeaderBytes::Core;
+    const uint16_t bitCount = packed.U16(core ? Core::BitCount : Info::BitCount);
+    uint64_t colours = core ? 0 : packed.U32(Info::ClrUsed);
     if (colours == 0 && bitCount <= 8)
         colours = uint64_t(1) << bitCount;
-    uint64_t offset = headerSize + colours * (core ? 3 : 4);
-    if (!core && headerSize == InfoHeaderSize && U32(packed, InfoCompression) == BitFields)
-        offset += 12;
-    if (offset > packed.size())
+    uint64_t offset = headerSize + colours * (core ? bitmap::CorePaletteEntryBytes : bitmap::PaletteEntryBytes);
+    if (!core && headerSize == HeaderBytes::Info && packed.U32(Info::Compression) == bitmap::Compression::BitFields)
+        offset += bitmap::SeparateMaskBytes;
+    if (offset > packed.Size())
         throw EDIBGraphicError("Invalid bitmap: colour table beyond the data");
     return static_cast<size_t>(offset);
 }
@@ -102,7 +81,7 @@ const ClassInfo& TDIB::StaticClass()
 
 void TDIB::LoadFromBytes(std::span<const uint8_t> bytes)
 {
-    if (bytes.size() < FileHeaderSize || bytes[FileSignature] != 'B' || bytes[FileSignature + 1] != 'M')
+    if (bytes.size() < File::Bytes || bytes[File::Signature] != bitmap::Signature[0] || bytes[File::Signature + 1] != bitmap::Signature[1])
         throw EDIBGraphicError("Invalid bitmap: no \"BM\" file header");
     try {
         m_picture = DecodeBitmap(bytes);
@@ -120,20 +99,20 @@ std::vector<uint8_t> TDIB::SaveToBytes() const
 
 void TDIB::LoadFromPackedDIB(std::span<const uint8_t> packed)
 {
-    const size_t pixels = PackedPixelOffset(packed);
-    std::vector<uint8_t> file(FileHeaderSize + packed.size());
-    file[FileSignature] = 'B';
-    file[FileSignature + 1] = 'M';
-    Put32(file, FileSize, static_cast<uint32_t>(file.size()));
-    Put32(file, FilePixelOffset, static_cast<uint32_t>(FileHeaderSize + pixels));
-    std::copy(packed.begin(), packed.end(), file.begin() + FileHeaderSize);
-    LoadFromBytes(file);
+    const size_t pixels = PackedPixelOffset(ByteReader(packed));
+    ByteWriter file(File::Bytes);
+    file.Put8(File::Signature, bitmap::Signature[0]);
+    file.Put8(File::Signature + 1, bitmap::Signature[1]);
+    file.Put32(File::FileSize, static_cast<uint32_t>(File::Bytes + packed.size()));
+    file.Put32(File::PixelOffset, static_cast<uint32_t>(File::Bytes + pixels));
+    file.AppendBytes(packed);
+    LoadFromBytes(file.Bytes());
 }
 
 std::vector<uint8_t> TDIB::SaveToPackedDIB() const
 {
     const std::vector<uint8_t> file = SaveToBytes();
-    return std::vector<uint8_t>(file.begin() + FileHeaderSize, file.end());
+    return std::vector<uint8_t>(file.begin() + File::Bytes, file.end());
 }
 
 bool TDIB::PasteFromClipboard()

@@ -2,6 +2,7 @@
 
 #include "shell/LnkFormat.h"
 
+#include "platform/bytes/ByteWriter.h"
 #include "platform/text/Codepage.h"
 
 #include <algorithm>
@@ -10,39 +11,21 @@ namespace shell {
 
 namespace {
 
-class Out {
+// The shortcut's structures over the little-endian writer.
+class Out : public platform::ByteWriter {
 public:
-    void U8(uint8_t value) { bytes.push_back(value); }
-    void U16(uint16_t value)
-    {
-        U8(static_cast<uint8_t>(value));
-        U8(static_cast<uint8_t>(value >> 8));
-    }
-    void U32(uint32_t value)
-    {
-        U16(static_cast<uint16_t>(value));
-        U16(static_cast<uint16_t>(value >> 16));
-    }
-    void U64(uint64_t value)
-    {
-        U32(static_cast<uint32_t>(value));
-        U32(static_cast<uint32_t>(value >> 32));
-    }
-    void Text(const std::string& text) { bytes.insert(bytes.end(), text.begin(), text.end()); }
+    void U8(uint8_t value) { Append8(value); }
+    void U16(uint16_t value) { Append16(value); }
+    void U32(uint32_t value) { Append32(value); }
+    void U64(uint64_t value) { Append64(value); }
+    void Text(const std::string& text) { AppendText(text); }
     void TextZ(const std::string& text)
     {
         Text(text);
         U8(0);
     }
-    void Append(const std::vector<uint8_t>& more) { bytes.insert(bytes.end(), more.begin(), more.end()); }
-    void PatchU32(size_t at, uint32_t value)
-    {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
-    }
-    size_t Size() const { return bytes.size(); }
-
-    std::vector<uint8_t> bytes;
+    void Append(const std::vector<uint8_t>& more) { AppendBytes(more); }
+    void PatchU32(size_t at, uint32_t value) { Put32(at, value); }
 };
 
 void WriteItem(Out& list, const std::vector<uint8_t>& data)
@@ -64,7 +47,7 @@ std::vector<uint8_t> IdList(const std::string& path)
     volume.TextZ(drive);
     while (volume.Size() < 0x17)
         volume.U8(0);
-    WriteItem(list, volume.bytes);
+    WriteItem(list, volume.Bytes());
     size_t start = 3;
     while (start < path.size()) {
         size_t end = std::min(path.find('\\', start), path.size());
@@ -79,11 +62,11 @@ std::vector<uint8_t> IdList(const std::string& path)
         entry.TextZ(part);
         if (entry.Size() % 2 != 0)
             entry.U8(0);
-        WriteItem(list, entry.bytes);
+        WriteItem(list, entry.Bytes());
         start = end + 1;
     }
     list.U16(0);
-    return list.bytes;
+    return list.Take();
 }
 
 std::vector<uint8_t> VolumeId(const LnkContents& contents)
@@ -95,7 +78,7 @@ std::vector<uint8_t> VolumeId(const LnkContents& contents)
     volume.U32(0x10);
     volume.TextZ(contents.volumeLabel);
     volume.PatchU32(0, static_cast<uint32_t>(volume.Size()));
-    return volume.bytes;
+    return volume.Take();
 }
 
 std::vector<uint8_t> NetworkLink(const LnkContents& contents)
@@ -113,7 +96,7 @@ std::vector<uint8_t> NetworkLink(const LnkContents& contents)
         net.TextZ(contents.deviceName);
     }
     net.PatchU32(0, static_cast<uint32_t>(net.Size()));
-    return net.bytes;
+    return net.Take();
 }
 
 std::vector<uint8_t> LinkInfo(const LnkContents& contents)
@@ -140,7 +123,7 @@ std::vector<uint8_t> LinkInfo(const LnkContents& contents)
     info.PatchU32(0x18, static_cast<uint32_t>(info.Size()));
     info.TextZ(contents.commonPathSuffix);
     info.PatchU32(0x00, static_cast<uint32_t>(info.Size()));
-    return info.bytes;
+    return info.Take();
 }
 
 void WriteString(Out& out, const std::string& text, bool unicode)
@@ -225,7 +208,7 @@ std::vector<uint8_t> WriteLnk(const LnkContents& contents)
     if (!contents.environmentTarget.empty())
         WriteEnvironmentBlock(out, contents.environmentTarget);
     out.U32(0);
-    return out.bytes;
+    return out.Take();
 }
 
 }
