@@ -1,5 +1,8 @@
 #include "dib/stream/DIBStream.h"
 
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/ByteWriter.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -16,26 +19,28 @@ uint16_t TDIBStream::ReadUInt16()
 {
     uint8_t bytes[2];
     ReadBuffer(bytes, sizeof bytes);
-    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
+    return platform::ByteReader(bytes).U16(0);
 }
 
 uint32_t TDIBStream::ReadUInt32()
 {
     uint8_t bytes[4];
     ReadBuffer(bytes, sizeof bytes);
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+    return platform::ByteReader(bytes).U32(0);
 }
 
 void TDIBStream::WriteUInt16(uint16_t value)
 {
-    const uint8_t bytes[2] = { uint8_t(value), uint8_t(value >> 8) };
-    Write(bytes, sizeof bytes);
+    platform::ByteWriter bytes;
+    bytes.Append16(value);
+    WriteBytes(bytes.Bytes());
 }
 
 void TDIBStream::WriteUInt32(uint32_t value)
 {
-    const uint8_t bytes[4] = { uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24) };
-    Write(bytes, sizeof bytes);
+    platform::ByteWriter bytes;
+    bytes.Append32(value);
+    WriteBytes(bytes.Bytes());
 }
 
 std::vector<uint8_t> TDIBStream::ReadRest()

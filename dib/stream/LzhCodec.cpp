@@ -1,6 +1,6 @@
 #include "dib/stream/LzhCodec.h"
 
-#include "dib/stream/LittleEndian.h"
+#include "platform/bytes/ByteReader.h"
 #include "dib/stream/LzhTables.h"
 
 #include <algorithm>
@@ -157,7 +157,7 @@ uint32_t DecodedLength(std::span<const uint8_t> packed)
 {
     if (packed.size() < HeaderSize)
         throw ElzhException("LZH : The packed data has no length header.");
-    return dibstream::ReadLE32(packed.data());
+    return platform::ByteReader(packed).U32(LengthOffset);
 }
 
 uint64_t MaxDecodedLength(size_t codeBytes)

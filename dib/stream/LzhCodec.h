@@ -28,7 +28,8 @@ inline constexpr int SymbolCount = 256 - Threshold + LookAhead; // 314
 inline constexpr int NodeCount = SymbolCount * 2 - 1;        // 627
 inline constexpr int Root = NodeCount - 1;                    // 626
 inline constexpr unsigned RebuildFrequency = 0x8000;
-inline constexpr size_t HeaderSize = 4;                       // offset 0: unpacked length, u32 LE
+inline constexpr size_t LengthOffset = 0;                     // unpacked length, u32 LE
+inline constexpr size_t HeaderSize = 4;
 inline constexpr size_t CodeOffset = HeaderSize;
 
 inline constexpr const char* TooLargeMessage = "Compressed file is larger than the original.";

@@ -1,6 +1,6 @@
 #include "dib/stream/LzhCodec.h"
 
-#include "dib/stream/LittleEndian.h"
+#include "platform/bytes/ByteWriter.h"
 #include "dib/stream/LzhTables.h"
 
 #include <algorithm>
@@ -697,13 +697,14 @@ std::vector<uint8_t> Encode(std::span<const uint8_t> input, int searchThreads)
 {
     if (input.size() > UINT32_MAX)
         throw ElzhException(TooLargeMessage);
-    std::vector<uint8_t> packed;
+    platform::ByteWriter header(HeaderSize);
+    header.Put32(LengthOffset, static_cast<uint32_t>(input.size()));
+    std::vector<uint8_t> packed = header.Take();
     try {
         packed.resize(HeaderSize + input.size() + BitWriter::Slack);
     } catch (const std::bad_alloc&) {
         throw ElzhException(NoMemoryMessage);
     }
-    dibstream::WriteLE32(packed.data(), static_cast<uint32_t>(input.size()));
     if (input.empty()) {
         packed.resize(HeaderSize);
         return packed;

@@ -44,15 +44,14 @@ constexpr uint32_t FallbackMicroSecPerFrame = 66667;
 
 constexpr uint32_t OpaqueAlpha = 0xFF000000u;
 
-using Bytes = ByteReader;
 constexpr size_t IdBytes = 4;
 
-bool IsId(const Bytes& data, size_t offset, const char* id)
+bool IsId(const ByteReader& data, size_t offset, const char* id)
 {
     return std::memcmp(data.Bytes(offset, IdBytes, "chunk id").data(), id, IdBytes) == 0;
 }
 
-std::string IdText(const Bytes& data, size_t offset)
+std::string IdText(const ByteReader& data, size_t offset)
 {
     std::string text;
     for (uint8_t byte : data.Bytes(offset, IdBytes, "chunk id")) {
@@ -76,7 +75,7 @@ struct Chunk {
 
 // Walks the chunks of [begin, end); a chunk that claims more than its container holds is an
 // error, since what follows it could not be found.
-std::vector<Chunk> ReadChunks(const Bytes& file, size_t begin, size_t end)
+std::vector<Chunk> ReadChunks(const ByteReader& file, size_t begin, size_t end)
 {
     std::vector<Chunk> chunks;
     size_t pos = begin;
@@ -94,7 +93,7 @@ std::vector<Chunk> ReadChunks(const Bytes& file, size_t begin, size_t end)
     return chunks;
 }
 
-bool IsList(const Bytes& file, const Chunk& chunk, const char* type)
+bool IsList(const ByteReader& file, const Chunk& chunk, const char* type)
 {
     return chunk.id == "LIST" && chunk.size >= ListTypeBytes && IsId(file, chunk.dataOffset, type);
 }
@@ -115,7 +114,7 @@ struct VideoStream {
 
 // Frames are the stream's 'db'/'dc' chunks in file order, inside LIST 'rec ' groups too; the
 // two letters are not trusted to tell compressed from uncompressed.
-void CollectFrames(const Bytes& file, size_t begin, size_t end, const std::string& prefix, int depth, std::vector<std::pair<size_t, size_t>>& frames)
+void CollectFrames(const ByteReader& file, size_t begin, size_t end, const std::string& prefix, int depth, std::vector<std::pair<size_t, size_t>>& frames)
 {
     if (depth > MaxListDepth)
         Fail("lists nested too deeply in 'movi'");
@@ -150,12 +149,12 @@ AviClip AviClip::FromBytes(std::span<const uint8_t> bytes)
 
 AviClip AviClip::Read(std::span<const uint8_t> bytes)
 {
-    Bytes whole(bytes);
+    ByteReader whole(bytes);
     if (!whole.Holds(0, ChunkHeaderBytes + ListTypeBytes) || !IsId(whole, 0, "RIFF") || !IsId(whole, ChunkHeaderBytes, "AVI "))
         Fail("not a RIFF 'AVI ' file");
     AviClip clip;
     clip.m_bytes.assign(bytes.begin(), bytes.end());
-    Bytes file(clip.m_bytes);
+    ByteReader file(clip.m_bytes);
 
     // A RIFF size beyond the file is a truncated download: read what is there.
     size_t riffEnd = std::min<size_t>(file.Size(), size_t(file.U32(ChunkSizeOffset, "RIFF size")) + ChunkHeaderBytes);
@@ -177,7 +176,7 @@ AviClip AviClip::Read(std::span<const uint8_t> bytes)
     auto avih = Find(headers, "avih");
     if (!avih || avih->size < AvihMinBytes)
         Fail("missing or short 'avih' main header");
-    Bytes mainHeader = file.Sub(avih->dataOffset, avih->size, "'avih' main header");
+    ByteReader mainHeader = file.Sub(avih->dataOffset, avih->size, "'avih' main header");
 
     VideoStream video;
     int streamNumber = 0;
@@ -203,7 +202,7 @@ AviClip AviClip::Read(std::span<const uint8_t> bytes)
     if (video.number < 0)
         Fail("no video stream");
 
-    Bytes format = file.Sub(video.strf.dataOffset, video.strf.size, "video format");
+    ByteReader format = file.Sub(video.strf.dataOffset, video.strf.size, "video format");
     if (format.Size() < BiMinBytes)
         Fail("video format is " + std::to_string(format.Size()) + " bytes, a bitmap header needs 40");
     uint32_t headerSize = format.U32(Info::Size, "bitmap header size");
