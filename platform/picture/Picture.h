@@ -65,6 +65,11 @@ Picture DecodePng(std::span<const uint8_t> bytes);
 // byte dropped) or 32 (the fourth byte kept). Throws PictureError for other depths.
 std::vector<uint8_t> EncodeBitmap(const Picture& picture, int bitsPerPixel);
 
+// The file header, 40-byte info header and palette (0x00RRGGBB entries) of an uncompressed
+// bottom-up bitmap, sized for the padded rows that are to follow them. Throws PictureError when
+// the file would pass 4 GB.
+std::vector<uint8_t> BitmapHeaders(int width, int height, int bitsPerPixel, std::span<const uint32_t> palette = {});
+
 // A baseline JPEG of the picture (the fourth byte dropped), quality 1..100. Throws PictureError.
 std::vector<uint8_t> EncodeJpeg(const Picture& picture, int quality);
 
