@@ -73,14 +73,9 @@ RawPicture ParseRawPicture(std::string_view name, std::span<const uint8_t> bytes
 // load.
 std::vector<uint8_t> BitmapFileOf(const RawPicture& picture)
 {
-    platform::Picture top;
-    top.width = picture.width;
-    top.height = picture.height;
-    top.pixels.resize(size_t(picture.width) * size_t(picture.height));
-    const size_t rowBytes = size_t(picture.width) * 4;
-    for (int y = 0; y < picture.height; ++y)
-        std::memcpy(top.pixels.data() + size_t(picture.height - 1 - y) * size_t(picture.width), picture.pixels.data() + size_t(y) * rowBytes, rowBytes);
-    return platform::EncodeBitmap(top, 32);
+    std::vector<uint8_t> file = platform::BitmapHeaders(picture.width, picture.height, 32);
+    file.insert(file.end(), picture.pixels.begin(), picture.pixels.end());
+    return file;
 }
 
 // The pixels go into the item's surface; the drawing properties the layout gave it stay.
