@@ -37,6 +37,31 @@ const char* const kConnectText = "P\xD8IPOJEN\xCD NA NET";
 constexpr int kSmallPictureOpacityGallery = 150;
 constexpr int kSmallPictureOpacityPlain = 240;
 
+// What the pointer over a control shows: a help line, and for the action and bottom buttons
+// their lit image (the bottom buttons put out each other's); the list buttons light without
+// a help line.
+struct PointerHint {
+    const char* handler;
+    const char* text;
+    const char* lit = nullptr;
+    const char* unlit = nullptr;
+};
+
+const PointerHint PointerHints[] = {
+    { "ReadmeCoverMouseMove", kReadmeText, "ReadmeDIBImage" },
+    { "WebCoverMouseMove", kWebText, "WebDIBImage" },
+    { "Flag_3DMouseMove", k3DText },
+    { "Flag_NetMouseMove", kNetText },
+    { "Flag_CZMouseMove", kCzechText },
+    { "Flag_UnplayableMouseMove", kUnplayableText },
+    { "Flag_PlayableMouseMove", kPlayableText },
+    { "Image9MouseMove", kQuitText, "Image2", "Image13" },
+    { "Image12MouseMove", kSettingsText, "Image13", "Image2" },
+    { "Image15MouseMove", kConnectText },
+    { "Image3MouseMove", nullptr, "Image11" },
+    { "Image1MouseMove", nullptr, "Image10" },
+};
+
 bool HasPicture(const std::string& picture)
 {
     return !picture.empty() && picture != kNoPicture;
@@ -381,45 +406,17 @@ void TForm1::StopCoverMouseMove(platform::TObject*, platform::TShiftState, int, 
     StopDIBImage->Show();
 }
 
-void TForm1::ReadmeCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
+void TForm1::PublishPointerHints(platform::MethodTable& table)
 {
-    HelpLabel->SetCaption(kReadmeText);
-    ReadmeDIBImage->Show();
-}
-
-void TForm1::WebCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    HelpLabel->SetCaption(kWebText);
-    WebDIBImage->Show();
-}
-
-void TForm1::Flag_3DMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(k3DText); }
-void TForm1::Flag_NetMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kNetText); }
-void TForm1::Flag_CZMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kCzechText); }
-void TForm1::Flag_UnplayableMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kUnplayableText); }
-void TForm1::Flag_PlayableMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kPlayableText); }
-
-void TForm1::Image9MouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    HelpLabel->SetCaption(kQuitText);
-    Image2->Show();
-    Image13->Hide();
-}
-
-void TForm1::Image12MouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    HelpLabel->SetCaption(kSettingsText);
-    Image13->Show();
-    Image2->Hide();
-}
-
-void TForm1::Image15MouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    HelpLabel->SetCaption(kConnectText);
-}
-
-// The quit button.
-void TForm1::Image2Click(platform::TObject*)
-{
-    platform::Application().Terminate();
+    for (const PointerHint& hint : PointerHints) {
+        table.Add<void(platform::TObject*, platform::TShiftState, int, int)>(hint.handler,
+            [this, hint](platform::TObject*, platform::TShiftState, int, int) {
+                if (hint.text)
+                    HelpLabel->SetCaption(hint.text);
+                if (auto* lit = hint.lit ? dynamic_cast<platform::TControl*>(FindComponent(hint.lit)) : nullptr)
+                    lit->Show();
+                if (auto* unlit = hint.unlit ? dynamic_cast<platform::TControl*>(FindComponent(hint.unlit)) : nullptr)
+                    unlit->Hide();
+            });
+    }
 }

@@ -87,11 +87,6 @@ void TForm1::DIBImage4MouseLeave(platform::TObject*)
     DIBTimer1->SetEnabled(false);
 }
 
-void TForm1::DIBImage4MouseMove(platform::TObject* sender, platform::TShiftState, int x, int y)
-{
-    MoveArrows(sender, x, y);
-}
-
 // Run by DIBTimer1: brightens up to fully opaque.
 void TForm1::DIBTimer2Timer(platform::TObject*)
 {
@@ -233,30 +228,4 @@ void TForm1::AnimationTimerTimer(platform::TObject*)
     const int r = std::uniform_int_distribution<int>(1, kAnimationChoices)(random);
     if (platform::TAnimate* player = SidePlayer(r))
         player->SetActive(true);
-}
-
-void TForm1::Animate1Start(platform::TObject*) { Animate1->Show(); }
-void TForm1::Animate2Start(platform::TObject*) { Animate2->Show(); }
-void TForm1::Animate3Start(platform::TObject*) { Animate3->Show(); }
-void TForm1::Animate4Start(platform::TObject*) { Animate4->Show(); }
-void TForm1::Animate5Start(platform::TObject*) { Animate5->Show(); }
-void TForm1::Animate6Start(platform::TObject*) { Animate6->Show(); }
-void TForm1::Animate7Start(platform::TObject*) { Animate7->Show(); }
-void TForm1::Animate8Start(platform::TObject*) { Animate8->Show(); }
-void TForm1::Animate9Start(platform::TObject*) { Animate9->Show(); }
-void TForm1::Animate10Start(platform::TObject*) { Animate10->Show(); }
-void TForm1::Animate5Stop(platform::TObject*) { Animate6->Show(); }
-void TForm1::Animate9Stop(platform::TObject*) { }
-
-// The window has no caption: a left press on its background drags it instead.
-void TForm1::Image4MouseDown(platform::TObject*, platform::TMouseButton button, platform::TShiftState, int, int)
-{
-    if (button == platform::TMouseButton::mbLeft)
-        StartSystemMove();
-}
-
-void TForm1::Image14MouseDown(platform::TObject*, platform::TMouseButton button, platform::TShiftState, int, int)
-{
-    if (button == platform::TMouseButton::mbLeft)
-        StartSystemMove();
 }

@@ -280,27 +280,6 @@ void TForm1::Image3Click(platform::TObject*)
     ProcessPage();
 }
 
-void TForm1::Image3MouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    Image11->Show();
-}
-
-void TForm1::Image1MouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    Image10->Show();
-}
-
-void TForm1::DemosLabel1_Click(platform::TObject*) { SelectRow(0); }
-void TForm1::DemosLabel2Click(platform::TObject*) { SelectRow(1); }
-void TForm1::DemosLabel3Click(platform::TObject*) { SelectRow(2); }
-void TForm1::DemosLabel4Click(platform::TObject*) { SelectRow(3); }
-void TForm1::DemosLabel5Click(platform::TObject*) { SelectRow(4); }
-void TForm1::DemosLabel6Click(platform::TObject*) { SelectRow(5); }
-void TForm1::DemosLabel7Click(platform::TObject*) { SelectRow(6); }
-void TForm1::DemosLabel8Click(platform::TObject*) { SelectRow(7); }
-void TForm1::DemosLabel9Click(platform::TObject*) { SelectRow(8); }
-void TForm1::DemosLabel10Click(platform::TObject*) { SelectRow(9); }
-
 // Bound to the wheel rolling down (the form's events are bound crosswise).
 void TForm1::FormMouseWheelUp(platform::TObject*, platform::TShiftState shift, TPoint mousePos, bool&)
 {

@@ -147,56 +147,12 @@ public:
     platform::TImage* Image4 = nullptr;
     platform::TLabel* DebugLabel1 = nullptr;
     platform::TLabel* DebugLabel2 = nullptr;
-    platform::TAnimate* Animate1 = nullptr;
-    platform::TAnimate* Animate2 = nullptr;
-    platform::TAnimate* Animate3 = nullptr;
-    platform::TAnimate* Animate4 = nullptr;
-    platform::TAnimate* Animate5 = nullptr;
-    platform::TAnimate* Animate6 = nullptr;
-    platform::TAnimate* Animate7 = nullptr;
-    platform::TAnimate* Animate8 = nullptr;
-    platform::TAnimate* Animate9 = nullptr;
-    platform::TAnimate* Animate10 = nullptr;
     TDIBContainer* DIBContainer1 = nullptr;
 
     // Inside DIBContainer1: backgrounds and overlays.
     platform::TImage* Image14 = nullptr;
     TDIBImage* DIBImage1 = nullptr;
     TDIBImage* DIBImage2 = nullptr;
-
-    // Item list rows.
-    TDIBFadeLabel* DemosLabel1 = nullptr;
-    TDIBFadeLabel* DemosLabel2 = nullptr;
-    TDIBFadeLabel* DemosLabel3 = nullptr;
-    TDIBFadeLabel* DemosLabel4 = nullptr;
-    TDIBFadeLabel* DemosLabel5 = nullptr;
-    TDIBFadeLabel* DemosLabel6 = nullptr;
-    TDIBFadeLabel* DemosLabel7 = nullptr;
-    TDIBFadeLabel* DemosLabel8 = nullptr;
-    TDIBFadeLabel* DemosLabel9 = nullptr;
-    TDIBFadeLabel* DemosLabel10 = nullptr;
-
-    // Category column: icons and their captions.
-    TDIBImage* DIBSection1 = nullptr;
-    TDIBImage* DIBSection2 = nullptr;
-    TDIBImage* DIBSection3 = nullptr;
-    TDIBImage* DIBSection4 = nullptr;
-    TDIBImage* DIBSection5 = nullptr;
-    TDIBImage* DIBSection6 = nullptr;
-    TDIBImage* DibSection7 = nullptr;
-    TDIBImage* DIBSection8 = nullptr;
-    TDIBImage* DibSection9 = nullptr;
-    TDIBImage* DIBSection10 = nullptr;
-    TDIBFadeLabel* IconLabel1 = nullptr;
-    TDIBFadeLabel* IconLabel2 = nullptr;
-    TDIBFadeLabel* IconLabel3 = nullptr;
-    TDIBFadeLabel* IconLabel4 = nullptr;
-    TDIBFadeLabel* IconLabel5 = nullptr;
-    TDIBFadeLabel* IconLabel6 = nullptr;
-    TDIBFadeLabel* IconLabel7 = nullptr;
-    TDIBFadeLabel* IconLabel8 = nullptr;
-    TDIBFadeLabel* IconLabel9 = nullptr;
-    TDIBFadeLabel* IconLabel10 = nullptr;
 
     // Scroll controls, covers and markers.
     platform::TImage* Image3 = nullptr;
@@ -263,7 +219,9 @@ public:
     TDIBImageList* DIBImageList2 = nullptr;
     TQXShellLink* QXShellLink1 = nullptr;
 
-    // The numbered families by number, 1 to 10 (nullptr outside that range or without layout).
+    // The numbered families by number, 1 to 10 (nullptr outside that range or without layout):
+    // the item list's rows (DemosLabelN), the category column's icons (DIBSectionN) and their
+    // captions (IconLabelN), and the side players (AnimateN).
     TDIBFadeLabel* ListRow(int n) const;
     TDIBImage* SectionIcon(int n) const;
     TDIBFadeLabel* SectionLabel(int n) const;
@@ -369,109 +327,33 @@ public:
     void FormMouseWheelUp(platform::TObject* Sender, platform::TShiftState Shift, TPoint MousePos, bool& Handled);
     void FormMouseWheelDown(platform::TObject* Sender, platform::TShiftState Shift, TPoint MousePos, bool& Handled);
 
-    void Image4MouseDown(platform::TObject* Sender, platform::TMouseButton Button, platform::TShiftState Shift, int X, int Y);
-    void Image14MouseDown(platform::TObject* Sender, platform::TMouseButton Button, platform::TShiftState Shift, int X, int Y);
     void DIBImage1MouseDown(platform::TObject* Sender, platform::TMouseButton Button, platform::TShiftState Shift, int X, int Y);
     void ScreenImageMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
     void DebugLabel1Click(platform::TObject* Sender);
     void DebugLabel2Click(platform::TObject* Sender);
 
-    void Animate1Start(platform::TObject* Sender);
-    void Animate2Start(platform::TObject* Sender);
-    void Animate3Start(platform::TObject* Sender);
-    void Animate4Start(platform::TObject* Sender);
-    void Animate5Start(platform::TObject* Sender);
-    void Animate5Stop(platform::TObject* Sender);
-    void Animate6Start(platform::TObject* Sender);
-    void Animate7Start(platform::TObject* Sender);
-    void Animate8Start(platform::TObject* Sender);
-    void Animate9Start(platform::TObject* Sender);
-    void Animate9Stop(platform::TObject* Sender);
-    void Animate10Start(platform::TObject* Sender);
-
-    void DemosLabel1_Click(platform::TObject* Sender);
-    void DemosLabel2Click(platform::TObject* Sender);
-    void DemosLabel3Click(platform::TObject* Sender);
-    void DemosLabel4Click(platform::TObject* Sender);
-    void DemosLabel5Click(platform::TObject* Sender);
-    void DemosLabel6Click(platform::TObject* Sender);
-    void DemosLabel7Click(platform::TObject* Sender);
-    void DemosLabel8Click(platform::TObject* Sender);
-    void DemosLabel9Click(platform::TObject* Sender);
-    void DemosLabel10Click(platform::TObject* Sender);
-
-    void DIBSection1Click(platform::TObject* Sender);
-    void DIBSection2Click(platform::TObject* Sender);
-    void DIBSection3Click(platform::TObject* Sender);
-    void DIBSection4Click(platform::TObject* Sender);
-    void DIBSection5Click(platform::TObject* Sender);
-    void DIBSection6Click(platform::TObject* Sender);
-    void DibSection7Click(platform::TObject* Sender);
-    void DIBSection8Click(platform::TObject* Sender);
-    void DibSection9Click(platform::TObject* Sender);
-    void DIBSection10Click(platform::TObject* Sender);
-    void IconImage1Click(platform::TObject* Sender);
-    void IconImage1MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconImage2MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconImage3MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconImage4MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconImage5MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconImage6MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void DibSection7MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void DIBSection8MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void DibSection9MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void DIBSection10MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconLabel1MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconLabel2MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconLabel3MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconLabel4MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconLabel5MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconLabel6MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconLabel7MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconLabel8MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconLabel9MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void IconLabel10MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-
     void Image3Click(platform::TObject* Sender);
-    void Image3MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
     void Image1Click(platform::TObject* Sender);
-    void Image1MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
     void UpMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
     void DownMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void Image6Click(platform::TObject* Sender);
 
     void DIBImage4Click(platform::TObject* Sender);
     void DIBImage4MouseEnter(platform::TObject* Sender);
     void DIBImage4MouseLeave(platform::TObject* Sender);
-    void DIBImage4MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
     void LeftArrowClick(platform::TObject* Sender);
     void RightArrowClick(platform::TObject* Sender);
-    void Flag_PlayableMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void Flag_UnplayableMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void Flag_CZMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void Flag_NetMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void Flag_3DMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
 
-    void ReadmeCoverMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
     void ReadmeDIBImageClick(platform::TObject* Sender);
-    void WebCoverMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
     void WebDIBImageClick(platform::TObject* Sender);
     void PlayCoverMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
     void PlayDIBImageClick(platform::TObject* Sender);
     void StopCoverMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
     void StopDIBImageClick(platform::TObject* Sender);
 
-    void Image2Click(platform::TObject* Sender);
-    void Image9MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void Image12Click(platform::TObject* Sender);
-    void Image12MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
     void Image15Click(platform::TObject* Sender);
-    void Image15MouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
 
     void AnimationTimerTimer(platform::TObject* Sender);
     void StartTimerTimer(platform::TObject* Sender);
-    void ScrollUpTimerTimer(platform::TObject* Sender);
-    void ScrollDownTimerTimer(platform::TObject* Sender);
     void DIBTimer1Timer(platform::TObject* Sender);
     void DIBTimer2Timer(platform::TObject* Sender);
     void DIBTimer3Timer(platform::TObject* Sender);
@@ -638,12 +520,13 @@ private:
 
     // Layout support (layout.cpp).
     void PublishMethods();
+    void PublishNumberedControls(platform::MethodTable& table);
+    // The mouse-move handlers that only show a help line or light an image (detail.cpp).
+    void PublishPointerHints(platform::MethodTable& table);
     void AttachArtwork();
-    void CollectFamilies();
     void ScrollColumnDownTick();
     void ScrollColumnUpTick();
     void MoveColumn(int dy);
-    void HoverIcon(platform::TObject* sender, int x, int y, int32_t n);
     // Writes the selected setting of the settings page; false for entries that are none.
     bool SwitchSelectedSetting(int32_t value);
 

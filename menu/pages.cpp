@@ -259,12 +259,6 @@ void TForm1::MoveArrows(platform::TObject* control, int x, int y)
     Image8->SetTop(std::max(RoundHalfEven(375 - y / 4.8), 271));
 }
 
-void TForm1::HoverIcon(platform::TObject* sender, int x, int y, int32_t n)
-{
-    MoveArrows(sender, x, y);
-    PressIcon(n);
-}
-
 void TForm1::MoveColumn(int dy)
 {
     for (int n = 1; n <= 10; ++n) {
@@ -314,47 +308,6 @@ void TForm1::ScrollColumnUpTick()
 
 // ---- handlers ------------------------------------------------------------------------------
 
-void TForm1::DIBSection1Click(platform::TObject*) { MainButtonClick(1); }
-void TForm1::DIBSection2Click(platform::TObject*) { MainButtonClick(2); }
-void TForm1::DIBSection3Click(platform::TObject*) { MainButtonClick(3); }
-void TForm1::DIBSection4Click(platform::TObject*) { MainButtonClick(4); }
-void TForm1::DIBSection5Click(platform::TObject*) { MainButtonClick(5); }
-void TForm1::DIBSection6Click(platform::TObject*) { MainButtonClick(6); }
-void TForm1::DibSection7Click(platform::TObject*) { MainButtonClick(7); }
-void TForm1::DIBSection8Click(platform::TObject*) { MainButtonClick(8); }
-void TForm1::DibSection9Click(platform::TObject*) { MainButtonClick(9); }
-void TForm1::DIBSection10Click(platform::TObject*) { MainButtonClick(10); }
-
-// Kept from the stored form, where it is bound to nothing and does nothing.
-void TForm1::IconImage1Click(platform::TObject*) { }
-
-
-// Pointing at an icon moves the markers and lights it.
-void TForm1::IconImage1MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 1); }
-void TForm1::IconImage2MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 2); }
-void TForm1::IconImage3MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 3); }
-void TForm1::IconImage4MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 4); }
-void TForm1::IconImage5MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 5); }
-void TForm1::IconImage6MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 6); }
-void TForm1::DibSection7MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 7); }
-void TForm1::DIBSection8MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 8); }
-void TForm1::DibSection9MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 9); }
-
-// The last slot lights its icon without moving the markers, as the stored form has it.
-void TForm1::DIBSection10MouseMove(platform::TObject*, platform::TShiftState, int, int) { PressIcon(10); }
-
-// Hovering a caption moves the markers but does not light its icon.
-void TForm1::IconLabel1MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel2MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel3MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel4MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel5MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel6MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel7MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel8MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel9MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel10MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-
 void TForm1::UpMouseMove(platform::TObject* sender, platform::TShiftState, int x, int y)
 {
     Up->Show();
@@ -372,9 +325,6 @@ void TForm1::DownMouseMove(platform::TObject* sender, platform::TShiftState, int
     ScrollUpTimer->SetEnabled(false);
     MoveArrows(sender, x, y);
 }
-
-// Bound to the bottom scroll zone in the stored form; clicking it does nothing.
-void TForm1::Image6Click(platform::TObject*) { }
 
 void TForm1::ScreenImageMouseMove(platform::TObject* sender, platform::TShiftState, int x, int y)
 {
@@ -394,10 +344,3 @@ void TForm1::ScreenImageMouseMove(platform::TObject* sender, platform::TShiftSta
     MoveArrows(sender, x, y);
     UnpressIcon(HotIcon);
 }
-
-// The layout binds the two scroll timers crosswise: ScrollUpTimer (started by the top zone)
-// runs this handler, ScrollDownTimer (the bottom zone) the other.
-void TForm1::ScrollDownTimerTimer(platform::TObject*) { ScrollColumnDownTick(); }
-void TForm1::ScrollUpTimerTimer(platform::TObject*) { ScrollColumnUpTick(); }
-
-void TForm1::Image12Click(platform::TObject*) { SetSettingsPage(); }

@@ -87,9 +87,9 @@ TEST_F(ItemList, RowsBeyondTheLastItemAreEmptyAndClickingThemDoesNothing)
     auto& f = OpenDemos(3);
     EXPECT_EQ(Row(3), DemoName(3));
     EXPECT_EQ(Row(4), "");
-    f.DemosLabel7Click(nullptr);
+    f.ListRow(7)->Click();
     EXPECT_EQ(f.ItemIndex, 1);
-    f.DemosLabel3Click(nullptr);
+    f.ListRow(3)->Click();
     EXPECT_EQ(f.ItemIndex, 3);
     EXPECT_EQ(RowColour(3), Selected);
     EXPECT_EQ(RowColour(1), Normal);
@@ -182,7 +182,7 @@ TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
 TEST_F(ItemList, SettingsPageListsItsTwoEntries)
 {
     auto& f = OpenDemos(12);
-    f.Image12Click(nullptr);
+    f.Image12->Click();
     EXPECT_EQ(Row(1), "ENHANCED MODE");
     EXPECT_EQ(Row(2), "SLOW COMPUTER");
     EXPECT_EQ(Row(3), "");
