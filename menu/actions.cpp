@@ -78,7 +78,7 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
     if (!ActionOffered(PlayDIBOff))
         return;
     if (Category == CatSettings) {
-        SettingsSwitchOn();
+        SwitchSelectedSetting(true);
         return;
     }
     if (Category == CatUpdates) {
@@ -121,7 +121,7 @@ void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
     if (!ActionOffered(StopDIBOff))
         return;
     if (Category == CatSettings) {
-        SettingsSwitchOff();
+        SwitchSelectedSetting(false);
         return;
     }
     if (!RunsOrInstalls(Category) && Category != CatInstalled)

@@ -98,7 +98,12 @@ void TForm1::ProcessPage()
 void TForm1::ShowSelectedItem()
 {
     switch (Category) {
-    case CatDemos: SetDemos(); break;
+    case CatDemos:
+    case CatFulls:
+    case CatExtra2:
+        if (TDemos* item = SelectedItem())
+            ShowGameDetail(*item);
+        break;
     case CatExtra: SetExtra(); break;
     case CatShareware: SetShare(); break;
     case CatDrivers: SetDrivers(); break;
@@ -106,8 +111,6 @@ void TForm1::ShowSelectedItem()
     case CatReaders: SetReaders(); break;
     case CatShots: SetShots(); break;
     case CatMovies: SetFilms(); break;
-    case CatFulls: SetFulls(); break;
-    case CatExtra2: SetExtra2(); break;
     case CatInstalled: SetInstalled(); break;
     default: break;
     }
@@ -146,10 +149,6 @@ void TForm1::ShowGameDetail(TDemos& item)
     PictureNumber = 1;
     HasGallery = LoadSmallPicture(item.Picture);
 }
-
-void TForm1::SetDemos() { ShowGameDetail(Demos[ItemIndex]); }
-void TForm1::SetFulls() { ShowGameDetail(Fulls[ItemIndex]); }
-void TForm1::SetExtra2() { ShowGameDetail(Extra2[ItemIndex]); }
 
 // An extra with install type 0 runs straight from the disc.
 void TForm1::SetExtra()

@@ -26,11 +26,11 @@ constexpr int kArrowFadeLimit = 120;
 constexpr int kArrowClickOpacity = 100;
 constexpr int kAnimationChoices = 15;
 
-}
-
-void TForm1::SetControlOpacity(TDIBImage* image, int32_t step)
+void SetControlOpacity(TDIBImage* image, int32_t step)
 {
     image->SetOpacity(std::clamp(image->Opacity() + step, 0, 255));
+}
+
 }
 
 // The series the viewer can show for the selected item; pages without pictures have none.
@@ -210,12 +210,6 @@ void TForm1::LeftArrowClick(platform::TObject*)
     } else {
         LeftArrow->SetVisible(PrevPicture(ViewerName));
     }
-}
-
-void TForm1::StartTimerTimer(platform::TObject*)
-{
-    AnimationTimer->SetEnabled(true);
-    StartTimer->SetEnabled(false);
 }
 
 void TForm1::AnimationTimerTimer(platform::TObject*)

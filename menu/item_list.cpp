@@ -250,55 +250,45 @@ int32_t TForm1::FindPosition(char c) const
     return 0;
 }
 
-// Tens: the lower button goes to the next multiple of ten, the upper one to the previous
+// The list buttons (Image1 below the list, Image3 above it) step by one through lists of up to
+// ten items. Longer lists go by tens: the lower button goes to the next multiple of ten, the upper one to the previous
 // (1 from the first ten). The rule carries on past 40, so lists of up to 50 (updates, the
 // installed page) keep working buttons to their end.
-void TForm1::Image1Click(platform::TObject*)
+void TForm1::ListButtonClick(bool down)
 {
     const int32_t count = AssignTempNumber(Category);
     if (count <= kRows) {
-        ScrollListDown();
+        down ? ScrollListDown() : ScrollListUp();
         return;
     }
     PrevItemIndex = ItemIndex;
-    if (ItemIndex >= 1)
+    if (!down)
+        ItemIndex = ItemIndex <= 10 ? 1 : (ItemIndex - 1) / 10 * 10;
+    else if (ItemIndex >= 1)
         ItemIndex = std::min<int32_t>((ItemIndex / 10 + 1) * 10, count);
     ScrollToSelection();
     ProcessPage();
 }
 
-void TForm1::Image3Click(platform::TObject*)
-{
-    const int32_t count = AssignTempNumber(Category);
-    if (count <= kRows) {
-        ScrollListUp();
-        return;
-    }
-    PrevItemIndex = ItemIndex;
-    ItemIndex = ItemIndex <= 10 ? 1 : (ItemIndex - 1) / 10 * 10;
-    ScrollToSelection();
-    ProcessPage();
-}
-
 // Bound to the wheel rolling down (the form's events are bound crosswise).
-void TForm1::FormMouseWheelUp(platform::TObject*, platform::TShiftState shift, TPoint mousePos, bool&)
+void TForm1::FormMouseWheelUp(platform::TObject*, platform::TShiftState, TPoint mousePos, bool&)
 {
     const int x = mousePos.X - Left();
     if (x > kWheelIconZone) {
         const TPoint local = Image6->ScreenToClient(mousePos);
-        DownMouseMove(Image6, shift, local.X, local.Y);
+        PointScrollZone(false, Image6, local.X, local.Y);
     } else if (x < kWheelListZone) {
         ScrollListDown();
     }
 }
 
 // Bound to the wheel rolling up.
-void TForm1::FormMouseWheelDown(platform::TObject*, platform::TShiftState shift, TPoint mousePos, bool&)
+void TForm1::FormMouseWheelDown(platform::TObject*, platform::TShiftState, TPoint mousePos, bool&)
 {
     const int x = mousePos.X - Left();
     if (x > kWheelIconZone) {
         const TPoint local = Image5->ScreenToClient(mousePos);
-        UpMouseMove(Image5, shift, local.X, local.Y);
+        PointScrollZone(true, Image5, local.X, local.Y);
     } else if (x < kWheelListZone) {
         ScrollListUp();
     }

@@ -144,10 +144,6 @@ void TForm1::PublishMethods()
     TORVA_BIND(ScreenImageMouseMove);
     TORVA_BIND(DebugLabel1Click);
     TORVA_BIND(DebugLabel2Click);
-    TORVA_BIND(Image3Click);
-    TORVA_BIND(Image1Click);
-    TORVA_BIND(UpMouseMove);
-    TORVA_BIND(DownMouseMove);
     TORVA_BIND(DIBImage4Click);
     TORVA_BIND(DIBImage4MouseEnter);
     TORVA_BIND(DIBImage4MouseLeave);
@@ -161,7 +157,6 @@ void TForm1::PublishMethods()
     TORVA_BIND(StopDIBImageClick);
     TORVA_BIND(Image15Click);
     TORVA_BIND(AnimationTimerTimer);
-    TORVA_BIND(StartTimerTimer);
     TORVA_BIND(DIBTimer1Timer);
     TORVA_BIND(DIBTimer2Timer);
     TORVA_BIND(DIBTimer3Timer);
@@ -175,6 +170,15 @@ void TForm1::PublishMethods()
     AddNotify(table, "ScrollDownTimerTimer", [this] { ScrollColumnDownTick(); });
     AddNotify(table, "ScrollUpTimerTimer", [this] { ScrollColumnUpTick(); });
     AddNotify(table, "Image12Click", [this] { SetSettingsPage(); });
+    AddNotify(table, "Image1Click", [this] { ListButtonClick(true); });
+    AddNotify(table, "Image3Click", [this] { ListButtonClick(false); });
+    AddMouseMove(table, "UpMouseMove", [this](platform::TObject* sender, int x, int y) { PointScrollZone(true, sender, x, y); });
+    AddMouseMove(table, "DownMouseMove", [this](platform::TObject* sender, int x, int y) { PointScrollZone(false, sender, x, y); });
+    // The side animations begin a while after the window shows.
+    AddNotify(table, "StartTimerTimer", [this] {
+        AnimationTimer->SetEnabled(true);
+        StartTimer->SetEnabled(false);
+    });
     // The quit button.
     AddNotify(table, "Image2Click", [] { platform::Application().Terminate(); });
     // Bound to the bottom scroll zone in the stored form; clicking it does nothing.

@@ -277,16 +277,8 @@ public:
     void UnpressIcon(int32_t n);
     void MainButtonClick(int32_t n);
     void SelectPage(int32_t code);
-    void SetDemosPage();
-    void SetExtraPage();
-    void SetSharewarePage();
-    void SetDriversPage();
-    void SetUpdatesPage();
-    void SetReadersPage();
-    void SetHotShotsPage();
-    void SetFilmsPage();
-    void SetFullsPage();
-    void SetExtra2Page();
+    // Opens the page of a category that lists catalogue items (not the installed page).
+    void SetPage(int32_t code);
     void SetSettingsPage();
     void ProcessPage();
     void SetOpacity(int32_t n, int32_t step);
@@ -296,16 +288,14 @@ public:
     void SetSettings();
     void SetOff();
     // The main action and uninstall buttons while the Settings page is shown: switch the
-    // selected setting on or off. The action buttons' click handlers call them on page 21.
-    void SettingsSwitchOn();
-    void SettingsSwitchOff();
+    // selected setting on or off. The action buttons' click handlers call it on page 21.
+    void SwitchSelectedSetting(bool on);
 
     // Operations of other areas that the pages call (item list, detail view, installed page);
     // each area defines its own in its file.
     void FillList();
     void Unbold();
     void ClearList();
-    void SetDemos();
     void SetExtra();
     void SetShare();
     void SetDrivers();
@@ -313,8 +303,6 @@ public:
     void SetReaders();
     void SetShots();
     void SetFilms();
-    void SetFulls();
-    void SetExtra2();
     void SetInstalled();
     void SetInstalledPage();
 
@@ -332,10 +320,9 @@ public:
     void DebugLabel1Click(platform::TObject* Sender);
     void DebugLabel2Click(platform::TObject* Sender);
 
-    void Image3Click(platform::TObject* Sender);
-    void Image1Click(platform::TObject* Sender);
-    void UpMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
-    void DownMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
+    // The list buttons under and over the list (Image1, Image3).
+    void ListButtonClick(bool down);
+    void PointScrollZone(bool top, platform::TObject* sender, int x, int y);
 
     void DIBImage4Click(platform::TObject* Sender);
     void DIBImage4MouseEnter(platform::TObject* Sender);
@@ -353,7 +340,6 @@ public:
     void Image15Click(platform::TObject* Sender);
 
     void AnimationTimerTimer(platform::TObject* Sender);
-    void StartTimerTimer(platform::TObject* Sender);
     void DIBTimer1Timer(platform::TObject* Sender);
     void DIBTimer2Timer(platform::TObject* Sender);
     void DIBTimer3Timer(platform::TObject* Sender);
@@ -474,7 +460,6 @@ public:
     std::optional<std::string> PlayHoverText();
 
     // Effects and the picture viewer.
-    void SetControlOpacity(TDIBImage* image, int32_t step);
     std::string SelectedPicture();
     bool NextPicture(const std::string& picture) const;
     bool PrevPicture(const std::string& picture) const;
@@ -527,8 +512,6 @@ private:
     void ScrollColumnDownTick();
     void ScrollColumnUpTick();
     void MoveColumn(int dy);
-    // Writes the selected setting of the settings page; false for entries that are none.
-    bool SwitchSelectedSetting(int32_t value);
 
     MenuEnvironment m_environment;
     std::unique_ptr<shell::FileTree> m_fileTree;

@@ -13,26 +13,42 @@
 
 namespace {
 
+// String table messages of the page texts.
+constexpr int32_t SharewareFolderText = 13;
+constexpr int32_t UpdatesExplanationText = 61;
+
+// What a page shows when it opens, besides its list and the selected item. The installed page
+// and the settings page set themselves up.
+enum PageLook : uint8_t {
+    ShowsPicture = 1,     // the small picture shows; on the other pages it goes
+    OpaquePicture = 2,    // ... fully opaque
+    ChecksItems = 4,      // every item's status is checked first and the text label shows
+    ShowsUnplayable = 8,  // the unplayable flag shows
+    ShowsCodecNote = 16,  // the note that films need a video codec from the disc
+};
+
 struct PageKind {
     int32_t code;
     const char* caption;
     int baseIndex; // the unlit icon in DIBImageList1; the lit one follows it
+    unsigned look;
+    int32_t text = 0; // the string table message the text label shows, if any
 };
 
 constexpr PageKind PageKinds[] = {
-    { CatDemos, "DEMA", 2 },
-    { CatExtra, "EXTRA", 6 },
-    { CatShareware, "SHAREWARE", 4 },
+    { CatDemos, "DEMA", 2, ShowsPicture | ChecksItems },
+    { CatExtra, "EXTRA", 6, 0 },
+    { CatShareware, "SHAREWARE", 4, 0, SharewareFolderText },
     { CatDrivers, "OVLADA\xC8"
                   "E",
-        10 },
-    { CatUpdates, "UPDATY", 8 },
-    { CatReaders, "OD \xC8TEN\xC1\xD8U", 21 },
-    { CatShots, "E3 OBR\xC1ZKY", 23 },
-    { CatMovies, "E3 VIDEA", 23 },
-    { CatFulls, "PLN\xC1 HRA", 4 },
-    { CatExtra2, "ONLINE DEMA", 25 },
-    { CatInstalled, "INSTALOV\xC1NO", 27 },
+        10, 0 },
+    { CatUpdates, "UPDATY", 8, 0, UpdatesExplanationText },
+    { CatReaders, "OD \xC8TEN\xC1\xD8U", 21, 0 },
+    { CatShots, "E3 OBR\xC1ZKY", 23, ShowsPicture | ShowsUnplayable },
+    { CatMovies, "E3 VIDEA", 23, ShowsPicture | OpaquePicture | ShowsUnplayable | ShowsCodecNote, SharewareFolderText },
+    { CatFulls, "PLN\xC1 HRA", 4, ShowsPicture },
+    { CatExtra2, "ONLINE DEMA", 25, ShowsPicture | ChecksItems },
+    { CatInstalled, "INSTALOV\xC1NO", 27, 0 },
 };
 
 const PageKind* FindPageKind(int32_t code)
@@ -42,10 +58,6 @@ const PageKind* FindPageKind(int32_t code)
             return &kind;
     return nullptr;
 }
-
-// String table messages of the page texts.
-constexpr int32_t SharewareFolderText = 13;
-constexpr int32_t UpdatesExplanationText = 61;
 
 // The icon column's travel: where a scroll stops and where icons fade.
 constexpr int TopStopIconTop = 56;
@@ -110,117 +122,38 @@ void TForm1::SelectPage(int32_t code)
     Unbold();
     ItemIndex = 1;
     TopIndex = 1;
-    switch (code) {
-    case CatDemos: SetDemosPage(); break;
-    case CatExtra: SetExtraPage(); break;
-    case CatShareware: SetSharewarePage(); break;
-    case CatDrivers: SetDriversPage(); break;
-    case CatUpdates: SetUpdatesPage(); break;
-    case CatReaders: SetReadersPage(); break;
-    case CatShots: SetHotShotsPage(); break;
-    case CatMovies: SetFilmsPage(); break;
-    case CatFulls: SetFullsPage(); break;
-    case CatExtra2: SetExtra2Page(); break;
-    case CatInstalled: SetInstalledPage(); break;
-    case CatSettings: SetSettingsPage(); break;
-    default: break;
+    if (code == CatInstalled)
+        SetInstalledPage();
+    else if (code == CatSettings)
+        SetSettingsPage();
+    else if (FindPageKind(code))
+        SetPage(code);
+}
+
+void TForm1::SetPage(int32_t code)
+{
+    const PageKind* kind = FindPageKind(code);
+    if (!kind || code == CatInstalled)
+        return;
+    Category = code;
+    if (kind->look & ChecksItems) {
+        TopIndex = 1;
+        ItemIndex = 1;
+        TextLabel->Show();
     }
-}
-
-void TForm1::SetDemosPage()
-{
-    Category = CatDemos;
-    TopIndex = 1;
-    ItemIndex = 1;
-    TextLabel->Show();
-    DIBImage4->Show();
-    for (int32_t n = 1; n <= DemoCount; ++n)
-        CheckDemo(Demos[n]);
+    if (kind->text)
+        TextLabel->SetCaption(LoadString(kind->text));
+    if (kind->look & OpaquePicture)
+        DIBImage4->SetOpacity(255);
+    DIBImage4->SetVisible(kind->look & ShowsPicture);
+    if (kind->look & ShowsUnplayable)
+        Flag_Unplayable->Show();
+    if (kind->look & ChecksItems)
+        for (int32_t n = 1; TDemos* item = ItemOf(code, n); ++n)
+            CheckDemo(*item);
     FillList();
-    ProcessPage();
-}
-
-void TForm1::SetExtra2Page()
-{
-    Category = CatExtra2;
-    TopIndex = 1;
-    ItemIndex = 1;
-    TextLabel->Show();
-    DIBImage4->Show();
-    for (int32_t n = 1; n <= Extra2Count; ++n)
-        CheckDemo(Extra2[n]);
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetExtraPage()
-{
-    Category = CatExtra;
-    DIBImage4->Hide();
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetSharewarePage()
-{
-    Category = CatShareware;
-    DIBImage4->Hide();
-    TextLabel->SetCaption(LoadString(SharewareFolderText));
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetDriversPage()
-{
-    Category = CatDrivers;
-    DIBImage4->Hide();
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetUpdatesPage()
-{
-    Category = CatUpdates;
-    DIBImage4->Hide();
-    TextLabel->SetCaption(LoadString(UpdatesExplanationText));
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetReadersPage()
-{
-    Category = CatReaders;
-    DIBImage4->Hide();
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetHotShotsPage()
-{
-    Category = CatShots;
-    FillList();
-    Flag_Unplayable->Show();
-    DIBImage4->Show();
-    ProcessPage();
-}
-
-void TForm1::SetFilmsPage()
-{
-    Category = CatMovies;
-    TextLabel->SetCaption(LoadString(SharewareFolderText));
-    DIBImage4->SetOpacity(255);
-    DIBImage4->Show();
-    Flag_Unplayable->Show();
-    FillList();
-    Label2->Show();
-    ProcessPage();
-}
-
-void TForm1::SetFullsPage()
-{
-    Category = CatFulls;
-    DIBImage4->Show();
-    FillList();
+    if (kind->look & ShowsCodecNote)
+        Label2->Show();
     ProcessPage();
 }
 
@@ -308,21 +241,14 @@ void TForm1::ScrollColumnUpTick()
 
 // ---- handlers ------------------------------------------------------------------------------
 
-void TForm1::UpMouseMove(platform::TObject* sender, platform::TShiftState, int x, int y)
+// Pointing at the column's top zone (Image5 and the Up arrow) or its bottom zone (Image6 and the
+// Down arrow) shows the zone's arrow and starts its scroll timer.
+void TForm1::PointScrollZone(bool top, platform::TObject* sender, int x, int y)
 {
-    Up->Show();
+    (top ? Up : Down)->Show();
     StripStep = 5;
-    ScrollDownTimer->SetEnabled(false);
-    ScrollUpTimer->SetEnabled(true);
-    MoveArrows(sender, x, y);
-}
-
-void TForm1::DownMouseMove(platform::TObject* sender, platform::TShiftState, int x, int y)
-{
-    Down->Show();
-    StripStep = 5;
-    ScrollDownTimer->SetEnabled(true);
-    ScrollUpTimer->SetEnabled(false);
+    ScrollDownTimer->SetEnabled(!top);
+    ScrollUpTimer->SetEnabled(top);
     MoveArrows(sender, x, y);
 }
 

@@ -101,14 +101,14 @@ TEST_F(ItemList, ListButtonsStepByOneUpToTenItemsAndAreCoveredAtTheEnds)
     auto& f = OpenDemos(10);
     EXPECT_TRUE(f.Cover2->Visible());
     EXPECT_FALSE(f.Cover1->Visible());
-    f.Image1Click(nullptr);
+    f.Image1->Click();
     EXPECT_EQ(f.ItemIndex, 2);
     EXPECT_FALSE(f.Cover2->Visible());
     SelectByKeys(10);
     EXPECT_TRUE(f.Cover1->Visible());
-    f.Image1Click(nullptr);
+    f.Image1->Click();
     EXPECT_EQ(f.ItemIndex, 10);
-    f.Image3Click(nullptr);
+    f.Image3->Click();
     EXPECT_EQ(f.ItemIndex, 9);
 }
 
@@ -124,7 +124,7 @@ TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
 
     std::vector<int> down;
     for (int i = 0; i < 6; ++i) {
-        f.Image1Click(nullptr);
+        f.Image1->Click();
         down.push_back(f.ItemIndex);
     }
     EXPECT_EQ(down, (std::vector<int> { 10, 20, 30, 40, 45, 45 }));
@@ -133,7 +133,7 @@ TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
 
     std::vector<int> up;
     for (int i = 0; i < 6; ++i) {
-        f.Image3Click(nullptr);
+        f.Image3->Click();
         up.push_back(f.ItemIndex);
     }
     EXPECT_EQ(up, (std::vector<int> { 40, 30, 20, 10, 1, 1 }));
@@ -205,7 +205,7 @@ TEST_F(ItemList, AnEmptyPageShowsNoPositionAndNothingToDescribe)
     EXPECT_EQ(f.NameLabel->Caption(), "");
     for (uint16_t key : std::initializer_list<uint16_t> { platform::VK_DOWN, platform::VK_UP, platform::VK_END, platform::VK_NEXT, 0x41 })
         Key(key);
-    f.Image1Click(nullptr);
+    f.Image1->Click();
     EXPECT_EQ(f.PositionLabel->Caption(), "");
     EXPECT_TRUE(boxes.errors.empty());
 }
