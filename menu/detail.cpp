@@ -8,7 +8,6 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "platform/components/StdCtrls.h"
-#include "platform/files/Files.h"
 #include "platform/text/Text.h"
 
 #include <optional>
@@ -146,7 +145,7 @@ void TForm1::ShowGameDetail(TDemos& item)
     StopDIBOff->SetVisible(item.Installed == 1);
     DoFlags(item.Flags);
     ShowFrame(item.Picture);
-    PictureNumber = 1;
+    Pictures.Number = 1;
     HasGallery = LoadSmallPicture(item.Picture);
 }
 
@@ -235,7 +234,7 @@ void TForm1::SetShots()
     FirmLabel->SetCaption(item.Firm);
     ShowDescription(item.Describe0, item.Describe, item.Describe4);
     ShowFrame(item.Picture);
-    PictureNumber = 1;
+    Pictures.Number = 1;
     HasGallery = LoadSmallPicture(item.Picture);
 }
 
@@ -283,12 +282,6 @@ void TForm1::DoFlags(int32_t flags)
     Flag_Net->SetVisible(flags >= 10 && flags <= 13);
 }
 
-std::string TForm1::SeriesPictureFile(const std::string& picture, int32_t number, const char* extension) const
-{
-    const std::string digits = number >= 0 && number < 10 ? "0" + std::to_string(number) : std::to_string(number);
-    return DataDir + picture + digits + extension;
-}
-
 bool TForm1::ImageLoaded(const std::string& picture) const
 {
     for (int32_t i = 1; i <= PictureCount && i <= decltype(PictureCache)::capacity; ++i)
@@ -317,8 +310,8 @@ bool TForm1::LoadSmallPicture(const std::string& picture)
         DIBImage4->Hide();
         return false;
     }
-    PictureNumber = 1;
-    const bool gallery = platform::FileExists(SeriesPictureFile(picture, 1, ".jpg"));
+    Pictures.Number = 1;
+    const bool gallery = Pictures.HasSeries(picture);
     const std::string bitmap = gallery ? picture + "01" : picture;
     DIBImage4->SetOpacity(gallery ? kSmallPictureOpacityGallery : kSmallPictureOpacityPlain);
     DIBImage4->SetStretch(false);

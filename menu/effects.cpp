@@ -9,9 +9,9 @@
 #include "platform/components/ComCtrls.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
-#include "platform/files/Files.h"
 
 #include <algorithm>
+#include <optional>
 #include <random>
 
 namespace {
@@ -52,19 +52,9 @@ std::string TForm1::SelectedPicture()
     }
 }
 
-bool TForm1::NextPicture(const std::string& picture) const
+void TForm1::LoadViewerPicture(const std::string& file)
 {
-    return platform::FileExists(SeriesPictureFile(picture, PictureNumber + 1, ".JPG"));
-}
-
-bool TForm1::PrevPicture(const std::string& picture) const
-{
-    return platform::FileExists(SeriesPictureFile(picture, PictureNumber - 1, ".JPG"));
-}
-
-void TForm1::LoadViewerPicture(const std::string& picture, int32_t number)
-{
-    DIBImageList2->DIBImages().Items(kViewerImage)->DIB().LoadPictureFile(SeriesPictureFile(picture, number, ".jpg"));
+    DIBImageList2->DIBImages().Items(kViewerImage)->DIB().LoadPictureFile(file);
     DIBImage2->IndexMain().SetDIBIndex(kViewerImage);
 }
 
@@ -107,11 +97,10 @@ void TForm1::DIBTimer1Timer(platform::TObject*)
 void TForm1::DIBImage4Click(platform::TObject*)
 {
     const std::string picture = SelectedPicture();
-    if (picture.empty() || !platform::FileExists(SeriesPictureFile(picture, 1, ".jpg")))
+    if (picture.empty() || !Pictures.HasSeries(picture))
         return;
-    LoadViewerPicture(picture, 1);
-    PictureNumber = 1;
-    ViewerName = picture;
+    LoadViewerPicture(Pictures.FileOf(picture, 1));
+    Pictures.Open(picture);
     LeftArrow->Hide();
     RightArrow->Show();
     DIBTimer3->SetEnabled(true);
@@ -181,7 +170,7 @@ void TForm1::FollowSelectedSeries()
 {
     const std::string picture = SelectedPicture();
     if (!picture.empty())
-        ViewerName = picture;
+        Pictures.Name = picture;
 }
 
 // The number moves only once the picture has loaded, so it always names the picture on show.
@@ -190,12 +179,12 @@ void TForm1::RightArrowClick(platform::TObject*)
     if (DIBImage2->Opacity() < kArrowClickOpacity)
         return;
     FollowSelectedSeries();
-    if (platform::FileExists(SeriesPictureFile(ViewerName, PictureNumber + 1, ".jpg"))) {
-        LoadViewerPicture(ViewerName, PictureNumber + 1);
-        ++PictureNumber;
+    if (const std::optional<std::string> next = Pictures.Neighbour(1)) {
+        LoadViewerPicture(*next);
+        Pictures.Step(1);
         LeftArrow->Show();
     }
-    RightArrow->SetVisible(NextPicture(ViewerName));
+    RightArrow->SetVisible(Pictures.Neighbour(1).has_value());
 }
 
 void TForm1::LeftArrowClick(platform::TObject*)
@@ -203,12 +192,12 @@ void TForm1::LeftArrowClick(platform::TObject*)
     if (DIBImage2->Opacity() < kArrowClickOpacity)
         return;
     FollowSelectedSeries();
-    if (platform::FileExists(SeriesPictureFile(ViewerName, PictureNumber - 1, ".jpg"))) {
-        LoadViewerPicture(ViewerName, PictureNumber - 1);
-        --PictureNumber;
+    if (const std::optional<std::string> previous = Pictures.Neighbour(-1)) {
+        LoadViewerPicture(*previous);
+        Pictures.Step(-1);
         RightArrow->Show();
     } else {
-        LeftArrow->SetVisible(PrevPicture(ViewerName));
+        LeftArrow->Hide();
     }
 }
 

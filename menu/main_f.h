@@ -9,6 +9,7 @@
 
 #include "menu/CatalogueTypes.h"
 #include "menu/CleanupPolicy.h"
+#include "menu/PictureSeries.h"
 #include "platform/components/Forms.h"
 #include "platform/ini/IniFile.h"
 #include "shell/FileTree.h"
@@ -424,12 +425,10 @@ public:
 
     // The selection before a jump, to tell whether the jump changed it.
     int32_t PrevItemIndex = 0;
-    // The picture of the item's series the viewer shows, from 1.
-    int32_t PictureNumber = 1;
+    // The series the picture viewer pages through, with the number of its picture on show.
+    PictureSeries Pictures { DataDir };
     // The selected item has a picture series (its small picture glows under the pointer).
     bool HasGallery = false;
-    // The series the viewer's arrows page through.
-    std::string ViewerName;
 
     // Item list.
     uint8_t AssignTempNumber(int32_t code) const;
@@ -454,16 +453,12 @@ public:
     bool LoadSmallPicture(const std::string& picture);
     bool ImageLoaded(const std::string& picture) const;
     int32_t CachedPictureIndex(const std::string& picture) const;
-    // Picture `number` of a series: two digits below 10, plain decimal from 10.
-    std::string SeriesPictureFile(const std::string& picture, int32_t number, const char* extension) const;
     // The help line for the run/install button on this page; none on pages without it.
     std::optional<std::string> PlayHoverText();
 
     // Effects and the picture viewer.
     std::string SelectedPicture();
-    bool NextPicture(const std::string& picture) const;
-    bool PrevPicture(const std::string& picture) const;
-    void LoadViewerPicture(const std::string& picture, int32_t number);
+    void LoadViewerPicture(const std::string& file);
     void FollowSelectedSeries();
     // Closes the open picture viewer with its fade, as a right click on it does.
     void CloseViewer();

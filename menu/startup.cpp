@@ -30,7 +30,9 @@ const platform::ClassInfo& TForm1::StaticClass()
     readOnly(builder, "Enhanced", &TForm1::Enhanced);
     readOnly(builder, "Slow", &TForm1::Slow);
     readOnly(builder, "PictureCount", &TForm1::PictureCount);
-    readOnly(builder, "PictureNumber", &TForm1::PictureNumber);
+    builder.Integer("PictureNumber", [](const TForm1& f) { return f.Pictures.Number; }, [](TForm1&, int32_t) { })
+        .NotStored()
+        .ReadOnly();
     static const platform::ClassInfo info = builder.Build();
     return info;
 }
