@@ -57,7 +57,7 @@ void TForm1::SwitchSelectedSetting(bool on)
         return;
     const int32_t value = on ? 1 : 0;
     // Written first: a refused write leaves the setting and the page as they were.
-    StateIni->WriteInteger("Main", Settings[ItemIndex - 1].key, value);
+    Context.StateIni->WriteInteger("Main", Settings[ItemIndex - 1].key, value);
     (ItemIndex == 1 ? Enhanced : Slow) = value;
     SetSettings();
     (on ? PlayDIBImage : StopDIBImage)->Hide();
