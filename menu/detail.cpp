@@ -86,7 +86,7 @@ const std::string* DescriptionFor(int32_t language, const std::string& short0, c
 void TForm1::ProcessPage()
 {
     HideLitActions();
-    const int32_t count = AssignTempNumber(Category);
+    const int32_t count = List.Count(Category);
     if (Category == CatSettings)
         SetSettings();
     else if (ItemIndex >= 1 && ItemIndex <= count)

@@ -11,6 +11,7 @@
 #include "menu/CleanupPolicy.h"
 #include "menu/DiscCatalogue.h"
 #include "menu/InstalledPageModel.h"
+#include "menu/ItemList.h"
 #include "menu/MenuContext.h"
 #include "menu/PictureSeries.h"
 #include "menu/StatusCheck.h"
@@ -377,9 +378,10 @@ public:
     // The selected item has a picture series (its small picture glows under the pointer).
     bool HasGallery = false;
 
+    // What the item list shows of the catalogue.
+    ItemList List { Catalogue };
+
     // Item list.
-    uint8_t AssignTempNumber(int32_t code) const;
-    std::string ListName(int32_t code, int32_t index) const;
     void HighLight(int32_t row);
     void Bold();
     void ScrollListDown();
@@ -387,8 +389,6 @@ public:
     void SelectRow(int32_t offset);
     void ClampSelection();
     void ScrollToSelection();
-    std::vector<std::string> AssignTempNamesList(int32_t code) const;
-    int32_t FindPosition(char c) const;
     void JumpToLetter(char letter);
 
     // Detail view.

@@ -211,3 +211,29 @@ TEST_F(ItemList, AnEmptyPageShowsNoPositionAndNothingToDescribe)
 }
 
 }
+
+namespace {
+
+// The list's part alone, over a catalogue filled by hand: no form, no disc.
+TEST(ItemListPart, NamesCountsAndLettersComeFromTheCatalogue)
+{
+    MenuContext context;
+    DiscCatalogue catalogue { context };
+    catalogue.DemoCount = 2;
+    catalogue.Demos[1].Name = "ALFA";
+    catalogue.Demos[2].Name = "BETA";
+    catalogue.InstalledCount = 1;
+    catalogue.InstalledList[1].Name = "stara hra";
+    const ::ItemList list { catalogue };
+
+    EXPECT_EQ(list.Count(CatDemos), 2);
+    EXPECT_EQ(list.Name(CatDemos, 31), "");
+    EXPECT_EQ(list.FindPosition(CatDemos, 'B'), 2);
+    EXPECT_EQ(list.FindPosition(CatDemos, 'C'), 0);
+    EXPECT_EQ(list.Name(CatInstalled, 1), "STARA HRA");
+    // The settings page has its two rows but no catalogue names to jump through.
+    EXPECT_EQ(list.Count(CatSettings), 2);
+    EXPECT_TRUE(list.Names(CatSettings).empty());
+}
+
+}
