@@ -193,27 +193,17 @@ void TForm1::ListButtonClick(bool down)
     ProcessPage();
 }
 
-// Bound to the wheel rolling down (the form's events are bound crosswise).
-void TForm1::FormMouseWheelUp(platform::TObject*, platform::TShiftState, TPoint mousePos, bool&)
+// Over the icon column the wheel works as pointing at the column's scroll zone in its
+// direction (Image6 at the bottom, Image5 at the top); over the list it steps the selection.
+void TForm1::WheelRolled(bool down, TPoint mousePos)
 {
     const int x = mousePos.X - Left();
     if (x > kWheelIconZone) {
-        const TPoint local = Image6->ScreenToClient(mousePos);
-        PointScrollZone(false, Image6, local.X, local.Y);
+        platform::TImage* zone = down ? Image6 : Image5;
+        const TPoint local = zone->ScreenToClient(mousePos);
+        PointScrollZone(!down, zone, local.X, local.Y);
     } else if (x < kWheelListZone) {
-        ScrollListDown();
-    }
-}
-
-// Bound to the wheel rolling up.
-void TForm1::FormMouseWheelDown(platform::TObject*, platform::TShiftState, TPoint mousePos, bool&)
-{
-    const int x = mousePos.X - Left();
-    if (x > kWheelIconZone) {
-        const TPoint local = Image5->ScreenToClient(mousePos);
-        PointScrollZone(true, Image5, local.X, local.Y);
-    } else if (x < kWheelListZone) {
-        ScrollListUp();
+        down ? ScrollListDown() : ScrollListUp();
     }
 }
 

@@ -138,8 +138,6 @@ void TForm1::PublishMethods()
     TORVA_BIND(FormShow);
     TORVA_BIND(FormDestroy);
     TORVA_BIND(FormKeyDown);
-    TORVA_BIND(FormMouseWheelUp);
-    TORVA_BIND(FormMouseWheelDown);
     TORVA_BIND(DIBImage1MouseDown);
     TORVA_BIND(ScreenImageMouseMove);
     TORVA_BIND(DebugLabel1Click);
@@ -163,6 +161,10 @@ void TForm1::PublishMethods()
     TORVA_BIND(DIBTimer4Timer);
     TORVA_BIND(Timer1Timer);
     PublishNumberedControls(table);
+    // The form's wheel events are bound crosswise: OnMouseWheelDown runs FormMouseWheelUp.
+    using WheelEvent = void(platform::TObject*, platform::TShiftState, TPoint, bool&);
+    table.Add<WheelEvent>("FormMouseWheelUp", [this](platform::TObject*, platform::TShiftState, TPoint at, bool&) { WheelRolled(true, at); });
+    table.Add<WheelEvent>("FormMouseWheelDown", [this](platform::TObject*, platform::TShiftState, TPoint at, bool&) { WheelRolled(false, at); });
     PublishPointerHints(table);
 
     // The layout binds the two scroll timers crosswise: ScrollUpTimer (started by the top zone)

@@ -269,8 +269,7 @@ public:
     void FormShow(platform::TObject* Sender);
     void FormDestroy(platform::TObject* Sender);
     void FormKeyDown(platform::TObject* Sender, uint16_t& Key, platform::TShiftState Shift);
-    void FormMouseWheelUp(platform::TObject* Sender, platform::TShiftState Shift, TPoint MousePos, bool& Handled);
-    void FormMouseWheelDown(platform::TObject* Sender, platform::TShiftState Shift, TPoint MousePos, bool& Handled);
+    void WheelRolled(bool down, TPoint mousePos);
 
     void DIBImage1MouseDown(platform::TObject* Sender, platform::TMouseButton Button, platform::TShiftState Shift, int X, int Y);
     void ScreenImageMouseMove(platform::TObject* Sender, platform::TShiftState Shift, int X, int Y);
