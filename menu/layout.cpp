@@ -161,10 +161,6 @@ void TForm1::PublishMethods()
     TORVA_BIND(DIBTimer4Timer);
     TORVA_BIND(Timer1Timer);
     PublishNumberedControls(table);
-    // The form's wheel events are bound crosswise: OnMouseWheelDown runs FormMouseWheelUp.
-    using WheelEvent = void(platform::TObject*, platform::TShiftState, TPoint, bool&);
-    table.Add<WheelEvent>("FormMouseWheelUp", [this](platform::TObject*, platform::TShiftState, TPoint at, bool&) { WheelRolled(true, at); });
-    table.Add<WheelEvent>("FormMouseWheelDown", [this](platform::TObject*, platform::TShiftState, TPoint at, bool&) { WheelRolled(false, at); });
     PublishPointerHints(table);
 
     // The layout binds the two scroll timers crosswise: ScrollUpTimer (started by the top zone)
@@ -186,6 +182,10 @@ void TForm1::PublishMethods()
     // Bound to the bottom scroll zone in the stored form; clicking it does nothing.
     AddNotify(table, "Image6Click", [] { });
     AddMouseMove(table, "DIBImage4MouseMove", [this](platform::TObject* sender, int x, int y) { MoveArrows(sender, x, y); });
+    // The form's wheel events are bound crosswise: OnMouseWheelDown runs FormMouseWheelUp.
+    for (bool down : { true, false })
+        table.Add<void(platform::TObject*, platform::TShiftState, TPoint, bool&)>(down ? "FormMouseWheelUp" : "FormMouseWheelDown",
+            [this, down](platform::TObject*, platform::TShiftState, TPoint at, bool&) { WheelRolled(down, at); });
     // The window has no caption: a left press on its background drags it instead.
     for (const char* background : { "Image4MouseDown", "Image14MouseDown" })
         table.Add<void(platform::TObject*, platform::TMouseButton, platform::TShiftState, int, int)>(background,
