@@ -4,6 +4,7 @@
 
 #include "dib/image/cDIBImage.h"
 
+#include "platform/components/ExtCtrls.h"
 #include "platform/process/Process.h"
 #include "platform/text/Text.h"
 
@@ -30,12 +31,78 @@ std::string FolderPart(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+constexpr uint32_t SetupPollIntervalMs = 3000;
+
 bool HasScheme(const std::string& address)
 {
     std::string upper = platform::UpperCase(address);
     return upper.starts_with("HTTP://") || upper.starts_with("HTTPS://");
 }
 
+}
+
+void TForm1::MakeActionParts()
+{
+    ActionServices services {
+        .files = *m_fileTree,
+        .cursor = m_environment.Cursor,
+        .debugOutput = m_environment.DebugOutput,
+        .folders = [this] {
+            return ActionFolders { WindowsDir, SystemDir, ProgramFilesDir, DesktopDir, CommonDesktopDir, ProgramsDir, DiscDrive };
+        },
+        .userProgramsDir = [this] { return UserProgramsDir(); },
+        .stateFile = [this] { return StateIni.get(); },
+        .stateSection = [this] { return StateSection(); },
+        .debugMode = [this] { return DebugMode; },
+        .loadSpecial = [this](int32_t n, const std::string& argument) { return LoadSpecial(n, argument); },
+        .showError = [this](const std::string& text) { ShowError(text); },
+        .category = Category,
+        .itemIndex = ItemIndex,
+        .itemOf = [this](int32_t category, int32_t n) { return ItemOf(category, n); },
+        .checkItem = [this](TDemos& item) { CheckDemo(item); },
+        .refreshViews = [this] { RefreshItemViews(); },
+    };
+    m_launcher = std::make_unique<::Launcher>(services, m_environment.PrepareWine);
+
+    InstallerWindow window;
+    window.pollTimer = [this]() -> platform::TTimer& {
+        // A form without its layout has no Timer1: it gets one of the same setting so that the
+        // poll runs there as well.
+        if (!Timer1) {
+            Timer1 = new platform::TTimer(this);
+            Timer1->SetEnabled(false);
+            Timer1->SetInterval(SetupPollIntervalMs);
+            Timer1->SetOnTimer([this](platform::TObject* sender) { Timer1Timer(sender); });
+        }
+        return *Timer1;
+    };
+    window.bringToFront = [this] {
+        if (HasWindowLayout())
+            BringWindowToFront();
+    };
+    window.showSetupCommand = m_environment.ShowSetupCommand;
+    m_installer = std::make_unique<::Installer>(services, *m_launcher, std::move(window));
+
+    UninstallerViews views;
+    views.rebuildInstalledPage = [this] {
+        for (int32_t n = 1; n <= DemoCount; ++n)
+            CheckDemo(Demos[n]);
+        for (int32_t n = 1; n <= ReaderCount; ++n)
+            CheckDemo(Readers[n]);
+        for (int32_t n = 1; n <= FullCount; ++n)
+            CheckDemo(Fulls[n]);
+        SetInstalledPage();
+    };
+    views.repaint = [this] {
+        if (HasWindowLayout())
+            Repaint();
+    };
+    m_uninstaller = std::make_unique<::Uninstaller>(services, *m_launcher, std::move(views));
+}
+
+void TForm1::Timer1Timer(platform::TObject* /*Sender*/)
+{
+    Installer().PollSetup();
 }
 
 TDemos* TForm1::ItemOf(int32_t category, int32_t n)
@@ -83,13 +150,13 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
     }
     if (Category == CatUpdates) {
         if (ItemIndex >= 1 && ItemIndex <= UpdateCount && !Updates[ItemIndex].NoRun)
-            NormalExec(DiscDrive + "\\Updates\\" + Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
+            Launcher().NormalExec(DiscDrive + "\\Updates\\" + Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
         return;
     }
     if (Category == CatMovies) {
         if (ItemIndex >= 1 && ItemIndex <= MovieCount) {
             const TMovies& film = Movies[ItemIndex];
-            ShellOpen("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
+            Launcher().ShellOpen("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
         }
         return;
     }
@@ -98,21 +165,21 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
         return;
     if (RunsOrInstalls(Category)) {
         if (item->CanRun)
-            RunProc(*item);
+            Launcher().RunProc(*item);
         else
-            InstallProc(*item);
+            Installer().InstallProc(*item);
     } else if (Category == CatDrivers) {
-        InstallProc(*item);
+        Installer().InstallProc(*item);
     } else if (Category == CatInstalled) {
-        RunProc(*item);
+        Launcher().RunProc(*item);
     } else if (Category == CatShareware) {
         std::string folder = DiscDrive + "\\Shareware\\" + item->InstallDir;
         std::string file = folder + "\\" + item->InstallName;
         // Only the upper-case ".INF" marks a setup information file, as the catalogues write it.
         if (item->InstallName.find(".INF") != std::string::npos)
-            ShellOpen("INSTALL", file, "", folder, platform::SW_SHOWNORMAL);
+            Launcher().ShellOpen("INSTALL", file, "", folder, platform::SW_SHOWNORMAL);
         else
-            NormalExec(file, platform::SW_SHOWNORMAL);
+            Launcher().NormalExec(file, platform::SW_SHOWNORMAL);
     }
 }
 
@@ -127,7 +194,7 @@ void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
     if (!RunsOrInstalls(Category) && Category != CatInstalled)
         return;
     if (TDemos* item = SelectedItem())
-        UninstallProc(*item);
+        Uninstaller().UninstallProc(*item);
 }
 
 void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
@@ -137,7 +204,7 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
     if (Category == CatUpdates) {
         if (ItemIndex >= 1 && ItemIndex <= UpdateCount) {
             const TUpdate& update = Updates[ItemIndex];
-            ShellExec(DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
+            Launcher().ShellExec(DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
         }
         return;
     }
@@ -149,14 +216,14 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
     case CatReaders:
     case CatFulls:
     case CatExtra2:
-        ShellExec(item->GameDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        Launcher().ShellExec(item->GameDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     case CatExtra:
     case CatDrivers:
-        ShellExec(item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        Launcher().ShellExec(item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     case CatShareware:
-        ShellExec(DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        Launcher().ShellExec(DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     default:
         break;
@@ -174,12 +241,12 @@ void TForm1::WebDIBImageClick(platform::TObject* /*Sender*/)
         return;
     // Catalogues write the address without its scheme, but some carry it: it is not doubled.
     std::string address = HasScheme(item->Web) ? item->Web : "http://" + item->Web;
-    ShellOpen("OPEN", address, "", "", platform::SW_SHOWNORMAL);
+    Launcher().ShellOpen("OPEN", address, "", "", platform::SW_SHOWNORMAL);
 }
 
 void TForm1::Image15Click(platform::TObject* /*Sender*/)
 {
-    ShellOpen("OPEN", DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
+    Launcher().ShellOpen("OPEN", DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
 }
 
 void TForm1::DebugLabel1Click(platform::TObject* /*Sender*/)
@@ -189,5 +256,5 @@ void TForm1::DebugLabel1Click(platform::TObject* /*Sender*/)
 
 void TForm1::DebugLabel2Click(platform::TObject* /*Sender*/)
 {
-    ShellExec(DataDir + "TORVAXP.INI", platform::SW_SHOWNORMAL);
+    Launcher().ShellExec(DataDir + "TORVAXP.INI", platform::SW_SHOWNORMAL);
 }
