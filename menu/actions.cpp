@@ -43,6 +43,8 @@ bool HasScheme(const std::string& address)
 
 void TForm1::MakeActionParts()
 {
+    if (m_launcher)
+        return;
     ActionServices services {
         .files = *m_fileTree,
         .cursor = m_environment.Cursor,
@@ -98,6 +100,24 @@ void TForm1::MakeActionParts()
             Repaint();
     };
     m_uninstaller = std::make_unique<::Uninstaller>(services, *m_launcher, std::move(views));
+}
+
+::Launcher& TForm1::Launcher()
+{
+    MakeActionParts();
+    return *m_launcher;
+}
+
+::Installer& TForm1::Installer()
+{
+    MakeActionParts();
+    return *m_installer;
+}
+
+::Uninstaller& TForm1::Uninstaller()
+{
+    MakeActionParts();
+    return *m_uninstaller;
 }
 
 void TForm1::Timer1Timer(platform::TObject* /*Sender*/)

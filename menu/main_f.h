@@ -484,10 +484,11 @@ public:
 
     // ---- Launching, installation and uninstallation ---------------------------------------
 
-    // The parts that run, install and remove items, made with the form.
-    ::Launcher& Launcher() { return *m_launcher; }
-    ::Installer& Installer() { return *m_installer; }
-    ::Uninstaller& Uninstaller() { return *m_uninstaller; }
+    // The parts that run, install and remove items, made on first use (the window's library
+    // holds them).
+    ::Launcher& Launcher();
+    ::Installer& Installer();
+    ::Uninstaller& Uninstaller();
 
     // Parts of the installed page (installed_page.cpp): the caption of a disc by its
     // identifier, the recorded names with their sections in list order, and one entry.

@@ -44,7 +44,6 @@ TForm1::TForm1(MenuEnvironment environment, platform::TComponent* owner)
     context.cursor = m_environment.Cursor;
     context.LoadSpecial = [](uint32_t id, const std::string& argument) { return platform::LoadSpecial(id, argument); };
     m_fileTree = std::make_unique<shell::FileTree>(std::move(context));
-    MakeActionParts();
 }
 
 TForm1::~TForm1()
