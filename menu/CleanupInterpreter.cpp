@@ -26,8 +26,6 @@ using shell::PostFixDir;
 
 namespace {
 
-const char* const kUninstallKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 constexpr int32_t DeleteFolderQuestion = 11;
 constexpr int32_t LeftoversQuestion = 34;
 constexpr int32_t MegabytesQuestion = 35;
@@ -45,15 +43,6 @@ bool InsidePrefix(const std::filesystem::path& host)
         return false;
     auto relative = std::filesystem::weakly_canonical(host, error).lexically_relative(prefix);
     return !error && !relative.empty() && *relative.begin() != "..";
-}
-
-std::string UninstallStringOfKey(const std::string& name)
-{
-    platform::Registry registry;
-    registry.SetRootKey(platform::HKEY_LOCAL_MACHINE);
-    if (!registry.OpenKeyReadOnly(kUninstallKey + name))
-        return {};
-    return registry.ReadString("UninstallString");
 }
 
 }
@@ -86,8 +75,7 @@ bool CleanupInterpreter::MayRemoveTree(const std::string& folder, bool emptyOnly
     std::string full = PostFixDir(platform::GetFullPathName(folder));
     if (full.size() <= 3)
         return false;
-    const std::string discDrive = m_services.folders().DiscDrive;
-    if (!discDrive.empty() && platform::EqualsName(full.substr(0, 2), discDrive))
+    if (!m_services.context.DiscDrive.empty() && platform::EqualsName(full.substr(0, 2), m_services.context.DiscDrive))
         return false;
     auto host = platform::ResolveExisting(full);
     if (!host || !InsidePrefix(*host))
@@ -184,7 +172,7 @@ void CleanupInterpreter::RunCleanupStep(const CleanupStep& step)
         m_launcher.WaitExec(step.target, platform::SW_SHOWNORMAL);
         break;
     case CleanupAction::RunUninstallEntry:
-        m_launcher.WaitExec(UninstallStringOfKey(step.target), platform::SW_SHOWNORMAL);
+        m_launcher.WaitExec(StatusCheck::UninstallStringOf(step.target), platform::SW_SHOWNORMAL);
         break;
     case CleanupAction::DeleteKey:
     case CleanupAction::DeleteEmptyKey:
@@ -192,7 +180,7 @@ void CleanupInterpreter::RunCleanupStep(const CleanupStep& step)
         platform::Registry registry;
         registry.SetRootKey(step.root);
         if (step.action == CleanupAction::DeleteValue) {
-            if (!(registry.OpenKey(step.target, false) && registry.DeleteValue(step.valueName)) && m_services.debugMode())
+            if (!(registry.OpenKey(step.target, false) && registry.DeleteValue(step.valueName)) && m_services.catalogue.DebugMode)
                 platform::ShowPlainMessage("Reg Entry not deleted...");
             break;
         }
@@ -202,7 +190,7 @@ void CleanupInterpreter::RunCleanupStep(const CleanupStep& step)
                 break;
             registry.CloseKey();
         }
-        if (!registry.DeleteKey(step.target) && m_services.debugMode())
+        if (!registry.DeleteKey(step.target) && m_services.catalogue.DebugMode)
             platform::ShowPlainMessage("Reg Key not deleted...");
         break;
     }

@@ -107,7 +107,7 @@ void Installer::InstallProc(TDemos& item)
         shell::BusyCursor busy(m_services.cursor);
         item.GameDir.clear();
         item.GameDir = SearchDisks(item);
-        m_services.stateFile()->WriteString(m_services.stateSection(), item.Name, item.GameDir);
+        m_services.context.StateIni->WriteString(m_services.context.StateSection(), item.Name, item.GameDir);
     }
 
     if (item.InstallType != InstallMethod::OwnSetupPolled) {
@@ -115,7 +115,7 @@ void Installer::InstallProc(TDemos& item)
         m_services.itemIndex = m_installItem;
         m_services.category = m_installCategory;
         m_window.bringToFront();
-        m_services.checkItem(item);
+        m_services.status.CheckDemo(item);
         if (m_services.cursor)
             m_services.cursor->ShowDefault();
         platform::ProcessMessages();
@@ -127,10 +127,10 @@ void Installer::PollSetup()
 {
     if (!PolledCategory(m_installCategory))
         return;
-    TDemos* item = m_services.itemOf(m_installCategory, m_installItem);
+    TDemos* item = m_services.catalogue.ItemOf(m_installCategory, m_installItem);
     if (!item)
         return;
-    m_services.checkItem(*item);
+    m_services.status.CheckDemo(*item);
     if (!item->CanRun)
         return;
     // Only while the item's own page is on screen is it selected again: its number means

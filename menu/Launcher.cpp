@@ -146,7 +146,7 @@ void Launcher::ShellExec(const std::string& path, uint16_t showMode)
         // The disc's reader is a Windows setup; without Wine the document still gets its
         // chance with the desktop's own programs, and only that failure is told.
         m_reportStartFailures = false;
-        WaitExec(m_services.folders().DiscDrive + "\\adobe\\ar500enu.exe", platform::SW_SHOWNORMAL);
+        WaitExec(m_services.context.DiscDrive + "\\adobe\\ar500enu.exe", platform::SW_SHOWNORMAL);
         m_reportStartFailures = true;
     }
     ShellOpen("OPEN", file, parameters, "", showMode);
@@ -189,8 +189,8 @@ void Launcher::LaunchFile(const TDemos& item, const std::string& path)
     if (item.InstallType == InstallMethod::RunsFromDisc && !item.Param.empty()) {
         // A program with a test file may create it while it runs: look again afterwards.
         WaitExec(path, platform::SW_SHOWNORMAL);
-        if (TDemos* selected = m_services.itemOf(m_services.category, m_services.itemIndex))
-            m_services.checkItem(*selected);
+        if (TDemos* selected = m_services.catalogue.ItemOf(m_services.category, m_services.itemIndex))
+            m_services.status.CheckDemo(*selected);
         m_services.refreshViews();
         return;
     }
@@ -244,21 +244,21 @@ void Launcher::RunProc(const TDemos& source)
         LaunchFile(item, item.GameDir + "\\" + shell::CutBeforeColon(entry));
 }
 
-void Launcher::PrepareWineInBackground(std::initializer_list<std::span<const TDemos>> itemLists)
+void Launcher::PrepareWineInBackground()
 {
     if (!m_prepareWine)
         return;
-    auto holdsWindowsSetup = [](std::span<const TDemos> items) {
-        for (const TDemos& item : items) {
+    auto holdsWindowsSetup = [](const auto& items, int32_t count) {
+        for (int32_t n = 1; n <= count; ++n) {
+            const TDemos& item = items[n];
             if (!item.InstallName.empty() && platform::NeedsWine(item.InstallDir + "\\" + item.InstallName))
                 return true;
         }
         return false;
     };
-    for (std::span<const TDemos> items : itemLists) {
-        if (holdsWindowsSetup(items)) {
-            platform::CurrentProcessService().PrepareWinePrefix();
-            return;
-        }
-    }
+    const DiscCatalogue& catalogue = m_services.catalogue;
+    if (holdsWindowsSetup(catalogue.Demos, catalogue.DemoCount) || holdsWindowsSetup(catalogue.Extra2, catalogue.Extra2Count)
+        || holdsWindowsSetup(catalogue.Fulls, catalogue.FullCount) || holdsWindowsSetup(catalogue.Readers, catalogue.ReaderCount)
+        || holdsWindowsSetup(catalogue.Extra, catalogue.ExtraCount) || holdsWindowsSetup(catalogue.Drivers, catalogue.DriverCount))
+        platform::CurrentProcessService().PrepareWinePrefix();
 }

@@ -5,8 +5,6 @@
 #include "menu/ActionServices.h"
 
 #include <cstdint>
-#include <initializer_list>
-#include <span>
 #include <string>
 
 class Launcher {
@@ -27,9 +25,9 @@ public:
         const std::string& directory, uint16_t showMode);
     // Documents handed to the desktop's opener that find no program are told about too.
     void WatchDocumentOpeners();
-    // Starts Wine's set-up of a new prefix when Wine is there and a setup of these items needs
-    // it, so that the first install does not sit through it.
-    void PrepareWineInBackground(std::initializer_list<std::span<const TDemos>> itemLists);
+    // Starts Wine's set-up of a new prefix when Wine is there and a setup of the disc needs it,
+    // so that the first install does not sit through it.
+    void PrepareWineInBackground();
 
 private:
     // A message box when a start failed for want of Wine or of a program for documents.

@@ -65,13 +65,12 @@ CleanupFacts Uninstaller::CleanupFactsFor(const TDemos* item) const
     CleanupFacts facts;
     if (platform::HasCurrentMachine())
         facts.PrefixRoot = platform::CurrentMachine().PrefixRoot();
-    const ActionFolders folders = m_services.folders();
-    TIniFile* stateIni = m_services.stateFile();
-    std::string drive = folders.WindowsDir.empty() ? std::string("C:") : folders.WindowsDir.substr(0, 2);
-    facts.ProtectedFolders = { folders.WindowsDir, folders.SystemDir, folders.ProgramFilesDir, drive + "\\Program Files",
-        drive + "\\Program Files (x86)", drive + "\\users", folders.ProgramsDir, folders.DesktopDir, folders.CommonDesktopDir };
+    const MenuContext& context = m_services.context;
+    std::string drive = context.WindowsDir.empty() ? std::string("C:") : context.WindowsDir.substr(0, 2);
+    facts.ProtectedFolders = { context.WindowsDir, context.SystemDir, context.ProgramFilesDir, drive + "\\Program Files",
+        drive + "\\Program Files (x86)", drive + "\\users", context.ProgramsDir, context.DesktopDir, context.CommonDesktopDir };
     facts.UserFolders = { drive + "\\users" };
-    facts.OpenFolders = { folders.ProgramsDir, folders.DesktopDir, folders.CommonDesktopDir };
+    facts.OpenFolders = { context.ProgramsDir, context.DesktopDir, context.CommonDesktopDir };
     for (const auto& [name, folder] : ShellFolders()) {
         facts.ProtectedFolders.push_back(folder);
         if (NamedIn(name, kUserDataFolders))
@@ -79,22 +78,22 @@ CleanupFacts Uninstaller::CleanupFactsFor(const TDemos* item) const
         else if (NamedIn(name, kProgramDataFolders))
             facts.OpenFolders.push_back(folder);
     }
-    facts.KeptFiles = { PostFixDir(folders.WindowsDir) + "torva.ini", drive + "\\torva.ini" };
-    if (stateIni)
-        facts.KeptFiles.push_back(stateIni->FileName());
+    facts.KeptFiles = { PostFixDir(context.WindowsDir) + "torva.ini", drive + "\\torva.ini" };
+    if (context.StateIni)
+        facts.KeptFiles.push_back(context.StateIni->FileName());
     if (item)
         facts.GameDir = item->GameDir;
     // Every game folder the state file records, of this disc and of the others.
-    if (stateIni) {
-        for (const std::string& section : stateIni->ReadSections()) {
+    if (context.StateIni) {
+        for (const std::string& section : context.StateIni->ReadSections()) {
             if (platform::EqualsName(section, "Main"))
                 continue;
-            for (const std::string& key : stateIni->ReadSection(section)) {
+            for (const std::string& key : context.StateIni->ReadSection(section)) {
                 if (key.empty() || key.back() != '_') {
-                    facts.OtherGames.push_back(stateIni->ReadString(section, key, ""));
+                    facts.OtherGames.push_back(context.StateIni->ReadString(section, key, ""));
                 } else if (!key.ends_with("__") && !(item && platform::EqualsName(key, item->Name + "_"))) {
                     // "GameName,RegUninstall,Uninstall,disc": the entry another item registered.
-                    auto fields = shell::SplitList(stateIni->ReadString(section, key, ""));
+                    auto fields = shell::SplitList(context.StateIni->ReadString(section, key, ""));
                     if (fields.size() > 1 && !(item && platform::EqualsName(fields[1], item->RegUninstall)))
                         facts.OtherUninstallEntries.push_back(TrimmedInstruction(fields[1]));
                 }
@@ -106,9 +105,9 @@ CleanupFacts Uninstaller::CleanupFactsFor(const TDemos* item) const
 
 CleanupFolders Uninstaller::CleanupFoldersFor(const TDemos& item) const
 {
-    ActionFolders folders = m_services.folders();
-    return { folders.WindowsDir, folders.SystemDir, folders.DesktopDir, folders.ProgramsDir, folders.ProgramFilesDir,
-        item.GameDir, m_services.userProgramsDir() };
+    const MenuContext& context = m_services.context;
+    return { context.WindowsDir, context.SystemDir, context.DesktopDir, context.ProgramsDir, context.ProgramFilesDir,
+        item.GameDir, m_services.status.UserProgramsDir() };
 }
 
 // The uninstaller command of an item that has its own (the three OwnSetup methods), from the leading
@@ -144,12 +143,12 @@ void Uninstaller::UninstallProc(TDemos& item)
     // The facts are taken before anything runs: what the item's uninstaller leaves behind
     // cannot widen what the clean-up may take.
     CleanupInterpreter cleanup = Interpreter(&item);
-    ActionFolders folders = m_services.folders();
+    const MenuContext& context = m_services.context;
     auto& guards = m_services.files.Context();
-    guards.WindowsDir = folders.WindowsDir;
-    guards.SystemDir = folders.SystemDir;
-    guards.ProgramFilesDir = folders.ProgramFilesDir;
-    guards.ProgramsDir = folders.ProgramsDir;
+    guards.WindowsDir = context.WindowsDir;
+    guards.SystemDir = context.SystemDir;
+    guards.ProgramFilesDir = context.ProgramFilesDir;
+    guards.ProgramsDir = context.ProgramsDir;
 
     switch (item.InstallType) {
     case InstallMethod::RunsFromDisc:
@@ -212,12 +211,24 @@ void Uninstaller::UninstallProc(TDemos& item)
     // that the state file never lists a game that was just removed. Entries of the installed
     // page belong to any disc's section; its rebuild below forgets them.
     if (m_services.category != CatInstalled)
-        m_services.checkItem(item);
+        m_services.status.CheckDemo(item);
     if (m_services.category == CatInstalled) {
-        m_views.rebuildInstalledPage();
+        ApplyDelete();
     } else {
         m_services.refreshViews();
     }
     m_views.repaint();
     platform::ProcessMessages();
+}
+
+void Uninstaller::ApplyDelete()
+{
+    DiscCatalogue& catalogue = m_services.catalogue;
+    for (int32_t n = 1; n <= catalogue.DemoCount; ++n)
+        m_services.status.CheckDemo(catalogue.Demos[n]);
+    for (int32_t n = 1; n <= catalogue.ReaderCount; ++n)
+        m_services.status.CheckDemo(catalogue.Readers[n]);
+    for (int32_t n = 1; n <= catalogue.FullCount; ++n)
+        m_services.status.CheckDemo(catalogue.Fulls[n]);
+    m_views.showInstalledPage();
 }

@@ -13,8 +13,8 @@ class Launcher;
 
 // What only the uninstallation asks of the menu's window.
 struct UninstallerViews {
-    // After a removal from the installed page: every item checked again and the page rebuilt.
-    std::function<void()> rebuildInstalledPage;
+    // The installed page, rebuilt from the state files.
+    std::function<void()> showInstalledPage;
     // The window drawn again once an item is gone.
     std::function<void()> repaint;
 };
@@ -33,6 +33,8 @@ public:
 private:
     CleanupFolders CleanupFoldersFor(const TDemos& item) const;
     std::string UninstallerCommand(TDemos& item, const CleanupInterpreter& cleanup);
+    // After a removal from the installed page: every item is checked again and the page rebuilt.
+    void ApplyDelete();
 
     ActionServices m_services;
     Launcher& m_launcher;

@@ -10,12 +10,6 @@
 
 namespace {
 
-template <typename Array>
-TDemos* Entry(Array& items, int32_t count, int32_t n)
-{
-    return n >= 1 && n <= count && n <= Array::capacity ? &items[n] : nullptr;
-}
-
 // Demos, extras, readers' contributions, full games and the second demo list: the pages whose
 // items are run when they can be and installed otherwise.
 bool RunsOrInstalls(int32_t category)
@@ -46,22 +40,16 @@ void TForm1::MakeActionParts()
     if (m_launcher)
         return;
     ActionServices services {
+        .context = Context,
+        .catalogue = Catalogue,
+        .status = Status,
         .files = *m_fileTree,
         .cursor = m_environment.Cursor,
         .debugOutput = m_environment.DebugOutput,
-        .folders = [this] {
-            return ActionFolders { WindowsDir, SystemDir, ProgramFilesDir, DesktopDir, CommonDesktopDir, ProgramsDir, DiscDrive };
-        },
-        .userProgramsDir = [this] { return UserProgramsDir(); },
-        .stateFile = [this] { return StateIni.get(); },
-        .stateSection = [this] { return StateSection(); },
-        .debugMode = [this] { return DebugMode; },
         .loadSpecial = [this](int32_t n, const std::string& argument) { return LoadSpecial(n, argument); },
         .showError = [this](const std::string& text) { ShowError(text); },
         .category = Category,
         .itemIndex = ItemIndex,
-        .itemOf = [this](int32_t category, int32_t n) { return ItemOf(category, n); },
-        .checkItem = [this](TDemos& item) { CheckDemo(item); },
         .refreshViews = [this] { RefreshItemViews(); },
     };
     m_launcher = std::make_unique<::Launcher>(services, m_environment.PrepareWine);
@@ -86,15 +74,7 @@ void TForm1::MakeActionParts()
     m_installer = std::make_unique<::Installer>(services, *m_launcher, std::move(window));
 
     UninstallerViews views;
-    views.rebuildInstalledPage = [this] {
-        for (int32_t n = 1; n <= DemoCount; ++n)
-            CheckDemo(Demos[n]);
-        for (int32_t n = 1; n <= ReaderCount; ++n)
-            CheckDemo(Readers[n]);
-        for (int32_t n = 1; n <= FullCount; ++n)
-            CheckDemo(Fulls[n]);
-        SetInstalledPage();
-    };
+    views.showInstalledPage = [this] { SetInstalledPage(); };
     views.repaint = [this] {
         if (HasWindowLayout())
             Repaint();
@@ -125,21 +105,6 @@ void TForm1::Timer1Timer(platform::TObject* /*Sender*/)
     Installer().PollSetup();
 }
 
-TDemos* TForm1::ItemOf(int32_t category, int32_t n)
-{
-    switch (category) {
-    case CatDemos: return Entry(Demos, DemoCount, n);
-    case CatExtra: return Entry(Extra, ExtraCount, n);
-    case CatShareware: return Entry(Shareware, ShareCount, n);
-    case CatDrivers: return Entry(Drivers, DriverCount, n);
-    case CatReaders: return Entry(Readers, ReaderCount, n);
-    case CatFulls: return Entry(Fulls, FullCount, n);
-    case CatExtra2: return Entry(Extra2, Extra2Count, n);
-    case CatInstalled: return Entry(InstalledList, InstalledCount, n);
-    default: return nullptr;
-    }
-}
-
 void TForm1::RefreshItemViews()
 {
     if (!HasWindowLayout())
@@ -150,7 +115,7 @@ void TForm1::RefreshItemViews()
 
 TDemos* TForm1::SelectedItem()
 {
-    return ItemOf(Category, ItemIndex);
+    return Catalogue.ItemOf(Category, ItemIndex);
 }
 
 // An action's lit image can take a click only while its off image stands, that is while the
@@ -169,13 +134,13 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
         return;
     }
     if (Category == CatUpdates) {
-        if (ItemIndex >= 1 && ItemIndex <= UpdateCount && !Updates[ItemIndex].NoRun)
-            Launcher().NormalExec(DiscDrive + "\\Updates\\" + Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
+        if (ItemIndex >= 1 && ItemIndex <= Catalogue.UpdateCount && !Catalogue.Updates[ItemIndex].NoRun)
+            Launcher().NormalExec(Context.DiscDrive + "\\Updates\\" + Catalogue.Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
         return;
     }
     if (Category == CatMovies) {
-        if (ItemIndex >= 1 && ItemIndex <= MovieCount) {
-            const TMovies& film = Movies[ItemIndex];
+        if (ItemIndex >= 1 && ItemIndex <= Catalogue.MovieCount) {
+            const TMovies& film = Catalogue.Movies[ItemIndex];
             Launcher().ShellOpen("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
         }
         return;
@@ -193,7 +158,7 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
     } else if (Category == CatInstalled) {
         Launcher().RunProc(*item);
     } else if (Category == CatShareware) {
-        std::string folder = DiscDrive + "\\Shareware\\" + item->InstallDir;
+        std::string folder = Context.DiscDrive + "\\Shareware\\" + item->InstallDir;
         std::string file = folder + "\\" + item->InstallName;
         // Only the upper-case ".INF" marks a setup information file, as the catalogues write it.
         if (item->InstallName.find(".INF") != std::string::npos)
@@ -222,9 +187,9 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
     if (!ActionOffered(ReadmeDIBOff))
         return;
     if (Category == CatUpdates) {
-        if (ItemIndex >= 1 && ItemIndex <= UpdateCount) {
-            const TUpdate& update = Updates[ItemIndex];
-            Launcher().ShellExec(DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
+        if (ItemIndex >= 1 && ItemIndex <= Catalogue.UpdateCount) {
+            const TUpdate& update = Catalogue.Updates[ItemIndex];
+            Launcher().ShellExec(Context.DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
         }
         return;
     }
@@ -243,7 +208,7 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
         Launcher().ShellExec(item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     case CatShareware:
-        Launcher().ShellExec(DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        Launcher().ShellExec(Context.DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     default:
         break;
@@ -266,7 +231,7 @@ void TForm1::WebDIBImageClick(platform::TObject* /*Sender*/)
 
 void TForm1::Image15Click(platform::TObject* /*Sender*/)
 {
-    Launcher().ShellOpen("OPEN", DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
+    Launcher().ShellOpen("OPEN", Context.DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
 }
 
 void TForm1::DebugLabel1Click(platform::TObject* /*Sender*/)
@@ -276,5 +241,5 @@ void TForm1::DebugLabel1Click(platform::TObject* /*Sender*/)
 
 void TForm1::DebugLabel2Click(platform::TObject* /*Sender*/)
 {
-    Launcher().ShellExec(DataDir + "TORVAXP.INI", platform::SW_SHOWNORMAL);
+    Launcher().ShellExec(Context.DataDir + "TORVAXP.INI", platform::SW_SHOWNORMAL);
 }

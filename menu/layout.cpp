@@ -349,9 +349,7 @@ void TForm1::CreateWindowLayout()
     m_hasLayout = true;
     m_afterCatalogue = [this] {
         ShowCatalogue();
-        auto items = [](const auto& list, int32_t count) { return std::span<const TDemos>(&list[1], static_cast<size_t>(count)); };
-        Launcher().PrepareWineInBackground({ items(Demos, DemoCount), items(Extra2, Extra2Count), items(Fulls, FullCount),
-            items(Readers, ReaderCount), items(Extra, ExtraCount), items(Drivers, DriverCount) });
+        Launcher().PrepareWineInBackground();
     };
     m_afterInput = [this](const platform::Event& event) { FollowPointer(event); };
     Launcher().WatchDocumentOpeners();
