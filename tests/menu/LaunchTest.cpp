@@ -358,11 +358,11 @@ TEST_F(Launch, WineSetsANewPrefixUpOnlyForADiscWithWindowsSetups)
     };
     for (const Case& c : cases) {
         size_t before = recorder->WinePreparations();
-        Start("", c.prepareWine);
-        form->Catalogue.DemoCount = 1;
-        form->Catalogue.Demos[1].InstallDir = Drive() + "\\DEMOS\\" + c.folder;
-        form->Catalogue.Demos[1].InstallName = c.installName;
-        form->Launcher().PrepareWineInBackground();
+        FormlessServices parts;
+        parts.catalogue.DemoCount = 1;
+        parts.catalogue.Demos[1].InstallDir = Drive() + "\\DEMOS\\" + c.folder;
+        parts.catalogue.Demos[1].InstallName = c.installName;
+        Launcher(parts.Services(), c.prepareWine).PrepareWineInBackground();
         EXPECT_EQ(recorder->WinePreparations() - before, c.preparations) << c.folder << " " << c.installName;
     }
 }
