@@ -34,7 +34,7 @@ TEST(DIBTimer, StartsDisabledWithOneSecondAndNoWindow)
     EXPECT_FALSE(rig.timer.Enabled());
     EXPECT_EQ(rig.timer.Interval(), 1000u);
     rig.Count();
-    EXPECT_FALSE(rig.timer.HasWindow());
+    EXPECT_FALSE(rig.timer.Running());
     rig.loop.Advance(5000);
     EXPECT_TRUE(rig.ticks.empty());
 }
@@ -45,11 +45,11 @@ TEST(DIBTimer, TicksEveryIntervalOnceEnabledWithAHandler)
     rig.timer.SetInterval(50);
     rig.Count();
     rig.timer.SetEnabled(true);
-    EXPECT_TRUE(rig.timer.HasWindow());
+    EXPECT_TRUE(rig.timer.Running());
     rig.loop.Advance(200);
     EXPECT_EQ(rig.ticks, (std::vector<uint64_t> { 50, 100, 150, 200 }));
     rig.timer.SetEnabled(false);
-    EXPECT_FALSE(rig.timer.HasWindow());
+    EXPECT_FALSE(rig.timer.Running());
     EXPECT_EQ(rig.loop.TimerCount(), 0u);
     rig.loop.Advance(200);
     EXPECT_EQ(rig.ticks.size(), 4u);
@@ -62,13 +62,13 @@ TEST(DIBTimer, NeverTicksWithoutIntervalOrHandler)
     rig.Count();
     rig.timer.SetEnabled(true);
     EXPECT_TRUE(rig.timer.Enabled());
-    EXPECT_FALSE(rig.timer.HasWindow());
+    EXPECT_FALSE(rig.timer.Running());
     rig.loop.Advance(3000);
     EXPECT_TRUE(rig.ticks.empty());
 
     rig.timer.SetInterval(20);
     rig.timer.SetOnTimer({});
-    EXPECT_FALSE(rig.timer.HasWindow());
+    EXPECT_FALSE(rig.timer.Running());
     rig.loop.Advance(100);
     EXPECT_TRUE(rig.ticks.empty());
 }
