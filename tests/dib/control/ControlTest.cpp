@@ -253,15 +253,19 @@ const char* const TabLayout = R"(object Form1: TForm
 end
 )";
 
-}
-
-TEST(DIBLayoutTest, ReadsContainerAndControlsAndRebuildsTheTabOrder)
-{
+// A form read from TabLayout.
+struct DIBLayoutTest : ::testing::Test {
+    void SetUp() override { ReadLayout(*form, TabLayout, "tab.lay"); }
     platform::VirtualClock clock;
     platform::EventLoop loop { clock };
     platform::ScopedEventLoop scope { loop };
-    ComponentPtr<TForm> form(new TForm(nullptr));
-    ReadLayout(*form, TabLayout, "tab.lay");
+    ComponentPtr<TForm> form { new TForm(nullptr) };
+};
+
+}
+
+TEST_F(DIBLayoutTest, ReadsContainerAndControlsAndRebuildsTheTabOrder)
+{
     auto* container = dynamic_cast<TDIBContainer*>(form->FindComponent("Container"));
     ASSERT_NE(container, nullptr);
     EXPECT_EQ(container->BorderDrawPosition(), bdUnderControls);
@@ -333,13 +337,8 @@ TEST_F(ImageLinkTest, AControlFreedBeforeItsListUnregisters)
     list->DIBImages().Add(); // would reach the freed control's links otherwise
 }
 
-TEST(DIBLayoutTest, WrittenLayoutReadsBackTheSame)
+TEST_F(DIBLayoutTest, WrittenLayoutReadsBackTheSame)
 {
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    platform::ScopedEventLoop scope { loop };
-    ComponentPtr<TForm> form(new TForm(nullptr));
-    ReadLayout(*form, TabLayout, "tab.lay");
     auto* first = dynamic_cast<TProbeDIB*>(form->FindComponent("First"));
     auto* third = dynamic_cast<TProbeDIB*>(form->FindComponent("Third"));
     first->Children().Add().SetControl(third);

@@ -1,6 +1,8 @@
 #include "platform/window/SdlDialogs.h"
 #include "platform/window/SdlWindow.h"
 #include "platform/picture/Picture.h"
+#include "tests/support/EventRecorder.h"
+#include "tests/support/PixelBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -21,20 +23,8 @@ using namespace platform;
 
 namespace {
 
-struct Frame {
-    Frame(int w, int h, uint32_t fill)
-        : pixels(size_t(w) * h, fill)
-        , view { reinterpret_cast<uint8_t*>(pixels.data()), w, h }
-    {
-    }
-    std::vector<uint32_t> pixels;
-    PixelView view;
-};
-
-struct Recorder : IEventSink {
-    void HandleEvent(const Event& e) override { events.push_back(e); }
-    std::vector<Event> events;
-};
+using torva::test::PixelBuffer;
+using torva::test::EventRecorder;
 
 bool HaveDisplay()
 {
@@ -59,7 +49,7 @@ TEST(SdlWindow, PresentsAndShapesWhatTheServerShows)
         GTEST_SKIP() << "no display";
     RealClock clock;
     EventLoop loop(clock);
-    Recorder sink;
+    EventRecorder sink;
     SdlWindow window(loop);
     window.SetEventSink(&sink);
     window.SetClientSize(40, 30);
@@ -73,9 +63,9 @@ TEST(SdlWindow, PresentsAndShapesWhatTheServerShows)
     EXPECT_GT(screen.cx, 40);
     TPoint at = window.Position();
 
-    Frame red(40, 30, 0x00FF0000);
+    PixelBuffer red(40, 30, 0x00FF0000);
     window.Present(red.view, { 0, 0, 40, 30 });
-    Frame blue(40, 30, 0x000000FF);
+    PixelBuffer blue(40, 30, 0x000000FF);
     window.Present(blue.view, { 0, 0, 5, 5 });
     Settle(loop);
 
@@ -111,7 +101,7 @@ TEST(SdlWindow, FullWindowScreenshotForInspection)
     window.SetCaption("Torva CD v2");
     window.Show();
     Settle(loop);
-    Frame frame(816, 740, 0);
+    PixelBuffer frame(816, 740, 0);
     for (int y = 0; y < 740; ++y)
         for (int x = 0; x < 816; ++x)
             frame.view.At(x, y) = uint32_t((x * 255 / 815) << 16 | (y * 255 / 739) << 8 | 0x40);
@@ -151,7 +141,7 @@ TEST(SdlWindow, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
         GTEST_SKIP() << "no display";
     RealClock clock;
     EventLoop loop(clock);
-    Recorder sink;
+    EventRecorder sink;
     SdlWindow window(loop, 2);
     window.SetEventSink(&sink);
     window.SetClientSize(40, 30);
@@ -166,7 +156,7 @@ TEST(SdlWindow, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
     EXPECT_EQ(physicalHeight, 60);
     TPoint at = window.Position();
 
-    Frame red(40, 30, 0x00FF0000);
+    PixelBuffer red(40, 30, 0x00FF0000);
     red.view.At(1, 1) = 0x000000FF;
     window.Present(red.view, { 0, 0, 40, 30 });
     Settle(loop);
