@@ -43,17 +43,6 @@ int ButtonNumber(TMouseButton button)
     return 0;
 }
 
-TDIBMessage MouseMessage(TDIBMessageKind kind, TMouseButton button, TShiftState shift, int x, int y)
-{
-    TDIBMessage message;
-    message.Kind = kind;
-    message.Button = button;
-    message.Shift = shift;
-    message.X = x;
-    message.Y = y;
-    return message;
-}
-
 struct FlagGuard {
     bool& flag;
     explicit FlagGuard(bool& f) : flag(f) { flag = true; }
@@ -235,7 +224,7 @@ bool TCustomDIBControl::Offer(TDIBMessage message)
 
 void TCustomDIBControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
-    if (Offer(MouseMessage(TDIBMessageKind::MouseDown, button, shift, x, y)))
+    if (Offer({ .Kind = TDIBMessageKind::MouseDown, .Button = button, .Shift = shift, .X = x, .Y = y }))
         return;
     m_mouseButton = ButtonNumber(button);
     m_shift = shift;
@@ -247,7 +236,7 @@ void TCustomDIBControl::MouseDown(TMouseButton button, TShiftState shift, int x,
 
 void TCustomDIBControl::MouseMove(TShiftState shift, int x, int y)
 {
-    if (Offer(MouseMessage(TDIBMessageKind::MouseMove, TMouseButton::mbLeft, shift, x, y)))
+    if (Offer({ .Kind = TDIBMessageKind::MouseMove, .Shift = shift, .X = x, .Y = y }))
         return;
     m_shift = shift;
     m_mousePos = { x, y };
@@ -256,7 +245,7 @@ void TCustomDIBControl::MouseMove(TShiftState shift, int x, int y)
 
 void TCustomDIBControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    if (Offer(MouseMessage(TDIBMessageKind::MouseUp, button, shift, x, y)))
+    if (Offer({ .Kind = TDIBMessageKind::MouseUp, .Button = button, .Shift = shift, .X = x, .Y = y }))
         return;
     m_mouseButton = 0;
     m_shift = shift;

@@ -227,10 +227,7 @@ void TForm::InvalidateRect(const TRect& rect)
     m_dirty = Union(m_dirty, clipped);
     if (!m_paintPosted) {
         m_paintPosted = true;
-        Event paint;
-        paint.type = EventType::Paint;
-        paint.target = this;
-        CurrentEventLoop().Post(paint);
+        CurrentEventLoop().Post({ .type = EventType::Paint, .target = this });
     }
 }
 

@@ -39,16 +39,25 @@ void Settle(EventLoop& loop)
     }
 }
 
+// Every case needs a display and a loop on the real clock.
+struct OnDisplay : ::testing::Test {
+    void SetUp() override
+    {
+        if (!HaveDisplay())
+            GTEST_SKIP() << "no display";
+    }
+    RealClock clock;
+    EventLoop loop { clock };
+};
+using SdlWindowTest = OnDisplay;
+using SdlDialogsTest = OnDisplay;
+
 }
 
 // Runs under a virtual display (xvfb-run); the picture is read back from the X server, so it
 // checks what really reached the screen.
-TEST(SdlWindow, PresentsAndShapesWhatTheServerShows)
+TEST_F(SdlWindowTest, PresentsAndShapesWhatTheServerShows)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     EventRecorder sink;
     SdlWindow window(loop);
     window.SetEventSink(&sink);
@@ -89,12 +98,8 @@ TEST(SdlWindow, PresentsAndShapesWhatTheServerShows)
     EXPECT_EQ(whole.At(30, 20) & 0xFFFFFFu, 0xFF0000u);
 }
 
-TEST(SdlWindow, FullWindowScreenshotForInspection)
+TEST_F(SdlWindowTest, FullWindowScreenshotForInspection)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     SdlWindow window(loop);
     window.SetClientSize(816, 740);
     window.SetPosition(0, 0);
@@ -135,12 +140,8 @@ X11Window X11Of(const SdlWindow& window)
 
 // At a factor of 2 every pixel of the form is a square of four on the screen; the outline, the
 // pointer and the positions are the form's units.
-TEST(SdlWindow, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
+TEST_F(SdlWindowTest, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     EventRecorder sink;
     SdlWindow window(loop, 2);
     window.SetEventSink(&sink);
@@ -185,12 +186,8 @@ TEST(SdlWindow, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
 }
 
 // Without a factor given, the desktop's scale counts, as far as the window fits on the screen.
-TEST(SdlWindow, DesktopScaleFollowsGdkScaleWhereTheWindowFits)
+TEST_F(SdlWindowTest, DesktopScaleFollowsGdkScaleWhereTheWindowFits)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     ::setenv("GDK_SCALE", "2", 1);
     SdlWindow small(loop, 0);
     SdlWindow large(loop, 0);
@@ -205,12 +202,8 @@ TEST(SdlWindow, DesktopScaleFollowsGdkScaleWhereTheWindowFits)
 }
 
 // The cursor the form asks for is the one the X server shows over the window.
-TEST(SdlWindow, CursorReachesTheServer)
+TEST_F(SdlWindowTest, CursorReachesTheServer)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     SdlWindow window(loop);
     window.SetClientSize(60, 40);
     window.Show();
@@ -242,12 +235,8 @@ TEST(SdlWindow, CursorReachesTheServer)
 
 // The desktop's taskbar gets a picture and a window of its own: not one that belongs to
 // another (the root window).
-TEST(SdlWindow, MainWindowHasAnIconAndBelongsToNoOtherWindow)
+TEST_F(SdlWindowTest, MainWindowHasAnIconAndBelongsToNoOtherWindow)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     SdlWindow window(loop);
     window.SetClientSize(40, 30);
     window.SetIcon(std::vector<uint32_t>(16 * 16, 0xFF336699u), 16);
@@ -273,12 +262,8 @@ TEST(SdlWindow, MainWindowHasAnIconAndBelongsToNoOtherWindow)
 
 // A box of the menu carries the menu's class (desktops group and place windows by it) and
 // stands centred over the menu.
-TEST(SdlDialogs, BoxesTakeTheOwnersClassAndStandOverIt)
+TEST_F(SdlDialogsTest, BoxesTakeTheOwnersClassAndStandOverIt)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     SdlWindow window(loop);
     window.SetClientSize(400, 300);
     window.SetPosition(500, 300);
