@@ -48,21 +48,6 @@ TEST_F(ControlConstructionTest, OwnerMustBeOrOwnAContainer)
     EXPECT_EQ(inside->Parent(), container);
 }
 
-TEST_F(ControlConstructionTest, Defaults)
-{
-    auto* probe = new TProbeDIB(form.get());
-    EXPECT_EQ(probe->BoundsRect(), Bounds(0, 0, 32, 32));
-    EXPECT_EQ(probe->Opacity(), 255);
-    EXPECT_EQ(probe->DIBTabOrder(), -1);
-    EXPECT_EQ(probe->DialogCodeFlags(), dcArrows);
-    EXPECT_EQ(probe->DialogCode(), uint32_t(DLGC_WANTARROWS));
-    EXPECT_TRUE(probe->DIBLoading());
-    EXPECT_EQ(probe->Children().Count(), 0);
-    EXPECT_EQ(probe->DIBFeatures().Count(), 0);
-    EXPECT_EQ(probe->TemplateProperties(), (std::vector<std::string> { "Width", "Height" }));
-    EXPECT_EQ(probe->Accelerator(), '\0');
-}
-
 TEST_F(ControlConstructionTest, ParentIsAlwaysAContainer)
 {
     auto* probe = new TProbeDIB(form.get());
