@@ -3,24 +3,16 @@
 #include "dib/imagelist/cDIBImageList.h"
 #include "platform/components/StdCtrls.h"
 #include "platform/layout/LayoutReader.h"
+#include "tests/support/MessageOf.h"
 
 #include <gtest/gtest.h>
 
 using namespace platform;
 using dibtest::ContainerFixture;
 using dibtest::TProbeDIB;
+using torva::test::MessageOf;
 
 namespace {
-
-std::string MessageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return "no exception";
-}
 
 std::vector<std::string> TabNames(const TCustomDIBContainer& container)
 {
@@ -36,10 +28,10 @@ using ControlConstructionTest = ContainerFixture;
 
 TEST_F(ControlConstructionTest, OwnerMustBeOrOwnAContainer)
 {
-    EXPECT_EQ(MessageOf([] { TProbeDIB probe(nullptr); }), "Owner cannot be nil");
+    EXPECT_EQ(MessageOf<Exception>([] { TProbeDIB probe(nullptr); }), "Owner cannot be nil");
     ComponentPtr<TForm> bare(new TForm(nullptr));
     int before = bare->ComponentCount();
-    EXPECT_EQ(MessageOf([&] { new TProbeDIB(bare.get()); }), "Parent must be a TDIBContainer");
+    EXPECT_EQ(MessageOf<Exception>([&] { new TProbeDIB(bare.get()); }), "Parent must be a TDIBContainer");
     EXPECT_EQ(bare->ComponentCount(), before) << "a refused control must leave nothing in its owner";
 
     auto* owned = new TProbeDIB(form.get());
@@ -56,7 +48,7 @@ TEST_F(ControlConstructionTest, ParentIsAlwaysAContainer)
 
     auto* panel = new TPanel(form.get());
     panel->SetParent(form.get());
-    EXPECT_EQ(MessageOf([&] { probe->SetParent(panel); }), "Parent must be a TDIBContainer");
+    EXPECT_EQ(MessageOf<Exception>([&] { probe->SetParent(panel); }), "Parent must be a TDIBContainer");
     EXPECT_EQ(probe->Parent(), container);
 
     auto* second = new TDIBContainer(form.get());
