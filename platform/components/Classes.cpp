@@ -75,15 +75,8 @@ bool PropertyValue::operator==(const PropertyValue& o) const
         return text == o.text;
     case Kind::Identifier:
         return EqualsNoCase(text, o.text);
-    case Kind::Set: {
-        if (names.size() != o.names.size())
-            return false;
-        for (size_t i = 0; i < names.size(); ++i) {
-            if (!EqualsNoCase(names[i], o.names[i]))
-                return false;
-        }
-        return true;
-    }
+    case Kind::Set:
+        return std::ranges::equal(names, o.names, EqualsNoCase);
     case Kind::List:
         return list == o.list;
     case Kind::Binary:

@@ -24,6 +24,13 @@ struct TimerRig {
             ticks.push_back(loop.NowMs());
         });
     }
+    // Counting ticks, enabled, every `interval`.
+    void Start(uint32_t interval)
+    {
+        timer.SetInterval(interval);
+        Count();
+        timer.SetEnabled(true);
+    }
 };
 
 }
@@ -42,9 +49,7 @@ TEST(DIBTimer, StartsDisabledWithOneSecondAndNoWindow)
 TEST(DIBTimer, TicksEveryIntervalOnceEnabledWithAHandler)
 {
     TimerRig rig;
-    rig.timer.SetInterval(50);
-    rig.Count();
-    rig.timer.SetEnabled(true);
+    rig.Start(50);
     EXPECT_TRUE(rig.timer.Running());
     rig.loop.Advance(200);
     EXPECT_EQ(rig.ticks, (std::vector<uint64_t> { 50, 100, 150, 200 }));
@@ -58,9 +63,7 @@ TEST(DIBTimer, TicksEveryIntervalOnceEnabledWithAHandler)
 TEST(DIBTimer, NeverTicksWithoutIntervalOrHandler)
 {
     TimerRig rig;
-    rig.timer.SetInterval(0);
-    rig.Count();
-    rig.timer.SetEnabled(true);
+    rig.Start(0);
     EXPECT_TRUE(rig.timer.Enabled());
     EXPECT_FALSE(rig.timer.Running());
     rig.loop.Advance(3000);
@@ -78,9 +81,7 @@ TEST(DIBTimer, NeverTicksWithoutIntervalOrHandler)
 TEST(DIBTimer, OnlyRealChangesRestartTheInterval)
 {
     TimerRig rig;
-    rig.timer.SetInterval(100);
-    rig.Count();
-    rig.timer.SetEnabled(true);
+    rig.Start(100);
     rig.loop.Advance(60);
     rig.timer.SetEnabled(true);
     rig.timer.SetInterval(100);
