@@ -4,6 +4,7 @@
 
 #include "platform/files/Files.h"
 #include "platform/machine/Machine.h"
+#include "tests/support/ExpectEach.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
+using torva::test::ExpectEach;
 
 namespace {
 
@@ -308,11 +310,7 @@ TEST_F(FileTreeTest, ProgramDirOfCommandLines)
     Write(driveC / "X" / "SETUP.EXE", "x");
     Write(driveC / "Y" / "install.bat", "x");
     Write(driveC / "Z" / "RUN.COM", "x");
-    struct Case {
-        const char* commandLine;
-        const char* folder;
-    };
-    const Case cases[] = {
+    ExpectEach([this](const char* commandLine) { return Tree().ProgramDirOf(commandLine); }, {
         { "\"C:\\X\\SETUP.EXE\" -y", "C:\\X\\" },
         { "C:\\X\\SETUP.EXE -y", "C:\\X\\" },
         { "C:\\X\\setup.exe", "C:\\X\\" },
@@ -323,9 +321,7 @@ TEST_F(FileTreeTest, ProgramDirOfCommandLines)
         { "C:\\GAMES\\RUN", "C:\\GAMES\\RUN" },
         { "", "C:\\" },
         { "\"\"", "C:\\" },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Tree().ProgramDirOf(c.commandLine), c.folder) << c.commandLine;
+    });
 }
 
 }
