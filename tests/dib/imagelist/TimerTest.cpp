@@ -24,6 +24,14 @@ struct TimerRig {
             ticks.push_back(loop.NowMs());
         });
     }
+    // Whether the timer holds no window timer and nothing ticks for `ms`.
+    bool SilentFor(uint64_t ms)
+    {
+        bool running = timer.Running();
+        size_t before = ticks.size();
+        loop.Advance(ms);
+        return !running && ticks.size() == before;
+    }
     // Counting ticks, enabled, every `interval`.
     void Start(uint32_t interval)
     {
@@ -41,9 +49,7 @@ TEST(DIBTimer, StartsDisabledWithOneSecondAndNoWindow)
     EXPECT_FALSE(rig.timer.Enabled());
     EXPECT_EQ(rig.timer.Interval(), 1000u);
     rig.Count();
-    EXPECT_FALSE(rig.timer.Running());
-    rig.loop.Advance(5000);
-    EXPECT_TRUE(rig.ticks.empty());
+    EXPECT_TRUE(rig.SilentFor(5000));
 }
 
 TEST(DIBTimer, TicksEveryIntervalOnceEnabledWithAHandler)
@@ -65,15 +71,11 @@ TEST(DIBTimer, NeverTicksWithoutIntervalOrHandler)
     TimerRig rig;
     rig.Start(0);
     EXPECT_TRUE(rig.timer.Enabled());
-    EXPECT_FALSE(rig.timer.Running());
-    rig.loop.Advance(3000);
-    EXPECT_TRUE(rig.ticks.empty());
+    EXPECT_TRUE(rig.SilentFor(3000));
 
     rig.timer.SetInterval(20);
     rig.timer.SetOnTimer({});
-    EXPECT_FALSE(rig.timer.Running());
-    rig.loop.Advance(100);
-    EXPECT_TRUE(rig.ticks.empty());
+    EXPECT_TRUE(rig.SilentFor(100));
 }
 
 // Writing a value that is already there leaves the running interval alone; a new handler

@@ -46,8 +46,20 @@ struct OnDisplay : ::testing::Test {
         if (!HaveDisplay())
             GTEST_SKIP() << "no display";
     }
+    // Shows `window` 40 x 30 at `position`, outlined as an L (a bar 20 wide, an arm 10 high),
+    // its events going to `sink`.
+    void ShowShaped(SdlWindow& window, TPoint position)
+    {
+        window.SetEventSink(&sink);
+        window.SetClientSize(40, 30);
+        window.SetPosition(position.X, position.Y);
+        window.SetShape({ { 0, 0, 20, 30 }, { 20, 0, 40, 10 } });
+        window.Show();
+        Settle(loop);
+    }
     RealClock clock;
     EventLoop loop { clock };
+    EventRecorder sink;
 };
 using SdlWindowTest = OnDisplay;
 using SdlDialogsTest = OnDisplay;
@@ -58,14 +70,8 @@ using SdlDialogsTest = OnDisplay;
 // checks what really reached the screen.
 TEST_F(SdlWindowTest, PresentsAndShapesWhatTheServerShows)
 {
-    EventRecorder sink;
     SdlWindow window(loop);
-    window.SetEventSink(&sink);
-    window.SetClientSize(40, 30);
-    window.SetPosition(20, 20);
-    window.SetShape({ { 0, 0, 20, 30 }, { 20, 0, 40, 10 } });
-    window.Show();
-    Settle(loop);
+    ShowShaped(window, { 20, 20 });
     EXPECT_TRUE(window.ShapeApplied());
     EXPECT_EQ(window.ClientSize(), (TSize { 40, 30 }));
     TSize screen = window.ScreenSize();
@@ -142,14 +148,8 @@ X11Window X11Of(const SdlWindow& window)
 // pointer and the positions are the form's units.
 TEST_F(SdlWindowTest, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
 {
-    EventRecorder sink;
     SdlWindow window(loop, 2);
-    window.SetEventSink(&sink);
-    window.SetClientSize(40, 30);
-    window.SetPosition(10, 10);
-    window.SetShape({ { 0, 0, 20, 30 }, { 20, 0, 40, 10 } });
-    window.Show();
-    Settle(loop);
+    ShowShaped(window, { 10, 10 });
     EXPECT_EQ(window.ClientSize(), (TSize { 40, 30 }));
     int physicalWidth = 0, physicalHeight = 0;
     SDL_GetWindowSize(window.Handle(), &physicalWidth, &physicalHeight);
