@@ -71,7 +71,7 @@ const ClassInfo& TDIBImages::StaticClass()
 }
 
 TDIBImages::TDIBImages(TCustomDIBImageList& owner)
-    : TCollection([](TCollection* c) { return std::make_unique<TDIBImagesItem>(c); }, &owner)
+    : TItemCollection(&owner)
     , m_list(owner)
 {
 }

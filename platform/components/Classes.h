@@ -312,6 +312,18 @@ private:
     std::vector<std::unique_ptr<TCollectionItem>> m_items;
 };
 
+// A collection whose items are all of one class: it makes them and hands them out typed.
+template <class Item>
+class TItemCollection : public TCollection {
+public:
+    explicit TItemCollection(TPersistent* owner)
+        : TCollection([](TCollection* c) { return std::make_unique<Item>(c); }, owner)
+    {
+    }
+    Item* Items(int index) const { return static_cast<Item*>(TCollection::Items(index)); }
+    Item& Add() { return *static_cast<Item*>(TCollection::Add()); }
+};
+
 // ---- components -----------------------------------------------------------------------------
 
 enum class TOperation { opInsert, opRemove };
