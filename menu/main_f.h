@@ -13,6 +13,8 @@
 #include "menu/Installer.h"
 #include "menu/Launcher.h"
 #include "menu/MenuContext.h"
+#include "menu/MenuStartup.h"
+#include "menu/MessageTexts.h"
 #include "menu/StatusCheck.h"
 #include "menu/Uninstaller.h"
 #include "platform/components/Forms.h"
@@ -85,6 +87,10 @@ public:
     DiscCatalogue Catalogue;
     StatusCheck Status;
     InstalledPageModel InstalledPage;
+    // Start-up without the window (Startup.Start() is the creation event's part that needs none)
+    // and the string table's texts in the menu's language.
+    MenuStartup Startup;
+    MessageTexts Texts;
 
     // Form-wide fields.
     int32_t Enhanced = 0;
@@ -237,22 +243,8 @@ public:
 
     // ---- start-up environment (no window needed) ------------------------------------------
 
-    void LoadSystemInfo();
-    // Finds the disc and opens the state file; false (and Terminated) when the menu must end.
-    bool LoadData();
-    // Reads [Main] Enhanced and Slow.
-    void LoadSettings();
-    // The creation event's part that needs no window: environment, disc, settings. Platform
-    // errors (a refused state-file write) are reported in the application's error box and skip
-    // the rest, as the framework does.
-    void FormCreateCore();
-
     // Loads the catalogue into the arrays; false (and Terminated) when it is missing.
     bool LoadCatalogue();
-
-    // Message texts of the string table in the form's language.
-    std::string LoadString(int32_t n) const;
-    std::string LoadSpecial(int32_t n, const std::string& argument) const;
 
     // File-tree and path operations the other parts share.
     shell::FileTree& FileTree() { return *m_fileTree; }

@@ -165,7 +165,7 @@ void TForm1::SetSharewarePage()
 {
     Category = CatShareware;
     DIBImage4->Hide();
-    TextLabel->SetCaption(LoadString(SharewareFolderText));
+    TextLabel->SetCaption(Texts.LoadString(SharewareFolderText));
     FillList();
     ProcessPage();
 }
@@ -182,7 +182,7 @@ void TForm1::SetUpdatesPage()
 {
     Category = CatUpdates;
     DIBImage4->Hide();
-    TextLabel->SetCaption(LoadString(UpdatesExplanationText));
+    TextLabel->SetCaption(Texts.LoadString(UpdatesExplanationText));
     FillList();
     ProcessPage();
 }
@@ -207,7 +207,7 @@ void TForm1::SetHotShotsPage()
 void TForm1::SetFilmsPage()
 {
     Category = CatMovies;
-    TextLabel->SetCaption(LoadString(SharewareFolderText));
+    TextLabel->SetCaption(Texts.LoadString(SharewareFolderText));
     DIBImage4->SetOpacity(255);
     DIBImage4->Show();
     Flag_Unplayable->Show();

@@ -1,17 +1,8 @@
-// Bringing the menu up without its window: the machine's folders, the disc, the state file.
+// The form without its window: its published fields, its parts and the hooks the window adds.
 
 #include "menu/main_f.h"
 
-#include "platform/files/Files.h"
-#include "platform/machine/Machine.h"
-#include "platform/registry/Registry.h"
 #include "platform/strings/StringTable.h"
-#include "platform/text/Text.h"
-#include "shell/PathText.h"
-
-#include <exception>
-
-using shell::PostFixDir;
 
 const platform::ClassInfo& TForm1::StaticClass()
 {
@@ -54,6 +45,8 @@ TForm1::TForm1(MenuEnvironment environment, platform::TComponent* owner)
     , Catalogue(Context)
     , Status(Context, *m_fileTree, m_environment.MessageBoxes)
     , InstalledPage(Context)
+    , Startup(Context, *m_fileTree, m_environment.OwnPath, m_environment.MessageBoxes, { Enhanced, Slow, Terminated })
+    , Texts(Context)
 {
 }
 
@@ -83,107 +76,4 @@ void TForm1::ShowError(const std::string& text)
 {
     if (m_environment.MessageBoxes)
         m_environment.MessageBoxes->ShowError(text);
-}
-
-void TForm1::LoadSystemInfo()
-{
-    platform::OsVersionInfo version;
-    platform::GetVersionExA(version);
-    switch (version.platformId) {
-    case 0: Context.WinVersion = "Windows 3.1"; break;
-    case 1: Context.WinVersion = "Windows 95"; break;
-    case 2: Context.WinVersion = "Windows NT"; break;
-    default: Context.WinVersion.clear(); break;
-    }
-
-    Context.SystemDir = PostFixDir(platform::GetSystemDirectoryA());
-    Context.WindowsDir = PostFixDir(platform::GetWindowsDirectoryA());
-    Context.ProgramFilesDir = Context.WindowsDir.empty() ? std::string() : Context.WindowsDir.substr(0, 1) + ":\\Program Files\\";
-
-    platform::Registry registry;
-    registry.SetRootKey(platform::HKEY_LOCAL_MACHINE);
-    std::string commonDesktop, desktop;
-    if (registry.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders")) {
-        commonDesktop = registry.ReadString("Common Desktop");
-        desktop = registry.ReadString("Desktop");
-    }
-    Context.CommonDesktopDir = PostFixDir(commonDesktop.empty() ? desktop : commonDesktop);
-
-    registry.CloseKey();
-    std::string commonPrograms;
-    desktop.clear();
-    if (registry.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")) {
-        commonPrograms = registry.ReadString("Common Programs");
-        desktop = registry.ReadString("Desktop");
-    }
-    Context.ProgramsDir = PostFixDir(commonPrograms.empty() ? Context.WindowsDir + "Start Menu\\Programs" : commonPrograms);
-    Context.DesktopDir = PostFixDir(desktop.empty() ? Context.WindowsDir + "Desktop" : desktop);
-
-    auto& context = m_fileTree->Context();
-    context.WinVersion = Context.WinVersion;
-    context.WindowsDir = Context.WindowsDir;
-    context.ProgramsDir = Context.ProgramsDir;
-}
-
-// The drive part of a path: "E:" of "E:\TORVA.EXE", "\\server\share" of a network path.
-static std::string DrivePart(const std::string& path)
-{
-    if (path.size() >= 2 && path[1] == ':')
-        return path.substr(0, 2);
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        size_t server = path.find('\\', 2);
-        if (server == std::string::npos)
-            return path;
-        size_t share = path.find('\\', server + 1);
-        return share == std::string::npos ? path : path.substr(0, share);
-    }
-    return {};
-}
-
-static bool HoldsDisc(const std::string& drive)
-{
-    return platform::FileExists(drive + "\\TORVA.EXE") && platform::FileExists(drive + "\\Torva\\TORVAXP.ini");
-}
-
-bool TForm1::LoadData()
-{
-    Context.StateIni = std::make_unique<TIniFile>("torva.ini");
-    Context.StateIni->WriteInteger("Main", "Language", 1);
-    Context.Language = 1;
-    m_fileTree->Context().Language = Context.Language;
-
-    Context.DiscDrive = DrivePart(m_environment.OwnPath);
-    if (Context.DiscDrive == "C:") {
-        // The search ends on the character after Z, "[:", when no drive holds the disc.
-        char letter = 'D';
-        while (letter <= 'Z' && !HoldsDisc(std::string(1, letter) + ":"))
-            ++letter;
-        Context.DiscDrive = std::string(1, letter) + ":";
-        if (letter > 'Z') {
-            ShowError("There is no TORVA CD in any drive...");
-            Terminated = true;
-            return false;
-        }
-    }
-    Context.DataDir = Context.DiscDrive + "\\TORVA\\";
-    platform::SetCurrentDirectory(Context.DiscDrive + "\\");
-    return true;
-}
-
-void TForm1::LoadSettings()
-{
-    Enhanced = Context.StateIni->ReadInteger("Main", "Enhanced", 1);
-    Slow = Context.StateIni->ReadInteger("Main", "Slow", 0);
-}
-
-void TForm1::FormCreateCore()
-{
-    try {
-        LoadSystemInfo();
-        if (!LoadData())
-            return;
-        LoadSettings();
-    } catch (const std::exception& e) {
-        ShowError(e.what());
-    }
 }

@@ -45,11 +45,11 @@ void TForm1::FormCreate(platform::TObject*)
         SidePlayer(n)->SetControlStyle(SidePlayer(n)->ControlStyle() | platform::csOpaque);
 
     try {
-        LoadSystemInfo();
-        if (!LoadData())
+        Startup.LoadSystemInfo();
+        if (!Startup.LoadData())
             return;
         RegisterDiscFonts();
-        LoadSettings();
+        Startup.LoadSettings();
         LoadSideClipsOrShrink();
     } catch (const std::exception& e) {
         ShowError(e.what());

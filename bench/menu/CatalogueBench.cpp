@@ -123,7 +123,7 @@ void LoadAndCheck(benchmark::State& state)
     auto& fixture = TheFixture();
     NoBoxes boxes;
     TForm1 form(MenuEnvironment { fixture.drive + "\\TORVA.EXE", &boxes, nullptr });
-    form.FormCreateCore();
+    form.Startup.Start();
     for (auto _ : state) {
         form.LoadCatalogue();
         for (int32_t n = 1; n <= form.Catalogue.DemoCount; ++n)

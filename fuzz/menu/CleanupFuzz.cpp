@@ -191,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     machine.WriteState("");
     machine.recorder->Clear();
     TForm1 form(MenuEnvironment { machine.discDrive + "\\TORVA.EXE", &machine.boxes, nullptr });
-    form.FormCreateCore();
+    form.Startup.Start();
     if (form.Terminated || !form.LoadCatalogue())
         return 0;
     try {

@@ -74,7 +74,7 @@ protected:
         environment.PrepareWine = prepareWine;
         environment.DebugOutput = &debugOutput;
         form = std::make_unique<TForm1>(environment);
-        form->FormCreateCore();
+        form->Startup.Start();
         if (!form->Terminated)
             form->LoadCatalogue();
         return *form;

@@ -64,7 +64,7 @@ struct LoadedForm {
 void Load(LoadedForm& loaded, const MountedDisc& disc)
 {
     loaded.form = std::make_unique<TForm1>(MenuEnvironment { disc.Drive() + "\\TORVA.EXE", &loaded.boxes, nullptr });
-    loaded.form->FormCreateCore();
+    loaded.form->Startup.Start();
     if (!loaded.form->Terminated)
         loaded.form->LoadCatalogue();
     if (loaded.form->Terminated || loaded.form->Catalogue.Ini == nullptr) {

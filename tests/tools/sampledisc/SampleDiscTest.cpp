@@ -46,7 +46,7 @@ protected:
         letter = machine->MapDrive(Disc, platform::DRIVE_CDROM);
         ASSERT_NE(letter, 0);
         form = std::make_unique<TForm1>(MenuEnvironment { std::string(1, letter) + ":\\TORVA.EXE", &boxes, &cursor });
-        form->FormCreateCore();
+        form->Startup.Start();
         ASSERT_FALSE(form->Terminated);
         form->LoadCatalogue();
         ASSERT_FALSE(form->Terminated) << (boxes.errors.empty() ? "" : boxes.errors.back());

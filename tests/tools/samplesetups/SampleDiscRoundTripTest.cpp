@@ -48,7 +48,7 @@ protected:
         scopedLoop.emplace(loop);
         SetDialogService(&dialogs);
         form = std::make_unique<TForm1>(MenuEnvironment { "E:\\TORVA.EXE", &boxes, &cursor });
-        form->FormCreateCore();
+        form->Startup.Start();
         ASSERT_FALSE(form->Terminated);
         ASSERT_TRUE(form->LoadCatalogue());
     }
