@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the menu as its disc's catalogue: loading and the status check of
 // every item must survive them.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "platform/machine/Machine.h"
 
 #include <cstdint>

@@ -9,7 +9,7 @@
 // starts with byte 0xFF is read as tokens instead: each further byte picks a piece of the
 // language (letters, "..", names of the canaries), so that mutations build hostile lists fast.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/machine/Machine.h"

@@ -1,7 +1,7 @@
 // "torvatool catalogue dump|check" and "torvatool status": the menu's catalogue loader and
 // status check run on a disc folder, for disc authors and tests.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "platform/machine/Machine.h"
 #include "platform/text/Codepage.h"
 #include "tools/torvatool/CatalogueLint.h"

@@ -1,7 +1,7 @@
 // The built sample disc: the menu's own loader reads it with the intended counts and texts,
 // and every file the catalogue leads the menu to is there and readable.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "platform/avi/AviClip.h"
 #include "platform/fonts/FontRegistry.h"
 #include "platform/ini/IniDocument.h"

@@ -1,6 +1,6 @@
 // What the action buttons of the detail view, the connect picture and the debug labels do.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "dib/image/cDIBImage.h"
 

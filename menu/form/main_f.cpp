@@ -1,6 +1,6 @@
 // The form without its window: its published fields, its parts and the hooks the window adds.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "platform/strings/StringTable.h"
 

@@ -1,7 +1,7 @@
 // Pages and category navigation: the page table behind the icon column, lighting and clicking
 // the icons, the per-category page set-ups, and scrolling and fading the icon column.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "menu/Rounding.h"
 
 #include "dib/image/cDIBFadeLabel.h"

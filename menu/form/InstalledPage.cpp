@@ -1,6 +1,6 @@
 // The installed page: the model's entries shown in the list.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "dib/image/cDIBImage.h"
 #include "platform/components/StdCtrls.h"
