@@ -1,6 +1,6 @@
 // ".RSB" pictures from untrusted bytes.
 #include "dib/surface/cDIB.h"
-#include "dib/stream/cDIBFormat.h"
+#include "dib/format/cDIBFormat.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
 #include "dib/surface/cDIB.h"
-#include "dib/stream/cDIBFormat.h"
+#include "dib/format/cDIBFormat.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

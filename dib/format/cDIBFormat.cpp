@@ -1,4 +1,4 @@
-#include "dib/stream/cDIBFormat.h"
+#include "dib/format/cDIBFormat.h"
 
 #include "dib/stream/LittleEndian.h"
 #include "dib/surface/cDIB.h"
