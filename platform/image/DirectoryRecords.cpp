@@ -1,7 +1,7 @@
 #include "platform/image/DirectoryRecords.h"
 
-#include "platform/image/IsoFields.h"
-#include "platform/image/VolumeDescriptors.h"
+#include "platform/volume/IsoFields.h"
+#include "platform/volume/VolumeDescriptors.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 // file in the same folder that is renamed over the old one, so a crash leaves either the old
 // or the new file, never half of one.
 
-#include "platform/registry/RegistryFile.h"
+#include "platform/hive/RegistryFile.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "platform/registry/HiveFile.h"
+#include "platform/hive/HiveFile.h"
 
-#include "platform/files/AtomicFile.h"
+#include "platform/atomicfile/AtomicFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -4,8 +4,8 @@
 // no wineserver runs for the prefix, otherwise through "wine reg" (mirrored in memory so that
 // this process reads its own writes at once). Paths here are physical, below the hive's root.
 
-#include "platform/registry/HiveFile.h"
-#include "platform/registry/WineServer.h"
+#include "platform/hive/HiveFile.h"
+#include "platform/hive/WineServer.h"
 
 #include <filesystem>
 #include <functional>

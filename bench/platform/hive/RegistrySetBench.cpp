@@ -2,9 +2,9 @@
 // of the process, against reading the file once (the baseline). Each run is a child process of
 // its own, so that its peak is its own. The hive is generated here and removed afterwards.
 
-#include "platform/files/AtomicFile.h"
-#include "platform/registry/HiveFile.h"
-#include "platform/registry/RegistryText.h"
+#include "platform/atomicfile/AtomicFile.h"
+#include "platform/hive/HiveFile.h"
+#include "platform/hive/RegistryText.h"
 
 #include <benchmark/benchmark.h>
 

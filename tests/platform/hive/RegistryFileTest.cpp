@@ -1,5 +1,5 @@
-#include "platform/registry/RegistryFile.h"
-#include "platform/registry/RegistryText.h"
+#include "platform/hive/RegistryFile.h"
+#include "platform/hive/RegistryText.h"
 
 #include <gtest/gtest.h>
 

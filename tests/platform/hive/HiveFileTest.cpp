@@ -1,5 +1,5 @@
-#include "platform/registry/HiveFile.h"
-#include "platform/registry/RegistryText.h"
+#include "platform/hive/HiveFile.h"
+#include "platform/hive/RegistryText.h"
 
 #include <gtest/gtest.h>
 

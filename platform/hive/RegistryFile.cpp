@@ -1,6 +1,6 @@
-#include "platform/registry/RegistryFile.h"
+#include "platform/hive/RegistryFile.h"
 
-#include "platform/registry/RegistryText.h"
+#include "platform/hive/RegistryText.h"
 
 #include <algorithm>
 #include <chrono>

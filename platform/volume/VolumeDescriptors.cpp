@@ -1,6 +1,6 @@
-#include "platform/image/VolumeDescriptors.h"
+#include "platform/volume/VolumeDescriptors.h"
 
-#include "platform/image/IsoFields.h"
+#include "platform/volume/IsoFields.h"
 
 #include <cstring>
 

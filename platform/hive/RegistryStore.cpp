@@ -1,6 +1,6 @@
-#include "platform/registry/RegistryStore.h"
+#include "platform/hive/RegistryStore.h"
 
-#include "platform/registry/RegistryText.h"
+#include "platform/hive/RegistryText.h"
 #include "platform/text/Codepage.h"
 
 #include <cstdio>

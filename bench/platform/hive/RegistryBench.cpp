@@ -1,8 +1,8 @@
 // A status check reads a few values per item from hives of thousands of keys: the cached read
 // (one stat per lookup) against parsing the file for every lookup.
 
-#include "platform/registry/HiveFile.h"
-#include "platform/registry/RegistryText.h"
+#include "platform/hive/HiveFile.h"
+#include "platform/hive/RegistryText.h"
 #include "platform/text/Codepage.h"
 
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // Any bytes as a hive file: parsing must not fail, writing back an unchanged hive must give the
 // same bytes (up to line ends and blank lines between keys), and a change must keep every line.
 
-#include "platform/registry/RegistryFile.h"
-#include "platform/registry/RegistryText.h"
+#include "platform/hive/RegistryFile.h"
+#include "platform/hive/RegistryText.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/registry/WineServer.h"
+#include "platform/hive/WineServer.h"
 
 #include <cerrno>
 #include <cstdio>

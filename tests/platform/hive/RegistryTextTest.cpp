@@ -1,4 +1,4 @@
-#include "platform/registry/RegistryText.h"
+#include "platform/hive/RegistryText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // Field types of ISO 9660 and Joliet records: both-endian numbers (read from their
-// little-endian half) and UCS-2 big-endian names. Internal to the image library.
+// little-endian half) and UCS-2 big-endian names, for the volume descriptors and the image
+// library's directory records.
 
 #include "platform/text/Codepage.h"
 
