@@ -9,12 +9,6 @@
 
 namespace {
 
-template <typename Array>
-TDemos* Entry(Array& items, int32_t count, int32_t n)
-{
-    return n >= 1 && n <= count && n <= Array::capacity ? &items[n] : nullptr;
-}
-
 // Demos, extras, readers' contributions, full games and the second demo list: the pages whose
 // items are run when they can be and installed otherwise.
 bool RunsOrInstalls(int32_t category)
@@ -38,21 +32,6 @@ bool HasScheme(const std::string& address)
 
 }
 
-TDemos* TForm1::ItemOf(int32_t category, int32_t n)
-{
-    switch (category) {
-    case CatDemos: return Entry(Demos, DemoCount, n);
-    case CatExtra: return Entry(Extra, ExtraCount, n);
-    case CatShareware: return Entry(Shareware, ShareCount, n);
-    case CatDrivers: return Entry(Drivers, DriverCount, n);
-    case CatReaders: return Entry(Readers, ReaderCount, n);
-    case CatFulls: return Entry(Fulls, FullCount, n);
-    case CatExtra2: return Entry(Extra2, Extra2Count, n);
-    case CatInstalled: return Entry(InstalledList, InstalledCount, n);
-    default: return nullptr;
-    }
-}
-
 void TForm1::RefreshItemViews()
 {
     if (!HasWindowLayout())
@@ -63,7 +42,7 @@ void TForm1::RefreshItemViews()
 
 TDemos* TForm1::SelectedItem()
 {
-    return ItemOf(Category, ItemIndex);
+    return Catalogue.ItemOf(Category, ItemIndex);
 }
 
 // An action's lit image can take a click only while its off image stands, that is while the
@@ -82,13 +61,13 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
         return;
     }
     if (Category == CatUpdates) {
-        if (ItemIndex >= 1 && ItemIndex <= UpdateCount && !Updates[ItemIndex].NoRun)
-            NormalExec(DiscDrive + "\\Updates\\" + Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
+        if (ItemIndex >= 1 && ItemIndex <= Catalogue.UpdateCount && !Catalogue.Updates[ItemIndex].NoRun)
+            NormalExec(Context.DiscDrive + "\\Updates\\" + Catalogue.Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
         return;
     }
     if (Category == CatMovies) {
-        if (ItemIndex >= 1 && ItemIndex <= MovieCount) {
-            const TMovies& film = Movies[ItemIndex];
+        if (ItemIndex >= 1 && ItemIndex <= Catalogue.MovieCount) {
+            const TMovies& film = Catalogue.Movies[ItemIndex];
             ShellOpen("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
         }
         return;
@@ -106,7 +85,7 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
     } else if (Category == CatInstalled) {
         RunProc(*item);
     } else if (Category == CatShareware) {
-        std::string folder = DiscDrive + "\\Shareware\\" + item->InstallDir;
+        std::string folder = Context.DiscDrive + "\\Shareware\\" + item->InstallDir;
         std::string file = folder + "\\" + item->InstallName;
         // Only the upper-case ".INF" marks a setup information file, as the catalogues write it.
         if (item->InstallName.find(".INF") != std::string::npos)
@@ -135,9 +114,9 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
     if (!ActionOffered(ReadmeDIBOff))
         return;
     if (Category == CatUpdates) {
-        if (ItemIndex >= 1 && ItemIndex <= UpdateCount) {
-            const TUpdate& update = Updates[ItemIndex];
-            ShellExec(DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
+        if (ItemIndex >= 1 && ItemIndex <= Catalogue.UpdateCount) {
+            const TUpdate& update = Catalogue.Updates[ItemIndex];
+            ShellExec(Context.DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
         }
         return;
     }
@@ -156,7 +135,7 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
         ShellExec(item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     case CatShareware:
-        ShellExec(DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        ShellExec(Context.DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     default:
         break;
@@ -179,7 +158,7 @@ void TForm1::WebDIBImageClick(platform::TObject* /*Sender*/)
 
 void TForm1::Image15Click(platform::TObject* /*Sender*/)
 {
-    ShellOpen("OPEN", DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
+    ShellOpen("OPEN", Context.DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
 }
 
 void TForm1::DebugLabel1Click(platform::TObject* /*Sender*/)
@@ -189,5 +168,5 @@ void TForm1::DebugLabel1Click(platform::TObject* /*Sender*/)
 
 void TForm1::DebugLabel2Click(platform::TObject* /*Sender*/)
 {
-    ShellExec(DataDir + "TORVAXP.INI", platform::SW_SHOWNORMAL);
+    ShellExec(Context.DataDir + "TORVAXP.INI", platform::SW_SHOWNORMAL);
 }

@@ -90,7 +90,7 @@ void TForm1::ShowSelectedItem()
 
 void TForm1::ShowDescription(const std::string& short0, const std::string& main, const std::string& second4)
 {
-    if (const std::string* text = DescriptionFor(Language, short0, main, second4))
+    if (const std::string* text = DescriptionFor(Context.Language, short0, main, second4))
         TextLabel->SetCaption(*text);
 }
 
@@ -104,8 +104,8 @@ void TForm1::ShowFrame(const std::string& picture)
 void TForm1::ShowGameDetail(TDemos& item)
 {
     std::string gameEntry;
-    if (item.Installed == 1 && !TestGame(item, gameEntry)) {
-        CheckDemo(item);
+    if (item.Installed == 1 && !Status.TestGame(item, gameEntry)) {
+        Status.CheckDemo(item);
         platform::Application().ProcessMessages();
         FillList();
     }
@@ -122,14 +122,14 @@ void TForm1::ShowGameDetail(TDemos& item)
     HasGallery = LoadSmallPicture(item.Picture);
 }
 
-void TForm1::SetDemos() { ShowGameDetail(Demos[ItemIndex]); }
-void TForm1::SetFulls() { ShowGameDetail(Fulls[ItemIndex]); }
-void TForm1::SetExtra2() { ShowGameDetail(Extra2[ItemIndex]); }
+void TForm1::SetDemos() { ShowGameDetail(Catalogue.Demos[ItemIndex]); }
+void TForm1::SetFulls() { ShowGameDetail(Catalogue.Fulls[ItemIndex]); }
+void TForm1::SetExtra2() { ShowGameDetail(Catalogue.Extra2[ItemIndex]); }
 
 // An extra with install type 0 runs straight from the disc.
 void TForm1::SetExtra()
 {
-    TDemos& item = Extra[ItemIndex];
+    TDemos& item = Catalogue.Extra[ItemIndex];
     NameLabel->SetCaption(item.Name);
     FirmLabel->SetCaption(item.Firm);
     ShowDescription(item.Describe0, item.Describe, item.Describe4);
@@ -153,7 +153,7 @@ void TForm1::SetExtra()
 
 void TForm1::SetShare()
 {
-    const TDemos& item = Shareware[ItemIndex];
+    const TDemos& item = Catalogue.Shareware[ItemIndex];
     NameLabel->SetCaption(item.FullName.empty() ? item.Title : item.FullName);
     FirmLabel->SetCaption(item.Firm);
     ShowDescription(item.Describe0, item.Describe, item.Describe4);
@@ -164,7 +164,7 @@ void TForm1::SetShare()
 
 void TForm1::SetDrivers()
 {
-    const TDemos& item = Drivers[ItemIndex];
+    const TDemos& item = Catalogue.Drivers[ItemIndex];
     NameLabel->SetCaption(item.Name);
     ShowDescription(item.Describe0, item.Describe, item.Describe4);
     ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
@@ -174,7 +174,7 @@ void TForm1::SetDrivers()
 
 void TForm1::SetUpdates()
 {
-    const TUpdate& item = Updates[ItemIndex];
+    const TUpdate& item = Catalogue.Updates[ItemIndex];
     NameLabel->SetCaption(item.Name + " " + item.Subtitle);
     ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
     PlayDIBOff->SetVisible(!item.SetupName.empty());
@@ -184,12 +184,12 @@ void TForm1::SetUpdates()
 // A contribution that is only a text to read offers just its readme, from its disc folder.
 void TForm1::SetReaders()
 {
-    TDemos& item = Readers[ItemIndex];
+    TDemos& item = Catalogue.Readers[ItemIndex];
     NameLabel->SetCaption(item.Name);
     FirmLabel->SetCaption(item.Firm);
-    if (Language == 1)
+    if (Context.Language == 1)
         TextLabel->SetCaption(item.Describe);
-    else if (Language == 4)
+    else if (Context.Language == 4)
         TextLabel->SetCaption(item.Describe4);
     ReadmeDIBOff->SetVisible(!item.ReadmeName.empty() && item.NeedsInstall == 0);
     if (item.InstallType != InstallMethod::RunsFromDisc || !item.GameName.empty() || item.ReadmeName.empty()) {
@@ -206,7 +206,7 @@ void TForm1::SetReaders()
 
 void TForm1::SetShots()
 {
-    const TShot& item = Shots[ItemIndex];
+    const TShot& item = Catalogue.Shots[ItemIndex];
     NameLabel->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
     FirmLabel->SetCaption(item.Firm);
     ShowDescription(item.Describe0, item.Describe, item.Describe4);
@@ -217,12 +217,12 @@ void TForm1::SetShots()
 
 void TForm1::SetFilms()
 {
-    const TMovies& item = Movies[ItemIndex];
+    const TMovies& item = Catalogue.Movies[ItemIndex];
     NameLabel->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
     FirmLabel->SetCaption(item.Firm);
-    if (Language == 0)
+    if (Context.Language == 0)
         TextLabel->SetCaption(item.Describe0);
-    else if (Language >= 1 && Language <= 6)
+    else if (Context.Language >= 1 && Context.Language <= 6)
         TextLabel->SetCaption(item.Describe);
     PlayDIBOff->SetVisible(!item.GameName.empty());
     ShowFrame(item.Picture);
@@ -231,7 +231,7 @@ void TForm1::SetFilms()
 
 void TForm1::SetInstalled()
 {
-    const TDemos& item = InstalledList[ItemIndex];
+    const TDemos& item = Catalogue.InstalledList[ItemIndex];
     NameLabel->SetCaption(platform::UpperCaseCp1250(item.Name));
     FirmLabel->SetCaption(item.TechInfo);
     PlayDIBOff->SetVisible(item.CanRun == 1);
@@ -262,13 +262,13 @@ void TForm1::DoFlags(int32_t flags)
 std::string TForm1::SeriesPictureFile(const std::string& picture, int32_t number, const char* extension) const
 {
     const std::string digits = number >= 0 && number < 10 ? "0" + std::to_string(number) : std::to_string(number);
-    return DataDir + picture + digits + extension;
+    return Context.DataDir + picture + digits + extension;
 }
 
 bool TForm1::ImageLoaded(const std::string& picture) const
 {
-    for (int32_t i = 1; i <= PictureCount && i <= decltype(PictureCache)::capacity; ++i)
-        if (PictureCache[i].Caption == picture)
+    for (int32_t i = 1; i <= Catalogue.PictureCount && i <= decltype(Catalogue.PictureCache)::capacity; ++i)
+        if (Catalogue.PictureCache[i].Caption == picture)
             return true;
     return false;
 }
@@ -278,9 +278,9 @@ bool TForm1::ImageLoaded(const std::string& picture) const
 int32_t TForm1::CachedPictureIndex(const std::string& picture) const
 {
     int32_t index = -1;
-    for (int32_t i = 1; i <= decltype(PictureCache)::capacity; ++i)
-        if (PictureCache[i].Caption == picture)
-            index = PictureCache[i].Code;
+    for (int32_t i = 1; i <= decltype(Catalogue.PictureCache)::capacity; ++i)
+        if (Catalogue.PictureCache[i].Caption == picture)
+            index = Catalogue.PictureCache[i].Code;
     return index;
 }
 
@@ -303,13 +303,13 @@ bool TForm1::LoadSmallPicture(const std::string& picture)
         DIBImage4->IndexMain().SetDIBIndex(CachedPictureIndex(picture));
         return gallery;
     }
-    const int32_t k = PictureCount + 1;
-    PictureCount = k == decltype(PictureCache)::capacity ? 1 : k;
+    const int32_t k = Catalogue.PictureCount + 1;
+    Catalogue.PictureCount = k == decltype(Catalogue.PictureCache)::capacity ? 1 : k;
     TDIBImagesItem* image = DIBImageList2->DIBImages().Items(k);
-    image->DIB().LoadPictureFile(DataDir + "Small\\" + bitmap + ".bmp");
+    image->DIB().LoadPictureFile(Context.DataDir + "Small\\" + bitmap + ".bmp");
     image->SetDisplayName(picture);
     DIBImage4->IndexMain().SetDIBIndex(k);
-    PictureCache[k] = TPage { picture, static_cast<uint8_t>(k) };
+    Catalogue.PictureCache[k] = TPage { picture, static_cast<uint8_t>(k) };
     return gallery;
 }
 

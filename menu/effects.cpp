@@ -38,8 +38,8 @@ std::string TForm1::SelectedPicture()
 {
     auto inRange = [this](int32_t count) { return ItemIndex >= 1 && ItemIndex <= count; };
     switch (Category) {
-    case CatShots: return inRange(ShotCount) ? Shots[ItemIndex].Picture : std::string();
-    case CatMovies: return inRange(MovieCount) ? Movies[ItemIndex].Picture : std::string();
+    case CatShots: return inRange(Catalogue.ShotCount) ? Catalogue.Shots[ItemIndex].Picture : std::string();
+    case CatMovies: return inRange(Catalogue.MovieCount) ? Catalogue.Movies[ItemIndex].Picture : std::string();
     case CatDemos:
     case CatExtra:
     case CatDrivers:

@@ -114,7 +114,7 @@ void TForm1::InstallProc(TDemos& item)
         shell::BusyCursor busy(m_environment.Cursor);
         item.GameDir.clear();
         item.GameDir = SearchDisks(item);
-        StateIni->WriteString(StateSection(), item.Name, item.GameDir);
+        Context.StateIni->WriteString(Context.StateSection(), item.Name, item.GameDir);
     }
 
     if (item.InstallType != InstallMethod::OwnSetupPolled) {
@@ -123,7 +123,7 @@ void TForm1::InstallProc(TDemos& item)
         Category = InstallCategory;
         if (HasWindowLayout())
             BringWindowToFront();
-        CheckDemo(item);
+        Status.CheckDemo(item);
         if (m_environment.Cursor)
             m_environment.Cursor->ShowDefault();
         platform::ProcessMessages();
@@ -135,10 +135,10 @@ void TForm1::Timer1Timer(platform::TObject* /*Sender*/)
 {
     if (!PolledCategory(InstallCategory))
         return;
-    TDemos* item = ItemOf(InstallCategory, InstallItem);
+    TDemos* item = Catalogue.ItemOf(InstallCategory, InstallItem);
     if (!item)
         return;
-    CheckDemo(*item);
+    Status.CheckDemo(*item);
     if (!item->CanRun)
         return;
     // Only while the item's own page is on screen is it selected again: its number means

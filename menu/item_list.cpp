@@ -57,17 +57,17 @@ uint8_t TForm1::AssignTempNumber(int32_t code) const
 {
     int32_t count = 0;
     switch (code) {
-    case CatDemos: count = DemoCount; break;
-    case CatExtra: count = ExtraCount; break;
-    case CatShareware: count = ShareCount; break;
-    case CatDrivers: count = DriverCount; break;
-    case CatUpdates: count = UpdateCount; break;
-    case CatReaders: count = ReaderCount; break;
-    case CatShots: count = ShotCount; break;
-    case CatMovies: count = MovieCount; break;
-    case CatFulls: count = FullCount; break;
-    case CatExtra2: count = Extra2Count; break;
-    case CatInstalled: count = InstalledCount; break;
+    case CatDemos: count = Catalogue.DemoCount; break;
+    case CatExtra: count = Catalogue.ExtraCount; break;
+    case CatShareware: count = Catalogue.ShareCount; break;
+    case CatDrivers: count = Catalogue.DriverCount; break;
+    case CatUpdates: count = Catalogue.UpdateCount; break;
+    case CatReaders: count = Catalogue.ReaderCount; break;
+    case CatShots: count = Catalogue.ShotCount; break;
+    case CatMovies: count = Catalogue.MovieCount; break;
+    case CatFulls: count = Catalogue.FullCount; break;
+    case CatExtra2: count = Catalogue.Extra2Count; break;
+    case CatInstalled: count = Catalogue.InstalledCount; break;
     case CatSettings: count = 2; break;
     default: break;
     }
@@ -78,18 +78,18 @@ uint8_t TForm1::AssignTempNumber(int32_t code) const
 std::string TForm1::ListName(int32_t code, int32_t index) const
 {
     switch (code) {
-    case CatDemos: return NameAt(Demos, index);
-    case CatExtra: return NameAt(Extra, index);
-    case CatShareware: return NameAt(Shareware, index);
-    case CatDrivers: return NameAt(Drivers, index);
-    case CatUpdates: return NameAt(Updates, index);
-    case CatReaders: return NameAt(Readers, index);
-    case CatShots: return NameAt(Shots, index);
-    case CatMovies: return NameAt(Movies, index);
-    case CatFulls: return NameAt(Fulls, index);
-    case CatExtra2: return NameAt(Extra2, index);
+    case CatDemos: return NameAt(Catalogue.Demos, index);
+    case CatExtra: return NameAt(Catalogue.Extra, index);
+    case CatShareware: return NameAt(Catalogue.Shareware, index);
+    case CatDrivers: return NameAt(Catalogue.Drivers, index);
+    case CatUpdates: return NameAt(Catalogue.Updates, index);
+    case CatReaders: return NameAt(Catalogue.Readers, index);
+    case CatShots: return NameAt(Catalogue.Shots, index);
+    case CatMovies: return NameAt(Catalogue.Movies, index);
+    case CatFulls: return NameAt(Catalogue.Fulls, index);
+    case CatExtra2: return NameAt(Catalogue.Extra2, index);
     // Records of older menus carry names upper-cased in a to z only.
-    case CatInstalled: return platform::UpperCaseCp1250(NameAt(InstalledList, index));
+    case CatInstalled: return platform::UpperCaseCp1250(NameAt(Catalogue.InstalledList, index));
     default: return {};
     }
 }
@@ -130,8 +130,8 @@ void TForm1::Bold()
         return;
     auto installed = [this](int32_t i) {
         if (Category == CatDemos)
-            return i >= 1 && i <= decltype(Demos)::capacity && Demos[i].Installed == 1;
-        return i >= 1 && i <= decltype(Extra2)::capacity && Extra2[i].Installed == 1;
+            return i >= 1 && i <= decltype(Catalogue.Demos)::capacity && Catalogue.Demos[i].Installed == 1;
+        return i >= 1 && i <= decltype(Catalogue.Extra2)::capacity && Catalogue.Extra2[i].Installed == 1;
     };
     for (int r = 1; r <= kRows; ++r) {
         const int i = TopIndex + r - 1;
@@ -179,7 +179,7 @@ void TForm1::ScrollListDown()
 void TForm1::ScrollListUp()
 {
     const int32_t count = AssignTempNumber(Category);
-    if (count == 0 || ItemIndex <= 1 || (Category == CatInstalled && InstalledCount == 0))
+    if (count == 0 || ItemIndex <= 1 || (Category == CatInstalled && Catalogue.InstalledCount == 0))
         return;
     --ItemIndex;
     if (ItemIndex == TopIndex - 1 && TopIndex != 1) {

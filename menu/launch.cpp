@@ -142,7 +142,7 @@ void TForm1::ShellExec(const std::string& path, uint16_t showMode)
         // The disc's reader is a Windows setup; without Wine the document still gets its
         // chance with the desktop's own programs, and only that failure is told.
         m_reportStartFailures = false;
-        WaitExec(DiscDrive + "\\adobe\\ar500enu.exe", platform::SW_SHOWNORMAL);
+        WaitExec(Context.DiscDrive + "\\adobe\\ar500enu.exe", platform::SW_SHOWNORMAL);
         m_reportStartFailures = true;
     }
     ShellOpen("OPEN", file, parameters, "", showMode);
@@ -186,7 +186,7 @@ void TForm1::LaunchFile(const TDemos& item, const std::string& path)
         // A program with a test file may create it while it runs: look again afterwards.
         WaitExec(path, platform::SW_SHOWNORMAL);
         if (TDemos* selected = SelectedItem())
-            CheckDemo(*selected);
+            Status.CheckDemo(*selected);
         RefreshItemViews();
         return;
     }
@@ -252,7 +252,7 @@ void TForm1::PrepareWineInBackground()
         }
         return false;
     };
-    if (holdsWindowsSetup(Demos, DemoCount) || holdsWindowsSetup(Extra2, Extra2Count) || holdsWindowsSetup(Fulls, FullCount)
-        || holdsWindowsSetup(Readers, ReaderCount) || holdsWindowsSetup(Extra, ExtraCount) || holdsWindowsSetup(Drivers, DriverCount))
+    if (holdsWindowsSetup(Catalogue.Demos, Catalogue.DemoCount) || holdsWindowsSetup(Catalogue.Extra2, Catalogue.Extra2Count) || holdsWindowsSetup(Catalogue.Fulls, Catalogue.FullCount)
+        || holdsWindowsSetup(Catalogue.Readers, Catalogue.ReaderCount) || holdsWindowsSetup(Catalogue.Extra, Catalogue.ExtraCount) || holdsWindowsSetup(Catalogue.Drivers, Catalogue.DriverCount))
         platform::CurrentProcessService().PrepareWinePrefix();
 }

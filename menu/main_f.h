@@ -1,14 +1,18 @@
 #pragma once
 
-// The main form of the menu. It holds the form's data (the catalogue arrays and the form-wide
-// fields), the operations that need no window (start-up environment, catalogue loading, the
-// state file, the status check) and, once its layout is read (CreateWindowLayout), every control
-// of the window with the event handlers the layout binds by name. Without the layout the
+// The main form of the menu. It owns the parts that need no window (the catalogue, the status
+// check, the installed page's entries) with what they share about the machine and the disc, the
+// start-up environment and, once its layout is read (CreateWindowLayout), every control of the
+// window with the event handlers the layout binds by name. Without the layout the
 // control fields stay null and the data operations run headless, as torvatool and the core
 // tests use them.
 
 #include "menu/CatalogueTypes.h"
 #include "menu/CleanupPolicy.h"
+#include "menu/DiscCatalogue.h"
+#include "menu/InstalledPageModel.h"
+#include "menu/MenuContext.h"
+#include "menu/StatusCheck.h"
 #include "platform/components/Forms.h"
 #include "platform/ini/IniFile.h"
 #include "shell/FileTree.h"
@@ -56,6 +60,10 @@ struct MenuEnvironment {
 
 class TForm1 : public platform::TForm {
     TORVA_CLASS(TForm1)
+    // Declared first: the parts below are built on them.
+    MenuEnvironment m_environment;
+    std::unique_ptr<shell::FileTree> m_fileTree;
+
 public:
     explicit TForm1(MenuEnvironment environment, platform::TComponent* owner = nullptr);
     ~TForm1() override;
@@ -70,53 +78,15 @@ public:
     // are put out.
     void HandleEvent(const platform::Event& event) override;
 
-    // Catalogue arrays, numbered from 1, with their counts.
-    OneBasedArray<TDemos, 30> Demos;
-    int32_t DemoCount = 0;
-    OneBasedArray<TDemos, 15> Fulls;
-    int32_t FullCount = 0;
-    OneBasedArray<TUpdate, 50> Updates;
-    int32_t UpdateCount = 0;
-    OneBasedArray<TDemos, 25> Shareware;
-    int32_t ShareCount = 0;
-    OneBasedArray<TShot, 35> Shots;
-    int32_t ShotCount = 0;
-    OneBasedArray<TDemos, 50> InstalledList;
-    int32_t InstalledCount = 0;
-    OneBasedArray<TDemos, 40> Readers;
-    int32_t ReaderCount = 0;
-    OneBasedArray<TMovies, 30> Movies;
-    int32_t MovieCount = 0;
-    OneBasedArray<TDemos, 15> Drivers;
-    int32_t DriverCount = 0;
-    OneBasedArray<TDemos, 15> Extra;
-    int32_t ExtraCount = 0;
-    OneBasedArray<TDemos, 15> Extra2;
-    int32_t Extra2Count = 0;
-    OneBasedArray<TPage, 15> Pages;
-    int32_t PageCount = 0;
-    OneBasedArray<TPage, 99> PictureCache;
-    int32_t PictureCount = 0;
+    // What the parts share about the machine and the disc, then the parts themselves.
+    MenuContext Context;
+    DiscCatalogue Catalogue;
+    StatusCheck Status;
+    InstalledPageModel InstalledPage;
 
     // Form-wide fields.
-    std::unique_ptr<TIniFile> CatalogueIni;
-    std::unique_ptr<TIniFile> StateIni;
-    std::string DiscId;
-    std::string DiscLabel;
-    bool DebugMode = false;
-    int32_t Version = 0;
-    std::string DataDir;
-    std::string DiscDrive;
-    int32_t Language = 0;
     int32_t Enhanced = 0;
     int32_t Slow = 0;
-    std::string WinVersion;
-    std::string SystemDir;
-    std::string WindowsDir;
-    std::string ProgramFilesDir;
-    std::string CommonDesktopDir;
-    std::string DesktopDir;
-    std::string ProgramsDir;
     int32_t Category = 0;
     int32_t ItemIndex = 0;
 
@@ -132,14 +102,8 @@ public:
     std::string WindowCaption;
     std::string CDNumberText;
 
-    // The shell-link component of the layout (created on first use when there is no layout).
-    TQXShellLink& ShellLink();
-
     // Set when start-up or loading failed and the program is to end.
     bool Terminated = false;
-    // Notes about catalogue values the form could not hold as written (cut counts, odd update
-    // lists). The menu shows nothing of them; torvatool reports them.
-    std::vector<std::string> LoadWarnings;
 
     // ---- controls of the layout (null until CreateWindowLayout) ---------------------------
 
@@ -287,15 +251,6 @@ public:
     // Message texts of the string table in the form's language.
     std::string LoadString(int32_t n) const;
     std::string LoadSpecial(int32_t n, const std::string& argument) const;
-
-    // The status check of one item, in place.
-    void CheckDemo(TDemos& item);
-    // The folder the state files record for an item, with the older copies as fallbacks.
-    std::string RecordedGameDir(const TDemos& item);
-    bool TestGame(const TDemos& item, std::string& gameEntry) const;
-
-    // The state section of this disc: "CD" + DiscId.
-    std::string StateSection() const { return "CD" + DiscId; }
 
     // File-tree and path operations the other parts share.
     shell::FileTree& FileTree() { return *m_fileTree; }
@@ -537,20 +492,12 @@ public:
     // The policy of the uninstallation under way; one for no item otherwise.
     std::shared_ptr<const CleanupPolicy> m_cleanupPolicy;
 
-    // Parts of the installed page (installed_page.cpp): the caption of a disc by its
-    // identifier, the recorded names with their sections in list order, and one entry.
-    std::string DiscCaption(const std::string& discId);
-    std::vector<std::pair<std::string, std::string>> InstalledElements();
-    bool FillInstalledEntry(TDemos& entry, const std::string& name, const std::string& section);
-
     // FillList and ProcessPage once the window exists; a form without layout has no views.
     void RefreshItemViews();
 
     // The selected entry of a page whose entries are item records (demos, extras, shareware,
     // drivers, readers' contributions, full games, second demo list, installed); else nullptr.
     TDemos* SelectedItem();
-    // Entry n of such a category's array when n lies within its count; else nullptr.
-    TDemos* ItemOf(int32_t category, int32_t n);
 
     // ---- Item list, detail view and effects -----------------------------------------------
 
@@ -614,28 +561,6 @@ protected:
     void ShowError(const std::string& text);
 
 private:
-    void ReadDemoSection(TDemos& item, const std::string& section, bool isFull);
-    void ReadReaderSection(TDemos& item, const std::string& section);
-    void ReadShareSection(TDemos& item, const std::string& section);
-    void ReadDriverSection(TDemos& item, const std::string& section);
-    void ReadExtraSection(TDemos& item, const std::string& section);
-    void ReadShotSection(TShot& item, const std::string& section);
-    void ReadMovieSection(TMovies& item, const std::string& section);
-    void ReadUpdate(TUpdate& item, int32_t n);
-    void ReadDirDetectParam(TDemos& item, const std::string& section);
-    int32_t ReadCount(const char* key, int32_t capacity);
-
-    std::string Text(const std::string& section, const char* key, const std::string& defaultValue = "") const;
-    int32_t Number(const std::string& section, const char* key, int32_t defaultValue) const;
-
-    void WriteFoundState(const TDemos& item, const std::string& gameDir, const std::string& fields);
-    void DeleteState(const TDemos& item);
-    std::string UninstallStringOf(const std::string& regUninstall) const;
-    std::string ShortcutFolder(const std::string& shortcutPath, bool workingDir);
-    std::string UserProgramsDir() const;
-    // `shortcutPath` tells which shortcut was read.
-    std::string StartMenuShortcutFolder(const std::string& shortcut, std::string& shortcutPath);
-
     // Layout support (layout.cpp).
     void PublishMethods();
     void AttachArtwork();
@@ -647,8 +572,6 @@ private:
     // Writes the selected setting of the settings page; false for entries that are none.
     bool SwitchSelectedSetting(int32_t value);
 
-    MenuEnvironment m_environment;
-    std::unique_ptr<shell::FileTree> m_fileTree;
     bool m_reportStartFailures = true;
     bool m_hasLayout = false;
     // Set by CreateWindowLayout: what the window does once a catalogue is loaded, after each

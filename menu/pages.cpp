@@ -56,19 +56,19 @@ constexpr int FadeStep = 30;
 
 void TForm1::AddPage(int32_t code)
 {
-    ++PageCount;
+    ++Catalogue.PageCount;
     const PageKind* kind = FindPageKind(code);
     if (!kind)
         return;
-    int n = PageCount;
+    int n = Catalogue.PageCount;
     if (TDIBImage* icon = SectionIcon(n)) {
         icon->IndexMain().SetDIBIndex(kind->baseIndex);
         icon->SetTag(kind->baseIndex);
         SectionLabel(n)->SetCaption(kind->caption);
     }
     // The table holds fifteen slots; pages beyond them have nowhere to go.
-    if (n <= Pages.capacity)
-        Pages[n] = TPage { kind->caption, static_cast<uint8_t>(kind->code) };
+    if (n <= Catalogue.Pages.capacity)
+        Catalogue.Pages[n] = TPage { kind->caption, static_cast<uint8_t>(kind->code) };
 }
 
 void TForm1::PressIcon(int32_t n)
@@ -92,7 +92,7 @@ void TForm1::UnpressIcon(int32_t n)
 
 void TForm1::MainButtonClick(int32_t n)
 {
-    if (n < 1 || n > PageCount || n > Pages.capacity || Pages[n].Code == Category)
+    if (n < 1 || n > Catalogue.PageCount || n > Catalogue.Pages.capacity || Catalogue.Pages[n].Code == Category)
         return;
     if (m_environment.Cursor)
         m_environment.Cursor->ShowDefault();
@@ -101,7 +101,7 @@ void TForm1::MainButtonClick(int32_t n)
     if (n != PreviousSlot)
         UnpressIcon(PreviousSlot);
     PressIcon(n);
-    SelectPage(Pages[n].Code);
+    SelectPage(Catalogue.Pages[n].Code);
 }
 
 void TForm1::SelectPage(int32_t code)
@@ -134,8 +134,8 @@ void TForm1::SetDemosPage()
     ItemIndex = 1;
     TextLabel->Show();
     DIBImage4->Show();
-    for (int32_t n = 1; n <= DemoCount; ++n)
-        CheckDemo(Demos[n]);
+    for (int32_t n = 1; n <= Catalogue.DemoCount; ++n)
+        Status.CheckDemo(Catalogue.Demos[n]);
     FillList();
     ProcessPage();
 }
@@ -147,8 +147,8 @@ void TForm1::SetExtra2Page()
     ItemIndex = 1;
     TextLabel->Show();
     DIBImage4->Show();
-    for (int32_t n = 1; n <= Extra2Count; ++n)
-        CheckDemo(Extra2[n]);
+    for (int32_t n = 1; n <= Catalogue.Extra2Count; ++n)
+        Status.CheckDemo(Catalogue.Extra2[n]);
     FillList();
     ProcessPage();
 }
@@ -295,8 +295,8 @@ void TForm1::ScrollColumnDownTick()
 // The bottom zone's tick: the column moves up until the last page's icon reaches the band.
 void TForm1::ScrollColumnUpTick()
 {
-    if (PageCount >= 6 && PageCount <= 10 && SectionIcon(PageCount)->Top() < BottomStopIconTop) {
-        if (PageCount == 10)
+    if (Catalogue.PageCount >= 6 && Catalogue.PageCount <= 10 && SectionIcon(Catalogue.PageCount)->Top() < BottomStopIconTop) {
+        if (Catalogue.PageCount == 10)
             Cover4->Show();
         return;
     }

@@ -56,7 +56,7 @@ bool TForm1::SwitchSelectedSetting(int32_t value)
     if (ItemIndex != 1 && ItemIndex != 2)
         return false;
     // Written first: a refused write leaves the setting and the page as they were.
-    StateIni->WriteInteger("Main", Settings[ItemIndex - 1].key, value);
+    Context.StateIni->WriteInteger("Main", Settings[ItemIndex - 1].key, value);
     (ItemIndex == 1 ? Enhanced : Slow) = value;
     SetSettings();
     return true;

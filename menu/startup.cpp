@@ -20,30 +20,41 @@ const platform::ClassInfo& TForm1::StaticClass()
     auto readOnly = [](platform::ClassBuilder<TForm1>& builder, const char* name, int32_t TForm1::*field) {
         builder.Integer(name, [field](const TForm1& f) { return f.*field; }, [](TForm1&, int32_t) { }).NotStored().ReadOnly();
     };
+    auto readOnlyCount = [](platform::ClassBuilder<TForm1>& builder, const char* name, int32_t DiscCatalogue::*field) {
+        builder.Integer(name, [field](const TForm1& f) { return f.Catalogue.*field; }, [](TForm1&, int32_t) { }).NotStored().ReadOnly();
+    };
     platform::ClassBuilder<TForm1> builder("TForm1", &platform::TForm::StaticClass());
     readOnly(builder, "Category", &TForm1::Category);
     readOnly(builder, "ItemIndex", &TForm1::ItemIndex);
     readOnly(builder, "TopIndex", &TForm1::TopIndex);
-    readOnly(builder, "PageCount", &TForm1::PageCount);
+    readOnlyCount(builder, "PageCount", &DiscCatalogue::PageCount);
     readOnly(builder, "HotIcon", &TForm1::HotIcon);
     readOnly(builder, "SelectedSlot", &TForm1::SelectedSlot);
     readOnly(builder, "Enhanced", &TForm1::Enhanced);
     readOnly(builder, "Slow", &TForm1::Slow);
-    readOnly(builder, "PictureCount", &TForm1::PictureCount);
+    readOnlyCount(builder, "PictureCount", &DiscCatalogue::PictureCount);
     readOnly(builder, "PictureNumber", &TForm1::PictureNumber);
     static const platform::ClassInfo info = builder.Build();
     return info;
 }
 
+static std::unique_ptr<shell::FileTree> MakeFileTree(const MenuEnvironment& environment)
+{
+    shell::FileTreeContext context;
+    context.messageBoxes = environment.MessageBoxes;
+    context.cursor = environment.Cursor;
+    context.LoadSpecial = [](uint32_t id, const std::string& argument) { return platform::LoadSpecial(id, argument); };
+    return std::make_unique<shell::FileTree>(std::move(context));
+}
+
 TForm1::TForm1(MenuEnvironment environment, platform::TComponent* owner)
     : platform::TForm(owner)
     , m_environment(std::move(environment))
+    , m_fileTree(MakeFileTree(m_environment))
+    , Catalogue(Context)
+    , Status(Context, *m_fileTree, m_environment.MessageBoxes)
+    , InstalledPage(Context)
 {
-    shell::FileTreeContext context;
-    context.messageBoxes = m_environment.MessageBoxes;
-    context.cursor = m_environment.Cursor;
-    context.LoadSpecial = [](uint32_t id, const std::string& argument) { return platform::LoadSpecial(id, argument); };
-    m_fileTree = std::make_unique<shell::FileTree>(std::move(context));
 }
 
 TForm1::~TForm1()
@@ -60,15 +71,6 @@ void TForm1::HandleEvent(const platform::Event& event)
     platform::TForm::HandleEvent(event);
     if (m_afterInput && !IsDestroying())
         m_afterInput(event);
-}
-
-TQXShellLink& TForm1::ShellLink()
-{
-    if (!QXShellLink1) {
-        QXShellLink1 = new TQXShellLink(this);
-        QXShellLink1->SetName("QXShellLink1");
-    }
-    return *QXShellLink1;
 }
 
 void TForm1::CatalogueLoaded()
@@ -88,15 +90,15 @@ void TForm1::LoadSystemInfo()
     platform::OsVersionInfo version;
     platform::GetVersionExA(version);
     switch (version.platformId) {
-    case 0: WinVersion = "Windows 3.1"; break;
-    case 1: WinVersion = "Windows 95"; break;
-    case 2: WinVersion = "Windows NT"; break;
-    default: WinVersion.clear(); break;
+    case 0: Context.WinVersion = "Windows 3.1"; break;
+    case 1: Context.WinVersion = "Windows 95"; break;
+    case 2: Context.WinVersion = "Windows NT"; break;
+    default: Context.WinVersion.clear(); break;
     }
 
-    SystemDir = PostFixDir(platform::GetSystemDirectoryA());
-    WindowsDir = PostFixDir(platform::GetWindowsDirectoryA());
-    ProgramFilesDir = WindowsDir.empty() ? std::string() : WindowsDir.substr(0, 1) + ":\\Program Files\\";
+    Context.SystemDir = PostFixDir(platform::GetSystemDirectoryA());
+    Context.WindowsDir = PostFixDir(platform::GetWindowsDirectoryA());
+    Context.ProgramFilesDir = Context.WindowsDir.empty() ? std::string() : Context.WindowsDir.substr(0, 1) + ":\\Program Files\\";
 
     platform::Registry registry;
     registry.SetRootKey(platform::HKEY_LOCAL_MACHINE);
@@ -105,7 +107,7 @@ void TForm1::LoadSystemInfo()
         commonDesktop = registry.ReadString("Common Desktop");
         desktop = registry.ReadString("Desktop");
     }
-    CommonDesktopDir = PostFixDir(commonDesktop.empty() ? desktop : commonDesktop);
+    Context.CommonDesktopDir = PostFixDir(commonDesktop.empty() ? desktop : commonDesktop);
 
     registry.CloseKey();
     std::string commonPrograms;
@@ -114,13 +116,13 @@ void TForm1::LoadSystemInfo()
         commonPrograms = registry.ReadString("Common Programs");
         desktop = registry.ReadString("Desktop");
     }
-    ProgramsDir = PostFixDir(commonPrograms.empty() ? WindowsDir + "Start Menu\\Programs" : commonPrograms);
-    DesktopDir = PostFixDir(desktop.empty() ? WindowsDir + "Desktop" : desktop);
+    Context.ProgramsDir = PostFixDir(commonPrograms.empty() ? Context.WindowsDir + "Start Menu\\Programs" : commonPrograms);
+    Context.DesktopDir = PostFixDir(desktop.empty() ? Context.WindowsDir + "Desktop" : desktop);
 
     auto& context = m_fileTree->Context();
-    context.WinVersion = WinVersion;
-    context.WindowsDir = WindowsDir;
-    context.ProgramsDir = ProgramsDir;
+    context.WinVersion = Context.WinVersion;
+    context.WindowsDir = Context.WindowsDir;
+    context.ProgramsDir = Context.ProgramsDir;
 }
 
 // The drive part of a path: "E:" of "E:\TORVA.EXE", "\\server\share" of a network path.
@@ -145,33 +147,33 @@ static bool HoldsDisc(const std::string& drive)
 
 bool TForm1::LoadData()
 {
-    StateIni = std::make_unique<TIniFile>("torva.ini");
-    StateIni->WriteInteger("Main", "Language", 1);
-    Language = 1;
-    m_fileTree->Context().Language = Language;
+    Context.StateIni = std::make_unique<TIniFile>("torva.ini");
+    Context.StateIni->WriteInteger("Main", "Language", 1);
+    Context.Language = 1;
+    m_fileTree->Context().Language = Context.Language;
 
-    DiscDrive = DrivePart(m_environment.OwnPath);
-    if (DiscDrive == "C:") {
+    Context.DiscDrive = DrivePart(m_environment.OwnPath);
+    if (Context.DiscDrive == "C:") {
         // The search ends on the character after Z, "[:", when no drive holds the disc.
         char letter = 'D';
         while (letter <= 'Z' && !HoldsDisc(std::string(1, letter) + ":"))
             ++letter;
-        DiscDrive = std::string(1, letter) + ":";
+        Context.DiscDrive = std::string(1, letter) + ":";
         if (letter > 'Z') {
             ShowError("There is no TORVA CD in any drive...");
             Terminated = true;
             return false;
         }
     }
-    DataDir = DiscDrive + "\\TORVA\\";
-    platform::SetCurrentDirectory(DiscDrive + "\\");
+    Context.DataDir = Context.DiscDrive + "\\TORVA\\";
+    platform::SetCurrentDirectory(Context.DiscDrive + "\\");
     return true;
 }
 
 void TForm1::LoadSettings()
 {
-    Enhanced = StateIni->ReadInteger("Main", "Enhanced", 1);
-    Slow = StateIni->ReadInteger("Main", "Slow", 0);
+    Enhanced = Context.StateIni->ReadInteger("Main", "Enhanced", 1);
+    Slow = Context.StateIni->ReadInteger("Main", "Slow", 0);
 }
 
 void TForm1::FormCreateCore()

@@ -95,11 +95,11 @@ CleanupFacts TForm1::CleanupFactsFor(const TDemos* item) const
     CleanupFacts facts;
     if (platform::HasCurrentMachine())
         facts.PrefixRoot = platform::CurrentMachine().PrefixRoot();
-    std::string drive = WindowsDir.empty() ? std::string("C:") : WindowsDir.substr(0, 2);
-    facts.ProtectedFolders = { WindowsDir, SystemDir, ProgramFilesDir, drive + "\\Program Files",
-        drive + "\\Program Files (x86)", drive + "\\users", ProgramsDir, DesktopDir, CommonDesktopDir };
+    std::string drive = Context.WindowsDir.empty() ? std::string("C:") : Context.WindowsDir.substr(0, 2);
+    facts.ProtectedFolders = { Context.WindowsDir, Context.SystemDir, Context.ProgramFilesDir, drive + "\\Program Files",
+        drive + "\\Program Files (x86)", drive + "\\users", Context.ProgramsDir, Context.DesktopDir, Context.CommonDesktopDir };
     facts.UserFolders = { drive + "\\users" };
-    facts.OpenFolders = { ProgramsDir, DesktopDir, CommonDesktopDir };
+    facts.OpenFolders = { Context.ProgramsDir, Context.DesktopDir, Context.CommonDesktopDir };
     for (const auto& [name, folder] : ShellFolders()) {
         facts.ProtectedFolders.push_back(folder);
         if (NamedIn(name, kUserDataFolders))
@@ -107,22 +107,22 @@ CleanupFacts TForm1::CleanupFactsFor(const TDemos* item) const
         else if (NamedIn(name, kProgramDataFolders))
             facts.OpenFolders.push_back(folder);
     }
-    facts.KeptFiles = { PostFixDir(WindowsDir) + "torva.ini", drive + "\\torva.ini" };
-    if (StateIni)
-        facts.KeptFiles.push_back(StateIni->FileName());
+    facts.KeptFiles = { PostFixDir(Context.WindowsDir) + "torva.ini", drive + "\\torva.ini" };
+    if (Context.StateIni)
+        facts.KeptFiles.push_back(Context.StateIni->FileName());
     if (item)
         facts.GameDir = item->GameDir;
     // Every game folder the state file records, of this disc and of the others.
-    if (StateIni) {
-        for (const std::string& section : StateIni->ReadSections()) {
+    if (Context.StateIni) {
+        for (const std::string& section : Context.StateIni->ReadSections()) {
             if (platform::EqualsName(section, "Main"))
                 continue;
-            for (const std::string& key : StateIni->ReadSection(section)) {
+            for (const std::string& key : Context.StateIni->ReadSection(section)) {
                 if (key.empty() || key.back() != '_') {
-                    facts.OtherGames.push_back(StateIni->ReadString(section, key, ""));
+                    facts.OtherGames.push_back(Context.StateIni->ReadString(section, key, ""));
                 } else if (!key.ends_with("__") && !(item && platform::EqualsName(key, item->Name + "_"))) {
                     // "GameName,RegUninstall,Uninstall,disc": the entry another item registered.
-                    auto fields = shell::SplitList(StateIni->ReadString(section, key, ""));
+                    auto fields = shell::SplitList(Context.StateIni->ReadString(section, key, ""));
                     if (fields.size() > 1 && !(item && platform::EqualsName(fields[1], item->RegUninstall)))
                         facts.OtherUninstallEntries.push_back(TrimmedInstruction(fields[1]));
                 }
@@ -134,7 +134,7 @@ CleanupFacts TForm1::CleanupFactsFor(const TDemos* item) const
 
 CleanupFolders TForm1::CleanupFoldersFor(const TDemos& item) const
 {
-    return { WindowsDir, SystemDir, DesktopDir, ProgramsDir, ProgramFilesDir, item.GameDir, UserProgramsDir() };
+    return { Context.WindowsDir, Context.SystemDir, Context.DesktopDir, Context.ProgramsDir, Context.ProgramFilesDir, item.GameDir, Status.UserProgramsDir() };
 }
 
 void TForm1::NoteDebug(const std::string& text) const
@@ -159,7 +159,7 @@ bool TForm1::MayRemoveTree(const std::string& folder, bool emptyOnly) const
     std::string full = PostFixDir(platform::GetFullPathName(folder));
     if (full.size() <= 3)
         return false;
-    if (!DiscDrive.empty() && platform::EqualsName(full.substr(0, 2), DiscDrive))
+    if (!Context.DiscDrive.empty() && platform::EqualsName(full.substr(0, 2), Context.DiscDrive))
         return false;
     auto host = platform::ResolveExisting(full);
     if (!host || !InsidePrefix(*host))
@@ -265,7 +265,7 @@ void TForm1::RunCleanupStep(const CleanupStep& step)
         platform::Registry registry;
         registry.SetRootKey(step.root);
         if (step.action == CleanupAction::DeleteValue) {
-            if (!(registry.OpenKey(step.target, false) && registry.DeleteValue(step.valueName)) && DebugMode)
+            if (!(registry.OpenKey(step.target, false) && registry.DeleteValue(step.valueName)) && Catalogue.DebugMode)
                 platform::ShowPlainMessage("Reg Entry not deleted...");
             break;
         }
@@ -275,7 +275,7 @@ void TForm1::RunCleanupStep(const CleanupStep& step)
                 break;
             registry.CloseKey();
         }
-        if (!registry.DeleteKey(step.target) && DebugMode)
+        if (!registry.DeleteKey(step.target) && Catalogue.DebugMode)
             platform::ShowPlainMessage("Reg Key not deleted...");
         break;
     }
@@ -328,10 +328,10 @@ void TForm1::UninstallProc(TDemos& item)
         ~PolicyScope() { policy.reset(); }
     } scope { m_cleanupPolicy };
     auto& guards = FileTree().Context();
-    guards.WindowsDir = WindowsDir;
-    guards.SystemDir = SystemDir;
-    guards.ProgramFilesDir = ProgramFilesDir;
-    guards.ProgramsDir = ProgramsDir;
+    guards.WindowsDir = Context.WindowsDir;
+    guards.SystemDir = Context.SystemDir;
+    guards.ProgramFilesDir = Context.ProgramFilesDir;
+    guards.ProgramsDir = Context.ProgramsDir;
 
     switch (item.InstallType) {
     case InstallMethod::RunsFromDisc:
@@ -394,7 +394,7 @@ void TForm1::UninstallProc(TDemos& item)
     // that the state file never lists a game that was just removed. Entries of the installed
     // page belong to any disc's section; its rebuild below forgets them.
     if (Category != CatInstalled)
-        CheckDemo(item);
+        Status.CheckDemo(item);
     if (Category == CatInstalled) {
         ApplyDelete();
     } else {
@@ -407,11 +407,11 @@ void TForm1::UninstallProc(TDemos& item)
 
 void TForm1::ApplyDelete()
 {
-    for (int32_t n = 1; n <= DemoCount; ++n)
-        CheckDemo(Demos[n]);
-    for (int32_t n = 1; n <= ReaderCount; ++n)
-        CheckDemo(Readers[n]);
-    for (int32_t n = 1; n <= FullCount; ++n)
-        CheckDemo(Fulls[n]);
+    for (int32_t n = 1; n <= Catalogue.DemoCount; ++n)
+        Status.CheckDemo(Catalogue.Demos[n]);
+    for (int32_t n = 1; n <= Catalogue.ReaderCount; ++n)
+        Status.CheckDemo(Catalogue.Readers[n]);
+    for (int32_t n = 1; n <= Catalogue.FullCount; ++n)
+        Status.CheckDemo(Catalogue.Fulls[n]);
     SetInstalledPage();
 }

@@ -40,7 +40,7 @@ void TForm1::FormCreate(platform::TObject*)
     SetBounds(left, top, Width(), Height());
 
     Unbold();
-    PictureCount = 0;
+    Catalogue.PictureCount = 0;
     for (int n = 1; n <= 10; ++n)
         SidePlayer(n)->SetControlStyle(SidePlayer(n)->ControlStyle() | platform::csOpaque);
 
@@ -59,8 +59,8 @@ void TForm1::FormCreate(platform::TObject*)
 void TForm1::RegisterDiscFonts()
 {
     // A file that cannot be registered leaves the labels on the substitute faces.
-    platform::AddFontResourceA(FontFile(DataDir, "bb.jpg"));
-    platform::AddFontResourceA(FontFile(DataDir, "bc.jpg"));
+    platform::AddFontResourceA(FontFile(Context.DataDir, "bb.jpg"));
+    platform::AddFontResourceA(FontFile(Context.DataDir, "bc.jpg"));
     FontsChanged();
 }
 
@@ -98,10 +98,10 @@ void TForm1::ShowCatalogue()
     platform::Application().SetTitle(ApplicationTitle);
     SetCaption(WindowCaption);
     CDNumberLabel->SetCaption(CDNumberText);
-    DebugLabel1->SetVisible(DebugMode);
-    DebugLabel2->SetVisible(DebugMode);
+    DebugLabel1->SetVisible(Catalogue.DebugMode);
+    DebugLabel2->SetVisible(Catalogue.DebugMode);
 
-    PageCount = 0;
+    Catalogue.PageCount = 0;
     for (int32_t code : { 1, 11, 10, 8, 7, 2, 3, 5, 4, 20 })
         AddPage(code);
     MainButtonClick(1);
@@ -110,9 +110,9 @@ void TForm1::ShowCatalogue()
 
 void TForm1::FormDestroy(platform::TObject*)
 {
-    if (!DataDir.empty()) {
-        platform::RemoveFontResourceA(FontFile(DataDir, "bb.jpg"));
-        platform::RemoveFontResourceA(FontFile(DataDir, "bc.jpg"));
+    if (!Context.DataDir.empty()) {
+        platform::RemoveFontResourceA(FontFile(Context.DataDir, "bb.jpg"));
+        platform::RemoveFontResourceA(FontFile(Context.DataDir, "bc.jpg"));
         FontsChanged();
     }
     platform::TComponent::Free(DIBFormShaper1);

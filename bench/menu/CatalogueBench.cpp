@@ -126,11 +126,11 @@ void LoadAndCheck(benchmark::State& state)
     form.FormCreateCore();
     for (auto _ : state) {
         form.LoadCatalogue();
-        for (int32_t n = 1; n <= form.DemoCount; ++n)
-            form.CheckDemo(form.Demos[n]);
-        for (int32_t n = 1; n <= form.Extra2Count; ++n)
-            form.CheckDemo(form.Extra2[n]);
-        benchmark::DoNotOptimize(form.Demos[1].GameDir);
+        for (int32_t n = 1; n <= form.Catalogue.DemoCount; ++n)
+            form.Status.CheckDemo(form.Catalogue.Demos[n]);
+        for (int32_t n = 1; n <= form.Catalogue.Extra2Count; ++n)
+            form.Status.CheckDemo(form.Catalogue.Extra2[n]);
+        benchmark::DoNotOptimize(form.Catalogue.Demos[1].GameDir);
     }
 }
 

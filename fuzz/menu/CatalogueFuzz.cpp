@@ -49,10 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         if (form.Terminated || !form.LoadCatalogue())
             return 0;
-        for (int32_t n = 1; n <= form.DemoCount; ++n)
-            form.CheckDemo(form.Demos[n]);
-        for (int32_t n = 1; n <= form.Extra2Count; ++n)
-            form.CheckDemo(form.Extra2[n]);
+        for (int32_t n = 1; n <= form.Catalogue.DemoCount; ++n)
+            form.Status.CheckDemo(form.Catalogue.Demos[n]);
+        for (int32_t n = 1; n <= form.Catalogue.Extra2Count; ++n)
+            form.Status.CheckDemo(form.Catalogue.Extra2[n]);
     } catch (const EIniFileException&) {
     }
     return 0;

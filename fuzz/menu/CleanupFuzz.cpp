@@ -195,8 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (form.Terminated || !form.LoadCatalogue())
         return 0;
     try {
-        TDemos& item = form.Demos[1];
-        form.DemoCount = 1;
+        TDemos& item = form.Catalogue.Demos[1];
+        form.Catalogue.DemoCount = 1;
         item.Name = "HRA";
         item.InstallType = InstallMethod::MenuUnpacked;
         item.GameDir = "C:\\Hry\\Hra";
@@ -209,8 +209,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         form.SetInstalledPage();
         // The other game itself, under whatever name a record gives its folder, may go.
         auto otherGame = ResolveCleanupPath("C:\\Hry\\Jina");
-        for (int32_t n = 1; n <= form.InstalledCount; ++n) {
-            TDemos& entry = form.InstalledList[n];
+        for (int32_t n = 1; n <= form.Catalogue.InstalledCount; ++n) {
+            TDemos& entry = form.Catalogue.InstalledList[n];
             auto folder = ResolveCleanupPath(entry.GameDir);
             if (!folder || folder != otherGame)
                 form.UninstallProc(entry);

@@ -43,19 +43,6 @@ protected:
         return *form;
     }
 
-    std::string State(const std::string& section, const std::string& key)
-    {
-        return TIniFile("torva.ini").ReadString(section, key, "<none>");
-    }
-
-    void RegisterUninstall(const std::string& name, const std::string& command)
-    {
-        platform::Registry reg;
-        reg.SetRootKey(platform::HKEY_LOCAL_MACHINE);
-        ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name, true));
-        ASSERT_TRUE(reg.WriteString("UninstallString", command));
-    }
-
     std::vector<std::string> CommandLines() const
     {
         std::vector<std::string> lines;

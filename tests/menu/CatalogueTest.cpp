@@ -4,18 +4,41 @@
 
 using Catalogue = MenuFixture;
 
+// The catalogue on its own, read from the fixture's disc.
+class DiscCatalogueTest : public MenuFixture {
+protected:
+    void TearDown() override
+    {
+        context.StateIni.reset();
+        MenuFixture::TearDown();
+    }
+
+    DiscCatalogue& Load(const std::string& text)
+    {
+        WriteCatalogue(text);
+        context.DiscDrive = Drive();
+        context.DataDir = Drive() + "\\TORVA\\";
+        context.StateIni = std::make_unique<TIniFile>("torva.ini");
+        EXPECT_FALSE(catalogue.Load({}).has_value());
+        return catalogue;
+    }
+
+    MenuContext context;
+    DiscCatalogue catalogue { context };
+};
+
 TEST_F(Catalogue, MainSectionTitleAndDebug)
 {
     WriteCatalogue("[Main]\r\nCD=0206\r\nCDLabel=Unor\r\nDebug=1\r\nVersion=7\r\n");
     auto& f = Start();
     ASSERT_FALSE(f.Terminated);
-    EXPECT_EQ(f.DiscId, "0206");
+    EXPECT_EQ(f.Context.DiscId, "0206");
     EXPECT_EQ(f.WindowCaption, "Torva DVD 02-2006");
     EXPECT_EQ(f.ApplicationTitle, "Torva DVD 02-2006 - DEBUG MODE");
     EXPECT_EQ(f.CDNumberText, "0206");
-    EXPECT_TRUE(f.DebugMode);
-    EXPECT_EQ(f.Version, 1);
-    EXPECT_EQ(f.DataDir, Drive() + "\\TORVA\\");
+    EXPECT_TRUE(f.Catalogue.DebugMode);
+    EXPECT_EQ(f.Catalogue.Version, 1);
+    EXPECT_EQ(f.Context.DataDir, Drive() + "\\TORVA\\");
     // The label is recorded under the disc identifier; Language is rewritten at every start.
     EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", "0206", ""), "Unor");
     EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", "Language", ""), "1");
@@ -25,8 +48,8 @@ TEST_F(Catalogue, EmptyLabelWritesNothingAndVersionClamps)
 {
     WriteCatalogue("[Main]\nCD=1105\nVersion=-1\n");
     auto& f = Start();
-    EXPECT_EQ(f.Version, 1);
-    EXPECT_FALSE(f.DebugMode);
+    EXPECT_EQ(f.Catalogue.Version, 1);
+    EXPECT_FALSE(f.Catalogue.DebugMode);
     EXPECT_EQ(f.ApplicationTitle, "Torva DVD 11-2005");
     EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", "1105", "none"), "none");
 }
@@ -37,7 +60,7 @@ TEST_F(Catalogue, LabelWithAStrayLineBreakIsCutThere)
     auto& f = Start();
     ASSERT_FALSE(f.Terminated);
     EXPECT_TRUE(boxes.errors.empty());
-    EXPECT_EQ(f.DemoCount, 1);
+    EXPECT_EQ(f.Catalogue.DemoCount, 1);
     EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", "0307", ""), "Brezen");
 }
 
@@ -72,18 +95,17 @@ TEST_F(Catalogue, AFileThatIsNoCatalogueEndsWithAMessage)
         WriteCatalogue(text);
         EXPECT_FALSE(Start().Terminated);
         EXPECT_TRUE(boxes.errors.empty());
-        EXPECT_EQ(form->DemoCount, 1);
+        EXPECT_EQ(form->Catalogue.DemoCount, 1);
     }
 }
 
-TEST_F(Catalogue, TextTransforms)
+TEST_F(DiscCatalogueTest, TextTransforms)
 {
-    WriteCatalogue(
+    auto& f = Load(
         "[Main]\nDemos=3\nVersion=2\n"
         "[Demo1]\nName=R&D\nFirm=a & b & c & d\nDescribe2=druha & treti\nDescribe1=prvni\nDescribe0=nula\nInstallDir=rd\n"
         "[Demo2]\nName=R&&D\n"
         "[Demo3]\nName=Pa\xF8" "eni\x9At\xEC\n");
-    auto& f = Start();
     ASSERT_EQ(f.DemoCount, 3);
     EXPECT_EQ(f.Demos[1].Name, "R&&D");
     EXPECT_EQ(f.Demos[1].Title, "R&&D");
@@ -97,42 +119,38 @@ TEST_F(Catalogue, TextTransforms)
     EXPECT_EQ(f.Demos[1].CD, 1);
 }
 
-TEST_F(Catalogue, EditionZeroReadsDescribe0Twice)
+TEST_F(DiscCatalogueTest, EditionZeroReadsDescribe0Twice)
 {
-    WriteCatalogue("[Main]\nShots=1\nVersion=0\n[Shot1]\nName=x\nDescribe0=nula\nDescribe1=jedna\n");
-    auto& f = Start();
+    auto& f = Load("[Main]\nShots=1\nVersion=0\n[Shot1]\nName=x\nDescribe0=nula\nDescribe1=jedna\n");
     EXPECT_EQ(f.Shots[1].Describe, "nula");
     EXPECT_EQ(f.Shots[1].Describe0, "nula");
     EXPECT_EQ(f.Shots[1].Describe4, "nula");
 }
 
-TEST_F(Catalogue, DriversPackedByEdition)
+TEST_F(DiscCatalogueTest, DriversPackedByEdition)
 {
     std::string drivers = "[Driver1]\nName=Jeden\n[Driver2]\nName=Ovlada\xE8 cz\n[Driver3]\nName=Tri\nInstallDir=tri\n";
-    WriteCatalogue("[Main]\nDrivers=3\nVersion=2\n" + drivers);
-    auto& f = Start();
+    auto& f = Load("[Main]\nDrivers=3\nVersion=2\n" + drivers);
     ASSERT_EQ(f.DriverCount, 2);
     EXPECT_EQ(f.Drivers[1].Name, "JEDEN");
     EXPECT_EQ(f.Drivers[2].Name, "TRI");
     EXPECT_EQ(f.Drivers[2].InstallDir, Drive() + "\\Drivers\\tri");
     EXPECT_EQ(f.Drivers[2].NeedsInstall, 1);
 
-    WriteCatalogue("[Main]\nDrivers=3\nVersion=1\n" + drivers);
-    auto& g = Start();
+    auto& g = Load("[Main]\nDrivers=3\nVersion=1\n" + drivers);
     ASSERT_EQ(g.DriverCount, 3);
     EXPECT_EQ(g.Drivers[2].Name, "OVLADA\xC8 CZ");
 }
 
-TEST_F(Catalogue, UpdateLists)
+TEST_F(DiscCatalogueTest, UpdateLists)
 {
-    WriteCatalogue(
+    auto& f = Load(
         "[Main]\nUpdates=5\n"
         "[Updates]\n"
         "Update1=Patch 1.1,build 7,patch\\setup.exe,readme.txt,1\n"
         "Update2=Oprava;druha\n"
         "Update3=C:\\x\n"
         "Update4=a,b,c,d,ano\n");
-    auto& f = Start();
     EXPECT_EQ(f.Updates[1].Name, "PATCH 1.1");
     EXPECT_EQ(f.Updates[1].Subtitle, "build 7");
     EXPECT_EQ(f.Updates[1].SetupName, "patch\\setup.exe");
@@ -150,26 +168,24 @@ TEST_F(Catalogue, UpdateLists)
     EXPECT_EQ(f.LoadWarnings.size(), 2u);
 }
 
-TEST_F(Catalogue, CountsBeyondCapacityAreCut)
+TEST_F(DiscCatalogueTest, CountsBeyondCapacityAreCut)
 {
-    WriteCatalogue("[Main]\nDemos=31\nReaders=-3\nUpdates=50\n");
-    auto& f = Start();
+    auto& f = Load("[Main]\nDemos=31\nReaders=-3\nUpdates=50\n");
     EXPECT_EQ(f.DemoCount, 30);
     EXPECT_EQ(f.ReaderCount, 0);
     EXPECT_EQ(f.UpdateCount, 50);
     EXPECT_EQ(f.LoadWarnings.size(), 2u + 50u); // two counts, fifty empty updates
 }
 
-TEST_F(Catalogue, PerCategoryDefaultsAndFolders)
+TEST_F(DiscCatalogueTest, PerCategoryDefaultsAndFolders)
 {
-    WriteCatalogue(
+    auto& f = Load(
         "[Main]\nExtra=1\nShareware=1\nMovies=1\nFulls=1\nExtra2=1\n"
         "[Extra1]\nName=x\nInstallDir=EXTRA\\X\nGameName=run.exe\n"
         "[Share1]\nName=s\nInstallDir=hra\n"
         "[Movie1]\nName=m\nInstallDir=\\VIDEO\nInstallType=300\n"
         "[Full1]\nName=f\nInstallDir=FULL\\F\nInstallType=2\nFilesInArchive=12\nUnpackedSize=99\n"
         "[Extra21]\nName=e\nInstallDir=e2\nInstallType=2\nDirDetect=8\nSearchFile=game.exe\n");
-    auto& f = Start();
     EXPECT_EQ(f.Extra[1].InstallType, InstallMethod::OwnSetupDetected);
     EXPECT_EQ(f.Extra[1].Flags, 1);
     EXPECT_EQ(f.Extra[1].GameName, "RUN.EXE");
@@ -183,27 +199,24 @@ TEST_F(Catalogue, PerCategoryDefaultsAndFolders)
     EXPECT_EQ(f.Extra2[1].Param, "game.exe");
 }
 
-TEST_F(Catalogue, ParamByInstallTypeThenDirDetect)
+TEST_F(DiscCatalogueTest, ParamByInstallTypeThenDirDetect)
 {
-    WriteCatalogue(
+    auto& f = Load(
         "[Main]\nDemos=4\n"
         "[Demo1]\nInstallType=2\nDirDetect=8\nSearchFile=a.exe\nUnpackedSize=5\n"
         "[Demo2]\nInstallType=2\n"
         "[Demo3]\nInstallType=1\nAfterInstall=after.bat\nDirDetect=6\nIniFile=game,Main,Dir\n"
         "[Demo4]\nInstallType=9\nTestName=t\n");
-    auto& f = Start();
     EXPECT_EQ(f.Demos[1].Param, "a.exe");
     EXPECT_EQ(f.Demos[2].Param, "0");
     EXPECT_EQ(f.Demos[3].Param, "game,Main,Dir");
     EXPECT_EQ(f.Demos[4].Param, "");
 }
 
-TEST_F(Catalogue, ReloadOverwritesInPlaceAndKeepsEntriesAboveTheCount)
+TEST_F(DiscCatalogueTest, ReloadOverwritesInPlaceAndKeepsEntriesAboveTheCount)
 {
-    WriteCatalogue("[Main]\nDemos=2\n[Demo1]\nName=a\n[Demo2]\nName=b\n");
-    auto& f = Start();
-    WriteCatalogue("[Main]\nDemos=1\n[Demo1]\nName=c\n");
-    f.LoadCatalogue();
+    auto& f = Load("[Main]\nDemos=2\n[Demo1]\nName=a\n[Demo2]\nName=b\n");
+    Load("[Main]\nDemos=1\n[Demo1]\nName=c\n");
     EXPECT_EQ(f.DemoCount, 1);
     EXPECT_EQ(f.Demos[1].Name, "C");
     EXPECT_EQ(f.Demos[2].Name, "B");

@@ -63,19 +63,19 @@ TEST_F(DetailView, CacheCounterWrapsAfter99WithoutTouchingTheViewersImage)
     f.DIBImageList2->DIBImages().Items(100)->DIB().SetSize(3, 3);
     for (int n = 1; n <= 98; ++n)
         f.LoadSmallPicture("P" + std::to_string(n));
-    EXPECT_EQ(f.PictureCount, 98);
+    EXPECT_EQ(f.Catalogue.PictureCount, 98);
     f.LoadSmallPicture("P99");
-    EXPECT_EQ(f.PictureCount, 1);
+    EXPECT_EQ(f.Catalogue.PictureCount, 1);
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 99);
     f.LoadSmallPicture("P100");
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 2);
     EXPECT_EQ(SmallPictureColour(), Red);
-    EXPECT_EQ(f.PictureCount, 2);
+    EXPECT_EQ(f.Catalogue.PictureCount, 2);
     EXPECT_EQ(f.DIBImageList2->DIBImages().Items(100)->DIB().Width(), 3);
     // Entry 1 survives the wrap and is found again.
     f.LoadSmallPicture("P1");
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
-    EXPECT_EQ(f.PictureCount, 2);
+    EXPECT_EQ(f.Catalogue.PictureCount, 2);
 }
 
 TEST_F(DetailView, MissingSmallBitmapRaisesAndKeepsThePreviousPicture)
@@ -84,7 +84,7 @@ TEST_F(DetailView, MissingSmallBitmapRaisesAndKeepsThePreviousPicture)
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=PLAIN\n");
     ASSERT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
     EXPECT_ANY_THROW(f.LoadSmallPicture("GONE"));
-    EXPECT_EQ(f.PictureCount, 2);
+    EXPECT_EQ(f.Catalogue.PictureCount, 2);
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
     EXPECT_FALSE(f.ImageLoaded("GONE"));
 }
@@ -113,17 +113,17 @@ TEST_F(DetailView, InstalledDemoWhoseGameWentIsCheckedAgain)
 {
     WriteDriveC("Hry/Hra/hra.exe", "game");
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=HRA\nPicture=NUL\nGamename=hra.exe\nInstallType=1\n");
-    f.Demos[1].GameDir = "C:\\Hry\\Hra";
-    f.Demos[1].Installed = 1;
-    f.Demos[1].CanRun = 1;
-    f.Demos[1].NeedsInstall = 0;
+    f.Catalogue.Demos[1].GameDir = "C:\\Hry\\Hra";
+    f.Catalogue.Demos[1].Installed = 1;
+    f.Catalogue.Demos[1].CanRun = 1;
+    f.Catalogue.Demos[1].NeedsInstall = 0;
     f.ProcessPage();
     EXPECT_TRUE(f.StopDIBOff->Visible());
     EXPECT_EQ(RowColour(1), 0x000000);
     std::filesystem::remove(root / "prefix" / "drive_c" / "Hry" / "Hra" / "hra.exe");
     f.ProcessPage();
-    EXPECT_EQ(f.Demos[1].Installed, 0);
-    EXPECT_EQ(f.Demos[1].NeedsInstall, 1);
+    EXPECT_EQ(f.Catalogue.Demos[1].Installed, 0);
+    EXPECT_EQ(f.Catalogue.Demos[1].NeedsInstall, 1);
     EXPECT_FALSE(f.StopDIBOff->Visible());
 }
 
@@ -137,41 +137,41 @@ TEST_F(DetailView, OtherCategories)
                    "[Updates]\nUpdate1=PATCH,,setup.exe,readme.txt,0\n");
     f.MainButtonClick(6);
     ASSERT_EQ(f.Category, CatExtra);
-    EXPECT_EQ(f.Extra[1].CanRun, 1);
-    EXPECT_EQ(f.Extra[1].GameDir, f.Extra[1].InstallDir);
+    EXPECT_EQ(f.Catalogue.Extra[1].CanRun, 1);
+    EXPECT_EQ(f.Catalogue.Extra[1].GameDir, f.Catalogue.Extra[1].InstallDir);
     EXPECT_TRUE(f.PlayDIBOff->Visible());
     EXPECT_FALSE(f.StopDIBOff->Visible());
     EXPECT_FALSE(f.DIBImage4->Visible());
     Key(platform::VK_DOWN);
     EXPECT_TRUE(f.PlayDIBOff->Visible());
-    EXPECT_EQ(f.Extra[2].CanRun, 0);
+    EXPECT_EQ(f.Catalogue.Extra[2].CanRun, 0);
 
     // A contribution that is only a text: its readme, from its disc folder, and nothing else.
-    f.Readers[1].NeedsInstall = 1;
+    f.Catalogue.Readers[1].NeedsInstall = 1;
     f.Category = CatReaders;
     f.ItemIndex = 1;
     f.SetReaders();
-    EXPECT_EQ(f.Readers[1].GameDir, f.Readers[1].InstallDir);
+    EXPECT_EQ(f.Catalogue.Readers[1].GameDir, f.Catalogue.Readers[1].InstallDir);
     EXPECT_TRUE(f.ReadmeDIBOff->Visible());
     EXPECT_FALSE(f.PlayDIBOff->Visible());
     // A program still to install: neither its readme nor a run button yet.
     f.ItemIndex = 2;
-    ASSERT_EQ(f.Readers[2].NeedsInstall, 1);
+    ASSERT_EQ(f.Catalogue.Readers[2].NeedsInstall, 1);
     f.SetReaders();
     EXPECT_FALSE(f.ReadmeDIBOff->Visible());
     EXPECT_FALSE(f.PlayDIBOff->Visible());
     EXPECT_FALSE(f.StopDIBOff->Visible());
-    EXPECT_EQ(f.Readers[2].GameDir, "");
+    EXPECT_EQ(f.Catalogue.Readers[2].GameDir, "");
 
     f.MainButtonClick(8);
     ASSERT_EQ(f.Category, CatUpdates);
-    ASSERT_EQ(f.UpdateCount, 1);
-    f.Updates[1].Subtitle = "";
+    ASSERT_EQ(f.Catalogue.UpdateCount, 1);
+    f.Catalogue.Updates[1].Subtitle = "";
     f.ProcessPage();
-    EXPECT_EQ(f.NameLabel->Caption(), f.Updates[1].Name + " ");
-    f.Updates[1].Subtitle = "1.1";
+    EXPECT_EQ(f.NameLabel->Caption(), f.Catalogue.Updates[1].Name + " ");
+    f.Catalogue.Updates[1].Subtitle = "1.1";
     f.ProcessPage();
-    EXPECT_EQ(f.NameLabel->Caption(), f.Updates[1].Name + " 1.1");
+    EXPECT_EQ(f.NameLabel->Caption(), f.Catalogue.Updates[1].Name + " 1.1");
 }
 
 struct HoverCase {

@@ -19,10 +19,10 @@ protected:
     // Demo number 2 of the demos page, not installed, selected.
     TDemos& Demo(int32_t installType, int32_t dirDetect = 0)
     {
-        form->DemoCount = 2;
+        form->Catalogue.DemoCount = 2;
         form->Category = 1;
         form->ItemIndex = 2;
-        TDemos& item = form->Demos[2];
+        TDemos& item = form->Catalogue.Demos[2];
         item = TDemos {};
         item.Name = "HRA";
         item.InstallType = static_cast<InstallMethod>(installType);

@@ -1,14 +1,27 @@
-#include "ActionFixture.h"
+#include "MenuFixture.h"
+
+#include "menu/InstalledPageModel.h"
+#include "platform/ini/IniFile.h"
 
 namespace {
 
-class InstalledPage : public ActionFixture {
+// The installed page's entries on their own, for disc 0206.
+class InstalledPage : public MenuFixture {
 protected:
     void SetUp() override
     {
-        ActionFixture::SetUp();
-        StartOn("0206");
+        MenuFixture::SetUp();
+        context.DiscId = "0206";
+        context.StateIni = std::make_unique<TIniFile>("torva.ini");
     }
+
+    void TearDown() override
+    {
+        context.StateIni.reset();
+        MenuFixture::TearDown();
+    }
+
+    void Fill() { InstalledPageModel(context).Fill(list, count); }
 
     void Record(const std::string& section, const std::string& name, const std::string& folder, const std::string& fields,
         const std::string& uninstaller = "")
@@ -23,10 +36,14 @@ protected:
     std::vector<std::string> Names() const
     {
         std::vector<std::string> names;
-        for (int32_t n = 1; n <= form->InstalledCount; ++n)
-            names.push_back(form->InstalledList[n].Name);
+        for (int32_t n = 1; n <= count; ++n)
+            names.push_back(list[n].Name);
         return names;
     }
+
+    MenuContext context;
+    OneBasedArray<TDemos, 50> list;
+    int32_t count = 0;
 };
 
 TEST_F(InstalledPage, ListsEveryDiscAlphabeticallyAndDropsWhatHasGone)
@@ -45,13 +62,11 @@ TEST_F(InstalledPage, ListsEveryDiscAlphabeticallyAndDropsWhatHasGone)
     Record("CD9999", "ODD", "C:\\Hry\\Old", "old.exe,,,x");
     TIniFile("torva.ini").WriteString("Main", "9999", "Zvl\xE1\x9At\xED vyd\xE1n\xED");
 
-    form->SetInstalledPage();
-    EXPECT_EQ(form->Category, 20);
-    EXPECT_EQ(form->ItemIndex, 1);
+    Fill();
     EXPECT_EQ(Names(), (std::vector<std::string> { "ALFA", "ALFA", "BETA", "GAMA", "ODD" }));
 
-    const TDemos& older = form->InstalledList[1];
-    const TDemos& sameName = form->InstalledList[2];
+    const TDemos& older = list[1];
+    const TDemos& sameName = list[2];
     // Disc 12-99 recorded disc number 12: its own disc is needed, and "-2" names the disc.
     EXPECT_EQ(older.TechInfo, "Torva 12-99-2");
     EXPECT_EQ(older.CanRun, 0);
@@ -59,7 +74,7 @@ TEST_F(InstalledPage, ListsEveryDiscAlphabeticallyAndDropsWhatHasGone)
     EXPECT_EQ(older.Uninstall, "FGa.cfg,DG") << "instructions with commas survive the record";
     EXPECT_EQ(older.InstallType, InstallMethod::MenuUnpacked);
     EXPECT_EQ(sameName.TechInfo, "Torva 07-03");
-    const TDemos& beta = form->InstalledList[3];
+    const TDemos& beta = list[3];
     EXPECT_EQ(beta.TechInfo, "Torva 02-06");
     EXPECT_EQ(beta.CanRun, 1);
     EXPECT_EQ(beta.InstallType, InstallMethod::OwnSetupPolled);
@@ -67,10 +82,10 @@ TEST_F(InstalledPage, ListsEveryDiscAlphabeticallyAndDropsWhatHasGone)
     EXPECT_EQ(beta.Installed, 1);
     EXPECT_EQ(beta.NeedsInstall, 0);
     // A version list counts as present when any of its versions is; disc number 13 gives -3.
-    EXPECT_EQ(form->InstalledList[4].TechInfo, "Torva 01-03-3");
+    EXPECT_EQ(list[4].TechInfo, "Torva 01-03-3");
     // Not a month: the label the disc recorded; a disc number that is no number is none.
-    EXPECT_EQ(form->InstalledList[5].TechInfo, "Zvl\xE1\x9At\xED vyd\xE1n\xED");
-    EXPECT_EQ(form->InstalledList[6].Name, "");
+    EXPECT_EQ(list[5].TechInfo, "Zvl\xE1\x9At\xED vyd\xE1n\xED");
+    EXPECT_EQ(list[6].Name, "");
 
     EXPECT_EQ(State("CD0703", "GONE"), "<none>");
     EXPECT_EQ(State("CD0703", "GONE_"), "<none>");
@@ -81,10 +96,10 @@ TEST_F(InstalledPage, DiscNumberTwelveRunsFromItsOwnDisc)
 {
     WriteDriveC("Hry/Alfa/alfa.exe", "x");
     Record("CD0206", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,,,12");
-    form->SetInstalledPage();
-    ASSERT_EQ(form->InstalledCount, 1);
-    EXPECT_EQ(form->InstalledList[1].CanRun, 1);
-    EXPECT_EQ(form->InstalledList[1].TechInfo, "Torva 02-06-2");
+    Fill();
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(list[1].CanRun, 1);
+    EXPECT_EQ(list[1].TechInfo, "Torva 02-06-2");
 }
 
 TEST_F(InstalledPage, OldestDiscTakesItsUninstallerFromTheRegistry)
@@ -93,12 +108,12 @@ TEST_F(InstalledPage, OldestDiscTakesItsUninstallerFromTheRegistry)
     RegisterUninstall("Alfa", "C:\\Hry\\Alfa\\unwise.exe");
     Record("CD0198", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,Alfa,,");
     Record("CD0298", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,Alfa,,");
-    form->SetInstalledPage();
-    ASSERT_EQ(form->InstalledCount, 2);
-    EXPECT_EQ(form->InstalledList[1].UnInstallName, "C:\\Hry\\Alfa\\unwise.exe");
-    EXPECT_EQ(form->InstalledList[1].InstallType, InstallMethod::OwnSetupPolled);
-    EXPECT_EQ(form->InstalledList[2].UnInstallName, "");
-    EXPECT_EQ(form->InstalledList[2].InstallType, InstallMethod::MenuUnpacked);
+    Fill();
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(list[1].UnInstallName, "C:\\Hry\\Alfa\\unwise.exe");
+    EXPECT_EQ(list[1].InstallType, InstallMethod::OwnSetupPolled);
+    EXPECT_EQ(list[2].UnInstallName, "");
+    EXPECT_EQ(list[2].InstallType, InstallMethod::MenuUnpacked);
 }
 
 TEST_F(InstalledPage, HoldsAtMostFortyEightAndForgetsTheRest)
@@ -110,18 +125,18 @@ TEST_F(InstalledPage, HoldsAtMostFortyEightAndForgetsTheRest)
             WriteDriveC("Hry/" + name + "/hra.exe", "x");
         Record("CD0206", name, "C:\\Hry\\" + name, "hra.exe,,,");
     }
-    form->SetInstalledPage();
-    ASSERT_EQ(form->InstalledCount, 48);
-    EXPECT_EQ(form->InstalledList[1].Name, "HRA05");
-    EXPECT_EQ(form->InstalledList[48].Name, "HRA52");
-    EXPECT_EQ(form->InstalledList[49].Name, "");
+    Fill();
+    ASSERT_EQ(count, 48);
+    EXPECT_EQ(list[1].Name, "HRA05");
+    EXPECT_EQ(list[48].Name, "HRA52");
+    EXPECT_EQ(list[49].Name, "");
 
     // A second build of the page with fewer entries clears what the first one left.
     TIniFile state("torva.ini");
     state.EraseSection("CD0206");
-    form->SetInstalledPage();
-    EXPECT_EQ(form->InstalledCount, 0);
-    EXPECT_EQ(form->InstalledList[1].Name, "");
+    Fill();
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(list[1].Name, "");
 }
 
 }

@@ -37,7 +37,7 @@ protected:
         EXPECT_EQ(form->TopIndex, topIndex);
         EXPECT_EQ(Row(1), DemoName(topIndex));
         EXPECT_EQ(RowColour(itemIndex - topIndex + 1), Selected);
-        EXPECT_EQ(form->PositionLabel->Caption(), std::to_string(itemIndex) + " z " + std::to_string(form->DemoCount));
+        EXPECT_EQ(form->PositionLabel->Caption(), std::to_string(itemIndex) + " z " + std::to_string(form->Catalogue.DemoCount));
     }
 };
 
@@ -116,9 +116,9 @@ TEST_F(ItemList, ListButtonsStepByOneUpToTenItemsAndAreCoveredAtTheEnds)
 TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
 {
     auto& f = OpenDemos(1);
-    f.UpdateCount = 45;
+    f.Catalogue.UpdateCount = 45;
     for (int n = 1; n <= 45; ++n)
-        f.Updates[n].Name = "UPDATE" + std::to_string(n);
+        f.Catalogue.Updates[n].Name = "UPDATE" + std::to_string(n);
     f.MainButtonClick(8);
     ASSERT_EQ(f.Category, CatUpdates);
 
@@ -156,12 +156,12 @@ TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
 {
     WriteDriveC("Hry/B/hra.exe", "game");
     auto& f = OpenDemos(3);
-    f.Demos[1].Installed = 1;
-    f.Demos[1].GameDir = "C:\\Hry\\B";
-    f.Demos[1].GameName = "hra.exe";
-    f.Demos[2].Installed = 1;
-    f.Demos[2].GameDir = "C:\\Hry\\B";
-    f.Demos[2].GameName = "hra.exe";
+    f.Catalogue.Demos[1].Installed = 1;
+    f.Catalogue.Demos[1].GameDir = "C:\\Hry\\B";
+    f.Catalogue.Demos[1].GameName = "hra.exe";
+    f.Catalogue.Demos[2].Installed = 1;
+    f.Catalogue.Demos[2].GameDir = "C:\\Hry\\B";
+    f.Catalogue.Demos[2].GameName = "hra.exe";
     Key(platform::VK_HOME);
     EXPECT_EQ(RowColour(1), Selected);
     EXPECT_EQ(RowColour(2), Installed);
@@ -173,7 +173,7 @@ TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
     EXPECT_EQ(RowColour(2), Installed);
     EXPECT_EQ(RowColour(3), Selected);
     // An item that is no longer installed gets the normal look and a black hover colour.
-    f.Demos[1].Installed = 0;
+    f.Catalogue.Demos[1].Installed = 0;
     f.FillList();
     EXPECT_EQ(RowColour(1), Normal);
     EXPECT_EQ(f.ListRow(1)->ColorHighlighted(), Selected);
@@ -198,7 +198,7 @@ TEST_F(ItemList, SettingsPageListsItsTwoEntries)
 TEST_F(ItemList, AnEmptyPageShowsNoPositionAndNothingToDescribe)
 {
     auto& f = OpenDemos(2);
-    ASSERT_EQ(f.DriverCount, 0);
+    ASSERT_EQ(f.Catalogue.DriverCount, 0);
     f.MainButtonClick(9);
     ASSERT_EQ(f.Category, CatDrivers);
     EXPECT_EQ(f.PositionLabel->Caption(), "");

@@ -33,12 +33,12 @@ protected:
         form->ItemIndex = 1;
         TDemos* slot = nullptr;
         switch (category) {
-        case 1: form->DemoCount = 1; slot = &form->Demos[1]; break;
-        case 2: form->ExtraCount = 1; slot = &form->Extra[1]; break;
-        case 3: form->ShareCount = 1; slot = &form->Shareware[1]; break;
-        case 4: form->DriverCount = 1; slot = &form->Drivers[1]; break;
-        case 10: form->FullCount = 1; slot = &form->Fulls[1]; break;
-        default: ADD_FAILURE() << "no such page"; return form->Demos[1];
+        case 1: form->Catalogue.DemoCount = 1; slot = &form->Catalogue.Demos[1]; break;
+        case 2: form->Catalogue.ExtraCount = 1; slot = &form->Catalogue.Extra[1]; break;
+        case 3: form->Catalogue.ShareCount = 1; slot = &form->Catalogue.Shareware[1]; break;
+        case 4: form->Catalogue.DriverCount = 1; slot = &form->Catalogue.Drivers[1]; break;
+        case 10: form->Catalogue.FullCount = 1; slot = &form->Catalogue.Fulls[1]; break;
+        default: ADD_FAILURE() << "no such page"; return form->Catalogue.Demos[1];
         }
         *slot = item;
         return *slot;
@@ -121,7 +121,7 @@ TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
     item.InstallDir = "C:\\Hry\\Hra";
     item.Param = "C:\\Hry\\Hra\\save.dat";
     TDemos& selected = Select(1, item);
-    form->CheckDemo(selected);
+    form->Status.CheckDemo(selected);
     ASSERT_EQ(selected.Installed, 0);
 
     recorder->SetRunBehaviour(3, 0);
@@ -238,17 +238,17 @@ TEST_F(Buttons, SharewareSetupInformationGoesToTheShell)
     EXPECT_EQ(install.directory, Drive() + "\\Shareware\\Tool");
     EXPECT_TRUE(recorder->Starts().empty());
 
-    form->Shareware[1].InstallName = "tool.inf";
+    form->Catalogue.Shareware[1].InstallName = "tool.inf";
     form->PlayDIBImageClick(nullptr);
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\Shareware\\Tool\\tool.inf" });
 }
 
 TEST_F(Buttons, UpdatesFilmsConnectAndShowIni)
 {
-    form->UpdateCount = 2;
-    form->Updates[1].SetupName = "Patch\\patch12.exe";
-    form->Updates[2].SetupName = "Patch\\other.exe";
-    form->Updates[2].NoRun = 1;
+    form->Catalogue.UpdateCount = 2;
+    form->Catalogue.Updates[1].SetupName = "Patch\\patch12.exe";
+    form->Catalogue.Updates[2].SetupName = "Patch\\other.exe";
+    form->Catalogue.Updates[2].NoRun = 1;
     form->Category = 5;
     form->ItemIndex = 1;
     form->PlayDIBImageClick(nullptr);
@@ -257,9 +257,9 @@ TEST_F(Buttons, UpdatesFilmsConnectAndShowIni)
     ASSERT_EQ(recorder->Starts().size(), 1u);
     EXPECT_EQ(recorder->Starts()[0].start.commandLine, Drive() + "\\Updates\\Patch\\patch12.exe");
 
-    form->MovieCount = 1;
-    form->Movies[1].InstallDir = Drive() + "\\Movies\\E3";
-    form->Movies[1].GameName = "trailer.avi";
+    form->Catalogue.MovieCount = 1;
+    form->Catalogue.Movies[1].InstallDir = Drive() + "\\Movies\\E3";
+    form->Catalogue.Movies[1].GameName = "trailer.avi";
     form->Category = 8;
     form->ItemIndex = 1;
     form->PlayDIBImageClick(nullptr);
@@ -298,9 +298,9 @@ TEST_F(Buttons, ReadmeOfEachPage)
     }
 
     recorder->Clear();
-    form->UpdateCount = 1;
-    form->Updates[1].SetupName = "Patch\\patch12.exe";
-    form->Updates[1].ReadmeName = "read.txt";
+    form->Catalogue.UpdateCount = 1;
+    form->Catalogue.Updates[1].SetupName = "Patch\\patch12.exe";
+    form->Catalogue.Updates[1].ReadmeName = "read.txt";
     form->Category = 5;
     form->ItemIndex = 1;
     form->ReadmeDIBImageClick(nullptr);
@@ -309,12 +309,12 @@ TEST_F(Buttons, ReadmeOfEachPage)
 
 TEST_F(Buttons, ReloadReadsTheCatalogueAgain)
 {
-    EXPECT_EQ(form->DemoCount, 0);
+    EXPECT_EQ(form->Catalogue.DemoCount, 0);
     WriteCatalogue("[Main]\nCD=0206\nDebug=1\nDemos=1\n[Demo1]\nName=Nova hra\n");
     form->DebugLabel1Click(nullptr);
-    EXPECT_EQ(form->DemoCount, 1);
-    EXPECT_EQ(form->Demos[1].Name, "NOVA HRA");
-    EXPECT_TRUE(form->DebugMode);
+    EXPECT_EQ(form->Catalogue.DemoCount, 1);
+    EXPECT_EQ(form->Catalogue.Demos[1].Name, "NOVA HRA");
+    EXPECT_TRUE(form->Catalogue.DebugMode);
 }
 
 TEST_F(Buttons, WebAddressGetsItsSchemeOnce)
@@ -359,9 +359,9 @@ TEST_F(Launch, WineSetsANewPrefixUpOnlyForADiscWithWindowsSetups)
     for (const Case& c : cases) {
         size_t before = recorder->WinePreparations();
         Start("", c.prepareWine);
-        form->DemoCount = 1;
-        form->Demos[1].InstallDir = Drive() + "\\DEMOS\\" + c.folder;
-        form->Demos[1].InstallName = c.installName;
+        form->Catalogue.DemoCount = 1;
+        form->Catalogue.Demos[1].InstallDir = Drive() + "\\DEMOS\\" + c.folder;
+        form->Catalogue.Demos[1].InstallName = c.installName;
         form->PrepareWineInBackground();
         EXPECT_EQ(recorder->WinePreparations() - before, c.preparations) << c.folder << " " << c.installName;
     }

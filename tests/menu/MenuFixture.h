@@ -3,7 +3,9 @@
 // A temporary machine with a disc mapped to a drive letter, and a form that starts from it.
 
 #include "menu/main_f.h"
+#include "platform/ini/IniFile.h"
 #include "platform/machine/Machine.h"
+#include "platform/registry/Registry.h"
 #include "shell/UserInterface.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +53,19 @@ protected:
     }
 
     void WriteCatalogue(const std::string& text) { WriteDiscFile("Torva/torvaxp.ini", text); }
+    // A state file record, or "<none>".
+    std::string State(const std::string& section, const std::string& key)
+    {
+        return TIniFile("torva.ini").ReadString(section, key, "<none>");
+    }
+
+    void RegisterUninstall(const std::string& name, const std::string& command)
+    {
+        platform::Registry reg;
+        reg.SetRootKey(platform::HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name, true));
+        ASSERT_TRUE(reg.WriteString("UninstallString", command));
+    }
 
     // Starts the form from the disc (or from `ownPath`) and loads the catalogue.
     TForm1& Start(const std::string& ownPath = "", bool prepareWine = false)

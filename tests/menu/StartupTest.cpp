@@ -10,16 +10,16 @@ TEST_F(Startup, EnvironmentFoldersEndWithBackslash)
 {
     WriteCatalogue("[Main]\n");
     auto& f = Start();
-    EXPECT_EQ(f.WinVersion, "Windows NT");
-    EXPECT_EQ(f.WindowsDir, "C:\\WINDOWS\\");
-    EXPECT_EQ(f.SystemDir, "C:\\WINDOWS\\SYSTEM32\\");
-    EXPECT_EQ(f.ProgramFilesDir, "C:\\Program Files\\");
-    for (auto* folder : { &f.CommonDesktopDir, &f.DesktopDir, &f.ProgramsDir }) {
+    EXPECT_EQ(f.Context.WinVersion, "Windows NT");
+    EXPECT_EQ(f.Context.WindowsDir, "C:\\WINDOWS\\");
+    EXPECT_EQ(f.Context.SystemDir, "C:\\WINDOWS\\SYSTEM32\\");
+    EXPECT_EQ(f.Context.ProgramFilesDir, "C:\\Program Files\\");
+    for (auto* folder : { &f.Context.CommonDesktopDir, &f.Context.DesktopDir, &f.Context.ProgramsDir }) {
         ASSERT_FALSE(folder->empty());
         EXPECT_EQ(folder->back(), '\\');
         EXPECT_TRUE(platform::DirectoryExists(*folder)) << *folder;
     }
-    EXPECT_EQ(f.Language, 1);
+    EXPECT_EQ(f.Context.Language, 1);
     EXPECT_EQ(f.Enhanced, 1);
     EXPECT_EQ(f.Slow, 0);
     // The disc root is the current directory.
@@ -36,9 +36,9 @@ TEST_F(Startup, ShellFolderFallbacks)
     reg.WriteString("Desktop", "C:\\Plocha");
     WriteCatalogue("[Main]\n");
     auto& f = Start();
-    EXPECT_EQ(f.CommonDesktopDir, "C:\\Plocha\\");
-    EXPECT_EQ(f.DesktopDir, "C:\\Plocha\\");
-    EXPECT_EQ(f.ProgramsDir, "C:\\WINDOWS\\Start Menu\\Programs\\");
+    EXPECT_EQ(f.Context.CommonDesktopDir, "C:\\Plocha\\");
+    EXPECT_EQ(f.Context.DesktopDir, "C:\\Plocha\\");
+    EXPECT_EQ(f.Context.ProgramsDir, "C:\\WINDOWS\\Start Menu\\Programs\\");
 }
 
 TEST_F(Startup, SettingsComeFromTheStateFile)
@@ -53,8 +53,8 @@ TEST_F(Startup, SettingsComeFromTheStateFile)
 TEST_F(Startup, StartedFromAnotherDriveTakesItUnchecked)
 {
     auto& f = Start("Q:\\TORVA.EXE");
-    EXPECT_EQ(f.DiscDrive, "Q:");
-    EXPECT_EQ(f.DataDir, "Q:\\TORVA\\");
+    EXPECT_EQ(f.Context.DiscDrive, "Q:");
+    EXPECT_EQ(f.Context.DataDir, "Q:\\TORVA\\");
     // No catalogue there, so loading ends the program.
     EXPECT_TRUE(f.Terminated);
     EXPECT_EQ(boxes.errors.back(), "Where is my TORVAXP.INI?????");
@@ -73,9 +73,9 @@ TEST_F(Startup, StartedFromCSearchesTheDrives)
     WriteHostFile(root / "other" / "Torva" / "torvaxp.ini", "[Main]\nCD=9999\n");
     ASSERT_EQ(machine->MapDrive(root / "other", platform::DRIVE_CDROM, 'H'), 'H');
     auto& f = Start("C:\\TORVA\\TORVA.EXE");
-    EXPECT_EQ(f.DiscDrive, "G:");
+    EXPECT_EQ(f.Context.DiscDrive, "G:");
     EXPECT_FALSE(f.Terminated);
-    EXPECT_EQ(f.DiscId, "0101");
+    EXPECT_EQ(f.Context.DiscId, "0101");
 }
 
 TEST_F(Startup, NoDiscInAnyDrive)
@@ -85,7 +85,7 @@ TEST_F(Startup, NoDiscInAnyDrive)
     EXPECT_TRUE(f.Terminated);
     ASSERT_EQ(boxes.errors.size(), 1u);
     EXPECT_EQ(boxes.errors[0], "There is no TORVA CD in any drive...");
-    EXPECT_EQ(f.DiscDrive, "[:");
+    EXPECT_EQ(f.Context.DiscDrive, "[:");
 }
 
 TEST_F(Startup, RefusedStateWriteIsReportedAndSkipsTheRest)
@@ -96,5 +96,5 @@ TEST_F(Startup, RefusedStateWriteIsReportedAndSkipsTheRest)
     auto& f = Start();
     ASSERT_FALSE(boxes.errors.empty());
     EXPECT_EQ(boxes.errors[0], "Unable to write to torva.ini");
-    EXPECT_TRUE(f.DataDir.empty());
+    EXPECT_TRUE(f.Context.DataDir.empty());
 }

@@ -16,7 +16,7 @@ protected:
         StartOn();
         form->Category = 1;
         form->ItemIndex = 1;
-        form->DemoCount = 1;
+        form->Catalogue.DemoCount = 1;
         WriteDriveC("Hry/Hra/hra.exe", "x");
         WriteDriveC("Hry/Hra/save/slot1.sav", std::string(1000, 's'));
     }
@@ -26,7 +26,7 @@ protected:
     // An installed demo whose uninstaller removes the program and leaves the saved games.
     TDemos& Installed(int32_t installType, const std::string& uninstall)
     {
-        TDemos& item = form->Demos[1];
+        TDemos& item = form->Catalogue.Demos[1];
         item.Name = "HRA";
         item.InstallType = static_cast<InstallMethod>(installType);
         item.GameName = "hra.exe";
@@ -93,7 +93,7 @@ TEST_F(Uninstall, AnsweringNoKeepsTheLeftovers)
 TEST_F(Uninstall, WithoutUninstallerTheGameFolderIsAskedAboutOnce)
 {
     WriteDriveC("windows/Start Menu/Programs/Hra/Hra.lnk", "x");
-    form->ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
+    form->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
     TDemos& item = Installed(4, "*DG,SNHra");
     AnswerYes();
     form->UninstallProc(item);
@@ -123,7 +123,7 @@ TEST_F(Uninstall, LeadingMarksChooseTheUninstaller)
         const char* uninstall;
         std::vector<std::string> commands;
     };
-    const std::string system = form->SystemDir;
+    const std::string system = form->Context.SystemDir;
     const Case cases[] = {
         { "", { "C:\\Hry\\Hra\\uninst.exe" } },
         { "!", {} },
@@ -172,7 +172,7 @@ TEST_F(Uninstall, LeftoversAreAskedAboutBySize)
     EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save.dat"));
 
     // A folder that is gone is not asked about, though Windows NT claims every folder exists.
-    ASSERT_EQ(form->WinVersion, "Windows NT");
+    ASSERT_EQ(form->Context.WinVersion, "Windows NT");
     form->CleanLeftovers("C:\\Gone");
     form->DeleteQuestion("C:\\Gone");
     EXPECT_EQ(dialogs.Shown().size(), 1u);
@@ -188,9 +188,9 @@ TEST_F(Uninstall, FileAndFolderInstructions)
     WriteDriveC("Data/Hra/a.dat", "x");
     WriteDriveC("Data/Other/b.dat", "x");
     WriteDriveC("Hry/Hra/cfg/hra.cfg", "x");
-    form->DesktopDir = "C:\\WINDOWS\\Desktop\\";
-    form->ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
-    form->ProgramFilesDir = "C:\\Program Files\\";
+    form->Context.DesktopDir = "C:\\WINDOWS\\Desktop\\";
+    form->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
+    form->Context.ProgramFilesDir = "C:\\Program Files\\";
 
     TDemos& item = Installed(2, "FWhra.ini;FGcfg\\hra.cfg;FPHry\\Hra\\Hra.lnk;SDHra.lnk;F?:\\Data\\Hra\\a.dat;FC:\\Data\\Other\\b.dat;FWmissing.ini;DEFVyrobce\\Hra;DE");
     fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
@@ -254,7 +254,7 @@ TEST_F(Uninstall, RegistryAndProgramGroupInstructions)
     EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce"));
     EXPECT_TRUE(dialogs.Shown().empty()) << "registry failures speak only in debug mode";
 
-    form->DebugMode = true;
+    form->Catalogue.DebugMode = true;
     form->UninstallProc(Installed(2, "RMD\\SOFTWARE\\Missing,RUFSoftware\\Vyrobce2|gone"));
     EXPECT_EQ(ShownTexts(), (std::vector<std::string> { "Reg Key not deleted...", "Reg Entry not deleted..." }));
 }
@@ -263,7 +263,7 @@ TEST_F(Uninstall, UninstallerInstructionsRunWhatTheyName)
 {
     WriteDriveC("Hry/Hra/unreg.exe", "x");
     RegisterUninstall("Hra Addon", "C:\\Hry\\Hra\\unreg.exe /addon");
-    const std::string system = form->SystemDir;
+    const std::string system = form->Context.SystemDir;
     WriteDriveC("windows/system32/regsvr.exe", "x");
     fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
     AnswerNo();
@@ -287,7 +287,7 @@ TEST_F(Uninstall, CleanUpStaysInsideThePrefix)
     WriteDriveC("windows/win.ini", "x");
     WriteDriveC("Program Files/Common Files/shared.dll", "x");
     WriteDriveC("windows/Start Menu/Programs/Other/Other.lnk", "x");
-    form->ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
+    form->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
 
     const char* attempts[] = {
         "DC:\\", "DC:\\WINDOWS", "DC:\\Program Files", "DC:\\PROGRAM FILES\\", "DG..\\..", "DG..\\..\\WINDOWS",
@@ -338,13 +338,13 @@ TEST_F(Uninstall, InstalledPageRebuildsAfterwards)
     state.WriteString("CD0206", "HRA", "C:\\Hry\\Hra");
     state.WriteString("CD0206", "HRA_", "hra.exe,,,");
     form->SetInstalledPage();
-    ASSERT_EQ(form->InstalledCount, 1);
+    ASSERT_EQ(form->Catalogue.InstalledCount, 1);
     ASSERT_EQ(form->Category, 20);
-    TDemos& entry = form->InstalledList[1];
+    TDemos& entry = form->Catalogue.InstalledList[1];
     EXPECT_EQ(entry.InstallType, InstallMethod::MenuUnpacked);
     AnswerYes();
     form->UninstallProc(entry);
-    EXPECT_EQ(form->InstalledCount, 0);
+    EXPECT_EQ(form->Catalogue.InstalledCount, 0);
     EXPECT_EQ(State("CD0206", "HRA"), "<none>");
     EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
 }

@@ -67,7 +67,7 @@ void Load(LoadedForm& loaded, const MountedDisc& disc)
     loaded.form->FormCreateCore();
     if (!loaded.form->Terminated)
         loaded.form->LoadCatalogue();
-    if (loaded.form->Terminated || loaded.form->CatalogueIni == nullptr) {
+    if (loaded.form->Terminated || loaded.form->Catalogue.Ini == nullptr) {
         std::string message = loaded.boxes.texts.empty() ? "the menu could not start" : loaded.boxes.texts.back();
         throw ToolError(platform::Cp1250ToUtf8(message));
     }
@@ -129,22 +129,22 @@ int RunDump(Arguments& args, const std::optional<std::string>& prefix, std::ostr
     const TForm1& f = *loaded.form;
 
     std::vector<std::string> warnings;
-    for (auto& warning : f.LoadWarnings)
+    for (auto& warning : f.Catalogue.LoadWarnings)
         warnings.push_back(JsonString(warning));
     out << JsonObject()
-               .Text("DiscDrive", f.DiscDrive).Text("DataDir", f.DataDir).Text("DiscId", f.DiscId)
-               .Text("DiscLabel", f.DiscLabel).Bool("DebugMode", f.DebugMode).Number("Version", f.Version)
+               .Text("DiscDrive", f.Context.DiscDrive).Text("DataDir", f.Context.DataDir).Text("DiscId", f.Context.DiscId)
+               .Text("DiscLabel", f.Catalogue.DiscLabel).Bool("DebugMode", f.Catalogue.DebugMode).Number("Version", f.Catalogue.Version)
                .Text("Title", f.WindowCaption).Text("ApplicationTitle", f.ApplicationTitle)
-               .Raw("Demos", ArrayJson(f.Demos, f.DemoCount, DemoJson))
-               .Raw("Fulls", ArrayJson(f.Fulls, f.FullCount, DemoJson))
-               .Raw("Updates", ArrayJson(f.Updates, f.UpdateCount, UpdateJson))
-               .Raw("Shareware", ArrayJson(f.Shareware, f.ShareCount, DemoJson))
-               .Raw("Shots", ArrayJson(f.Shots, f.ShotCount, ShotJson))
-               .Raw("Readers", ArrayJson(f.Readers, f.ReaderCount, DemoJson))
-               .Raw("Movies", ArrayJson(f.Movies, f.MovieCount, MovieJson))
-               .Raw("Drivers", ArrayJson(f.Drivers, f.DriverCount, DemoJson))
-               .Raw("Extra", ArrayJson(f.Extra, f.ExtraCount, DemoJson))
-               .Raw("Extra2", ArrayJson(f.Extra2, f.Extra2Count, DemoJson))
+               .Raw("Demos", ArrayJson(f.Catalogue.Demos, f.Catalogue.DemoCount, DemoJson))
+               .Raw("Fulls", ArrayJson(f.Catalogue.Fulls, f.Catalogue.FullCount, DemoJson))
+               .Raw("Updates", ArrayJson(f.Catalogue.Updates, f.Catalogue.UpdateCount, UpdateJson))
+               .Raw("Shareware", ArrayJson(f.Catalogue.Shareware, f.Catalogue.ShareCount, DemoJson))
+               .Raw("Shots", ArrayJson(f.Catalogue.Shots, f.Catalogue.ShotCount, ShotJson))
+               .Raw("Readers", ArrayJson(f.Catalogue.Readers, f.Catalogue.ReaderCount, DemoJson))
+               .Raw("Movies", ArrayJson(f.Catalogue.Movies, f.Catalogue.MovieCount, MovieJson))
+               .Raw("Drivers", ArrayJson(f.Catalogue.Drivers, f.Catalogue.DriverCount, DemoJson))
+               .Raw("Extra", ArrayJson(f.Catalogue.Extra, f.Catalogue.ExtraCount, DemoJson))
+               .Raw("Extra2", ArrayJson(f.Catalogue.Extra2, f.Catalogue.Extra2Count, DemoJson))
                .Raw("warnings", JsonArray(warnings))
                .Str()
         << "\n";
@@ -194,16 +194,16 @@ int RunStatus(Arguments& args, std::ostream& out)
     Load(loaded, disc);
     TForm1& f = *loaded.form;
     auto report = [&](int32_t category, int32_t index, TDemos& item) {
-        f.CheckDemo(item);
+        f.Status.CheckDemo(item);
         out << JsonObject().Number("Category", category).Number("Index", index).Text("Name", item.Name)
                    .Text("GameDir", item.GameDir).Number("CanRun", item.CanRun).Number("Installed", item.Installed)
                    .Number("NeedsInstall", item.NeedsInstall).Text("UnInstallName", item.UnInstallName).Str()
             << "\n";
     };
-    for (int32_t n = 1; n <= f.DemoCount; ++n)
-        report(CatDemos, n, f.Demos[n]);
-    for (int32_t n = 1; n <= f.Extra2Count; ++n)
-        report(CatExtra2, n, f.Extra2[n]);
+    for (int32_t n = 1; n <= f.Catalogue.DemoCount; ++n)
+        report(CatDemos, n, f.Catalogue.Demos[n]);
+    for (int32_t n = 1; n <= f.Catalogue.Extra2Count; ++n)
+        report(CatExtra2, n, f.Catalogue.Extra2[n]);
     return 0;
 }
 

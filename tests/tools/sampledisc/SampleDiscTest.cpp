@@ -80,34 +80,34 @@ TEST_F(SampleDisc, MenuLoadsEveryCategory)
         int32_t loaded;
         int32_t expected;
     };
-    const Count counts[] = { { "demos", f.DemoCount, 12 }, { "online demos", f.Extra2Count, TORVA_SAMPLE_WINDOWS_ITEMS ? 7 : 3 }, { "full games", f.FullCount, 2 },
-        { "films", f.MovieCount, 3 }, { "galleries", f.ShotCount, 3 }, { "extras", f.ExtraCount, 3 },
-        { "shareware", f.ShareCount, 3 }, { "updates", f.UpdateCount, 4 }, { "drivers", f.DriverCount, 3 },
-        { "readers", f.ReaderCount, 3 } };
+    const Count counts[] = { { "demos", f.Catalogue.DemoCount, 12 }, { "online demos", f.Catalogue.Extra2Count, TORVA_SAMPLE_WINDOWS_ITEMS ? 7 : 3 }, { "full games", f.Catalogue.FullCount, 2 },
+        { "films", f.Catalogue.MovieCount, 3 }, { "galleries", f.Catalogue.ShotCount, 3 }, { "extras", f.Catalogue.ExtraCount, 3 },
+        { "shareware", f.Catalogue.ShareCount, 3 }, { "updates", f.Catalogue.UpdateCount, 4 }, { "drivers", f.Catalogue.DriverCount, 3 },
+        { "readers", f.Catalogue.ReaderCount, 3 } };
     for (const Count& c : counts)
         EXPECT_EQ(c.loaded, c.expected) << c.category;
-    EXPECT_EQ(f.DiscId, "1206");
-    EXPECT_EQ(f.Version, 1) << "the Czech driver is kept only in the first edition";
+    EXPECT_EQ(f.Context.DiscId, "1206");
+    EXPECT_EQ(f.Catalogue.Version, 1) << "the Czech driver is kept only in the first edition";
     EXPECT_TRUE(boxes.errors.empty());
 }
 
 TEST_F(SampleDisc, TextsAreCzechAndTakeTheLoadersTransforms)
 {
     const TForm1& f = *form;
-    EXPECT_EQ(f.Demos[4].Name, Cp("PAŘENIŠTĚ")) << "accented letters are upper-cased too";
-    EXPECT_EQ(f.Demos[6].Name, Cp("PODZEMÍ R&&D")) << "a lone ampersand is doubled";
-    EXPECT_EQ(f.Drivers[3].Name, Cp("OVLADAČ CZ KLÁVESNICE"));
-    EXPECT_EQ(f.Updates[1].Name, "PATCH 1.1");
-    EXPECT_EQ(f.Updates[1].Subtitle, "Rallye Bohemia");
-    for (int n = 1; n <= f.DemoCount; ++n) {
-        EXPECT_FALSE(f.Demos[n].Describe.empty()) << n;
-        EXPECT_FALSE(f.Demos[n].Firm.empty()) << n;
-        EXPECT_TRUE(platform::IsValidCp1250(f.Demos[n].Describe)) << n;
+    EXPECT_EQ(f.Catalogue.Demos[4].Name, Cp("PAŘENIŠTĚ")) << "accented letters are upper-cased too";
+    EXPECT_EQ(f.Catalogue.Demos[6].Name, Cp("PODZEMÍ R&&D")) << "a lone ampersand is doubled";
+    EXPECT_EQ(f.Catalogue.Drivers[3].Name, Cp("OVLADAČ CZ KLÁVESNICE"));
+    EXPECT_EQ(f.Catalogue.Updates[1].Name, "PATCH 1.1");
+    EXPECT_EQ(f.Catalogue.Updates[1].Subtitle, "Rallye Bohemia");
+    for (int n = 1; n <= f.Catalogue.DemoCount; ++n) {
+        EXPECT_FALSE(f.Catalogue.Demos[n].Describe.empty()) << n;
+        EXPECT_FALSE(f.Catalogue.Demos[n].Firm.empty()) << n;
+        EXPECT_TRUE(platform::IsValidCp1250(f.Catalogue.Demos[n].Describe)) << n;
     }
     // The demos cover every flag the detail view shows.
     std::vector<int32_t> flags;
-    for (int n = 1; n <= f.DemoCount; ++n)
-        flags.push_back(f.Demos[n].Flags);
+    for (int n = 1; n <= f.Catalogue.DemoCount; ++n)
+        flags.push_back(f.Catalogue.Demos[n].Flags);
     for (int32_t wanted : { 0, 1, 2, 3, 4, 10, 11, 12 })
         EXPECT_NE(std::find(flags.begin(), flags.end(), wanted), flags.end()) << "no demo with flags " << wanted;
 }
@@ -116,18 +116,18 @@ TEST_F(SampleDisc, EveryPictureTheMenuLooksForIsThere)
 {
     const TForm1& f = *form;
     std::vector<std::string> pictures;
-    for (int n = 1; n <= f.DemoCount; ++n)
-        pictures.push_back(f.Demos[n].Picture);
-    for (int n = 1; n <= f.FullCount; ++n)
-        pictures.push_back(f.Fulls[n].Picture);
-    for (int n = 1; n <= f.Extra2Count; ++n)
-        pictures.push_back(f.Extra2[n].Picture);
-    for (int n = 1; n <= f.ExtraCount; ++n)
-        pictures.push_back(f.Extra[n].Picture);
-    for (int n = 1; n <= f.ShotCount; ++n)
-        pictures.push_back(f.Shots[n].Picture);
-    for (int n = 1; n <= f.MovieCount; ++n)
-        pictures.push_back(f.Movies[n].Picture);
+    for (int n = 1; n <= f.Catalogue.DemoCount; ++n)
+        pictures.push_back(f.Catalogue.Demos[n].Picture);
+    for (int n = 1; n <= f.Catalogue.FullCount; ++n)
+        pictures.push_back(f.Catalogue.Fulls[n].Picture);
+    for (int n = 1; n <= f.Catalogue.Extra2Count; ++n)
+        pictures.push_back(f.Catalogue.Extra2[n].Picture);
+    for (int n = 1; n <= f.Catalogue.ExtraCount; ++n)
+        pictures.push_back(f.Catalogue.Extra[n].Picture);
+    for (int n = 1; n <= f.Catalogue.ShotCount; ++n)
+        pictures.push_back(f.Catalogue.Shots[n].Picture);
+    for (int n = 1; n <= f.Catalogue.MovieCount; ++n)
+        pictures.push_back(f.Catalogue.Movies[n].Picture);
 
     int longest = 0, withoutGallery = 0, none = 0;
     for (const std::string& p : pictures) {
@@ -165,14 +165,14 @@ TEST_F(SampleDisc, ReadmesFilmsAndTheSignUpFileAreOnTheDisc)
         std::replace(windowsPath.begin(), windowsPath.end(), '\\', '/');
         return Disc / windowsPath.substr(1);
     };
-    for (int n = 1; n <= f.DemoCount; ++n)
-        EXPECT_TRUE(fs::exists(host(f.Demos[n].InstallDir + "\\" + f.Demos[n].ReadmeName))) << f.Demos[n].InstallDir;
-    for (int n = 1; n <= f.DriverCount; ++n)
-        EXPECT_TRUE(fs::exists(host(f.Drivers[n].InstallDir + "\\" + f.Drivers[n].ReadmeName))) << f.Drivers[n].InstallDir;
-    for (int n = 1; n <= f.ShareCount; ++n)
-        EXPECT_TRUE(fs::exists(Disc / "Shareware" / f.Shareware[n].InstallDir / f.Shareware[n].ReadmeName));
-    for (int n = 1; n <= f.MovieCount; ++n) {
-        fs::path film = host(f.Movies[n].InstallDir + "\\" + f.Movies[n].GameName);
+    for (int n = 1; n <= f.Catalogue.DemoCount; ++n)
+        EXPECT_TRUE(fs::exists(host(f.Catalogue.Demos[n].InstallDir + "\\" + f.Catalogue.Demos[n].ReadmeName))) << f.Catalogue.Demos[n].InstallDir;
+    for (int n = 1; n <= f.Catalogue.DriverCount; ++n)
+        EXPECT_TRUE(fs::exists(host(f.Catalogue.Drivers[n].InstallDir + "\\" + f.Catalogue.Drivers[n].ReadmeName))) << f.Catalogue.Drivers[n].InstallDir;
+    for (int n = 1; n <= f.Catalogue.ShareCount; ++n)
+        EXPECT_TRUE(fs::exists(Disc / "Shareware" / f.Catalogue.Shareware[n].InstallDir / f.Catalogue.Shareware[n].ReadmeName));
+    for (int n = 1; n <= f.Catalogue.MovieCount; ++n) {
+        fs::path film = host(f.Catalogue.Movies[n].InstallDir + "\\" + f.Catalogue.Movies[n].GameName);
         auto clip = platform::AviClip::FromBytes(platform::ReadPictureBytes(film));
         EXPECT_GT(clip.FrameCount(), 10) << film;
     }
@@ -200,12 +200,12 @@ TEST_F(SampleDisc, CoversTheInstallTypesAndDetectionMethods)
             dirDetects.insert(static_cast<int32_t>(items[n].DirDetect));
         }
     };
-    collect(f.Demos, f.DemoCount);
-    collect(f.Extra2, f.Extra2Count);
-    collect(f.Fulls, f.FullCount);
-    collect(f.Readers, f.ReaderCount);
-    for (int n = 1; n <= f.MovieCount; ++n)
-        installTypes.insert(f.Movies[n].InstallType);
+    collect(f.Catalogue.Demos, f.Catalogue.DemoCount);
+    collect(f.Catalogue.Extra2, f.Catalogue.Extra2Count);
+    collect(f.Catalogue.Fulls, f.Catalogue.FullCount);
+    collect(f.Catalogue.Readers, f.Catalogue.ReaderCount);
+    for (int n = 1; n <= f.Catalogue.MovieCount; ++n)
+        installTypes.insert(f.Catalogue.Movies[n].InstallType);
     for (int32_t type : { 0, 4, 5, 6, 7, 10, 20 })
         EXPECT_TRUE(installTypes.count(type)) << "no item of install type " << type;
     for (int32_t method : { 1, 2, 3, 6, 7, 8 })

@@ -69,13 +69,13 @@ protected:
     {
         form->Category = 1;
         form->ItemIndex = index;
-        form->CheckDemo(form->Demos[index]);
-        return form->Demos[index];
+        form->Status.CheckDemo(form->Catalogue.Demos[index]);
+        return form->Catalogue.Demos[index];
     }
 
     std::string State(const std::string& key)
     {
-        return TIniFile("torva.ini").ReadString("CD" + form->DiscId, key, "<none>");
+        return TIniFile("torva.ini").ReadString("CD" + form->Context.DiscId, key, "<none>");
     }
 
     fs::path base;
@@ -127,7 +127,7 @@ TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
         EXPECT_EQ(dialogs.questions.size(), trip.questions);
         EXPECT_FALSE(FileExists(folder + "\\" + item.GameName));
         EXPECT_FALSE(DirectoryExists(folder));
-        form->CheckDemo(item);
+        form->Status.CheckDemo(item);
         EXPECT_EQ(State(item.Name), "<none>");
     }
     EXPECT_TRUE(boxes.errors.empty());
@@ -138,7 +138,7 @@ TEST_F(SampleDiscRoundTrip, OtherListsFindTheirItemsToo)
     auto check = [&](int32_t category, TDemos& item, const char* folderUtf8) {
         SCOPED_TRACE(item.Name);
         form->Category = category;
-        form->CheckDemo(item);
+        form->Status.CheckDemo(item);
         form->InstallProc(item);
         EXPECT_TRUE(item.Installed);
         EXPECT_EQ(item.GameDir, Utf8ToCp1250(folderUtf8));
@@ -147,12 +147,12 @@ TEST_F(SampleDiscRoundTrip, OtherListsFindTheirItemsToo)
         EXPECT_FALSE(FileExists(item.GameDir + "\\" + item.GameName));
     };
     form->ItemIndex = 1;
-    check(10, form->Fulls[1], "C:\\Hry\\Tajemství hradu");
-    check(11, form->Extra2[1], "C:\\Hry\\Kosmická liga");
+    check(10, form->Catalogue.Fulls[1], "C:\\Hry\\Tajemství hradu");
+    check(11, form->Catalogue.Extra2[1], "C:\\Hry\\Kosmická liga");
     form->ItemIndex = 3;
-    check(11, form->Extra2[3], "C:\\Hry\\Formule Praha");
+    check(11, form->Catalogue.Extra2[3], "C:\\Hry\\Formule Praha");
     form->ItemIndex = 2;
-    check(6, form->Readers[2], "C:\\Hry\\Bludiste");
+    check(6, form->Catalogue.Readers[2], "C:\\Hry\\Bludiste");
 }
 
 // The registered setup is not waited for: the form's poll finds the item once it is in place.
@@ -160,17 +160,17 @@ TEST_F(SampleDiscRoundTrip, PollNoticesASetupThatRunsOnItsOwn)
 {
     TDemos& item = Demo(7);
     form->InstallProc(item);
-    EXPECT_FALSE(form->Demos[7].CanRun);
+    EXPECT_FALSE(form->Catalogue.Demos[7].CanRun);
     uint64_t deadline = clock.NowMs() + 15000;
-    while (!form->Demos[7].CanRun && clock.NowMs() < deadline) {
+    while (!form->Catalogue.Demos[7].CanRun && clock.NowMs() < deadline) {
         loop.WaitForEvent(500);
         loop.ProcessMessages();
     }
-    EXPECT_TRUE(form->Demos[7].CanRun);
-    EXPECT_EQ(form->Demos[7].GameDir, Utf8ToCp1250("C:\\Hry\\Tankový prapor"));
+    EXPECT_TRUE(form->Catalogue.Demos[7].CanRun);
+    EXPECT_EQ(form->Catalogue.Demos[7].GameDir, Utf8ToCp1250("C:\\Hry\\Tankový prapor"));
     EXPECT_FALSE(form->Timer1->Enabled());
-    form->UninstallProc(form->Demos[7]);
-    EXPECT_FALSE(form->Demos[7].Installed);
+    form->UninstallProc(form->Catalogue.Demos[7]);
+    EXPECT_FALSE(form->Catalogue.Demos[7].Installed);
 }
 
 TEST_F(SampleDiscRoundTrip, GameFromTheDiscMarksItselfInstalledWhenRun)
@@ -182,7 +182,7 @@ TEST_F(SampleDiscRoundTrip, GameFromTheDiscMarksItselfInstalledWhenRun)
     ::unsetenv("WAYLAND_DISPLAY");
     form->RunProc(item);
     EXPECT_TRUE(FileExists("C:\\Torva\\Sachy\\SACHY.CFG"));
-    EXPECT_TRUE(form->Demos[11].Installed);
+    EXPECT_TRUE(form->Catalogue.Demos[11].Installed);
 }
 
 }

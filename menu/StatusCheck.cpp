@@ -1,6 +1,6 @@
 // Deciding for one item whether it is installed, where, and whether it runs or installs.
 
-#include "menu/main_f.h"
+#include "menu/StatusCheck.h"
 
 #include "platform/files/Files.h"
 #include "platform/ini/IniFile.h"
@@ -55,19 +55,49 @@ std::string ReadRegistryString(platform::RootKey root, const std::string& key, c
 
 }
 
-std::string TForm1::UninstallStringOf(const std::string& regUninstall) const
+StatusCheck::StatusCheck(MenuContext& context, shell::FileTree& fileTree, shell::MessageBoxService* messageBoxes)
+    : m_context(context)
+    , m_fileTree(fileTree)
+    , m_messageBoxes(messageBoxes)
+{
+}
+
+void StatusCheck::ShowError(const std::string& text)
+{
+    if (m_messageBoxes)
+        m_messageBoxes->ShowError(text);
+}
+
+// "Name" holds the game folder, "Name_" four fields: game entry, RegUninstall, Uninstall and
+// disc number.
+void StatusCheck::WriteFoundState(const TDemos& item, const std::string& gameDir, const std::string& fields)
+{
+    std::string section = m_context.StateSection();
+    m_context.StateIni->WriteString(section, item.Name, gameDir);
+    m_context.StateIni->WriteString(section, item.Name + "_", fields);
+}
+
+void StatusCheck::DeleteState(const TDemos& item)
+{
+    std::string section = m_context.StateSection();
+    m_context.StateIni->DeleteKey(section, item.Name);
+    m_context.StateIni->DeleteKey(section, item.Name + "_");
+    m_context.StateIni->DeleteKey(section, item.Name + "__");
+}
+
+std::string StatusCheck::UninstallStringOf(const std::string& regUninstall)
 {
     return ReadRegistryString(platform::HKEY_LOCAL_MACHINE, kUninstallKey + regUninstall, "UninstallString");
 }
 
-std::string TForm1::RecordedGameDir(const TDemos& item)
+std::string StatusCheck::RecordedGameDir(const TDemos& item)
 {
-    std::string section = StateSection();
-    std::string folder = StateIni->ReadString(section, item.Name, "");
+    std::string section = m_context.StateSection();
+    std::string folder = m_context.StateIni->ReadString(section, item.Name, "");
     if (!folder.empty() || !platform::FileExists("C:\\torva.ini"))
         return folder;
     folder = TIniFile("C:\\torva.ini").ReadString(section, item.Name, "");
-    std::string windows = UpperCase(WindowsDir);
+    std::string windows = UpperCase(m_context.WindowsDir);
     bool windowsIsDefault = windows == "C:\\WINDOWS" || windows == "C:\\WINDOWS\\";
     if (folder.empty() && !windowsIsDefault && platform::FileExists("C:\\windows\\torva.ini"))
         folder = TIniFile("C:\\windows\\torva.ini").ReadString(section, item.Name, "");
@@ -76,22 +106,20 @@ std::string TForm1::RecordedGameDir(const TDemos& item)
 
 // The folder a shortcut names: its working folder or its target, each cut after the last
 // backslash. A shortcut that is not there gives an empty text.
-std::string TForm1::ShortcutFolder(const std::string& shortcutPath, bool workingDir)
+std::string StatusCheck::ShortcutFolder(const std::string& shortcutPath, bool workingDir)
 {
     if (!platform::FileExists(shortcutPath))
         return {};
     try {
-        ShellLink().SetFileName(shortcutPath);
-        ShellLink().ReadLink();
+        m_shellLink.SetFileName(shortcutPath);
+        m_shellLink.ReadLink();
     } catch (const EQXShellLink&) {
         return {};
     }
-    return CutAfterLastBackslash(workingDir ? ShellLink().WorkingDir() : ShellLink().Target());
+    return CutAfterLastBackslash(workingDir ? m_shellLink.WorkingDir() : m_shellLink.Target());
 }
 
-// The user's Programs folder, read each time it is needed: Wine moves it when it first sets a
-// prefix up.
-std::string TForm1::UserProgramsDir() const
+std::string StatusCheck::UserProgramsDir() const
 {
     std::string userPrograms = ReadRegistryString(platform::HKEY_CURRENT_USER,
         "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs");
@@ -100,7 +128,7 @@ std::string TForm1::UserProgramsDir() const
 
 // A Start-menu shortcut's working folder. The user's folder comes first: the setups of the time
 // made per-user shortcuts.
-std::string TForm1::StartMenuShortcutFolder(const std::string& shortcut, std::string& shortcutPath)
+std::string StatusCheck::StartMenuShortcutFolder(const std::string& shortcut, std::string& shortcutPath)
 {
     std::string userPrograms = UserProgramsDir();
     if (!userPrograms.empty()) {
@@ -108,11 +136,11 @@ std::string TForm1::StartMenuShortcutFolder(const std::string& shortcut, std::st
         if (platform::FileExists(shortcutPath))
             return ShortcutFolder(shortcutPath, true);
     }
-    shortcutPath = ProgramsDir + shortcut;
+    shortcutPath = m_context.ProgramsDir + shortcut;
     return ShortcutFolder(shortcutPath, true);
 }
 
-bool TForm1::TestGame(const TDemos& item, std::string& gameEntry) const
+bool StatusCheck::TestGame(const TDemos& item, std::string& gameEntry)
 {
     if (item.GameDir.empty())
         return false;
@@ -135,14 +163,14 @@ bool TForm1::TestGame(const TDemos& item, std::string& gameEntry) const
     return platform::FileExists(item.GameDir + "\\" + file);
 }
 
-void TForm1::CheckDemo(TDemos& item)
+void StatusCheck::CheckDemo(TDemos& item)
 {
-    auto& tree = FileTree();
+    auto& tree = m_fileTree;
 
     if (item.UnInstallName.starts_with("?I"))
         item.UnInstallName = platform::GetFullPathName(item.InstallDir + "\\" + item.UnInstallName.substr(2));
     else if (item.UnInstallName.starts_with("?W"))
-        item.UnInstallName = platform::GetFullPathName(WindowsDir + item.UnInstallName.substr(2));
+        item.UnInstallName = platform::GetFullPathName(m_context.WindowsDir + item.UnInstallName.substr(2));
 
     switch (item.InstallType) {
     case InstallMethod::RunsFromDisc:
@@ -179,9 +207,9 @@ void TForm1::CheckDemo(TDemos& item)
             item.UnInstallName.clear();
         break;
     case InstallMethod::SierraSetup:
-        if (platform::FileExists(WindowsDir + "sierra.ini")) {
-            item.GameDir = shell::PostFixDir(TIniFile(WindowsDir + "sierra.ini").ReadString("Sierra", "SierraDir", ""));
-            bool onDisc = !item.GameDir.empty() && !DiscDrive.empty() && platform::UpperChar(item.GameDir[0]) == platform::UpperChar(DiscDrive[0]);
+        if (platform::FileExists(m_context.WindowsDir + "sierra.ini")) {
+            item.GameDir = shell::PostFixDir(TIniFile(m_context.WindowsDir + "sierra.ini").ReadString("Sierra", "SierraDir", ""));
+            bool onDisc = !item.GameDir.empty() && !m_context.DiscDrive.empty() && platform::UpperChar(item.GameDir[0]) == platform::UpperChar(m_context.DiscDrive[0]);
             if (!tree.DirExists(item.GameDir) || onDisc)
                 item.GameDir.clear();
         }
@@ -228,9 +256,9 @@ void TForm1::CheckDemo(TDemos& item)
                 if (item.Name == "BATTLEZONE")
                     folder = shell::GetParentDir(folder);
             } else {
-                shortcut = DesktopDir + item.Param;
+                shortcut = m_context.DesktopDir + item.Param;
                 if (!platform::FileExists(shortcut))
-                    shortcut = CommonDesktopDir + item.Param;
+                    shortcut = m_context.CommonDesktopDir + item.Param;
                 folder = ShortcutFolder(shortcut, false);
             }
             // A folder no state file can hold (a line break or a NUL inside) is the shortcut's
@@ -243,7 +271,7 @@ void TForm1::CheckDemo(TDemos& item)
             if (item.GameDir.empty())
                 item.GameDir = RecordedGameDir(item);
             else
-                StateIni->WriteString(StateSection(), item.Name, item.GameDir);
+                m_context.StateIni->WriteString(m_context.StateSection(), item.Name, item.GameDir);
             break;
         }
         case FolderDetection::RecordedFolder:
@@ -288,7 +316,7 @@ void TForm1::CheckDemo(TDemos& item)
         std::string discNumber = item.CD >= 10 ? std::to_string(item.CD) : std::string();
         WriteFoundState(item, item.GameDir, entry + "," + item.RegUninstall + "," + item.Uninstall + "," + discNumber);
         if (!item.UnInstallName.empty())
-            StateIni->WriteString(StateSection(), item.Name + "__", item.UnInstallName);
+            m_context.StateIni->WriteString(m_context.StateSection(), item.Name + "__", item.UnInstallName);
     } else {
         item.NeedsInstall = 1;
         item.CanRun = 0;
