@@ -4,6 +4,7 @@
 
 #include "dib/image/cDIBImage.h"
 
+#include "platform/components/ExtCtrls.h"
 #include "platform/process/Process.h"
 #include "platform/text/Text.h"
 
@@ -24,12 +25,84 @@ std::string FolderPart(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+constexpr uint32_t SetupPollIntervalMs = 3000;
+
 bool HasScheme(const std::string& address)
 {
     std::string upper = platform::UpperCase(address);
     return upper.starts_with("HTTP://") || upper.starts_with("HTTPS://");
 }
 
+}
+
+void TForm1::MakeActionParts()
+{
+    if (m_launcher)
+        return;
+    ActionServices services {
+        .context = Context,
+        .catalogue = Catalogue,
+        .status = Status,
+        .files = *m_fileTree,
+        .cursor = m_environment.Cursor,
+        .debugOutput = m_environment.DebugOutput,
+        .loadSpecial = [this](int32_t n, const std::string& argument) { return LoadSpecial(n, argument); },
+        .showError = [this](const std::string& text) { ShowError(text); },
+        .category = Category,
+        .itemIndex = ItemIndex,
+        .refreshViews = [this] { RefreshItemViews(); },
+    };
+    m_launcher = std::make_unique<::Launcher>(services, m_environment.PrepareWine);
+
+    InstallerWindow window;
+    window.pollTimer = [this]() -> platform::TTimer& {
+        // A form without its layout has no Timer1: it gets one of the same setting so that the
+        // poll runs there as well.
+        if (!Timer1) {
+            Timer1 = new platform::TTimer(this);
+            Timer1->SetEnabled(false);
+            Timer1->SetInterval(SetupPollIntervalMs);
+            Timer1->SetOnTimer([this](platform::TObject* sender) { Timer1Timer(sender); });
+        }
+        return *Timer1;
+    };
+    window.bringToFront = [this] {
+        if (HasWindowLayout())
+            BringWindowToFront();
+    };
+    window.showSetupCommand = m_environment.ShowSetupCommand;
+    m_installer = std::make_unique<::Installer>(services, *m_launcher, std::move(window));
+
+    UninstallerViews views;
+    views.showInstalledPage = [this] { SetInstalledPage(); };
+    views.repaint = [this] {
+        if (HasWindowLayout())
+            Repaint();
+    };
+    m_uninstaller = std::make_unique<::Uninstaller>(services, *m_launcher, std::move(views));
+}
+
+::Launcher& TForm1::Launcher()
+{
+    MakeActionParts();
+    return *m_launcher;
+}
+
+::Installer& TForm1::Installer()
+{
+    MakeActionParts();
+    return *m_installer;
+}
+
+::Uninstaller& TForm1::Uninstaller()
+{
+    MakeActionParts();
+    return *m_uninstaller;
+}
+
+void TForm1::Timer1Timer(platform::TObject* /*Sender*/)
+{
+    Installer().PollSetup();
 }
 
 void TForm1::RefreshItemViews()
@@ -62,13 +135,13 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
     }
     if (Category == CatUpdates) {
         if (ItemIndex >= 1 && ItemIndex <= Catalogue.UpdateCount && !Catalogue.Updates[ItemIndex].NoRun)
-            NormalExec(Context.DiscDrive + "\\Updates\\" + Catalogue.Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
+            Launcher().NormalExec(Context.DiscDrive + "\\Updates\\" + Catalogue.Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
         return;
     }
     if (Category == CatMovies) {
         if (ItemIndex >= 1 && ItemIndex <= Catalogue.MovieCount) {
             const TMovies& film = Catalogue.Movies[ItemIndex];
-            ShellOpen("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
+            Launcher().ShellOpen("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
         }
         return;
     }
@@ -77,21 +150,21 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
         return;
     if (RunsOrInstalls(Category)) {
         if (item->CanRun)
-            RunProc(*item);
+            Launcher().RunProc(*item);
         else
-            InstallProc(*item);
+            Installer().InstallProc(*item);
     } else if (Category == CatDrivers) {
-        InstallProc(*item);
+        Installer().InstallProc(*item);
     } else if (Category == CatInstalled) {
-        RunProc(*item);
+        Launcher().RunProc(*item);
     } else if (Category == CatShareware) {
         std::string folder = Context.DiscDrive + "\\Shareware\\" + item->InstallDir;
         std::string file = folder + "\\" + item->InstallName;
         // Only the upper-case ".INF" marks a setup information file, as the catalogues write it.
         if (item->InstallName.find(".INF") != std::string::npos)
-            ShellOpen("INSTALL", file, "", folder, platform::SW_SHOWNORMAL);
+            Launcher().ShellOpen("INSTALL", file, "", folder, platform::SW_SHOWNORMAL);
         else
-            NormalExec(file, platform::SW_SHOWNORMAL);
+            Launcher().NormalExec(file, platform::SW_SHOWNORMAL);
     }
 }
 
@@ -106,7 +179,7 @@ void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
     if (!RunsOrInstalls(Category) && Category != CatInstalled)
         return;
     if (TDemos* item = SelectedItem())
-        UninstallProc(*item);
+        Uninstaller().UninstallProc(*item);
 }
 
 void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
@@ -116,7 +189,7 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
     if (Category == CatUpdates) {
         if (ItemIndex >= 1 && ItemIndex <= Catalogue.UpdateCount) {
             const TUpdate& update = Catalogue.Updates[ItemIndex];
-            ShellExec(Context.DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
+            Launcher().ShellExec(Context.DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
         }
         return;
     }
@@ -128,14 +201,14 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
     case CatReaders:
     case CatFulls:
     case CatExtra2:
-        ShellExec(item->GameDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        Launcher().ShellExec(item->GameDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     case CatExtra:
     case CatDrivers:
-        ShellExec(item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        Launcher().ShellExec(item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     case CatShareware:
-        ShellExec(Context.DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
+        Launcher().ShellExec(Context.DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     default:
         break;
@@ -153,12 +226,12 @@ void TForm1::WebDIBImageClick(platform::TObject* /*Sender*/)
         return;
     // Catalogues write the address without its scheme, but some carry it: it is not doubled.
     std::string address = HasScheme(item->Web) ? item->Web : "http://" + item->Web;
-    ShellOpen("OPEN", address, "", "", platform::SW_SHOWNORMAL);
+    Launcher().ShellOpen("OPEN", address, "", "", platform::SW_SHOWNORMAL);
 }
 
 void TForm1::Image15Click(platform::TObject* /*Sender*/)
 {
-    ShellOpen("OPEN", Context.DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
+    Launcher().ShellOpen("OPEN", Context.DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
 }
 
 void TForm1::DebugLabel1Click(platform::TObject* /*Sender*/)
@@ -168,5 +241,5 @@ void TForm1::DebugLabel1Click(platform::TObject* /*Sender*/)
 
 void TForm1::DebugLabel2Click(platform::TObject* /*Sender*/)
 {
-    ShellExec(Context.DataDir + "TORVAXP.INI", platform::SW_SHOWNORMAL);
+    Launcher().ShellExec(Context.DataDir + "TORVAXP.INI", platform::SW_SHOWNORMAL);
 }

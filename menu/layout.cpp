@@ -349,10 +349,10 @@ void TForm1::CreateWindowLayout()
     m_hasLayout = true;
     m_afterCatalogue = [this] {
         ShowCatalogue();
-        PrepareWineInBackground();
+        Launcher().PrepareWineInBackground();
     };
     m_afterInput = [this](const platform::Event& event) { FollowPointer(event); };
-    WatchDocumentOpeners();
+    Launcher().WatchDocumentOpeners();
     m_windowTeardown = [] { platform::CurrentProcessService().SetOpenFailedHandler(nullptr); };
     DoCreate();
 }

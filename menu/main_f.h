@@ -8,11 +8,13 @@
 // tests use them.
 
 #include "menu/CatalogueTypes.h"
-#include "menu/CleanupPolicy.h"
 #include "menu/DiscCatalogue.h"
 #include "menu/InstalledPageModel.h"
+#include "menu/Installer.h"
+#include "menu/Launcher.h"
 #include "menu/MenuContext.h"
 #include "menu/StatusCheck.h"
+#include "menu/Uninstaller.h"
 #include "platform/components/Forms.h"
 #include "platform/ini/IniFile.h"
 #include "shell/FileTree.h"
@@ -437,60 +439,11 @@ public:
 
     // ---- Launching, installation and uninstallation ---------------------------------------
 
-    // Runs an item that counts as runnable, asking which version when it lists several.
-    void RunProc(const TDemos& item);
-    // Starts a program and goes on; false when it could not be started.
-    bool NormalExec(const std::string& commandLine, uint16_t showMode);
-    // Starts Wine's set-up of a new prefix when Wine is there and a setup of the disc needs it.
-    void PrepareWineInBackground();
-    // Starts a program and keeps the window alive until it ends; false when it could not start.
-    bool WaitExec(const std::string& commandLine, uint16_t showMode);
-    // Opens a document or address through the shell; the text may carry short parameters.
-    void ShellExec(const std::string& path, uint16_t showMode);
-    // ShellExecuteA, telling the user when the desktop lacks what the file needs.
-    intptr_t ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
-        const std::string& directory, uint16_t showMode);
-    // A message box when a start failed for want of Wine or of a program for documents.
-    void ReportStartFailure(const std::string& what);
-    // Documents handed to the desktop's opener that find no program are told about too.
-    void WatchDocumentOpeners();
-    // RunProc's start of the chosen file: waited for (and the item checked again) when the item
-    // has a test file, else by its kind (films through the shell, music not at all).
-    void LaunchFile(const TDemos& item, const std::string& path);
-    std::string ChooseVersion(const TDemos& item);
-
-    void InstallProc(TDemos& item);
-    // The folder where the disk search of an item found by searching (DirDetect 8) finds its
-    // file: the folder its SearchFile names first, then the fixed and removable drives C: to K:.
-    std::string SearchDisks(const TDemos& item);
-    // Timer1 of the layout, or a timer of the same setting on a form without layout.
-    platform::TTimer& SetupPollTimer();
-    // The category and item number that the setup poll (Timer1Timer) watches.
-    uint8_t InstallCategory = 0;
-    uint8_t InstallItem = 0;
-
-    void UninstallProc(TDemos& item);
-    void DeleteQuestion(const std::string& folder);
-    void CleanLeftovers(const std::string& folder);
-    void ApplyDelete();
-    // Whether the clean-up may empty this folder (or, with `emptyOnly`, remove it when empty):
-    // the clean-up policy's verdict, and never the disc or a folder reached through a link.
-    bool MayRemoveTree(const std::string& folder, bool emptyOnly = false) const;
-    // Parts of the uninstallation (uninstall.cpp).
-    std::string UninstallerCommand(TDemos& item);
-    // What the clean-up policy needs to know of this machine, for one item (or none).
-    CleanupFacts CleanupFactsFor(const TDemos* item) const;
-    CleanupFolders CleanupFoldersFor(const TDemos& item) const;
-    // Every clean-up step passes here: true when the policy lets it run; a refusal is noted in
-    // the debug output.
-    bool MayRunCleanupStep(const CleanupStep& step) const;
-    void RunCleanupInstruction(const TDemos& item, const std::string& entry);
-    void RunCleanupStep(const CleanupStep& step);
-    void RemoveCatalogueFile(const std::string& path, bool report);
-    void DeleteEmptyBranchBelowKept(const std::string& folder);
-    void NoteDebug(const std::string& text) const;
-    // The policy of the uninstallation under way; one for no item otherwise.
-    std::shared_ptr<const CleanupPolicy> m_cleanupPolicy;
+    // The parts that run, install and remove items, made on first use (the window's library
+    // holds them).
+    ::Launcher& Launcher();
+    ::Installer& Installer();
+    ::Uninstaller& Uninstaller();
 
     // FillList and ProcessPage once the window exists; a form without layout has no views.
     void RefreshItemViews();
@@ -572,7 +525,13 @@ private:
     // Writes the selected setting of the settings page; false for entries that are none.
     bool SwitchSelectedSetting(int32_t value);
 
-    bool m_reportStartFailures = true;
+    // Makes the launcher, the installer and the uninstaller with what they need of the form.
+    void MakeActionParts();
+
+    std::unique_ptr<::Launcher> m_launcher;
+    std::unique_ptr<::Installer> m_installer;
+    std::unique_ptr<::Uninstaller> m_uninstaller;
+
     bool m_hasLayout = false;
     // Set by CreateWindowLayout: what the window does once a catalogue is loaded, after each
     // window message, and when the form goes.

@@ -77,7 +77,7 @@ void BM_DiskSearchMissingFile(benchmark::State& state)
 {
     BenchMachine& machine = TheMachine();
     for (auto _ : state) {
-        std::string found = machine.form->SearchDisks(machine.item);
+        std::string found = machine.form->Installer().SearchDisks(machine.item);
         benchmark::DoNotOptimize(found);
     }
     state.SetItemsProcessed(state.iterations() * FolderCount);
@@ -94,7 +94,7 @@ void BM_DiskSearchToWalkRatio(benchmark::State& state)
         auto start = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(WalkFolders(machine.driveC));
         auto middle = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(machine.form->SearchDisks(machine.item));
+        benchmark::DoNotOptimize(machine.form->Installer().SearchDisks(machine.item));
         auto end = std::chrono::steady_clock::now();
         walkSeconds += std::chrono::duration<double>(middle - start).count();
         searchSeconds += std::chrono::duration<double>(end - middle).count();

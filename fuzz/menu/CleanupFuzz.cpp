@@ -202,7 +202,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         item.GameDir = "C:\\Hry\\Hra";
         item.GameName = "hra.exe";
         item.Uninstall = uninstall;
-        form.UninstallProc(item);
+        form.Uninstaller().UninstallProc(item);
         machine.Check();
 
         machine.WriteState(state);
@@ -213,7 +213,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             TDemos& entry = form.Catalogue.InstalledList[n];
             auto folder = ResolveCleanupPath(entry.GameDir);
             if (!folder || folder != otherGame)
-                form.UninstallProc(entry);
+                form.Uninstaller().UninstallProc(entry);
         }
         machine.Check();
     } catch (const EIniFileException&) {

@@ -14,6 +14,25 @@
 
 #include <optional>
 
+// What the launcher, the installer and the uninstaller need, made without a form: a context
+// that the test fills, its catalogue and status check, and no views.
+struct FormlessServices {
+    MenuContext context;
+    shell::FileTree files { shell::FileTreeContext {} };
+    DiscCatalogue catalogue { context };
+    StatusCheck status { context, files, nullptr };
+    int32_t category = 0;
+    int32_t itemIndex = 0;
+
+    ActionServices Services()
+    {
+        return { .context = context, .catalogue = catalogue, .status = status, .files = files,
+            .loadSpecial = [](int32_t, const std::string& argument) { return argument; },
+            .showError = [](const std::string&) { }, .category = category, .itemIndex = itemIndex,
+            .refreshViews = [] { } };
+    }
+};
+
 class ActionFixture : public MenuFixture {
 protected:
     void SetUp() override

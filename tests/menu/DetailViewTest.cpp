@@ -230,7 +230,7 @@ TEST_F(DetailView, ActionsTheItemDoesNotOfferTakeNoClick)
     ASSERT_FALSE(f.PlayDIBOff->Visible());
     f.PlayDIBImage->Show();
     f.PlayDIBImageClick(f.PlayDIBImage);
-    EXPECT_EQ(f.InstallCategory, 0);
+    EXPECT_EQ(f.Installer().InstallCategory(), 0);
     // Rebuilding the view puts the lit image out.
     f.ProcessPage();
     EXPECT_FALSE(f.PlayDIBImage->Visible());

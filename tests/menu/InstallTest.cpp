@@ -55,7 +55,7 @@ TEST_F(Install, WaitedSetupIsFollowedByTheStatusCheckAndItsRecords)
         form->Category = 3;
         form->ItemIndex = 1;
     });
-    form->InstallProc(item);
+    form->Installer().InstallProc(item);
 
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\setup.exe" });
     EXPECT_EQ(recorder->Starts()[0].start.currentDirectory, Drive() + "\\DEMOS\\Hra\\");
@@ -88,7 +88,7 @@ TEST_F(Install, EachInstallTypeStartsItsSetupItsOwnWay)
         recorder->Clear();
         TDemos& item = Demo(c.installType);
         item.InstallName = c.installName;
-        form->InstallProc(item);
+        form->Installer().InstallProc(item);
         EXPECT_EQ(recorder->Starts().size(), c.starts) << c.installType << " " << c.installName;
         EXPECT_EQ(recorder->ShellExecutes().size(), c.shellExecutes) << c.installType << " " << c.installName;
         EXPECT_EQ(recorder->OpenHandleCount(), 0u);
@@ -140,7 +140,7 @@ TEST_F(Install, EveryInstallTypeIsRecordedWhereItsDetectionFindsIt)
         item.RegKey = "Vyrobce\\Hra";
         item.RegName = "Path";
         recorder->SetExitHook([&](const platform::RecordedStart&) { c.setup(); });
-        form->InstallProc(item);
+        form->Installer().InstallProc(item);
         EXPECT_EQ(State("CD0206", "HRA"), c.folder) << c.installType;
         EXPECT_EQ(State("CD0206", "HRA_"), c.fields) << c.installType;
         EXPECT_EQ(item.Installed, c.folder == "<none>" ? 0 : 1) << c.installType;
@@ -155,7 +155,7 @@ TEST_F(Install, AnItemThatNeedsNoInstallRunsItsSetupProgramOnly)
     item.GameDir = Drive() + "\\DEMOS\\Hra";
     item.SetupName = "config.exe";
     item.Param = "C:\\Hry\\save.dat";
-    form->InstallProc(item);
+    form->Installer().InstallProc(item);
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\config.exe" });
     EXPECT_EQ(State("CD0206", "HRA"), "<none>");
 }
@@ -169,14 +169,14 @@ TEST_F(Install, TheTArgumentShowsTheCommandFirst)
     TDemos& item = Demo(10);
     item.GameDir = "C:\\Old";
     AnswerOk();
-    form->InstallProc(item);
+    form->Installer().InstallProc(item);
     EXPECT_EQ(ShownTexts(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\setup.exe C:\\Old" });
 }
 
 TEST_F(Install, ASetupThatIsNotWaitedForIsPolledUntilTheGameIsThere)
 {
     TDemos& item = Demo(4);
-    form->InstallProc(item);
+    form->Installer().InstallProc(item);
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\setup.exe" });
     ASSERT_NE(form->Timer1, nullptr);
     EXPECT_TRUE(form->Timer1->Enabled());
@@ -201,16 +201,16 @@ TEST_F(Install, ASetupThatIsNotWaitedForIsPolledUntilTheGameIsThere)
     // A new installation stops an earlier poll.
     TDemos& again = Demo(4);
     again.CanRun = 0;
-    form->InstallProc(again);
+    form->Installer().InstallProc(again);
     EXPECT_TRUE(form->Timer1->Enabled());
-    form->InstallProc(Demo(10));
+    form->Installer().InstallProc(Demo(10));
     EXPECT_FALSE(form->Timer1->Enabled());
 }
 
 TEST_F(Install, ThePollSelectsTheItemOnlyOnItsOwnPage)
 {
     TDemos& item = Demo(4);
-    form->InstallProc(item);
+    form->Installer().InstallProc(item);
     form->Category = 10;
     form->ItemIndex = 1;
     SetupInstallsTheGame();
@@ -235,7 +235,7 @@ TEST_F(DiskSearch, FindsTheGameOnTheFirstFixedOrRemovableDrive)
 {
     recorder->SetExitHook([&](const platform::RecordedStart&) { WriteDriveC("Hry/Hra/hra.exe", "x"); });
     TDemos& item = SearchedDemo("HRA.EXE,0,");
-    form->InstallProc(item);
+    form->Installer().InstallProc(item);
     EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
     EXPECT_EQ(item.Installed, 1);
     EXPECT_EQ(State("CD0206", "HRA"), "C:\\Hry\\Hra");
@@ -249,29 +249,29 @@ TEST_F(DiskSearch, SkipsDiscsAndNetworkDrives)
     WriteHostFile(root / "net" / "Hra" / "hra.exe", "x");
     ASSERT_NE(machine->MapDrive(root / "net", platform::DRIVE_REMOTE, 'F'), 0);
     TDemos& item = SearchedDemo("hra.exe,0,");
-    EXPECT_EQ(form->SearchDisks(item), "");
-    form->InstallProc(item);
+    EXPECT_EQ(form->Installer().SearchDisks(item), "");
+    form->Installer().InstallProc(item);
     EXPECT_EQ(State("CD0206", "HRA"), "<none>") << "recorded empty, then removed by the check";
     EXPECT_EQ(item.NeedsInstall, 1);
 
     WriteHostFile(root / "stick" / "Games" / "Hra" / "hra.exe", "x");
     ASSERT_NE(machine->MapDrive(root / "stick", platform::DRIVE_REMOVABLE, 'G'), 0);
-    EXPECT_EQ(form->SearchDisks(item), "G:\\Games\\Hra\\");
+    EXPECT_EQ(form->Installer().SearchDisks(item), "G:\\Games\\Hra\\");
     // Drives after the first hit are not searched.
     WriteDriveC("Other/hra.exe", "x");
-    EXPECT_EQ(form->SearchDisks(item), "C:\\Other\\");
+    EXPECT_EQ(form->Installer().SearchDisks(item), "C:\\Other\\");
 }
 
 TEST_F(DiskSearch, TriesTheNamedFolderFirstAndNeedsNoNumber)
 {
     WriteDriveC("Elsewhere/hra.exe", "x");
     WriteDriveC("Hry/Hra/hra.exe", "x");
-    EXPECT_EQ(form->SearchDisks(SearchedDemo("hra.exe,0,C:\\Hry\\Hra")), "C:\\Hry\\Hra");
-    EXPECT_EQ(form->SearchDisks(SearchedDemo("hra.exe,0,C:\\Hry\\Hra\\")), "C:\\Hry\\Hra\\");
+    EXPECT_EQ(form->Installer().SearchDisks(SearchedDemo("hra.exe,0,C:\\Hry\\Hra")), "C:\\Hry\\Hra");
+    EXPECT_EQ(form->Installer().SearchDisks(SearchedDemo("hra.exe,0,C:\\Hry\\Hra\\")), "C:\\Hry\\Hra\\");
     // The middle entry is not used: a catalogue that writes no number there is still searched.
-    EXPECT_EQ(form->SearchDisks(SearchedDemo("hra.exe,x,C:\\Missing")), "C:\\Elsewhere\\");
-    EXPECT_EQ(form->SearchDisks(SearchedDemo("hra.exe")), "C:\\Elsewhere\\");
-    EXPECT_EQ(form->SearchDisks(SearchedDemo("")), "");
+    EXPECT_EQ(form->Installer().SearchDisks(SearchedDemo("hra.exe,x,C:\\Missing")), "C:\\Elsewhere\\");
+    EXPECT_EQ(form->Installer().SearchDisks(SearchedDemo("hra.exe")), "C:\\Elsewhere\\");
+    EXPECT_EQ(form->Installer().SearchDisks(SearchedDemo("")), "");
 }
 
 }

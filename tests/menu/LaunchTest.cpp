@@ -54,7 +54,7 @@ protected:
 
 TEST_F(Launch, RunsTheProgramFromItsOwnFolderAndKeepsNoHandle)
 {
-    form->RunProc(Game("hra.exe -window"));
+    form->Launcher().RunProc(Game("hra.exe -window"));
     ASSERT_EQ(recorder->Starts().size(), 1u);
     EXPECT_EQ(recorder->Starts()[0].start.commandLine, "C:\\Hry\\Hra\\hra.exe -window");
     EXPECT_EQ(recorder->Starts()[0].start.currentDirectory, "C:\\Hry\\Hra\\");
@@ -66,7 +66,7 @@ TEST_F(Launch, VersionListsAskOnlyBetweenVersionsThatExist)
 {
     // Two of three versions are there: the question offers those two, in list order.
     Answer(DialogAnswer::Kind::Button, 1);
-    form->RunProc(Game("hra.exe:Demo;missing.exe:Plna verze;full.exe:Plna hra s velmi dlouhym nazvem ktery se nevejde na tlacitko"));
+    form->Launcher().RunProc(Game("hra.exe:Demo;missing.exe:Plna verze;full.exe:Plna hra s velmi dlouhym nazvem ktery se nevejde na tlacitko"));
     ASSERT_EQ(dialogs.Shown().size(), 1u);
     EXPECT_TRUE(dialogs.Shown()[0].choice);
     EXPECT_EQ(dialogs.Shown()[0].text, "Jakou verzi hry chcete spustit?");
@@ -75,9 +75,9 @@ TEST_F(Launch, VersionListsAskOnlyBetweenVersionsThatExist)
 
     // One version left: no question. A "," list never asks and takes the first one there.
     recorder->Clear();
-    form->RunProc(Game("missing.exe:Plna;full.exe:Demo"));
-    form->RunProc(Game("missing.exe:A,hra.exe:B,full.exe:C"));
-    form->RunProc(Game("missing.exe:A;gone.exe:B"));
+    form->Launcher().RunProc(Game("missing.exe:Plna;full.exe:Demo"));
+    form->Launcher().RunProc(Game("missing.exe:A,hra.exe:B,full.exe:C"));
+    form->Launcher().RunProc(Game("missing.exe:A;gone.exe:B"));
     EXPECT_EQ(dialogs.Shown().size(), 1u);
     EXPECT_EQ(CommandLines(), (std::vector<std::string> { "C:\\Hry\\Hra\\full.exe", "C:\\Hry\\Hra\\hra.exe" }));
 }
@@ -86,11 +86,11 @@ TEST_F(Launch, FilmsMusicAndFromTheDiscItems)
 {
     TDemos film = Game("intro.mpg");
     film.InstallType = InstallMethod::AlwaysFromDisc;
-    form->RunProc(film);
+    form->Launcher().RunProc(film);
     EXPECT_TRUE(recorder->ShellExecutes().empty());
 
     film.GameName = "intro.avi";
-    form->RunProc(film);
+    form->Launcher().RunProc(film);
     const auto& play = OnlyShellExecute();
     EXPECT_EQ(play.verb, "PLAY");
     EXPECT_EQ(play.file, "C:\\Hry\\Hra\\intro.avi");
@@ -98,18 +98,18 @@ TEST_F(Launch, FilmsMusicAndFromTheDiscItems)
 
     recorder->Clear();
     TDemos music = Game("song.mp3");
-    form->RunProc(music);
+    form->Launcher().RunProc(music);
     music.GameName = "tracker.XM";
-    form->RunProc(music);
+    form->Launcher().RunProc(music);
     TDemos later = Game("hra.exe");
     later.InstallType = InstallMethod::FirstNotRunnable;
-    form->RunProc(later);
+    form->Launcher().RunProc(later);
     EXPECT_TRUE(recorder->Starts().empty());
     EXPECT_TRUE(recorder->ShellExecutes().empty());
 
     // A video the game folder plays is opened by the shell, and its start as a program fails.
     WriteDriveC("Hry/Hra/trailer.wmv", "x");
-    form->RunProc(Game("trailer.wmv"));
+    form->Launcher().RunProc(Game("trailer.wmv"));
     EXPECT_EQ(OnlyShellExecute().file, "C:\\Hry\\Hra\\trailer.wmv");
     EXPECT_EQ(recorder->Starts().size(), 1u);
 }
@@ -126,7 +126,7 @@ TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
 
     recorder->SetRunBehaviour(3, 0);
     recorder->SetExitHook([&](const platform::RecordedStart&) { WriteDriveC("Hry/Hra/save.dat", "x"); });
-    form->RunProc(selected);
+    form->Launcher().RunProc(selected);
     EXPECT_GE(recorder->WaitCount(), 3u);
     EXPECT_EQ(recorder->OpenHandleCount(), 0u);
     EXPECT_EQ(selected.Installed, 1);
@@ -138,19 +138,19 @@ TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
 
 TEST_F(Launch, WaitingForAProgramThatCannotStartGivesFalse)
 {
-    EXPECT_FALSE(form->WaitExec("C:\\Hry\\Hra\\missing.exe", platform::SW_SHOWNORMAL));
-    EXPECT_FALSE(form->WaitExec("", platform::SW_SHOWNORMAL));
-    EXPECT_FALSE(form->NormalExec("", platform::SW_SHOWNORMAL));
-    EXPECT_TRUE(form->WaitExec("C:\\Hry\\Hra\\hra.exe", platform::SW_SHOWNORMAL));
+    EXPECT_FALSE(form->Launcher().WaitExec("C:\\Hry\\Hra\\missing.exe", platform::SW_SHOWNORMAL));
+    EXPECT_FALSE(form->Launcher().WaitExec("", platform::SW_SHOWNORMAL));
+    EXPECT_FALSE(form->Launcher().NormalExec("", platform::SW_SHOWNORMAL));
+    EXPECT_TRUE(form->Launcher().WaitExec("C:\\Hry\\Hra\\hra.exe", platform::SW_SHOWNORMAL));
     EXPECT_EQ(cursor.changes, (std::vector<std::string> { "hourglass", "default", "hourglass", "default" }));
 }
 
 TEST_F(Launch, PagesAndArchivesAreAlsoOpenedByTheShell)
 {
-    EXPECT_TRUE(form->NormalExec("C:\\Hry\\Hra\\hra.exe manual.htm", platform::SW_SHOWNORMAL));
+    EXPECT_TRUE(form->Launcher().NormalExec("C:\\Hry\\Hra\\hra.exe manual.htm", platform::SW_SHOWNORMAL));
     EXPECT_EQ(OnlyShellExecute().file, "C:\\Hry\\Hra\\hra.exe manual.htm");
     recorder->Clear();
-    EXPECT_FALSE(form->NormalExec("C:\\Hry\\Hra\\data.zip", platform::SW_SHOWNORMAL));
+    EXPECT_FALSE(form->Launcher().NormalExec("C:\\Hry\\Hra\\data.zip", platform::SW_SHOWNORMAL));
     EXPECT_EQ(OnlyShellExecute().file, "C:\\Hry\\Hra\\data.zip");
     EXPECT_EQ(recorder->Starts().size(), 1u);
 }
@@ -171,7 +171,7 @@ TEST_F(Launch, ShellExecSplitsShortParametersOff)
     };
     for (const Case& c : cases) {
         recorder->Clear();
-        form->ShellExec(c.text, platform::SW_SHOWNORMAL);
+        form->Launcher().ShellExec(c.text, platform::SW_SHOWNORMAL);
         const auto& request = OnlyShellExecute();
         EXPECT_EQ(request.verb, "OPEN") << c.text;
         EXPECT_EQ(request.file, c.file) << c.text;
@@ -183,7 +183,7 @@ TEST_F(Launch, ShellExecSplitsShortParametersOff)
 TEST_F(Launch, APdfWithoutViewerInstallsTheReaderFirst)
 {
     WriteDiscFile("adobe/ar500enu.exe", "x");
-    form->ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
+    form->Launcher().ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\adobe\\ar500enu.exe" });
     EXPECT_EQ(OnlyShellExecute().file, "C:\\Docs\\manual.pdf");
 
@@ -192,7 +192,7 @@ TEST_F(Launch, APdfWithoutViewerInstallsTheReaderFirst)
     ASSERT_TRUE(reg.OpenKey("\\.pdf", true));
     ASSERT_TRUE(reg.WriteString("", "AcroExch.Document"));
     recorder->Clear();
-    form->ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
+    form->Launcher().ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
     EXPECT_TRUE(recorder->Starts().empty());
 }
 
@@ -358,11 +358,11 @@ TEST_F(Launch, WineSetsANewPrefixUpOnlyForADiscWithWindowsSetups)
     };
     for (const Case& c : cases) {
         size_t before = recorder->WinePreparations();
-        Start("", c.prepareWine);
-        form->Catalogue.DemoCount = 1;
-        form->Catalogue.Demos[1].InstallDir = Drive() + "\\DEMOS\\" + c.folder;
-        form->Catalogue.Demos[1].InstallName = c.installName;
-        form->PrepareWineInBackground();
+        FormlessServices parts;
+        parts.catalogue.DemoCount = 1;
+        parts.catalogue.Demos[1].InstallDir = Drive() + "\\DEMOS\\" + c.folder;
+        parts.catalogue.Demos[1].InstallName = c.installName;
+        Launcher(parts.Services(), c.prepareWine).PrepareWineInBackground();
         EXPECT_EQ(recorder->WinePreparations() - before, c.preparations) << c.folder << " " << c.installName;
     }
 }

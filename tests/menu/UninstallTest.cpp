@@ -64,7 +64,7 @@ TEST_F(Uninstall, RunsTheRegisteredUninstallerThenOffersTheLeftovers)
     UninstallerRemovesTheProgram();
     AnswerNo();  // DG: the game folder
     AnswerYes(); // leftovers: under a megabyte, one question
-    form->UninstallProc(item);
+    form->Uninstaller().UninstallProc(item);
 
     EXPECT_EQ(CommandLines(), std::vector<std::string> { "C:\\Hry\\Hra\\uninst.exe /quiet" });
     EXPECT_EQ(ShownTexts(), (std::vector<std::string> { DeleteQuestionFor("C:\\HRY\\HRA"), LeftoversQuestion() }));
@@ -85,7 +85,7 @@ TEST_F(Uninstall, AnsweringNoKeepsTheLeftovers)
     WriteDriveC("Hry/Hra/uninst.exe", "x");
     UninstallerRemovesTheProgram();
     AnswerNo();
-    form->UninstallProc(item);
+    form->Uninstaller().UninstallProc(item);
     EXPECT_EQ(ShownTexts(), std::vector<std::string> { LeftoversQuestion() });
     EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save" / "slot1.sav"));
 }
@@ -96,7 +96,7 @@ TEST_F(Uninstall, WithoutUninstallerTheGameFolderIsAskedAboutOnce)
     form->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
     TDemos& item = Installed(4, "*DG,SNHra");
     AnswerYes();
-    form->UninstallProc(item);
+    form->Uninstaller().UninstallProc(item);
     EXPECT_TRUE(recorder->Starts().empty());
     EXPECT_EQ(ShownTexts(), std::vector<std::string> { DeleteQuestionFor("C:\\HRY\\HRA") });
     EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
@@ -110,7 +110,7 @@ TEST_F(Uninstall, ACancelledUninstallerLeavesEverything)
     TDemos& item = Installed(4, "FGsave\\slot1.sav,RMD\\SOFTWARE\\Hra");
     item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe";
     WriteDriveC("Hry/Hra/uninst.exe", "x");
-    form->UninstallProc(item);
+    form->Uninstaller().UninstallProc(item);
     EXPECT_EQ(recorder->Starts().size(), 1u);
     EXPECT_TRUE(dialogs.Shown().empty());
     EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save" / "slot1.sav"));
@@ -138,7 +138,7 @@ TEST_F(Uninstall, LeadingMarksChooseTheUninstaller)
         recorder->Clear();
         TDemos& item = Installed(5, c.uninstall);
         item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe";
-        form->UninstallProc(item);
+        form->Uninstaller().UninstallProc(item);
         EXPECT_EQ(CommandLines(), c.commands) << c.uninstall;
         EXPECT_EQ(item.Uninstall, c.uninstall);
     }
@@ -154,27 +154,28 @@ TEST_F(Uninstall, LeftoversAreAskedAboutBySize)
     AnswerNo();  // the game folder
     AnswerYes();
     AnswerYes();
-    form->UninstallProc(item);
+    form->Uninstaller().UninstallProc(item);
     ASSERT_EQ(dialogs.Shown().size(), 3u);
     EXPECT_EQ(dialogs.Shown()[2].text, platform::Utf8ToCp1250("Opravdu chcete smazat 20 MB dat?"));
     EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
 
     // 300 MB: left alone without a question. Exactly 512 KB: asked like any other size.
     dialogs = platform::HeadlessDialogs();
+    CleanupInterpreter cleanup = form->Uninstaller().Interpreter(nullptr);
     WriteDriveC("Hry/Hra/save.dat", "");
     fs::resize_file(DriveC() / "Hry" / "Hra" / "save.dat", 300u << 20);
-    form->CleanLeftovers("C:\\Hry\\Hra");
+    cleanup.CleanLeftovers("C:\\Hry\\Hra");
     EXPECT_TRUE(dialogs.Shown().empty());
     fs::resize_file(DriveC() / "Hry" / "Hra" / "save.dat", 512u << 10);
     AnswerNo();
-    form->CleanLeftovers("C:\\Hry\\Hra");
+    cleanup.CleanLeftovers("C:\\Hry\\Hra");
     EXPECT_EQ(dialogs.Shown().size(), 1u);
     EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save.dat"));
 
     // A folder that is gone is not asked about, though Windows NT claims every folder exists.
     ASSERT_EQ(form->Context.WinVersion, "Windows NT");
-    form->CleanLeftovers("C:\\Gone");
-    form->DeleteQuestion("C:\\Gone");
+    cleanup.CleanLeftovers("C:\\Gone");
+    cleanup.DeleteQuestion("C:\\Gone");
     EXPECT_EQ(dialogs.Shown().size(), 1u);
 }
 
@@ -196,7 +197,7 @@ TEST_F(Uninstall, FileAndFolderInstructions)
     fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
     fs::remove_all(DriveC() / "Hry" / "Hra" / "save");
     AnswerNo();
-    form->UninstallProc(item);
+    form->Uninstaller().UninstallProc(item);
 
     EXPECT_FALSE(fs::exists(DriveC() / "windows" / "hra.ini"));
     EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
@@ -238,7 +239,7 @@ TEST_F(Uninstall, RegistryAndProgramGroupInstructions)
 
     TDemos& item = Installed(2, "RMDSOFTWARE\\Vyrobce\\Hra,RUE\\Software\\Vyrobce\\Hra,RUE\\Software\\Vyrobce\\Jina,RUF\\Software\\Vyrobce2|drop,SFHra|HRA.GRP,RMD\\SOFTWARE,RMDSoftware\\Microsoft");
     fs::remove_all(DriveC() / "Hry");
-    form->UninstallProc(item);
+    form->Uninstaller().UninstallProc(item);
 
     EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce\\Hra"));
     EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce"));
@@ -255,7 +256,7 @@ TEST_F(Uninstall, RegistryAndProgramGroupInstructions)
     EXPECT_TRUE(dialogs.Shown().empty()) << "registry failures speak only in debug mode";
 
     form->Catalogue.DebugMode = true;
-    form->UninstallProc(Installed(2, "RMD\\SOFTWARE\\Missing,RUFSoftware\\Vyrobce2|gone"));
+    form->Uninstaller().UninstallProc(Installed(2, "RMD\\SOFTWARE\\Missing,RUFSoftware\\Vyrobce2|gone"));
     EXPECT_EQ(ShownTexts(), (std::vector<std::string> { "Reg Key not deleted...", "Reg Entry not deleted..." }));
 }
 
@@ -269,7 +270,7 @@ TEST_F(Uninstall, UninstallerInstructionsRunWhatTheyName)
     AnswerNo();
     AnswerOk();
     AnswerNo();
-    form->UninstallProc(Installed(2, "USregsvr.exe /u hra.dll,UUHra Addon"));
+    form->Uninstaller().UninstallProc(Installed(2, "USregsvr.exe /u hra.dll,UUHra Addon"));
     EXPECT_EQ(CommandLines(), (std::vector<std::string> { system + "regsvr.exe /u hra.dll", "C:\\Hry\\Hra\\unreg.exe /addon" }));
     ASSERT_EQ(dialogs.Shown().size(), 3u);
     EXPECT_EQ(dialogs.Shown()[1].text, system + "regsvr.exe /u hra.dll");
@@ -300,7 +301,7 @@ TEST_F(Uninstall, CleanUpStaysInsideThePrefix)
             AnswerYes();
         TDemos& item = Installed(2, attempt);
         fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
-        form->UninstallProc(item);
+        form->Uninstaller().UninstallProc(item);
         EXPECT_TRUE(fs::exists(root / "outside" / "secret.txt")) << attempt;
         EXPECT_TRUE(fs::exists(DriveC() / "windows" / "win.ini")) << attempt;
         EXPECT_TRUE(fs::exists(DriveC() / "Program Files" / "Common Files" / "shared.dll")) << attempt;
@@ -322,7 +323,7 @@ TEST_F(Uninstall, ARefusedInstructionIsSkippedAndTheListGoesOn)
     fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
     AnswerNo();
     AnswerNo();
-    form->UninstallProc(item);
+    form->Uninstaller().UninstallProc(item);
     EXPECT_FALSE(fs::exists(DriveC() / "windows" / "hra.ini"));
     EXPECT_FALSE(fs::exists(DriveC() / "Hry" / "Hra" / "hra.cfg"));
     EXPECT_TRUE(fs::exists(DriveC() / "windows" / "torva.ini"));
@@ -343,7 +344,7 @@ TEST_F(Uninstall, InstalledPageRebuildsAfterwards)
     TDemos& entry = form->Catalogue.InstalledList[1];
     EXPECT_EQ(entry.InstallType, InstallMethod::MenuUnpacked);
     AnswerYes();
-    form->UninstallProc(entry);
+    form->Uninstaller().UninstallProc(entry);
     EXPECT_EQ(form->Catalogue.InstalledCount, 0);
     EXPECT_EQ(State("CD0206", "HRA"), "<none>");
     EXPECT_FALSE(fs::exists(DriveC() / "Hry"));

@@ -113,7 +113,7 @@ TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
         TDemos& item = Demo(trip.demo);
         SCOPED_TRACE(item.Name);
         ASSERT_FALSE(item.Installed);
-        form->InstallProc(item);
+        form->Installer().InstallProc(item);
         EXPECT_TRUE(item.Installed);
         EXPECT_TRUE(item.CanRun);
         EXPECT_EQ(item.GameDir, folder);
@@ -122,7 +122,7 @@ TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
         // The uninstallers leave a saved game or a settings file; either the catalogue's
         // clean-up takes it, or the menu asks and is told yes.
         dialogs.questions.clear();
-        form->UninstallProc(item);
+        form->Uninstaller().UninstallProc(item);
         EXPECT_FALSE(item.Installed);
         EXPECT_EQ(dialogs.questions.size(), trip.questions);
         EXPECT_FALSE(FileExists(folder + "\\" + item.GameName));
@@ -139,10 +139,10 @@ TEST_F(SampleDiscRoundTrip, OtherListsFindTheirItemsToo)
         SCOPED_TRACE(item.Name);
         form->Category = category;
         form->Status.CheckDemo(item);
-        form->InstallProc(item);
+        form->Installer().InstallProc(item);
         EXPECT_TRUE(item.Installed);
         EXPECT_EQ(item.GameDir, Utf8ToCp1250(folderUtf8));
-        form->UninstallProc(item);
+        form->Uninstaller().UninstallProc(item);
         EXPECT_FALSE(item.Installed);
         EXPECT_FALSE(FileExists(item.GameDir + "\\" + item.GameName));
     };
@@ -159,7 +159,7 @@ TEST_F(SampleDiscRoundTrip, OtherListsFindTheirItemsToo)
 TEST_F(SampleDiscRoundTrip, PollNoticesASetupThatRunsOnItsOwn)
 {
     TDemos& item = Demo(7);
-    form->InstallProc(item);
+    form->Installer().InstallProc(item);
     EXPECT_FALSE(form->Catalogue.Demos[7].CanRun);
     uint64_t deadline = clock.NowMs() + 15000;
     while (!form->Catalogue.Demos[7].CanRun && clock.NowMs() < deadline) {
@@ -169,7 +169,7 @@ TEST_F(SampleDiscRoundTrip, PollNoticesASetupThatRunsOnItsOwn)
     EXPECT_TRUE(form->Catalogue.Demos[7].CanRun);
     EXPECT_EQ(form->Catalogue.Demos[7].GameDir, Utf8ToCp1250("C:\\Hry\\Tankový prapor"));
     EXPECT_FALSE(form->Timer1->Enabled());
-    form->UninstallProc(form->Catalogue.Demos[7]);
+    form->Uninstaller().UninstallProc(form->Catalogue.Demos[7]);
     EXPECT_FALSE(form->Catalogue.Demos[7].Installed);
 }
 
@@ -180,7 +180,7 @@ TEST_F(SampleDiscRoundTrip, GameFromTheDiscMarksItselfInstalledWhenRun)
     ASSERT_FALSE(item.Installed);
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
-    form->RunProc(item);
+    form->Launcher().RunProc(item);
     EXPECT_TRUE(FileExists("C:\\Torva\\Sachy\\SACHY.CFG"));
     EXPECT_TRUE(form->Catalogue.Demos[11].Installed);
 }

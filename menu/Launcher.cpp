@@ -1,6 +1,4 @@
-// Starting programs, documents and addresses, and running an item that counts as runnable.
-
-#include "menu/main_f.h"
+#include "menu/Launcher.h"
 
 #include "shell/BusyCursor.h"
 
@@ -74,13 +72,19 @@ bool PdfViewerRegistered()
 
 }
 
-bool TForm1::NormalExec(const std::string& commandLine, uint16_t showMode)
+Launcher::Launcher(ActionServices services, bool prepareWine)
+    : m_services(std::move(services))
+    , m_prepareWine(prepareWine)
+{
+}
+
+bool Launcher::NormalExec(const std::string& commandLine, uint16_t showMode)
 {
     if (commandLine.empty())
         return false;
     platform::ProcessStart start;
     start.commandLine = commandLine;
-    start.currentDirectory = FileTree().ProgramDirOf(commandLine);
+    start.currentDirectory = m_services.files.ProgramDirOf(commandLine);
     start.showWindow = showMode;
     platform::ProcessHandle process = 0;
     bool created = platform::CreateProcessA(start, process);
@@ -97,14 +101,14 @@ bool TForm1::NormalExec(const std::string& commandLine, uint16_t showMode)
     return created;
 }
 
-bool TForm1::WaitExec(const std::string& commandLine, uint16_t showMode)
+bool Launcher::WaitExec(const std::string& commandLine, uint16_t showMode)
 {
     if (commandLine.empty())
         return false;
-    shell::BusyCursor busy(m_environment.Cursor);
+    shell::BusyCursor busy(m_services.cursor);
     platform::ProcessStart start;
     start.commandLine = commandLine;
-    start.currentDirectory = FileTree().ProgramDirOf(commandLine);
+    start.currentDirectory = m_services.files.ProgramDirOf(commandLine);
     start.showWindow = showMode;
     auto& service = platform::CurrentProcessService();
     auto process = service.CreateProcess(start);
@@ -125,7 +129,7 @@ bool TForm1::WaitExec(const std::string& commandLine, uint16_t showMode)
     return true;
 }
 
-void TForm1::ShellExec(const std::string& path, uint16_t showMode)
+void Launcher::ShellExec(const std::string& path, uint16_t showMode)
 {
     // "readme.txt /x" opens readme.txt with "/x": the parameters follow the three characters
     // of the extension. A text with no blank after its last dot is one file name, whatever the
@@ -142,13 +146,13 @@ void TForm1::ShellExec(const std::string& path, uint16_t showMode)
         // The disc's reader is a Windows setup; without Wine the document still gets its
         // chance with the desktop's own programs, and only that failure is told.
         m_reportStartFailures = false;
-        WaitExec(Context.DiscDrive + "\\adobe\\ar500enu.exe", platform::SW_SHOWNORMAL);
+        WaitExec(m_services.context.DiscDrive + "\\adobe\\ar500enu.exe", platform::SW_SHOWNORMAL);
         m_reportStartFailures = true;
     }
     ShellOpen("OPEN", file, parameters, "", showMode);
 }
 
-intptr_t TForm1::ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
+intptr_t Launcher::ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
     const std::string& directory, uint16_t showMode)
 {
     intptr_t result = platform::ShellExecuteA(verb, file, parameters, directory, showMode);
@@ -159,35 +163,35 @@ intptr_t TForm1::ShellOpen(const std::string& verb, const std::string& file, con
 
 // Only what the user can mend is told: Wine to install, or a program for documents. Missing
 // files and programs that do not run fail silently, as they always did.
-void TForm1::ReportStartFailure(const std::string& what)
+void Launcher::ReportStartFailure(const std::string& what)
 {
     if (!m_reportStartFailures)
         return;
     switch (platform::CurrentProcessService().LastStartFailure()) {
     case platform::StartFailure::WineMissing:
-        ShowError(platform::Utf8ToCp1250(kWineMissingText));
+        m_services.showError(platform::Utf8ToCp1250(kWineMissingText));
         break;
     case platform::StartFailure::NoDocumentOpener:
-        ShowError(NoOpenerText(what));
+        m_services.showError(NoOpenerText(what));
         break;
     case platform::StartFailure::None:
         break;
     }
 }
 
-void TForm1::WatchDocumentOpeners()
+void Launcher::WatchDocumentOpeners()
 {
-    platform::CurrentProcessService().SetOpenFailedHandler([this](const std::string& file) { ShowError(NoOpenerText(file)); });
+    platform::CurrentProcessService().SetOpenFailedHandler([this](const std::string& file) { m_services.showError(NoOpenerText(file)); });
 }
 
-void TForm1::LaunchFile(const TDemos& item, const std::string& path)
+void Launcher::LaunchFile(const TDemos& item, const std::string& path)
 {
     if (item.InstallType == InstallMethod::RunsFromDisc && !item.Param.empty()) {
         // A program with a test file may create it while it runs: look again afterwards.
         WaitExec(path, platform::SW_SHOWNORMAL);
-        if (TDemos* selected = SelectedItem())
-            Status.CheckDemo(*selected);
-        RefreshItemViews();
+        if (TDemos* selected = m_services.catalogue.ItemOf(m_services.category, m_services.itemIndex))
+            m_services.status.CheckDemo(*selected);
+        m_services.refreshViews();
         return;
     }
     std::string upper = UpperCase(path);
@@ -199,7 +203,7 @@ void TForm1::LaunchFile(const TDemos& item, const std::string& path)
 
 // Which entry of a GameName list to run: the versions whose files exist, asked for when a
 // ";" list leaves several; empty when none is left or the question was closed.
-std::string TForm1::ChooseVersion(const TDemos& item)
+std::string Launcher::ChooseVersion(const TDemos& item)
 {
     std::vector<std::string> entries = shell::SplitList(item.GameName);
     std::vector<std::string> present;
@@ -220,7 +224,7 @@ std::string TForm1::ChooseVersion(const TDemos& item)
     return present[static_cast<size_t>(chosen)];
 }
 
-void TForm1::RunProc(const TDemos& source)
+void Launcher::RunProc(const TDemos& source)
 {
     // A copy: what runs meanwhile (a status check after a wait) may change the item itself.
     const TDemos item = source;
@@ -240,9 +244,9 @@ void TForm1::RunProc(const TDemos& source)
         LaunchFile(item, item.GameDir + "\\" + shell::CutBeforeColon(entry));
 }
 
-void TForm1::PrepareWineInBackground()
+void Launcher::PrepareWineInBackground()
 {
-    if (!m_environment.PrepareWine)
+    if (!m_prepareWine)
         return;
     auto holdsWindowsSetup = [](const auto& items, int32_t count) {
         for (int32_t n = 1; n <= count; ++n) {
@@ -252,7 +256,9 @@ void TForm1::PrepareWineInBackground()
         }
         return false;
     };
-    if (holdsWindowsSetup(Catalogue.Demos, Catalogue.DemoCount) || holdsWindowsSetup(Catalogue.Extra2, Catalogue.Extra2Count) || holdsWindowsSetup(Catalogue.Fulls, Catalogue.FullCount)
-        || holdsWindowsSetup(Catalogue.Readers, Catalogue.ReaderCount) || holdsWindowsSetup(Catalogue.Extra, Catalogue.ExtraCount) || holdsWindowsSetup(Catalogue.Drivers, Catalogue.DriverCount))
+    const DiscCatalogue& catalogue = m_services.catalogue;
+    if (holdsWindowsSetup(catalogue.Demos, catalogue.DemoCount) || holdsWindowsSetup(catalogue.Extra2, catalogue.Extra2Count)
+        || holdsWindowsSetup(catalogue.Fulls, catalogue.FullCount) || holdsWindowsSetup(catalogue.Readers, catalogue.ReaderCount)
+        || holdsWindowsSetup(catalogue.Extra, catalogue.ExtraCount) || holdsWindowsSetup(catalogue.Drivers, catalogue.DriverCount))
         platform::CurrentProcessService().PrepareWinePrefix();
 }

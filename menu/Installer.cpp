@@ -1,6 +1,6 @@
-// Installing an item: its own setup from the disc, then finding out where the item went.
+#include "menu/Installer.h"
 
-#include "menu/main_f.h"
+#include "menu/Launcher.h"
 
 #include "shell/BusyCursor.h"
 #include "platform/components/ExtCtrls.h"
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr uint32_t SetupPollIntervalMs = 3000;
 constexpr char FirstSearchedDrive = 'C';
 constexpr char LastSearchedDrive = 'K';
 
@@ -30,20 +29,14 @@ bool PolledCategory(int32_t category)
 
 }
 
-platform::TTimer& TForm1::SetupPollTimer()
+Installer::Installer(ActionServices services, Launcher& launcher, InstallerWindow window)
+    : m_services(std::move(services))
+    , m_launcher(launcher)
+    , m_window(std::move(window))
 {
-    // A form without its layout has no Timer1: it gets one of the same setting so that the
-    // poll runs there as well.
-    if (!Timer1) {
-        Timer1 = new platform::TTimer(this);
-        Timer1->SetEnabled(false);
-        Timer1->SetInterval(SetupPollIntervalMs);
-        Timer1->SetOnTimer([this](platform::TObject* sender) { Timer1Timer(sender); });
-    }
-    return *Timer1;
 }
 
-std::string TForm1::SearchDisks(const TDemos& item)
+std::string Installer::SearchDisks(const TDemos& item)
 {
     // SearchFile: the file to look for, a number nobody uses, a folder to try first. The
     // number is not read at all, so a catalogue that puts no number there still gets its search.
@@ -61,96 +54,91 @@ std::string TForm1::SearchDisks(const TDemos& item)
         std::string root = std::string(1, letter) + ":\\";
         if (!Searchable(platform::GetDriveTypeA(root)))
             continue;
-        std::string found = FileTree().SearchTree(root, fileName);
+        std::string found = m_services.files.SearchTree(root, fileName);
         if (!found.empty())
             return found;
     }
     return {};
 }
 
-void TForm1::InstallProc(TDemos& item)
+void Installer::InstallProc(TDemos& item)
 {
-    SetupPollTimer().SetEnabled(false);
-    InstallItem = static_cast<uint8_t>(ItemIndex);
-    InstallCategory = static_cast<uint8_t>(Category);
+    m_window.pollTimer().SetEnabled(false);
+    m_installItem = static_cast<uint8_t>(m_services.itemIndex);
+    m_installCategory = static_cast<uint8_t>(m_services.category);
 
     if (!item.NeedsInstall) {
-        WaitExec(item.GameDir + "\\" + item.SetupName, platform::SW_SHOWNORMAL);
+        m_launcher.WaitExec(item.GameDir + "\\" + item.SetupName, platform::SW_SHOWNORMAL);
         return;
     }
 
     const std::string setup = item.InstallDir + "\\" + item.InstallName;
-    if (m_environment.ShowSetupCommand)
+    if (m_window.showSetupCommand)
         platform::ShowPlainMessage(setup + " " + item.GameDir);
 
     switch (item.InstallType) {
     case InstallMethod::OwnSetupPolled:
-        NormalExec(setup, platform::SW_SHOWNORMAL);
-        SetupPollTimer().SetEnabled(true);
+        m_launcher.NormalExec(setup, platform::SW_SHOWNORMAL);
+        m_window.pollTimer().SetEnabled(true);
         break;
     case InstallMethod::OwnSetupDetected:
     case InstallMethod::SierraSetup:
     case InstallMethod::OwnSetupProgramFolder:
     case InstallMethod::WaitedSetup:
     case InstallMethod::WaitedSetupToo: {
-        shell::BusyCursor busy(m_environment.Cursor);
+        shell::BusyCursor busy(m_services.cursor);
         if (platform::UpperCase(item.InstallName).find("MSI") != std::string::npos) {
             // The shell starts the package and returns at once: the item is polled as for a
             // setup of type 4, or it would show as not installed until its page is opened again.
-            ShellExec(setup, platform::SW_SHOWNORMAL);
-            SetupPollTimer().SetEnabled(true);
+            m_launcher.ShellExec(setup, platform::SW_SHOWNORMAL);
+            m_window.pollTimer().SetEnabled(true);
         } else
-            WaitExec(setup, platform::SW_SHOWNORMAL);
+            m_launcher.WaitExec(setup, platform::SW_SHOWNORMAL);
         break;
     }
     case InstallMethod::DriverSetup:
-        WaitExec(setup, platform::SW_SHOWNORMAL);
+        m_launcher.WaitExec(setup, platform::SW_SHOWNORMAL);
         break;
     default:
         break;
     }
 
     if (item.InstallType == InstallMethod::OwnSetupDetected && item.DirDetect == FolderDetection::DiskSearch) {
-        shell::BusyCursor busy(m_environment.Cursor);
+        shell::BusyCursor busy(m_services.cursor);
         item.GameDir.clear();
         item.GameDir = SearchDisks(item);
-        Context.StateIni->WriteString(Context.StateSection(), item.Name, item.GameDir);
+        m_services.context.StateIni->WriteString(m_services.context.StateSection(), item.Name, item.GameDir);
     }
 
     if (item.InstallType != InstallMethod::OwnSetupPolled) {
         // The user may have moved on while the setup ran; the item's page comes back.
-        ItemIndex = InstallItem;
-        Category = InstallCategory;
-        if (HasWindowLayout())
-            BringWindowToFront();
-        Status.CheckDemo(item);
-        if (m_environment.Cursor)
-            m_environment.Cursor->ShowDefault();
+        m_services.itemIndex = m_installItem;
+        m_services.category = m_installCategory;
+        m_window.bringToFront();
+        m_services.status.CheckDemo(item);
+        if (m_services.cursor)
+            m_services.cursor->ShowDefault();
         platform::ProcessMessages();
     }
-    RefreshItemViews();
+    m_services.refreshViews();
 }
 
-void TForm1::Timer1Timer(platform::TObject* /*Sender*/)
+void Installer::PollSetup()
 {
-    if (!PolledCategory(InstallCategory))
+    if (!PolledCategory(m_installCategory))
         return;
-    TDemos* item = Catalogue.ItemOf(InstallCategory, InstallItem);
+    TDemos* item = m_services.catalogue.ItemOf(m_installCategory, m_installItem);
     if (!item)
         return;
-    Status.CheckDemo(*item);
+    m_services.status.CheckDemo(*item);
     if (!item->CanRun)
         return;
     // Only while the item's own page is on screen is it selected again: its number means
     // another item (or none) on any other page.
-    if (Category == InstallCategory)
-        ItemIndex = InstallItem;
-    if (HasWindowLayout()) {
-        FillList();
-        platform::ProcessMessages();
-        ProcessPage();
-    }
-    SetupPollTimer().SetEnabled(false);
-    if (m_environment.Cursor)
-        m_environment.Cursor->ShowDefault();
+    if (m_services.category == m_installCategory)
+        m_services.itemIndex = m_installItem;
+    m_services.refreshViews();
+    m_window.pollTimer().SetEnabled(false);
+    if (m_services.cursor)
+        m_services.cursor->ShowDefault();
 }

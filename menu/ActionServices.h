@@ -1,0 +1,36 @@
+#pragma once
+
+// What the launcher, the installer and the uninstaller need of the menu that owns them: the
+// machine's folders, the disc and the state file, the catalogue and the status check, the file
+// operations, busy cursor and texts, the selection, and the views that follow what an action
+// changed.
+
+#include "menu/CatalogueTypes.h"
+#include "menu/DiscCatalogue.h"
+#include "menu/MenuContext.h"
+#include "menu/StatusCheck.h"
+#include "shell/FileTree.h"
+#include "shell/UserInterface.h"
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+struct ActionServices {
+    MenuContext& context;
+    DiscCatalogue& catalogue;
+    StatusCheck& status;
+    shell::FileTree& files;
+    shell::CursorService* cursor = nullptr;
+    // Where refused clean-up steps are noted; nowhere when null.
+    std::ostream* debugOutput = nullptr;
+    // Text n of the string table in the menu's language, with its argument.
+    std::function<std::string(int32_t n, const std::string& argument)> loadSpecial;
+    std::function<void(const std::string& text)> showError;
+    // The page shown and its selected entry.
+    int32_t& category;
+    int32_t& itemIndex;
+    // The item list and the page follow what changed (nothing without the window).
+    std::function<void()> refreshViews;
+};

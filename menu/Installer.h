@@ -1,0 +1,50 @@
+#pragma once
+
+// Installing an item: its own setup from the disc, then finding out where the item went. A
+// setup the menu does not wait for is polled until its item runs.
+
+#include "menu/ActionServices.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class Launcher;
+
+namespace platform {
+class TTimer;
+}
+
+// What only the installation asks of the menu's window.
+struct InstallerWindow {
+    // The timer whose ticks run PollSetup (Timer1 of the layout).
+    std::function<platform::TTimer&()> pollTimer;
+    // Brings the menu's window back in front after a setup that was waited for.
+    std::function<void()> bringToFront;
+    // The first command-line argument was "T": installations show their setup command first.
+    bool showSetupCommand = false;
+};
+
+class Installer {
+public:
+    Installer(ActionServices services, Launcher& launcher, InstallerWindow window);
+
+    void InstallProc(TDemos& item);
+    // One tick of the poll timer: the item being installed is checked, and once it runs the
+    // poll ends.
+    void PollSetup();
+    // The folder where the disk search of an item found by searching (DirDetect 8) finds its
+    // file: the folder its SearchFile names first, then the fixed and removable drives C: to K:.
+    std::string SearchDisks(const TDemos& item);
+
+    // The category and item number that the setup poll watches.
+    uint8_t InstallCategory() const { return m_installCategory; }
+    uint8_t InstallItem() const { return m_installItem; }
+
+private:
+    ActionServices m_services;
+    Launcher& m_launcher;
+    InstallerWindow m_window;
+    uint8_t m_installCategory = 0;
+    uint8_t m_installItem = 0;
+};
