@@ -130,7 +130,7 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
     if (!ActionOffered(PlayDIBOff))
         return;
     if (Category == CatSettings) {
-        SettingsSwitchOn();
+        SwitchSelectedSetting(true);
         return;
     }
     if (Category == CatUpdates) {
@@ -173,7 +173,7 @@ void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
     if (!ActionOffered(StopDIBOff))
         return;
     if (Category == CatSettings) {
-        SettingsSwitchOff();
+        SwitchSelectedSetting(false);
         return;
     }
     if (!RunsOrInstalls(Category) && Category != CatInstalled)

@@ -8,7 +8,6 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "platform/components/StdCtrls.h"
-#include "platform/files/Files.h"
 #include "platform/text/Text.h"
 
 #include <optional>
@@ -37,6 +36,31 @@ const char* const kConnectText = "P\xD8IPOJEN\xCD NA NET";
 constexpr int kSmallPictureOpacityGallery = 150;
 constexpr int kSmallPictureOpacityPlain = 240;
 
+// What the pointer over a control shows: a help line, and for the action and bottom buttons
+// their lit image (the bottom buttons put out each other's); the list buttons light without
+// a help line.
+struct PointerHint {
+    const char* handler;
+    const char* text;
+    const char* lit = nullptr;
+    const char* unlit = nullptr;
+};
+
+const PointerHint PointerHints[] = {
+    { "ReadmeCoverMouseMove", kReadmeText, "ReadmeDIBImage" },
+    { "WebCoverMouseMove", kWebText, "WebDIBImage" },
+    { "Flag_3DMouseMove", k3DText },
+    { "Flag_NetMouseMove", kNetText },
+    { "Flag_CZMouseMove", kCzechText },
+    { "Flag_UnplayableMouseMove", kUnplayableText },
+    { "Flag_PlayableMouseMove", kPlayableText },
+    { "Image9MouseMove", kQuitText, "Image2", "Image13" },
+    { "Image12MouseMove", kSettingsText, "Image13", "Image2" },
+    { "Image15MouseMove", kConnectText },
+    { "Image3MouseMove", nullptr, "Image11" },
+    { "Image1MouseMove", nullptr, "Image10" },
+};
+
 bool HasPicture(const std::string& picture)
 {
     return !picture.empty() && picture != kNoPicture;
@@ -62,7 +86,7 @@ const std::string* DescriptionFor(int32_t language, const std::string& short0, c
 void TForm1::ProcessPage()
 {
     HideLitActions();
-    const int32_t count = AssignTempNumber(Category);
+    const int32_t count = List.Count(Category);
     if (Category == CatSettings)
         SetSettings();
     else if (ItemIndex >= 1 && ItemIndex <= count)
@@ -73,7 +97,12 @@ void TForm1::ProcessPage()
 void TForm1::ShowSelectedItem()
 {
     switch (Category) {
-    case CatDemos: SetDemos(); break;
+    case CatDemos:
+    case CatFulls:
+    case CatExtra2:
+        if (TDemos* item = SelectedItem())
+            ShowGameDetail(*item);
+        break;
     case CatExtra: SetExtra(); break;
     case CatShareware: SetShare(); break;
     case CatDrivers: SetDrivers(); break;
@@ -81,8 +110,6 @@ void TForm1::ShowSelectedItem()
     case CatReaders: SetReaders(); break;
     case CatShots: SetShots(); break;
     case CatMovies: SetFilms(); break;
-    case CatFulls: SetFulls(); break;
-    case CatExtra2: SetExtra2(); break;
     case CatInstalled: SetInstalled(); break;
     default: break;
     }
@@ -118,13 +145,9 @@ void TForm1::ShowGameDetail(TDemos& item)
     StopDIBOff->SetVisible(item.Installed == 1);
     DoFlags(item.Flags);
     ShowFrame(item.Picture);
-    PictureNumber = 1;
+    Pictures.Number = 1;
     HasGallery = LoadSmallPicture(item.Picture);
 }
-
-void TForm1::SetDemos() { ShowGameDetail(Catalogue.Demos[ItemIndex]); }
-void TForm1::SetFulls() { ShowGameDetail(Catalogue.Fulls[ItemIndex]); }
-void TForm1::SetExtra2() { ShowGameDetail(Catalogue.Extra2[ItemIndex]); }
 
 // An extra with install type 0 runs straight from the disc.
 void TForm1::SetExtra()
@@ -211,7 +234,7 @@ void TForm1::SetShots()
     FirmLabel->SetCaption(item.Firm);
     ShowDescription(item.Describe0, item.Describe, item.Describe4);
     ShowFrame(item.Picture);
-    PictureNumber = 1;
+    Pictures.Number = 1;
     HasGallery = LoadSmallPicture(item.Picture);
 }
 
@@ -259,12 +282,6 @@ void TForm1::DoFlags(int32_t flags)
     Flag_Net->SetVisible(flags >= 10 && flags <= 13);
 }
 
-std::string TForm1::SeriesPictureFile(const std::string& picture, int32_t number, const char* extension) const
-{
-    const std::string digits = number >= 0 && number < 10 ? "0" + std::to_string(number) : std::to_string(number);
-    return Context.DataDir + picture + digits + extension;
-}
-
 bool TForm1::ImageLoaded(const std::string& picture) const
 {
     for (int32_t i = 1; i <= Catalogue.PictureCount && i <= decltype(Catalogue.PictureCache)::capacity; ++i)
@@ -293,8 +310,8 @@ bool TForm1::LoadSmallPicture(const std::string& picture)
         DIBImage4->Hide();
         return false;
     }
-    PictureNumber = 1;
-    const bool gallery = platform::FileExists(SeriesPictureFile(picture, 1, ".jpg"));
+    Pictures.Number = 1;
+    const bool gallery = Pictures.HasSeries(picture);
     const std::string bitmap = gallery ? picture + "01" : picture;
     DIBImage4->SetOpacity(gallery ? kSmallPictureOpacityGallery : kSmallPictureOpacityPlain);
     DIBImage4->SetStretch(false);
@@ -381,45 +398,17 @@ void TForm1::StopCoverMouseMove(platform::TObject*, platform::TShiftState, int, 
     StopDIBImage->Show();
 }
 
-void TForm1::ReadmeCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
+void TForm1::PublishPointerHints(platform::MethodTable& table)
 {
-    HelpLabel->SetCaption(kReadmeText);
-    ReadmeDIBImage->Show();
-}
-
-void TForm1::WebCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    HelpLabel->SetCaption(kWebText);
-    WebDIBImage->Show();
-}
-
-void TForm1::Flag_3DMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(k3DText); }
-void TForm1::Flag_NetMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kNetText); }
-void TForm1::Flag_CZMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kCzechText); }
-void TForm1::Flag_UnplayableMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kUnplayableText); }
-void TForm1::Flag_PlayableMouseMove(platform::TObject*, platform::TShiftState, int, int) { HelpLabel->SetCaption(kPlayableText); }
-
-void TForm1::Image9MouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    HelpLabel->SetCaption(kQuitText);
-    Image2->Show();
-    Image13->Hide();
-}
-
-void TForm1::Image12MouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    HelpLabel->SetCaption(kSettingsText);
-    Image13->Show();
-    Image2->Hide();
-}
-
-void TForm1::Image15MouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    HelpLabel->SetCaption(kConnectText);
-}
-
-// The quit button.
-void TForm1::Image2Click(platform::TObject*)
-{
-    platform::Application().Terminate();
+    for (const PointerHint& hint : PointerHints) {
+        table.Add<void(platform::TObject*, platform::TShiftState, int, int)>(hint.handler,
+            [this, hint](platform::TObject*, platform::TShiftState, int, int) {
+                if (hint.text)
+                    HelpLabel->SetCaption(hint.text);
+                if (auto* lit = hint.lit ? dynamic_cast<platform::TControl*>(FindComponent(hint.lit)) : nullptr)
+                    lit->Show();
+                if (auto* unlit = hint.unlit ? dynamic_cast<platform::TControl*>(FindComponent(hint.unlit)) : nullptr)
+                    unlit->Hide();
+            });
+    }
 }

@@ -9,9 +9,9 @@
 #include "platform/components/ComCtrls.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
-#include "platform/files/Files.h"
 
 #include <algorithm>
+#include <optional>
 #include <random>
 
 namespace {
@@ -26,11 +26,11 @@ constexpr int kArrowFadeLimit = 120;
 constexpr int kArrowClickOpacity = 100;
 constexpr int kAnimationChoices = 15;
 
-}
-
-void TForm1::SetControlOpacity(TDIBImage* image, int32_t step)
+void SetControlOpacity(TDIBImage* image, int32_t step)
 {
     image->SetOpacity(std::clamp(image->Opacity() + step, 0, 255));
+}
+
 }
 
 // The series the viewer can show for the selected item; pages without pictures have none.
@@ -52,19 +52,9 @@ std::string TForm1::SelectedPicture()
     }
 }
 
-bool TForm1::NextPicture(const std::string& picture) const
+void TForm1::LoadViewerPicture(const std::string& file)
 {
-    return platform::FileExists(SeriesPictureFile(picture, PictureNumber + 1, ".JPG"));
-}
-
-bool TForm1::PrevPicture(const std::string& picture) const
-{
-    return platform::FileExists(SeriesPictureFile(picture, PictureNumber - 1, ".JPG"));
-}
-
-void TForm1::LoadViewerPicture(const std::string& picture, int32_t number)
-{
-    DIBImageList2->DIBImages().Items(kViewerImage)->DIB().LoadPictureFile(SeriesPictureFile(picture, number, ".jpg"));
+    DIBImageList2->DIBImages().Items(kViewerImage)->DIB().LoadPictureFile(file);
     DIBImage2->IndexMain().SetDIBIndex(kViewerImage);
 }
 
@@ -87,11 +77,6 @@ void TForm1::DIBImage4MouseLeave(platform::TObject*)
     DIBTimer1->SetEnabled(false);
 }
 
-void TForm1::DIBImage4MouseMove(platform::TObject* sender, platform::TShiftState, int x, int y)
-{
-    MoveArrows(sender, x, y);
-}
-
 // Run by DIBTimer1: brightens up to fully opaque.
 void TForm1::DIBTimer2Timer(platform::TObject*)
 {
@@ -112,11 +97,10 @@ void TForm1::DIBTimer1Timer(platform::TObject*)
 void TForm1::DIBImage4Click(platform::TObject*)
 {
     const std::string picture = SelectedPicture();
-    if (picture.empty() || !platform::FileExists(SeriesPictureFile(picture, 1, ".jpg")))
+    if (picture.empty() || !Pictures.HasSeries(picture))
         return;
-    LoadViewerPicture(picture, 1);
-    PictureNumber = 1;
-    ViewerName = picture;
+    LoadViewerPicture(Pictures.FileOf(picture, 1));
+    Pictures.Open(picture);
     LeftArrow->Hide();
     RightArrow->Show();
     DIBTimer3->SetEnabled(true);
@@ -186,7 +170,7 @@ void TForm1::FollowSelectedSeries()
 {
     const std::string picture = SelectedPicture();
     if (!picture.empty())
-        ViewerName = picture;
+        Pictures.Name = picture;
 }
 
 // The number moves only once the picture has loaded, so it always names the picture on show.
@@ -195,12 +179,12 @@ void TForm1::RightArrowClick(platform::TObject*)
     if (DIBImage2->Opacity() < kArrowClickOpacity)
         return;
     FollowSelectedSeries();
-    if (platform::FileExists(SeriesPictureFile(ViewerName, PictureNumber + 1, ".jpg"))) {
-        LoadViewerPicture(ViewerName, PictureNumber + 1);
-        ++PictureNumber;
+    if (const std::optional<std::string> next = Pictures.Neighbour(1)) {
+        LoadViewerPicture(*next);
+        Pictures.Step(1);
         LeftArrow->Show();
     }
-    RightArrow->SetVisible(NextPicture(ViewerName));
+    RightArrow->SetVisible(Pictures.Neighbour(1).has_value());
 }
 
 void TForm1::LeftArrowClick(platform::TObject*)
@@ -208,19 +192,13 @@ void TForm1::LeftArrowClick(platform::TObject*)
     if (DIBImage2->Opacity() < kArrowClickOpacity)
         return;
     FollowSelectedSeries();
-    if (platform::FileExists(SeriesPictureFile(ViewerName, PictureNumber - 1, ".jpg"))) {
-        LoadViewerPicture(ViewerName, PictureNumber - 1);
-        --PictureNumber;
+    if (const std::optional<std::string> previous = Pictures.Neighbour(-1)) {
+        LoadViewerPicture(*previous);
+        Pictures.Step(-1);
         RightArrow->Show();
     } else {
-        LeftArrow->SetVisible(PrevPicture(ViewerName));
+        LeftArrow->Hide();
     }
-}
-
-void TForm1::StartTimerTimer(platform::TObject*)
-{
-    AnimationTimer->SetEnabled(true);
-    StartTimer->SetEnabled(false);
 }
 
 void TForm1::AnimationTimerTimer(platform::TObject*)
@@ -233,30 +211,4 @@ void TForm1::AnimationTimerTimer(platform::TObject*)
     const int r = std::uniform_int_distribution<int>(1, kAnimationChoices)(random);
     if (platform::TAnimate* player = SidePlayer(r))
         player->SetActive(true);
-}
-
-void TForm1::Animate1Start(platform::TObject*) { Animate1->Show(); }
-void TForm1::Animate2Start(platform::TObject*) { Animate2->Show(); }
-void TForm1::Animate3Start(platform::TObject*) { Animate3->Show(); }
-void TForm1::Animate4Start(platform::TObject*) { Animate4->Show(); }
-void TForm1::Animate5Start(platform::TObject*) { Animate5->Show(); }
-void TForm1::Animate6Start(platform::TObject*) { Animate6->Show(); }
-void TForm1::Animate7Start(platform::TObject*) { Animate7->Show(); }
-void TForm1::Animate8Start(platform::TObject*) { Animate8->Show(); }
-void TForm1::Animate9Start(platform::TObject*) { Animate9->Show(); }
-void TForm1::Animate10Start(platform::TObject*) { Animate10->Show(); }
-void TForm1::Animate5Stop(platform::TObject*) { Animate6->Show(); }
-void TForm1::Animate9Stop(platform::TObject*) { }
-
-// The window has no caption: a left press on its background drags it instead.
-void TForm1::Image4MouseDown(platform::TObject*, platform::TMouseButton button, platform::TShiftState, int, int)
-{
-    if (button == platform::TMouseButton::mbLeft)
-        StartSystemMove();
-}
-
-void TForm1::Image14MouseDown(platform::TObject*, platform::TMouseButton button, platform::TShiftState, int, int)
-{
-    if (button == platform::TMouseButton::mbLeft)
-        StartSystemMove();
 }

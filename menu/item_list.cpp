@@ -8,7 +8,6 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "platform/components/StdCtrls.h"
-#include "platform/text/Text.h"
 
 using platform::VK_DOWN;
 using platform::VK_END;
@@ -32,75 +31,20 @@ constexpr TColor kInstalledColour = 0xC0C0C0;
 constexpr int kWheelIconZone = 600;
 constexpr int kWheelListZone = 590;
 
-template<typename Array>
-const std::string& NameAt(const Array& items, int index)
-{
-    static const std::string empty;
-    return index >= 1 && index <= Array::capacity ? items[index].Name : empty;
-}
-
 bool MarksInstalled(int32_t category)
 {
     return category == CatDemos || category == CatExtra2;
 }
 
-bool HasItemList(int32_t category)
-{
-    return (category >= CatDemos && category <= CatMovies) || category == CatFulls || category == CatExtra2
-        || category == CatInstalled;
-}
-
-}
-
-// Counts are held below 256 by the arrays' capacities, so the byte loses nothing.
-uint8_t TForm1::AssignTempNumber(int32_t code) const
-{
-    int32_t count = 0;
-    switch (code) {
-    case CatDemos: count = Catalogue.DemoCount; break;
-    case CatExtra: count = Catalogue.ExtraCount; break;
-    case CatShareware: count = Catalogue.ShareCount; break;
-    case CatDrivers: count = Catalogue.DriverCount; break;
-    case CatUpdates: count = Catalogue.UpdateCount; break;
-    case CatReaders: count = Catalogue.ReaderCount; break;
-    case CatShots: count = Catalogue.ShotCount; break;
-    case CatMovies: count = Catalogue.MovieCount; break;
-    case CatFulls: count = Catalogue.FullCount; break;
-    case CatExtra2: count = Catalogue.Extra2Count; break;
-    case CatInstalled: count = Catalogue.InstalledCount; break;
-    case CatSettings: count = 2; break;
-    default: break;
-    }
-    return static_cast<uint8_t>(count);
-}
-
-// The list name of item `index` of a category; slots beyond the arrays read as empty.
-std::string TForm1::ListName(int32_t code, int32_t index) const
-{
-    switch (code) {
-    case CatDemos: return NameAt(Catalogue.Demos, index);
-    case CatExtra: return NameAt(Catalogue.Extra, index);
-    case CatShareware: return NameAt(Catalogue.Shareware, index);
-    case CatDrivers: return NameAt(Catalogue.Drivers, index);
-    case CatUpdates: return NameAt(Catalogue.Updates, index);
-    case CatReaders: return NameAt(Catalogue.Readers, index);
-    case CatShots: return NameAt(Catalogue.Shots, index);
-    case CatMovies: return NameAt(Catalogue.Movies, index);
-    case CatFulls: return NameAt(Catalogue.Fulls, index);
-    case CatExtra2: return NameAt(Catalogue.Extra2, index);
-    // Records of older menus carry names upper-cased in a to z only.
-    case CatInstalled: return platform::UpperCaseCp1250(NameAt(Catalogue.InstalledList, index));
-    default: return {};
-    }
 }
 
 // The rows are written before the selection is marked, so the selected row reads black even
 // when it shows an installed item (marking first would let the installed colour win).
 void TForm1::FillList()
 {
-    if (HasItemList(Category)) {
+    if (ItemList::Lists(Category)) {
         for (int r = 1; r <= kRows; ++r)
-            ListRow(r)->SetCaption(ListName(Category, TopIndex + r - 1));
+            ListRow(r)->SetCaption(List.Name(Category, TopIndex + r - 1));
     } else if (Category == CatSettings) {
         ClearList();
         ListRow(1)->SetCaption("ENHANCED MODE");
@@ -119,7 +63,7 @@ void TForm1::HighLight(int32_t row)
     }
     if (row >= 1 && row <= kRows)
         ListRow(row)->Font().SetColor(kSelectedColour);
-    const int32_t count = AssignTempNumber(Category);
+    const int32_t count = List.Count(Category);
     Cover2->SetVisible(ItemIndex == 1);
     Cover1->SetVisible(ItemIndex == count);
 }
@@ -164,7 +108,7 @@ void TForm1::ClearList()
 
 void TForm1::ScrollListDown()
 {
-    const int32_t count = AssignTempNumber(Category);
+    const int32_t count = List.Count(Category);
     if (count == 0 || ItemIndex >= count)
         return;
     ++ItemIndex;
@@ -178,7 +122,7 @@ void TForm1::ScrollListDown()
 
 void TForm1::ScrollListUp()
 {
-    const int32_t count = AssignTempNumber(Category);
+    const int32_t count = List.Count(Category);
     if (count == 0 || ItemIndex <= 1 || (Category == CatInstalled && Catalogue.InstalledCount == 0))
         return;
     --ItemIndex;
@@ -194,7 +138,7 @@ void TForm1::ScrollListUp()
 void TForm1::SelectRow(int32_t offset)
 {
     const int32_t i = TopIndex + offset;
-    if (i == ItemIndex || i > AssignTempNumber(Category))
+    if (i == ItemIndex || i > List.Count(Category))
         return;
     ItemIndex = i;
     HighLight(offset + 1);
@@ -209,7 +153,7 @@ void TForm1::ClampSelection()
     }
     if (TopIndex < 1)
         TopIndex = 1;
-    const int32_t count = AssignTempNumber(Category);
+    const int32_t count = List.Count(Category);
     if (count < ItemIndex)
         ItemIndex = count;
 }
@@ -218,7 +162,7 @@ void TForm1::ClampSelection()
 // Down near the end selects the last item), and refreshes the view whenever it changed.
 void TForm1::ScrollToSelection()
 {
-    const int32_t count = AssignTempNumber(Category);
+    const int32_t count = List.Count(Category);
     TopIndex = count - ItemIndex >= 9 ? ItemIndex : count - 9;
     ClampSelection();
     if (ItemIndex != PrevItemIndex) {
@@ -229,106 +173,44 @@ void TForm1::ScrollToSelection()
     FillList();
 }
 
-// Every page with a list answers to letters, the Extra page included.
-std::vector<std::string> TForm1::AssignTempNamesList(int32_t code) const
-{
-    std::vector<std::string> names;
-    if (!HasItemList(code))
-        return names;
-    const int32_t count = AssignTempNumber(code);
-    for (int32_t i = 1; i <= count; ++i)
-        names.push_back(ListName(code, i));
-    return names;
-}
-
-int32_t TForm1::FindPosition(char c) const
-{
-    const std::vector<std::string> names = AssignTempNamesList(Category);
-    for (size_t i = 0; i < names.size(); ++i)
-        if (!names[i].empty() && names[i][0] == c)
-            return static_cast<int32_t>(i + 1);
-    return 0;
-}
-
-// Tens: the lower button goes to the next multiple of ten, the upper one to the previous
-// (1 from the first ten). The rule carries on past 40, so lists of up to 50 (updates, the
+// The list buttons (Image1 below the list, Image3 above it) step by one through lists of up to
+// ten items. Longer lists go by tens: the lower button goes to the next multiple of ten, the
+// upper one to the previous (1 from the first ten). The rule carries on past 40, so lists of up to 50 (updates, the
 // installed page) keep working buttons to their end.
-void TForm1::Image1Click(platform::TObject*)
+void TForm1::ListButtonClick(bool down)
 {
-    const int32_t count = AssignTempNumber(Category);
+    const int32_t count = List.Count(Category);
     if (count <= kRows) {
-        ScrollListDown();
+        down ? ScrollListDown() : ScrollListUp();
         return;
     }
     PrevItemIndex = ItemIndex;
-    if (ItemIndex >= 1)
+    if (!down)
+        ItemIndex = ItemIndex <= 10 ? 1 : (ItemIndex - 1) / 10 * 10;
+    else if (ItemIndex >= 1)
         ItemIndex = std::min<int32_t>((ItemIndex / 10 + 1) * 10, count);
     ScrollToSelection();
     ProcessPage();
 }
 
-void TForm1::Image3Click(platform::TObject*)
-{
-    const int32_t count = AssignTempNumber(Category);
-    if (count <= kRows) {
-        ScrollListUp();
-        return;
-    }
-    PrevItemIndex = ItemIndex;
-    ItemIndex = ItemIndex <= 10 ? 1 : (ItemIndex - 1) / 10 * 10;
-    ScrollToSelection();
-    ProcessPage();
-}
-
-void TForm1::Image3MouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    Image11->Show();
-}
-
-void TForm1::Image1MouseMove(platform::TObject*, platform::TShiftState, int, int)
-{
-    Image10->Show();
-}
-
-void TForm1::DemosLabel1_Click(platform::TObject*) { SelectRow(0); }
-void TForm1::DemosLabel2Click(platform::TObject*) { SelectRow(1); }
-void TForm1::DemosLabel3Click(platform::TObject*) { SelectRow(2); }
-void TForm1::DemosLabel4Click(platform::TObject*) { SelectRow(3); }
-void TForm1::DemosLabel5Click(platform::TObject*) { SelectRow(4); }
-void TForm1::DemosLabel6Click(platform::TObject*) { SelectRow(5); }
-void TForm1::DemosLabel7Click(platform::TObject*) { SelectRow(6); }
-void TForm1::DemosLabel8Click(platform::TObject*) { SelectRow(7); }
-void TForm1::DemosLabel9Click(platform::TObject*) { SelectRow(8); }
-void TForm1::DemosLabel10Click(platform::TObject*) { SelectRow(9); }
-
-// Bound to the wheel rolling down (the form's events are bound crosswise).
-void TForm1::FormMouseWheelUp(platform::TObject*, platform::TShiftState shift, TPoint mousePos, bool&)
+// Over the icon column the wheel works as pointing at the column's scroll zone in its
+// direction (Image6 at the bottom, Image5 at the top); over the list it steps the selection.
+void TForm1::WheelRolled(bool down, TPoint mousePos)
 {
     const int x = mousePos.X - Left();
     if (x > kWheelIconZone) {
-        const TPoint local = Image6->ScreenToClient(mousePos);
-        DownMouseMove(Image6, shift, local.X, local.Y);
+        platform::TImage* zone = down ? Image6 : Image5;
+        const TPoint local = zone->ScreenToClient(mousePos);
+        PointScrollZone(!down, zone, local.X, local.Y);
     } else if (x < kWheelListZone) {
-        ScrollListDown();
-    }
-}
-
-// Bound to the wheel rolling up.
-void TForm1::FormMouseWheelDown(platform::TObject*, platform::TShiftState shift, TPoint mousePos, bool&)
-{
-    const int x = mousePos.X - Left();
-    if (x > kWheelIconZone) {
-        const TPoint local = Image5->ScreenToClient(mousePos);
-        UpMouseMove(Image5, shift, local.X, local.Y);
-    } else if (x < kWheelListZone) {
-        ScrollListUp();
+        down ? ScrollListDown() : ScrollListUp();
     }
 }
 
 void TForm1::JumpToLetter(char letter)
 {
     PrevItemIndex = ItemIndex;
-    ItemIndex = FindPosition(letter);
+    ItemIndex = List.FindPosition(Category, letter);
     if (ItemIndex == 0) {
         ItemIndex = PrevItemIndex;
         return;
@@ -350,7 +232,7 @@ void TForm1::FormKeyDown(platform::TObject*, uint16_t& key, platform::TShiftStat
         JumpToLetter(static_cast<char>(key));
         return;
     }
-    const int32_t count = AssignTempNumber(Category);
+    const int32_t count = List.Count(Category);
     switch (key) {
     case VK_PRIOR:
     case VK_NEXT:

@@ -34,6 +34,17 @@ void BindMethod(platform::MethodTable& table, TForm1* form, const char* name, vo
     table.Add<void(Args...)>(name, [form, method](Args... args) { (form->*method)(std::forward<Args>(args)...); });
 }
 
+void AddNotify(platform::MethodTable& table, const std::string& name, std::function<void()> action)
+{
+    table.Add<void(platform::TObject*)>(name, [action = std::move(action)](platform::TObject*) { action(); });
+}
+
+void AddMouseMove(platform::MethodTable& table, const std::string& name, std::function<void(platform::TObject*, int, int)> action)
+{
+    table.Add<void(platform::TObject*, platform::TShiftState, int, int)>(name,
+        [action = std::move(action)](platform::TObject* sender, platform::TShiftState, int x, int y) { action(sender, x, y); });
+}
+
 std::span<const uint8_t> RequireResource(std::string_view name)
 {
     auto bytes = platform::FindResource(name);
@@ -127,157 +138,70 @@ void TForm1::PublishMethods()
     TORVA_BIND(FormShow);
     TORVA_BIND(FormDestroy);
     TORVA_BIND(FormKeyDown);
-    TORVA_BIND(FormMouseWheelUp);
-    TORVA_BIND(FormMouseWheelDown);
-    TORVA_BIND(Image4MouseDown);
-    TORVA_BIND(Image14MouseDown);
     TORVA_BIND(DIBImage1MouseDown);
     TORVA_BIND(ScreenImageMouseMove);
     TORVA_BIND(DebugLabel1Click);
     TORVA_BIND(DebugLabel2Click);
-    TORVA_BIND(Animate1Start);
-    TORVA_BIND(Animate2Start);
-    TORVA_BIND(Animate3Start);
-    TORVA_BIND(Animate4Start);
-    TORVA_BIND(Animate5Start);
-    TORVA_BIND(Animate5Stop);
-    TORVA_BIND(Animate6Start);
-    TORVA_BIND(Animate7Start);
-    TORVA_BIND(Animate8Start);
-    TORVA_BIND(Animate9Start);
-    TORVA_BIND(Animate9Stop);
-    TORVA_BIND(Animate10Start);
-    TORVA_BIND(DemosLabel1_Click);
-    TORVA_BIND(DemosLabel2Click);
-    TORVA_BIND(DemosLabel3Click);
-    TORVA_BIND(DemosLabel4Click);
-    TORVA_BIND(DemosLabel5Click);
-    TORVA_BIND(DemosLabel6Click);
-    TORVA_BIND(DemosLabel7Click);
-    TORVA_BIND(DemosLabel8Click);
-    TORVA_BIND(DemosLabel9Click);
-    TORVA_BIND(DemosLabel10Click);
-    TORVA_BIND(DIBSection1Click);
-    TORVA_BIND(DIBSection2Click);
-    TORVA_BIND(DIBSection3Click);
-    TORVA_BIND(DIBSection4Click);
-    TORVA_BIND(DIBSection5Click);
-    TORVA_BIND(DIBSection6Click);
-    TORVA_BIND(DibSection7Click);
-    TORVA_BIND(DIBSection8Click);
-    TORVA_BIND(DibSection9Click);
-    TORVA_BIND(DIBSection10Click);
-    TORVA_BIND(IconImage1Click);
-    TORVA_BIND(IconImage1MouseMove);
-    TORVA_BIND(IconImage2MouseMove);
-    TORVA_BIND(IconImage3MouseMove);
-    TORVA_BIND(IconImage4MouseMove);
-    TORVA_BIND(IconImage5MouseMove);
-    TORVA_BIND(IconImage6MouseMove);
-    TORVA_BIND(DibSection7MouseMove);
-    TORVA_BIND(DIBSection8MouseMove);
-    TORVA_BIND(DibSection9MouseMove);
-    TORVA_BIND(DIBSection10MouseMove);
-    TORVA_BIND(IconLabel1MouseMove);
-    TORVA_BIND(IconLabel2MouseMove);
-    TORVA_BIND(IconLabel3MouseMove);
-    TORVA_BIND(IconLabel4MouseMove);
-    TORVA_BIND(IconLabel5MouseMove);
-    TORVA_BIND(IconLabel6MouseMove);
-    TORVA_BIND(IconLabel7MouseMove);
-    TORVA_BIND(IconLabel8MouseMove);
-    TORVA_BIND(IconLabel9MouseMove);
-    TORVA_BIND(IconLabel10MouseMove);
-    TORVA_BIND(Image3Click);
-    TORVA_BIND(Image3MouseMove);
-    TORVA_BIND(Image1Click);
-    TORVA_BIND(Image1MouseMove);
-    TORVA_BIND(UpMouseMove);
-    TORVA_BIND(DownMouseMove);
-    TORVA_BIND(Image6Click);
     TORVA_BIND(DIBImage4Click);
     TORVA_BIND(DIBImage4MouseEnter);
     TORVA_BIND(DIBImage4MouseLeave);
-    TORVA_BIND(DIBImage4MouseMove);
     TORVA_BIND(LeftArrowClick);
     TORVA_BIND(RightArrowClick);
-    TORVA_BIND(Flag_PlayableMouseMove);
-    TORVA_BIND(Flag_UnplayableMouseMove);
-    TORVA_BIND(Flag_CZMouseMove);
-    TORVA_BIND(Flag_NetMouseMove);
-    TORVA_BIND(Flag_3DMouseMove);
-    TORVA_BIND(ReadmeCoverMouseMove);
     TORVA_BIND(ReadmeDIBImageClick);
-    TORVA_BIND(WebCoverMouseMove);
     TORVA_BIND(WebDIBImageClick);
     TORVA_BIND(PlayCoverMouseMove);
     TORVA_BIND(PlayDIBImageClick);
     TORVA_BIND(StopCoverMouseMove);
     TORVA_BIND(StopDIBImageClick);
-    TORVA_BIND(Image2Click);
-    TORVA_BIND(Image9MouseMove);
-    TORVA_BIND(Image12Click);
-    TORVA_BIND(Image12MouseMove);
     TORVA_BIND(Image15Click);
-    TORVA_BIND(Image15MouseMove);
     TORVA_BIND(AnimationTimerTimer);
-    TORVA_BIND(StartTimerTimer);
-    TORVA_BIND(ScrollUpTimerTimer);
-    TORVA_BIND(ScrollDownTimerTimer);
     TORVA_BIND(DIBTimer1Timer);
     TORVA_BIND(DIBTimer2Timer);
     TORVA_BIND(DIBTimer3Timer);
     TORVA_BIND(DIBTimer4Timer);
     TORVA_BIND(Timer1Timer);
+    PublishNumberedControls(table);
+    PublishPointerHints(table);
+
+    // The layout binds the two scroll timers crosswise: ScrollUpTimer (started by the top zone)
+    // runs ScrollDownTimerTimer, ScrollDownTimer (the bottom zone) the other.
+    AddNotify(table, "ScrollDownTimerTimer", [this] { ScrollColumnDownTick(); });
+    AddNotify(table, "ScrollUpTimerTimer", [this] { ScrollColumnUpTick(); });
+    AddNotify(table, "Image12Click", [this] { SetSettingsPage(); });
+    AddNotify(table, "Image1Click", [this] { ListButtonClick(true); });
+    AddNotify(table, "Image3Click", [this] { ListButtonClick(false); });
+    AddMouseMove(table, "UpMouseMove", [this](platform::TObject* sender, int x, int y) { PointScrollZone(true, sender, x, y); });
+    AddMouseMove(table, "DownMouseMove", [this](platform::TObject* sender, int x, int y) { PointScrollZone(false, sender, x, y); });
+    // The side animations begin a while after the window shows.
+    AddNotify(table, "StartTimerTimer", [this] {
+        AnimationTimer->SetEnabled(true);
+        StartTimer->SetEnabled(false);
+    });
+    // The quit button.
+    AddNotify(table, "Image2Click", [] { platform::Application().Terminate(); });
+    // Bound to the bottom scroll zone in the stored form; clicking it does nothing.
+    AddNotify(table, "Image6Click", [] { });
+    AddMouseMove(table, "DIBImage4MouseMove", [this](platform::TObject* sender, int x, int y) { MoveArrows(sender, x, y); });
+    // The form's wheel events are bound crosswise: OnMouseWheelDown runs FormMouseWheelUp.
+    for (bool down : { true, false })
+        table.Add<void(platform::TObject*, platform::TShiftState, TPoint, bool&)>(down ? "FormMouseWheelUp" : "FormMouseWheelDown",
+            [this, down](platform::TObject*, platform::TShiftState, TPoint at, bool&) { WheelRolled(down, at); });
+    // The window has no caption: a left press on its background drags it instead.
+    for (const char* background : { "Image4MouseDown", "Image14MouseDown" })
+        table.Add<void(platform::TObject*, platform::TMouseButton, platform::TShiftState, int, int)>(background,
+            [this](platform::TObject*, platform::TMouseButton button, platform::TShiftState, int, int) {
+                if (button == platform::TMouseButton::mbLeft)
+                    StartSystemMove();
+            });
 
     TORVA_FIELD(CDNumberLabel);
     TORVA_FIELD(Image4);
     TORVA_FIELD(DebugLabel1);
     TORVA_FIELD(DebugLabel2);
-    TORVA_FIELD(Animate1);
-    TORVA_FIELD(Animate2);
-    TORVA_FIELD(Animate3);
-    TORVA_FIELD(Animate4);
-    TORVA_FIELD(Animate5);
-    TORVA_FIELD(Animate6);
-    TORVA_FIELD(Animate7);
-    TORVA_FIELD(Animate8);
-    TORVA_FIELD(Animate9);
-    TORVA_FIELD(Animate10);
     TORVA_FIELD(DIBContainer1);
     TORVA_FIELD(Image14);
     TORVA_FIELD(DIBImage1);
     TORVA_FIELD(DIBImage2);
-    TORVA_FIELD(DemosLabel1);
-    TORVA_FIELD(DemosLabel2);
-    TORVA_FIELD(DemosLabel3);
-    TORVA_FIELD(DemosLabel4);
-    TORVA_FIELD(DemosLabel5);
-    TORVA_FIELD(DemosLabel6);
-    TORVA_FIELD(DemosLabel7);
-    TORVA_FIELD(DemosLabel8);
-    TORVA_FIELD(DemosLabel9);
-    TORVA_FIELD(DemosLabel10);
-    TORVA_FIELD(DIBSection1);
-    TORVA_FIELD(DIBSection2);
-    TORVA_FIELD(DIBSection3);
-    TORVA_FIELD(DIBSection4);
-    TORVA_FIELD(DIBSection5);
-    TORVA_FIELD(DIBSection6);
-    TORVA_FIELD(DibSection7);
-    TORVA_FIELD(DIBSection8);
-    TORVA_FIELD(DibSection9);
-    TORVA_FIELD(DIBSection10);
-    TORVA_FIELD(IconLabel1);
-    TORVA_FIELD(IconLabel2);
-    TORVA_FIELD(IconLabel3);
-    TORVA_FIELD(IconLabel4);
-    TORVA_FIELD(IconLabel5);
-    TORVA_FIELD(IconLabel6);
-    TORVA_FIELD(IconLabel7);
-    TORVA_FIELD(IconLabel8);
-    TORVA_FIELD(IconLabel9);
-    TORVA_FIELD(IconLabel10);
     TORVA_FIELD(Image3);
     TORVA_FIELD(Image1);
     TORVA_FIELD(Image11);
@@ -337,6 +261,41 @@ void TForm1::PublishMethods()
 #undef TORVA_FIELD
 }
 
+// The numbered families: their fields are the families' arrays and their handlers take the
+// number. Names match without regard to case, as the layout writes DibSection7 and DibSection9.
+void TForm1::PublishNumberedControls(platform::MethodTable& table)
+{
+    for (int n = 1; n <= 10; ++n) {
+        const std::string number = std::to_string(n);
+        const size_t i = size_t(n - 1);
+        table.AddField("DemosLabel" + number, &m_listRows[i]);
+        table.AddField("DIBSection" + number, &m_sectionIcons[i]);
+        table.AddField("IconLabel" + number, &m_sectionLabels[i]);
+        table.AddField("Animate" + number, &m_sidePlayers[i]);
+
+        // The first row's handler is spelt differently in the stored form.
+        AddNotify(table, n == 1 ? "DemosLabel1_Click" : "DemosLabel" + number + "Click", [this, n] { SelectRow(n - 1); });
+        // An icon and its caption both switch to the icon's page.
+        AddNotify(table, "DIBSection" + number + "Click", [this, n] { MainButtonClick(n); });
+        AddNotify(table, "Animate" + number + "Start", [this, n] { SidePlayer(n)->Show(); });
+        // Hovering a caption moves the markers but does not light its icon.
+        AddMouseMove(table, "IconLabel" + number + "MouseMove",
+            [this](platform::TObject* sender, int x, int y) { MoveArrows(sender, x, y); });
+        // Pointing at an icon moves the markers and lights it; the first six handlers keep the
+        // stored form's older names. The last slot lights its icon without moving the markers,
+        // as the stored form has it.
+        AddMouseMove(table, (n <= 6 ? "IconImage" : "DIBSection") + number + "MouseMove",
+            [this, n](platform::TObject* sender, int x, int y) {
+                if (n != 10)
+                    MoveArrows(sender, x, y);
+                PressIcon(n);
+            });
+    }
+    // The fifth player's end starts the sixth; the ninth's end does nothing.
+    AddNotify(table, "Animate5Stop", [this] { SidePlayer(6)->Show(); });
+    AddNotify(table, "Animate9Stop", [] { });
+}
+
 void TForm1::CreateWindowLayout()
 {
     PublishMethods();
@@ -345,7 +304,6 @@ void TForm1::CreateWindowLayout()
         throw platform::Exception(std::string("The menu's resource ") + LayoutResource + " is not in the program");
     platform::ReadLayout(*this, *text, LayoutResource);
     AttachArtwork();
-    CollectFamilies();
     m_hasLayout = true;
     m_afterCatalogue = [this] {
         ShowCatalogue();
@@ -383,14 +341,6 @@ void TForm1::AttachArtwork()
     };
     fillList(*DIBImageList1, "art/DIBImageList1/");
     fillList(*DIBImageList2, "art/DIBImageList2/");
-}
-
-void TForm1::CollectFamilies()
-{
-    m_listRows = { DemosLabel1, DemosLabel2, DemosLabel3, DemosLabel4, DemosLabel5, DemosLabel6, DemosLabel7, DemosLabel8, DemosLabel9, DemosLabel10 };
-    m_sectionIcons = { DIBSection1, DIBSection2, DIBSection3, DIBSection4, DIBSection5, DIBSection6, DibSection7, DIBSection8, DibSection9, DIBSection10 };
-    m_sectionLabels = { IconLabel1, IconLabel2, IconLabel3, IconLabel4, IconLabel5, IconLabel6, IconLabel7, IconLabel8, IconLabel9, IconLabel10 };
-    m_sidePlayers = { Animate1, Animate2, Animate3, Animate4, Animate5, Animate6, Animate7, Animate8, Animate9, Animate10 };
 }
 
 TDIBFadeLabel* TForm1::ListRow(int n) const

@@ -13,26 +13,42 @@
 
 namespace {
 
+// String table messages of the page texts.
+constexpr int32_t SharewareFolderText = 13;
+constexpr int32_t UpdatesExplanationText = 61;
+
+// What a page shows when it opens, besides its list and the selected item. The installed page
+// and the settings page set themselves up.
+enum PageLook : uint8_t {
+    ShowsPicture = 1,     // the small picture shows; on the other pages it goes
+    OpaquePicture = 2,    // ... fully opaque
+    ChecksItems = 4,      // every item's status is checked first and the text label shows
+    ShowsUnplayable = 8,  // the unplayable flag shows
+    ShowsCodecNote = 16,  // the note that films need a video codec from the disc
+};
+
 struct PageKind {
     int32_t code;
     const char* caption;
     int baseIndex; // the unlit icon in DIBImageList1; the lit one follows it
+    unsigned look;
+    int32_t text = 0; // the string table message the text label shows, if any
 };
 
 constexpr PageKind PageKinds[] = {
-    { CatDemos, "DEMA", 2 },
-    { CatExtra, "EXTRA", 6 },
-    { CatShareware, "SHAREWARE", 4 },
+    { CatDemos, "DEMA", 2, ShowsPicture | ChecksItems },
+    { CatExtra, "EXTRA", 6, 0 },
+    { CatShareware, "SHAREWARE", 4, 0, SharewareFolderText },
     { CatDrivers, "OVLADA\xC8"
                   "E",
-        10 },
-    { CatUpdates, "UPDATY", 8 },
-    { CatReaders, "OD \xC8TEN\xC1\xD8U", 21 },
-    { CatShots, "E3 OBR\xC1ZKY", 23 },
-    { CatMovies, "E3 VIDEA", 23 },
-    { CatFulls, "PLN\xC1 HRA", 4 },
-    { CatExtra2, "ONLINE DEMA", 25 },
-    { CatInstalled, "INSTALOV\xC1NO", 27 },
+        10, 0 },
+    { CatUpdates, "UPDATY", 8, 0, UpdatesExplanationText },
+    { CatReaders, "OD \xC8TEN\xC1\xD8U", 21, 0 },
+    { CatShots, "E3 OBR\xC1ZKY", 23, ShowsPicture | ShowsUnplayable },
+    { CatMovies, "E3 VIDEA", 23, ShowsPicture | OpaquePicture | ShowsUnplayable | ShowsCodecNote, SharewareFolderText },
+    { CatFulls, "PLN\xC1 HRA", 4, ShowsPicture },
+    { CatExtra2, "ONLINE DEMA", 25, ShowsPicture | ChecksItems },
+    { CatInstalled, "INSTALOV\xC1NO", 27, 0 },
 };
 
 const PageKind* FindPageKind(int32_t code)
@@ -42,10 +58,6 @@ const PageKind* FindPageKind(int32_t code)
             return &kind;
     return nullptr;
 }
-
-// String table messages of the page texts.
-constexpr int32_t SharewareFolderText = 13;
-constexpr int32_t UpdatesExplanationText = 61;
 
 // The icon column's travel: where a scroll stops and where icons fade.
 constexpr int TopStopIconTop = 56;
@@ -110,117 +122,38 @@ void TForm1::SelectPage(int32_t code)
     Unbold();
     ItemIndex = 1;
     TopIndex = 1;
-    switch (code) {
-    case CatDemos: SetDemosPage(); break;
-    case CatExtra: SetExtraPage(); break;
-    case CatShareware: SetSharewarePage(); break;
-    case CatDrivers: SetDriversPage(); break;
-    case CatUpdates: SetUpdatesPage(); break;
-    case CatReaders: SetReadersPage(); break;
-    case CatShots: SetHotShotsPage(); break;
-    case CatMovies: SetFilmsPage(); break;
-    case CatFulls: SetFullsPage(); break;
-    case CatExtra2: SetExtra2Page(); break;
-    case CatInstalled: SetInstalledPage(); break;
-    case CatSettings: SetSettingsPage(); break;
-    default: break;
+    if (code == CatInstalled)
+        SetInstalledPage();
+    else if (code == CatSettings)
+        SetSettingsPage();
+    else if (FindPageKind(code))
+        SetPage(code);
+}
+
+void TForm1::SetPage(int32_t code)
+{
+    const PageKind* kind = FindPageKind(code);
+    if (!kind || code == CatInstalled)
+        return;
+    Category = code;
+    if (kind->look & ChecksItems) {
+        TopIndex = 1;
+        ItemIndex = 1;
+        TextLabel->Show();
     }
-}
-
-void TForm1::SetDemosPage()
-{
-    Category = CatDemos;
-    TopIndex = 1;
-    ItemIndex = 1;
-    TextLabel->Show();
-    DIBImage4->Show();
-    for (int32_t n = 1; n <= Catalogue.DemoCount; ++n)
-        Status.CheckDemo(Catalogue.Demos[n]);
+    if (kind->text)
+        TextLabel->SetCaption(LoadString(kind->text));
+    if (kind->look & OpaquePicture)
+        DIBImage4->SetOpacity(255);
+    DIBImage4->SetVisible(kind->look & ShowsPicture);
+    if (kind->look & ShowsUnplayable)
+        Flag_Unplayable->Show();
+    if (kind->look & ChecksItems)
+        for (int32_t n = 1; TDemos* item = Catalogue.ItemOf(code, n); ++n)
+            Status.CheckDemo(*item);
     FillList();
-    ProcessPage();
-}
-
-void TForm1::SetExtra2Page()
-{
-    Category = CatExtra2;
-    TopIndex = 1;
-    ItemIndex = 1;
-    TextLabel->Show();
-    DIBImage4->Show();
-    for (int32_t n = 1; n <= Catalogue.Extra2Count; ++n)
-        Status.CheckDemo(Catalogue.Extra2[n]);
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetExtraPage()
-{
-    Category = CatExtra;
-    DIBImage4->Hide();
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetSharewarePage()
-{
-    Category = CatShareware;
-    DIBImage4->Hide();
-    TextLabel->SetCaption(LoadString(SharewareFolderText));
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetDriversPage()
-{
-    Category = CatDrivers;
-    DIBImage4->Hide();
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetUpdatesPage()
-{
-    Category = CatUpdates;
-    DIBImage4->Hide();
-    TextLabel->SetCaption(LoadString(UpdatesExplanationText));
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetReadersPage()
-{
-    Category = CatReaders;
-    DIBImage4->Hide();
-    FillList();
-    ProcessPage();
-}
-
-void TForm1::SetHotShotsPage()
-{
-    Category = CatShots;
-    FillList();
-    Flag_Unplayable->Show();
-    DIBImage4->Show();
-    ProcessPage();
-}
-
-void TForm1::SetFilmsPage()
-{
-    Category = CatMovies;
-    TextLabel->SetCaption(LoadString(SharewareFolderText));
-    DIBImage4->SetOpacity(255);
-    DIBImage4->Show();
-    Flag_Unplayable->Show();
-    FillList();
-    Label2->Show();
-    ProcessPage();
-}
-
-void TForm1::SetFullsPage()
-{
-    Category = CatFulls;
-    DIBImage4->Show();
-    FillList();
+    if (kind->look & ShowsCodecNote)
+        Label2->Show();
     ProcessPage();
 }
 
@@ -257,12 +190,6 @@ void TForm1::MoveArrows(platform::TObject* control, int x, int y)
     }
     Image7->SetTop(std::min(RoundHalfEven(x / 3.5 + 10), 200));
     Image8->SetTop(std::max(RoundHalfEven(375 - y / 4.8), 271));
-}
-
-void TForm1::HoverIcon(platform::TObject* sender, int x, int y, int32_t n)
-{
-    MoveArrows(sender, x, y);
-    PressIcon(n);
 }
 
 void TForm1::MoveColumn(int dy)
@@ -314,67 +241,16 @@ void TForm1::ScrollColumnUpTick()
 
 // ---- handlers ------------------------------------------------------------------------------
 
-void TForm1::DIBSection1Click(platform::TObject*) { MainButtonClick(1); }
-void TForm1::DIBSection2Click(platform::TObject*) { MainButtonClick(2); }
-void TForm1::DIBSection3Click(platform::TObject*) { MainButtonClick(3); }
-void TForm1::DIBSection4Click(platform::TObject*) { MainButtonClick(4); }
-void TForm1::DIBSection5Click(platform::TObject*) { MainButtonClick(5); }
-void TForm1::DIBSection6Click(platform::TObject*) { MainButtonClick(6); }
-void TForm1::DibSection7Click(platform::TObject*) { MainButtonClick(7); }
-void TForm1::DIBSection8Click(platform::TObject*) { MainButtonClick(8); }
-void TForm1::DibSection9Click(platform::TObject*) { MainButtonClick(9); }
-void TForm1::DIBSection10Click(platform::TObject*) { MainButtonClick(10); }
-
-// Kept from the stored form, where it is bound to nothing and does nothing.
-void TForm1::IconImage1Click(platform::TObject*) { }
-
-
-// Pointing at an icon moves the markers and lights it.
-void TForm1::IconImage1MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 1); }
-void TForm1::IconImage2MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 2); }
-void TForm1::IconImage3MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 3); }
-void TForm1::IconImage4MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 4); }
-void TForm1::IconImage5MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 5); }
-void TForm1::IconImage6MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 6); }
-void TForm1::DibSection7MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 7); }
-void TForm1::DIBSection8MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 8); }
-void TForm1::DibSection9MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { HoverIcon(s, x, y, 9); }
-
-// The last slot lights its icon without moving the markers, as the stored form has it.
-void TForm1::DIBSection10MouseMove(platform::TObject*, platform::TShiftState, int, int) { PressIcon(10); }
-
-// Hovering a caption moves the markers but does not light its icon.
-void TForm1::IconLabel1MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel2MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel3MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel4MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel5MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel6MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel7MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel8MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel9MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-void TForm1::IconLabel10MouseMove(platform::TObject* s, platform::TShiftState, int x, int y) { MoveArrows(s, x, y); }
-
-void TForm1::UpMouseMove(platform::TObject* sender, platform::TShiftState, int x, int y)
+// Pointing at the column's top zone (Image5 and the Up arrow) or its bottom zone (Image6 and the
+// Down arrow) shows the zone's arrow and starts its scroll timer.
+void TForm1::PointScrollZone(bool top, platform::TObject* sender, int x, int y)
 {
-    Up->Show();
+    (top ? Up : Down)->Show();
     StripStep = 5;
-    ScrollDownTimer->SetEnabled(false);
-    ScrollUpTimer->SetEnabled(true);
+    ScrollDownTimer->SetEnabled(!top);
+    ScrollUpTimer->SetEnabled(top);
     MoveArrows(sender, x, y);
 }
-
-void TForm1::DownMouseMove(platform::TObject* sender, platform::TShiftState, int x, int y)
-{
-    Down->Show();
-    StripStep = 5;
-    ScrollDownTimer->SetEnabled(true);
-    ScrollUpTimer->SetEnabled(false);
-    MoveArrows(sender, x, y);
-}
-
-// Bound to the bottom scroll zone in the stored form; clicking it does nothing.
-void TForm1::Image6Click(platform::TObject*) { }
 
 void TForm1::ScreenImageMouseMove(platform::TObject* sender, platform::TShiftState, int x, int y)
 {
@@ -394,10 +270,3 @@ void TForm1::ScreenImageMouseMove(platform::TObject* sender, platform::TShiftSta
     MoveArrows(sender, x, y);
     UnpressIcon(HotIcon);
 }
-
-// The layout binds the two scroll timers crosswise: ScrollUpTimer (started by the top zone)
-// runs this handler, ScrollDownTimer (the bottom zone) the other.
-void TForm1::ScrollDownTimerTimer(platform::TObject*) { ScrollColumnDownTick(); }
-void TForm1::ScrollUpTimerTimer(platform::TObject*) { ScrollColumnUpTick(); }
-
-void TForm1::Image12Click(platform::TObject*) { SetSettingsPage(); }

@@ -51,29 +51,15 @@ void TForm1::SetOff()
     Label2->Hide();
 }
 
-bool TForm1::SwitchSelectedSetting(int32_t value)
+void TForm1::SwitchSelectedSetting(bool on)
 {
     if (ItemIndex != 1 && ItemIndex != 2)
-        return false;
+        return;
+    const int32_t value = on ? 1 : 0;
     // Written first: a refused write leaves the setting and the page as they were.
     Context.StateIni->WriteInteger("Main", Settings[ItemIndex - 1].key, value);
     (ItemIndex == 1 ? Enhanced : Slow) = value;
     SetSettings();
-    return true;
-}
-
-void TForm1::SettingsSwitchOn()
-{
-    if (!SwitchSelectedSetting(1))
-        return;
-    PlayDIBImage->Hide();
-    PlayDIBOff->Hide();
-}
-
-void TForm1::SettingsSwitchOff()
-{
-    if (!SwitchSelectedSetting(0))
-        return;
-    StopDIBImage->Hide();
-    StopDIBOff->Hide();
+    (on ? PlayDIBImage : StopDIBImage)->Hide();
+    (on ? PlayDIBOff : StopDIBOff)->Hide();
 }

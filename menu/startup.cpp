@@ -33,7 +33,9 @@ const platform::ClassInfo& TForm1::StaticClass()
     readOnly(builder, "Enhanced", &TForm1::Enhanced);
     readOnly(builder, "Slow", &TForm1::Slow);
     readOnlyCount(builder, "PictureCount", &DiscCatalogue::PictureCount);
-    readOnly(builder, "PictureNumber", &TForm1::PictureNumber);
+    builder.Integer("PictureNumber", [](const TForm1& f) { return f.Pictures.Number; }, [](TForm1&, int32_t) { })
+        .NotStored()
+        .ReadOnly();
     static const platform::ClassInfo info = builder.Build();
     return info;
 }

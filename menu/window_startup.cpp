@@ -105,7 +105,7 @@ void TForm1::ShowCatalogue()
     for (int32_t code : { 1, 11, 10, 8, 7, 2, 3, 5, 4, 20 })
         AddPage(code);
     MainButtonClick(1);
-    SetDemosPage();
+    SetPage(CatDemos);
 }
 
 void TForm1::FormDestroy(platform::TObject*)

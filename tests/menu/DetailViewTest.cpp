@@ -190,7 +190,7 @@ TEST_P(HoverTexts, OfTheRunAndUninstallButtons)
     auto& f = Open("[Main]\nCD=0206\nDemos=1\nExtra=1\nDrivers=1\nMovies=1\n[Demo1]\nName=A\nPicture=NUL\n"
                    "[Extra1]\nName=E\nInstallType=1\nPicture=NUL\n[Driver1]\nName=D\n[Movie1]\nName=M\nPicture=NUL\n");
     if (c.slot == 0)
-        f.Image12Click(nullptr);
+        f.Image12->Click();
     else
         f.MainButtonClick(c.slot);
     if (TDemos* item = f.SelectedItem()) {
@@ -216,7 +216,7 @@ TEST_F(DetailView, QuitButtonEndsTheApplication)
 {
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=NUL\n");
     EXPECT_FALSE(loop.Terminated());
-    f.Image2Click(nullptr);
+    f.Image2->Click();
     EXPECT_TRUE(loop.Terminated());
 }
 

@@ -116,10 +116,10 @@ TEST_F(Effects, LeftPressOnTheBackgroundDragsTheWindow)
     form->SetWindow(std::move(window));
     form->CreateWindowLayout();
     form->Show();
-    form->Image4MouseDown(form->Image4, platform::TMouseButton::mbRight, 0, 3, 3);
+    form->Image4->MouseDown(platform::TMouseButton::mbRight, 0, 3, 3);
     EXPECT_EQ(headless->SystemMoveCount(), 0);
-    form->Image4MouseDown(form->Image4, platform::TMouseButton::mbLeft, 0, 3, 3);
-    form->Image14MouseDown(form->Image14, platform::TMouseButton::mbLeft, 0, 3, 3);
+    form->Image4->MouseDown(platform::TMouseButton::mbLeft, 0, 3, 3);
+    form->Image14->MouseDown(platform::TMouseButton::mbLeft, 0, 3, 3);
     EXPECT_EQ(headless->SystemMoveCount(), 2);
 }
 

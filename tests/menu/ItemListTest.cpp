@@ -87,9 +87,9 @@ TEST_F(ItemList, RowsBeyondTheLastItemAreEmptyAndClickingThemDoesNothing)
     auto& f = OpenDemos(3);
     EXPECT_EQ(Row(3), DemoName(3));
     EXPECT_EQ(Row(4), "");
-    f.DemosLabel7Click(nullptr);
+    f.ListRow(7)->Click();
     EXPECT_EQ(f.ItemIndex, 1);
-    f.DemosLabel3Click(nullptr);
+    f.ListRow(3)->Click();
     EXPECT_EQ(f.ItemIndex, 3);
     EXPECT_EQ(RowColour(3), Selected);
     EXPECT_EQ(RowColour(1), Normal);
@@ -101,14 +101,14 @@ TEST_F(ItemList, ListButtonsStepByOneUpToTenItemsAndAreCoveredAtTheEnds)
     auto& f = OpenDemos(10);
     EXPECT_TRUE(f.Cover2->Visible());
     EXPECT_FALSE(f.Cover1->Visible());
-    f.Image1Click(nullptr);
+    f.Image1->Click();
     EXPECT_EQ(f.ItemIndex, 2);
     EXPECT_FALSE(f.Cover2->Visible());
     SelectByKeys(10);
     EXPECT_TRUE(f.Cover1->Visible());
-    f.Image1Click(nullptr);
+    f.Image1->Click();
     EXPECT_EQ(f.ItemIndex, 10);
-    f.Image3Click(nullptr);
+    f.Image3->Click();
     EXPECT_EQ(f.ItemIndex, 9);
 }
 
@@ -124,7 +124,7 @@ TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
 
     std::vector<int> down;
     for (int i = 0; i < 6; ++i) {
-        f.Image1Click(nullptr);
+        f.Image1->Click();
         down.push_back(f.ItemIndex);
     }
     EXPECT_EQ(down, (std::vector<int> { 10, 20, 30, 40, 45, 45 }));
@@ -133,7 +133,7 @@ TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
 
     std::vector<int> up;
     for (int i = 0; i < 6; ++i) {
-        f.Image3Click(nullptr);
+        f.Image3->Click();
         up.push_back(f.ItemIndex);
     }
     EXPECT_EQ(up, (std::vector<int> { 40, 30, 20, 10, 1, 1 }));
@@ -182,7 +182,7 @@ TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
 TEST_F(ItemList, SettingsPageListsItsTwoEntries)
 {
     auto& f = OpenDemos(12);
-    f.Image12Click(nullptr);
+    f.Image12->Click();
     EXPECT_EQ(Row(1), "ENHANCED MODE");
     EXPECT_EQ(Row(2), "SLOW COMPUTER");
     EXPECT_EQ(Row(3), "");
@@ -205,9 +205,35 @@ TEST_F(ItemList, AnEmptyPageShowsNoPositionAndNothingToDescribe)
     EXPECT_EQ(f.NameLabel->Caption(), "");
     for (uint16_t key : std::initializer_list<uint16_t> { platform::VK_DOWN, platform::VK_UP, platform::VK_END, platform::VK_NEXT, 0x41 })
         Key(key);
-    f.Image1Click(nullptr);
+    f.Image1->Click();
     EXPECT_EQ(f.PositionLabel->Caption(), "");
     EXPECT_TRUE(boxes.errors.empty());
+}
+
+}
+
+namespace {
+
+// The list's part alone, over a catalogue filled by hand: no form, no disc.
+TEST(ItemListPart, NamesCountsAndLettersComeFromTheCatalogue)
+{
+    MenuContext context;
+    DiscCatalogue catalogue { context };
+    catalogue.DemoCount = 2;
+    catalogue.Demos[1].Name = "ALFA";
+    catalogue.Demos[2].Name = "BETA";
+    catalogue.InstalledCount = 1;
+    catalogue.InstalledList[1].Name = "stara hra";
+    const ::ItemList list { catalogue };
+
+    EXPECT_EQ(list.Count(CatDemos), 2);
+    EXPECT_EQ(list.Name(CatDemos, 31), "");
+    EXPECT_EQ(list.FindPosition(CatDemos, 'B'), 2);
+    EXPECT_EQ(list.FindPosition(CatDemos, 'C'), 0);
+    EXPECT_EQ(list.Name(CatInstalled, 1), "STARA HRA");
+    // The settings page has its two rows but no catalogue names to jump through.
+    EXPECT_EQ(list.Count(CatSettings), 2);
+    EXPECT_TRUE(list.Names(CatSettings).empty());
 }
 
 }

@@ -68,10 +68,10 @@ TEST_F(MenuWindow, ControlsStandWhereTheLayoutPutsThem)
             EXPECT_EQ(control.Visible(), stored.visible);
         }
     }
-    EXPECT_EQ(f.DIBSection5->Opacity(), 250);
-    EXPECT_EQ(f.DIBSection6->Opacity(), 0);
-    EXPECT_EQ(f.IconLabel5->Opacity(), 250);
-    EXPECT_EQ(f.IconLabel6->Opacity(), 0);
+    EXPECT_EQ(f.SectionIcon(5)->Opacity(), 250);
+    EXPECT_EQ(f.SectionIcon(6)->Opacity(), 0);
+    EXPECT_EQ(f.SectionLabel(5)->Opacity(), 250);
+    EXPECT_EQ(f.SectionLabel(6)->Opacity(), 0);
     EXPECT_EQ(f.DIBImage1->IndexMain().DIBIndex(), 12);
     EXPECT_EQ(f.LeftArrow->IndexMain().DIBIndex(), 30);
     EXPECT_EQ(f.DIBImageList1->DIBImages().Count(), 31);
@@ -91,8 +91,8 @@ TEST_F(MenuWindow, CrosswiseBindingsAreKept)
     EXPECT_EQ(f.DIBTimer2->EventBinding("OnTimer"), "DIBTimer1Timer");
     EXPECT_EQ(f.EventBinding("OnMouseWheelDown"), "FormMouseWheelUp");
     EXPECT_EQ(f.EventBinding("OnMouseWheelUp"), "FormMouseWheelDown");
-    EXPECT_EQ(f.DemosLabel1->EventBinding("OnClick"), "DemosLabel1_Click");
-    EXPECT_EQ(f.IconLabel7->EventBinding("OnClick"), "DibSection7Click");
+    EXPECT_EQ(f.ListRow(1)->EventBinding("OnClick"), "DemosLabel1_Click");
+    EXPECT_EQ(f.SectionLabel(7)->EventBinding("OnClick"), "DibSection7Click");
     EXPECT_EQ(f.Image9->EventBinding("OnClick"), "Image2Click");
     EXPECT_EQ(f.DIBImage2->EventBinding("OnMouseDown"), "DIBImage1MouseDown");
     EXPECT_TRUE(f.StartTimer->Enabled());
@@ -248,14 +248,14 @@ TEST_F(MenuWindow, ClickingThePageOnScreenChangesNothing)
     WriteCatalogue(SmallCatalogue(15));
     auto& f = Open();
     Run("click DemosLabel3");
-    f.DIBSection1Click(nullptr);
+    f.SectionIcon(1)->Click();
     EXPECT_EQ(f.ItemIndex, 3);
     EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
     // From the settings page the same icon switches back: that page has its own code.
-    f.Image12Click(nullptr);
+    f.Image12->Click();
     EXPECT_EQ(f.Category, CatSettings);
     EXPECT_EQ(f.SelectedSlot, 1);
-    f.DIBSection1Click(nullptr);
+    f.SectionIcon(1)->Click();
     EXPECT_EQ(f.Category, CatDemos);
     EXPECT_EQ(f.ItemIndex, 1);
     // Slots beyond the table are ignored.
@@ -270,14 +270,14 @@ TEST_F(MenuWindow, HoverLightsAnIconUntilTheBackground)
     auto& f = Open();
     Run("move DIBSection2");
     EXPECT_EQ(f.HotIcon, 2);
-    EXPECT_EQ(f.DIBSection2->IndexMain().DIBIndex(), 26);
+    EXPECT_EQ(f.SectionIcon(2)->IndexMain().DIBIndex(), 26);
     // A caption moves the markers but lights nothing.
     Run("move IconLabel3");
-    EXPECT_EQ(f.DIBSection3->IndexMain().DIBIndex(), 4);
+    EXPECT_EQ(f.SectionIcon(3)->IndexMain().DIBIndex(), 4);
     Run("move Image14 10 10");
     EXPECT_EQ(f.HotIcon, 0);
-    EXPECT_EQ(f.DIBSection2->IndexMain().DIBIndex(), 25);
-    EXPECT_EQ(f.DIBSection1->IndexMain().DIBIndex(), 3);
+    EXPECT_EQ(f.SectionIcon(2)->IndexMain().DIBIndex(), 25);
+    EXPECT_EQ(f.SectionIcon(1)->IndexMain().DIBIndex(), 3);
 }
 
 TEST_F(MenuWindow, MarkersFollowThePointer)
@@ -306,9 +306,9 @@ TEST_F(MenuWindow, IconColumnScrollsToBothEndsWithTheCovers)
     EXPECT_TRUE(f.Down->Visible());
     EXPECT_TRUE(f.ScrollDownTimer->Enabled());
     Run("wait 1000");
-    EXPECT_EQ(f.DIBSection10->Top(), 326);
-    EXPECT_EQ(f.IconLabel10->Top(), 715 - 340);
-    EXPECT_EQ(f.DIBSection1->Top(), 60 - 340);
+    EXPECT_EQ(f.SectionIcon(10)->Top(), 326);
+    EXPECT_EQ(f.SectionLabel(10)->Top(), 715 - 340);
+    EXPECT_EQ(f.SectionIcon(1)->Top(), 60 - 340);
     EXPECT_TRUE(f.Cover4->Visible());
     EXPECT_FALSE(f.Cover3->Visible());
     for (int n = 1; n <= 10; ++n) {
@@ -321,13 +321,13 @@ TEST_F(MenuWindow, IconColumnScrollsToBothEndsWithTheCovers)
     EXPECT_FALSE(f.ScrollDownTimer->Enabled());
     EXPECT_TRUE(f.ScrollUpTimer->Enabled());
     Run("wait 1000");
-    EXPECT_EQ(f.DIBSection1->Top(), 60);
-    EXPECT_EQ(f.DIBSection10->Top(), 666);
+    EXPECT_EQ(f.SectionIcon(1)->Top(), 60);
+    EXPECT_EQ(f.SectionIcon(10)->Top(), 666);
     EXPECT_TRUE(f.Cover3->Visible());
     EXPECT_FALSE(f.Cover4->Visible());
     // Icon 1 comes back into the band for its last seven steps only.
-    EXPECT_EQ(f.DIBSection1->Opacity(), 210);
-    EXPECT_EQ(f.DIBSection5->Opacity(), 255);
+    EXPECT_EQ(f.SectionIcon(1)->Opacity(), 210);
+    EXPECT_EQ(f.SectionIcon(5)->Opacity(), 255);
     for (int n = 6; n <= 10; ++n)
         EXPECT_EQ(f.SectionIcon(n)->Opacity(), 0) << n;
 
@@ -335,9 +335,9 @@ TEST_F(MenuWindow, IconColumnScrollsToBothEndsWithTheCovers)
     Run("move Image6");
     Run("wait 50");
     Run("move Image14 5 5");
-    int top = f.DIBSection1->Top();
+    int top = f.SectionIcon(1)->Top();
     Run("wait 200");
-    EXPECT_EQ(f.DIBSection1->Top(), top);
+    EXPECT_EQ(f.SectionIcon(1)->Top(), top);
     EXPECT_FALSE(f.Down->Visible());
     EXPECT_FALSE(f.Up->Visible());
 }
@@ -346,7 +346,7 @@ TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
 {
     WriteCatalogue(SmallCatalogue(3));
     auto& f = Open();
-    f.Image12Click(nullptr);
+    f.Image12->Click();
     EXPECT_EQ(f.Category, CatSettings);
     EXPECT_EQ(f.ItemIndex, 1);
     EXPECT_EQ(f.NameLabel->Caption(), "STATUS: ZAPNUTO");
@@ -384,7 +384,7 @@ TEST_F(MenuWindow, SettingsPageOffersTheMainButtonWhenEnhancedIsOff)
     WriteDriveC("windows/torva.ini", "[Main]\r\nEnhanced=0\r\n");
     WriteCatalogue(SmallCatalogue(3));
     auto& f = Open();
-    f.Image12Click(nullptr);
+    f.Image12->Click();
     EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
     EXPECT_TRUE(f.PlayDIBOff->Visible());
     EXPECT_FALSE(f.StopDIBOff->Visible());

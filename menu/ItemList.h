@@ -1,0 +1,31 @@
+#pragma once
+
+// What the item list shows of the catalogue, page by page: how many entries a page lists, the
+// name of each, and where a typed letter jumps to. The rows, their colours and the selection
+// stay with the form.
+
+#include "menu/DiscCatalogue.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ItemList {
+public:
+    explicit ItemList(const DiscCatalogue& catalogue)
+        : m_catalogue(catalogue)
+    {
+    }
+
+    // Whether the page of a category lists catalogue entries (the settings page lists its own).
+    static bool Lists(int32_t category);
+    // How many entries the page of a category lists (the settings page two).
+    uint8_t Count(int32_t code) const;
+    std::string Name(int32_t code, int32_t index) const;
+    std::vector<std::string> Names(int32_t code) const;
+    // The first entry whose name starts with `c`, from 1; 0 when none does.
+    int32_t FindPosition(int32_t code, char c) const;
+
+private:
+    const DiscCatalogue& m_catalogue;
+};
