@@ -44,14 +44,19 @@ function(torva_library name)
   set_property(GLOBAL APPEND PROPERTY TORVA_LIBRARIES ${name})
 endfunction()
 
+# torva_executable(NAME source ...): a program of the tree, built with its include root and warnings.
+function(torva_executable name)
+  add_executable(${name} ${ARGN})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${TORVA_WARNINGS})
+endfunction()
+
 # torva_test(NAME SOURCES t.cpp ... DEPS lib ... [LABELS l ...]): one GoogleTest executable, a CTest entry per
 # test case (NAME.Suite.Case), so a failure names its case. Cases of one executable share
 # fixture folders by name, so they take turns; different executables still run side by side.
 function(torva_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  target_compile_options(${name} PRIVATE ${TORVA_WARNINGS})
+  torva_executable(${name} ${ARG_SOURCES})
   target_compile_definitions(${name} PRIVATE
     TORVA_TEST_DATA_DIR="${TORVA_TEST_DATA_DIR}"
     TORVA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
@@ -68,25 +73,21 @@ endfunction()
 function(torva_fuzz name)
   cmake_parse_arguments(ARG "" "" "SOURCE;DEPS;SEEDS" ${ARGN})
   if(TORVA_FUZZ)
-    add_executable(${name} ${ARG_SOURCE})
+    torva_executable(${name} ${ARG_SOURCE})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   else()
-    add_executable(${name} ${ARG_SOURCE} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)
+    torva_executable(${name} ${ARG_SOURCE} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)
     if(TORVA_TESTS AND ARG_SEEDS)
       add_test(NAME ${name} COMMAND ${name} ${ARG_SEEDS})
     endif()
   endif()
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  target_compile_options(${name} PRIVATE ${TORVA_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
 endfunction()
 
 # torva_bench(NAME SOURCES b.cpp ... DEPS lib ...)
 function(torva_bench name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  target_compile_options(${name} PRIVATE ${TORVA_WARNINGS})
+  torva_executable(${name} ${ARG_SOURCES})
   target_compile_definitions(${name} PRIVATE TORVA_TEST_DATA_DIR="${TORVA_TEST_DATA_DIR}")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
 endfunction()

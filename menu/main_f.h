@@ -9,11 +9,13 @@
 
 #include "menu/CatalogueTypes.h"
 #include "menu/DiscCatalogue.h"
+#include "menu/Form1Controls.h"
 #include "menu/InstalledPageModel.h"
 #include "menu/Installer.h"
 #include "menu/ItemList.h"
 #include "menu/Launcher.h"
 #include "menu/MenuContext.h"
+#include "menu/MenuEnvironment.h"
 #include "menu/PictureSeries.h"
 #include "menu/StatusCheck.h"
 #include "menu/Uninstaller.h"
@@ -32,37 +34,7 @@
 #include <string>
 #include <vector>
 
-// The DIB library's controls and components (dib/).
-class TDIBImage;
-class TDIBFadeLabel;
-class TDIBContainer;
-class TDIBImageList;
-class TDIBTimer;
-class TDIBFormShaper;
-
-namespace platform {
-class TImage;
-class TLabel;
-class TAnimate;
-class TTimer;
-}
-
-// What the form needs from outside: the program's own Windows path (it locates the disc) and the
-// user interface for error boxes and the busy cursor.
-struct MenuEnvironment {
-    std::string OwnPath = "C:\\TORVA.EXE";
-    shell::MessageBoxService* MessageBoxes = nullptr;
-    shell::CursorService* Cursor = nullptr;
-    // The first command-line argument was "T": installations show their setup command first.
-    bool ShowSetupCommand = false;
-    // Once the first page shows, Wine sets a new prefix up in the background when the disc
-    // carries Windows setups, so that the first install does not sit through it.
-    bool PrepareWine = false;
-    // Where the menu notes what it refused or skipped (the program's standard error).
-    std::ostream* DebugOutput = nullptr;
-};
-
-class TForm1 : public platform::TForm {
+class TForm1 : public platform::TForm, public Form1Controls {
     TORVA_CLASS(TForm1)
     // Declared first: the parts below are built on them.
     MenuEnvironment m_environment;
@@ -108,84 +80,6 @@ public:
 
     // Set when start-up or loading failed and the program is to end.
     bool Terminated = false;
-
-    // ---- controls of the layout (null until CreateWindowLayout) ---------------------------
-
-    platform::TLabel* CDNumberLabel = nullptr;
-    platform::TImage* Image4 = nullptr;
-    platform::TLabel* DebugLabel1 = nullptr;
-    platform::TLabel* DebugLabel2 = nullptr;
-    TDIBContainer* DIBContainer1 = nullptr;
-
-    // Inside DIBContainer1: backgrounds and overlays.
-    platform::TImage* Image14 = nullptr;
-    TDIBImage* DIBImage1 = nullptr;
-    TDIBImage* DIBImage2 = nullptr;
-
-    // Scroll controls, covers and markers.
-    platform::TImage* Image3 = nullptr;
-    platform::TImage* Image1 = nullptr;
-    platform::TImage* Image11 = nullptr;
-    platform::TImage* Image10 = nullptr;
-    platform::TImage* Cover2 = nullptr;
-    platform::TImage* Cover1 = nullptr;
-    platform::TImage* Image5 = nullptr;
-    platform::TImage* Image6 = nullptr;
-    platform::TImage* Up = nullptr;
-    platform::TImage* Down = nullptr;
-    platform::TImage* Cover3 = nullptr;
-    platform::TImage* Cover4 = nullptr;
-    platform::TImage* Image8 = nullptr;
-    platform::TImage* Image7 = nullptr;
-    platform::TLabel* PositionLabel = nullptr;
-
-    // Detail view.
-    platform::TImage* PicImage = nullptr;
-    TDIBImage* DIBImage4 = nullptr;
-    platform::TLabel* NameLabel = nullptr;
-    platform::TLabel* FirmLabel = nullptr;
-    platform::TLabel* TextLabel = nullptr;
-    platform::TLabel* HelpLabel = nullptr;
-    platform::TLabel* Label2 = nullptr;
-    TDIBImage* LeftArrow = nullptr;
-    TDIBImage* RightArrow = nullptr;
-    platform::TImage* Flag_Playable = nullptr;
-    platform::TImage* Flag_Unplayable = nullptr;
-    platform::TImage* Flag_CZ = nullptr;
-    platform::TImage* Flag_Net = nullptr;
-    platform::TImage* Flag_3D = nullptr;
-
-    // Action buttons: the always visible "off" images and the "on" images over them.
-    TDIBImage* ReadmeDIBOff = nullptr;
-    TDIBImage* ReadmeDIBImage = nullptr;
-    TDIBImage* WebDibOff = nullptr;
-    TDIBImage* WebDIBImage = nullptr;
-    TDIBImage* PlayDIBOff = nullptr;
-    TDIBImage* PlayDIBImage = nullptr;
-    TDIBImage* StopDIBOff = nullptr;
-    TDIBImage* StopDIBImage = nullptr;
-
-    // Bottom buttons.
-    platform::TImage* Image9 = nullptr;
-    platform::TImage* Image2 = nullptr;
-    platform::TImage* Image12 = nullptr;
-    platform::TImage* Image13 = nullptr;
-    platform::TImage* Image15 = nullptr;
-
-    // Non-visual components.
-    platform::TTimer* AnimationTimer = nullptr;
-    platform::TTimer* StartTimer = nullptr;
-    platform::TTimer* ScrollDownTimer = nullptr;
-    platform::TTimer* ScrollUpTimer = nullptr;
-    TDIBTimer* DIBTimer1 = nullptr;
-    TDIBTimer* DIBTimer2 = nullptr;
-    TDIBTimer* DIBTimer3 = nullptr;
-    TDIBTimer* DIBTimer4 = nullptr;
-    platform::TTimer* Timer1 = nullptr;
-    TDIBFormShaper* DIBFormShaper1 = nullptr;
-    TDIBImageList* DIBImageList1 = nullptr;
-    TDIBImageList* DIBImageList2 = nullptr;
-    TQXShellLink* QXShellLink1 = nullptr;
 
     // The numbered families by number, 1 to 10 (nullptr outside that range or without layout):
     // the item list's rows (DemosLabelN), the category column's icons (DIBSectionN) and their

@@ -12,6 +12,17 @@ constexpr int32_t SW_SHOWNORMAL = 1;
 constexpr int32_t SW_SHOWMAXIMIZED = 3;
 constexpr int32_t SW_SHOWMINNOACTIVE = 7;
 
+// Each shortcut modifier beside the shell link's hot-key flag for it.
+struct HotKeyModifier {
+    TShortCut shortCut;
+    uint16_t flag;
+};
+constexpr HotKeyModifier HotKeyModifiers[] = {
+    { TQXShellLink::scShift, TQXShellLink::HOTKEYF_SHIFT },
+    { TQXShellLink::scCtrl, TQXShellLink::HOTKEYF_CONTROL },
+    { TQXShellLink::scAlt, TQXShellLink::HOTKEYF_ALT },
+};
+
 const TQXShellLink::Messages EnglishMessages {
     "\"CoCreateInstance\" failed.",
     "\"PersistFile QueryInterface\" failed.",
@@ -204,24 +215,20 @@ TShortCut TQXShellLink::HotKey() const
 {
     uint16_t flags = FHotKeyCode >> 8;
     TShortCut shortCut = FHotKeyCode & 0xFF;
-    if (flags & HOTKEYF_SHIFT)
-        shortCut |= scShift;
-    if (flags & HOTKEYF_CONTROL)
-        shortCut |= scCtrl;
-    if (flags & HOTKEYF_ALT)
-        shortCut |= scAlt;
+    for (const HotKeyModifier& m : HotKeyModifiers) {
+        if (flags & m.flag)
+            shortCut |= m.shortCut;
+    }
     return shortCut;
 }
 
 void TQXShellLink::SetHotKey(TShortCut value)
 {
     uint16_t flags = 0;
-    if (value & scShift)
-        flags |= HOTKEYF_SHIFT;
-    if (value & scCtrl)
-        flags |= HOTKEYF_CONTROL;
-    if (value & scAlt)
-        flags |= HOTKEYF_ALT;
+    for (const HotKeyModifier& m : HotKeyModifiers) {
+        if (value & m.shortCut)
+            flags |= m.flag;
+    }
     FHotKeyCode = static_cast<uint16_t>((value & 0xFF) | flags << 8);
 }
 

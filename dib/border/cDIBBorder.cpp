@@ -103,18 +103,14 @@ void TDIBBorderEdge::Changed()
 
 void TDIBBorderEdge::SetDrawStyle(TDIBBorderDrawStyle value)
 {
-    if (value == m_drawStyle)
-        return;
-    m_drawStyle = value;
-    Changed();
+    if (ChangeValue(m_drawStyle, value))
+        Changed();
 }
 
 void TDIBBorderEdge::SetAutoCalcSize(bool value)
 {
-    if (value == m_autoCalcSize)
-        return;
-    m_autoCalcSize = value;
-    Changed();
+    if (ChangeValue(m_autoCalcSize, value))
+        Changed();
 }
 
 int TDIBBorderEdge::Size() const
@@ -124,11 +120,8 @@ int TDIBBorderEdge::Size() const
 
 void TDIBBorderEdge::SetSize(int value)
 {
-    value = std::max(0, value);
-    if (value == m_size)
-        return;
-    m_size = value;
-    Changed();
+    if (ChangeValue(m_size, std::max(0, value)))
+        Changed();
 }
 
 int TDIBBorderEdge::ComputedSize() const
@@ -241,17 +234,12 @@ TDIBBorder::TDIBBorder(TComponent* owner)
 
 TDIBBorder::~TDIBBorder()
 {
-    if (m_imageList)
-        m_imageList->RemoveFreeNotification(this);
+    SetReference(m_imageList, nullptr);
 }
 
 void TDIBBorder::SetDIBImageList(TCustomDIBImageList* list)
 {
-    if (m_imageList)
-        m_imageList->RemoveFreeNotification(this);
-    m_imageList = list;
-    if (list)
-        list->FreeNotification(this);
+    SetReference(m_imageList, list);
     for (TDIBBorderEdge* edge : { static_cast<TDIBBorderEdge*>(m_top.get()), static_cast<TDIBBorderEdge*>(m_bottom.get()),
              static_cast<TDIBBorderEdge*>(m_left.get()), static_cast<TDIBBorderEdge*>(m_right.get()) }) {
         for (int i = 0; i < 3; ++i)

@@ -43,24 +43,6 @@ int ButtonNumber(TMouseButton button)
     return 0;
 }
 
-TDIBMessage MouseMessage(TDIBMessageKind kind, TMouseButton button, TShiftState shift, int x, int y)
-{
-    TDIBMessage message;
-    message.Kind = kind;
-    message.Button = button;
-    message.Shift = shift;
-    message.X = x;
-    message.Y = y;
-    return message;
-}
-
-TDIBMessage PlainMessage(TDIBMessageKind kind)
-{
-    TDIBMessage message;
-    message.Kind = kind;
-    return message;
-}
-
 struct FlagGuard {
     bool& flag;
     explicit FlagGuard(bool& f) : flag(f) { flag = true; }
@@ -108,8 +90,7 @@ TCustomDIBControl::~TCustomDIBControl()
 {
     if (TCustomDIBContainer* container = Container())
         container->DIBControlRemoved(this);
-    if (m_imageList)
-        m_imageList->RemoveFreeNotification(this);
+    SetReference(m_imageList, nullptr);
     // The links unregister themselves; the list must not call back into a half-destroyed control.
     for (auto& link : m_links)
         link->OnChange = nullptr;
@@ -138,22 +119,15 @@ void TCustomDIBControl::SetParent(TWinControl* parent)
 
 void TCustomDIBControl::SetOpacity(int value)
 {
-    const auto clamped = static_cast<uint8_t>(std::clamp(value, 0, 255));
-    if (clamped == m_opacity)
-        return;
-    m_opacity = clamped;
-    Invalidate();
+    if (ChangeValue(m_opacity, static_cast<uint8_t>(std::clamp(value, 0, 255))))
+        Invalidate();
 }
 
 void TCustomDIBControl::SetDIBImageList(TCustomDIBImageList* list)
 {
-    if (m_imageList)
-        m_imageList->RemoveFreeNotification(this);
-    m_imageList = list;
+    SetReference(m_imageList, list);
     for (auto& link : m_links)
         link->SetDIBImageList(list);
-    if (m_imageList)
-        m_imageList->FreeNotification(this);
 }
 
 TDIBImageLink& TCustomDIBControl::AddImageLink()
@@ -202,13 +176,6 @@ uint32_t TCustomDIBControl::DialogCode() const
     return code;
 }
 
-TCanvas& TCustomDIBControl::Canvas()
-{
-    if (!m_canvas)
-        throw Exception("Canvas does not allow drawing");
-    return *m_canvas;
-}
-
 bool TCustomDIBControl::CanFocus() const
 {
     return Container() && Visible() && Enabled();
@@ -250,15 +217,14 @@ bool TCustomDIBControl::FeaturesActive() const
     return m_features->Count() != 0 && (ComponentState() & csDesigning) == 0;
 }
 
-bool TCustomDIBControl::Offer(TDIBMessage& message)
+bool TCustomDIBControl::Offer(TDIBMessage message)
 {
     return FeaturesActive() && m_features->Offer(message);
 }
 
 void TCustomDIBControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TDIBMessage message = MouseMessage(TDIBMessageKind::MouseDown, button, shift, x, y);
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::MouseDown, .Button = button, .Shift = shift, .X = x, .Y = y }))
         return;
     m_mouseButton = ButtonNumber(button);
     m_shift = shift;
@@ -270,8 +236,7 @@ void TCustomDIBControl::MouseDown(TMouseButton button, TShiftState shift, int x,
 
 void TCustomDIBControl::MouseMove(TShiftState shift, int x, int y)
 {
-    TDIBMessage message = MouseMessage(TDIBMessageKind::MouseMove, TMouseButton::mbLeft, shift, x, y);
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::MouseMove, .Shift = shift, .X = x, .Y = y }))
         return;
     m_shift = shift;
     m_mousePos = { x, y };
@@ -280,8 +245,7 @@ void TCustomDIBControl::MouseMove(TShiftState shift, int x, int y)
 
 void TCustomDIBControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TDIBMessage message = MouseMessage(TDIBMessageKind::MouseUp, button, shift, x, y);
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::MouseUp, .Button = button, .Shift = shift, .X = x, .Y = y }))
         return;
     m_mouseButton = 0;
     m_shift = shift;
@@ -302,8 +266,7 @@ void TCustomDIBControl::LeaveIfPointerOutside(TPoint local)
 
 void TCustomDIBControl::Click()
 {
-    TDIBMessage message = PlainMessage(TDIBMessageKind::Click);
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::Click }))
         return;
     TGraphicControl::Click();
     if (DIBTabOrder() >= 0 && !m_focused)
@@ -312,16 +275,14 @@ void TCustomDIBControl::Click()
 
 void TCustomDIBControl::DblClick()
 {
-    TDIBMessage message = PlainMessage(TDIBMessageKind::DblClick);
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::DblClick }))
         return;
     TGraphicControl::DblClick();
 }
 
 void TCustomDIBControl::MouseEnter()
 {
-    TDIBMessage message = PlainMessage(TDIBMessageKind::MouseEnter);
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::MouseEnter }))
         return;
     const bool wasEntered = m_entered;
     m_entered = true;
@@ -337,8 +298,7 @@ void TCustomDIBControl::MouseLeave()
     // a control that is neither inside nor sticky has nothing left to leave.
     if (!m_entered && !m_sticky)
         return;
-    TDIBMessage message = PlainMessage(TDIBMessageKind::MouseLeave);
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::MouseLeave }))
         return;
     m_entered = false;
     if (MouseCapture())
@@ -349,20 +309,9 @@ void TCustomDIBControl::MouseLeave()
         Unhighlight();
 }
 
-void TCustomDIBControl::DoMouseEnter()
-{
-    TGraphicControl::MouseEnter();
-}
-
-void TCustomDIBControl::DoMouseLeave()
-{
-    TGraphicControl::MouseLeave();
-}
-
 void TCustomDIBControl::SetFocusMessage()
 {
-    TDIBMessage message = PlainMessage(TDIBMessageKind::SetFocus);
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::SetFocus }))
         return;
     const bool wasFocused = m_focused;
     m_focused = true;
@@ -377,8 +326,7 @@ void TCustomDIBControl::SetFocusMessage()
 
 void TCustomDIBControl::KillFocusMessage()
 {
-    TDIBMessage message = PlainMessage(TDIBMessageKind::KillFocus);
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::KillFocus }))
         return;
     m_focused = false;
     DoExit();
@@ -386,24 +334,9 @@ void TCustomDIBControl::KillFocusMessage()
         Unhighlight();
 }
 
-void TCustomDIBControl::DoEnter()
-{
-    if (OnEnter)
-        OnEnter(this);
-}
-
-void TCustomDIBControl::DoExit()
-{
-    if (OnExit)
-        OnExit(this);
-}
-
 void TCustomDIBControl::KeyDown(uint16_t& key, TShiftState shift)
 {
-    TDIBMessage message = PlainMessage(TDIBMessageKind::KeyDown);
-    message.Key = key;
-    message.Shift = shift;
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::KeyDown, .Shift = shift, .Key = key }))
         return;
     m_shift = shift;
     DoKeyDown(key, shift);
@@ -411,10 +344,7 @@ void TCustomDIBControl::KeyDown(uint16_t& key, TShiftState shift)
 
 void TCustomDIBControl::KeyUp(uint16_t& key, TShiftState shift)
 {
-    TDIBMessage message = PlainMessage(TDIBMessageKind::KeyUp);
-    message.Key = key;
-    message.Shift = shift;
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::KeyUp, .Shift = shift, .Key = key }))
         return;
     m_shift = shift;
     DoKeyUp(key, shift);
@@ -422,29 +352,9 @@ void TCustomDIBControl::KeyUp(uint16_t& key, TShiftState shift)
 
 void TCustomDIBControl::KeyPress(char& key)
 {
-    TDIBMessage message = PlainMessage(TDIBMessageKind::KeyPress);
-    message.Char = key;
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::KeyPress, .Char = key }))
         return;
     DoKeyPress(key);
-}
-
-void TCustomDIBControl::DoKeyDown(uint16_t& key, TShiftState shift)
-{
-    if (OnKeyDown)
-        OnKeyDown(this, key, shift);
-}
-
-void TCustomDIBControl::DoKeyUp(uint16_t& key, TShiftState shift)
-{
-    if (OnKeyUp)
-        OnKeyUp(this, key, shift);
-}
-
-void TCustomDIBControl::DoKeyPress(char& key)
-{
-    if (OnKeyPress)
-        OnKeyPress(this, key);
 }
 
 bool TCustomDIBControl::IsShortCut(uint16_t, TShiftState)
@@ -459,27 +369,16 @@ bool TCustomDIBControl::IsChildKey(uint16_t, TShiftState)
 
 void TCustomDIBControl::DirtyRectHook(const TRect&) {}
 
-void TCustomDIBControl::Paint()
-{
-    if (OnPaint)
-        OnPaint(this);
-}
-
 void TCustomDIBControl::PaintTo(TCanvas&) {}
 
 void TCustomDIBControl::PaintDIB(TWinDIB& work, TAbstractSuperDIB& offscreen)
 {
-    TDIBMessage message = PlainMessage(TDIBMessageKind::Paint);
-    if (Offer(message))
+    if (Offer({ .Kind = TDIBMessageKind::Paint }))
         return;
     // The canvas is detached and the surface given back also when Paint throws.
     struct Lend {
         TCustomDIBControl& control;
-        ~Lend()
-        {
-            control.m_canvas = nullptr;
-            control.m_workDIB = nullptr;
-        }
+        ~Lend() { control.m_workDIB = nullptr; }
     } lend { *this };
     m_workDIB = &work;
 
@@ -491,8 +390,7 @@ void TCustomDIBControl::PaintDIB(TWinDIB& work, TAbstractSuperDIB& offscreen)
     canvas.Font = Font().ToCanvasFont();
     canvas.Brush = CanvasBrush {};
     canvas.Pen = CanvasPen {};
-    m_canvas = &canvas;
-    PaintWithHooks();
+    m_canvas.Lend(canvas, [this] { PaintWithHooks(); });
 
     // Paint may have switched the mask, key or transform on: the routine follows the
     // working surface's settings as they are now.

@@ -107,7 +107,7 @@ public:
     // The surface lent for the paint in progress (nullptr outside a paint).
     TWinDIB* WorkDIB() const { return m_workDIB; }
     // Only valid inside a paint: draws on the working surface.
-    platform::TCanvas& Canvas();
+    platform::TCanvas& Canvas() { return m_canvas.Get(); }
 
     // Makes this the container's active DIB control.
     void SetFocus();
@@ -153,14 +153,14 @@ public:
 protected:
     // The hooks around Paint, in the order they run.
     virtual void BeforePaintHook() {}
-    void Paint() override;
+    void Paint() override { FireEvent(OnPaint, this); }
     virtual void AfterPaintHook() {}
     virtual void Highlight() {}
     virtual void Unhighlight() {}
-    virtual void DoEnter();
-    virtual void DoExit();
-    virtual void DoMouseEnter();
-    virtual void DoMouseLeave();
+    virtual void DoEnter() { FireEvent(OnEnter, this); }
+    virtual void DoExit() { FireEvent(OnExit, this); }
+    virtual void DoMouseEnter() { TGraphicControl::MouseEnter(); }
+    virtual void DoMouseLeave() { TGraphicControl::MouseLeave(); }
     // A change of a linked picture; `link` is one of this control's.
     virtual void ImageChanged(TDIBImageLink* link, int index, TDIBLinkChange change);
     // Whether a key is a shortcut of something the control carries (menus); none in the base.
@@ -168,9 +168,9 @@ protected:
     // Whether the control claims a key before the dialog-code checks; none in the base.
     virtual bool IsChildKey(uint16_t key, platform::TShiftState shift);
     // The dynamic key operations: they fire the events.
-    virtual void DoKeyDown(uint16_t& key, platform::TShiftState shift);
-    virtual void DoKeyUp(uint16_t& key, platform::TShiftState shift);
-    virtual void DoKeyPress(char& key);
+    virtual void DoKeyDown(uint16_t& key, platform::TShiftState shift) { FireEvent(OnKeyDown, this, key, shift); }
+    virtual void DoKeyUp(uint16_t& key, platform::TShiftState shift) { FireEvent(OnKeyUp, this, key, shift); }
+    virtual void DoKeyPress(char& key) { FireEvent(OnKeyPress, this, key); }
 
     // A new link owned by the control, following DIBImageList, reporting to ImageChanged.
     TDIBImageLink& AddImageLink();
@@ -181,7 +181,8 @@ protected:
 
 private:
     friend class TCustomDIBContainer;
-    bool Offer(TDIBMessage& message);
+    // Whether a feature handled the message.
+    bool Offer(TDIBMessage message);
     bool FeaturesActive() const;
     void PaintWithHooks();
     void CopyBackground(TWinDIB& work, TAbstractSuperDIB& offscreen) const;
@@ -189,7 +190,7 @@ private:
     std::vector<std::unique_ptr<TDIBImageLink>> m_links;
     TCustomDIBImageList* m_imageList = nullptr;
     TWinDIB* m_workDIB = nullptr;
-    platform::TCanvas* m_canvas = nullptr;
+    platform::LentCanvas m_canvas;
     bool m_loading = true;
     char m_accelerator = 0;
     std::unique_ptr<TControlList> m_children;

@@ -207,7 +207,7 @@ const ClassInfo& TDIBFeatures::StaticClass()
 }
 
 TDIBFeatures::TDIBFeatures(TComponent* control)
-    : TCollection([](TCollection* c) { return std::make_unique<TDIBFeatureItem>(c); }, control)
+    : TItemCollection(control)
 {
 }
 
@@ -427,7 +427,7 @@ const ClassInfo& TControlList::StaticClass()
 }
 
 TControlList::TControlList(TComponent* owner)
-    : TCollection([](TCollection* c) { return std::make_unique<TControlItem>(c); }, owner)
+    : TItemCollection(owner)
 {
 }
 

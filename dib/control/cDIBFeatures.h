@@ -116,13 +116,11 @@ private:
     std::optional<std::vector<uint8_t>> m_storedParameters;
 };
 
-class TDIBFeatures : public platform::TCollection {
+class TDIBFeatures : public platform::TItemCollection<TDIBFeatureItem> {
     TORVA_CLASS(TDIBFeatures)
 public:
     explicit TDIBFeatures(platform::TComponent* control);
 
-    TDIBFeatureItem* Items(int index) const { return static_cast<TDIBFeatureItem*>(TCollection::Items(index)); }
-    TDIBFeatureItem& Add() { return *static_cast<TDIBFeatureItem*>(TCollection::Add()); }
 
     // Items in order; offering stops at the first that handles the message.
     bool Offer(TDIBMessage& message)
@@ -217,13 +215,11 @@ private:
     platform::TControl* m_control = nullptr;
 };
 
-class TControlList : public platform::TCollection {
+class TControlList : public platform::TItemCollection<TControlItem> {
     TORVA_CLASS(TControlList)
 public:
     explicit TControlList(platform::TComponent* owner);
 
-    TControlItem* Items(int index) const { return static_cast<TControlItem*>(TCollection::Items(index)); }
-    TControlItem& Add() { return *static_cast<TControlItem*>(TCollection::Add()); }
 
     int IndexOfControl(const platform::TControl* control) const;
     // Frees every item holding the control.

@@ -62,10 +62,8 @@ void TCustomDIBImage::SetAutoSize(bool value)
 
 void TCustomDIBImage::SetCenter(bool value)
 {
-    if (value == m_center)
-        return;
-    m_center = value;
-    AdjustSize();
+    if (ChangeValue(m_center, value))
+        AdjustSize();
 }
 
 void TCustomDIBImage::SetScale(double value)

@@ -128,22 +128,6 @@ void TDIBFormShaper::SetOffsetY(int value)
     ReapplyIfActive();
 }
 
-void TDIBFormShaper::SetTransparentColor(TColor value)
-{
-    if (value == m_transparentColor)
-        return;
-    m_transparentColor = value;
-    ReapplyIfActive();
-}
-
-void TDIBFormShaper::SetTransparentMode(TTransparentMode value)
-{
-    if (value == m_transparentMode)
-        return;
-    m_transparentMode = value;
-    ReapplyIfActive();
-}
-
 void TDIBFormShaper::Loaded()
 {
     TComponent::Loaded();

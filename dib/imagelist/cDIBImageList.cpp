@@ -71,7 +71,7 @@ const ClassInfo& TDIBImages::StaticClass()
 }
 
 TDIBImages::TDIBImages(TCustomDIBImageList& owner)
-    : TCollection([](TCollection* c) { return std::make_unique<TDIBImagesItem>(c); }, &owner)
+    : TItemCollection(&owner)
     , m_list(owner)
 {
 }
@@ -125,10 +125,8 @@ void TDIBImageLink::SetDIBImageList(TCustomDIBImageList* list)
 
 void TDIBImageLink::SetDIBIndex(int index)
 {
-    if (index == m_index)
-        return;
-    m_index = index;
-    Change(index, lcChanged);
+    if (ChangeValue(m_index, index))
+        Change(index, lcChanged);
 }
 
 void TDIBImageLink::Assign(const TPersistent& source)

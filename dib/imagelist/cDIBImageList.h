@@ -50,15 +50,12 @@ private:
     std::string m_templateName;
 };
 
-class TDIBImages : public platform::TCollection {
+class TDIBImages : public platform::TItemCollection<TDIBImagesItem> {
     TORVA_CLASS(TDIBImages)
 public:
     explicit TDIBImages(TCustomDIBImageList& owner);
 
     TCustomDIBImageList& List() const { return m_list; }
-    // nullptr outside 0..Count-1.
-    TDIBImagesItem* Items(int index) const { return static_cast<TDIBImagesItem*>(TCollection::Items(index)); }
-    TDIBImagesItem& Add() { return *static_cast<TDIBImagesItem*>(TCollection::Add()); }
 
 protected:
     // A deletion reaches the links once the item and its surface are gone.

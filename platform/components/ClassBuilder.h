@@ -35,87 +35,58 @@ public:
     template <class G, class S>
     ClassBuilder& Integer(std::string name, G get, S set, std::optional<int64_t> def = {})
     {
-        using V = std::decay_t<std::invoke_result_t<G, const T&>>;
-        PropertyInfo p = Base(std::move(name), PropertyKind::Integer);
-        p.get = [get](const TPersistent& o) { return PropertyValue::Int(static_cast<int64_t>(std::invoke(get, Self(o)))); };
-        p.set = [set](TPersistent& o, const PropertyValue& v) {
-            std::invoke(set, Self(o), static_cast<V>(RequireInteger(v, std::numeric_limits<V>::min(), std::numeric_limits<V>::max())));
-        };
-        if (def)
-            p.defaultValue = PropertyValue::Int(*def);
-        return Add(std::move(p));
+        using V = ValueOf<G>;
+        return Scalar(std::move(name), PropertyKind::Integer, nullptr, get, set, def,
+            [](auto v) { return PropertyValue::Int(static_cast<int64_t>(v)); },
+            [](const PropertyValue& v) { return static_cast<V>(RequireInteger(v, std::numeric_limits<V>::min(), std::numeric_limits<V>::max())); });
     }
 
     template <class G, class S>
     ClassBuilder& Boolean(std::string name, G get, S set, std::optional<bool> def = {})
     {
-        PropertyInfo p = Base(std::move(name), PropertyKind::Boolean);
-        p.get = [get](const TPersistent& o) { return PropertyValue::Ident(std::invoke(get, Self(o)) ? "True" : "False"); };
-        p.set = [set](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), RequireBoolean(v)); };
-        if (def)
-            p.defaultValue = PropertyValue::Ident(*def ? "True" : "False");
-        return Add(std::move(p));
+        return Scalar(std::move(name), PropertyKind::Boolean, nullptr, get, set, def,
+            [](bool v) { return PropertyValue::Ident(v ? "True" : "False"); }, RequireBoolean);
     }
 
     template <class G, class S>
     ClassBuilder& Float(std::string name, G get, S set, std::optional<double> def = {})
     {
-        PropertyInfo p = Base(std::move(name), PropertyKind::Float);
-        p.get = [get](const TPersistent& o) { return PropertyValue::Float(static_cast<double>(std::invoke(get, Self(o)))); };
-        p.set = [set](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), RequireFloat(v)); };
-        if (def)
-            p.defaultValue = PropertyValue::Float(*def);
-        return Add(std::move(p));
+        return Scalar(std::move(name), PropertyKind::Float, nullptr, get, set, def,
+            [](auto v) { return PropertyValue::Float(static_cast<double>(v)); }, RequireFloat);
     }
 
     template <class G, class S>
     ClassBuilder& String(std::string name, G get, S set, std::optional<std::string> def = std::string())
     {
-        PropertyInfo p = Base(std::move(name), PropertyKind::String);
-        p.get = [get](const TPersistent& o) { return PropertyValue::Str(std::string(std::invoke(get, Self(o)))); };
-        p.set = [set](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), RequireString(v)); };
-        if (def)
-            p.defaultValue = PropertyValue::Str(*def);
-        return Add(std::move(p));
+        return Scalar(std::move(name), PropertyKind::String, nullptr, get, set, def,
+            [](const auto& v) { return PropertyValue::Str(std::string(v)); }, RequireString);
     }
 
     template <class G, class S>
     ClassBuilder& Enum(std::string name, const EnumInfo& info, G get, S set, std::optional<int> def = {})
     {
-        using V = std::decay_t<std::invoke_result_t<G, const T&>>;
-        PropertyInfo p = Base(std::move(name), PropertyKind::Enum);
-        p.enumInfo = &info;
-        p.get = [get, &info](const TPersistent& o) { return EnumValue(static_cast<int>(std::invoke(get, Self(o))), info); };
-        p.set = [set, &info](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), static_cast<V>(RequireEnum(v, info))); };
-        if (def)
-            p.defaultValue = EnumValue(*def, info);
-        return Add(std::move(p));
+        using V = ValueOf<G>;
+        return Scalar(std::move(name), PropertyKind::Enum, &info, get, set, def,
+            [&info](auto v) { return EnumValue(static_cast<int>(v), info); },
+            [&info](const PropertyValue& v) { return static_cast<V>(RequireEnum(v, info)); });
     }
 
     // Sets are bit masks: element n of `info` (value n) is bit n.
     template <class G, class S>
     ClassBuilder& Set(std::string name, const EnumInfo& info, G get, S set, std::optional<uint32_t> def = {})
     {
-        using V = std::decay_t<std::invoke_result_t<G, const T&>>;
-        PropertyInfo p = Base(std::move(name), PropertyKind::Set);
-        p.enumInfo = &info;
-        p.get = [get, &info](const TPersistent& o) { return SetValue(static_cast<uint32_t>(std::invoke(get, Self(o))), info); };
-        p.set = [set, &info](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), static_cast<V>(RequireSet(v, info))); };
-        if (def)
-            p.defaultValue = SetValue(*def, info);
-        return Add(std::move(p));
+        using V = ValueOf<G>;
+        return Scalar(std::move(name), PropertyKind::Set, &info, get, set, def,
+            [&info](auto v) { return SetValue(static_cast<uint32_t>(v), info); },
+            [&info](const PropertyValue& v) { return static_cast<V>(RequireSet(v, info)); });
     }
 
     // Colour references; the layout may name them (clBlack, clWindowText) or give numbers.
     template <class G, class S>
     ClassBuilder& Color(std::string name, G get, S set, std::optional<int32_t> def = {})
     {
-        PropertyInfo p = Base(std::move(name), PropertyKind::Color);
-        p.get = [get](const TPersistent& o) { return PropertyValue::Int(static_cast<int32_t>(std::invoke(get, Self(o)))); };
-        p.set = [set](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), RequireColor(v)); };
-        if (def)
-            p.defaultValue = PropertyValue::Int(*def);
-        return Add(std::move(p));
+        return Scalar(std::move(name), PropertyKind::Color, nullptr, get, set, def,
+            [](auto v) { return PropertyValue::Int(static_cast<int32_t>(v)); }, RequireColor);
     }
 
     // An owned sub-object (font, picture, collection): `get` returns TPersistent* or a
@@ -195,6 +166,24 @@ public:
     ClassInfo Build() { return std::move(m_info); }
 
 private:
+    template <class G>
+    using ValueOf = std::decay_t<std::invoke_result_t<G, const T&>>;
+
+    // A property of one value: `toValue` gives the stored form of what the getter returns (and
+    // of the default), `fromValue` checks a stored form and gives what the setter takes.
+    template <class G, class S, class D, class To, class From>
+    ClassBuilder& Scalar(std::string name, PropertyKind kind, const EnumInfo* info, G get, S set, const std::optional<D>& def,
+        To toValue, From fromValue)
+    {
+        PropertyInfo p = Base(std::move(name), kind);
+        p.enumInfo = info;
+        p.get = [get, toValue](const TPersistent& o) { return toValue(std::invoke(get, Self(o))); };
+        p.set = [set, fromValue](TPersistent& o, const PropertyValue& v) { std::invoke(set, Self(o), fromValue(v)); };
+        if (def)
+            p.defaultValue = toValue(*def);
+        return Add(std::move(p));
+    }
+
     static T& Self(TPersistent& o) { return static_cast<T&>(o); }
     static const T& Self(const TPersistent& o) { return static_cast<const T&>(o); }
     static TPersistent* ToPointer(TPersistent* p) { return p; }

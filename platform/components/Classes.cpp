@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 namespace platform {
 
@@ -74,15 +75,8 @@ bool PropertyValue::operator==(const PropertyValue& o) const
         return text == o.text;
     case Kind::Identifier:
         return EqualsNoCase(text, o.text);
-    case Kind::Set: {
-        if (names.size() != o.names.size())
-            return false;
-        for (size_t i = 0; i < names.size(); ++i) {
-            if (!EqualsNoCase(names[i], o.names[i]))
-                return false;
-        }
-        return true;
-    }
+    case Kind::Set:
+        return std::ranges::equal(names, o.names, EqualsNoCase);
     case Kind::List:
         return list == o.list;
     case Kind::Binary:
@@ -115,27 +109,11 @@ const std::string* EnumInfo::NameOf(int value) const
 
 static const char* KindName(PropertyValue::Kind kind)
 {
-    switch (kind) {
-    case PropertyValue::Kind::None:
-        return "nothing";
-    case PropertyValue::Kind::Integer:
-        return "an integer";
-    case PropertyValue::Kind::Float:
-        return "a number";
-    case PropertyValue::Kind::String:
-        return "a string";
-    case PropertyValue::Kind::Identifier:
-        return "an identifier";
-    case PropertyValue::Kind::Set:
-        return "a set";
-    case PropertyValue::Kind::List:
-        return "a list";
-    case PropertyValue::Kind::Binary:
-        return "binary data";
-    case PropertyValue::Kind::Collection:
-        return "a collection";
-    }
-    return "a value";
+    // In the order of PropertyValue::Kind.
+    static constexpr const char* names[] = { "nothing", "an integer", "a number", "a string", "an identifier", "a set",
+        "a list", "binary data", "a collection" };
+    size_t index = static_cast<size_t>(kind);
+    return index < std::size(names) ? names[index] : "a value";
 }
 
 [[noreturn]] static void BadValue(const std::string& expected, const PropertyValue& value)

@@ -74,6 +74,25 @@ public:
 
 class TObject;
 using TNotifyEvent = std::function<void(TObject* sender)>;
+
+// Fires an event property: calls the handler when one is bound.
+template <class Handler, class... Args>
+void FireEvent(const Handler& handler, Args&&... args)
+{
+    if (handler)
+        handler(std::forward<Args>(args)...);
+}
+
+// A property setter's first step: stores the value and tells whether it changed, so the setter
+// reacts only to a real change.
+template <class T, class V>
+bool ChangeValue(T& field, V&& value)
+{
+    if (field == value)
+        return false;
+    field = std::forward<V>(value);
+    return true;
+}
 class TPersistent;
 class TComponent;
 class TCollection;
@@ -293,6 +312,18 @@ private:
     std::vector<std::unique_ptr<TCollectionItem>> m_items;
 };
 
+// A collection whose items are all of one class: it makes them and hands them out typed.
+template <class Item>
+class TItemCollection : public TCollection {
+public:
+    explicit TItemCollection(TPersistent* owner)
+        : TCollection([](TCollection* c) { return std::make_unique<Item>(c); }, owner)
+    {
+    }
+    Item* Items(int index) const { return static_cast<Item*>(TCollection::Items(index)); }
+    Item& Add() { return *static_cast<Item*>(TCollection::Add()); }
+};
+
 // ---- components -----------------------------------------------------------------------------
 
 enum class TOperation { opInsert, opRemove };
@@ -409,6 +440,17 @@ public:
     std::string EventBinding(std::string_view property) const;
 
 protected:
+    // Points a field at another component (or at none), moving this component's free
+    // notification from the old one to the new, so the field never dangles.
+    template <class T>
+    void SetReference(T*& field, std::type_identity_t<T>* target)
+    {
+        if (field)
+            field->RemoveFreeNotification(this);
+        field = target;
+        if (field)
+            field->FreeNotification(this);
+    }
     // Called for every component inserted into or removed from the owner, and for free
     // notifications; the base passes owner notifications on to the owned components.
     virtual void Notification(TComponent* component, TOperation operation);

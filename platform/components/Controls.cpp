@@ -86,12 +86,6 @@ void TControl::SetBounds(int left, int top, int width, int height)
         Resize();
 }
 
-void TControl::Resize()
-{
-    if (OnResize)
-        OnResize(this);
-}
-
 void TControl::SetClientWidth(int value)
 {
     SetWidth(value + (Width() - ClientWidth()));
@@ -291,53 +285,6 @@ bool TControl::HitTest(TPoint point) const
     return ClientRect().Contains(point);
 }
 
-void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
-{
-    if (OnMouseDown)
-        OnMouseDown(this, button, shift, x, y);
-}
-
-void TControl::MouseMove(TShiftState shift, int x, int y)
-{
-    if (OnMouseMove)
-        OnMouseMove(this, shift, x, y);
-}
-
-void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
-{
-    if (OnMouseUp)
-        OnMouseUp(this, button, shift, x, y);
-}
-
-void TControl::Click()
-{
-    if (OnClick)
-        OnClick(this);
-}
-
-void TControl::DblClick()
-{
-    if (OnDblClick)
-        OnDblClick(this);
-}
-
-void TControl::MouseEnter()
-{
-    if (OnMouseEnter)
-        OnMouseEnter(this);
-}
-
-void TControl::MouseLeave()
-{
-    if (OnMouseLeave)
-        OnMouseLeave(this);
-}
-
-void TControl::KeyDown(uint16_t&, TShiftState) {}
-void TControl::KeyUp(uint16_t&, TShiftState) {}
-void TControl::KeyPress(char&) {}
-void TControl::PaintTo(TCanvas&) {}
-
 void TControl::SetParentComponent(TComponent* parent)
 {
     if (auto* win = dynamic_cast<TWinControl*>(parent))
@@ -347,6 +294,25 @@ void TControl::SetParentComponent(TComponent* parent)
 TComponent* TControl::GetParentComponent() const
 {
     return m_parent;
+}
+
+// ---- LentCanvas -----------------------------------------------------------------------------
+
+TCanvas& LentCanvas::Get() const
+{
+    if (!m_canvas)
+        throw Exception("Canvas does not allow drawing");
+    return *m_canvas;
+}
+
+void LentCanvas::Lend(TCanvas& canvas, const std::function<void()>& paint)
+{
+    m_canvas = &canvas;
+    struct Reset {
+        TCanvas*& c;
+        ~Reset() { c = nullptr; }
+    } reset { m_canvas };
+    paint();
 }
 
 // ---- TGraphicControl ------------------------------------------------------------------------
@@ -361,19 +327,7 @@ TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {}
 
 void TGraphicControl::PaintTo(TCanvas& canvas)
 {
-    m_canvas = &canvas;
-    struct Reset {
-        TCanvas*& c;
-        ~Reset() { c = nullptr; }
-    } reset { m_canvas };
-    Paint();
-}
-
-TCanvas& TGraphicControl::Canvas()
-{
-    if (!m_canvas)
-        throw Exception("Canvas does not allow drawing");
-    return *m_canvas;
+    m_canvas.Lend(canvas, [this] { Paint(); });
 }
 
 // ---- TWinControl ----------------------------------------------------------------------------
@@ -543,36 +497,6 @@ void TWinControl::GetChildren(const std::function<void(TComponent*)>& proc, TCom
     }
 }
 
-void TWinControl::KeyDown(uint16_t& key, TShiftState shift)
-{
-    if (OnKeyDown)
-        OnKeyDown(this, key, shift);
-}
-
-void TWinControl::KeyUp(uint16_t& key, TShiftState shift)
-{
-    if (OnKeyUp)
-        OnKeyUp(this, key, shift);
-}
-
-void TWinControl::KeyPress(char& key)
-{
-    if (OnKeyPress)
-        OnKeyPress(this, key);
-}
-
-void TWinControl::DoEnter()
-{
-    if (OnEnter)
-        OnEnter(this);
-}
-
-void TWinControl::DoExit()
-{
-    if (OnExit)
-        OnExit(this);
-}
-
 void TWinControl::FontChanged()
 {
     TControl::FontChanged();
@@ -597,22 +521,10 @@ const ClassInfo& TCustomControl::StaticClass()
 
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
 
-TCanvas& TCustomControl::Canvas()
-{
-    if (!m_canvas)
-        throw Exception("Canvas does not allow drawing");
-    return *m_canvas;
-}
-
 void TCustomControl::PaintWindow(TCanvas& canvas)
 {
     canvas.Font = Font().ToCanvasFont();
-    m_canvas = &canvas;
-    struct Reset {
-        TCanvas*& c;
-        ~Reset() { c = nullptr; }
-    } reset { m_canvas };
-    Paint();
+    m_canvas.Lend(canvas, [this] { Paint(); });
 }
 
 }

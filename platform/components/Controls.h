@@ -144,18 +144,18 @@ public:
 
     // What the form's routing calls; they fire the events. Public so the DIB library's
     // containers can route too.
-    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
-    virtual void MouseMove(TShiftState shift, int x, int y);
-    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
-    virtual void Click();
-    virtual void DblClick();
-    virtual void MouseEnter();
-    virtual void MouseLeave();
-    virtual void KeyDown(uint16_t& key, TShiftState shift);
-    virtual void KeyUp(uint16_t& key, TShiftState shift);
-    virtual void KeyPress(char& key);
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y) { FireEvent(OnMouseDown, this, button, shift, x, y); }
+    virtual void MouseMove(TShiftState shift, int x, int y) { FireEvent(OnMouseMove, this, shift, x, y); }
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y) { FireEvent(OnMouseUp, this, button, shift, x, y); }
+    virtual void Click() { FireEvent(OnClick, this); }
+    virtual void DblClick() { FireEvent(OnDblClick, this); }
+    virtual void MouseEnter() { FireEvent(OnMouseEnter, this); }
+    virtual void MouseLeave() { FireEvent(OnMouseLeave, this); }
+    virtual void KeyDown(uint16_t&, TShiftState) {}
+    virtual void KeyUp(uint16_t&, TShiftState) {}
+    virtual void KeyPress(char&) {}
     // A windowed parent calls this to paint a non-windowed child (see the file comment).
-    virtual void PaintTo(TCanvas& canvas);
+    virtual void PaintTo(TCanvas&) {}
 
     void SetParentComponent(TComponent* parent) override;
     TComponent* GetParentComponent() const override;
@@ -171,7 +171,7 @@ public:
     TNotifyEvent OnResize;
 
 protected:
-    virtual void Resize();
+    virtual void Resize() { FireEvent(OnResize, this); }
     virtual void TextChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }
     virtual void ColorChanged() { Invalidate(); }
@@ -204,6 +204,17 @@ private:
     TControlStyle m_controlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
 };
 
+// The canvas a control draws on, lent for one paint only.
+class LentCanvas {
+public:
+    // Only valid inside Lend.
+    TCanvas& Get() const;
+    void Lend(TCanvas& canvas, const std::function<void()>& paint);
+
+private:
+    TCanvas* m_canvas = nullptr;
+};
+
 // Non-windowed control that draws through a canvas lent for one paint.
 class TGraphicControl : public TControl {
     TORVA_CLASS(TGraphicControl)
@@ -211,13 +222,13 @@ public:
     explicit TGraphicControl(TComponent* owner);
     void PaintTo(TCanvas& canvas) override;
     // Only valid inside Paint.
-    TCanvas& Canvas();
+    TCanvas& Canvas() { return m_canvas.Get(); }
 
 protected:
     virtual void Paint() {}
 
 private:
-    TCanvas* m_canvas = nullptr;
+    LentCanvas m_canvas;
 };
 
 // A control that holds child controls and paints them.
@@ -267,11 +278,11 @@ public:
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
 
-    void KeyDown(uint16_t& key, TShiftState shift) override;
-    void KeyUp(uint16_t& key, TShiftState shift) override;
-    void KeyPress(char& key) override;
-    virtual void DoEnter();
-    virtual void DoExit();
+    void KeyDown(uint16_t& key, TShiftState shift) override { FireEvent(OnKeyDown, this, key, shift); }
+    void KeyUp(uint16_t& key, TShiftState shift) override { FireEvent(OnKeyUp, this, key, shift); }
+    void KeyPress(char& key) override { FireEvent(OnKeyPress, this, key); }
+    virtual void DoEnter() { FireEvent(OnEnter, this); }
+    virtual void DoExit() { FireEvent(OnExit, this); }
 
 protected:
     // Draws this control's own picture (after the background, before the children).
@@ -292,14 +303,14 @@ class TCustomControl : public TWinControl {
     TORVA_CLASS(TCustomControl)
 public:
     explicit TCustomControl(TComponent* owner);
-    TCanvas& Canvas();
+    TCanvas& Canvas() { return m_canvas.Get(); }
 
 protected:
     void PaintWindow(TCanvas& canvas) override;
     virtual void Paint() {}
 
 private:
-    TCanvas* m_canvas = nullptr;
+    LentCanvas m_canvas;
 };
 
 }

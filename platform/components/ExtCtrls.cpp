@@ -34,30 +34,6 @@ void TImage::PictureChanged()
     Invalidate();
 }
 
-void TImage::SetStretch(bool value)
-{
-    if (value != m_stretch) {
-        m_stretch = value;
-        Invalidate();
-    }
-}
-
-void TImage::SetCenter(bool value)
-{
-    if (value != m_center) {
-        m_center = value;
-        Invalidate();
-    }
-}
-
-void TImage::SetTransparent(bool value)
-{
-    if (value != m_transparent) {
-        m_transparent = value;
-        Invalidate();
-    }
-}
-
 void TImage::SetAutoSize(bool value)
 {
     m_autoSize = value;
@@ -149,36 +125,6 @@ TPanel::TPanel(TComponent* owner) : TCustomControl(owner)
     SetColor(clBtnFace);
 }
 
-void TPanel::SetBevelInner(TBevelCut value)
-{
-    m_bevelInner = value;
-    Invalidate();
-}
-
-void TPanel::SetBevelOuter(TBevelCut value)
-{
-    m_bevelOuter = value;
-    Invalidate();
-}
-
-void TPanel::SetBevelWidth(int value)
-{
-    m_bevelWidth = value < 1 ? 1 : value;
-    Invalidate();
-}
-
-void TPanel::SetBorderWidth(int value)
-{
-    m_borderWidth = value < 0 ? 0 : value;
-    Invalidate();
-}
-
-void TPanel::SetAlignment(TAlignment value)
-{
-    m_alignment = value;
-    Invalidate();
-}
-
 static void Frame3D(TCanvas& canvas, TRect& rect, TColor topLeft, TColor bottomRight, int width)
 {
     for (int i = 0; i < width && !rect.IsEmpty(); ++i) {
@@ -237,26 +183,12 @@ static ClassRegistration timerRegistration(TTimer::StaticClass());
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {}
 
+TTimer::TTimer(TComponent* owner, EventLoop& loop) : TComponent(owner), m_fixedLoop(&loop) {}
+
 TTimer::~TTimer()
 {
     m_enabled = false;
     UpdateTimer();
-}
-
-void TTimer::SetEnabled(bool value)
-{
-    if (value != m_enabled) {
-        m_enabled = value;
-        UpdateTimer();
-    }
-}
-
-void TTimer::SetInterval(uint32_t value)
-{
-    if (value != m_interval) {
-        m_interval = value;
-        UpdateTimer();
-    }
 }
 
 void TTimer::SetOnTimer(TNotifyEvent handler)
@@ -279,8 +211,9 @@ void TTimer::UpdateTimer()
     m_loop = nullptr;
     if (IsLoading() || IsDestroying() || m_interval == 0 || !m_enabled || !OnTimer)
         return;
-    m_loop = &CurrentEventLoop();
+    m_loop = m_fixedLoop ? m_fixedLoop : &CurrentEventLoop();
     m_timerId = m_loop->SetTimer(m_interval, [this] { Tick(); });
+    // A loop out of timers refuses; the timer is then disabled.
     if (m_timerId == 0) {
         m_loop = nullptr;
         m_enabled = false;
@@ -289,8 +222,10 @@ void TTimer::UpdateTimer()
 
 void TTimer::Tick()
 {
-    if (OnTimer)
-        RunHandler([this] { OnTimer(this); });
+    // The handler may free or re-arm this timer; it runs on a copy.
+    TNotifyEvent handler = OnTimer;
+    if (handler)
+        RunHandler([&] { handler(this); });
 }
 
 }

@@ -6,6 +6,8 @@
 #include "platform/components/StdCtrls.h"
 #include "platform/events/EventLoop.h"
 
+#include <algorithm>
+
 namespace platform {
 
 class TImage : public TGraphicControl {
@@ -16,12 +18,12 @@ public:
     TPicture& Picture() { return m_picture; }
     const TPicture& Picture() const { return m_picture; }
     bool Stretch() const { return m_stretch; }
-    void SetStretch(bool value);
+    void SetStretch(bool value) { if (ChangeValue(m_stretch, value)) Invalidate(); }
     bool Center() const { return m_center; }
-    void SetCenter(bool value);
+    void SetCenter(bool value) { if (ChangeValue(m_center, value)) Invalidate(); }
     // Pixels of the picture's bottom-left colour let the background show through.
     bool Transparent() const { return m_transparent; }
-    void SetTransparent(bool value);
+    void SetTransparent(bool value) { if (ChangeValue(m_transparent, value)) Invalidate(); }
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool value);
 
@@ -46,15 +48,15 @@ public:
     explicit TPanel(TComponent* owner);
 
     TBevelCut BevelInner() const { return m_bevelInner; }
-    void SetBevelInner(TBevelCut value);
+    void SetBevelInner(TBevelCut value) { if (ChangeValue(m_bevelInner, value)) Invalidate(); }
     TBevelCut BevelOuter() const { return m_bevelOuter; }
-    void SetBevelOuter(TBevelCut value);
+    void SetBevelOuter(TBevelCut value) { if (ChangeValue(m_bevelOuter, value)) Invalidate(); }
     int BevelWidth() const { return m_bevelWidth; }
-    void SetBevelWidth(int value);
+    void SetBevelWidth(int value) { if (ChangeValue(m_bevelWidth, std::max(1, value))) Invalidate(); }
     int BorderWidth() const { return m_borderWidth; }
-    void SetBorderWidth(int value);
+    void SetBorderWidth(int value) { if (ChangeValue(m_borderWidth, std::max(0, value))) Invalidate(); }
     TAlignment Alignment() const { return m_alignment; }
-    void SetAlignment(TAlignment value);
+    void SetAlignment(TAlignment value) { if (ChangeValue(m_alignment, value)) Invalidate(); }
 
 protected:
     void Paint() override;
@@ -67,25 +69,29 @@ private:
     TAlignment m_alignment = TAlignment::taCenter;
 };
 
-// A window-message timer: while Enabled with an Interval and an OnTimer handler it ticks on the
-// current event loop; changing any of them restarts the count.
+// A window-message timer: while Enabled with an Interval and an OnTimer handler it ticks on an
+// event loop; changing any of them restarts the count. Its ticks arrive through the loop's
+// messages, never concurrently with painting or with each other.
 class TTimer : public TComponent {
     TORVA_CLASS(TTimer)
 public:
+    // Ticks on the event loop current when the timer starts.
     explicit TTimer(TComponent* owner);
+    // Ticks on the given loop, whichever is current.
+    TTimer(TComponent* owner, EventLoop& loop);
     ~TTimer() override;
 
     bool Enabled() const { return m_enabled; }
-    void SetEnabled(bool value);
+    void SetEnabled(bool value) { if (ChangeValue(m_enabled, value)) UpdateTimer(); }
     uint32_t Interval() const { return m_interval; }
-    void SetInterval(uint32_t value);
+    void SetInterval(uint32_t value) { if (ChangeValue(m_interval, value)) UpdateTimer(); }
+    // Assign through SetOnTimer: a handler bound by a layout takes effect in Loaded.
     void SetOnTimer(TNotifyEvent handler);
     // Whether a window timer is running now.
     bool Running() const { return m_timerId != 0; }
 
     TNotifyEvent OnTimer;
 
-protected:
     void Loaded() override;
 
 private:
@@ -94,6 +100,7 @@ private:
     bool m_enabled = true;
     uint32_t m_interval = 1000;
     TimerId m_timerId = 0;
+    EventLoop* m_fixedLoop = nullptr;
     EventLoop* m_loop = nullptr;
 };
 

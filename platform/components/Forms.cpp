@@ -94,29 +94,6 @@ void TForm::Destroying()
     }
 }
 
-void TForm::DoCreate()
-{
-    if (OnCreate)
-        OnCreate(this);
-}
-
-void TForm::DoShow()
-{
-    if (OnShow)
-        OnShow(this);
-}
-
-void TForm::DoDestroy()
-{
-    if (OnDestroy)
-        OnDestroy(this);
-}
-
-void TForm::Loaded()
-{
-    TWinControl::Loaded();
-}
-
 void TForm::TextChanged()
 {
     if (m_window)
@@ -250,10 +227,7 @@ void TForm::InvalidateRect(const TRect& rect)
     m_dirty = Union(m_dirty, clipped);
     if (!m_paintPosted) {
         m_paintPosted = true;
-        Event paint;
-        paint.type = EventType::Paint;
-        paint.target = this;
-        CurrentEventLoop().Post(paint);
+        CurrentEventLoop().Post({ .type = EventType::Paint, .target = this });
     }
 }
 
@@ -503,23 +477,18 @@ void TForm::RouteWheel(const Event& event)
     TPoint mousePos = ClientToScreen({ event.x, event.y });
     m_lastMouse = { event.x, event.y };
     bool handled = false;
-    if (OnMouseWheel)
-        OnMouseWheel(this, event.shift, event.wheelDelta, mousePos, handled);
+    FireEvent(OnMouseWheel, this, event.shift, event.wheelDelta, mousePos, handled);
     if (handled)
         return;
-    if (event.wheelDelta < 0) {
-        if (OnMouseWheelDown)
-            OnMouseWheelDown(this, event.shift, mousePos, handled);
-    } else if (event.wheelDelta > 0) {
-        if (OnMouseWheelUp)
-            OnMouseWheelUp(this, event.shift, mousePos, handled);
-    }
+    if (event.wheelDelta < 0)
+        FireEvent(OnMouseWheelDown, this, event.shift, mousePos, handled);
+    else if (event.wheelDelta > 0)
+        FireEvent(OnMouseWheelUp, this, event.shift, mousePos, handled);
 }
 
 void TForm::Close()
 {
-    if (OnClose)
-        OnClose(this);
+    FireEvent(OnClose, this);
     Hide();
     if (Application().MainForm() == this)
         Application().Terminate();

@@ -147,12 +147,11 @@ public:
     TMouseWheelUpDownEvent OnMouseWheelUp;
 
     // Fires OnCreate; the form class calls it once its layout is read.
-    virtual void DoCreate();
+    virtual void DoCreate() { FireEvent(OnCreate, this); }
 
 protected:
-    void Loaded() override;
-    virtual void DoShow();
-    virtual void DoDestroy();
+    virtual void DoShow() { FireEvent(OnShow, this); }
+    virtual void DoDestroy() { FireEvent(OnDestroy, this); }
     void Destroying() override;
     void TextChanged() override;
     void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const override;

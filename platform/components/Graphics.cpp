@@ -83,28 +83,6 @@ const ClassInfo& TFont::StaticClass()
 
 TFont::TFont() = default;
 
-void TFont::Changed()
-{
-    if (OnChange)
-        OnChange(this);
-}
-
-void TFont::SetName(const std::string& name)
-{
-    if (name != m_name) {
-        m_name = name;
-        Changed();
-    }
-}
-
-void TFont::SetHeight(int height)
-{
-    if (height != m_height) {
-        m_height = height;
-        Changed();
-    }
-}
-
 int TFont::Size() const
 {
     // MulDiv(-Height, 72, 96), rounded half away from zero.
@@ -117,38 +95,6 @@ void TFont::SetSize(int size)
 {
     int64_t n = int64_t(size) * 96;
     SetHeight(-static_cast<int>(n >= 0 ? (n + 36) / 72 : -((-n + 36) / 72)));
-}
-
-void TFont::SetColor(TColor color)
-{
-    if (color != m_color) {
-        m_color = color;
-        Changed();
-    }
-}
-
-void TFont::SetStyle(TFontStyles style)
-{
-    if (style != m_style) {
-        m_style = style;
-        Changed();
-    }
-}
-
-void TFont::SetCharset(uint8_t charset)
-{
-    if (charset != m_charset) {
-        m_charset = charset;
-        Changed();
-    }
-}
-
-void TFont::SetPitch(TFontPitch pitch)
-{
-    if (pitch != m_pitch) {
-        m_pitch = pitch;
-        Changed();
-    }
 }
 
 CanvasFont TFont::ToCanvasFont() const
@@ -200,8 +146,7 @@ void TBitmap::SetSize(int width, int height)
     m_height = height;
     m_pixels.assign(static_cast<size_t>(width) * height, 0);
     m_source.clear();
-    if (OnChange)
-        OnChange(this);
+    FireEvent(OnChange, this);
 }
 
 void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes)
@@ -221,8 +166,7 @@ void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes)
     m_height = picture.height;
     m_pixels = std::move(pixels);
     m_source.assign(bytes.begin(), bytes.end());
-    if (OnChange)
-        OnChange(this);
+    FireEvent(OnChange, this);
 }
 
 void TBitmap::Assign(const TPersistent& source)
@@ -236,8 +180,7 @@ void TBitmap::Assign(const TPersistent& source)
     m_height = other->m_height;
     m_pixels = other->m_pixels;
     m_source = other->m_source;
-    if (OnChange)
-        OnChange(this);
+    FireEvent(OnChange, this);
 }
 
 void TBitmap::DefineProperties(TFiler& filer)
@@ -276,16 +219,14 @@ void TPicture::LoadFromBytes(std::span<const uint8_t> bytes)
 {
     m_bitmap.LoadFromBytes(bytes);
     m_graphicClass = SniffPictureFormat(bytes) == PictureFormat::Jpeg ? "TJPEGImage" : "TBitmap";
-    if (OnChange)
-        OnChange(this);
+    FireEvent(OnChange, this);
 }
 
 void TPicture::Clear()
 {
     m_bitmap.SetSize(0, 0);
     m_graphicClass.clear();
-    if (OnChange)
-        OnChange(this);
+    FireEvent(OnChange, this);
 }
 
 void TPicture::Assign(const TPersistent& source)
@@ -300,8 +241,7 @@ void TPicture::Assign(const TPersistent& source)
         TPersistent::Assign(source);
         return;
     }
-    if (OnChange)
-        OnChange(this);
+    FireEvent(OnChange, this);
 }
 
 void TPicture::ReadData(const std::vector<uint8_t>& data)
@@ -328,8 +268,7 @@ void TPicture::ReadData(const std::vector<uint8_t>& data)
         throw EConvertError("Picture data is truncated");
     m_bitmap.LoadFromBytes(std::span<const uint8_t>(data).subspan(fileOffset, size));
     m_graphicClass = EqualsNoCase(className, "TBitmap") ? "TBitmap" : "TJPEGImage";
-    if (OnChange)
-        OnChange(this);
+    FireEvent(OnChange, this);
 }
 
 std::vector<uint8_t> TPicture::WriteData() const

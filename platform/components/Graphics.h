@@ -61,21 +61,21 @@ public:
     TFont();
 
     const std::string& Name() const { return m_name; }
-    void SetName(const std::string& name);
+    void SetName(const std::string& name) { if (ChangeValue(m_name, name)) Changed(); }
     // Negative: character height in pixels; positive: cell height.
     int Height() const { return m_height; }
-    void SetHeight(int height);
+    void SetHeight(int height) { if (ChangeValue(m_height, height)) Changed(); }
     // Points at 96 pixels per inch.
     int Size() const;
     void SetSize(int size);
     TColor Color() const { return m_color; }
-    void SetColor(TColor color);
+    void SetColor(TColor color) { if (ChangeValue(m_color, color)) Changed(); }
     TFontStyles Style() const { return m_style; }
-    void SetStyle(TFontStyles style);
+    void SetStyle(TFontStyles style) { if (ChangeValue(m_style, style)) Changed(); }
     uint8_t Charset() const { return m_charset; }
-    void SetCharset(uint8_t charset);
+    void SetCharset(uint8_t charset) { if (ChangeValue(m_charset, charset)) Changed(); }
     TFontPitch Pitch() const { return m_pitch; }
-    void SetPitch(TFontPitch pitch);
+    void SetPitch(TFontPitch pitch) { if (ChangeValue(m_pitch, pitch)) Changed(); }
 
     // The canvas font this describes (system colours resolved).
     CanvasFont ToCanvasFont() const;
@@ -84,7 +84,7 @@ public:
     TNotifyEvent OnChange;
 
 private:
-    void Changed();
+    void Changed() { FireEvent(OnChange, this); }
     std::string m_name = "MS Sans Serif";
     int m_height = -11;
     TColor m_color = clWindowText;

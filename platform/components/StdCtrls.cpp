@@ -42,56 +42,6 @@ TLabel::TLabel(TComponent* owner) : TGraphicControl(owner)
     SetBounds(0, 0, 65, 17);
 }
 
-void TLabel::SetAlignment(TAlignment value)
-{
-    if (value != m_alignment) {
-        m_alignment = value;
-        Invalidate();
-    }
-}
-
-void TLabel::SetLayout(TTextLayout value)
-{
-    if (value != m_layout) {
-        m_layout = value;
-        Invalidate();
-    }
-}
-
-void TLabel::SetTransparent(bool value)
-{
-    if (value != m_transparent) {
-        m_transparent = value;
-        Invalidate();
-    }
-}
-
-void TLabel::SetWordWrap(bool value)
-{
-    if (value != m_wordWrap) {
-        m_wordWrap = value;
-        AdjustBounds();
-        Invalidate();
-    }
-}
-
-void TLabel::SetAutoSize(bool value)
-{
-    if (value != m_autoSize) {
-        m_autoSize = value;
-        AdjustBounds();
-    }
-}
-
-void TLabel::SetShowAccelChar(bool value)
-{
-    if (value != m_showAccelChar) {
-        m_showAccelChar = value;
-        AdjustBounds();
-        Invalidate();
-    }
-}
-
 uint32_t TLabel::TextFlags() const
 {
     uint32_t flags = DT_EXPANDTABS;
@@ -128,18 +78,6 @@ void TLabel::Loaded()
 {
     TGraphicControl::Loaded();
     AdjustBounds();
-}
-
-void TLabel::TextChanged()
-{
-    AdjustBounds();
-    Invalidate();
-}
-
-void TLabel::FontChanged()
-{
-    AdjustBounds();
-    Invalidate();
 }
 
 void TLabel::Paint()

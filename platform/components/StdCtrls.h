@@ -18,17 +18,17 @@ public:
     explicit TLabel(TComponent* owner);
 
     TAlignment Alignment() const { return m_alignment; }
-    void SetAlignment(TAlignment value);
+    void SetAlignment(TAlignment value) { if (ChangeValue(m_alignment, value)) Invalidate(); }
     TTextLayout Layout() const { return m_layout; }
-    void SetLayout(TTextLayout value);
+    void SetLayout(TTextLayout value) { if (ChangeValue(m_layout, value)) Invalidate(); }
     bool Transparent() const { return m_transparent; }
-    void SetTransparent(bool value);
+    void SetTransparent(bool value) { if (ChangeValue(m_transparent, value)) Invalidate(); }
     bool WordWrap() const { return m_wordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { if (ChangeValue(m_wordWrap, value)) TextChanged(); }
     bool AutoSize() const { return m_autoSize; }
-    void SetAutoSize(bool value);
+    void SetAutoSize(bool value) { if (ChangeValue(m_autoSize, value)) AdjustBounds(); }
     bool ShowAccelChar() const { return m_showAccelChar; }
-    void SetShowAccelChar(bool value);
+    void SetShowAccelChar(bool value) { if (ChangeValue(m_showAccelChar, value)) TextChanged(); }
 
     // DrawText flags the label paints with.
     uint32_t TextFlags() const;
@@ -39,8 +39,13 @@ public:
 
 protected:
     void Paint() override;
-    void TextChanged() override;
-    void FontChanged() override;
+    // The text is laid out again: the label may change its size.
+    void TextChanged() override
+    {
+        AdjustBounds();
+        Invalidate();
+    }
+    void FontChanged() override { TextChanged(); }
 
 private:
     TAlignment m_alignment = TAlignment::taLeftJustify;

@@ -83,8 +83,8 @@ struct Event {
     int wheelDelta = 0;           // multiples of WHEEL_DELTA
     uint16_t key = 0;             // virtual-key code
     char ch = 0;
-    TRect rect;
-    std::function<void()> callback;
+    TRect rect {};
+    std::function<void()> callback {};
 };
 
 // Whatever a window does with the events addressed to it (the form implements this).

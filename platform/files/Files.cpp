@@ -105,9 +105,13 @@ uint32_t AttributesOf(const struct stat& info, const fs::path& host, std::string
     return attributes;
 }
 
-void ForgetParentListing(const fs::path& host)
+// Whether a change of the folder that holds `host` succeeded; when it did, the folder's cached
+// listing no longer holds.
+bool ChangedParent(bool succeeded, const fs::path& host)
 {
-    ForgetListing(host.parent_path());
+    if (succeeded)
+        ForgetListing(host.parent_path());
+    return succeeded;
 }
 
 std::optional<TSearchRec> SearchEntry(const fs::path& folder, std::string_view hostName)
@@ -284,10 +288,7 @@ bool DeleteFile(std::string_view winPath)
     // A link to a file goes as the link alone, whatever its target's read-only flag says.
     if (!info || S_ISDIR(info->st_mode) || ((info->st_mode & S_IWUSR) == 0 && !IsSymbolicLink(*host)))
         return false;
-    if (::unlink(host->c_str()) != 0)
-        return false;
-    ForgetParentListing(*host);
-    return true;
+    return ChangedParent(::unlink(host->c_str()) == 0, *host);
 }
 
 bool RemoveDirectory(std::string_view winPath)
@@ -295,10 +296,7 @@ bool RemoveDirectory(std::string_view winPath)
     auto host = ResolveExisting(winPath);
     if (!host || IsDriveRoot(*host))
         return false;
-    if (::rmdir(host->c_str()) != 0)
-        return false;
-    ForgetParentListing(*host);
-    return true;
+    return ChangedParent(::rmdir(host->c_str()) == 0, *host);
 }
 
 bool CreateDirectory(std::string_view winPath)
@@ -308,10 +306,7 @@ bool CreateDirectory(std::string_view winPath)
     auto host = ResolveForCreate(winPath);
     if (!host)
         return false;
-    if (::mkdir(host->c_str(), 0755) != 0)
-        return false;
-    ForgetParentListing(*host);
-    return true;
+    return ChangedParent(::mkdir(host->c_str(), 0755) == 0, *host);
 }
 
 bool ForceDirectories(std::string_view winPath)
@@ -347,10 +342,7 @@ bool WriteWholeFile(std::string_view winPath, std::string_view content)
     auto info = StatFollowing(*host);
     if (info && S_ISDIR(info->st_mode))
         return false;
-    if (!WriteHostFileAtomically(*host, content))
-        return false;
-    ForgetParentListing(*host);
-    return true;
+    return ChangedParent(WriteHostFileAtomically(*host, content), *host);
 }
 
 bool MatchesMask(std::string_view name, std::string_view mask)

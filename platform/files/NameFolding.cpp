@@ -2,6 +2,8 @@
 
 #include "platform/text/Text.h"
 
+#include <algorithm>
+
 namespace platform {
 
 // Windows folds names to capitals: every letter of the code page has one folded form.
@@ -17,13 +19,7 @@ std::string FoldName(std::string_view name)
 
 bool EqualsName(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldNameChar(a[i]) != FoldNameChar(b[i]))
-            return false;
-    }
-    return true;
+    return std::ranges::equal(a, b, {}, FoldNameChar, FoldNameChar);
 }
 
 }

@@ -96,6 +96,18 @@ private:
         return name;
     }
 
+    // An optional "[n]" after an object or item header; the number is read and not kept.
+    void SkipIndex(const char* what)
+    {
+        if (!IsSymbol('['))
+            return;
+        Next();
+        if (m_token.kind != Tok::Integer)
+            Fail(std::string("expected ") + what + ", found " + Describe());
+        Next();
+        Expect(']');
+    }
+
     // ---- lexer ----
 
     void SkipBlanks()
@@ -317,13 +329,7 @@ private:
         } else {
             object->className = first;
         }
-        if (IsSymbol('[')) {
-            Next();
-            if (m_token.kind != Tok::Integer)
-                Fail("expected a creation index, found " + Describe());
-            Next();
-            Expect(']');
-        }
+        SkipIndex("a creation index");
         for (;;) {
             if (IsWord("end")) {
                 Next();
@@ -460,13 +466,7 @@ private:
             if (!IsWord("item"))
                 Fail("expected item or '>', found " + Describe());
             Next();
-            if (IsSymbol('[')) {
-                Next();
-                if (m_token.kind != Tok::Integer)
-                    Fail("expected an item index, found " + Describe());
-                Next();
-                Expect(']');
-            }
+            SkipIndex("an item index");
             PropertyValue::Item item;
             while (!IsWord("end")) {
                 if (m_token.kind == Tok::End)

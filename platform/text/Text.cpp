@@ -1,5 +1,6 @@
 #include "platform/text/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -62,13 +63,7 @@ std::string UpperCase(std::string_view text)
 
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (UpperChar(a[i]) != UpperChar(b[i]))
-            return false;
-    }
-    return true;
+    return std::ranges::equal(a, b, {}, UpperChar, UpperChar);
 }
 
 std::string_view TrimBlanks(std::string_view text)

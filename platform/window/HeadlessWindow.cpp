@@ -150,14 +150,9 @@ void HeadlessWindow::PresentIndexed(int x, int y, int width, int height, const u
 
 void HeadlessWindow::InjectActivate()
 {
-    if (m_depth == 8) {
-        Event query;
-        query.type = EventType::QueryNewPalette;
-        Post(std::move(query));
-    }
-    Event e;
-    e.type = EventType::Activate;
-    Post(std::move(e));
+    if (m_depth == 8)
+        Post({ .type = EventType::QueryNewPalette });
+    Post({ .type = EventType::Activate });
 }
 
 void HeadlessWindow::InjectForeignPalette(const std::vector<uint32_t>& colors)
@@ -165,13 +160,9 @@ void HeadlessWindow::InjectForeignPalette(const std::vector<uint32_t>& colors)
     if (m_depth != 8)
         return;
     // That program's window is in front now.
-    Event deactivate;
-    deactivate.type = EventType::Deactivate;
-    Post(std::move(deactivate));
+    Post({ .type = EventType::Deactivate });
     TakeFreeEntries(colors);
-    Event e;
-    e.type = EventType::PaletteChanged;
-    Post(std::move(e));
+    Post({ .type = EventType::PaletteChanged });
 }
 
 void HeadlessWindow::SetClientSize(int width, int height)
@@ -274,18 +265,10 @@ bool HeadlessWindow::TrackPointer(int x, int y)
     bool hit = HitsWindow(x, y);
     if (hit && !m_inside) {
         m_inside = true;
-        Event enter;
-        enter.type = EventType::MouseEnterWindow;
-        enter.x = x;
-        enter.y = y;
-        Post(std::move(enter));
+        Post({ .type = EventType::MouseEnterWindow, .x = x, .y = y });
     } else if (!hit && m_inside && !m_captured) {
         m_inside = false;
-        Event leave;
-        leave.type = EventType::MouseLeaveWindow;
-        leave.x = x;
-        leave.y = y;
-        Post(std::move(leave));
+        Post({ .type = EventType::MouseLeaveWindow, .x = x, .y = y });
     }
     return hit || m_captured;
 }
@@ -307,11 +290,7 @@ void HeadlessWindow::InjectMouseMove(int x, int y)
 {
     if (!TrackPointer(x, y))
         return;
-    Event e;
-    e.type = EventType::MouseMove;
-    e.x = x;
-    e.y = y;
-    Post(std::move(e));
+    Post({ .type = EventType::MouseMove, .x = x, .y = y });
 }
 
 void HeadlessWindow::InjectMouseDown(int x, int y, TMouseButton button, bool doubleClick)
@@ -319,13 +298,8 @@ void HeadlessWindow::InjectMouseDown(int x, int y, TMouseButton button, bool dou
     if (!TrackPointer(x, y))
         return;
     m_buttons |= ButtonBit(button);
-    Event e;
-    e.type = EventType::MouseDown;
-    e.x = x;
-    e.y = y;
-    e.button = button;
-    e.shift = static_cast<TShiftState>(Shift() | (doubleClick ? ssDouble : 0));
-    Post(std::move(e));
+    TShiftState shift = static_cast<TShiftState>(Shift() | (doubleClick ? ssDouble : 0));
+    Post({ .type = EventType::MouseDown, .x = x, .y = y, .button = button, .shift = shift });
 }
 
 void HeadlessWindow::InjectMouseUp(int x, int y, TMouseButton button)
@@ -335,57 +309,36 @@ void HeadlessWindow::InjectMouseUp(int x, int y, TMouseButton button)
     // A release outside the window reaches it only while it holds the capture.
     if (!TrackPointer(x, y) || !wasDown)
         return;
-    Event e;
-    e.type = EventType::MouseUp;
-    e.x = x;
-    e.y = y;
-    e.button = button;
-    Post(std::move(e));
+    Post({ .type = EventType::MouseUp, .x = x, .y = y, .button = button });
 }
 
 void HeadlessWindow::InjectWheel(int x, int y, int delta)
 {
     if (!TrackPointer(x, y))
         return;
-    Event e;
-    e.type = EventType::MouseWheel;
-    e.x = x;
-    e.y = y;
-    e.wheelDelta = delta;
-    Post(std::move(e));
+    Post({ .type = EventType::MouseWheel, .x = x, .y = y, .wheelDelta = delta });
 }
 
 void HeadlessWindow::InjectKeyDown(uint16_t virtualKey)
 {
     m_modifiers |= ModifierBit(virtualKey);
-    Event e;
-    e.type = EventType::KeyDown;
-    e.key = virtualKey;
-    Post(std::move(e));
+    Post({ .type = EventType::KeyDown, .key = virtualKey });
 }
 
 void HeadlessWindow::InjectKeyUp(uint16_t virtualKey)
 {
     m_modifiers &= static_cast<TShiftState>(~ModifierBit(virtualKey));
-    Event e;
-    e.type = EventType::KeyUp;
-    e.key = virtualKey;
-    Post(std::move(e));
+    Post({ .type = EventType::KeyUp, .key = virtualKey });
 }
 
 void HeadlessWindow::InjectChar(char ch)
 {
-    Event e;
-    e.type = EventType::KeyChar;
-    e.ch = ch;
-    Post(std::move(e));
+    Post({ .type = EventType::KeyChar, .ch = ch });
 }
 
 void HeadlessWindow::InjectClose()
 {
-    Event e;
-    e.type = EventType::Close;
-    Post(std::move(e));
+    Post({ .type = EventType::Close });
 }
 
 void HeadlessWindow::InjectExpose(const TRect& rect)

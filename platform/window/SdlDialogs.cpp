@@ -1,5 +1,6 @@
 #include "platform/window/SdlDialogs.h"
 
+#include "platform/components/Forms.h"
 #include "platform/text/Codepage.h"
 #include "platform/window/SdlWindow.h"
 
@@ -18,11 +19,6 @@ namespace platform {
 
 namespace {
 
-// Modal results with the framework's numbers.
-constexpr int mrOk = 1;
-constexpr int mrCancel = 2;
-constexpr int mrYes = 6;
-constexpr int mrNo = 7;
 constexpr size_t kBoxLineLength = 72;
 
 // Errors on the watcher's own connection (a window of another program gone between two

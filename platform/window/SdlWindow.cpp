@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 // SDL loads the desktop session bus library, which keeps a buffer until the process ends. The
 // leak checker of sanitizer builds is told so, for every program with a desktop window.
@@ -115,29 +117,25 @@ char TypedControlChar(uint16_t virtualKey)
     }
 }
 
+// The shift state of the bits of `state` that `table` names.
+TShiftState ShiftOf(uint32_t state, std::initializer_list<std::pair<uint32_t, TShiftState>> table)
+{
+    TShiftState shift = 0;
+    for (auto [bit, flag] : table) {
+        if (state & bit)
+            shift |= flag;
+    }
+    return shift;
+}
+
 TShiftState Modifiers()
 {
-    SDL_Keymod mod = SDL_GetModState();
-    TShiftState shift = 0;
-    if (mod & KMOD_SHIFT)
-        shift |= ssShift;
-    if (mod & KMOD_CTRL)
-        shift |= ssCtrl;
-    if (mod & KMOD_ALT)
-        shift |= ssAlt;
-    return shift;
+    return ShiftOf(SDL_GetModState(), { { KMOD_SHIFT, ssShift }, { KMOD_CTRL, ssCtrl }, { KMOD_ALT, ssAlt } });
 }
 
 TShiftState Buttons(uint32_t state)
 {
-    TShiftState shift = 0;
-    if (state & SDL_BUTTON_LMASK)
-        shift |= ssLeft;
-    if (state & SDL_BUTTON_RMASK)
-        shift |= ssRight;
-    if (state & SDL_BUTTON_MMASK)
-        shift |= ssMiddle;
-    return shift;
+    return ShiftOf(state, { { SDL_BUTTON_LMASK, ssLeft }, { SDL_BUTTON_RMASK, ssRight }, { SDL_BUTTON_MMASK, ssMiddle } });
 }
 
 bool Button(uint8_t sdlButton, TMouseButton& button)
@@ -622,12 +620,8 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
         e.key = key;
         e.shift = Modifiers();
         PostTo(loop, std::move(e));
-        if (char typed = TypedControlChar(key); typed && sdl.type == SDL_KEYDOWN) {
-            Event ch;
-            ch.type = EventType::KeyChar;
-            ch.ch = typed;
-            PostTo(loop, std::move(ch));
-        }
+        if (char typed = TypedControlChar(key); typed && sdl.type == SDL_KEYDOWN)
+            PostTo(loop, { .type = EventType::KeyChar, .ch = typed });
         return;
     }
     case SDL_TEXTINPUT: {
@@ -635,10 +629,7 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
             int byte = codePoint < 0x80 ? static_cast<int>(codePoint) : CodePointToCp1250(codePoint);
             if (byte <= 0)
                 continue;
-            Event ch;
-            ch.type = EventType::KeyChar;
-            ch.ch = static_cast<char>(byte);
-            PostTo(loop, std::move(ch));
+            PostTo(loop, { .type = EventType::KeyChar, .ch = static_cast<char>(byte) });
         }
         return;
     }

@@ -1,10 +1,12 @@
 #include "shell/PathText.h"
+#include "tests/support/ExpectEach.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using List = std::vector<std::string>;
+using torva::test::ExpectEach;
 
 TEST(PathText, PostFixDirAndGetParentDir)
 {
@@ -12,29 +14,19 @@ TEST(PathText, PostFixDirAndGetParentDir)
     EXPECT_EQ(shell::PostFixDir("C:\\Games"), "C:\\Games\\");
     EXPECT_EQ(shell::PostFixDir("C:\\Games\\"), "C:\\Games\\");
 
-    struct Case {
-        const char* path;
-        const char* parent;
-    };
-    const Case cases[] = {
+    ExpectEach(shell::GetParentDir, {
         { "C:\\Games\\X\\", "C:\\Games" },
         { "C:\\Games\\X", "C:\\Games" },
         { "C:\\Games", "C:" },
         { "C:\\", "C:" },
         { "Games", "" },
         { "", "" },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(shell::GetParentDir(c.path), c.parent) << c.path;
+    });
 }
 
 TEST(PathText, SplitListSeparatorRules)
 {
-    struct Case {
-        const char* text;
-        List entries;
-    };
-    const Case cases[] = {
+    ExpectEach<List>(shell::SplitList, {
         { "", {} },
         { "one", { "one" } },
         { "a:b", { "a", "b" } },
@@ -45,9 +37,7 @@ TEST(PathText, SplitListSeparatorRules)
         { ";", { "", "" } },
         { "a,", { "a", "" } },
         { "C:\\GAME\\RUN.EXE", { "C", "\\GAME\\RUN.EXE" } },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(shell::SplitList(c.text), c.entries) << c.text;
+    });
 }
 
 // The original capacity was 254 characters; longer lists must not lose their tail entries.
@@ -72,30 +62,20 @@ TEST(PathText, CutHelpers)
     EXPECT_EQ(shell::CutBeforeColon("Game"), "Game");
     EXPECT_EQ(shell::CutBeforeColon(":x"), "");
 
-    struct Case {
-        const char* text;
-        const char* cut;
-    };
-    const Case cases[] = {
+    ExpectEach(shell::CutAfterExtension, {
         { "C:\\GAME\\RUN.EXE -x -y", "C:\\GAME\\RUN.EXE" },
         { "C:\\MY GAME\\RUN.EXE", "C:\\MY GAME\\RUN.EXE" },
         { "C:\\GAME\\RUN.EXE", "C:\\GAME\\RUN.EXE" },
         { "C:\\GAME\\RUN -x", "C:\\GAME\\RUN -x" },
         { "C:\\A.B\\RUN -f x.y", "C:\\A.B\\RUN -f x.y" },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(shell::CutAfterExtension(c.text), c.cut) << c.text;
+    });
 
     EXPECT_EQ(shell::StripQuotes("\"C:\\A B\\X.EXE\" \"-y\""), "C:\\A B\\X.EXE -y");
 }
 
 TEST(PathText, UninstallDirOfCommandLines)
 {
-    struct Case {
-        const char* commandLine;
-        const char* folder;
-    };
-    const Case cases[] = {
+    ExpectEach(shell::UninstallDirOf, {
         { "C:\\WINDOWS\\UNINST.EXE -f\"C:\\GAME\\DeIsL1.isu\" -c\"C:\\GAME\\_ISREG32.DLL\"", "C:\\GAME\\" },
         { "C:\\WINDOWS\\UNINST.EXE -fC:\\GAME\\DeIsL1.isu", "C:\\GAME\\" },
         { "C:\\WINDOWS\\UNINST.EXE -f\"C:\\Program Files\\Game\\DeIsL1.isu\"", "C:\\Program Files\\Game\\" },
@@ -104,9 +84,7 @@ TEST(PathText, UninstallDirOfCommandLines)
         { "C:\\WINDOWS\\UNWISE.EXE C:\\GAMES\\Y\\INSTALL.LOG", "C:\\GAMES\\Y\\" },
         { "", "" },
         { "UNINST", "" },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(shell::UninstallDirOf(c.commandLine), c.folder) << c.commandLine;
+    });
 }
 
 TEST(PathText, DoubleAmpersands)

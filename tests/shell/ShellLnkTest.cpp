@@ -2,12 +2,15 @@
 
 #include "shell/LnkFormat.h"
 #include "shell/testing/LnkWriter.h"
+#include "tests/support/ExpectEach.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
 namespace {
+
+using torva::test::ExpectEach;
 
 class FakeMachine : public ShellLinkEnvironment {
 public:
@@ -40,23 +43,15 @@ struct ShellLnkTest : ::testing::Test {
     std::shared_ptr<FakeMachine> machine = std::make_shared<FakeMachine>();
 };
 
-TEST_F(ShellLnkTest, DesignTimeValues)
-{
-    TQXShellLink link(nullptr, machine);
-    EXPECT_EQ(link.ShellFolder(), sfNone);
-    EXPECT_EQ(link.LangType(), ltEnglish);
-    EXPECT_EQ(link.WindowState(), wsNormal);
-    EXPECT_EQ(link.HotKey(), 0);
-    EXPECT_EQ(link.FileName(), "");
-}
-
 TEST_F(ShellLnkTest, FileNameGetsTheShortcutExtension)
 {
-    struct Case {
-        const char* value;
-        const char* stored;
+    auto stored = [this](const char* value) {
+        TQXShellLink link(nullptr, machine);
+        link.SetFileName("C:\\previous.lnk");
+        link.SetFileName(value);
+        return link.FileName();
     };
-    const Case cases[] = {
+    ExpectEach(stored, {
         { "C:\\X\\game", "C:\\X\\game.lnk" },
         { "C:\\X\\game.LNK", "C:\\X\\game.LNK" },
         { "C:\\X\\game.exe", "C:\\X\\game.exe.lnk" },
@@ -65,13 +60,7 @@ TEST_F(ShellLnkTest, FileNameGetsTheShortcutExtension)
         { ".LNK", "" },
         { "C:\\X\\.lnk", "" },
         { "", "" },
-    };
-    for (const Case& c : cases) {
-        TQXShellLink link(nullptr, machine);
-        link.SetFileName("C:\\previous.lnk");
-        link.SetFileName(c.value);
-        EXPECT_EQ(link.FileName(), c.stored) << c.value;
-    }
+    });
 }
 
 TEST_F(ShellLnkTest, SpecialFoldersPlaceTheFileName)

@@ -1,4 +1,5 @@
 #include "tests/support/GoldenImage.h"
+#include "tests/support/PixelBuffer.h"
 
 #include "platform/picture/Picture.h"
 
@@ -6,23 +7,16 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
 using torva::test::CompareToGolden;
 using torva::test::ComparePictures;
 using torva::test::GoldenChannels;
+using torva::test::PixelBuffer;
 
 namespace {
-
-struct Pixels {
-    std::vector<uint32_t> data;
-    PixelView view;
-    Pixels(int width, int height, uint32_t fill) : data(static_cast<size_t>(width) * height, fill)
-    {
-        view = { reinterpret_cast<uint8_t*>(data.data()), width, height };
-    }
-};
 
 class GoldenFileTest : public ::testing::Test {
 protected:
@@ -34,6 +28,14 @@ protected:
         unsetenv("TORVA_REGENERATE_GOLDENS");
     }
     void TearDown() override { unsetenv("TORVA_REGENERATE_GOLDENS"); }
+    // Compares as a run with TORVA_REGENERATE_GOLDENS=1 does: the golden `name` is written.
+    ::testing::AssertionResult Regenerate(const PixelView& picture, const std::string& name, GoldenChannels channels)
+    {
+        setenv("TORVA_REGENERATE_GOLDENS", "1", 1);
+        auto result = CompareToGolden(picture, dir / (name + ".png"), dir, name, channels);
+        unsetenv("TORVA_REGENERATE_GOLDENS");
+        return result;
+    }
     fs::path dir;
 };
 
@@ -41,7 +43,7 @@ protected:
 
 TEST(GoldenCompareTest, CountsDifferingPixelsByChannelChoice)
 {
-    Pixels a(3, 2, 0xFF102030), b(3, 2, 0xFF102030);
+    PixelBuffer a(3, 2, 0xFF102030), b(3, 2, 0xFF102030);
     EXPECT_EQ(ComparePictures(a.view, b.view, GoldenChannels::Colour).differingPixels, 0);
     b.view.At(2, 1) = 0xFF102031;
     b.view.At(0, 0) = 0x00102030; // only the fourth byte differs
@@ -51,7 +53,7 @@ TEST(GoldenCompareTest, CountsDifferingPixelsByChannelChoice)
 
 TEST(GoldenCompareTest, SizeMismatchCountsTheLargerPicture)
 {
-    Pixels a(3, 2, 0), b(4, 2, 0);
+    PixelBuffer a(3, 2, 0), b(4, 2, 0);
     auto result = ComparePictures(a.view, b.view, GoldenChannels::Colour);
     EXPECT_FALSE(result.sizeMatches);
     EXPECT_EQ(result.differingPixels, 8);
@@ -59,7 +61,7 @@ TEST(GoldenCompareTest, SizeMismatchCountsTheLargerPicture)
 
 TEST_F(GoldenFileTest, MissingGoldenFailsAndKeepsTheActualPicture)
 {
-    Pixels a(2, 2, 0x00FF0000);
+    PixelBuffer a(2, 2, 0x00FF0000);
     auto result = CompareToGolden(a.view, dir / "scene.png", dir, "group/scene", GoldenChannels::Colour);
     EXPECT_FALSE(result);
     EXPECT_NE(std::string(result.message()).find("TORVA_REGENERATE_GOLDENS=1"), std::string::npos);
@@ -69,11 +71,9 @@ TEST_F(GoldenFileTest, MissingGoldenFailsAndKeepsTheActualPicture)
 
 TEST_F(GoldenFileTest, RegenerationWritesAGoldenThatThenMatches)
 {
-    Pixels a(3, 2, 0x00123456);
+    PixelBuffer a(3, 2, 0x00123456);
     a.view.At(1, 0) = 0x00ABCDEF; // top row: checks the row order of the written file
-    setenv("TORVA_REGENERATE_GOLDENS", "1", 1);
-    EXPECT_TRUE(CompareToGolden(a.view, dir / "scene.png", dir, "scene", GoldenChannels::Colour));
-    unsetenv("TORVA_REGENERATE_GOLDENS");
+    EXPECT_TRUE(Regenerate(a.view, "scene", GoldenChannels::Colour));
     ASSERT_TRUE(fs::exists(dir / "scene.png"));
     platform::Picture written = platform::ReadPictureFile(dir / "scene.png");
     EXPECT_EQ(written.At(1, 0) & 0xFFFFFF, 0xABCDEFu);
@@ -83,12 +83,10 @@ TEST_F(GoldenFileTest, RegenerationWritesAGoldenThatThenMatches)
 
 TEST_F(GoldenFileTest, MismatchWritesActualExpectedAndDifference)
 {
-    Pixels golden(4, 3, 0x00202020);
-    setenv("TORVA_REGENERATE_GOLDENS", "1", 1);
-    ASSERT_TRUE(CompareToGolden(golden.view, dir / "scene.png", dir, "scene", GoldenChannels::Colour));
-    unsetenv("TORVA_REGENERATE_GOLDENS");
+    PixelBuffer golden(4, 3, 0x00202020);
+    ASSERT_TRUE(Regenerate(golden.view, "scene", GoldenChannels::Colour));
 
-    Pixels actual(4, 3, 0x00202020);
+    PixelBuffer actual(4, 3, 0x00202020);
     actual.view.At(3, 2) = 0x00202021;
     actual.view.At(0, 1) = 0x00FFFFFF;
     auto result = CompareToGolden(actual.view, dir / "scene.png", dir, "scene", GoldenChannels::Colour);
@@ -105,11 +103,9 @@ TEST_F(GoldenFileTest, MismatchWritesActualExpectedAndDifference)
 
 TEST_F(GoldenFileTest, FourthByteCountsOnlyWhenAsked)
 {
-    Pixels golden(2, 1, 0x80102030);
-    setenv("TORVA_REGENERATE_GOLDENS", "1", 1);
-    ASSERT_TRUE(CompareToGolden(golden.view, dir / "mask.png", dir, "mask", GoldenChannels::WithFourthByte));
-    unsetenv("TORVA_REGENERATE_GOLDENS");
-    Pixels actual(2, 1, 0x80102030);
+    PixelBuffer golden(2, 1, 0x80102030);
+    ASSERT_TRUE(Regenerate(golden.view, "mask", GoldenChannels::WithFourthByte));
+    PixelBuffer actual(2, 1, 0x80102030);
     actual.view.At(1, 0) = 0x01102030;
     EXPECT_FALSE(CompareToGolden(actual.view, dir / "mask.png", dir, "mask", GoldenChannels::WithFourthByte));
     EXPECT_TRUE(CompareToGolden(actual.view, dir / "mask.png", dir, "mask", GoldenChannels::Colour));

@@ -35,16 +35,26 @@ stop_menu() {
 }
 trap stop_menu EXIT
 
+# Prints the first visible window that `xdotool search --onlyvisible ARGS` finds within TENTHS
+# tenths of a second, nothing when none shows:  visible_window TENTHS ARGS...
+visible_window() {
+    tenths=$1
+    shift
+    for _ in $(seq "$tenths"); do
+        found=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1 || true)
+        if [ -n "$found" ]; then
+            echo "$found"
+            return
+        fi
+        sleep 0.1
+    done
+}
+
 # Starts the menu and waits until its window shows; sets $menu and $window.
 start_menu() {
     "$torvaxp" --prefix "$work/prefix" "$@" >"$work/menu.log" 2>&1 &
     menu=$!
-    window=""
-    for _ in $(seq 200); do
-        window=$(xdotool search --onlyvisible --pid "$menu" 2>/dev/null | head -n 1 || true)
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
+    window=$(visible_window 200 --pid "$menu")
     [ -n "$window" ] || fail "the menu's window did not show: $(cat "$work/menu.log")"
     sleep 1
 }
@@ -133,12 +143,7 @@ echo "ok: the quit button answers at scale 2"
 # user, and names the folder; no menu window opens and no prefix is made.
 "$torvaxp" --prefix "$work/prefix-nodisc" --disc "$work/no-such-disc" >"$work/nodisc.log" 2>&1 &
 menu=$!
-box=""
-for _ in $(seq 100); do
-    box=$(xdotool search --onlyvisible --name "" 2>/dev/null | head -n 1 || true)
-    [ -n "$box" ] && break
-    sleep 0.1
-done
+box=$(visible_window 100 --name "")
 [ -n "$box" ] || fail "no message box for a missing disc: $(cat "$work/nodisc.log")"
 sleep 1
 kill -0 "$menu" 2>/dev/null || fail "the menu ended without waiting at the box"

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <map>
 
 namespace artwork {
@@ -85,25 +86,37 @@ void ArrowSet(const Raster& plated, const Sdf& arrow, Box area, const ArrowPictu
 
 Box AroundBox(Box b) { return Around(b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0); }
 
+// A plate with an arrow up or down at `glyphY`, and the pictures cut from it.
+struct ArrowPlate {
+    Box plate;
+    float glyphY;
+    bool up;
+    ArrowPictures pictures;
+};
+
+// Each plate drawn by `drawPlate` on a copy of the screen, then its arrow (centred at `arrowX`,
+// `arrowWidth` by `arrowHeight`) and the arrow's three pictures.
+template <class DrawPlate>
+void ArrowPlates(const Raster& screen, std::initializer_list<ArrowPlate> plates, float arrowX, float arrowWidth, float arrowHeight,
+    DrawPlate drawPlate, std::map<std::string, Raster>& out)
+{
+    for (const ArrowPlate& p : plates) {
+        Raster layer = screen;
+        drawPlate(layer, p.plate, p.up);
+        ArrowSet(layer, Triangle(arrowX, p.glyphY, arrowWidth, arrowHeight, p.up), AroundBox(p.plate), p.pictures, out);
+    }
+}
+
 // The list's scroll buttons: small plates with the arrow at the lit picture's centre.
 void ListScrollButtons(const Raster& screen, std::map<std::string, Raster>& out)
 {
-    struct Button {
-        Box plate;
-        float glyphY;
-        bool up;
-        ArrowPictures pictures;
-    };
-    const Button buttons[] = {
-        { { 185, 41, 211, 59 }, 53.5f, true, { { 184, 40, 28, 20 }, { 189, 48, 18, 11 }, { 186, 43, 28, 18 }, "Image3", "Image11", "Cover2" } },
-        { { 187, 373, 209, 394 }, 379.0f, false, { { 186, 373, 24, 22 }, { 189, 373, 18, 12 }, { 183, 373, 33, 25 }, "Image1", "Image10", "Cover1" } },
-    };
-    for (const Button& b : buttons) {
-        Raster layer = screen;
-        Box area = AroundBox(b.plate);
-        MetalKnob(layer, RoundBox(b.plate.x0, b.plate.y0, b.plate.x1, b.plate.y1, 6), area);
-        ArrowSet(layer, Triangle(198, b.glyphY, 12, 7, b.up), area, b.pictures, out);
-    }
+    auto knob = [](Raster& layer, Box plate, bool) { MetalKnob(layer, RoundBox(plate.x0, plate.y0, plate.x1, plate.y1, 6), AroundBox(plate)); };
+    ArrowPlates(screen,
+        {
+            { { 185, 41, 211, 59 }, 53.5f, true, { { 184, 40, 28, 20 }, { 189, 48, 18, 11 }, { 186, 43, 28, 18 }, "Image3", "Image11", "Cover2" } },
+            { { 187, 373, 209, 394 }, 379.0f, false, { { 186, 373, 24, 22 }, { 189, 373, 18, 12 }, { 183, 373, 33, 25 }, "Image1", "Image10", "Cover1" } },
+        },
+        198, 12, 7, knob, out);
 }
 
 void ColumnCap(Raster& layer, Box plateBox, bool top)
@@ -126,21 +139,12 @@ void ColumnCap(Raster& layer, Box plateBox, bool top)
 // The icon column's caps, under which the icons slide out of sight.
 void ColumnCaps(const Raster& screen, std::map<std::string, Raster>& out)
 {
-    struct Cap {
-        Box plate;
-        float glyphY;
-        bool up;
-        ArrowPictures pictures;
-    };
-    const Cap caps[] = {
-        { { 536, 1, 618, 54 }, 46.5f, true, { { 535, 0, 84, 53 }, { 567, 41, 18, 11 }, { 564, 38, 33, 17 }, "Image5", "Up", "Cover3" } },
-        { { 529, 395, 631, 450 }, 402.0f, false, { { 528, 394, 104, 55 }, { 567, 396, 18, 12 }, { 556, 394, 49, 30 }, "Image6", "Down", "Cover4" } },
-    };
-    for (const Cap& cap : caps) {
-        Raster layer = screen;
-        ColumnCap(layer, cap.plate, cap.up);
-        ArrowSet(layer, Triangle(576, cap.glyphY, 14, 8, cap.up), AroundBox(cap.plate), cap.pictures, out);
-    }
+    ArrowPlates(screen,
+        {
+            { { 536, 1, 618, 54 }, 46.5f, true, { { 535, 0, 84, 53 }, { 567, 41, 18, 11 }, { 564, 38, 33, 17 }, "Image5", "Up", "Cover3" } },
+            { { 529, 395, 631, 450 }, 402.0f, false, { { 528, 394, 104, 55 }, { 567, 396, 18, 12 }, { 556, 394, 49, 30 }, "Image6", "Down", "Cover4" } },
+        },
+        576, 14, 8, ColumnCap, out);
 }
 
 Raster Marker(unsigned color)

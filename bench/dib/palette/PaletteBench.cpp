@@ -41,27 +41,21 @@ const std::vector<TDIBPaletteEntry>& PaletteOf(int which)
     return which == 0 ? grey : cube;
 }
 
-void BM_BuildTablePruned(benchmark::State& state)
+// The lookup table of palette range(0) (0: the grey ramp, 1: the colour cube), made by `build`.
+template <class Build>
+void BM_BuildTable(benchmark::State& state, Build build)
 {
     const auto& entries = PaletteOf(static_cast<int>(state.range(0)));
     std::vector<uint8_t> table(IDIBLookupPalette::LookupTableSize);
     for (auto _ : state) {
-        BuildDIBLookupTable(entries, table.data());
+        build(entries, table.data());
         benchmark::DoNotOptimize(table.data());
     }
 }
-BENCHMARK(BM_BuildTablePruned)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-
-void BM_BuildTableExhaustive(benchmark::State& state)
-{
-    const auto& entries = PaletteOf(static_cast<int>(state.range(0)));
-    std::vector<uint8_t> table(IDIBLookupPalette::LookupTableSize);
-    for (auto _ : state) {
-        BuildDIBLookupTableExhaustive(entries, table.data());
-        benchmark::DoNotOptimize(table.data());
-    }
-}
-BENCHMARK(BM_BuildTableExhaustive)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BuildTable, Pruned, [](const auto& entries, uint8_t* table) { BuildDIBLookupTable(entries, table); })
+    ->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BuildTable, Exhaustive, [](const auto& entries, uint8_t* table) { BuildDIBLookupTableExhaustive(entries, table); })
+    ->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 struct DiscardingDevice : IDIB8BitDevice {
     int BitsPerPixel() const override { return 8; }

@@ -3,24 +3,16 @@
 #include "dib/imagelist/cDIBImageList.h"
 #include "platform/components/StdCtrls.h"
 #include "platform/layout/LayoutReader.h"
+#include "tests/support/MessageOf.h"
 
 #include <gtest/gtest.h>
 
 using namespace platform;
 using dibtest::ContainerFixture;
 using dibtest::TProbeDIB;
+using torva::test::MessageOf;
 
 namespace {
-
-std::string MessageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return "no exception";
-}
 
 std::vector<std::string> TabNames(const TCustomDIBContainer& container)
 {
@@ -36,31 +28,16 @@ using ControlConstructionTest = ContainerFixture;
 
 TEST_F(ControlConstructionTest, OwnerMustBeOrOwnAContainer)
 {
-    EXPECT_EQ(MessageOf([] { TProbeDIB probe(nullptr); }), "Owner cannot be nil");
+    EXPECT_EQ(MessageOf<Exception>([] { TProbeDIB probe(nullptr); }), "Owner cannot be nil");
     ComponentPtr<TForm> bare(new TForm(nullptr));
     int before = bare->ComponentCount();
-    EXPECT_EQ(MessageOf([&] { new TProbeDIB(bare.get()); }), "Parent must be a TDIBContainer");
+    EXPECT_EQ(MessageOf<Exception>([&] { new TProbeDIB(bare.get()); }), "Parent must be a TDIBContainer");
     EXPECT_EQ(bare->ComponentCount(), before) << "a refused control must leave nothing in its owner";
 
     auto* owned = new TProbeDIB(form.get());
     EXPECT_EQ(owned->Parent(), container);
     auto* inside = new TProbeDIB(container);
     EXPECT_EQ(inside->Parent(), container);
-}
-
-TEST_F(ControlConstructionTest, Defaults)
-{
-    auto* probe = new TProbeDIB(form.get());
-    EXPECT_EQ(probe->BoundsRect(), Bounds(0, 0, 32, 32));
-    EXPECT_EQ(probe->Opacity(), 255);
-    EXPECT_EQ(probe->DIBTabOrder(), -1);
-    EXPECT_EQ(probe->DialogCodeFlags(), dcArrows);
-    EXPECT_EQ(probe->DialogCode(), uint32_t(DLGC_WANTARROWS));
-    EXPECT_TRUE(probe->DIBLoading());
-    EXPECT_EQ(probe->Children().Count(), 0);
-    EXPECT_EQ(probe->DIBFeatures().Count(), 0);
-    EXPECT_EQ(probe->TemplateProperties(), (std::vector<std::string> { "Width", "Height" }));
-    EXPECT_EQ(probe->Accelerator(), '\0');
 }
 
 TEST_F(ControlConstructionTest, ParentIsAlwaysAContainer)
@@ -71,7 +48,7 @@ TEST_F(ControlConstructionTest, ParentIsAlwaysAContainer)
 
     auto* panel = new TPanel(form.get());
     panel->SetParent(form.get());
-    EXPECT_EQ(MessageOf([&] { probe->SetParent(panel); }), "Parent must be a TDIBContainer");
+    EXPECT_EQ(MessageOf<Exception>([&] { probe->SetParent(panel); }), "Parent must be a TDIBContainer");
     EXPECT_EQ(probe->Parent(), container);
 
     auto* second = new TDIBContainer(form.get());
@@ -253,15 +230,19 @@ const char* const TabLayout = R"(object Form1: TForm
 end
 )";
 
-}
-
-TEST(DIBLayoutTest, ReadsContainerAndControlsAndRebuildsTheTabOrder)
-{
+// A form read from TabLayout.
+struct DIBLayoutTest : ::testing::Test {
+    void SetUp() override { ReadLayout(*form, TabLayout, "tab.lay"); }
     platform::VirtualClock clock;
     platform::EventLoop loop { clock };
     platform::ScopedEventLoop scope { loop };
-    ComponentPtr<TForm> form(new TForm(nullptr));
-    ReadLayout(*form, TabLayout, "tab.lay");
+    ComponentPtr<TForm> form { new TForm(nullptr) };
+};
+
+}
+
+TEST_F(DIBLayoutTest, ReadsContainerAndControlsAndRebuildsTheTabOrder)
+{
     auto* container = dynamic_cast<TDIBContainer*>(form->FindComponent("Container"));
     ASSERT_NE(container, nullptr);
     EXPECT_EQ(container->BorderDrawPosition(), bdUnderControls);
@@ -333,13 +314,8 @@ TEST_F(ImageLinkTest, AControlFreedBeforeItsListUnregisters)
     list->DIBImages().Add(); // would reach the freed control's links otherwise
 }
 
-TEST(DIBLayoutTest, WrittenLayoutReadsBackTheSame)
+TEST_F(DIBLayoutTest, WrittenLayoutReadsBackTheSame)
 {
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    platform::ScopedEventLoop scope { loop };
-    ComponentPtr<TForm> form(new TForm(nullptr));
-    ReadLayout(*form, TabLayout, "tab.lay");
     auto* first = dynamic_cast<TProbeDIB*>(form->FindComponent("First"));
     auto* third = dynamic_cast<TProbeDIB*>(form->FindComponent("Third"));
     first->Children().Add().SetControl(third);

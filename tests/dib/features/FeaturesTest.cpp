@@ -1,10 +1,12 @@
 #include "dib/control/cDIBFeatures.h"
 #include "platform/layout/LayoutReader.h"
 #include "tests/dib/control/ControlFixture.h"
+#include "tests/support/MessageOf.h"
 
 #include <gtest/gtest.h>
 
 using namespace platform;
+using torva::test::MessageOf;
 using dibtest::ContainerFixture;
 using dibtest::TProbeDIB;
 
@@ -43,12 +45,8 @@ TEST_F(Features, UnknownClassesAreRefusedAndLeaveTheItemAsItWas)
     TProbeDIB* probe = AddProbe("P", 0, 0, 20, 20);
     TDIBFeatureItem& item = probe->DIBFeatures().Add();
     item.SetFeatureClassName("THighlightDIB");
-    try {
-        item.SetFeatureClassName("TNoSuchFeature");
-        FAIL();
-    } catch (const EFeatureError& e) {
-        EXPECT_STREQ(e.what(), "TNoSuchFeature has not been registered");
-    }
+    EXPECT_EQ(MessageOf<EFeatureError>([&] { item.SetFeatureClassName("TNoSuchFeature"); }),
+        "TNoSuchFeature has not been registered");
     EXPECT_EQ(item.FeatureClassName(), "THighlightDIB");
     ASSERT_NE(item.Feature(), nullptr);
     EXPECT_EQ(item.Feature()->Control(), probe);
@@ -195,21 +193,11 @@ TEST_F(ChildrenList, RefusesNilAndDuplicatesAndNamesItsItems)
     TProbeDIB* rider = AddProbe("Rider", 30, 0, 10, 10);
     auto* unnamed = new TProbeDIB(form.get());
     TControlItem& item = probe->Children().Add();
-    try {
-        item.SetControl(nullptr);
-        FAIL();
-    } catch (const EFeatureError& e) {
-        EXPECT_STREQ(e.what(), "You cannot set Control to nil");
-    }
+    EXPECT_EQ(MessageOf<EFeatureError>([&] { item.SetControl(nullptr); }), "You cannot set Control to nil");
     item.SetControl(rider);
     EXPECT_EQ(item.DisplayName(), "Rider");
     TControlItem& second = probe->Children().Add();
-    try {
-        second.SetControl(rider);
-        FAIL();
-    } catch (const EFeatureError& e) {
-        EXPECT_STREQ(e.what(), "Control already exists in list.");
-    }
+    EXPECT_EQ(MessageOf<EFeatureError>([&] { second.SetControl(rider); }), "Control already exists in list.");
     second.SetControl(unnamed);
     EXPECT_EQ(second.DisplayName(), "TProbeDIB");
 

@@ -2,6 +2,7 @@
 #include "dib/control/cDIBPanel.h"
 #include "dib/template/cDIBTemplate.h"
 #include "platform/components/Forms.h"
+#include "tests/support/MessageOf.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <cstring>
 
 using namespace platform;
+using torva::test::MessageOf;
 
 namespace {
 
@@ -214,12 +216,7 @@ TEST_F(Template, PicturesNeedAnImageList)
 {
     const auto bytes = Saved();
     target.control->SetDIBImageList(nullptr);
-    try {
-        Load(bytes);
-        FAIL();
-    } catch (const EDIBControlError& e) {
-        EXPECT_STREQ(e.what(), "No DIB image list has been assigned.");
-    }
+    EXPECT_EQ(MessageOf<EDIBControlError>([&] { Load(bytes); }), "No DIB image list has been assigned.");
     EXPECT_EQ(target.control->speed, 0);
 }
 
@@ -260,12 +257,7 @@ TEST_F(Template, CountsThatLieAreCaught)
         b.insert(b.end(), { 3, 0, 0, 0, 0, 0, 0, 0 });
         return b;
     }();
-    try {
-        Load(badLink);
-        FAIL();
-    } catch (const EDIBControlError& e) {
-        EXPECT_STREQ(e.what(), "The control template is damaged.");
-    }
+    EXPECT_EQ(MessageOf<EDIBControlError>([&] { Load(badLink); }), "The control template is damaged.");
 }
 
 TEST_F(Template, UnknownPropertiesAreSkippedByTheirSize)
@@ -290,19 +282,11 @@ TEST_F(Template, UnknownPropertiesAreSkippedByTheirSize)
 
 TEST_F(Template, OnlyPublishedPropertiesOfCarriableTypesMayBeTemplated)
 {
-    try {
-        CheckTemplateProperty(TTemplateProbe::StaticClass(), "Nope");
-        FAIL();
-    } catch (const EDIBControlError& e) {
-        EXPECT_STREQ(e.what(), "Class TTemplateProbe is trying to register Nope as a template property, and that property does not exist.");
-    }
+    EXPECT_EQ(MessageOf<EDIBControlError>([&] { CheckTemplateProperty(TTemplateProbe::StaticClass(), "Nope"); }),
+        "Class TTemplateProbe is trying to register Nope as a template property, and that property does not exist.");
     for (const char* name : { "Buddy", "OnEnter" }) {
-        try {
-            CheckTemplateProperty(TTemplateProbe::StaticClass(), name);
-            FAIL() << name;
-        } catch (const EDIBControlError& e) {
-            EXPECT_STREQ(e.what(), "Attempting to template an invalid property type.");
-        }
+        EXPECT_EQ(MessageOf<EDIBControlError>([&] { CheckTemplateProperty(TTemplateProbe::StaticClass(), name); }),
+            "Attempting to template an invalid property type.") << name;
     }
     EXPECT_NO_THROW(CheckTemplateProperty(TTemplateProbe::StaticClass(), "Style"));
 }

@@ -101,7 +101,7 @@ TEST(FadeLabel, FadeShowsTheTableDownToEntryOneThenTheFontColourInTenTicks)
     EXPECT_EQ(rig.Ticks(10), expected);
     EXPECT_EQ(rig.loop.NowMs() - left, 500u);
     EXPECT_FALSE(label.Fading());
-    EXPECT_FALSE(label.FadeTimer().HasWindow());
+    EXPECT_FALSE(label.FadeTimer().Running());
 
     EXPECT_EQ(rig.Ticks(4), std::vector<TColor>(4, Silver)) << "a finished fade stays at rest";
     std::set<TColor> shown(expected.begin(), expected.end());

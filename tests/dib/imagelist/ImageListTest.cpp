@@ -19,6 +19,13 @@ struct RecordingLink {
     {
         link.OnChange = [this](TDIBImageLink*, int index, TDIBLinkChange change) { calls.emplace_back(index, change); };
     }
+    // Linked to item `index` of `list`, with nothing heard yet.
+    void Watch(TDIBImageList& list, int index)
+    {
+        link.SetDIBImageList(&list);
+        link.SetDIBIndex(index);
+        calls.clear();
+    }
 };
 
 // A control whose link hears a change of its picture while the control is going away.
@@ -60,13 +67,9 @@ TEST(ImageList, DeletionShiftsLaterLinksSilentlyAndEmptiesTheDeletedOne)
     TDIBImageList list;
     AddItems(list, 6);
     RecordingLink before, at, after;
-    before.link.SetDIBIndex(1);
-    at.link.SetDIBIndex(2);
-    after.link.SetDIBIndex(5);
-    for (RecordingLink* l : { &before, &at, &after }) {
-        l->link.SetDIBImageList(&list);
-        l->calls.clear();
-    }
+    before.Watch(list, 1);
+    at.Watch(list, 2);
+    after.Watch(list, 5);
 
     list.DIBImages().Delete(2);
 
@@ -85,9 +88,7 @@ TEST(ImageList, AppendingMovesNoLink)
     TDIBImageList list;
     AddItems(list, 3);
     RecordingLink l;
-    l.link.SetDIBImageList(&list);
-    l.link.SetDIBIndex(2);
-    l.calls.clear();
+    l.Watch(list, 2);
     list.DIBImages().Add();
     EXPECT_EQ(l.link.DIBIndex(), 2);
     EXPECT_TRUE(l.calls.empty());

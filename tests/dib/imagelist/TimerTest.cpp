@@ -24,6 +24,21 @@ struct TimerRig {
             ticks.push_back(loop.NowMs());
         });
     }
+    // Whether the timer holds no window timer and nothing ticks for `ms`.
+    bool SilentFor(uint64_t ms)
+    {
+        bool running = timer.Running();
+        size_t before = ticks.size();
+        loop.Advance(ms);
+        return !running && ticks.size() == before;
+    }
+    // Counting ticks, enabled, every `interval`.
+    void Start(uint32_t interval)
+    {
+        timer.SetInterval(interval);
+        Count();
+        timer.SetEnabled(true);
+    }
 };
 
 }
@@ -34,22 +49,18 @@ TEST(DIBTimer, StartsDisabledWithOneSecondAndNoWindow)
     EXPECT_FALSE(rig.timer.Enabled());
     EXPECT_EQ(rig.timer.Interval(), 1000u);
     rig.Count();
-    EXPECT_FALSE(rig.timer.HasWindow());
-    rig.loop.Advance(5000);
-    EXPECT_TRUE(rig.ticks.empty());
+    EXPECT_TRUE(rig.SilentFor(5000));
 }
 
 TEST(DIBTimer, TicksEveryIntervalOnceEnabledWithAHandler)
 {
     TimerRig rig;
-    rig.timer.SetInterval(50);
-    rig.Count();
-    rig.timer.SetEnabled(true);
-    EXPECT_TRUE(rig.timer.HasWindow());
+    rig.Start(50);
+    EXPECT_TRUE(rig.timer.Running());
     rig.loop.Advance(200);
     EXPECT_EQ(rig.ticks, (std::vector<uint64_t> { 50, 100, 150, 200 }));
     rig.timer.SetEnabled(false);
-    EXPECT_FALSE(rig.timer.HasWindow());
+    EXPECT_FALSE(rig.timer.Running());
     EXPECT_EQ(rig.loop.TimerCount(), 0u);
     rig.loop.Advance(200);
     EXPECT_EQ(rig.ticks.size(), 4u);
@@ -58,19 +69,13 @@ TEST(DIBTimer, TicksEveryIntervalOnceEnabledWithAHandler)
 TEST(DIBTimer, NeverTicksWithoutIntervalOrHandler)
 {
     TimerRig rig;
-    rig.timer.SetInterval(0);
-    rig.Count();
-    rig.timer.SetEnabled(true);
+    rig.Start(0);
     EXPECT_TRUE(rig.timer.Enabled());
-    EXPECT_FALSE(rig.timer.HasWindow());
-    rig.loop.Advance(3000);
-    EXPECT_TRUE(rig.ticks.empty());
+    EXPECT_TRUE(rig.SilentFor(3000));
 
     rig.timer.SetInterval(20);
     rig.timer.SetOnTimer({});
-    EXPECT_FALSE(rig.timer.HasWindow());
-    rig.loop.Advance(100);
-    EXPECT_TRUE(rig.ticks.empty());
+    EXPECT_TRUE(rig.SilentFor(100));
 }
 
 // Writing a value that is already there leaves the running interval alone; a new handler
@@ -78,9 +83,7 @@ TEST(DIBTimer, NeverTicksWithoutIntervalOrHandler)
 TEST(DIBTimer, OnlyRealChangesRestartTheInterval)
 {
     TimerRig rig;
-    rig.timer.SetInterval(100);
-    rig.Count();
-    rig.timer.SetEnabled(true);
+    rig.Start(100);
     rig.loop.Advance(60);
     rig.timer.SetEnabled(true);
     rig.timer.SetInterval(100);

@@ -1,4 +1,5 @@
 #include "platform/canvas/Canvas.h"
+#include "tests/support/PixelBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,8 @@ using namespace platform;
 
 namespace {
 
-struct Surface {
-    Surface(int w, int h, uint32_t fill = 0)
-        : pixels(size_t(w) * h, fill)
-        , view { reinterpret_cast<uint8_t*>(pixels.data()), w, h }
-    {
-    }
+struct Surface : torva::test::PixelBuffer {
+    using PixelBuffer::PixelBuffer;
     uint32_t At(int x, int y) const { return view.At(x, y); }
     // One character per pixel, top row first: '.' for `background`, '#' for anything else.
     std::string Picture(uint32_t background = 0) const
@@ -26,8 +23,6 @@ struct Surface {
         }
         return s;
     }
-    std::vector<uint32_t> pixels;
-    PixelView view;
 };
 
 }

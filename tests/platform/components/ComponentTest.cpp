@@ -1,6 +1,7 @@
 #include "platform/components/Classes.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Graphics.h"
+#include "tests/support/MessageOf.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <vector>
 
 using namespace platform;
+using torva::test::MessageOf;
 
 namespace {
 
@@ -173,12 +175,7 @@ TEST(Persistent, AssignBetweenUnrelatedClassesNamesBoth)
 {
     TFont font;
     TPicture picture;
-    try {
-        font.Assign(picture);
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "Cannot assign a TPicture to a TFont.");
-    }
+    EXPECT_EQ(MessageOf<EConvertError>([&] { font.Assign(picture); }), "Cannot assign a TPicture to a TFont.");
 }
 
 TEST(Fonts, SizeAndHeightFollowEachOtherAtNinetySixDpi)

@@ -3,19 +3,14 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "platform/picture/Picture.h"
+#include "tests/platform/components/ControlFixture.h"
 
 #include <gtest/gtest.h>
 
 using namespace platform;
+using componenttest::ControlFixture;
 
 namespace {
-
-struct ControlFixture : ::testing::Test {
-    VirtualClock clock;
-    EventLoop loop { clock };
-    ScopedEventLoop scope { loop };
-    ComponentPtr<TForm> form { new TForm(nullptr) };
-};
 
 // A 2 x 1 clip of four frames at 100 ms, frame n showing palette colour n.
 std::vector<uint8_t> FourFrameClip()
@@ -148,10 +143,7 @@ TEST_F(Pictures, TransparentImageLetsTheKeyColourThrough)
 {
     form->SetBounds(0, 0, 3, 1);
     form->SetColor(clBlue);
-    auto* image = new TImage(form.get());
-    image->SetParent(form.get());
-    image->SetBounds(0, 0, 3, 1);
-    image->Picture().Bitmap().SetSize(3, 1);
+    TImage* image = AddImage({ 0, 0, 3, 1 }, { 3, 1 });
     PixelView v = image->Picture().Bitmap().View();
     v.At(0, 0) = 0x00ABCDEF; // bottom-left: the key
     v.At(1, 0) = 0x00123456;
@@ -167,10 +159,7 @@ TEST_F(Pictures, TransparentImageLetsTheKeyColourThrough)
 TEST_F(Pictures, StretchScalesToTheControl)
 {
     form->SetBounds(0, 0, 4, 2);
-    auto* image = new TImage(form.get());
-    image->SetParent(form.get());
-    image->SetBounds(0, 0, 4, 2);
-    image->Picture().Bitmap().SetSize(2, 1);
+    TImage* image = AddImage({ 0, 0, 4, 2 }, { 2, 1 });
     PixelView v = image->Picture().Bitmap().View();
     v.At(0, 0) = 0x00000011;
     v.At(1, 0) = 0x00000022;

@@ -1,5 +1,6 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
+#include "tests/platform/components/ControlFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <vector>
 
 using namespace platform;
+using componenttest::ControlFixture;
 
 namespace {
 
@@ -30,12 +32,8 @@ private:
     std::vector<std::string>& m_log;
 };
 
-struct FormFixture : ::testing::Test {
-    VirtualClock clock;
-    EventLoop loop { clock };
-    ScopedEventLoop scope { loop };
+struct FormFixture : ControlFixture {
     std::vector<std::string> log;
-    ComponentPtr<TForm> form { new TForm(nullptr) };
     Probe* a = nullptr;
     Probe* b = nullptr;
     TPanel* panel = nullptr;
@@ -61,12 +59,7 @@ struct FormFixture : ::testing::Test {
 
     void Mouse(EventType type, int x, int y, TMouseButton button = TMouseButton::mbLeft)
     {
-        Event e;
-        e.type = type;
-        e.x = x;
-        e.y = y;
-        e.button = button;
-        form->HandleEvent(e);
+        form->HandleEvent({ .type = type, .x = x, .y = y, .button = button });
     }
     void Move(int x, int y) { Mouse(EventType::MouseMove, x, y); }
     void Down(int x, int y, TMouseButton button = TMouseButton::mbLeft) { Mouse(EventType::MouseDown, x, y, button); }
@@ -74,6 +67,7 @@ struct FormFixture : ::testing::Test {
 };
 
 using Routing = FormFixture;
+using FormPainting = ControlFixture;
 
 TEST_F(Routing, EnterAndLeaveFollowThePointerAfterTheMove)
 {
@@ -221,29 +215,18 @@ TEST_F(Routing, AnExceptionInAHandlerGoesToTheApplicationAndTheLoopGoesOn)
 }
 
 // Painting: a 4 x 3 form, black, with a 2 x 2 picture at (1, 1) and a hidden one over it.
-TEST(FormPainting, ComposesChildrenInZOrderPixelByPixel)
+TEST_F(FormPainting, ComposesChildrenInZOrderPixelByPixel)
 {
-    VirtualClock clock;
-    EventLoop loop(clock);
-    ScopedEventLoop scope(loop);
-    ComponentPtr<TForm> form(new TForm(nullptr));
     form->SetBounds(0, 0, 4, 3);
     form->SetColor(clBlack);
-    auto* image = new TImage(form.get());
-    image->SetParent(form.get());
-    image->SetBounds(1, 1, 2, 2);
-    image->Picture().Bitmap().SetSize(2, 2);
+    TImage* image = AddImage({ 1, 1, 3, 3 }, { 2, 2 });
     PixelView pv = image->Picture().Bitmap().View();
     pv.At(0, 0) = 0x00FF0000;
     pv.At(1, 0) = 0x0000FF00;
     pv.At(0, 1) = 0x000000FF;
     pv.At(1, 1) = 0x00FFFFFF;
     image->Invalidate();
-    auto* cover = new TImage(form.get());
-    cover->SetParent(form.get());
-    cover->SetBounds(0, 0, 4, 3);
-    cover->Picture().Bitmap().SetSize(4, 3);
-    cover->Hide();
+    AddImage({ 0, 0, 4, 3 }, { 4, 3 })->Hide();
     loop.ProcessMessages();
     const PixelView& s = form->Surface();
     ASSERT_EQ(s.width, 4);
@@ -259,12 +242,8 @@ TEST(FormPainting, ComposesChildrenInZOrderPixelByPixel)
     EXPECT_TRUE(form->DirtyRect().IsEmpty());
 }
 
-TEST(FormPainting, InvalidationsCoalesceIntoOnePostedPaint)
+TEST_F(FormPainting, InvalidationsCoalesceIntoOnePostedPaint)
 {
-    VirtualClock clock;
-    EventLoop loop(clock);
-    ScopedEventLoop scope(loop);
-    ComponentPtr<TForm> form(new TForm(nullptr));
     form->SetBounds(0, 0, 50, 50);
     loop.ProcessMessages();
     form->InvalidateRect({ 1, 1, 5, 5 });

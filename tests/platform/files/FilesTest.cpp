@@ -1,5 +1,6 @@
 #include "platform/files/Files.h"
 #include "tests/platform/files/TempPrefix.h"
+#include "tests/support/ExpectEach.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ namespace {
 using namespace platform;
 namespace fs = std::filesystem;
 using torvatest::TempPrefix;
+using torva::test::ExpectEach;
 
 class FilesTest : public ::testing::Test {
 protected:
@@ -112,18 +114,12 @@ TEST_F(FilesTest, ADiscsFolderOfLinksLeadsIntoTheDiscOnly)
     fs::create_directory_symlink(prefix.outside, prefix.driveC / "g" / "out");
     fs::create_directory_symlink(prefix.driveC / "g", prefix.root / "dosdevices" / "g:");
 
-    struct Row {
-        const char* path;
-        bool reachable;
-    };
-    const Row rows[] = {
+    ExpectEach<bool>(FileExists, {
         { "F:\\TORVA\\TORVAXP.INI", true },
         { "F:\\escape.lnk", false },
         { "F:\\planted.txt", false },
         { "G:\\out\\secret.txt", false },
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(FileExists(row.path), row.reachable) << row.path;
+    });
     EXPECT_EQ(ReadWholeFile("F:\\Torva\\torvaxp.ini"), "[Main]");
 }
 

@@ -2,12 +2,14 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "platform/layout/LayoutReader.h"
+#include "tests/support/ExpectEach.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace platform;
+using torva::test::ExpectEach;
 
 namespace {
 
@@ -186,11 +188,7 @@ TEST_F(Layout, WriterRoundTripsThroughTheReader)
 
 TEST_F(Layout, ErrorsNameTheSourceTheLineAndWhatIsWrong)
 {
-    struct Case {
-        const char* text;
-        const char* error;
-    };
-    const Case cases[] = {
+    ExpectEach([this](const char* text) { return ErrorOf(text); }, {
         { "object F: TTestForm\n  object X: TNoSuchClass\n  end\nend", "t.lay:2: unknown class TNoSuchClass" },
         { "object F: TTestForm\n  Left = 1\n  Colour = clRed\nend", "t.lay:3: unknown property Colour of TTestForm" },
         { "object F: TTestForm\n  Font.Sise = 3\nend", "t.lay:2: unknown property Font.Sise of TTestForm" },
@@ -212,9 +210,7 @@ TEST_F(Layout, ErrorsNameTheSourceTheLineAndWhatIsWrong)
         { "object F: TTestForm\n  Left = 4294967296\nend", "t.lay:2: bad value for Left: Invalid property value: 4294967296 is outside -2147483648..2147483647" },
         { "object F: TTestForm\n  Font = 3\nend", "t.lay:2: bad value for Font: expected properties of its own (Font.Name = ...)" },
         { "object F: TTestForm\n  Left =\nend", "t.lay:3: expected a value, found 'end'" },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ErrorOf(c.text), c.error) << c.text;
+    });
 }
 
 TEST_F(Layout, NestingIsLimited)

@@ -1,5 +1,7 @@
 #include "platform/window/HeadlessWindow.h"
 #include "platform/picture/Picture.h"
+#include "tests/support/EventRecorder.h"
+#include "tests/support/PixelBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -7,17 +9,8 @@ using namespace platform;
 
 namespace {
 
-struct Recorder : IEventSink {
-    void HandleEvent(const Event& e) override { events.push_back(e); }
-    std::vector<Event> events;
-    std::vector<EventType> Types() const
-    {
-        std::vector<EventType> t;
-        for (const auto& e : events)
-            t.push_back(e.type);
-        return t;
-    }
-};
+using torva::test::PixelBuffer;
+using torva::test::EventRecorder;
 
 struct Fixture {
     Fixture()
@@ -43,22 +36,12 @@ struct Fixture {
     }
     VirtualClock clock;
     EventLoop loop;
-    Recorder sink;
+    EventRecorder sink;
     HeadlessWindow window;
 };
 
 using T = EventType;
 using Types = std::vector<EventType>;
-
-struct Frame {
-    Frame(int w, int h, uint32_t fill)
-        : pixels(size_t(w) * h, fill)
-        , view { reinterpret_cast<uint8_t*>(pixels.data()), w, h }
-    {
-    }
-    std::vector<uint32_t> pixels;
-    PixelView view;
-};
 
 }
 
@@ -66,7 +49,7 @@ TEST(HeadlessWindow, ShowingAsksForTheWholePicture)
 {
     VirtualClock clock;
     EventLoop loop(clock);
-    Recorder sink;
+    EventRecorder sink;
     HeadlessWindow window(loop);
     window.SetEventSink(&sink);
     window.SetClientSize(816, 740);
@@ -82,7 +65,7 @@ TEST(HeadlessWindow, ShowingAsksForTheWholePicture)
 TEST(HeadlessWindow, PresentCopiesOnlyTheDirtyRectangle)
 {
     Fixture f;
-    Frame red(10, 6, 0x00FF0000), blue(10, 6, 0x000000FF);
+    PixelBuffer red(10, 6, 0x00FF0000), blue(10, 6, 0x000000FF);
     f.window.Present(red.view, { 0, 0, 10, 6 });
     f.window.Present(blue.view, { 2, 1, 4, 3 });
     EXPECT_EQ(f.window.PresentCount(), 2);
@@ -93,7 +76,7 @@ TEST(HeadlessWindow, PresentCopiesOnlyTheDirtyRectangle)
             EXPECT_EQ(f.window.ScreenPixel(x, y), inside ? 0x000000FFu : 0x00FF0000u) << x << "," << y;
         }
     // A dirty rectangle beyond the client area or the pixels is cut to them.
-    Frame small(3, 3, 0x00123456);
+    PixelBuffer small(3, 3, 0x00123456);
     f.window.Present(small.view, { -5, -5, 50, 50 });
     EXPECT_EQ(f.window.LastPresented(), (TRect { 0, 0, 3, 3 }));
     EXPECT_EQ(f.window.ScreenPixel(2, 2), 0x00123456u);
@@ -103,7 +86,7 @@ TEST(HeadlessWindow, PresentCopiesOnlyTheDirtyRectangle)
 TEST(HeadlessWindow, ScreenshotIsThePresentedPicture)
 {
     Fixture f;
-    Frame frame(10, 6, 0);
+    PixelBuffer frame(10, 6, 0);
     frame.view.At(0, 0) = 0x00FF8040;
     frame.view.At(9, 5) = 0x00010203;
     f.window.Present(frame.view, { 0, 0, 10, 6 });
@@ -118,7 +101,7 @@ TEST(HeadlessWindow, ScreenshotIsThePresentedPicture)
 TEST(HeadlessWindow, ResizingKeepsTheSharedPart)
 {
     Fixture f;
-    Frame frame(10, 6, 0x00ABCDEF);
+    PixelBuffer frame(10, 6, 0x00ABCDEF);
     f.window.Present(frame.view, { 0, 0, 10, 6 });
     f.window.SetClientSize(12, 4);
     EXPECT_EQ(f.window.ScreenPixel(9, 3), 0x00ABCDEFu);

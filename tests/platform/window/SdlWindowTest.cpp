@@ -1,6 +1,8 @@
 #include "platform/window/SdlDialogs.h"
 #include "platform/window/SdlWindow.h"
 #include "platform/picture/Picture.h"
+#include "tests/support/EventRecorder.h"
+#include "tests/support/PixelBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -21,20 +23,8 @@ using namespace platform;
 
 namespace {
 
-struct Frame {
-    Frame(int w, int h, uint32_t fill)
-        : pixels(size_t(w) * h, fill)
-        , view { reinterpret_cast<uint8_t*>(pixels.data()), w, h }
-    {
-    }
-    std::vector<uint32_t> pixels;
-    PixelView view;
-};
-
-struct Recorder : IEventSink {
-    void HandleEvent(const Event& e) override { events.push_back(e); }
-    std::vector<Event> events;
-};
+using torva::test::PixelBuffer;
+using torva::test::EventRecorder;
 
 bool HaveDisplay()
 {
@@ -49,33 +39,48 @@ void Settle(EventLoop& loop)
     }
 }
 
+// Every case needs a display and a loop on the real clock.
+struct OnDisplay : ::testing::Test {
+    void SetUp() override
+    {
+        if (!HaveDisplay())
+            GTEST_SKIP() << "no display";
+    }
+    // Shows `window` 40 x 30 at `position`, outlined as an L (a bar 20 wide, an arm 10 high),
+    // its events going to `sink`.
+    void ShowShaped(SdlWindow& window, TPoint position)
+    {
+        window.SetEventSink(&sink);
+        window.SetClientSize(40, 30);
+        window.SetPosition(position.X, position.Y);
+        window.SetShape({ { 0, 0, 20, 30 }, { 20, 0, 40, 10 } });
+        window.Show();
+        Settle(loop);
+    }
+    RealClock clock;
+    EventLoop loop { clock };
+    EventRecorder sink;
+};
+using SdlWindowTest = OnDisplay;
+using SdlDialogsTest = OnDisplay;
+
 }
 
 // Runs under a virtual display (xvfb-run); the picture is read back from the X server, so it
 // checks what really reached the screen.
-TEST(SdlWindow, PresentsAndShapesWhatTheServerShows)
+TEST_F(SdlWindowTest, PresentsAndShapesWhatTheServerShows)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
-    Recorder sink;
     SdlWindow window(loop);
-    window.SetEventSink(&sink);
-    window.SetClientSize(40, 30);
-    window.SetPosition(20, 20);
-    window.SetShape({ { 0, 0, 20, 30 }, { 20, 0, 40, 10 } });
-    window.Show();
-    Settle(loop);
+    ShowShaped(window, { 20, 20 });
     EXPECT_TRUE(window.ShapeApplied());
     EXPECT_EQ(window.ClientSize(), (TSize { 40, 30 }));
     TSize screen = window.ScreenSize();
     EXPECT_GT(screen.cx, 40);
     TPoint at = window.Position();
 
-    Frame red(40, 30, 0x00FF0000);
+    PixelBuffer red(40, 30, 0x00FF0000);
     window.Present(red.view, { 0, 0, 40, 30 });
-    Frame blue(40, 30, 0x000000FF);
+    PixelBuffer blue(40, 30, 0x000000FF);
     window.Present(blue.view, { 0, 0, 5, 5 });
     Settle(loop);
 
@@ -99,19 +104,15 @@ TEST(SdlWindow, PresentsAndShapesWhatTheServerShows)
     EXPECT_EQ(whole.At(30, 20) & 0xFFFFFFu, 0xFF0000u);
 }
 
-TEST(SdlWindow, FullWindowScreenshotForInspection)
+TEST_F(SdlWindowTest, FullWindowScreenshotForInspection)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     SdlWindow window(loop);
     window.SetClientSize(816, 740);
     window.SetPosition(0, 0);
     window.SetCaption("Torva CD v2");
     window.Show();
     Settle(loop);
-    Frame frame(816, 740, 0);
+    PixelBuffer frame(816, 740, 0);
     for (int y = 0; y < 740; ++y)
         for (int x = 0; x < 816; ++x)
             frame.view.At(x, y) = uint32_t((x * 255 / 815) << 16 | (y * 255 / 739) << 8 | 0x40);
@@ -145,20 +146,10 @@ X11Window X11Of(const SdlWindow& window)
 
 // At a factor of 2 every pixel of the form is a square of four on the screen; the outline, the
 // pointer and the positions are the form's units.
-TEST(SdlWindow, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
+TEST_F(SdlWindowTest, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
-    Recorder sink;
     SdlWindow window(loop, 2);
-    window.SetEventSink(&sink);
-    window.SetClientSize(40, 30);
-    window.SetPosition(10, 10);
-    window.SetShape({ { 0, 0, 20, 30 }, { 20, 0, 40, 10 } });
-    window.Show();
-    Settle(loop);
+    ShowShaped(window, { 10, 10 });
     EXPECT_EQ(window.ClientSize(), (TSize { 40, 30 }));
     int physicalWidth = 0, physicalHeight = 0;
     SDL_GetWindowSize(window.Handle(), &physicalWidth, &physicalHeight);
@@ -166,7 +157,7 @@ TEST(SdlWindow, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
     EXPECT_EQ(physicalHeight, 60);
     TPoint at = window.Position();
 
-    Frame red(40, 30, 0x00FF0000);
+    PixelBuffer red(40, 30, 0x00FF0000);
     red.view.At(1, 1) = 0x000000FF;
     window.Present(red.view, { 0, 0, 40, 30 });
     Settle(loop);
@@ -195,12 +186,8 @@ TEST(SdlWindow, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
 }
 
 // Without a factor given, the desktop's scale counts, as far as the window fits on the screen.
-TEST(SdlWindow, DesktopScaleFollowsGdkScaleWhereTheWindowFits)
+TEST_F(SdlWindowTest, DesktopScaleFollowsGdkScaleWhereTheWindowFits)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     ::setenv("GDK_SCALE", "2", 1);
     SdlWindow small(loop, 0);
     SdlWindow large(loop, 0);
@@ -215,12 +202,8 @@ TEST(SdlWindow, DesktopScaleFollowsGdkScaleWhereTheWindowFits)
 }
 
 // The cursor the form asks for is the one the X server shows over the window.
-TEST(SdlWindow, CursorReachesTheServer)
+TEST_F(SdlWindowTest, CursorReachesTheServer)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     SdlWindow window(loop);
     window.SetClientSize(60, 40);
     window.Show();
@@ -252,12 +235,8 @@ TEST(SdlWindow, CursorReachesTheServer)
 
 // The desktop's taskbar gets a picture and a window of its own: not one that belongs to
 // another (the root window).
-TEST(SdlWindow, MainWindowHasAnIconAndBelongsToNoOtherWindow)
+TEST_F(SdlWindowTest, MainWindowHasAnIconAndBelongsToNoOtherWindow)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     SdlWindow window(loop);
     window.SetClientSize(40, 30);
     window.SetIcon(std::vector<uint32_t>(16 * 16, 0xFF336699u), 16);
@@ -283,12 +262,8 @@ TEST(SdlWindow, MainWindowHasAnIconAndBelongsToNoOtherWindow)
 
 // A box of the menu carries the menu's class (desktops group and place windows by it) and
 // stands centred over the menu.
-TEST(SdlDialogs, BoxesTakeTheOwnersClassAndStandOverIt)
+TEST_F(SdlDialogsTest, BoxesTakeTheOwnersClassAndStandOverIt)
 {
-    if (!HaveDisplay())
-        GTEST_SKIP() << "no display";
-    RealClock clock;
-    EventLoop loop(clock);
     SdlWindow window(loop);
     window.SetClientSize(400, 300);
     window.SetPosition(500, 300);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "shell/UserInterface.h"
+
+#include <iosfwd>
+#include <string>
+
+// What the form needs from outside: the program's own Windows path (it locates the disc) and the
+// user interface for error boxes and the busy cursor.
+struct MenuEnvironment {
+    std::string OwnPath = "C:\\TORVA.EXE";
+    shell::MessageBoxService* MessageBoxes = nullptr;
+    shell::CursorService* Cursor = nullptr;
+    // The first command-line argument was "T": installations show their setup command first.
+    bool ShowSetupCommand = false;
+    // Once the first page shows, Wine sets a new prefix up in the background when the disc
+    // carries Windows setups, so that the first install does not sit through it.
+    bool PrepareWine = false;
+    // Where the menu notes what it refused or skipped (the program's standard error).
+    std::ostream* DebugOutput = nullptr;
+};
