@@ -3,7 +3,7 @@
 // prefix, creates the main form from its stored layout and runs it: in a desktop window, or
 // headless for scripts and screenshots.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "platform/files/Files.h"
 #include "platform/fonts/FontRegistry.h"
 #include "platform/host/ProgramHost.h"

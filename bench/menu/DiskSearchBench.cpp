@@ -2,7 +2,7 @@
 // file is not there: 10,110 folders and 100,000 files here. Measured against a plain recursive
 // listing of the same tree in the same run; the ratio benchmark times both back to back.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "platform/machine/Machine.h"
 #include "bench/shell/GamesTree.h"

@@ -3,7 +3,7 @@
 // cache, once with the picture read and decoded from the disc. Each step is set against a copy
 // of the window's surface in the same iteration (the ratio_to_memcpy counter).
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"

@@ -3,7 +3,7 @@
 // switch with its repaint. Each is set against a copy of the window's surface in the same
 // iteration (the ratio_to_memcpy counter), so the figures compare across machines.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"

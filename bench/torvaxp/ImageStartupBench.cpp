@@ -3,7 +3,7 @@
 // iteration: the disc opened (OpenDisc), its drive mapped (DiscDriveLease), the menu created,
 // shown and painted. The counter ratio_to_folder is the image's time over the folder's.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "torvaxp/DiscDrive.h"
 #include "torvaxp/DiscOpening.h"
 

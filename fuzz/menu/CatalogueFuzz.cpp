@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the menu as its disc's catalogue: loading and the status check of
 // every item must survive them.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "platform/machine/Machine.h"
 
 #include <cstdint>
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     NoBoxes boxes;
     TForm1 form(MenuEnvironment { disc.drive + "\\TORVA.EXE", &boxes, nullptr });
-    form.FormCreateCore();
+    form.Startup.Start();
     // A refused state-file write aborts the handler and reaches the application's error box;
     // that is the menu's designed reaction, so only other failures count as findings.
     try {

@@ -9,7 +9,7 @@
 // starts with byte 0xFF is read as tokens instead: each further byte picks a piece of the
 // language (letters, "..", names of the canaries), so that mutations build hostile lists fast.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/machine/Machine.h"
@@ -191,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     machine.WriteState("");
     machine.recorder->Clear();
     TForm1 form(MenuEnvironment { machine.discDrive + "\\TORVA.EXE", &machine.boxes, nullptr });
-    form.FormCreateCore();
+    form.Startup.Start();
     if (form.Terminated || !form.LoadCatalogue())
         return 0;
     try {

@@ -164,7 +164,7 @@ TEST_F(Install, TheTArgumentShowsTheCommandFirst)
 {
     form.reset();
     form = std::make_unique<TForm1>(MenuEnvironment { Drive() + "\\TORVA.EXE", &boxes, &cursor, true });
-    form->FormCreateCore();
+    form->Startup.Start();
     form->LoadCatalogue();
     TDemos& item = Demo(10);
     item.GameDir = "C:\\Old";

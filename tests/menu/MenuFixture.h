@@ -2,7 +2,7 @@
 
 // A temporary machine with a disc mapped to a drive letter, and a form that starts from it.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "platform/ini/IniFile.h"
 #include "platform/machine/Machine.h"
 #include "platform/registry/Registry.h"
@@ -74,7 +74,7 @@ protected:
         environment.PrepareWine = prepareWine;
         environment.DebugOutput = &debugOutput;
         form = std::make_unique<TForm1>(environment);
-        form->FormCreateCore();
+        form->Startup.Start();
         if (!form->Terminated)
             form->LoadCatalogue();
         return *form;

@@ -1,27 +1,55 @@
 #include "MenuFixture.h"
 
+#include "menu/MenuStartup.h"
 #include "platform/files/Files.h"
-#include "platform/ini/IniFile.h"
 #include "platform/registry/Registry.h"
 
-using Startup = MenuFixture;
+// Start-up alone, on the fixture's machine: what it leaves in the shared context, the file tree's
+// context and the outcome.
+class Startup : public MenuFixture {
+protected:
+    void TearDown() override
+    {
+        context.StateIni.reset();
+        MenuFixture::TearDown();
+    }
+
+    // Starts from the disc, or from `ownPath`.
+    void Run(const std::string& ownPath = "")
+    {
+        MenuStartup startup(context, files, ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, { enhanced, slow, terminated });
+        startup.Start();
+    }
+
+    MenuContext context;
+    shell::FileTree files { shell::FileTreeContext {} };
+    int32_t enhanced = -1;
+    int32_t slow = -1;
+    bool terminated = false;
+};
 
 TEST_F(Startup, EnvironmentFoldersEndWithBackslash)
 {
     WriteCatalogue("[Main]\n");
-    auto& f = Start();
-    EXPECT_EQ(f.Context.WinVersion, "Windows NT");
-    EXPECT_EQ(f.Context.WindowsDir, "C:\\WINDOWS\\");
-    EXPECT_EQ(f.Context.SystemDir, "C:\\WINDOWS\\SYSTEM32\\");
-    EXPECT_EQ(f.Context.ProgramFilesDir, "C:\\Program Files\\");
-    for (auto* folder : { &f.Context.CommonDesktopDir, &f.Context.DesktopDir, &f.Context.ProgramsDir }) {
+    Run();
+    EXPECT_EQ(context.WinVersion, "Windows NT");
+    EXPECT_EQ(context.WindowsDir, "C:\\WINDOWS\\");
+    EXPECT_EQ(context.SystemDir, "C:\\WINDOWS\\SYSTEM32\\");
+    EXPECT_EQ(context.ProgramFilesDir, "C:\\Program Files\\");
+    for (auto* folder : { &context.CommonDesktopDir, &context.DesktopDir, &context.ProgramsDir }) {
         ASSERT_FALSE(folder->empty());
         EXPECT_EQ(folder->back(), '\\');
         EXPECT_TRUE(platform::DirectoryExists(*folder)) << *folder;
     }
-    EXPECT_EQ(f.Context.Language, 1);
-    EXPECT_EQ(f.Enhanced, 1);
-    EXPECT_EQ(f.Slow, 0);
+    EXPECT_EQ(context.Language, 1);
+    // The file operations work with the same folders and language.
+    EXPECT_EQ(files.Context().WindowsDir, context.WindowsDir);
+    EXPECT_EQ(files.Context().ProgramsDir, context.ProgramsDir);
+    EXPECT_EQ(files.Context().WinVersion, context.WinVersion);
+    EXPECT_EQ(files.Context().Language, 1);
+    EXPECT_EQ(enhanced, 1);
+    EXPECT_EQ(slow, 0);
+    EXPECT_FALSE(terminated);
     // The disc root is the current directory.
     EXPECT_EQ(platform::GetCurrentDirectory(), Drive() + "\\");
 }
@@ -35,29 +63,29 @@ TEST_F(Startup, ShellFolderFallbacks)
     reg.DeleteValue("Common Programs");
     reg.WriteString("Desktop", "C:\\Plocha");
     WriteCatalogue("[Main]\n");
-    auto& f = Start();
-    EXPECT_EQ(f.Context.CommonDesktopDir, "C:\\Plocha\\");
-    EXPECT_EQ(f.Context.DesktopDir, "C:\\Plocha\\");
-    EXPECT_EQ(f.Context.ProgramsDir, "C:\\WINDOWS\\Start Menu\\Programs\\");
+    Run();
+    EXPECT_EQ(context.CommonDesktopDir, "C:\\Plocha\\");
+    EXPECT_EQ(context.DesktopDir, "C:\\Plocha\\");
+    EXPECT_EQ(context.ProgramsDir, "C:\\WINDOWS\\Start Menu\\Programs\\");
 }
 
 TEST_F(Startup, SettingsComeFromTheStateFile)
 {
     WriteDriveC("windows/torva.ini", "[Main]\r\nEnhanced=0\r\nSlow=1\r\n");
     WriteCatalogue("[Main]\n");
-    auto& f = Start();
-    EXPECT_EQ(f.Enhanced, 0);
-    EXPECT_EQ(f.Slow, 1);
+    Run();
+    EXPECT_EQ(enhanced, 0);
+    EXPECT_EQ(slow, 1);
 }
 
 TEST_F(Startup, StartedFromAnotherDriveTakesItUnchecked)
 {
-    auto& f = Start("Q:\\TORVA.EXE");
-    EXPECT_EQ(f.Context.DiscDrive, "Q:");
-    EXPECT_EQ(f.Context.DataDir, "Q:\\TORVA\\");
-    // No catalogue there, so loading ends the program.
-    EXPECT_TRUE(f.Terminated);
-    EXPECT_EQ(boxes.errors.back(), "Where is my TORVAXP.INI?????");
+    Run("Q:\\TORVA.EXE");
+    EXPECT_EQ(context.DiscDrive, "Q:");
+    EXPECT_EQ(context.DataDir, "Q:\\TORVA\\");
+    // Whether a catalogue is there is for the catalogue to find out.
+    EXPECT_FALSE(terminated);
+    EXPECT_TRUE(boxes.errors.empty());
 }
 
 TEST_F(Startup, StartedFromCSearchesTheDrives)
@@ -72,20 +100,22 @@ TEST_F(Startup, StartedFromCSearchesTheDrives)
     WriteHostFile(root / "other" / "TORVA.EXE", "x");
     WriteHostFile(root / "other" / "Torva" / "torvaxp.ini", "[Main]\nCD=9999\n");
     ASSERT_EQ(machine->MapDrive(root / "other", platform::DRIVE_CDROM, 'H'), 'H');
-    auto& f = Start("C:\\TORVA\\TORVA.EXE");
-    EXPECT_EQ(f.Context.DiscDrive, "G:");
-    EXPECT_FALSE(f.Terminated);
-    EXPECT_EQ(f.Context.DiscId, "0101");
+    Run("C:\\TORVA\\TORVA.EXE");
+    EXPECT_EQ(context.DiscDrive, "G:");
+    EXPECT_EQ(context.DataDir, "G:\\TORVA\\");
+    EXPECT_FALSE(terminated);
 }
 
 TEST_F(Startup, NoDiscInAnyDrive)
 {
     machine->UnmapDrive(discLetter);
-    auto& f = Start("C:\\TORVA.EXE");
-    EXPECT_TRUE(f.Terminated);
+    Run("C:\\TORVA.EXE");
+    EXPECT_TRUE(terminated);
     ASSERT_EQ(boxes.errors.size(), 1u);
     EXPECT_EQ(boxes.errors[0], "There is no TORVA CD in any drive...");
-    EXPECT_EQ(f.Context.DiscDrive, "[:");
+    EXPECT_EQ(context.DiscDrive, "[:");
+    // The settings are not read.
+    EXPECT_EQ(enhanced, -1);
 }
 
 TEST_F(Startup, RefusedStateWriteIsReportedAndSkipsTheRest)
@@ -93,8 +123,9 @@ TEST_F(Startup, RefusedStateWriteIsReportedAndSkipsTheRest)
     // A folder where the state file should be cannot be written over, not even by root.
     std::filesystem::create_directories(root / "prefix" / "drive_c" / "windows" / "torva.ini");
     WriteCatalogue("[Main]\n");
-    auto& f = Start();
+    Run();
     ASSERT_FALSE(boxes.errors.empty());
     EXPECT_EQ(boxes.errors[0], "Unable to write to torva.ini");
-    EXPECT_TRUE(f.Context.DataDir.empty());
+    EXPECT_TRUE(context.DataDir.empty());
+    EXPECT_FALSE(terminated);
 }

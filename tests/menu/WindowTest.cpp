@@ -221,13 +221,13 @@ TEST_F(MenuWindow, PageTextsOfSharewareUpdatesAndFilms)
     auto& f = Open();
     f.MainButtonClick(7);
     EXPECT_EQ(f.Category, CatShareware);
-    EXPECT_EQ(f.TextLabel->Caption(), f.LoadString(13));
+    EXPECT_EQ(f.TextLabel->Caption(), f.Texts.LoadString(13));
     EXPECT_FALSE(f.DIBImage4->Visible());
     EXPECT_EQ(f.PositionLabel->Caption(), "");
     f.MainButtonClick(8);
-    EXPECT_EQ(f.TextLabel->Caption(), f.LoadString(61));
+    EXPECT_EQ(f.TextLabel->Caption(), f.Texts.LoadString(61));
     f.MainButtonClick(4);
-    EXPECT_EQ(f.TextLabel->Caption(), f.LoadString(13));
+    EXPECT_EQ(f.TextLabel->Caption(), f.Texts.LoadString(13));
     EXPECT_TRUE(f.Label2->Visible());
     EXPECT_TRUE(f.Flag_Unplayable->Visible());
     EXPECT_TRUE(f.DIBImage4->Visible());

@@ -1,7 +1,7 @@
 // "torvatool catalogue dump|check" and "torvatool status": the menu's catalogue loader and
 // status check run on a disc folder, for disc authors and tests.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "platform/machine/Machine.h"
 #include "platform/text/Codepage.h"
 #include "tools/torvatool/CatalogueLint.h"
@@ -64,7 +64,7 @@ struct LoadedForm {
 void Load(LoadedForm& loaded, const MountedDisc& disc)
 {
     loaded.form = std::make_unique<TForm1>(MenuEnvironment { disc.Drive() + "\\TORVA.EXE", &loaded.boxes, nullptr });
-    loaded.form->FormCreateCore();
+    loaded.form->Startup.Start();
     if (!loaded.form->Terminated)
         loaded.form->LoadCatalogue();
     if (loaded.form->Terminated || loaded.form->Catalogue.Ini == nullptr) {

@@ -1,7 +1,7 @@
 // The built sample disc: the menu's own loader reads it with the intended counts and texts,
 // and every file the catalogue leads the menu to is there and readable.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "platform/avi/AviClip.h"
 #include "platform/fonts/FontRegistry.h"
 #include "platform/ini/IniDocument.h"
@@ -46,7 +46,7 @@ protected:
         letter = machine->MapDrive(Disc, platform::DRIVE_CDROM);
         ASSERT_NE(letter, 0);
         form = std::make_unique<TForm1>(MenuEnvironment { std::string(1, letter) + ":\\TORVA.EXE", &boxes, &cursor });
-        form->FormCreateCore();
+        form->Startup.Start();
         ASSERT_FALSE(form->Terminated);
         form->LoadCatalogue();
         ASSERT_FALSE(form->Terminated) << (boxes.errors.empty() ? "" : boxes.errors.back());

@@ -1,7 +1,7 @@
 // The sample disc as built, installed and uninstalled through the menu's own operations with
 // the setups really running: what the setups leave must be what the menu's detection finds.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
@@ -48,7 +48,7 @@ protected:
         scopedLoop.emplace(loop);
         SetDialogService(&dialogs);
         form = std::make_unique<TForm1>(MenuEnvironment { "E:\\TORVA.EXE", &boxes, &cursor });
-        form->FormCreateCore();
+        form->Startup.Start();
         ASSERT_FALSE(form->Terminated);
         ASSERT_TRUE(form->LoadCatalogue());
     }

@@ -1,6 +1,6 @@
 // What the action buttons of the detail view, the connect picture and the debug labels do.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "dib/image/cDIBImage.h"
 
@@ -46,7 +46,7 @@ void TForm1::MakeActionParts()
         .files = *m_fileTree,
         .cursor = m_environment.Cursor,
         .debugOutput = m_environment.DebugOutput,
-        .loadSpecial = [this](int32_t n, const std::string& argument) { return LoadSpecial(n, argument); },
+        .loadSpecial = [this](int32_t n, const std::string& argument) { return Texts.LoadSpecial(n, argument); },
         .showError = [this](const std::string& text) { ShowError(text); },
         .category = Category,
         .itemIndex = ItemIndex,

@@ -1,7 +1,7 @@
 // What moves without changing the selection: the glow of the small picture, the picture viewer
 // with its fades and paging, the side animations, and dragging the borderless window.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "dib/image/cDIBImage.h"
 #include "dib/imagelist/cDIBImageList.h"

@@ -1,7 +1,7 @@
 // The ten-row item list of the current page: which items the rows show, how they are coloured,
 // and every way the user moves the selection (rows, list buttons, wheel, keys, letters).
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "dib/image/cDIBFadeLabel.h"
 #include "dib/image/cDIBImage.h"

@@ -1,7 +1,7 @@
 // The settings page: the two settings of the state file, shown and switched through the main
 // action and uninstall buttons, and the blank detail view the page starts from.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "dib/image/cDIBImage.h"
 #include "platform/components/ExtCtrls.h"

@@ -1,21 +1,23 @@
 #pragma once
 
-// The main form of the menu. It owns the parts that need no window (the catalogue, the status
-// check, the installed page's entries) with what they share about the machine and the disc, the
-// start-up environment and, once its layout is read (CreateWindowLayout), every control of the
-// window with the event handlers the layout binds by name. Without the layout the
-// control fields stay null and the data operations run headless, as torvatool and the core
-// tests use them.
+// The main form of the menu is the view: it keeps the controls, the page and selection state
+// and the event handlers, and asks its parts for the work (start-up, the catalogue, the status
+// check, the installed page's entries, the item list, the picture series, and the launcher,
+// installer and uninstaller). Once its layout is read (CreateWindowLayout) every control of the
+// window exists with the handlers the layout binds by name; without it the control fields stay
+// null and the parts run headless, as torvatool and the core tests use them.
 
 #include "menu/CatalogueTypes.h"
 #include "menu/DiscCatalogue.h"
-#include "menu/Form1Controls.h"
+#include "menu/form/Form1Controls.h"
 #include "menu/InstalledPageModel.h"
 #include "menu/Installer.h"
 #include "menu/ItemList.h"
 #include "menu/Launcher.h"
 #include "menu/MenuContext.h"
-#include "menu/MenuEnvironment.h"
+#include "menu/form/MenuEnvironment.h"
+#include "menu/MenuStartup.h"
+#include "menu/MessageTexts.h"
 #include "menu/PictureSeries.h"
 #include "menu/StatusCheck.h"
 #include "menu/Uninstaller.h"
@@ -59,6 +61,10 @@ public:
     DiscCatalogue Catalogue;
     StatusCheck Status;
     InstalledPageModel InstalledPage;
+    // Start-up without the window (Startup.Start() is the creation event's part that needs none)
+    // and the string table's texts in the menu's language.
+    MenuStartup Startup;
+    MessageTexts Texts;
 
     // Form-wide fields.
     int32_t Enhanced = 0;
@@ -89,30 +95,12 @@ public:
     TDIBFadeLabel* SectionLabel(int n) const;
     platform::TAnimate* SidePlayer(int n) const;
 
-    // ---- start-up environment (no window needed) ------------------------------------------
-
-    void LoadSystemInfo();
-    // Finds the disc and opens the state file; false (and Terminated) when the menu must end.
-    bool LoadData();
-    // Reads [Main] Enhanced and Slow.
-    void LoadSettings();
-    // The creation event's part that needs no window: environment, disc, settings. Platform
-    // errors (a refused state-file write) are reported in the application's error box and skip
-    // the rest, as the framework does.
-    void FormCreateCore();
-
     // Loads the catalogue into the arrays; false (and Terminated) when it is missing.
     bool LoadCatalogue();
-
-    // Message texts of the string table in the form's language.
-    std::string LoadString(int32_t n) const;
-    std::string LoadSpecial(int32_t n, const std::string& argument) const;
 
     // File-tree and path operations the other parts share.
     shell::FileTree& FileTree() { return *m_fileTree; }
     bool DirExists(const std::string& path) const { return m_fileTree->DirExists(path); }
-
-    // ---- window start-up, pages and settings ----------------------------------------------
 
     // Registers the disc's two font files and tells the windows about it.
     void RegisterDiscFonts();
@@ -159,8 +147,7 @@ public:
     void SetInstalled();
     void SetInstalledPage();
 
-    // ---- event handlers bound by the layout -----------------------------------------------
-
+    // Event handlers bound by the layout.
     void FormCreate(platform::TObject* Sender);
     void FormShow(platform::TObject* Sender);
     void FormDestroy(platform::TObject* Sender);
@@ -198,10 +185,6 @@ public:
     void DIBTimer4Timer(platform::TObject* Sender);
     void Timer1Timer(platform::TObject* Sender);
 
-    // Other areas add their declarations in blocks of their own here.
-
-    // ---- Launching, installation and uninstallation ---------------------------------------
-
     // The parts that run, install and remove items, made on first use (the window's library
     // holds them).
     ::Launcher& Launcher();
@@ -214,8 +197,6 @@ public:
     // The selected entry of a page whose entries are item records (demos, extras, shareware,
     // drivers, readers' contributions, full games, second demo list, installed); else nullptr.
     TDemos* SelectedItem();
-
-    // ---- Item list, detail view and effects -----------------------------------------------
 
     // The selection before a jump, to tell whether the jump changed it.
     int32_t PrevItemIndex = 0;
@@ -269,10 +250,10 @@ protected:
     void ShowError(const std::string& text);
 
 private:
-    // Layout support (layout.cpp).
+    // Layout support (Layout.cpp).
     void PublishMethods();
     void PublishNumberedControls(platform::MethodTable& table);
-    // The mouse-move handlers that only show a help line or light an image (detail.cpp).
+    // The mouse-move handlers that only show a help line or light an image (DetailView.cpp).
     void PublishPointerHints(platform::MethodTable& table);
     void AttachArtwork();
     void ScrollColumnDownTick();

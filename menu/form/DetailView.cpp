@@ -1,7 +1,7 @@
 // The detail view of the selected item: title, publisher, description, flags, the small picture
 // with its cache, which action buttons are offered, and the help line under the pointer.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "dib/image/cDIBImage.h"
 #include "dib/imagelist/cDIBImageList.h"

@@ -1,7 +1,7 @@
 // Pages and category navigation: the page table behind the icon column, lighting and clicking
 // the icons, the per-category page set-ups, and scrolling and fading the icon column.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "menu/Rounding.h"
 
 #include "dib/image/cDIBFadeLabel.h"
@@ -142,7 +142,7 @@ void TForm1::SetPage(int32_t code)
         TextLabel->Show();
     }
     if (kind->text)
-        TextLabel->SetCaption(LoadString(kind->text));
+        TextLabel->SetCaption(Texts.LoadString(kind->text));
     if (kind->look & OpaquePicture)
         DIBImage4->SetOpacity(255);
     DIBImage4->SetVisible(kind->look & ShowsPicture);

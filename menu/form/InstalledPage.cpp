@@ -1,6 +1,6 @@
 // The installed page: the model's entries shown in the list.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "dib/image/cDIBImage.h"
 #include "platform/components/StdCtrls.h"
@@ -22,7 +22,7 @@ void TForm1::SetInstalledPage()
     InstalledPage.Fill(Catalogue.InstalledList, Catalogue.InstalledCount);
 
     if (TextLabel)
-        TextLabel->SetCaption(LoadSpecial(InstalledPageText, "2-98"));
+        TextLabel->SetCaption(Texts.LoadSpecial(InstalledPageText, "2-98"));
     if (DIBImage4)
         DIBImage4->SetVisible(false);
     if (Catalogue.InstalledCount == 0) {

@@ -1,6 +1,6 @@
 // Loading the disc's catalogue: the catalogue part reads it, the form takes its titles from it.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include <algorithm>
 

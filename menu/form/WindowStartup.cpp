@@ -1,7 +1,7 @@
 // The window side of bringing the menu up and taking it down: centring, the disc's fonts, the
 // side clips or the reduced window, the title once the catalogue is read, and the first page.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 #include "menu/Rounding.h"
 
 #include "dib/image/cDIBFadeLabel.h"
@@ -45,11 +45,11 @@ void TForm1::FormCreate(platform::TObject*)
         SidePlayer(n)->SetControlStyle(SidePlayer(n)->ControlStyle() | platform::csOpaque);
 
     try {
-        LoadSystemInfo();
-        if (!LoadData())
+        Startup.LoadSystemInfo();
+        if (!Startup.LoadData())
             return;
         RegisterDiscFonts();
-        LoadSettings();
+        Startup.LoadSettings();
         LoadSideClipsOrShrink();
     } catch (const std::exception& e) {
         ShowError(e.what());

@@ -1,7 +1,7 @@
 // The window's stored layout: binding its handlers and fields by name, reading it, and putting
 // the embedded artwork into its pictures, image lists and shaper.
 
-#include "menu/main_f.h"
+#include "menu/form/main_f.h"
 
 #include "dib/image/cDIBFadeLabel.h"
 #include "dib/imagelist/cDIBFormShaper.h"
