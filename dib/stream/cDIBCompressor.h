@@ -1,15 +1,10 @@
 #pragma once
 
-// The stream format of a surface's pixels ("Data"), the compressed envelope around it and the
-// registry of compressors that unpack envelopes.
-//
-// Raw stream: Width (u16 LE), Height (u16 LE), then Width x Height x 4 bytes of pixels in
-// memory order (bottom row first). Envelope: "DIBCMP", the compressor's identifier, the raw
-// length (u32 LE), then the compressor's payload up to the end of the stream.
-
-#include "dib/stream/DIBStream.h"
+// The interface of the compressors that pack a surface's "Data", the GUID that names each, and
+// the registry that finds them.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -35,24 +30,6 @@ struct TGUID {
     void ToBytes(uint8_t* bytes) const;
     friend bool operator==(const TGUID&, const TGUID&) = default;
 };
-
-namespace dibstream {
-
-inline constexpr char EnvelopeSignature[6] = { 'D', 'I', 'B', 'C', 'M', 'P' };
-inline constexpr size_t EnvelopeSignatureOffset = 0;
-inline constexpr size_t EnvelopeIdOffset = 6;
-inline constexpr size_t EnvelopeRawLengthOffset = 22;
-inline constexpr size_t EnvelopePayloadOffset = 26;
-inline constexpr size_t EnvelopeHeaderSize = EnvelopePayloadOffset;
-
-inline constexpr size_t RawWidthOffset = 0;
-inline constexpr size_t RawHeightOffset = 2;
-inline constexpr size_t RawPixelsOffset = 4;
-inline constexpr size_t RawHeaderSize = RawPixelsOffset;
-
-inline constexpr const char* NoDecompressorMessage = "Could not find a suitable decompressor.";
-
-}
 
 class TAbstractDIBCompressor {
 public:
@@ -92,13 +69,3 @@ TAbstractDIBCompressor* FindDIBCompressor(const TGUID& id);
 // The compressor WriteDIBData packs with; none by default.
 TAbstractDIBCompressor* CurrentDIBCompressor();
 void SetCurrentDIBCompressor(TAbstractDIBCompressor* compressor);
-
-// The surface's "Data": the raw stream, or an envelope when the current compressor succeeds.
-void WriteDIBData(const TAbstractSuperDIB& dib, TDIBStream& stream);
-// Reads a raw stream or an envelope from the stream's position to its end. On any error the
-// surface keeps its size and pixels.
-void ReadDIBData(TAbstractSuperDIB& dib, TDIBStream& stream);
-
-// The raw stream of a surface, and the check-and-apply of one.
-std::vector<uint8_t> BuildRawDIBStream(const TAbstractSuperDIB& dib);
-void ApplyRawDIBStream(TAbstractSuperDIB& dib, const uint8_t* raw, size_t rawSize);

@@ -1,7 +1,7 @@
 #include "dib/surface/cDIB.h"
 
 #include "dib/stream/DIBStream.h"
-#include "dib/stream/cDIBCompressor.h"
+#include "dib/surface/DIBData.h"
 #include "dib/surface/cDIBSpans.h"
 #include "platform/components/ClassBuilder.h"
 #include "platform/canvas/Canvas.h"

@@ -1,6 +1,6 @@
 #include "platform/files/Files.h"
 
-#include "platform/files/AtomicFile.h"
+#include "platform/atomicfile/AtomicFile.h"
 #include "platform/files/NameFolding.h"
 #include "platform/files/PathResolver.h"
 #include "platform/files/WinPath.h"

@@ -5,7 +5,7 @@
 // names from the sheet's own base name, so the sheet it reads is one we write into a private
 // folder beside a link named after it, whatever the user's files are called.
 
-#include "platform/image/VolumeDescriptors.h"
+#include "platform/volume/VolumeDescriptors.h"
 #include "platform/image/VolumeSource.h"
 
 #include <cdio/cdio.h>

@@ -1,8 +1,8 @@
 #include "platform/image/DirectoryRecords.h"
 
 #include "platform/bytes/ByteReader.h"
-#include "platform/image/IsoFields.h"
-#include "platform/image/VolumeDescriptors.h"
+#include "platform/volume/IsoFields.h"
+#include "platform/volume/VolumeDescriptors.h"
 
 namespace platform {
 

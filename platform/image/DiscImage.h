@@ -11,7 +11,7 @@
 // record, which a fuzzed image turned into a crash.
 
 #include "platform/image/ImageError.h"
-#include "platform/image/VolumeDescriptors.h"
+#include "platform/volume/VolumeDescriptors.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // (copy_file_range) as cp copies, or raw sectors (2336, 2352 or 2448 bytes) whose user data
 // sits after the header, from a byte offset in the file on.
 
-#include "platform/image/VolumeDescriptors.h"
+#include "platform/volume/VolumeDescriptors.h"
 #include "platform/image/VolumeSource.h"
 
 #include <fcntl.h>

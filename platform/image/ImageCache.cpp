@@ -1,6 +1,6 @@
 #include "platform/image/ImageCache.h"
 
-#include "platform/files/AtomicFile.h"
+#include "platform/atomicfile/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #include "platform/image/VolumeSource.h"
 
-#include "platform/image/VolumeDescriptors.h"
+#include "platform/volume/VolumeDescriptors.h"
 
 #include <unistd.h>
 

@@ -1,6 +1,6 @@
 #include "platform/ini/ProfileFile.h"
 
-#include "platform/files/AtomicFile.h"
+#include "platform/atomicfile/AtomicFile.h"
 #include "platform/text/Text.h"
 
 #include <sys/stat.h>

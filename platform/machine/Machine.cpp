@@ -1,7 +1,7 @@
 #include "platform/machine/Machine.h"
 
-#include "platform/image/VolumeDescriptors.h"
-#include "platform/registry/RegistryText.h"
+#include "platform/volume/VolumeDescriptors.h"
+#include "platform/hive/RegistryText.h"
 #include "platform/text/Codepage.h"
 #include "platform/text/Text.h"
 

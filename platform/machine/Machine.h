@@ -9,7 +9,7 @@
 // "network", "ramdisk", "hd"), fixed when missing. The Windows version is HKCU\Software\Wine
 // "Version".
 
-#include "platform/registry/RegistryStore.h"
+#include "platform/hive/RegistryStore.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "platform/registry/Registry.h"
 
-#include "platform/registry/RegistryText.h"
+#include "platform/hive/RegistryText.h"
 #include "platform/text/Codepage.h"
 #include "platform/text/Text.h"
 

@@ -2,6 +2,7 @@
 // a stored form holds.
 
 #include "dib/surface/cDIB.h"
+#include "dib/surface/DIBData.h"
 #include "dib/stream/cDIBCompressor.h"
 #include "dib/stream/cDIBStandardCompressors.h"
 #include "platform/picture/Picture.h"

@@ -3,7 +3,7 @@
 
 #include "platform/machine/Machine.h"
 #include "platform/registry/Registry.h"
-#include "platform/registry/RegistryText.h"
+#include "platform/hive/RegistryText.h"
 #include "platform/text/Codepage.h"
 #include "tools/torvatool/Command.h"
 

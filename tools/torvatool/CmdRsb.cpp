@@ -1,7 +1,7 @@
 // "torvatool rsb": ".RSB" pictures to PNG and back, chosen by the extension of IN.
 
 #include "dib/surface/cDIB.h"
-#include "dib/stream/cDIBFormat.h"
+#include "dib/format/cDIBFormat.h"
 #include "platform/picture/Picture.h"
 #include "tools/torvatool/Command.h"
 

@@ -1,5 +1,6 @@
 // A surface's "Data" from untrusted bytes: raw streams and envelopes of every compressor.
 #include "dib/surface/cDIB.h"
+#include "dib/surface/DIBData.h"
 #include "dib/stream/cDIBCompressor.h"
 #include "dib/stream/LzhCodec.h"
 

@@ -1,4 +1,5 @@
 #include "dib/surface/cDIB.h"
+#include "dib/surface/DIBData.h"
 #include "dib/stream/cDIBCompressor.h"
 #include "dib/stream/cDIBStandardCompressors.h"
 #include "dib/stream/LzhCodec.h"

@@ -3,7 +3,7 @@
 #include "platform/fonts/MachineFontSubstitutes.h"
 #include "platform/machine/Machine.h"
 #include "platform/registry/Registry.h"
-#include "platform/registry/WineServer.h"
+#include "platform/hive/WineServer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/files/AtomicFile.h"
+#include "platform/atomicfile/AtomicFile.h"
 #include "platform/ini/ProfileFile.h"
 #include "tests/platform/files/TempPrefix.h"
 

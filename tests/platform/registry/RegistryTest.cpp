@@ -1,6 +1,6 @@
 #include "platform/registry/Registry.h"
 
-#include "platform/registry/RegistryText.h"
+#include "platform/hive/RegistryText.h"
 
 #include <gtest/gtest.h>
 
