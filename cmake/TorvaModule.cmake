@@ -61,7 +61,7 @@ function(torva_test name)
     TORVA_TEST_DATA_DIR="${TORVA_TEST_DATA_DIR}"
     TORVA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TORVA_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} torva_test_support GTest::gtest GTest::gtest_main GTest::gmock)
   gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 120
     PROPERTIES RESOURCE_LOCK ${name} LABELS "${ARG_LABELS}")
 endfunction()
