@@ -28,20 +28,20 @@ enum : int32_t {
 // how it is removed. The catalogue stores the number; a number not listed here is kept as read
 // and takes every switch's fallback.
 enum class InstallMethod : int32_t {
-    RunsFromDisc = 0, // an optional test file marks it installed
+    RunsFromDisc = 0,     // an optional test file marks it installed
     MenuAfterInstall = 1, // installed by the menu itself; found in the recorded folder
     MenuUnpacked = 2,
     MenuForcedFolder = 3,
-    OwnSetupPolled = 4, // registered setup that runs on its own while the menu polls it
-    OwnSetupDetected = 5, // registered setup, waited for; its folder found by FolderDetection
-    SierraSetup = 6, // records its folder in sierra.ini and uninstalls through SETUP.EXE /U
+    OwnSetupPolled = 4,        // registered setup that runs on its own while the menu polls it
+    OwnSetupDetected = 5,      // registered setup, waited for; its folder found by FolderDetection
+    SierraSetup = 6,           // records its folder in sierra.ini and uninstalls through SETUP.EXE /U
     OwnSetupProgramFolder = 7, // registered setup; the folder is the uninstall command's
-    WaitedSetup = 8, // 8 and 9: waited for, no detection of their own
+    WaitedSetup = 8,           // 8 and 9: waited for, no detection of their own
     WaitedSetupToo = 9,
-    DriverSetup = 10, // waited for; an optional test file names the program
-    MenuFolderOnly = 11, // only its folder is offered for deletion on uninstall
+    DriverSetup = 10,      // waited for; an optional test file names the program
+    MenuFolderOnly = 11,   // only its folder is offered for deletion on uninstall
     FirstNotRunnable = 12, // from here on the main button runs nothing
-    AlwaysFromDisc = 20, // never installed, never recorded
+    AlwaysFromDisc = 20,   // never installed, never recorded
 };
 
 // Where the folder of an installed item is found, after what its install method found.
@@ -54,9 +54,9 @@ enum class FolderDetection : int32_t {
     RecordedFolder = 5,
     IniFileValue = 6,
     DesktopShortcut = 7,
-    DiskSearch = 8, // searched for by the install; then recorded
+    DiskSearch = 8,               // searched for by the install; then recorded
     UninstallerProgramFolder = 9, // also taken by an OwnSetupPolled item
-    IniFileNamed = 10, // reads the INI parameter but looks nowhere
+    IniFileNamed = 10,            // reads the INI parameter but looks nowhere
 };
 
 struct TDemos {
@@ -134,7 +134,7 @@ struct TPage {
 
 // An array indexed from 1 to Capacity. An index outside that range is a program error and
 // throws rather than touching memory beyond the array.
-template<typename T, int Capacity>
+template <typename T, int Capacity>
 class OneBasedArray {
 public:
     static constexpr int capacity = Capacity;

@@ -10,16 +10,16 @@
 #include <vector>
 
 enum class CleanupAction {
-    DeleteFile,         // F forms: a failure is reported
-    DeleteFileQuietly,  // SD and the group file of SF
-    AskRemoveTree,      // D forms: after the user's yes, the folder with its contents
-    RemoveEmptyBranch,  // DE, DEF: the folder and its parents while they are empty
-    RemoveStartFolder,  // SN: a Start-menu folder with its contents, without a question
-    RunProgram,         // US and the "?S" mark: a program of the system folder
-    RunUninstallEntry,  // UU: the UninstallString of an Uninstall entry
-    DeleteKey,          // RD
-    DeleteEmptyKey,     // RE
-    DeleteValue,        // RF and the two group values of SF
+    DeleteFile,        // F forms: a failure is reported
+    DeleteFileQuietly, // SD and the group file of SF
+    AskRemoveTree,     // D forms: after the user's yes, the folder with its contents
+    RemoveEmptyBranch, // DE, DEF: the folder and its parents while they are empty
+    RemoveStartFolder, // SN: a Start-menu folder with its contents, without a question
+    RunProgram,        // US and the "?S" mark: a program of the system folder
+    RunUninstallEntry, // UU: the UninstallString of an Uninstall entry
+    DeleteKey,         // RD
+    DeleteEmptyKey,    // RE
+    DeleteValue,       // RF and the two group values of SF
 };
 
 struct CleanupStep {

@@ -204,4 +204,3 @@ void CleanupInterpreter::RunCleanupInstruction(const std::string& entry, const C
             RunCleanupStep(step);
     }
 }
-

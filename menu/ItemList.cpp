@@ -4,7 +4,7 @@
 
 namespace {
 
-template<typename Array>
+template <typename Array>
 const std::string& NameAt(const Array& items, int index)
 {
     static const std::string empty;

@@ -12,7 +12,7 @@
 namespace artwork {
 
 enum class ArtFormat : uint8_t {
-    RawDib,       // width, height (16-bit each), bottom-up 32-bit pixels
+    RawDib, // width, height (16-bit each), bottom-up 32-bit pixels
     Jpeg,
     OneBitBitmap, // Windows bitmap, 1 bit per pixel, black and white palette
     Rle8Avi,      // RIFF AVI, one RLE8 video stream
@@ -55,7 +55,7 @@ inline constexpr std::array<ArtPicture, 28> FormPictures { {
     { "art/Flag_CZ.dib", 33, 33, ArtFormat::RawDib },
     { "art/Flag_Net.dib", 33, 33, ArtFormat::RawDib },
     { "art/Flag_3D.dib", 33, 33, ArtFormat::RawDib },
-    { "art/Image15.jpg", 80, 23, ArtFormat::Jpeg },      // connect button
+    { "art/Image15.jpg", 80, 23, ArtFormat::Jpeg }, // connect button
     { "art/DIBFormShaper1.bmp", 818, 741, ArtFormat::OneBitBitmap },
 } };
 

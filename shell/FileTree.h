@@ -18,14 +18,14 @@ namespace shell {
 
 // What the operations need of the form: its environment fields and the user interface.
 struct FileTreeContext {
-    std::string WinVersion;   // "Windows NT" makes every folder exist for DirExists
-    std::string WindowsDir;   // with or without trailing backslash
-    std::string ProgramsDir;  // with trailing backslash
+    std::string WinVersion;  // "Windows NT" makes every folder exist for DirExists
+    std::string WindowsDir;  // with or without trailing backslash
+    std::string ProgramsDir; // with trailing backslash
     // Further folders that RemoveTree never empties when set (the machine's own program-files
     // and system folders, which need not be C:\Program Files and C:\WINDOWS\SYSTEM).
     std::string ProgramFilesDir;
     std::string SystemDir;
-    int32_t Language = 1;     // picks the string-table block of the error text
+    int32_t Language = 1; // picks the string-table block of the error text
     // The form's string-table lookup with "%1" replaced (identifier 100 * Language + n).
     std::function<std::string(uint32_t id, const std::string& argument)> LoadSpecial;
     MessageBoxService* messageBoxes = nullptr;

@@ -62,8 +62,8 @@ struct LnkVolumeId {
 struct LnkNetworkLink {
     uint32_t flags = 0;
     std::string netName;
-    std::string deviceName;  // empty unless ValidDevice
-    uint32_t networkProviderType = 0;  // meaningful with ValidNetType only
+    std::string deviceName;           // empty unless ValidDevice
+    uint32_t networkProviderType = 0; // meaningful with ValidNetType only
 };
 
 struct LnkLinkInfo {
@@ -90,7 +90,7 @@ struct LnkFile {
 
     // Each item's bytes after its 2-byte size.
     std::vector<std::vector<uint8_t>> idList;
-    std::optional<LnkLinkInfo> linkInfo;  // absent also when ForceNoLinkInfo says to ignore it
+    std::optional<LnkLinkInfo> linkInfo; // absent also when ForceNoLinkInfo says to ignore it
 
     std::optional<std::string> name;
     std::optional<std::string> relativePath;

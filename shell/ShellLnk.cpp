@@ -32,9 +32,12 @@ const TQXShellLink::Messages EnglishMessages {
 };
 
 const TQXShellLink::Messages FrenchMessages {
-    "\"CoCreateInstance\" a \xE9" "chou\xE9.",
-    "\"PersistFile QueryInterface\" a \xE9" "chou\xE9.",
-    "Erreur en \xE9" "criture.",
+    "\"CoCreateInstance\" a \xE9"
+    "chou\xE9.",
+    "\"PersistFile QueryInterface\" a \xE9"
+    "chou\xE9.",
+    "Erreur en \xE9"
+    "criture.",
     "Erreur en lecture.",
     "Lien non trouv\xE9.",
 };
@@ -110,19 +113,18 @@ const platform::ClassInfo& TQXShellLink::StaticClass()
             { "sfPersonal", sfPersonal }, { "sfPrograms", sfPrograms }, { "sfRecent", sfRecent },
             { "sfSendTo", sfSendTo }, { "sfStartMenu", sfStartMenu }, { "sfStartup", sfStartup },
             { "sfTemplates", sfTemplates } } };
-    static const platform::ClassInfo info
-        = platform::ClassBuilder<TQXShellLink>("TQXShellLink", &platform::TComponent::StaticClass())
-              .Creatable()
-              .String("Arguments", &TQXShellLink::Arguments, &TQXShellLink::SetArguments)
-              .String("Description", &TQXShellLink::Description, &TQXShellLink::SetDescription)
-              .Integer("HotKey", &TQXShellLink::HotKey, &TQXShellLink::SetHotKey, 0)
-              .String("FileName", &TQXShellLink::FileName, &TQXShellLink::SetFileName)
-              .Enum("LangType", langTypes, &TQXShellLink::LangType, &TQXShellLink::SetLangType, ltEnglish)
-              .String("Target", &TQXShellLink::Target, &TQXShellLink::SetTarget)
-              .Enum("WindowState", windowStates, &TQXShellLink::WindowState, &TQXShellLink::SetWindowState, wsNormal)
-              .String("WorkingDir", &TQXShellLink::WorkingDir, &TQXShellLink::SetWorkingDir)
-              .Enum("ShellFolder", shellFolders, &TQXShellLink::ShellFolder, &TQXShellLink::SetShellFolder, sfNone)
-              .Build();
+    static const platform::ClassInfo info = platform::ClassBuilder<TQXShellLink>("TQXShellLink", &platform::TComponent::StaticClass())
+                                                .Creatable()
+                                                .String("Arguments", &TQXShellLink::Arguments, &TQXShellLink::SetArguments)
+                                                .String("Description", &TQXShellLink::Description, &TQXShellLink::SetDescription)
+                                                .Integer("HotKey", &TQXShellLink::HotKey, &TQXShellLink::SetHotKey, 0)
+                                                .String("FileName", &TQXShellLink::FileName, &TQXShellLink::SetFileName)
+                                                .Enum("LangType", langTypes, &TQXShellLink::LangType, &TQXShellLink::SetLangType, ltEnglish)
+                                                .String("Target", &TQXShellLink::Target, &TQXShellLink::SetTarget)
+                                                .Enum("WindowState", windowStates, &TQXShellLink::WindowState, &TQXShellLink::SetWindowState, wsNormal)
+                                                .String("WorkingDir", &TQXShellLink::WorkingDir, &TQXShellLink::SetWorkingDir)
+                                                .Enum("ShellFolder", shellFolders, &TQXShellLink::ShellFolder, &TQXShellLink::SetShellFolder, sfNone)
+                                                .Build();
     return info;
 }
 
@@ -143,7 +145,16 @@ const TQXShellLink::Messages& TQXShellLink::CurrentMessages()
 std::string TQXShellLink::ShellFolderValueName(TShellFolder folder)
 {
     static const std::array<const char*, 11> names = {
-        "", "Desktop", "Favorites", "Fonts", "Personal", "Programs", "Recent", "SendTo", "Start Menu", "Startup",
+        "",
+        "Desktop",
+        "Favorites",
+        "Fonts",
+        "Personal",
+        "Programs",
+        "Recent",
+        "SendTo",
+        "Start Menu",
+        "Startup",
         "Templates",
     };
     size_t index = static_cast<size_t>(folder);

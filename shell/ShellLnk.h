@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-enum TLangType { ltFrench, ltEnglish };
+enum TLangType { ltFrench,
+    ltEnglish };
 
 enum TShellFolder {
     sfNone,
@@ -28,7 +29,9 @@ enum TShellFolder {
     sfTemplates,
 };
 
-enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TWindowState { wsNormal,
+    wsMinimized,
+    wsMaximized };
 
 // A menu shortcut value: virtual-key code in the low byte, modifier bits above.
 using TShortCut = uint16_t;

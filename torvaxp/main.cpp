@@ -50,7 +50,8 @@ int FailToOpenDisc(const platform::HostOptions& hostOptions, const std::string& 
 
 void PrintUsage()
 {
-    std::cout << "usage: torvaxp [T] [options]\n" << MenuOptionsUsage() << platform::HostOptionsUsage();
+    std::cout << "usage: torvaxp [T] [options]\n"
+              << MenuOptionsUsage() << platform::HostOptionsUsage();
 }
 
 fs::path ExecutablePath(const char* argv0)

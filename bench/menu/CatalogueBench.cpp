@@ -24,8 +24,14 @@ struct Category {
 };
 
 const Category kCategories[] = {
-    { "Demos", "Demo", 30 }, { "Shareware", "Share", 25 }, { "Shots", "Shot", 35 }, { "Movies", "Movie", 30 },
-    { "Readers", "Reader", 40 }, { "Fulls", "Full", 15 }, { "Drivers", "Driver", 15 }, { "Extra", "Extra", 15 },
+    { "Demos", "Demo", 30 },
+    { "Shareware", "Share", 25 },
+    { "Shots", "Shot", 35 },
+    { "Movies", "Movie", 30 },
+    { "Readers", "Reader", 40 },
+    { "Fulls", "Full", 15 },
+    { "Drivers", "Driver", 15 },
+    { "Extra", "Extra", 15 },
     { "Extra2", "Extra2", 15 },
 };
 
@@ -47,8 +53,13 @@ std::string CatalogueText()
             out << "[" << category.prefix << n << "]\r\nName=Hra " << category.prefix << " " << n << "\r\n";
             // Demos and full games cycle through the detection methods the status check knows.
             int kind = n % 5;
-            out << "InstallType=" << (kind == 0 ? 0 : kind == 1 ? 4 : kind == 4 ? 7 : 5) << "\r\n";
-            out << "DirDetect=" << (kind == 2 ? 3 : kind == 3 ? 2 : 0) << "\r\n";
+            out << "InstallType=" << (kind == 0 ? 0 : kind == 1 ? 4
+                    : kind == 4                                 ? 7
+                                                                : 5)
+                << "\r\n";
+            out << "DirDetect=" << (kind == 2 ? 3 : kind == 3 ? 2
+                                                              : 0)
+                << "\r\n";
             for (auto* key : kKeys)
                 out << key << "=" << key << " of " << category.prefix << n << " with some text \xE8\xEC\xF8 & more\r\n";
             out << "RegUninstall=Game" << n << "\r\nShortCut=Game" << n << ".lnk\r\nRegKey=Firm\\Game" << n << "\r\nRegName=Path\r\n";
@@ -104,7 +115,7 @@ Fixture& TheFixture()
 
 class NoBoxes : public shell::MessageBoxService {
 public:
-    void ShowError(const std::string&) override { }
+    void ShowError(const std::string&) override {}
 };
 
 void ParseOnce(benchmark::State& state)

@@ -99,7 +99,8 @@ void BM_StartupToFirstFrame(benchmark::State& state)
     double startSeconds = 0, copySeconds = 0;
     for (auto _ : state) {
         TForm1* form = nullptr;
-        Time(state, [&] { form = sample.Start(); }, [&] { sample.CopySurface(*form); }, startSeconds, copySeconds);
+        Time(
+            state, [&] { form = sample.Start(); }, [&] { sample.CopySurface(*form); }, startSeconds, copySeconds);
         platform::TComponent::Free(form);
     }
     Report(state, startSeconds, copySeconds);
@@ -118,8 +119,7 @@ void BM_PageSwitch(benchmark::State& state)
         Time(
             state, [&] {
                 form->MainButtonClick(slot);
-                form->PaintNow();
-            },
+                form->PaintNow(); },
             [&] { sample.CopySurface(*form); }, switchSeconds, copySeconds);
     }
     Report(state, switchSeconds, copySeconds);

@@ -11,10 +11,14 @@
 #include <array>
 #include <memory>
 
-enum TDIBBorderDrawStyle : uint8_t { dsTile, dsStretch };
+enum TDIBBorderDrawStyle : uint8_t { dsTile,
+    dsStretch };
 const platform::EnumInfo& BorderDrawStyleInfo();
 
-enum class TDIBBorderEdgeKind : uint8_t { Left = 0, Right = 1, Top = 2, Bottom = 3 };
+enum class TDIBBorderEdgeKind : uint8_t { Left = 0,
+    Right = 1,
+    Top = 2,
+    Bottom = 3 };
 
 class TDIBBorder;
 

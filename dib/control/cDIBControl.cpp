@@ -45,7 +45,8 @@ int ButtonNumber(TMouseButton button)
 
 struct FlagGuard {
     bool& flag;
-    explicit FlagGuard(bool& f) : flag(f) { flag = true; }
+    explicit FlagGuard(bool& f)
+        : flag(f) { flag = true; }
     ~FlagGuard() { flag = false; }
 };
 
@@ -54,25 +55,25 @@ struct FlagGuard {
 const ClassInfo& TCustomDIBControl::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TCustomDIBControl>("TCustomDIBControl", &TGraphicControl::StaticClass())
-        // A character: one byte, empty for none.
-        .String(
-            "Accelerator",
-            [](const TCustomDIBControl& c) { return c.Accelerator() ? std::string(1, c.Accelerator()) : std::string(); },
-            [](TCustomDIBControl& c, const std::string& v) { c.SetAccelerator(v.empty() ? '\0' : v[0]); })
-        .Object("Children", [](TCustomDIBControl& c) -> TPersistent* { return &c.Children(); })
-        .Object("DIBFeatures", [](TCustomDIBControl& c) -> TPersistent* { return &c.DIBFeatures(); })
-        .Integer(
-            "DIBTabOrder", [](const TCustomDIBControl& c) { return static_cast<int16_t>(c.DIBTabOrder()); },
-            [](TCustomDIBControl& c, int16_t v) { c.SetDIBTabOrder(v); }, -1)
-        .Integer(
-            "Opacity", [](const TCustomDIBControl& c) { return static_cast<int>(c.Opacity()); },
-            [](TCustomDIBControl& c, int v) { c.SetOpacity(v); }, 255)
-        .Event("OnEnter", &TCustomDIBControl::OnEnter)
-        .Event("OnExit", &TCustomDIBControl::OnExit)
-        .Event("OnKeyDown", &TCustomDIBControl::OnKeyDown)
-        .Event("OnKeyPress", &TCustomDIBControl::OnKeyPress)
-        .Event("OnKeyUp", &TCustomDIBControl::OnKeyUp)
-        .Build();
+                                      // A character: one byte, empty for none.
+                                      .String(
+                                          "Accelerator",
+                                          [](const TCustomDIBControl& c) { return c.Accelerator() ? std::string(1, c.Accelerator()) : std::string(); },
+                                          [](TCustomDIBControl& c, const std::string& v) { c.SetAccelerator(v.empty() ? '\0' : v[0]); })
+                                      .Object("Children", [](TCustomDIBControl& c) -> TPersistent* { return &c.Children(); })
+                                      .Object("DIBFeatures", [](TCustomDIBControl& c) -> TPersistent* { return &c.DIBFeatures(); })
+                                      .Integer(
+                                          "DIBTabOrder", [](const TCustomDIBControl& c) { return static_cast<int16_t>(c.DIBTabOrder()); },
+                                          [](TCustomDIBControl& c, int16_t v) { c.SetDIBTabOrder(v); }, -1)
+                                      .Integer(
+                                          "Opacity", [](const TCustomDIBControl& c) { return static_cast<int>(c.Opacity()); },
+                                          [](TCustomDIBControl& c, int v) { c.SetOpacity(v); }, 255)
+                                      .Event("OnEnter", &TCustomDIBControl::OnEnter)
+                                      .Event("OnExit", &TCustomDIBControl::OnExit)
+                                      .Event("OnKeyDown", &TCustomDIBControl::OnKeyDown)
+                                      .Event("OnKeyPress", &TCustomDIBControl::OnKeyPress)
+                                      .Event("OnKeyUp", &TCustomDIBControl::OnKeyUp)
+                                      .Build();
     return info;
 }
 

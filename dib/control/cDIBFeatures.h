@@ -121,7 +121,6 @@ class TDIBFeatures : public platform::TItemCollection<TDIBFeatureItem> {
 public:
     explicit TDIBFeatures(platform::TComponent* control);
 
-
     // Items in order; offering stops at the first that handles the message.
     bool Offer(TDIBMessage& message)
     {
@@ -156,7 +155,9 @@ private:
     uint8_t m_rememberedOpacity = 255;
 };
 
-enum TMoveableMouseButton : uint8_t { mbLeftButton, mbRightButton, mbMiddleButton };
+enum TMoveableMouseButton : uint8_t { mbLeftButton,
+    mbRightButton,
+    mbMiddleButton };
 using TMoveableMouseButtons = uint8_t; // bit n: button n above
 const platform::EnumInfo& MoveableMouseButtonInfo();
 
@@ -194,7 +195,7 @@ private:
     TMoveableMouseButtons m_mouseButtons = 1u << mbLeftButton;
     uint8_t m_borderSize = 0;
     bool m_dragging = false;
-    TPoint m_pressPoint;   // in the parent's client coordinates
+    TPoint m_pressPoint; // in the parent's client coordinates
     TPoint m_pressPosition;
     platform::TMouseButton m_dragButton = platform::TMouseButton::mbLeft;
 };
@@ -219,7 +220,6 @@ class TControlList : public platform::TItemCollection<TControlItem> {
     TORVA_CLASS(TControlList)
 public:
     explicit TControlList(platform::TComponent* owner);
-
 
     int IndexOfControl(const platform::TControl* control) const;
     // Frees every item holding the control.

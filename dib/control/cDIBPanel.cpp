@@ -13,7 +13,8 @@ namespace {
 
 struct FlagGuard {
     bool& flag;
-    explicit FlagGuard(bool& f) : flag(f) { flag = true; }
+    explicit FlagGuard(bool& f)
+        : flag(f) { flag = true; }
     ~FlagGuard() { flag = false; }
 };
 
@@ -97,20 +98,20 @@ const EnumInfo& BorderDrawPositionInfo()
 const ClassInfo& TCustomDIBContainer::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TCustomDIBContainer>("TCustomDIBContainer", &TPanel::StaticClass())
-        .Event("AfterPaint", &TCustomDIBContainer::AfterPaint)
-        .Event("BeforePaint", &TCustomDIBContainer::BeforePaint)
-        .Enum("BorderDrawPosition", BorderDrawPositionInfo(), &TCustomDIBContainer::BorderDrawPosition,
-            &TCustomDIBContainer::SetBorderDrawPosition, int(bdOverControls))
-        .Component<TComponent>(
-            "DIBBorder", [](const TCustomDIBContainer& c) { return dynamic_cast<TComponent*>(c.DIBBorder()); },
-            [](TCustomDIBContainer& c, TComponent* component) {
-                auto* border = dynamic_cast<IDIBBorder*>(component);
-                if (component && !border)
-                    throw EPropertyError("Invalid property value: " + component->Name() + " is not a TDIBBorder");
-                c.SetDIBBorder(border);
-            })
-        .Event("OnActiveControlChange", &TCustomDIBContainer::OnActiveControlChange)
-        .Build();
+                                      .Event("AfterPaint", &TCustomDIBContainer::AfterPaint)
+                                      .Event("BeforePaint", &TCustomDIBContainer::BeforePaint)
+                                      .Enum("BorderDrawPosition", BorderDrawPositionInfo(), &TCustomDIBContainer::BorderDrawPosition,
+                                          &TCustomDIBContainer::SetBorderDrawPosition, int(bdOverControls))
+                                      .Component<TComponent>(
+                                          "DIBBorder", [](const TCustomDIBContainer& c) { return dynamic_cast<TComponent*>(c.DIBBorder()); },
+                                          [](TCustomDIBContainer& c, TComponent* component) {
+                                              auto* border = dynamic_cast<IDIBBorder*>(component);
+                                              if (component && !border)
+                                                  throw EPropertyError("Invalid property value: " + component->Name() + " is not a TDIBBorder");
+                                              c.SetDIBBorder(border);
+                                          })
+                                      .Event("OnActiveControlChange", &TCustomDIBContainer::OnActiveControlChange)
+                                      .Build();
     return info;
 }
 

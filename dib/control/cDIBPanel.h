@@ -19,7 +19,8 @@
 #include <memory>
 #include <vector>
 
-enum TBorderDrawPosition : uint8_t { bdOverControls, bdUnderControls };
+enum TBorderDrawPosition : uint8_t { bdOverControls,
+    bdUnderControls };
 const platform::EnumInfo& BorderDrawPositionInfo();
 
 // What the container needs of a frame component (TDIBBorder is one): it draws itself onto a

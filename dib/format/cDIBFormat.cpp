@@ -97,8 +97,8 @@ uint32_t MaskField(uint32_t pixel, int shift, int bits)
 
 bool TAbstractDIBFormat::AcceptsLoadExtension(const std::string&) const { return false; }
 bool TAbstractDIBFormat::AcceptsSaveExtension(const std::string&) const { return false; }
-void TAbstractDIBFormat::AddLoadFilters(std::vector<std::string>&) const { }
-void TAbstractDIBFormat::AddSaveFilters(std::vector<std::string>&) const { }
+void TAbstractDIBFormat::AddLoadFilters(std::vector<std::string>&) const {}
+void TAbstractDIBFormat::AddSaveFilters(std::vector<std::string>&) const {}
 
 void TDIBRSBFormat::LoadFromStream(TAbstractSuperDIB& dib, TDIBStream& stream)
 {

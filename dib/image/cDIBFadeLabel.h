@@ -13,7 +13,10 @@
 #include <cstdint>
 #include <vector>
 
-enum class TBiDiMode : uint8_t { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+enum class TBiDiMode : uint8_t { bdLeftToRight,
+    bdRightToLeft,
+    bdRightToLeftNoAlign,
+    bdRightToLeftReadingOnly };
 const platform::EnumInfo& BiDiModeEnum();
 
 // The fill of a transparent label's working surface: a colour reference whose top byte 1 makes

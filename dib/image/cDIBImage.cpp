@@ -16,15 +16,16 @@ const ClassInfo& TCustomDIBImage::StaticClass()
 const ClassInfo& TDIBImage::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TDIBImage>("TDIBImage", &TCustomDIBImage::StaticClass())
-        .Creatable()
-        .Integer("Angle", &TDIBImage::Angle, [](TDIBImage& c, int v) { c.SetAngle(v); }, 0)
-        .Boolean("AutoSize", &TDIBImage::AutoSize, &TDIBImage::SetAutoSize, false)
-        .Boolean("Center", &TDIBImage::Center, &TDIBImage::SetCenter, false)
-        .Component<TCustomDIBImageList>("DIBImageList", &TDIBImage::DIBImageList, &TDIBImage::SetDIBImageList)
-        .Object("IndexMain", [](TDIBImage& c) -> TPersistent* { return &c.IndexMain(); })
-        .Float("Scale", &TDIBImage::Scale, &TDIBImage::SetScale, 100.0)
-        .Boolean("Stretch", &TDIBImage::Stretch, &TDIBImage::SetStretch, false)
-        .Build();
+                                      .Creatable()
+                                      .Integer(
+                                          "Angle", &TDIBImage::Angle, [](TDIBImage& c, int v) { c.SetAngle(v); }, 0)
+                                      .Boolean("AutoSize", &TDIBImage::AutoSize, &TDIBImage::SetAutoSize, false)
+                                      .Boolean("Center", &TDIBImage::Center, &TDIBImage::SetCenter, false)
+                                      .Component<TCustomDIBImageList>("DIBImageList", &TDIBImage::DIBImageList, &TDIBImage::SetDIBImageList)
+                                      .Object("IndexMain", [](TDIBImage& c) -> TPersistent* { return &c.IndexMain(); })
+                                      .Float("Scale", &TDIBImage::Scale, &TDIBImage::SetScale, 100.0)
+                                      .Boolean("Stretch", &TDIBImage::Stretch, &TDIBImage::SetStretch, false)
+                                      .Build();
     return info;
 }
 

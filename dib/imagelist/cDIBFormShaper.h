@@ -38,9 +38,17 @@ public:
     void SetOffsetY(int value);
     // A colour reference (0x00BBGGRR).
     TColor TransparentColor() const { return m_transparentColor; }
-    void SetTransparentColor(TColor value) { if (platform::ChangeValue(m_transparentColor, value)) ReapplyIfActive(); }
+    void SetTransparentColor(TColor value)
+    {
+        if (platform::ChangeValue(m_transparentColor, value))
+            ReapplyIfActive();
+    }
     TTransparentMode TransparentMode() const { return m_transparentMode; }
-    void SetTransparentMode(TTransparentMode value) { if (platform::ChangeValue(m_transparentMode, value)) ReapplyIfActive(); }
+    void SetTransparentMode(TTransparentMode value)
+    {
+        if (platform::ChangeValue(m_transparentMode, value))
+            ReapplyIfActive();
+    }
 
     // The region as it would be applied now, offsets included, form adjustment not.
     std::vector<TRect> BuildShape() const;

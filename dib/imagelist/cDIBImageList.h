@@ -22,7 +22,8 @@ class TDIBImages;
 class TDIBImageLink;
 
 // What a link hears; the numbers are those a change callback receives.
-enum TDIBLinkChange : int { lcDeleted = 0, lcChanged = 1 };
+enum TDIBLinkChange : int { lcDeleted = 0,
+    lcChanged = 1 };
 
 class TDIBImagesItem : public platform::TCollectionItem {
     TORVA_CLASS(TDIBImagesItem)

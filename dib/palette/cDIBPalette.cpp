@@ -24,7 +24,8 @@ int Distance(const TDIBPaletteEntry& e, int red, int green, int blue)
 // Nearest and farthest an entry's byte can be from any cell colour in [lo, hi].
 int AxisNear(int value, int lo, int hi)
 {
-    return value < lo ? lo - value : value > hi ? value - hi : 0;
+    return value < lo ? lo - value : value > hi ? value - hi
+                                                : 0;
 }
 
 int AxisFar(int value, int lo, int hi)

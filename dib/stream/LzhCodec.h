@@ -22,13 +22,13 @@ namespace lzh {
 
 inline constexpr int RingSize = 4096;
 inline constexpr int LookAhead = 60;
-inline constexpr int Threshold = 2;                          // longest length coded as literals
-inline constexpr int RingStart = RingSize - LookAhead;       // 4036: first position coded
+inline constexpr int Threshold = 2;                             // longest length coded as literals
+inline constexpr int RingStart = RingSize - LookAhead;          // 4036: first position coded
 inline constexpr int SymbolCount = 256 - Threshold + LookAhead; // 314
-inline constexpr int NodeCount = SymbolCount * 2 - 1;        // 627
-inline constexpr int Root = NodeCount - 1;                    // 626
+inline constexpr int NodeCount = SymbolCount * 2 - 1;           // 627
+inline constexpr int Root = NodeCount - 1;                      // 626
 inline constexpr unsigned RebuildFrequency = 0x8000;
-inline constexpr size_t LengthOffset = 0;                     // unpacked length, u32 LE
+inline constexpr size_t LengthOffset = 0; // unpacked length, u32 LE
 inline constexpr size_t HeaderSize = 4;
 inline constexpr size_t CodeOffset = HeaderSize;
 

@@ -42,8 +42,7 @@ public:
     virtual uint32_t Compress(const TAbstractSuperDIB* dib, const uint8_t* source, uint32_t sourceSize, uint8_t* dest) = 0;
     // Dest receives exactly destSize bytes; malformed payloads raise.
     virtual void Decompress(const TAbstractSuperDIB* dib, const uint8_t* source, uint32_t sourceSize, uint8_t* dest,
-        uint32_t destSize)
-        = 0;
+        uint32_t destSize) = 0;
     virtual std::string GetDisplayName() const = 0;
     virtual std::string GetDescription() const { return "No information supplied"; }
     virtual std::string GetAuthor() const { return "No information supplied"; }

@@ -137,18 +137,28 @@ template <class T>
 platform::ClassInfo PublishSurface(const char* name, const platform::ClassInfo& parent)
 {
     return platform::ClassBuilder<T>(name, &parent)
-        .Integer("Angle", [](const T& d) { return int(d.Angle()); }, [](T& d, int v) { d.SetAngle(v); }, 0)
-        .Boolean("AutoSize", &T::AutoSize, [](T& d, bool v) { d.SetAutoSize(v); }, false)
-        .Integer("Height", [](const T& d) { return d.Height(); }, [](T& d, int v) { d.SetHeight(v); })
-        .Boolean("Masked", &T::Masked, [](T& d, bool v) { d.SetMasked(v); }, false)
-        .Integer("Opacity", [](const T& d) { return int(d.Opacity()); }, [](T& d, int v) { d.SetOpacity(v); }, 255)
-        .Float("Scale", &T::Scale, [](T& d, double v) { d.SetScale(v); }, 100.0)
-        .Boolean("Transparent", &T::Transparent, [](T& d, bool v) { d.SetTransparent(v); }, false)
-        .Color("TransparentColor", [](const T& d) { return static_cast<int32_t>(d.TransparentColor()); },
+        .Integer(
+            "Angle", [](const T& d) { return int(d.Angle()); }, [](T& d, int v) { d.SetAngle(v); }, 0)
+        .Boolean(
+            "AutoSize", &T::AutoSize, [](T& d, bool v) { d.SetAutoSize(v); }, false)
+        .Integer(
+            "Height", [](const T& d) { return d.Height(); }, [](T& d, int v) { d.SetHeight(v); })
+        .Boolean(
+            "Masked", &T::Masked, [](T& d, bool v) { d.SetMasked(v); }, false)
+        .Integer(
+            "Opacity", [](const T& d) { return int(d.Opacity()); }, [](T& d, int v) { d.SetOpacity(v); }, 255)
+        .Float(
+            "Scale", &T::Scale, [](T& d, double v) { d.SetScale(v); }, 100.0)
+        .Boolean(
+            "Transparent", &T::Transparent, [](T& d, bool v) { d.SetTransparent(v); }, false)
+        .Color(
+            "TransparentColor", [](const T& d) { return static_cast<int32_t>(d.TransparentColor()); },
             [](T& d, int32_t v) { d.SetTransparentColor(v); })
-        .Enum("TransparentMode", TransparentModeInfo(), &T::TransparentMode,
+        .Enum(
+            "TransparentMode", TransparentModeInfo(), &T::TransparentMode,
             [](T& d, TTransparentMode v) { d.SetTransparentMode(v); }, int(tmAuto))
-        .Integer("Width", [](const T& d) { return d.Width(); }, [](T& d, int v) { d.SetWidth(v); })
+        .Integer(
+            "Width", [](const T& d) { return d.Width(); }, [](T& d, int v) { d.SetWidth(v); })
         .Build();
 }
 
@@ -365,11 +375,11 @@ void TAbstractSuperDIB::SelectDrawProc()
 {
     TDIBSpanMethod method;
     if (m_opacity == 255)
-        method = m_masked ? &TAbstractSuperDIB::MaskSpan
+        method = m_masked   ? &TAbstractSuperDIB::MaskSpan
             : m_transparent ? &TAbstractSuperDIB::KeySpan
                             : &TAbstractSuperDIB::CopySpan;
     else
-        method = m_masked ? &TAbstractSuperDIB::MaskBlendSpan
+        method = m_masked   ? &TAbstractSuperDIB::MaskBlendSpan
             : m_transparent ? &TAbstractSuperDIB::KeyBlendSpan
                             : &TAbstractSuperDIB::BlendSpan;
     m_drawProc = { method, this };

@@ -20,7 +20,8 @@
 
 using TAngle = uint16_t;
 
-enum TTransparentMode : uint8_t { tmAuto, tmFixed };
+enum TTransparentMode : uint8_t { tmAuto,
+    tmFixed };
 const platform::EnumInfo& TransparentModeInfo();
 
 class EDIBError : public platform::Exception {

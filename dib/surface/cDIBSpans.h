@@ -20,7 +20,7 @@ struct SpanKernels {
 static inline uint32_t BlendPixel(uint32_t s, uint32_t d, unsigned a)
 {
     const unsigned na = 255 - a;
-    const uint32_t b = ((((s) & 0xFF) * a + ((d) & 0xFF) * na) >> 8) + 1;
+    const uint32_t b = ((((s)&0xFF) * a + ((d)&0xFF) * na) >> 8) + 1;
     const uint32_t g = ((((s >> 8) & 0xFF) * a + ((d >> 8) & 0xFF) * na) >> 8) + 1;
     const uint32_t r = ((((s >> 16) & 0xFF) * a + ((d >> 16) & 0xFF) * na) >> 8) + 1;
     return b | (g << 8) | (r << 16) | (d & 0xFF000000u);

@@ -101,21 +101,24 @@ void ForEachVector(const uint32_t* src, uint32_t* dst, int count, Op op, Single 
 void BlendAvx2(const uint32_t* src, uint32_t* dst, int count, unsigned opacity)
 {
     const __m256i weights = ConstWeights(opacity);
-    ForEachVector(src, dst, count,
+    ForEachVector(
+        src, dst, count,
         [=](__m256i s, __m256i d) { return Keep(Mix(s, d, weights, weights), d, MaskBytes()); },
         [=](int i) { dst[i] = BlendPixel(src[i], dst[i], opacity); });
 }
 
 void MaskAvx2(const uint32_t* src, uint32_t* dst, int count)
 {
-    ForEachVector(src, dst, count, [=](__m256i s, __m256i d) { return BlendByAlpha(s, d, s, 3); },
+    ForEachVector(
+        src, dst, count, [=](__m256i s, __m256i d) { return BlendByAlpha(s, d, s, 3); },
         [=](int i) { dst[i] = BlendPixel(src[i], dst[i], src[i] >> 24); });
 }
 
 void MaskBlendAvx2(const uint32_t* src, uint32_t* dst, int count, unsigned opacity)
 {
     const __m256i op = _mm256_set1_epi16(static_cast<short>(opacity));
-    ForEachVector(src, dst, count,
+    ForEachVector(
+        src, dst, count,
         [=](__m256i s, __m256i d) { return BlendByAlpha(s, d, ScaledMask(s, op), 2); },
         [=](int i) { dst[i] = BlendPixel(src[i], dst[i], ((src[i] >> 24) * opacity) >> 8); });
 }
@@ -123,7 +126,8 @@ void MaskBlendAvx2(const uint32_t* src, uint32_t* dst, int count, unsigned opaci
 void KeyAvx2(const uint32_t* src, uint32_t* dst, int count, uint32_t key)
 {
     const __m256i k = _mm256_set1_epi32(static_cast<int>(key & 0x00FFFFFFu));
-    ForEachVector(src, dst, count,
+    ForEachVector(
+        src, dst, count,
         [=](__m256i s, __m256i d) { return Keep(_mm256_and_si256(s, ColourMask()), d, KeyMatches(s, k)); },
         [=](int i) {
             if (!MatchesKey(src[i], key))
@@ -135,7 +139,8 @@ void KeyBlendAvx2(const uint32_t* src, uint32_t* dst, int count, uint32_t key, u
 {
     const __m256i k = _mm256_set1_epi32(static_cast<int>(key & 0x00FFFFFFu));
     const __m256i weights = ConstWeights(opacity);
-    ForEachVector(src, dst, count,
+    ForEachVector(
+        src, dst, count,
         [=](__m256i s, __m256i d) {
             // Keyed pixels keep all of d, the others its mask byte.
             const __m256i keep = _mm256_or_si256(KeyMatches(s, k), MaskBytes());

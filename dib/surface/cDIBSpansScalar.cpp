@@ -74,7 +74,7 @@ const SpanKernels* Avx512Kernels() { return nullptr; }
 
 const SpanKernels& ActiveKernels()
 {
-    static const SpanKernels& active = [] () -> const SpanKernels& {
+    static const SpanKernels& active = []() -> const SpanKernels& {
         if (const SpanKernels* avx512 = Avx512Kernels())
             return *avx512;
         if (const SpanKernels* avx2 = Avx2Kernels())

@@ -29,7 +29,7 @@ struct Disc {
 
 class NoBoxes : public shell::MessageBoxService {
 public:
-    void ShowError(const std::string&) override { }
+    void ShowError(const std::string&) override {}
 };
 
 }

@@ -35,7 +35,7 @@ public:
 
 class NoBoxes : public shell::MessageBoxService {
 public:
-    void ShowError(const std::string&) override { }
+    void ShowError(const std::string&) override {}
 };
 
 struct RegistryCanary {
@@ -56,12 +56,71 @@ const RegistryCanary kRegistryCanaries[] = {
 };
 
 const char* const kTokens[] = {
-    ",", ";", "F", "D", "S", "U", "R", "W", "P", "G", "?", "C:", "E", "N", "M", "*", "!", "|", "\\", "..\\", "..",
-    ".", " ", "Z:\\", "Hra", "Hry", "Jina", "Win", "Out", "users", "Documents", "Desktop", "AppData", "Public",
-    "torva.ini", "system.reg", "user.reg", "dosdevices", "drive_c", "windows", "system32", "Program Files",
-    "Start Menu", "Programs", "keep.txt", "doc.txt", "jina.exe", "Software", "Microsoft", "Windows",
-    "Windows NT", "CurrentVersion", "Run", "Explorer", "Shell Folders", "Uninstall", "System",
-    "CurrentControlSet", "Control", "Control Panel", "Wow6432Node", "Wine", "Drives", "Classes", "Personal",
+    ",",
+    ";",
+    "F",
+    "D",
+    "S",
+    "U",
+    "R",
+    "W",
+    "P",
+    "G",
+    "?",
+    "C:",
+    "E",
+    "N",
+    "M",
+    "*",
+    "!",
+    "|",
+    "\\",
+    "..\\",
+    "..",
+    ".",
+    " ",
+    "Z:\\",
+    "Hra",
+    "Hry",
+    "Jina",
+    "Win",
+    "Out",
+    "users",
+    "Documents",
+    "Desktop",
+    "AppData",
+    "Public",
+    "torva.ini",
+    "system.reg",
+    "user.reg",
+    "dosdevices",
+    "drive_c",
+    "windows",
+    "system32",
+    "Program Files",
+    "Start Menu",
+    "Programs",
+    "keep.txt",
+    "doc.txt",
+    "jina.exe",
+    "Software",
+    "Microsoft",
+    "Windows",
+    "Windows NT",
+    "CurrentVersion",
+    "Run",
+    "Explorer",
+    "Shell Folders",
+    "Uninstall",
+    "System",
+    "CurrentControlSet",
+    "Control",
+    "Control Panel",
+    "Wow6432Node",
+    "Wine",
+    "Drives",
+    "Classes",
+    "Personal",
 };
 
 struct FuzzMachine {
@@ -160,7 +219,8 @@ struct FuzzMachine {
     void WriteState(const std::string& extra) const
     {
         std::ofstream out(driveC / "windows" / "torva.ini", std::ios::binary | std::ios::trunc);
-        out << "[Main]\r\nLanguage=1\r\n[CD0206]\r\nJINA=C:\\Hry\\Jina\r\nJINA_=jina.exe,Jina,,\r\n" << extra;
+        out << "[Main]\r\nLanguage=1\r\n[CD0206]\r\nJINA=C:\\Hry\\Jina\r\nJINA_=jina.exe,Jina,,\r\n"
+            << extra;
     }
 };
 

@@ -26,7 +26,8 @@ const char* const kReadmeText = "INFORMACE";
 const char* const kWebText = "WEBOV\xC1 STR\xC1NKA";
 const char* const k3DText = "PODPORA 3D KARET";
 const char* const kNetText = "HRA PO S\xCDTI";
-const char* const kCzechText = "V \xC8" "E\x8ATIN\xCC";
+const char* const kCzechText = "V \xC8"
+                               "E\x8ATIN\xCC";
 const char* const kUnplayableText = "NEHRATELN\xC9";
 const char* const kPlayableText = "HRATELN\xC9 DEMO";
 const char* const kQuitText = "UKON\xC8IT";
@@ -74,7 +75,11 @@ const std::string* DescriptionFor(int32_t language, const std::string& short0, c
     switch (language) {
     case 0: return &short0;
     case 4: return &second4;
-    case 1: case 2: case 3: case 5: case 6: return &main;
+    case 1:
+    case 2:
+    case 3:
+    case 5:
+    case 6: return &main;
     default: return nullptr;
     }
 }
@@ -271,8 +276,12 @@ void TForm1::DoFlags(int32_t flags)
     if (Category == CatDemos || Category == CatExtra2)
         Flag_Playable->Show();
     switch (flags) {
-    case 1: case 2: case 11: case 12: Flag_3D->Show(); break;
-    case 3: case 13: Flag_CZ->Show(); break;
+    case 1:
+    case 2:
+    case 11:
+    case 12: Flag_3D->Show(); break;
+    case 3:
+    case 13: Flag_CZ->Show(); break;
     case 4:
         Flag_Unplayable->Show();
         Flag_Playable->Hide();

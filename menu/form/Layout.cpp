@@ -159,7 +159,7 @@ void TForm1::PublishMethods()
     // The quit button.
     AddNotify(table, "Image2Click", [] { platform::Application().Terminate(); });
     // Bound to the bottom scroll zone in the stored form; clicking it does nothing.
-    AddNotify(table, "Image6Click", [] { });
+    AddNotify(table, "Image6Click", [] {});
     AddMouseMove(table, "DIBImage4MouseMove", [this](platform::TObject* sender, int x, int y) { MoveArrows(sender, x, y); });
     // The form's wheel events are bound crosswise: OnMouseWheelDown runs FormMouseWheelUp.
     for (bool down : { true, false })
@@ -272,7 +272,7 @@ void TForm1::PublishNumberedControls(platform::MethodTable& table)
     }
     // The fifth player's end starts the sixth; the ninth's end does nothing.
     AddNotify(table, "Animate5Stop", [this] { SidePlayer(6)->Show(); });
-    AddNotify(table, "Animate9Stop", [] { });
+    AddNotify(table, "Animate9Stop", [] {});
 }
 
 void TForm1::CreateWindowLayout()

@@ -20,11 +20,11 @@ constexpr int32_t UpdatesExplanationText = 61;
 // What a page shows when it opens, besides its list and the selected item. The installed page
 // and the settings page set themselves up.
 enum PageLook : uint8_t {
-    ShowsPicture = 1,     // the small picture shows; on the other pages it goes
-    OpaquePicture = 2,    // ... fully opaque
-    ChecksItems = 4,      // every item's status is checked first and the text label shows
-    ShowsUnplayable = 8,  // the unplayable flag shows
-    ShowsCodecNote = 16,  // the note that films need a video codec from the disc
+    ShowsPicture = 1,    // the small picture shows; on the other pages it goes
+    OpaquePicture = 2,   // ... fully opaque
+    ChecksItems = 4,     // every item's status is checked first and the text label shows
+    ShowsUnplayable = 8, // the unplayable flag shows
+    ShowsCodecNote = 16, // the note that films need a video codec from the disc
 };
 
 struct PageKind {

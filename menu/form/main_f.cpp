@@ -9,10 +9,16 @@ const platform::ClassInfo& TForm1::StaticClass()
     // The navigation state and the settings are published read-only, so the test driver and
     // torvatool can look at them by name; a layout never stores them.
     auto readOnly = [](platform::ClassBuilder<TForm1>& builder, const char* name, int32_t TForm1::*field) {
-        builder.Integer(name, [field](const TForm1& f) { return f.*field; }, [](TForm1&, int32_t) { }).NotStored().ReadOnly();
+        builder.Integer(
+                   name, [field](const TForm1& f) { return f.*field; }, [](TForm1&, int32_t) {})
+            .NotStored()
+            .ReadOnly();
     };
     auto readOnlyCount = [](platform::ClassBuilder<TForm1>& builder, const char* name, int32_t DiscCatalogue::*field) {
-        builder.Integer(name, [field](const TForm1& f) { return f.Catalogue.*field; }, [](TForm1&, int32_t) { }).NotStored().ReadOnly();
+        builder.Integer(
+                   name, [field](const TForm1& f) { return f.Catalogue.*field; }, [](TForm1&, int32_t) {})
+            .NotStored()
+            .ReadOnly();
     };
     platform::ClassBuilder<TForm1> builder("TForm1", &platform::TForm::StaticClass());
     readOnly(builder, "Category", &TForm1::Category);
@@ -24,7 +30,8 @@ const platform::ClassInfo& TForm1::StaticClass()
     readOnly(builder, "Enhanced", &TForm1::Enhanced);
     readOnly(builder, "Slow", &TForm1::Slow);
     readOnlyCount(builder, "PictureCount", &DiscCatalogue::PictureCount);
-    builder.Integer("PictureNumber", [](const TForm1& f) { return f.Pictures.Number; }, [](TForm1&, int32_t) { })
+    builder.Integer(
+               "PictureNumber", [](const TForm1& f) { return f.Pictures.Number; }, [](TForm1&, int32_t) {})
         .NotStored()
         .ReadOnly();
     static const platform::ClassInfo info = builder.Build();

@@ -70,7 +70,7 @@ struct Chunk {
     size_t offset = 0; // of the header
     std::string id;
     size_t dataOffset = 0;
-    size_t size = 0;   // data bytes
+    size_t size = 0; // data bytes
 };
 
 // Walks the chunks of [begin, end); a chunk that claims more than its container holds is an

@@ -24,7 +24,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class AviCompression { Rgb, Rle8 };
+enum class AviCompression { Rgb,
+    Rle8 };
 
 class AviClip {
 public:
@@ -70,9 +71,9 @@ private:
     AviCompression m_compression = AviCompression::Rgb;
     uint32_t m_microSecPerFrame = 0;
     std::vector<uint32_t> m_palette;
-    std::vector<uint32_t> m_lookup;   // 256 entries, 0xFF fourth byte, black where the palette ends
-    std::vector<uint8_t> m_indices;   // 8-bit clips: the current picture, stored-row order
-    std::vector<uint32_t> m_pixels;   // 24/32-bit clips: the current picture, stored-row order
+    std::vector<uint32_t> m_lookup; // 256 entries, 0xFF fourth byte, black where the palette ends
+    std::vector<uint8_t> m_indices; // 8-bit clips: the current picture, stored-row order
+    std::vector<uint32_t> m_pixels; // 24/32-bit clips: the current picture, stored-row order
     int m_current = -1;
 };
 
@@ -82,8 +83,8 @@ struct Rle8ClipSource {
     int width = 0;
     int height = 0;
     uint32_t microSecPerFrame = 100000;
-    std::vector<uint32_t> palette;               // pixel order, at most 256 entries
-    std::vector<std::vector<uint8_t>> frames;    // width * height indices each, top row first
+    std::vector<uint32_t> palette;            // pixel order, at most 256 entries
+    std::vector<std::vector<uint8_t>> frames; // width * height indices each, top row first
 };
 
 // Throws AviError when the source is inconsistent (sizes, palette, indices).

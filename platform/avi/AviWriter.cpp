@@ -102,7 +102,7 @@ void EmitDelta(std::vector<uint8_t>& out, size_t rows)
 std::vector<uint8_t> EncodeRle8Frame(const std::vector<uint8_t>& frame, const std::vector<uint8_t>* previous, int width, int height)
 {
     std::vector<uint8_t> out;
-    size_t rowAt = 0;           // stored row the decoder's position is on, column 0
+    size_t rowAt = 0; // stored row the decoder's position is on, column 0
     for (int stored = 0; stored < height; ++stored) {
         const uint8_t* row = frame.data() + size_t(height - 1 - stored) * width;
         if (previous && std::equal(row, row + width, previous->data() + size_t(height - 1 - stored) * width))

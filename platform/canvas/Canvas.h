@@ -60,8 +60,11 @@ struct CanvasFont {
     friend bool operator==(const CanvasFont&, const CanvasFont&) = default;
 };
 
-enum class BrushStyle { Solid, Clear };
-enum class PenStyle { Solid, Dot, Clear };
+enum class BrushStyle { Solid,
+    Clear };
+enum class PenStyle { Solid,
+    Dot,
+    Clear };
 
 struct CanvasBrush {
     TColor Color = 0xFFFFFF;

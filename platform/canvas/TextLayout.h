@@ -18,7 +18,7 @@ struct TextMeasure {
 
 struct PlacedChar {
     uint8_t byte = 0;
-    int x = 0;        // from the line's start
+    int x = 0; // from the line's start
     bool underlined = false;
 };
 
@@ -29,8 +29,8 @@ struct TextLine {
 
 struct TextLayout {
     std::vector<TextLine> lines;
-    int width = 0;     // widest line
-    int height = 0;    // lines x line height
+    int width = 0;  // widest line
+    int height = 0; // lines x line height
 };
 
 // maxWidth only matters with DT_WORDBREAK.

@@ -24,7 +24,8 @@ PropertyValue SetValue(uint32_t bits, const EnumInfo& info);
 template <class T>
 class ClassBuilder {
 public:
-    ClassBuilder(std::string name, const ClassInfo* parent) : m_info(std::move(name), parent) {}
+    ClassBuilder(std::string name, const ClassInfo* parent)
+        : m_info(std::move(name), parent) {}
 
     ClassBuilder& Creatable()
     {
@@ -36,7 +37,8 @@ public:
     ClassBuilder& Integer(std::string name, G get, S set, std::optional<int64_t> def = {})
     {
         using V = ValueOf<G>;
-        return Scalar(std::move(name), PropertyKind::Integer, nullptr, get, set, def,
+        return Scalar(
+            std::move(name), PropertyKind::Integer, nullptr, get, set, def,
             [](auto v) { return PropertyValue::Int(static_cast<int64_t>(v)); },
             [](const PropertyValue& v) { return static_cast<V>(RequireInteger(v, std::numeric_limits<V>::min(), std::numeric_limits<V>::max())); });
     }
@@ -44,21 +46,24 @@ public:
     template <class G, class S>
     ClassBuilder& Boolean(std::string name, G get, S set, std::optional<bool> def = {})
     {
-        return Scalar(std::move(name), PropertyKind::Boolean, nullptr, get, set, def,
+        return Scalar(
+            std::move(name), PropertyKind::Boolean, nullptr, get, set, def,
             [](bool v) { return PropertyValue::Ident(v ? "True" : "False"); }, RequireBoolean);
     }
 
     template <class G, class S>
     ClassBuilder& Float(std::string name, G get, S set, std::optional<double> def = {})
     {
-        return Scalar(std::move(name), PropertyKind::Float, nullptr, get, set, def,
+        return Scalar(
+            std::move(name), PropertyKind::Float, nullptr, get, set, def,
             [](auto v) { return PropertyValue::Float(static_cast<double>(v)); }, RequireFloat);
     }
 
     template <class G, class S>
     ClassBuilder& String(std::string name, G get, S set, std::optional<std::string> def = std::string())
     {
-        return Scalar(std::move(name), PropertyKind::String, nullptr, get, set, def,
+        return Scalar(
+            std::move(name), PropertyKind::String, nullptr, get, set, def,
             [](const auto& v) { return PropertyValue::Str(std::string(v)); }, RequireString);
     }
 
@@ -66,7 +71,8 @@ public:
     ClassBuilder& Enum(std::string name, const EnumInfo& info, G get, S set, std::optional<int> def = {})
     {
         using V = ValueOf<G>;
-        return Scalar(std::move(name), PropertyKind::Enum, &info, get, set, def,
+        return Scalar(
+            std::move(name), PropertyKind::Enum, &info, get, set, def,
             [&info](auto v) { return EnumValue(static_cast<int>(v), info); },
             [&info](const PropertyValue& v) { return static_cast<V>(RequireEnum(v, info)); });
     }
@@ -76,7 +82,8 @@ public:
     ClassBuilder& Set(std::string name, const EnumInfo& info, G get, S set, std::optional<uint32_t> def = {})
     {
         using V = ValueOf<G>;
-        return Scalar(std::move(name), PropertyKind::Set, &info, get, set, def,
+        return Scalar(
+            std::move(name), PropertyKind::Set, &info, get, set, def,
             [&info](auto v) { return SetValue(static_cast<uint32_t>(v), info); },
             [&info](const PropertyValue& v) { return static_cast<V>(RequireSet(v, info)); });
     }
@@ -85,7 +92,8 @@ public:
     template <class G, class S>
     ClassBuilder& Color(std::string name, G get, S set, std::optional<int32_t> def = {})
     {
-        return Scalar(std::move(name), PropertyKind::Color, nullptr, get, set, def,
+        return Scalar(
+            std::move(name), PropertyKind::Color, nullptr, get, set, def,
             [](auto v) { return PropertyValue::Int(static_cast<int32_t>(v)); }, RequireColor);
     }
 

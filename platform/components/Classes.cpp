@@ -213,7 +213,8 @@ PropertyValue SetValue(uint32_t bits, const EnumInfo& info)
 
 // ---- classes --------------------------------------------------------------------------------
 
-ClassInfo::ClassInfo(std::string name, const ClassInfo* parent) : m_name(std::move(name)), m_parent(parent) {}
+ClassInfo::ClassInfo(std::string name, const ClassInfo* parent)
+    : m_name(std::move(name)), m_parent(parent) {}
 
 bool ClassInfo::InheritsFrom(const ClassInfo& other) const
 {
@@ -489,7 +490,8 @@ const ClassInfo& TCollectionItem::StaticClass()
     return info;
 }
 
-TCollectionItem::TCollectionItem(TCollection* collection) : m_collection(collection) {}
+TCollectionItem::TCollectionItem(TCollection* collection)
+    : m_collection(collection) {}
 
 TCollectionItem::~TCollectionItem() = default;
 
@@ -509,7 +511,8 @@ const ClassInfo& TCollection::StaticClass()
     return info;
 }
 
-TCollection::TCollection(ItemFactory factory, TPersistent* owner) : m_factory(std::move(factory)), m_owner(owner) {}
+TCollection::TCollection(ItemFactory factory, TPersistent* owner)
+    : m_factory(std::move(factory)), m_owner(owner) {}
 
 TCollection::~TCollection()
 {

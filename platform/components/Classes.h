@@ -101,7 +101,15 @@ class ClassInfo;
 // ---- values as the layout syntax spells them ------------------------------------------------
 
 struct PropertyValue {
-    enum class Kind : uint8_t { None, Integer, Float, String, Identifier, Set, List, Binary, Collection };
+    enum class Kind : uint8_t { None,
+        Integer,
+        Float,
+        String,
+        Identifier,
+        Set,
+        List,
+        Binary,
+        Collection };
     struct Item; // one collection item: its properties in order
 
     Kind kind = Kind::None;
@@ -142,15 +150,24 @@ struct EnumInfo {
 
 // ---- property tables -----------------------------------------------------------------------
 
-enum class PropertyKind : uint8_t { Integer, Boolean, Float, String, Enum, Set, Color, Object, Component, Event };
+enum class PropertyKind : uint8_t { Integer,
+    Boolean,
+    Float,
+    String,
+    Enum,
+    Set,
+    Color,
+    Object,
+    Component,
+    Event };
 
 class MethodTable;
 
 struct PropertyInfo {
     std::string name;
     PropertyKind kind = PropertyKind::Integer;
-    const EnumInfo* enumInfo = nullptr;                // Enum, Set
-    std::optional<PropertyValue> defaultValue;         // not written when equal
+    const EnumInfo* enumInfo = nullptr;        // Enum, Set
+    std::optional<PropertyValue> defaultValue; // not written when equal
     // Value kinds: Integer/Float/String/Identifier as fits the kind.
     std::function<PropertyValue(const TPersistent&)> get;
     // Throws EPropertyError for a value of the wrong kind or out of range.
@@ -204,9 +221,9 @@ struct ClassRegistration {
     explicit ClassRegistration(const ClassInfo& info) { RegisterClass(info); }
 };
 
-#define TORVA_CLASS(Type)                                                   \
-public:                                                                     \
-    static const ::platform::ClassInfo& StaticClass();                      \
+#define TORVA_CLASS(Type)                              \
+public:                                                \
+    static const ::platform::ClassInfo& StaticClass(); \
     const ::platform::ClassInfo& Class() const override { return StaticClass(); }
 
 // ---- objects --------------------------------------------------------------------------------
@@ -284,7 +301,9 @@ private:
     TCollection* m_collection;
 };
 
-enum class TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
+enum class TCollectionNotification { cnAdded,
+    cnExtracting,
+    cnDeleting };
 
 class TCollection : public TPersistent {
     TORVA_CLASS(TCollection)
@@ -326,7 +345,8 @@ public:
 
 // ---- components -----------------------------------------------------------------------------
 
-enum class TOperation { opInsert, opRemove };
+enum class TOperation { opInsert,
+    opRemove };
 
 using TComponentState = uint16_t;
 enum : TComponentState {

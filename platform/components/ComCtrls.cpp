@@ -9,32 +9,33 @@ namespace platform {
 const ClassInfo& TAnimate::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TAnimate>("TAnimate", &TWinControl::StaticClass())
-        .Creatable()
-        .Boolean("Active", &TAnimate::Active, &TAnimate::SetActive, false)
-        .Boolean("Center", &TAnimate::Center, &TAnimate::SetCenter, true)
-        .Color("Color", &TAnimate::Color, &TAnimate::SetColor, clBtnFace)
-        .StoredIf([](const TAnimate& c) { return !c.ParentColor(); })
-        .Boolean("ParentColor", &TAnimate::ParentColor, &TAnimate::SetParentColor, true)
-        .Integer("Repetitions", &TAnimate::Repetitions, &TAnimate::SetRepetitions, 0)
-        .String("ResName", &TAnimate::ResName, &TAnimate::SetResName)
-        .Integer("StartFrame", &TAnimate::StartFrame, &TAnimate::SetStartFrame, 1)
-        .Integer("StopFrame", &TAnimate::StopFrame, &TAnimate::SetStopFrame, 0)
-        .Boolean("Transparent", &TAnimate::Transparent, &TAnimate::SetTransparent, true)
-        .Integer("FrameCount", &TAnimate::FrameCount, [](TAnimate&, int) {})
-        .ReadOnly()
-        .Integer("CurrentFrame", &TAnimate::CurrentFrame, [](TAnimate&, int) {})
-        .ReadOnly()
-        .Event("OnClose", &TAnimate::OnClose)
-        .Event("OnOpen", &TAnimate::OnOpen)
-        .Event("OnStart", &TAnimate::OnStart)
-        .Event("OnStop", &TAnimate::OnStop)
-        .Build();
+                                      .Creatable()
+                                      .Boolean("Active", &TAnimate::Active, &TAnimate::SetActive, false)
+                                      .Boolean("Center", &TAnimate::Center, &TAnimate::SetCenter, true)
+                                      .Color("Color", &TAnimate::Color, &TAnimate::SetColor, clBtnFace)
+                                      .StoredIf([](const TAnimate& c) { return !c.ParentColor(); })
+                                      .Boolean("ParentColor", &TAnimate::ParentColor, &TAnimate::SetParentColor, true)
+                                      .Integer("Repetitions", &TAnimate::Repetitions, &TAnimate::SetRepetitions, 0)
+                                      .String("ResName", &TAnimate::ResName, &TAnimate::SetResName)
+                                      .Integer("StartFrame", &TAnimate::StartFrame, &TAnimate::SetStartFrame, 1)
+                                      .Integer("StopFrame", &TAnimate::StopFrame, &TAnimate::SetStopFrame, 0)
+                                      .Boolean("Transparent", &TAnimate::Transparent, &TAnimate::SetTransparent, true)
+                                      .Integer("FrameCount", &TAnimate::FrameCount, [](TAnimate&, int) {})
+                                      .ReadOnly()
+                                      .Integer("CurrentFrame", &TAnimate::CurrentFrame, [](TAnimate&, int) {})
+                                      .ReadOnly()
+                                      .Event("OnClose", &TAnimate::OnClose)
+                                      .Event("OnOpen", &TAnimate::OnOpen)
+                                      .Event("OnStart", &TAnimate::OnStart)
+                                      .Event("OnStop", &TAnimate::OnStop)
+                                      .Build();
     return info;
 }
 
 static ClassRegistration animateRegistration(TAnimate::StaticClass());
 
-TAnimate::TAnimate(TComponent* owner) : TWinControl(owner)
+TAnimate::TAnimate(TComponent* owner)
+    : TWinControl(owner)
 {
     SetBounds(0, 0, 100, 80);
 }

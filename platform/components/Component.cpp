@@ -9,9 +9,9 @@ namespace platform {
 const ClassInfo& TComponent::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TComponent>("TComponent", &TPersistent::StaticClass())
-        .String("Name", &TComponent::Name, &TComponent::SetName, std::nullopt)
-        .Integer("Tag", &TComponent::Tag, &TComponent::SetTag, 0)
-        .Build();
+                                      .String("Name", &TComponent::Name, &TComponent::SetName, std::nullopt)
+                                      .Integer("Tag", &TComponent::Tag, &TComponent::SetTag, 0)
+                                      .Build();
     return info;
 }
 

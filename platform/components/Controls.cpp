@@ -32,31 +32,32 @@ const EnumInfo& CursorEnum()
 const ClassInfo& TControl::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TControl>("TControl", &TComponent::StaticClass())
-        .Integer("Left", &TControl::Left, &TControl::SetLeft)
-        .Integer("Top", &TControl::Top, &TControl::SetTop)
-        .Integer("Width", &TControl::Width, &TControl::SetWidth)
-        .Integer("Height", &TControl::Height, &TControl::SetHeight)
-        .Enum("Align", AlignEnum(), &TControl::Align, &TControl::SetAlign, 0)
-        .Set("Anchors", AnchorsEnum(), &TControl::Anchors, &TControl::SetAnchors, uint32_t(akLeft | akTop))
-        .Enum("Cursor", CursorEnum(), &TControl::Cursor, &TControl::SetCursor, crDefault)
-        .Boolean("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
-        .String("Hint", &TControl::Hint, &TControl::SetHint)
-        .Boolean("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
-        .Boolean("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, false)
-        .Boolean("Visible", &TControl::Visible, &TControl::SetVisible, true)
-        .Event("OnClick", &TControl::OnClick)
-        .Event("OnDblClick", &TControl::OnDblClick)
-        .Event("OnMouseDown", &TControl::OnMouseDown)
-        .Event("OnMouseEnter", &TControl::OnMouseEnter)
-        .Event("OnMouseLeave", &TControl::OnMouseLeave)
-        .Event("OnMouseMove", &TControl::OnMouseMove)
-        .Event("OnMouseUp", &TControl::OnMouseUp)
-        .Event("OnResize", &TControl::OnResize)
-        .Build();
+                                      .Integer("Left", &TControl::Left, &TControl::SetLeft)
+                                      .Integer("Top", &TControl::Top, &TControl::SetTop)
+                                      .Integer("Width", &TControl::Width, &TControl::SetWidth)
+                                      .Integer("Height", &TControl::Height, &TControl::SetHeight)
+                                      .Enum("Align", AlignEnum(), &TControl::Align, &TControl::SetAlign, 0)
+                                      .Set("Anchors", AnchorsEnum(), &TControl::Anchors, &TControl::SetAnchors, uint32_t(akLeft | akTop))
+                                      .Enum("Cursor", CursorEnum(), &TControl::Cursor, &TControl::SetCursor, crDefault)
+                                      .Boolean("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
+                                      .String("Hint", &TControl::Hint, &TControl::SetHint)
+                                      .Boolean("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
+                                      .Boolean("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, false)
+                                      .Boolean("Visible", &TControl::Visible, &TControl::SetVisible, true)
+                                      .Event("OnClick", &TControl::OnClick)
+                                      .Event("OnDblClick", &TControl::OnDblClick)
+                                      .Event("OnMouseDown", &TControl::OnMouseDown)
+                                      .Event("OnMouseEnter", &TControl::OnMouseEnter)
+                                      .Event("OnMouseLeave", &TControl::OnMouseLeave)
+                                      .Event("OnMouseMove", &TControl::OnMouseMove)
+                                      .Event("OnMouseUp", &TControl::OnMouseUp)
+                                      .Event("OnResize", &TControl::OnResize)
+                                      .Build();
     return info;
 }
 
-TControl::TControl(TComponent* owner) : TComponent(owner), m_font(std::make_unique<TFont>())
+TControl::TControl(TComponent* owner)
+    : TComponent(owner), m_font(std::make_unique<TFont>())
 {
     m_font->OnChange = [this](TObject*) {
         m_parentFont = false;
@@ -323,7 +324,8 @@ const ClassInfo& TGraphicControl::StaticClass()
     return info;
 }
 
-TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {}
+TGraphicControl::TGraphicControl(TComponent* owner)
+    : TControl(owner) {}
 
 void TGraphicControl::PaintTo(TCanvas& canvas)
 {
@@ -335,19 +337,20 @@ void TGraphicControl::PaintTo(TCanvas& canvas)
 const ClassInfo& TWinControl::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TWinControl>("TWinControl", &TControl::StaticClass())
-        .Integer("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
-        .Boolean("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
-        .Boolean("DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered, false)
-        .Event("OnEnter", &TWinControl::OnEnter)
-        .Event("OnExit", &TWinControl::OnExit)
-        .Event("OnKeyDown", &TWinControl::OnKeyDown)
-        .Event("OnKeyPress", &TWinControl::OnKeyPress)
-        .Event("OnKeyUp", &TWinControl::OnKeyUp)
-        .Build();
+                                      .Integer("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
+                                      .Boolean("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
+                                      .Boolean("DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered, false)
+                                      .Event("OnEnter", &TWinControl::OnEnter)
+                                      .Event("OnExit", &TWinControl::OnExit)
+                                      .Event("OnKeyDown", &TWinControl::OnKeyDown)
+                                      .Event("OnKeyPress", &TWinControl::OnKeyPress)
+                                      .Event("OnKeyUp", &TWinControl::OnKeyUp)
+                                      .Build();
     return info;
 }
 
-TWinControl::TWinControl(TComponent* owner) : TControl(owner)
+TWinControl::TWinControl(TComponent* owner)
+    : TControl(owner)
 {
     SetControlStyle(ControlStyle() | csAcceptsControls);
 }
@@ -519,7 +522,8 @@ const ClassInfo& TCustomControl::StaticClass()
     return info;
 }
 
-TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
+TCustomControl::TCustomControl(TComponent* owner)
+    : TWinControl(owner) {}
 
 void TCustomControl::PaintWindow(TCanvas& canvas)
 {

@@ -41,9 +41,18 @@ using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
 using TMouseWheelEvent = std::function<void(TObject* sender, TShiftState shift, int wheelDelta, TPoint mousePos, bool& handled)>;
 using TMouseWheelUpDownEvent = std::function<void(TObject* sender, TShiftState shift, TPoint mousePos, bool& handled)>;
 
-enum class TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+enum class TAlign : uint8_t { alNone,
+    alTop,
+    alBottom,
+    alLeft,
+    alRight,
+    alClient,
+    alCustom };
 using TAnchors = uint8_t;
-enum : TAnchors { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+enum : TAnchors { akLeft = 1,
+    akTop = 2,
+    akRight = 4,
+    akBottom = 8 };
 
 using TControlStyle = uint16_t;
 enum : TControlStyle {

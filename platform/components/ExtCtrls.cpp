@@ -9,19 +9,20 @@ namespace platform {
 const ClassInfo& TImage::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TImage>("TImage", &TGraphicControl::StaticClass())
-        .Creatable()
-        .Boolean("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize, false)
-        .Boolean("Center", &TImage::Center, &TImage::SetCenter, false)
-        .Object("Picture", [](TImage& i) -> TPersistent* { return &i.Picture(); })
-        .Boolean("Stretch", &TImage::Stretch, &TImage::SetStretch, false)
-        .Boolean("Transparent", &TImage::Transparent, &TImage::SetTransparent, false)
-        .Build();
+                                      .Creatable()
+                                      .Boolean("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize, false)
+                                      .Boolean("Center", &TImage::Center, &TImage::SetCenter, false)
+                                      .Object("Picture", [](TImage& i) -> TPersistent* { return &i.Picture(); })
+                                      .Boolean("Stretch", &TImage::Stretch, &TImage::SetStretch, false)
+                                      .Boolean("Transparent", &TImage::Transparent, &TImage::SetTransparent, false)
+                                      .Build();
     return info;
 }
 
 static ClassRegistration imageRegistration(TImage::StaticClass());
 
-TImage::TImage(TComponent* owner) : TGraphicControl(owner)
+TImage::TImage(TComponent* owner)
+    : TGraphicControl(owner)
 {
     SetBounds(0, 0, 105, 105);
     m_picture.OnChange = [this](TObject*) { PictureChanged(); };
@@ -100,26 +101,27 @@ const EnumInfo& BevelCutEnum()
 const ClassInfo& TPanel::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TPanel>("TPanel", &TCustomControl::StaticClass())
-        .Creatable()
-        .Enum("Alignment", AlignmentEnum(), &TPanel::Alignment, &TPanel::SetAlignment, int(TAlignment::taCenter))
-        .Enum("BevelInner", BevelCutEnum(), &TPanel::BevelInner, &TPanel::SetBevelInner, 0)
-        .Enum("BevelOuter", BevelCutEnum(), &TPanel::BevelOuter, &TPanel::SetBevelOuter, int(TBevelCut::bvRaised))
-        .Integer("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth, 1)
-        .Integer("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth, 0)
-        .String("Caption", &TPanel::Caption, &TPanel::SetCaption)
-        .Color("Color", &TPanel::Color, &TPanel::SetColor, clBtnFace)
-        .StoredIf([](const TPanel& c) { return !c.ParentColor(); })
-        .Object("Font", [](TPanel& p) -> TPersistent* { return &p.Font(); })
-        .StoredIf([](const TPanel& c) { return !c.ParentFont(); })
-        .Boolean("ParentColor", &TPanel::ParentColor, &TPanel::SetParentColor, false)
-        .Boolean("ParentFont", &TPanel::ParentFont, &TPanel::SetParentFont, true)
-        .Build();
+                                      .Creatable()
+                                      .Enum("Alignment", AlignmentEnum(), &TPanel::Alignment, &TPanel::SetAlignment, int(TAlignment::taCenter))
+                                      .Enum("BevelInner", BevelCutEnum(), &TPanel::BevelInner, &TPanel::SetBevelInner, 0)
+                                      .Enum("BevelOuter", BevelCutEnum(), &TPanel::BevelOuter, &TPanel::SetBevelOuter, int(TBevelCut::bvRaised))
+                                      .Integer("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth, 1)
+                                      .Integer("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth, 0)
+                                      .String("Caption", &TPanel::Caption, &TPanel::SetCaption)
+                                      .Color("Color", &TPanel::Color, &TPanel::SetColor, clBtnFace)
+                                      .StoredIf([](const TPanel& c) { return !c.ParentColor(); })
+                                      .Object("Font", [](TPanel& p) -> TPersistent* { return &p.Font(); })
+                                      .StoredIf([](const TPanel& c) { return !c.ParentFont(); })
+                                      .Boolean("ParentColor", &TPanel::ParentColor, &TPanel::SetParentColor, false)
+                                      .Boolean("ParentFont", &TPanel::ParentFont, &TPanel::SetParentFont, true)
+                                      .Build();
     return info;
 }
 
 static ClassRegistration panelRegistration(TPanel::StaticClass());
 
-TPanel::TPanel(TComponent* owner) : TCustomControl(owner)
+TPanel::TPanel(TComponent* owner)
+    : TCustomControl(owner)
 {
     SetBounds(0, 0, 185, 41);
     SetColor(clBtnFace);
@@ -171,19 +173,21 @@ void TPanel::Paint()
 const ClassInfo& TTimer::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TTimer>("TTimer", &TComponent::StaticClass())
-        .Creatable()
-        .Boolean("Enabled", &TTimer::Enabled, &TTimer::SetEnabled, true)
-        .Integer("Interval", &TTimer::Interval, &TTimer::SetInterval, 1000)
-        .Event("OnTimer", &TTimer::OnTimer)
-        .Build();
+                                      .Creatable()
+                                      .Boolean("Enabled", &TTimer::Enabled, &TTimer::SetEnabled, true)
+                                      .Integer("Interval", &TTimer::Interval, &TTimer::SetInterval, 1000)
+                                      .Event("OnTimer", &TTimer::OnTimer)
+                                      .Build();
     return info;
 }
 
 static ClassRegistration timerRegistration(TTimer::StaticClass());
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner) {}
+TTimer::TTimer(TComponent* owner)
+    : TComponent(owner) {}
 
-TTimer::TTimer(TComponent* owner, EventLoop& loop) : TComponent(owner), m_fixedLoop(&loop) {}
+TTimer::TTimer(TComponent* owner, EventLoop& loop)
+    : TComponent(owner), m_fixedLoop(&loop) {}
 
 TTimer::~TTimer()
 {

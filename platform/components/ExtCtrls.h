@@ -18,12 +18,24 @@ public:
     TPicture& Picture() { return m_picture; }
     const TPicture& Picture() const { return m_picture; }
     bool Stretch() const { return m_stretch; }
-    void SetStretch(bool value) { if (ChangeValue(m_stretch, value)) Invalidate(); }
+    void SetStretch(bool value)
+    {
+        if (ChangeValue(m_stretch, value))
+            Invalidate();
+    }
     bool Center() const { return m_center; }
-    void SetCenter(bool value) { if (ChangeValue(m_center, value)) Invalidate(); }
+    void SetCenter(bool value)
+    {
+        if (ChangeValue(m_center, value))
+            Invalidate();
+    }
     // Pixels of the picture's bottom-left colour let the background show through.
     bool Transparent() const { return m_transparent; }
-    void SetTransparent(bool value) { if (ChangeValue(m_transparent, value)) Invalidate(); }
+    void SetTransparent(bool value)
+    {
+        if (ChangeValue(m_transparent, value))
+            Invalidate();
+    }
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool value);
 
@@ -39,7 +51,10 @@ private:
     bool m_autoSize = false;
 };
 
-enum class TBevelCut : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
+enum class TBevelCut : uint8_t { bvNone,
+    bvLowered,
+    bvRaised,
+    bvSpace };
 const EnumInfo& BevelCutEnum();
 
 class TPanel : public TCustomControl {
@@ -48,15 +63,35 @@ public:
     explicit TPanel(TComponent* owner);
 
     TBevelCut BevelInner() const { return m_bevelInner; }
-    void SetBevelInner(TBevelCut value) { if (ChangeValue(m_bevelInner, value)) Invalidate(); }
+    void SetBevelInner(TBevelCut value)
+    {
+        if (ChangeValue(m_bevelInner, value))
+            Invalidate();
+    }
     TBevelCut BevelOuter() const { return m_bevelOuter; }
-    void SetBevelOuter(TBevelCut value) { if (ChangeValue(m_bevelOuter, value)) Invalidate(); }
+    void SetBevelOuter(TBevelCut value)
+    {
+        if (ChangeValue(m_bevelOuter, value))
+            Invalidate();
+    }
     int BevelWidth() const { return m_bevelWidth; }
-    void SetBevelWidth(int value) { if (ChangeValue(m_bevelWidth, std::max(1, value))) Invalidate(); }
+    void SetBevelWidth(int value)
+    {
+        if (ChangeValue(m_bevelWidth, std::max(1, value)))
+            Invalidate();
+    }
     int BorderWidth() const { return m_borderWidth; }
-    void SetBorderWidth(int value) { if (ChangeValue(m_borderWidth, std::max(0, value))) Invalidate(); }
+    void SetBorderWidth(int value)
+    {
+        if (ChangeValue(m_borderWidth, std::max(0, value)))
+            Invalidate();
+    }
     TAlignment Alignment() const { return m_alignment; }
-    void SetAlignment(TAlignment value) { if (ChangeValue(m_alignment, value)) Invalidate(); }
+    void SetAlignment(TAlignment value)
+    {
+        if (ChangeValue(m_alignment, value))
+            Invalidate();
+    }
 
 protected:
     void Paint() override;
@@ -82,9 +117,17 @@ public:
     ~TTimer() override;
 
     bool Enabled() const { return m_enabled; }
-    void SetEnabled(bool value) { if (ChangeValue(m_enabled, value)) UpdateTimer(); }
+    void SetEnabled(bool value)
+    {
+        if (ChangeValue(m_enabled, value))
+            UpdateTimer();
+    }
     uint32_t Interval() const { return m_interval; }
-    void SetInterval(uint32_t value) { if (ChangeValue(m_interval, value)) UpdateTimer(); }
+    void SetInterval(uint32_t value)
+    {
+        if (ChangeValue(m_interval, value))
+            UpdateTimer();
+    }
     // Assign through SetOnTimer: a handler bound by a layout takes effect in Loaded.
     void SetOnTimer(TNotifyEvent handler);
     // Whether a window timer is running now.

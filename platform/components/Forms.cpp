@@ -32,38 +32,39 @@ static std::vector<TForm*>& LiveForms()
 const ClassInfo& TForm::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TForm>("TForm", &TWinControl::StaticClass())
-        .Creatable()
-        .Enum("BorderStyle", FormBorderStyleEnum(), &TForm::BorderStyle, &TForm::SetBorderStyle, int(TFormBorderStyle::bsSizeable))
-        .String("Caption", &TForm::Caption, &TForm::SetCaption)
-        .Integer("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight)
-        .Integer("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth)
-        .Color("Color", &TForm::Color, &TForm::SetColor, clBtnFace)
-        .StoredIf([](const TForm& c) { return !c.ParentColor(); })
-        .Object("Font", [](TForm& f) -> TPersistent* { return &f.Font(); })
-        .StoredIf([](const TForm& c) { return !c.ParentFont(); })
-        .Boolean("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview, false)
-        .Boolean("ParentFont", &TForm::ParentFont, &TForm::SetParentFont, false)
-        .Integer("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch, 96)
-        .Enum("Position", PositionEnum(), &TForm::Position, &TForm::SetPosition, int(TPosition::poDesigned))
-        .Boolean("Scaled", &TForm::Scaled, &TForm::SetScaled, true)
-        .Enum("ScreenCursor", CursorEnum(), &TForm::ScreenCursor, &TForm::SetScreenCursor, crDefault)
-        .Enum("WindowCursor", CursorEnum(), &TForm::WindowCursor, [](TForm&, TCursor) {})
-        .ReadOnly()
-        .Event("OnClose", &TForm::OnClose)
-        .Event("OnCreate", &TForm::OnCreate)
-        .Event("OnDestroy", &TForm::OnDestroy)
-        .Event("OnMouseWheel", &TForm::OnMouseWheel)
-        .Event("OnMouseWheelDown", &TForm::OnMouseWheelDown)
-        .Event("OnMouseWheelUp", &TForm::OnMouseWheelUp)
-        .Event("OnShow", &TForm::OnShow)
-        .Boolean("Visible", &TForm::Visible, &TForm::SetVisible, false)
-        .Build();
+                                      .Creatable()
+                                      .Enum("BorderStyle", FormBorderStyleEnum(), &TForm::BorderStyle, &TForm::SetBorderStyle, int(TFormBorderStyle::bsSizeable))
+                                      .String("Caption", &TForm::Caption, &TForm::SetCaption)
+                                      .Integer("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight)
+                                      .Integer("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth)
+                                      .Color("Color", &TForm::Color, &TForm::SetColor, clBtnFace)
+                                      .StoredIf([](const TForm& c) { return !c.ParentColor(); })
+                                      .Object("Font", [](TForm& f) -> TPersistent* { return &f.Font(); })
+                                      .StoredIf([](const TForm& c) { return !c.ParentFont(); })
+                                      .Boolean("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview, false)
+                                      .Boolean("ParentFont", &TForm::ParentFont, &TForm::SetParentFont, false)
+                                      .Integer("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch, 96)
+                                      .Enum("Position", PositionEnum(), &TForm::Position, &TForm::SetPosition, int(TPosition::poDesigned))
+                                      .Boolean("Scaled", &TForm::Scaled, &TForm::SetScaled, true)
+                                      .Enum("ScreenCursor", CursorEnum(), &TForm::ScreenCursor, &TForm::SetScreenCursor, crDefault)
+                                      .Enum("WindowCursor", CursorEnum(), &TForm::WindowCursor, [](TForm&, TCursor) {})
+                                      .ReadOnly()
+                                      .Event("OnClose", &TForm::OnClose)
+                                      .Event("OnCreate", &TForm::OnCreate)
+                                      .Event("OnDestroy", &TForm::OnDestroy)
+                                      .Event("OnMouseWheel", &TForm::OnMouseWheel)
+                                      .Event("OnMouseWheelDown", &TForm::OnMouseWheelDown)
+                                      .Event("OnMouseWheelUp", &TForm::OnMouseWheelUp)
+                                      .Event("OnShow", &TForm::OnShow)
+                                      .Boolean("Visible", &TForm::Visible, &TForm::SetVisible, false)
+                                      .Build();
     return info;
 }
 
 static ClassRegistration formRegistration(TForm::StaticClass());
 
-TForm::TForm(TComponent* owner) : TWinControl(owner)
+TForm::TForm(TComponent* owner)
+    : TWinControl(owner)
 {
     SetParentFont(false);
     SetParentColor(false);
@@ -511,12 +512,13 @@ void TForm::GetChildren(const std::function<void(TComponent*)>& proc, TComponent
 const ClassInfo& TApplication::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TApplication>("TApplication", &TComponent::StaticClass())
-        .String("Title", &TApplication::Title, &TApplication::SetTitle)
-        .Build();
+                                      .String("Title", &TApplication::Title, &TApplication::SetTitle)
+                                      .Build();
     return info;
 }
 
-TApplication::TApplication(TComponent* owner) : TComponent(owner) {}
+TApplication::TApplication(TComponent* owner)
+    : TComponent(owner) {}
 
 void TApplication::Run()
 {

@@ -27,7 +27,12 @@
 
 namespace platform {
 
-enum class TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum class TFormBorderStyle : uint8_t { bsNone,
+    bsSingle,
+    bsSizeable,
+    bsDialog,
+    bsToolWindow,
+    bsSizeToolWin };
 enum class TPosition : uint8_t {
     poDesigned,
     poDefault,

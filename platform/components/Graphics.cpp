@@ -16,14 +16,33 @@ struct NamedColor {
 };
 
 constexpr NamedColor NamedColors[] = {
-    { "clBlack", clBlack }, { "clMaroon", clMaroon }, { "clGreen", clGreen }, { "clOlive", clOlive },
-    { "clNavy", clNavy }, { "clPurple", clPurple }, { "clTeal", clTeal }, { "clGray", clGray },
-    { "clSilver", clSilver }, { "clRed", clRed }, { "clLime", clLime }, { "clYellow", clYellow },
-    { "clBlue", clBlue }, { "clFuchsia", clFuchsia }, { "clAqua", clAqua }, { "clWhite", clWhite },
-    { "clNone", clNone }, { "clDefault", clDefault }, { "clScrollBar", clScrollBar },
-    { "clBackground", clBackground }, { "clActiveCaption", clActiveCaption }, { "clWindow", clWindow },
-    { "clWindowText", clWindowText }, { "clBtnFace", clBtnFace }, { "clBtnText", clBtnText },
-    { "clHighlight", clHighlight }, { "clHighlightText", clHighlightText },
+    { "clBlack", clBlack },
+    { "clMaroon", clMaroon },
+    { "clGreen", clGreen },
+    { "clOlive", clOlive },
+    { "clNavy", clNavy },
+    { "clPurple", clPurple },
+    { "clTeal", clTeal },
+    { "clGray", clGray },
+    { "clSilver", clSilver },
+    { "clRed", clRed },
+    { "clLime", clLime },
+    { "clYellow", clYellow },
+    { "clBlue", clBlue },
+    { "clFuchsia", clFuchsia },
+    { "clAqua", clAqua },
+    { "clWhite", clWhite },
+    { "clNone", clNone },
+    { "clDefault", clDefault },
+    { "clScrollBar", clScrollBar },
+    { "clBackground", clBackground },
+    { "clActiveCaption", clActiveCaption },
+    { "clWindow", clWindow },
+    { "clWindowText", clWindowText },
+    { "clBtnFace", clBtnFace },
+    { "clBtnText", clBtnText },
+    { "clHighlight", clHighlight },
+    { "clHighlightText", clHighlightText },
 };
 
 // Offsets in a picture's stored data: a length-prefixed class name, then for graphics that
@@ -69,15 +88,15 @@ static const EnumInfo& FontPitchEnum()
 const ClassInfo& TFont::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TFont>("TFont", &TPersistent::StaticClass())
-        .Integer("Charset", &TFont::Charset, &TFont::SetCharset, int64_t(DEFAULT_CHARSET))
-        .Color("Color", &TFont::Color, &TFont::SetColor, clWindowText)
-        .Integer("Height", &TFont::Height, &TFont::SetHeight, -11)
-        .String("Name", &TFont::Name, &TFont::SetName, std::string("MS Sans Serif"))
-        .Enum("Pitch", FontPitchEnum(), &TFont::Pitch, &TFont::SetPitch, 0)
-        .Integer("Size", &TFont::Size, &TFont::SetSize, std::nullopt)
-        .NotStored()
-        .Set("Style", FontStyleEnum(), &TFont::Style, &TFont::SetStyle, 0u)
-        .Build();
+                                      .Integer("Charset", &TFont::Charset, &TFont::SetCharset, int64_t(DEFAULT_CHARSET))
+                                      .Color("Color", &TFont::Color, &TFont::SetColor, clWindowText)
+                                      .Integer("Height", &TFont::Height, &TFont::SetHeight, -11)
+                                      .String("Name", &TFont::Name, &TFont::SetName, std::string("MS Sans Serif"))
+                                      .Enum("Pitch", FontPitchEnum(), &TFont::Pitch, &TFont::SetPitch, 0)
+                                      .Integer("Size", &TFont::Size, &TFont::SetSize, std::nullopt)
+                                      .NotStored()
+                                      .Set("Style", FontStyleEnum(), &TFont::Style, &TFont::SetStyle, 0u)
+                                      .Build();
     return info;
 }
 

@@ -52,8 +52,13 @@ std::optional<int32_t> ColorFromName(std::string_view name);
 const char* ColorName(int32_t color); // nullptr when the colour has no name
 
 using TFontStyles = uint8_t;
-enum : TFontStyles { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
-enum class TFontPitch : uint8_t { fpDefault, fpVariable, fpFixed };
+enum : TFontStyles { fsBold = 1,
+    fsItalic = 2,
+    fsUnderline = 4,
+    fsStrikeOut = 8 };
+enum class TFontPitch : uint8_t { fpDefault,
+    fpVariable,
+    fpFixed };
 
 class TFont : public TPersistent {
     TORVA_CLASS(TFont)
@@ -61,21 +66,45 @@ public:
     TFont();
 
     const std::string& Name() const { return m_name; }
-    void SetName(const std::string& name) { if (ChangeValue(m_name, name)) Changed(); }
+    void SetName(const std::string& name)
+    {
+        if (ChangeValue(m_name, name))
+            Changed();
+    }
     // Negative: character height in pixels; positive: cell height.
     int Height() const { return m_height; }
-    void SetHeight(int height) { if (ChangeValue(m_height, height)) Changed(); }
+    void SetHeight(int height)
+    {
+        if (ChangeValue(m_height, height))
+            Changed();
+    }
     // Points at 96 pixels per inch.
     int Size() const;
     void SetSize(int size);
     TColor Color() const { return m_color; }
-    void SetColor(TColor color) { if (ChangeValue(m_color, color)) Changed(); }
+    void SetColor(TColor color)
+    {
+        if (ChangeValue(m_color, color))
+            Changed();
+    }
     TFontStyles Style() const { return m_style; }
-    void SetStyle(TFontStyles style) { if (ChangeValue(m_style, style)) Changed(); }
+    void SetStyle(TFontStyles style)
+    {
+        if (ChangeValue(m_style, style))
+            Changed();
+    }
     uint8_t Charset() const { return m_charset; }
-    void SetCharset(uint8_t charset) { if (ChangeValue(m_charset, charset)) Changed(); }
+    void SetCharset(uint8_t charset)
+    {
+        if (ChangeValue(m_charset, charset))
+            Changed();
+    }
     TFontPitch Pitch() const { return m_pitch; }
-    void SetPitch(TFontPitch pitch) { if (ChangeValue(m_pitch, pitch)) Changed(); }
+    void SetPitch(TFontPitch pitch)
+    {
+        if (ChangeValue(m_pitch, pitch))
+            Changed();
+    }
 
     // The canvas font this describes (system colours resolved).
     CanvasFont ToCanvasFont() const;

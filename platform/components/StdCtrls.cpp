@@ -17,27 +17,28 @@ const EnumInfo& TextLayoutEnum()
 const ClassInfo& TLabel::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TLabel>("TLabel", &TGraphicControl::StaticClass())
-        .Creatable()
-        .Enum("Alignment", AlignmentEnum(), &TLabel::Alignment, &TLabel::SetAlignment, 0)
-        .Boolean("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize, true)
-        .String("Caption", &TLabel::Caption, &TLabel::SetCaption)
-        .Color("Color", &TLabel::Color, &TLabel::SetColor, clBtnFace)
-        .StoredIf([](const TLabel& c) { return !c.ParentColor(); })
-        .Object("Font", [](TLabel& l) -> TPersistent* { return &l.Font(); })
-        .StoredIf([](const TLabel& c) { return !c.ParentFont(); })
-        .Enum("Layout", TextLayoutEnum(), &TLabel::Layout, &TLabel::SetLayout, 0)
-        .Boolean("ParentColor", &TLabel::ParentColor, &TLabel::SetParentColor, true)
-        .Boolean("ParentFont", &TLabel::ParentFont, &TLabel::SetParentFont, true)
-        .Boolean("ShowAccelChar", &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar, true)
-        .Boolean("Transparent", &TLabel::Transparent, &TLabel::SetTransparent, false)
-        .Boolean("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap, false)
-        .Build();
+                                      .Creatable()
+                                      .Enum("Alignment", AlignmentEnum(), &TLabel::Alignment, &TLabel::SetAlignment, 0)
+                                      .Boolean("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize, true)
+                                      .String("Caption", &TLabel::Caption, &TLabel::SetCaption)
+                                      .Color("Color", &TLabel::Color, &TLabel::SetColor, clBtnFace)
+                                      .StoredIf([](const TLabel& c) { return !c.ParentColor(); })
+                                      .Object("Font", [](TLabel& l) -> TPersistent* { return &l.Font(); })
+                                      .StoredIf([](const TLabel& c) { return !c.ParentFont(); })
+                                      .Enum("Layout", TextLayoutEnum(), &TLabel::Layout, &TLabel::SetLayout, 0)
+                                      .Boolean("ParentColor", &TLabel::ParentColor, &TLabel::SetParentColor, true)
+                                      .Boolean("ParentFont", &TLabel::ParentFont, &TLabel::SetParentFont, true)
+                                      .Boolean("ShowAccelChar", &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar, true)
+                                      .Boolean("Transparent", &TLabel::Transparent, &TLabel::SetTransparent, false)
+                                      .Boolean("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap, false)
+                                      .Build();
     return info;
 }
 
 static ClassRegistration labelRegistration(TLabel::StaticClass());
 
-TLabel::TLabel(TComponent* owner) : TGraphicControl(owner)
+TLabel::TLabel(TComponent* owner)
+    : TGraphicControl(owner)
 {
     SetBounds(0, 0, 65, 17);
 }

@@ -6,8 +6,12 @@
 
 namespace platform {
 
-enum class TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
-enum class TTextLayout : uint8_t { tlTop, tlCenter, tlBottom };
+enum class TAlignment : uint8_t { taLeftJustify,
+    taRightJustify,
+    taCenter };
+enum class TTextLayout : uint8_t { tlTop,
+    tlCenter,
+    tlBottom };
 
 const EnumInfo& AlignmentEnum();
 const EnumInfo& TextLayoutEnum();
@@ -18,17 +22,41 @@ public:
     explicit TLabel(TComponent* owner);
 
     TAlignment Alignment() const { return m_alignment; }
-    void SetAlignment(TAlignment value) { if (ChangeValue(m_alignment, value)) Invalidate(); }
+    void SetAlignment(TAlignment value)
+    {
+        if (ChangeValue(m_alignment, value))
+            Invalidate();
+    }
     TTextLayout Layout() const { return m_layout; }
-    void SetLayout(TTextLayout value) { if (ChangeValue(m_layout, value)) Invalidate(); }
+    void SetLayout(TTextLayout value)
+    {
+        if (ChangeValue(m_layout, value))
+            Invalidate();
+    }
     bool Transparent() const { return m_transparent; }
-    void SetTransparent(bool value) { if (ChangeValue(m_transparent, value)) Invalidate(); }
+    void SetTransparent(bool value)
+    {
+        if (ChangeValue(m_transparent, value))
+            Invalidate();
+    }
     bool WordWrap() const { return m_wordWrap; }
-    void SetWordWrap(bool value) { if (ChangeValue(m_wordWrap, value)) TextChanged(); }
+    void SetWordWrap(bool value)
+    {
+        if (ChangeValue(m_wordWrap, value))
+            TextChanged();
+    }
     bool AutoSize() const { return m_autoSize; }
-    void SetAutoSize(bool value) { if (ChangeValue(m_autoSize, value)) AdjustBounds(); }
+    void SetAutoSize(bool value)
+    {
+        if (ChangeValue(m_autoSize, value))
+            AdjustBounds();
+    }
     bool ShowAccelChar() const { return m_showAccelChar; }
-    void SetShowAccelChar(bool value) { if (ChangeValue(m_showAccelChar, value)) TextChanged(); }
+    void SetShowAccelChar(bool value)
+    {
+        if (ChangeValue(m_showAccelChar, value))
+            TextChanged();
+    }
 
     // DrawText flags the label paints with.
     uint32_t TextFlags() const;

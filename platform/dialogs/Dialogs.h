@@ -27,18 +27,18 @@ struct MessageBoxRequest {
 
 // Where everything of the choice dialog goes, in client pixels, from its font.
 struct ChoiceDialogGeometry {
-    int charWidth = 0;      // average of A..Z and a..z
-    int unitHeight = 0;     // their text height
+    int charWidth = 0;  // average of A..Z and a..z
+    int unitHeight = 0; // their text height
     int horizontalMargin = 0;
     int verticalMargin = 0;
-    int gap = 0;            // between the text and the buttons
+    int gap = 0; // between the text and the buttons
     int buttonWidth = 0;
     int buttonHeight = 0;
     int buttonSpacing = 0;
-    TRect message;          // the word-wrapping label "Message"
+    TRect message; // the word-wrapping label "Message"
     std::vector<TRect> buttons;
     TSize client;
-    TPoint position;        // top-left on the screen, centred
+    TPoint position; // top-left on the screen, centred
 };
 
 struct ChoiceDialogRequest {
@@ -89,7 +89,10 @@ void InstallErrorBoxExceptionHandler();
 
 // Answers for the headless service, in the order the boxes come.
 struct DialogAnswer {
-    enum class Kind : uint8_t { Ok, Yes, No, Button };
+    enum class Kind : uint8_t { Ok,
+        Yes,
+        No,
+        Button };
     Kind kind = Kind::Ok;
     int button = 0; // Button: from 0
 };

@@ -9,7 +9,8 @@ static int64_t SteadyNs()
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-RealClock::RealClock() : m_startNs(SteadyNs()) {}
+RealClock::RealClock()
+    : m_startNs(SteadyNs()) {}
 
 uint64_t RealClock::NowMs() const
 {

@@ -28,7 +28,8 @@ private:
 
 class VirtualClock final : public IClock {
 public:
-    explicit VirtualClock(uint64_t startMs = 0) : m_now(startMs) {}
+    explicit VirtualClock(uint64_t startMs = 0)
+        : m_now(startMs) {}
     uint64_t NowMs() const override { return m_now; }
     bool IsVirtual() const override { return true; }
     // Only forward: an earlier time is ignored.

@@ -24,7 +24,9 @@ enum : TShiftState {
     ssDouble = 0x40,
 };
 
-enum class TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
+enum class TMouseButton : uint8_t { mbLeft,
+    mbRight,
+    mbMiddle };
 
 // Win32 virtual-key codes; letters and digits are their ASCII upper-case codes ('A', '0').
 enum : uint16_t {
@@ -61,16 +63,16 @@ enum class EventType : uint8_t {
     MouseWheel,
     KeyDown,
     KeyUp,
-    KeyChar,          // a typed character (code page 1250 byte in `ch`)
+    KeyChar, // a typed character (code page 1250 byte in `ch`)
     MouseEnterWindow,
     MouseLeaveWindow,
-    Paint,            // the window system lost part of the picture: `rect` (client coordinates)
-    Close,            // the user asked to close the window
+    Paint, // the window system lost part of the picture: `rect` (client coordinates)
+    Close, // the user asked to close the window
     Activate,
     Deactivate,
-    Callback,         // run `callback` in order with the other messages
-    QueryNewPalette,  // paletted display: the window is about to become active, may realize its palette
-    PaletteChanged,   // paletted display: another window changed the system palette
+    Callback,        // run `callback` in order with the other messages
+    QueryNewPalette, // paletted display: the window is about to become active, may realize its palette
+    PaletteChanged,  // paletted display: another window changed the system palette
 };
 
 struct Event {
@@ -80,8 +82,8 @@ struct Event {
     int y = 0;
     TMouseButton button = TMouseButton::mbLeft;
     TShiftState shift = 0;
-    int wheelDelta = 0;           // multiples of WHEEL_DELTA
-    uint16_t key = 0;             // virtual-key code
+    int wheelDelta = 0; // multiples of WHEEL_DELTA
+    uint16_t key = 0;   // virtual-key code
     char ch = 0;
     TRect rect {};
     std::function<void()> callback {};

@@ -21,7 +21,8 @@ std::vector<const EventLoop*>& LiveLoops()
 
 }
 
-EventLoop::EventLoop(IClock& clock) : m_clock(clock)
+EventLoop::EventLoop(IClock& clock)
+    : m_clock(clock)
 {
     m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     LiveLoops().push_back(this);
@@ -322,7 +323,8 @@ EventLoop& CurrentEventLoop()
     return loop;
 }
 
-ScopedEventLoop::ScopedEventLoop(EventLoop& loop) : m_previous(g_current)
+ScopedEventLoop::ScopedEventLoop(EventLoop& loop)
+    : m_previous(g_current)
 {
     g_current = &loop;
 }

@@ -11,7 +11,8 @@ namespace platform {
 
 class FileLock {
 public:
-    enum class Mode { Shared, Exclusive };
+    enum class Mode { Shared,
+        Exclusive };
 
     // Opens (creating when missing) and locks the file, waiting when `wait`, else failing at
     // once when another holder conflicts. Empty on failure.
@@ -28,7 +29,8 @@ public:
     bool TryUpgrade();
 
 private:
-    explicit FileLock(int fd) : m_fd(fd) {}
+    explicit FileLock(int fd)
+        : m_fd(fd) {}
     int m_fd = -1;
 };
 

@@ -411,7 +411,9 @@ void FindClose(TSearchRec& rec)
 
 namespace {
 
-enum class WalkKind { Skip, File, Folder };
+enum class WalkKind { Skip,
+    File,
+    Folder };
 
 WalkKind KindOfLinked(const fs::path& host)
 {
@@ -434,7 +436,8 @@ WalkKind KindOf(const fs::path& folder, const std::string& hostName, unsigned ch
         struct stat info {};
         if (::lstat((folder / hostName).c_str(), &info) != 0)
             return WalkKind::Skip;
-        type = S_ISLNK(info.st_mode) ? DT_LNK : S_ISDIR(info.st_mode) ? DT_DIR : DT_REG;
+        type = S_ISLNK(info.st_mode) ? DT_LNK : S_ISDIR(info.st_mode) ? DT_DIR
+                                                                      : DT_REG;
     }
     if (type == DT_LNK)
         return KindOfLinked(folder / hostName);

@@ -100,10 +100,10 @@ bool WriteWholeFile(std::string_view winPath, std::string_view content);
 // --- Searching a folder ---------------------------------------------------------------------
 
 struct TSearchRec {
-    std::string Name;      // the entry's name in code page 1250
-    uint64_t Size = 0;     // 64-bit: files over 4 GiB report their true size
-    uint32_t Attr = 0;     // FILE_ATTRIBUTE_* bits
-    int64_t Time = 0;      // last write, seconds since 1970
+    std::string Name;  // the entry's name in code page 1250
+    uint64_t Size = 0; // 64-bit: files over 4 GiB report their true size
+    uint32_t Attr = 0; // FILE_ATTRIBUTE_* bits
+    int64_t Time = 0;  // last write, seconds since 1970
     std::shared_ptr<struct FindState> state;
 };
 
@@ -126,7 +126,7 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 // so that no path is matched from the drive root again, and the listing takes each entry's
 // kind from the folder itself instead of asking the file system about every entry.
 struct WalkEntry {
-    std::string Name;     // code page 1250
+    std::string Name; // code page 1250
     bool IsFolder = false;
     std::string HostName; // as the host spells it
 };

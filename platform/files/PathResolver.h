@@ -14,8 +14,8 @@
 namespace platform {
 
 struct MappedDrive {
-    char letter = 0;                  // 'A'..'Z'
-    std::filesystem::path root;       // canonical host folder
+    char letter = 0;            // 'A'..'Z'
+    std::filesystem::path root; // canonical host folder
     // For a drive mapped as a folder of links to a disc (Machine::MapDisc): the disc folder,
     // canonical, into which the links lead without leaving the drive.
     std::filesystem::path disc;
@@ -34,7 +34,8 @@ bool LiesInMappedDrive(const std::filesystem::path& canonicalPath);
 // True when the host path's own entry (not following a final symbolic link) is a drive root.
 bool IsDriveRoot(const std::filesystem::path& hostPath);
 
-enum class ResolveMode { Existing, ForCreate };
+enum class ResolveMode { Existing,
+    ForCreate };
 std::optional<std::filesystem::path> ResolveWindowsPath(std::string_view winPath, ResolveMode mode);
 
 // A folder's content changed through us: its cached listing is stale.

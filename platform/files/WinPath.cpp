@@ -156,7 +156,15 @@ bool IsValidComponentName(std::string_view component)
         if (byte < 0x20)
             return false;
         switch (ch) {
-        case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?': case '*':
+        case '<':
+        case '>':
+        case ':':
+        case '"':
+        case '/':
+        case '\\':
+        case '|':
+        case '?':
+        case '*':
             return false;
         default:
             break;

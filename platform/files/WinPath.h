@@ -9,9 +9,9 @@
 namespace platform {
 
 struct WinPathParts {
-    char drive = 0;                       // 'A'..'Z'; 0 for UNC and unusable paths
+    char drive = 0; // 'A'..'Z'; 0 for UNC and unusable paths
     bool unc = false;
-    std::vector<std::string> components;  // after the root, "." and ".." already folded
+    std::vector<std::string> components; // after the root, "." and ".." already folded
     bool trailingSeparator = false;
 };
 

@@ -77,7 +77,6 @@ std::optional<std::vector<uint8_t>> ReadFontFile(const std::string& hostPath)
     return bytes;
 }
 
-
 // The names and style of every face of a font file, through an opener of face n.
 template <typename Open>
 std::vector<FontRegistry::FaceInfo> ScanFaces(Open open)

@@ -19,15 +19,18 @@
 namespace platform {
 
 // Fontconfig stands for the host's fonts: what fontconfig lists and the added font folders.
-enum class FontSource { Registered, Substitute, Fontconfig, Fallback };
+enum class FontSource { Registered,
+    Substitute,
+    Fontconfig,
+    Fallback };
 
 struct FontMatch {
-    std::string path;     // host file (empty for a registered file's bytes)
+    std::string path; // host file (empty for a registered file's bytes)
     int faceIndex = 0;
     bool syntheticBold = false;
     bool syntheticItalic = false;
     FontSource source = FontSource::Fallback;
-    std::string family;   // the family the match carries, UTF-8
+    std::string family;                                // the family the match carries, UTF-8
     std::shared_ptr<const std::vector<uint8_t>> bytes; // a registered file's contents
 };
 

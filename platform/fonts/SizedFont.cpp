@@ -85,7 +85,8 @@ bool SelectStrike(FT_Face face, int height, FontMetrics& m)
     for (int i = 0; i < face->num_fixed_sizes; ++i) {
         const FT_Bitmap_Size& size = face->available_sizes[i];
         long ppem = (size.y_ppem + 32) >> 6;
-        long distance = height < 0 ? std::labs(ppem + height) : height > 0 ? std::labs(size.height - height) : std::labs(ppem - DefaultPixelsPerEm);
+        long distance = height < 0 ? std::labs(ppem + height) : height > 0 ? std::labs(size.height - height)
+                                                                           : std::labs(ppem - DefaultPixelsPerEm);
         if (distance < bestDistance) {
             bestDistance = distance;
             best = i;

@@ -12,11 +12,11 @@
 namespace platform {
 
 struct Glyph {
-    int left = 0;      // from the pen position to the first column
-    int top = 0;       // from the baseline up to the first row
+    int left = 0; // from the pen position to the first column
+    int top = 0;  // from the baseline up to the first row
     int width = 0;
     int rows = 0;
-    int pitch = 0;     // bytes per row of `bits`, most significant bit first
+    int pitch = 0; // bytes per row of `bits`, most significant bit first
     int advance = 0;
     std::vector<uint8_t> bits;
 
@@ -26,7 +26,7 @@ struct Glyph {
 struct FontMetrics {
     int ascent = 0;
     int descent = 0;
-    int height = 0;            // ascent + descent: the cell height of a line
+    int height = 0; // ascent + descent: the cell height of a line
     int internalLeading = 0;
     int aveCharWidth = 0;
     int underlinePosition = 0; // rows below the baseline

@@ -127,7 +127,6 @@ std::string_view WithoutLeadingBlanks(std::string_view line)
     return line;
 }
 
-
 }
 
 std::u16string NormaliseRegistryPath(std::u16string_view path)

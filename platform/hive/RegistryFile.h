@@ -84,7 +84,7 @@ private:
         std::string_view block; // the lines it was read from, while they still say what it holds
     };
     struct Node {
-        std::u16string path; // as first written
+        std::u16string path;           // as first written
         std::unique_ptr<KeyBody> body; // null: exists only as a parent of other keys
     };
     // A key of the text as read that is not in m_nodes yet: its block of lines in the text and

@@ -15,7 +15,8 @@
 
 namespace platform {
 
-enum class Hive { LocalMachine, CurrentUser };
+enum class Hive { LocalMachine,
+    CurrentUser };
 
 class RegistryStore {
 public:

@@ -41,7 +41,9 @@ void AppendHex(std::string& out, unsigned value, int width)
 char32_t ReadHostCharacter(std::string_view line, size_t& pos)
 {
     auto lead = static_cast<uint8_t>(line[pos]);
-    int length = lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 1;
+    int length = lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3
+        : lead >= 0xC2 && lead < 0xE0                           ? 2
+                                                                : 1;
     if (lead < 0xC2 || lead >= 0xF5 || pos + length > line.size()) {
         ++pos;
         return lead;

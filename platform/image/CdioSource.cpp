@@ -89,7 +89,6 @@ std::unique_ptr<VolumeSource> OpenCueSource(const std::string& dataFile, const s
     return std::make_unique<CdioSource>(cdio, folder);
 }
 
-
 }
 
 namespace platform {

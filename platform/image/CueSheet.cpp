@@ -115,7 +115,7 @@ uint32_t TrackDataOffset(TrackMode mode)
     case TrackMode::Mode2Raw:
         return 24; // and the 8-byte subheader
     case TrackMode::Mode2Form:
-        return 8;  // the subheader alone
+        return 8; // the subheader alone
     default:
         return 0;
     }

@@ -12,12 +12,12 @@
 namespace platform {
 
 enum class TrackMode {
-    Audio,      // AUDIO (2352-byte frames of sound)
+    Audio,       // AUDIO (2352-byte frames of sound)
     Mode1Cooked, // MODE1/2048: the user data alone
-    Mode1Raw,   // MODE1/2352: sync, header, 2048 data bytes, EDC and ECC
-    Mode2Raw,   // MODE2/2352: sync, header, subheader, then form 1 data
-    Mode2Form,  // MODE2/2336: subheader, then form 1 data, without sync and header
-    Other,      // CDG, CDI and the like: not read
+    Mode1Raw,    // MODE1/2352: sync, header, 2048 data bytes, EDC and ECC
+    Mode2Raw,    // MODE2/2352: sync, header, subheader, then form 1 data
+    Mode2Form,   // MODE2/2336: subheader, then form 1 data, without sync and header
+    Other,       // CDG, CDI and the like: not read
 };
 
 struct CueTrack {

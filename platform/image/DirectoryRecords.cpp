@@ -10,8 +10,8 @@ namespace {
 
 namespace Record {
 constexpr size_t Length = 0;
-constexpr size_t Extent = 2;        // 32-bit little-endian, then big-endian
-constexpr size_t DataLength = 10;   // the same
+constexpr size_t Extent = 2;         // 32-bit little-endian, then big-endian
+constexpr size_t DataLength = 10;    // the same
 constexpr size_t RecordingTime = 18; // years since 1900, month, day, hour, minute, second, zone
 constexpr size_t Flags = 25;
 constexpr size_t NameLength = 32;
@@ -25,10 +25,10 @@ namespace Susp {
 constexpr size_t Length = 2;
 constexpr size_t Data = 4;
 }
-constexpr size_t NameFlags = 4;      // NM: bits 1 and 2 mark "." and ".."; a name split over several NM entries is joined
+constexpr size_t NameFlags = 4; // NM: bits 1 and 2 mark "." and ".."; a name split over several NM entries is joined
 constexpr size_t NameText = 5;
 constexpr uint8_t NameCurrentOrParent = 0x06;
-constexpr size_t ModeField = 4;      // PX: the file mode, 32-bit little-endian, then big-endian
+constexpr size_t ModeField = 4;         // PX: the file mode, 32-bit little-endian, then big-endian
 constexpr size_t ContinuationBlock = 4; // CE: sector, offset and length, each both-endian
 constexpr size_t ContinuationOffset = 12;
 constexpr size_t ContinuationLength = 20;

@@ -24,7 +24,10 @@
 
 namespace platform {
 
-enum class ImageFormat { Iso, CueBin, RawBin, Nrg };
+enum class ImageFormat { Iso,
+    CueBin,
+    RawBin,
+    Nrg };
 
 struct ImageEntry {
     std::string path;       // UTF-8, "/" between the names shown, no leading "/"

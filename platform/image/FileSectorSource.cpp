@@ -61,7 +61,8 @@ public:
             return false;
         for (uint32_t i = 0; i < count; ++i) {
             const uint8_t* sector = raw.data() + size_t(i) * m_layout.stride;
-            uint32_t data = m_layout.stride == 2336 ? Mode2FormData : sector[RawModeByte] == 2 ? Mode2Data : Mode1Data;
+            uint32_t data = m_layout.stride == 2336 ? Mode2FormData : sector[RawModeByte] == 2 ? Mode2Data
+                                                                                               : Mode1Data;
             std::memcpy(buffer + size_t(i) * IsoSectorSize, sector + data, IsoSectorSize);
         }
         return true;

@@ -67,7 +67,11 @@ bool IsNativeProgram(const fs::path& file)
     std::ifstream in(file, std::ios::binary);
     in.read(head, sizeof head);
     auto got = in.gcount();
-    return (got >= 4 && std::memcmp(head, "\x7F" "ELF", 4) == 0) || (got >= 2 && head[0] == '#' && head[1] == '!');
+    return (got >= 4 && std::memcmp(head, "\x7F"
+                                          "ELF",
+                            4)
+                   == 0)
+        || (got >= 2 && head[0] == '#' && head[1] == '!');
 }
 
 void Touch(const fs::path& file)

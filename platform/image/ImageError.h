@@ -10,15 +10,15 @@
 namespace platform {
 
 enum class ImageProblem {
-    Missing,          // the file does not exist or cannot be opened
-    NotAnImage,       // no ISO 9660 volume, no cue sheet, no NRG footer
-    Truncated,        // the file ends before data the volume refers to
-    NoDataTrack,      // a cue sheet without a data track (or one not at the start)
-    UnreadableTrack,  // a file the cue sheet names cannot be read
-    Damaged,          // the volume's folders cannot be read
-    NoCatalogue,      // a readable volume without the menu's folder and catalogue
-    Cancelled,        // the user stopped the unpacking
-    CacheFailed,      // the unpacked folder could not be written
+    Missing,         // the file does not exist or cannot be opened
+    NotAnImage,      // no ISO 9660 volume, no cue sheet, no NRG footer
+    Truncated,       // the file ends before data the volume refers to
+    NoDataTrack,     // a cue sheet without a data track (or one not at the start)
+    UnreadableTrack, // a file the cue sheet names cannot be read
+    Damaged,         // the volume's folders cannot be read
+    NoCatalogue,     // a readable volume without the menu's folder and catalogue
+    Cancelled,       // the user stopped the unpacking
+    CacheFailed,     // the unpacked folder could not be written
 };
 
 class ImageError : public std::runtime_error {

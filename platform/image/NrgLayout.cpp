@@ -16,13 +16,13 @@ constexpr uint32_t MaxChunkBytes = 1u << 20;
 // Track at once: one entry per track.
 namespace Etn2 {
 constexpr size_t Size = 32;
-constexpr size_t Start = 0;   // 64-bit
-constexpr size_t Length = 8;  // 64-bit
-constexpr size_t Mode = 16;   // 32-bit
+constexpr size_t Start = 0;  // 64-bit
+constexpr size_t Length = 8; // 64-bit
+constexpr size_t Mode = 16;  // 32-bit
 }
 namespace Etnf {
 constexpr size_t Size = 20;
-constexpr size_t Start = 0;   // 32-bit
+constexpr size_t Start = 0; // 32-bit
 constexpr size_t Length = 4;
 constexpr size_t Mode = 8;
 }
@@ -37,7 +37,7 @@ constexpr size_t End = 34;
 namespace Daoi {
 constexpr size_t Size = 30;
 constexpr size_t SectorSize = 12;
-constexpr size_t Index1 = 22;     // 32-bit
+constexpr size_t Index1 = 22; // 32-bit
 constexpr size_t End = 26;
 }
 

@@ -13,9 +13,9 @@
 namespace platform {
 
 struct NrgTrack {
-    uint64_t offset = 0;      // of the track's first sector in the file
-    uint64_t bytes = 0;       // of the track (0: to the chunk list)
-    uint32_t sectorSize = 0;  // 2048, 2336, 2352 or 2448 (raw with subchannel)
+    uint64_t offset = 0;     // of the track's first sector in the file
+    uint64_t bytes = 0;      // of the track (0: to the chunk list)
+    uint32_t sectorSize = 0; // 2048, 2336, 2352 or 2448 (raw with subchannel)
 };
 
 // Reads `length` bytes at `offset` of the file; empty when it cannot.

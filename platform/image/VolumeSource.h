@@ -14,7 +14,7 @@
 namespace platform {
 
 struct RawFolderEntry {
-    std::string name;                 // as the tree records it (ISO names keep ";1")
+    std::string name; // as the tree records it (ISO names keep ";1")
     uint32_t lsn = 0;
     uint64_t size = 0;
     bool folder = false;
@@ -41,9 +41,9 @@ public:
 
 // Where the sectors lie in a file we read ourselves.
 struct SectorLayout {
-    uint64_t base = 0;              // the first sector's byte offset
-    uint64_t bytes = UINT64_MAX;    // of the track from `base` (to the file's end at most)
-    uint32_t stride = 2048;         // 2048, or a raw size: 2336, 2352 or 2448
+    uint64_t base = 0;           // the first sector's byte offset
+    uint64_t bytes = UINT64_MAX; // of the track from `base` (to the file's end at most)
+    uint32_t stride = 2048;      // 2048, or a raw size: 2336, 2352 or 2448
 };
 
 // A plain image (.iso, or a .bin of 2048-byte sectors), or a track of an NRG file. Empty when

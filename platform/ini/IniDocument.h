@@ -48,7 +48,9 @@ public:
     bool Modified() const { return m_modified; }
 
 private:
-    enum class LineKind { Other, Section, Entry };
+    enum class LineKind { Other,
+        Section,
+        Entry };
     struct Line {
         Line() = default;
         Line(std::string rawText, std::string lineEnding)
@@ -56,18 +58,18 @@ private:
             , ending(std::move(lineEnding))
         {
         }
-        std::string raw;         // without its line break
-        std::string ending;      // "\r\n", "\n", or "" for a last line without one
+        std::string raw;    // without its line break
+        std::string ending; // "\r\n", "\n", or "" for a last line without one
         LineKind kind = LineKind::Other;
-        std::string name;        // section or key name, trimmed
-        std::string value;       // entry value as read
+        std::string name;  // section or key name, trimmed
+        std::string value; // entry value as read
     };
     struct Section {
         std::string name;
         size_t headerLine = 0;
-        size_t endLine = 0;      // one past its last line
-        std::vector<size_t> entryLines;                    // first occurrence per key, file order
-        std::unordered_map<std::string, size_t> keyIndex;  // folded key -> line
+        size_t endLine = 0;                               // one past its last line
+        std::vector<size_t> entryLines;                   // first occurrence per key, file order
+        std::unordered_map<std::string, size_t> keyIndex; // folded key -> line
     };
 
     void Reindex();
@@ -75,7 +77,7 @@ private:
     static bool CanWrite(std::string_view text);
 
     std::vector<Line> m_lines;
-    std::vector<Section> m_sections;                       // first occurrence per name
+    std::vector<Section> m_sections;                        // first occurrence per name
     std::unordered_map<std::string, size_t> m_sectionIndex; // folded name -> m_sections index
     bool m_modified = false;
 };

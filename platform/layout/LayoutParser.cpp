@@ -19,7 +19,12 @@ namespace {
 // Deeper nesting than any form has; the limit keeps hostile input from exhausting the stack.
 constexpr int MaxNesting = 64;
 
-enum class Tok { End, Ident, Integer, Float, String, Symbol };
+enum class Tok { End,
+    Ident,
+    Integer,
+    Float,
+    String,
+    Symbol };
 
 struct Token {
     Tok kind = Tok::End;
@@ -45,7 +50,8 @@ int HexValue(char c)
 
 class Parser {
 public:
-    Parser(std::string_view text, const std::string& source) : m_text(text), m_source(source) { Next(); }
+    Parser(std::string_view text, const std::string& source)
+        : m_text(text), m_source(source) { Next(); }
 
     std::unique_ptr<LayoutObject> ParseRoot()
     {

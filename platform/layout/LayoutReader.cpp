@@ -17,7 +17,8 @@ struct Fixup {
 
 class Reader {
 public:
-    Reader(TComponent& root, const std::string& source) : m_root(root), m_source(source) {}
+    Reader(TComponent& root, const std::string& source)
+        : m_root(root), m_source(source) {}
 
     void Read(const LayoutObject& top)
     {

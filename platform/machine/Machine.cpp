@@ -115,7 +115,9 @@ std::optional<VolumeDescriptors> DeviceVolume(const fs::path& device)
 
 int HexDigit(char c)
 {
-    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+        : c >= 'A' && c <= 'F'                                   ? c - 'A' + 10
+                                                                 : -1;
 }
 
 bool WriteSmallFile(const fs::path& path, const std::string& text)

@@ -42,11 +42,24 @@ constexpr uint64_t AlphaMask = 52;
 
 // The header's size tells its version.
 namespace HeaderBytes {
-enum : uint32_t { Core = 12, Os2Short = 16, Info = 40, V2 = 52, V3 = 56, Os2 = 64, V4 = 108, V5 = 124 };
+enum : uint32_t { Core = 12,
+    Os2Short = 16,
+    Info = 40,
+    V2 = 52,
+    V3 = 56,
+    Os2 = 64,
+    V4 = 108,
+    V5 = 124 };
 }
 
 namespace Compression {
-enum : uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, Jpeg = 4, Png = 5, AlphaBitFields = 6 };
+enum : uint32_t { Rgb = 0,
+    Rle8 = 1,
+    Rle4 = 2,
+    BitFields = 3,
+    Jpeg = 4,
+    Png = 5,
+    AlphaBitFields = 6 };
 }
 
 constexpr uint64_t PaletteEntryBytes = 4; // blue, green, red, unused

@@ -32,7 +32,10 @@ constexpr uint64_t MaxRlePixelsPerByte = 256;
 
 constexpr uint32_t Opaque = 0xFF000000u;
 
-enum class Channel { Red, Green, Blue, Alpha };
+enum class Channel { Red,
+    Green,
+    Blue,
+    Alpha };
 
 struct Header {
     uint32_t headerBytes = 0;
@@ -142,7 +145,13 @@ void CheckGeometry(const Header& h)
 void CheckBitCount(const Header& h)
 {
     switch (h.bitCount) {
-    case 1: case 2: case 4: case 8: case 16: case 24: case 32:
+    case 1:
+    case 2:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
         break;
     default:
         Fail("unsupported bit count " + Str(h.bitCount));

@@ -57,7 +57,10 @@ void ConvertCmyk(const uint8_t* src, uint32_t* dst, int width, bool inverted)
     for (int x = 0; x < width; ++x, src += 4) {
         unsigned c = src[0], m = src[1], y = src[2], k = src[3];
         if (!inverted) {
-            c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k;
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
         }
         // Inverted (Adobe) CMYK: each byte already holds 255 - ink.
         unsigned r = c * k / 255, g = m * k / 255, b = y * k / 255;

@@ -35,7 +35,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class PictureFormat { Unknown, Bitmap, Jpeg, Png };
+enum class PictureFormat { Unknown,
+    Bitmap,
+    Jpeg,
+    Png };
 
 struct Picture {
     int width = 0;

@@ -19,10 +19,10 @@ constexpr uint8_t Skip = 2; // then columns and rows to move
 
 enum class RleStop {
     EndOfBitmap,
-    DataEnds,     // the data ran out first, also in the middle of a code
-    PastLastRow,  // a pixel above the last row (strict only)
-    PastRowEnd,   // a run or literal passed the end of its row (strict only)
-    SkipLeaves,   // a skip left the picture (strict only)
+    DataEnds,    // the data ran out first, also in the middle of a code
+    PastLastRow, // a pixel above the last row (strict only)
+    PastRowEnd,  // a run or literal passed the end of its row (strict only)
+    SkipLeaves,  // a skip left the picture (strict only)
 };
 
 struct RleOutcome {
@@ -35,7 +35,8 @@ public:
     // Strict stops at the first pixel outside the grid: a picture file whose data would leave
     // us guessing. Clip drops such pixels and ends at the top of the grid, as video players
     // draw a damaged frame.
-    enum class Overflow { Strict, Clip };
+    enum class Overflow { Strict,
+        Clip };
 
     RleDecoder(int bitsPerPixel, int width, int height, Overflow overflow);
 

@@ -27,7 +27,9 @@ bool StartsWith(std::string_view bytes, size_t offset, std::string_view signatur
 
 ExecutableKind ClassifyExecutable(std::string_view bytes)
 {
-    if (StartsWith(bytes, 0, "\x7F" "ELF") || StartsWith(bytes, 0, "#!"))
+    if (StartsWith(bytes, 0, "\x7F"
+                             "ELF")
+        || StartsWith(bytes, 0, "#!"))
         return ExecutableKind::Native;
     if (!StartsWith(bytes, kDosSignatureOffset, "MZ") || bytes.size() < kNewHeaderPointerOffset + 4)
         return ExecutableKind::None;

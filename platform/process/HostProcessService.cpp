@@ -162,7 +162,8 @@ struct Child {
 // descriptor of one of them.
 class HostProcessService final : public IProcessService, private IEventSource {
 public:
-    explicit HostProcessService(std::shared_ptr<Machine> machine) : m_machine(std::move(machine)) {}
+    explicit HostProcessService(std::shared_ptr<Machine> machine)
+        : m_machine(std::move(machine)) {}
     ~HostProcessService() override
     {
         if (m_reapLoop && EventLoop::Alive(m_reapLoop))

@@ -289,7 +289,7 @@ PlanOptions HostPlanOptions()
 }
 
 std::optional<LaunchPlan> PlanProcessStart(const ProcessStart& start, const std::filesystem::path& prefixRoot,
-                                           const PlanOptions& options)
+    const PlanOptions& options)
 {
     ProgramAndArguments found = FindProgram(start, start.currentDirectory);
     if (!found.program)
@@ -321,7 +321,7 @@ std::optional<LaunchPlan> PlanProcessStart(const ProcessStart& start, const std:
 }
 
 ShellPlan PlanShellExecute(const ShellExecuteRequest& request, const std::filesystem::path& prefixRoot,
-                           const PlanOptions& options)
+    const PlanOptions& options)
 {
     ShellPlan result;
     std::string verb = Upper(request.verb);
@@ -372,7 +372,7 @@ ShellPlan PlanShellExecute(const ShellExecuteRequest& request, const std::filesy
         plan.kind = LaunchKind::Wine;
         plan.hostProgram = "wine";
         plan.arguments = { "rundll32.exe", "setupapi.dll,InstallHinfSection", "DefaultInstall", "132",
-                           Cp1250ToUtf8(file->winPath) };
+            Cp1250ToUtf8(file->winPath) };
     } else if (extension == ".MSI") {
         windowsOnly = true;
         plan.kind = LaunchKind::Wine;

@@ -34,7 +34,7 @@ bool NeedsWine(const std::string& commandLine);
 bool WinePrefixReady(const std::filesystem::path& prefixRoot);
 
 std::optional<LaunchPlan> PlanProcessStart(const ProcessStart& start, const std::filesystem::path& prefixRoot,
-                                           const PlanOptions& options);
+    const PlanOptions& options);
 
 struct ShellPlan {
     std::optional<LaunchPlan> plan;
@@ -42,6 +42,6 @@ struct ShellPlan {
 };
 
 ShellPlan PlanShellExecute(const ShellExecuteRequest& request, const std::filesystem::path& prefixRoot,
-                           const PlanOptions& options);
+    const PlanOptions& options);
 
 }

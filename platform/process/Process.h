@@ -61,11 +61,11 @@ inline constexpr uint16_t SW_SHOW = 5;
 
 // ShellExecuteA results: above 32 is success, these are its failures.
 inline constexpr intptr_t SE_ERR_OOM = 0;
-inline constexpr intptr_t SE_ERR_FNF = 2;           // file not found
-inline constexpr intptr_t SE_ERR_PNF = 3;           // path not found
+inline constexpr intptr_t SE_ERR_FNF = 2; // file not found
+inline constexpr intptr_t SE_ERR_PNF = 3; // path not found
 inline constexpr intptr_t SE_ERR_ACCESSDENIED = 5;
-inline constexpr intptr_t SE_ERR_NOASSOC = 31;      // nothing opens this kind of file
-inline constexpr intptr_t SE_SUCCESS = 42;          // the value this layer gives on success
+inline constexpr intptr_t SE_ERR_NOASSOC = 31; // nothing opens this kind of file
+inline constexpr intptr_t SE_SUCCESS = 42;     // the value this layer gives on success
 
 // What kept a start from happening when the user can mend it; every other failure (a missing
 // file, a broken program) is None.
@@ -79,31 +79,33 @@ enum class StartFailure : uint8_t {
 using ProcessHandle = uint32_t;
 
 struct ProcessStart {
-    std::string applicationName;   // empty: the program is the command line's first argument
+    std::string applicationName; // empty: the program is the command line's first argument
     std::string commandLine;
-    std::string currentDirectory;  // Windows path; empty: the program's folder
+    std::string currentDirectory; // Windows path; empty: the program's folder
     uint32_t creationFlags = NORMAL_PRIORITY_CLASS;
     uint32_t startupFlags = STARTF_USESHOWWINDOW;
     uint16_t showWindow = SW_SHOWNORMAL;
 };
 
 struct ShellExecuteRequest {
-    std::string verb;        // "OPEN", "PLAY", "INSTALL" (any case); empty means "OPEN"
-    std::string file;        // Windows path, or an address ("http://...", "mailto:...")
+    std::string verb; // "OPEN", "PLAY", "INSTALL" (any case); empty means "OPEN"
+    std::string file; // Windows path, or an address ("http://...", "mailto:...")
     std::string parameters;
-    std::string directory;   // Windows path; empty: the file's folder
+    std::string directory; // Windows path; empty: the file's folder
     uint16_t showWindow = SW_SHOWNORMAL;
 };
 
 // How a start ends up on the host; the real service runs it, the recorder keeps it.
-enum class LaunchKind { Native, Wine, Opener };
+enum class LaunchKind { Native,
+    Wine,
+    Opener };
 
 struct LaunchPlan {
     LaunchKind kind = LaunchKind::Native;
-    std::string program;                 // Windows path of the program or document
-    std::string hostProgram;             // UTF-8 host path (or tool name) that is executed
-    std::vector<std::string> arguments;  // argv[1..], UTF-8 host text
-    std::string hostDirectory;           // UTF-8 host path of the current folder
+    std::string program;                            // Windows path of the program or document
+    std::string hostProgram;                        // UTF-8 host path (or tool name) that is executed
+    std::vector<std::string> arguments;             // argv[1..], UTF-8 host text
+    std::string hostDirectory;                      // UTF-8 host path of the current folder
     std::map<std::string, std::string> environment; // set on top of ours (WINEPREFIX, ...)
 };
 
@@ -166,7 +168,7 @@ bool CreateProcessA(const ProcessStart& start, ProcessHandle& process);
 bool GetExitCodeProcess(ProcessHandle process, uint32_t& exitCode);
 bool CloseHandle(ProcessHandle process);
 intptr_t ShellExecuteA(std::string_view verb, std::string_view file, std::string_view parameters,
-                       std::string_view directory, uint16_t showWindow);
+    std::string_view directory, uint16_t showWindow);
 
 // --- Command lines --------------------------------------------------------------------------
 
@@ -182,7 +184,9 @@ std::string QuoteArgument(std::string_view argument);
 
 // --- Program kinds --------------------------------------------------------------------------
 
-enum class ExecutableKind { None, Native, Windows };
+enum class ExecutableKind { None,
+    Native,
+    Windows };
 
 // What a file's bytes from its start say: ELF or "#!" is Native; "MZ" with "PE\0\0" or "NE" at
 // the offset stored at 0x3C is Windows; anything else (a plain DOS program too) is None.

@@ -57,7 +57,7 @@ bool CloseHandle(ProcessHandle process)
 }
 
 intptr_t ShellExecuteA(std::string_view verb, std::string_view file, std::string_view parameters,
-                       std::string_view directory, uint16_t showWindow)
+    std::string_view directory, uint16_t showWindow)
 {
     ShellExecuteRequest request;
     request.verb = verb;

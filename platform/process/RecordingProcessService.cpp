@@ -5,7 +5,8 @@
 
 namespace platform {
 
-RecordingProcessService::RecordingProcessService(std::shared_ptr<Machine> machine) : m_machine(std::move(machine)) {}
+RecordingProcessService::RecordingProcessService(std::shared_ptr<Machine> machine)
+    : m_machine(std::move(machine)) {}
 
 void RecordingProcessService::SetExamineContent(bool examine, bool wineAvailable)
 {

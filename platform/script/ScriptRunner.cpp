@@ -56,10 +56,23 @@ struct NamedKey {
 };
 
 constexpr NamedKey NamedKeys[] = {
-    { "Down", VK_DOWN }, { "Up", VK_UP }, { "Left", VK_LEFT }, { "Right", VK_RIGHT }, { "PageUp", VK_PRIOR },
-    { "PageDown", VK_NEXT }, { "Home", VK_HOME }, { "End", VK_END }, { "Enter", VK_RETURN }, { "Return", VK_RETURN },
-    { "Escape", VK_ESCAPE }, { "Space", VK_SPACE }, { "Tab", VK_TAB }, { "Back", VK_BACK }, { "Backspace", VK_BACK },
-    { "Delete", VK_DELETE }, { "Insert", VK_INSERT },
+    { "Down", VK_DOWN },
+    { "Up", VK_UP },
+    { "Left", VK_LEFT },
+    { "Right", VK_RIGHT },
+    { "PageUp", VK_PRIOR },
+    { "PageDown", VK_NEXT },
+    { "Home", VK_HOME },
+    { "End", VK_END },
+    { "Enter", VK_RETURN },
+    { "Return", VK_RETURN },
+    { "Escape", VK_ESCAPE },
+    { "Space", VK_SPACE },
+    { "Tab", VK_TAB },
+    { "Back", VK_BACK },
+    { "Backspace", VK_BACK },
+    { "Delete", VK_DELETE },
+    { "Insert", VK_INSERT },
 };
 
 }
@@ -152,7 +165,8 @@ void ScriptRunner::PostMouse(EventType type, TPoint formPoint, TMouseButton butt
     e.x = formPoint.X;
     e.y = formPoint.Y;
     e.button = button;
-    TShiftState flag = button == TMouseButton::mbRight ? ssRight : button == TMouseButton::mbMiddle ? ssMiddle : ssLeft;
+    TShiftState flag = button == TMouseButton::mbRight ? ssRight : button == TMouseButton::mbMiddle ? ssMiddle
+                                                                                                    : ssLeft;
     if (type == EventType::MouseDown)
         m_buttons |= flag;
     e.shift = m_buttons;
@@ -328,7 +342,8 @@ void ScriptRunner::RunLine(std::string_view rawLine)
         if (words.size() != 2)
             Fail("expected get NAME.Property");
         // Written out at once: a run stopped from outside still shows what it read.
-        m_out << words[1] << "=" << ValueOf(words[1]) << "\n" << std::flush;
+        m_out << words[1] << "=" << ValueOf(words[1]) << "\n"
+              << std::flush;
     } else if (command == "EXPECT") {
         if (words.size() < 2)
             Fail("expected expect NAME.Property VALUE");

@@ -18,8 +18,16 @@ constexpr std::array<uint8_t, 256> MakeUpperTable()
         table[c] = static_cast<uint8_t>(c - 'a' + 'A');
     // Lower-case letters of code page 1250 outside a-z and their capitals.
     constexpr std::pair<uint8_t, uint8_t> pairs[] = {
-        { 0x9A, 0x8A }, { 0x9C, 0x8C }, { 0x9D, 0x8D }, { 0x9E, 0x8E }, { 0x9F, 0x8F },
-        { 0xB3, 0xA3 }, { 0xB9, 0xA5 }, { 0xBA, 0xAA }, { 0xBE, 0xBC }, { 0xBF, 0xAF },
+        { 0x9A, 0x8A },
+        { 0x9C, 0x8C },
+        { 0x9D, 0x8D },
+        { 0x9E, 0x8E },
+        { 0x9F, 0x8F },
+        { 0xB3, 0xA3 },
+        { 0xB9, 0xA5 },
+        { 0xBA, 0xAA },
+        { 0xBE, 0xBC },
+        { 0xBF, 0xAF },
     };
     for (auto [lower, upper] : pairs)
         table[lower] = upper;
@@ -107,7 +115,8 @@ std::optional<int32_t> ParseNumber(std::string_view text)
     if (text.empty())
         return std::nullopt;
     // Hexadecimal values cover the full 32 bits ("0xFFFFFFFF" is -1), as the platform reads them.
-    uint64_t limit = base == 16 ? 0xFFFFFFFFull : negative ? 0x80000000ull : 0x7FFFFFFFull;
+    uint64_t limit = base == 16 ? 0xFFFFFFFFull : negative ? 0x80000000ull
+                                                           : 0x7FFFFFFFull;
     uint64_t value = 0;
     for (char ch : text) {
         int digit = DigitValue(ch, base);

@@ -15,11 +15,11 @@ constexpr uint32_t MaxDescriptors = 32;
 
 namespace Field {
 constexpr size_t Type = 0;
-constexpr size_t StandardId = 1;         // "CD001"
-constexpr size_t VolumeId = 40;          // 32 bytes
-constexpr size_t VolumeSpaceSize = 80;   // 32-bit little-endian, then big-endian
-constexpr size_t EscapeSequences = 88;   // 32 bytes; Joliet: "%/@", "%/C" or "%/E"
-constexpr size_t RootRecord = 156;       // the root folder's directory record
+constexpr size_t StandardId = 1;       // "CD001"
+constexpr size_t VolumeId = 40;        // 32 bytes
+constexpr size_t VolumeSpaceSize = 80; // 32-bit little-endian, then big-endian
+constexpr size_t EscapeSequences = 88; // 32 bytes; Joliet: "%/@", "%/C" or "%/E"
+constexpr size_t RootRecord = 156;     // the root folder's directory record
 }
 // In a directory record: the folder's extent and size in bytes, each 32-bit little-endian,
 // then big-endian.

@@ -19,9 +19,9 @@ struct VolumeDescriptors {
     std::string jolietLabel;  // UTF-8; empty without Joliet
     int jolietLevel = 0;
     uint32_t volumeSectors = 0;
-    uint32_t rootLsn = 0;        // the primary tree's root folder: its extent and bytes
+    uint32_t rootLsn = 0; // the primary tree's root folder: its extent and bytes
     uint32_t rootSize = 0;
-    uint32_t jolietRootLsn = 0;  // and the Joliet tree's
+    uint32_t jolietRootLsn = 0; // and the Joliet tree's
     uint32_t jolietRootSize = 0;
     uint32_t serial = 0;
     // The descriptor sectors as read, to tell one volume from another.

@@ -24,7 +24,8 @@ public:
     bool Update(double fraction);
 
 private:
-    explicit SdlProgressWindow(SDL_Window* window) : m_window(window) {}
+    explicit SdlProgressWindow(SDL_Window* window)
+        : m_window(window) {}
     SDL_Window* m_window;
     bool m_stopped = false;
     int m_shownWidth = -1;

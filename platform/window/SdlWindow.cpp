@@ -226,7 +226,9 @@ bool ManagerSupports(Display* display, const char* feature)
     unsigned char* data = nullptr;
     bool found = false;
     if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), 0, 4096, False, XA_ATOM, &type, &format,
-            &count, &after, &data) == Success && data && format == 32) {
+            &count, &after, &data)
+            == Success
+        && data && format == 32) {
         const auto* atoms = reinterpret_cast<const Atom*>(data);
         found = std::find(atoms, atoms + count, wanted) != atoms + count;
     }
@@ -520,7 +522,7 @@ bool SdlWindow::AskManagerToMove(int rootX, int rootY)
     X11Handles x11 = X11Of(m_window);
     if (!x11.display || !ManagerSupports(x11.display, "_NET_WM_MOVERESIZE"))
         return false;
-    constexpr long MoveResizeMove = 8;   // _NET_WM_MOVERESIZE_MOVE
+    constexpr long MoveResizeMove = 8; // _NET_WM_MOVERESIZE_MOVE
     constexpr long SourceApplication = 1;
     // The press gave us the pointer; the manager can only take it once we let it go.
     XUngrabPointer(x11.display, CurrentTime);

@@ -37,7 +37,24 @@ void WriteItem(Out& list, const std::vector<uint8_t>& data)
 std::vector<uint8_t> IdList(const std::string& path)
 {
     static const uint8_t myComputer[] = {
-        0x1F, 0x50, 0xE0, 0x4F, 0xD0, 0x20, 0xEA, 0x3A, 0x69, 0x10, 0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D,
+        0x1F,
+        0x50,
+        0xE0,
+        0x4F,
+        0xD0,
+        0x20,
+        0xEA,
+        0x3A,
+        0x69,
+        0x10,
+        0xA2,
+        0xD8,
+        0x08,
+        0x00,
+        0x2B,
+        0x30,
+        0x30,
+        0x9D,
     };
     Out list;
     WriteItem(list, std::vector<uint8_t>(std::begin(myComputer), std::end(myComputer)));
@@ -56,8 +73,8 @@ std::vector<uint8_t> IdList(const std::string& path)
         Out entry;
         entry.U8(folder ? 0x31 : 0x32);
         entry.U8(0);
-        entry.U32(0);  // size
-        entry.U32(0);  // modification date and time
+        entry.U32(0); // size
+        entry.U32(0); // modification date and time
         entry.U16(folder ? 0x10 : 0x20);
         entry.TextZ(part);
         if (entry.Size() % 2 != 0)
@@ -108,8 +125,7 @@ std::vector<uint8_t> LinkInfo(const LnkContents& contents)
     for (int i = 0; i < 7; ++i)
         info.U32(0);
     info.PatchU32(0x04, headerSize);
-    info.PatchU32(0x08, (local ? LinkInfoFlag::VolumeIDAndLocalBasePath : 0u)
-            | (network ? LinkInfoFlag::CommonNetworkRelativeLinkAndPathSuffix : 0u));
+    info.PatchU32(0x08, (local ? LinkInfoFlag::VolumeIDAndLocalBasePath : 0u) | (network ? LinkInfoFlag::CommonNetworkRelativeLinkAndPathSuffix : 0u));
     if (local) {
         info.PatchU32(0x0C, static_cast<uint32_t>(info.Size()));
         info.Append(VolumeId(contents));

@@ -11,8 +11,8 @@
 namespace shell {
 
 struct LnkContents {
-    bool unicode = true;  // string data as UTF-16, else as code page 1250 bytes
-    uint32_t extraFlags = 0;  // more link flags to set (RunAsUser, ...)
+    bool unicode = true;     // string data as UTF-16, else as code page 1250 bytes
+    uint32_t extraFlags = 0; // more link flags to set (RunAsUser, ...)
     uint32_t fileAttributes = 0x20;
     uint32_t fileSize = 0;
     int32_t iconIndex = 0;
@@ -38,7 +38,7 @@ struct LnkContents {
     std::optional<std::string> arguments;
     std::optional<std::string> iconLocation;
 
-    std::string environmentTarget;  // empty: no environment block
+    std::string environmentTarget; // empty: no environment block
 };
 
 std::vector<uint8_t> WriteLnk(const LnkContents& contents);

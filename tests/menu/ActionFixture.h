@@ -26,10 +26,7 @@ struct FormlessServices {
 
     ActionServices Services()
     {
-        return { .context = context, .catalogue = catalogue, .status = status, .files = files,
-            .loadSpecial = [](int32_t, const std::string& argument) { return argument; },
-            .showError = [](const std::string&) { }, .category = category, .itemIndex = itemIndex,
-            .refreshViews = [] { } };
+        return { .context = context, .catalogue = catalogue, .status = status, .files = files, .loadSpecial = [](int32_t, const std::string& argument) { return argument; }, .showError = [](const std::string&) {}, .category = category, .itemIndex = itemIndex, .refreshViews = [] {} };
     }
 };
 

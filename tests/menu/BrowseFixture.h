@@ -72,7 +72,7 @@ protected:
 };
 
 // "[Demo1]\nName=..." sections for count items named by `name(n)`.
-template<typename NameOf>
+template <typename NameOf>
 std::string Sections(const char* prefix, int count, NameOf name, const std::string& extra = "")
 {
     std::string text;

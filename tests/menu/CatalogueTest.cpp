@@ -77,7 +77,10 @@ TEST_F(Catalogue, AFileThatIsNoCatalogueEndsWithAMessage)
 {
     const std::pair<std::string, const char*> cases[] = {
         { "", "is empty" },
-        { std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0>\0", 20), "binary" },
+        { std::string("\x7f"
+                      "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0>\0",
+              20),
+            "binary" },
         { std::string("\xFF\xFE[\0M\0a\0i\0n\0]\0\r\0\n\0", 18), "UTF-16" },
         { "garbage without a single section line\r\n", "no [section]" },
     };
@@ -105,7 +108,8 @@ TEST_F(DiscCatalogueTest, TextTransforms)
         "[Main]\nDemos=3\nVersion=2\n"
         "[Demo1]\nName=R&D\nFirm=a & b & c & d\nDescribe2=druha & treti\nDescribe1=prvni\nDescribe0=nula\nInstallDir=rd\n"
         "[Demo2]\nName=R&&D\n"
-        "[Demo3]\nName=Pa\xF8" "eni\x9At\xEC\n");
+        "[Demo3]\nName=Pa\xF8"
+        "eni\x9At\xEC\n");
     ASSERT_EQ(f.DemoCount, 3);
     EXPECT_EQ(f.Demos[1].Name, "R&&D");
     EXPECT_EQ(f.Demos[1].Title, "R&&D");
@@ -115,7 +119,8 @@ TEST_F(DiscCatalogueTest, TextTransforms)
     EXPECT_EQ(f.Demos[1].Describe0, "nula");
     EXPECT_EQ(f.Demos[1].InstallDir, Drive() + "\\DEMOS\\rd");
     EXPECT_EQ(f.Demos[2].Name, "R&&D");
-    EXPECT_EQ(f.Demos[3].Name, "PA\xD8" "ENI\x8AT\xCC");
+    EXPECT_EQ(f.Demos[3].Name, "PA\xD8"
+                               "ENI\x8AT\xCC");
     EXPECT_EQ(f.Demos[1].CD, 1);
 }
 

@@ -31,7 +31,7 @@ struct FlagCase {
     const char* shown; // P playable, U unplayable, C Czech, N network, 3 3D
 };
 
-class DetailFlags : public DetailView, public ::testing::WithParamInterface<FlagCase> { };
+class DetailFlags : public DetailView, public ::testing::WithParamInterface<FlagCase> {};
 
 TEST_P(DetailFlags, OnTheDemosPage)
 {
@@ -182,7 +182,7 @@ struct HoverCase {
     const char* stop;
 };
 
-class HoverTexts : public DetailView, public ::testing::WithParamInterface<HoverCase> { };
+class HoverTexts : public DetailView, public ::testing::WithParamInterface<HoverCase> {};
 
 TEST_P(HoverTexts, OfTheRunAndUninstallButtons)
 {

@@ -80,9 +80,14 @@ TEST_F(Install, EachInstallTypeStartsItsSetupItsOwnWay)
         size_t shellExecutes;
     };
     const Case cases[] = {
-        { 0, "setup.exe", 0, 0 }, { 1, "setup.exe", 0, 0 }, { 3, "setup.exe", 0, 0 },
-        { 6, "setup.exe", 1, 0 }, { 7, "SETUP.MSI", 0, 1 }, { 7, "setup.exe", 1, 0 },
-        { 10, "setup.exe", 1, 0 }, { 11, "setup.exe", 0, 0 },
+        { 0, "setup.exe", 0, 0 },
+        { 1, "setup.exe", 0, 0 },
+        { 3, "setup.exe", 0, 0 },
+        { 6, "setup.exe", 1, 0 },
+        { 7, "SETUP.MSI", 0, 1 },
+        { 7, "setup.exe", 1, 0 },
+        { 10, "setup.exe", 1, 0 },
+        { 11, "setup.exe", 0, 0 },
     };
     for (const Case& c : cases) {
         recorder->Clear();

@@ -49,7 +49,7 @@ struct KeyCase {
     int topIndex;
 };
 
-class ItemListKeys : public ItemList, public ::testing::WithParamInterface<KeyCase> { };
+class ItemListKeys : public ItemList, public ::testing::WithParamInterface<KeyCase> {};
 
 TEST_P(ItemListKeys, MoveTheSelectionAndTheWindow)
 {

@@ -33,11 +33,26 @@ protected:
         form->ItemIndex = 1;
         TDemos* slot = nullptr;
         switch (category) {
-        case 1: form->Catalogue.DemoCount = 1; slot = &form->Catalogue.Demos[1]; break;
-        case 2: form->Catalogue.ExtraCount = 1; slot = &form->Catalogue.Extra[1]; break;
-        case 3: form->Catalogue.ShareCount = 1; slot = &form->Catalogue.Shareware[1]; break;
-        case 4: form->Catalogue.DriverCount = 1; slot = &form->Catalogue.Drivers[1]; break;
-        case 10: form->Catalogue.FullCount = 1; slot = &form->Catalogue.Fulls[1]; break;
+        case 1:
+            form->Catalogue.DemoCount = 1;
+            slot = &form->Catalogue.Demos[1];
+            break;
+        case 2:
+            form->Catalogue.ExtraCount = 1;
+            slot = &form->Catalogue.Extra[1];
+            break;
+        case 3:
+            form->Catalogue.ShareCount = 1;
+            slot = &form->Catalogue.Shareware[1];
+            break;
+        case 4:
+            form->Catalogue.DriverCount = 1;
+            slot = &form->Catalogue.Drivers[1];
+            break;
+        case 10:
+            form->Catalogue.FullCount = 1;
+            slot = &form->Catalogue.Fulls[1];
+            break;
         default: ADD_FAILURE() << "no such page"; return form->Catalogue.Demos[1];
         }
         *slot = item;
@@ -196,7 +211,7 @@ TEST_F(Launch, APdfWithoutViewerInstallsTheReaderFirst)
     EXPECT_TRUE(recorder->Starts().empty());
 }
 
-class Buttons : public Launch { };
+class Buttons : public Launch {};
 
 TEST_F(Buttons, MainButtonRunsOrInstallsByPage)
 {
@@ -343,7 +358,8 @@ TEST_F(Launch, WineSetsANewPrefixUpOnlyForADiscWithWindowsSetups)
     windows.replace(0, 2, "MZ");
     windows[0x3C] = 0x40;
     windows.replace(0x40, 4, std::string("PE\0\0", 4));
-    WriteDiscFile("DEMOS/NATIVE/SETUP.EXE", "\x7f" "ELF native setup");
+    WriteDiscFile("DEMOS/NATIVE/SETUP.EXE", "\x7f"
+                                            "ELF native setup");
     WriteDiscFile("DEMOS/WIN/SETUP.EXE", windows);
     WriteDiscFile("DEMOS/WIN/PACK.MSI", "package");
     struct Case {
@@ -353,8 +369,10 @@ TEST_F(Launch, WineSetsANewPrefixUpOnlyForADiscWithWindowsSetups)
         size_t preparations;
     };
     const Case cases[] = {
-        { "NATIVE", "SETUP.EXE", true, 0 }, { "WIN", "SETUP.EXE", false, 0 },
-        { "WIN", "SETUP.EXE /S", true, 1 }, { "WIN", "PACK.MSI /qn", true, 1 },
+        { "NATIVE", "SETUP.EXE", true, 0 },
+        { "WIN", "SETUP.EXE", false, 0 },
+        { "WIN", "SETUP.EXE /S", true, 1 },
+        { "WIN", "PACK.MSI /qn", true, 1 },
     };
     for (const Case& c : cases) {
         size_t before = recorder->WinePreparations();

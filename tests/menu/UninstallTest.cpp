@@ -151,7 +151,7 @@ TEST_F(Uninstall, LeftoversAreAskedAboutBySize)
     // 20 MB: two questions, the second with the size.
     WriteDriveC("Hry/Hra/big.dat", "");
     fs::resize_file(DriveC() / "Hry" / "Hra" / "big.dat", 20u << 20);
-    AnswerNo();  // the game folder
+    AnswerNo(); // the game folder
     AnswerYes();
     AnswerYes();
     form->Uninstaller().UninstallProc(item);
@@ -291,10 +291,24 @@ TEST_F(Uninstall, CleanUpStaysInsideThePrefix)
     form->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
 
     const char* attempts[] = {
-        "DC:\\", "DC:\\WINDOWS", "DC:\\Program Files", "DC:\\PROGRAM FILES\\", "DG..\\..", "DG..\\..\\WINDOWS",
-        "DC:\\Hry\\Out", "DC:\\Hry\\Win", "DC:\\WINDOWS\\..\\Program Files\\Common Files\\..", "DZ:\\",
-        "FZ:\\secret.txt", "FC:\\Hry\\Out\\secret.txt", "FC:\\..\\..\\..\\outside\\secret.txt", "SN..", "SN.",
-        "SN\\", "DC:\\WINDOWS\\Start Menu", "D?:\\",
+        "DC:\\",
+        "DC:\\WINDOWS",
+        "DC:\\Program Files",
+        "DC:\\PROGRAM FILES\\",
+        "DG..\\..",
+        "DG..\\..\\WINDOWS",
+        "DC:\\Hry\\Out",
+        "DC:\\Hry\\Win",
+        "DC:\\WINDOWS\\..\\Program Files\\Common Files\\..",
+        "DZ:\\",
+        "FZ:\\secret.txt",
+        "FC:\\Hry\\Out\\secret.txt",
+        "FC:\\..\\..\\..\\outside\\secret.txt",
+        "SN..",
+        "SN.",
+        "SN\\",
+        "DC:\\WINDOWS\\Start Menu",
+        "D?:\\",
     };
     for (const char* attempt : attempts) {
         for (int i = 0; i < 4; ++i)

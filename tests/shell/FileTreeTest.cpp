@@ -87,15 +87,15 @@ TEST_F(FileTreeTest, DirExistsOnNineXAndNt)
         return Tree().DirExists(path);
     };
     ExpectEach<bool>(onNineX, {
-        { "C:\\", false },
-        { "C:", false },
-        { "C:\\Games", true },
-        { "C:\\Games\\", true },
-        { "c:\\games\\x", true },
-        { "C:\\Games\\file.txt", false },
-        { "C:\\Missing", false },
-        { "", false },
-    });
+                                  { "C:\\", false },
+                                  { "C:", false },
+                                  { "C:\\Games", true },
+                                  { "C:\\Games\\", true },
+                                  { "c:\\games\\x", true },
+                                  { "C:\\Games\\file.txt", false },
+                                  { "C:\\Missing", false },
+                                  { "", false },
+                              });
 }
 
 TEST_F(FileTreeTest, RemoveFileClearsReadOnly)
@@ -136,8 +136,16 @@ TEST_F(FileTreeTest, RemoveTreeLeavesHiddenFoldersAndTheirParents)
 TEST_F(FileTreeTest, RemoveTreeRefusesRootsWindowsAndProgramFiles)
 {
     const char* refused[] = {
-        "C:\\", "C:", "c:\\", "C:\\Program Files", "c:\\PROGRAM FILES\\", "C:\\WINDOWS", "c:\\windows\\",
-        "C:\\Program Files\\..\\Windows", "C:\\\\WINDOWS", "C:\\WINDOWS\\.",
+        "C:\\",
+        "C:",
+        "c:\\",
+        "C:\\Program Files",
+        "c:\\PROGRAM FILES\\",
+        "C:\\WINDOWS",
+        "c:\\windows\\",
+        "C:\\Program Files\\..\\Windows",
+        "C:\\\\WINDOWS",
+        "C:\\WINDOWS\\.",
     };
     for (const char* folder : refused) {
         Tree().RemoveTree(folder);
@@ -308,17 +316,17 @@ TEST_F(FileTreeTest, ProgramDirOfCommandLines)
     Write(driveC / "Y" / "install.bat", "x");
     Write(driveC / "Z" / "RUN.COM", "x");
     ExpectEach([this](const char* commandLine) { return Tree().ProgramDirOf(commandLine); }, {
-        { "\"C:\\X\\SETUP.EXE\" -y", "C:\\X\\" },
-        { "C:\\X\\SETUP.EXE -y", "C:\\X\\" },
-        { "C:\\X\\setup.exe", "C:\\X\\" },
-        { "\"C:\\Missing\\SETUP.EXE\" -y", "C:\\" },
-        { "C:\\Y\\INSTALL.BAT /q", "C:\\Y\\" },
-        { "C:\\Z\\RUN.COM", "C:\\Z\\" },
-        { "C:\\X\\SETUP.EXE C:\\Z\\RUN.COM", "C:\\X\\" },
-        { "C:\\GAMES\\RUN", "C:\\GAMES\\RUN" },
-        { "", "C:\\" },
-        { "\"\"", "C:\\" },
-    });
+                                                                                                 { "\"C:\\X\\SETUP.EXE\" -y", "C:\\X\\" },
+                                                                                                 { "C:\\X\\SETUP.EXE -y", "C:\\X\\" },
+                                                                                                 { "C:\\X\\setup.exe", "C:\\X\\" },
+                                                                                                 { "\"C:\\Missing\\SETUP.EXE\" -y", "C:\\" },
+                                                                                                 { "C:\\Y\\INSTALL.BAT /q", "C:\\Y\\" },
+                                                                                                 { "C:\\Z\\RUN.COM", "C:\\Z\\" },
+                                                                                                 { "C:\\X\\SETUP.EXE C:\\Z\\RUN.COM", "C:\\X\\" },
+                                                                                                 { "C:\\GAMES\\RUN", "C:\\GAMES\\RUN" },
+                                                                                                 { "", "C:\\" },
+                                                                                                 { "\"\"", "C:\\" },
+                                                                                             });
 }
 
 }

@@ -27,14 +27,14 @@ std::string Cp(const char* utf8)
 struct CorpusCase {
     const char* file;
     uint32_t linkFlags;
-    const char* name;  // nullptr: absent
+    const char* name; // nullptr: absent
     const char* relativePath;
     const char* workingDir;
     const char* arguments;
     const char* iconLocation;
     uint32_t showCommand;
     uint16_t hotKey;
-    const char* target;  // UTF-8 of what ResolveTarget gives
+    const char* target; // UTF-8 of what ResolveTarget gives
 };
 
 const CorpusCase corpus[] = {
@@ -49,10 +49,12 @@ const CorpusCase corpus[] = {
         "%HOMEDRIVE%%HOMEPATH%", nullptr, "%SystemRoot%\\syswow64\\WindowsPowerShell\\v1.0\\powershell.exe", 1, 0,
         "C:\\Windows\\SysWOW64\\WindowsPowerShell\\v1.0\\powershell.exe" },
     { "lnkparse3_network_info.lnk", 0x80093, nullptr, nullptr,
-        "Z:\\A - LM METAL LIFT\\01.OBCHOD - BRO\xC5\xBD" "URY - Prodejn\xC3\xAD a technick\xC3\xA9 informace o "
+        "Z:\\A - LM METAL LIFT\\01.OBCHOD - BRO\xC5\xBD"
+        "URY - Prodejn\xC3\xAD a technick\xC3\xA9 informace o "
         "produktech\\ETN\\ETN-Katalog-ENG\\Katalog ETN 10_2017\\Lift-programme",
         nullptr, nullptr, 1, 0,
-        "\\\\10.0.0.150\\LMmetal\\A - LM METAL LIFT\\01.OBCHOD - BRO\xC5\xBD" "URY - Prodejn\xC3\xAD a technick\xC3\xA9 "
+        "\\\\10.0.0.150\\LMmetal\\A - LM METAL LIFT\\01.OBCHOD - BRO\xC5\xBD"
+        "URY - Prodejn\xC3\xAD a technick\xC3\xA9 "
         "informace o produktech\\ETN\\ETN-Katalog-ENG\\Katalog ETN 10_2017\\Lift-programme\\ETN-lift programme "
         "2017.pdf" },
     { "lnkparse3_sample16.lnk", 0x200083, nullptr, nullptr, nullptr, nullptr, nullptr, 1, 0,

@@ -83,15 +83,15 @@ TEST(LnkMalformed, DamagedExtraDataKeepsTheProperties)
     contents.localBasePath = "C:\\G\\RUN.EXE";
     contents.workingDir = "C:\\G";
     std::vector<uint8_t> bytes = shell::WriteLnk(contents);
-    bytes.resize(bytes.size() - 4);  // drop the terminal block
+    bytes.resize(bytes.size() - 4); // drop the terminal block
     for (uint8_t byte : { 0x40, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0xA0 })
-        bytes.push_back(byte);  // a tracker block claiming 64 bytes, with 0 following
+        bytes.push_back(byte); // a tracker block claiming 64 bytes, with 0 following
     shell::LnkFile link = shell::ParseLnk(bytes);
     EXPECT_TRUE(link.extraDataDamaged);
     EXPECT_EQ(shell::ResolveTarget(link), "C:\\G\\RUN.EXE");
     EXPECT_EQ(link.workingDir.value_or(""), "C:\\G");
 
-    bytes.resize(bytes.size() - 8);  // no terminal block at all is accepted
+    bytes.resize(bytes.size() - 8); // no terminal block at all is accepted
     EXPECT_FALSE(shell::ParseLnk(bytes).extraDataDamaged);
 }
 

@@ -15,29 +15,29 @@ TEST(PathText, PostFixDirAndGetParentDir)
     EXPECT_EQ(shell::PostFixDir("C:\\Games\\"), "C:\\Games\\");
 
     ExpectEach(shell::GetParentDir, {
-        { "C:\\Games\\X\\", "C:\\Games" },
-        { "C:\\Games\\X", "C:\\Games" },
-        { "C:\\Games", "C:" },
-        { "C:\\", "C:" },
-        { "Games", "" },
-        { "", "" },
-    });
+                                        { "C:\\Games\\X\\", "C:\\Games" },
+                                        { "C:\\Games\\X", "C:\\Games" },
+                                        { "C:\\Games", "C:" },
+                                        { "C:\\", "C:" },
+                                        { "Games", "" },
+                                        { "", "" },
+                                    });
 }
 
 TEST(PathText, SplitListSeparatorRules)
 {
     ExpectEach<List>(shell::SplitList, {
-        { "", {} },
-        { "one", { "one" } },
-        { "a:b", { "a", "b" } },
-        { "a:b;c:d", { "a:b", "c:d" } },
-        { "a:b,c:d", { "a:b", "c:d" } },
-        { "a;b,c", { "a;b", "c" } },
-        { "a,,b", { "a", "", "b" } },
-        { ";", { "", "" } },
-        { "a,", { "a", "" } },
-        { "C:\\GAME\\RUN.EXE", { "C", "\\GAME\\RUN.EXE" } },
-    });
+                                           { "", {} },
+                                           { "one", { "one" } },
+                                           { "a:b", { "a", "b" } },
+                                           { "a:b;c:d", { "a:b", "c:d" } },
+                                           { "a:b,c:d", { "a:b", "c:d" } },
+                                           { "a;b,c", { "a;b", "c" } },
+                                           { "a,,b", { "a", "", "b" } },
+                                           { ";", { "", "" } },
+                                           { "a,", { "a", "" } },
+                                           { "C:\\GAME\\RUN.EXE", { "C", "\\GAME\\RUN.EXE" } },
+                                       });
 }
 
 // The original capacity was 254 characters; longer lists must not lose their tail entries.
@@ -63,12 +63,12 @@ TEST(PathText, CutHelpers)
     EXPECT_EQ(shell::CutBeforeColon(":x"), "");
 
     ExpectEach(shell::CutAfterExtension, {
-        { "C:\\GAME\\RUN.EXE -x -y", "C:\\GAME\\RUN.EXE" },
-        { "C:\\MY GAME\\RUN.EXE", "C:\\MY GAME\\RUN.EXE" },
-        { "C:\\GAME\\RUN.EXE", "C:\\GAME\\RUN.EXE" },
-        { "C:\\GAME\\RUN -x", "C:\\GAME\\RUN -x" },
-        { "C:\\A.B\\RUN -f x.y", "C:\\A.B\\RUN -f x.y" },
-    });
+                                             { "C:\\GAME\\RUN.EXE -x -y", "C:\\GAME\\RUN.EXE" },
+                                             { "C:\\MY GAME\\RUN.EXE", "C:\\MY GAME\\RUN.EXE" },
+                                             { "C:\\GAME\\RUN.EXE", "C:\\GAME\\RUN.EXE" },
+                                             { "C:\\GAME\\RUN -x", "C:\\GAME\\RUN -x" },
+                                             { "C:\\A.B\\RUN -f x.y", "C:\\A.B\\RUN -f x.y" },
+                                         });
 
     EXPECT_EQ(shell::StripQuotes("\"C:\\A B\\X.EXE\" \"-y\""), "C:\\A B\\X.EXE -y");
 }
@@ -76,15 +76,15 @@ TEST(PathText, CutHelpers)
 TEST(PathText, UninstallDirOfCommandLines)
 {
     ExpectEach(shell::UninstallDirOf, {
-        { "C:\\WINDOWS\\UNINST.EXE -f\"C:\\GAME\\DeIsL1.isu\" -c\"C:\\GAME\\_ISREG32.DLL\"", "C:\\GAME\\" },
-        { "C:\\WINDOWS\\UNINST.EXE -fC:\\GAME\\DeIsL1.isu", "C:\\GAME\\" },
-        { "C:\\WINDOWS\\UNINST.EXE -f\"C:\\Program Files\\Game\\DeIsL1.isu\"", "C:\\Program Files\\Game\\" },
-        { "C:\\WINDOWS\\uninst.exe \"C:\\WINDOWS\\UNINST0.000\" \"C:\\GAME\\UNINSTAL.LOG\"", "C:\\GAME\\" },
-        { "C:\\WINDOWS\\UNWISE.EXE \"C:\\GAMES\\Y\\INSTALL.LOG\"", "C:\\GAMES\\Y\\" },
-        { "C:\\WINDOWS\\UNWISE.EXE C:\\GAMES\\Y\\INSTALL.LOG", "C:\\GAMES\\Y\\" },
-        { "", "" },
-        { "UNINST", "" },
-    });
+                                          { "C:\\WINDOWS\\UNINST.EXE -f\"C:\\GAME\\DeIsL1.isu\" -c\"C:\\GAME\\_ISREG32.DLL\"", "C:\\GAME\\" },
+                                          { "C:\\WINDOWS\\UNINST.EXE -fC:\\GAME\\DeIsL1.isu", "C:\\GAME\\" },
+                                          { "C:\\WINDOWS\\UNINST.EXE -f\"C:\\Program Files\\Game\\DeIsL1.isu\"", "C:\\Program Files\\Game\\" },
+                                          { "C:\\WINDOWS\\uninst.exe \"C:\\WINDOWS\\UNINST0.000\" \"C:\\GAME\\UNINSTAL.LOG\"", "C:\\GAME\\" },
+                                          { "C:\\WINDOWS\\UNWISE.EXE \"C:\\GAMES\\Y\\INSTALL.LOG\"", "C:\\GAMES\\Y\\" },
+                                          { "C:\\WINDOWS\\UNWISE.EXE C:\\GAMES\\Y\\INSTALL.LOG", "C:\\GAMES\\Y\\" },
+                                          { "", "" },
+                                          { "UNINST", "" },
+                                      });
 }
 
 TEST(PathText, DoubleAmpersands)

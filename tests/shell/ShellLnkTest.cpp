@@ -52,15 +52,15 @@ TEST_F(ShellLnkTest, FileNameGetsTheShortcutExtension)
         return link.FileName();
     };
     ExpectEach(stored, {
-        { "C:\\X\\game", "C:\\X\\game.lnk" },
-        { "C:\\X\\game.LNK", "C:\\X\\game.LNK" },
-        { "C:\\X\\game.exe", "C:\\X\\game.exe.lnk" },
-        { "C:\\X.DIR\\game", "C:\\X.DIR\\game.lnk" },
-        { ".lnk", "" },
-        { ".LNK", "" },
-        { "C:\\X\\.lnk", "" },
-        { "", "" },
-    });
+                           { "C:\\X\\game", "C:\\X\\game.lnk" },
+                           { "C:\\X\\game.LNK", "C:\\X\\game.LNK" },
+                           { "C:\\X\\game.exe", "C:\\X\\game.exe.lnk" },
+                           { "C:\\X.DIR\\game", "C:\\X.DIR\\game.lnk" },
+                           { ".lnk", "" },
+                           { ".LNK", "" },
+                           { "C:\\X\\.lnk", "" },
+                           { "", "" },
+                       });
 }
 
 TEST_F(ShellLnkTest, SpecialFoldersPlaceTheFileName)
@@ -96,7 +96,8 @@ TEST_F(ShellLnkTest, MessagesFollowTheLanguageOfAllInstances)
         EXPECT_STREQ(error.what(), "Lien non trouv\xE9.");
     }
     EXPECT_EQ(TQXShellLink::CurrentMessages().readError, "Erreur en lecture.");
-    EXPECT_EQ(TQXShellLink::CurrentMessages().writeError, "Erreur en \xE9" "criture.");
+    EXPECT_EQ(TQXShellLink::CurrentMessages().writeError, "Erreur en \xE9"
+                                                          "criture.");
     first.SetLangType(ltEnglish);
     EXPECT_THROW(
         {
@@ -142,7 +143,7 @@ TEST_F(ShellLnkTest, HotKeyTranslatesModifiers)
 {
     shell::LnkContents contents;
     contents.localBasePath = "C:\\G\\RUN.EXE";
-    contents.hotKey = 0x074B;  // Ctrl+Shift+Alt+K
+    contents.hotKey = 0x074B; // Ctrl+Shift+Alt+K
     machine->files["C:\\k.lnk"] = shell::WriteLnk(contents);
     TQXShellLink link(nullptr, machine);
     link.SetFileName("C:\\k.lnk");
@@ -161,10 +162,14 @@ TEST_F(ShellLnkTest, ReadsAnAnsiShortcutIntoTheProperties)
 {
     shell::LnkContents contents;
     contents.unicode = false;
-    contents.idListPath = "C:\\Hry\\\xC8" "erv\xED\\RUN.EXE";
-    contents.localBasePath = "C:\\Hry\\\xC8" "erv\xED\\RUN.EXE";
-    contents.name = "Hra \xE8" "erv\xED";
-    contents.workingDir = "C:\\Hry\\\xC8" "erv\xED";
+    contents.idListPath = "C:\\Hry\\\xC8"
+                          "erv\xED\\RUN.EXE";
+    contents.localBasePath = "C:\\Hry\\\xC8"
+                             "erv\xED\\RUN.EXE";
+    contents.name = "Hra \xE8"
+                    "erv\xED";
+    contents.workingDir = "C:\\Hry\\\xC8"
+                          "erv\xED";
     contents.arguments = "-nosound";
     contents.iconLocation = "C:\\Hry\\icon.ico";
     machine->files["C:\\WINDOWS\\Start Menu\\Programs\\Cervi.lnk"] = shell::WriteLnk(contents);
@@ -173,9 +178,12 @@ TEST_F(ShellLnkTest, ReadsAnAnsiShortcutIntoTheProperties)
     link.SetShellFolder(sfPrograms);
     link.SetFileName("Cervi");
     link.ReadLink();
-    EXPECT_EQ(link.Target(), "C:\\Hry\\\xC8" "erv\xED\\RUN.EXE");
-    EXPECT_EQ(link.WorkingDir(), "C:\\Hry\\\xC8" "erv\xED");
-    EXPECT_EQ(link.Description(), "Hra \xE8" "erv\xED");
+    EXPECT_EQ(link.Target(), "C:\\Hry\\\xC8"
+                             "erv\xED\\RUN.EXE");
+    EXPECT_EQ(link.WorkingDir(), "C:\\Hry\\\xC8"
+                                 "erv\xED");
+    EXPECT_EQ(link.Description(), "Hra \xE8"
+                                  "erv\xED");
     EXPECT_EQ(link.Arguments(), "-nosound");
 }
 
@@ -242,8 +250,7 @@ TEST(ShellLnkProperties, PublishedInOrderWithDesignTimeDefaults)
     std::vector<std::string> names;
     for (const platform::PropertyInfo& property : TQXShellLink::StaticClass().OwnProperties())
         names.push_back(property.name);
-    EXPECT_EQ(names, (std::vector<std::string> { "Arguments", "Description", "HotKey", "FileName", "LangType", "Target",
-                         "WindowState", "WorkingDir", "ShellFolder" }));
+    EXPECT_EQ(names, (std::vector<std::string> { "Arguments", "Description", "HotKey", "FileName", "LangType", "Target", "WindowState", "WorkingDir", "ShellFolder" }));
 
     auto* link = dynamic_cast<TQXShellLink*>(platform::FindClass("TQXShellLink")->Create(nullptr));
     ASSERT_NE(link, nullptr);

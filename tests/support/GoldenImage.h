@@ -19,7 +19,8 @@ namespace torva::test {
 
 // Which bytes of a pixel take part: blue, green and red only (what the window shows), or the
 // fourth byte as well (masks, or the never-zero results of a blend).
-enum class GoldenChannels { Colour, WithFourthByte };
+enum class GoldenChannels { Colour,
+    WithFourthByte };
 
 struct GoldenComparison {
     bool sizeMatches = false;

@@ -11,8 +11,8 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using torva::test::CompareToGolden;
 using torva::test::ComparePictures;
+using torva::test::CompareToGolden;
 using torva::test::GoldenChannels;
 using torva::test::PixelBuffer;
 

@@ -49,13 +49,13 @@ TEST(MenuCommandLine, OwnPathIsTakenToTheCodePage)
 TEST(MenuCommandLine, RefusedArguments)
 {
     const std::vector<std::vector<std::string>> refused = {
-        { "--disc" },             // no value
-        { "--own-path" },         // no value
-        { "--label" },            // no value
-        { "--disc", "d", "T" },   // T only first
-        { "t" },                  // T is a capital
-        { "--speed", "3" },       // unknown
-        { "a.iso", "b.iso" },     // one disc
+        { "--disc" },           // no value
+        { "--own-path" },       // no value
+        { "--label" },          // no value
+        { "--disc", "d", "T" }, // T only first
+        { "t" },                // T is a capital
+        { "--speed", "3" },     // unknown
+        { "a.iso", "b.iso" },   // one disc
         { "--disc", "d", "e.iso" },
     };
     for (const auto& args : refused)

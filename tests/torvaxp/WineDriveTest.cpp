@@ -111,7 +111,8 @@ TEST_F(WineDrive, AProgramOnAnImageSeesACdRomWithTheImagesLabel)
     fs::copy_file(TORVA_DRIVE_PROBE, root / "tree" / "DRIVEPRB.EXE");
     fs::path iso = root / "probe.iso";
     ASSERT_EQ(std::system(("xorriso -report_about FAILURE -outdev '" + iso.string() + "' -rockridge off -joliet on -volid 'Torva Probe' -map '"
-                              + (root / "tree").string() + "' / >/dev/null 2>&1").c_str()),
+                  + (root / "tree").string() + "' / >/dev/null 2>&1")
+                              .c_str()),
         0);
     auto image = platform::DiscImage::Open(iso);
 

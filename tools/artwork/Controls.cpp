@@ -28,10 +28,12 @@ Sdf Triangle(float cx, float cy, float w, float h, bool up)
 void MetalKnob(Raster& r, const Sdf& shape, Box area, unsigned light = 0x5C6876, unsigned dark = 0x252C35)
 {
     Shadow(r, shape, 1, 2, 4, 0.6f, area);
-    FillWith(r, shape, [&](int x, int y, float) {
-        float t = Clamp01((y - area.y0) / float(area.y1 - area.y0));
-        return Mix(Hex(light), Hex(dark), t) * (1 + (BrushedNoise(x, y, 9) - 0.5f) * 0.1f);
-    }, area);
+    FillWith(
+        r, shape, [&](int x, int y, float) {
+            float t = Clamp01((y - area.y0) / float(area.y1 - area.y0));
+            return Mix(Hex(light), Hex(dark), t) * (1 + (BrushedNoise(x, y, 9) - 0.5f) * 0.1f);
+        },
+        area);
     Bevel(r, shape, 2.5f, 0.8f, area);
 }
 
@@ -211,7 +213,8 @@ void Flag(const Raster& screen, int x, int y, unsigned ring, const std::function
     Box area { x, y, x + 33, y + 33 };
     Sdf badge = Circle(cx, cy, 14);
     Shadow(layer, badge, 1, 1.5f, 3, 0.6f, area);
-    FillWith(layer, badge, [&](int, int py, float) { return Mix(Hex(0x2A3440), Hex(0x0D1218), (py - y) / 33.0f); }, area);
+    FillWith(
+        layer, badge, [&](int, int py, float) { return Mix(Hex(0x2A3440), Hex(0x0D1218), (py - y) / 33.0f); }, area);
     Fill(layer, Outline(badge, 1.2f), Hex(ring), 1, area);
     Glow(layer, Outline(badge, 1.2f), Hex(ring), 3, 0.35f, area);
     symbol(layer, cx, cy, area);
@@ -220,34 +223,44 @@ void Flag(const Raster& screen, int x, int y, unsigned ring, const std::function
 
 void Flags(const Raster& screen, std::map<std::string, Raster>& out)
 {
-    Flag(screen, 295, 25, 0x2FD158, [](Raster& r, float cx, float cy, Box a) {
-        Sdf check = Union(Segment(cx - 7, cy, cx - 2, cy + 5, 1.8f), Segment(cx - 2, cy + 5, cx + 7, cy - 6, 1.8f));
-        LitGlyph(r, check, a, 0x2FD158);
-    }, out, "Flag_Playable");
-    Flag(screen, 331, 25, 0xE8382E, [](Raster& r, float cx, float cy, Box a) {
-        Sdf cross = Union(Segment(cx - 6, cy - 6, cx + 6, cy + 6, 1.8f), Segment(cx - 6, cy + 6, cx + 6, cy - 6, 1.8f));
-        LitGlyph(r, cross, a, 0xE8382E);
-    }, out, "Flag_Unplayable");
-    Flag(screen, 367, 25, 0xE9EEF3, [](Raster& r, float cx, float cy, Box a) {
-        Sdf cloth = RoundBox(cx - 10, cy - 7, cx + 10, cy + 7, 1.5f);
-        Fill(r, Intersect(cloth, RoundBox(cx - 11, cy - 8, cx + 11, cy, 0)), Hex(0xF4F6F8), 1, a);
-        Fill(r, Intersect(cloth, RoundBox(cx - 11, cy, cx + 11, cy + 8, 0)), Hex(0xD7141A), 1, a);
-        Fill(r, Intersect(cloth, Polygon(Points { { cx - 10, cy - 7 }, { cx, cy }, { cx - 10, cy + 7 } })), Hex(0x11457E), 1, a);
-        Bevel(r, cloth, 1, 0.4f, a);
-    }, out, "Flag_CZ");
-    Flag(screen, 402, 25, palette::Cyan, [](Raster& r, float cx, float cy, Box a) {
-        Sdf links = Union(Union(Segment(cx, cy - 6, cx - 6, cy + 5, 0.8f), Segment(cx, cy - 6, cx + 6, cy + 5, 0.8f)),
-            Segment(cx - 6, cy + 5, cx + 6, cy + 5, 0.8f));
-        Fill(r, links, Hex(0x7FDDF0), 1, a);
-        for (auto [x, y] : Points { { cx, cy - 6 }, { cx - 6, cy + 5 }, { cx + 6, cy + 5 } })
-            LitGlyph(r, Circle(x, y, 2.6f), a, palette::Cyan);
-    }, out, "Flag_Net");
-    Flag(screen, 439, 25, palette::Orange, [](Raster& r, float cx, float cy, Box) {
-        TextMask text = RenderText("3D", LetteringFace, 13, true);
-        int x = int(std::lround(cx - text.width / 2.0f)), y = int(std::lround(cy - text.height / 2.0f));
-        AddMask(r, BlurMask(text, 2), x - 2, y - 2, Hex(palette::Orange), 0.8f);
-        DrawMask(r, text, x, y, Hex(0xFFE7C8));
-    }, out, "Flag_3D");
+    Flag(
+        screen, 295, 25, 0x2FD158, [](Raster& r, float cx, float cy, Box a) {
+            Sdf check = Union(Segment(cx - 7, cy, cx - 2, cy + 5, 1.8f), Segment(cx - 2, cy + 5, cx + 7, cy - 6, 1.8f));
+            LitGlyph(r, check, a, 0x2FD158);
+        },
+        out, "Flag_Playable");
+    Flag(
+        screen, 331, 25, 0xE8382E, [](Raster& r, float cx, float cy, Box a) {
+            Sdf cross = Union(Segment(cx - 6, cy - 6, cx + 6, cy + 6, 1.8f), Segment(cx - 6, cy + 6, cx + 6, cy - 6, 1.8f));
+            LitGlyph(r, cross, a, 0xE8382E);
+        },
+        out, "Flag_Unplayable");
+    Flag(
+        screen, 367, 25, 0xE9EEF3, [](Raster& r, float cx, float cy, Box a) {
+            Sdf cloth = RoundBox(cx - 10, cy - 7, cx + 10, cy + 7, 1.5f);
+            Fill(r, Intersect(cloth, RoundBox(cx - 11, cy - 8, cx + 11, cy, 0)), Hex(0xF4F6F8), 1, a);
+            Fill(r, Intersect(cloth, RoundBox(cx - 11, cy, cx + 11, cy + 8, 0)), Hex(0xD7141A), 1, a);
+            Fill(r, Intersect(cloth, Polygon(Points { { cx - 10, cy - 7 }, { cx, cy }, { cx - 10, cy + 7 } })), Hex(0x11457E), 1, a);
+            Bevel(r, cloth, 1, 0.4f, a);
+        },
+        out, "Flag_CZ");
+    Flag(
+        screen, 402, 25, palette::Cyan, [](Raster& r, float cx, float cy, Box a) {
+            Sdf links = Union(Union(Segment(cx, cy - 6, cx - 6, cy + 5, 0.8f), Segment(cx, cy - 6, cx + 6, cy + 5, 0.8f)),
+                Segment(cx - 6, cy + 5, cx + 6, cy + 5, 0.8f));
+            Fill(r, links, Hex(0x7FDDF0), 1, a);
+            for (auto [x, y] : Points { { cx, cy - 6 }, { cx - 6, cy + 5 }, { cx + 6, cy + 5 } })
+                LitGlyph(r, Circle(x, y, 2.6f), a, palette::Cyan);
+        },
+        out, "Flag_Net");
+    Flag(
+        screen, 439, 25, palette::Orange, [](Raster& r, float cx, float cy, Box) {
+            TextMask text = RenderText("3D", LetteringFace, 13, true);
+            int x = int(std::lround(cx - text.width / 2.0f)), y = int(std::lround(cy - text.height / 2.0f));
+            AddMask(r, BlurMask(text, 2), x - 2, y - 2, Hex(palette::Orange), 0.8f);
+            DrawMask(r, text, x, y, Hex(0xFFE7C8));
+        },
+        out, "Flag_3D");
 }
 
 struct ActionGlyph {
@@ -375,7 +388,8 @@ Raster ConnectButton(const Raster& screen)
     Box area = Around(552, 457, 80, 23);
     Sdf pill = RoundBox(553, 458, 631, 479, 10);
     Shadow(layer, pill, 1, 1.5f, 3, 0.6f, area);
-    FillWith(layer, pill, [](int, int y, float) { return Mix(Hex(0x1C3140), Hex(0x08121A), (y - 458) / 21.0f); }, area);
+    FillWith(
+        layer, pill, [](int, int y, float) { return Mix(Hex(0x1C3140), Hex(0x08121A), (y - 458) / 21.0f); }, area);
     Fill(layer, Outline(pill, 0.7f), Hex(palette::Cyan), 0.9f, area);
     Glow(layer, Outline(pill, 0.7f), Hex(palette::Cyan), 3, 0.3f, area);
     Sdf globe = Union(Outline(Circle(566, 468.5f, 6), 0.8f), Segment(560, 468.5f, 572, 468.5f, 0.5f));

@@ -37,10 +37,12 @@ void Rivet(Raster& r, float cx, float cy, float radius = 4)
     Sdf head = Circle(cx, cy, radius);
     Box area { int(cx - radius - 4), int(cy - radius - 4), int(cx + radius + 5), int(cy + radius + 5) };
     Shadow(r, head, 1.5f, 2, 3, 0.6f, area);
-    FillWith(r, head, [&](int x, int y, float) {
-        float t = Clamp01(((x - cx) + (y - cy)) / (2 * radius) * 0.5f + 0.5f);
-        return Mix(Hex(0xB8C2CC), Hex(0x3A424C), t);
-    }, area);
+    FillWith(
+        r, head, [&](int x, int y, float) {
+            float t = Clamp01(((x - cx) + (y - cy)) / (2 * radius) * 0.5f + 0.5f);
+            return Mix(Hex(0xB8C2CC), Hex(0x3A424C), t);
+        },
+        area);
     Bevel(r, head, 2, 0.6f, area);
     Fill(r, Circle(cx - radius * 0.35f, cy - radius * 0.35f, radius * 0.3f), Hex(0xFFFFFF), 0.7f, area);
 }
@@ -115,10 +117,12 @@ void LogoSlab(Raster& r)
     Sdf plate = RoundBox(16, 14, 304, 150, 16);
     Box area { 0, 0, 330, 180 };
     Shadow(r, plate, 3, 4, 8, 0.5f, area);
-    FillWith(r, plate, [](int x, int y, float depth) {
-        Rgb base = Mix(Hex(0x1A2029), Hex(0x2C3541), Clamp01(1 - y / 150.0f));
-        return base * (1 + (BrushedNoise(x, y, 11) - 0.5f) * 0.1f) + Hex(0x0A1A22) * Clamp01(depth / 60);
-    }, area);
+    FillWith(
+        r, plate, [](int x, int y, float depth) {
+            Rgb base = Mix(Hex(0x1A2029), Hex(0x2C3541), Clamp01(1 - y / 150.0f));
+            return base * (1 + (BrushedNoise(x, y, 11) - 0.5f) * 0.1f) + Hex(0x0A1A22) * Clamp01(depth / 60);
+        },
+        area);
     Bevel(r, plate, 4, 0.8f, area);
     GlowText(r, "TORVA", LetteringFace, 62, true, 152, 66, Hex(0xFFD9A8), Hex(palette::Orange));
     GlowText(r, "CD v2", LetteringFace, 26, true, 206, 118, Hex(0xD8FBFF), Hex(palette::Cyan));
@@ -174,8 +178,7 @@ Raster WindowBackground()
     Vents(r, 744, 796, 250, 9, 10);
     Vents(r, 744, 796, 520, 8, 10);
     Grille(r, 44, 489, 30);
-    for (auto [x, y] : std::array<std::pair<float, float>, 18> { {
-             { 48, 60 }, { 776, 60 }, { 48, 688 }, { 776, 688 }, { 350, 56 }, { 640, 56 },
+    for (auto [x, y] : std::array<std::pair<float, float>, 18> { { { 48, 60 }, { 776, 60 }, { 48, 688 }, { 776, 688 }, { 350, 56 }, { 640, 56 },
              { 734, 228 }, { 806, 228 }, { 734, 432 }, { 806, 432 }, { 734, 498 }, { 806, 498 },
              { 734, 688 }, { 806, 688 }, { 68, 726 }, { 164, 726 }, { 516, 728 }, { 556, 728 } } })
         Rivet(r, x, y);

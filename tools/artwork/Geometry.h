@@ -9,9 +9,9 @@ namespace artwork::geometry {
 inline constexpr int ScreenX = 85, ScreenY = 173, ScreenW = 638, ScreenH = 482;
 
 // Screen coordinates.
-inline constexpr int ListX0 = 56, ListY0 = 36, ListX1 = 222, ListY1 = 386;       // 166 x 350
+inline constexpr int ListX0 = 56, ListY0 = 36, ListX1 = 222, ListY1 = 386; // 166 x 350
 inline constexpr int ColumnX0 = 532, ColumnY0 = 50, ColumnX1 = 624, ColumnY1 = 398;
-inline constexpr int SectionsX = 540, SectionsY = 54;                            // 74 x 340
+inline constexpr int SectionsX = 540, SectionsY = 54; // 74 x 340
 inline constexpr int RailX0 = 515, RailX1 = 530;
 inline constexpr int UpperRailY0 = 8, UpperRailY1 = 214, LowerRailY0 = 268, LowerRailY1 = 390;
 

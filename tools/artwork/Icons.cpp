@@ -15,7 +15,10 @@ namespace {
 
 using Points = std::vector<std::pair<float, float>>;
 
-enum class Role { Body, Accent, Hot, Dark };
+enum class Role { Body,
+    Accent,
+    Hot,
+    Dark };
 
 class IconPainter {
 public:

@@ -34,11 +34,13 @@ void ListPanel(Raster& r)
     Glow(r, panel, Hex(palette::Cyan), 8, 0.18f, area);
     // The rows are written dark grey, the selected one black and installed ones silver: the
     // panel is brushed steel of a middle brightness that all three stand out from.
-    FillWith(r, panel, [](int x, int y, float) {
-        Rgb steel = Mix(Hex(0x8593A0), Hex(0x6F7C88), (y - ListY0) / 350.0f);
-        float brushed = (Hash(x / 3, y, 11) - 0.5f) * 0.05f + (Hash(0, y, 12) - 0.5f) * 0.04f;
-        return steel * (1 + brushed);
-    }, area);
+    FillWith(
+        r, panel, [](int x, int y, float) {
+            Rgb steel = Mix(Hex(0x8593A0), Hex(0x6F7C88), (y - ListY0) / 350.0f);
+            float brushed = (Hash(x / 3, y, 11) - 0.5f) * 0.05f + (Hash(0, y, 12) - 0.5f) * 0.04f;
+            return steel * (1 + brushed);
+        },
+        area);
     Bevel(r, panel, 4, -0.8f, area);
     Fill(r, Outline(Grow(panel, 3), 0.5f), Hex(0x2A6D88), 0.8f, area);
     // Faint grooves between the ten rows.
@@ -119,9 +121,11 @@ void DetailCard(Raster& r)
     Sdf card = RoundBox(212, 16, 508, 280, 10);
     Box area { 200, 4, 545, 460 };
     Shadow(r, card, 3, 4, 8, 0.5f, area);
-    FillWith(r, card, [](int x, int y, float) {
-        return Hex(palette::Card) * (1 + (BrushedNoise(x, y, 21) - 0.5f) * 0.12f);
-    }, area);
+    FillWith(
+        r, card, [](int x, int y, float) {
+            return Hex(palette::Card) * (1 + (BrushedNoise(x, y, 21) - 0.5f) * 0.12f);
+        },
+        area);
     Bevel(r, card, 3, 0.6f, area);
     Sdf flags = RoundBox(288, 21, 480, 62, 7);
     Fill(r, flags, Hex(0x0A1017), 1, area);
@@ -135,14 +139,17 @@ void Plates(Raster& r)
     Shadow(r, plates, 1, 2, 4, 0.5f, area);
     // Plates shade only from top to bottom: the off buttons on them take their own background
     // from the very pixels they cover.
-    FillWith(r, plates, [](int, int y, float) {
-        return Mix(Hex(palette::Plate), Hex(palette::PlateDark), Clamp01((y - 213) / 240.0f));
-    }, area);
+    FillWith(
+        r, plates, [](int, int y, float) {
+            return Mix(Hex(palette::Plate), Hex(palette::PlateDark), Clamp01((y - 213) / 240.0f));
+        },
+        area);
     Bevel(r, plates, 2, 0.6f, area);
     // The films note is a darker strip: it stays empty on every other page.
     Sdf note = RoundBox(172, 429, 512, 450, 4);
     Shadow(r, note, 1, 2, 4, 0.5f, area);
-    FillWith(r, note, [](int, int y, float) { return Mix(Hex(0xA3ADB8), Hex(0x8E99A5), Clamp01((y - 429) / 21.0f)); }, area);
+    FillWith(
+        r, note, [](int, int y, float) { return Mix(Hex(0xA3ADB8), Hex(0x8E99A5), Clamp01((y - 429) / 21.0f)); }, area);
     Bevel(r, note, 2, 0.5f, area);
 }
 

@@ -28,7 +28,8 @@ const ClassInfo& TDemoForm::StaticClass()
     return info;
 }
 
-TDemoForm::TDemoForm(TComponent* owner, std::unique_ptr<IWindowBackend> window) : TForm(owner)
+TDemoForm::TDemoForm(TComponent* owner, std::unique_ptr<IWindowBackend> window)
+    : TForm(owner)
 {
     Methods().Add<void(TObject*)>("FormCreate", [this](TObject* s) { FormCreate(s); });
     Methods().Add<void(TObject*, uint16_t&, TShiftState)>("FormKeyDown", [this](TObject* s, uint16_t& k, TShiftState sh) { FormKeyDown(s, k, sh); });

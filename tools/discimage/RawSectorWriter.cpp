@@ -11,12 +11,12 @@ namespace {
 constexpr size_t UserBytes = 2048;
 constexpr size_t RawBytes = 2352;
 constexpr size_t SyncBytes = 12;
-constexpr size_t HeaderOffset = 12;     // minute, second, frame (BCD), mode
+constexpr size_t HeaderOffset = 12; // minute, second, frame (BCD), mode
 constexpr size_t Mode1Data = 16;
-constexpr size_t Mode1Edc = 2064;       // over bytes 0..2063
-constexpr size_t SubheaderOffset = 16;  // mode 2: the subheader twice, 4 bytes each
+constexpr size_t Mode1Edc = 2064;      // over bytes 0..2063
+constexpr size_t SubheaderOffset = 16; // mode 2: the subheader twice, 4 bytes each
 constexpr size_t Mode2Data = 24;
-constexpr size_t Mode2Edc = 2072;       // over the subheader and data, bytes 16..2071
+constexpr size_t Mode2Edc = 2072; // over the subheader and data, bytes 16..2071
 constexpr uint8_t SubmodeData = 0x08;
 // The first sector of a disc's first track is at 00:02:00, after the two-second lead-in.
 constexpr uint32_t LeadInFrames = 150;

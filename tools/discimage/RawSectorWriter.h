@@ -10,7 +10,8 @@
 
 namespace discimage {
 
-enum class RawMode { Mode1, Mode2Form1 };
+enum class RawMode { Mode1,
+    Mode2Form1 };
 
 // Writes `bin` from `iso` and a cue sheet naming it; false with `error` set when a file cannot
 // be read or written or the ISO is not whole sectors.

@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int GalleryWidth = 638, GalleryHeight = 482;  // the viewer's whole screen
-constexpr int SmallWidth = 243, SmallHeight = 151;      // the detail view's picture box
+constexpr int GalleryWidth = 638, GalleryHeight = 482; // the viewer's whole screen
+constexpr int SmallWidth = 243, SmallHeight = 151;     // the detail view's picture box
 
 // Item sections by category: catalogue count key, section prefix, the disc folder InstallDir
 // is relative to, and whether the category shows pictures.
@@ -189,7 +189,9 @@ private:
         text += Value(section, "Describe1") + "\n";
         std::string tech = Value(section, "TechInfo");
         if (!tech.empty())
-            text += "\nPo\x9e" "adavky: " + tech + "\n";
+            text += "\nPo\x9e"
+                    "adavky: "
+                + tech + "\n";
         if (!Value(section, "Web").empty())
             text += "\nWeb: http://" + Value(section, "Web") + "\n";
         return text;

@@ -17,10 +17,10 @@ public:
 };
 
 struct DiscSources {
-    std::filesystem::path discTree;       // copied as it is
-    std::filesystem::path pictureCounts;  // "base count" lines
-    std::filesystem::path regularFont;    // becomes Torva/bb.jpg
-    std::filesystem::path boldFont;       // becomes Torva/bc.jpg
+    std::filesystem::path discTree;      // copied as it is
+    std::filesystem::path pictureCounts; // "base count" lines
+    std::filesystem::path regularFont;   // becomes Torva/bb.jpg
+    std::filesystem::path boldFont;      // becomes Torva/bc.jpg
     // Optional: catalogue entries laid over the disc's own (each key set, new sections added),
     // for items whose programs are built only where their tools are.
     std::filesystem::path moreCatalogue;

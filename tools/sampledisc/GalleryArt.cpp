@@ -109,10 +109,12 @@ void Planet(Raster& r, const Scheme& s, uint32_t seed)
     Sdf disc = Circle(cx, cy, radius);
     Box area { int(cx - radius * 2), int(cy - radius * 2), int(cx + radius * 2), int(cy + radius * 2) };
     Glow(r, disc, Hex(s.glow), radius * 0.6f, 0.6f, area);
-    FillWith(r, disc, [&](int x, int y, float) {
-        float light = Clamp01(0.5f - ((x - cx) + (y - cy)) / (2.5f * radius));
-        return Mix(Hex(s.ground), Hex(s.accent), light);
-    }, area);
+    FillWith(
+        r, disc, [&](int x, int y, float) {
+            float light = Clamp01(0.5f - ((x - cx) + (y - cy)) / (2.5f * radius));
+            return Mix(Hex(s.ground), Hex(s.accent), light);
+        },
+        area);
 }
 
 void Bubbles(Raster& r, const Scheme& s, uint32_t seed)

@@ -15,7 +15,7 @@ class TGameForm : public platform::TForm {
     TORVA_CLASS(TGameForm)
 public:
     TGameForm(platform::TComponent* owner, std::unique_ptr<platform::IWindowBackend> window, const std::string& title,
-              uint32_t closeAfterMs);
+        uint32_t closeAfterMs);
 
     platform::TLabel* TitleLabel = nullptr;
     platform::TLabel* HelpLabel = nullptr;

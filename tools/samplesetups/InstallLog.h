@@ -16,7 +16,11 @@
 
 namespace samplesetups {
 
-enum class LogKind { File, Folder, Key, Value, Ini };
+enum class LogKind { File,
+    Folder,
+    Key,
+    Value,
+    Ini };
 
 struct LogEntry {
     LogKind kind = LogKind::File;

@@ -16,7 +16,7 @@ inline constexpr const char* kLogName = "INSTALL.LOG";
 inline constexpr const char* kTitleFileName = "TITLE.TXT";
 
 struct InstallSource {
-    std::filesystem::path folder;      // host folder the setup runs from (the disc's item folder)
+    std::filesystem::path folder;       // host folder the setup runs from (the disc's item folder)
     std::filesystem::path setupProgram; // host path of the running setup, copied as the uninstaller
 };
 

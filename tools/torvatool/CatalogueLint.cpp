@@ -18,7 +18,7 @@ struct Category {
     const char* countKey;
     const char* sectionPrefix;
     int capacity;
-    const char* folder;   // on the disc, joined with InstallDir; nullptr: no folder checks
+    const char* folder; // on the disc, joined with InstallDir; nullptr: no folder checks
     bool hasPicture;
 };
 

@@ -10,7 +10,7 @@ namespace torvatool {
 
 struct LintFinding {
     bool isError = true;
-    std::string where;    // "[Demo3] SetupName"
+    std::string where; // "[Demo3] SetupName"
     std::string message;
 };
 

@@ -76,41 +76,55 @@ void Load(LoadedForm& loaded, const MountedDisc& disc)
 std::string DemoJson(const TDemos& d)
 {
     return JsonObject()
-        .Text("Name", d.Name).Text("FullName", d.FullName).Text("Title", d.Title).Text("Firm", d.Firm)
-        .Text("Describe0", d.Describe0).Text("Describe", d.Describe).Text("Describe4", d.Describe4)
-        .Text("TechInfo", d.TechInfo).Text("UnInstallName", d.UnInstallName).Text("GameDir", d.GameDir)
-        .Text("GameName", d.GameName).Text("Date", d.Date).Text("RegUninstall", d.RegUninstall)
-        .Text("RegKey", d.RegKey).Text("RegName", d.RegName).Text("Uninstall", d.Uninstall)
-        .Text("Picture", d.Picture).Text("InstallDir", d.InstallDir).Text("InstallName", d.InstallName)
-        .Text("SetupName", d.SetupName).Text("ReadmeName", d.ReadmeName).Text("Param", d.Param)
-        .Number("InstallType", static_cast<int32_t>(d.InstallType)).Number("DirDetect", static_cast<int32_t>(d.DirDetect)).Number("Flags", d.Flags)
-        .Number("NeedsInstall", d.NeedsInstall).Number("CanRun", d.CanRun).Number("Installed", d.Installed)
-        .Text("Web", d.Web).Number("CD", d.CD)
+        .Text("Name", d.Name)
+        .Text("FullName", d.FullName)
+        .Text("Title", d.Title)
+        .Text("Firm", d.Firm)
+        .Text("Describe0", d.Describe0)
+        .Text("Describe", d.Describe)
+        .Text("Describe4", d.Describe4)
+        .Text("TechInfo", d.TechInfo)
+        .Text("UnInstallName", d.UnInstallName)
+        .Text("GameDir", d.GameDir)
+        .Text("GameName", d.GameName)
+        .Text("Date", d.Date)
+        .Text("RegUninstall", d.RegUninstall)
+        .Text("RegKey", d.RegKey)
+        .Text("RegName", d.RegName)
+        .Text("Uninstall", d.Uninstall)
+        .Text("Picture", d.Picture)
+        .Text("InstallDir", d.InstallDir)
+        .Text("InstallName", d.InstallName)
+        .Text("SetupName", d.SetupName)
+        .Text("ReadmeName", d.ReadmeName)
+        .Text("Param", d.Param)
+        .Number("InstallType", static_cast<int32_t>(d.InstallType))
+        .Number("DirDetect", static_cast<int32_t>(d.DirDetect))
+        .Number("Flags", d.Flags)
+        .Number("NeedsInstall", d.NeedsInstall)
+        .Number("CanRun", d.CanRun)
+        .Number("Installed", d.Installed)
+        .Text("Web", d.Web)
+        .Number("CD", d.CD)
         .Str();
 }
 
 std::string UpdateJson(const TUpdate& u)
 {
-    return JsonObject().Text("Name", u.Name).Text("Subtitle", u.Subtitle).Text("SetupName", u.SetupName)
-        .Text("ReadmeName", u.ReadmeName).Number("NoRun", u.NoRun).Text("Picture", u.Picture).Str();
+    return JsonObject().Text("Name", u.Name).Text("Subtitle", u.Subtitle).Text("SetupName", u.SetupName).Text("ReadmeName", u.ReadmeName).Number("NoRun", u.NoRun).Text("Picture", u.Picture).Str();
 }
 
 std::string ShotJson(const TShot& s)
 {
-    return JsonObject().Text("FullName", s.FullName).Text("Name", s.Name).Text("Firm", s.Firm).Text("Date", s.Date)
-        .Text("Describe0", s.Describe0).Text("Describe", s.Describe).Text("Describe4", s.Describe4)
-        .Text("Picture", s.Picture).Str();
+    return JsonObject().Text("FullName", s.FullName).Text("Name", s.Name).Text("Firm", s.Firm).Text("Date", s.Date).Text("Describe0", s.Describe0).Text("Describe", s.Describe).Text("Describe4", s.Describe4).Text("Picture", s.Picture).Str();
 }
 
 std::string MovieJson(const TMovies& m)
 {
-    return JsonObject().Text("Name", m.Name).Text("Firm", m.Firm).Text("TechInfo", m.TechInfo)
-        .Text("FullName", m.FullName).Text("Describe0", m.Describe0).Text("Describe", m.Describe)
-        .Text("InstallDir", m.InstallDir).Text("Date", m.Date).Text("GameName", m.GameName)
-        .Text("InstallName", m.InstallName).Number("InstallType", m.InstallType).Text("Picture", m.Picture).Str();
+    return JsonObject().Text("Name", m.Name).Text("Firm", m.Firm).Text("TechInfo", m.TechInfo).Text("FullName", m.FullName).Text("Describe0", m.Describe0).Text("Describe", m.Describe).Text("InstallDir", m.InstallDir).Text("Date", m.Date).Text("GameName", m.GameName).Text("InstallName", m.InstallName).Number("InstallType", m.InstallType).Text("Picture", m.Picture).Str();
 }
 
-template<typename Array, typename ToJson>
+template <typename Array, typename ToJson>
 std::string ArrayJson(const Array& array, int32_t count, ToJson toJson)
 {
     std::vector<std::string> items;
@@ -132,9 +146,14 @@ int RunDump(Arguments& args, const std::optional<std::string>& prefix, std::ostr
     for (auto& warning : f.Catalogue.LoadWarnings)
         warnings.push_back(JsonString(warning));
     out << JsonObject()
-               .Text("DiscDrive", f.Context.DiscDrive).Text("DataDir", f.Context.DataDir).Text("DiscId", f.Context.DiscId)
-               .Text("DiscLabel", f.Catalogue.DiscLabel).Bool("DebugMode", f.Catalogue.DebugMode).Number("Version", f.Catalogue.Version)
-               .Text("Title", f.WindowCaption).Text("ApplicationTitle", f.ApplicationTitle)
+               .Text("DiscDrive", f.Context.DiscDrive)
+               .Text("DataDir", f.Context.DataDir)
+               .Text("DiscId", f.Context.DiscId)
+               .Text("DiscLabel", f.Catalogue.DiscLabel)
+               .Bool("DebugMode", f.Catalogue.DebugMode)
+               .Number("Version", f.Catalogue.Version)
+               .Text("Title", f.WindowCaption)
+               .Text("ApplicationTitle", f.ApplicationTitle)
                .Raw("Demos", ArrayJson(f.Catalogue.Demos, f.Catalogue.DemoCount, DemoJson))
                .Raw("Fulls", ArrayJson(f.Catalogue.Fulls, f.Catalogue.FullCount, DemoJson))
                .Raw("Updates", ArrayJson(f.Catalogue.Updates, f.Catalogue.UpdateCount, UpdateJson))
@@ -195,9 +214,7 @@ int RunStatus(Arguments& args, std::ostream& out)
     TForm1& f = *loaded.form;
     auto report = [&](int32_t category, int32_t index, TDemos& item) {
         f.Status.CheckDemo(item);
-        out << JsonObject().Number("Category", category).Number("Index", index).Text("Name", item.Name)
-                   .Text("GameDir", item.GameDir).Number("CanRun", item.CanRun).Number("Installed", item.Installed)
-                   .Number("NeedsInstall", item.NeedsInstall).Text("UnInstallName", item.UnInstallName).Str()
+        out << JsonObject().Number("Category", category).Number("Index", index).Text("Name", item.Name).Text("GameDir", item.GameDir).Number("CanRun", item.CanRun).Number("Installed", item.Installed).Number("NeedsInstall", item.NeedsInstall).Text("UnInstallName", item.UnInstallName).Str()
             << "\n";
     };
     for (int32_t n = 1; n <= f.Catalogue.DemoCount; ++n)

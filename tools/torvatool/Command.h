@@ -36,8 +36,8 @@ private:
 };
 
 struct Command {
-    std::string name;       // "ini", "reg", "path", ...
-    std::string usage;      // one or more lines shown by "torvatool help"
+    std::string name;  // "ini", "reg", "path", ...
+    std::string usage; // one or more lines shown by "torvatool help"
     std::function<int(Arguments&, std::ostream& out)> run;
 };
 

@@ -53,9 +53,9 @@ void BM_BuildTable(benchmark::State& state, Build build)
     }
 }
 BENCHMARK_CAPTURE(BM_BuildTable, Pruned, [](const auto& entries, uint8_t* table) { BuildDIBLookupTable(entries, table); })
-    ->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+    -> Arg(0) -> Arg(1) -> Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_BuildTable, Exhaustive, [](const auto& entries, uint8_t* table) { BuildDIBLookupTableExhaustive(entries, table); })
-    ->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+    -> Arg(0) -> Arg(1) -> Unit(benchmark::kMillisecond);
 
 struct DiscardingDevice : IDIB8BitDevice {
     int BitsPerPixel() const override { return 8; }

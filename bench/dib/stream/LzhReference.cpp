@@ -17,9 +17,70 @@ constexpr int R = T - 1;
 constexpr unsigned MaxFreq = 0x8000;
 
 const uint8_t PositionLength[64] = {
-    3, 4, 4, 4, 5, 5, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6,
-    7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
-    8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8,
+    3,
+    4,
+    4,
+    4,
+    5,
+    5,
+    5,
+    5,
+    5,
+    5,
+    5,
+    5,
+    6,
+    6,
+    6,
+    6,
+    6,
+    6,
+    6,
+    6,
+    6,
+    6,
+    6,
+    6,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    7,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
+    8,
 };
 
 struct Tables {
@@ -86,7 +147,7 @@ struct Tables {
         for (i = 0, j = NChar; j < T; i += 2, j++) {
             k = i + 1;
             f = freq[j] = freq[i] + freq[k];
-            for (k = j - 1; f < freq[k]; k--) { }
+            for (k = j - 1; f < freq[k]; k--) {}
             k++;
             for (int m = j; m > k; --m) {
                 freq[m] = freq[m - 1];
@@ -113,7 +174,7 @@ struct Tables {
         do {
             k = ++freq[c];
             if (k > freq[l = c + 1]) {
-                while (k > freq[++l]) { }
+                while (k > freq[++l]) {}
                 l--;
                 freq[c] = freq[l];
                 freq[l] = k;

@@ -42,7 +42,13 @@ void BM_Memcpy(benchmark::State& state)
 }
 BENCHMARK(BM_Memcpy);
 
-enum class Routine { Copy, Blend, Mask, MaskBlend, Key, KeyBlend, AlphaCopy };
+enum class Routine { Copy,
+    Blend,
+    Mask,
+    MaskBlend,
+    Key,
+    KeyBlend,
+    AlphaCopy };
 
 void BM_Span(benchmark::State& state)
 {

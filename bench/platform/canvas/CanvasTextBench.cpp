@@ -16,8 +16,14 @@ constexpr int BoxHeight = 145;
 // About thirty lines at the box's width: "Příliš žluťoučký kůň úpěl ďábelské ódy." and more.
 std::string CzechParagraph()
 {
-    std::string sentence = "P\xF8\xED" "li\x9A \x9Elu\x9Do\xE8k\xFD k\xF9\xF2 \xFAp\xECl \xEF\xE1" "belsk\xE9 \xF3" "dy. "
-                           "Hra nab\xED" "z\xED deset \xFArovn\xED, nov\xE9 zbran\xEC a souboje ve v\xED" "ce hr\xE1\xE8\xED" "ch. ";
+    std::string sentence = "P\xF8\xED"
+                           "li\x9A \x9Elu\x9Do\xE8k\xFD k\xF9\xF2 \xFAp\xECl \xEF\xE1"
+                           "belsk\xE9 \xF3"
+                           "dy. "
+                           "Hra nab\xED"
+                           "z\xED deset \xFArovn\xED, nov\xE9 zbran\xEC a souboje ve v\xED"
+                           "ce hr\xE1\xE8\xED"
+                           "ch. ";
     std::string text;
     for (int i = 0; i < 12; ++i)
         text += sentence;

@@ -24,8 +24,8 @@ constexpr size_t kPaths = 10000;
 
 struct Disc {
     fs::path root;
-    std::vector<std::string> exactPaths;  // as the host spells them
-    std::vector<std::string> upperPaths;  // as old catalogues spell them
+    std::vector<std::string> exactPaths; // as the host spells them
+    std::vector<std::string> upperPaths; // as old catalogues spell them
     std::vector<fs::path> hostPaths;
 
     Disc()
@@ -110,7 +110,7 @@ BENCHMARK(BM_HostStat)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     return torvabench::RunWithRatios(argc, argv, {
-        { "BM_ResolveExactCase", "BM_HostStat", "exact-case resolution / host stat" },
-        { "BM_ResolveOtherCase", "BM_HostStat", "other-case resolution / host stat" },
-    });
+                                                     { "BM_ResolveExactCase", "BM_HostStat", "exact-case resolution / host stat" },
+                                                     { "BM_ResolveOtherCase", "BM_HostStat", "other-case resolution / host stat" },
+                                                 });
 }

@@ -14,8 +14,8 @@
 namespace torvabench {
 
 struct Ratio {
-    std::string numerator;    // benchmark name (prefix) of the slower side
-    std::string denominator;  // benchmark name (prefix) of the faster side
+    std::string numerator;   // benchmark name (prefix) of the slower side
+    std::string denominator; // benchmark name (prefix) of the faster side
     std::string label;
 };
 

@@ -93,7 +93,8 @@ void SetOneValue(benchmark::State& state)
                 return registry.SetValue(u"Software\\Classes\\CLSID\\{00000010-1234-5678-9ABC-00000001EEF0}\\InprocServer32",
                     u"ThreadingModel", 1, platform::RegistryStringBytes(u"Apartment"));
             });
-        }), size);
+        }),
+            size);
     }
     fs::remove_all(hive.parent_path());
 }

@@ -101,7 +101,7 @@ BENCHMARK(BM_ReparsePerKey)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     return torvabench::RunWithRatios(argc, argv, {
-        { "BM_ReparsePerKey", "BM_CachedReader", "reparse per key / cached reader (goal: at least 20)" },
-        { "BM_ReparsePerKey", "BM_WindowsPathReader", "reparse per key / Windows-path reader" },
-    });
+                                                     { "BM_ReparsePerKey", "BM_CachedReader", "reparse per key / cached reader (goal: at least 20)" },
+                                                     { "BM_ReparsePerKey", "BM_WindowsPathReader", "reparse per key / Windows-path reader" },
+                                                 });
 }

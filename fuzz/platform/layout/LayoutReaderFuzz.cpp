@@ -14,7 +14,8 @@ namespace {
 class TFuzzForm : public TForm {
     TORVA_CLASS(TFuzzForm)
 public:
-    explicit TFuzzForm(TComponent* owner) : TForm(owner)
+    explicit TFuzzForm(TComponent* owner)
+        : TForm(owner)
     {
         Methods().Add<void(TObject*)>("Click", [](TObject*) {});
         Methods().Add<void(TObject*, TMouseButton, TShiftState, int, int)>("Down", [](TObject*, TMouseButton, TShiftState, int, int) {});

@@ -41,13 +41,15 @@ protected:
 // Paints nothing, but tells the container that it covers its area.
 class TOpaqueHole : public TGraphicControl {
 public:
-    explicit TOpaqueHole(TComponent* owner) : TGraphicControl(owner) { SetControlStyle(ControlStyle() | csOpaque); }
+    explicit TOpaqueHole(TComponent* owner)
+        : TGraphicControl(owner) { SetControlStyle(ControlStyle() | csOpaque); }
 };
 
 // A frame two pixels thick, and edge sizes of its own choosing.
 class TTestFrame : public TComponent, public IDIBBorder {
 public:
-    explicit TTestFrame(TComponent* owner) : TComponent(owner) {}
+    explicit TTestFrame(TComponent* owner)
+        : TComponent(owner) {}
     TRect edges { 2, 3, 4, 5 };
     uint32_t colour = 0x00FF00FF;
     void DrawBorder(TAbstractSuperDIB& surface, const TRect& rect) override
@@ -310,7 +312,8 @@ namespace {
 
 class TLookupPalette : public TComponent, public IDIBLookupPalette {
 public:
-    explicit TLookupPalette(TComponent* owner) : TComponent(owner), table(LookupTableSize, 7) {}
+    explicit TLookupPalette(TComponent* owner)
+        : TComponent(owner), table(LookupTableSize, 7) {}
     const uint8_t* LookupTable() const override { return table.data(); }
     std::vector<uint32_t> Entries() const override { return std::vector<uint32_t>(256, 0); }
     std::vector<uint8_t> table;

@@ -22,7 +22,8 @@ using Log = std::vector<std::string>;
 class TProbeDIB : public TCustomDIBControl {
     TORVA_CLASS(TProbeDIB)
 public:
-    explicit TProbeDIB(platform::TComponent* owner) : TCustomDIBControl(owner) {}
+    explicit TProbeDIB(platform::TComponent* owner)
+        : TCustomDIBControl(owner) {}
 
     // Where the probe writes "Name.event"; nothing when unset.
     Log* log = nullptr;
@@ -51,7 +52,8 @@ protected:
 // A plain graphic control that fills its whole area through the canvas.
 class TFillControl : public platform::TGraphicControl {
 public:
-    TFillControl(platform::TComponent* owner, uint32_t pixel) : platform::TGraphicControl(owner), m_pixel(pixel) {}
+    TFillControl(platform::TComponent* owner, uint32_t pixel)
+        : platform::TGraphicControl(owner), m_pixel(pixel) {}
     int paints = 0;
 
 protected:

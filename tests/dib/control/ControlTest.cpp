@@ -265,7 +265,8 @@ namespace {
 
 class TLinkedProbe : public TCustomDIBControl {
 public:
-    explicit TLinkedProbe(TComponent* owner) : TCustomDIBControl(owner)
+    explicit TLinkedProbe(TComponent* owner)
+        : TCustomDIBControl(owner)
     {
         first = &AddImageLink();
         second = &AddImageLink();

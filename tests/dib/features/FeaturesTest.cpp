@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
-using torva::test::MessageOf;
 using dibtest::ContainerFixture;
 using dibtest::TProbeDIB;
+using torva::test::MessageOf;
 
 namespace {
 
@@ -16,7 +16,8 @@ namespace {
 class TRecordingFeature : public TDIBFeature {
     TORVA_CLASS(TRecordingFeature)
 public:
-    explicit TRecordingFeature(TComponent* owner) : TDIBFeature(owner) {}
+    explicit TRecordingFeature(TComponent* owner)
+        : TDIBFeature(owner) {}
     static inline std::vector<std::string>* log = nullptr;
     static inline TDIBMessageKind handles = TDIBMessageKind::Paint;
 

@@ -25,7 +25,8 @@ struct MoveableFixture : ContainerFixture {
     TPoint Position() const { return { probe->Left(), probe->Top() }; }
     void Drag(TPoint from, TPoint to, TMouseButton button = TMouseButton::mbLeft)
     {
-        const TShiftState held = button == TMouseButton::mbLeft ? ssLeft : button == TMouseButton::mbRight ? ssRight : ssMiddle;
+        const TShiftState held = button == TMouseButton::mbLeft ? ssLeft : button == TMouseButton::mbRight ? ssRight
+                                                                                                           : ssMiddle;
         Move(from.X, from.Y);
         Mouse(EventType::MouseDown, from.X, from.Y, held, button);
         Mouse(EventType::MouseMove, to.X, to.Y, held);

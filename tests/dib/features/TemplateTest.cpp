@@ -14,7 +14,9 @@ using torva::test::MessageOf;
 
 namespace {
 
-enum TProbeMode : uint8_t { pmIdle, pmRun, pmFly };
+enum TProbeMode : uint8_t { pmIdle,
+    pmRun,
+    pmFly };
 const EnumInfo& ProbeModeInfo()
 {
     static const EnumInfo info { "TProbeMode", { { "pmIdle", pmIdle }, { "pmRun", pmRun }, { "pmFly", pmFly } } };
@@ -31,8 +33,10 @@ public:
 const ClassInfo& TProbeStyle::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TProbeStyle>("TProbeStyle", &TPersistent::StaticClass())
-                                      .Integer("Weight", [](const TProbeStyle& s) { return s.weight; }, [](TProbeStyle& s, int v) { s.weight = v; })
-                                      .String("Face", [](const TProbeStyle& s) { return s.face; }, [](TProbeStyle& s, const std::string& v) { s.face = v; })
+                                      .Integer(
+                                          "Weight", [](const TProbeStyle& s) { return s.weight; }, [](TProbeStyle& s, int v) { s.weight = v; })
+                                      .String(
+                                          "Face", [](const TProbeStyle& s) { return s.face; }, [](TProbeStyle& s, const std::string& v) { s.face = v; })
                                       .Build();
     return info;
 }
@@ -75,13 +79,19 @@ const ClassInfo& TTemplateProbe::StaticClass()
     static const ClassInfo info = ClassBuilder<P>("TTemplateProbe", &TCustomDIBControl::StaticClass())
                                       .Object("ImageA", [](P& p) -> TPersistent& { return p.imageA; })
                                       .Object("ImageB", [](P& p) -> TPersistent& { return p.imageB; })
-                                      .Integer("Speed", [](const P& p) { return p.speed; }, [](P& p, int v) { p.speed = v; })
-                                      .Boolean("Active", [](const P& p) { return p.active; }, [](P& p, bool v) { p.active = v; })
-                                      .Enum("Mode", ProbeModeInfo(), [](const P& p) { return p.mode; }, [](P& p, TProbeMode v) { p.mode = v; })
-                                      .Float("Ratio", [](const P& p) { return p.ratio; }, [](P& p, double v) { p.ratio = v; })
-                                      .String("Label", [](const P& p) { return p.label; }, [](P& p, const std::string& v) { p.label = v; })
+                                      .Integer(
+                                          "Speed", [](const P& p) { return p.speed; }, [](P& p, int v) { p.speed = v; })
+                                      .Boolean(
+                                          "Active", [](const P& p) { return p.active; }, [](P& p, bool v) { p.active = v; })
+                                      .Enum(
+                                          "Mode", ProbeModeInfo(), [](const P& p) { return p.mode; }, [](P& p, TProbeMode v) { p.mode = v; })
+                                      .Float(
+                                          "Ratio", [](const P& p) { return p.ratio; }, [](P& p, double v) { p.ratio = v; })
+                                      .String(
+                                          "Label", [](const P& p) { return p.label; }, [](P& p, const std::string& v) { p.label = v; })
                                       .Object("Style", [](P& p) -> TPersistent& { return p.style; })
-                                      .Component<TComponent>("Buddy", [](const P& p) { return p.buddy; }, [](P& p, TComponent* c) { p.buddy = c; })
+                                      .Component<TComponent>(
+                                          "Buddy", [](const P& p) { return p.buddy; }, [](P& p, TComponent* c) { p.buddy = c; })
                                       .Build();
     return info;
 }
@@ -286,7 +296,8 @@ TEST_F(Template, OnlyPublishedPropertiesOfCarriableTypesMayBeTemplated)
         "Class TTemplateProbe is trying to register Nope as a template property, and that property does not exist.");
     for (const char* name : { "Buddy", "OnEnter" }) {
         EXPECT_EQ(MessageOf<EDIBControlError>([&] { CheckTemplateProperty(TTemplateProbe::StaticClass(), name); }),
-            "Attempting to template an invalid property type.") << name;
+            "Attempting to template an invalid property type.")
+            << name;
     }
     EXPECT_NO_THROW(CheckTemplateProperty(TTemplateProbe::StaticClass(), "Style"));
 }

@@ -120,11 +120,11 @@ TEST(RSBFormat, MalformedFilesRaiseAndKeepTheSurface)
     const std::vector<std::vector<uint8_t>> bad = {
         {},
         shortHeader,
-        RsbFile(1, 2, 2, { 5, 6, 5, 0 }, { 1, 2, 3 }),           // one pixel short
-        RsbFile(1, 65535, 65535, { 5, 6, 5, 0 }, { 1, 2 }),       // absurd size, tiny file
+        RsbFile(1, 2, 2, { 5, 6, 5, 0 }, { 1, 2, 3 }),      // one pixel short
+        RsbFile(1, 65535, 65535, { 5, 6, 5, 0 }, { 1, 2 }), // absurd size, tiny file
         RsbFile(1, 0, 3, { 5, 6, 5, 0 }, {}),
-        RsbFile(1, 1, 1, { 9, 0, 0, 0 }, { 0 }),                  // wider than its byte
-        RsbFile(1, 1, 1, { 8, 8, 8, 0 }, { 0 }),                  // more bits than a pixel has
+        RsbFile(1, 1, 1, { 9, 0, 0, 0 }, { 0 }), // wider than its byte
+        RsbFile(1, 1, 1, { 8, 8, 8, 0 }, { 0 }), // more bits than a pixel has
         RsbFile(1, 0x80000000, 2, { 5, 6, 5, 0 }, { 0 }),
     };
     for (const auto& bytes : bad) {

@@ -15,7 +15,8 @@ constexpr uint32_t Black = 0xFF000000u;
 constexpr uint32_t Red = 0xFFFF0000u; // pixel order
 
 // Rows top-down, one character per pixel: '#' black, '.' white, 'r' red.
-uint32_t PixelOf(char c) { return c == '#' ? Black : c == 'r' ? Red : White; }
+uint32_t PixelOf(char c) { return c == '#' ? Black : c == 'r' ? Red
+                                                              : White; }
 
 void Paint(TAbstractSuperDIB& dib, const std::vector<std::string>& rows)
 {

@@ -62,7 +62,11 @@ TEST(DIBLookupTable, LowestIndexWinsTiesAndExactMatches)
 {
     // Entries 1 and 3 are the same colour; entries 0 and 2 are equally far from grey 128.
     std::vector<TDIBPaletteEntry> entries {
-        { 120, 128, 128, 0 }, { 200, 0, 0, 0 }, { 136, 128, 128, 0 }, { 200, 0, 0, 0 }, { 128, 128, 128, 0 },
+        { 120, 128, 128, 0 },
+        { 200, 0, 0, 0 },
+        { 136, 128, 128, 0 },
+        { 200, 0, 0, 0 },
+        { 128, 128, 128, 0 },
     };
     auto table = Pruned(entries);
     EXPECT_EQ(table[Cell(32, 32, 32)], 4); // 128 grey exactly

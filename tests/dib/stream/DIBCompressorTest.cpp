@@ -122,8 +122,8 @@ TEST(DIBRawStream, BadStreamsLeaveTheSurfaceAsItWas)
         {},
         Bytes({ 0x01 }),
         Bytes({ 0x02, 0x00, 0x01, 0x00, 1, 2, 3, 4, 5, 6, 7 }), // one byte short
-        Bytes({ 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3, 4 }),           // 65535 x 65535 behind 4 bytes
-        Bytes({ 0x00, 0x00, 0x05, 0x00 }),                       // no pixels at all
+        Bytes({ 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3, 4 }),          // 65535 x 65535 behind 4 bytes
+        Bytes({ 0x00, 0x00, 0x05, 0x00 }),                      // no pixels at all
     };
     for (const auto& bytes : bad) {
         auto dib = PatternSurface(3, 2);
@@ -313,13 +313,13 @@ TEST(DIBEnvelope, InconsistentEnvelopesRaiseAndKeepTheSurface)
 {
     std::vector<uint8_t> lzhOfTwoPixels = lzh::Encode(std::vector<uint8_t>(4 + 2 * 4 * 50, 0x20));
     const std::vector<std::vector<uint8_t>> bad = {
-        Envelope(TRLEDIBCompressor::ID, 0xFFFFFFFF, Bytes({ 255, 1 })),    // far more than the pairs hold
+        Envelope(TRLEDIBCompressor::ID, 0xFFFFFFFF, Bytes({ 255, 1 })), // far more than the pairs hold
         Envelope(TLZHDIBCompressor::ID, 0xFFFFFFF0, Bytes({ 0xF0, 0xFF, 0xFF, 0xFF, 1 })),
-        Envelope(TRLEDIBCompressor::ID, 2, Bytes({ 2, 1 })),              // shorter than a raw header
-        Envelope(TRLEDIBCompressor::ID, 12, Bytes({ 255, 1 })),          // pairs overrun the length
-        Envelope(TRLEDIBCompressor::ID, 12, Bytes({ 2, 1, 2, 0 })),      // pairs fall short
-        Envelope(TLZHDIBCompressor::ID, 16, lzhOfTwoPixels),             // codec header disagrees
-        Envelope(TLZHDIBCompressor::ID, 16, Bytes({ 16, 0 })),           // no codec header
+        Envelope(TRLEDIBCompressor::ID, 2, Bytes({ 2, 1 })),        // shorter than a raw header
+        Envelope(TRLEDIBCompressor::ID, 12, Bytes({ 255, 1 })),     // pairs overrun the length
+        Envelope(TRLEDIBCompressor::ID, 12, Bytes({ 2, 1, 2, 0 })), // pairs fall short
+        Envelope(TLZHDIBCompressor::ID, 16, lzhOfTwoPixels),        // codec header disagrees
+        Envelope(TLZHDIBCompressor::ID, 16, Bytes({ 16, 0 })),      // no codec header
     };
     for (const auto& bytes : bad) {
         auto dib = PatternSurface(3, 3);

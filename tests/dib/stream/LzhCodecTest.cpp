@@ -31,7 +31,7 @@ std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed, int alphabet = 256)
 
 std::vector<uint8_t> Bytes(const std::string& text) { return { text.begin(), text.end() }; }
 
-class LzhCorpus : public testing::TestWithParam<const char*> { };
+class LzhCorpus : public testing::TestWithParam<const char*> {};
 
 TEST_P(LzhCorpus, DecoderRestoresTheInput)
 {
@@ -63,9 +63,9 @@ TEST(LzhCodec, SizeGuardRefusesCodeLongerThanTheInput)
 TEST(LzhCodec, RoundTripsStructuredAndRandomData)
 {
     std::vector<std::vector<uint8_t>> inputs;
-    inputs.push_back(std::vector<uint8_t>(100000, 0x20));     // all one match into the start ring
-    inputs.push_back(std::vector<uint8_t>(70000, 0));          // runs of zero, never in the start ring
-    inputs.push_back(RandomBytes(300000, 1, 4));               // small alphabet: many tree rebuilds
+    inputs.push_back(std::vector<uint8_t>(100000, 0x20)); // all one match into the start ring
+    inputs.push_back(std::vector<uint8_t>(70000, 0));     // runs of zero, never in the start ring
+    inputs.push_back(RandomBytes(300000, 1, 4));          // small alphabet: many tree rebuilds
     inputs.push_back(RandomBytes(200000, 2, 20));
     std::vector<uint8_t> pattern;
     for (int i = 0; i < 50000; ++i)

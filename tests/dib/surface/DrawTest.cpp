@@ -145,14 +145,17 @@ TEST(DrawRoutines, EachRoutineAppliesItsRuleToEveryPixel)
     for (int opacity : { 0, 1, 254 }) {
         TMemoryDIB source(11, 10);
         source.SetOpacity(opacity);
-        CheckAgainstRule(source, [&](uint32_t s, uint32_t d) { return dibspans::BlendPixel(s, d, opacity); }, "blend");
+        CheckAgainstRule(
+            source, [&](uint32_t s, uint32_t d) { return dibspans::BlendPixel(s, d, opacity); }, "blend");
         source.SetMasked(true);
-        CheckAgainstRule(source, [&](uint32_t s, uint32_t d) { return dibspans::BlendPixel(s, d, ((s >> 24) * opacity) >> 8); },
+        CheckAgainstRule(
+            source, [&](uint32_t s, uint32_t d) { return dibspans::BlendPixel(s, d, ((s >> 24) * opacity) >> 8); },
             "mask blend");
     }
     TMemoryDIB masked(11, 10);
     masked.SetMasked(true);
-    CheckAgainstRule(masked, [](uint32_t s, uint32_t d) { return dibspans::BlendPixel(s, d, s >> 24); }, "mask");
+    CheckAgainstRule(
+        masked, [](uint32_t s, uint32_t d) { return dibspans::BlendPixel(s, d, s >> 24); }, "mask");
 
     TMemoryDIB keyed(11, 10);
     keyed.SetTransparent(true);
@@ -166,7 +169,8 @@ TEST(DrawRoutines, EachRoutineAppliesItsRuleToEveryPixel)
     };
     for (int opacity : { 1, 100, 254, 255 }) {
         keyed.SetOpacity(opacity);
-        CheckAgainstRule(keyed, [&](uint32_t s, uint32_t d) {
+        CheckAgainstRule(
+            keyed, [&](uint32_t s, uint32_t d) {
             if ((s & 0xFFFFFF) == key)
                 return d;
             return opacity == 255 ? s & 0xFFFFFF : dibspans::BlendPixel(s, d, opacity); }, "key", plantKey);

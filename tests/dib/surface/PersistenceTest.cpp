@@ -24,8 +24,7 @@ TEST(SurfaceClasses, PublishedPropertiesInStoredOrder)
     std::vector<std::string> names;
     for (const platform::PropertyInfo* p : TMemoryDIB::StaticClass().AllProperties())
         names.push_back(p->name);
-    EXPECT_EQ(names, (std::vector<std::string> { "Angle", "AutoSize", "Height", "Masked", "Opacity", "Scale", "Transparent",
-                         "TransparentColor", "TransparentMode", "Width" }));
+    EXPECT_EQ(names, (std::vector<std::string> { "Angle", "AutoSize", "Height", "Masked", "Opacity", "Scale", "Transparent", "TransparentColor", "TransparentMode", "Width" }));
 }
 
 TEST(SurfaceClasses, PropertiesByNameGoThroughTheSetters)

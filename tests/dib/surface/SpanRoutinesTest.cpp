@@ -24,7 +24,7 @@ TEST(BlendFormula, ChannelsFollowTheFormulaAndAreNeverZero)
         { 255, 0, 255, 255 }, // full weight reproduces a bright source
         { 0, 0, 255, 1 },     // ... and a black one becomes 1
         { 77, 200, 255, 77 },
-        { 200, 77, 0, 77 },   // no weight keeps the destination
+        { 200, 77, 0, 77 }, // no weight keeps the destination
         { 0, 0, 0, 1 },
         { 200, 100, 128, 150 },
         { 255, 255, 1, 255 },

@@ -314,7 +314,7 @@ TEST(Render8Bit, LooksUpEveryPixelAndPadsRows)
     TablePalette palette;
     palette.table.assign(IDIBLookupPalette::LookupTableSize, 0);
     palette.table[(0x40 >> 2) + (0x80 >> 2) * 64 + (0xFC >> 2) * 4096] = 9; // red fc, green 80, blue 40
-    palette.table[63] = 5;                                                   // blue ff only
+    palette.table[63] = 5;                                                  // blue ff only
     TMemoryDIB dib;
     PutRows(dib, { { 0x00FC8040, 0x000000FF, 0 }, { 0, 0x00FC8043, 0x000000FC } });
     RecordingDevice device;

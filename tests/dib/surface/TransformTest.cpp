@@ -175,7 +175,8 @@ TEST(TransformedDraw, UncoveredPartsAreKeyedOrSeeThrough)
                 // A keyed copy writes a mask byte of 0; a full-weight masked blend reproduces the
                 // colours (a 0 channel becoming 1) and keeps the destination's mask byte.
                 const uint32_t label = Label(4 - j, 4 - i);
-                const uint32_t expected = !inner ? Marker : masked ? dibspans::BlendPixel(label, Marker, 255) : label;
+                const uint32_t expected = !inner ? Marker : masked ? dibspans::BlendPixel(label, Marker, 255)
+                                                                   : label;
                 EXPECT_EQ(Memory(dest, j, i), expected) << masked << " at " << j << "," << i;
             }
         }

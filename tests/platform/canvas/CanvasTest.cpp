@@ -171,7 +171,9 @@ TEST(CanvasText, GlyphsLandInTheSurfaceWithoutBlendingIntoAKey)
     canvas.Font.Color = RGB(0xC0, 0xC0, 0xC0);
     canvas.Brush.Style = BrushStyle::Clear;
     TRect rect { 0, 0, 60, 20 };
-    int height = canvas.DrawText("\x8A" "ance", rect, DT_LEFT);
+    int height = canvas.DrawText("\x8A"
+                                 "ance",
+        rect, DT_LEFT);
     EXPECT_EQ(height, canvas.TextHeight("x"));
     std::set<uint32_t> seen(s.pixels.begin(), s.pixels.end());
     EXPECT_EQ(seen, (std::set<uint32_t> { Key, 0x00C0C0C0u }));
@@ -218,7 +220,8 @@ TEST(CanvasText, AlignmentPlacesLinesInTheBox)
         TRect rect { 0, 0, 100, 20 };
         canvas.DrawText("Hello", rect, align);
         auto [first, last] = inkColumns(s);
-        int start = align == DT_LEFT ? 0 : align == DT_CENTER ? (100 - width) / 2 : 100 - width;
+        int start = align == DT_LEFT ? 0 : align == DT_CENTER ? (100 - width) / 2
+                                                              : 100 - width;
         EXPECT_GE(first, start);
         EXPECT_LT(last, start + width + 1);
         EXPECT_LE(first, start + 2);

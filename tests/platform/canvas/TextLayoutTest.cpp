@@ -46,12 +46,12 @@ TEST(TextLayout, WordBreaks)
         V want;
     } rows[] = {
         { "aa bb cc", 100, { "aa bb cc" } },
-        { "aa bb cc", 45, { "aa bb", "cc" } },           // "aa bb" is exactly 45
+        { "aa bb cc", 45, { "aa bb", "cc" } }, // "aa bb" is exactly 45
         { "aa bb cc", 44, { "aa", "bb", "cc" } },
-        { "aa   bb", 25, { "aa", "bb" } },               // blanks at a break vanish
-        { "abcdefgh ij", 30, { "abcdefgh", "ij" } },     // a long word overflows, unbroken
-        { "  aa", 100, { "  aa" } },                     // leading blanks of a paragraph stay
-        { "aa  ", 20, { "aa" } },                        // trailing blanks never open a line
+        { "aa   bb", 25, { "aa", "bb" } },           // blanks at a break vanish
+        { "abcdefgh ij", 30, { "abcdefgh", "ij" } }, // a long word overflows, unbroken
+        { "  aa", 100, { "  aa" } },                 // leading blanks of a paragraph stay
+        { "aa  ", 20, { "aa" } },                    // trailing blanks never open a line
         { "aa bb\r\ncc\ndd", 100, { "aa bb", "cc", "dd" } },
         { "aa\r\rbb", 100, { "aa", "", "bb" } },
         { "aa\n", 100, { "aa" } },

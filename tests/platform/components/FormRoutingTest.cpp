@@ -15,7 +15,8 @@ namespace {
 // A control that writes every notification it gets into a shared log.
 class Probe : public TGraphicControl {
 public:
-    Probe(TComponent* owner, std::vector<std::string>& log, const std::string& name) : TGraphicControl(owner), m_log(log)
+    Probe(TComponent* owner, std::vector<std::string>& log, const std::string& name)
+        : TGraphicControl(owner), m_log(log)
     {
         SetName(name);
         OnClick = [this](TObject*) { m_log.push_back(Name() + ".click"); };
@@ -106,8 +107,7 @@ TEST_F(Routing, DraggingBackOntoTheCapturedControlEntersItAgainAndClicks)
     Move(35, 5);
     Move(6, 6);
     Up(6, 6);
-    EXPECT_EQ(log, (std::vector<std::string> { "A.move(5,5)", "A.enter", "A.down(5,5)", "A.move(35,5)", "A.leave",
-                       "A.move(6,6)", "A.enter", "A.click", "A.up" }));
+    EXPECT_EQ(log, (std::vector<std::string> { "A.move(5,5)", "A.enter", "A.down(5,5)", "A.move(35,5)", "A.leave", "A.move(6,6)", "A.enter", "A.click", "A.up" }));
 }
 
 TEST_F(Routing, RightButtonNeitherCapturesNorClicks)

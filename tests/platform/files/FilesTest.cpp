@@ -15,8 +15,8 @@ namespace {
 
 using namespace platform;
 namespace fs = std::filesystem;
-using torvatest::TempPrefix;
 using torva::test::ExpectEach;
+using torvatest::TempPrefix;
 
 class FilesTest : public ::testing::Test {
 protected:
@@ -36,14 +36,19 @@ protected:
 TEST_F(FilesTest, ComponentsMatchWithoutRegardToCase)
 {
     TempPrefix::Write(prefix.driveC / "Program Files" / "Hra" / "HRA.EXE", "x");
-    TempPrefix::Write(prefix.disc / "DEMOS" / "P\xC5\x99" "ehled" / "setup.exe", "y"); // host names are UTF-8
+    TempPrefix::Write(prefix.disc / "DEMOS" / "P\xC5\x99"
+                                              "ehled"
+            / "setup.exe",
+        "y"); // host names are UTF-8
 
     EXPECT_TRUE(FileExists("C:\\PROGRAM FILES\\hra\\hra.exe"));
     EXPECT_TRUE(FileExists("c:\\program files\\HRA\\Hra.Exe"));
     EXPECT_EQ(ResolveExisting("C:\\program files\\hra\\hra.exe"), prefix.driveC / "Program Files" / "Hra" / "HRA.EXE");
     // An accented capital in the Windows name matches the small letter on the host.
-    EXPECT_TRUE(FileExists("e:\\demos\\P\xD8" "EHLED\\SETUP.EXE"));
-    EXPECT_TRUE(DirectoryExists("E:\\Demos\\p\xF8" "ehled"));
+    EXPECT_TRUE(FileExists("e:\\demos\\P\xD8"
+                           "EHLED\\SETUP.EXE"));
+    EXPECT_TRUE(DirectoryExists("E:\\Demos\\p\xF8"
+                                "ehled"));
     EXPECT_FALSE(FileExists("C:\\Program Files\\Hra"));
     EXPECT_TRUE(DirectoryExists("C:\\Program Files\\Hra\\"));
     EXPECT_FALSE(DirectoryExists("C:\\Program Files\\Hra\\HRA.EXE"));
@@ -115,11 +120,11 @@ TEST_F(FilesTest, ADiscsFolderOfLinksLeadsIntoTheDiscOnly)
     fs::create_directory_symlink(prefix.driveC / "g", prefix.root / "dosdevices" / "g:");
 
     ExpectEach<bool>(FileExists, {
-        { "F:\\TORVA\\TORVAXP.INI", true },
-        { "F:\\escape.lnk", false },
-        { "F:\\planted.txt", false },
-        { "G:\\out\\secret.txt", false },
-    });
+                                     { "F:\\TORVA\\TORVAXP.INI", true },
+                                     { "F:\\escape.lnk", false },
+                                     { "F:\\planted.txt", false },
+                                     { "G:\\out\\secret.txt", false },
+                                 });
     EXPECT_EQ(ReadWholeFile("F:\\Torva\\torvaxp.ini"), "[Main]");
 }
 
@@ -298,7 +303,10 @@ TEST_F(FilesTest, HostPathsMapBackToDrives)
     fs::create_directories(prefix.driveC / "windows" / "Sub");
     EXPECT_EQ(WindowsPathOf(prefix.driveC / "windows" / "Sub"), "C:\\windows\\Sub");
     EXPECT_EQ(WindowsPathOf(prefix.disc), "E:\\");
-    EXPECT_EQ(WindowsPathOf(prefix.disc / "P\xC5\x99" "ehled.txt"), "E:\\P\xF8" "ehled.txt");
+    EXPECT_EQ(WindowsPathOf(prefix.disc / "P\xC5\x99"
+                                          "ehled.txt"),
+        "E:\\P\xF8"
+        "ehled.txt");
     EXPECT_EQ(WindowsPathOf(prefix.outside), std::nullopt);
     EXPECT_EQ(WindowsPathOf(prefix.driveC / ".." / ".." / "outside"), std::nullopt);
 }

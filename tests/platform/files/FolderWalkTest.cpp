@@ -31,7 +31,10 @@ TEST(FolderWalkTest, ListsWhatTheFolderSearchesReturn)
     TempPrefix::Write(games / "b.txt", "x");
     TempPrefix::Write(games / "A.TXT", "x");
     TempPrefix::Write(games / ".state", "x");
-    TempPrefix::Write(games / "P\xC5\x99" "ehled" / "x.dat", "x");
+    TempPrefix::Write(games / "P\xC5\x99"
+                              "ehled"
+            / "x.dat",
+        "x");
     TempPrefix::Write(games / "Plain" / "x.dat", "x");
     TempPrefix::Write(games / ".hidden" / "x.dat", "x");
     TempPrefix::Write(games / "System" / "x.dat", "x");
@@ -44,7 +47,8 @@ TEST(FolderWalkTest, ListsWhatTheFolderSearchesReturn)
     auto walk = FolderWalk::Open("c:\\games\\");
     ASSERT_TRUE(walk);
     EXPECT_EQ(Names(*walk, false), (std::vector<std::string> { ".state", "A.TXT", "b.txt", "inside.txt" }));
-    EXPECT_EQ(Names(*walk, true), (std::vector<std::string> { "Plain", "P\xF8" "ehled" }));
+    EXPECT_EQ(Names(*walk, true), (std::vector<std::string> { "Plain", "P\xF8"
+                                                                       "ehled" }));
 
     std::vector<std::string> searched;
     TSearchRec rec;

@@ -53,7 +53,8 @@ TEST(WinPathTest, StoredNamesDropTrailingBlanksAndDots)
     EXPECT_EQ(StoredComponentName("name. . "), "name");
     EXPECT_FALSE(IsValidComponentName("a*b"));
     EXPECT_FALSE(IsValidComponentName(std::string("a\0b", 3)));
-    EXPECT_TRUE(IsValidComponentName("P\xF8" "ehled"));
+    EXPECT_TRUE(IsValidComponentName("P\xF8"
+                                     "ehled"));
     EXPECT_TRUE(IsNulDevice("nul"));
     EXPECT_FALSE(IsNulDevice("null"));
 }

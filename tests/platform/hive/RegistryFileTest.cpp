@@ -43,7 +43,8 @@ TEST(RegistryFile, ReadsValuesAndKeys)
     const std::u16string key = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Game 1";
     auto* name = file.FindValue(key, u"displayname");
     ASSERT_TRUE(name);
-    EXPECT_EQ(RegistryBytesString(name->data), u"Hra P\x0159\x00ED\x0161" u"ern\x00E1");
+    EXPECT_EQ(RegistryBytesString(name->data), u"Hra P\x0159\x00ED\x0161"
+                                               u"ern\x00E1");
     auto* blob = file.FindValue(key, u"Blob");
     ASSERT_TRUE(blob);
     EXPECT_EQ(blob->data.size(), 25u);
@@ -208,8 +209,10 @@ TEST(RegistryFile, TextWithoutHeaderOrKeys)
     EXPECT_EQ(empty.Serialize(), "");
     EXPECT_TRUE(empty.KeyExists(u""));
     EXPECT_FALSE(empty.HasSubKeys(u""));
-    RegistryFile junk = RegistryFile::Parse("\x7f" "ELF\n\n\n");
-    EXPECT_EQ(junk.Serialize(), "\x7f" "ELF\n");
+    RegistryFile junk = RegistryFile::Parse("\x7f"
+                                            "ELF\n\n\n");
+    EXPECT_EQ(junk.Serialize(), "\x7f"
+                                "ELF\n");
 }
 
 }

@@ -24,12 +24,23 @@ TEST(RegistryText, EscapesAsTheFilesAreWritten)
         { u"say \"hi\"", "say \\\"hi\\\"" },
         { u"a\nb\rc\td", "a\\nb\\rc\\td" },
         { std::u16string(u"x\0y", 3), "x\\0y" },
-        { std::u16string(u"x\0" u"1", 3), "x\\0001" }, // an octal digit after NUL needs all three digits
+        { std::u16string(u"x\0"
+                         u"1",
+              3),
+            "x\\0001" }, // an octal digit after NUL needs all three digits
         { u"\x01", "\\1" },
-        { u"P\x0159" u"ejete", "P\\x0159ejete" },
-        { u"P\x0159" u"g", "P\\x159g" },
-        { u"\x0159" u"a", "\\x0159a" }, // a hex digit follows: four digits keep it apart
-        { u"\x0159" u"g", "\\x159g" },
+        { u"P\x0159"
+          u"ejete",
+            "P\\x0159ejete" },
+        { u"P\x0159"
+          u"g",
+            "P\\x159g" },
+        { u"\x0159"
+          u"a",
+            "\\x0159a" }, // a hex digit follows: four digits keep it apart
+        { u"\x0159"
+          u"g",
+            "\\x159g" },
         { u"\x20AC", "\\x20ac" },
     };
     for (auto& row : rows) {
@@ -50,10 +61,11 @@ TEST(RegistryText, ReadsWhatOtherWritersProduce)
 {
     EXPECT_EQ(Unescape("\\q\""), u"q"); // unknown escape: the character itself
     EXPECT_EQ(Unescape("\\x\""), u"x"); // \x without digits
-    EXPECT_EQ(Unescape("\\x12345\""), u"\x1234" u"5"); // at most four hex digits
+    EXPECT_EQ(Unescape("\\x12345\""), u"\x1234"
+                                      u"5"); // at most four hex digits
     EXPECT_EQ(Unescape("\\101\\0\""), std::u16string(u"A\0", 2));
     EXPECT_EQ(Unescape("\xC5\x99\""), u"\x0159"); // raw UTF-8
-    EXPECT_EQ(Unescape("\xF8\""), u"\x00F8"); // a lone high byte is taken as it is
+    EXPECT_EQ(Unescape("\xF8\""), u"\x00F8");     // a lone high byte is taken as it is
     size_t pos = 0;
     EXPECT_FALSE(UnescapeRegistryText("unterminated", pos, '"'));
     pos = 0;

@@ -12,8 +12,8 @@ TEST_F(DiscImageTest, NamesComeFromJolietThenRockRidgeThenIso)
     REQUIRE_GENISOIMAGE();
     struct Case {
         const char* kind;
-        const char* shownText;  // how the long Czech name shows
-        const char* isoText;    // and the ISO name beside it
+        const char* shownText; // how the long Czech name shows
+        const char* isoText;   // and the ISO name beside it
     };
     const Case cases[] = {
         { "joliet", "DEMOS/Rallye/Čtěte mě prosím.txt", "__T__TE_.TXT" },

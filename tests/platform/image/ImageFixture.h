@@ -22,7 +22,10 @@ protected:
         std::filesystem::create_directories(root / "tree" / "Torva" / "Small");
         std::filesystem::create_directories(root / "tree" / "DEMOS" / "Rallye");
         Write("tree/Torva/torvaxp.ini", "[Main]\r\nTitle=Torva\r\n");
-        Write("tree/DEMOS/Rallye/SETUP.EXE", std::string("\x7F" "ELF\x02\x01\x01", 7) + std::string(3000, 'x'));
+        Write("tree/DEMOS/Rallye/SETUP.EXE", std::string("\x7F"
+                                                         "ELF\x02\x01\x01",
+                                                 7)
+                + std::string(3000, 'x'));
         Write("tree/DEMOS/Rallye/install.sh", "#!/bin/sh\nexit 0\n");
         Write("tree/DEMOS/Rallye/Čtěte mě prosím.txt", std::string(200000, 'r'));
     }
@@ -45,7 +48,8 @@ protected:
     std::filesystem::path MakeIso(const std::string& kind)
     {
         std::filesystem::path iso = root / (kind + ".iso");
-        std::string options = kind == "joliet" ? "-J -joliet-long" : kind == "rock" ? "-J -R" : "";
+        std::string options = kind == "joliet" ? "-J -joliet-long" : kind == "rock" ? "-J -R"
+                                                                                    : "";
         std::string command = "genisoimage -quiet " + options + " -V 'Torva CD v2' -o '" + iso.string() + "' '" + (root / "tree").string() + "'";
         if (std::system(command.c_str()) != 0)
             ADD_FAILURE() << command;
@@ -92,8 +96,8 @@ protected:
     std::filesystem::path root;
 };
 
-#define REQUIRE_GENISOIMAGE()                                   \
-    do {                                                        \
-        if (!Have("genisoimage"))                               \
-            GTEST_SKIP() << "genisoimage is not installed";     \
+#define REQUIRE_GENISOIMAGE()                               \
+    do {                                                    \
+        if (!Have("genisoimage"))                           \
+            GTEST_SKIP() << "genisoimage is not installed"; \
     } while (0)

@@ -24,7 +24,8 @@ const std::string kSample =
     "dup=first\r\n"
     "DUP=second\r\n"
     "a=b=c\r\n"
-    "P\xF8" "ehled=accented\r\n"
+    "P\xF8"
+    "ehled=accented\r\n"
     "[main]\r\n"
     "Shadowed=yes\r\n"
     "[  Demo1  ]trailing junk\r\n"
@@ -64,7 +65,9 @@ INSTANTIATE_TEST_SUITE_P(Table, IniReadTest,
         ReadCase { "Main", "no equals sign here", std::nullopt },
         ReadCase { "Main", "dup", "first" },
         ReadCase { "Main", "a", "b=c" },
-        ReadCase { "MAIN", "p\xD8" "EHLED", "accented" },
+        ReadCase { "MAIN", "p\xD8"
+                           "EHLED",
+            "accented" },
         ReadCase { "Main", "Shadowed", std::nullopt },
         ReadCase { "Main", "orphan", std::nullopt },
         ReadCase { "Demo1", "NAME", "R&&D" },
@@ -78,7 +81,8 @@ TEST(IniDocumentTest, NamesInFileOrderOnce)
     IniDocument document = IniDocument::Parse(kSample);
     EXPECT_EQ(document.SectionNames(), (std::vector<std::string> { "Main", "Demo1", "Last" }));
     EXPECT_EQ(document.KeyNames("main"),
-        (std::vector<std::string> { "Demos", "Name", "Single", "Mixed", "Lone", "Empty", "dup", "a", "P\xF8" "ehled" }));
+        (std::vector<std::string> { "Demos", "Name", "Single", "Mixed", "Lone", "Empty", "dup", "a", "P\xF8"
+                                                                                                     "ehled" }));
     auto entries = document.Entries("Demo1");
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0], (std::pair<std::string, std::string> { "name", "R&&D" }));

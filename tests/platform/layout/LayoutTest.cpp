@@ -17,7 +17,8 @@ namespace {
 class TTestForm : public TForm {
     TORVA_CLASS(TTestForm)
 public:
-    explicit TTestForm(TComponent* owner) : TForm(owner)
+    explicit TTestForm(TComponent* owner)
+        : TForm(owner)
     {
         Methods().Add<void(TObject*)>("LabelClick", [this](TObject*) { ++clicks; });
         Methods().Add<void(TObject*)>("FormCreate", [this](TObject*) { created = true; });
@@ -48,16 +49,17 @@ public:
     void SetLink(TComponent* c) { link = c; }
     void DefineProperties(TFiler& filer) override
     {
-        filer.DefineBinaryProperty("Data", [this](const std::vector<uint8_t>& d) { data = d; }, [this] { return data; }, !data.empty());
+        filer.DefineBinaryProperty(
+            "Data", [this](const std::vector<uint8_t>& d) { data = d; }, [this] { return data; }, !data.empty());
     }
 };
 
 const ClassInfo& TBlob::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TBlob>("TBlob", &TComponent::StaticClass())
-        .Creatable()
-        .Component<TComponent>("Link", &TBlob::Link, &TBlob::SetLink)
-        .Build();
+                                      .Creatable()
+                                      .Component<TComponent>("Link", &TBlob::Link, &TBlob::SetLink)
+                                      .Build();
     return info;
 }
 ClassRegistration blobRegistration(TBlob::StaticClass());
@@ -137,7 +139,8 @@ TEST_F(Layout, ReadsPropertiesObjectsEventsFieldsAndReferences)
 {
     ReadLayout(*form, SampleLayout, "sample.lay");
     EXPECT_EQ(form->Name(), "Form1");
-    EXPECT_EQ(form->Caption(), "Torva\r\nCD \xE8" "e\x9Atina");
+    EXPECT_EQ(form->Caption(), "Torva\r\nCD \xE8"
+                               "e\x9Atina");
     EXPECT_EQ(form->ClientWidth(), 81);
     EXPECT_EQ(form->BorderStyle(), TFormBorderStyle::bsNone);
     EXPECT_EQ(form->Font().Charset(), 238);
@@ -189,28 +192,28 @@ TEST_F(Layout, WriterRoundTripsThroughTheReader)
 TEST_F(Layout, ErrorsNameTheSourceTheLineAndWhatIsWrong)
 {
     ExpectEach([this](const char* text) { return ErrorOf(text); }, {
-        { "object F: TTestForm\n  object X: TNoSuchClass\n  end\nend", "t.lay:2: unknown class TNoSuchClass" },
-        { "object F: TTestForm\n  Left = 1\n  Colour = clRed\nend", "t.lay:3: unknown property Colour of TTestForm" },
-        { "object F: TTestForm\n  Font.Sise = 3\nend", "t.lay:2: unknown property Font.Sise of TTestForm" },
-        { "object F: TTestForm\n\n  Left = 'x'\nend", "t.lay:3: bad value for Left: Invalid property value: expected an integer, found a string" },
-        { "object F: TTestForm\n  BorderStyle = bsRound\nend", "t.lay:2: bad value for BorderStyle: Invalid property value: bsRound is not a TFormBorderStyle" },
-        { "object F: TTestForm\n  OnCreate = Missing\nend", "t.lay:2: unknown handler Missing for OnCreate (no method of that name and kind in TTestForm)" },
-        { "object F: TTestForm\n  OnCreate = ImageMouseDown\nend", "t.lay:2: unknown handler ImageMouseDown for OnCreate (no method of that name and kind in TTestForm)" },
-        { "object F: TTestForm\n  object B: TBlob\n    Link = Nobody\n  end\nend", "t.lay:3: unknown component Nobody for Link" },
-        { "object F: TTestForm\n  object Label1: TTimer\n  end\nend", "t.lay:2: the field Label1 of TTestForm is not a TTimer" },
-        { "object F: TTestForm\n  object A: TTimer\n  end\n  object A: TTimer\n  end\nend", "t.lay:4: A component named A already exists" },
-        { "object F: TLabel\nend", "t.lay:1: the layout is for a TLabel, not a TTestForm" },
-        { "object F: TTestForm\n  Caption = 'open\nend", "t.lay:2: string not closed before the end of the line" },
-        { "object F: TTestForm\n  object B: TBlob\n    Data = {0A1}\n  end\nend", "t.lay:3: binary data has an odd number of digits" },
-        { "object F: TTestForm\n  object B: TBlob\n    Data = {0AZZ}\n  end\nend", "t.lay:3: binary data holds a character that is not hexadecimal" },
-        { "object F: TTestForm\n  Left = 1\n", "t.lay:3: object F not closed with end" },
-        { "object F: TTestForm\nend\nend", "t.lay:3: text after the final end" },
-        { "object F: TTestForm\n  Caption = #999999\nend", "t.lay:2: character #999999 has no code page 1250 byte" },
-        { "object F: TTestForm\n  Left = 99999999999999999999\nend", "t.lay:2: number out of range" },
-        { "object F: TTestForm\n  Left = 4294967296\nend", "t.lay:2: bad value for Left: Invalid property value: 4294967296 is outside -2147483648..2147483647" },
-        { "object F: TTestForm\n  Font = 3\nend", "t.lay:2: bad value for Font: expected properties of its own (Font.Name = ...)" },
-        { "object F: TTestForm\n  Left =\nend", "t.lay:3: expected a value, found 'end'" },
-    });
+                                                                       { "object F: TTestForm\n  object X: TNoSuchClass\n  end\nend", "t.lay:2: unknown class TNoSuchClass" },
+                                                                       { "object F: TTestForm\n  Left = 1\n  Colour = clRed\nend", "t.lay:3: unknown property Colour of TTestForm" },
+                                                                       { "object F: TTestForm\n  Font.Sise = 3\nend", "t.lay:2: unknown property Font.Sise of TTestForm" },
+                                                                       { "object F: TTestForm\n\n  Left = 'x'\nend", "t.lay:3: bad value for Left: Invalid property value: expected an integer, found a string" },
+                                                                       { "object F: TTestForm\n  BorderStyle = bsRound\nend", "t.lay:2: bad value for BorderStyle: Invalid property value: bsRound is not a TFormBorderStyle" },
+                                                                       { "object F: TTestForm\n  OnCreate = Missing\nend", "t.lay:2: unknown handler Missing for OnCreate (no method of that name and kind in TTestForm)" },
+                                                                       { "object F: TTestForm\n  OnCreate = ImageMouseDown\nend", "t.lay:2: unknown handler ImageMouseDown for OnCreate (no method of that name and kind in TTestForm)" },
+                                                                       { "object F: TTestForm\n  object B: TBlob\n    Link = Nobody\n  end\nend", "t.lay:3: unknown component Nobody for Link" },
+                                                                       { "object F: TTestForm\n  object Label1: TTimer\n  end\nend", "t.lay:2: the field Label1 of TTestForm is not a TTimer" },
+                                                                       { "object F: TTestForm\n  object A: TTimer\n  end\n  object A: TTimer\n  end\nend", "t.lay:4: A component named A already exists" },
+                                                                       { "object F: TLabel\nend", "t.lay:1: the layout is for a TLabel, not a TTestForm" },
+                                                                       { "object F: TTestForm\n  Caption = 'open\nend", "t.lay:2: string not closed before the end of the line" },
+                                                                       { "object F: TTestForm\n  object B: TBlob\n    Data = {0A1}\n  end\nend", "t.lay:3: binary data has an odd number of digits" },
+                                                                       { "object F: TTestForm\n  object B: TBlob\n    Data = {0AZZ}\n  end\nend", "t.lay:3: binary data holds a character that is not hexadecimal" },
+                                                                       { "object F: TTestForm\n  Left = 1\n", "t.lay:3: object F not closed with end" },
+                                                                       { "object F: TTestForm\nend\nend", "t.lay:3: text after the final end" },
+                                                                       { "object F: TTestForm\n  Caption = #999999\nend", "t.lay:2: character #999999 has no code page 1250 byte" },
+                                                                       { "object F: TTestForm\n  Left = 99999999999999999999\nend", "t.lay:2: number out of range" },
+                                                                       { "object F: TTestForm\n  Left = 4294967296\nend", "t.lay:2: bad value for Left: Invalid property value: 4294967296 is outside -2147483648..2147483647" },
+                                                                       { "object F: TTestForm\n  Font = 3\nend", "t.lay:2: bad value for Font: expected properties of its own (Font.Name = ...)" },
+                                                                       { "object F: TTestForm\n  Left =\nend", "t.lay:3: expected a value, found 'end'" },
+                                                                   });
 }
 
 TEST_F(Layout, NestingIsLimited)

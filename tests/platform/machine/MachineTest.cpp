@@ -215,13 +215,15 @@ TEST_F(MachineTest, VolumeLabelAndSerialFiles)
     ASSERT_EQ(machine->MapDrive(disc, DRIVE_CDROM, 'E'), 'E');
     EXPECT_EQ(machine->VolumeLabel('E'), "");
     EXPECT_EQ(machine->VolumeSerial('E'), std::nullopt);
-    EXPECT_TRUE(machine->SetVolumeLabel('E', "TORVA \x8A" "KOLA"));
+    EXPECT_TRUE(machine->SetVolumeLabel('E', "TORVA \x8A"
+                                             "KOLA"));
     EXPECT_TRUE(machine->SetVolumeSerial('E', 0x1234ABCD));
     std::ifstream label(disc / ".windows-label");
     std::string line;
     std::getline(label, line);
     EXPECT_EQ(line, "TORVA \xC5\xA0KOLA");
-    EXPECT_EQ(machine->VolumeLabel('e'), "TORVA \x8A" "KOLA");
+    EXPECT_EQ(machine->VolumeLabel('e'), "TORVA \x8A"
+                                         "KOLA");
     EXPECT_EQ(machine->VolumeSerial('E'), 0x1234ABCDu);
     std::ofstream(disc / ".windows-serial") << "not hex\n";
     EXPECT_EQ(machine->VolumeSerial('E'), std::nullopt);

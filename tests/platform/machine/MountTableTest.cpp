@@ -38,9 +38,9 @@ TEST(MountTable, FindsDiscMountsWithADevice)
         { "/media/user/TORVA_CD", "/dev/sr0" },
         { "/mnt/my disc", "/dev/loop3" },
         { "/mnt/tab\tand\\slash", "/dev/loop4" },
-        { "/mnt/net", nullptr },         // not a disc file system
-        { "/mnt/fuse", nullptr },        // no device to read
-        { "/media/user", nullptr },      // beside a mount point
+        { "/mnt/net", nullptr },    // not a disc file system
+        { "/mnt/fuse", nullptr },   // no device to read
+        { "/media/user", nullptr }, // beside a mount point
         { "/media/user/TORVA_CD/Torva", nullptr },
     };
     for (const Row& row : rows) {

@@ -26,10 +26,10 @@ TEST(CommandLine, SplitsAsTheWindowsRuntime)
         { "p \"\"", { "p", "" } },
         // Backslashes are literal unless a quote follows them.
         { "p C:\\dir\\ x", { "p", "C:\\dir\\", "x" } },
-        { "p a\\\\\"b c\"", { "p", "a\\b c" } },       // 2n: n backslashes, the quote toggles
-        { "p a\\\"b", { "p", "a\"b" } },               // 2n+1: n backslashes and a quote
+        { "p a\\\\\"b c\"", { "p", "a\\b c" } }, // 2n: n backslashes, the quote toggles
+        { "p a\\\"b", { "p", "a\"b" } },         // 2n+1: n backslashes and a quote
         { "p a\\\\\\\"b", { "p", "a\\\"b" } },
-        { "p \"a\"\"b\"", { "p", "a\"b" } },            // "" inside quotes is a quote
+        { "p \"a\"\"b\"", { "p", "a\"b" } }, // "" inside quotes is a quote
         { "p \"unterminated arg", { "p", "unterminated arg" } },
         { "\"unterminated program", { "unterminated program" } },
         { "p \"C:\\Path With\\\\\"", { "p", "C:\\Path With\\" } },
@@ -41,7 +41,7 @@ TEST(CommandLine, SplitsAsTheWindowsRuntime)
 TEST(CommandLine, QuotedArgumentsSplitBackToThemselves)
 {
     const std::string arguments[] = { "plain", "", "a b", "tab\there", "say \"hi\"", "C:\\dir\\",
-                                      "C:\\Path With\\", "\\\\server\\x", "a\\\\\"b", "\\" };
+        "C:\\Path With\\", "\\\\server\\x", "a\\\\\"b", "\\" };
     std::string line = "prog";
     Args expected { "prog" };
     for (const auto& argument : arguments) {
@@ -66,9 +66,11 @@ std::string MzWithNewHeader(uint32_t offset, std::string_view signature)
 
 TEST(ExecutableKind, TellsProgramsByTheirFirstBytes)
 {
-    using platform::ExecutableKind;
     using platform::ClassifyExecutable;
-    EXPECT_EQ(ClassifyExecutable("\x7F" "ELF\x02\x01"), ExecutableKind::Native);
+    using platform::ExecutableKind;
+    EXPECT_EQ(ClassifyExecutable("\x7F"
+                                 "ELF\x02\x01"),
+        ExecutableKind::Native);
     EXPECT_EQ(ClassifyExecutable("#!/bin/sh\nexit 0\n"), ExecutableKind::Native);
     EXPECT_EQ(ClassifyExecutable(MzWithNewHeader(0x80, std::string_view("PE\0\0", 4))), ExecutableKind::Windows);
     EXPECT_EQ(ClassifyExecutable(MzWithNewHeader(0x40, "NE")), ExecutableKind::Windows);

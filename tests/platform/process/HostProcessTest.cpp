@@ -190,8 +190,7 @@ TEST_F(HostProcessTest, WindowsProgramsEndWhenTheWineServerIsDone)
     Outcome outcome = RunToEnd(*process);
     EXPECT_EQ(outcome.exitCode, 3u);
     EXPECT_TRUE(fs::exists(marker));
-    EXPECT_EQ(TempPrefix::Read(out), fs::absolute(prefix.root).string() + "\n" + fs::canonical(prefix.disc / "DEMOS").string()
-        + "\nE:\\DEMOS\\SETUP.EXE /s\n");
+    EXPECT_EQ(TempPrefix::Read(out), fs::absolute(prefix.root).string() + "\n" + fs::canonical(prefix.disc / "DEMOS").string() + "\nE:\\DEMOS\\SETUP.EXE /s\n");
 }
 
 TEST_F(HostProcessTest, ShellOpensDocumentsWithTheDesktopOpener)

@@ -32,7 +32,7 @@ protected:
     }
 
     ShellPlan Shell(const std::string& verb, const std::string& file, const std::string& parameters = {},
-                    const std::string& directory = {}, const PlanOptions* options = nullptr)
+        const std::string& directory = {}, const PlanOptions* options = nullptr)
     {
         return PlanShellExecute({ verb, file, parameters, directory, SW_SHOWNORMAL }, prefix.root, options ? *options : wine);
     }
@@ -86,9 +86,9 @@ TEST_F(LaunchPlanTest, StartsThatCannotWorkHaveNoPlan)
     EXPECT_FALSE(Plan("E:\\DEMOS\\Kolo\\BROKEN.EXE"));
     EXPECT_FALSE(Plan("E:\\DEMOS\\Kolo\\readme.txt"));
     EXPECT_FALSE(Plan("E:\\DEMOS\\Kolo\\MISSING.EXE"));
-    EXPECT_FALSE(Plan("E:\\DEMOS\\Kolo"));                              // a folder
+    EXPECT_FALSE(Plan("E:\\DEMOS\\Kolo"));                                // a folder
     EXPECT_FALSE(Plan("E:\\DEMOS\\Kolo\\SETUP.EXE", "C:\\NoSuchFolder")); // missing current folder
-    EXPECT_FALSE(Plan("Z:\\SETUP.EXE"));                                // unmapped drive
+    EXPECT_FALSE(Plan("Z:\\SETUP.EXE"));                                  // unmapped drive
     EXPECT_FALSE(Plan(""));
     // A link out of the drives is not followed.
     torvatest::WriteScript(prefix.outside / "evil.sh", "exit 0\n");
@@ -118,7 +118,7 @@ TEST_F(LaunchPlanTest, ShellVerbsMapToOpenerAndWine)
         { "PLAY", "readme.txt", "E:\\DEMOS\\Kolo", LaunchKind::Opener, "xdg-open", {} },
         { "OPEN", "E:\\Shareware\\Hra\\HRA.INF", "", LaunchKind::Opener, "xdg-open", {} },
         { "INSTALL", "E:\\Shareware\\Hra\\HRA.INF", "E:\\Shareware\\Hra", LaunchKind::Wine, "wine",
-          { "rundll32.exe", "setupapi.dll,InstallHinfSection", "DefaultInstall", "132", "E:\\Shareware\\Hra\\HRA.INF" } },
+            { "rundll32.exe", "setupapi.dll,InstallHinfSection", "DefaultInstall", "132", "E:\\Shareware\\Hra\\HRA.INF" } },
         { "OPEN", "E:\\DEMOS\\Kolo\\SETUP.EXE", "", LaunchKind::Wine, "wine", { "E:\\DEMOS\\Kolo\\SETUP.EXE", "-x" } },
     };
     for (const auto& c : cases) {

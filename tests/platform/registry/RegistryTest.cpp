@@ -102,17 +102,28 @@ TEST_F(RegistryTest, MissingKeysAndValuesReadAsEmpty)
 TEST_F(RegistryTest, TextsAreCp1250OutsideAndUnicodeInTheFile)
 {
     Registry reg(MakeMachine());
-    ASSERT_TRUE(reg.OpenKey("\\Software\\Torva\\P\xF8" "ehled", true));
-    ASSERT_TRUE(reg.WriteString("N\xE1zev", "P\xF8" "ejete si \x9A" "ance?"));
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Torva\\P\xF8"
+                            "ehled",
+        true));
+    ASSERT_TRUE(reg.WriteString("N\xE1zev", "P\xF8"
+                                            "ejete si \x9A"
+                                            "ance?"));
     ASSERT_TRUE(reg.WriteExpandString("Cesta", "%WINDIR%\\x"));
     std::string text = HiveText("user.reg");
     EXPECT_NE(text.find("[Software\\\\Torva\\\\P\\x0159ehled]"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"N\\xe1zev\"=\"P\\x0159" "ejete si \\x0161" "ance?\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"N\\xe1zev\"=\"P\\x0159"
+                        "ejete si \\x0161"
+                        "ance?\""),
+        std::string::npos)
+        << text;
     EXPECT_NE(text.find("\"Cesta\"=str(2):\"%WINDIR%\\\\x\""), std::string::npos) << text;
 
     Registry again(*m_machine);
-    ASSERT_TRUE(again.OpenKeyReadOnly("\\software\\torva\\P\xF8" "EHLED"));
-    EXPECT_EQ(again.ReadString("N\xE1ZEV"), "P\xF8" "ejete si \x9A" "ance?");
+    ASSERT_TRUE(again.OpenKeyReadOnly("\\software\\torva\\P\xF8"
+                                      "EHLED"));
+    EXPECT_EQ(again.ReadString("N\xE1ZEV"), "P\xF8"
+                                            "ejete si \x9A"
+                                            "ance?");
     EXPECT_EQ(again.ReadString("Cesta"), "%WINDIR%\\x");
     EXPECT_EQ(again.GetValueNames(), (std::vector<std::string> { "N\xE1zev", "Cesta" }));
 }
@@ -120,7 +131,7 @@ TEST_F(RegistryTest, TextsAreCp1250OutsideAndUnicodeInTheFile)
 TEST_F(RegistryTest, ClassesRootIsTheUsersClassesOverTheMachines)
 {
     WriteHive("system.reg", Win32Machine + "\n[Software\\\\Classes\\\\.txt] 1\n@=\"txtfile\"\n\"Content Type\"=\"text/plain\"\n"
-                                          "\n[Software\\\\Classes\\\\.pdf] 1\n@=\"pdffile\"\n\n[Software\\\\Classes\\\\txtfile\\\\shell] 1\n");
+                                           "\n[Software\\\\Classes\\\\.pdf] 1\n@=\"pdffile\"\n\n[Software\\\\Classes\\\\txtfile\\\\shell] 1\n");
     WriteHive("user.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Classes\\\\.TXT] 1\n@=\"usertxt\"\n\n[Software\\\\Classes\\\\.doc] 1\n@=\"docfile\"\n");
     Registry reg(MakeMachine());
     reg.SetRootKey(HKEY_CLASSES_ROOT);
@@ -215,7 +226,8 @@ TEST_F(RegistryTest, RunningWineServerGetsTheWritesThroughWineReg)
     Registry reg(MakeMachine());
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Game", true));
-    ASSERT_TRUE(reg.WriteString("Dir", "C:\\Hry\\\x8A" "ach"));
+    ASSERT_TRUE(reg.WriteString("Dir", "C:\\Hry\\\x8A"
+                                       "ach"));
     ASSERT_TRUE(reg.WriteDword("N", 300));
     ASSERT_TRUE(reg.WriteBinaryData("B", { 0x0a, 0xff }));
     ASSERT_TRUE(reg.WriteString("", "def"));
@@ -223,7 +235,9 @@ TEST_F(RegistryTest, RunningWineServerGetsTheWritesThroughWineReg)
     ASSERT_TRUE(reg.DeleteKey("\\Software\\Game"));
     using Args = std::vector<std::string>;
     ASSERT_EQ(m_server->calls.size(), 6u);
-    EXPECT_EQ(m_server->calls[0], (Args { "add", "HKLM\\Software\\Game", "/v", "Dir", "/t", "REG_SZ", "/d", "C:\\Hry\\\xC5\xA0" "ach", "/f" }));
+    EXPECT_EQ(m_server->calls[0], (Args { "add", "HKLM\\Software\\Game", "/v", "Dir", "/t", "REG_SZ", "/d", "C:\\Hry\\\xC5\xA0"
+                                                                                                            "ach",
+                                      "/f" }));
     EXPECT_EQ(m_server->calls[1], (Args { "add", "HKLM\\Software\\Game", "/v", "N", "/t", "REG_DWORD", "/d", "300", "/f" }));
     EXPECT_EQ(m_server->calls[2], (Args { "add", "HKLM\\Software\\Game", "/v", "B", "/t", "REG_BINARY", "/d", "0aff", "/f" }));
     EXPECT_EQ(m_server->calls[3], (Args { "add", "HKLM\\Software\\Game", "/ve", "/t", "REG_SZ", "/d", "def", "/f" }));

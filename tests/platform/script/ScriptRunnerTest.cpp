@@ -18,7 +18,8 @@ namespace {
 class TScriptForm : public TForm {
     TORVA_CLASS(TScriptForm)
 public:
-    explicit TScriptForm(TComponent* owner) : TForm(owner)
+    explicit TScriptForm(TComponent* owner)
+        : TForm(owner)
     {
         Methods().Add<void(TObject*)>("RowClick", [this](TObject* sender) {
             ItemIndex = static_cast<TLabel*>(sender)->Tag();
@@ -43,9 +44,11 @@ public:
 const ClassInfo& TScriptForm::StaticClass()
 {
     static const ClassInfo info = ClassBuilder<TScriptForm>("TScriptForm", &TForm::StaticClass())
-        .Integer("ItemIndex", [](const TScriptForm& f) { return f.ItemIndex; }, [](TScriptForm& f, int v) { f.ItemIndex = v; })
-        .Integer("Ticks", [](const TScriptForm& f) { return f.Ticks; }, [](TScriptForm& f, int v) { f.Ticks = v; })
-        .Build();
+                                      .Integer(
+                                          "ItemIndex", [](const TScriptForm& f) { return f.ItemIndex; }, [](TScriptForm& f, int v) { f.ItemIndex = v; })
+                                      .Integer(
+                                          "Ticks", [](const TScriptForm& f) { return f.Ticks; }, [](TScriptForm& f, int v) { f.Ticks = v; })
+                                      .Build();
     return info;
 }
 
@@ -152,16 +155,16 @@ TEST_F(Script, FailuresNameTheLineAndWhy)
         return err.str();
     };
     ExpectEach(failure, {
-        { "\n# comment\nexpect Form1.ItemIndex 5\n", "t.script:3: expect Form1.ItemIndex: expected \"5\", found \"0\"\n" },
-        { "click Ask\n", "t.script:1: unanswered question \"Smazat?\"\n" },
-        { "answer ok\nclick Ask\n", "t.script:2: answer does not fit the question \"Smazat?\" (yes or no)\n" },
-        { "click Nobody\n", "t.script:1: no component named Nobody\n" },
-        { "get Row1.Colour\n", "t.script:1: Row1 has no property Colour\n" },
-        { "key Hyper\n", "t.script:1: unknown key \"Hyper\"\n" },
-        { "jump Row1\n", "t.script:1: unknown command \"jump\"\n" },
-        { "click Row1 2 2 left\n", "t.script:1: expected right or the end of the line, found \"left\"\n" },
-        { "wait soon\n", "t.script:1: expected milliseconds, found \"soon\"\n" },
-    });
+                            { "\n# comment\nexpect Form1.ItemIndex 5\n", "t.script:3: expect Form1.ItemIndex: expected \"5\", found \"0\"\n" },
+                            { "click Ask\n", "t.script:1: unanswered question \"Smazat?\"\n" },
+                            { "answer ok\nclick Ask\n", "t.script:2: answer does not fit the question \"Smazat?\" (yes or no)\n" },
+                            { "click Nobody\n", "t.script:1: no component named Nobody\n" },
+                            { "get Row1.Colour\n", "t.script:1: Row1 has no property Colour\n" },
+                            { "key Hyper\n", "t.script:1: unknown key \"Hyper\"\n" },
+                            { "jump Row1\n", "t.script:1: unknown command \"jump\"\n" },
+                            { "click Row1 2 2 left\n", "t.script:1: expected right or the end of the line, found \"left\"\n" },
+                            { "wait soon\n", "t.script:1: expected milliseconds, found \"soon\"\n" },
+                        });
 }
 
 TEST_F(Script, HiddenControlsCannotBeClicked)

@@ -17,13 +17,25 @@ struct CzechText {
 
 // The texts as the menu shows them, in code page 1250.
 const CzechText kCzech[] = {
-    { 111, "P\xF8" "ejete si odstranit v\x9A" "echny soubory z %1 ?" },
-    { 113, "V\x9A" "echny soubory najdete na CD v adres\xE1\xF8i \\SHAREWARE" },
-    { 127, "Nemohu vymazat soubor %1 ! Je pravd\xECpodobn\xEC pou\x9E\xEDv\xE1n nebo otev\xF8" "en jinou aplikac\xED. Zav\xF8" "ete v\x9A" "echny aplikace nebo restartujte a zkuste znovu..." },
-    { 133, "V t\xE9to obrazovce m\xF9\x9E" "ete odinstalov\xE1vat v\x9A" "echny nainstalovan\xE9 demoverze od \xE8\xEDsla 1-98!" },
-    { 134, "Po odinstalaci zbylo v adres\xE1\xF8i %1 n\xECkolik soubor\xF9. V\xECt\x9Ainou se jedn\xE1 ulo\x9E" "en\xE9 pozice, obr\xE1zky \xE8i do\xE8" "asn\xE9 soubory, kter\xE9 nebyly odstran\xECny. Chcete je v\x9A" "echny smazat? (doporu\xE8ujeme)" },
+    { 111, "P\xF8"
+           "ejete si odstranit v\x9A"
+           "echny soubory z %1 ?" },
+    { 113, "V\x9A"
+           "echny soubory najdete na CD v adres\xE1\xF8i \\SHAREWARE" },
+    { 127, "Nemohu vymazat soubor %1 ! Je pravd\xECpodobn\xEC pou\x9E\xEDv\xE1n nebo otev\xF8"
+           "en jinou aplikac\xED. Zav\xF8"
+           "ete v\x9A"
+           "echny aplikace nebo restartujte a zkuste znovu..." },
+    { 133, "V t\xE9to obrazovce m\xF9\x9E"
+           "ete odinstalov\xE1vat v\x9A"
+           "echny nainstalovan\xE9 demoverze od \xE8\xEDsla 1-98!" },
+    { 134, "Po odinstalaci zbylo v adres\xE1\xF8i %1 n\xECkolik soubor\xF9. V\xECt\x9Ainou se jedn\xE1 ulo\x9E"
+           "en\xE9 pozice, obr\xE1zky \xE8i do\xE8"
+           "asn\xE9 soubory, kter\xE9 nebyly odstran\xECny. Chcete je v\x9A"
+           "echny smazat? (doporu\xE8ujeme)" },
     { 135, "Opravdu chcete smazat %1 MB dat?" },
-    { 161, "Updaty jsou programy od v\xFDrobce hry, kter\xE9 opravuj\xED chyby, p\xF8\xEDpadn\xEC p\xF8id\xE1vaj\xED nov\xE9 mo\x9Enosti. Po kliknut\xED na P\xD8" "E\xC8TI SI se zobraz\xED pokyny pro instalaci a seznam oprav, kter\xE9 update obsahuje." },
+    { 161, "Updaty jsou programy od v\xFDrobce hry, kter\xE9 opravuj\xED chyby, p\xF8\xEDpadn\xEC p\xF8id\xE1vaj\xED nov\xE9 mo\x9Enosti. Po kliknut\xED na P\xD8"
+           "E\xC8TI SI se zobraz\xED pokyny pro instalaci a seznam oprav, kter\xE9 update obsahuje." },
 };
 
 const uint32_t kMessages[] = { 11, 13, 27, 33, 34, 35, 61 };
@@ -60,7 +72,9 @@ TEST(StringTableTest, EveryLanguageHasEveryMessageWithItsMarker)
 TEST(StringTableTest, LoadSpecialReplacesTheFirstMarkerOnly)
 {
     EXPECT_EQ(LoadSpecial(135, "12"), "Opravdu chcete smazat 12 MB dat?");
-    EXPECT_EQ(LoadSpecial(111, "C:\\Hry\\%1\\"), "P\xF8" "ejete si odstranit v\x9A" "echny soubory z C:\\Hry\\%1\\ ?");
+    EXPECT_EQ(LoadSpecial(111, "C:\\Hry\\%1\\"), "P\xF8"
+                                                 "ejete si odstranit v\x9A"
+                                                 "echny soubory z C:\\Hry\\%1\\ ?");
     EXPECT_EQ(LoadSpecial(113, "ignored"), LoadString(113));
     EXPECT_EQ(LoadString(99999), "");
     EXPECT_EQ(LoadSpecial(99999, "x"), "");
@@ -81,8 +95,7 @@ TEST(StringTableTest, SourceFormat)
         "99999999999 too big\n"
         "12 \n"
         "13 last line without break");
-    EXPECT_EQ(table, (std::map<uint32_t, std::string> {
-                         { 7, "first" }, { 8, "a\\b\nc\\x" }, { 12, "" }, { 13, "last line without break" } }));
+    EXPECT_EQ(table, (std::map<uint32_t, std::string> { { 7, "first" }, { 8, "a\\b\nc\\x" }, { 12, "" }, { 13, "last line without break" } }));
 }
 
 }

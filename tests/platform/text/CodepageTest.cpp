@@ -7,7 +7,8 @@ using namespace platform;
 TEST(Codepage, CzechLettersRoundTrip)
 {
     // "Přejete si odstranit" with ř (0xF8) and the capitals Š (0x8A), Ž (0x8E), Ů (0xD9).
-    std::string cp = "P\xF8" "ejete \x8A\x8E\xD9";
+    std::string cp = "P\xF8"
+                     "ejete \x8A\x8E\xD9";
     std::string utf8 = Cp1250ToUtf8(cp);
     EXPECT_EQ(utf8, "Přejete ŠŽŮ");
     EXPECT_EQ(Utf8ToCp1250(utf8), cp);
@@ -33,9 +34,20 @@ TEST(Codepage, EveryDefinedHighByteRoundTripsAndUndefinedOnesNeverAppear)
 
 TEST(Codepage, SpotValues)
 {
-    struct { uint8_t byte; char32_t code; } table[] = {
-        { 0x80, 0x20AC }, { 0x8A, 0x0160 }, { 0x9A, 0x0161 }, { 0xA0, 0x00A0 }, { 0xA5, 0x0104 },
-        { 0xC8, 0x010C }, { 0xE8, 0x010D }, { 0xEC, 0x011B }, { 0xF8, 0x0159 }, { 0xFF, 0x02D9 },
+    struct {
+        uint8_t byte;
+        char32_t code;
+    } table[] = {
+        { 0x80, 0x20AC },
+        { 0x8A, 0x0160 },
+        { 0x9A, 0x0161 },
+        { 0xA0, 0x00A0 },
+        { 0xA5, 0x0104 },
+        { 0xC8, 0x010C },
+        { 0xE8, 0x010D },
+        { 0xEC, 0x011B },
+        { 0xF8, 0x0159 },
+        { 0xFF, 0x02D9 },
     };
     for (auto& row : table)
         EXPECT_EQ(Cp1250ToCodePoint(row.byte), row.code) << std::hex << int(row.byte);
@@ -43,10 +55,10 @@ TEST(Codepage, SpotValues)
 
 TEST(Codepage, MalformedUtf8BecomesReplacement)
 {
-    EXPECT_EQ(Utf8ToCp1250("a\xC3"), "a?");           // truncated sequence
-    EXPECT_EQ(Utf8ToCp1250("\xC0\xAF"), "??");         // overlong
-    EXPECT_EQ(Utf8ToCp1250("\xED\xA0\x80"), "???");    // surrogate
-    EXPECT_EQ(Utf8ToCp1250("日本"), "??");              // not in the code page
+    EXPECT_EQ(Utf8ToCp1250("a\xC3"), "a?");         // truncated sequence
+    EXPECT_EQ(Utf8ToCp1250("\xC0\xAF"), "??");      // overlong
+    EXPECT_EQ(Utf8ToCp1250("\xED\xA0\x80"), "???"); // surrogate
+    EXPECT_EQ(Utf8ToCp1250("日本"), "??");          // not in the code page
     EXPECT_EQ(Utf8ToCp1250("x\xF0\x9F\x98\x80y", '_'), "x_y");
 }
 
@@ -54,7 +66,8 @@ TEST(Codepage, Utf16)
 {
     std::u16string wide = u"Čeština";
     std::string cp = Utf16ToCp1250(wide);
-    EXPECT_EQ(cp, "\xC8" "e\x9Atina");
+    EXPECT_EQ(cp, "\xC8"
+                  "e\x9Atina");
     EXPECT_EQ(Cp1250ToUtf16(cp), wide);
 }
 

@@ -7,7 +7,10 @@ using namespace platform;
 TEST(Text, UpperCaseTouchesOnlyAsciiLetters)
 {
     // Pařeniště is stored as PAřENIšTě.
-    EXPECT_EQ(UpperCase("Pa\xF8" "eni\x9At\xEC"), "PA\xF8" "ENI\x9AT\xEC");
+    EXPECT_EQ(UpperCase("Pa\xF8"
+                        "eni\x9At\xEC"),
+        "PA\xF8"
+        "ENI\x9AT\xEC");
     EXPECT_EQ(UpperCase("abc-XYZ_09{}`"), "ABC-XYZ_09{}`");
     EXPECT_TRUE(EqualsNoCase("Setup.EXE", "SETUP.exe"));
     EXPECT_FALSE(EqualsNoCase("\xE8", "\xC8"));
@@ -25,7 +28,10 @@ TEST(Text, UpperCaseCp1250TakesEveryLetterOfTheCodePage)
 
 TEST(Text, NumberReading)
 {
-    struct { const char* text; int32_t expected; } table[] = {
+    struct {
+        const char* text;
+        int32_t expected;
+    } table[] = {
         { "12", 12 },
         { " 42 ", 42 },
         { "-5", -5 },

@@ -9,8 +9,8 @@ using namespace platform;
 
 namespace {
 
-using torva::test::PixelBuffer;
 using torva::test::EventRecorder;
+using torva::test::PixelBuffer;
 
 struct Fixture {
     Fixture()

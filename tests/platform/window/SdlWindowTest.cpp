@@ -23,8 +23,8 @@ using namespace platform;
 
 namespace {
 
-using torva::test::PixelBuffer;
 using torva::test::EventRecorder;
+using torva::test::PixelBuffer;
 
 bool HaveDisplay()
 {
@@ -89,8 +89,8 @@ TEST_F(SdlWindowTest, PresentsAndShapesWhatTheServerShows)
     auto rgb = [&](int x, int y) { return shot.At(x, y) & 0xFFFFFFu; };
     EXPECT_EQ(rgb(2, 2), 0x0000FFu);
     EXPECT_EQ(rgb(10, 10), 0xFF0000u);
-    EXPECT_EQ(rgb(30, 5), 0xFF0000u);   // the second rectangle of the shape
-    EXPECT_NE(rgb(30, 20), 0xFF0000u);  // cut away: the desktop shows through
+    EXPECT_EQ(rgb(30, 5), 0xFF0000u);  // the second rectangle of the shape
+    EXPECT_NE(rgb(30, 20), 0xFF0000u); // cut away: the desktop shows through
     bool paintAsked = false;
     for (const auto& e : sink.events)
         paintAsked |= e.type == EventType::Paint && e.target == &sink;
@@ -167,8 +167,8 @@ TEST_F(SdlWindowTest, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
     EXPECT_EQ(rgb(2, 2), 0x0000FFu);
     EXPECT_EQ(rgb(3, 3), 0x0000FFu);
     EXPECT_EQ(rgb(4, 4), 0xFF0000u);
-    EXPECT_EQ(rgb(60, 10), 0xFF0000u);  // the outline's second rectangle, doubled
-    EXPECT_NE(rgb(60, 40), 0xFF0000u);  // cut away
+    EXPECT_EQ(rgb(60, 10), 0xFF0000u); // the outline's second rectangle, doubled
+    EXPECT_NE(rgb(60, 40), 0xFF0000u); // cut away
     // The screenshot stays at the form's size.
     Picture logical = DecodePng(window.CaptureWindowPng({ 40, 30 }));
     EXPECT_EQ(logical.width, 40);
@@ -251,7 +251,8 @@ TEST_F(SdlWindowTest, MainWindowHasAnIconAndBelongsToNoOtherWindow)
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     ASSERT_EQ(XGetWindowProperty(x11.display, x11.window, XInternAtom(x11.display, "_NET_WM_ICON", False), 0, 2, False,
-                  XA_CARDINAL, &type, &format, &count, &after, &data), Success);
+                  XA_CARDINAL, &type, &format, &count, &after, &data),
+        Success);
     ASSERT_NE(data, nullptr);
     ASSERT_EQ(count, 2u);
     const auto* size = reinterpret_cast<const unsigned long*>(data);

@@ -10,7 +10,9 @@
 
 namespace {
 
-enum class Ink { Black, Silver, ListRow };
+enum class Ink { Black,
+    Silver,
+    ListRow };
 
 struct TextBox {
     const char* label;

@@ -27,8 +27,8 @@ TEST(ArtworkWriters, OneBitBitmapReadsBackPixelForPixel)
 TEST(ArtworkWriters, RawStreamIsWhatASurfaceReads)
 {
     Raster r(3, 2, Hex(0x102030));
-    r.At(0, 0) = Hex(0xFF0000);   // top left
-    r.At(2, 1) = Hex(0x0000FF);   // bottom right
+    r.At(0, 0) = Hex(0xFF0000); // top left
+    r.At(2, 1) = Hex(0x0000FF); // bottom right
     r.Mask(2, 1) = 0.5f;
     std::vector<uint8_t> bytes = RawDibStream(r);
     ASSERT_EQ(bytes.size(), 4u + 3 * 2 * 4);

@@ -71,7 +71,8 @@ TEST_F(DiscBuilderTest, MakesFoldersReadmesPicturesAndFontsFromTheCatalogue)
     // "Pařeniště" in code page 1250.
     Write(sources.discTree / "Torva" / "torvaxp.ini",
         "[Main]\r\nDemos=2\r\nShareware=1\r\n"
-        "[Demo1]\r\nName=Pa\xF8" "eni\x9At\xEC\r\nFirm=Zahrada\r\nDescribe1=Rajcata a okurky.\r\nInstallDir=PARENIST\r\nReadmename=README.TXT\r\nPicture=par\r\n"
+        "[Demo1]\r\nName=Pa\xF8"
+        "eni\x9At\xEC\r\nFirm=Zahrada\r\nDescribe1=Rajcata a okurky.\r\nInstallDir=PARENIST\r\nReadmename=README.TXT\r\nPicture=par\r\n"
         "[Demo2]\r\nName=Bez obrazku\r\nPicture=NUL\r\nInstallDir=BEZ\r\n"
         "[Share1]\r\nName=Nastroj\r\nInstallDir=NASTROJ\r\nReadmeName=CTI.TXT\r\n");
     Write(sources.discTree / "Updates" / "README.TXT", "updates\r\n");
@@ -94,7 +95,11 @@ TEST_F(DiscBuilderTest, MakesFoldersReadmesPicturesAndFontsFromTheCatalogue)
     EXPECT_TRUE(fs::exists(out / "Shareware" / "NASTROJ" / "CTI.TXT"));
 
     std::string readme = Read(out / "DEMOS" / "PARENIST" / "README.TXT");
-    EXPECT_EQ(readme.rfind("Pa\xF8" "eni\x9At\xEC\r\n", 0), 0u) << "CP1250 title first, Windows line ends";
+    EXPECT_EQ(readme.rfind("Pa\xF8"
+                           "eni\x9At\xEC\r\n",
+                  0),
+        0u)
+        << "CP1250 title first, Windows line ends";
     EXPECT_NE(readme.find("Rajcata a okurky."), std::string::npos);
 }
 

@@ -99,14 +99,14 @@ struct RoundTrip {
 TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
 {
     const RoundTrip trips[] = {
-        { 1, "C:\\Hry\\Rallye Bohemia", 1 },   // 5 / 1 uninstaller folder
-        { 2, "C:\\Hry\\Ocelová legie", 0 },    // 5 / 2 program path in the registry
-        { 3, "C:\\Hry\\Hvězdný přístav", 1 },  // 5 / 3 Start-menu shortcut
-        { 4, "C:\\Hry\\Pařeniště", 0 },        // 5 / 6 INI file
-        { 5, "C:\\Hry\\Noční hlídka", 1 },     // 5 / 7 desktop shortcut
-        { 6, "C:\\Hry\\Podzemi RD", 2 },       // 5 / 8 disk search
-        { 8, "C:\\Sierra\\Kral piratu", 1 },   // 6 sierra.ini
-        { 9, "C:\\Hry\\Vzdušná bitva", 0 },    // 7 program from the uninstall command
+        { 1, "C:\\Hry\\Rallye Bohemia", 1 },  // 5 / 1 uninstaller folder
+        { 2, "C:\\Hry\\Ocelová legie", 0 },   // 5 / 2 program path in the registry
+        { 3, "C:\\Hry\\Hvězdný přístav", 1 }, // 5 / 3 Start-menu shortcut
+        { 4, "C:\\Hry\\Pařeniště", 0 },       // 5 / 6 INI file
+        { 5, "C:\\Hry\\Noční hlídka", 1 },    // 5 / 7 desktop shortcut
+        { 6, "C:\\Hry\\Podzemi RD", 2 },      // 5 / 8 disk search
+        { 8, "C:\\Sierra\\Kral piratu", 1 },  // 6 sierra.ini
+        { 9, "C:\\Hry\\Vzdušná bitva", 0 },   // 7 program from the uninstall command
     };
     for (const auto& trip : trips) {
         const std::string folder = Utf8ToCp1250(trip.folderUtf8);

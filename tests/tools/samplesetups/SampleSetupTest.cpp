@@ -281,11 +281,21 @@ TEST_F(SampleSetupTest, GameFromTheDiscMakesItsTestFileAndEnds)
 TEST_F(SampleSetupTest, EveryItemLeavesOnlyItsLeftovers)
 {
     const std::pair<const char*, const char*> items[] = {
-        { "DEMOS/BITVA", "DEMOS" }, { "DEMOS/FARMA", "DEMOS" }, { "DEMOS/FORMULE", "DEMOS" },
-        { "DEMOS/LIGA", "DEMOS" }, { "DEMOS/PODZEMI", "DEMOS" }, { "DEMOS/PRISTAV", "DEMOS" },
-        { "DEMOS/TANKY", "DEMOS" }, { "PLNA/HRAD", "PLNA" }, { "SHAREWARE/PEXESO", "Shareware" },
-        { "SHAREWARE/HUDBA", "Shareware" }, { "DRIVERS/ZVUK", "Drivers" }, { "DRIVERS/KLAVES", "Drivers" },
-        { "READERS/BLUDISTE", "Readers" }, { "EXTRA/EDITOR", "Extra" }, { "EXTRA/SPORIC", "Extra" },
+        { "DEMOS/BITVA", "DEMOS" },
+        { "DEMOS/FARMA", "DEMOS" },
+        { "DEMOS/FORMULE", "DEMOS" },
+        { "DEMOS/LIGA", "DEMOS" },
+        { "DEMOS/PODZEMI", "DEMOS" },
+        { "DEMOS/PRISTAV", "DEMOS" },
+        { "DEMOS/TANKY", "DEMOS" },
+        { "PLNA/HRAD", "PLNA" },
+        { "SHAREWARE/PEXESO", "Shareware" },
+        { "SHAREWARE/HUDBA", "Shareware" },
+        { "DRIVERS/ZVUK", "Drivers" },
+        { "DRIVERS/KLAVES", "Drivers" },
+        { "READERS/BLUDISTE", "Readers" },
+        { "EXTRA/EDITOR", "Extra" },
+        { "EXTRA/SPORIC", "Extra" },
         { "UPDATES/DIRECTX", "Updates" },
     };
     for (const auto& [key, top] : items) {
