@@ -1,6 +1,7 @@
 #include "BrowseFixture.h"
 
 #include "platform/text/Codepage.h"
+#include "tests/support/RowNames.h"
 
 namespace {
 
@@ -53,7 +54,8 @@ TEST_P(DetailFlags, OnTheDemosPage)
 INSTANTIATE_TEST_SUITE_P(Table, DetailFlags,
     ::testing::Values(FlagCase { 0, "P" }, FlagCase { 1, "P3" }, FlagCase { 2, "P3" }, FlagCase { 3, "PC" },
         FlagCase { 4, "U" }, FlagCase { 5, "P" }, FlagCase { 10, "PN" }, FlagCase { 11, "PN3" },
-        FlagCase { 12, "PN3" }, FlagCase { 13, "PCN" }, FlagCase { 14, "P" }, FlagCase { -1, "P" }));
+        FlagCase { 12, "PN3" }, FlagCase { 13, "PCN" }, FlagCase { 14, "P" }, FlagCase { -1, "P" }),
+    RowNumber());
 
 TEST_F(DetailView, CacheCounterWrapsAfter99WithoutTouchingTheViewersImage)
 {
@@ -210,7 +212,12 @@ INSTANTIATE_TEST_SUITE_P(Table, HoverTexts,
     ::testing::Values(HoverCase { 1, 1, 0, "INSTALOVAT", "ODINSTALOVAT" }, HoverCase { 1, 0, 1, "SPUSTIT", "ODINSTALOVAT" },
         HoverCase { 6, 0, 0, "INSTALOVAT", "ODINSTALOVAT" }, HoverCase { 6, 1, 1, "SPUSTIT", "ODINSTALOVAT" },
         HoverCase { 9, 0, 1, "INSTALOVAT", "ODINSTALOVAT" }, HoverCase { 4, 0, 0, "SPUSTIT", "ODINSTALOVAT" },
-        HoverCase { 0, 0, 0, "ZAPNOUT", "VYPNOUT" }));
+        HoverCase { 0, 0, 0, "ZAPNOUT", "VYPNOUT" }),
+    // Named by what differs, so the test's name is the same in every run.
+    [](const ::testing::TestParamInfo<HoverCase>& info) {
+        const HoverCase& c = info.param;
+        return "Slot" + std::to_string(c.slot) + "Install" + std::to_string(c.needsInstall) + "Run" + std::to_string(c.canRun);
+    });
 
 TEST_F(DetailView, QuitButtonEndsTheApplication)
 {

@@ -1,6 +1,7 @@
 #include "BrowseFixture.h"
 
 #include "platform/text/Codepage.h"
+#include "tests/support/RowNames.h"
 
 namespace {
 
@@ -80,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(Table, ItemListKeys,
         KeyCase { 25, 1, '4', 4, 1 },
         KeyCase { 25, 1, '0', 10, 1 },
         KeyCase { 3, 1, '7', 1, 1 },
-        KeyCase { 25, 11, '1', 2, 2 }));
+        KeyCase { 25, 11, '1', 2, 2 }),
+    RowNumber());
 
 TEST_F(ItemList, RowsBeyondTheLastItemAreEmptyAndClickingThemDoesNothing)
 {

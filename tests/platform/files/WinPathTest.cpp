@@ -2,6 +2,8 @@
 #include "platform/files/WinPath.h"
 #include "tests/platform/files/TempPrefix.h"
 
+#include "tests/support/RowNames.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -45,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(Table, FullPathTest,
         FullPathCase { "C:\\games", "E:sub", "E:\\sub" },
         FullPathCase { "C:\\", "/etc/passwd", "C:\\etc\\passwd" },
         FullPathCase { "C:\\", "\\\\server\\share\\a\\..\\b", "\\\\server\\share\\b" },
-        FullPathCase { "C:\\", "", "" }));
+        FullPathCase { "C:\\", "", "" }),
+    RowNumber());
 
 TEST(WinPathTest, StoredNamesDropTrailingBlanksAndDots)
 {

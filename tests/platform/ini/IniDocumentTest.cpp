@@ -1,5 +1,7 @@
 #include "platform/ini/IniDocument.h"
 
+#include "tests/support/RowNames.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -74,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(Table, IniReadTest,
         ReadCase { "Demo1", "after", "still demo1" },
         ReadCase { "Demo1", "nul", "ab" },
         ReadCase { "Last", "k", "no line break at the end" },
-        ReadCase { "Missing", "k", std::nullopt }));
+        ReadCase { "Missing", "k", std::nullopt }),
+    RowNumber());
 
 TEST(IniDocumentTest, NamesInFileOrderOnce)
 {
