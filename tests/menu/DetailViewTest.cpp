@@ -9,6 +9,8 @@ constexpr uint32_t Red = 0xFFFF0000;
 constexpr uint32_t Green = 0xFF00FF00;
 constexpr uint32_t Blue = 0xFF0000FF;
 
+const char* const OneDemo = "[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=NUL\n";
+
 std::string Cp(const char* utf8)
 {
     return platform::Utf8ToCp1250(utf8);
@@ -38,16 +40,8 @@ TEST_P(DetailFlags, OnTheDemosPage)
 {
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=HRA\nPicture=NUL\nFlags=" + std::to_string(GetParam().flags) + "\n");
     std::string shown;
-    if (f.Flag_Playable->Visible())
-        shown += 'P';
-    if (f.Flag_Unplayable->Visible())
-        shown += 'U';
-    if (f.Flag_CZ->Visible())
-        shown += 'C';
-    if (f.Flag_Net->Visible())
-        shown += 'N';
-    if (f.Flag_3D->Visible())
-        shown += '3';
+    for (auto [flag, letter] : { std::pair { f.Flag_Playable, 'P' }, { f.Flag_Unplayable, 'U' }, { f.Flag_CZ, 'C' }, { f.Flag_Net, 'N' }, { f.Flag_3D, '3' } })
+        shown += flag->Visible() ? std::string(1, letter) : "";
     EXPECT_EQ(shown, GetParam().shown);
 }
 
@@ -59,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(Table, DetailFlags,
 
 TEST_F(DetailView, CacheCounterWrapsAfter99WithoutTouchingTheViewersImage)
 {
-    auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=NUL\n");
+    auto& f = Open(OneDemo);
     for (int n = 1; n <= 101; ++n)
         WriteSmallBitmap("P" + std::to_string(n), n == 100 ? Red : Green);
     f.DIBImageList2->DIBImages().Items(100)->DIB().SetSize(3, 3);
@@ -221,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(Table, HoverTexts,
 
 TEST_F(DetailView, QuitButtonEndsTheApplication)
 {
-    auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=NUL\n");
+    auto& f = Open(OneDemo);
     EXPECT_FALSE(loop.Terminated());
     f.Image2->Click();
     EXPECT_TRUE(loop.Terminated());
@@ -233,7 +227,7 @@ TEST_F(DetailView, QuitButtonEndsTheApplication)
 // without a game is not installed through a stale run button.
 TEST_F(DetailView, ActionsTheItemDoesNotOfferTakeNoClick)
 {
-    auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=NUL\n");
+    auto& f = Open(OneDemo);
     ASSERT_FALSE(f.PlayDIBOff->Visible());
     f.PlayDIBImage->Show();
     f.PlayDIBImageClick(f.PlayDIBImage);

@@ -23,16 +23,7 @@ protected:
         form->Category = 1;
         form->ItemIndex = 2;
         TDemos& item = form->Catalogue.Demos[2];
-        item = TDemos {};
-        item.Name = "HRA";
-        item.InstallType = static_cast<InstallMethod>(installType);
-        item.DirDetect = static_cast<FolderDetection>(dirDetect);
-        item.CD = 1;
-        item.RegUninstall = "Hra";
-        item.Uninstall = "DG";
-        item.GameName = "hra.exe";
-        item.InstallDir = Drive() + "\\DEMOS\\Hra";
-        item.InstallName = "setup.exe";
+        item = Hra(installType, dirDetect);
         item.NeedsInstall = 1;
         return item;
     }
@@ -64,9 +55,7 @@ TEST_F(Install, WaitedSetupIsFollowedByTheStatusCheckAndItsRecords)
     EXPECT_EQ(item.CanRun, 1);
     EXPECT_EQ(item.Installed, 1);
     EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
-    EXPECT_EQ(State("CD0206", "HRA"), "C:\\Hry\\Hra");
-    EXPECT_EQ(State("CD0206", "HRA_"), "hra.exe,Hra,DG,");
-    EXPECT_EQ(State("CD0206", "HRA__"), "C:\\Hry\\Hra\\uninst.exe -f\"C:\\Hry\\Hra\\install.log\"");
+    EXPECT_EQ(Records("HRA"), (std::vector<std::string> { "C:\\Hry\\Hra", "hra.exe,Hra,DG,", "C:\\Hry\\Hra\\uninst.exe -f\"C:\\Hry\\Hra\\install.log\"" }));
     EXPECT_EQ(cursor.changes.back(), "default");
 }
 
@@ -90,18 +79,19 @@ TEST_F(Install, EachInstallTypeStartsItsSetupItsOwnWay)
         { 11, "setup.exe", 0, 0 },
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.installType) + " " + c.installName);
         recorder->Clear();
         TDemos& item = Demo(c.installType);
         item.InstallName = c.installName;
         form->Installer().InstallProc(item);
-        EXPECT_EQ(recorder->Starts().size(), c.starts) << c.installType << " " << c.installName;
-        EXPECT_EQ(recorder->ShellExecutes().size(), c.shellExecutes) << c.installType << " " << c.installName;
+        EXPECT_EQ(recorder->Starts().size(), c.starts);
+        EXPECT_EQ(recorder->ShellExecutes().size(), c.shellExecutes);
         EXPECT_EQ(recorder->OpenHandleCount(), 0u);
         if (c.shellExecutes == 1) {
             EXPECT_EQ(recorder->ShellExecutes()[0].request.file, Drive() + "\\DEMOS\\Hra\\SETUP.MSI");
         }
         // A package the shell started is not waited for: its item is polled until it runs.
-        EXPECT_EQ(form->Timer1 && form->Timer1->Enabled(), c.shellExecutes == 1) << c.installType << " " << c.installName;
+        EXPECT_EQ(form->Timer1 && form->Timer1->Enabled(), c.shellExecutes == 1);
     }
 }
 
@@ -119,10 +109,7 @@ TEST_F(Install, EveryInstallTypeIsRecordedWhereItsDetectionFindsIt)
         { 5, 2,
             [&] {
                 WriteDriveC("Hry/Hra/hra.exe", "x");
-                platform::Registry reg;
-                reg.SetRootKey(platform::HKEY_LOCAL_MACHINE);
-                ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Vyrobce\\Hra", true));
-                ASSERT_TRUE(reg.WriteString("Path", "C:\\Hry\\Hra\\hra.exe"));
+                WriteRegistry(platform::HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce\\Hra", "Path", "C:\\Hry\\Hra\\hra.exe");
             },
             "C:\\Hry\\Hra", "hra.exe,Hra,DG," },
         { 6, 0,
@@ -243,8 +230,7 @@ TEST_F(DiskSearch, FindsTheGameOnTheFirstFixedOrRemovableDrive)
     form->Installer().InstallProc(item);
     EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
     EXPECT_EQ(item.Installed, 1);
-    EXPECT_EQ(State("CD0206", "HRA"), "C:\\Hry\\Hra");
-    EXPECT_EQ(State("CD0206", "HRA_"), "hra.exe,Hra,DG,");
+    EXPECT_EQ(Records("HRA"), (std::vector<std::string> { "C:\\Hry\\Hra", "hra.exe,Hra,DG,", "<none>" }));
 }
 
 TEST_F(DiskSearch, SkipsDiscsAndNetworkDrives)

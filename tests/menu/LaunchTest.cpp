@@ -26,37 +26,16 @@ protected:
         return item;
     }
 
-    // Puts an item on the demos page as its only entry and selects it.
+    // Puts an item on a page as its only entry and selects it.
     TDemos& Select(int32_t category, const TDemos& item)
     {
+        DiscCatalogue& catalogue = form->Catalogue;
+        catalogue.DemoCount = catalogue.ExtraCount = catalogue.ShareCount = catalogue.DriverCount = catalogue.FullCount = 1;
         form->Category = category;
         form->ItemIndex = 1;
-        TDemos* slot = nullptr;
-        switch (category) {
-        case 1:
-            form->Catalogue.DemoCount = 1;
-            slot = &form->Catalogue.Demos[1];
-            break;
-        case 2:
-            form->Catalogue.ExtraCount = 1;
-            slot = &form->Catalogue.Extra[1];
-            break;
-        case 3:
-            form->Catalogue.ShareCount = 1;
-            slot = &form->Catalogue.Shareware[1];
-            break;
-        case 4:
-            form->Catalogue.DriverCount = 1;
-            slot = &form->Catalogue.Drivers[1];
-            break;
-        case 10:
-            form->Catalogue.FullCount = 1;
-            slot = &form->Catalogue.Fulls[1];
-            break;
-        default: ADD_FAILURE() << "no such page"; return form->Catalogue.Demos[1];
-        }
-        *slot = item;
-        return *slot;
+        TDemos* slot = catalogue.ItemOf(category, 1);
+        EXPECT_NE(slot, nullptr) << "no such page";
+        return *slot = item;
     }
 
     const platform::ShellExecuteRequest& OnlyShellExecute()
@@ -202,10 +181,7 @@ TEST_F(Launch, APdfWithoutViewerInstallsTheReaderFirst)
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\adobe\\ar500enu.exe" });
     EXPECT_EQ(OnlyShellExecute().file, "C:\\Docs\\manual.pdf");
 
-    platform::Registry reg;
-    reg.SetRootKey(platform::HKEY_CLASSES_ROOT);
-    ASSERT_TRUE(reg.OpenKey("\\.pdf", true));
-    ASSERT_TRUE(reg.WriteString("", "AcroExch.Document"));
+    WriteRegistry(platform::HKEY_CLASSES_ROOT, "\\.pdf", "", "AcroExch.Document");
     recorder->Clear();
     form->Launcher().ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
     EXPECT_TRUE(recorder->Starts().empty());

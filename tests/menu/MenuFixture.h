@@ -15,6 +15,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 class MenuFixture : public ::testing::Test {
 protected:
@@ -59,12 +60,49 @@ protected:
         return TIniFile("torva.ini").ReadString(section, key, "<none>");
     }
 
-    void RegisterUninstall(const std::string& name, const std::string& command)
+    static inline const std::vector<std::string> NoRecords { "<none>", "<none>", "<none>" };
+    // The three records of an item of disc 0206: its folder, its fields and its uninstaller.
+    std::vector<std::string> Records(const std::string& name)
+    {
+        return { State("CD0206", name), State("CD0206", name + "_"), State("CD0206", name + "__") };
+    }
+    void WriteRecords(const std::string& section, const std::string& name, const std::string& folder,
+        const std::string& fields, const std::string& uninstaller = "")
+    {
+        TIniFile state("torva.ini");
+        state.WriteString(section, name, folder);
+        state.WriteString(section, name + "_", fields);
+        if (!uninstaller.empty())
+            state.WriteString(section, name + "__", uninstaller);
+    }
+
+    static void WriteRegistry(platform::RootKey rootKey, const std::string& key, const std::string& name, const std::string& value)
     {
         platform::Registry reg;
-        reg.SetRootKey(platform::HKEY_LOCAL_MACHINE);
-        ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name, true));
-        ASSERT_TRUE(reg.WriteString("UninstallString", command));
+        reg.SetRootKey(rootKey);
+        ASSERT_TRUE(reg.OpenKey(key, true));
+        ASSERT_TRUE(reg.WriteString(name, value));
+    }
+    void RegisterUninstall(const std::string& name, const std::string& command)
+    {
+        WriteRegistry(platform::HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name, "UninstallString", command);
+    }
+
+    // The demo most tests use: HRA on the disc in DEMOS\Hra with its setup.exe, the game
+    // hra.exe, the uninstall entry Hra and the clean-up instruction DG.
+    TDemos Hra(int32_t installType, int32_t dirDetect = 0) const
+    {
+        TDemos item;
+        item.Name = "HRA";
+        item.InstallType = static_cast<InstallMethod>(installType);
+        item.DirDetect = static_cast<FolderDetection>(dirDetect);
+        item.CD = 1;
+        item.RegUninstall = "Hra";
+        item.Uninstall = "DG";
+        item.GameName = "hra.exe";
+        item.InstallDir = Drive() + "\\DEMOS\\Hra";
+        item.InstallName = "setup.exe";
+        return item;
     }
 
     // Starts the form from the disc (or from `ownPath`) and loads the catalogue.

@@ -8,6 +8,7 @@
 #include "shell/testing/LnkWriter.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -42,13 +43,16 @@ protected:
         MenuFixture::TearDown();
     }
 
-    void WriteShortcut(const std::string& relative, const std::string& target, const std::string& workingDir)
+    // Writes a shortcut at a path on drive C:.
+    void WriteShortcut(std::string path, const std::string& target, const std::string& workingDir)
     {
         shell::LnkContents contents;
         contents.localBasePath = target;
         contents.workingDir = workingDir;
         auto bytes = shell::WriteLnk(contents);
-        WriteDriveC(relative, std::string(bytes.begin(), bytes.end()));
+        path.erase(0, 3);
+        std::replace(path.begin(), path.end(), '\\', '/');
+        WriteDriveC(path, std::string(bytes.begin(), bytes.end()));
     }
 
     std::string State(const std::string& key) { return MenuFixture::State("CD0206", key); }
@@ -56,20 +60,6 @@ protected:
     MenuContext context;
     shell::FileTree fileTree { NtFolders() };
     std::unique_ptr<StatusCheck> status;
-
-    TDemos Item(int32_t installType, int32_t dirDetect = 0)
-    {
-        TDemos item;
-        item.Name = "HRA";
-        item.InstallType = static_cast<InstallMethod>(installType);
-        item.DirDetect = static_cast<FolderDetection>(dirDetect);
-        item.CD = 1;
-        item.RegUninstall = "Hra";
-        item.Uninstall = "D";
-        item.GameName = "hra.exe";
-        item.InstallDir = Drive() + "\\DEMOS\\HRA";
-        return item;
-    }
 };
 
 }
@@ -77,7 +67,7 @@ protected:
 TEST_F(StatusCheckTest, RunsFromDiscWithTestFile)
 {
     WriteDriveC("Hry/Hra/save.dat", "x");
-    TDemos item = Item(0);
+    TDemos item = Hra(0);
     item.Param = "C:\\Hry\\Hra\\save.dat";
     item.CD = 3;
     status->CheckDemo(item);
@@ -85,13 +75,12 @@ TEST_F(StatusCheckTest, RunsFromDiscWithTestFile)
     EXPECT_EQ(item.Installed, 1);
     EXPECT_EQ(item.NeedsInstall, 0);
     EXPECT_EQ(item.GameDir, item.InstallDir);
-    EXPECT_EQ(State("HRA"), "C:\\Hry\\Hra");
-    EXPECT_EQ(State("HRA_"), "save.dat,,D,3");
+    EXPECT_EQ(Records("HRA"), (std::vector<std::string> { "C:\\Hry\\Hra", "save.dat,,DG,3", "<none>" }));
 }
 
 TEST_F(StatusCheckTest, RunsFromDiscWithoutGameCannotRun)
 {
-    TDemos item = Item(0);
+    TDemos item = Hra(0);
     item.GameName.clear();
     item.Installed = 0;
     status->CheckDemo(item);
@@ -103,7 +92,7 @@ TEST_F(StatusCheckTest, RunsFromDiscWithoutGameCannotRun)
 TEST_F(StatusCheckTest, AlwaysFromDiscNeverTouchesState)
 {
     TIniFile("torva.ini").WriteString("CD0206", "HRA", "C:\\stale");
-    TDemos item = Item(20);
+    TDemos item = Hra(20);
     item.Installed = 1;
     status->CheckDemo(item);
     EXPECT_EQ(item.CanRun, 1);
@@ -112,105 +101,93 @@ TEST_F(StatusCheckTest, AlwaysFromDiscNeverTouchesState)
     EXPECT_EQ(State("HRA"), "C:\\stale");
 }
 
+// A starred clean-up keeps the uninstaller unrecorded, and a disc number below ten is recorded
+// empty.
 TEST_F(StatusCheckTest, RegisteredSetupFoundThroughItsUninstaller)
 {
+    const std::string uninstaller = "C:\\WINDOWS\\uninst.exe -f\"C:\\Hry\\Hra\\DeIsL1.isu\"";
     WriteDriveC("Hry/Hra/hra.exe", "x");
-    RegisterUninstall("Hra", "C:\\WINDOWS\\uninst.exe -f\"C:\\Hry\\Hra\\DeIsL1.isu\"");
-    TDemos item = Item(4);
-    item.CD = 12;
-    status->CheckDemo(item);
-    EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
-    EXPECT_EQ(item.CanRun, 1);
-    EXPECT_EQ(item.Installed, 1);
-    EXPECT_EQ(State("HRA"), "C:\\Hry\\Hra");
-    EXPECT_EQ(State("HRA_"), "hra.exe,Hra,D,12");
-    EXPECT_EQ(State("HRA__"), "C:\\WINDOWS\\uninst.exe -f\"C:\\Hry\\Hra\\DeIsL1.isu\"");
-}
-
-TEST_F(StatusCheckTest, StarredUninstallIsNotRecordedAndDiscNumberBelowTenStaysEmpty)
-{
-    WriteDriveC("Hry/Hra/hra.exe", "x");
-    RegisterUninstall("Hra", "C:\\WINDOWS\\uninst.exe -f\"C:\\Hry\\Hra\\DeIsL1.isu\"");
-    TDemos item = Item(4);
-    item.Uninstall = "*D";
-    item.CD = 9;
-    status->CheckDemo(item);
-    EXPECT_EQ(item.Installed, 1);
-    EXPECT_EQ(item.UnInstallName, "");
-    EXPECT_EQ(State("HRA_"), "hra.exe,Hra,*D,");
-    EXPECT_EQ(State("HRA__"), "<none>");
+    RegisterUninstall("Hra", uninstaller);
+    struct Row {
+        const char* uninstall;
+        int32_t cd;
+        std::vector<std::string> records;
+    };
+    const Row rows[] = {
+        { "*DG", 9, { "C:\\Hry\\Hra", "hra.exe,Hra,*DG,", "<none>" } },
+        { "DG", 12, { "C:\\Hry\\Hra", "hra.exe,Hra,DG,12", uninstaller } },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.uninstall);
+        TDemos item = Hra(4);
+        item.Uninstall = row.uninstall;
+        item.CD = row.cd;
+        status->CheckDemo(item);
+        EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
+        EXPECT_EQ(item.CanRun, 1);
+        EXPECT_EQ(item.Installed, 1);
+        EXPECT_EQ(Records("HRA"), row.records);
+    }
 }
 
 TEST_F(StatusCheckTest, FailedTestRemovesTheThreeKeys)
 {
-    TIniFile state("torva.ini");
-    state.WriteString("CD0206", "HRA", "C:\\Hry\\Hra");
-    state.WriteString("CD0206", "HRA_", "hra.exe,Hra,D,");
-    state.WriteString("CD0206", "HRA__", "uninst");
-    TDemos item = Item(4);
+    WriteRecords("CD0206", "HRA", "C:\\Hry\\Hra", "hra.exe,Hra,D,", "uninst");
+    TDemos item = Hra(4);
     item.CanRun = 1;
     item.Installed = 1;
     status->CheckDemo(item);
     EXPECT_EQ(item.CanRun, 0);
     EXPECT_EQ(item.Installed, 0);
     EXPECT_EQ(item.NeedsInstall, 1);
-    EXPECT_EQ(State("HRA"), "<none>");
-    EXPECT_EQ(State("HRA_"), "<none>");
-    EXPECT_EQ(State("HRA__"), "<none>");
+    EXPECT_EQ(Records("HRA"), NoRecords);
 }
 
-TEST_F(StatusCheckTest, RegistryPathDetection)
+// Each detection method finds the folder where its own mark says, and the folder found is
+// recorded, in the current state file even when an older one named it.
+TEST_F(StatusCheckTest, EachDetectionFindsItsFolder)
 {
-    WriteDriveC("Hry/Y/y.exe", "x");
-    platform::Registry reg;
-    reg.SetRootKey(platform::HKEY_CURRENT_USER);
-    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Firma\\Y", true));
-    reg.WriteString("Path", "C:\\Hry\\Y\\y.exe");
-    TDemos item = Item(5, 4);
-    item.RegKey = "Firma\\Y";
-    item.RegName = "Path";
-    item.GameName = "y.exe";
-    status->CheckDemo(item);
-    EXPECT_EQ(item.GameDir, "C:\\Hry\\Y");
-    EXPECT_EQ(item.Installed, 1);
-}
-
-TEST_F(StatusCheckTest, ShortcutDetection)
-{
-    WriteDriveC("Hry/Z/z.exe", "x");
-    TDemos item = Item(5, 3);
-    item.GameName = "z.exe";
-    item.Param = "Hra Z.lnk";
-    // The working folder is cut after its last backslash, so it is stored with one.
-    std::string programs = context.ProgramsDir.substr(3); // below C:\ .
-    for (auto& ch : programs)
-        if (ch == '\\')
-            ch = '/';
-    WriteShortcut(programs + "Hra Z.lnk", "C:\\Hry\\Z\\z.exe", "C:\\Hry\\Z\\");
-    status->CheckDemo(item);
-    EXPECT_EQ(item.GameDir, "C:\\Hry\\Z");
-    EXPECT_EQ(item.Installed, 1);
-
-    TDemos desktop = Item(5, 7);
-    desktop.GameName = "z.exe";
-    desktop.Param = "Z.lnk";
-    std::string desk = context.CommonDesktopDir.substr(3);
-    for (auto& ch : desk)
-        if (ch == '\\')
-            ch = '/';
-    WriteShortcut(desk + "Z.lnk", "C:\\Hry\\Z\\z.exe", "");
-    status->CheckDemo(desktop);
-    EXPECT_EQ(desktop.GameDir, "C:\\Hry\\Z");
-    EXPECT_EQ(desktop.Installed, 1);
+    struct Row {
+        int32_t installType;
+        int32_t dirDetect;
+        const char* param;
+        std::function<void()> mark;
+        std::string folder; // "" where nothing may be found
+    };
+    const Row rows[] = {
+        { 5, 4, "", [&] { WriteRegistry(platform::HKEY_CURRENT_USER, "\\SOFTWARE\\Firma\\Y", "Path", "C:\\Hry\\Y\\hra.exe"); },
+            "C:\\Hry\\Y" },
+        // The working folder is cut after its last backslash, so it is stored with one.
+        { 5, 3, "Hra Z.lnk", [&] { WriteShortcut(context.ProgramsDir + "Hra Z.lnk", "C:\\Hry\\Z\\hra.exe", "C:\\Hry\\Z\\"); },
+            "C:\\Hry\\Z" },
+        { 5, 7, "Z.lnk", [&] { WriteShortcut(context.CommonDesktopDir + "Z.lnk", "C:\\Hry\\D\\hra.exe", ""); }, "C:\\Hry\\D" },
+        { 5, 6, "hra,Main,Dir", [&] { WriteDriveC("windows/HRA.INI", "[Main]\r\nDir=C:\\Hry\\I\r\n"); }, "C:\\Hry\\I" },
+        { 6, 0, "", [&] { WriteDriveC("windows/sierra.ini", "[Sierra]\r\nSierraDir=" + Drive() + "\\HRY\r\n"); }, "" },
+        { 6, 0, "", [&] { WriteDriveC("windows/sierra.ini", "[Sierra]\r\nSierraDir=C:\\Hry\\S\r\n"); }, "C:\\Hry\\S" },
+        { 2, 0, "", [&] { WriteDriveC("torva.ini", "[CD0206]\r\nHRA=C:\\Hry\\O\r\n"); }, "C:\\Hry\\O" },
+    };
+    for (const char* folder : { "Y", "Z", "D", "I", "S", "O" })
+        WriteDriveC("Hry/" + std::string(folder) + "/hra.exe", "x");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.folder + " " + std::to_string(row.installType) + "/" + std::to_string(row.dirDetect));
+        TIniFile("torva.ini").EraseSection("CD0206");
+        row.mark();
+        TDemos item = Hra(row.installType, row.dirDetect);
+        item.Param = row.param;
+        item.RegKey = "Firma\\Y";
+        item.RegName = "Path";
+        status->CheckDemo(item);
+        EXPECT_EQ(item.GameDir, row.folder);
+        EXPECT_EQ(item.Installed, row.folder.empty() ? 0 : 1);
+        EXPECT_EQ(State("HRA"), row.folder.empty() ? "<none>" : row.folder);
+    }
 }
 
 TEST_F(StatusCheckTest, AShortcutWhoseFolderCannotBeRecordedIsNamed)
 {
-    TDemos item = Item(5, 3);
+    TDemos item = Hra(5, 3);
     item.Param = "Z.lnk";
-    std::string programs = context.ProgramsDir.substr(3);
-    std::replace(programs.begin(), programs.end(), '\\', '/');
-    WriteShortcut(programs + "Z.lnk", "C:\\Hry\\Z\\z.exe", "C:\\Hry\\Z\r\n[Main]\\");
+    WriteShortcut(context.ProgramsDir + "Z.lnk", "C:\\Hry\\Z\\z.exe", "C:\\Hry\\Z\r\n[Main]\\");
     status->CheckDemo(item);
     EXPECT_EQ(item.Installed, 0);
     ASSERT_EQ(boxes.errors.size(), 1u);
@@ -222,78 +199,38 @@ TEST_F(StatusCheckTest, StartMenuShortcutOfTheUserComesBeforeTheCommonOne)
 {
     // A prefix keeps the user's Start menu apart from the common one, and Wine names the
     // user's anew when it first sets the prefix up.
-    platform::Registry reg;
-    reg.SetRootKey(platform::HKEY_CURRENT_USER);
-    ASSERT_TRUE(reg.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true));
-    ASSERT_TRUE(reg.WriteString("Programs", "C:\\users\\u\\AppData\\Start Menu\\Programs"));
-    WriteDriveC("Hry/U/z.exe", "x");
-    WriteDriveC("Hry/C/z.exe", "x");
-    TDemos item = Item(5, 3);
-    item.GameName = "z.exe";
+    WriteRegistry(platform::HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+        "Programs", "C:\\users\\u\\AppData\\Start Menu\\Programs");
+    const std::string user = "C:\\users\\u\\AppData\\Start Menu\\Programs\\Hra\\Hra Z.lnk";
+    WriteDriveC("Hry/U/hra.exe", "x");
+    WriteDriveC("Hry/C/hra.exe", "x");
+    TDemos item = Hra(5, 3);
     item.Param = "Hra\\Hra Z.lnk";
-    WriteShortcut("users/u/AppData/Start Menu/Programs/Hra/Hra Z.lnk", "C:\\Hry\\U\\z.exe", "C:\\Hry\\U\\");
+    WriteShortcut(user, "C:\\Hry\\U\\hra.exe", "C:\\Hry\\U\\");
     status->CheckDemo(item);
     EXPECT_EQ(item.GameDir, "C:\\Hry\\U");
 
-    std::string common = context.ProgramsDir.substr(3);
-    std::replace(common.begin(), common.end(), '\\', '/');
-    WriteShortcut(common + "Hra/Hra Z.lnk", "C:\\Hry\\C\\z.exe", "C:\\Hry\\C\\");
+    WriteShortcut(context.ProgramsDir + "Hra\\Hra Z.lnk", "C:\\Hry\\C\\hra.exe", "C:\\Hry\\C\\");
     status->CheckDemo(item);
     EXPECT_EQ(item.GameDir, "C:\\Hry\\U") << "the user's shortcut wins";
-    ASSERT_TRUE(platform::DeleteFile("C:\\users\\u\\AppData\\Start Menu\\Programs\\Hra\\Hra Z.lnk"));
+    ASSERT_TRUE(platform::DeleteFile(user));
     status->CheckDemo(item);
     EXPECT_EQ(item.GameDir, "C:\\Hry\\C");
-}
-
-TEST_F(StatusCheckTest, IniFileDetectionAndSierra)
-{
-    WriteDriveC("Hry/I/i.exe", "x");
-    WriteDriveC("windows/HRA.INI", "[Main]\r\nDir=C:\\Hry\\I\r\n");
-    TDemos item = Item(5, 6);
-    item.GameName = "i.exe";
-    item.Param = "hra,Main,Dir";
-    status->CheckDemo(item);
-    EXPECT_EQ(item.GameDir, "C:\\Hry\\I");
-    EXPECT_EQ(item.Installed, 1);
-
-    WriteDriveC("windows/sierra.ini", "[Sierra]\r\nSierraDir=" + Drive() + "\\HRY\r\n");
-    TDemos sierra = Item(6);
-    sierra.GameName = "i.exe";
-    status->CheckDemo(sierra);
-    EXPECT_EQ(sierra.GameDir, "");
-    EXPECT_EQ(sierra.Installed, 0);
-
-    WriteDriveC("windows/sierra.ini", "[Sierra]\r\nSierraDir=C:\\Hry\\I\r\n");
-    status->CheckDemo(sierra);
-    EXPECT_EQ(sierra.GameDir, "C:\\Hry\\I");
-    EXPECT_EQ(sierra.Installed, 1);
 }
 
 TEST_F(StatusCheckTest, GameListsPickTheEntryThatExists)
 {
     WriteDriveC("Hry/L/B.EXE", "x");
     TIniFile("torva.ini").WriteString("CD0206", "HRA", "C:\\Hry\\L");
-    TDemos item = Item(1);
+    TDemos item = Hra(1);
     item.GameName = "A.EXE:Full;B.EXE:Demo";
     status->CheckDemo(item);
     EXPECT_EQ(item.Installed, 1);
-    EXPECT_EQ(State("HRA_"), "A.EXE:Full;B.EXE:Demo,Hra,D,");
+    EXPECT_EQ(State("HRA_"), "A.EXE:Full;B.EXE:Demo,Hra,DG,");
 
     item.GameName = "A.EXE:Full,B.EXE:Demo";
     status->CheckDemo(item);
-    EXPECT_EQ(State("HRA_"), "B.EXE:Demo,Hra,D,");
-}
-
-TEST_F(StatusCheckTest, RecordedFolderFallsBackToOlderStateFiles)
-{
-    WriteDriveC("Hry/O/hra.exe", "x");
-    WriteDriveC("torva.ini", "[CD0206]\r\nHRA=C:\\Hry\\O\r\n");
-    TDemos item = Item(2);
-    status->CheckDemo(item);
-    EXPECT_EQ(item.GameDir, "C:\\Hry\\O");
-    EXPECT_EQ(item.Installed, 1);
-    // What was found is now recorded in the current state file.
-    EXPECT_EQ(State("HRA"), "C:\\Hry\\O");
+    EXPECT_EQ(State("HRA_"), "B.EXE:Demo,Hra,DG,");
 }
 
 // Older menus upper-cased names in a to z only: their record "OCELOVá LEGIE" belongs to the
@@ -302,7 +239,7 @@ TEST_F(StatusCheckTest, RecordOfAnOlderMenuFindsTheFullyUpperCasedName)
 {
     WriteDriveC("Hry/O/hra.exe", "x");
     TIniFile("torva.ini").WriteString("CD0206", "OCELOV\xE1 LEGIE", "C:\\Hry\\O");
-    TDemos item = Item(2);
+    TDemos item = Hra(2);
     item.Name = "OCELOV\xC1 LEGIE";
     status->CheckDemo(item);
     EXPECT_EQ(item.GameDir, "C:\\Hry\\O");
@@ -312,14 +249,14 @@ TEST_F(StatusCheckTest, RecordOfAnOlderMenuFindsTheFullyUpperCasedName)
 
 TEST_F(StatusCheckTest, UninstallPrefixesExpandOnce)
 {
-    TDemos item = Item(5);
+    TDemos item = Hra(5);
     item.UnInstallName = "?I..\\setup\\uninst.exe";
     status->CheckDemo(item);
     EXPECT_EQ(item.UnInstallName, Drive() + "\\DEMOS\\setup\\uninst.exe");
     status->CheckDemo(item);
     EXPECT_EQ(item.UnInstallName, Drive() + "\\DEMOS\\setup\\uninst.exe");
 
-    TDemos windows = Item(5);
+    TDemos windows = Hra(5);
     windows.UnInstallName = "?Wuninst.exe -x";
     status->CheckDemo(windows);
     EXPECT_EQ(windows.UnInstallName, "C:\\WINDOWS\\uninst.exe -x");

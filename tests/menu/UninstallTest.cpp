@@ -27,12 +27,8 @@ protected:
     TDemos& Installed(int32_t installType, const std::string& uninstall)
     {
         TDemos& item = form->Catalogue.Demos[1];
-        item.Name = "HRA";
-        item.InstallType = static_cast<InstallMethod>(installType);
-        item.GameName = "hra.exe";
+        item = Hra(installType);
         item.GameDir = "C:\\Hry\\Hra";
-        item.InstallDir = Drive() + "\\DEMOS\\Hra";
-        item.InstallName = "setup.exe";
         item.Uninstall = uninstall;
         item.Installed = 1;
         item.CanRun = 1;
@@ -59,8 +55,7 @@ TEST_F(Uninstall, RunsTheRegisteredUninstallerThenOffersTheLeftovers)
     TDemos& item = Installed(4, "DG");
     item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe /quiet";
     WriteDriveC("Hry/Hra/uninst.exe", "x");
-    TIniFile("torva.ini").WriteString("CD0206", "HRA", "C:\\Hry\\Hra");
-    TIniFile("torva.ini").WriteString("CD0206", "HRA_", "hra.exe,,DG,");
+    WriteRecords("CD0206", "HRA", "C:\\Hry\\Hra", "hra.exe,,DG,");
     UninstallerRemovesTheProgram();
     AnswerNo();  // DG: the game folder
     AnswerYes(); // leftovers: under a megabyte, one question
@@ -73,8 +68,7 @@ TEST_F(Uninstall, RunsTheRegisteredUninstallerThenOffersTheLeftovers)
     EXPECT_EQ(item.NeedsInstall, 1);
     EXPECT_EQ(item.CanRun, 0);
     EXPECT_EQ(item.Uninstall, "DG");
-    EXPECT_EQ(State("CD0206", "HRA"), "<none>");
-    EXPECT_EQ(State("CD0206", "HRA_"), "<none>");
+    EXPECT_EQ(Records("HRA"), NoRecords);
     EXPECT_TRUE(dialogs.Failure().empty()) << dialogs.Failure();
 }
 
@@ -214,12 +208,7 @@ TEST_F(Uninstall, FileAndFolderInstructions)
 
 TEST_F(Uninstall, RegistryAndProgramGroupInstructions)
 {
-    auto write = [](platform::RootKey root, const std::string& key, const std::string& name) {
-        platform::Registry reg;
-        reg.SetRootKey(root);
-        ASSERT_TRUE(reg.OpenKey(key, true));
-        ASSERT_TRUE(reg.WriteString(name, "x"));
-    };
+    auto write = [](platform::RootKey root, const std::string& key, const std::string& name) { WriteRegistry(root, key, name, "x"); };
     auto exists = [](platform::RootKey root, const std::string& key, const std::string& name = "") {
         platform::Registry reg;
         reg.SetRootKey(root);
@@ -311,16 +300,17 @@ TEST_F(Uninstall, CleanUpStaysInsideThePrefix)
         "D?:\\",
     };
     for (const char* attempt : attempts) {
+        SCOPED_TRACE(attempt);
         for (int i = 0; i < 4; ++i)
             AnswerYes();
         TDemos& item = Installed(2, attempt);
         fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
         form->Uninstaller().UninstallProc(item);
-        EXPECT_TRUE(fs::exists(root / "outside" / "secret.txt")) << attempt;
-        EXPECT_TRUE(fs::exists(DriveC() / "windows" / "win.ini")) << attempt;
-        EXPECT_TRUE(fs::exists(DriveC() / "Program Files" / "Common Files" / "shared.dll")) << attempt;
-        EXPECT_TRUE(fs::exists(DriveC() / "windows" / "Start Menu" / "Programs" / "Other" / "Other.lnk")) << attempt;
-        EXPECT_TRUE(fs::is_symlink(DriveC() / "Hry" / "Win")) << attempt;
+        EXPECT_TRUE(fs::exists(root / "outside" / "secret.txt"));
+        EXPECT_TRUE(fs::exists(DriveC() / "windows" / "win.ini"));
+        EXPECT_TRUE(fs::exists(DriveC() / "Program Files" / "Common Files" / "shared.dll"));
+        EXPECT_TRUE(fs::exists(DriveC() / "windows" / "Start Menu" / "Programs" / "Other" / "Other.lnk"));
+        EXPECT_TRUE(fs::is_symlink(DriveC() / "Hry" / "Win"));
         WriteDriveC("Hry/Hra/hra.exe", "x");
         dialogs = platform::HeadlessDialogs();
     }
@@ -349,9 +339,7 @@ TEST_F(Uninstall, ARefusedInstructionIsSkippedAndTheListGoesOn)
 
 TEST_F(Uninstall, InstalledPageRebuildsAfterwards)
 {
-    TIniFile state("torva.ini");
-    state.WriteString("CD0206", "HRA", "C:\\Hry\\Hra");
-    state.WriteString("CD0206", "HRA_", "hra.exe,,,");
+    WriteRecords("CD0206", "HRA", "C:\\Hry\\Hra", "hra.exe,,,");
     form->SetInstalledPage();
     ASSERT_EQ(form->Catalogue.InstalledCount, 1);
     ASSERT_EQ(form->Category, 20);

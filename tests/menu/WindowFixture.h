@@ -18,6 +18,22 @@
 
 #include <sstream>
 
+// A catalogue with `n` demos named DEMO 1.. and one item in most other categories.
+inline std::string SmallCatalogue(int demos, const std::string& extraMain = "")
+{
+    std::string text = "[Main]\nCD=0206\nCDLabel=Test disc\nDemos=" + std::to_string(demos)
+        + "\nShareware=2\nUpdates=1\nShots=1\nMovies=1\nFulls=1\nDrivers=1\nExtra=1\nExtra2=3\n" + extraMain;
+    for (int n = 1; n <= demos; ++n)
+        text += "[Demo" + std::to_string(n) + "]\nName=Demo " + std::to_string(n) + "\nPicture=NUL\n";
+    text += "[Share1]\nName=Share one\n[Share2]\nName=Share two\n";
+    text += "[Updates]\nUpdate1=Patch 1.1,build 7,patch\\setup.exe,readme.txt,1\n";
+    text += "[Shot1]\nName=Shots\nPicture=NUL\n[Movie1]\nName=Film\nPicture=NUL\n";
+    text += "[Full1]\nName=Full game\nPicture=NUL\n[Driver1]\nName=Driver\n[Extra1]\nName=Extra one\n";
+    for (int n = 1; n <= 3; ++n)
+        text += "[Extra2" + std::to_string(n) + "]\nName=Online " + std::to_string(n) + "\nPicture=NUL\n";
+    return text;
+}
+
 class WindowFixture : public MenuFixture {
 protected:
     void SetUp() override
@@ -40,6 +56,13 @@ protected:
         return *form;
     }
 
+    // Opens the window on SmallCatalogue(demos, extraMain).
+    TForm1& OpenSmall(int demos = 3, const std::string& extraMain = "")
+    {
+        WriteCatalogue(SmallCatalogue(demos, extraMain));
+        return Open();
+    }
+
     // One line of the test driver against the open window.
     void Run(const std::string& line)
     {
@@ -59,19 +82,3 @@ protected:
     std::ostringstream driverOutput;
     std::unique_ptr<platform::ScriptRunner> runner;
 };
-
-// A catalogue with `n` demos named DEMO 1.. and one item in most other categories.
-inline std::string SmallCatalogue(int demos, const std::string& extraMain = "")
-{
-    std::string text = "[Main]\nCD=0206\nCDLabel=Test disc\nDemos=" + std::to_string(demos)
-        + "\nShareware=2\nUpdates=1\nShots=1\nMovies=1\nFulls=1\nDrivers=1\nExtra=1\nExtra2=3\n" + extraMain;
-    for (int n = 1; n <= demos; ++n)
-        text += "[Demo" + std::to_string(n) + "]\nName=Demo " + std::to_string(n) + "\nPicture=NUL\n";
-    text += "[Share1]\nName=Share one\n[Share2]\nName=Share two\n";
-    text += "[Updates]\nUpdate1=Patch 1.1,build 7,patch\\setup.exe,readme.txt,1\n";
-    text += "[Shot1]\nName=Shots\nPicture=NUL\n[Movie1]\nName=Film\nPicture=NUL\n";
-    text += "[Full1]\nName=Full game\nPicture=NUL\n[Driver1]\nName=Driver\n[Extra1]\nName=Extra one\n";
-    for (int n = 1; n <= 3; ++n)
-        text += "[Extra2" + std::to_string(n) + "]\nName=Online " + std::to_string(n) + "\nPicture=NUL\n";
-    return text;
-}

@@ -55,8 +55,7 @@ platform::TControl& ControlNamed(TForm1& f, const char* name)
 
 TEST_F(MenuWindow, ControlsStandWhereTheLayoutPutsThem)
 {
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
+    auto& f = OpenSmall();
     for (const StoredBounds& stored : StoredControls) {
         SCOPED_TRACE(stored.name);
         platform::TControl& control = ControlNamed(f, stored.name);
@@ -83,8 +82,7 @@ TEST_F(MenuWindow, ControlsStandWhereTheLayoutPutsThem)
 
 TEST_F(MenuWindow, CrosswiseBindingsAreKept)
 {
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
+    auto& f = OpenSmall();
     EXPECT_EQ(f.ScrollDownTimer->EventBinding("OnTimer"), "ScrollUpTimerTimer");
     EXPECT_EQ(f.ScrollUpTimer->EventBinding("OnTimer"), "ScrollDownTimerTimer");
     EXPECT_EQ(f.DIBTimer1->EventBinding("OnTimer"), "DIBTimer2Timer");
@@ -102,8 +100,7 @@ TEST_F(MenuWindow, CrosswiseBindingsAreKept)
 
 TEST_F(MenuWindow, FullWindowIsCentredShapedAndHasItsClips)
 {
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
+    auto& f = OpenSmall();
     // The headless screen is 1024 x 768.
     EXPECT_EQ(f.Left(), 104);
     EXPECT_EQ(f.Top(), 14);
@@ -123,8 +120,7 @@ TEST_F(MenuWindow, FullWindowIsCentredShapedAndHasItsClips)
 TEST_F(MenuWindow, ReducedWindowShowsOnlyTheScreen)
 {
     WriteDriveC("windows/torva.ini", "[Main]\r\nEnhanced=0\r\n");
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
+    auto& f = OpenSmall();
     EXPECT_EQ(f.Width(), 638);
     EXPECT_EQ(f.Height(), 482);
     // Centred for the full size, and not centred again.
@@ -140,28 +136,20 @@ TEST_F(MenuWindow, ReducedWindowShowsOnlyTheScreen)
 
 TEST_F(MenuWindow, TitleDiscNumberAndDebugLabels)
 {
-    WriteCatalogue(SmallCatalogue(3, "Debug=1\n"));
-    auto& f = Open();
-    EXPECT_EQ(platform::Application().Title(), "Torva DVD 02-2006 - DEBUG MODE");
-    EXPECT_EQ(f.Caption(), "Torva DVD 02-2006");
-    EXPECT_EQ(f.CDNumberLabel->Caption(), "0206");
-    EXPECT_TRUE(f.DebugLabel1->Visible());
-    EXPECT_TRUE(f.DebugLabel2->Visible());
-}
-
-TEST_F(MenuWindow, DebugLabelsStayHiddenWithoutDebugMode)
-{
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
-    EXPECT_EQ(platform::Application().Title(), "Torva DVD 02-2006");
-    EXPECT_FALSE(f.DebugLabel1->Visible());
-    EXPECT_FALSE(f.DebugLabel2->Visible());
+    for (bool debug : { true, false }) {
+        SCOPED_TRACE(debug ? "debug" : "plain");
+        auto& f = OpenSmall(3, debug ? "Debug=1\n" : "");
+        EXPECT_EQ(platform::Application().Title(), debug ? "Torva DVD 02-2006 - DEBUG MODE" : "Torva DVD 02-2006");
+        EXPECT_EQ(f.Caption(), "Torva DVD 02-2006");
+        EXPECT_EQ(f.CDNumberLabel->Caption(), "0206");
+        EXPECT_EQ(f.DebugLabel1->Visible(), debug);
+        EXPECT_EQ(f.DebugLabel2->Visible(), debug);
+    }
 }
 
 TEST_F(MenuWindow, PageTableAndFirstPage)
 {
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
+    auto& f = OpenSmall();
     struct Slot {
         int code;
         const char* caption;
@@ -191,8 +179,7 @@ TEST_F(MenuWindow, PageTableAndFirstPage)
 
 TEST_F(MenuWindow, EveryPageOpensWithItsCategoryAndPosition)
 {
-    WriteCatalogue(SmallCatalogue(5));
-    auto& f = Open();
+    auto& f = OpenSmall(5);
     struct Expected {
         int slot;
         int category;
@@ -234,20 +221,11 @@ TEST_F(MenuWindow, PageTextsOfSharewareUpdatesAndFilms)
     EXPECT_EQ(f.DIBImage4->Opacity(), 255);
 }
 
-TEST_F(MenuWindow, PositionFollowsTheSelectedRow)
+TEST_F(MenuWindow, PositionFollowsTheRowAndThePageOnScreenKeepsIt)
 {
-    WriteCatalogue(SmallCatalogue(15));
-    auto& f = Open();
+    auto& f = OpenSmall(15);
     Run("click DemosLabel3");
-    EXPECT_EQ(f.ItemIndex, 3);
     EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
-}
-
-TEST_F(MenuWindow, ClickingThePageOnScreenChangesNothing)
-{
-    WriteCatalogue(SmallCatalogue(15));
-    auto& f = Open();
-    Run("click DemosLabel3");
     f.SectionIcon(1)->Click();
     EXPECT_EQ(f.ItemIndex, 3);
     EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
@@ -266,8 +244,7 @@ TEST_F(MenuWindow, ClickingThePageOnScreenChangesNothing)
 
 TEST_F(MenuWindow, HoverLightsAnIconUntilTheBackground)
 {
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
+    auto& f = OpenSmall();
     Run("move DIBSection2");
     EXPECT_EQ(f.HotIcon, 2);
     EXPECT_EQ(f.SectionIcon(2)->IndexMain().DIBIndex(), 26);
@@ -282,8 +259,7 @@ TEST_F(MenuWindow, HoverLightsAnIconUntilTheBackground)
 
 TEST_F(MenuWindow, MarkersFollowThePointer)
 {
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
+    auto& f = OpenSmall();
     Run("move Image14 10 200");
     EXPECT_EQ(f.Image7->Top(), 13);  // 10 / 3.5 + 10 = 12.86
     EXPECT_EQ(f.Image8->Top(), 333); // 375 - 200 / 4.8 = 333.33
@@ -300,8 +276,7 @@ TEST_F(MenuWindow, MarkersFollowThePointer)
 
 TEST_F(MenuWindow, IconColumnScrollsToBothEndsWithTheCovers)
 {
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
+    auto& f = OpenSmall();
     Run("move Image6");
     EXPECT_TRUE(f.Down->Visible());
     EXPECT_TRUE(f.ScrollDownTimer->Enabled());
@@ -344,8 +319,7 @@ TEST_F(MenuWindow, IconColumnScrollsToBothEndsWithTheCovers)
 
 TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
 {
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
+    auto& f = OpenSmall();
     f.Image12->Click();
     EXPECT_EQ(f.Category, CatSettings);
     EXPECT_EQ(f.ItemIndex, 1);
@@ -382,8 +356,7 @@ TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
 TEST_F(MenuWindow, SettingsPageOffersTheMainButtonWhenEnhancedIsOff)
 {
     WriteDriveC("windows/torva.ini", "[Main]\r\nEnhanced=0\r\n");
-    WriteCatalogue(SmallCatalogue(3));
-    auto& f = Open();
+    auto& f = OpenSmall();
     f.Image12->Click();
     EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
     EXPECT_TRUE(f.PlayDIBOff->Visible());
