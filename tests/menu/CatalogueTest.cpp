@@ -2,6 +2,8 @@
 
 #include "platform/ini/IniFile.h"
 
+#include <tuple>
+
 using Catalogue = MenuFixture;
 
 // The catalogue on its own, read from the fixture's disc.
@@ -27,41 +29,40 @@ protected:
     DiscCatalogue catalogue { context };
 };
 
-TEST_F(Catalogue, MainSectionTitleAndDebug)
+// The disc's number gives its title; the edition is clamped to 1; the label is recorded under
+// the disc's number, nothing for none, and a stray line break in it cuts it there.
+TEST_F(Catalogue, MainSectionGivesTitleDebugModeAndLabel)
 {
-    WriteCatalogue("[Main]\r\nCD=0206\r\nCDLabel=Unor\r\nDebug=1\r\nVersion=7\r\n");
-    auto& f = Start();
-    ASSERT_FALSE(f.Terminated);
-    EXPECT_EQ(f.Context.DiscId, "0206");
-    EXPECT_EQ(f.WindowCaption, "Torva DVD 02-2006");
-    EXPECT_EQ(f.ApplicationTitle, "Torva DVD 02-2006 - DEBUG MODE");
-    EXPECT_EQ(f.CDNumberText, "0206");
-    EXPECT_TRUE(f.Catalogue.DebugMode);
-    EXPECT_EQ(f.Catalogue.Version, 1);
-    EXPECT_EQ(f.Context.DataDir, Drive() + "\\TORVA\\");
-    // The label is recorded under the disc identifier; Language is rewritten at every start.
-    EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", "0206", ""), "Unor");
+    struct Row {
+        const char* text;
+        const char* disc;
+        const char* title;
+        const char* label; // as recorded
+        int32_t demos;
+    };
+    const Row rows[] = {
+        { "[Main]\r\nCD=0206\r\nCDLabel=Unor\r\nDebug=1\r\nVersion=7\r\n", "0206", "Torva DVD 02-2006 - DEBUG MODE", "Unor", 0 },
+        { "[Main]\nCD=1105\nVersion=-1\n", "1105", "Torva DVD 11-2005", "<none>", 0 },
+        { "[Main]\r\nCD=0307\r\nCDLabel=Brezen\r\xBA\xE4\r\nDemos=1\r\n[Demo1]\r\nName=x\r\n", "0307", "Torva DVD 03-2007", "Brezen", 1 },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.disc);
+        WriteCatalogue(row.text);
+        auto& f = Start();
+        ASSERT_FALSE(f.Terminated);
+        EXPECT_TRUE(boxes.errors.empty());
+        EXPECT_EQ(f.Context.DiscId, row.disc);
+        EXPECT_EQ(f.CDNumberText, row.disc);
+        EXPECT_EQ(f.ApplicationTitle, row.title);
+        EXPECT_EQ(f.WindowCaption, std::string(row.title).substr(0, 17));
+        EXPECT_EQ(f.Catalogue.DebugMode, std::string(row.title).ends_with("DEBUG MODE"));
+        EXPECT_EQ(f.Catalogue.Version, 1);
+        EXPECT_EQ(f.Catalogue.DemoCount, row.demos);
+        EXPECT_EQ(f.Context.DataDir, Drive() + "\\TORVA\\");
+        EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", row.disc, "<none>"), row.label);
+    }
+    // Language is rewritten at every start.
     EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", "Language", ""), "1");
-}
-
-TEST_F(Catalogue, EmptyLabelWritesNothingAndVersionClamps)
-{
-    WriteCatalogue("[Main]\nCD=1105\nVersion=-1\n");
-    auto& f = Start();
-    EXPECT_EQ(f.Catalogue.Version, 1);
-    EXPECT_FALSE(f.Catalogue.DebugMode);
-    EXPECT_EQ(f.ApplicationTitle, "Torva DVD 11-2005");
-    EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", "1105", "none"), "none");
-}
-
-TEST_F(Catalogue, LabelWithAStrayLineBreakIsCutThere)
-{
-    WriteCatalogue("[Main]\r\nCD=0307\r\nCDLabel=Brezen\r\xBA\xE4\r\nDemos=1\r\n[Demo1]\r\nName=x\r\n");
-    auto& f = Start();
-    ASSERT_FALSE(f.Terminated);
-    EXPECT_TRUE(boxes.errors.empty());
-    EXPECT_EQ(f.Catalogue.DemoCount, 1);
-    EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", "0307", ""), "Brezen");
 }
 
 TEST_F(Catalogue, MissingCatalogueEndsWithItsMessage)
@@ -156,20 +157,17 @@ TEST_F(DiscCatalogueTest, UpdateLists)
         "Update2=Oprava;druha\n"
         "Update3=C:\\x\n"
         "Update4=a,b,c,d,ano\n");
-    EXPECT_EQ(f.Updates[1].Name, "PATCH 1.1");
-    EXPECT_EQ(f.Updates[1].Subtitle, "build 7");
-    EXPECT_EQ(f.Updates[1].SetupName, "patch\\setup.exe");
-    EXPECT_EQ(f.Updates[1].ReadmeName, "readme.txt");
-    EXPECT_EQ(f.Updates[1].NoRun, 1);
-    EXPECT_EQ(f.Updates[2].Name, "OPRAVA");
-    EXPECT_EQ(f.Updates[2].Subtitle, "druha");
-    EXPECT_EQ(f.Updates[2].NoRun, 0);
-    EXPECT_EQ(f.Updates[3].Name, "C");
-    EXPECT_EQ(f.Updates[3].Subtitle, "\\x");
+    auto update = [&](int n) {
+        const TUpdate& u = f.Updates[n];
+        return std::tuple(u.Name, u.Subtitle, u.SetupName, u.ReadmeName, int(u.NoRun));
+    };
+    EXPECT_EQ(update(1), std::tuple("PATCH 1.1", "build 7", "patch\\setup.exe", "readme.txt", 1));
+    EXPECT_EQ(update(2), std::tuple("OPRAVA", "druha", "", "", 0));
+    EXPECT_EQ(update(3), std::tuple("C", "\\x", "", "", 0));
     // A fifth field that is no number leaves running enabled; a missing key gives an empty
     // update. Both are reported.
-    EXPECT_EQ(f.Updates[4].NoRun, 0);
-    EXPECT_EQ(f.Updates[5].Name, "");
+    EXPECT_EQ(update(4), std::tuple("A", "b", "c", "d", 0));
+    EXPECT_EQ(update(5), std::tuple("", "", "", "", 0));
     EXPECT_EQ(f.LoadWarnings.size(), 2u);
 }
 

@@ -23,16 +23,6 @@ protected:
 
     void Fill() { InstalledPageModel(context).Fill(list, count); }
 
-    void Record(const std::string& section, const std::string& name, const std::string& folder, const std::string& fields,
-        const std::string& uninstaller = "")
-    {
-        TIniFile state("torva.ini");
-        state.WriteString(section, name, folder);
-        state.WriteString(section, name + "_", fields);
-        if (!uninstaller.empty())
-            state.WriteString(section, name + "__", uninstaller);
-    }
-
     std::vector<std::string> Names() const
     {
         std::vector<std::string> names;
@@ -52,14 +42,14 @@ TEST_F(InstalledPage, ListsEveryDiscAlphabeticallyAndDropsWhatHasGone)
     WriteDriveC("Hry/Beta/beta.exe", "x");
     WriteDriveC("Hry/Gama/full.exe", "x");
     WriteDriveC("Hry/Old/old.exe", "x");
-    Record("CD0206", "BETA", "C:\\Hry\\Beta", "beta.exe,Beta,DG,", "C:\\Hry\\Beta\\uninst.exe");
-    Record("CD1299", "ALFA", "C:\\Hry\\Alfa", "alfa.exe -w,Alfa,FGa.cfg,DG,12");
-    Record("CD0103", "GAMA", "C:\\Hry\\Gama", "demo.exe:Demo;full.exe:Plna,,,13");
-    Record("CD0703", "GONE", "C:\\Hry\\Gone", "gone.exe,,,");
-    Record("CD0703", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,,,");
-    Record("CD0703", "EMPTY", "C:\\Hry\\Empty", "");
-    Record("CDXMAS", "SPECIAL", "C:\\Hry\\Old", "old.exe,,,");
-    Record("CD9999", "ODD", "C:\\Hry\\Old", "old.exe,,,x");
+    WriteRecords("CD0206", "BETA", "C:\\Hry\\Beta", "beta.exe,Beta,DG,", "C:\\Hry\\Beta\\uninst.exe");
+    WriteRecords("CD1299", "ALFA", "C:\\Hry\\Alfa", "alfa.exe -w,Alfa,FGa.cfg,DG,12");
+    WriteRecords("CD0103", "GAMA", "C:\\Hry\\Gama", "demo.exe:Demo;full.exe:Plna,,,13");
+    WriteRecords("CD0703", "GONE", "C:\\Hry\\Gone", "gone.exe,,,");
+    WriteRecords("CD0703", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,,,");
+    WriteRecords("CD0703", "EMPTY", "C:\\Hry\\Empty", "");
+    WriteRecords("CDXMAS", "SPECIAL", "C:\\Hry\\Old", "old.exe,,,");
+    WriteRecords("CD9999", "ODD", "C:\\Hry\\Old", "old.exe,,,x");
     TIniFile("torva.ini").WriteString("Main", "9999", "Zvl\xE1\x9At\xED vyd\xE1n\xED");
 
     Fill();
@@ -95,7 +85,7 @@ TEST_F(InstalledPage, ListsEveryDiscAlphabeticallyAndDropsWhatHasGone)
 TEST_F(InstalledPage, DiscNumberTwelveRunsFromItsOwnDisc)
 {
     WriteDriveC("Hry/Alfa/alfa.exe", "x");
-    Record("CD0206", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,,,12");
+    WriteRecords("CD0206", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,,,12");
     Fill();
     ASSERT_EQ(count, 1);
     EXPECT_EQ(list[1].CanRun, 1);
@@ -106,8 +96,8 @@ TEST_F(InstalledPage, OldestDiscTakesItsUninstallerFromTheRegistry)
 {
     WriteDriveC("Hry/Alfa/alfa.exe", "x");
     RegisterUninstall("Alfa", "C:\\Hry\\Alfa\\unwise.exe");
-    Record("CD0198", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,Alfa,,");
-    Record("CD0298", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,Alfa,,");
+    WriteRecords("CD0198", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,Alfa,,");
+    WriteRecords("CD0298", "ALFA", "C:\\Hry\\Alfa", "alfa.exe,Alfa,,");
     Fill();
     ASSERT_EQ(count, 2);
     EXPECT_EQ(list[1].UnInstallName, "C:\\Hry\\Alfa\\unwise.exe");
@@ -123,7 +113,7 @@ TEST_F(InstalledPage, HoldsAtMostFortyEightAndForgetsTheRest)
         bool present = i >= 5;
         if (present)
             WriteDriveC("Hry/" + name + "/hra.exe", "x");
-        Record("CD0206", name, "C:\\Hry\\" + name, "hra.exe,,,");
+        WriteRecords("CD0206", name, "C:\\Hry\\" + name, "hra.exe,,,");
     }
     Fill();
     ASSERT_EQ(count, 48);

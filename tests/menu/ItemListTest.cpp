@@ -158,12 +158,11 @@ TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
 {
     WriteDriveC("Hry/B/hra.exe", "game");
     auto& f = OpenDemos(3);
-    f.Catalogue.Demos[1].Installed = 1;
-    f.Catalogue.Demos[1].GameDir = "C:\\Hry\\B";
-    f.Catalogue.Demos[1].GameName = "hra.exe";
-    f.Catalogue.Demos[2].Installed = 1;
-    f.Catalogue.Demos[2].GameDir = "C:\\Hry\\B";
-    f.Catalogue.Demos[2].GameName = "hra.exe";
+    for (int n : { 1, 2 }) {
+        f.Catalogue.Demos[n].Installed = 1;
+        f.Catalogue.Demos[n].GameDir = "C:\\Hry\\B";
+        f.Catalogue.Demos[n].GameName = "hra.exe";
+    }
     Key(platform::VK_HOME);
     EXPECT_EQ(RowColour(1), Selected);
     EXPECT_EQ(RowColour(2), Installed);

@@ -10,10 +10,7 @@ using torva::test::ExpectEach;
 
 TEST(PathText, PostFixDirAndGetParentDir)
 {
-    EXPECT_EQ(shell::PostFixDir(""), "");
-    EXPECT_EQ(shell::PostFixDir("C:\\Games"), "C:\\Games\\");
-    EXPECT_EQ(shell::PostFixDir("C:\\Games\\"), "C:\\Games\\");
-
+    ExpectEach(shell::PostFixDir, { { "", "" }, { "C:\\Games", "C:\\Games\\" }, { "C:\\Games\\", "C:\\Games\\" } });
     ExpectEach(shell::GetParentDir, {
                                         { "C:\\Games\\X\\", "C:\\Games" },
                                         { "C:\\Games\\X", "C:\\Games" },
@@ -58,10 +55,7 @@ TEST(PathText, SplitListKeepsLongTexts)
 
 TEST(PathText, CutHelpers)
 {
-    EXPECT_EQ(shell::CutBeforeColon("12:Game"), "12");
-    EXPECT_EQ(shell::CutBeforeColon("Game"), "Game");
-    EXPECT_EQ(shell::CutBeforeColon(":x"), "");
-
+    ExpectEach(shell::CutBeforeColon, { { "12:Game", "12" }, { "Game", "Game" }, { ":x", "" } });
     ExpectEach(shell::CutAfterExtension, {
                                              { "C:\\GAME\\RUN.EXE -x -y", "C:\\GAME\\RUN.EXE" },
                                              { "C:\\MY GAME\\RUN.EXE", "C:\\MY GAME\\RUN.EXE" },
@@ -89,10 +83,7 @@ TEST(PathText, UninstallDirOfCommandLines)
 
 TEST(PathText, DoubleAmpersands)
 {
-    EXPECT_EQ(shell::DoubleAmpersands("Tom & Jerry"), "Tom && Jerry");
-    EXPECT_EQ(shell::DoubleAmpersands("A&&B"), "A&&B");
-    EXPECT_EQ(shell::DoubleAmpersands("&A&"), "&&A&&");
-    EXPECT_EQ(shell::DoubleAmpersands("A&&&B"), "A&&&B");
+    ExpectEach(shell::DoubleAmpersands, { { "Tom & Jerry", "Tom && Jerry" }, { "A&&B", "A&&B" }, { "&A&", "&&A&&" }, { "A&&&B", "A&&&B" } });
 }
 
 }

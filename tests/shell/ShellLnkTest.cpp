@@ -40,6 +40,15 @@ struct ShellLnkTest : ::testing::Test {
     }
     void TearDown() override { TQXShellLink(nullptr, machine).SetLangType(ltEnglish); }
 
+    // A shortcut of `contents` at `path`, read into a component.
+    std::unique_ptr<TQXShellLink> ReadBack(const shell::LnkContents& contents, const std::string& path = "C:\\s.lnk")
+    {
+        machine->files[path] = shell::WriteLnk(contents);
+        auto link = std::make_unique<TQXShellLink>(nullptr, machine);
+        link->ReadLinkFile(path);
+        return link;
+    }
+
     std::shared_ptr<FakeMachine> machine = std::make_shared<FakeMachine>();
 };
 
@@ -123,12 +132,9 @@ TEST_F(ShellLnkTest, WindowStateMapsShowCommands)
         shell::LnkContents contents;
         contents.localBasePath = "C:\\G\\RUN.EXE";
         contents.showCommand = c.showCommand;
-        machine->files["C:\\s.lnk"] = shell::WriteLnk(contents);
-        TQXShellLink link(nullptr, machine);
-        link.SetFileName("C:\\s.lnk");
-        link.ReadLink();
-        EXPECT_EQ(link.ShowCmd(), static_cast<int32_t>(c.showCommand));
-        EXPECT_EQ(link.WindowState(), c.state) << c.showCommand;
+        auto link = ReadBack(contents);
+        EXPECT_EQ(link->ShowCmd(), static_cast<int32_t>(c.showCommand));
+        EXPECT_EQ(link->WindowState(), c.state) << c.showCommand;
     }
     TQXShellLink link(nullptr, machine);
     link.SetWindowState(wsMinimized);
@@ -144,32 +150,26 @@ TEST_F(ShellLnkTest, HotKeyTranslatesModifiers)
     shell::LnkContents contents;
     contents.localBasePath = "C:\\G\\RUN.EXE";
     contents.hotKey = 0x074B; // Ctrl+Shift+Alt+K
-    machine->files["C:\\k.lnk"] = shell::WriteLnk(contents);
-    TQXShellLink link(nullptr, machine);
-    link.SetFileName("C:\\k.lnk");
-    link.ReadLink();
-    EXPECT_EQ(link.HotKeyCode(), 0x074B);
-    EXPECT_EQ(link.HotKey(), 'K' | TQXShellLink::scShift | TQXShellLink::scCtrl | TQXShellLink::scAlt);
+    auto link = ReadBack(contents);
+    EXPECT_EQ(link->HotKeyCode(), 0x074B);
+    EXPECT_EQ(link->HotKey(), 'K' | TQXShellLink::scShift | TQXShellLink::scCtrl | TQXShellLink::scAlt);
 
-    link.SetHotKey('F' | TQXShellLink::scCtrl);
-    EXPECT_EQ(link.HotKeyCode(), 0x0246);
-    link.SetHotKey(0x70 | TQXShellLink::scAlt | TQXShellLink::scShift);
-    EXPECT_EQ(link.HotKeyCode(), 0x0570);
+    link->SetHotKey('F' | TQXShellLink::scCtrl);
+    EXPECT_EQ(link->HotKeyCode(), 0x0246);
+    link->SetHotKey(0x70 | TQXShellLink::scAlt | TQXShellLink::scShift);
+    EXPECT_EQ(link->HotKeyCode(), 0x0570);
 }
 
 // Shortcuts made on Windows 95 and 98 store their strings in the ANSI code page.
 TEST_F(ShellLnkTest, ReadsAnAnsiShortcutIntoTheProperties)
 {
+    const std::string folder = std::string("C:\\Hry\\\xC8") + "erv\xED";
     shell::LnkContents contents;
     contents.unicode = false;
-    contents.idListPath = "C:\\Hry\\\xC8"
-                          "erv\xED\\RUN.EXE";
-    contents.localBasePath = "C:\\Hry\\\xC8"
-                             "erv\xED\\RUN.EXE";
-    contents.name = "Hra \xE8"
-                    "erv\xED";
-    contents.workingDir = "C:\\Hry\\\xC8"
-                          "erv\xED";
+    contents.idListPath = folder + "\\RUN.EXE";
+    contents.localBasePath = folder + "\\RUN.EXE";
+    contents.name = std::string("Hra \xE8") + "erv\xED";
+    contents.workingDir = folder;
     contents.arguments = "-nosound";
     contents.iconLocation = "C:\\Hry\\icon.ico";
     machine->files["C:\\WINDOWS\\Start Menu\\Programs\\Cervi.lnk"] = shell::WriteLnk(contents);
@@ -178,12 +178,9 @@ TEST_F(ShellLnkTest, ReadsAnAnsiShortcutIntoTheProperties)
     link.SetShellFolder(sfPrograms);
     link.SetFileName("Cervi");
     link.ReadLink();
-    EXPECT_EQ(link.Target(), "C:\\Hry\\\xC8"
-                             "erv\xED\\RUN.EXE");
-    EXPECT_EQ(link.WorkingDir(), "C:\\Hry\\\xC8"
-                                 "erv\xED");
-    EXPECT_EQ(link.Description(), "Hra \xE8"
-                                  "erv\xED");
+    EXPECT_EQ(link.Target(), folder + "\\RUN.EXE");
+    EXPECT_EQ(link.WorkingDir(), folder);
+    EXPECT_EQ(link.Description(), contents.name);
     EXPECT_EQ(link.Arguments(), "-nosound");
 }
 
@@ -191,10 +188,7 @@ TEST_F(ShellLnkTest, RelativePathResolvesAgainstTheShortcutsFolder)
 {
     shell::LnkContents contents;
     contents.relativePath = "..\\..\\Games\\X\\X.EXE";
-    machine->files["C:\\WINDOWS\\Desktop\\x.lnk"] = shell::WriteLnk(contents);
-    TQXShellLink link(nullptr, machine);
-    link.ReadLinkFile("C:\\WINDOWS\\Desktop\\x.lnk");
-    EXPECT_EQ(link.Target(), "C:\\Games\\X\\X.EXE");
+    EXPECT_EQ(ReadBack(contents, "C:\\WINDOWS\\Desktop\\x.lnk")->Target(), "C:\\Games\\X\\X.EXE");
 }
 
 TEST_F(ShellLnkTest, ABadFileKeepsTheEarlierProperties)

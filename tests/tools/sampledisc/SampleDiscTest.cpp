@@ -114,20 +114,18 @@ TEST_F(SampleDisc, TextsAreCzechAndTakeTheLoadersTransforms)
 
 TEST_F(SampleDisc, EveryPictureTheMenuLooksForIsThere)
 {
-    const TForm1& f = *form;
+    const DiscCatalogue& c = form->Catalogue;
     std::vector<std::string> pictures;
-    for (int n = 1; n <= f.Catalogue.DemoCount; ++n)
-        pictures.push_back(f.Catalogue.Demos[n].Picture);
-    for (int n = 1; n <= f.Catalogue.FullCount; ++n)
-        pictures.push_back(f.Catalogue.Fulls[n].Picture);
-    for (int n = 1; n <= f.Catalogue.Extra2Count; ++n)
-        pictures.push_back(f.Catalogue.Extra2[n].Picture);
-    for (int n = 1; n <= f.Catalogue.ExtraCount; ++n)
-        pictures.push_back(f.Catalogue.Extra[n].Picture);
-    for (int n = 1; n <= f.Catalogue.ShotCount; ++n)
-        pictures.push_back(f.Catalogue.Shots[n].Picture);
-    for (int n = 1; n <= f.Catalogue.MovieCount; ++n)
-        pictures.push_back(f.Catalogue.Movies[n].Picture);
+    auto add = [&](const auto& items, int32_t count) {
+        for (int n = 1; n <= count; ++n)
+            pictures.push_back(items[n].Picture);
+    };
+    add(c.Demos, c.DemoCount);
+    add(c.Fulls, c.FullCount);
+    add(c.Extra2, c.Extra2Count);
+    add(c.Extra, c.ExtraCount);
+    add(c.Shots, c.ShotCount);
+    add(c.Movies, c.MovieCount);
 
     int longest = 0, withoutGallery = 0, none = 0;
     for (const std::string& p : pictures) {
