@@ -22,6 +22,16 @@ protected:
     }
 
     fs::path DriveC() const { return root / "prefix" / "drive_c"; }
+    // Which of `paths`, below drive C:, exist.
+    std::vector<std::string> Present(const std::vector<std::string>& paths) const
+    {
+        std::vector<std::string> present;
+        for (const std::string& path : paths) {
+            if (fs::exists(DriveC() / path))
+                present.push_back(path);
+        }
+        return present;
+    }
 
     // An installed demo whose uninstaller removes the program and leaves the saved games.
     TDemos& Installed(int32_t installType, const std::string& uninstall)
@@ -175,14 +185,9 @@ TEST_F(Uninstall, LeftoversAreAskedAboutBySize)
 
 TEST_F(Uninstall, FileAndFolderInstructions)
 {
-    WriteDriveC("windows/hra.ini", "x");
-    WriteDriveC("windows/Desktop/Hra.lnk", "x");
-    WriteDriveC("windows/Start Menu/Programs/Hry/Hra/Hra.lnk", "x");
-    WriteDriveC("Program Files/Vyrobce/Hra/.keep", "");
-    fs::remove(DriveC() / "Program Files" / "Vyrobce" / "Hra" / ".keep");
-    WriteDriveC("Data/Hra/a.dat", "x");
-    WriteDriveC("Data/Other/b.dat", "x");
-    WriteDriveC("Hry/Hra/cfg/hra.cfg", "x");
+    for (const char* file : { "windows/hra.ini", "windows/Desktop/Hra.lnk", "windows/Start Menu/Programs/Hry/Hra/Hra.lnk", "Data/Hra/a.dat", "Data/Other/b.dat", "Hry/Hra/cfg/hra.cfg" })
+        WriteDriveC(file, "x");
+    fs::create_directories(DriveC() / "Program Files" / "Vyrobce" / "Hra");
     form->Context.DesktopDir = "C:\\WINDOWS\\Desktop\\";
     form->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
     form->Context.ProgramFilesDir = "C:\\Program Files\\";
@@ -193,16 +198,10 @@ TEST_F(Uninstall, FileAndFolderInstructions)
     AnswerNo();
     form->Uninstaller().UninstallProc(item);
 
-    EXPECT_FALSE(fs::exists(DriveC() / "windows" / "hra.ini"));
-    EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
-    EXPECT_FALSE(fs::exists(DriveC() / "windows" / "Start Menu" / "Programs" / "Hry"));
-    EXPECT_FALSE(fs::exists(DriveC() / "windows" / "Desktop" / "Hra.lnk"));
-    EXPECT_FALSE(fs::exists(DriveC() / "Data"));
-    EXPECT_FALSE(fs::exists(DriveC() / "Program Files" / "Vyrobce"));
+    EXPECT_EQ(Present({ "windows/hra.ini", "Hry", "windows/Start Menu/Programs/Hry", "windows/Desktop/Hra.lnk", "Data", "Program Files/Vyrobce" }), std::vector<std::string> {});
     // The folders that belong to the system stay even when they become empty.
-    EXPECT_TRUE(fs::exists(DriveC() / "Program Files"));
-    EXPECT_TRUE(fs::exists(DriveC() / "windows" / "Desktop"));
-    EXPECT_TRUE(fs::exists(DriveC() / "windows" / "Start Menu" / "Programs"));
+    const std::vector<std::string> system { "Program Files", "windows/Desktop", "windows/Start Menu/Programs" };
+    EXPECT_EQ(Present(system), system);
     EXPECT_EQ(ShownTexts(), (std::vector<std::string> { DeleteQuestionFor("C:\\HRY\\HRA"), "Can't delete C:\\WINDOWS\\missing.ini" }));
 }
 
@@ -274,9 +273,9 @@ TEST_F(Uninstall, CleanUpStaysInsideThePrefix)
     fs::create_directory_symlink(root / "outside", DriveC() / "Hry" / "Out");
     fs::create_directory_symlink(DriveC() / "windows", DriveC() / "Hry" / "Win");
     ASSERT_NE(machine->MapDrive(root / "outside", platform::DRIVE_FIXED, 'Z'), 0);
-    WriteDriveC("windows/win.ini", "x");
-    WriteDriveC("Program Files/Common Files/shared.dll", "x");
-    WriteDriveC("windows/Start Menu/Programs/Other/Other.lnk", "x");
+    const std::vector<std::string> kept { "windows/win.ini", "Program Files/Common Files/shared.dll", "windows/Start Menu/Programs/Other/Other.lnk" };
+    for (const std::string& file : kept)
+        WriteDriveC(file, "x");
     form->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
 
     const char* attempts[] = {
@@ -307,9 +306,7 @@ TEST_F(Uninstall, CleanUpStaysInsideThePrefix)
         fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
         form->Uninstaller().UninstallProc(item);
         EXPECT_TRUE(fs::exists(root / "outside" / "secret.txt"));
-        EXPECT_TRUE(fs::exists(DriveC() / "windows" / "win.ini"));
-        EXPECT_TRUE(fs::exists(DriveC() / "Program Files" / "Common Files" / "shared.dll"));
-        EXPECT_TRUE(fs::exists(DriveC() / "windows" / "Start Menu" / "Programs" / "Other" / "Other.lnk"));
+        EXPECT_EQ(Present(kept), kept);
         EXPECT_TRUE(fs::is_symlink(DriveC() / "Hry" / "Win"));
         WriteDriveC("Hry/Hra/hra.exe", "x");
         dialogs = platform::HeadlessDialogs();
@@ -328,10 +325,7 @@ TEST_F(Uninstall, ARefusedInstructionIsSkippedAndTheListGoesOn)
     AnswerNo();
     AnswerNo();
     form->Uninstaller().UninstallProc(item);
-    EXPECT_FALSE(fs::exists(DriveC() / "windows" / "hra.ini"));
-    EXPECT_FALSE(fs::exists(DriveC() / "Hry" / "Hra" / "hra.cfg"));
-    EXPECT_TRUE(fs::exists(DriveC() / "windows" / "torva.ini"));
-    EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Jina" / "jina.exe"));
+    EXPECT_EQ(Present({ "windows/hra.ini", "Hry/Hra/hra.cfg", "windows/torva.ini", "Hry/Jina/jina.exe" }), (std::vector<std::string> { "windows/torva.ini", "Hry/Jina/jina.exe" }));
     const std::string noted = debugOutput.str();
     for (const char* refused : { "C:\\WINDOWS\\torva.ini", "remove folder C:\\Hry", "jina.exe", "delete key \\System" })
         EXPECT_NE(noted.find(refused), std::string::npos) << refused << " in " << noted;
