@@ -29,7 +29,7 @@ struct ActionServices {
     std::function<std::string(int32_t n, const std::string& argument)> loadSpecial;
     std::function<void(const std::string& text)> showError;
     // The page shown and its selected entry.
-    int32_t& category;
+    CategoryCode& category;
     int32_t& itemIndex;
     // The item list and the page follow what changed (nothing without the window).
     std::function<void()> refreshViews;

@@ -21,7 +21,7 @@ struct FormlessServices {
     shell::FileTree files { shell::FileTreeContext {} };
     DiscCatalogue catalogue { context };
     StatusCheck status { context, files, nullptr };
-    int32_t category = 0;
+    CategoryCode category = CategoryCode::None;
     int32_t itemIndex = 0;
 
     ActionServices Services()
