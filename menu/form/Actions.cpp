@@ -37,8 +37,6 @@ bool HasScheme(const std::string& address)
 
 void TForm1::MakeActionParts()
 {
-    if (m_launcher)
-        return;
     ActionServices services {
         .context = Context,
         .catalogue = Catalogue,
@@ -46,7 +44,7 @@ void TForm1::MakeActionParts()
         .files = *m_fileTree,
         .cursor = m_environment.Cursor,
         .debugOutput = m_environment.DebugOutput,
-        .loadSpecial = [this](int32_t n, const std::string& argument) { return Texts.LoadSpecial(n, argument); },
+        .texts = Texts,
         .showError = [this](const std::string& text) { ShowError(text); },
         .category = Category,
         .itemIndex = ItemIndex,
@@ -84,19 +82,16 @@ void TForm1::MakeActionParts()
 
 ::Launcher& TForm1::Launcher()
 {
-    MakeActionParts();
     return *m_launcher;
 }
 
 ::Installer& TForm1::Installer()
 {
-    MakeActionParts();
     return *m_installer;
 }
 
 ::Uninstaller& TForm1::Uninstaller()
 {
-    MakeActionParts();
     return *m_uninstaller;
 }
 

@@ -60,6 +60,7 @@ TForm1::TForm1(MenuEnvironment environment, platform::TComponent* owner)
     , Startup(Context, *m_fileTree, m_environment.OwnPath, m_environment.MessageBoxes, { Enhanced, Slow, Terminated })
     , Texts(Context)
 {
+    MakeActionParts();
 }
 
 TForm1::~TForm1()
