@@ -185,8 +185,7 @@ public:
     void DIBTimer4Timer(platform::TObject* Sender);
     void Timer1Timer(platform::TObject* Sender);
 
-    // The parts that run, install and remove items, made on first use (the window's library
-    // holds them).
+    // The parts that run, install and remove items.
     ::Launcher& Launcher();
     ::Installer& Installer();
     ::Uninstaller& Uninstaller();
