@@ -2,6 +2,7 @@
 
 #include "shell/LnkFormat.h"
 #include "shell/testing/LnkWriter.h"
+#include "tests/support/MessageOf.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,7 @@ std::vector<uint8_t> ReadSeed(const std::string& name)
 
 std::string ErrorOf(const std::vector<uint8_t>& bytes)
 {
-    try {
-        shell::ParseLnk(bytes);
-    } catch (const shell::LnkFormatError& error) {
-        return error.what();
-    }
-    return "<parsed>";
+    return torva::test::MessageOf<shell::LnkFormatError>([&] { shell::ParseLnk(bytes); });
 }
 
 TEST(LnkMalformed, SeedsAreRefusedNamingTheField)
