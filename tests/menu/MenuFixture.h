@@ -47,11 +47,6 @@ protected:
     }
     void WriteDiscFile(const std::string& relative, const std::string& content) { WriteHostFile(root / "disc" / relative, content); }
     void WriteDriveC(const std::string& relative, const std::string& content) { WriteHostFile(root / "prefix" / "drive_c" / relative, content); }
-    std::string ReadDriveC(const std::string& relative)
-    {
-        std::ifstream in(root / "prefix" / "drive_c" / relative, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
 
     void WriteCatalogue(const std::string& text) { WriteDiscFile("Torva/torvaxp.ini", text); }
     // A state file record, or "<none>".

@@ -1,6 +1,7 @@
 #include "StandInArtwork.h"
 
 #include "platform/avi/AviClip.h"
+#include "platform/picture/Picture.h"
 #include "platform/resources/Resources.h"
 #include "resources/ArtworkNames.h"
 
@@ -45,29 +46,10 @@ std::vector<uint8_t> RawPicture(int width, int height, uint32_t color)
 // away that pixel only.
 std::vector<uint8_t> ShapeBitmap(int width, int height)
 {
-    int rowBytes = (width + 31) / 32 * 4;
-    uint32_t pixelBytes = static_cast<uint32_t>(rowBytes * height);
-    std::vector<uint8_t> out;
-    out.push_back('B');
-    out.push_back('M');
-    Put(out, 14 + 40 + 8 + pixelBytes, 4);
-    Put(out, 0, 4);
-    Put(out, 14 + 40 + 8, 4);
-    Put(out, 40, 4);
-    Put(out, static_cast<uint32_t>(width), 4);
-    Put(out, static_cast<uint32_t>(height), 4);
-    Put(out, 1, 2);
-    Put(out, 1, 2);
-    Put(out, 0, 4);
-    Put(out, pixelBytes, 4);
-    Put(out, 2835, 4);
-    Put(out, 2835, 4);
-    Put(out, 2, 4);
-    Put(out, 2, 4);
-    Put(out, 0x000000, 4); // palette 0: black
-    Put(out, 0xFFFFFF, 4); // palette 1: white
+    const uint32_t palette[] = { 0x000000, 0xFFFFFF };
+    std::vector<uint8_t> out = platform::BitmapHeaders(width, height, 1, palette);
     size_t pixels = out.size();
-    out.resize(pixels + pixelBytes, 0);
+    out.resize(pixels + (width + 31) / 32 * 4 * height, 0);
     out[pixels] = 0x80; // first stored row is the bottom one
     return out;
 }
@@ -86,22 +68,7 @@ std::vector<uint8_t> Clip(int frames)
 // A 2 x 2 32-bit Windows bitmap; picture controls read it whatever the resource's extension.
 std::vector<uint8_t> BitmapFile(uint32_t color)
 {
-    std::vector<uint8_t> out;
-    out.push_back('B');
-    out.push_back('M');
-    Put(out, 14 + 40 + 16, 4);
-    Put(out, 0, 4);
-    Put(out, 14 + 40, 4);
-    Put(out, 40, 4);
-    Put(out, 2, 4);
-    Put(out, 2, 4);
-    Put(out, 1, 2);
-    Put(out, 32, 2);
-    for (int i = 0; i < 6; ++i)
-        Put(out, 0, 4);
-    for (int i = 0; i < 4; ++i)
-        Put(out, color, 4);
-    return out;
+    return platform::EncodeBitmap(platform::Picture { 2, 2, std::vector<uint32_t>(4, color), false }, 32);
 }
 
 }

@@ -1,6 +1,7 @@
 #include "ActionFixture.h"
 
 #include "platform/text/Codepage.h"
+#include "tests/support/ExistingPaths.h"
 
 #include <filesystem>
 
@@ -23,15 +24,7 @@ protected:
 
     fs::path DriveC() const { return root / "prefix" / "drive_c"; }
     // Which of `paths`, below drive C:, exist.
-    std::vector<std::string> Present(const std::vector<std::string>& paths) const
-    {
-        std::vector<std::string> present;
-        for (const std::string& path : paths) {
-            if (fs::exists(DriveC() / path))
-                present.push_back(path);
-        }
-        return present;
-    }
+    std::vector<std::string> Present(const std::vector<std::string>& paths) const { return torva::test::ExistingPaths(DriveC(), paths); }
 
     // An installed demo whose uninstaller removes the program and leaves the saved games.
     TDemos& Installed(int32_t installType, const std::string& uninstall)

@@ -336,7 +336,7 @@ TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
     EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
     EXPECT_TRUE(f.PlayDIBOff->Visible());
     EXPECT_FALSE(f.StopDIBOff->Visible());
-    EXPECT_NE(ReadDriveC("windows/torva.ini").find("Enhanced=0"), std::string::npos);
+    EXPECT_EQ(State("Main", "Enhanced"), "0");
     // The window keeps its form until the next start.
     EXPECT_EQ(f.Width(), 816);
 
@@ -345,12 +345,12 @@ TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
     EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
     f.PlayDIBImageClick(nullptr);
     EXPECT_EQ(f.Slow, 1);
-    EXPECT_NE(ReadDriveC("windows/torva.ini").find("Slow=1"), std::string::npos);
+    EXPECT_EQ(State("Main", "Slow"), "1");
     EXPECT_FALSE(f.PlayDIBOff->Visible());
     EXPECT_FALSE(f.PlayDIBImage->Visible());
     f.StopDIBImageClick(nullptr);
     EXPECT_EQ(f.Slow, 0);
-    EXPECT_NE(ReadDriveC("windows/torva.ini").find("Slow=0"), std::string::npos);
+    EXPECT_EQ(State("Main", "Slow"), "0");
 }
 
 TEST_F(MenuWindow, SettingsPageOffersTheMainButtonWhenEnhancedIsOff)
@@ -363,7 +363,7 @@ TEST_F(MenuWindow, SettingsPageOffersTheMainButtonWhenEnhancedIsOff)
     EXPECT_FALSE(f.StopDIBOff->Visible());
     f.PlayDIBImageClick(nullptr);
     EXPECT_EQ(f.Enhanced, 1);
-    EXPECT_NE(ReadDriveC("windows/torva.ini").find("Enhanced=1"), std::string::npos);
+    EXPECT_EQ(State("Main", "Enhanced"), "1");
 }
 
 TEST_F(MenuWindow, DiscFontsAreRegisteredForTheWindowsLife)

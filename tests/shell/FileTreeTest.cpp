@@ -4,6 +4,7 @@
 
 #include "platform/files/Files.h"
 #include "platform/machine/Machine.h"
+#include "tests/support/ExistingPaths.h"
 #include "tests/support/ExpectEach.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 
 namespace fs = std::filesystem;
 using torva::test::ExpectEach;
+using List = std::vector<std::string>;
 
 namespace {
 
@@ -67,6 +69,15 @@ protected:
 
     shell::FileTree Tree() { return shell::FileTree(context); }
 
+    // Files of one byte at `paths` below drive C:.
+    void WriteOnC(const List& paths)
+    {
+        for (const std::string& path : paths)
+            Write(driveC / path, "x");
+    }
+    // Which of `paths`, below drive C:, exist.
+    List OnC(const List& paths) const { return torva::test::ExistingPaths(driveC, paths); }
+
     fs::path root;
     fs::path driveC;
     fs::path outside;
@@ -111,26 +122,19 @@ TEST_F(FileTreeTest, RemoveFileClearsReadOnly)
 
 TEST_F(FileTreeTest, RemoveTreeDeletesEverythingAndItsEmptyParents)
 {
-    Write(driveC / "Games" / "Doom" / "doom.exe", "x");
-    Write(driveC / "Games" / "Doom" / "save" / "slot1.sav", "x");
-    Write(driveC / "Games" / "Doom" / "readonly.txt", "x");
+    WriteOnC({ "Games/Doom/doom.exe", "Games/Doom/save/slot1.sav", "Games/Doom/readonly.txt" });
     MakeReadOnly(driveC / "Games" / "Doom" / "readonly.txt");
     Tree().RemoveTree("c:\\games\\doom");
-    EXPECT_FALSE(fs::exists(driveC / "Games"));
-    EXPECT_TRUE(fs::exists(driveC / "windows" / "win.ini"));
+    EXPECT_EQ(OnC({ "Games", "windows/win.ini" }), List { "windows/win.ini" });
     EXPECT_TRUE(boxes.errors.empty());
     EXPECT_EQ(cursor.changes, (std::vector<std::string> { "hourglass", "default" }));
 }
 
 TEST_F(FileTreeTest, RemoveTreeLeavesHiddenFoldersAndTheirParents)
 {
-    Write(driveC / "Games" / "Doom" / "doom.exe", "x");
-    Write(driveC / "Games" / "Doom" / ".hidden" / "inside.txt", "x");
-    Write(driveC / "Games" / "Other" / "keep.txt", "x");
+    WriteOnC({ "Games/Doom/doom.exe", "Games/Doom/.hidden/inside.txt", "Games/Other/keep.txt" });
     Tree().RemoveTree("C:\\Games\\Doom\\");
-    EXPECT_FALSE(fs::exists(driveC / "Games" / "Doom" / "doom.exe"));
-    EXPECT_TRUE(fs::exists(driveC / "Games" / "Doom" / ".hidden" / "inside.txt"));
-    EXPECT_TRUE(fs::exists(driveC / "Games" / "Other" / "keep.txt"));
+    EXPECT_EQ(OnC({ "Games/Doom/doom.exe", "Games/Doom/.hidden/inside.txt", "Games/Other/keep.txt" }), (List { "Games/Doom/.hidden/inside.txt", "Games/Other/keep.txt" }));
 }
 
 TEST_F(FileTreeTest, RemoveTreeRefusesRootsWindowsAndProgramFiles)
@@ -147,10 +151,10 @@ TEST_F(FileTreeTest, RemoveTreeRefusesRootsWindowsAndProgramFiles)
         "C:\\\\WINDOWS",
         "C:\\WINDOWS\\.",
     };
+    const List system { "windows/win.ini", "Program Files/Common/keep.dll" };
     for (const char* folder : refused) {
         Tree().RemoveTree(folder);
-        EXPECT_TRUE(fs::exists(driveC / "windows" / "win.ini")) << folder;
-        EXPECT_TRUE(fs::exists(driveC / "Program Files" / "Common" / "keep.dll")) << folder;
+        EXPECT_EQ(OnC(system), system) << folder;
         EXPECT_TRUE(Tree().IsProtectedFolder(folder)) << folder;
     }
     // The Windows folder as the form names it, whichever way it is spelled.
@@ -161,14 +165,13 @@ TEST_F(FileTreeTest, RemoveTreeRefusesRootsWindowsAndProgramFiles)
     EXPECT_FALSE(Tree().IsProtectedFolder("C:\\Program Files\\Common"));
 
     // A 64-bit machine's folder for 32-bit programs, and the system folder, when the form knows them.
-    Write(driveC / "Program Files (x86)" / "App" / "app.exe", "x");
-    Write(driveC / "windows" / "system32" / "kernel32.dll", "x");
+    const List guarded { "Program Files (x86)/App/app.exe", "windows/system32/kernel32.dll" };
+    WriteOnC(guarded);
     context.ProgramFilesDir = "C:\\Program Files (x86)\\";
     context.SystemDir = "C:\\WINDOWS\\SYSTEM32\\";
     Tree().RemoveTree("c:\\program files (x86)");
     Tree().RemoveTree("C:\\Windows\\System32");
-    EXPECT_TRUE(fs::exists(driveC / "Program Files (x86)" / "App" / "app.exe"));
-    EXPECT_TRUE(fs::exists(driveC / "windows" / "system32" / "kernel32.dll"));
+    EXPECT_EQ(OnC(guarded), guarded);
     Tree().RemoveTree("C:\\Program Files (x86)\\App");
     EXPECT_FALSE(fs::exists(driveC / "Program Files (x86)" / "App"));
 }
@@ -202,9 +205,7 @@ TEST_F(FileTreeTest, LinksInsideTheDrivesAreNotEntered)
     EXPECT_EQ(Tree().SearchTree("C:\\Games\\Linked", "target.dat"), "");
     EXPECT_EQ(Tree().SearchTree("C:\\Games\\Linked", "win.ini/"), "");
     Tree().RemoveTree("C:\\Games\\Linked");
-    EXPECT_TRUE(fs::exists(driveC / "windows" / "win.ini"));
-    EXPECT_TRUE(fs::exists(driveC / "Games" / "Other" / "target.dat"));
-    EXPECT_FALSE(fs::exists(driveC / "Games" / "Linked" / "own.txt"));
+    EXPECT_EQ(OnC({ "windows/win.ini", "Games/Other/target.dat", "Games/Linked/own.txt" }), (List { "windows/win.ini", "Games/Other/target.dat" }));
 
     // A folder reached through a link is searched as itself.
     fs::create_directory_symlink(driveC / "Games" / "Other", driveC / "Shortcut");
@@ -213,18 +214,15 @@ TEST_F(FileTreeTest, LinksInsideTheDrivesAreNotEntered)
     EXPECT_EQ(Tree().SearchTree("C:\\Shortcut", "deep.dat"), "C:\\Shortcut\\sub\\");
     // Removing it would empty the folder it leads to.
     Tree().RemoveTree("C:\\Shortcut");
-    EXPECT_TRUE(fs::exists(driveC / "Games" / "Other" / "target.dat"));
-    EXPECT_TRUE(fs::exists(driveC / "Games" / "Other" / "sub" / "deep.dat"));
+    const List behindTheLink { "Games/Other/target.dat", "Games/Other/sub/deep.dat" };
+    EXPECT_EQ(OnC(behindTheLink), behindTheLink);
 }
 
 TEST_F(FileTreeTest, UndeletableFilesAreReportedAndTheRestGoes)
 {
-    Write(driveC / "Games" / "Stuck" / "a.txt", "x");
-    Write(driveC / "Games" / "Stuck" / "\xD0\xB6.txt", "x");
-    Write(driveC / "Games" / "Stuck" / "c.txt", "x");
+    WriteOnC({ "Games/Stuck/a.txt", "Games/Stuck/\xD0\xB6.txt", "Games/Stuck/c.txt" });
     Tree().RemoveTree("C:\\Games\\Stuck");
-    EXPECT_FALSE(fs::exists(driveC / "Games" / "Stuck" / "a.txt"));
-    EXPECT_FALSE(fs::exists(driveC / "Games" / "Stuck" / "c.txt"));
+    EXPECT_EQ(OnC({ "Games/Stuck/a.txt", "Games/Stuck/c.txt" }), List {});
     ASSERT_EQ(boxes.errors.size(), 1u);
     EXPECT_EQ(boxes.errors[0], "Nemohu vymazat soubor C:\\Games\\Stuck\\?.txt !");
     EXPECT_TRUE(fs::exists(driveC / "Games" / "Stuck"));
@@ -248,20 +246,17 @@ TEST_F(FileTreeTest, DeleteEmptyBranchClimbsToTheRoot)
     fs::create_directories(driveC / "Games" / "A" / "B");
     Write(driveC / "Games" / "keep.txt", "x");
     Tree().DeleteEmptyBranch("C:\\Games\\A\\B\\");
-    EXPECT_FALSE(fs::exists(driveC / "Games" / "A"));
-    EXPECT_TRUE(fs::exists(driveC / "Games" / "keep.txt"));
+    EXPECT_EQ(OnC({ "Games/A", "Games/keep.txt" }), List { "Games/keep.txt" });
 }
 
 TEST_F(FileTreeTest, RemoveStartFolder)
 {
-    Write(driveC / "WINDOWS" / "Start Menu" / "Programs" / "Games" / "Doom" / "Doom.lnk", "x");
-    Write(driveC / "WINDOWS" / "Start Menu" / "Programs" / "Other.lnk", "x");
+    WriteOnC({ "WINDOWS/Start Menu/Programs/Games/Doom/Doom.lnk", "WINDOWS/Start Menu/Programs/Other.lnk" });
     Tree().RemoveStartFolder("");
     Tree().RemoveStartFolder(" ");
     EXPECT_TRUE(fs::exists(driveC / "WINDOWS" / "Start Menu" / "Programs" / "Games" / "Doom" / "Doom.lnk"));
     Tree().RemoveStartFolder("Games\\Doom");
-    EXPECT_FALSE(fs::exists(driveC / "WINDOWS" / "Start Menu" / "Programs" / "Games"));
-    EXPECT_TRUE(fs::exists(driveC / "WINDOWS" / "Start Menu" / "Programs" / "Other.lnk"));
+    EXPECT_EQ(OnC({ "WINDOWS/Start Menu/Programs/Games", "WINDOWS/Start Menu/Programs/Other.lnk" }), List { "WINDOWS/Start Menu/Programs/Other.lnk" });
 }
 
 TEST_F(FileTreeTest, SizeofTreeIsSixtyFourBit)
