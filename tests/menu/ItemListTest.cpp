@@ -124,21 +124,19 @@ TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
     f.MainButtonClick(8);
     ASSERT_EQ(f.Category, CategoryCode::Updates);
 
-    std::vector<int> down;
-    for (int i = 0; i < 6; ++i) {
-        f.Image1->Click();
-        down.push_back(f.ItemIndex);
-    }
-    EXPECT_EQ(down, (std::vector<int> { 10, 20, 30, 40, 45, 45 }));
+    // The selection after each of six clicks on a button.
+    auto sixClicks = [&](auto* button) {
+        std::vector<int> selected;
+        for (int i = 0; i < 6; ++i) {
+            button->Click();
+            selected.push_back(f.ItemIndex);
+        }
+        return selected;
+    };
+    EXPECT_EQ(sixClicks(f.Image1), (std::vector<int> { 10, 20, 30, 40, 45, 45 }));
     EXPECT_EQ(f.TopIndex, 36);
     EXPECT_TRUE(f.Cover1->Visible());
-
-    std::vector<int> up;
-    for (int i = 0; i < 6; ++i) {
-        f.Image3->Click();
-        up.push_back(f.ItemIndex);
-    }
-    EXPECT_EQ(up, (std::vector<int> { 40, 30, 20, 10, 1, 1 }));
+    EXPECT_EQ(sixClicks(f.Image3), (std::vector<int> { 40, 30, 20, 10, 1, 1 }));
     EXPECT_EQ(f.TopIndex, 1);
     EXPECT_EQ(Row(1), "UPDATE1");
 }

@@ -4,7 +4,6 @@
 #include "menu/form/main_f.h"
 #include "platform/avi/AviClip.h"
 #include "platform/fonts/FontRegistry.h"
-#include "platform/ini/IniDocument.h"
 #include "platform/machine/Machine.h"
 #include "platform/picture/Picture.h"
 #include "platform/text/Codepage.h"
@@ -15,22 +14,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path Disc = TORVA_SAMPLE_DISC_DIR;
-
-std::string ReadHost(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string Cp(const char* utf8) { return platform::Utf8ToCp1250(utf8); }
 
@@ -50,7 +39,6 @@ protected:
         ASSERT_FALSE(form->Terminated);
         form->LoadCatalogue();
         ASSERT_FALSE(form->Terminated) << (boxes.errors.empty() ? "" : boxes.errors.back());
-        catalogue = platform::IniDocument::Parse(ReadHost(Disc / "Torva" / "torvaxp.ini"));
     }
 
     void TearDown() override
@@ -67,7 +55,6 @@ protected:
     shell::RecordingMessageBoxes boxes;
     shell::RecordingCursor cursor;
     std::unique_ptr<TForm1> form;
-    platform::IniDocument catalogue;
 };
 
 }
