@@ -8,11 +8,6 @@
 
 namespace {
 
-constexpr uint64_t GuidD1Offset = 0;
-constexpr uint64_t GuidD2Offset = 4;
-constexpr uint64_t GuidD3Offset = 6;
-constexpr uint64_t GuidD4Offset = 8;
-
 struct CompressorRegistry {
     std::vector<std::unique_ptr<TAbstractDIBCompressor>> compressors;
     TAbstractDIBCompressor* current = nullptr;
@@ -32,20 +27,20 @@ TGUID TGUID::FromBytes(std::span<const uint8_t> bytes)
 {
     const platform::ByteReader guid(bytes);
     TGUID id;
-    id.D1 = guid.U32(GuidD1Offset, "GUID");
-    id.D2 = guid.U16(GuidD2Offset, "GUID");
-    id.D3 = guid.U16(GuidD3Offset, "GUID");
-    std::ranges::copy(guid.Bytes(GuidD4Offset, id.D4.size(), "GUID"), id.D4.begin());
+    id.D1 = guid.U32(D1Offset, "GUID");
+    id.D2 = guid.U16(D2Offset, "GUID");
+    id.D3 = guid.U16(D3Offset, "GUID");
+    std::ranges::copy(guid.Bytes(D4Offset, id.D4.size(), "GUID"), id.D4.begin());
     return id;
 }
 
 std::array<uint8_t, TGUID::ByteSize> TGUID::ToBytes() const
 {
     platform::ByteWriter guid(ByteSize);
-    guid.Put32(GuidD1Offset, D1);
-    guid.Put16(GuidD2Offset, D2);
-    guid.Put16(GuidD3Offset, D3);
-    guid.PutBytes(GuidD4Offset, D4);
+    guid.Put32(D1Offset, D1);
+    guid.Put16(D2Offset, D2);
+    guid.Put16(D3Offset, D3);
+    guid.PutBytes(D4Offset, D4);
     std::array<uint8_t, ByteSize> bytes;
     std::ranges::copy(guid.Bytes(), bytes.begin());
     return bytes;

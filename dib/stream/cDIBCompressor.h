@@ -26,6 +26,10 @@ struct TGUID {
     uint16_t D3 = 0;
     std::array<uint8_t, 8> D4 {};
 
+    static constexpr size_t D1Offset = 0;
+    static constexpr size_t D2Offset = 4;
+    static constexpr size_t D3Offset = 6;
+    static constexpr size_t D4Offset = 8;
     static constexpr size_t ByteSize = 16;
     // The first ByteSize bytes; platform::ByteRangeError when there are fewer.
     static TGUID FromBytes(std::span<const uint8_t> bytes);
