@@ -83,10 +83,6 @@ struct DIBSceneRig {
 
     void MoveMouse(int x, int y)
     {
-        platform::Event event;
-        event.type = platform::EventType::MouseMove;
-        event.x = x;
-        event.y = y;
-        form->HandleEvent(event);
+        form->HandleEvent({ .type = platform::EventType::MouseMove, .x = x, .y = y });
     }
 };

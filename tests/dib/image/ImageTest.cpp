@@ -20,12 +20,6 @@ TEST(DIBImage, StretchAutoSizeAndScaleExcludeEachOther)
 {
     DIBSceneRig rig(100, 100);
     TDIBImage* image = rig.AddImage(0, 0, 40, 40, -1);
-    EXPECT_FALSE(image->AutoSize());
-    EXPECT_FALSE(image->Stretch());
-    EXPECT_FALSE(image->Center());
-    EXPECT_EQ(image->Scale(), 100);
-    EXPECT_EQ(image->IndexMain().DIBIndex(), -1);
-
     image->SetAutoSize(true);
     image->SetStretch(true);
     EXPECT_FALSE(image->AutoSize()) << "stretch on turns auto-size off";

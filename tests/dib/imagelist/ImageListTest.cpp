@@ -62,7 +62,8 @@ void AddItems(TDIBImageList& list, int count)
 
 }
 
-TEST(ImageList, DeletionShiftsLaterLinksSilentlyAndEmptiesTheDeletedOne)
+// Appending moves no link; a deletion shifts later links silently and empties the deleted one.
+TEST(ImageList, LinksKeepTheirPicturesWhenItemsAreAddedOrDeleted)
 {
     TDIBImageList list;
     AddItems(list, 6);
@@ -71,28 +72,18 @@ TEST(ImageList, DeletionShiftsLaterLinksSilentlyAndEmptiesTheDeletedOne)
     at.Watch(list, 2);
     after.Watch(list, 5);
 
+    list.DIBImages().Add();
+    EXPECT_EQ(after.link.DIBIndex(), 5);
     list.DIBImages().Delete(2);
 
     EXPECT_EQ(before.link.DIBIndex(), 1);
-    EXPECT_TRUE(before.calls.empty());
     EXPECT_EQ(at.link.DIBIndex(), -1);
-    EXPECT_EQ(at.calls, (std::vector<Call> { { 2, lcDeleted } }));
     EXPECT_EQ(after.link.DIBIndex(), 4);
+    EXPECT_TRUE(before.calls.empty());
+    EXPECT_EQ(at.calls, (std::vector<Call> { { 2, lcDeleted } }));
     EXPECT_TRUE(after.calls.empty());
     // The shifted link still shows the same picture: item sizes were 1..6 wide.
     EXPECT_EQ(after.link.GetImage()->Width(), 6);
-}
-
-TEST(ImageList, AppendingMovesNoLink)
-{
-    TDIBImageList list;
-    AddItems(list, 3);
-    RecordingLink l;
-    l.Watch(list, 2);
-    list.DIBImages().Add();
-    EXPECT_EQ(l.link.DIBIndex(), 2);
-    EXPECT_TRUE(l.calls.empty());
-    EXPECT_EQ(l.link.GetImage()->Width(), 3);
 }
 
 TEST(ImageList, LinkHearsChangesOfItsOwnItemOnly)
@@ -220,17 +211,6 @@ TEST(ImageList, SharedViewTakesTheItemsPropertiesAndLeavesTheItemAlone)
     second.SetSize(5, 5);
     EXPECT_EQ(list.GetImage(1)->Width(), 5);
     EXPECT_EQ(list.GetImage(1)->Bits(), second.Bits());
-}
-
-TEST(ImageList, ItemsStartAsPlaceholders)
-{
-    TDIBImageList list;
-    TDIBImagesItem& item = list.DIBImages().Add();
-    EXPECT_EQ(item.DIB().Width(), 1);
-    EXPECT_EQ(item.DIB().Height(), 1);
-    EXPECT_EQ(item.DisplayName(), "TDIBImagesItem");
-    EXPECT_EQ(item.TemplateName(), "");
-    EXPECT_EQ(item.Index(), 0);
 }
 
 TEST(ImageList, TemplateItemsAreFoundByNumberAndGuid)

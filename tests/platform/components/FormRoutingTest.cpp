@@ -156,9 +156,7 @@ TEST_F(Routing, AControlDestroyedInItsOwnClickIsForgotten)
 TEST_F(Routing, LeavingTheWindowLeavesTheControl)
 {
     Move(5, 5);
-    Event leave;
-    leave.type = EventType::MouseLeaveWindow;
-    form->HandleEvent(leave);
+    form->HandleEvent({ .type = EventType::MouseLeaveWindow });
     EXPECT_EQ(log.back(), "A.leave");
 }
 
@@ -171,9 +169,7 @@ TEST_F(Routing, KeyPreviewGivesTheFormTheKeyFirst)
             key = 0;
     };
     panel->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) { keys.push_back("panel" + std::to_string(key)); };
-    Event key;
-    key.type = EventType::KeyDown;
-    key.key = VK_DOWN;
+    Event key { .type = EventType::KeyDown, .key = VK_DOWN };
     form->HandleEvent(key); // no focused control: the form alone
     panel->SetFocus();
     form->HandleEvent(key); // focused panel, no preview

@@ -1,6 +1,7 @@
 #include "platform/machine/Machine.h"
 
 #include "platform/registry/Registry.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +22,7 @@ public:
 
 class MachineTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_root = fs::path(TORVA_TEST_OUTPUT_DIR) / ("machine-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_root);
-    }
+    void SetUp() override { m_root = torva::test::FreshTestFolder("machine"); }
     std::shared_ptr<Machine> Create(const MachineSetup& setup = {})
     {
         auto machine = Machine::OpenOrCreate(m_root, setup);
@@ -94,8 +91,7 @@ TEST_F(MachineTest, ExistingPrefixIsLeftAsItIs)
     std::ofstream(m_root / "system.reg") << hive;
     auto machine = Create();
     EXPECT_FALSE(fs::exists(m_root / "drive_c"));
-    std::ifstream in(m_root / "system.reg");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), hive);
+    EXPECT_EQ(torva::test::ReadText(m_root / "system.reg"), hive);
 }
 
 TEST_F(MachineTest, VersionComesFromTheWineVersionValue)
