@@ -4,6 +4,7 @@
 #include "platform/components/StdCtrls.h"
 #include "platform/layout/LayoutReader.h"
 #include "tests/support/MessageOf.h"
+#include "tests/support/FormRig.h"
 
 #include <gtest/gtest.h>
 
@@ -221,12 +222,8 @@ end
 )";
 
 // A form read from TabLayout.
-struct DIBLayoutTest : ::testing::Test {
+struct DIBLayoutTest : ::testing::Test, torva::test::FormRig<> {
     void SetUp() override { ReadLayout(*form, TabLayout, "tab.lay"); }
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    platform::ScopedEventLoop scope { loop };
-    ComponentPtr<TForm> form { new TForm(nullptr) };
 };
 
 }

@@ -9,15 +9,12 @@
 #include "dib/control/cDIBPanel.h"
 #include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"
+#include "tests/support/FormRig.h"
 
 #include <cstdint>
 #include <functional>
 
-struct DIBSceneRig {
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    platform::ScopedEventLoop current { loop };
-    platform::ComponentPtr<platform::TForm> form { new platform::TForm(nullptr) };
+struct DIBSceneRig : torva::test::FormRig<> {
     TDIBContainer* container = nullptr;
     TDIBImageList* list = nullptr;
 

@@ -206,10 +206,8 @@ TEST(DIBImage, AnAutoSizedImageFollowsItsPictureSize)
 
 TEST(DIBImage, LayoutBuildsImagesAndLabelsThatScriptsReadByName)
 {
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    platform::ScopedEventLoop current { loop };
-    platform::ComponentPtr<platform::TForm> form { new platform::TForm(nullptr) };
+    torva::test::FormRig<> rig;
+    auto& form = rig.form;
     platform::ReadLayout(*form, R"(object Form1: TForm
   Width = 300
   Height = 200

@@ -1,4 +1,5 @@
 #include "dib/palette/cDIBPalette.h"
+#include "tests/support/FormRig.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,7 @@ using namespace platform;
 
 namespace {
 
-struct PaletteFixture : ::testing::Test {
-    VirtualClock clock;
-    EventLoop loop { clock };
-    ScopedEventLoop scope { loop };
-    ComponentPtr<TForm> form { new TForm(nullptr) };
-};
+struct PaletteFixture : ::testing::Test, torva::test::FormRig<> {};
 
 std::vector<uint8_t> ColoursStream(uint8_t seed)
 {
