@@ -44,13 +44,11 @@ protected:
     fs::path m_root;
 };
 
-TEST_F(MachineTest, NewPrefixHasDriveCWindowsFoldersAndHives)
+TEST_F(MachineTest, NewPrefixHasDriveCWindowsFoldersAndHivesOfItsWidth)
 {
     auto machine = Create();
-    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows"));
-    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows/system32"));
-    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows/system"));
-    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/Program Files"));
+    for (const char* folder : { "windows", "windows/system32", "windows/system", "Program Files" })
+        EXPECT_TRUE(fs::is_directory(m_root / "drive_c" / folder)) << folder;
     EXPECT_EQ(fs::read_symlink(m_root / "dosdevices/c:"), fs::path("../drive_c"));
     EXPECT_TRUE(fs::exists(m_root / "system.reg"));
     EXPECT_TRUE(fs::exists(m_root / "user.reg"));
@@ -59,25 +57,27 @@ TEST_F(MachineTest, NewPrefixHasDriveCWindowsFoldersAndHives)
     EXPECT_EQ(drives[0].letter, 'C');
     EXPECT_EQ(drives[0].type, DRIVE_FIXED);
     EXPECT_TRUE(fs::equivalent(drives[0].target, m_root / "drive_c"));
+    EXPECT_FALSE(machine->RegistryHives().IsWin64());
+    fs::remove_all(m_root);
+    EXPECT_TRUE(Create({ "", true })->RegistryHives().IsWin64()) << "a 64-bit setup marks the machine hive";
 }
 
 TEST_F(MachineTest, ShellFoldersPointAtFoldersThatExist)
 {
     auto machine = Create();
     Registry reg(*machine);
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders"));
-    for (std::string name : { "Common Desktop", "Desktop", "Common Programs", "Programs", "Common Start Menu", "Common Startup" }) {
-        std::string folder = reg.ReadString(name);
-        EXPECT_FALSE(folder.empty()) << name;
-        EXPECT_TRUE(fs::is_directory(HostPath(folder))) << name << " = " << folder;
-    }
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
-    for (std::string name : { "Desktop", "Favorites", "Fonts", "Personal", "Programs", "Recent", "SendTo", "Start Menu", "Startup", "Templates" }) {
-        std::string folder = reg.ReadString(name);
-        EXPECT_FALSE(folder.empty()) << name;
-        EXPECT_TRUE(fs::is_directory(HostPath(folder))) << name << " = " << folder;
+    const std::pair<RootKey, std::vector<std::string>> tables[] = {
+        { HKEY_LOCAL_MACHINE, { "Common Desktop", "Desktop", "Common Programs", "Programs", "Common Start Menu", "Common Startup" } },
+        { HKEY_CURRENT_USER, { "Desktop", "Favorites", "Fonts", "Personal", "Programs", "Recent", "SendTo", "Start Menu", "Startup", "Templates" } },
+    };
+    for (const auto& [root, names] : tables) {
+        reg.SetRootKey(root);
+        ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
+        for (const std::string& name : names) {
+            std::string folder = reg.ReadString(name);
+            EXPECT_FALSE(folder.empty()) << name;
+            EXPECT_TRUE(fs::is_directory(HostPath(folder))) << name << " = " << folder;
+        }
     }
     // The fallbacks when a value is missing exist as well.
     EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows/Desktop"));
@@ -129,12 +129,6 @@ TEST_F(MachineTest, VersionComesFromTheWineVersionValue)
     EXPECT_EQ(machine->PlatformId(), VER_PLATFORM_WIN32_NT);
     ASSERT_TRUE(reg.WriteString("Version", "win98"));
     EXPECT_EQ(machine->PlatformId(), VER_PLATFORM_WIN32_WINDOWS) << "a changed value is seen at once";
-}
-
-TEST_F(MachineTest, Win64SetupMarksTheMachineHive)
-{
-    auto machine = Create({ "", true });
-    EXPECT_TRUE(machine->RegistryHives().IsWin64());
 }
 
 TEST_F(MachineTest, MappingDrivesAndTheirTypes)
