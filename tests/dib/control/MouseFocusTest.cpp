@@ -1,10 +1,9 @@
 #include "tests/dib/control/ControlFixture.h"
 
+#include "tests/support/PointerSteps.h"
 #include "tests/support/RowNames.h"
 
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 using namespace platform;
 using dibtest::Log;
@@ -13,7 +12,7 @@ using MouseTest = dibtest::ProbesFixture;
 
 struct PointerCase {
     const char* what;
-    const char* steps; // m: move, p: press, r: release; each followed by x and y
+    const char* steps; // as RunPointerSteps reads them
     Log expected;
     bool aEntered;
 };
@@ -23,12 +22,9 @@ struct PointerTest : MouseTest, ::testing::WithParamInterface<PointerCase> {};
 // What A and B hear from a sequence of pointer moves, presses and releases.
 TEST_P(PointerTest, EnterLeaveAndHighlightFollowThePointerAndTheHeldButton)
 {
-    std::istringstream steps(GetParam().steps);
-    char step;
-    int x, y;
-    while (steps >> step >> x >> y)
-        (this->*(step == 'm' ? &MouseTest::Move : step == 'p' ? &MouseTest::Press
-                                                              : &MouseTest::Release))(x, y);
+    torva::test::RunPointerSteps(GetParam().steps, [this](char step, int x, int y) {
+        step == 'm' ? Move(x, y) : (step == 'd' ? Press(x, y) : Release(x, y));
+    });
     EXPECT_EQ(log, GetParam().expected);
     EXPECT_EQ(a->Entered(), GetParam().aEntered);
 }
@@ -36,18 +32,18 @@ TEST_P(PointerTest, EnterLeaveAndHighlightFollowThePointerAndTheHeldButton)
 INSTANTIATE_TEST_SUITE_P(Table, PointerTest,
     ::testing::Values(
         PointerCase { "hover and leave", "m 15 15 m 16 16 m 90 60", { "A.highlight", "A.enter", "A.leave", "A.unhighlight" }, false },
-        PointerCase { "no leave while the button is held", "m 15 15 p 15 15 m 90 60 m 95 65", { "A.highlight", "A.enter" }, false },
-        PointerCase { "dragged outside leaves at the release", "m 15 15 p 15 15 m 90 60 m 95 65 r 95 65",
+        PointerCase { "no leave while the button is held", "m 15 15 d 15 15 m 90 60 m 95 65", { "A.highlight", "A.enter" }, false },
+        PointerCase { "dragged outside leaves at the release", "m 15 15 d 15 15 m 90 60 m 95 65 u 95 65",
             { "A.highlight", "A.enter", "A.up", "A.leave", "A.unhighlight" }, false },
-        PointerCase { "B hears nothing while A holds the mouse", "m 15 15 p 15 15 m 55 15", { "A.highlight", "A.enter" }, false },
-        PointerCase { "dragged onto B enters it at the release", "m 15 15 p 15 15 m 55 15 r 55 15 m 56 16 m 90 60",
+        PointerCase { "B hears nothing while A holds the mouse", "m 15 15 d 15 15 m 55 15", { "A.highlight", "A.enter" }, false },
+        PointerCase { "dragged onto B enters it at the release", "m 15 15 d 15 15 m 55 15 u 55 15 m 56 16 m 90 60",
             { "A.highlight", "A.enter", "A.up", "A.leave", "A.unhighlight", "B.highlight", "B.enter", "B.leave", "B.unhighlight" }, false },
-        PointerCase { "released on B without a move first", "m 15 15 p 15 15 r 55 15",
+        PointerCase { "released on B without a move first", "m 15 15 d 15 15 u 55 15",
             { "A.highlight", "A.enter", "A.up", "A.leave", "A.unhighlight", "B.highlight", "B.enter" }, false },
-        PointerCase { "dragged out and back keeps the highlight", "m 15 15 p 15 15 m 90 60 m 20 20 r 20 20 m 21 21",
+        PointerCase { "dragged out and back keeps the highlight", "m 15 15 d 15 15 m 90 60 m 20 20 u 20 20 m 21 21",
             { "A.highlight", "A.enter", "A.highlight", "A.enter", "A.click", "A.up" }, true },
-        PointerCase { "pressed on the background then over A", "m 100 70 p 100 70 m 15 15", {}, false },
-        PointerCase { "pressed on the background released over A", "m 100 70 p 100 70 m 15 15 r 15 15", { "A.highlight", "A.enter" }, true }),
+        PointerCase { "pressed on the background then over A", "m 100 70 d 100 70 m 15 15", {}, false },
+        PointerCase { "pressed on the background released over A", "m 100 70 d 100 70 m 15 15 u 15 15", { "A.highlight", "A.enter" }, true }),
     RowWhat());
 
 TEST_F(MouseTest, ButtonAndShiftAreRemembered)

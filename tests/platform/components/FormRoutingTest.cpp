@@ -1,11 +1,12 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "tests/platform/components/ControlFixture.h"
+#include "tests/support/PointerSteps.h"
+#include "tests/support/PointerSteps.h"
 #include "tests/support/RowNames.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -74,7 +75,7 @@ using FormPainting = ControlFixture;
 
 struct PointerCase {
     const char* what;
-    const char* steps; // m: move, d: press, u: release; each followed by x and y
+    const char* steps; // as RunPointerSteps reads them
     std::vector<std::string> expected;
 };
 
@@ -83,12 +84,9 @@ struct PointerRouting : FormFixture, ::testing::WithParamInterface<PointerCase> 
 // What the controls hear of a sequence of moves, presses and releases of the left button.
 TEST_P(PointerRouting, EnterLeaveCaptureAndClickFollowThePointer)
 {
-    std::istringstream steps(GetParam().steps);
-    char step;
-    int x, y;
-    while (steps >> step >> x >> y)
-        step == 'm' ? Move(x, y) : step == 'd' ? Down(x, y)
-                                               : Up(x, y);
+    torva::test::RunPointerSteps(GetParam().steps, [this](char step, int x, int y) {
+        step == 'm' ? Move(x, y) : (step == 'd' ? Down(x, y) : Up(x, y));
+    });
     EXPECT_EQ(log, GetParam().expected);
     EXPECT_EQ(form->CaptureControl(), nullptr);
 }

@@ -4,11 +4,11 @@
 #include "platform/machine/Machine.h"
 #include "platform/registry/Registry.h"
 #include "platform/hive/WineServer.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -189,10 +189,8 @@ public:
 
 TEST(MachineFontSubstitutes, ComeFromTheMachinesRegistry)
 {
-    fs::path root = fs::path(TORVA_TEST_OUTPUT_DIR) / "substitutes-prefix";
-    fs::remove_all(root);
-    fs::create_directories(root);
-    std::ofstream(root / "system.reg") << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n";
+    const fs::path root = torva::test::FreshTestFolder("substitutes-prefix");
+    torva::test::WriteText(root / "system.reg", "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n");
     auto machine = std::make_shared<Machine>(root);
     machine->SetWineServer(std::make_shared<NoWineServer>());
     {
