@@ -96,28 +96,20 @@ TEST_F(MachineTest, ExistingPrefixIsLeftAsItIs)
 
 TEST_F(MachineTest, VersionComesFromTheWineVersionValue)
 {
-    struct Row {
-        std::string version;
-        uint32_t platformId;
-        std::string systemDirectory;
+    const std::pair<std::vector<std::string>, uint32_t> families[] = {
+        { { "win31" }, VER_PLATFORM_WIN32s },
+        { { "win95", "win98", "WinME" }, VER_PLATFORM_WIN32_WINDOWS },
+        { { "nt40", "winxp", "win10", "" }, VER_PLATFORM_WIN32_NT },
     };
-    const Row rows[] = {
-        { "win31", VER_PLATFORM_WIN32s, "C:\\WINDOWS\\SYSTEM" },
-        { "win95", VER_PLATFORM_WIN32_WINDOWS, "C:\\WINDOWS\\SYSTEM" },
-        { "win98", VER_PLATFORM_WIN32_WINDOWS, "C:\\WINDOWS\\SYSTEM" },
-        { "WinME", VER_PLATFORM_WIN32_WINDOWS, "C:\\WINDOWS\\SYSTEM" },
-        { "nt40", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
-        { "winxp", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
-        { "win10", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
-        { "", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
-    };
-    for (auto& row : rows) {
-        fs::remove_all(m_root);
-        auto machine = Create({ row.version, false });
-        EXPECT_EQ(machine->PlatformId(), row.platformId) << row.version;
-        EXPECT_EQ(machine->SystemDirectory(), row.systemDirectory) << row.version;
-        EXPECT_EQ(machine->WindowsDirectory(), "C:\\WINDOWS");
-        EXPECT_EQ(PlatformIdForVersion(row.version), row.platformId);
+    for (const auto& [versions, platformId] : families) {
+        for (const std::string& version : versions) {
+            fs::remove_all(m_root);
+            auto machine = Create({ version, false });
+            EXPECT_EQ(machine->PlatformId(), platformId) << version;
+            EXPECT_EQ(machine->SystemDirectory(), platformId == VER_PLATFORM_WIN32_NT ? "C:\\WINDOWS\\SYSTEM32" : "C:\\WINDOWS\\SYSTEM") << version;
+            EXPECT_EQ(machine->WindowsDirectory(), "C:\\WINDOWS");
+            EXPECT_EQ(PlatformIdForVersion(version), platformId);
+        }
     }
     // An unknown name, or a value that is no text, counts as NT.
     auto machine = Create();
