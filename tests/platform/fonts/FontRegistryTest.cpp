@@ -5,6 +5,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/hive/WineServer.h"
 #include "tests/support/TestFiles.h"
+#include "tests/platform/hive/FakeWineServer.h"
 
 #include <gtest/gtest.h>
 
@@ -177,22 +178,12 @@ TEST(FontResources, CanvasTextFollowsRegistrationsOfTheProcess)
     SetFontPathResolver(nullptr);
 }
 
-namespace {
-
-class NoWineServer : public WineServer {
-public:
-    bool IsRunning() override { return false; }
-    bool RunReg(const std::vector<std::string>&) override { return false; }
-};
-
-}
-
 TEST(MachineFontSubstitutes, ComeFromTheMachinesRegistry)
 {
     const fs::path root = torva::test::FreshTestFolder("substitutes-prefix");
     torva::test::WriteText(root / "system.reg", "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n");
     auto machine = std::make_shared<Machine>(root);
-    machine->SetWineServer(std::make_shared<NoWineServer>());
+    machine->SetWineServer(std::make_shared<torvatest::FakeWineServer>());
     {
         Registry registry(*machine);
         registry.SetRootKey(HKEY_LOCAL_MACHINE);

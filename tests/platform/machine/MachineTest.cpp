@@ -2,6 +2,7 @@
 
 #include "platform/registry/Registry.h"
 #include "tests/support/TestFiles.h"
+#include "tests/platform/hive/FakeWineServer.h"
 
 #include <gtest/gtest.h>
 
@@ -14,19 +15,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class NoWineServer : public WineServer {
-public:
-    bool IsRunning() override { return false; }
-    bool RunReg(const std::vector<std::string>&) override { return false; }
-};
-
 class MachineTest : public ::testing::Test {
 protected:
     void SetUp() override { m_root = torva::test::FreshTestFolder("machine"); }
     std::shared_ptr<Machine> Create(const MachineSetup& setup = {})
     {
         auto machine = Machine::OpenOrCreate(m_root, setup);
-        machine->SetWineServer(std::make_shared<NoWineServer>());
+        machine->SetWineServer(std::make_shared<torvatest::FakeWineServer>());
         return machine;
     }
     // C:\ paths of the new prefix as host folders.

@@ -2,6 +2,7 @@
 
 #include "platform/hive/RegistryText.h"
 #include "tests/support/TestFiles.h"
+#include "tests/platform/hive/FakeWineServer.h"
 
 #include <gtest/gtest.h>
 
@@ -12,18 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FakeWineServer : public WineServer {
-public:
-    bool IsRunning() override { return running; }
-    bool RunReg(const std::vector<std::string>& arguments) override
-    {
-        calls.push_back(arguments);
-        return succeeds;
-    }
-    bool running = false;
-    bool succeeds = true;
-    std::vector<std::vector<std::string>> calls;
-};
+using torvatest::FakeWineServer;
 
 class RegistryTest : public ::testing::Test {
 protected:
