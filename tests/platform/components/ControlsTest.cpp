@@ -121,6 +121,35 @@ TEST_F(Pictures, PictureDataCarriesTheFileAndRejectsBrokenData)
     EXPECT_EQ(copy.Width(), 2);
 }
 
+TEST(BitmapData, IsTheFileAfterItsSizeAndRejectsBrokenData)
+{
+    Picture source;
+    source.width = 1;
+    source.height = 1;
+    source.pixels = { 0xFF102030 };
+    const std::vector<uint8_t> file = EncodeBitmap(source, 24);
+    TBitmap bitmap;
+    bitmap.LoadFromBytes(file);
+    TFiler filer;
+    bitmap.DefineProperties(filer);
+    const PropertyValue stored = filer.Find("Data")->write();
+    std::vector<uint8_t> expected = { static_cast<uint8_t>(file.size()), 0, 0, 0 };
+    expected.insert(expected.end(), file.begin(), file.end());
+    EXPECT_EQ(stored.bytes, expected);
+
+    TBitmap copy;
+    TFiler copyFiler;
+    copy.DefineProperties(copyFiler);
+    copyFiler.Find("Data")->read(stored);
+    EXPECT_EQ(copy.View().At(0, 0) & 0xFFFFFF, 0x102030u);
+    for (size_t size : { size_t(0), size_t(3), stored.bytes.size() - 1 }) {
+        PropertyValue cut = stored;
+        cut.bytes.resize(size);
+        EXPECT_THROW(copyFiler.Find("Data")->read(cut), EConvertError) << size;
+    }
+    EXPECT_EQ(copy.Width(), 1);
+}
+
 TEST_F(Pictures, TransparentImageLetsTheKeyColourThrough)
 {
     form->SetBounds(0, 0, 3, 1);
