@@ -8,6 +8,7 @@
 #include "menu/CatalogueTypes.h"
 #include "menu/DiscCatalogue.h"
 #include "menu/MenuContext.h"
+#include "menu/MessageTexts.h"
 #include "menu/StatusCheck.h"
 #include "shell/FileTree.h"
 #include "shell/UserInterface.h"
@@ -25,11 +26,10 @@ struct ActionServices {
     shell::CursorService* cursor = nullptr;
     // Where refused clean-up steps are noted; nowhere when null.
     std::ostream* debugOutput = nullptr;
-    // Text n of the string table in the menu's language, with its argument.
-    std::function<std::string(int32_t n, const std::string& argument)> loadSpecial;
+    const MessageTexts& texts;
     std::function<void(const std::string& text)> showError;
     // The page shown and its selected entry.
-    int32_t& category;
+    CategoryCode& category;
     int32_t& itemIndex;
     // The item list and the page follow what changed (nothing without the window).
     std::function<void()> refreshViews;

@@ -8,20 +8,22 @@
 #include <stdexcept>
 #include <string>
 
-// Category codes: the page slots store them as a byte, the form as a 32-bit integer.
-enum : int32_t {
-    CatDemos = 1,
-    CatExtra = 2,
-    CatShareware = 3,
-    CatDrivers = 4,
-    CatUpdates = 5,
-    CatReaders = 6,
-    CatShots = 7,
-    CatMovies = 8,
-    CatFulls = 10,
-    CatExtra2 = 11,
-    CatInstalled = 20,
-    CatSettings = 21,
+// The page a category code opens. The page table and the form keep the code of a page; the
+// numbers are the ones the menu's scripts and reports show.
+enum class CategoryCode : uint8_t {
+    None = 0, // no page is open yet
+    Demos = 1,
+    Extra = 2,
+    Shareware = 3,
+    Drivers = 4,
+    Updates = 5,
+    Readers = 6,
+    Shots = 7,
+    Movies = 8,
+    Fulls = 10,
+    Extra2 = 11, // the second demo list, whose items install and run as demos do
+    Installed = 20,
+    Settings = 21,
 };
 
 // How an item gets onto the computer: what starts its setup, how the status check finds it and
@@ -130,6 +132,9 @@ struct TMovies {
 struct TPage {
     std::string Caption;
     uint8_t Code = 0;
+
+    // In the page table the byte is the page's category code.
+    CategoryCode Category() const { return static_cast<CategoryCode>(Code); }
 };
 
 // An array indexed from 1 to Capacity. An index outside that range is a program error and

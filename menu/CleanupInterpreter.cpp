@@ -121,7 +121,7 @@ void CleanupInterpreter::DeleteQuestion(const std::string& folder)
     if (folder.empty() || !m_services.files.DirExists(folder) || !platform::DirectoryExists(folder) || !MayRemoveTree(folder))
         return;
     std::string upper = UpperCase(folder);
-    if (platform::AskYesNo(m_services.loadSpecial(DeleteFolderQuestion, upper)))
+    if (platform::AskYesNo(m_services.texts.LoadSpecial(DeleteFolderQuestion, upper)))
         m_services.files.RemoveTree(folder);
 }
 
@@ -134,10 +134,10 @@ void CleanupInterpreter::CleanLeftovers(const std::string& folder)
     if (size > LargestLeftovers)
         return;
     // Every size is asked about: no tree goes without the user's word.
-    if (!platform::AskYesNo(m_services.loadSpecial(LeftoversQuestion, upper)))
+    if (!platform::AskYesNo(m_services.texts.LoadSpecial(LeftoversQuestion, upper)))
         return;
     double megabytes = std::nearbyint(static_cast<double>(size) / 1024.0 / 1024.0);
-    if (megabytes < 1 || platform::AskYesNo(m_services.loadSpecial(MegabytesQuestion, std::to_string(static_cast<int64_t>(megabytes)))))
+    if (megabytes < 1 || platform::AskYesNo(m_services.texts.LoadSpecial(MegabytesQuestion, std::to_string(static_cast<int64_t>(megabytes)))))
         m_services.files.RemoveTree(upper);
 }
 

@@ -362,17 +362,17 @@ void DiscCatalogue::ReadItems(const ItemCheck& check)
     copyDescribe(Shots, ShotCount);
 }
 
-TDemos* DiscCatalogue::ItemOf(int32_t category, int32_t n)
+TDemos* DiscCatalogue::ItemOf(CategoryCode category, int32_t n)
 {
     switch (category) {
-    case CatDemos: return Entry(Demos, DemoCount, n);
-    case CatExtra: return Entry(Extra, ExtraCount, n);
-    case CatShareware: return Entry(Shareware, ShareCount, n);
-    case CatDrivers: return Entry(Drivers, DriverCount, n);
-    case CatReaders: return Entry(Readers, ReaderCount, n);
-    case CatFulls: return Entry(Fulls, FullCount, n);
-    case CatExtra2: return Entry(Extra2, Extra2Count, n);
-    case CatInstalled: return Entry(InstalledList, InstalledCount, n);
+    case CategoryCode::Demos: return Entry(Demos, DemoCount, n);
+    case CategoryCode::Extra: return Entry(Extra, ExtraCount, n);
+    case CategoryCode::Shareware: return Entry(Shareware, ShareCount, n);
+    case CategoryCode::Drivers: return Entry(Drivers, DriverCount, n);
+    case CategoryCode::Readers: return Entry(Readers, ReaderCount, n);
+    case CategoryCode::Fulls: return Entry(Fulls, FullCount, n);
+    case CategoryCode::Extra2: return Entry(Extra2, Extra2Count, n);
+    case CategoryCode::Installed: return Entry(InstalledList, InstalledCount, n);
     default: return nullptr;
     }
 }

@@ -27,7 +27,7 @@ public:
 
     // Entry n of a category whose entries are item records when n lies within its count; else
     // nullptr.
-    TDemos* ItemOf(int32_t category, int32_t n);
+    TDemos* ItemOf(CategoryCode category, int32_t n);
 
     // Catalogue arrays, numbered from 1, with their counts.
     OneBasedArray<TDemos, 30> Demos;

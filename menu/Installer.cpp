@@ -22,9 +22,9 @@ bool Searchable(uint32_t driveType)
     return driveType == platform::DRIVE_FIXED || driveType == platform::DRIVE_REMOVABLE;
 }
 
-bool PolledCategory(int32_t category)
+bool PolledCategory(CategoryCode category)
 {
-    return category == CatDemos || category == CatReaders || category == CatExtra2;
+    return category == CategoryCode::Demos || category == CategoryCode::Readers || category == CategoryCode::Extra2;
 }
 
 }
@@ -65,7 +65,7 @@ void Installer::InstallProc(TDemos& item)
 {
     m_window.pollTimer().SetEnabled(false);
     m_installItem = static_cast<uint8_t>(m_services.itemIndex);
-    m_installCategory = static_cast<uint8_t>(m_services.category);
+    m_installCategory = m_services.category;
 
     if (!item.NeedsInstall) {
         m_launcher.WaitExec(item.GameDir + "\\" + item.SetupName, platform::SW_SHOWNORMAL);

@@ -38,13 +38,13 @@ public:
     std::string SearchDisks(const TDemos& item);
 
     // The category and item number that the setup poll watches.
-    uint8_t InstallCategory() const { return m_installCategory; }
+    CategoryCode InstallCategory() const { return m_installCategory; }
     uint8_t InstallItem() const { return m_installItem; }
 
 private:
     ActionServices m_services;
     Launcher& m_launcher;
     InstallerWindow m_window;
-    uint8_t m_installCategory = 0;
+    CategoryCode m_installCategory = CategoryCode::None;
     uint8_t m_installItem = 0;
 };

@@ -13,56 +13,56 @@ const std::string& NameAt(const Array& items, int index)
 
 }
 
-bool ItemList::Lists(int32_t category)
+bool ItemList::Lists(CategoryCode category)
 {
-    return (category >= CatDemos && category <= CatMovies) || category == CatFulls || category == CatExtra2
-        || category == CatInstalled;
+    return (category >= CategoryCode::Demos && category <= CategoryCode::Movies) || category == CategoryCode::Fulls || category == CategoryCode::Extra2
+        || category == CategoryCode::Installed;
 }
 
 // Counts are held below 256 by the arrays' capacities, so the byte loses nothing.
-uint8_t ItemList::Count(int32_t code) const
+uint8_t ItemList::Count(CategoryCode code) const
 {
     int32_t count = 0;
     switch (code) {
-    case CatDemos: count = m_catalogue.DemoCount; break;
-    case CatExtra: count = m_catalogue.ExtraCount; break;
-    case CatShareware: count = m_catalogue.ShareCount; break;
-    case CatDrivers: count = m_catalogue.DriverCount; break;
-    case CatUpdates: count = m_catalogue.UpdateCount; break;
-    case CatReaders: count = m_catalogue.ReaderCount; break;
-    case CatShots: count = m_catalogue.ShotCount; break;
-    case CatMovies: count = m_catalogue.MovieCount; break;
-    case CatFulls: count = m_catalogue.FullCount; break;
-    case CatExtra2: count = m_catalogue.Extra2Count; break;
-    case CatInstalled: count = m_catalogue.InstalledCount; break;
-    case CatSettings: count = 2; break;
+    case CategoryCode::Demos: count = m_catalogue.DemoCount; break;
+    case CategoryCode::Extra: count = m_catalogue.ExtraCount; break;
+    case CategoryCode::Shareware: count = m_catalogue.ShareCount; break;
+    case CategoryCode::Drivers: count = m_catalogue.DriverCount; break;
+    case CategoryCode::Updates: count = m_catalogue.UpdateCount; break;
+    case CategoryCode::Readers: count = m_catalogue.ReaderCount; break;
+    case CategoryCode::Shots: count = m_catalogue.ShotCount; break;
+    case CategoryCode::Movies: count = m_catalogue.MovieCount; break;
+    case CategoryCode::Fulls: count = m_catalogue.FullCount; break;
+    case CategoryCode::Extra2: count = m_catalogue.Extra2Count; break;
+    case CategoryCode::Installed: count = m_catalogue.InstalledCount; break;
+    case CategoryCode::Settings: count = 2; break;
     default: break;
     }
     return static_cast<uint8_t>(count);
 }
 
 // The list name of item `index` of a category; slots beyond the arrays read as empty.
-std::string ItemList::Name(int32_t code, int32_t index) const
+std::string ItemList::Name(CategoryCode code, int32_t index) const
 {
     switch (code) {
-    case CatDemos: return NameAt(m_catalogue.Demos, index);
-    case CatExtra: return NameAt(m_catalogue.Extra, index);
-    case CatShareware: return NameAt(m_catalogue.Shareware, index);
-    case CatDrivers: return NameAt(m_catalogue.Drivers, index);
-    case CatUpdates: return NameAt(m_catalogue.Updates, index);
-    case CatReaders: return NameAt(m_catalogue.Readers, index);
-    case CatShots: return NameAt(m_catalogue.Shots, index);
-    case CatMovies: return NameAt(m_catalogue.Movies, index);
-    case CatFulls: return NameAt(m_catalogue.Fulls, index);
-    case CatExtra2: return NameAt(m_catalogue.Extra2, index);
+    case CategoryCode::Demos: return NameAt(m_catalogue.Demos, index);
+    case CategoryCode::Extra: return NameAt(m_catalogue.Extra, index);
+    case CategoryCode::Shareware: return NameAt(m_catalogue.Shareware, index);
+    case CategoryCode::Drivers: return NameAt(m_catalogue.Drivers, index);
+    case CategoryCode::Updates: return NameAt(m_catalogue.Updates, index);
+    case CategoryCode::Readers: return NameAt(m_catalogue.Readers, index);
+    case CategoryCode::Shots: return NameAt(m_catalogue.Shots, index);
+    case CategoryCode::Movies: return NameAt(m_catalogue.Movies, index);
+    case CategoryCode::Fulls: return NameAt(m_catalogue.Fulls, index);
+    case CategoryCode::Extra2: return NameAt(m_catalogue.Extra2, index);
     // Records of older menus carry names upper-cased in a to z only.
-    case CatInstalled: return platform::UpperCaseCp1250(NameAt(m_catalogue.InstalledList, index));
+    case CategoryCode::Installed: return platform::UpperCaseCp1250(NameAt(m_catalogue.InstalledList, index));
     default: return {};
     }
 }
 
 // Every page with a list answers to letters, the Extra page included.
-std::vector<std::string> ItemList::Names(int32_t code) const
+std::vector<std::string> ItemList::Names(CategoryCode code) const
 {
     std::vector<std::string> names;
     if (!Lists(code))
@@ -73,7 +73,7 @@ std::vector<std::string> ItemList::Names(int32_t code) const
     return names;
 }
 
-int32_t ItemList::FindPosition(int32_t code, char c) const
+int32_t ItemList::FindPosition(CategoryCode code, char c) const
 {
     const std::vector<std::string> names = Names(code);
     for (size_t i = 0; i < names.size(); ++i)

@@ -18,13 +18,13 @@ public:
     }
 
     // Whether the page of a category lists catalogue entries (the settings page lists its own).
-    static bool Lists(int32_t category);
+    static bool Lists(CategoryCode category);
     // How many entries the page of a category lists (the settings page two).
-    uint8_t Count(int32_t code) const;
-    std::string Name(int32_t code, int32_t index) const;
-    std::vector<std::string> Names(int32_t code) const;
+    uint8_t Count(CategoryCode code) const;
+    std::string Name(CategoryCode code, int32_t index) const;
+    std::vector<std::string> Names(CategoryCode code) const;
     // The first entry whose name starts with `c`, from 1; 0 when none does.
-    int32_t FindPosition(int32_t code, char c) const;
+    int32_t FindPosition(CategoryCode code, char c) const;
 
 private:
     const DiscCatalogue& m_catalogue;

@@ -210,9 +210,9 @@ void Uninstaller::UninstallProc(TDemos& item)
     // The item's records in this disc's section go now rather than at some later check, so
     // that the state file never lists a game that was just removed. Entries of the installed
     // page belong to any disc's section; its rebuild below forgets them.
-    if (m_services.category != CatInstalled)
+    if (m_services.category != CategoryCode::Installed)
         m_services.status.CheckDemo(item);
-    if (m_services.category == CatInstalled) {
+    if (m_services.category == CategoryCode::Installed) {
         ApplyDelete();
     } else {
         m_services.refreshViews();

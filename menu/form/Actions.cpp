@@ -12,10 +12,10 @@ namespace {
 
 // Demos, extras, readers' contributions, full games and the second demo list: the pages whose
 // items are run when they can be and installed otherwise.
-bool RunsOrInstalls(int32_t category)
+bool RunsOrInstalls(CategoryCode category)
 {
-    return category == CatDemos || category == CatExtra || category == CatReaders
-        || category == CatFulls || category == CatExtra2;
+    return category == CategoryCode::Demos || category == CategoryCode::Extra || category == CategoryCode::Readers
+        || category == CategoryCode::Fulls || category == CategoryCode::Extra2;
 }
 
 // The folder part of a relative path, without its last backslash.
@@ -37,8 +37,6 @@ bool HasScheme(const std::string& address)
 
 void TForm1::MakeActionParts()
 {
-    if (m_launcher)
-        return;
     ActionServices services {
         .context = Context,
         .catalogue = Catalogue,
@@ -46,7 +44,7 @@ void TForm1::MakeActionParts()
         .files = *m_fileTree,
         .cursor = m_environment.Cursor,
         .debugOutput = m_environment.DebugOutput,
-        .loadSpecial = [this](int32_t n, const std::string& argument) { return Texts.LoadSpecial(n, argument); },
+        .texts = Texts,
         .showError = [this](const std::string& text) { ShowError(text); },
         .category = Category,
         .itemIndex = ItemIndex,
@@ -84,19 +82,16 @@ void TForm1::MakeActionParts()
 
 ::Launcher& TForm1::Launcher()
 {
-    MakeActionParts();
     return *m_launcher;
 }
 
 ::Installer& TForm1::Installer()
 {
-    MakeActionParts();
     return *m_installer;
 }
 
 ::Uninstaller& TForm1::Uninstaller()
 {
-    MakeActionParts();
     return *m_uninstaller;
 }
 
@@ -129,16 +124,16 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
 {
     if (!ActionOffered(PlayDIBOff))
         return;
-    if (Category == CatSettings) {
+    if (Category == CategoryCode::Settings) {
         SwitchSelectedSetting(true);
         return;
     }
-    if (Category == CatUpdates) {
+    if (Category == CategoryCode::Updates) {
         if (ItemIndex >= 1 && ItemIndex <= Catalogue.UpdateCount && !Catalogue.Updates[ItemIndex].NoRun)
             Launcher().NormalExec(Context.DiscDrive + "\\Updates\\" + Catalogue.Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
         return;
     }
-    if (Category == CatMovies) {
+    if (Category == CategoryCode::Movies) {
         if (ItemIndex >= 1 && ItemIndex <= Catalogue.MovieCount) {
             const TMovies& film = Catalogue.Movies[ItemIndex];
             Launcher().ShellOpen("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
@@ -153,11 +148,11 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
             Launcher().RunProc(*item);
         else
             Installer().InstallProc(*item);
-    } else if (Category == CatDrivers) {
+    } else if (Category == CategoryCode::Drivers) {
         Installer().InstallProc(*item);
-    } else if (Category == CatInstalled) {
+    } else if (Category == CategoryCode::Installed) {
         Launcher().RunProc(*item);
-    } else if (Category == CatShareware) {
+    } else if (Category == CategoryCode::Shareware) {
         std::string folder = Context.DiscDrive + "\\Shareware\\" + item->InstallDir;
         std::string file = folder + "\\" + item->InstallName;
         // Only the upper-case ".INF" marks a setup information file, as the catalogues write it.
@@ -172,11 +167,11 @@ void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
 {
     if (!ActionOffered(StopDIBOff))
         return;
-    if (Category == CatSettings) {
+    if (Category == CategoryCode::Settings) {
         SwitchSelectedSetting(false);
         return;
     }
-    if (!RunsOrInstalls(Category) && Category != CatInstalled)
+    if (!RunsOrInstalls(Category) && Category != CategoryCode::Installed)
         return;
     if (TDemos* item = SelectedItem())
         Uninstaller().UninstallProc(*item);
@@ -186,7 +181,7 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
 {
     if (!ActionOffered(ReadmeDIBOff))
         return;
-    if (Category == CatUpdates) {
+    if (Category == CategoryCode::Updates) {
         if (ItemIndex >= 1 && ItemIndex <= Catalogue.UpdateCount) {
             const TUpdate& update = Catalogue.Updates[ItemIndex];
             Launcher().ShellExec(Context.DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
@@ -197,17 +192,17 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
     if (!item)
         return;
     switch (Category) {
-    case CatDemos:
-    case CatReaders:
-    case CatFulls:
-    case CatExtra2:
+    case CategoryCode::Demos:
+    case CategoryCode::Readers:
+    case CategoryCode::Fulls:
+    case CategoryCode::Extra2:
         Launcher().ShellExec(item->GameDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
-    case CatExtra:
-    case CatDrivers:
+    case CategoryCode::Extra:
+    case CategoryCode::Drivers:
         Launcher().ShellExec(item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
-    case CatShareware:
+    case CategoryCode::Shareware:
         Launcher().ShellExec(Context.DiscDrive + "\\Shareware\\" + item->InstallDir + "\\" + item->ReadmeName, platform::SW_SHOWNORMAL);
         break;
     default:
@@ -219,7 +214,7 @@ void TForm1::WebDIBImageClick(platform::TObject* /*Sender*/)
 {
     if (!ActionOffered(WebDibOff))
         return;
-    if (!RunsOrInstalls(Category) && Category != CatDrivers)
+    if (!RunsOrInstalls(Category) && Category != CategoryCode::Drivers)
         return;
     const TDemos* item = SelectedItem();
     if (!item || item->Web.empty())

@@ -92,7 +92,7 @@ void TForm1::ProcessPage()
 {
     HideLitActions();
     const int32_t count = List.Count(Category);
-    if (Category == CatSettings)
+    if (Category == CategoryCode::Settings)
         SetSettings();
     else if (ItemIndex >= 1 && ItemIndex <= count)
         ShowSelectedItem();
@@ -102,20 +102,20 @@ void TForm1::ProcessPage()
 void TForm1::ShowSelectedItem()
 {
     switch (Category) {
-    case CatDemos:
-    case CatFulls:
-    case CatExtra2:
+    case CategoryCode::Demos:
+    case CategoryCode::Fulls:
+    case CategoryCode::Extra2:
         if (TDemos* item = SelectedItem())
             ShowGameDetail(*item);
         break;
-    case CatExtra: SetExtra(); break;
-    case CatShareware: SetShare(); break;
-    case CatDrivers: SetDrivers(); break;
-    case CatUpdates: SetUpdates(); break;
-    case CatReaders: SetReaders(); break;
-    case CatShots: SetShots(); break;
-    case CatMovies: SetFilms(); break;
-    case CatInstalled: SetInstalled(); break;
+    case CategoryCode::Extra: SetExtra(); break;
+    case CategoryCode::Shareware: SetShare(); break;
+    case CategoryCode::Drivers: SetDrivers(); break;
+    case CategoryCode::Updates: SetUpdates(); break;
+    case CategoryCode::Readers: SetReaders(); break;
+    case CategoryCode::Shots: SetShots(); break;
+    case CategoryCode::Movies: SetFilms(); break;
+    case CategoryCode::Installed: SetInstalled(); break;
     default: break;
     }
 }
@@ -273,7 +273,7 @@ void TForm1::DoFlags(int32_t flags)
     Flag_3D->Hide();
     Flag_CZ->Hide();
     Flag_Unplayable->Hide();
-    if (Category == CatDemos || Category == CatExtra2)
+    if (Category == CategoryCode::Demos || Category == CategoryCode::Extra2)
         Flag_Playable->Show();
     switch (flags) {
     case 1:
@@ -343,19 +343,19 @@ std::optional<std::string> TForm1::PlayHoverText()
 {
     const TDemos* item = SelectedItem();
     switch (Category) {
-    case CatDemos:
-    case CatFulls:
+    case CategoryCode::Demos:
+    case CategoryCode::Fulls:
         return item && item->NeedsInstall == 1 ? kInstallText : kRunText;
-    case CatExtra:
-    case CatExtra2:
-    case CatShareware:
-    case CatReaders:
+    case CategoryCode::Extra:
+    case CategoryCode::Extra2:
+    case CategoryCode::Shareware:
+    case CategoryCode::Readers:
         return item && item->CanRun == 0 ? kInstallText : kRunText;
-    case CatDrivers:
-    case CatUpdates: return kInstallText;
-    case CatMovies:
-    case CatInstalled: return kRunText;
-    case CatSettings: return kSwitchOnText;
+    case CategoryCode::Drivers:
+    case CategoryCode::Updates: return kInstallText;
+    case CategoryCode::Movies:
+    case CategoryCode::Installed: return kRunText;
+    case CategoryCode::Settings: return kSwitchOnText;
     default: return std::nullopt;
     }
 }
@@ -403,7 +403,7 @@ void TForm1::PlayCoverMouseMove(platform::TObject*, platform::TShiftState, int, 
 
 void TForm1::StopCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
 {
-    HelpLabel->SetCaption(Category == CatSettings ? kSwitchOffText : kUninstallText);
+    HelpLabel->SetCaption(Category == CategoryCode::Settings ? kSwitchOffText : kUninstallText);
     StopDIBImage->Show();
 }
 

@@ -38,13 +38,13 @@ std::string TForm1::SelectedPicture()
 {
     auto inRange = [this](int32_t count) { return ItemIndex >= 1 && ItemIndex <= count; };
     switch (Category) {
-    case CatShots: return inRange(Catalogue.ShotCount) ? Catalogue.Shots[ItemIndex].Picture : std::string();
-    case CatMovies: return inRange(Catalogue.MovieCount) ? Catalogue.Movies[ItemIndex].Picture : std::string();
-    case CatDemos:
-    case CatExtra:
-    case CatDrivers:
-    case CatFulls:
-    case CatExtra2:
+    case CategoryCode::Shots: return inRange(Catalogue.ShotCount) ? Catalogue.Shots[ItemIndex].Picture : std::string();
+    case CategoryCode::Movies: return inRange(Catalogue.MovieCount) ? Catalogue.Movies[ItemIndex].Picture : std::string();
+    case CategoryCode::Demos:
+    case CategoryCode::Extra:
+    case CategoryCode::Drivers:
+    case CategoryCode::Fulls:
+    case CategoryCode::Extra2:
         if (const TDemos* item = SelectedItem())
             return item->Picture;
         return {};

@@ -13,7 +13,7 @@ constexpr int32_t InstalledPageText = 33;
 
 void TForm1::SetInstalledPage()
 {
-    Category = CatInstalled;
+    Category = CategoryCode::Installed;
     TopIndex = 1;
     ItemIndex = 1;
     if (HasWindowLayout())

@@ -31,9 +31,9 @@ constexpr TColor kInstalledColour = 0xC0C0C0;
 constexpr int kWheelIconZone = 600;
 constexpr int kWheelListZone = 590;
 
-bool MarksInstalled(int32_t category)
+bool MarksInstalled(CategoryCode category)
 {
-    return category == CatDemos || category == CatExtra2;
+    return category == CategoryCode::Demos || category == CategoryCode::Extra2;
 }
 
 }
@@ -45,7 +45,7 @@ void TForm1::FillList()
     if (ItemList::Lists(Category)) {
         for (int r = 1; r <= kRows; ++r)
             ListRow(r)->SetCaption(List.Name(Category, TopIndex + r - 1));
-    } else if (Category == CatSettings) {
+    } else if (Category == CategoryCode::Settings) {
         ClearList();
         ListRow(1)->SetCaption("ENHANCED MODE");
         ListRow(2)->SetCaption("SLOW COMPUTER");
@@ -73,7 +73,7 @@ void TForm1::Bold()
     if (!MarksInstalled(Category))
         return;
     auto installed = [this](int32_t i) {
-        if (Category == CatDemos)
+        if (Category == CategoryCode::Demos)
             return i >= 1 && i <= decltype(Catalogue.Demos)::capacity && Catalogue.Demos[i].Installed == 1;
         return i >= 1 && i <= decltype(Catalogue.Extra2)::capacity && Catalogue.Extra2[i].Installed == 1;
     };
@@ -123,7 +123,7 @@ void TForm1::ScrollListDown()
 void TForm1::ScrollListUp()
 {
     const int32_t count = List.Count(Category);
-    if (count == 0 || ItemIndex <= 1 || (Category == CatInstalled && Catalogue.InstalledCount == 0))
+    if (count == 0 || ItemIndex <= 1 || (Category == CategoryCode::Installed && Catalogue.InstalledCount == 0))
         return;
     --ItemIndex;
     if (ItemIndex == TopIndex - 1 && TopIndex != 1) {

@@ -28,7 +28,7 @@ enum PageLook : uint8_t {
 };
 
 struct PageKind {
-    int32_t code;
+    CategoryCode code;
     const char* caption;
     int baseIndex; // the unlit icon in DIBImageList1; the lit one follows it
     unsigned look;
@@ -36,22 +36,22 @@ struct PageKind {
 };
 
 constexpr PageKind PageKinds[] = {
-    { CatDemos, "DEMA", 2, ShowsPicture | ChecksItems },
-    { CatExtra, "EXTRA", 6, 0 },
-    { CatShareware, "SHAREWARE", 4, 0, SharewareFolderText },
-    { CatDrivers, "OVLADA\xC8"
-                  "E",
+    { CategoryCode::Demos, "DEMA", 2, ShowsPicture | ChecksItems },
+    { CategoryCode::Extra, "EXTRA", 6, 0 },
+    { CategoryCode::Shareware, "SHAREWARE", 4, 0, SharewareFolderText },
+    { CategoryCode::Drivers, "OVLADA\xC8"
+                             "E",
         10, 0 },
-    { CatUpdates, "UPDATY", 8, 0, UpdatesExplanationText },
-    { CatReaders, "OD \xC8TEN\xC1\xD8U", 21, 0 },
-    { CatShots, "E3 OBR\xC1ZKY", 23, ShowsPicture | ShowsUnplayable },
-    { CatMovies, "E3 VIDEA", 23, ShowsPicture | OpaquePicture | ShowsUnplayable | ShowsCodecNote, SharewareFolderText },
-    { CatFulls, "PLN\xC1 HRA", 4, ShowsPicture },
-    { CatExtra2, "ONLINE DEMA", 25, ShowsPicture | ChecksItems },
-    { CatInstalled, "INSTALOV\xC1NO", 27, 0 },
+    { CategoryCode::Updates, "UPDATY", 8, 0, UpdatesExplanationText },
+    { CategoryCode::Readers, "OD \xC8TEN\xC1\xD8U", 21, 0 },
+    { CategoryCode::Shots, "E3 OBR\xC1ZKY", 23, ShowsPicture | ShowsUnplayable },
+    { CategoryCode::Movies, "E3 VIDEA", 23, ShowsPicture | OpaquePicture | ShowsUnplayable | ShowsCodecNote, SharewareFolderText },
+    { CategoryCode::Fulls, "PLN\xC1 HRA", 4, ShowsPicture },
+    { CategoryCode::Extra2, "ONLINE DEMA", 25, ShowsPicture | ChecksItems },
+    { CategoryCode::Installed, "INSTALOV\xC1NO", 27, 0 },
 };
 
-const PageKind* FindPageKind(int32_t code)
+const PageKind* FindPageKind(CategoryCode code)
 {
     for (const PageKind& kind : PageKinds)
         if (kind.code == code)
@@ -66,7 +66,7 @@ constexpr int FadeStep = 30;
 
 }
 
-void TForm1::AddPage(int32_t code)
+void TForm1::AddPage(CategoryCode code)
 {
     ++Catalogue.PageCount;
     const PageKind* kind = FindPageKind(code);
@@ -104,7 +104,7 @@ void TForm1::UnpressIcon(int32_t n)
 
 void TForm1::MainButtonClick(int32_t n)
 {
-    if (n < 1 || n > Catalogue.PageCount || n > Catalogue.Pages.capacity || Catalogue.Pages[n].Code == Category)
+    if (n < 1 || n > Catalogue.PageCount || n > Catalogue.Pages.capacity || Catalogue.Pages[n].Category() == Category)
         return;
     if (m_environment.Cursor)
         m_environment.Cursor->ShowDefault();
@@ -113,27 +113,27 @@ void TForm1::MainButtonClick(int32_t n)
     if (n != PreviousSlot)
         UnpressIcon(PreviousSlot);
     PressIcon(n);
-    SelectPage(Catalogue.Pages[n].Code);
+    SelectPage(Catalogue.Pages[n].Category());
 }
 
-void TForm1::SelectPage(int32_t code)
+void TForm1::SelectPage(CategoryCode code)
 {
     SetOff();
     Unbold();
     ItemIndex = 1;
     TopIndex = 1;
-    if (code == CatInstalled)
+    if (code == CategoryCode::Installed)
         SetInstalledPage();
-    else if (code == CatSettings)
+    else if (code == CategoryCode::Settings)
         SetSettingsPage();
     else if (FindPageKind(code))
         SetPage(code);
 }
 
-void TForm1::SetPage(int32_t code)
+void TForm1::SetPage(CategoryCode code)
 {
     const PageKind* kind = FindPageKind(code);
-    if (!kind || code == CatInstalled)
+    if (!kind || code == CategoryCode::Installed)
         return;
     Category = code;
     if (kind->look & ChecksItems) {
@@ -161,7 +161,7 @@ void TForm1::SetSettingsPage()
 {
     // The page icons keep their state: the old page's icon stays lit and every icon clickable.
     UnpressIcon(HotIcon);
-    Category = CatSettings;
+    Category = CategoryCode::Settings;
     SetOff();
     ItemIndex = 1;
     TopIndex = 1;

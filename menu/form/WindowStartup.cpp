@@ -102,10 +102,11 @@ void TForm1::ShowCatalogue()
     DebugLabel2->SetVisible(Catalogue.DebugMode);
 
     Catalogue.PageCount = 0;
-    for (int32_t code : { 1, 11, 10, 8, 7, 2, 3, 5, 4, 20 })
+    using enum CategoryCode;
+    for (CategoryCode code : { Demos, Extra2, Fulls, Movies, Shots, Extra, Shareware, Updates, Drivers, Installed })
         AddPage(code);
     MainButtonClick(1);
-    SetPage(CatDemos);
+    SetPage(CategoryCode::Demos);
 }
 
 void TForm1::FormDestroy(platform::TObject*)

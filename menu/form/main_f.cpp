@@ -21,7 +21,10 @@ const platform::ClassInfo& TForm1::StaticClass()
             .ReadOnly();
     };
     platform::ClassBuilder<TForm1> builder("TForm1", &platform::TForm::StaticClass());
-    readOnly(builder, "Category", &TForm1::Category);
+    builder.Integer(
+               "Category", [](const TForm1& f) { return static_cast<int32_t>(f.Category); }, [](TForm1&, int32_t) {})
+        .NotStored()
+        .ReadOnly();
     readOnly(builder, "ItemIndex", &TForm1::ItemIndex);
     readOnly(builder, "TopIndex", &TForm1::TopIndex);
     readOnlyCount(builder, "PageCount", &DiscCatalogue::PageCount);
@@ -57,6 +60,7 @@ TForm1::TForm1(MenuEnvironment environment, platform::TComponent* owner)
     , Startup(Context, *m_fileTree, m_environment.OwnPath, m_environment.MessageBoxes, { Enhanced, Slow, Terminated })
     , Texts(Context)
 {
+    MakeActionParts();
 }
 
 TForm1::~TForm1()

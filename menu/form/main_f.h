@@ -69,7 +69,7 @@ public:
     // Form-wide fields.
     int32_t Enhanced = 0;
     int32_t Slow = 0;
-    int32_t Category = 0;
+    CategoryCode Category = CategoryCode::None;
     int32_t ItemIndex = 0;
 
     // Navigation state of the pages and the icon column.
@@ -113,13 +113,13 @@ public:
     void FontsChanged();
 
     // Page table and navigation.
-    void AddPage(int32_t code);
+    void AddPage(CategoryCode code);
     void PressIcon(int32_t n);
     void UnpressIcon(int32_t n);
     void MainButtonClick(int32_t n);
-    void SelectPage(int32_t code);
+    void SelectPage(CategoryCode code);
     // Opens the page of a category that lists catalogue items (not the installed page).
-    void SetPage(int32_t code);
+    void SetPage(CategoryCode code);
     void SetSettingsPage();
     void ProcessPage();
     void SetOpacity(int32_t n, int32_t step);
@@ -185,8 +185,7 @@ public:
     void DIBTimer4Timer(platform::TObject* Sender);
     void Timer1Timer(platform::TObject* Sender);
 
-    // The parts that run, install and remove items, made on first use (the window's library
-    // holds them).
+    // The parts that run, install and remove items.
     ::Launcher& Launcher();
     ::Installer& Installer();
     ::Uninstaller& Uninstaller();

@@ -21,12 +21,13 @@ struct FormlessServices {
     shell::FileTree files { shell::FileTreeContext {} };
     DiscCatalogue catalogue { context };
     StatusCheck status { context, files, nullptr };
-    int32_t category = 0;
+    MessageTexts texts { context };
+    CategoryCode category = CategoryCode::None;
     int32_t itemIndex = 0;
 
     ActionServices Services()
     {
-        return { .context = context, .catalogue = catalogue, .status = status, .files = files, .loadSpecial = [](int32_t, const std::string& argument) { return argument; }, .showError = [](const std::string&) {}, .category = category, .itemIndex = itemIndex, .refreshViews = [] {} };
+        return { .context = context, .catalogue = catalogue, .status = status, .files = files, .texts = texts, .showError = [](const std::string&) {}, .category = category, .itemIndex = itemIndex, .refreshViews = [] {} };
     }
 };
 

@@ -138,7 +138,7 @@ TEST_F(DetailView, OtherCategories)
                    "[Reader2]\nName=program\nReadmename=r.txt\nGamename=p.exe\nInstallType=1\n"
                    "[Updates]\nUpdate1=PATCH,,setup.exe,readme.txt,0\n");
     f.MainButtonClick(6);
-    ASSERT_EQ(f.Category, CatExtra);
+    ASSERT_EQ(f.Category, CategoryCode::Extra);
     EXPECT_EQ(f.Catalogue.Extra[1].CanRun, 1);
     EXPECT_EQ(f.Catalogue.Extra[1].GameDir, f.Catalogue.Extra[1].InstallDir);
     EXPECT_TRUE(f.PlayDIBOff->Visible());
@@ -150,7 +150,7 @@ TEST_F(DetailView, OtherCategories)
 
     // A contribution that is only a text: its readme, from its disc folder, and nothing else.
     f.Catalogue.Readers[1].NeedsInstall = 1;
-    f.Category = CatReaders;
+    f.Category = CategoryCode::Readers;
     f.ItemIndex = 1;
     f.SetReaders();
     EXPECT_EQ(f.Catalogue.Readers[1].GameDir, f.Catalogue.Readers[1].InstallDir);
@@ -166,7 +166,7 @@ TEST_F(DetailView, OtherCategories)
     EXPECT_EQ(f.Catalogue.Readers[2].GameDir, "");
 
     f.MainButtonClick(8);
-    ASSERT_EQ(f.Category, CatUpdates);
+    ASSERT_EQ(f.Category, CategoryCode::Updates);
     ASSERT_EQ(f.Catalogue.UpdateCount, 1);
     f.Catalogue.Updates[1].Subtitle = "";
     f.ProcessPage();
@@ -237,7 +237,7 @@ TEST_F(DetailView, ActionsTheItemDoesNotOfferTakeNoClick)
     ASSERT_FALSE(f.PlayDIBOff->Visible());
     f.PlayDIBImage->Show();
     f.PlayDIBImageClick(f.PlayDIBImage);
-    EXPECT_EQ(f.Installer().InstallCategory(), 0);
+    EXPECT_EQ(f.Installer().InstallCategory(), CategoryCode::None);
     // Rebuilding the view puts the lit image out.
     f.ProcessPage();
     EXPECT_FALSE(f.PlayDIBImage->Visible());

@@ -20,7 +20,7 @@ protected:
     TDemos& Demo(int32_t installType, int32_t dirDetect = 0)
     {
         form->Catalogue.DemoCount = 2;
-        form->Category = 1;
+        form->Category = CategoryCode::Demos;
         form->ItemIndex = 2;
         TDemos& item = form->Catalogue.Demos[2];
         item = TDemos {};
@@ -52,14 +52,14 @@ TEST_F(Install, WaitedSetupIsFollowedByTheStatusCheckAndItsRecords)
     recorder->SetExitHook([&](const platform::RecordedStart&) {
         SetupInstallsTheGame();
         // The user moves to another page while the setup runs.
-        form->Category = 3;
+        form->Category = CategoryCode::Shareware;
         form->ItemIndex = 1;
     });
     form->Installer().InstallProc(item);
 
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\setup.exe" });
     EXPECT_EQ(recorder->Starts()[0].start.currentDirectory, Drive() + "\\DEMOS\\Hra\\");
-    EXPECT_EQ(form->Category, 1);
+    EXPECT_EQ(form->Category, CategoryCode::Demos);
     EXPECT_EQ(form->ItemIndex, 2);
     EXPECT_EQ(item.CanRun, 1);
     EXPECT_EQ(item.Installed, 1);
@@ -216,13 +216,13 @@ TEST_F(Install, ThePollSelectsTheItemOnlyOnItsOwnPage)
 {
     TDemos& item = Demo(4);
     form->Installer().InstallProc(item);
-    form->Category = 10;
+    form->Category = CategoryCode::Fulls;
     form->ItemIndex = 1;
     SetupInstallsTheGame();
     loop.Advance(3000);
     EXPECT_EQ(item.CanRun, 1);
     EXPECT_FALSE(form->Timer1->Enabled());
-    EXPECT_EQ(form->Category, 10);
+    EXPECT_EQ(form->Category, CategoryCode::Fulls);
     EXPECT_EQ(form->ItemIndex, 1);
 }
 

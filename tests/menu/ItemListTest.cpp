@@ -122,7 +122,7 @@ TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
     for (int n = 1; n <= 45; ++n)
         f.Catalogue.Updates[n].Name = "UPDATE" + std::to_string(n);
     f.MainButtonClick(8);
-    ASSERT_EQ(f.Category, CatUpdates);
+    ASSERT_EQ(f.Category, CategoryCode::Updates);
 
     std::vector<int> down;
     for (int i = 0; i < 6; ++i) {
@@ -148,7 +148,7 @@ TEST_F(ItemList, LetterKeysWorkOnTheExtraPageToo)
     auto& f = Open("[Main]\nCD=0206\nDemos=1\nExtra=3\n[Demo1]\nName=X\nPicture=NUL\n"
         + Sections("Extra", 3, DemoName, "Picture=NUL\nInstallType=1\n"));
     f.MainButtonClick(6);
-    ASSERT_EQ(f.Category, CatExtra);
+    ASSERT_EQ(f.Category, CategoryCode::Extra);
     Key('C');
     EXPECT_EQ(f.ItemIndex, 3);
     EXPECT_EQ(f.NameLabel->Caption(), DemoName(3));
@@ -202,7 +202,7 @@ TEST_F(ItemList, AnEmptyPageShowsNoPositionAndNothingToDescribe)
     auto& f = OpenDemos(2);
     ASSERT_EQ(f.Catalogue.DriverCount, 0);
     f.MainButtonClick(9);
-    ASSERT_EQ(f.Category, CatDrivers);
+    ASSERT_EQ(f.Category, CategoryCode::Drivers);
     EXPECT_EQ(f.PositionLabel->Caption(), "");
     EXPECT_EQ(f.NameLabel->Caption(), "");
     for (uint16_t key : std::initializer_list<uint16_t> { platform::VK_DOWN, platform::VK_UP, platform::VK_END, platform::VK_NEXT, 0x41 })
@@ -228,14 +228,14 @@ TEST(ItemListPart, NamesCountsAndLettersComeFromTheCatalogue)
     catalogue.InstalledList[1].Name = "stara hra";
     const ::ItemList list { catalogue };
 
-    EXPECT_EQ(list.Count(CatDemos), 2);
-    EXPECT_EQ(list.Name(CatDemos, 31), "");
-    EXPECT_EQ(list.FindPosition(CatDemos, 'B'), 2);
-    EXPECT_EQ(list.FindPosition(CatDemos, 'C'), 0);
-    EXPECT_EQ(list.Name(CatInstalled, 1), "STARA HRA");
+    EXPECT_EQ(list.Count(CategoryCode::Demos), 2);
+    EXPECT_EQ(list.Name(CategoryCode::Demos, 31), "");
+    EXPECT_EQ(list.FindPosition(CategoryCode::Demos, 'B'), 2);
+    EXPECT_EQ(list.FindPosition(CategoryCode::Demos, 'C'), 0);
+    EXPECT_EQ(list.Name(CategoryCode::Installed, 1), "STARA HRA");
     // The settings page has its two rows but no catalogue names to jump through.
-    EXPECT_EQ(list.Count(CatSettings), 2);
-    EXPECT_TRUE(list.Names(CatSettings).empty());
+    EXPECT_EQ(list.Count(CategoryCode::Settings), 2);
+    EXPECT_TRUE(list.Names(CategoryCode::Settings).empty());
 }
 
 }

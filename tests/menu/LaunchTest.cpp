@@ -27,29 +27,29 @@ protected:
     }
 
     // Puts an item on the demos page as its only entry and selects it.
-    TDemos& Select(int32_t category, const TDemos& item)
+    TDemos& Select(CategoryCode category, const TDemos& item)
     {
         form->Category = category;
         form->ItemIndex = 1;
         TDemos* slot = nullptr;
         switch (category) {
-        case 1:
+        case CategoryCode::Demos:
             form->Catalogue.DemoCount = 1;
             slot = &form->Catalogue.Demos[1];
             break;
-        case 2:
+        case CategoryCode::Extra:
             form->Catalogue.ExtraCount = 1;
             slot = &form->Catalogue.Extra[1];
             break;
-        case 3:
+        case CategoryCode::Shareware:
             form->Catalogue.ShareCount = 1;
             slot = &form->Catalogue.Shareware[1];
             break;
-        case 4:
+        case CategoryCode::Drivers:
             form->Catalogue.DriverCount = 1;
             slot = &form->Catalogue.Drivers[1];
             break;
-        case 10:
+        case CategoryCode::Fulls:
             form->Catalogue.FullCount = 1;
             slot = &form->Catalogue.Fulls[1];
             break;
@@ -135,7 +135,7 @@ TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
     item.InstallType = InstallMethod::RunsFromDisc;
     item.InstallDir = "C:\\Hry\\Hra";
     item.Param = "C:\\Hry\\Hra\\save.dat";
-    TDemos& selected = Select(1, item);
+    TDemos& selected = Select(CategoryCode::Demos, item);
     form->Status.CheckDemo(selected);
     ASSERT_EQ(selected.Installed, 0);
 
@@ -217,7 +217,7 @@ TEST_F(Buttons, MainButtonRunsOrInstallsByPage)
 {
     TDemos item = Game("hra.exe");
     item.CanRun = 1;
-    Select(10, item);
+    Select(CategoryCode::Fulls, item);
     form->PlayDIBImageClick(nullptr);
     EXPECT_EQ(CommandLines(), std::vector<std::string> { "C:\\Hry\\Hra\\hra.exe" });
 
@@ -231,7 +231,7 @@ TEST_F(Buttons, MainButtonRunsOrInstallsByPage)
     driver.InstallType = InstallMethod::DriverSetup;
     driver.InstallDir = Drive() + "\\Drivers\\Gfx";
     driver.InstallName = "setup.exe";
-    TDemos& selected = Select(4, driver);
+    TDemos& selected = Select(CategoryCode::Drivers, driver);
     form->PlayDIBImageClick(nullptr);
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\Drivers\\Gfx\\setup.exe" });
     EXPECT_EQ(recorder->OpenHandleCount(), 0u);
@@ -245,7 +245,7 @@ TEST_F(Buttons, SharewareSetupInformationGoesToTheShell)
     TDemos share;
     share.InstallDir = "Tool";
     share.InstallName = "TOOL.INF";
-    Select(3, share);
+    Select(CategoryCode::Shareware, share);
     form->PlayDIBImageClick(nullptr);
     const auto& install = OnlyShellExecute();
     EXPECT_EQ(install.verb, "INSTALL");
@@ -264,7 +264,7 @@ TEST_F(Buttons, UpdatesFilmsConnectAndShowIni)
     form->Catalogue.Updates[1].SetupName = "Patch\\patch12.exe";
     form->Catalogue.Updates[2].SetupName = "Patch\\other.exe";
     form->Catalogue.Updates[2].NoRun = 1;
-    form->Category = 5;
+    form->Category = CategoryCode::Updates;
     form->ItemIndex = 1;
     form->PlayDIBImageClick(nullptr);
     form->ItemIndex = 2;
@@ -275,7 +275,7 @@ TEST_F(Buttons, UpdatesFilmsConnectAndShowIni)
     form->Catalogue.MovieCount = 1;
     form->Catalogue.Movies[1].InstallDir = Drive() + "\\Movies\\E3";
     form->Catalogue.Movies[1].GameName = "trailer.avi";
-    form->Category = 8;
+    form->Category = CategoryCode::Movies;
     form->ItemIndex = 1;
     form->PlayDIBImageClick(nullptr);
     form->Image15Click(nullptr);
@@ -294,29 +294,29 @@ TEST_F(Buttons, ReadmeOfEachPage)
     TDemos item = Game("hra.exe");
     item.ReadmeName = "readme.txt";
     struct Case {
-        int32_t category;
+        CategoryCode category;
         std::string installDir;
         std::string path;
     };
     const Case cases[] = {
-        { 10, "", "C:\\Hry\\Hra\\readme.txt" },
-        { 2, Drive() + "\\Extra\\Tool", Drive() + "\\Extra\\Tool\\readme.txt" },
-        { 4, Drive() + "\\Drivers\\Gfx", Drive() + "\\Drivers\\Gfx\\readme.txt" },
-        { 3, "Tool", Drive() + "\\Shareware\\Tool\\readme.txt" },
+        { CategoryCode::Fulls, "", "C:\\Hry\\Hra\\readme.txt" },
+        { CategoryCode::Extra, Drive() + "\\Extra\\Tool", Drive() + "\\Extra\\Tool\\readme.txt" },
+        { CategoryCode::Drivers, Drive() + "\\Drivers\\Gfx", Drive() + "\\Drivers\\Gfx\\readme.txt" },
+        { CategoryCode::Shareware, "Tool", Drive() + "\\Shareware\\Tool\\readme.txt" },
     };
     for (const Case& c : cases) {
         recorder->Clear();
         item.InstallDir = c.installDir;
         Select(c.category, item);
         form->ReadmeDIBImageClick(nullptr);
-        EXPECT_EQ(OnlyShellExecute().file, c.path) << c.category;
+        EXPECT_EQ(OnlyShellExecute().file, c.path) << static_cast<int>(c.category);
     }
 
     recorder->Clear();
     form->Catalogue.UpdateCount = 1;
     form->Catalogue.Updates[1].SetupName = "Patch\\patch12.exe";
     form->Catalogue.Updates[1].ReadmeName = "read.txt";
-    form->Category = 5;
+    form->Category = CategoryCode::Updates;
     form->ItemIndex = 1;
     form->ReadmeDIBImageClick(nullptr);
     EXPECT_EQ(OnlyShellExecute().file, Drive() + "\\Updates\\Patch\\read.txt");
@@ -338,14 +338,14 @@ TEST_F(Buttons, WebAddressGetsItsSchemeOnce)
     for (const char* web : { "www.hra.cz", "http://www.hra.cz", "HTTPS://www.hra.cz" }) {
         recorder->Clear();
         item.Web = web;
-        Select(1, item);
+        Select(CategoryCode::Demos, item);
         form->WebDIBImageClick(nullptr);
         std::string expected = std::string(web).find("://") == std::string::npos ? std::string("http://") + web : web;
         EXPECT_EQ(OnlyShellExecute().file, expected);
         EXPECT_EQ(recorder->ShellExecutes().back().request.verb, "OPEN");
     }
     recorder->Clear();
-    Select(3, item);
+    Select(CategoryCode::Shareware, item);
     form->WebDIBImageClick(nullptr);
     EXPECT_TRUE(recorder->ShellExecutes().empty());
 }

@@ -14,7 +14,7 @@ protected:
     {
         ActionFixture::SetUp();
         StartOn();
-        form->Category = 1;
+        form->Category = CategoryCode::Demos;
         form->ItemIndex = 1;
         form->Catalogue.DemoCount = 1;
         WriteDriveC("Hry/Hra/hra.exe", "x");
@@ -354,7 +354,7 @@ TEST_F(Uninstall, InstalledPageRebuildsAfterwards)
     state.WriteString("CD0206", "HRA_", "hra.exe,,,");
     form->SetInstalledPage();
     ASSERT_EQ(form->Catalogue.InstalledCount, 1);
-    ASSERT_EQ(form->Category, 20);
+    ASSERT_EQ(form->Category, CategoryCode::Installed);
     TDemos& entry = form->Catalogue.InstalledList[1];
     EXPECT_EQ(entry.InstallType, InstallMethod::MenuUnpacked);
     AnswerYes();

@@ -183,7 +183,7 @@ TEST_F(MenuWindow, PageTableAndFirstPage)
         // Slot 1 is the page on screen and stays lit; the others show their unlit image.
         EXPECT_EQ(f.SectionIcon(n)->IndexMain().DIBIndex(), slots[n - 1].base + (n == 1 ? 1 : 0));
     }
-    EXPECT_EQ(f.Category, CatDemos);
+    EXPECT_EQ(f.Category, CategoryCode::Demos);
     EXPECT_EQ(f.SelectedSlot, 1);
     EXPECT_EQ(f.ItemIndex, 1);
     EXPECT_EQ(f.PositionLabel->Caption(), "1 z 3");
@@ -195,12 +195,12 @@ TEST_F(MenuWindow, EveryPageOpensWithItsCategoryAndPosition)
     auto& f = Open();
     struct Expected {
         int slot;
-        int category;
+        CategoryCode category;
         const char* position;
     };
-    const Expected pages[] = { { 2, CatExtra2, "1 z 3" }, { 3, CatFulls, "1 z 1" }, { 4, CatMovies, "1 z 1" },
-        { 5, CatShots, "1 z 1" }, { 6, CatExtra, "1 z 1" }, { 7, CatShareware, "1 z 2" }, { 8, CatUpdates, "1 z 1" },
-        { 9, CatDrivers, "1 z 1" }, { 10, CatInstalled, "" }, { 1, CatDemos, "1 z 5" } };
+    const Expected pages[] = { { 2, CategoryCode::Extra2, "1 z 3" }, { 3, CategoryCode::Fulls, "1 z 1" }, { 4, CategoryCode::Movies, "1 z 1" },
+        { 5, CategoryCode::Shots, "1 z 1" }, { 6, CategoryCode::Extra, "1 z 1" }, { 7, CategoryCode::Shareware, "1 z 2" }, { 8, CategoryCode::Updates, "1 z 1" },
+        { 9, CategoryCode::Drivers, "1 z 1" }, { 10, CategoryCode::Installed, "" }, { 1, CategoryCode::Demos, "1 z 5" } };
     for (const Expected& page : pages) {
         SCOPED_TRACE(page.slot);
         f.MainButtonClick(page.slot);
@@ -220,7 +220,7 @@ TEST_F(MenuWindow, PageTextsOfSharewareUpdatesAndFilms)
     WriteCatalogue("[Main]\nCD=0206\nDemos=1\nUpdates=1\n[Demo1]\nName=Demo\n[Updates]\nUpdate1=Patch,x,patch\\setup.exe\n");
     auto& f = Open();
     f.MainButtonClick(7);
-    EXPECT_EQ(f.Category, CatShareware);
+    EXPECT_EQ(f.Category, CategoryCode::Shareware);
     EXPECT_EQ(f.TextLabel->Caption(), f.Texts.LoadString(13));
     EXPECT_FALSE(f.DIBImage4->Visible());
     EXPECT_EQ(f.PositionLabel->Caption(), "");
@@ -253,15 +253,15 @@ TEST_F(MenuWindow, ClickingThePageOnScreenChangesNothing)
     EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
     // From the settings page the same icon switches back: that page has its own code.
     f.Image12->Click();
-    EXPECT_EQ(f.Category, CatSettings);
+    EXPECT_EQ(f.Category, CategoryCode::Settings);
     EXPECT_EQ(f.SelectedSlot, 1);
     f.SectionIcon(1)->Click();
-    EXPECT_EQ(f.Category, CatDemos);
+    EXPECT_EQ(f.Category, CategoryCode::Demos);
     EXPECT_EQ(f.ItemIndex, 1);
     // Slots beyond the table are ignored.
     f.MainButtonClick(11);
     f.MainButtonClick(0);
-    EXPECT_EQ(f.Category, CatDemos);
+    EXPECT_EQ(f.Category, CategoryCode::Demos);
 }
 
 TEST_F(MenuWindow, HoverLightsAnIconUntilTheBackground)
@@ -347,7 +347,7 @@ TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
     WriteCatalogue(SmallCatalogue(3));
     auto& f = Open();
     f.Image12->Click();
-    EXPECT_EQ(f.Category, CatSettings);
+    EXPECT_EQ(f.Category, CategoryCode::Settings);
     EXPECT_EQ(f.ItemIndex, 1);
     EXPECT_EQ(f.NameLabel->Caption(), "STATUS: ZAPNUTO");
     EXPECT_EQ(f.TextLabel->Caption(), "Zap\xEDn\xE1 okrajov\xFD panel a jeho animace. Vy\x9E"

@@ -212,15 +212,15 @@ int RunStatus(Arguments& args, std::ostream& out)
     LoadedForm loaded;
     Load(loaded, disc);
     TForm1& f = *loaded.form;
-    auto report = [&](int32_t category, int32_t index, TDemos& item) {
+    auto report = [&](CategoryCode category, int32_t index, TDemos& item) {
         f.Status.CheckDemo(item);
-        out << JsonObject().Number("Category", category).Number("Index", index).Text("Name", item.Name).Text("GameDir", item.GameDir).Number("CanRun", item.CanRun).Number("Installed", item.Installed).Number("NeedsInstall", item.NeedsInstall).Text("UnInstallName", item.UnInstallName).Str()
+        out << JsonObject().Number("Category", static_cast<int32_t>(category)).Number("Index", index).Text("Name", item.Name).Text("GameDir", item.GameDir).Number("CanRun", item.CanRun).Number("Installed", item.Installed).Number("NeedsInstall", item.NeedsInstall).Text("UnInstallName", item.UnInstallName).Str()
             << "\n";
     };
     for (int32_t n = 1; n <= f.Catalogue.DemoCount; ++n)
-        report(CatDemos, n, f.Catalogue.Demos[n]);
+        report(CategoryCode::Demos, n, f.Catalogue.Demos[n]);
     for (int32_t n = 1; n <= f.Catalogue.Extra2Count; ++n)
-        report(CatExtra2, n, f.Catalogue.Extra2[n]);
+        report(CategoryCode::Extra2, n, f.Catalogue.Extra2[n]);
     return 0;
 }
 

@@ -67,7 +67,7 @@ protected:
     // The demo as its page shows it: selected and checked.
     TDemos& Demo(int index)
     {
-        form->Category = 1;
+        form->Category = CategoryCode::Demos;
         form->ItemIndex = index;
         form->Status.CheckDemo(form->Catalogue.Demos[index]);
         return form->Catalogue.Demos[index];
@@ -135,7 +135,7 @@ TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
 
 TEST_F(SampleDiscRoundTrip, OtherListsFindTheirItemsToo)
 {
-    auto check = [&](int32_t category, TDemos& item, const char* folderUtf8) {
+    auto check = [&](CategoryCode category, TDemos& item, const char* folderUtf8) {
         SCOPED_TRACE(item.Name);
         form->Category = category;
         form->Status.CheckDemo(item);
@@ -147,12 +147,12 @@ TEST_F(SampleDiscRoundTrip, OtherListsFindTheirItemsToo)
         EXPECT_FALSE(FileExists(item.GameDir + "\\" + item.GameName));
     };
     form->ItemIndex = 1;
-    check(10, form->Catalogue.Fulls[1], "C:\\Hry\\Tajemství hradu");
-    check(11, form->Catalogue.Extra2[1], "C:\\Hry\\Kosmická liga");
+    check(CategoryCode::Fulls, form->Catalogue.Fulls[1], "C:\\Hry\\Tajemství hradu");
+    check(CategoryCode::Extra2, form->Catalogue.Extra2[1], "C:\\Hry\\Kosmická liga");
     form->ItemIndex = 3;
-    check(11, form->Catalogue.Extra2[3], "C:\\Hry\\Formule Praha");
+    check(CategoryCode::Extra2, form->Catalogue.Extra2[3], "C:\\Hry\\Formule Praha");
     form->ItemIndex = 2;
-    check(6, form->Catalogue.Readers[2], "C:\\Hry\\Bludiste");
+    check(CategoryCode::Readers, form->Catalogue.Readers[2], "C:\\Hry\\Bludiste");
 }
 
 // The registered setup is not waited for: the form's poll finds the item once it is in place.
