@@ -2,6 +2,7 @@
 
 #include "platform/bytes/ByteReader.h"
 #include "platform/text/Codepage.h"
+#include "platform/text/Text.h"
 
 #include <array>
 #include <cstring>
@@ -512,19 +513,13 @@ std::string JoinRelative(const std::string& folder, const std::string& relative)
     size_t rootLength = folder.size() >= 2 && folder[1] == ':' ? 2 : 0;
     std::string root = folder.substr(0, rootLength);
     std::string rest = folder.substr(rootLength) + "\\" + relative;
-    size_t start = 0;
-    while (start <= rest.size()) {
-        size_t end = rest.find('\\', start);
-        if (end == std::string::npos)
-            end = rest.size();
-        std::string part = rest.substr(start, end - start);
+    for (std::string_view part : platform::SplitNonEmpty(rest, '\\')) {
         if (part == "..") {
             if (!parts.empty())
                 parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
+        } else if (part != ".") {
+            parts.emplace_back(part);
         }
-        start = end + 1;
     }
     std::string out = root;
     for (const std::string& part : parts)

@@ -68,11 +68,7 @@ const ClassInfo& TCustomDIBControl::StaticClass()
                                       .Integer(
                                           "Opacity", [](const TCustomDIBControl& c) { return static_cast<int>(c.Opacity()); },
                                           [](TCustomDIBControl& c, int v) { c.SetOpacity(v); }, 255)
-                                      .Event("OnEnter", &TCustomDIBControl::OnEnter)
-                                      .Event("OnExit", &TCustomDIBControl::OnExit)
-                                      .Event("OnKeyDown", &TCustomDIBControl::OnKeyDown)
-                                      .Event("OnKeyPress", &TCustomDIBControl::OnKeyPress)
-                                      .Event("OnKeyUp", &TCustomDIBControl::OnKeyUp)
+                                      .FocusEvents()
                                       .Build();
     return info;
 }
@@ -118,11 +114,7 @@ void TCustomDIBControl::SetParent(TWinControl* parent)
     TGraphicControl::SetParent(target);
 }
 
-void TCustomDIBControl::SetOpacity(int value)
-{
-    if (ChangeValue(m_opacity, static_cast<uint8_t>(std::clamp(value, 0, 255))))
-        Invalidate();
-}
+void TCustomDIBControl::SetOpacity(int value) { StoreAndInvalidate(m_opacity, static_cast<uint8_t>(std::clamp(value, 0, 255))); }
 
 void TCustomDIBControl::SetDIBImageList(TCustomDIBImageList* list)
 {

@@ -1,13 +1,12 @@
 #include "dib/format/cDIBFormat.h"
 
-#include "dib/stream/LittleEndian.h"
 #include "dib/surface/cDIB.h"
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/ByteWriter.h"
 #include "platform/text/Text.h"
 
+#include <array>
 #include <cstring>
-
-using dibstream::ReadLE32;
-using dibstream::WriteLE32;
 
 namespace {
 
@@ -39,14 +38,13 @@ struct RsbLayout {
 
 [[noreturn]] void Malformed(const std::string& what) { throw EDIBFormatError("RSB: " + what); }
 
-RsbLayout CheckHeader(const uint8_t* header, uint64_t pixelBytesAvailable)
+RsbLayout CheckHeader(const platform::ByteReader& header, uint64_t pixelBytesAvailable)
 {
     RsbLayout layout {};
-    layout.width = ReadLE32(header + TDIBRSBFormat::WidthOffset);
-    layout.height = ReadLE32(header + TDIBRSBFormat::HeightOffset);
-    const uint32_t counts[4] = { ReadLE32(header + TDIBRSBFormat::RedBitsOffset),
-        ReadLE32(header + TDIBRSBFormat::GreenBitsOffset), ReadLE32(header + TDIBRSBFormat::BlueBitsOffset),
-        ReadLE32(header + TDIBRSBFormat::FourthBitsOffset) };
+    layout.width = header.U32(TDIBRSBFormat::WidthOffset);
+    layout.height = header.U32(TDIBRSBFormat::HeightOffset);
+    const uint32_t counts[4] = { header.U32(TDIBRSBFormat::RedBitsOffset), header.U32(TDIBRSBFormat::GreenBitsOffset),
+        header.U32(TDIBRSBFormat::BlueBitsOffset), header.U32(TDIBRSBFormat::FourthBitsOffset) };
     uint32_t total = 0;
     for (uint32_t count : counts) {
         if (count > MaxChannelBits)
@@ -102,11 +100,12 @@ void TAbstractDIBFormat::AddSaveFilters(std::vector<std::string>&) const {}
 
 void TDIBRSBFormat::LoadFromStream(TAbstractSuperDIB& dib, TDIBStream& stream)
 {
-    uint8_t header[HeaderSize];
+    std::array<uint8_t, HeaderSize> headerBytes;
     if (stream.Remaining() < HeaderSize)
         Malformed("the file is shorter than its 28-byte header.");
-    stream.ReadBuffer(header, sizeof header);
-    if (ReadLE32(header + VersionOffset) != SupportedVersion)
+    stream.ReadBuffer(headerBytes.data(), headerBytes.size());
+    const platform::ByteReader header(headerBytes);
+    if (header.U32(VersionOffset) != SupportedVersion)
         throw EDIBFormatError("Only RSB version 1 is supported.");
     const RsbLayout layout = CheckHeader(header, stream.Remaining());
 
@@ -114,6 +113,7 @@ void TDIBRSBFormat::LoadFromStream(TAbstractSuperDIB& dib, TDIBStream& stream)
     const size_t height = layout.height;
     std::vector<uint8_t> file(width * height * 2);
     stream.ReadBuffer(file.data(), file.size());
+    const platform::ByteReader values(file);
 
     // Decoded fully before the surface is touched, so a failure leaves it as it was.
     std::vector<uint32_t> pixels(width * height);
@@ -121,10 +121,9 @@ void TDIBRSBFormat::LoadFromStream(TAbstractSuperDIB& dib, TDIBStream& stream)
     const int redShift = greenShift + layout.green;
     const int fourthShift = redShift + layout.red;
     for (size_t y = 0; y < height; ++y) {
-        const uint8_t* row = file.data() + y * width * 2;
         uint32_t* out = pixels.data() + (height - 1 - y) * width; // memory rows run bottom-up
         for (size_t x = 0; x < width; ++x) {
-            const uint32_t value = uint32_t(row[2 * x]) | uint32_t(row[2 * x + 1]) << 8;
+            const uint32_t value = values.U16((y * width + x) * 2);
             out[x] = Field(value, 0, layout.blue) | Field(value, greenShift, layout.green) << 8
                 | Field(value, redShift, layout.red) << 16 | MaskField(value, fourthShift, layout.fourth) << 24;
         }
@@ -145,28 +144,27 @@ void TDIBRSBFormat::SaveToStream(const TAbstractSuperDIB& dib, TDIBStream& strea
     const size_t width = static_cast<size_t>(dib.Width());
     const size_t height = static_cast<size_t>(dib.Height());
 
-    uint8_t header[HeaderSize];
-    WriteLE32(header + VersionOffset, SupportedVersion);
-    WriteLE32(header + WidthOffset, static_cast<uint32_t>(width));
-    WriteLE32(header + HeightOffset, static_cast<uint32_t>(height));
-    WriteLE32(header + RedBitsOffset, masked ? 4 : 5);
-    WriteLE32(header + GreenBitsOffset, masked ? 4 : 6);
-    WriteLE32(header + BlueBitsOffset, masked ? 4 : 5);
-    WriteLE32(header + FourthBitsOffset, masked ? 4 : 0);
-    stream.WriteBuffer(header, sizeof header);
+    platform::ByteWriter header(HeaderSize);
+    header.Put32(VersionOffset, SupportedVersion);
+    header.Put32(WidthOffset, static_cast<uint32_t>(width));
+    header.Put32(HeightOffset, static_cast<uint32_t>(height));
+    header.Put32(RedBitsOffset, masked ? 4 : 5);
+    header.Put32(GreenBitsOffset, masked ? 4 : 6);
+    header.Put32(BlueBitsOffset, masked ? 4 : 5);
+    header.Put32(FourthBitsOffset, masked ? 4 : 0);
+    stream.WriteBytes(header.Bytes());
 
-    std::vector<uint8_t> row(width * 2);
     for (size_t y = 0; y < height; ++y) {
+        platform::ByteWriter row;
         const uint32_t* in = dib.ScanLine(static_cast<int>(y));
         for (size_t x = 0; x < width; ++x) {
             const uint32_t p = in[x];
             const uint32_t b = p & 0xFF, g = (p >> 8) & 0xFF, r = (p >> 16) & 0xFF, a = p >> 24;
             const uint32_t value = masked ? (a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)
                                           : (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
-            row[2 * x] = static_cast<uint8_t>(value);
-            row[2 * x + 1] = static_cast<uint8_t>(value >> 8);
+            row.Append16(static_cast<uint16_t>(value));
         }
-        stream.WriteBuffer(row.data(), row.size());
+        stream.WriteBytes(row.Bytes());
         Progress(static_cast<int>((y + 1) * 100 / height));
     }
 }

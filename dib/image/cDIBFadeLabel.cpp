@@ -49,15 +49,13 @@ const ClassInfo& TDIBFadeLabel::StaticClass()
                                       .Boolean("AutoSize", &L::AutoSize, &L::SetAutoSize, true)
                                       .Enum("BidiMode", BiDiModeEnum(), &L::BidiMode, &L::SetBidiMode, 0)
                                       .String("Caption", &L::Caption, &L::SetCaption)
-                                      .Color("Color", &L::Color, &L::SetColor, clBtnFace)
-                                      .StoredIf([](const L& c) { return !c.ParentColor(); })
+                                      .ControlColor(clBtnFace)
                                       .Color("ColorHighlighted", &L::ColorHighlighted, &L::SetColorHighlighted, 0xFFFFFF)
                                       // The colour shown now, for scripts that follow a fade; never stored.
                                       .Color("CurrentColor", &L::CurrentColor, [](L&, int32_t) {})
                                       .ReadOnly()
                                       .NotStored()
-                                      .Object("Font", [](L& c) -> TPersistent* { return &c.Font(); })
-                                      .StoredIf([](const L& c) { return !c.ParentFont(); })
+                                      .ControlFont()
                                       .Integer("FrameCount", &L::FrameCount, &L::SetFrameCount, 10)
                                       .Integer("FrameDelay", &L::FrameDelay, &L::SetFrameDelay, 50)
                                       .Enum("Layout", TextLayoutEnum(), &L::Layout, &L::SetLayout, 0)
@@ -99,7 +97,7 @@ void TCustomDIBFadeLabel::SetFrameCount(uint8_t value)
     BuildFadeTable();
 }
 
-void TCustomDIBFadeLabel::SetAngle(int value) { StoreAndRepaint(m_angle, static_cast<TAngle>(((value % 360) + 360) % 360)); }
+void TCustomDIBFadeLabel::SetAngle(int value) { StoreAndRepaint(m_angle, ToAngle(value)); }
 
 void TCustomDIBFadeLabel::SetAutoSize(bool value)
 {

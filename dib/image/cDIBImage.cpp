@@ -43,7 +43,7 @@ TCustomDIBImage::~TCustomDIBImage() = default;
 
 void TCustomDIBImage::SetAngle(int value)
 {
-    m_angle = static_cast<TAngle>(((value % 360) + 360) % 360);
+    m_angle = ToAngle(value);
     AdjustSize();
 }
 

@@ -106,15 +106,11 @@ void TDIBFormShaper::SetClientAreaOnly(bool value)
 
 void TDIBFormShaper::SetControlToShape(TWinControl* control)
 {
-    if (m_control)
-        m_control->RemoveFreeNotification(this);
     if (!IsLoading() && m_active)
         SetActive(false);
-    m_control = control;
+    SetReference(m_control, control);
     if (m_control && !dynamic_cast<TForm*>(m_control))
         m_clientAreaOnly = false;
-    if (m_control)
-        m_control->FreeNotification(this);
 }
 
 void TDIBFormShaper::SetOffsetX(int value)

@@ -1,12 +1,10 @@
 #include "dib/stream/cDIBCompressor.h"
 
 #include "dib/stream/cDIBStandardCompressors.h"
-#include "dib/stream/LittleEndian.h"
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/ByteWriter.h"
 
 #include <algorithm>
-#include <cstring>
-
-using namespace dibstream;
 
 namespace {
 
@@ -25,22 +23,27 @@ CompressorRegistry& Registry()
 
 }
 
-TGUID TGUID::FromBytes(const uint8_t* bytes)
+TGUID TGUID::FromBytes(std::span<const uint8_t> bytes)
 {
+    const platform::ByteReader guid(bytes);
     TGUID id;
-    id.D1 = ReadLE32(bytes);
-    id.D2 = ReadLE16(bytes + 4);
-    id.D3 = ReadLE16(bytes + 6);
-    std::memcpy(id.D4.data(), bytes + 8, id.D4.size());
+    id.D1 = guid.U32(D1Offset, "GUID");
+    id.D2 = guid.U16(D2Offset, "GUID");
+    id.D3 = guid.U16(D3Offset, "GUID");
+    std::ranges::copy(guid.Bytes(D4Offset, id.D4.size(), "GUID"), id.D4.begin());
     return id;
 }
 
-void TGUID::ToBytes(uint8_t* bytes) const
+std::array<uint8_t, TGUID::ByteSize> TGUID::ToBytes() const
 {
-    WriteLE32(bytes, D1);
-    WriteLE16(bytes + 4, D2);
-    WriteLE16(bytes + 6, D3);
-    std::memcpy(bytes + 8, D4.data(), D4.size());
+    platform::ByteWriter guid(ByteSize);
+    guid.Put32(D1Offset, D1);
+    guid.Put16(D2Offset, D2);
+    guid.Put16(D3Offset, D3);
+    guid.PutBytes(D4Offset, D4);
+    std::array<uint8_t, ByteSize> bytes;
+    std::ranges::copy(guid.Bytes(), bytes.begin());
+    return bytes;
 }
 
 uint64_t TAbstractDIBCompressor::MaxUnpackedSize(uint64_t) const { return UINT64_MAX; }

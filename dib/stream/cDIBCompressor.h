@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -25,9 +26,14 @@ struct TGUID {
     uint16_t D3 = 0;
     std::array<uint8_t, 8> D4 {};
 
+    static constexpr size_t D1Offset = 0;
+    static constexpr size_t D2Offset = 4;
+    static constexpr size_t D3Offset = 6;
+    static constexpr size_t D4Offset = 8;
     static constexpr size_t ByteSize = 16;
-    static TGUID FromBytes(const uint8_t* bytes);
-    void ToBytes(uint8_t* bytes) const;
+    // The first ByteSize bytes; platform::ByteRangeError when there are fewer.
+    static TGUID FromBytes(std::span<const uint8_t> bytes);
+    std::array<uint8_t, ByteSize> ToBytes() const;
     friend bool operator==(const TGUID&, const TGUID&) = default;
 };
 

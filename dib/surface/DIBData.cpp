@@ -2,8 +2,11 @@
 
 #include "dib/surface/cDIB.h"
 #include "dib/stream/cDIBCompressor.h"
-#include "dib/stream/LittleEndian.h"
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/ByteWriter.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 using namespace dibstream;
@@ -13,10 +16,10 @@ namespace {
 // Largest raw stream a surface can be read from.
 constexpr uint64_t MaxRawLength = RawHeaderSize + uint64_t(TAbstractSuperDIB::MaxPixels) * 4;
 
-void ReadEnvelope(TAbstractSuperDIB& dib, TDIBStream& stream, const uint8_t* header)
+void ReadEnvelope(TAbstractSuperDIB& dib, TDIBStream& stream, const platform::ByteReader& header)
 {
-    const TGUID id = TGUID::FromBytes(header + EnvelopeIdOffset);
-    const uint32_t rawLength = ReadLE32(header + EnvelopeRawLengthOffset);
+    const TGUID id = TGUID::FromBytes(header.Bytes(EnvelopeIdOffset, TGUID::ByteSize));
+    const uint32_t rawLength = header.U32(EnvelopeRawLengthOffset);
     TAbstractDIBCompressor* compressor = FindDIBCompressor(id);
     if (!compressor)
         throw EDIBCompressError(NoDecompressorMessage);
@@ -29,20 +32,20 @@ void ReadEnvelope(TAbstractSuperDIB& dib, TDIBStream& stream, const uint8_t* hea
     const std::vector<uint8_t> payload = stream.ReadRest();
     std::vector<uint8_t> raw(rawLength);
     compressor->Decompress(&dib, payload.data(), static_cast<uint32_t>(payload.size()), raw.data(), rawLength);
-    ApplyRawDIBStream(dib, raw.data(), raw.size());
+    ApplyRawDIBStream(dib, raw);
 }
 
 void ReadRaw(TAbstractSuperDIB& dib, TDIBStream& stream)
 {
-    uint8_t header[RawHeaderSize];
-    stream.ReadBuffer(header, sizeof header);
-    const uint64_t pixelBytes = uint64_t(ReadLE16(header + RawWidthOffset)) * ReadLE16(header + RawHeightOffset) * 4;
+    std::vector<uint8_t> raw(RawHeaderSize);
+    stream.ReadBuffer(raw.data(), raw.size());
+    const platform::ByteReader header(raw);
+    const uint64_t pixelBytes = uint64_t(header.U16(RawWidthOffset)) * header.U16(RawHeightOffset) * 4;
     if (pixelBytes > stream.Remaining())
         throw EDIBStreamError(StreamReadErrorMessage);
-    std::vector<uint8_t> raw(RawHeaderSize + pixelBytes);
-    std::memcpy(raw.data(), header, sizeof header);
+    raw.resize(RawHeaderSize + pixelBytes);
     stream.ReadBuffer(raw.data() + RawPixelsOffset, pixelBytes);
-    ApplyRawDIBStream(dib, raw.data(), raw.size());
+    ApplyRawDIBStream(dib, raw);
 }
 
 }
@@ -52,21 +55,22 @@ std::vector<uint8_t> BuildRawDIBStream(const TAbstractSuperDIB& dib)
     if (!dib.Bits())
         throw EDIBStreamError("The surface has no pixels to write.");
     const size_t pixelBytes = size_t(dib.Width()) * size_t(dib.Height()) * 4;
-    std::vector<uint8_t> raw(RawHeaderSize + pixelBytes);
-    WriteLE16(raw.data() + RawWidthOffset, static_cast<uint16_t>(dib.Width()));
-    WriteLE16(raw.data() + RawHeightOffset, static_cast<uint16_t>(dib.Height()));
-    std::memcpy(raw.data() + RawPixelsOffset, dib.Bits(), pixelBytes);
-    return raw;
+    platform::ByteWriter raw(RawHeaderSize + pixelBytes);
+    raw.Put16(RawWidthOffset, static_cast<uint16_t>(dib.Width()));
+    raw.Put16(RawHeightOffset, static_cast<uint16_t>(dib.Height()));
+    raw.PutBytes(RawPixelsOffset, std::span(reinterpret_cast<const uint8_t*>(dib.Bits()), pixelBytes));
+    return raw.Take();
 }
 
-void ApplyRawDIBStream(TAbstractSuperDIB& dib, const uint8_t* raw, size_t rawSize)
+void ApplyRawDIBStream(TAbstractSuperDIB& dib, std::span<const uint8_t> raw)
 {
-    if (rawSize < RawHeaderSize)
+    const platform::ByteReader fields(raw);
+    if (!fields.Holds(0, RawHeaderSize))
         throw EDIBStreamError(StreamReadErrorMessage);
-    const int width = ReadLE16(raw + RawWidthOffset);
-    const int height = ReadLE16(raw + RawHeightOffset);
+    const int width = fields.U16(RawWidthOffset);
+    const int height = fields.U16(RawHeightOffset);
     const uint64_t pixels = uint64_t(width) * uint64_t(height);
-    if (pixels * 4 > rawSize - RawHeaderSize)
+    if (!fields.Holds(RawPixelsOffset, pixels * 4))
         throw EDIBStreamError(StreamReadErrorMessage);
     if (width == 0 || height == 0)
         throw EDIBStreamError("A DIB stream of " + std::to_string(width) + " x " + std::to_string(height)
@@ -75,7 +79,7 @@ void ApplyRawDIBStream(TAbstractSuperDIB& dib, const uint8_t* raw, size_t rawSiz
         throw EDIBStreamError("A DIB stream of " + std::to_string(width) + " x " + std::to_string(height)
             + " pixels is too large.");
     dib.SetSize(width, height);
-    std::memcpy(dib.Bits(), raw + RawPixelsOffset, static_cast<size_t>(pixels) * 4);
+    std::memcpy(dib.Bits(), fields.Bytes(RawPixelsOffset, pixels * 4).data(), static_cast<size_t>(pixels) * 4);
     dib.Changed();
 }
 
@@ -91,13 +95,13 @@ void WriteDIBData(const TAbstractSuperDIB& dib, TDIBStream& stream)
             packedLength = 0; // a failing compressor only means the raw stream is written
         }
         if (packedLength > 0 && packedLength <= raw.size()) {
-            uint8_t header[EnvelopeHeaderSize];
-            std::memcpy(header + EnvelopeSignatureOffset, EnvelopeSignature, sizeof EnvelopeSignature);
+            platform::ByteWriter header(EnvelopeHeaderSize);
+            header.PutBytes(EnvelopeSignatureOffset, EnvelopeSignature);
             TGUID id;
             compressor->GetID(id);
-            id.ToBytes(header + EnvelopeIdOffset);
-            WriteLE32(header + EnvelopeRawLengthOffset, static_cast<uint32_t>(raw.size()));
-            stream.WriteBuffer(header, sizeof header);
+            header.PutBytes(EnvelopeIdOffset, id.ToBytes());
+            header.Put32(EnvelopeRawLengthOffset, static_cast<uint32_t>(raw.size()));
+            stream.WriteBytes(header.Bytes());
             stream.WriteBuffer(packed.data(), packedLength);
             return;
         }
@@ -109,9 +113,10 @@ void ReadDIBData(TAbstractSuperDIB& dib, TDIBStream& stream)
 {
     const uint64_t start = stream.Position();
     if (stream.Remaining() >= EnvelopeHeaderSize) {
-        uint8_t header[EnvelopeHeaderSize];
-        stream.ReadBuffer(header, sizeof header);
-        if (std::memcmp(header + EnvelopeSignatureOffset, EnvelopeSignature, sizeof EnvelopeSignature) == 0) {
+        std::array<uint8_t, EnvelopeHeaderSize> bytes;
+        stream.ReadBuffer(bytes.data(), bytes.size());
+        const platform::ByteReader header(bytes);
+        if (std::ranges::equal(header.Bytes(EnvelopeSignatureOffset, sizeof EnvelopeSignature), EnvelopeSignature)) {
             ReadEnvelope(dib, stream, header);
             return;
         }

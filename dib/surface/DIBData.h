@@ -10,13 +10,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class TAbstractSuperDIB;
 
 namespace dibstream {
 
-inline constexpr char EnvelopeSignature[6] = { 'D', 'I', 'B', 'C', 'M', 'P' };
+inline constexpr uint8_t EnvelopeSignature[6] = { 'D', 'I', 'B', 'C', 'M', 'P' };
 inline constexpr size_t EnvelopeSignatureOffset = 0;
 inline constexpr size_t EnvelopeIdOffset = 6;
 inline constexpr size_t EnvelopeRawLengthOffset = 22;
@@ -40,4 +41,4 @@ void ReadDIBData(TAbstractSuperDIB& dib, TDIBStream& stream);
 
 // The raw stream of a surface, and the check-and-apply of one.
 std::vector<uint8_t> BuildRawDIBStream(const TAbstractSuperDIB& dib);
-void ApplyRawDIBStream(TAbstractSuperDIB& dib, const uint8_t* raw, size_t rawSize);
+void ApplyRawDIBStream(TAbstractSuperDIB& dib, std::span<const uint8_t> raw);

@@ -230,23 +230,9 @@ void TAbstractSuperDIB::ReleaseOwnedBits()
     }
 }
 
-void TAbstractSuperDIB::SetAngle(int value)
-{
-    // The rotation tables have one entry per whole degree.
-    const TAngle angle = static_cast<TAngle>(((value % 360) + 360) % 360);
-    if (angle != m_angle) {
-        m_angle = angle;
-        Changed();
-    }
-}
+void TAbstractSuperDIB::SetAngle(int value) { StoreAndNotify(m_angle, ToAngle(value)); }
 
-void TAbstractSuperDIB::SetAutoSize(bool value)
-{
-    if (value != m_autoSize) {
-        m_autoSize = value;
-        Changed();
-    }
-}
+void TAbstractSuperDIB::SetAutoSize(bool value) { StoreAndNotify(m_autoSize, value); }
 
 void TAbstractSuperDIB::SetClipRect(const TRect& rect)
 {
@@ -272,38 +258,13 @@ void TAbstractSuperDIB::SetHeight(int value)
     SetSize(m_width, value);
 }
 
-void TAbstractSuperDIB::SetMasked(bool value)
-{
-    if (value != m_masked) {
-        m_masked = value;
-        Changed();
-    }
-}
+void TAbstractSuperDIB::SetMasked(bool value) { StoreAndNotify(m_masked, value); }
 
-void TAbstractSuperDIB::SetOpacity(int value)
-{
-    const uint8_t opacity = static_cast<uint8_t>(std::clamp(value, 0, 255));
-    if (opacity != m_opacity) {
-        m_opacity = opacity;
-        Changed();
-    }
-}
+void TAbstractSuperDIB::SetOpacity(int value) { StoreAndNotify(m_opacity, static_cast<uint8_t>(std::clamp(value, 0, 255))); }
 
-void TAbstractSuperDIB::SetScaleX(double value)
-{
-    if (value != m_scaleX) {
-        m_scaleX = value;
-        Changed();
-    }
-}
+void TAbstractSuperDIB::SetScaleX(double value) { StoreAndNotify(m_scaleX, value); }
 
-void TAbstractSuperDIB::SetScaleY(double value)
-{
-    if (value != m_scaleY) {
-        m_scaleY = value;
-        Changed();
-    }
-}
+void TAbstractSuperDIB::SetScaleY(double value) { StoreAndNotify(m_scaleY, value); }
 
 void TAbstractSuperDIB::SetScale(double value)
 {
@@ -314,21 +275,9 @@ void TAbstractSuperDIB::SetScale(double value)
         Changed();
 }
 
-void TAbstractSuperDIB::SetTransparent(bool value)
-{
-    if (value != m_transparent) {
-        m_transparent = value;
-        Changed();
-    }
-}
+void TAbstractSuperDIB::SetTransparent(bool value) { StoreAndNotify(m_transparent, value); }
 
-void TAbstractSuperDIB::SetTransparentMode(TTransparentMode value)
-{
-    if (value != m_transparentMode) {
-        m_transparentMode = value;
-        Changed();
-    }
-}
+void TAbstractSuperDIB::SetTransparentMode(TTransparentMode value) { StoreAndNotify(m_transparentMode, value); }
 
 uint32_t TAbstractSuperDIB::TransparentColor() const
 {

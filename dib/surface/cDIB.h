@@ -18,7 +18,10 @@
 #include <string>
 #include <vector>
 
+// Rotations in whole degrees, 0 to 359: the rotation tables have one entry per degree.
 using TAngle = uint16_t;
+// Any number of degrees as an angle, taken modulo 360 (-90 is 270).
+constexpr TAngle ToAngle(int degrees) { return static_cast<TAngle>(((degrees % 360) + 360) % 360); }
 
 enum TTransparentMode : uint8_t { tmAuto,
     tmFixed };
@@ -204,6 +207,13 @@ private:
     void DrawPlain(int x, int y, int width, int height, TAbstractSuperDIB& dest, int srcX, int srcY);
     void DrawTransformed(int x, int y, int width, int height, TAbstractSuperDIB& dest);
     bool IsTransformed() const;
+    // A property setter's work: stores the value and calls Changed when it differs.
+    template <class T>
+    void StoreAndNotify(T& field, T value)
+    {
+        if (platform::ChangeValue(field, value))
+            Changed();
+    }
 
     TAngle m_angle = 0;
     bool m_autoSize = false;

@@ -328,9 +328,7 @@ void SaveDIBControlTemplate(TCustomDIBControl& control, TDIBStream& stream)
         properties.insert(properties.end(), value.begin(), value.end());
     }
 
-    uint8_t guid[TGUID::ByteSize];
-    id.ToBytes(guid);
-    stream.WriteBuffer(guid, sizeof guid);
+    stream.WriteBytes(id.ToBytes());
     stream.WriteUInt32(imageCount);
     stream.WriteUInt32(linkCount);
     stream.WriteBytes(images);
@@ -343,7 +341,7 @@ void SaveDIBControlTemplate(TCustomDIBControl& control, TDIBStream& stream)
 void LoadDIBControlTemplate(TCustomDIBControl& control, TDIBStream& stream)
 {
     const std::vector<uint8_t> guid = ReadBytes(stream, TGUID::ByteSize);
-    const std::string guidText = GuidText(TGUID::FromBytes(guid.data()));
+    const std::string guidText = GuidText(TGUID::FromBytes(guid));
     const uint32_t imageCount = stream.ReadUInt32();
     const uint32_t linkCount = stream.ReadUInt32();
     TCustomDIBImageList* list = control.DIBImageList();

@@ -9,6 +9,7 @@
 #include "dib/imagelist/cDIBImageList.h"
 #include "dib/control/cDIBPanel.h"
 #include "dib/imagelist/cDIBTimer.h"
+#include "dib/surface/DIBData.h"
 #include "platform/components/ComCtrls.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/StdCtrls.h"
@@ -55,11 +56,11 @@ std::span<const uint8_t> RequireResource(std::string_view name)
     return *bytes;
 }
 
-// Raw surface streams of the artwork: width and height as 16-bit little-endian numbers, then
-// the bottom-up 32-bit pixels.
-constexpr size_t RawWidthOffset = 0;
-constexpr size_t RawHeightOffset = 2;
-constexpr size_t RawPixelsOffset = 4;
+// The artwork is stored as raw surface streams (dib/surface/DIBData.h): the exact size is
+// checked here, since a resource with bytes to spare was built wrongly.
+using dibstream::RawHeightOffset;
+using dibstream::RawPixelsOffset;
+using dibstream::RawWidthOffset;
 
 struct RawPicture {
     int width = 0;

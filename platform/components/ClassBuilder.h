@@ -70,22 +70,14 @@ public:
     template <class G, class S>
     ClassBuilder& Enum(std::string name, const EnumInfo& info, G get, S set, std::optional<int> def = {})
     {
-        using V = ValueOf<G>;
-        return Scalar(
-            std::move(name), PropertyKind::Enum, &info, get, set, def,
-            [&info](auto v) { return EnumValue(static_cast<int>(v), info); },
-            [&info](const PropertyValue& v) { return static_cast<V>(RequireEnum(v, info)); });
+        return Named(std::move(name), PropertyKind::Enum, info, get, set, def, EnumValue, RequireEnum);
     }
 
     // Sets are bit masks: element n of `info` (value n) is bit n.
     template <class G, class S>
     ClassBuilder& Set(std::string name, const EnumInfo& info, G get, S set, std::optional<uint32_t> def = {})
     {
-        using V = ValueOf<G>;
-        return Scalar(
-            std::move(name), PropertyKind::Set, &info, get, set, def,
-            [&info](auto v) { return SetValue(static_cast<uint32_t>(v), info); },
-            [&info](const PropertyValue& v) { return static_cast<V>(RequireSet(v, info)); });
+        return Named(std::move(name), PropertyKind::Set, info, get, set, def, SetValue, RequireSet);
     }
 
     // Colour references; the layout may name them (clBlack, clWindowText) or give numbers.
@@ -152,6 +144,27 @@ public:
         return Add(std::move(p));
     }
 
+    // A control's Color and Font: each is written only while the control does not follow its
+    // parent's (ParentColor, ParentFont off).
+    ClassBuilder& ControlColor(int32_t def)
+    {
+        return Color("Color", &T::Color, &T::SetColor, def).StoredIf([](const T& c) { return !c.ParentColor(); });
+    }
+    ClassBuilder& ControlFont()
+    {
+        return Object("Font", [](T& c) -> TPersistent* { return &c.Font(); }).StoredIf([](const T& c) { return !c.ParentFont(); });
+    }
+
+    // The events of a control that takes the focus: it is entered and left, and hears keys.
+    ClassBuilder& FocusEvents()
+    {
+        return Event("OnEnter", &T::OnEnter)
+            .Event("OnExit", &T::OnExit)
+            .Event("OnKeyDown", &T::OnKeyDown)
+            .Event("OnKeyPress", &T::OnKeyPress)
+            .Event("OnKeyUp", &T::OnKeyUp);
+    }
+
     // The last property is written only when `pred` holds (never with NotStored).
     template <class P>
     ClassBuilder& StoredIf(P pred)
@@ -190,6 +203,18 @@ private:
         if (def)
             p.defaultValue = toValue(*def);
         return Add(std::move(p));
+    }
+
+    // An enumeration or set property: its values are stored by the names `info` gives them.
+    template <class G, class S, class N>
+    ClassBuilder& Named(std::string name, PropertyKind kind, const EnumInfo& info, G get, S set, const std::optional<N>& def,
+        PropertyValue (*toValue)(N, const EnumInfo&), N (*require)(const PropertyValue&, const EnumInfo&))
+    {
+        using V = ValueOf<G>;
+        return Scalar(
+            std::move(name), kind, &info, get, set, def,
+            [&info, toValue](auto v) { return toValue(static_cast<N>(v), info); },
+            [&info, require](const PropertyValue& v) { return static_cast<V>(require(v, info)); });
     }
 
     static T& Self(TPersistent& o) { return static_cast<T&>(o); }

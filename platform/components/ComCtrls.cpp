@@ -12,8 +12,7 @@ const ClassInfo& TAnimate::StaticClass()
                                       .Creatable()
                                       .Boolean("Active", &TAnimate::Active, &TAnimate::SetActive, false)
                                       .Boolean("Center", &TAnimate::Center, &TAnimate::SetCenter, true)
-                                      .Color("Color", &TAnimate::Color, &TAnimate::SetColor, clBtnFace)
-                                      .StoredIf([](const TAnimate& c) { return !c.ParentColor(); })
+                                      .ControlColor(clBtnFace)
                                       .Boolean("ParentColor", &TAnimate::ParentColor, &TAnimate::SetParentColor, true)
                                       .Integer("Repetitions", &TAnimate::Repetitions, &TAnimate::SetRepetitions, 0)
                                       .String("ResName", &TAnimate::ResName, &TAnimate::SetResName)
@@ -31,8 +30,6 @@ const ClassInfo& TAnimate::StaticClass()
                                       .Build();
     return info;
 }
-
-static ClassRegistration animateRegistration(TAnimate::StaticClass());
 
 TAnimate::TAnimate(TComponent* owner)
     : TWinControl(owner)

@@ -340,11 +340,7 @@ const ClassInfo& TWinControl::StaticClass()
                                       .Integer("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
                                       .Boolean("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
                                       .Boolean("DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered, false)
-                                      .Event("OnEnter", &TWinControl::OnEnter)
-                                      .Event("OnExit", &TWinControl::OnExit)
-                                      .Event("OnKeyDown", &TWinControl::OnKeyDown)
-                                      .Event("OnKeyPress", &TWinControl::OnKeyPress)
-                                      .Event("OnKeyUp", &TWinControl::OnKeyUp)
+                                      .FocusEvents()
                                       .Build();
     return info;
 }

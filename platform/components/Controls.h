@@ -180,6 +180,13 @@ public:
     TNotifyEvent OnResize;
 
 protected:
+    // A setter of a property that changes only the look: stores the value, repaints on a change.
+    template <class T, class V>
+    void StoreAndInvalidate(T& field, V&& value)
+    {
+        if (ChangeValue(field, std::forward<V>(value)))
+            Invalidate();
+    }
     virtual void Resize() { FireEvent(OnResize, this); }
     virtual void TextChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }

@@ -19,8 +19,6 @@ const ClassInfo& TImage::StaticClass()
     return info;
 }
 
-static ClassRegistration imageRegistration(TImage::StaticClass());
-
 TImage::TImage(TComponent* owner)
     : TGraphicControl(owner)
 {
@@ -108,17 +106,13 @@ const ClassInfo& TPanel::StaticClass()
                                       .Integer("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth, 1)
                                       .Integer("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth, 0)
                                       .String("Caption", &TPanel::Caption, &TPanel::SetCaption)
-                                      .Color("Color", &TPanel::Color, &TPanel::SetColor, clBtnFace)
-                                      .StoredIf([](const TPanel& c) { return !c.ParentColor(); })
-                                      .Object("Font", [](TPanel& p) -> TPersistent* { return &p.Font(); })
-                                      .StoredIf([](const TPanel& c) { return !c.ParentFont(); })
+                                      .ControlColor(clBtnFace)
+                                      .ControlFont()
                                       .Boolean("ParentColor", &TPanel::ParentColor, &TPanel::SetParentColor, false)
                                       .Boolean("ParentFont", &TPanel::ParentFont, &TPanel::SetParentFont, true)
                                       .Build();
     return info;
 }
-
-static ClassRegistration panelRegistration(TPanel::StaticClass());
 
 TPanel::TPanel(TComponent* owner)
     : TCustomControl(owner)
@@ -180,8 +174,6 @@ const ClassInfo& TTimer::StaticClass()
                                       .Build();
     return info;
 }
-
-static ClassRegistration timerRegistration(TTimer::StaticClass());
 
 TTimer::TTimer(TComponent* owner)
     : TComponent(owner) {}

@@ -18,24 +18,12 @@ public:
     TPicture& Picture() { return m_picture; }
     const TPicture& Picture() const { return m_picture; }
     bool Stretch() const { return m_stretch; }
-    void SetStretch(bool value)
-    {
-        if (ChangeValue(m_stretch, value))
-            Invalidate();
-    }
+    void SetStretch(bool value) { StoreAndInvalidate(m_stretch, value); }
     bool Center() const { return m_center; }
-    void SetCenter(bool value)
-    {
-        if (ChangeValue(m_center, value))
-            Invalidate();
-    }
+    void SetCenter(bool value) { StoreAndInvalidate(m_center, value); }
     // Pixels of the picture's bottom-left colour let the background show through.
     bool Transparent() const { return m_transparent; }
-    void SetTransparent(bool value)
-    {
-        if (ChangeValue(m_transparent, value))
-            Invalidate();
-    }
+    void SetTransparent(bool value) { StoreAndInvalidate(m_transparent, value); }
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool value);
 
@@ -63,35 +51,15 @@ public:
     explicit TPanel(TComponent* owner);
 
     TBevelCut BevelInner() const { return m_bevelInner; }
-    void SetBevelInner(TBevelCut value)
-    {
-        if (ChangeValue(m_bevelInner, value))
-            Invalidate();
-    }
+    void SetBevelInner(TBevelCut value) { StoreAndInvalidate(m_bevelInner, value); }
     TBevelCut BevelOuter() const { return m_bevelOuter; }
-    void SetBevelOuter(TBevelCut value)
-    {
-        if (ChangeValue(m_bevelOuter, value))
-            Invalidate();
-    }
+    void SetBevelOuter(TBevelCut value) { StoreAndInvalidate(m_bevelOuter, value); }
     int BevelWidth() const { return m_bevelWidth; }
-    void SetBevelWidth(int value)
-    {
-        if (ChangeValue(m_bevelWidth, std::max(1, value)))
-            Invalidate();
-    }
+    void SetBevelWidth(int value) { StoreAndInvalidate(m_bevelWidth, std::max(1, value)); }
     int BorderWidth() const { return m_borderWidth; }
-    void SetBorderWidth(int value)
-    {
-        if (ChangeValue(m_borderWidth, std::max(0, value)))
-            Invalidate();
-    }
+    void SetBorderWidth(int value) { StoreAndInvalidate(m_borderWidth, std::max(0, value)); }
     TAlignment Alignment() const { return m_alignment; }
-    void SetAlignment(TAlignment value)
-    {
-        if (ChangeValue(m_alignment, value))
-            Invalidate();
-    }
+    void SetAlignment(TAlignment value) { StoreAndInvalidate(m_alignment, value); }
 
 protected:
     void Paint() override;

@@ -37,10 +37,8 @@ const ClassInfo& TForm::StaticClass()
                                       .String("Caption", &TForm::Caption, &TForm::SetCaption)
                                       .Integer("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight)
                                       .Integer("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth)
-                                      .Color("Color", &TForm::Color, &TForm::SetColor, clBtnFace)
-                                      .StoredIf([](const TForm& c) { return !c.ParentColor(); })
-                                      .Object("Font", [](TForm& f) -> TPersistent* { return &f.Font(); })
-                                      .StoredIf([](const TForm& c) { return !c.ParentFont(); })
+                                      .ControlColor(clBtnFace)
+                                      .ControlFont()
                                       .Boolean("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview, false)
                                       .Boolean("ParentFont", &TForm::ParentFont, &TForm::SetParentFont, false)
                                       .Integer("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch, 96)
@@ -60,8 +58,6 @@ const ClassInfo& TForm::StaticClass()
                                       .Build();
     return info;
 }
-
-static ClassRegistration formRegistration(TForm::StaticClass());
 
 TForm::TForm(TComponent* owner)
     : TWinControl(owner)

@@ -1,5 +1,7 @@
 #include "platform/components/Graphics.h"
 
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/ByteWriter.h"
 #include "platform/picture/Picture.h"
 #include "platform/text/Text.h"
 
@@ -46,10 +48,27 @@ constexpr NamedColor NamedColors[] = {
 };
 
 // Offsets in a picture's stored data: a length-prefixed class name, then for graphics that
-// store a size, a 32-bit little-endian byte count and the file bytes.
+// store a size, a 32-bit little-endian byte count and the file bytes. A bitmap's own data is
+// that count and file alone.
 constexpr size_t ClassNameLengthOffset = 0;
 constexpr size_t ClassNameOffset = 1;
+constexpr size_t BitmapSizeOffset = 0;
 constexpr size_t SizeFieldBytes = 4;
+
+// The file behind the byte count at `sizeOffset`; `owner` names the data when either is cut short.
+std::span<const uint8_t> SizedFile(const ByteReader& data, uint64_t sizeOffset, const std::string& owner)
+{
+    const uint64_t fileOffset = sizeOffset + SizeFieldBytes;
+    if (!data.Holds(sizeOffset, SizeFieldBytes) || !data.Holds(fileOffset, data.U32(sizeOffset)))
+        throw EConvertError(owner + " data is truncated");
+    return data.Bytes(fileOffset, data.U32(sizeOffset));
+}
+
+void AppendSizedFile(ByteWriter& out, const std::vector<uint8_t>& file)
+{
+    out.Append32(static_cast<uint32_t>(file.size()));
+    out.AppendBytes(file);
+}
 
 }
 
@@ -206,22 +225,11 @@ void TBitmap::DefineProperties(TFiler& filer)
 {
     filer.DefineBinaryProperty(
         "Data",
-        [this](const std::vector<uint8_t>& data) {
-            // A size field, then the file.
-            if (data.size() < SizeFieldBytes)
-                throw EConvertError("Bitmap data is truncated");
-            uint32_t size = data[0] | (data[1] << 8) | (data[2] << 16) | (uint32_t(data[3]) << 24);
-            if (size > data.size() - SizeFieldBytes)
-                throw EConvertError("Bitmap data is truncated");
-            LoadFromBytes(std::span<const uint8_t>(data).subspan(SizeFieldBytes, size));
-        },
+        [this](const std::vector<uint8_t>& data) { LoadFromBytes(SizedFile(ByteReader(data), BitmapSizeOffset, "Bitmap")); },
         [this]() {
-            std::vector<uint8_t> out(SizeFieldBytes);
-            uint32_t size = static_cast<uint32_t>(m_source.size());
-            for (size_t i = 0; i < SizeFieldBytes; ++i)
-                out[i] = static_cast<uint8_t>(size >> (8 * i));
-            out.insert(out.end(), m_source.begin(), m_source.end());
-            return out;
+            ByteWriter out;
+            AppendSizedFile(out, m_source);
+            return out.Take();
         },
         !m_source.empty());
 }
@@ -265,42 +273,32 @@ void TPicture::Assign(const TPersistent& source)
 
 void TPicture::ReadData(const std::vector<uint8_t>& data)
 {
+    const ByteReader fields(data);
     if (data.empty())
         throw EConvertError("Picture data is empty");
-    size_t nameLength = data[ClassNameLengthOffset];
-    if (ClassNameOffset + nameLength > data.size())
+    const size_t nameLength = fields.U8(ClassNameLengthOffset);
+    if (!fields.Holds(ClassNameOffset, nameLength))
         throw EConvertError("Picture data is truncated");
-    std::string className(data.begin() + ClassNameOffset, data.begin() + ClassNameOffset + nameLength);
-    size_t sizeOffset = ClassNameOffset + nameLength;
+    const std::span<const uint8_t> name = fields.Bytes(ClassNameOffset, nameLength);
+    const std::string className(name.begin(), name.end());
     if (className.empty()) {
         Clear();
         return;
     }
     if (!EqualsNoCase(className, "TBitmap") && !EqualsNoCase(className, "TJPEGImage"))
         throw EConvertError("Picture data holds an unknown graphic class " + className);
-    if (data.size() - sizeOffset < SizeFieldBytes)
-        throw EConvertError("Picture data is truncated");
-    const uint8_t* s = data.data() + sizeOffset;
-    uint32_t size = s[0] | (s[1] << 8) | (s[2] << 16) | (uint32_t(s[3]) << 24);
-    size_t fileOffset = sizeOffset + SizeFieldBytes;
-    if (size > data.size() - fileOffset)
-        throw EConvertError("Picture data is truncated");
-    m_bitmap.LoadFromBytes(std::span<const uint8_t>(data).subspan(fileOffset, size));
+    m_bitmap.LoadFromBytes(SizedFile(fields, ClassNameOffset + nameLength, "Picture"));
     m_graphicClass = EqualsNoCase(className, "TBitmap") ? "TBitmap" : "TJPEGImage";
     FireEvent(OnChange, this);
 }
 
 std::vector<uint8_t> TPicture::WriteData() const
 {
-    std::vector<uint8_t> out;
-    out.push_back(static_cast<uint8_t>(m_graphicClass.size()));
-    out.insert(out.end(), m_graphicClass.begin(), m_graphicClass.end());
-    const std::vector<uint8_t>& file = m_bitmap.SourceBytes();
-    uint32_t size = static_cast<uint32_t>(file.size());
-    for (size_t i = 0; i < SizeFieldBytes; ++i)
-        out.push_back(static_cast<uint8_t>(size >> (8 * i)));
-    out.insert(out.end(), file.begin(), file.end());
-    return out;
+    ByteWriter out;
+    out.Append8(static_cast<uint8_t>(m_graphicClass.size()));
+    out.AppendText(m_graphicClass);
+    AppendSizedFile(out, m_bitmap.SourceBytes());
+    return out.Take();
 }
 
 void TPicture::DefineProperties(TFiler& filer)

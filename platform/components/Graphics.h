@@ -66,45 +66,21 @@ public:
     TFont();
 
     const std::string& Name() const { return m_name; }
-    void SetName(const std::string& name)
-    {
-        if (ChangeValue(m_name, name))
-            Changed();
-    }
+    void SetName(const std::string& name) { StoreAndNotify(m_name, name); }
     // Negative: character height in pixels; positive: cell height.
     int Height() const { return m_height; }
-    void SetHeight(int height)
-    {
-        if (ChangeValue(m_height, height))
-            Changed();
-    }
+    void SetHeight(int height) { StoreAndNotify(m_height, height); }
     // Points at 96 pixels per inch.
     int Size() const;
     void SetSize(int size);
     TColor Color() const { return m_color; }
-    void SetColor(TColor color)
-    {
-        if (ChangeValue(m_color, color))
-            Changed();
-    }
+    void SetColor(TColor color) { StoreAndNotify(m_color, color); }
     TFontStyles Style() const { return m_style; }
-    void SetStyle(TFontStyles style)
-    {
-        if (ChangeValue(m_style, style))
-            Changed();
-    }
+    void SetStyle(TFontStyles style) { StoreAndNotify(m_style, style); }
     uint8_t Charset() const { return m_charset; }
-    void SetCharset(uint8_t charset)
-    {
-        if (ChangeValue(m_charset, charset))
-            Changed();
-    }
+    void SetCharset(uint8_t charset) { StoreAndNotify(m_charset, charset); }
     TFontPitch Pitch() const { return m_pitch; }
-    void SetPitch(TFontPitch pitch)
-    {
-        if (ChangeValue(m_pitch, pitch))
-            Changed();
-    }
+    void SetPitch(TFontPitch pitch) { StoreAndNotify(m_pitch, pitch); }
 
     // The canvas font this describes (system colours resolved).
     CanvasFont ToCanvasFont() const;
@@ -114,6 +90,12 @@ public:
 
 private:
     void Changed() { FireEvent(OnChange, this); }
+    template <class T, class V>
+    void StoreAndNotify(T& field, const V& value)
+    {
+        if (ChangeValue(field, value))
+            Changed();
+    }
     std::string m_name = "MS Sans Serif";
     int m_height = -11;
     TColor m_color = clWindowText;

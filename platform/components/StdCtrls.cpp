@@ -21,10 +21,8 @@ const ClassInfo& TLabel::StaticClass()
                                       .Enum("Alignment", AlignmentEnum(), &TLabel::Alignment, &TLabel::SetAlignment, 0)
                                       .Boolean("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize, true)
                                       .String("Caption", &TLabel::Caption, &TLabel::SetCaption)
-                                      .Color("Color", &TLabel::Color, &TLabel::SetColor, clBtnFace)
-                                      .StoredIf([](const TLabel& c) { return !c.ParentColor(); })
-                                      .Object("Font", [](TLabel& l) -> TPersistent* { return &l.Font(); })
-                                      .StoredIf([](const TLabel& c) { return !c.ParentFont(); })
+                                      .ControlColor(clBtnFace)
+                                      .ControlFont()
                                       .Enum("Layout", TextLayoutEnum(), &TLabel::Layout, &TLabel::SetLayout, 0)
                                       .Boolean("ParentColor", &TLabel::ParentColor, &TLabel::SetParentColor, true)
                                       .Boolean("ParentFont", &TLabel::ParentFont, &TLabel::SetParentFont, true)
@@ -34,8 +32,6 @@ const ClassInfo& TLabel::StaticClass()
                                       .Build();
     return info;
 }
-
-static ClassRegistration labelRegistration(TLabel::StaticClass());
 
 TLabel::TLabel(TComponent* owner)
     : TGraphicControl(owner)

@@ -22,23 +22,11 @@ public:
     explicit TLabel(TComponent* owner);
 
     TAlignment Alignment() const { return m_alignment; }
-    void SetAlignment(TAlignment value)
-    {
-        if (ChangeValue(m_alignment, value))
-            Invalidate();
-    }
+    void SetAlignment(TAlignment value) { StoreAndInvalidate(m_alignment, value); }
     TTextLayout Layout() const { return m_layout; }
-    void SetLayout(TTextLayout value)
-    {
-        if (ChangeValue(m_layout, value))
-            Invalidate();
-    }
+    void SetLayout(TTextLayout value) { StoreAndInvalidate(m_layout, value); }
     bool Transparent() const { return m_transparent; }
-    void SetTransparent(bool value)
-    {
-        if (ChangeValue(m_transparent, value))
-            Invalidate();
-    }
+    void SetTransparent(bool value) { StoreAndInvalidate(m_transparent, value); }
     bool WordWrap() const { return m_wordWrap; }
     void SetWordWrap(bool value)
     {

@@ -2,6 +2,7 @@
 
 #include "platform/files/Files.h"
 #include "platform/files/NameFolding.h"
+#include "platform/text/Text.h"
 
 #include <algorithm>
 
@@ -23,15 +24,8 @@ bool IsDriveLetter(char ch)
 std::vector<std::string> SplitComponents(std::string_view text)
 {
     std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\\', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        if (end > start)
-            parts.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    for (std::string_view part : SplitNonEmpty(text, '\\'))
+        parts.emplace_back(part);
     return parts;
 }
 

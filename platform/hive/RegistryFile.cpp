@@ -1,6 +1,7 @@
 #include "platform/hive/RegistryFile.h"
 
 #include "platform/hive/RegistryText.h"
+#include "platform/text/Text.h"
 
 #include <algorithm>
 #include <chrono>
@@ -299,15 +300,7 @@ void RegistryFile::ParseLines(std::string_view text)
 // understand kept where it stood.
 void RegistryFile::ParseBlock(KeyBody& body, std::string_view text) const
 {
-    std::vector<std::string_view> lines;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 1;
-    }
+    std::vector<std::string_view> lines = SplitLines(text);
     bool readValues = true; // false after a key line that could not be read: its lines stay raw
     auto keepRaw = [&](std::string raw) {
         Entry entry;
@@ -406,17 +399,11 @@ std::optional<uint32_t> RegistryFile::FindFileKey(std::string_view arenaPath) co
 
 void RegistryFile::SerializeBlock(std::string& out, std::string_view block) const
 {
-    size_t pos = 0;
-    while (pos < block.size()) {
-        size_t end = block.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = block.size();
-        std::string_view line = block.substr(pos, end - pos);
+    for (std::string_view line : SplitLines(block)) {
         if (!IsBlank(line)) {
             out += line;
             out += '\n';
         }
-        pos = end + 1;
     }
 }
 

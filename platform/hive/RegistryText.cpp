@@ -1,5 +1,8 @@
 #include "platform/hive/RegistryText.h"
 
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/ByteWriter.h"
+
 #include <cstdio>
 
 namespace platform {
@@ -132,6 +135,16 @@ std::optional<std::vector<uint8_t>> ParseHexBytes(std::string_view text)
             return std::nullopt; // a trailing comma means the data was cut short
     }
     return bytes;
+}
+
+// The first `count` UTF-16LE code units of `data`, NULs included.
+std::u16string Utf16Units(const std::vector<uint8_t>& data, size_t count)
+{
+    const ByteReader units(data);
+    std::u16string text;
+    for (size_t i = 0; i < count; ++i)
+        text += static_cast<char16_t>(units.U16(i * 2, "UTF-16 code unit"));
+    return text;
 }
 
 bool IsWellFormedString(uint32_t type, const std::vector<uint8_t>& data)
@@ -321,11 +334,9 @@ std::string FormatRegistryValue(std::u16string_view name, uint32_t type, const s
             AppendHex(out, type, 0);
             out += "):";
         }
-        std::u16string text;
-        for (size_t i = 0; i + 2 < data.size(); i += 2)
-            text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+        // Every unit but the terminating NUL: a multi-string keeps the NULs between its strings.
         out += '"';
-        out += EscapeRegistryText(text, "\"\"");
+        out += EscapeRegistryText(Utf16Units(data, data.size() / 2 - 1), "\"\"");
         out += '"';
         return out;
     }
@@ -358,39 +369,32 @@ std::string FormatRegistryValue(std::u16string_view name, uint32_t type, const s
 
 std::vector<uint8_t> RegistryStringBytes(std::u16string_view text)
 {
-    std::vector<uint8_t> bytes;
-    bytes.reserve(text.size() * 2 + 2);
-    for (char16_t ch : text) {
-        bytes.push_back(static_cast<uint8_t>(ch));
-        bytes.push_back(static_cast<uint8_t>(ch >> 8));
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    return bytes;
+    ByteWriter bytes;
+    for (char16_t ch : text)
+        bytes.Append16(ch);
+    bytes.Append16(0);
+    return bytes.Take();
 }
 
 std::vector<uint8_t> RegistryDwordBytes(uint32_t value)
 {
-    return { static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24) };
+    ByteWriter bytes;
+    bytes.Append32(value);
+    return bytes.Take();
 }
 
 std::optional<uint32_t> RegistryBytesDword(const std::vector<uint8_t>& data)
 {
     if (data.size() != 4)
         return std::nullopt;
-    return data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<uint32_t>(data[3]) << 24);
+    return ByteReader(data).U32(0);
 }
 
 std::u16string RegistryBytesString(const std::vector<uint8_t>& data)
 {
-    std::u16string text;
-    for (size_t i = 0; i + 1 < data.size(); i += 2) {
-        auto ch = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-        if (ch == 0)
-            break;
-        text += ch;
-    }
-    return text;
+    // An odd last byte is no whole unit and is left out.
+    const std::u16string text = Utf16Units(data, data.size() / 2);
+    return text.substr(0, text.find(u'\0'));
 }
 
 }

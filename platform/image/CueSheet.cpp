@@ -78,21 +78,37 @@ std::optional<uint32_t> Msf(std::string_view text)
     return (*minutes * SecondsPerMinute + *seconds) * FramesPerSecond + *frames;
 }
 
-TrackMode ModeNamed(const std::string& name)
+// The mode words of a TRACK line.
+struct ModeWord {
+    const char* word;
+    TrackMode mode;
+};
+constexpr ModeWord ModeWords[] = {
+    { "AUDIO", TrackMode::Audio },
+    { "MODE1/2048", TrackMode::Mode1Cooked },
+    { "MODE1/2352", TrackMode::Mode1Raw },
+    { "MODE2/2352", TrackMode::Mode2Raw },
+    { "MODE2/2336", TrackMode::Mode2Form },
+};
+
+TrackMode ModeNamed(const std::string& word)
 {
-    if (name == "AUDIO")
-        return TrackMode::Audio;
-    if (name == "MODE1/2048")
-        return TrackMode::Mode1Cooked;
-    if (name == "MODE1/2352")
-        return TrackMode::Mode1Raw;
-    if (name == "MODE2/2352")
-        return TrackMode::Mode2Raw;
-    if (name == "MODE2/2336")
-        return TrackMode::Mode2Form;
+    for (const ModeWord& entry : ModeWords) {
+        if (word == entry.word)
+            return entry.mode;
+    }
     return TrackMode::Other;
 }
 
+}
+
+const char* TrackModeName(TrackMode mode)
+{
+    for (const ModeWord& entry : ModeWords) {
+        if (mode == entry.mode)
+            return entry.word;
+    }
+    return "";
 }
 
 uint32_t TrackSectorSize(TrackMode mode)

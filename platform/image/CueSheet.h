@@ -35,6 +35,9 @@ struct CueSheet {
     std::vector<CueFile> files;
 };
 
+// The mode as a TRACK line names it ("MODE1/2048"); empty for Other.
+const char* TrackModeName(TrackMode mode);
+
 // Bytes per sector of a mode, and where the 2048 user bytes start in it.
 uint32_t TrackSectorSize(TrackMode mode);
 uint32_t TrackDataOffset(TrackMode mode);

@@ -83,22 +83,6 @@ bool UsableHostName(const std::string& name)
         && name.find('\0') == std::string::npos;
 }
 
-const char* CueModeName(TrackMode mode)
-{
-    switch (mode) {
-    case TrackMode::Mode1Cooked:
-        return "MODE1/2048";
-    case TrackMode::Mode1Raw:
-        return "MODE1/2352";
-    case TrackMode::Mode2Raw:
-        return "MODE2/2352";
-    case TrackMode::Mode2Form:
-        return "MODE2/2336";
-    default:
-        return "";
-    }
-}
-
 // The file a cue sheet names, beside the sheet: sheets written on Windows use backslashes, name
 // a drive path of the machine that wrote them, or spell the name in another case.
 fs::path CueDataFile(const fs::path& cueFile, std::string name)
@@ -151,7 +135,7 @@ OpenedCue OpenCue(const fs::path& cueFile)
     if (track.mode == TrackMode::Mode1Cooked && track.index1Frame == 0)
         source = OpenFileSource(dataFile.string());
     else
-        source = OpenCueSource(dataFile.string(), CueModeName(track.mode), track.index1Frame);
+        source = OpenCueSource(dataFile.string(), TrackModeName(track.mode), track.index1Frame);
     if (!source)
         throw ImageError(ImageProblem::UnreadableTrack, dataFile, "named by " + cueFile.filename().string() + " cannot be read as its track");
     return { dataFile, std::move(source) };
@@ -180,7 +164,7 @@ std::unique_ptr<VolumeSource> OpenRawWithoutSheet(const fs::path& file)
     uint8_t mode = static_cast<uint8_t>((*head)[RawModeByte]);
     if (mode != 1 && mode != 2)
         return nullptr;
-    return OpenCueSource(file.string(), mode == 1 ? "MODE1/2352" : "MODE2/2352", 0);
+    return OpenCueSource(file.string(), TrackModeName(mode == 1 ? TrackMode::Mode1Raw : TrackMode::Mode2Raw), 0);
 }
 
 uint64_t SectorsFor(uint64_t bytes)

@@ -139,6 +139,23 @@ bool WriteSmallFile(const fs::path& path, const std::string& text)
     return !error;
 }
 
+// Points `link` at the folder `target` in one step: a reader finds the old link or the new,
+// never no link at all.
+bool ReplaceFolderLink(const fs::path& target, const fs::path& link)
+{
+    std::error_code error;
+    fs::path temporary = link;
+    temporary += ".new";
+    fs::remove(temporary, error);
+    fs::create_directory_symlink(target, temporary, error);
+    if (error)
+        return false;
+    fs::rename(temporary, link, error);
+    if (error)
+        fs::remove(temporary, error);
+    return !error;
+}
+
 // A folder of the new prefix: the Windows path stored in the registry and the host folder.
 struct PrefixFolder {
     std::u16string valueName;
@@ -350,19 +367,8 @@ char Machine::MapDrive(const fs::path& folder, uint32_t type, char letter)
     fs::create_directories(DosDevicesDir(), error);
     fs::path link = DosDevicesDir() / std::string { ToLower(letter), ':' };
     fs::path target = fs::absolute(folder, error);
-    if (error)
+    if (error || !ReplaceFolderLink(target, link))
         return 0;
-    fs::path temporary = link;
-    temporary += ".new";
-    fs::remove(temporary, error);
-    fs::create_directory_symlink(target, temporary, error);
-    if (error)
-        return 0;
-    fs::rename(temporary, link, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return 0;
-    }
     // A device link left from an earlier mapping of the letter is not the new folder's medium.
     fs::remove(DosDevicesDir() / std::string { ToLower(letter), ':', ':' }, error);
     std::u16string typeName = Cp1250ToUtf16(WineDriveTypeName(type));
@@ -398,9 +404,7 @@ char Machine::MapDisc(const fs::path& disc, const std::string& label, std::optio
         return 0;
     fs::path marker = volume;
     marker += ".disc";
-    fs::remove(marker, error);
-    fs::create_directory_symlink(source, marker, error);
-    if (error)
+    if (!ReplaceFolderLink(source, marker))
         return 0;
     letter = MapDrive(volume, DRIVE_CDROM, letter);
     if (!letter || !SetVolumeLabel(letter, label) || (serial && !SetVolumeSerial(letter, *serial)))

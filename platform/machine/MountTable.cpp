@@ -1,5 +1,7 @@
 #include "platform/machine/MountTable.h"
 
+#include "platform/text/Text.h"
+
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -14,21 +16,6 @@ namespace {
 // ended by "-", then file system type, source and the file system's options.
 constexpr size_t MountPointField = 4;
 constexpr size_t FieldsBeforeOptional = 6;
-
-std::vector<std::string_view> Fields(std::string_view line)
-{
-    std::vector<std::string_view> fields;
-    size_t at = 0;
-    while (at < line.size()) {
-        size_t end = line.find(' ', at);
-        if (end == std::string_view::npos)
-            end = line.size();
-        if (end > at)
-            fields.push_back(line.substr(at, end - at));
-        at = end + 1;
-    }
-    return fields;
-}
 
 bool IsOctal(char c)
 {
@@ -51,7 +38,7 @@ std::string Unescape(std::string_view field)
 
 std::optional<MountEntry> ParseLine(std::string_view line)
 {
-    std::vector<std::string_view> fields = Fields(line);
+    std::vector<std::string_view> fields = SplitNonEmpty(line, ' ');
     size_t separator = FieldsBeforeOptional;
     while (separator < fields.size() && fields[separator] != "-")
         ++separator;
@@ -70,14 +57,9 @@ bool IsDiscFileSystem(const std::string& type)
 std::vector<MountEntry> ParseMountInfo(std::string_view text)
 {
     std::vector<MountEntry> mounts;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string_view::npos)
-            end = text.size();
-        if (auto entry = ParseLine(text.substr(at, end - at)))
+    for (std::string_view line : SplitLines(text)) {
+        if (auto entry = ParseLine(line))
             mounts.push_back(std::move(*entry));
-        at = end + 1;
     }
     return mounts;
 }

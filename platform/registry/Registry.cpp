@@ -73,6 +73,30 @@ std::u16string ToUtf16(const std::string& text)
     return Cp1250ToUtf16(text);
 }
 
+// The names `namesAt(file, path)` lists in each location, each once whatever its case: the
+// spelling met first stays.
+template <class NamesAt>
+std::vector<std::u16string> UniqueNames(RegistryStore& store, const std::vector<Location>& locations, NamesAt namesAt)
+{
+    std::vector<std::u16string> names;
+    for (const Location& location : locations) {
+        for (std::u16string& name : namesAt(store.Read(location.hive), location.path)) {
+            bool known = std::any_of(names.begin(), names.end(), [&](auto& other) { return FoldAscii(other) == FoldAscii(name); });
+            if (!known)
+                names.push_back(std::move(name));
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> ToCp1250(const std::vector<std::u16string>& names)
+{
+    std::vector<std::string> result;
+    for (auto& name : names)
+        result.push_back(Utf16ToCp1250(name));
+    return result;
+}
+
 }
 
 Registry::Registry()
@@ -186,41 +210,27 @@ bool Registry::HasSubKeys() const
 
 std::vector<std::string> Registry::GetKeyNames() const
 {
-    std::vector<std::u16string> names;
     if (!m_open)
         return {};
     RegistryStore& store = m_machine->RegistryHives();
-    for (auto& location : Locations(store, m_root, ToUtf16(m_currentPath))) {
-        for (auto& name : store.Read(location.hive).SubKeyNames(location.path)) {
-            bool known = std::any_of(names.begin(), names.end(), [&](auto& other) { return FoldAscii(other) == FoldAscii(name); });
-            if (!known)
-                names.push_back(name);
-        }
-    }
+    auto names = UniqueNames(store, Locations(store, m_root, ToUtf16(m_currentPath)),
+        [](const RegistryFile& file, const std::u16string& path) { return file.SubKeyNames(path); });
     std::sort(names.begin(), names.end(), [](auto& a, auto& b) { return FoldAscii(a) < FoldAscii(b); });
-    std::vector<std::string> result;
-    for (auto& name : names)
-        result.push_back(Utf16ToCp1250(name));
-    return result;
+    return ToCp1250(names);
 }
 
 std::vector<std::string> Registry::GetValueNames() const
 {
-    std::vector<std::u16string> names;
     if (!m_open)
         return {};
     RegistryStore& store = m_machine->RegistryHives();
-    for (auto& location : Locations(store, m_root, ToUtf16(m_currentPath))) {
-        for (auto* value : store.Read(location.hive).Values(location.path)) {
-            bool known = std::any_of(names.begin(), names.end(), [&](auto& other) { return FoldAscii(other) == FoldAscii(value->name); });
-            if (!known)
-                names.push_back(value->name);
-        }
-    }
-    std::vector<std::string> result;
-    for (auto& name : names)
-        result.push_back(Utf16ToCp1250(name));
-    return result;
+    auto names = UniqueNames(store, Locations(store, m_root, ToUtf16(m_currentPath)), [](const RegistryFile& file, const std::u16string& path) {
+        std::vector<std::u16string> valueNames;
+        for (const RegistryFileValue* value : file.Values(path))
+            valueNames.push_back(value->name);
+        return valueNames;
+    });
+    return ToCp1250(names);
 }
 
 bool Registry::WriteValue(const std::string& name, const RegistryValueData& value)

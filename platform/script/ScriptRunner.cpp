@@ -104,10 +104,9 @@ ScriptRunner::ScriptRunner(TForm& form, EventLoop& loop, HeadlessDialogs& dialog
 int ScriptRunner::Run(std::string_view script, const std::string& sourceName, std::ostream& err)
 {
     int lineNumber = 0;
-    size_t pos = 0;
-    while (pos <= script.size() && !m_quit) {
-        size_t end = script.find('\n', pos);
-        std::string_view line = script.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+    for (std::string_view line : SplitLines(script)) {
+        if (m_quit)
+            break;
         ++lineNumber;
         try {
             RunLine(line);
@@ -115,9 +114,6 @@ int ScriptRunner::Run(std::string_view script, const std::string& sourceName, st
             err << sourceName << ":" << lineNumber << ": " << e.what() << "\n";
             return 1;
         }
-        if (end == std::string_view::npos)
-            break;
-        pos = end + 1;
     }
     return 0;
 }

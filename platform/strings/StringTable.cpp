@@ -41,13 +41,7 @@ const std::map<uint32_t, std::string>& Table()
 std::map<uint32_t, std::string> ParseStringTable(std::string_view utf8Source)
 {
     std::map<uint32_t, std::string> table;
-    size_t start = 0;
-    while (start < utf8Source.size()) {
-        size_t end = utf8Source.find('\n', start);
-        if (end == std::string_view::npos)
-            end = utf8Source.size();
-        std::string_view line = utf8Source.substr(start, end - start);
-        start = end + 1;
+    for (std::string_view line : SplitLines(utf8Source)) {
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (line.empty() || line.front() == '#')

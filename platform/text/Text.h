@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -29,5 +30,13 @@ int32_t ReadNumber(std::string_view text, int32_t defaultValue);
 
 // Drops blanks (space, tab, CR, LF) at both ends.
 std::string_view TrimBlanks(std::string_view text);
+
+// The lines of `text` without their '\n' (a '\r' before it stays). A newline ends a line rather
+// than starting one: "a\nb\n" is two lines, "a\n\n" is "a" and an empty line, "" is none.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// The pieces of `text` between `separator`s, empty ones left out: " a  b " split at ' ' is "a"
+// and "b".
+std::vector<std::string_view> SplitNonEmpty(std::string_view text, char separator);
 
 }

@@ -28,6 +28,19 @@ public:
     void PatchU32(size_t at, uint32_t value) { Put32(at, value); }
 };
 
+struct StringDataField {
+    std::optional<std::string> LnkContents::*text;
+    uint32_t flag;
+};
+// The string data in the order the file holds it, each with the link flag that announces it.
+constexpr StringDataField StringData[] = {
+    { &LnkContents::name, LinkFlag::HasName },
+    { &LnkContents::relativePath, LinkFlag::HasRelativePath },
+    { &LnkContents::workingDir, LinkFlag::HasWorkingDir },
+    { &LnkContents::arguments, LinkFlag::HasArguments },
+    { &LnkContents::iconLocation, LinkFlag::HasIconLocation },
+};
+
 void WriteItem(Out& list, const std::vector<uint8_t>& data)
 {
     list.U16(static_cast<uint16_t>(data.size() + 2));
@@ -177,16 +190,10 @@ std::vector<uint8_t> WriteLnk(const LnkContents& contents)
         flags |= LinkFlag::HasLinkTargetIDList;
     if (!contents.localBasePath.empty() || !contents.netName.empty())
         flags |= LinkFlag::HasLinkInfo;
-    if (contents.name)
-        flags |= LinkFlag::HasName;
-    if (contents.relativePath)
-        flags |= LinkFlag::HasRelativePath;
-    if (contents.workingDir)
-        flags |= LinkFlag::HasWorkingDir;
-    if (contents.arguments)
-        flags |= LinkFlag::HasArguments;
-    if (contents.iconLocation)
-        flags |= LinkFlag::HasIconLocation;
+    for (const StringDataField& field : StringData) {
+        if (contents.*field.text)
+            flags |= field.flag;
+    }
     if (contents.unicode)
         flags |= LinkFlag::IsUnicode;
     if (!contents.environmentTarget.empty())
@@ -217,9 +224,9 @@ std::vector<uint8_t> WriteLnk(const LnkContents& contents)
     }
     if (flags & LinkFlag::HasLinkInfo)
         out.Append(LinkInfo(contents));
-    for (const auto* text : { &contents.name, &contents.relativePath, &contents.workingDir, &contents.arguments, &contents.iconLocation }) {
-        if (*text)
-            WriteString(out, **text, contents.unicode);
+    for (const StringDataField& field : StringData) {
+        if (const auto& text = contents.*field.text)
+            WriteString(out, *text, contents.unicode);
     }
     if (!contents.environmentTarget.empty())
         WriteEnvironmentBlock(out, contents.environmentTarget);

@@ -1,5 +1,6 @@
 #include "tests/support/GoldenImage.h"
 #include "tests/support/PixelBuffer.h"
+#include "tests/support/TestFiles.h"
 
 #include "platform/picture/Picture.h"
 
@@ -22,9 +23,7 @@ class GoldenFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = fs::path(TORVA_TEST_OUTPUT_DIR) / "golden_helper" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        dir = torva::test::FreshTestFolder("golden_helper");
         unsetenv("TORVA_REGENERATE_GOLDENS");
     }
     void TearDown() override { unsetenv("TORVA_REGENERATE_GOLDENS"); }
@@ -41,7 +40,7 @@ protected:
 
 }
 
-TEST(GoldenCompareTest, CountsDifferingPixelsByChannelChoice)
+TEST(GoldenCompareTest, CountsDifferingPixelsByChannelChoiceAndAllOfTheLargerPicture)
 {
     PixelBuffer a(3, 2, 0xFF102030), b(3, 2, 0xFF102030);
     EXPECT_EQ(ComparePictures(a.view, b.view, GoldenChannels::Colour).differingPixels, 0);
@@ -49,12 +48,9 @@ TEST(GoldenCompareTest, CountsDifferingPixelsByChannelChoice)
     b.view.At(0, 0) = 0x00102030; // only the fourth byte differs
     EXPECT_EQ(ComparePictures(a.view, b.view, GoldenChannels::Colour).differingPixels, 1);
     EXPECT_EQ(ComparePictures(a.view, b.view, GoldenChannels::WithFourthByte).differingPixels, 2);
-}
-
-TEST(GoldenCompareTest, SizeMismatchCountsTheLargerPicture)
-{
-    PixelBuffer a(3, 2, 0), b(4, 2, 0);
-    auto result = ComparePictures(a.view, b.view, GoldenChannels::Colour);
+    // Pictures of different sizes differ in every pixel of the larger.
+    PixelBuffer wider(4, 2, 0xFF102030);
+    auto result = ComparePictures(a.view, wider.view, GoldenChannels::Colour);
     EXPECT_FALSE(result.sizeMatches);
     EXPECT_EQ(result.differingPixels, 8);
 }

@@ -69,6 +69,14 @@ struct PaintTest : dibtest::ContainerFixture {
         container->SetColor(TColor(0x000080));
     }
     uint32_t Off(int x, int y) { return container->OffscreenDIB().Pixels(x, y); }
+    template <class Control>
+    Control* Child(Control* control, int left, int top, int width, int height)
+    {
+        control->SetParent(container);
+        control->SetBounds(left, top, width, height);
+        return control;
+    }
+    void Stripes() { Child(new TStripes(form.get()), 0, 0, 48, 32); }
     TProbeDIB* PatternProbe(const std::string& name, int left, int top, int width, int height, int opacity)
     {
         TProbeDIB* probe = AddProbe(name, left, top, width, height);
@@ -82,40 +90,30 @@ constexpr uint32_t Background = 0x00800000u;
 
 }
 
-TEST_F(PaintTest, OpacityZeroKeepsTheBackgroundExceptZeroBytes)
+// Opacity 0 keeps the background but for its zero bytes, which become 1; 255 replaces it.
+TEST_F(PaintTest, OpacityZeroAndFullOverAPlainBackground)
 {
-    auto* probe = AddProbe("P", 8, 4, 10, 6);
-    probe->painter = [](TProbeDIB&, TWinDIB& work) { work.Fill(TColor(0xFFFFFF)); };
-    probe->SetOpacity(0);
+    auto* clear = AddProbe("Clear", 8, 4, 10, 6);
+    clear->painter = [](TProbeDIB&, TWinDIB& work) { work.Fill(TColor(0xFFFFFF)); };
+    clear->SetOpacity(0);
+    auto* solid = PatternProbe("Solid", 26, 20, 10, 6, 255);
     PaintAll();
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 48; ++x) {
-            const bool inside = probe->BoundsRect().Contains({ x, y });
-            ASSERT_EQ(Off(x, y), inside ? 0x00800101u : Background) << x << "," << y;
+            if (solid->BoundsRect().Contains({ x, y }))
+                ASSERT_EQ(Off(x, y) & 0xFFFFFF, Pattern(x - 26, y - 20) & 0xFFFFFF) << x << "," << y;
+            else
+                ASSERT_EQ(Off(x, y), clear->BoundsRect().Contains({ x, y }) ? 0x00800101u : Background) << x << "," << y;
         }
     }
-    EXPECT_EQ(probe->paints, 1);
-}
-
-TEST_F(PaintTest, OpacityFullReplacesTheBackgroundExactly)
-{
-    auto* probe = PatternProbe("P", 8, 4, 10, 6, 255);
-    PaintAll();
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 48; ++x) {
-            const uint32_t expected = probe->BoundsRect().Contains({ x, y }) ? Pattern(x - 8, y - 4) : Background;
-            ASSERT_EQ(Off(x, y) & 0xFFFFFF, expected & 0xFFFFFF) << x << "," << y;
-        }
-    }
+    EXPECT_EQ(clear->paints, 1);
     // The window shows what the container composed.
-    EXPECT_EQ(form->Surface().At(10, 5) & 0xFFFFFF, Pattern(2, 1) & 0xFFFFFF);
+    EXPECT_EQ(form->Surface().At(28, 21) & 0xFFFFFF, Pattern(2, 1) & 0xFFFFFF);
 }
 
 TEST_F(PaintTest, ControlPartlyOutsideSeesOnlyTheVisibleBackground)
 {
-    auto* stripes = new TStripes(form.get());
-    stripes->SetParent(container);
-    stripes->SetBounds(0, 0, 48, 32);
+    Stripes();
     auto* probe = PatternProbe("P", -5, -3, 16, 12, 255);
     uint32_t seenUnderCorner = 0;
     probe->painter = [&](TProbeDIB& p, TWinDIB& work) {
@@ -136,9 +134,7 @@ TEST_F(PaintTest, ControlPartlyOutsideSeesOnlyTheVisibleBackground)
 
 TEST_F(PaintTest, OpacitiesOverAKnownBackground)
 {
-    auto* stripes = new TStripes(form.get());
-    stripes->SetParent(container);
-    stripes->SetBounds(0, 0, 48, 32);
+    Stripes();
     PatternProbe("Clear", 2, 2, 12, 12, 0);
     PatternProbe("Half", 18, 6, 12, 12, 150);
     PatternProbe("Solid", 34, 10, 12, 12, 255);
@@ -151,13 +147,9 @@ TEST_F(PaintTest, OpacitiesOverAKnownBackground)
 TEST_F(PaintTest, BorderlessContainerWithPlainAndDIBChildren)
 {
     container->SetColor(TColor(0x204060));
-    auto* fill = new TFillControl(form.get(), 0x00FFE000);
-    fill->SetParent(container);
-    fill->SetBounds(4, 4, 20, 10);
+    Child(new TFillControl(form.get(), 0x00FFE000), 4, 4, 20, 10);
     PatternProbe("Above", 14, 8, 16, 16, 200);
-    auto* cover = new TFillControl(form.get(), 0x000000FF);
-    cover->SetParent(container);
-    cover->SetBounds(26, 20, 14, 8);
+    Child(new TFillControl(form.get(), 0x000000FF), 26, 20, 14, 8);
     PaintAll();
     EXPECT_EQ(Off(5, 5) & 0xFFFFFF, 0xFFE000u) << "a plain control paints into the container's picture";
     EXPECT_EQ(Off(30, 22) & 0xFFFFFF, 0x0000FFu) << "z-order: the plain control above the DIB one wins";
@@ -207,7 +199,9 @@ TEST_F(PaintTest, BorderEdgesShrinkTheRoomOfAlignedChildren)
     EXPECT_EQ(container->OffscreenDIB().Height(), 40);
 }
 
-TEST_F(PaintTest, OnlyTheDirtyRectangleIsComposedAndCopied)
+// Only the dirty rectangle is composed and copied; an inactive form repaints its whole client
+// area, and shows its last picture until then.
+TEST_F(PaintTest, OnlyTheDirtyRectangleIsComposedUnlessTheFormIsInactive)
 {
     auto* left = PatternProbe("Left", 2, 2, 10, 10, 255);
     auto* right = PatternProbe("Right", 30, 2, 10, 10, 255);
@@ -221,31 +215,22 @@ TEST_F(PaintTest, OnlyTheDirtyRectangleIsComposedAndCopied)
     EXPECT_EQ(right->paints, 2);
     EXPECT_EQ(container->DirtyRect(), Bounds(30, 2, 10, 10));
     EXPECT_EQ(form->Surface().At(5, 20), 0x12345678u);
-}
 
-TEST_F(PaintTest, AnInactiveFormRepaintsTheWholeClientArea)
-{
-    auto* left = PatternProbe("Left", 2, 2, 10, 10, 255);
-    auto* right = PatternProbe("Right", 30, 2, 10, 10, 255);
-    PaintAll();
-    Event deactivate;
-    deactivate.type = EventType::Deactivate;
-    form->HandleEvent(deactivate);
-    right->SetOpacity(100);
+    form->HandleEvent({ .type = EventType::Deactivate });
+    const uint32_t shown = form->Surface().At(31, 3);
+    right->SetOpacity(200);
     form->PaintNow(); // asks for the whole area instead
-    EXPECT_EQ(right->paints, 1);
-    EXPECT_EQ(form->Surface().At(31, 3) & 0xFFFFFF, Pattern(1, 1) & 0xFFFFFF) << "the last picture stays meanwhile";
+    EXPECT_EQ(right->paints, 2);
+    EXPECT_EQ(form->Surface().At(31, 3), shown);
     PaintPending();
     EXPECT_EQ(left->paints, 2);
-    EXPECT_EQ(right->paints, 2);
+    EXPECT_EQ(right->paints, 3);
     EXPECT_EQ(container->DirtyRect(), container->ClientRect());
 }
 
 TEST_F(PaintTest, OpaqueChildrenAreNotFilledUnder)
 {
-    auto* hole = new TOpaqueHole(form.get());
-    hole->SetParent(container);
-    hole->SetBounds(10, 10, 8, 8);
+    Child(new TOpaqueHole(form.get()), 10, 10, 8, 8);
     PaintAll();
     container->OffscreenDIB().SetPixel(12, 12, 0x00ABCDEF);
     container->OffscreenDIB().SetPixel(30, 12, 0x00ABCDEF);
@@ -358,9 +343,7 @@ TEST_F(PaintTest, AnEightBitDisplayGetsThePaletteRendering)
 
 TEST_F(PaintTest, APartialRepaintComposesWhatAFullOneDoes)
 {
-    auto* stripes = new TStripes(form.get());
-    stripes->SetParent(container);
-    stripes->SetBounds(0, 0, 48, 32);
+    Stripes();
     auto* other = AddProbe("Other", 18, 3, 6, 6); // painted just before, into the shared memory
     other->painter = [](TProbeDIB&, TWinDIB& work) { work.Fill(TColor(0xFF00FF)); };
     // Keyed by its bottom-left pixel, which it never paints: the background there is the key.

@@ -96,16 +96,17 @@ struct ContainerFixture : ::testing::Test {
         return probe;
     }
 
+    // The container's own key events go to the log as "Container.keydown(code)".
+    void LogContainerKeys()
+    {
+        container->OnKeyDown = [this](platform::TObject*, uint16_t& key, platform::TShiftState) { log.push_back("Container.keydown(" + std::to_string(key) + ")"); };
+        container->OnKeyPress = [this](platform::TObject*, char& key) { log.push_back(std::string("Container.char(") + key + ")"); };
+    }
+
     void Mouse(platform::EventType type, int x, int y, platform::TShiftState shift = 0,
         platform::TMouseButton button = platform::TMouseButton::mbLeft)
     {
-        platform::Event e;
-        e.type = type;
-        e.x = x;
-        e.y = y;
-        e.button = button;
-        e.shift = shift;
-        form->HandleEvent(e);
+        form->HandleEvent({ .type = type, .x = x, .y = y, .button = button, .shift = shift });
     }
     void Move(int x, int y) { Mouse(platform::EventType::MouseMove, x, y); }
     void Press(int x, int y) { Mouse(platform::EventType::MouseDown, x, y, platform::ssLeft); }
@@ -113,20 +114,12 @@ struct ContainerFixture : ::testing::Test {
 
     void Key(uint16_t key, platform::TShiftState shift = 0)
     {
-        platform::Event e;
-        e.type = platform::EventType::KeyDown;
-        e.key = key;
-        e.shift = shift;
-        form->HandleEvent(e);
-        e.type = platform::EventType::KeyUp;
-        form->HandleEvent(e);
+        form->HandleEvent({ .type = platform::EventType::KeyDown, .shift = shift, .key = key });
+        form->HandleEvent({ .type = platform::EventType::KeyUp, .shift = shift, .key = key });
     }
     void Char(char ch)
     {
-        platform::Event e;
-        e.type = platform::EventType::KeyChar;
-        e.ch = ch;
-        form->HandleEvent(e);
+        form->HandleEvent({ .type = platform::EventType::KeyChar, .ch = ch });
     }
 
     // Runs the posted paints.
@@ -135,6 +128,20 @@ struct ContainerFixture : ::testing::Test {
     {
         form->InvalidateRect(form->ClientRect());
         PaintPending();
+    }
+};
+
+// Three probes side by side: A at x 10..29, B at 50..69, C at 90..109, all at y 10..29.
+struct ProbesFixture : ContainerFixture {
+    TProbeDIB* a = nullptr;
+    TProbeDIB* b = nullptr;
+    TProbeDIB* c = nullptr;
+    void SetUp() override
+    {
+        ContainerFixture::SetUp();
+        a = AddProbe("A", 10, 10, 20, 20);
+        b = AddProbe("B", 50, 10, 20, 20);
+        c = AddProbe("C", 90, 10, 20, 20);
     }
 };
 

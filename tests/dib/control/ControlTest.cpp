@@ -4,6 +4,7 @@
 #include "platform/components/StdCtrls.h"
 #include "platform/layout/LayoutReader.h"
 #include "tests/support/MessageOf.h"
+#include "tests/support/FormRig.h"
 
 #include <gtest/gtest.h>
 
@@ -111,7 +112,7 @@ TEST_F(OpacityTest, RepaintsOnlyWhenItChanges)
     EXPECT_EQ(form->DirtyRect(), Bounds(10, 20, 30, 15));
 }
 
-using ChildrenTest = ContainerFixture;
+using ChildrenTest = dibtest::ProbesFixture;
 
 TEST_F(ChildrenTest, MoveAlongKeepingTheirSize)
 {
@@ -134,36 +135,28 @@ TEST_F(ChildrenTest, MoveAlongKeepingTheirSize)
 
 TEST_F(ChildrenTest, MutualChildrenMoveOnce)
 {
-    auto* a = AddProbe("A", 0, 0, 10, 10);
-    auto* b = AddProbe("B", 20, 0, 10, 10);
     a->Children().Add().SetControl(b);
     b->Children().Add().SetControl(a);
-    a->SetLeft(5);
-    EXPECT_EQ(a->Left(), 5);
-    EXPECT_EQ(b->Left(), 25);
+    a->SetLeft(15);
+    EXPECT_EQ(a->Left(), 15);
+    EXPECT_EQ(b->Left(), 55);
 }
 
 TEST_F(ChildrenTest, ADestroyedChildLeavesTheList)
 {
-    auto* owner = AddProbe("Owner", 0, 0, 10, 10);
-    auto* gone = AddProbe("Gone", 20, 0, 10, 10);
-    auto* kept = AddProbe("Kept", 40, 0, 10, 10);
-    owner->Children().Add().SetControl(gone);
-    owner->Children().Add().SetControl(kept);
-    TComponent::Free(gone);
-    ASSERT_EQ(owner->Children().Count(), 1);
-    EXPECT_EQ(owner->Children().Items(0)->Control(), kept);
-    owner->SetLeft(3); // must not touch the freed control
-    EXPECT_EQ(kept->Left(), 43);
+    a->Children().Add().SetControl(b);
+    a->Children().Add().SetControl(c);
+    TComponent::Free(b);
+    ASSERT_EQ(a->Children().Count(), 1);
+    EXPECT_EQ(a->Children().Items(0)->Control(), c);
+    a->SetLeft(3); // must not touch the freed control
+    EXPECT_EQ(c->Left(), 83);
 }
 
-using TabOrderTest = ContainerFixture;
+using TabOrderTest = dibtest::ProbesFixture;
 
 TEST_F(TabOrderTest, WritesPlaceTheControlInTheList)
 {
-    auto* a = AddProbe("A", 0, 0, 10, 10);
-    auto* b = AddProbe("B", 0, 0, 10, 10);
-    auto* c = AddProbe("C", 0, 0, 10, 10);
     EXPECT_FALSE(container->TabStop());
 
     a->SetDIBTabOrder(0);
@@ -187,8 +180,6 @@ TEST_F(TabOrderTest, WritesPlaceTheControlInTheList)
 
 TEST_F(TabOrderTest, AFreedControlLeavesTheListAndTheActivation)
 {
-    auto* a = AddProbe("A", 0, 0, 10, 10);
-    auto* b = AddProbe("B", 0, 0, 10, 10);
     a->SetDIBTabOrder(0);
     b->SetDIBTabOrder(1);
     a->SetFocus();
@@ -231,12 +222,8 @@ end
 )";
 
 // A form read from TabLayout.
-struct DIBLayoutTest : ::testing::Test {
+struct DIBLayoutTest : ::testing::Test, torva::test::FormRig<> {
     void SetUp() override { ReadLayout(*form, TabLayout, "tab.lay"); }
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    platform::ScopedEventLoop scope { loop };
-    ComponentPtr<TForm> form { new TForm(nullptr) };
 };
 
 }
@@ -281,7 +268,7 @@ protected:
 
 }
 
-TEST_F(ImageLinkTest, LinksFollowTheListAndItsRemoval)
+TEST_F(ImageLinkTest, LinksFollowTheListAndItsRemovalAndLeaveWithTheirControl)
 {
     auto* list = new TDIBImageList(form.get());
     list->DIBImages().Add().DIB().SetSize(4, 4);
@@ -303,12 +290,8 @@ TEST_F(ImageLinkTest, LinksFollowTheListAndItsRemoval)
     EXPECT_EQ(probe->DIBImageList(), nullptr);
     EXPECT_EQ(probe->first->DIBImageList(), nullptr);
     EXPECT_EQ(probe->first->GetImage(), nullptr);
-}
 
-TEST_F(ImageLinkTest, AControlFreedBeforeItsListUnregisters)
-{
-    auto* list = new TDIBImageList(form.get());
-    auto* probe = new TLinkedProbe(form.get());
+    // A control freed before its list unregisters its links.
     probe->SetDIBImageList(list);
     TComponent::Free(probe);
     EXPECT_EQ(list->LinkCount(), 0);

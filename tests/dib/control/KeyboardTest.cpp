@@ -9,22 +9,15 @@ using dibtest::Log;
 
 namespace {
 
-// Three controls in the DIB tab order A, B, C; A has the keyboard.
-struct KeyboardTest : dibtest::ContainerFixture {
-    dibtest::TProbeDIB* a = nullptr;
-    dibtest::TProbeDIB* b = nullptr;
-    dibtest::TProbeDIB* c = nullptr;
+// A, B and C in the DIB tab order; A has the keyboard.
+struct KeyboardTest : dibtest::ProbesFixture {
     void SetUp() override
     {
-        ContainerFixture::SetUp();
-        a = AddProbe("A", 0, 0, 10, 10);
-        b = AddProbe("B", 20, 0, 10, 10);
-        c = AddProbe("C", 40, 0, 10, 10);
+        ProbesFixture::SetUp();
         a->SetDIBTabOrder(0);
         b->SetDIBTabOrder(1);
         c->SetDIBTabOrder(2);
-        container->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) { log.push_back("Container.keydown(" + std::to_string(key) + ")"); };
-        container->OnKeyPress = [this](TObject*, char& key) { log.push_back(std::string("Container.char(") + key + ")"); };
+        LogContainerKeys();
         a->SetFocus();
         log.clear();
     }
@@ -140,7 +133,7 @@ using UnorderedKeyboardTest = dibtest::ContainerFixture;
 TEST_F(UnorderedKeyboardTest, WithoutAnyTabOrderKeysGoToThePlatform)
 {
     auto* probe = AddProbe("P", 0, 0, 10, 10);
-    container->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) { log.push_back("Container.keydown(" + std::to_string(key) + ")"); };
+    LogContainerKeys();
     EXPECT_FALSE(container->TabStop());
     container->SetFocus();
     EXPECT_EQ(container->ActiveDIBControl(), nullptr);

@@ -1,90 +1,50 @@
 #include "tests/dib/control/ControlFixture.h"
 
+#include "tests/support/PointerSteps.h"
+#include "tests/support/RowNames.h"
+
 #include <gtest/gtest.h>
 
 using namespace platform;
 using dibtest::Log;
 
-namespace {
+using MouseTest = dibtest::ProbesFixture;
 
-// Two controls side by side: A at x 10..29, B at x 50..69, both at y 10..29.
-struct MouseTest : dibtest::ContainerFixture {
-    dibtest::TProbeDIB* a = nullptr;
-    dibtest::TProbeDIB* b = nullptr;
-    void SetUp() override
-    {
-        ContainerFixture::SetUp();
-        a = AddProbe("A", 10, 10, 20, 20);
-        b = AddProbe("B", 50, 10, 20, 20);
-    }
+struct PointerCase {
+    const char* what;
+    const char* steps; // as RunPointerSteps reads them
+    Log expected;
+    bool aEntered;
 };
 
+struct PointerTest : MouseTest, ::testing::WithParamInterface<PointerCase> {};
+
+// What A and B hear from a sequence of pointer moves, presses and releases.
+TEST_P(PointerTest, EnterLeaveAndHighlightFollowThePointerAndTheHeldButton)
+{
+    torva::test::RunPointerSteps(GetParam().steps, [this](char step, int x, int y) {
+        step == 'm' ? Move(x, y) : (step == 'd' ? Press(x, y) : Release(x, y));
+    });
+    EXPECT_EQ(log, GetParam().expected);
+    EXPECT_EQ(a->Entered(), GetParam().aEntered);
 }
 
-TEST_F(MouseTest, HoverHighlightsAndLeavingUnhighlights)
-{
-    Move(15, 15);
-    Move(16, 16);
-    Move(90, 60);
-    EXPECT_EQ(log, (Log { "A.highlight", "A.enter", "A.leave", "A.unhighlight" }));
-    EXPECT_FALSE(a->Entered());
-}
-
-TEST_F(MouseTest, DragOutsideLeavesOnlyAtTheRelease)
-{
-    Move(15, 15);
-    Press(15, 15);
-    Move(90, 60);
-    Move(95, 65);
-    EXPECT_EQ(log, (Log { "A.highlight", "A.enter" })) << "no leave while the button is held";
-    EXPECT_FALSE(a->Entered());
-    Release(95, 65);
-    EXPECT_EQ(log, (Log { "A.highlight", "A.enter", "A.up", "A.leave", "A.unhighlight" }));
-}
-
-TEST_F(MouseTest, DragOntoAnotherControlEntersItAtTheRelease)
-{
-    Move(15, 15);
-    Press(15, 15);
-    Move(55, 15);
-    EXPECT_EQ(log, (Log { "A.highlight", "A.enter" })) << "B hears nothing while A holds the mouse";
-    Release(55, 15);
-    EXPECT_EQ(log, (Log { "A.highlight", "A.enter", "A.up", "A.leave", "A.unhighlight", "B.highlight", "B.enter" }));
-    log.clear();
-    Move(56, 16);
-    Move(90, 60);
-    EXPECT_EQ(log, (Log { "B.leave", "B.unhighlight" }));
-}
-
-TEST_F(MouseTest, ReleaseElsewhereWithoutAMoveFirst)
-{
-    Move(15, 15);
-    Press(15, 15);
-    Release(55, 15);
-    EXPECT_EQ(log, (Log { "A.highlight", "A.enter", "A.up", "A.leave", "A.unhighlight", "B.highlight", "B.enter" }));
-}
-
-TEST_F(MouseTest, DragOutAndBackKeepsTheHighlight)
-{
-    Move(15, 15);
-    Press(15, 15);
-    Move(90, 60);
-    Move(20, 20);
-    Release(20, 20);
-    Move(21, 21);
-    EXPECT_EQ(log, (Log { "A.highlight", "A.enter", "A.highlight", "A.enter", "A.click", "A.up" }));
-    EXPECT_TRUE(a->Entered());
-}
-
-TEST_F(MouseTest, PressOnTheBackgroundAndReleaseOverAControl)
-{
-    Move(100, 70);
-    Press(100, 70);
-    Move(15, 15);
-    EXPECT_TRUE(log.empty());
-    Release(15, 15);
-    EXPECT_EQ(log, (Log { "A.highlight", "A.enter" }));
-}
+INSTANTIATE_TEST_SUITE_P(Table, PointerTest,
+    ::testing::Values(
+        PointerCase { "hover and leave", "m 15 15 m 16 16 m 90 60", { "A.highlight", "A.enter", "A.leave", "A.unhighlight" }, false },
+        PointerCase { "no leave while the button is held", "m 15 15 d 15 15 m 90 60 m 95 65", { "A.highlight", "A.enter" }, false },
+        PointerCase { "dragged outside leaves at the release", "m 15 15 d 15 15 m 90 60 m 95 65 u 95 65",
+            { "A.highlight", "A.enter", "A.up", "A.leave", "A.unhighlight" }, false },
+        PointerCase { "B hears nothing while A holds the mouse", "m 15 15 d 15 15 m 55 15", { "A.highlight", "A.enter" }, false },
+        PointerCase { "dragged onto B enters it at the release", "m 15 15 d 15 15 m 55 15 u 55 15 m 56 16 m 90 60",
+            { "A.highlight", "A.enter", "A.up", "A.leave", "A.unhighlight", "B.highlight", "B.enter", "B.leave", "B.unhighlight" }, false },
+        PointerCase { "released on B without a move first", "m 15 15 d 15 15 u 55 15",
+            { "A.highlight", "A.enter", "A.up", "A.leave", "A.unhighlight", "B.highlight", "B.enter" }, false },
+        PointerCase { "dragged out and back keeps the highlight", "m 15 15 d 15 15 m 90 60 m 20 20 u 20 20 m 21 21",
+            { "A.highlight", "A.enter", "A.highlight", "A.enter", "A.click", "A.up" }, true },
+        PointerCase { "pressed on the background then over A", "m 100 70 d 100 70 m 15 15", {}, false },
+        PointerCase { "pressed on the background released over A", "m 100 70 d 100 70 m 15 15 u 15 15", { "A.highlight", "A.enter" }, true }),
+    RowWhat());
 
 TEST_F(MouseTest, ButtonAndShiftAreRemembered)
 {

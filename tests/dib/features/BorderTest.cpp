@@ -24,19 +24,26 @@ int AddPicture(TDIBImageList& list, int width, int height, const std::function<u
     return item.Index();
 }
 
-uint32_t Solid(uint32_t colour, int, int) { return colour; }
+std::function<uint32_t(int, int)> Solid(uint32_t colour)
+{
+    return [colour](int, int) { return colour; };
+}
 
 struct BorderFixture : ::testing::Test {
     ComponentPtr<TComponent> owner { new TComponent(nullptr) };
     TDIBImageList* list = new TDIBImageList(owner.get());
     TDIBBorder* border = new TDIBBorder(owner.get());
 
+    std::unique_ptr<TMemoryDIB> drawn;
+
     BorderFixture() { border->SetDIBImageList(list); }
-    static std::unique_ptr<TMemoryDIB> Blank(int width, int height)
+    // The border drawn round the whole of a blank surface of this size.
+    TMemoryDIB& Draw(int width, int height)
     {
-        auto surface = std::make_unique<TMemoryDIB>(width, height);
-        surface->Fill(0x00000000);
-        return surface;
+        drawn = std::make_unique<TMemoryDIB>(width, height);
+        drawn->Fill(0x00000000);
+        border->DrawBorder(*drawn, { 0, 0, width, height });
+        return *drawn;
     }
 };
 
@@ -44,9 +51,7 @@ using Border = BorderFixture;
 
 TEST_F(Border, WithoutPicturesItDrawsNothingAndTakesNoRoom)
 {
-    auto blank = Blank(20, 20);
-    TMemoryDIB& surface = *blank;
-    border->DrawBorder(surface, { 0, 0, 20, 20 });
+    TMemoryDIB& surface = Draw(20, 20);
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x)
             ASSERT_EQ(surface.Pixels(x, y), 0u);
@@ -59,9 +64,7 @@ TEST_F(Border, TilesRepeatAlongTheEdgeAndTheLastIsCut)
 {
     // Rows of the middle picture are numbered 1..10.
     border->BorderLeft().MiddleImage().SetDIBIndex(AddPicture(*list, 4, 10, [](int, int y) { return uint32_t(y + 1); }));
-    auto blank = Blank(30, 25);
-    TMemoryDIB& surface = *blank;
-    border->DrawBorder(surface, { 0, 0, 30, 25 });
+    TMemoryDIB& surface = Draw(30, 25);
     for (int y = 0; y < 25; ++y) {
         for (int x = 0; x < 6; ++x)
             EXPECT_EQ(surface.Pixels(x, y), x < 4 ? uint32_t(y % 10 + 1) : 0u) << x << "," << y;
@@ -74,9 +77,7 @@ TEST_F(Border, StretchSamplesNearestInSixteenSixteenSteps)
     // Two columns A and B of three rows, stretched over 8 pixels of the bottom edge.
     border->BorderBottom().MiddleImage().SetDIBIndex(AddPicture(*list, 2, 3, [](int x, int) { return x ? 0xBBu : 0xAAu; }));
     border->BorderBottom().SetDrawStyle(dsStretch);
-    auto blank = Blank(8, 10);
-    TMemoryDIB& surface = *blank;
-    border->DrawBorder(surface, { 0, 0, 8, 10 });
+    TMemoryDIB& surface = Draw(8, 10);
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 8; ++x)
             EXPECT_EQ(surface.Pixels(x, y), y < 7 ? 0u : (x < 4 ? 0xAAu : 0xBBu)) << x << "," << y;
@@ -100,14 +101,11 @@ TEST(StretchNearest, ShrinksAndGrowsByTheSameRule)
 
 TEST_F(Border, EndsSitInTheCornersOfTheFarEdge)
 {
-    BorderFixture& f = *this;
-    TDIBVertBorderEdge& right = f.border->BorderRight();
-    right.FirstImage().SetDIBIndex(AddPicture(*list, 3, 2, [](int x, int y) { return Solid(0x11, x, y); }));
-    right.MiddleImage().SetDIBIndex(AddPicture(*list, 2, 1, [](int x, int y) { return Solid(0x22, x, y); }));
-    right.LastImage().SetDIBIndex(AddPicture(*list, 3, 4, [](int x, int y) { return Solid(0x33, x, y); }));
-    auto blank = Blank(10, 12);
-    TMemoryDIB& surface = *blank;
-    border->DrawBorder(surface, { 0, 0, 10, 12 });
+    TDIBVertBorderEdge& right = border->BorderRight();
+    right.FirstImage().SetDIBIndex(AddPicture(*list, 3, 2, Solid(0x11)));
+    right.MiddleImage().SetDIBIndex(AddPicture(*list, 2, 1, Solid(0x22)));
+    right.LastImage().SetDIBIndex(AddPicture(*list, 3, 4, Solid(0x33)));
+    TMemoryDIB& surface = Draw(10, 12);
     auto expected = [](int x, int y) -> uint32_t {
         if (x >= 7 && y < 2)
             return 0x11;
@@ -128,13 +126,11 @@ TEST_F(Border, EndsSitInTheCornersOfTheFarEdge)
 
 TEST_F(Border, TopAndBottomRunBetweenTheSideEdges)
 {
-    border->BorderLeft().MiddleImage().SetDIBIndex(AddPicture(*list, 2, 1, [](int x, int y) { return Solid(0x01, x, y); }));
-    border->BorderRight().MiddleImage().SetDIBIndex(AddPicture(*list, 3, 1, [](int x, int y) { return Solid(0x02, x, y); }));
-    border->BorderTop().MiddleImage().SetDIBIndex(AddPicture(*list, 1, 1, [](int x, int y) { return Solid(0x03, x, y); }));
-    border->BorderBottom().MiddleImage().SetDIBIndex(AddPicture(*list, 1, 2, [](int x, int y) { return Solid(0x04, x, y); }));
-    auto blank = Blank(10, 6);
-    TMemoryDIB& surface = *blank;
-    border->DrawBorder(surface, { 0, 0, 10, 6 });
+    border->BorderLeft().MiddleImage().SetDIBIndex(AddPicture(*list, 2, 1, Solid(0x01)));
+    border->BorderRight().MiddleImage().SetDIBIndex(AddPicture(*list, 3, 1, Solid(0x02)));
+    border->BorderTop().MiddleImage().SetDIBIndex(AddPicture(*list, 1, 1, Solid(0x03)));
+    border->BorderBottom().MiddleImage().SetDIBIndex(AddPicture(*list, 1, 2, Solid(0x04)));
+    TMemoryDIB& surface = Draw(10, 6);
     const char* rows[6] = { "1133333222", "1100000222", "1100000222", "1100000222", "1144444222", "1144444222" };
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 10; ++x)
@@ -144,14 +140,12 @@ TEST_F(Border, TopAndBottomRunBetweenTheSideEdges)
 
 TEST_F(Border, ARemovedImageListLeavesNoLinkBehind)
 {
-    border->BorderTop().MiddleImage().SetDIBIndex(AddPicture(*list, 1, 1, [](int x, int y) { return Solid(0x05, x, y); }));
+    border->BorderTop().MiddleImage().SetDIBIndex(AddPicture(*list, 1, 1, Solid(0x05)));
     TComponent::Free(list);
     EXPECT_EQ(border->DIBImageList(), nullptr);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(border->BorderTop().Link(i).DIBImageList(), nullptr);
-    auto blank = Blank(4, 4);
-    TMemoryDIB& surface = *blank;
-    border->DrawBorder(surface, { 0, 0, 4, 4 });
+    TMemoryDIB& surface = Draw(4, 4);
     EXPECT_EQ(surface.Pixels(0, 0), 0u);
 }
 
@@ -191,16 +185,12 @@ struct FramedContainer : ContainerFixture {
     }
 };
 
-TEST_F(FramedContainer, TiledFrameOverTheControls)
+TEST_F(FramedContainer, TiledOverAndStretchedUnderTheControls)
 {
     Style(dsTile);
     container->SetBorderDrawPosition(bdOverControls);
     PaintAll();
     EXPECT_TRUE(torva::test::MatchesGolden(container->OffscreenDIB().View(), "border/tile_over_controls"));
-}
-
-TEST_F(FramedContainer, StretchedFrameUnderTheControls)
-{
     Style(dsStretch);
     container->SetBorderDrawPosition(bdUnderControls);
     PaintAll();

@@ -39,30 +39,35 @@ struct Registered {
     Registered() { RegisterDIBFeature(TRecordingFeature::StaticClass()); }
 } registered;
 
-using Features = ContainerFixture;
+// A, B and C side by side; A takes the features.
+struct Features : dibtest::ProbesFixture {
+    TDIBFeatureItem& AddFeature(const char* className)
+    {
+        TDIBFeatureItem& item = a->DIBFeatures().Add();
+        item.SetFeatureClassName(className);
+        return item;
+    }
+};
 
 TEST_F(Features, UnknownClassesAreRefusedAndLeaveTheItemAsItWas)
 {
-    TProbeDIB* probe = AddProbe("P", 0, 0, 20, 20);
-    TDIBFeatureItem& item = probe->DIBFeatures().Add();
-    item.SetFeatureClassName("THighlightDIB");
+    TDIBFeatureItem& item = AddFeature("THighlightDIB");
     EXPECT_EQ(MessageOf<EFeatureError>([&] { item.SetFeatureClassName("TNoSuchFeature"); }),
         "TNoSuchFeature has not been registered");
     EXPECT_EQ(item.FeatureClassName(), "THighlightDIB");
     ASSERT_NE(item.Feature(), nullptr);
-    EXPECT_EQ(item.Feature()->Control(), probe);
+    EXPECT_EQ(item.Feature()->Control(), a);
     // Not a feature at all: the registry only knows feature classes.
     EXPECT_THROW(item.SetFeatureClassName("TDIBContainer"), EFeatureError);
 }
 
 TEST_F(Features, DisplayNamesAndAnEmptyClassName)
 {
-    TProbeDIB* probe = AddProbe("P", 0, 0, 20, 20);
-    TDIBFeatureItem& item = probe->DIBFeatures().Add();
+    TDIBFeatureItem& item = a->DIBFeatures().Add();
     EXPECT_EQ(item.DisplayName(), "DIB feature");
     TDIBMessage message;
     message.Kind = TDIBMessageKind::MouseDown;
-    EXPECT_FALSE(probe->DIBFeatures().Offer(message));
+    EXPECT_FALSE(a->DIBFeatures().Offer(message));
     item.SetFeatureClassName("TMoveableDIB");
     EXPECT_EQ(item.DisplayName(), "Moveable DIB");
     item.SetFeatureClassName("THighlightDIB");
@@ -78,20 +83,19 @@ TEST_F(Features, OfferingStopsAtTheFirstHandlerAndSkipsDisabledItems)
     std::vector<std::string> seen;
     TRecordingFeature::log = &seen;
     TRecordingFeature::handles = TDIBMessageKind::MouseDown;
-    TProbeDIB* probe = AddProbe("P", 10, 10, 20, 20);
     int downs = 0;
-    probe->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
-    for (const char* name : { "A", "B", "C" }) {
-        TDIBFeatureItem& item = probe->DIBFeatures().Add();
+    a->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
+    for (const char* name : { "First", "Second", "Third" }) {
+        TDIBFeatureItem& item = a->DIBFeatures().Add();
         item.SetFeatureClassName("TRecordingFeature");
         item.Feature()->SetName(name);
     }
-    probe->DIBFeatures().Items(0)->SetEnabled(false);
+    a->DIBFeatures().Items(0)->SetEnabled(false);
     Move(15, 15);
     seen.clear();
     Press(15, 15);
-    // B handles the press: C never hears it, nor does the control.
-    EXPECT_EQ(seen, (std::vector<std::string> { "B:" + std::to_string(int(TDIBMessageKind::MouseDown)) }));
+    // The second handles the press: the third never hears it, nor does the control.
+    EXPECT_EQ(seen, (std::vector<std::string> { "Second:" + std::to_string(int(TDIBMessageKind::MouseDown)) }));
     EXPECT_EQ(downs, 0);
     TRecordingFeature::handles = TDIBMessageKind::Paint;
     Release(15, 15);
@@ -100,51 +104,38 @@ TEST_F(Features, OfferingStopsAtTheFirstHandlerAndSkipsDisabledItems)
     TRecordingFeature::log = nullptr;
 }
 
-TEST_F(Features, HighlightFollowsPointerAndFocus)
+TEST_F(Features, HighlightFollowsPointerAndFocusButNotACapturedPointer)
 {
-    TProbeDIB* probe = AddProbe("P", 10, 10, 20, 20);
-    probe->SetOpacity(100);
-    probe->SetDIBTabOrder(0);
-    TDIBFeatureItem& item = probe->DIBFeatures().Add();
-    item.SetFeatureClassName("THighlightDIB");
+    a->SetOpacity(100);
+    a->SetDIBTabOrder(0);
+    TDIBFeatureItem& item = AddFeature("THighlightDIB");
     static_cast<THighlightDIB*>(item.Feature())->SetHighlightOpacity(200);
 
     Move(15, 15);
-    EXPECT_EQ(probe->Opacity(), 200);
-    Move(60, 60);
-    EXPECT_EQ(probe->Opacity(), 100);
+    EXPECT_EQ(a->Opacity(), 200);
+    Move(90, 60);
+    EXPECT_EQ(a->Opacity(), 100);
 
-    probe->SetFocus();
-    EXPECT_EQ(probe->Opacity(), 200);
+    a->SetFocus();
+    EXPECT_EQ(a->Opacity(), 200);
     // Entering and leaving while focused leaves the highlight alone.
     Move(15, 15);
-    Move(60, 60);
-    EXPECT_EQ(probe->Opacity(), 200);
+    Move(90, 60);
+    EXPECT_EQ(a->Opacity(), 200);
     container->SetActiveDIBControl(nullptr);
-    EXPECT_EQ(probe->Opacity(), 100);
-}
+    EXPECT_EQ(a->Opacity(), 100);
 
-TEST_F(Features, HighlightIsNotRaisedWhileThePointerIsCaptured)
-{
-    TProbeDIB* probe = AddProbe("P", 10, 10, 20, 20);
-    TProbeDIB* other = AddProbe("Q", 50, 10, 20, 20);
-    probe->SetOpacity(100);
-    probe->DIBFeatures().Add().SetFeatureClassName("THighlightDIB");
-    static_cast<THighlightDIB*>(probe->DIBFeatures().Items(0)->Feature())->SetHighlightOpacity(180);
-    // A press on the other control captures the mouse; passing over the probe does nothing.
+    // A press on the other control captures the mouse; passing over A does nothing.
     Move(55, 15);
     Press(55, 15);
     Mouse(EventType::MouseMove, 15, 15, ssLeft);
-    EXPECT_EQ(probe->Opacity(), 100);
+    EXPECT_EQ(a->Opacity(), 100);
     Release(15, 15);
-    (void)other;
 }
 
 TEST_F(Features, ParametersTravelWithTheLayout)
 {
-    TProbeDIB* probe = AddProbe("P", 10, 10, 20, 20);
-    TDIBFeatureItem& item = probe->DIBFeatures().Add();
-    item.SetFeatureClassName("THighlightDIB");
+    TDIBFeatureItem& item = AddFeature("THighlightDIB");
     item.SetFeatureParameters("note");
     static_cast<THighlightDIB*>(item.Feature())->SetHighlightOpacity(77);
     const std::string layout = WriteLayout(*form);
@@ -152,7 +143,7 @@ TEST_F(Features, ParametersTravelWithTheLayout)
 
     ComponentPtr<TForm> copy(new TForm(nullptr));
     ReadLayout(*copy, layout, "copy");
-    auto* read = dynamic_cast<TProbeDIB*>(copy->FindComponent("P"));
+    auto* read = dynamic_cast<TProbeDIB*>(copy->FindComponent("A"));
     ASSERT_NE(read, nullptr);
     ASSERT_EQ(read->DIBFeatures().Count(), 1);
     TDIBFeatureItem* readItem = read->DIBFeatures().Items(0);
@@ -166,9 +157,7 @@ TEST_F(Features, ParametersTravelWithTheLayout)
 
 TEST_F(Features, DamagedParametersAreRefusedAtLoaded)
 {
-    TProbeDIB* probe = AddProbe("P", 0, 0, 20, 20);
-    TDIBFeatureItem& item = probe->DIBFeatures().Add();
-    item.SetFeatureClassName("THighlightDIB");
+    TDIBFeatureItem& item = AddFeature("THighlightDIB");
     const std::vector<uint8_t> good = item.WriteParameters();
     for (size_t cut : { size_t(1), size_t(4), size_t(10), good.size() - 1 }) {
         item.ReadParameters(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut)));

@@ -2,6 +2,7 @@
 #include "dib/control/cDIBPanel.h"
 #include "dib/template/cDIBTemplate.h"
 #include "platform/components/Forms.h"
+#include "tests/support/FormRig.h"
 #include "tests/support/MessageOf.h"
 
 #include <gtest/gtest.h>
@@ -131,11 +132,7 @@ bool SamePixels(const TAbstractSuperDIB& a, const TAbstractSuperDIB& b)
         && std::memcmp(a.Bits(), b.Bits(), size_t(a.Width()) * a.Height() * 4) == 0;
 }
 
-struct TemplateFixture : ::testing::Test {
-    VirtualClock clock;
-    EventLoop loop { clock };
-    ScopedEventLoop scope { loop };
-    ComponentPtr<TForm> form { new TForm(nullptr) };
+struct TemplateFixture : ::testing::Test, torva::test::FormRig<> {
     Side source { form.get() };
     Side target { form.get() };
 

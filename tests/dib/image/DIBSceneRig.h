@@ -9,15 +9,12 @@
 #include "dib/control/cDIBPanel.h"
 #include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"
+#include "tests/support/FormRig.h"
 
 #include <cstdint>
 #include <functional>
 
-struct DIBSceneRig {
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    platform::ScopedEventLoop current { loop };
-    platform::ComponentPtr<platform::TForm> form { new platform::TForm(nullptr) };
+struct DIBSceneRig : torva::test::FormRig<> {
     TDIBContainer* container = nullptr;
     TDIBImageList* list = nullptr;
 
@@ -83,10 +80,6 @@ struct DIBSceneRig {
 
     void MoveMouse(int x, int y)
     {
-        platform::Event event;
-        event.type = platform::EventType::MouseMove;
-        event.x = x;
-        event.y = y;
-        form->HandleEvent(event);
+        form->HandleEvent({ .type = platform::EventType::MouseMove, .x = x, .y = y });
     }
 };

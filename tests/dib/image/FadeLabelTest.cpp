@@ -42,9 +42,14 @@ struct LabelRig : DIBSceneRig {
     }
 };
 
+struct FadeLabel : ::testing::Test {
+    LabelRig rig;
+    TDIBFadeLabel& label = *rig.label;
+};
+
 }
 
-TEST(FadeColors, StepsEachChannelByItsShareAndTruncates)
+TEST(FadeColors, StepsEachChannelByItsShareAndTruncatesAndNeedTwoFrames)
 {
     EXPECT_EQ(BuildFadeColors(Silver, White, 10),
         (std::vector<TColor> { RGB(198, 198, 198), RGB(204, 204, 204), RGB(210, 210, 210), RGB(217, 217, 217),
@@ -59,19 +64,14 @@ TEST(FadeColors, StepsEachChannelByItsShareAndTruncates)
     EXPECT_EQ(down[2], RGB(178, 76, 100));
     EXPECT_EQ(down[4], RGB(127, 127, 100));
     EXPECT_EQ(down[9], RGB(0, 255, 100));
-}
 
-TEST(FadeColors, FewerThanTwoFramesGiveNoTable)
-{
     EXPECT_TRUE(BuildFadeColors(Silver, White, 0).empty());
     EXPECT_TRUE(BuildFadeColors(Silver, White, 1).empty());
     EXPECT_EQ(BuildFadeColors(Silver, White, 2).size(), 2u);
 }
 
-TEST(FadeLabel, TheTableFollowsBothColoursAndTheFrameCount)
+TEST_F(FadeLabel, TheTableFollowsBothColoursAndTheFrameCount)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     EXPECT_EQ(label.FadeTable(), BuildFadeColors(Silver, White, 10));
     label.SetFrameCount(4);
     label.SetColorHighlighted(RGB(255, 0, 0));
@@ -81,10 +81,8 @@ TEST(FadeLabel, TheTableFollowsBothColoursAndTheFrameCount)
     EXPECT_EQ(label.FadeTable(), BuildFadeColors(RGB(0, 255, 0), RGB(255, 0, 0), 4));
 }
 
-TEST(FadeLabel, FadeShowsTheTableDownToEntryOneThenTheFontColourInTenTicks)
+TEST_F(FadeLabel, FadeShowsTheTableDownToEntryOneThenTheFontColourInTenTicks)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     rig.Enter();
     EXPECT_TRUE(label.Entered());
     EXPECT_EQ(label.CurrentColor(), White);
@@ -108,10 +106,8 @@ TEST(FadeLabel, FadeShowsTheTableDownToEntryOneThenTheFontColourInTenTicks)
     EXPECT_FALSE(shown.count(table[0])) << "entry 0 is never shown";
 }
 
-TEST(FadeLabel, HighlightDuringAFadeStopsItAndTheNextLeaveStartsAgainFromTheTop)
+TEST_F(FadeLabel, HighlightDuringAFadeStopsItAndTheNextLeaveStartsAgainFromTheTop)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     rig.Enter();
     rig.Leave();
     rig.Ticks(3);
@@ -128,29 +124,26 @@ TEST(FadeLabel, HighlightDuringAFadeStopsItAndTheNextLeaveStartsAgainFromTheTop)
     EXPECT_EQ(rig.Ticks(1), std::vector<TColor> { label.FadeTable()[9] });
 }
 
-TEST(FadeLabel, WithoutStepsOrDelayTheLabelSnapsBackAtOnce)
+TEST_F(FadeLabel, WithoutStepsOrDelayTheLabelSnapsBackAtOnce)
 {
     struct Case {
         int frameCount;
         uint32_t frameDelay;
     };
     for (Case c : { Case { 1, 50 }, Case { 0, 50 }, Case { 10, 0 } }) {
-        LabelRig rig;
-        TDIBFadeLabel& label = *rig.label;
-        label.SetFrameCount(static_cast<uint8_t>(c.frameCount));
-        label.SetFrameDelay(c.frameDelay);
-        rig.Enter();
-        EXPECT_EQ(label.CurrentColor(), White);
-        rig.Leave();
-        EXPECT_FALSE(label.Fading()) << c.frameCount << " frames, " << c.frameDelay << " ms";
-        EXPECT_EQ(label.CurrentColor(), Silver) << c.frameCount << " frames, " << c.frameDelay << " ms";
+        LabelRig fresh;
+        fresh.label->SetFrameCount(static_cast<uint8_t>(c.frameCount));
+        fresh.label->SetFrameDelay(c.frameDelay);
+        fresh.Enter();
+        EXPECT_EQ(fresh.label->CurrentColor(), White);
+        fresh.Leave();
+        EXPECT_FALSE(fresh.label->Fading()) << c.frameCount << " frames, " << c.frameDelay << " ms";
+        EXPECT_EQ(fresh.label->CurrentColor(), Silver) << c.frameCount << " frames, " << c.frameDelay << " ms";
     }
 }
 
-TEST(FadeLabel, AShorterTableDuringAFadeIsNeverReadPastItsEnd)
+TEST_F(FadeLabel, AShorterTableDuringAFadeIsNeverReadPastItsEnd)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     rig.Enter();
     rig.Leave();
     rig.Ticks(1);
@@ -166,10 +159,8 @@ TEST(FadeLabel, AShorterTableDuringAFadeIsNeverReadPastItsEnd)
     EXPECT_FALSE(label.Fading());
 }
 
-TEST(FadeLabel, AFontChangeResetsTheColourUnlessThePointerIsInside)
+TEST_F(FadeLabel, AFontChangeResetsTheColourUnlessThePointerIsInside)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     rig.Enter();
     label.Font().SetColor(RGB(0, 200, 0));
     EXPECT_EQ(label.CurrentColor(), White);
@@ -182,7 +173,7 @@ TEST(FadeLabel, AFontChangeResetsTheColourUnlessThePointerIsInside)
     EXPECT_EQ(label.CurrentColor(), RGB(200, 0, 0)) << "the fade ends at the new font colour";
 }
 
-TEST(FadeLabel, AcceleratorOfTheCaption)
+TEST_F(FadeLabel, AcceleratorOfTheCaption)
 {
     struct Case {
         const char* caption;
@@ -199,17 +190,14 @@ TEST(FadeLabel, AcceleratorOfTheCaption)
         { "Hry&", 'y', false },
         { "Hry", 'h', false },
     };
-    LabelRig rig;
     for (const Case& c : cases) {
         rig.label->SetCaption(c.caption);
         EXPECT_EQ(rig.label->IsAccelerator(c.ch), c.accelerator) << c.caption << " " << c.ch;
     }
 }
 
-TEST(FadeLabel, AcceleratorAndSpaceClickTheLabel)
+TEST_F(FadeLabel, AcceleratorAndSpaceClickTheLabel)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     rig.form->SetVisible(true);
     int clicks = 0;
     label.OnClick = [&](platform::TObject*) { ++clicks; };
@@ -228,10 +216,7 @@ TEST(FadeLabel, AcceleratorAndSpaceClickTheLabel)
 
     // Alt and the caption's letter reach the label through its container, whoever has the keys.
     rig.container->SetFocus();
-    platform::Event alt;
-    alt.type = platform::EventType::KeyDown;
-    alt.key = 'D';
-    alt.shift = platform::ssAlt;
+    const platform::Event alt { .type = platform::EventType::KeyDown, .shift = platform::ssAlt, .key = 'D' };
     rig.form->HandleEvent(alt);
     EXPECT_EQ(clicks, 2);
     label.SetCaption("Demo");
@@ -250,10 +235,8 @@ TEST(FadeLabel, AcceleratorAndSpaceClickTheLabel)
     EXPECT_EQ(clicks, 3);
 }
 
-TEST(FadeLabel, AutoSizeMeasuresTheCaptionAndAnEmptyOneAsASpace)
+TEST_F(FadeLabel, AutoSizeMeasuresTheCaptionAndAnEmptyOneAsASpace)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     platform::TCanvas measure;
     measure.Font = label.Font().ToCanvasFont();
 
@@ -270,10 +253,8 @@ TEST(FadeLabel, AutoSizeMeasuresTheCaptionAndAnEmptyOneAsASpace)
     EXPECT_EQ(label.Width(), measure.TextWidth(" ")) << "a lone accelerator mark measures as a space";
 }
 
-TEST(FadeLabel, ARightJustifiedAutoSizedLabelKeepsItsRightEdge)
+TEST_F(FadeLabel, ARightJustifiedAutoSizedLabelKeepsItsRightEdge)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     label.SetAutoSize(false);
     label.SetBounds(40, 10, 120, 20);
     label.SetAlignment(platform::TAlignment::taRightJustify);
@@ -289,10 +270,8 @@ TEST(FadeLabel, ARightJustifiedAutoSizedLabelKeepsItsRightEdge)
     EXPECT_EQ(label.Left(), left) << "mirrored, a right-justified label grows from its left edge";
 }
 
-TEST(FadeLabel, TransparentLabelLeavesTheBackgroundAroundItsText)
+TEST_F(FadeLabel, TransparentLabelLeavesTheBackgroundAroundItsText)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     label.SetCaption("WWW");
     rig.Paint();
     const TRect box = label.BoundsRect();
@@ -315,10 +294,8 @@ TEST(FadeLabel, TransparentLabelLeavesTheBackgroundAroundItsText)
         box.Width() * box.Height());
 }
 
-TEST(FadeLabel, TextOverTheBottomLeftCornerStaysVisible)
+TEST_F(FadeLabel, TextOverTheBottomLeftCornerStaysVisible)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     label.Font().SetHeight(-30);
     label.SetCaption("_____");
     label.SetAutoSize(false);
@@ -345,10 +322,8 @@ TEST(FadeLabel, TextOverTheBottomLeftCornerStaysVisible)
     EXPECT_EQ(rig.CountPixels(label.BoundsRect(), 0x764523), 0);
 }
 
-TEST(FadeLabel, DisabledTextHasAShadowOnePixelDownRightInTheHighlightColour)
+TEST_F(FadeLabel, DisabledTextHasAShadowOnePixelDownRightInTheHighlightColour)
 {
-    LabelRig rig;
-    TDIBFadeLabel& label = *rig.label;
     label.SetCaption("Wx");
     label.SetColorHighlighted(RGB(255, 0, 0));
     label.SetEnabled(false);
@@ -374,9 +349,8 @@ TEST(FadeLabel, DisabledTextHasAShadowOnePixelDownRightInTheHighlightColour)
     EXPECT_EQ(rig.CountPixels(box, PixelOf(White)), 0) << "disabled text keeps the font colour";
 }
 
-TEST(FadeLabel, ALabelFreedDuringItsFadeLeavesNoTimerBehind)
+TEST_F(FadeLabel, ALabelFreedDuringItsFadeLeavesNoTimerBehind)
 {
-    LabelRig rig;
     rig.Enter();
     rig.Leave();
     rig.Ticks(2);

@@ -20,12 +20,6 @@ TEST(DIBImage, StretchAutoSizeAndScaleExcludeEachOther)
 {
     DIBSceneRig rig(100, 100);
     TDIBImage* image = rig.AddImage(0, 0, 40, 40, -1);
-    EXPECT_FALSE(image->AutoSize());
-    EXPECT_FALSE(image->Stretch());
-    EXPECT_FALSE(image->Center());
-    EXPECT_EQ(image->Scale(), 100);
-    EXPECT_EQ(image->IndexMain().DIBIndex(), -1);
-
     image->SetAutoSize(true);
     image->SetStretch(true);
     EXPECT_FALSE(image->AutoSize()) << "stretch on turns auto-size off";
@@ -212,10 +206,8 @@ TEST(DIBImage, AnAutoSizedImageFollowsItsPictureSize)
 
 TEST(DIBImage, LayoutBuildsImagesAndLabelsThatScriptsReadByName)
 {
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    platform::ScopedEventLoop current { loop };
-    platform::ComponentPtr<platform::TForm> form { new platform::TForm(nullptr) };
+    torva::test::FormRig<> rig;
+    auto& form = rig.form;
     platform::ReadLayout(*form, R"(object Form1: TForm
   Width = 300
   Height = 200

@@ -100,7 +100,6 @@ TEST(DIBGraphic, IsTheReaderOfDibFiles)
     const TGraphicFileFormat* format = FindGraphicFileFormat("DIB");
     ASSERT_NE(format, nullptr);
     EXPECT_EQ(FindGraphicFileFormat(".dib"), format);
-    EXPECT_EQ(format->description, "Device Independent Bitmap");
     EXPECT_EQ(format->graphicClass, &TDIB::StaticClass());
     EXPECT_EQ(format->read(Bytes("g/rgb24.bmp"))->Width(), 127);
     EXPECT_EQ(FindGraphicFileFormat("bmpx"), nullptr);

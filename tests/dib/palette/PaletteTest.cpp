@@ -1,4 +1,5 @@
 #include "dib/palette/cDIBPalette.h"
+#include "tests/support/FormRig.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,7 @@ using namespace platform;
 
 namespace {
 
-struct PaletteFixture : ::testing::Test {
-    VirtualClock clock;
-    EventLoop loop { clock };
-    ScopedEventLoop scope { loop };
-    ComponentPtr<TForm> form { new TForm(nullptr) };
-};
+struct PaletteFixture : ::testing::Test, torva::test::FormRig<> {};
 
 std::vector<uint8_t> ColoursStream(uint8_t seed)
 {
@@ -75,7 +71,7 @@ TEST_F(Palette, ColoursRoundTripAndReachTheDisplayPalette)
     EXPECT_EQ(palette->Entries()[3], 0x2B03FCu);
 }
 
-TEST_F(Palette, TableFollowsUseTableAndTheColours)
+TEST_F(Palette, TableFollowsUseTableAndTheColoursAndIsStoredWhileInUse)
 {
     auto* palette = new TDIBPalette(form.get());
     palette->SetUseTable(true);
@@ -91,23 +87,18 @@ TEST_F(Palette, TableFollowsUseTableAndTheColours)
     palette->SetPaletteEntry(0, { 1, 2, 3, 0 });
     EXPECT_EQ(palette->LookupTable()[0], 0);
 
-    palette->SetUseTable(false);
-    EXPECT_EQ(palette->LookupTable(), nullptr);
-}
-
-TEST_F(Palette, TheTableIsStoredOnlyWhileInUse)
-{
-    auto* palette = new TDIBPalette(form.get());
+    // The table is stored only while in use.
     auto hasData = [&](const char* name) {
         TFiler filer;
         palette->DefineProperties(filer);
         const DefinedProperty* p = filer.Find(name);
         return p && p->hasData;
     };
+    EXPECT_TRUE(hasData("DIBPaletteTable"));
+    palette->SetUseTable(false);
+    EXPECT_EQ(palette->LookupTable(), nullptr);
     EXPECT_TRUE(hasData("DIBPaletteColors"));
     EXPECT_FALSE(hasData("DIBPaletteTable"));
-    palette->SetUseTable(true);
-    EXPECT_TRUE(hasData("DIBPaletteTable"));
 }
 
 TEST_F(Palette, TableStreamsAreCheckedForLengthAndIndices)

@@ -2,6 +2,7 @@
 #include "platform/host/ProgramHost.h"
 #include "platform/window/HeadlessWindow.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/FormRig.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +32,7 @@ protected:
     }
 };
 
-struct DisplayFixture : ::testing::Test {
-    VirtualClock clock;
-    EventLoop loop { clock };
-    ScopedEventLoop scope { loop };
-    ComponentPtr<ColourForm> form { new ColourForm(nullptr) };
+struct DisplayFixture : ::testing::Test, torva::test::FormRig<ColourForm> {
     HeadlessWindow* window = nullptr;
 
     void Open(int depth)
@@ -170,10 +167,9 @@ protected:
 
 TEST(PalettedDisplayGolden, SweepThroughTheLookupTable)
 {
-    VirtualClock clock;
-    EventLoop loop { clock };
-    ScopedEventLoop scope { loop };
-    ComponentPtr<SweepForm> form(new SweepForm(nullptr));
+    torva::test::FormRig<SweepForm> rig;
+    auto& loop = rig.loop;
+    auto& form = rig.form;
     auto* palette = new TDIBPalette(form.get());
     auto entries = TDIBPalette::GreyRamp();
     for (int i = 0; i < 27; ++i)

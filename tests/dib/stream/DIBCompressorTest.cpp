@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -257,7 +258,7 @@ TEST(DIBCompressorRegistry, LastRegisteredHandlerWins)
 
     std::vector<uint8_t> envelope = { 'D', 'I', 'B', 'C', 'M', 'P' };
     envelope.resize(26);
-    TRLEDIBCompressor::ID.ToBytes(envelope.data() + 6);
+    std::ranges::copy(TRLEDIBCompressor::ID.ToBytes(), envelope.begin() + 6);
     envelope[22] = 8;
     envelope.push_back(0x77);
     envelope.push_back(0x00);
@@ -291,7 +292,7 @@ std::vector<uint8_t> Envelope(const TGUID& id, uint32_t rawLength, const std::ve
 {
     std::vector<uint8_t> bytes = { 'D', 'I', 'B', 'C', 'M', 'P' };
     bytes.resize(26);
-    id.ToBytes(bytes.data() + 6);
+    std::ranges::copy(id.ToBytes(), bytes.begin() + 6);
     for (int i = 0; i < 4; ++i)
         bytes[22 + i] = static_cast<uint8_t>(rawLength >> (8 * i));
     bytes.insert(bytes.end(), payload.begin(), payload.end());

@@ -32,33 +32,22 @@ const OverlapCase overlapCases[] = {
 };
 
 // Drawing order decides the result when source and destination share memory, so it must stay
-// top row first there even though other draws walk the memory the other way.
-TEST(DrawOrder, ASurfaceDrawnOntoItselfRepeatsItsTopRowDownwards)
+// top row first there even though other draws walk the memory the other way: drawn onto itself,
+// or onto a view of its memory, a surface repeats its top row downwards.
+TEST(DrawOrder, SharedMemoryIsDrawnTopRowFirst)
 {
     std::mt19937 random(7);
-    for (const OverlapCase& c : overlapCases) {
-        TMemoryDIB surface(37, 9);
-        FillRandom(surface, random);
-        const PixelRows expected = DrawnOneRowDownTopFirst(GetRows(surface), c.rule);
-        surface.SetOpacity(c.opacity);
-        surface.Draw(0, 1, 37, 9, surface, 0, 0);
-        EXPECT_EQ(GetRows(surface), expected) << c.what;
-    }
-}
-
-TEST(DrawOrder, AViewOfTheSameMemoryKeepsTheTopFirstOrder)
-{
-    std::mt19937 random(8);
-    for (const OverlapCase& c : overlapCases) {
-        TMemoryDIB owner(24, 12);
-        FillRandom(owner, random);
-        const PixelRows expected = DrawnOneRowDownTopFirst(GetRows(owner), c.rule);
-        TMemoryDIB view;
-        view.ShareBits(owner);
-        view.SetClipRect(0, 0, 23, 11);
-        owner.SetOpacity(c.opacity);
-        owner.Draw(0, 1, 24, 12, view, 0, 0);
-        EXPECT_EQ(GetRows(owner), expected) << c.what;
+    for (bool throughAView : { false, true }) {
+        for (const OverlapCase& c : overlapCases) {
+            TMemoryDIB owner(37, 9), view;
+            FillRandom(owner, random);
+            const PixelRows expected = DrawnOneRowDownTopFirst(GetRows(owner), c.rule);
+            view.ShareBits(owner);
+            view.SetClipRect(0, 0, 36, 8);
+            owner.SetOpacity(c.opacity);
+            owner.Draw(0, 1, 37, 9, throughAView ? view : owner, 0, 0);
+            EXPECT_EQ(GetRows(owner), expected) << c.what << (throughAView ? " through a view" : "");
+        }
     }
 }
 

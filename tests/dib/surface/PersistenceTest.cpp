@@ -8,25 +8,6 @@ namespace {
 
 using platform::PropertyValue;
 
-TEST(SurfaceClasses, NamesAndAncestry)
-{
-    TWinDIB win;
-    TMemoryDIB memory;
-    EXPECT_EQ(win.ClassName(), "TWinDIB");
-    EXPECT_EQ(memory.ClassName(), "TMemoryDIB");
-    EXPECT_TRUE(win.InheritsFrom(TCustomWinDIB::StaticClass()));
-    EXPECT_TRUE(memory.InheritsFrom(TAbstractSuperDIB::StaticClass()));
-    EXPECT_TRUE(memory.InheritsFrom(platform::TPersistent::StaticClass()));
-}
-
-TEST(SurfaceClasses, PublishedPropertiesInStoredOrder)
-{
-    std::vector<std::string> names;
-    for (const platform::PropertyInfo* p : TMemoryDIB::StaticClass().AllProperties())
-        names.push_back(p->name);
-    EXPECT_EQ(names, (std::vector<std::string> { "Angle", "AutoSize", "Height", "Masked", "Opacity", "Scale", "Transparent", "TransparentColor", "TransparentMode", "Width" }));
-}
-
 TEST(SurfaceClasses, PropertiesByNameGoThroughTheSetters)
 {
     TMemoryDIB dib(2, 2);

@@ -19,17 +19,8 @@ struct CountingSurface {
     }
 };
 
-TEST(SurfaceConstruction, DefaultsAndSizedClip)
+TEST(SurfaceConstruction, TheClipIsTheWholeSurfaceInclusiveAndPixelsAreZero)
 {
-    TMemoryDIB empty;
-    EXPECT_FALSE(empty.Bits());
-    EXPECT_TRUE(empty.OwnsBits());
-    EXPECT_FALSE(empty.HasBits());
-    EXPECT_EQ(empty.Opacity(), 255);
-    EXPECT_EQ(empty.ScaleX(), 100);
-    EXPECT_EQ(empty.TransparentMode(), tmAuto);
-    EXPECT_EQ(empty.DrawProc().Method, &TAbstractSuperDIB::CopySpan);
-
     TWinDIB sized(5, 3);
     EXPECT_EQ(sized.ClipRect(), (TRect { 0, 0, 4, 2 }));
     EXPECT_TRUE(sized.HasBits());

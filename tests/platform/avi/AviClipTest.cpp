@@ -2,16 +2,22 @@
 #include "platform/picture/Picture.h"
 
 #include "Md5.h"
+#include "tests/support/BitmapBytes.h"
+#include "tests/support/MessageOf.h"
+#include "tests/support/PixelBuffer.h"
+#include "tests/support/TestFiles.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <functional>
 #include <random>
 #include <regex>
 
 using namespace platform;
+using testing::HasSubstr;
+using torva::test::MessageOf;
 
 namespace {
 
@@ -19,19 +25,14 @@ const std::filesystem::path AviDir = std::filesystem::path(TORVA_TEST_DATA_DIR) 
 
 std::vector<uint8_t> ReadAll(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << "missing test input " << path;
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+    EXPECT_TRUE(std::filesystem::exists(path)) << "missing test input " << path;
+    return torva::test::ReadBytes(path);
 }
 
-struct Surface {
+// Filled with a colour no decoder writes, so pixels it leaves out show.
+struct Surface : torva::test::PixelBuffer {
     Surface(int w, int h)
-        : pixels(size_t(w) * h, 0xDEADBEEF)
-        , view { reinterpret_cast<uint8_t*>(pixels.data()), w, h }
-    {
-    }
-    std::vector<uint32_t> pixels;
-    PixelView view;
+        : PixelBuffer(w, h, 0xDEADBEEF) {}
 };
 
 // The corpus checksums are over R, G, B bytes of top-down rows.
@@ -165,11 +166,8 @@ TEST(AviClip, RejectsFramesOutsideTheClipAndTargetsOfAnotherSize)
 
 namespace {
 
-struct RawClip {
-    int width = 4;
-    int height = 2;
-    int bits = 8;
-    uint32_t compression = 0;
+struct RawClip : torva::test::InfoHeaderFields {
+    RawClip() { width = 4; }
     uint32_t usec = 50000;
     std::vector<uint32_t> palette { 0x000000, 0xFF0000, 0x00FF00, 0x0000FF };
     std::vector<std::vector<uint8_t>> frames;
@@ -177,86 +175,77 @@ struct RawClip {
     bool recList = false;
 };
 
-void Put32(std::vector<uint8_t>& out, uint32_t v)
+RawClip Clip(torva::test::InfoHeaderFields format, std::vector<std::vector<uint8_t>> frames)
 {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(uint8_t(v >> (8 * i)));
+    RawClip clip;
+    static_cast<torva::test::InfoHeaderFields&>(clip) = format;
+    clip.frames = std::move(frames);
+    return clip;
 }
 
-void Put16(std::vector<uint8_t>& out, uint16_t v)
+// A chunk's id, size, data and pad byte; a list is a chunk whose data starts with its type.
+void AppendChunk(ByteWriter& out, const char* id, const std::function<void(ByteWriter&)>& data)
 {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
+    ByteWriter chunk;
+    data(chunk);
+    out.AppendText(std::string_view(id, 4));
+    out.Append32(uint32_t(chunk.Size()));
+    out.AppendBytes(chunk.Bytes());
+    if (chunk.Size() & 1)
+        out.Append8(0);
 }
 
-std::vector<uint8_t> Chunk(const char* id, const std::vector<uint8_t>& data)
+void AppendList(ByteWriter& out, const char* type, const std::function<void(ByteWriter&)>& body)
 {
-    std::vector<uint8_t> out(id, id + 4);
-    Put32(out, uint32_t(data.size()));
-    out.insert(out.end(), data.begin(), data.end());
-    if (data.size() & 1)
-        out.push_back(0);
-    return out;
+    AppendChunk(out, "LIST", [&](ByteWriter& list) {
+        list.AppendText(std::string_view(type, 4));
+        body(list);
+    });
 }
 
-std::vector<uint8_t> List(const char* type, const std::vector<uint8_t>& body)
+void AppendStream(ByteWriter& out, const char* type, const std::function<void(ByteWriter&)>& format)
 {
-    std::vector<uint8_t> data(type, type + 4);
-    data.insert(data.end(), body.begin(), body.end());
-    return Chunk("LIST", data);
-}
-
-std::vector<uint8_t> StreamList(const char* type, const std::vector<uint8_t>& format)
-{
-    std::vector<uint8_t> strh(type, type + 4);
-    strh.resize(56, 0);
-    return List("strl", [&] {
-        auto a = Chunk("strh", strh);
-        auto b = Chunk("strf", format);
-        a.insert(a.end(), b.begin(), b.end());
-        return a;
-    }());
+    AppendList(out, "strl", [&](ByteWriter& strl) {
+        AppendChunk(strl, "strh", [&](ByteWriter& strh) {
+            strh.AppendText(std::string_view(type, 4));
+            strh.AppendBytes(std::vector<uint8_t>(52, 0));
+        });
+        AppendChunk(strl, "strf", format);
+    });
 }
 
 std::vector<uint8_t> Build(const RawClip& c)
 {
-    std::vector<uint8_t> avih;
-    Put32(avih, c.usec);
-    avih.resize(56, 0);
-    std::vector<uint8_t> strf;
-    Put32(strf, 40);
-    Put32(strf, uint32_t(c.width));
-    Put32(strf, uint32_t(c.height));
-    Put16(strf, 1);
-    Put16(strf, uint16_t(c.bits));
-    Put32(strf, c.compression);
-    strf.resize(32, 0);
-    Put32(strf, uint32_t(c.palette.size()));
-    Put32(strf, 0);
-    for (uint32_t p : c.palette)
-        Put32(strf, p);
-    std::vector<uint8_t> hdrl = Chunk("avih", avih);
-    auto video = StreamList("vids", strf);
-    hdrl.insert(hdrl.end(), video.begin(), video.end());
-    if (c.audio) {
-        auto audio = StreamList("auds", std::vector<uint8_t>(18, 0));
-        hdrl.insert(hdrl.end(), audio.begin(), audio.end());
-    }
-    std::vector<uint8_t> movi;
-    for (const auto& f : c.frames) {
-        auto chunk = Chunk("00dc", f);
-        movi.insert(movi.end(), chunk.begin(), chunk.end());
-    }
-    if (c.recList)
-        movi = List("rec ", movi);
-    std::vector<uint8_t> body { 'A', 'V', 'I', ' ' };
-    auto h = List("hdrl", hdrl);
-    auto junk = Chunk("JUNK", std::vector<uint8_t>(5, 0));
-    auto m = List("movi", movi);
-    body.insert(body.end(), h.begin(), h.end());
-    body.insert(body.end(), junk.begin(), junk.end());
-    body.insert(body.end(), m.begin(), m.end());
-    return Chunk("RIFF", body);
+    ByteWriter out;
+    AppendChunk(out, "RIFF", [&](ByteWriter& riff) {
+        riff.AppendText("AVI ");
+        AppendList(riff, "hdrl", [&](ByteWriter& hdrl) {
+            AppendChunk(hdrl, "avih", [&](ByteWriter& avih) {
+                avih.Append32(c.usec);
+                avih.AppendBytes(std::vector<uint8_t>(52, 0));
+            });
+            AppendStream(hdrl, "vids", [&](ByteWriter& strf) {
+                RawClip format = c;
+                format.clrUsed = uint32_t(c.palette.size());
+                torva::test::AppendInfoHeader(strf, format);
+                torva::test::AppendPalette(strf, c.palette);
+            });
+            if (c.audio)
+                AppendStream(hdrl, "auds", [](ByteWriter& strf) { strf.AppendBytes(std::vector<uint8_t>(18, 0)); });
+        });
+        AppendChunk(riff, "JUNK", [](ByteWriter& junk) { junk.AppendBytes(std::vector<uint8_t>(5, 0)); });
+        AppendList(riff, "movi", [&](ByteWriter& movi) {
+            auto frames = [&](ByteWriter& to) {
+                for (const auto& f : c.frames)
+                    AppendChunk(to, "00dc", [&](ByteWriter& chunk) { chunk.AppendBytes(f); });
+            };
+            if (c.recList)
+                AppendList(movi, "rec ", frames);
+            else
+                frames(movi);
+        });
+    });
+    return out.Take();
 }
 
 std::vector<uint32_t> Decode(AviClip& clip, int n)
@@ -274,41 +263,36 @@ constexpr uint32_t K = 0x000000, R = 0xFF0000, G = 0x00FF00, B = 0x0000FF;
 
 }
 
-TEST(AviClipGenerated, UncompressedDepthsAndRowOrder)
+TEST(AviClipGenerated, UncompressedDepthsRowOrderAndRepeatedPictures)
 {
-    // 8-bit rows padded to four bytes, bottom row first.
-    RawClip pal8;
-    pal8.width = 3;
-    pal8.frames = { { 1, 2, 3, 0, /*top*/ 3, 2, 1, 0 } };
-    auto clip8 = AviClip::FromBytes(Build(pal8));
-    EXPECT_EQ(Decode(clip8, 0), (std::vector<uint32_t> { B, G, R, R, G, B }));
-
-    RawClip rgb24;
-    rgb24.width = 1;
-    rgb24.bits = 24;
+    using Pixels = std::vector<uint32_t>;
+    RawClip rgb24 = Clip({ .width = 1, .bitCount = 24 }, { { 0x01, 0x02, 0x03, 0, /*top*/ 0x10, 0x20, 0x30, 0 } });
     rgb24.palette.clear();
-    rgb24.frames = { { 0x01, 0x02, 0x03, 0, /*top*/ 0x10, 0x20, 0x30, 0 } };
-    auto clip24 = AviClip::FromBytes(Build(rgb24));
-    EXPECT_EQ(Decode(clip24, 0), (std::vector<uint32_t> { 0x302010, 0x030201 }));
-
     RawClip rgb32 = rgb24;
-    rgb32.bits = 32;
+    rgb32.bitCount = 32;
     rgb32.height = -2; // stored top-down
-    auto clip32 = AviClip::FromBytes(Build(rgb32));
-    EXPECT_EQ(Decode(clip32, 0), (std::vector<uint32_t> { 0x030201, 0x302010 }));
-}
-
-TEST(AviClipGenerated, EmptyChunksRepeatThePictureAndRecListsCount)
-{
-    RawClip c;
-    c.width = 4;
-    c.height = 1;
-    c.recList = true;
-    c.frames = { { 1, 1, 1, 1 }, {}, { 2, 2, 2, 2 } };
-    auto clip = AviClip::FromBytes(Build(c));
-    ASSERT_EQ(clip.FrameCount(), 3);
-    EXPECT_EQ(Decode(clip, 1), (std::vector<uint32_t> { R, R, R, R }));
-    EXPECT_EQ(Decode(clip, 2), (std::vector<uint32_t> { G, G, G, G }));
+    // An empty chunk repeats the picture before it; frames inside a rec list count.
+    RawClip repeated = Clip({ .width = 4, .height = 1 }, { { 1, 1, 1, 1 }, {}, { 2, 2, 2, 2 } });
+    repeated.recList = true;
+    const struct {
+        const char* what;
+        RawClip clip;
+        int frame;
+        Pixels want;
+    } cases[] = {
+        // 8-bit rows padded to four bytes, bottom row first.
+        { "8 bits", Clip({ .width = 3 }, { { 1, 2, 3, 0, /*top*/ 3, 2, 1, 0 } }), 0, { B, G, R, R, G, B } },
+        { "24 bits", rgb24, 0, { 0x302010, 0x030201 } },
+        { "32 bits top-down", rgb32, 0, { 0x030201, 0x302010 } },
+        { "empty chunk", repeated, 1, { R, R, R, R } },
+        { "after the empty chunk", repeated, 2, { G, G, G, G } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto clip = AviClip::FromBytes(Build(c.clip));
+        ASSERT_EQ(clip.FrameCount(), int(c.clip.frames.size()));
+        EXPECT_EQ(Decode(clip, c.frame), c.want);
+    }
 }
 
 TEST(AviClipGenerated, Rle8EscapesAndRobustness)
@@ -329,20 +313,14 @@ TEST(AviClipGenerated, Rle8EscapesAndRobustness)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        RawClip c;
-        c.compression = 1;
-        c.frames = { { 4, 1, 0, 0, 4, 1, 0, 1 }, row.second };
-        auto clip = AviClip::FromBytes(Build(c));
+        auto clip = AviClip::FromBytes(Build(Clip({ .width = 4, .compression = 1 }, { { 4, 1, 0, 0, 4, 1, 0, 1 }, row.second })));
         EXPECT_EQ(Decode(clip, 1), row.want);
     }
 }
 
 TEST(AviClipGenerated, WriterRoundTripsThroughTheReader)
 {
-    Rle8ClipSource source;
-    source.width = 37;
-    source.height = 9;
-    source.microSecPerFrame = 40000;
+    Rle8ClipSource source { .width = 37, .height = 9, .microSecPerFrame = 40000, .palette = {}, .frames = {} };
     for (uint32_t i = 0; i < 20; ++i)
         source.palette.push_back(i * 0x0A0B0C);
     std::mt19937 random(7);
@@ -372,11 +350,7 @@ TEST(AviClipGenerated, WriterRoundTripsThroughTheReader)
 
 TEST(AviClipGenerated, WriterRefusesInconsistentSources)
 {
-    Rle8ClipSource good;
-    good.width = 2;
-    good.height = 2;
-    good.palette = { 0, 0xFFFFFF };
-    good.frames = { { 0, 1, 1, 0 } };
+    const Rle8ClipSource good { .width = 2, .height = 2, .palette = { 0, 0xFFFFFF }, .frames = { { 0, 1, 1, 0 } } };
     EXPECT_NO_THROW(WriteRle8Avi(good));
     auto bad = good;
     bad.frames[0].pop_back();
@@ -394,59 +368,37 @@ TEST(AviClipGenerated, WriterRefusesInconsistentSources)
 
 TEST(AviClipGenerated, BrokenClipsFailWithAMessage)
 {
-    RawClip base;
-    base.frames = { { 1, 2, 3, 0, 1, 2, 3, 0 } };
-    auto good = Build(base);
+    const RawClip base = Clip({ .width = 4 }, { { 1, 2, 3, 0, 1, 2, 3, 0 } });
+    const auto good = Build(base);
     ASSERT_NO_THROW(AviClip::FromBytes(good));
-
-    auto expectError = [](const std::vector<uint8_t>& bytes, const std::string& part) {
-        try {
-            AviClip::FromBytes(bytes);
-            ADD_FAILURE() << "accepted, expected: " << part;
-        } catch (const AviError& e) {
-            EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
-        }
+    const struct {
+        const char* expected;
+        void (*spoil)(RawClip&);
+    } cases[] = {
+        { "sound", [](RawClip& c) { c.audio = true; } },
+        { "RLE4", [](RawClip& c) { c.compression = 2; c.bitCount = 4; } },
+        { "16 bits", [](RawClip& c) { c.bitCount = 16; c.palette.clear(); } },
+        { "without a palette", [](RawClip& c) { c.palette.clear(); } },
+        { "no video frames", [](RawClip& c) { c.frames.clear(); } },
+        { "frame size", [](RawClip& c) { c.width = 0; } },
+        { "frame size", [](RawClip& c) { c.width = 100000; } },
+        { "needs 8", [](RawClip& c) { c.frames = { { 1, 2, 3 } }; } },
+        { "top-down", [](RawClip& c) { c.compression = 1; c.height = -2; } },
     };
-    expectError({}, "not a RIFF");
-    expectError(std::vector<uint8_t>(good.begin(), good.begin() + 40), "claims");
-
-    RawClip c = base;
-    c.audio = true;
-    expectError(Build(c), "sound");
-    c = base;
-    c.compression = 2;
-    c.bits = 4;
-    expectError(Build(c), "RLE4");
-    c = base;
-    c.bits = 16;
-    c.palette.clear();
-    expectError(Build(c), "16 bits");
-    c = base;
-    c.palette.clear();
-    expectError(Build(c), "without a palette");
-    c = base;
-    c.frames.clear();
-    expectError(Build(c), "no video frames");
-    c = base;
-    c.width = 0;
-    expectError(Build(c), "frame size");
-    c = base;
-    c.width = 100000;
-    expectError(Build(c), "frame size");
-    c = base;
-    c.frames = { { 1, 2, 3 } };
-    expectError(Build(c), "needs 8");
-    c = base;
-    c.compression = 1;
-    c.height = -2;
-    expectError(Build(c), "top-down");
+    auto errorOf = [](const std::vector<uint8_t>& bytes) { return MessageOf<AviError>([&] { AviClip::FromBytes(bytes); }); };
+    EXPECT_THAT(errorOf({}), HasSubstr("not a RIFF"));
+    EXPECT_THAT(errorOf(std::vector<uint8_t>(good.begin(), good.begin() + 40)), HasSubstr("claims"));
+    for (const auto& c : cases) {
+        RawClip clip = base;
+        c.spoil(clip);
+        EXPECT_THAT(errorOf(Build(clip)), HasSubstr(c.expected));
+    }
 }
 
 TEST(AviClipGenerated, MissingFrameTimeFallsBackToTheStreamRate)
 {
-    RawClip c;
+    RawClip c = Clip({ .width = 4 }, { { 1, 2, 3, 0, 1, 2, 3, 0 } });
     c.usec = 0;
-    c.frames = { { 1, 2, 3, 0, 1, 2, 3, 0 } };
     auto bytes = Build(c);
     // strh follows "strl" + "strh" + size; put scale 1, rate 25 at offsets 20 and 24.
     auto at = std::search(bytes.begin(), bytes.end(), std::begin("strh"), std::begin("strh") + 4) - bytes.begin() + 8;

@@ -4,12 +4,13 @@
 
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
+#include "tests/support/FormRig.h"
 
 #include <gtest/gtest.h>
 
 namespace componenttest {
 
-struct ControlFixture : ::testing::Test {
+struct ControlFixture : ::testing::Test, torva::test::FormRig<> {
     // A picture control on the form at `bounds` holding a picture of `pictureSize`, all black.
     platform::TImage* AddImage(const TRect& bounds, TSize pictureSize)
     {
@@ -19,11 +20,6 @@ struct ControlFixture : ::testing::Test {
         image->Picture().Bitmap().SetSize(pictureSize.cx, pictureSize.cy);
         return image;
     }
-
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    platform::ScopedEventLoop scope { loop };
-    platform::ComponentPtr<platform::TForm> form { new platform::TForm(nullptr) };
 };
 
 }

@@ -15,11 +15,7 @@ namespace {
 // A 2 x 1 clip of four frames at 100 ms, frame n showing palette colour n.
 std::vector<uint8_t> FourFrameClip()
 {
-    Rle8ClipSource source;
-    source.width = 2;
-    source.height = 1;
-    source.microSecPerFrame = 100000;
-    source.palette = { 0x000000, 0x110000, 0x002200, 0x000033 };
+    Rle8ClipSource source { .width = 2, .height = 1, .microSecPerFrame = 100000, .palette = { 0x000000, 0x110000, 0x002200, 0x000033 }, .frames = {} };
     for (uint8_t i = 0; i < 4; ++i)
         source.frames.push_back({ i, i });
     return WriteRle8Avi(source);
@@ -52,9 +48,12 @@ TEST_F(Animate, PlaysOnceUpToItsStopFrameAndReportsStartAndStop)
     EXPECT_EQ(loop.TimerCount(), 0u);
 }
 
-TEST_F(Animate, ABrokenClipLeavesTheControlAsItWas)
+TEST_F(Animate, WithoutAClipOrWithABrokenOneNothingPlaysOrChanges)
 {
     auto* animate = new TAnimate(form.get());
+    animate->SetActive(true);
+    EXPECT_FALSE(animate->Active());
+    EXPECT_EQ(loop.TimerCount(), 0u);
     animate->LoadClip(FourFrameClip());
     std::vector<uint8_t> broken = FourFrameClip();
     broken.resize(broken.size() / 2);
@@ -67,11 +66,7 @@ TEST_F(Animate, ABrokenClipLeavesTheControlAsItWas)
 // only when the player is transparent.
 TEST_F(Animate, TransparentLetsItsColourShowWhereTheClipHasItsBackground)
 {
-    Rle8ClipSource source;
-    source.width = 2;
-    source.height = 1;
-    source.palette = { 0x000000, 0x112233 };
-    source.frames = { { 0, 1 } };
+    const Rle8ClipSource source { .width = 2, .height = 1, .palette = { 0x000000, 0x112233 }, .frames = { { 0, 1 } } };
     form->SetBounds(0, 0, 2, 1);
     form->Show();
     for (bool transparent : { true, false }) {
@@ -89,25 +84,12 @@ TEST_F(Animate, TransparentLetsItsColourShowWhereTheClipHasItsBackground)
     }
 }
 
-TEST_F(Animate, WithoutAClipActivatingDoesNothing)
-{
-    auto* animate = new TAnimate(form.get());
-    animate->SetActive(true);
-    EXPECT_FALSE(animate->Active());
-    EXPECT_EQ(loop.TimerCount(), 0u);
-}
-
 using Pictures = ControlFixture;
 
 TEST_F(Pictures, PictureDataCarriesTheFileAndRejectsBrokenData)
 {
-    Picture source;
-    source.width = 2;
-    source.height = 1;
-    source.pixels = { 0xFF112233, 0xFF445566 };
-    std::vector<uint8_t> file = EncodeBitmap(source, 24);
     TPicture picture;
-    picture.LoadFromBytes(file);
+    picture.LoadFromBytes(EncodeBitmap({ .width = 2, .height = 1, .pixels = { 0xFF112233, 0xFF445566 } }, 24));
     EXPECT_EQ(picture.GraphicClass(), "TBitmap");
     TFiler filer;
     picture.DefineProperties(filer);
@@ -137,6 +119,35 @@ TEST_F(Pictures, PictureDataCarriesTheFileAndRejectsBrokenData)
     EXPECT_THROW(copyFiler.Find("Data")->read(unknown), EConvertError);
     // The failed reads left the picture as it was.
     EXPECT_EQ(copy.Width(), 2);
+}
+
+TEST(BitmapData, IsTheFileAfterItsSizeAndRejectsBrokenData)
+{
+    Picture source;
+    source.width = 1;
+    source.height = 1;
+    source.pixels = { 0xFF102030 };
+    const std::vector<uint8_t> file = EncodeBitmap(source, 24);
+    TBitmap bitmap;
+    bitmap.LoadFromBytes(file);
+    TFiler filer;
+    bitmap.DefineProperties(filer);
+    const PropertyValue stored = filer.Find("Data")->write();
+    std::vector<uint8_t> expected = { static_cast<uint8_t>(file.size()), 0, 0, 0 };
+    expected.insert(expected.end(), file.begin(), file.end());
+    EXPECT_EQ(stored.bytes, expected);
+
+    TBitmap copy;
+    TFiler copyFiler;
+    copy.DefineProperties(copyFiler);
+    copyFiler.Find("Data")->read(stored);
+    EXPECT_EQ(copy.View().At(0, 0) & 0xFFFFFF, 0x102030u);
+    for (size_t size : { size_t(0), size_t(3), stored.bytes.size() - 1 }) {
+        PropertyValue cut = stored;
+        cut.bytes.resize(size);
+        EXPECT_THROW(copyFiler.Find("Data")->read(cut), EConvertError) << size;
+    }
+    EXPECT_EQ(copy.Width(), 1);
 }
 
 TEST_F(Pictures, TransparentImageLetsTheKeyColourThrough)

@@ -1,6 +1,9 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "tests/platform/components/ControlFixture.h"
+#include "tests/support/PointerSteps.h"
+#include "tests/support/PointerSteps.h"
+#include "tests/support/RowNames.h"
 
 #include <gtest/gtest.h>
 
@@ -70,45 +73,37 @@ struct FormFixture : ControlFixture {
 using Routing = FormFixture;
 using FormPainting = ControlFixture;
 
-TEST_F(Routing, EnterAndLeaveFollowThePointerAfterTheMove)
-{
-    Move(5, 5);
-    Move(35, 5);
-    Move(80, 5);
-    EXPECT_EQ(log, (std::vector<std::string> { "A.move(5,5)", "A.enter", "B.move(5,5)", "A.leave", "B.enter", "B.leave" }));
-}
+struct PointerCase {
+    const char* what;
+    const char* steps; // as RunPointerSteps reads them
+    std::vector<std::string> expected;
+};
 
-TEST_F(Routing, ControlsInsideAWindowedChildGetLocalCoordinates)
-{
-    Move(67, 27);
-    Down(67, 27);
-    Up(67, 27);
-    EXPECT_EQ(log, (std::vector<std::string> { "In.move(2,2)", "In.enter", "In.down(2,2)", "In.click", "In.up" }));
-}
+struct PointerRouting : FormFixture, ::testing::WithParamInterface<PointerCase> {};
 
-TEST_F(Routing, PressCapturesAndClickNeedsTheReleaseInside)
+// What the controls hear of a sequence of moves, presses and releases of the left button.
+TEST_P(PointerRouting, EnterLeaveCaptureAndClickFollowThePointer)
 {
-    Move(5, 5);
-    Down(5, 5);
-    Move(35, 5); // dragged onto B: A keeps the mouse and hears the leave, B hears nothing
-    Up(35, 5);   // released outside A: no click
-    EXPECT_EQ(log, (std::vector<std::string> { "A.move(5,5)", "A.enter", "A.down(5,5)", "A.move(35,5)", "A.leave", "A.up" }));
+    torva::test::RunPointerSteps(GetParam().steps, [this](char step, int x, int y) {
+        step == 'm' ? Move(x, y) : (step == 'd' ? Down(x, y) : Up(x, y));
+    });
+    EXPECT_EQ(log, GetParam().expected);
     EXPECT_EQ(form->CaptureControl(), nullptr);
-    log.clear();
-    // B is under the pointer already; it hears of it when the pointer moves again after the capture.
-    Move(36, 5);
-    EXPECT_EQ(log, (std::vector<std::string> { "B.move(6,5)" }));
 }
 
-TEST_F(Routing, DraggingBackOntoTheCapturedControlEntersItAgainAndClicks)
-{
-    Move(5, 5);
-    Down(5, 5);
-    Move(35, 5);
-    Move(6, 6);
-    Up(6, 6);
-    EXPECT_EQ(log, (std::vector<std::string> { "A.move(5,5)", "A.enter", "A.down(5,5)", "A.move(35,5)", "A.leave", "A.move(6,6)", "A.enter", "A.click", "A.up" }));
-}
+INSTANTIATE_TEST_SUITE_P(Table, PointerRouting,
+    ::testing::Values(
+        PointerCase { "enter and leave come after the move", "m 5 5 m 35 5 m 80 5",
+            { "A.move(5,5)", "A.enter", "B.move(5,5)", "A.leave", "B.enter", "B.leave" } },
+        PointerCase { "controls inside a windowed child get local coordinates", "m 67 27 d 67 27 u 67 27",
+            { "In.move(2,2)", "In.enter", "In.down(2,2)", "In.click", "In.up" } },
+        // Dragged onto B: A keeps the mouse and hears the leave, B hears nothing; released
+        // outside A: no click. B, under the pointer already, hears of it at the next move.
+        PointerCase { "a press captures and a click needs the release inside", "m 5 5 d 5 5 m 35 5 u 35 5 m 36 5",
+            { "A.move(5,5)", "A.enter", "A.down(5,5)", "A.move(35,5)", "A.leave", "A.up", "B.move(6,5)" } },
+        PointerCase { "dragged back onto the captured control it enters again and clicks", "m 5 5 d 5 5 m 35 5 m 6 6 u 6 6",
+            { "A.move(5,5)", "A.enter", "A.down(5,5)", "A.move(35,5)", "A.leave", "A.move(6,6)", "A.enter", "A.click", "A.up" } }),
+    RowWhat());
 
 TEST_F(Routing, RightButtonNeitherCapturesNorClicks)
 {
@@ -156,9 +151,7 @@ TEST_F(Routing, AControlDestroyedInItsOwnClickIsForgotten)
 TEST_F(Routing, LeavingTheWindowLeavesTheControl)
 {
     Move(5, 5);
-    Event leave;
-    leave.type = EventType::MouseLeaveWindow;
-    form->HandleEvent(leave);
+    form->HandleEvent({ .type = EventType::MouseLeaveWindow });
     EXPECT_EQ(log.back(), "A.leave");
 }
 
@@ -171,9 +164,7 @@ TEST_F(Routing, KeyPreviewGivesTheFormTheKeyFirst)
             key = 0;
     };
     panel->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) { keys.push_back("panel" + std::to_string(key)); };
-    Event key;
-    key.type = EventType::KeyDown;
-    key.key = VK_DOWN;
+    Event key { .type = EventType::KeyDown, .key = VK_DOWN };
     form->HandleEvent(key); // no focused control: the form alone
     panel->SetFocus();
     form->HandleEvent(key); // focused panel, no preview

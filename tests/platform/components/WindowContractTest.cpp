@@ -101,11 +101,7 @@ TEST_F(WindowContract, PressCapturesTheWindowAndSystemMoveReleasesIt)
     ComponentPtr<TForm> form(new TForm(nullptr));
     form->SetBounds(0, 0, 20, 20);
     form->Show();
-    Event down;
-    down.type = EventType::MouseDown;
-    down.x = 5;
-    down.y = 5;
-    form->HandleEvent(down);
+    form->HandleEvent({ .type = EventType::MouseDown, .x = 5, .y = 5 });
     EXPECT_EQ(window->calls.back(), "capture");
     form->StartSystemMove();
     EXPECT_EQ(window->calls[window->calls.size() - 2], "release");
@@ -126,11 +122,7 @@ TEST_F(WindowContract, WindowCursorFollowsTheControlUnderThePointerAndTheScreenC
     form->Show();
     EXPECT_EQ(window->cursor, crArrow);
     auto move = [&](int x) {
-        Event e;
-        e.type = EventType::MouseMove;
-        e.x = x;
-        e.y = 5;
-        form->HandleEvent(e);
+        form->HandleEvent({ .type = EventType::MouseMove, .x = x, .y = 5 });
     };
     move(25);
     EXPECT_EQ(window->cursor, crHandPoint);
@@ -148,10 +140,7 @@ TEST_F(WindowContract, ClosingTheMainFormTerminatesTheApplication)
     ComponentPtr<TForm> form(new TForm(nullptr));
     Application().SetMainForm(form.get());
     form->Show();
-    Event close;
-    close.type = EventType::Close;
-    close.target = form.get();
-    loop.Post(close);
+    loop.Post({ .type = EventType::Close, .target = form.get() });
     loop.ProcessMessages();
     EXPECT_TRUE(loop.Terminated());
     EXPECT_EQ(window->calls.back(), "hide");

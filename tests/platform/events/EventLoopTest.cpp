@@ -39,35 +39,33 @@ TEST_F(VirtualTimers, IntervalsBelowTheMinimumRunAtTheMinimum)
     EXPECT_EQ(log, (std::vector<std::string> { "z@10", "o@10" }));
 }
 
-TEST_F(VirtualTimers, NoHandlerIsRefused)
+TEST_F(VirtualTimers, NoHandlerIsRefusedAndWithoutTimersTimeJustMoves)
 {
     EXPECT_EQ(loop.SetTimer(10, nullptr), 0u);
     EXPECT_EQ(loop.TimerCount(), 0u);
+    loop.Advance(1234);
+    EXPECT_EQ(clock.NowMs(), 1234u);
+    EXPECT_FALSE(loop.NextTimerDue());
 }
 
-TEST_F(VirtualTimers, KillInsideAHandlerStopsThePendingMessageOfTheSameRound)
+// A kill inside a handler also stops the pending message of the same round; a handler may
+// kill its own timer.
+TEST_F(VirtualTimers, HandlersMayKillOtherTimersAndThemselves)
 {
-    TimerId second = 0;
+    TimerId second = 0, self = 0;
     loop.SetTimer(10, [&] {
         log.push_back("first");
         loop.KillTimer(second);
     });
     second = Logging(10, "second");
-    loop.Advance(50);
-    EXPECT_EQ(log, std::vector<std::string>(5, "first"));
-    EXPECT_FALSE(loop.HasTimer(second));
-}
-
-TEST_F(VirtualTimers, AHandlerMayKillItself)
-{
-    TimerId self = 0;
     self = loop.SetTimer(10, [&] {
-        log.push_back("tick");
+        log.push_back("once");
         loop.KillTimer(self);
     });
-    loop.Advance(100);
-    EXPECT_EQ(log.size(), 1u);
-    EXPECT_EQ(loop.TimerCount(), 0u);
+    loop.Advance(50);
+    EXPECT_EQ(log, (std::vector<std::string> { "first", "once", "first", "first", "first", "first" }));
+    EXPECT_FALSE(loop.HasTimer(second));
+    EXPECT_EQ(loop.TimerCount(), 1u);
 }
 
 TEST_F(VirtualTimers, ATimerSetInAHandlerCountsFromThatMoment)
@@ -118,47 +116,29 @@ TEST_F(VirtualTimers, ProcessMessagesInsideAHandlerDoesNotRunTheSameTimerTwice)
     EXPECT_EQ(calls, 3);
 }
 
-TEST_F(VirtualTimers, AdvanceWithoutTimersJustMovesTime)
-{
-    loop.Advance(1234);
-    EXPECT_EQ(clock.NowMs(), 1234u);
-    EXPECT_FALSE(loop.NextTimerDue());
-}
-
 struct RecordingSink : IEventSink {
     std::vector<EventType> seen;
     void HandleEvent(const Event& e) override { seen.push_back(e.type); }
 };
 
-TEST(EventQueue, EventsGoToTheirTargetOrTheDefaultSinkInOrder)
+using EventQueue = Fixture;
+
+TEST_F(EventQueue, EventsGoToTheirTargetOrTheDefaultSinkInOrder)
 {
-    VirtualClock clock;
-    EventLoop loop(clock);
     RecordingSink a, fallback;
     loop.SetDefaultSink(&fallback);
-    Event down;
-    down.type = EventType::MouseDown;
-    down.target = &a;
-    Event key;
-    key.type = EventType::KeyDown;
-    loop.Post(down);
-    loop.Post(key);
+    loop.Post({ .type = EventType::MouseDown, .target = &a });
+    loop.Post({ .type = EventType::KeyDown });
     loop.ProcessMessages();
     EXPECT_EQ(a.seen, std::vector<EventType> { EventType::MouseDown });
     EXPECT_EQ(fallback.seen, std::vector<EventType> { EventType::KeyDown });
 }
 
-TEST(EventQueue, DiscardDropsOnlyThatSinksEvents)
+TEST_F(EventQueue, DiscardDropsOnlyThatSinksEvents)
 {
-    VirtualClock clock;
-    EventLoop loop(clock);
     RecordingSink a, b;
-    Event e;
-    e.type = EventType::Paint;
-    e.target = &a;
-    loop.Post(e);
-    e.target = &b;
-    loop.Post(e);
+    loop.Post({ .type = EventType::Paint, .target = &a });
+    loop.Post({ .type = EventType::Paint, .target = &b });
     loop.DiscardEventsFor(&a);
     loop.ProcessMessages();
     EXPECT_TRUE(a.seen.empty());
@@ -174,10 +154,8 @@ struct CountingSource : IEventSource {
     }
 };
 
-TEST(EventQueue, SourcesArePumpedBeforeDispatch)
+TEST_F(EventQueue, SourcesArePumpedBeforeDispatch)
 {
-    VirtualClock clock;
-    EventLoop loop(clock);
     CountingSource source;
     loop.AddSource(&source);
     loop.ProcessMessages();

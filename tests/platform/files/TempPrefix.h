@@ -4,6 +4,7 @@
 // prefix, linked absolutely) and an "outside" folder that no drive maps.
 
 #include "platform/machine/Machine.h"
+#include "tests/support/TestFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -44,11 +45,7 @@ public:
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << content;
     }
-    static std::string Read(const std::filesystem::path& file)
-    {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    static std::string Read(const std::filesystem::path& file) { return torva::test::ReadText(file); }
 
     std::filesystem::path base, root, driveC, disc, outside;
 };

@@ -1,54 +1,45 @@
 #include "platform/files/Files.h"
 #include "platform/files/WinPath.h"
 #include "tests/platform/files/TempPrefix.h"
-
-#include "tests/support/RowNames.h"
+#include "tests/support/ExpectEach.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace platform;
+using torva::test::ExpectEach;
 
-struct FullPathCase {
-    const char* current;
-    const char* input;
-    const char* expected;
-};
-
-class FullPathTest : public ::testing::TestWithParam<FullPathCase> {
-protected:
-    torvatest::TempPrefix prefix { "fullpath" };
-};
-
-TEST_P(FullPathTest, FoldsAsTheFileSystemWould)
+TEST(WinPathTest, FullPathsFoldAsTheFileSystemWould)
 {
-    const FullPathCase& c = GetParam();
+    torvatest::TempPrefix prefix("fullpath");
     std::filesystem::create_directories(prefix.driveC / "games" / "x");
-    ASSERT_TRUE(SetCurrentDirectory(c.current));
-    EXPECT_EQ(GetFullPathName(c.input), c.expected) << c.input;
+    ASSERT_TRUE(SetCurrentDirectory("C:\\"));
+    ExpectEach(GetFullPathName, {
+                                    { "C:\\Games\\X", "C:\\Games\\X" },
+                                    { "c:\\games\\x\\", "c:\\games\\x\\" },
+                                    { "C:\\a\\.\\b\\..\\c", "C:\\a\\c" },
+                                    { "C:\\..\\..\\..\\etc\\passwd", "C:\\etc\\passwd" },
+                                    { "C:\\a\\\\b", "C:\\a\\b" },
+                                    { "C:/a/b", "C:\\a\\b" },
+                                    { "C:\\", "C:\\" },
+                                    { "C:\\x\\..", "C:\\" },
+                                    { "/etc/passwd", "C:\\etc\\passwd" },
+                                    { "\\\\server\\share\\a\\..\\b", "\\\\server\\share\\b" },
+                                    { "", "" },
+                                });
+    // Relative to the current folder, or to the current folder of the drive named.
+    ASSERT_TRUE(SetCurrentDirectory("C:\\games\\x"));
+    EXPECT_EQ(GetFullPathName("..\\..\\..\\y"), "C:\\y");
+    ASSERT_TRUE(SetCurrentDirectory("C:\\games"));
+    ExpectEach(GetFullPathName, {
+                                    { "setup.exe", "C:\\games\\setup.exe" },
+                                    { "\\root.txt", "C:\\root.txt" },
+                                    { "C:sub", "C:\\games\\sub" },
+                                    { "E:sub", "E:\\sub" },
+                                });
     SetCurrentDirectory("C:\\");
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, FullPathTest,
-    ::testing::Values(
-        FullPathCase { "C:\\", "C:\\Games\\X", "C:\\Games\\X" },
-        FullPathCase { "C:\\", "c:\\games\\x\\", "c:\\games\\x\\" },
-        FullPathCase { "C:\\", "C:\\a\\.\\b\\..\\c", "C:\\a\\c" },
-        FullPathCase { "C:\\", "C:\\..\\..\\..\\etc\\passwd", "C:\\etc\\passwd" },
-        FullPathCase { "C:\\", "C:\\a\\\\b", "C:\\a\\b" },
-        FullPathCase { "C:\\", "C:/a/b", "C:\\a\\b" },
-        FullPathCase { "C:\\", "C:\\", "C:\\" },
-        FullPathCase { "C:\\", "C:\\x\\..", "C:\\" },
-        FullPathCase { "C:\\games", "setup.exe", "C:\\games\\setup.exe" },
-        FullPathCase { "C:\\games\\x", "..\\..\\..\\y", "C:\\y" },
-        FullPathCase { "C:\\games", "\\root.txt", "C:\\root.txt" },
-        FullPathCase { "C:\\games", "C:sub", "C:\\games\\sub" },
-        FullPathCase { "C:\\games", "E:sub", "E:\\sub" },
-        FullPathCase { "C:\\", "/etc/passwd", "C:\\etc\\passwd" },
-        FullPathCase { "C:\\", "\\\\server\\share\\a\\..\\b", "\\\\server\\share\\b" },
-        FullPathCase { "C:\\", "", "" }),
-    RowNumber());
 
 TEST(WinPathTest, StoredNamesDropTrailingBlanksAndDots)
 {

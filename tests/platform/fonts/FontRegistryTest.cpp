@@ -4,11 +4,12 @@
 #include "platform/machine/Machine.h"
 #include "platform/registry/Registry.h"
 #include "platform/hive/WineServer.h"
+#include "tests/support/TestFiles.h"
+#include "tests/platform/hive/FakeWineServer.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -177,24 +178,12 @@ TEST(FontResources, CanvasTextFollowsRegistrationsOfTheProcess)
     SetFontPathResolver(nullptr);
 }
 
-namespace {
-
-class NoWineServer : public WineServer {
-public:
-    bool IsRunning() override { return false; }
-    bool RunReg(const std::vector<std::string>&) override { return false; }
-};
-
-}
-
 TEST(MachineFontSubstitutes, ComeFromTheMachinesRegistry)
 {
-    fs::path root = fs::path(TORVA_TEST_OUTPUT_DIR) / "substitutes-prefix";
-    fs::remove_all(root);
-    fs::create_directories(root);
-    std::ofstream(root / "system.reg") << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n";
+    const fs::path root = torva::test::FreshTestFolder("substitutes-prefix");
+    torva::test::WriteText(root / "system.reg", "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n");
     auto machine = std::make_shared<Machine>(root);
-    machine->SetWineServer(std::make_shared<NoWineServer>());
+    machine->SetWineServer(std::make_shared<torvatest::FakeWineServer>());
     {
         Registry registry(*machine);
         registry.SetRootKey(HKEY_LOCAL_MACHINE);

@@ -1,10 +1,10 @@
 #include "platform/hive/HiveFile.h"
 #include "platform/hive/RegistryText.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
 namespace platform {
@@ -16,20 +16,11 @@ class HiveFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_folder = fs::path(TORVA_TEST_OUTPUT_DIR) / ("hive-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
+        m_folder = torva::test::FreshTestFolder("hive");
         m_file = m_folder / "system.reg";
     }
-    void Write(const std::string& text)
-    {
-        std::ofstream(m_file, std::ios::binary) << text;
-    }
-    std::string Contents() const
-    {
-        std::ifstream in(m_file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    void Write(const std::string& text) { torva::test::WriteText(m_file, text); }
+    std::string Contents() const { return torva::test::ReadText(m_file); }
     size_t FilesInFolder() const { return static_cast<size_t>(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator())); }
 
     static bool SetA(RegistryFile& file, std::u16string_view text)
@@ -72,7 +63,7 @@ TEST_F(HiveFileTest, SeesChangesMadeByOthersAndOnlyThen)
 
     // Another process replaces the file (as Wine and our own writers do).
     fs::path other = m_folder / "other";
-    std::ofstream(other, std::ios::binary) << "WINE REGISTRY Version 2\n\n[Software\\\\Test] 1\n\"A\"=\"second!\"\n";
+    torva::test::WriteText(other, "WINE REGISTRY Version 2\n\n[Software\\\\Test] 1\n\"A\"=\"second!\"\n");
     fs::rename(other, m_file);
     EXPECT_EQ(ReadA(hive), u"second!");
 }
@@ -103,9 +94,7 @@ TEST_F(HiveFileTest, FailedRenameLeavesTheOldFileAndNoTemporary)
     hive.SetRenameForTesting([&](const char* from, const char*) {
         renamedFrom = from;
         // At this point the whole new hive is on disk beside the old one.
-        std::ifstream in(from, std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_NE(text.find("\"A\"=\"new\""), std::string::npos);
+        EXPECT_NE(torva::test::ReadText(from).find("\"A\"=\"new\""), std::string::npos);
         return -1;
     });
     EXPECT_FALSE(hive.Modify([](RegistryFile& file) { return SetA(file, u"new"); }));
@@ -118,7 +107,7 @@ TEST_F(HiveFileTest, FailedRenameLeavesTheOldFileAndNoTemporary)
 TEST_F(HiveFileTest, AKilledWritersTemporaryFileGoesWithTheNextWrite)
 {
     Write("WINE REGISTRY Version 2\n");
-    std::ofstream(m_folder / ".system.reg.k1lLed", std::ios::binary) << std::string(4096, 'x');
+    torva::test::WriteText(m_folder / ".system.reg.k1lLed", std::string(4096, 'x'));
     HiveFile hive(m_file, u"\\Machine");
     ASSERT_TRUE(hive.Modify([](RegistryFile& file) { return SetA(file, u"1"); }));
     EXPECT_EQ(FilesInFolder(), 1u);
@@ -147,23 +136,15 @@ TEST_F(HiveFileTest, MemoryChangesOutliveRereadsUntilDropped)
     EXPECT_EQ(ReadA(hive), u"file");
 }
 
-}
-}
-
-namespace platform {
-namespace {
-
-TEST(HiveFileUnreadable, IsReadAsEmptyAndNeverReplaced)
+TEST_F(HiveFileTest, AnUnreadableFileIsReadAsEmptyAndNeverReplaced)
 {
-    std::filesystem::path folder = std::filesystem::path(TORVA_TEST_OUTPUT_DIR) / "hive-unreadable";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder / "system.reg" / "inside");
-    HiveFile hive(folder / "system.reg", u"\\Machine");
+    fs::create_directories(m_file / "inside");
+    HiveFile hive(m_file, u"\\Machine");
     EXPECT_FALSE(hive.Read().HasSubKeys(u""));
     bool called = false;
     EXPECT_FALSE(hive.Modify([&](RegistryFile&) { return called = true; }));
     EXPECT_FALSE(called) << "a change is never made on contents that could not be read";
-    EXPECT_TRUE(std::filesystem::is_directory(folder / "system.reg" / "inside"));
+    EXPECT_TRUE(fs::is_directory(m_file / "inside"));
 }
 
 }

@@ -215,12 +215,6 @@ TEST(RegistryFile, TextWithoutHeaderOrKeys)
                                 "ELF\n");
 }
 
-}
-}
-
-namespace platform {
-namespace {
-
 TEST(RegistryFileLimits, MegabyteLinesAreReadAndKept)
 {
     std::string longText(1 << 20, 'x');
@@ -256,12 +250,6 @@ TEST(RegistryFileLimits, KeysBeyondTheSystemsLimitsAreRefusedAndKeptAsText)
     EXPECT_FALSE(parsed.HasSubKeys(u""));
     EXPECT_EQ(parsed.Serialize(), text);
 }
-
-}
-}
-
-namespace platform {
-namespace {
 
 TEST(RegistryFileLimits, ContinuationStopsAtBlankLinesAndKeyLines)
 {

@@ -1,5 +1,6 @@
 #include "platform/image/ImageCache.h"
 #include "tests/platform/image/ImageFixture.h"
+#include "tests/support/TestFiles.h"
 
 #include <sys/stat.h>
 
@@ -16,11 +17,7 @@ mode_t ModeOf(const std::filesystem::path& file)
     return info.st_mode & 0777;
 }
 
-std::string Contents(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using torva::test::ReadText;
 
 }
 
@@ -31,7 +28,7 @@ TEST_F(ImageCacheTest, AnImageBecomesAReadOnlyFolderOnce)
 {
     REQUIRE_GENISOIMAGE();
     std::filesystem::path iso = MakeIso("joliet");
-    std::string before = Contents(iso);
+    std::string before = ReadText(iso);
     ImageCache cache(root / "cache");
     auto image = platform::DiscImage::Open(iso);
     platform::CachedImage first = cache.Open(*image);
@@ -42,15 +39,15 @@ TEST_F(ImageCacheTest, AnImageBecomesAReadOnlyFolderOnce)
     EXPECT_EQ(ModeOf(folder / "DEMOS" / "Rallye" / "install.sh"), 0555u);
     EXPECT_EQ(ModeOf(folder / "DEMOS" / "Rallye" / "Čtěte mě prosím.txt"), 0444u);
     EXPECT_EQ(ModeOf(folder / "DEMOS"), 0555u);
-    EXPECT_EQ(Contents(folder / "Torva" / "torvaxp.ini"), "[Main]\r\nTitle=Torva\r\n");
-    EXPECT_EQ(Contents(folder / ".windows-label"), "Torva CD v2\n");
-    EXPECT_EQ(Contents(folder / ".windows-serial").size(), 9u);
+    EXPECT_EQ(ReadText(folder / "Torva" / "torvaxp.ini"), "[Main]\r\nTitle=Torva\r\n");
+    EXPECT_EQ(ReadText(folder / ".windows-label"), "Torva CD v2\n");
+    EXPECT_EQ(ReadText(folder / ".windows-serial").size(), 9u);
 
     auto again = platform::DiscImage::Open(iso);
     platform::CachedImage second = cache.Open(*again);
     EXPECT_FALSE(second.Unpacked());
     EXPECT_EQ(second.Folder(), folder);
-    EXPECT_EQ(Contents(iso), before) << "the image was written";
+    EXPECT_EQ(ReadText(iso), before) << "the image was written";
 }
 
 TEST_F(ImageCacheTest, ACancelledUnpackingLeavesNothing)

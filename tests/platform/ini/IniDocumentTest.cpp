@@ -1,7 +1,5 @@
 #include "platform/ini/IniDocument.h"
 
-#include "tests/support/RowNames.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -38,46 +36,40 @@ const std::string kSample =
     "[Last]\r\n"
     "k=no line break at the end"s;
 
-struct ReadCase {
-    const char* section;
-    const char* key;
-    std::optional<std::string> expected;
-};
-
-class IniReadTest : public ::testing::TestWithParam<ReadCase> {};
-
-TEST_P(IniReadTest, ReadsAsTheProfileFunctionsDo)
+TEST(IniDocumentTest, ReadsAsTheProfileFunctionsDo)
 {
     IniDocument document = IniDocument::Parse(kSample);
-    const ReadCase& c = GetParam();
-    EXPECT_EQ(document.Value(c.section, c.key), c.expected) << "[" << c.section << "] " << c.key;
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, IniReadTest,
-    ::testing::Values(
-        ReadCase { "Main", "Demos", "12" },
-        ReadCase { "MAIN", "demos", "12" },
-        ReadCase { " Main ", " Demos ", "12" },
-        ReadCase { "Main", "Name", "  Quoted Name  " },
-        ReadCase { "Main", "Single", "x" },
-        ReadCase { "Main", "Mixed", "\"x'" },
-        ReadCase { "Main", "Lone", "\"" },
-        ReadCase { "Main", "Empty", "" },
-        ReadCase { "Main", "; Comment", std::nullopt },
-        ReadCase { "Main", "no equals sign here", std::nullopt },
-        ReadCase { "Main", "dup", "first" },
-        ReadCase { "Main", "a", "b=c" },
-        ReadCase { "MAIN", "p\xD8"
-                           "EHLED",
+    const struct {
+        const char* section;
+        const char* key;
+        std::optional<std::string> expected;
+    } cases[] = {
+        { "Main", "Demos", "12" },
+        { "MAIN", "demos", "12" },
+        { " Main ", " Demos ", "12" },
+        { "Main", "Name", "  Quoted Name  " },
+        { "Main", "Single", "x" },
+        { "Main", "Mixed", "\"x'" },
+        { "Main", "Lone", "\"" },
+        { "Main", "Empty", "" },
+        { "Main", "; Comment", std::nullopt },
+        { "Main", "no equals sign here", std::nullopt },
+        { "Main", "dup", "first" },
+        { "Main", "a", "b=c" },
+        { "MAIN", "p\xD8"
+                  "EHLED",
             "accented" },
-        ReadCase { "Main", "Shadowed", std::nullopt },
-        ReadCase { "Main", "orphan", std::nullopt },
-        ReadCase { "Demo1", "NAME", "R&&D" },
-        ReadCase { "Demo1", "after", "still demo1" },
-        ReadCase { "Demo1", "nul", "ab" },
-        ReadCase { "Last", "k", "no line break at the end" },
-        ReadCase { "Missing", "k", std::nullopt }),
-    RowNumber());
+        { "Main", "Shadowed", std::nullopt },
+        { "Main", "orphan", std::nullopt },
+        { "Demo1", "NAME", "R&&D" },
+        { "Demo1", "after", "still demo1" },
+        { "Demo1", "nul", "ab" },
+        { "Last", "k", "no line break at the end" },
+        { "Missing", "k", std::nullopt },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(document.Value(c.section, c.key), c.expected) << "[" << c.section << "] " << c.key;
+}
 
 TEST(IniDocumentTest, NamesInFileOrderOnce)
 {
@@ -131,49 +123,46 @@ TEST(IniDocumentTest, JunkNeverStopsTheParse)
     EXPECT_EQ(document.Text(), junk) << "nothing changes until an edit";
 }
 
-struct EditCase {
-    const char* name;
-    std::string before;
-    std::function<bool(IniDocument&)> edit;
-    std::string after;
-};
-
-class IniEditTest : public ::testing::TestWithParam<EditCase> {};
-
-TEST_P(IniEditTest, KeepsEveryOtherLineAsItWas)
+// Each edit changes its own lines and keeps every other line as it was.
+TEST(IniDocumentTest, EditsKeepEveryOtherLineAsItWas)
 {
-    const EditCase& c = GetParam();
-    IniDocument document = IniDocument::Parse(c.before);
-    EXPECT_TRUE(c.edit(document));
-    EXPECT_EQ(document.Text(), c.after);
-    EXPECT_EQ(document.Modified(), c.before != c.after);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, IniEditTest,
-    ::testing::Values(
-        EditCase { "ReplaceKeepsSpelling", "; c\n[Main]\nKey = old\nodd line\n",
+    const struct {
+        const char* name;
+        std::string before;
+        std::function<bool(IniDocument&)> edit;
+        std::string after;
+    } cases[] = {
+        { "ReplaceKeepsSpelling", "; c\n[Main]\nKey = old\nodd line\n",
             [](IniDocument& d) { return d.SetValue("MAIN", "key", "new"); }, "; c\n[Main]\nKey=new\nodd line\n" },
-        EditCase { "SameValueNoChange", "[Main]\nKey = same \n",
+        { "SameValueNoChange", "[Main]\nKey = same \n",
             [](IniDocument& d) { return d.SetValue("main", "KEY", "same"); }, "[Main]\nKey = same \n" },
-        EditCase { "AddAfterLastEntry", "[A]\r\nx=1\r\n; about B\r\n[B]\r\ny=2",
+        { "AddAfterLastEntry", "[A]\r\nx=1\r\n; about B\r\n[B]\r\ny=2",
             [](IniDocument& d) { return d.SetValue("a", "z", "3"); }, "[A]\r\nx=1\r\nz=3\r\n; about B\r\n[B]\r\ny=2" },
-        EditCase { "AddAtEndWithoutLineBreak", "[B]\r\ny=2",
+        { "AddAtEndWithoutLineBreak", "[B]\r\ny=2",
             [](IniDocument& d) { return d.SetValue("B", "z", "3"); }, "[B]\r\ny=2\r\nz=3\r\n" },
-        EditCase { "AddToEmptySection", "[A]\n[B]\n",
+        { "AddToEmptySection", "[A]\n[B]\n",
             [](IniDocument& d) { return d.SetValue("A", "k", "v"); }, "[A]\nk=v\r\n[B]\n" },
-        EditCase { "NewSection", "[A]\nx=1",
+        { "NewSection", "[A]\nx=1",
             [](IniDocument& d) { return d.SetValue("CD0206", "HRA", "C:\\HRA\\"); }, "[A]\nx=1\r\n\r\n[CD0206]\r\nHRA=C:\\HRA\\\r\n" },
-        EditCase { "NewFile", "",
+        { "NewFile", "",
             [](IniDocument& d) { return d.SetValue("Main", "Language", "1"); }, "[Main]\r\nLanguage=1\r\n" },
-        EditCase { "DeleteKeyAndItsDuplicates", "[A]\nk=1\nother=2\nK=3\n[B]\nk=4\n",
+        { "DeleteKeyAndItsDuplicates", "[A]\nk=1\nother=2\nK=3\n[B]\nk=4\n",
             [](IniDocument& d) { return d.DeleteKey("a", "K"); }, "[A]\nother=2\n[B]\nk=4\n" },
-        EditCase { "DeleteMissingKey", "[A]\nk=1\n",
+        { "DeleteMissingKey", "[A]\nk=1\n",
             [](IniDocument& d) { return d.DeleteKey("A", "none") && d.DeleteKey("None", "k"); }, "[A]\nk=1\n" },
-        EditCase { "DeleteSectionKeepsFollowingComments", "[A]\nk=1\n\n; about B\n[B]\nx=2\n[a]\nm=3\n",
+        { "DeleteSectionKeepsFollowingComments", "[A]\nk=1\n\n; about B\n[B]\nx=2\n[a]\nm=3\n",
             [](IniDocument& d) { return d.DeleteSection("A"); }, "\n; about B\n[B]\nx=2\n" },
-        EditCase { "ShadowedSectionIsNotEdited", "[A]\nk=1\n[A]\nk=2\n",
-            [](IniDocument& d) { return d.SetValue("A", "k", "9"); }, "[A]\nk=9\n[A]\nk=2\n" }),
-    [](const ::testing::TestParamInfo<EditCase>& info) { return std::string(info.param.name); });
+        { "ShadowedSectionIsNotEdited", "[A]\nk=1\n[A]\nk=2\n",
+            [](IniDocument& d) { return d.SetValue("A", "k", "9"); }, "[A]\nk=9\n[A]\nk=2\n" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        IniDocument document = IniDocument::Parse(c.before);
+        EXPECT_TRUE(c.edit(document));
+        EXPECT_EQ(document.Text(), c.after);
+        EXPECT_EQ(document.Modified(), c.before != c.after);
+    }
+}
 
 TEST(IniDocumentTest, RefusesTextsThatWouldBreakOtherEntries)
 {

@@ -3,6 +3,7 @@
 #include "platform/components/Forms.h"
 #include "platform/layout/LayoutReader.h"
 #include "tests/support/ExpectEach.h"
+#include "tests/support/FormRig.h"
 
 #include <gtest/gtest.h>
 
@@ -115,11 +116,7 @@ const char* const SampleLayout = R"(object Form1: TTestForm
 end
 )";
 
-struct LayoutFixture : ::testing::Test {
-    VirtualClock clock;
-    EventLoop loop { clock };
-    ScopedEventLoop scope { loop };
-    ComponentPtr<TTestForm> form { new TTestForm(nullptr) };
+struct LayoutFixture : ::testing::Test, torva::test::FormRig<TTestForm> {
 
     std::string ErrorOf(const std::string& text)
     {

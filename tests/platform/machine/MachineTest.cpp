@@ -1,6 +1,8 @@
 #include "platform/machine/Machine.h"
 
 #include "platform/registry/Registry.h"
+#include "tests/support/TestFiles.h"
+#include "tests/platform/hive/FakeWineServer.h"
 
 #include <gtest/gtest.h>
 
@@ -13,23 +15,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class NoWineServer : public WineServer {
-public:
-    bool IsRunning() override { return false; }
-    bool RunReg(const std::vector<std::string>&) override { return false; }
-};
-
 class MachineTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_root = fs::path(TORVA_TEST_OUTPUT_DIR) / ("machine-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_root);
-    }
+    void SetUp() override { m_root = torva::test::FreshTestFolder("machine"); }
     std::shared_ptr<Machine> Create(const MachineSetup& setup = {})
     {
         auto machine = Machine::OpenOrCreate(m_root, setup);
-        machine->SetWineServer(std::make_shared<NoWineServer>());
+        machine->SetWineServer(std::make_shared<torvatest::FakeWineServer>());
         return machine;
     }
     // C:\ paths of the new prefix as host folders.
@@ -47,13 +39,11 @@ protected:
     fs::path m_root;
 };
 
-TEST_F(MachineTest, NewPrefixHasDriveCWindowsFoldersAndHives)
+TEST_F(MachineTest, NewPrefixHasDriveCWindowsFoldersAndHivesOfItsWidth)
 {
     auto machine = Create();
-    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows"));
-    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows/system32"));
-    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows/system"));
-    EXPECT_TRUE(fs::is_directory(m_root / "drive_c/Program Files"));
+    for (const char* folder : { "windows", "windows/system32", "windows/system", "Program Files" })
+        EXPECT_TRUE(fs::is_directory(m_root / "drive_c" / folder)) << folder;
     EXPECT_EQ(fs::read_symlink(m_root / "dosdevices/c:"), fs::path("../drive_c"));
     EXPECT_TRUE(fs::exists(m_root / "system.reg"));
     EXPECT_TRUE(fs::exists(m_root / "user.reg"));
@@ -62,25 +52,27 @@ TEST_F(MachineTest, NewPrefixHasDriveCWindowsFoldersAndHives)
     EXPECT_EQ(drives[0].letter, 'C');
     EXPECT_EQ(drives[0].type, DRIVE_FIXED);
     EXPECT_TRUE(fs::equivalent(drives[0].target, m_root / "drive_c"));
+    EXPECT_FALSE(machine->RegistryHives().IsWin64());
+    fs::remove_all(m_root);
+    EXPECT_TRUE(Create({ "", true })->RegistryHives().IsWin64()) << "a 64-bit setup marks the machine hive";
 }
 
 TEST_F(MachineTest, ShellFoldersPointAtFoldersThatExist)
 {
     auto machine = Create();
     Registry reg(*machine);
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders"));
-    for (std::string name : { "Common Desktop", "Desktop", "Common Programs", "Programs", "Common Start Menu", "Common Startup" }) {
-        std::string folder = reg.ReadString(name);
-        EXPECT_FALSE(folder.empty()) << name;
-        EXPECT_TRUE(fs::is_directory(HostPath(folder))) << name << " = " << folder;
-    }
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
-    for (std::string name : { "Desktop", "Favorites", "Fonts", "Personal", "Programs", "Recent", "SendTo", "Start Menu", "Startup", "Templates" }) {
-        std::string folder = reg.ReadString(name);
-        EXPECT_FALSE(folder.empty()) << name;
-        EXPECT_TRUE(fs::is_directory(HostPath(folder))) << name << " = " << folder;
+    const std::pair<RootKey, std::vector<std::string>> tables[] = {
+        { HKEY_LOCAL_MACHINE, { "Common Desktop", "Desktop", "Common Programs", "Programs", "Common Start Menu", "Common Startup" } },
+        { HKEY_CURRENT_USER, { "Desktop", "Favorites", "Fonts", "Personal", "Programs", "Recent", "SendTo", "Start Menu", "Startup", "Templates" } },
+    };
+    for (const auto& [root, names] : tables) {
+        reg.SetRootKey(root);
+        ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
+        for (const std::string& name : names) {
+            std::string folder = reg.ReadString(name);
+            EXPECT_FALSE(folder.empty()) << name;
+            EXPECT_TRUE(fs::is_directory(HostPath(folder))) << name << " = " << folder;
+        }
     }
     // The fallbacks when a value is missing exist as well.
     EXPECT_TRUE(fs::is_directory(m_root / "drive_c/windows/Desktop"));
@@ -94,34 +86,25 @@ TEST_F(MachineTest, ExistingPrefixIsLeftAsItIs)
     std::ofstream(m_root / "system.reg") << hive;
     auto machine = Create();
     EXPECT_FALSE(fs::exists(m_root / "drive_c"));
-    std::ifstream in(m_root / "system.reg");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), hive);
+    EXPECT_EQ(torva::test::ReadText(m_root / "system.reg"), hive);
 }
 
 TEST_F(MachineTest, VersionComesFromTheWineVersionValue)
 {
-    struct Row {
-        std::string version;
-        uint32_t platformId;
-        std::string systemDirectory;
+    const std::pair<std::vector<std::string>, uint32_t> families[] = {
+        { { "win31" }, VER_PLATFORM_WIN32s },
+        { { "win95", "win98", "WinME" }, VER_PLATFORM_WIN32_WINDOWS },
+        { { "nt40", "winxp", "win10", "" }, VER_PLATFORM_WIN32_NT },
     };
-    const Row rows[] = {
-        { "win31", VER_PLATFORM_WIN32s, "C:\\WINDOWS\\SYSTEM" },
-        { "win95", VER_PLATFORM_WIN32_WINDOWS, "C:\\WINDOWS\\SYSTEM" },
-        { "win98", VER_PLATFORM_WIN32_WINDOWS, "C:\\WINDOWS\\SYSTEM" },
-        { "WinME", VER_PLATFORM_WIN32_WINDOWS, "C:\\WINDOWS\\SYSTEM" },
-        { "nt40", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
-        { "winxp", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
-        { "win10", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
-        { "", VER_PLATFORM_WIN32_NT, "C:\\WINDOWS\\SYSTEM32" },
-    };
-    for (auto& row : rows) {
-        fs::remove_all(m_root);
-        auto machine = Create({ row.version, false });
-        EXPECT_EQ(machine->PlatformId(), row.platformId) << row.version;
-        EXPECT_EQ(machine->SystemDirectory(), row.systemDirectory) << row.version;
-        EXPECT_EQ(machine->WindowsDirectory(), "C:\\WINDOWS");
-        EXPECT_EQ(PlatformIdForVersion(row.version), row.platformId);
+    for (const auto& [versions, platformId] : families) {
+        for (const std::string& version : versions) {
+            fs::remove_all(m_root);
+            auto machine = Create({ version, false });
+            EXPECT_EQ(machine->PlatformId(), platformId) << version;
+            EXPECT_EQ(machine->SystemDirectory(), platformId == VER_PLATFORM_WIN32_NT ? "C:\\WINDOWS\\SYSTEM32" : "C:\\WINDOWS\\SYSTEM") << version;
+            EXPECT_EQ(machine->WindowsDirectory(), "C:\\WINDOWS");
+            EXPECT_EQ(PlatformIdForVersion(version), platformId);
+        }
     }
     // An unknown name, or a value that is no text, counts as NT.
     auto machine = Create();
@@ -133,12 +116,6 @@ TEST_F(MachineTest, VersionComesFromTheWineVersionValue)
     EXPECT_EQ(machine->PlatformId(), VER_PLATFORM_WIN32_NT);
     ASSERT_TRUE(reg.WriteString("Version", "win98"));
     EXPECT_EQ(machine->PlatformId(), VER_PLATFORM_WIN32_WINDOWS) << "a changed value is seen at once";
-}
-
-TEST_F(MachineTest, Win64SetupMarksTheMachineHive)
-{
-    auto machine = Create({ "", true });
-    EXPECT_TRUE(machine->RegistryHives().IsWin64());
 }
 
 TEST_F(MachineTest, MappingDrivesAndTheirTypes)

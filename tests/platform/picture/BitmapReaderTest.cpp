@@ -1,8 +1,8 @@
 #include "platform/picture/Picture.h"
+#include "tests/support/BitmapBytes.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,41 +13,31 @@ namespace {
 
 const std::filesystem::path Suite = std::filesystem::path(TORVA_TEST_DATA_DIR) / "bmpsuite";
 
-// Builds a bitmap by hand: file header, 40-byte info header, palette, pixel bytes.
-struct BitmapBuilder {
-    int32_t width = 2;
-    int32_t height = 2;
-    uint16_t bitCount = 8;
-    uint32_t compression = 0;
-    uint32_t clrUsed = 0;
+// Builds a bitmap by hand: file header, 40-byte info header, masks, palette, pixel bytes.
+struct BitmapBuilder : torva::test::InfoHeaderFields {
     std::vector<uint32_t> palette;
     std::vector<uint8_t> masks;
     std::vector<uint8_t> data;
 
     std::vector<uint8_t> Build() const
     {
-        std::vector<uint8_t> out(54, 0);
-        auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&out[at], &v, 4); };
-        auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&out[at], &v, 2); };
-        out[0] = 'B';
-        out[1] = 'M';
-        put32(14, 40);
-        put32(18, static_cast<uint32_t>(width));
-        put32(22, static_cast<uint32_t>(height));
-        put16(26, 1);
-        put16(28, bitCount);
-        put32(30, compression);
-        put32(46, clrUsed);
-        out.insert(out.end(), masks.begin(), masks.end());
-        for (uint32_t c : palette)
-            for (int i = 0; i < 4; ++i)
-                out.push_back(static_cast<uint8_t>(c >> (8 * i)));
-        put32(10, static_cast<uint32_t>(out.size()));
-        out.insert(out.end(), data.begin(), data.end());
-        put32(2, static_cast<uint32_t>(out.size()));
-        return out;
+        using namespace platform::bitmap;
+        ByteWriter out(FileHeader::Bytes);
+        out.PutBytes(FileHeader::Signature, Signature);
+        torva::test::AppendInfoHeader(out, *this);
+        out.AppendBytes(masks);
+        torva::test::AppendPalette(out, palette);
+        out.Put32(FileHeader::PixelOffset, static_cast<uint32_t>(out.Size()));
+        out.AppendBytes(data);
+        out.Put32(FileHeader::FileSize, static_cast<uint32_t>(out.Size()));
+        return out.Take();
     }
 };
+
+BitmapBuilder Bitmap(torva::test::InfoHeaderFields fields, std::vector<uint8_t> data, std::vector<uint32_t> palette = {})
+{
+    return { fields, std::move(palette), {}, std::move(data) };
+}
 
 std::string Rejection(const std::vector<uint8_t>& bytes)
 {
@@ -142,76 +132,34 @@ TEST(BitmapReader, SuiteQuestionableFilesLoadOrFailCleanly)
     EXPECT_GT(loaded, 0);
 }
 
-TEST(BitmapReader, OneBitRowsArePaddedToFourBytesAndReadTopDownWhenHeightIsNegative)
+// Each small file's pixels, top row first.
+TEST(BitmapReader, HandBuiltFilesDecodeToTheirPixels)
 {
-    BitmapBuilder b;
-    b.width = 9;
-    b.height = -2;
-    b.bitCount = 1;
-    b.palette = { 0x000000, 0xFFFFFF };
-    // Row 0: pixel 0 and pixel 8 set; row 1: pixel 1 set.
-    b.data = { 0x80, 0x80, 0, 0, 0x40, 0x00, 0, 0 };
-    Picture p = DecodeBitmap(b.Build());
-    ASSERT_EQ(p.width, 9);
-    ASSERT_EQ(p.height, 2);
-    EXPECT_EQ(p.At(0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(p.At(1, 0), 0xFF000000u);
-    EXPECT_EQ(p.At(8, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(p.At(1, 1), 0xFFFFFFFFu);
-    EXPECT_EQ(p.At(0, 1), 0xFF000000u);
-}
-
-TEST(BitmapReader, ThirtyTwoBitFourthByte)
-{
-    BitmapBuilder b;
-    b.width = 2;
-    b.height = 1;
-    b.bitCount = 32;
-    b.data = { 1, 2, 3, 0, 4, 5, 6, 0 };
-    Picture zero = DecodeBitmap(b.Build());
-    EXPECT_EQ(zero.At(0, 0), 0xFF030201u) << "an all-zero fourth byte is padding";
-    EXPECT_FALSE(zero.hasAlpha);
-
-    b.data = { 1, 2, 3, 0x80, 4, 5, 6, 0 };
-    Picture alpha = DecodeBitmap(b.Build());
-    EXPECT_EQ(alpha.At(0, 0), 0x80030201u);
-    EXPECT_EQ(alpha.At(1, 0), 0x00060504u);
-    EXPECT_TRUE(alpha.hasAlpha);
-}
-
-TEST(BitmapReader, BitFieldsScaleNarrowChannelsToFullRange)
-{
-    BitmapBuilder b;
-    b.width = 2;
-    b.height = 1;
-    b.bitCount = 16;
-    b.compression = 3;
-    b.masks = { 0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0 }; // 5-6-5
-    b.data = { 0xFF, 0xFF, 0x1F, 0x00 };
-    Picture p = DecodeBitmap(b.Build());
-    EXPECT_EQ(p.At(0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(p.At(1, 0), 0xFF0000FFu);
-}
-
-TEST(BitmapReader, RunLengthSkipsLeaveTransparentPixels)
-{
-    BitmapBuilder b;
-    b.width = 4;
-    b.height = 2;
-    b.bitCount = 8;
-    b.compression = 1;
-    b.palette = { 0x0000FF, 0x00FF00 };
-    // Bottom row: two of colour 1, end of line; top row: a literal of three, end of picture.
-    b.data = { 2, 1, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1 };
-    Picture p = DecodeBitmap(b.Build());
-    EXPECT_TRUE(p.hasAlpha);
-    EXPECT_EQ(p.At(0, 1), 0xFF00FF00u);
-    EXPECT_EQ(p.At(1, 1), 0xFF00FF00u);
-    EXPECT_EQ(p.At(2, 1), 0u);
-    EXPECT_EQ(p.At(0, 0), 0xFF0000FFu);
-    EXPECT_EQ(p.At(1, 0), 0xFF00FF00u);
-    EXPECT_EQ(p.At(2, 0), 0xFF0000FFu);
-    EXPECT_EQ(p.At(3, 0), 0u);
+    const uint32_t W = 0xFFFFFFFF, K = 0xFF000000, R = 0xFF0000FF, G = 0xFF00FF00;
+    BitmapBuilder fiveSixFive = Bitmap({ .width = 2, .height = 1, .bitCount = 16, .compression = 3 }, { 0xFF, 0xFF, 0x1F, 0x00 });
+    fiveSixFive.masks = { 0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0 };
+    const struct {
+        const char* what;
+        BitmapBuilder bitmap;
+        std::vector<uint32_t> pixels;
+        bool hasAlpha;
+    } cases[] = {
+        // Row 0: pixels 0 and 8 set; row 1: pixel 1 set; rows padded to four bytes.
+        { "one bit, top-down", Bitmap({ .width = 9, .height = -2, .bitCount = 1 }, { 0x80, 0x80, 0, 0, 0x40, 0x00, 0, 0 }, { 0x000000, 0xFFFFFF }),
+            { W, K, K, K, K, K, K, K, W, K, W, K, K, K, K, K, K, K }, false },
+        { "an all-zero fourth byte is padding", Bitmap({ .height = 1, .bitCount = 32 }, { 1, 2, 3, 0, 4, 5, 6, 0 }), { 0xFF030201, 0xFF060504 }, false },
+        { "any other makes it alpha", Bitmap({ .height = 1, .bitCount = 32 }, { 1, 2, 3, 0x80, 4, 5, 6, 0 }), { 0x80030201, 0x00060504 }, true },
+        { "bit fields scale narrow channels to the full range", fiveSixFive, { W, 0xFF0000FF }, false },
+        // Bottom row: two of colour 1, end of line; top row: a literal of three, end of picture.
+        { "run-length skips leave transparent pixels", Bitmap({ .width = 4, .compression = 1 }, { 2, 1, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1 }, { 0x0000FF, 0x00FF00 }),
+            { R, G, R, 0, G, G, 0, 0 }, true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Picture p = DecodeBitmap(c.bitmap.Build());
+        EXPECT_EQ(p.pixels, c.pixels);
+        EXPECT_EQ(p.hasAlpha, c.hasAlpha);
+    }
 }
 
 TEST(BitmapReader, MalformedHeadersAndDataAreRejectedWithTheReason)
@@ -221,12 +169,7 @@ TEST(BitmapReader, MalformedHeadersAndDataAreRejectedWithTheReason)
         void (*spoil)(BitmapBuilder&);
         const char* expected;
     };
-    auto base = [] {
-        BitmapBuilder b;
-        b.palette = { 0, 0xFFFFFF };
-        b.data = { 0, 1, 0, 0, 1, 0, 0, 0 };
-        return b;
-    };
+    auto base = [] { return Bitmap({}, { 0, 1, 0, 0, 1, 0, 0, 0 }, { 0, 0xFFFFFF }); };
     const Case cases[] = {
         { "index past palette", [](BitmapBuilder& b) { b.data[1] = 2; }, "palette index 2" },
         { "huge size", [](BitmapBuilder& b) { b.width = 65535; b.height = 65535; }, "too large" },

@@ -44,10 +44,7 @@ class HostProcessTest : public ::testing::Test {
 protected:
     ProcessStart Start(const std::string& line, const std::string& folder = {})
     {
-        ProcessStart start;
-        start.commandLine = line;
-        start.currentDirectory = folder;
-        return start;
+        return { .applicationName = {}, .commandLine = line, .currentDirectory = folder };
     }
 
     struct Outcome {

@@ -25,10 +25,7 @@ protected:
 
     std::optional<LaunchPlan> Plan(const std::string& line, const std::string& folder = {}, const PlanOptions* options = nullptr)
     {
-        ProcessStart start;
-        start.commandLine = line;
-        start.currentDirectory = folder;
-        return PlanProcessStart(start, prefix.root, options ? *options : wine);
+        return PlanProcessStart({ .applicationName = {}, .commandLine = line, .currentDirectory = folder }, prefix.root, options ? *options : wine);
     }
 
     ShellPlan Shell(const std::string& verb, const std::string& file, const std::string& parameters = {},

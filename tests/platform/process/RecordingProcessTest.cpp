@@ -24,9 +24,7 @@ TEST_F(RecordingProcessTest, RecordsPlansAndPlaysRunningProcesses)
     recorder->SetExitHook([&](const RecordedStart& start) { ended.push_back(start.start.commandLine); });
     ScopedProcessService scoped(recorder);
 
-    ProcessStart start;
-    start.commandLine = "E:\\DEMOS\\X\\SETUP.EXE /q";
-    start.currentDirectory = "E:\\DEMOS\\X";
+    const ProcessStart start { .applicationName = {}, .commandLine = "E:\\DEMOS\\X\\SETUP.EXE /q", .currentDirectory = "E:\\DEMOS\\X" };
     ProcessHandle process = 0;
     ASSERT_TRUE(CreateProcessA(start, process));
     uint32_t code = 0;
@@ -52,13 +50,10 @@ TEST_F(RecordingProcessTest, RecordsPlansAndPlaysRunningProcesses)
 
 TEST_F(RecordingProcessTest, FailedStartsAreRecordedToo)
 {
-    ProcessStart missing;
-    missing.commandLine = "E:\\NOTHING.EXE";
-    EXPECT_FALSE(recorder->CreateProcess(missing));
+    EXPECT_FALSE(recorder->CreateProcess({ .applicationName = {}, .commandLine = "E:\\NOTHING.EXE", .currentDirectory = {} }));
     TempPrefix::Write(prefix.disc / "SETUP.EXE", "placeholder");
     recorder->SetExamineContent(true);
-    ProcessStart placeholder;
-    placeholder.commandLine = "E:\\SETUP.EXE";
+    const ProcessStart placeholder { .applicationName = {}, .commandLine = "E:\\SETUP.EXE", .currentDirectory = {} };
     EXPECT_FALSE(recorder->CreateProcess(placeholder));
     recorder->SetExamineContent(false);
     recorder->SetFailStarts(true);

@@ -1,45 +1,25 @@
 #include "platform/registry/Registry.h"
 
 #include "platform/hive/RegistryText.h"
+#include "tests/support/TestFiles.h"
+#include "tests/platform/hive/FakeWineServer.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-class FakeWineServer : public WineServer {
-public:
-    bool IsRunning() override { return running; }
-    bool RunReg(const std::vector<std::string>& arguments) override
-    {
-        calls.push_back(arguments);
-        return succeeds;
-    }
-    bool running = false;
-    bool succeeds = true;
-    std::vector<std::vector<std::string>> calls;
-};
+using torvatest::FakeWineServer;
 
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_root = fs::path(TORVA_TEST_OUTPUT_DIR) / ("registry-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_root);
-        fs::create_directories(m_root);
-    }
-    void WriteHive(const std::string& name, const std::string& text) { std::ofstream(m_root / name, std::ios::binary) << text; }
-    std::string HiveText(const std::string& name) const
-    {
-        std::ifstream in(m_root / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    void SetUp() override { m_root = torva::test::FreshTestFolder("registry"); }
+    void WriteHive(const std::string& name, const std::string& text) { torva::test::WriteText(m_root / name, text); }
+    std::string HiveText(const std::string& name) const { return torva::test::ReadText(m_root / name); }
     Machine& MakeMachine()
     {
         m_machine = std::make_unique<Machine>(m_root);

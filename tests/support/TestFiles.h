@@ -1,0 +1,47 @@
+#pragma once
+
+// Files for tests: whole files read and written, and a folder of the running test's own.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torva::test {
+
+// The whole file; empty when it cannot be read, which a test of its contents then reports.
+inline std::string ReadText(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& file)
+{
+    const std::string text = ReadText(file);
+    return { text.begin(), text.end() };
+}
+
+inline void WriteText(const std::filesystem::path& file, std::string_view text)
+{
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+#ifdef TORVA_TEST_OUTPUT_DIR
+// An empty folder named `prefix-TestName` below the test program's output folder, so tests
+// never see each other's files.
+inline std::filesystem::path FreshTestFolder(const std::string& prefix)
+{
+    const auto folder = std::filesystem::path(TORVA_TEST_OUTPUT_DIR) / (prefix + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+#endif
+
+}
