@@ -6,6 +6,7 @@
 #include "platform/machine/Machine.h"
 #include "tests/support/ExistingPaths.h"
 #include "tests/support/ExpectEach.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,7 @@ class FileTreeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = fs::path(TORVA_TEST_OUTPUT_DIR) / ("filetree-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(root);
+        root = torva::test::FreshTestFolder("filetree");
         driveC = root / "prefix" / "drive_c";
         outside = root / "outside";
         fs::create_directories(driveC / "windows");

@@ -6,6 +6,7 @@
 #include "platform/machine/Machine.h"
 #include "torvaxp/DiscDrive.h"
 #include "torvaxp/DiscOpening.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -35,12 +36,6 @@ std::string Output(const std::string& command)
             text.clear();
     }
     return text.substr(0, text.find('\n'));
-}
-
-std::string Contents(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }
@@ -89,7 +84,7 @@ protected:
         fs::remove(root / "prefix" / "drive_c" / "probe.txt");
         std::string run = Wine() + "wine '" + program + "' 'C:\\probe.txt' " + drive + " >/dev/null 2>&1; " + Wine() + "wineserver -w";
         EXPECT_EQ(std::system(run.c_str()), 0);
-        return Contents(root / "prefix" / "drive_c" / "probe.txt");
+        return torva::test::ReadText(root / "prefix" / "drive_c" / "probe.txt");
     }
     static std::string Expected(const std::string& label, uint32_t serial)
     {

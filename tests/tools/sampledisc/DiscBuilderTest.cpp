@@ -7,15 +7,16 @@
 
 #include "platform/picture/Picture.h"
 #include "tests/support/ExistingPaths.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using namespace sampledisc;
+using torva::test::ReadText;
 
 namespace {
 
@@ -23,14 +24,6 @@ void Write(const fs::path& path, const std::string& text)
 {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string Read(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class DiscBuilderTest : public ::testing::Test {
@@ -84,13 +77,13 @@ TEST_F(DiscBuilderTest, MakesFoldersReadmesPicturesAndFontsFromTheCatalogue)
     // The series' pictures and no more, its small picture carrying its number; NUL makes none.
     EXPECT_EQ(torva::test::ExistingPaths(out, { "TORVA.EXE", "Torva/par01.jpg", "Torva/par02.jpg", "Torva/par03.jpg", "Torva/Small/par01.bmp", "Torva/Small/par.bmp", "Torva/Small/NUL.bmp", "Shareware/NASTROJ/CTI.TXT" }),
         (std::vector<std::string> { "TORVA.EXE", "Torva/par01.jpg", "Torva/par02.jpg", "Torva/Small/par01.bmp", "Shareware/NASTROJ/CTI.TXT" }));
-    EXPECT_EQ(Read(out / "Torva" / "bb.jpg"), "regular");
-    EXPECT_EQ(Read(out / "Torva" / "bc.jpg"), "bold");
-    EXPECT_EQ(Read(out / "Updates" / "README.TXT"), "updates\r\n") << "the tree is copied as it is";
+    EXPECT_EQ(ReadText(out / "Torva" / "bb.jpg"), "regular");
+    EXPECT_EQ(ReadText(out / "Torva" / "bc.jpg"), "bold");
+    EXPECT_EQ(ReadText(out / "Updates" / "README.TXT"), "updates\r\n") << "the tree is copied as it is";
     EXPECT_EQ(platform::ReadPictureFile(out / "Torva" / "par02.jpg").width, 638);
     EXPECT_TRUE(fs::is_directory(out / "DEMOS" / "BEZ"));
 
-    std::string readme = Read(out / "DEMOS" / "PARENIST" / "README.TXT");
+    std::string readme = ReadText(out / "DEMOS" / "PARENIST" / "README.TXT");
     EXPECT_EQ(readme.rfind("Pa\xF8"
                            "eni\x9At\xEC\r\n",
                   0),
@@ -112,7 +105,7 @@ TEST_F(DiscBuilderTest, ReplacesAnEarlierDiscButNoOtherFolder)
     fs::path precious = root / "precious";
     Write(precious / "thesis.txt", "years of work");
     EXPECT_THROW(BuildDisc(sources, precious), DiscError);
-    EXPECT_EQ(Read(precious / "thesis.txt"), "years of work");
+    EXPECT_EQ(ReadText(precious / "thesis.txt"), "years of work");
 }
 
 TEST_F(DiscBuilderTest, ACountedSectionThatIsMissingIsAnError)
@@ -130,12 +123,12 @@ TEST_F(DiscBuilderTest, MoreCatalogueIsLaidOverTheDiscsOwn)
     Write(sources.moreCatalogue, "[Main]\r\nExtra2=2\r\n[Extra22]\r\nName=Druha\r\nInstallDir=DRUHA\r\nPicture=druha\r\n");
     fs::path out = root / "out";
     BuildDisc(sources, out);
-    auto catalogue = platform::IniDocument::Parse(Read(out / "Torva" / "torvaxp.ini"));
+    auto catalogue = platform::IniDocument::Parse(ReadText(out / "Torva" / "torvaxp.ini"));
     EXPECT_EQ(catalogue.Value("Main", "Extra2"), "2");
     EXPECT_EQ(catalogue.Value("Main", "CD"), "1206");
     EXPECT_EQ(catalogue.Value("Extra21", "Name"), "Prvni");
     EXPECT_EQ(catalogue.Value("Extra22", "InstallDir"), "DRUHA");
     EXPECT_TRUE(fs::is_directory(out / "DEMOS" / "DRUHA")) << "the added items are built like the others";
     EXPECT_TRUE(fs::exists(out / "Torva" / "Small" / "druha.bmp"));
-    EXPECT_EQ(Read(sources.discTree / "Torva" / "torvaxp.ini").find("Druha"), std::string::npos) << "the source stays as it was";
+    EXPECT_EQ(ReadText(sources.discTree / "Torva" / "torvaxp.ini").find("Druha"), std::string::npos) << "the source stays as it was";
 }
