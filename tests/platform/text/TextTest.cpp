@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
 using namespace platform;
 
 TEST(Text, UpperCaseTouchesOnlyAsciiLetters)
@@ -58,4 +61,27 @@ TEST(Text, NumberReading)
     };
     for (auto& row : table)
         EXPECT_EQ(ReadNumber(row.text, -99), row.expected) << '"' << row.text << '"';
+}
+
+TEST(Text, Splitting)
+{
+    using Pieces = std::vector<std::string_view>;
+    struct {
+        const char* text;
+        Pieces lines;
+        Pieces words;
+    } table[] = {
+        { "", {}, {} },
+        { "a", { "a" }, { "a" } },
+        { "a\nb\n", { "a", "b" }, { "a\nb\n" } },
+        { "a\n\n", { "a", "" }, { "a\n\n" } },
+        { "\n", { "" }, { "\n" } },
+        { "x y\r\nz", { "x y\r", "z" }, { "x", "y\r\nz" } },
+        { "  a  b ", { "  a  b " }, { "a", "b" } },
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(SplitLines(row.text), row.lines);
+        EXPECT_EQ(SplitNonEmpty(row.text, ' '), row.words);
+    }
 }
