@@ -61,6 +61,17 @@ enum class FolderDetection : int32_t {
     IniFileNamed = 10,            // reads the INI parameter but looks nowhere
 };
 
+// What an item's Flags show in the detail view. The units digit is what the item offers and a
+// tens digit of 1 adds network play, for the units up to Czech only: 14 shows nothing.
+enum class ItemOffer : int32_t {
+    Nothing = 0,
+    ThreeD = 1,
+    ThreeDToo = 2, // catalogues write 1 and 2 for 3D cards alike
+    Czech = 3,
+    Unplayable = 4,
+};
+inline constexpr int32_t NetworkPlayFlag = 10;
+
 struct TDemos {
     std::string Name;
     std::string FullName;

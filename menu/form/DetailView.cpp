@@ -267,7 +267,6 @@ void TForm1::SetInstalled()
     ShowFrame(item.Picture);
 }
 
-// Units digit: 1 or 2 3D support, 3 Czech, 4 unplayable; a tens digit of 1 adds network play.
 void TForm1::DoFlags(int32_t flags)
 {
     Flag_3D->Hide();
@@ -275,20 +274,18 @@ void TForm1::DoFlags(int32_t flags)
     Flag_Unplayable->Hide();
     if (Category == CategoryCode::Demos || Category == CategoryCode::Extra2)
         Flag_Playable->Show();
-    switch (flags) {
-    case 1:
-    case 2:
-    case 11:
-    case 12: Flag_3D->Show(); break;
-    case 3:
-    case 13: Flag_CZ->Show(); break;
-    case 4:
+    const bool network = flags >= NetworkPlayFlag && flags <= NetworkPlayFlag + int32_t(ItemOffer::Czech);
+    switch (static_cast<ItemOffer>(network ? flags - NetworkPlayFlag : flags)) {
+    case ItemOffer::ThreeD:
+    case ItemOffer::ThreeDToo: Flag_3D->Show(); break;
+    case ItemOffer::Czech: Flag_CZ->Show(); break;
+    case ItemOffer::Unplayable:
         Flag_Unplayable->Show();
         Flag_Playable->Hide();
         break;
     default: break;
     }
-    Flag_Net->SetVisible(flags >= 10 && flags <= 13);
+    Flag_Net->SetVisible(network);
 }
 
 bool TForm1::ImageLoaded(const std::string& picture) const
