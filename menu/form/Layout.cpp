@@ -101,6 +101,16 @@ void FillImageListItem(TDIBImagesItem& item, std::string_view name, std::span<co
     dib.Changed();
 }
 
+// The classes of the layout's objects beyond the standard ones. Registering them here keeps the
+// layout readable when no code names one of them: the linker drops a unit, and its own static
+// registration with it, when nothing in the program refers to it.
+void RegisterLayoutClasses()
+{
+    for (const platform::ClassInfo* info : { &TDIBContainer::StaticClass(), &TDIBFadeLabel::StaticClass(), &TDIBFormShaper::StaticClass(),
+             &TDIBImage::StaticClass(), &TDIBImageList::StaticClass(), &TDIBTimer::StaticClass(), &TQXShellLink::StaticClass() })
+        platform::RegisterClass(*info);
+}
+
 std::string_view ControlNameOf(std::string_view resource)
 {
     resource.remove_prefix(resource.find('/') + 1);
@@ -282,6 +292,7 @@ void TForm1::CreateWindowLayout()
     auto text = platform::ResourceText(LayoutResource);
     if (!text)
         throw platform::Exception(std::string("The menu's resource ") + LayoutResource + " is not in the program");
+    RegisterLayoutClasses();
     platform::ReadLayout(*this, *text, LayoutResource);
     AttachArtwork();
     m_hasLayout = true;

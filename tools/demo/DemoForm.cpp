@@ -65,6 +65,11 @@ TDemoForm::TDemoForm(TComponent* owner, std::unique_ptr<IWindowBackend> window)
     std::optional<std::string> layout = ResourceText("demo/demo.lay");
     if (!layout)
         throw std::runtime_error("the demo's layout is not in the program");
+    // The layout's own classes, registered here so that the layout reads even where no code
+    // names one of them and the linker has dropped its unit's static registration.
+    for (const ClassInfo* info : { &TDIBBorder::StaticClass(), &TDIBContainer::StaticClass(), &TDIBFadeLabel::StaticClass(), &TDIBImage::StaticClass(),
+             &TDIBImageList::StaticClass(), &TDIBPalette::StaticClass(), &TDIBTimer::StaticClass() })
+        RegisterClass(*info);
     ReadLayout(*this, *layout, "demo.lay");
     if (window)
         SetWindow(std::move(window));
