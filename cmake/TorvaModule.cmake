@@ -62,7 +62,7 @@ function(torva_test name)
     TORVA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TORVA_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} torva_test_support GTest::gtest GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 120
+  gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
     PROPERTIES RESOURCE_LOCK ${name} LABELS "${ARG_LABELS}")
 endfunction()
 

@@ -48,7 +48,8 @@ TEST_P(LzhCorpus, EncoderReproducesTheClassicCodeByteForByte)
     EXPECT_TRUE(actual == expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Vectors, LzhCorpus, testing::Values("empty", "spaces100", "gradient166x350", "text_repeats"));
+INSTANTIATE_TEST_SUITE_P(Vectors, LzhCorpus, testing::Values("empty", "spaces100", "gradient166x350", "text_repeats"),
+    [](const auto& row) { return std::string(row.param); });
 
 TEST(LzhCodec, SizeGuardRefusesCodeLongerThanTheInput)
 {
