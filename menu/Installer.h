@@ -37,9 +37,8 @@ public:
     // file: the folder its SearchFile names first, then the fixed and removable drives C: to K:.
     std::string SearchDisks(const TDemos& item);
 
-    // The category and item number that the setup poll watches.
+    // The category that the setup poll watches.
     CategoryCode InstallCategory() const { return m_installCategory; }
-    uint8_t InstallItem() const { return m_installItem; }
 
 private:
     ActionServices m_services;

@@ -239,8 +239,6 @@ void TForm1::ScrollColumnUpTick()
     MoveColumn(-StripStep);
 }
 
-// ---- handlers ------------------------------------------------------------------------------
-
 // Pointing at the column's top zone (Image5 and the Up arrow) or its bottom zone (Image6 and the
 // Down arrow) shows the zone's arrow and starts its scroll timer.
 void TForm1::PointScrollZone(bool top, platform::TObject* sender, int x, int y)

@@ -5,7 +5,8 @@
 // check, the installed page's entries, the item list, the picture series, and the launcher,
 // installer and uninstaller). Once its layout is read (CreateWindowLayout) every control of the
 // window exists with the handlers the layout binds by name; without it the control fields stay
-// null and the parts run headless, as torvatool and the core tests use them.
+// null (but for the setup poll's timer, which the installer asks for) and the parts run
+// headless, as torvatool and the core tests use them.
 
 #include "menu/CatalogueTypes.h"
 #include "menu/DiscCatalogue.h"
@@ -22,7 +23,6 @@
 #include "menu/StatusCheck.h"
 #include "menu/Uninstaller.h"
 #include "platform/components/Forms.h"
-#include "platform/ini/IniFile.h"
 #include "shell/FileTree.h"
 #include "shell/ShellLnk.h"
 #include "shell/UserInterface.h"
@@ -30,11 +30,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 class TForm1 : public platform::TForm, public Form1Controls {
     TORVA_CLASS(TForm1)
@@ -97,10 +95,6 @@ public:
 
     // Loads the catalogue into the arrays; false (and Terminated) when it is missing.
     bool LoadCatalogue();
-
-    // File-tree and path operations the other parts share.
-    shell::FileTree& FileTree() { return *m_fileTree; }
-    bool DirExists(const std::string& path) const { return m_fileTree->DirExists(path); }
 
     // Registers the disc's two font files and tells the windows about it.
     void RegisterDiscFonts();

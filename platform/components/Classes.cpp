@@ -112,6 +112,7 @@ static const char* KindName(PropertyValue::Kind kind)
     // In the order of PropertyValue::Kind.
     static constexpr const char* names[] = { "nothing", "an integer", "a number", "a string", "an identifier", "a set",
         "a list", "binary data", "a collection" };
+    static_assert(std::size(names) == size_t(PropertyValue::Kind::Collection) + 1);
     size_t index = static_cast<size_t>(kind);
     return index < std::size(names) ? names[index] : "a value";
 }

@@ -56,8 +56,7 @@ void TAnimate::LoadClip(std::span<const uint8_t> bytes)
     m_frame.assign(static_cast<size_t>(m_clip->Width()) * m_clip->Height(), 0);
     m_current = 0;
     ShowFrame(1);
-    if (OnOpen)
-        OnOpen(this);
+    FireEvent(OnOpen, this);
 }
 
 void TAnimate::CloseClip()
@@ -69,8 +68,7 @@ void TAnimate::CloseClip()
     m_frame.clear();
     m_current = 0;
     Invalidate();
-    if (OnClose)
-        OnClose(this);
+    FireEvent(OnClose, this);
 }
 
 void TAnimate::SetActive(bool value)
@@ -87,8 +85,7 @@ void TAnimate::SetActive(bool value)
 
 void TAnimate::SetCenter(bool value)
 {
-    m_center = value;
-    Invalidate();
+    StoreAndInvalidate(m_center, value);
 }
 
 void TAnimate::Loaded()

@@ -58,10 +58,12 @@ constexpr size_t SizeFieldBytes = 4;
 // The file behind the byte count at `sizeOffset`; `owner` names the data when either is cut short.
 std::span<const uint8_t> SizedFile(const ByteReader& data, uint64_t sizeOffset, const std::string& owner)
 {
-    const uint64_t fileOffset = sizeOffset + SizeFieldBytes;
-    if (!data.Holds(sizeOffset, SizeFieldBytes) || !data.Holds(fileOffset, data.U32(sizeOffset)))
+    if (!data.Holds(sizeOffset, SizeFieldBytes))
         throw EConvertError(owner + " data is truncated");
-    return data.Bytes(fileOffset, data.U32(sizeOffset));
+    const uint32_t size = data.U32(sizeOffset);
+    if (!data.Holds(sizeOffset + SizeFieldBytes, size))
+        throw EConvertError(owner + " data is truncated");
+    return data.Bytes(sizeOffset + SizeFieldBytes, size);
 }
 
 void AppendSizedFile(ByteWriter& out, const std::vector<uint8_t>& file)

@@ -151,9 +151,12 @@ bool ReplaceFolderLink(const fs::path& target, const fs::path& link)
     if (error)
         return false;
     fs::rename(temporary, link, error);
-    if (error)
-        fs::remove(temporary, error);
-    return !error;
+    if (error) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return false;
+    }
+    return true;
 }
 
 // A folder of the new prefix: the Windows path stored in the registry and the host folder.

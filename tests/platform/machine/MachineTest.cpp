@@ -168,6 +168,12 @@ TEST_F(MachineTest, MappingDrivesAndTheirTypes)
     ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Wine\\Drives"));
     EXPECT_FALSE(reg.ValueExists("d:"));
     EXPECT_EQ(machine->Drives().size(), 2u);
+
+    // A folder standing where the letter's link goes cannot be replaced: no drive, no leftovers.
+    fs::create_directories(machine->DosDevicesDir() / "h:" / "kept");
+    EXPECT_EQ(machine->MapDrive(other, DRIVE_FIXED, 'H'), 0);
+    EXPECT_TRUE(fs::is_directory(machine->DosDevicesDir() / "h:" / "kept"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(machine->DosDevicesDir() / "h:.new")));
 }
 
 TEST_F(MachineTest, UnknownDriveTypeValuesMeanFixed)
