@@ -122,8 +122,9 @@ void TDIBRSBFormat::LoadFromStream(TAbstractSuperDIB& dib, TDIBStream& stream)
     const int fourthShift = redShift + layout.red;
     for (size_t y = 0; y < height; ++y) {
         uint32_t* out = pixels.data() + (height - 1 - y) * width; // memory rows run bottom-up
+        const uint8_t* row = values.Bytes(y * width * 2, width * 2).data();
         for (size_t x = 0; x < width; ++x) {
-            const uint32_t value = values.U16((y * width + x) * 2);
+            const uint32_t value = platform::LoadU16(row + x * 2);
             out[x] = Field(value, 0, layout.blue) | Field(value, greenShift, layout.green) << 8
                 | Field(value, redShift, layout.red) << 16 | MaskField(value, fourthShift, layout.fourth) << 24;
         }
@@ -154,17 +155,17 @@ void TDIBRSBFormat::SaveToStream(const TAbstractSuperDIB& dib, TDIBStream& strea
     header.Put32(FourthBitsOffset, masked ? 4 : 0);
     stream.WriteBytes(header.Bytes());
 
+    std::vector<uint8_t> row(width * 2);
     for (size_t y = 0; y < height; ++y) {
-        platform::ByteWriter row;
         const uint32_t* in = dib.ScanLine(static_cast<int>(y));
         for (size_t x = 0; x < width; ++x) {
             const uint32_t p = in[x];
             const uint32_t b = p & 0xFF, g = (p >> 8) & 0xFF, r = (p >> 16) & 0xFF, a = p >> 24;
             const uint32_t value = masked ? (a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)
                                           : (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
-            row.Append16(static_cast<uint16_t>(value));
+            platform::StoreU16(row.data() + x * 2, static_cast<uint16_t>(value));
         }
-        stream.WriteBytes(row.Bytes());
+        stream.WriteBytes(row);
         Progress(static_cast<int>((y + 1) * 100 / height));
     }
 }

@@ -31,16 +31,15 @@ uint32_t TDIBStream::ReadUInt32()
 
 void TDIBStream::WriteUInt16(uint16_t value)
 {
-    platform::ByteWriter bytes;
-    bytes.Append16(value);
-    WriteBytes(bytes.Bytes());
+    uint8_t bytes[2];
+    platform::StoreU16(bytes, value);
+    WriteBytes(bytes);
 }
 
 void TDIBStream::WriteUInt32(uint32_t value)
 {
-    platform::ByteWriter bytes;
-    bytes.Append32(value);
-    WriteBytes(bytes.Bytes());
+    WriteUInt16(static_cast<uint16_t>(value));
+    WriteUInt16(static_cast<uint16_t>(value >> 16));
 }
 
 std::vector<uint8_t> TDIBStream::ReadRest()

@@ -49,4 +49,7 @@ private:
     uint64_t m_base = 0;
 };
 
+// The 16-bit number at `at`, unchecked: for a pixel loop over a row whose span was checked once.
+inline uint16_t LoadU16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+
 }

@@ -45,4 +45,11 @@ private:
     std::vector<uint8_t> m_bytes;
 };
 
+// Stores a 16-bit number at `at`, unchecked: for a pixel loop over a row of known size.
+inline void StoreU16(uint8_t* at, uint16_t value)
+{
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
 }
