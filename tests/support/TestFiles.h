@@ -14,10 +14,13 @@
 
 namespace torva::test {
 
-// The whole file; empty when it cannot be read, which a test of its contents then reports.
+// The whole file. A file that cannot be read fails the test, so that a check for what the
+// file must not hold cannot pass on a file that is not there.
 inline std::string ReadText(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
+    if (!in)
+        ADD_FAILURE() << "cannot read " << file;
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

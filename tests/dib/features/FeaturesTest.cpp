@@ -61,21 +61,16 @@ TEST_F(Features, UnknownClassesAreRefusedAndLeaveTheItemAsItWas)
     EXPECT_THROW(item.SetFeatureClassName("TDIBContainer"), EFeatureError);
 }
 
-TEST_F(Features, DisplayNamesAndAnEmptyClassName)
+TEST_F(Features, AnItemWithoutAFeatureTakesNoMessage)
 {
     TDIBFeatureItem& item = a->DIBFeatures().Add();
-    EXPECT_EQ(item.DisplayName(), "DIB feature");
     TDIBMessage message;
     message.Kind = TDIBMessageKind::MouseDown;
     EXPECT_FALSE(a->DIBFeatures().Offer(message));
     item.SetFeatureClassName("TMoveableDIB");
-    EXPECT_EQ(item.DisplayName(), "Moveable DIB");
-    item.SetFeatureClassName("THighlightDIB");
-    EXPECT_EQ(item.DisplayName(), "Highlight dib");
-    item.SetFeatureClassName("TRecordingFeature");
-    EXPECT_EQ(item.DisplayName(), "Unknown feature");
     item.SetFeatureClassName("");
     EXPECT_EQ(item.Feature(), nullptr);
+    EXPECT_FALSE(a->DIBFeatures().Offer(message));
 }
 
 TEST_F(Features, OfferingStopsAtTheFirstHandlerAndSkipsDisabledItems)

@@ -240,15 +240,6 @@ TEST(DIBCompressorRegistry, StandardCompressorsInRegistrationOrder)
     EXPECT_EQ(CurrentDIBCompressor(), nullptr);
 }
 
-TEST(DIBCompressorRegistry, DefaultTexts)
-{
-    const FakeCompressor fake(TGUID {});
-    EXPECT_EQ(fake.GetDescription(), "No information supplied");
-    EXPECT_EQ(fake.GetAuthor(), "No information supplied");
-    EXPECT_EQ(fake.GetEMail(), "");
-    EXPECT_EQ(fake.GetURL(), "");
-}
-
 TEST(DIBCompressorRegistry, LastRegisteredHandlerWins)
 {
     auto owned = std::make_unique<FakeCompressor>(TRLEDIBCompressor::ID);
