@@ -399,12 +399,12 @@ std::optional<uint32_t> RegistryFile::FindFileKey(std::string_view arenaPath) co
 
 void RegistryFile::SerializeBlock(std::string& out, std::string_view block) const
 {
-    for (std::string_view line : SplitLines(block)) {
+    ForEachPiece(block, '\n', [&](std::string_view line) {
         if (!IsBlank(line)) {
             out += line;
             out += '\n';
         }
-    }
+    });
 }
 
 std::string RegistryFile::Serialize() const

@@ -84,32 +84,21 @@ std::string_view TrimBlanks(std::string_view text)
     return text;
 }
 
-namespace {
-
-// The pieces between separators; a separator at the very end closes the last piece.
-std::vector<std::string_view> Pieces(std::string_view text, char separator, bool keepEmpty)
-{
-    std::vector<std::string_view> pieces;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = std::min(text.find(separator, start), text.size());
-        if (keepEmpty || end > start)
-            pieces.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return pieces;
-}
-
-}
-
 std::vector<std::string_view> SplitLines(std::string_view text)
 {
-    return Pieces(text, '\n', true);
+    std::vector<std::string_view> lines;
+    ForEachPiece(text, '\n', [&](std::string_view line) { lines.push_back(line); });
+    return lines;
 }
 
 std::vector<std::string_view> SplitNonEmpty(std::string_view text, char separator)
 {
-    return Pieces(text, separator, false);
+    std::vector<std::string_view> pieces;
+    ForEachPiece(text, separator, [&](std::string_view piece) {
+        if (!piece.empty())
+            pieces.push_back(piece);
+    });
+    return pieces;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 // Small text rules every part of the system shares.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +31,18 @@ int32_t ReadNumber(std::string_view text, int32_t defaultValue);
 
 // Drops blanks (space, tab, CR, LF) at both ends.
 std::string_view TrimBlanks(std::string_view text);
+
+// Calls `visit` with each piece of `text` between `separator`s, empty ones included; a separator
+// at the very end closes the last piece. Nothing is collected, for loops over large texts.
+template <class Visit>
+void ForEachPiece(std::string_view text, char separator, Visit&& visit)
+{
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find(separator, start), text.size());
+        visit(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
 
 // The lines of `text` without their '\n' (a '\r' before it stays). A newline ends a line rather
 // than starting one: "a\nb\n" is two lines, "a\n\n" is "a" and an empty line, "" is none.
