@@ -1,8 +1,8 @@
 #pragma once
 
 // The disc's catalogue in memory: the fixed arrays of every category with their counts, the
-// values of its [Main] section, and the loading of it all from the disc's torvaxp.ini. The page
-// table, the installed page's entries and the picture cache live here too, beside the arrays.
+// values of its [Main] section, and the loading of it all from the disc's torvaxp.ini. The
+// installed page's entries live here too, beside the arrays.
 
 #include "menu/CatalogueTypes.h"
 #include "menu/MenuContext.h"
@@ -52,10 +52,6 @@ public:
     int32_t ExtraCount = 0;
     OneBasedArray<TDemos, 15> Extra2;
     int32_t Extra2Count = 0;
-    OneBasedArray<TPage, 15> Pages;
-    int32_t PageCount = 0;
-    OneBasedArray<TPage, 99> PictureCache;
-    int32_t PictureCount = 0;
 
     // The open catalogue file (null before the first load).
     std::unique_ptr<TIniFile> Ini;

@@ -97,8 +97,8 @@ struct Menu {
 
     void ForgetPictures()
     {
-        form->Catalogue.PictureCache.Clear();
-        form->Catalogue.PictureCount = 0;
+        form->PictureCache.Clear();
+        form->PictureCount = 0;
     }
 
     void CopySurface()

@@ -290,8 +290,8 @@ void TForm1::DoFlags(int32_t flags)
 
 bool TForm1::ImageLoaded(const std::string& picture) const
 {
-    for (int32_t i = 1; i <= Catalogue.PictureCount && i <= decltype(Catalogue.PictureCache)::capacity; ++i)
-        if (Catalogue.PictureCache[i].Caption == picture)
+    for (int32_t i = 1; i <= PictureCount && i <= decltype(PictureCache)::capacity; ++i)
+        if (PictureCache[i].Caption == picture)
             return true;
     return false;
 }
@@ -301,9 +301,9 @@ bool TForm1::ImageLoaded(const std::string& picture) const
 int32_t TForm1::CachedPictureIndex(const std::string& picture) const
 {
     int32_t index = -1;
-    for (int32_t i = 1; i <= decltype(Catalogue.PictureCache)::capacity; ++i)
-        if (Catalogue.PictureCache[i].Caption == picture)
-            index = Catalogue.PictureCache[i].Code;
+    for (int32_t i = 1; i <= decltype(PictureCache)::capacity; ++i)
+        if (PictureCache[i].Caption == picture)
+            index = PictureCache[i].Code;
     return index;
 }
 
@@ -326,13 +326,13 @@ bool TForm1::LoadSmallPicture(const std::string& picture)
         DIBImage4->IndexMain().SetDIBIndex(CachedPictureIndex(picture));
         return gallery;
     }
-    const int32_t k = Catalogue.PictureCount + 1;
-    Catalogue.PictureCount = k == decltype(Catalogue.PictureCache)::capacity ? 1 : k;
+    const int32_t k = PictureCount + 1;
+    PictureCount = k == decltype(PictureCache)::capacity ? 1 : k;
     TDIBImagesItem* image = DIBImageList2->DIBImages().Items(k);
     image->DIB().LoadPictureFile(Context.DataDir + "Small\\" + bitmap + ".bmp");
     image->SetDisplayName(picture);
     DIBImage4->IndexMain().SetDIBIndex(k);
-    Catalogue.PictureCache[k] = TPage { picture, static_cast<uint8_t>(k) };
+    PictureCache[k] = TPage { picture, static_cast<uint8_t>(k) };
     return gallery;
 }
 

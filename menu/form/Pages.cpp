@@ -68,19 +68,19 @@ constexpr int FadeStep = 30;
 
 void TForm1::AddPage(CategoryCode code)
 {
-    ++Catalogue.PageCount;
+    ++PageCount;
     const PageKind* kind = FindPageKind(code);
     if (!kind)
         return;
-    int n = Catalogue.PageCount;
+    int n = PageCount;
     if (TDIBImage* icon = SectionIcon(n)) {
         icon->IndexMain().SetDIBIndex(kind->baseIndex);
         icon->SetTag(kind->baseIndex);
         SectionLabel(n)->SetCaption(kind->caption);
     }
     // The table holds fifteen slots; pages beyond them have nowhere to go.
-    if (n <= Catalogue.Pages.capacity)
-        Catalogue.Pages[n] = TPage { kind->caption, static_cast<uint8_t>(kind->code) };
+    if (n <= Pages.capacity)
+        Pages[n] = TPage { kind->caption, static_cast<uint8_t>(kind->code) };
 }
 
 void TForm1::PressIcon(int32_t n)
@@ -104,7 +104,7 @@ void TForm1::UnpressIcon(int32_t n)
 
 void TForm1::MainButtonClick(int32_t n)
 {
-    if (n < 1 || n > Catalogue.PageCount || n > Catalogue.Pages.capacity || Catalogue.Pages[n].Category() == Category)
+    if (n < 1 || n > PageCount || n > Pages.capacity || Pages[n].Category() == Category)
         return;
     if (m_environment.Cursor)
         m_environment.Cursor->ShowDefault();
@@ -113,7 +113,7 @@ void TForm1::MainButtonClick(int32_t n)
     if (n != PreviousSlot)
         UnpressIcon(PreviousSlot);
     PressIcon(n);
-    SelectPage(Catalogue.Pages[n].Category());
+    SelectPage(Pages[n].Category());
 }
 
 void TForm1::SelectPage(CategoryCode code)
@@ -222,8 +222,8 @@ void TForm1::ScrollColumnDownTick()
 // The bottom zone's tick: the column moves up until the last page's icon reaches the band.
 void TForm1::ScrollColumnUpTick()
 {
-    if (Catalogue.PageCount >= 6 && Catalogue.PageCount <= 10 && SectionIcon(Catalogue.PageCount)->Top() < BottomStopIconTop) {
-        if (Catalogue.PageCount == 10)
+    if (PageCount >= 6 && PageCount <= 10 && SectionIcon(PageCount)->Top() < BottomStopIconTop) {
+        if (PageCount == 10)
             Cover4->Show();
         return;
     }

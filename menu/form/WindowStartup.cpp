@@ -40,7 +40,7 @@ void TForm1::FormCreate(platform::TObject*)
     SetBounds(left, top, Width(), Height());
 
     Unbold();
-    Catalogue.PictureCount = 0;
+    PictureCount = 0;
     for (int n = 1; n <= 10; ++n)
         SidePlayer(n)->SetControlStyle(SidePlayer(n)->ControlStyle() | platform::csOpaque);
 
@@ -101,7 +101,7 @@ void TForm1::ShowCatalogue()
     DebugLabel1->SetVisible(Catalogue.DebugMode);
     DebugLabel2->SetVisible(Catalogue.DebugMode);
 
-    Catalogue.PageCount = 0;
+    PageCount = 0;
     using enum CategoryCode;
     for (CategoryCode code : { Demos, Extra2, Fulls, Movies, Shots, Extra, Shareware, Updates, Drivers, Installed })
         AddPage(code);

@@ -14,12 +14,6 @@ const platform::ClassInfo& TForm1::StaticClass()
             .NotStored()
             .ReadOnly();
     };
-    auto readOnlyCount = [](platform::ClassBuilder<TForm1>& builder, const char* name, int32_t DiscCatalogue::*field) {
-        builder.Integer(
-                   name, [field](const TForm1& f) { return f.Catalogue.*field; }, [](TForm1&, int32_t) {})
-            .NotStored()
-            .ReadOnly();
-    };
     platform::ClassBuilder<TForm1> builder("TForm1", &platform::TForm::StaticClass());
     builder.Integer(
                "Category", [](const TForm1& f) { return static_cast<int32_t>(f.Category); }, [](TForm1&, int32_t) {})
@@ -27,12 +21,12 @@ const platform::ClassInfo& TForm1::StaticClass()
         .ReadOnly();
     readOnly(builder, "ItemIndex", &TForm1::ItemIndex);
     readOnly(builder, "TopIndex", &TForm1::TopIndex);
-    readOnlyCount(builder, "PageCount", &DiscCatalogue::PageCount);
+    readOnly(builder, "PageCount", &TForm1::PageCount);
     readOnly(builder, "HotIcon", &TForm1::HotIcon);
     readOnly(builder, "SelectedSlot", &TForm1::SelectedSlot);
     readOnly(builder, "Enhanced", &TForm1::Enhanced);
     readOnly(builder, "Slow", &TForm1::Slow);
-    readOnlyCount(builder, "PictureCount", &DiscCatalogue::PictureCount);
+    readOnly(builder, "PictureCount", &TForm1::PictureCount);
     builder.Integer(
                "PictureNumber", [](const TForm1& f) { return f.Pictures.Number; }, [](TForm1&, int32_t) {})
         .NotStored()

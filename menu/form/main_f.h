@@ -70,6 +70,13 @@ public:
     CategoryCode Category = CategoryCode::None;
     int32_t ItemIndex = 0;
 
+    // The page table behind the icon column (a slot per icon) and the small pictures already in
+    // DIBImageList2 (Caption the picture's name, Code its index there).
+    OneBasedArray<TPage, 15> Pages;
+    int32_t PageCount = 0;
+    OneBasedArray<TPage, 99> PictureCache;
+    int32_t PictureCount = 0;
+
     // Navigation state of the pages and the icon column.
     int32_t TopIndex = 0;
     int32_t HotIcon = 0;

@@ -59,19 +59,19 @@ TEST_F(DetailView, CacheCounterWrapsAfter99WithoutTouchingTheViewersImage)
     f.DIBImageList2->DIBImages().Items(100)->DIB().SetSize(3, 3);
     for (int n = 1; n <= 98; ++n)
         f.LoadSmallPicture("P" + std::to_string(n));
-    EXPECT_EQ(f.Catalogue.PictureCount, 98);
+    EXPECT_EQ(f.PictureCount, 98);
     f.LoadSmallPicture("P99");
-    EXPECT_EQ(f.Catalogue.PictureCount, 1);
+    EXPECT_EQ(f.PictureCount, 1);
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 99);
     f.LoadSmallPicture("P100");
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 2);
     EXPECT_EQ(SmallPictureColour(), Red);
-    EXPECT_EQ(f.Catalogue.PictureCount, 2);
+    EXPECT_EQ(f.PictureCount, 2);
     EXPECT_EQ(f.DIBImageList2->DIBImages().Items(100)->DIB().Width(), 3);
     // Entry 1 survives the wrap and is found again.
     f.LoadSmallPicture("P1");
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
-    EXPECT_EQ(f.Catalogue.PictureCount, 2);
+    EXPECT_EQ(f.PictureCount, 2);
 }
 
 TEST_F(DetailView, MissingSmallBitmapRaisesAndKeepsThePreviousPicture)
@@ -80,7 +80,7 @@ TEST_F(DetailView, MissingSmallBitmapRaisesAndKeepsThePreviousPicture)
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=PLAIN\n");
     ASSERT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
     EXPECT_ANY_THROW(f.LoadSmallPicture("GONE"));
-    EXPECT_EQ(f.Catalogue.PictureCount, 2);
+    EXPECT_EQ(f.PictureCount, 2);
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
     EXPECT_FALSE(f.ImageLoaded("GONE"));
 }

@@ -161,11 +161,11 @@ TEST_F(MenuWindow, PageTableAndFirstPage)
              "E",
             10 },
         { 20, "INSTALOV\xC1NO", 27 } };
-    ASSERT_EQ(f.Catalogue.PageCount, 10);
+    ASSERT_EQ(f.PageCount, 10);
     for (int n = 1; n <= 10; ++n) {
         SCOPED_TRACE(n);
-        EXPECT_EQ(f.Catalogue.Pages[n].Code, slots[n - 1].code);
-        EXPECT_EQ(f.Catalogue.Pages[n].Caption, slots[n - 1].caption);
+        EXPECT_EQ(f.Pages[n].Code, slots[n - 1].code);
+        EXPECT_EQ(f.Pages[n].Caption, slots[n - 1].caption);
         EXPECT_EQ(f.SectionLabel(n)->Caption(), slots[n - 1].caption);
         EXPECT_EQ(f.SectionIcon(n)->Tag(), slots[n - 1].base);
         // Slot 1 is the page on screen and stays lit; the others show their unlit image.
