@@ -118,14 +118,16 @@ void MenuStartup::LoadSettings()
     m_outcome.slow = m_context.StateIni->ReadInteger("Main", "Slow", 0);
 }
 
-void MenuStartup::Start()
+bool MenuStartup::Start()
 {
     try {
         LoadSystemInfo();
         if (!LoadData())
-            return;
+            return false;
         LoadSettings();
+        return true;
     } catch (const std::exception& e) {
         ShowError(e.what());
+        return false;
     }
 }

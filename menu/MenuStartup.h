@@ -30,9 +30,10 @@ public:
     bool LoadData();
     // Reads [Main] Enhanced and Slow.
     void LoadSettings();
-    // All three, as the menu starts without its window. Platform errors (a refused state-file
-    // write) are reported in the error box and skip the rest, as the framework does.
-    void Start();
+    // All three, as the menu starts. Platform errors (a refused state-file write) are reported
+    // in the error box and skip the rest, as the framework does. False when the disc's data is
+    // missing or an error was shown: the window's own start-up steps then do not run either.
+    bool Start();
 
 private:
     void ShowError(const std::string& text);

@@ -44,12 +44,10 @@ void TForm1::FormCreate(platform::TObject*)
     for (int n = 1; n <= 10; ++n)
         SidePlayer(n)->SetControlStyle(SidePlayer(n)->ControlStyle() | platform::csOpaque);
 
+    if (!Startup.Start())
+        return;
     try {
-        Startup.LoadSystemInfo();
-        if (!Startup.LoadData())
-            return;
         RegisterDiscFonts();
-        Startup.LoadSettings();
         LoadSideClipsOrShrink();
     } catch (const std::exception& e) {
         ShowError(e.what());

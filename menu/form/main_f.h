@@ -59,8 +59,8 @@ public:
     DiscCatalogue Catalogue;
     StatusCheck Status;
     InstalledPageModel InstalledPage;
-    // Start-up without the window (Startup.Start() is the creation event's part that needs none)
-    // and the string table's texts in the menu's language.
+    // Start-up without the window (the creation event runs Startup.Start(), then the steps that
+    // need the window) and the string table's texts in the menu's language.
     MenuStartup Startup;
     MessageTexts Texts;
 
