@@ -1,5 +1,6 @@
 #include "dib/control/cDIBControl.h"
 
+#include "dib/control/FlagGuard.h"
 #include "dib/control/cDIBPanel.h"
 #include "platform/components/Forms.h"
 
@@ -42,13 +43,6 @@ int ButtonNumber(TMouseButton button)
     }
     return 0;
 }
-
-struct FlagGuard {
-    bool& flag;
-    explicit FlagGuard(bool& f)
-        : flag(f) { flag = true; }
-    ~FlagGuard() { flag = false; }
-};
 
 }
 

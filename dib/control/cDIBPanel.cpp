@@ -1,5 +1,6 @@
 #include "dib/control/cDIBPanel.h"
 
+#include "dib/control/FlagGuard.h"
 #include "platform/components/Forms.h"
 
 #include <algorithm>
@@ -10,13 +11,6 @@
 using namespace platform;
 
 namespace {
-
-struct FlagGuard {
-    bool& flag;
-    explicit FlagGuard(bool& f)
-        : flag(f) { flag = true; }
-    ~FlagGuard() { flag = false; }
-};
 
 // The parts of `rect` that `hole` leaves uncovered, at most four.
 void Subtract(const TRect& rect, const TRect& hole, std::vector<TRect>& out)
