@@ -7,11 +7,11 @@
 #include "platform/machine/Machine.h"
 #include "platform/registry/Registry.h"
 #include "shell/UserInterface.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -40,11 +40,7 @@ protected:
 
     std::string Drive() const { return std::string(1, discLetter) + ":"; }
 
-    void WriteHostFile(const std::filesystem::path& path, const std::string& content)
-    {
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << content;
-    }
+    void WriteHostFile(const std::filesystem::path& path, const std::string& content) { torva::test::WriteText(path, content); }
     void WriteDiscFile(const std::string& relative, const std::string& content) { WriteHostFile(root / "disc" / relative, content); }
     void WriteDriveC(const std::string& relative, const std::string& content) { WriteHostFile(root / "prefix" / "drive_c" / relative, content); }
 

@@ -30,8 +30,10 @@ inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& file)
     return { text.begin(), text.end() };
 }
 
+// Writes the file whole, making its folder first.
 inline void WriteText(const std::filesystem::path& file, std::string_view text)
 {
+    std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << text;
 }
 

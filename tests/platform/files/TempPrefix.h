@@ -7,7 +7,6 @@
 #include "tests/support/TestFiles.h"
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -40,11 +39,7 @@ public:
         std::filesystem::remove_all(base, error);
     }
 
-    static void Write(const std::filesystem::path& file, const std::string& content)
-    {
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << content;
-    }
+    static void Write(const std::filesystem::path& file, const std::string& content) { torva::test::WriteText(file, content); }
     static std::string Read(const std::filesystem::path& file) { return torva::test::ReadText(file); }
 
     std::filesystem::path base, root, driveC, disc, outside;
