@@ -427,11 +427,12 @@ std::string ZeroTerminated(const std::vector<uint8_t>& item, size_t offset)
     return text;
 }
 
-std::optional<std::u16string> Utf16ZeroTerminated(const std::vector<uint8_t>& item, size_t offset)
+// Lenient, unlike Utf16Z: a name without its terminator is no name rather than an error.
+std::optional<std::u16string> Utf16ZeroTerminated(const ByteWindow& window, size_t offset)
 {
     std::u16string text;
-    for (size_t i = offset; i + 1 < item.size(); i += 2) {
-        char16_t unit = static_cast<char16_t>(item[i] | item[i + 1] << 8);
+    for (size_t i = offset; i + 1 < window.Size(); i += 2) {
+        const char16_t unit = window.U16(i);
         if (unit == 0)
             return text;
         text += unit;
@@ -465,9 +466,7 @@ std::optional<std::string> LongNameOf(const std::vector<uint8_t>& item, size_t e
         return std::nullopt;
     if (size > ext.Size())
         return std::nullopt;
-    std::vector<uint8_t> block(item.begin() + static_cast<ptrdiff_t>(extensionStart),
-        item.begin() + static_cast<ptrdiff_t>(extensionStart + size));
-    auto name = Utf16ZeroTerminated(block, LongNameOffset(version));
+    auto name = Utf16ZeroTerminated(ext.Sub(0, size, "extension block"), LongNameOffset(version));
     if (!name || name->empty())
         return std::nullopt;
     return ExactCp1250(*name);
@@ -480,7 +479,7 @@ std::optional<std::string> FileEntryName(const std::vector<uint8_t>& item)
     size_t extensionStart;
     std::string primary;
     if (item[FileEntry::Type] & FileEntryUnicodeName) {
-        auto name = Utf16ZeroTerminated(item, FileEntry::PrimaryName);
+        auto name = Utf16ZeroTerminated(ByteWindow(item), FileEntry::PrimaryName);
         if (!name)
             return std::nullopt;
         primary = Cp1250Of(*name);
