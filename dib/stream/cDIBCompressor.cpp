@@ -41,7 +41,7 @@ std::array<uint8_t, TGUID::ByteSize> TGUID::ToBytes() const
     guid.Put16(D2Offset, D2);
     guid.Put16(D3Offset, D3);
     guid.PutBytes(D4Offset, D4);
-    std::array<uint8_t, ByteSize> bytes;
+    std::array<uint8_t, ByteSize> bytes {};
     std::ranges::copy(guid.Bytes(), bytes.begin());
     return bytes;
 }
