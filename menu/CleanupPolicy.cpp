@@ -6,6 +6,7 @@
 #include "shell/PathText.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
 
 namespace fs = std::filesystem;
@@ -15,6 +16,12 @@ namespace {
 CleanupVerdict Refused(std::string reason)
 {
     return { false, std::move(reason) };
+}
+
+template <typename List>
+bool Contains(const List& list, std::string_view name)
+{
+    return std::find(std::begin(list), std::end(list), name) != std::end(list);
 }
 
 // True when `path` is `root` or lies below it; both canonical.
@@ -77,6 +84,10 @@ bool StartsWith(const std::vector<std::string>& parts, size_t from, std::initial
     }
     return true;
 }
+
+// What the prefix keeps beside its drives: Wine's drive table, the menu's locks and state, the
+// folders of labelled discs. Its registry and other top-level files lie above any drive.
+const std::string_view kPrefixOwnFolders[] = { "dosdevices", ".torva", "volumes" };
 
 // Keys under Software\Microsoft in which each subkey belongs to one program.
 const std::initializer_list<std::string_view> kOwnedEntryKeys[] = {
@@ -154,8 +165,51 @@ const std::string_view kWindowsClasses[] = {
     ".CHM",
 };
 
-// Keys directly under Software\Classes whose subkeys each belong to one program.
-const std::string_view kSharedClassTables[] = { "CLSID", "INTERFACE", "TYPELIB", "APPID", "APPLICATIONS", "MIME" };
+// Keys directly under Software\Classes whose subkeys are each one program's, named by a GUID.
+const std::string_view kGuidClassTables[] = { "CLSID", "INTERFACE", "TYPELIB", "APPID" };
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", as class ids and type libraries are named.
+bool IsGuid(std::string_view name)
+{
+    constexpr std::string_view shape = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
+    if (name.size() != shape.size())
+        return false;
+    for (size_t i = 0; i < shape.size(); ++i) {
+        if (shape[i] == 'X' ? !std::isxdigit(static_cast<unsigned char>(name[i])) : name[i] != shape[i])
+            return false;
+    }
+    return true;
+}
+
+// An extension (".hra") or a programmatic id ("Vyrobce.Hra.1"): the dotted names one program
+// registers. The shared keys beside them (Installer, Component Categories, the 32-bit view) have
+// no dot.
+bool IsExtensionOrProgrammaticId(std::string_view name)
+{
+    size_t dot = name.find('.');
+    return dot != std::string_view::npos && name.size() > 1 && name.back() != '.' && name.find("..") == std::string_view::npos;
+}
+
+// A key below Software\Classes (`parts` start below it): only what one program registers there,
+// its class ids, interfaces, type libraries and application ids by their GUIDs, its extensions
+// and programmatic ids; in the 32-bit view alike.
+CleanupVerdict JudgeClassKey(std::vector<std::string> parts)
+{
+    if (!parts.empty() && parts[0] == "WOW6432NODE")
+        parts.erase(parts.begin());
+    if (parts.empty())
+        return Refused("is the table of all classes");
+    if (Contains(kGuidClassTables, parts[0])) {
+        if (parts.size() < 2 || !IsGuid(parts[1]))
+            return Refused("is a table that all programs share");
+        return {};
+    }
+    if (Contains(kWindowsClasses, parts[0]))
+        return Refused("is one of Windows' own classes");
+    if (!IsExtensionOrProgrammaticId(parts[0]))
+        return Refused("is no class, extension or programmatic id of one program");
+    return {};
+}
 
 // Keys directly under Software that many programs or the system share.
 const std::string_view kSharedSoftwareKeys[] = { "WINE", "POLICIES", "CLIENTS", "REGISTEREDAPPLICATIONS", "ODBC" };
@@ -176,12 +230,6 @@ std::string ProgramOf(const std::string& commandLine)
 
 const std::string_view kCommandInterpreters[] = { "CMD.EXE", "COMMAND.COM", "START.EXE", "REGEDIT.EXE", "REG.EXE",
     "WSCRIPT.EXE", "CSCRIPT.EXE", "POWERSHELL.EXE", "MSHTA.EXE", "CMD", "COMMAND", "REGEDIT", "REG" };
-
-template <typename List>
-bool Contains(const List& list, std::string_view name)
-{
-    return std::find(std::begin(list), std::end(list), name) != std::end(list);
-}
 
 }
 
@@ -207,8 +255,11 @@ CleanupPolicy::CleanupPolicy(const CleanupFacts& facts)
 {
     std::error_code error;
     m_prefix = fs::weakly_canonical(facts.PrefixRoot, error);
-    for (const platform::MappedDrive& drive : platform::MappedDrives())
+    for (const platform::MappedDrive& drive : platform::MappedDrives()) {
         m_driveRoots.push_back(drive.root);
+        if (!m_prefix.empty() && StrictlyWithin(drive.root, m_prefix) && !IsPrefixOwn(drive.root))
+            m_prefixDrives.push_back(drive.root);
+    }
     m_protected = ResolveAll(facts.ProtectedFolders);
     m_userFolders = ResolveAll(facts.UserFolders);
     m_openFolders = ResolveAll(facts.OpenFolders);
@@ -252,9 +303,9 @@ CleanupVerdict CleanupPolicy::Judge(const CleanupStep& step) const
         return {};
     case CleanupAction::DeleteKey:
     case CleanupAction::DeleteEmptyKey:
-        return JudgeKey(step.target, false);
+        return JudgeKey(step.root, step.target, false);
     case CleanupAction::DeleteValue:
-        return JudgeKey(step.target, true);
+        return JudgeKey(step.root, step.target, true);
     }
     return Refused("unknown step");
 }
@@ -268,13 +319,19 @@ CleanupVerdict CleanupPolicy::InPrefix(const Path& host) const
 {
     if (m_prefix.empty() || !StrictlyWithin(host, m_prefix))
         return Refused("lies outside the prefix");
-    fs::path relative = host.lexically_relative(m_prefix);
-    auto first = relative.begin();
-    if (*first == "dosdevices")
-        return Refused("is the prefix's drive table");
-    if (std::distance(relative.begin(), relative.end()) < 2)
+    if (std::distance(host.begin(), host.end()) <= std::distance(m_prefix.begin(), m_prefix.end()) + 1 || IsPrefixOwn(host))
         return Refused("is one of the prefix's own files");
-    return {};
+    for (const fs::path& drive : m_prefixDrives) {
+        if (Within(host, drive))
+            return {};
+    }
+    return Refused("lies on none of the prefix's own drives");
+}
+
+// Whether a path inside the prefix lies in one of the folders the prefix keeps for itself.
+bool CleanupPolicy::IsPrefixOwn(const Path& host) const
+{
+    return Contains(kPrefixOwnFolders, host.lexically_relative(m_prefix).begin()->string());
 }
 
 CleanupVerdict CleanupPolicy::InsideBase(const Path& host, const std::string& base) const
@@ -365,9 +422,12 @@ CleanupVerdict CleanupPolicy::JudgeProgram(const std::string& commandLine, const
     return InsideBase(*host, base);
 }
 
-CleanupVerdict CleanupPolicy::JudgeKey(const std::string& key, bool valueOnly) const
+CleanupVerdict CleanupPolicy::JudgeKey(platform::RootKey root, const std::string& key, bool valueOnly) const
 {
     std::vector<std::string> parts = KeyComponents(key);
+    // HKEY_CLASSES_ROOT shows Software\Classes of both hives.
+    if (root == platform::HKEY_CLASSES_ROOT)
+        parts.insert(parts.begin(), { "SOFTWARE", "CLASSES" });
     if (parts.empty() || parts[0] != "SOFTWARE")
         return Refused("is a key of the system outside Software");
     if (parts.size() > 1 && parts[1] == "WOW6432NODE")
@@ -391,11 +451,7 @@ CleanupVerdict CleanupPolicy::JudgeKey(const std::string& key, bool valueOnly) c
         }
         return Refused("is one of Windows' own keys");
     }
-    if (vendor == "CLASSES") {
-        if (parts.size() < 3 || Contains(kWindowsClasses, parts[2]))
-            return Refused("is one of Windows' own classes");
-        if (Contains(kSharedClassTables, parts[2]) && parts.size() < 4)
-            return Refused("is a table that all programs share");
-    }
+    if (vendor == "CLASSES")
+        return JudgeClassKey({ parts.begin() + 2, parts.end() });
     return {};
 }

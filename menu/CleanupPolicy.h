@@ -63,13 +63,15 @@ private:
     CleanupVerdict JudgeFile(const std::string& file, const std::string& base) const;
     CleanupVerdict JudgeTree(const std::string& folder, const std::string& base, bool emptyOnly) const;
     CleanupVerdict JudgeProgram(const std::string& commandLine, const std::string& base) const;
-    CleanupVerdict JudgeKey(const std::string& key, bool valueOnly) const;
+    CleanupVerdict JudgeKey(platform::RootKey root, const std::string& key, bool valueOnly) const;
     CleanupVerdict InPrefix(const Path& host) const;
+    bool IsPrefixOwn(const Path& host) const;
     CleanupVerdict InsideBase(const Path& host, const std::string& base) const;
     CleanupVerdict OutsideUserData(const Path& host) const;
 
     Path m_prefix;
     std::vector<Path> m_driveRoots;
+    std::vector<Path> m_prefixDrives; // the drives inside the prefix, where items install
     std::vector<Path> m_protected;
     std::vector<Path> m_userFolders;
     std::vector<Path> m_openFolders;

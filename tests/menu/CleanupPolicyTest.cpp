@@ -116,6 +116,9 @@ TEST_F(CleanupPolicyTest, FileInstructions)
         { "F" + prefixOnZ + "\\user.reg", false },
         { "F" + prefixOnZ + "\\dosdevices\\c:", false },
         { "F" + prefixOnZ + "\\drive_c\\windows\\torva.ini", false },
+        { "F" + prefixOnZ + "\\.torva\\drives.lock", false },
+        { "F" + prefixOnZ + "\\volumes\\e\\setup.exe", false },
+        { "F" + prefixOnZ + "\\stray\\file.txt", false },
     });
 }
 
@@ -198,7 +201,29 @@ TEST_F(CleanupPolicyTest, RegistryInstructions)
         { "RMD\\SOFTWARE", false },
         { "RMD\\SOFTWARE\\Classes\\.txt", false },
         { "RMD\\SOFTWARE\\Classes\\CLSID", false },
+        { "RMD\\Software\\Classes\\.hra", true },
+        { "RMD\\Software\\Classes\\Wow6432Node\\CLSID\\{12345678-1234-1234-1234-123456789012}", true },
+        { "RMD\\Software\\Classes\\Wow6432Node", false },
+        { "RMD\\Software\\Classes\\Installer", false },
+        { "RUD\\Software\\Classes\\Installer\\Products\\0123456789ABCDEF0123456789ABCDEF", false },
+        { "RMD\\Software\\Classes\\Component Categories", false },
+        { "RMD\\Software\\Wow6432Node\\Classes\\Installer", false },
+        { "RMD\\Software\\Classes\\Wow6432Node\\CLSID", false },
+        { "RMD\\Software\\Classes\\CLSID\\Hra", false },
     });
+}
+
+// HKEY_CLASSES_ROOT is Software\Classes of both hives, under the same rule.
+TEST_F(CleanupPolicyTest, ClassesRootKeys)
+{
+    const std::pair<const char*, bool> rows[] = { { "\\CLSID\\{12345678-1234-1234-1234-123456789012}", true }, { "\\Installer", false } };
+    for (const auto& [key, allowed] : rows) {
+        CleanupStep step;
+        step.action = CleanupAction::DeleteKey;
+        step.target = key;
+        step.root = platform::HKEY_CLASSES_ROOT;
+        EXPECT_EQ(policy->Judge(step).allowed, allowed) << key;
+    }
 }
 
 // FP and SN name one Start menu: the user's where it holds what they name, and a group goes
