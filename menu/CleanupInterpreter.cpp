@@ -114,6 +114,13 @@ void CleanupInterpreter::DeleteEmptyBranchBelowKept(const std::string& folder)
     }
 }
 
+// The folder with its contents; the climb over its emptied parents asks the policy about each, so
+// that an emptied desktop or application-data folder stays.
+void CleanupInterpreter::RemoveTree(const std::string& folder) const
+{
+    m_services.files.RemoveTree(folder, [this](const std::string& parent) { return MayRemoveTree(parent, true); });
+}
+
 void CleanupInterpreter::DeleteQuestion(const std::string& folder)
 {
     // On Windows NT every folder "exists" for DirExists; asking about a folder that is not
@@ -122,7 +129,7 @@ void CleanupInterpreter::DeleteQuestion(const std::string& folder)
         return;
     std::string upper = UpperCase(folder);
     if (platform::AskYesNo(m_services.texts.LoadSpecial(DeleteFolderQuestion, upper)))
-        m_services.files.RemoveTree(folder);
+        RemoveTree(folder);
 }
 
 void CleanupInterpreter::CleanLeftovers(const std::string& folder)
@@ -138,7 +145,7 @@ void CleanupInterpreter::CleanLeftovers(const std::string& folder)
         return;
     double megabytes = std::nearbyint(static_cast<double>(size) / 1024.0 / 1024.0);
     if (megabytes < 1 || platform::AskYesNo(m_services.texts.LoadSpecial(MegabytesQuestion, std::to_string(static_cast<int64_t>(megabytes)))))
-        m_services.files.RemoveTree(upper);
+        RemoveTree(upper);
 }
 
 void CleanupInterpreter::RemoveCatalogueFile(const std::string& path, bool report)
@@ -165,7 +172,7 @@ void CleanupInterpreter::RunCleanupStep(const CleanupStep& step)
         break;
     case CleanupAction::RemoveStartFolder:
         if (MayRemoveTree(step.target))
-            m_services.files.RemoveTree(step.target);
+            RemoveTree(step.target);
         break;
     case CleanupAction::RunProgram:
         platform::ShowPlainMessage(step.target);

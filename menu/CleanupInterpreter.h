@@ -32,6 +32,7 @@ public:
 
 private:
     void RunCleanupStep(const CleanupStep& step);
+    void RemoveTree(const std::string& folder) const;
     void RemoveCatalogueFile(const std::string& path, bool report);
     void NoteDebug(const std::string& text) const;
 

@@ -184,7 +184,7 @@ void FileTree::RemoveTreeContents(const std::string& path) const
     platform::RemoveDirectory(WithoutTrailingBackslash(folder));
 }
 
-void FileTree::RemoveTree(const std::string& folder) const
+void FileTree::RemoveTree(const std::string& folder, const ParentGuard& mayRemoveParent) const
 {
     BusyCursor busy(m_context.cursor);
     std::string full = FullPath(folder);
@@ -194,15 +194,18 @@ void FileTree::RemoveTree(const std::string& folder) const
     if (!real.empty() && !platform::EqualsName(PostFixDir(real), PostFixDir(full)))
         return;
     RemoveTreeContents(full);
-    DeleteEmptyBranch(full);
+    DeleteEmptyBranch(full, mayRemoveParent);
 }
 
-void FileTree::DeleteEmptyBranch(const std::string& folder) const
+void FileTree::DeleteEmptyBranch(const std::string& folder, const ParentGuard& mayRemoveParent) const
 {
-    std::string path = FullPath(folder);
+    const std::string named = PostFixDir(FullPath(folder));
+    std::string path = named;
     // The guarded folders stay even when empty; so does everything above them.
     while (path.size() > 3 && !IsProtectedFolder(path)) {
         path = PostFixDir(path);
+        if (mayRemoveParent && path != named && !mayRemoveParent(WithoutTrailingBackslash(path)))
+            return;
         std::string marker = path + "MsCreate.Dir";
         if (platform::FileExists(marker)) {
             platform::SetFileAttributes(marker, platform::FILE_ATTRIBUTE_ARCHIVE);

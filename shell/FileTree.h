@@ -32,6 +32,10 @@ struct FileTreeContext {
     CursorService* cursor = nullptr;
 };
 
+// Asked about each folder above the one named before an emptied one is removed: false keeps it
+// and everything above it. The caller's rule of what may go (the clean-up's, say).
+using ParentGuard = std::function<bool(const std::string& folder)>;
+
 class FileTree {
 public:
     explicit FileTree(FileTreeContext context);
@@ -42,13 +46,14 @@ public:
     bool DirExists(const std::string& path) const;
     // Deletes a file, clearing its read-only attribute when the first attempt fails.
     bool RemoveFile(const std::string& path) const;
-    // Deletes the folder with its contents, then its empty parents. Drive roots, C:\Program
-    // Files, the Windows folder (and the context's program-files, system and Start-menu
-    // programs folders) are never emptied, nor removed by the climb when they are empty.
-    void RemoveTree(const std::string& folder) const;
+    // Deletes the folder with its contents, then its empty parents that `mayRemoveParent`
+    // allows. Drive roots, C:\Program Files, the Windows folder (and the context's
+    // program-files, system and Start-menu programs folders) are never emptied, nor removed by
+    // the climb when they are empty.
+    void RemoveTree(const std::string& folder, const ParentGuard& mayRemoveParent = {}) const;
     // Removes the folder and each parent in turn while they are empty, up to the first guarded
-    // folder or the drive root.
-    void DeleteEmptyBranch(const std::string& folder) const;
+    // folder, the first parent `mayRemoveParent` refuses, or the drive root.
+    void DeleteEmptyBranch(const std::string& folder, const ParentGuard& mayRemoveParent = {}) const;
     void RemoveStartFolder(const std::string& name) const;
     // Bytes in all files of the tree; 64-bit, so trees of 2 GB and more are measured right.
     int64_t SizeofTree(const std::string& folder) const;

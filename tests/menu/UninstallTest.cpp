@@ -198,6 +198,25 @@ TEST_F(Uninstall, FileAndFolderInstructions)
     EXPECT_EQ(ShownTexts(), (std::vector<std::string> { DeleteQuestionFor("C:\\HRY\\HRA"), "Can't delete C:\\WINDOWS\\missing.ini" }));
 }
 
+// A folder's removal climbs over its emptied parents, but never removes a shell folder.
+TEST_F(Uninstall, RemovingAFolderKeepsTheEmptiedShellFolderAboveIt)
+{
+    form->Context.DesktopDir = "C:\\WINDOWS\\Desktop\\";
+    form->Context.CommonDesktopDir = "C:\\users\\Public\\Desktop\\";
+    WriteRegistry(platform::HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData", "C:\\WINDOWS\\Application Data");
+    const std::vector<std::string> shellFolders { "windows/Desktop", "windows/Application Data", "users/Public/Desktop" };
+    for (const std::string& folder : shellFolders)
+        WriteDriveC(folder + "/Hra/hra.cfg", "x");
+    TDemos& item = Installed(2, "DC:\\WINDOWS\\Desktop\\Hra,DC:\\WINDOWS\\Application Data\\Hra,DC:\\users\\Public\\Desktop\\Hra");
+    fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
+    AnswerNo(); // the game folder
+    for (int i = 0; i < 3; ++i)
+        AnswerYes();
+    form->Uninstaller().UninstallProc(item);
+    EXPECT_EQ(Present({ "windows/Desktop/Hra", "windows/Application Data/Hra", "users/Public/Desktop/Hra" }), std::vector<std::string> {});
+    EXPECT_EQ(Present(shellFolders), shellFolders);
+}
+
 TEST_F(Uninstall, RegistryAndProgramGroupInstructions)
 {
     auto write = [](platform::RootKey root, const std::string& key, const std::string& name) { WriteRegistry(root, key, name, "x"); };

@@ -234,6 +234,18 @@ TEST_F(FileTreeTest, UndeletableFilesAreReportedAndTheRestGoes)
     EXPECT_EQ(boxes.errors[1], "Can't delete C:\\Games\\Stuck\\?.txt");
 }
 
+TEST_F(FileTreeTest, RemoveTreeClimbsOnlyWhereTheGuardAllows)
+{
+    WriteOnC({ "Games/A/B/Doom/doom.exe" });
+    List asked;
+    Tree().RemoveTree("C:\\Games\\A\\B\\Doom", [&](const std::string& folder) {
+        asked.push_back(folder);
+        return folder != "C:\\Games\\A";
+    });
+    EXPECT_EQ(OnC({ "Games/A/B", "Games/A" }), List { "Games/A" });
+    EXPECT_EQ(asked, (List { "C:\\Games\\A\\B", "C:\\Games\\A" }));
+}
+
 TEST_F(FileTreeTest, DeleteEmptyBranchClimbsToTheRoot)
 {
     fs::create_directories(driveC / "Games" / "A" / "B");
