@@ -6,6 +6,7 @@
 // own message box or the terminal; nothing is written to the prefix before the disc is good.
 
 #include "platform/image/ImageCache.h"
+#include "torvaxp/DiscDrive.h"
 
 #include <filesystem>
 #include <memory>
@@ -20,6 +21,8 @@ public:
 
 struct OpenedDisc {
     std::filesystem::path folder;
+    // An image's label and serial, which its drive's own folder holds (DiscDriveLease::Map).
+    std::optional<DiscVolumeName> volume;
     // The image's folder in the cache, kept from removal while the menu runs.
     std::optional<platform::CachedImage> image;
 };

@@ -170,7 +170,11 @@ int main(int argc, char** argv)
         platform::SetCurrentMachine(machine);
         // The drive goes with the run, so the prefix does not collect letters of old discs; menus
         // sharing the prefix and the disc share the letter, and the last one unmaps it.
-        auto drive = DiscDriveLease::Map(*machine, fs::absolute(disc), options.label);
+        // An image's drive shows the image's label, or the one the user names.
+        std::optional<DiscVolumeName> volume = opened->volume;
+        if (options.label)
+            volume = DiscVolumeName { *options.label, volume ? volume->serial : std::nullopt };
+        auto drive = DiscDriveLease::Map(*machine, fs::absolute(disc), volume);
         if (!drive)
             return Fail("no free drive letter for the disc in " + machine->PrefixRoot().string());
         char letter = drive->Letter();
