@@ -350,13 +350,17 @@ void ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackPro
         // A name the disc holds twice (names differing in case only stay apart) keeps the first.
         if (fs::exists(fs::symlink_status(target, error)))
             continue;
+        // The image reader names the file it could not write; the error number its failed
+        // write left says why.
+        errno = 0;
         try {
             if (!image.Extract(entry, target, step))
                 throw ImageError(ImageProblem::Cancelled, image.File(), "unpacking cancelled");
         } catch (const ImageError& failure) {
+            int number = errno;
             if (failure.Problem() != ImageProblem::CacheFailed || failure.Fault() != WriteFault::Unknown)
                 throw;
-            throw ImageError(ImageProblem::CacheFailed, failure.File(), failure.Detail(), FaultOfFolder(partial));
+            throw ImageError(ImageProblem::CacheFailed, failure.File(), failure.Detail(), FaultOf(number, partial));
         }
         bool executable = entry.rockMode ? (*entry.rockMode & 0111) != 0 : IsNativeProgram(target);
         ::chmod(target.c_str(), executable ? 0555 : 0444);

@@ -153,3 +153,34 @@ TEST_F(ImageCacheTest, AnEntryEvictedWhileWaitingIsUnpackedAgain)
     EXPECT_TRUE(opened->Unpacked());
     EXPECT_TRUE(std::filesystem::exists(opened->Folder() / "Torva" / "torvaxp.ini"));
 }
+
+// A cache that cannot be written says why, from a small file system of its own.
+TEST_F(ImageCacheTest, AFailedWriteSaysWhy)
+{
+    REQUIRE_GENISOIMAGE();
+    struct Case {
+        const char* options;
+        platform::WriteFault fault;
+    };
+    const Case cases[] = {
+        { "ro", platform::WriteFault::ReadOnly },
+        { "size=96k", platform::WriteFault::Full },
+        { "nr_inodes=6", platform::WriteFault::NoInodes },
+    };
+    auto image = platform::DiscImage::Open(MakeIso("joliet"));
+    std::filesystem::path mount = root / "mnt";
+    std::filesystem::create_directories(mount);
+    for (const Case& test : cases) {
+        if (std::system(("mount -t tmpfs -o " + std::string(test.options) + " tmpfs '" + mount.string() + "' 2>/dev/null").c_str()) != 0)
+            GTEST_SKIP() << "no file system can be mounted here (needs root)";
+        try {
+            ImageCache(mount / "cache").Open(*image);
+            ADD_FAILURE() << test.options << ": no failure";
+        } catch (const ImageError& error) {
+            EXPECT_EQ(error.Problem(), ImageProblem::CacheFailed) << test.options;
+            EXPECT_EQ(error.Fault(), test.fault) << test.options << ": " << error.what();
+            EXPECT_EQ(error.File().string().rfind((mount / "cache").string(), 0), 0u) << error.File();
+        }
+        std::system(("umount '" + mount.string() + "'").c_str());
+    }
+}
