@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <new>
 
 namespace fs = std::filesystem;
 
@@ -130,7 +131,23 @@ OpenedDisc OpenDisc(const fs::path& disc, bool needCatalogue, platform::ImageCac
         return { folder, volume, std::move(cached) };
     } catch (const platform::ImageError& failure) {
         throw DiscOpenError(ImageProblemText(failure));
+    } catch (...) {
+        throw DiscOpenError(UnforeseenFailureText(disc));
     }
+}
+
+std::string UnforeseenFailureText(const fs::path& disc)
+{
+    std::string reason = "neznámá chyba";
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        reason = "nedostatek paměti";
+    } catch (const std::exception& failure) {
+        reason = failure.what();
+    } catch (...) {
+    }
+    return "Disk " + Quoted(disc) + " nelze otevřít: " + reason + ".";
 }
 
 UnpackProgressView::UnpackProgressView(std::string imageName, bool desktop)

@@ -38,6 +38,9 @@ bool ImageHoldsCatalogue(platform::DiscImage& image);
 
 // The Czech sentence for what is wrong with an image.
 std::string ImageProblemText(const platform::ImageError& error);
+// The Czech sentence for the exception being handled (any, out of memory included), which
+// nothing foresaw while opening the disc. Call it only inside a catch block.
+std::string UnforeseenFailureText(const std::filesystem::path& disc);
 
 namespace platform {
 class SdlProgressWindow;

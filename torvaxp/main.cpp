@@ -163,6 +163,9 @@ int main(int argc, char** argv)
             opened = OpenDisc(disc, !options.ownPath, cache, std::ref(progress));
         } catch (const DiscOpenError& e) {
             return FailToOpenDisc(hostOptions, e.what());
+        } catch (...) {
+            // A double-click from the file manager has no terminal: whatever went wrong is shown.
+            return FailToOpenDisc(hostOptions, UnforeseenFailureText(disc));
         }
         disc = opened->folder;
 
