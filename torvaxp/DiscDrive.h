@@ -47,6 +47,9 @@ public:
     ~DiscDriveLease();
 
     char Letter() const { return m_letter; }
+    // Lets go of the drive without unmapping it, for a process forked after the lease was taken,
+    // which shares its lock and ends the lease in its place.
+    void HandOver() { m_share.reset(); }
 
 private:
     DiscDriveLease(platform::Machine& machine, std::filesystem::path disc, char letter, platform::FileLock share)
