@@ -184,3 +184,28 @@ TEST_F(ImageCacheTest, AFailedWriteSaysWhy)
         std::system(("umount '" + mount.string() + "'").c_str());
     }
 }
+
+// TORVA_IMAGE_CACHE_MB: megabytes as bytes; nonsense is refused and a huge number clamped, both
+// with a warning.
+TEST(ImageCacheBound, NonsenseIsRefusedAndHugeNumbersClamped)
+{
+    struct Case {
+        const char* text;
+        std::optional<uint64_t> bytes;
+        bool warned;
+    };
+    const Case cases[] = {
+        { "", std::nullopt, false },
+        { "0", 0, false },
+        { "100", 100ull << 20, false },
+        { "-1", std::nullopt, true },
+        { "12 MB", std::nullopt, true },
+        { "17592186044416", UINT64_MAX >> 20 << 20, true },
+        { "99999999999999999999999", UINT64_MAX >> 20 << 20, true },
+    };
+    for (const Case& c : cases) {
+        std::string warning;
+        EXPECT_EQ(ImageCache::BoundFromText(c.text, warning), c.bytes) << c.text;
+        EXPECT_EQ(!warning.empty(), c.warned) << c.text;
+    }
+}
