@@ -57,13 +57,15 @@ std::optional<fs::path> SampleDiscFolder(const fs::path& executable)
     return std::nullopt;
 }
 
-char MapDiscFolder(platform::Machine& machine, const fs::path& disc, const std::optional<std::string>& label)
+char MapDiscFolder(platform::Machine& machine, const fs::path& disc, const std::optional<DiscVolumeName>& label)
 {
     // A mounted disc's drive reads its label from the device, as Wine does; where the device
     // cannot be read, the label udev found for it is given to the folder as a named one.
     std::optional<platform::MountEntry> mount = label ? std::nullopt : platform::DiscMountAt(disc);
     bool readable = mount && platform::DeviceVolumeLabel(mount->source);
-    std::optional<std::string> name = mount && !readable ? platform::DeviceByLabelName(mount->source) : label;
+    std::optional<std::string> name = mount && !readable ? platform::DeviceByLabelName(mount->source)
+        : label                                          ? std::optional<std::string>(label->label)
+                                                         : std::nullopt;
     // The letter of an earlier run that still holds this disc (and label) is used again rather
     // than piling up letters in the prefix.
     std::string windowsLabel = name ? platform::Utf8ToCp1250(*name) : std::string();
@@ -76,7 +78,7 @@ char MapDiscFolder(platform::Machine& machine, const fs::path& disc, const std::
             return drive.letter;
     }
     if (name)
-        return machine.MapDisc(disc, windowsLabel, std::nullopt);
+        return machine.MapDisc(disc, windowsLabel, label ? label->serial : std::nullopt);
     char letter = machine.MapDrive(disc, platform::DRIVE_CDROM);
     if (letter != 0 && readable)
         machine.SetDriveDevice(letter, mount->source);
@@ -105,7 +107,7 @@ fs::path LetterLockFile(platform::Machine& machine, char letter)
 
 }
 
-std::optional<DiscDriveLease> DiscDriveLease::Map(platform::Machine& machine, const fs::path& disc, const std::optional<std::string>& label)
+std::optional<DiscDriveLease> DiscDriveLease::Map(platform::Machine& machine, const fs::path& disc, const std::optional<DiscVolumeName>& label)
 {
     auto mapping = LockMapping(machine);
     if (!mapping)

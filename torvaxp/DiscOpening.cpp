@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <new>
 
 namespace fs = std::filesystem;
 
@@ -41,6 +42,27 @@ std::atomic<bool> cancelRequested { false };
 void RequestCancel(int)
 {
     cancelRequested = true;
+}
+
+// A write into the image cache that failed, with the reason where the system told it.
+std::string CacheFailedText(const platform::ImageError& error)
+{
+    std::string start = "Obraz disku nelze rozbalit do " + Quoted(error.File());
+    switch (error.Fault()) {
+    case platform::WriteFault::ReadOnly:
+        return start + ": složka je jen pro čtení.";
+    case platform::WriteFault::Full:
+        return start + ": disk je plný.";
+    case platform::WriteFault::NoInodes:
+        return start + ": na disku došly položky pro nové soubory (i-uzly).";
+    case platform::WriteFault::Quota:
+        return start + ": je vyčerpána kvóta disku.";
+    case platform::WriteFault::Denied:
+        return start + ": chybí oprávnění k zápisu.";
+    case platform::WriteFault::Unknown:
+        break;
+    }
+    return start + " (" + error.Detail() + ").";
 }
 
 }
@@ -82,7 +104,11 @@ std::string ImageProblemText(const platform::ImageError& error)
     case platform::ImageProblem::Cancelled:
         return "Rozbalování obrazu disku " + file + " bylo zrušeno.";
     case platform::ImageProblem::CacheFailed:
-        return "Obraz disku nelze rozbalit do " + file + " (" + error.Detail() + ").";
+        return CacheFailedText(error);
+    case platform::ImageProblem::TrackOutside:
+        return "List " + file + " uvádí datový soubor " + Quoted(error.Detail()) + " mimo svou složku; takový soubor se neotevírá.";
+    case platform::ImageProblem::TrackNotAFile:
+        return "List " + file + " uvádí jako datový soubor " + Quoted(error.Detail()) + ", což není obyčejný soubor (je to složka, roura nebo zařízení).";
     }
     return error.what();
 }
@@ -93,7 +119,7 @@ OpenedDisc OpenDisc(const fs::path& disc, bool needCatalogue, platform::ImageCac
     if (fs::is_directory(disc, error)) {
         if (needCatalogue && !FolderHoldsCatalogue(disc))
             throw DiscOpenError(ImageProblemText(platform::ImageError(platform::ImageProblem::NoCatalogue, disc, "")));
-        return { fs::absolute(disc), std::nullopt };
+        return { fs::absolute(disc), std::nullopt, std::nullopt };
     }
     try {
         auto image = platform::DiscImage::Open(disc);
@@ -101,10 +127,27 @@ OpenedDisc OpenDisc(const fs::path& disc, bool needCatalogue, platform::ImageCac
             throw platform::ImageError(platform::ImageProblem::NoCatalogue, disc, "no Torva/torvaxp.ini");
         platform::CachedImage cached = cache.Open(*image, progress);
         fs::path folder = cached.Folder();
-        return { folder, std::move(cached) };
+        DiscVolumeName volume { cached.Label(), cached.Serial() };
+        return { folder, volume, std::move(cached) };
     } catch (const platform::ImageError& failure) {
         throw DiscOpenError(ImageProblemText(failure));
+    } catch (...) {
+        throw DiscOpenError(UnforeseenFailureText(disc));
     }
+}
+
+std::string UnforeseenFailureText(const fs::path& disc)
+{
+    std::string reason = "neznámá chyba";
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        reason = "nedostatek paměti";
+    } catch (const std::exception& failure) {
+        reason = failure.what();
+    } catch (...) {
+    }
+    return "Disk " + Quoted(disc) + " nelze otevřít: " + reason + ".";
 }
 
 UnpackProgressView::UnpackProgressView(std::string imageName, bool desktop)

@@ -6,6 +6,7 @@
 // own message box or the terminal; nothing is written to the prefix before the disc is good.
 
 #include "platform/image/ImageCache.h"
+#include "torvaxp/DiscDrive.h"
 
 #include <filesystem>
 #include <memory>
@@ -20,6 +21,8 @@ public:
 
 struct OpenedDisc {
     std::filesystem::path folder;
+    // An image's label and serial, which its drive's own folder holds (DiscDriveLease::Map).
+    std::optional<DiscVolumeName> volume;
     // The image's folder in the cache, kept from removal while the menu runs.
     std::optional<platform::CachedImage> image;
 };
@@ -35,6 +38,9 @@ bool ImageHoldsCatalogue(platform::DiscImage& image);
 
 // The Czech sentence for what is wrong with an image.
 std::string ImageProblemText(const platform::ImageError& error);
+// The Czech sentence for the exception being handled (any, out of memory included), which
+// nothing foresaw while opening the disc. Call it only inside a catch block.
+std::string UnforeseenFailureText(const std::filesystem::path& disc);
 
 namespace platform {
 class SdlProgressWindow;

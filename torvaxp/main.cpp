@@ -7,7 +7,9 @@
 #include "platform/files/Files.h"
 #include "platform/fonts/FontRegistry.h"
 #include "platform/host/ProgramHost.h"
+#include "platform/hive/WineServer.h"
 #include "platform/machine/Machine.h"
+#include "platform/process/ProcessTree.h"
 #include "platform/text/Codepage.h"
 #include "torvaxp/CommandLine.h"
 #include "torvaxp/DiscDrive.h"
@@ -17,8 +19,10 @@
 #include "platform/window/SdlWindow.h"
 #include "torvaxp/WindowServices.h"
 
+#include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -112,6 +116,27 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
     return status;
 }
 
+// A program the menu started may still run from the disc (a demo that runs from its drive): a
+// detached process then holds the menu's share of the drive and of the image's cache entry,
+// and ends the lease as the menu would have once the programs and the prefix's wineserver have
+// ended. Without it the drive would go from under the program when the user closes the menu.
+void KeepDriveWhileProgramsRun(platform::Machine& machine, std::optional<DiscDriveLease>& drive, std::optional<OpenedDisc>& opened)
+{
+    platform::ProcessTree programs = platform::ProcessTree::OfThisProcess();
+    std::shared_ptr<platform::WineServer> wine = platform::MakeHostWineServer(machine.PrefixRoot());
+    auto inUse = [&] { return programs.AnyRunning() || wine->IsRunning(); };
+    if (!inUse())
+        return;
+    bool handed = platform::RunDetached([&] {
+        while (inUse())
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        drive.reset();
+        opened.reset();
+    });
+    if (handed)
+        drive->HandOver();
+}
+
 }
 
 int main(int argc, char** argv)
@@ -163,6 +188,9 @@ int main(int argc, char** argv)
             opened = OpenDisc(disc, !options.ownPath, cache, std::ref(progress));
         } catch (const DiscOpenError& e) {
             return FailToOpenDisc(hostOptions, e.what());
+        } catch (...) {
+            // A double-click from the file manager has no terminal: whatever went wrong is shown.
+            return FailToOpenDisc(hostOptions, UnforeseenFailureText(disc));
         }
         disc = opened->folder;
 
@@ -170,14 +198,20 @@ int main(int argc, char** argv)
         platform::SetCurrentMachine(machine);
         // The drive goes with the run, so the prefix does not collect letters of old discs; menus
         // sharing the prefix and the disc share the letter, and the last one unmaps it.
-        auto drive = DiscDriveLease::Map(*machine, fs::absolute(disc), options.label);
+        // An image's drive shows the image's label, or the one the user names.
+        std::optional<DiscVolumeName> volume = opened->volume;
+        if (options.label)
+            volume = DiscVolumeName { *options.label, volume ? volume->serial : std::nullopt };
+        auto drive = DiscDriveLease::Map(*machine, fs::absolute(disc), volume);
         if (!drive)
             return Fail("no free drive letter for the disc in " + machine->PrefixRoot().string());
         char letter = drive->Letter();
         if (sampleDisc)
             AddDiscFontSubstitutes(disc);
         ResolveFontPathsThroughDrives();
-        return RunMenu(options, hostOptions, letter);
+        int status = RunMenu(options, hostOptions, letter);
+        KeepDriveWhileProgramsRun(*machine, drive, opened);
+        return status;
     } catch (const std::exception& e) {
         return Fail(e.what());
     }

@@ -48,7 +48,7 @@ struct Bench {
     {
         platform::ImageCache cache(root / "cache");
         OpenedDisc opened = OpenDisc(disc, true, cache, {});
-        auto drive = DiscDriveLease::Map(*machine, opened.folder);
+        auto drive = DiscDriveLease::Map(*machine, opened.folder, opened.volume);
         auto* form = new TForm1(MenuEnvironment { std::string(1, drive->Letter()) + ":\\TORVA.EXE" });
         form->SetWindow(std::make_unique<platform::HeadlessWindow>(loop));
         form->CreateWindowLayout();

@@ -1,6 +1,15 @@
 #include "platform/image/CueSheet.h"
 
+#include "platform/image/ImageError.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 
 namespace platform {
 
@@ -191,6 +200,74 @@ std::optional<CueSheet> ParseCueSheet(std::string_view text, std::string* error)
     if (sheet.files.empty())
         return fail(lineNumber, "no FILE line");
     return sheet;
+}
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The name relative to the sheet's folder; empty when it leads out of it.
+std::filesystem::path InsideFolder(std::string name)
+{
+    std::replace(name.begin(), name.end(), '\\', '/');
+    std::filesystem::path named(name);
+    if (named.is_absolute() || (name.size() > 1 && name[1] == ':'))
+        named = named.filename();
+    named = named.lexically_normal();
+    if (named.empty() || named == "." || *named.begin() == "..")
+        return {};
+    return named;
+}
+
+}
+
+CueDataFile CueDataFile::Open(const std::filesystem::path& sheet, const std::string& name)
+{
+    namespace fs = std::filesystem;
+    fs::path named = InsideFolder(name);
+    if (named.empty())
+        throw ImageError(ImageProblem::TrackOutside, sheet, name);
+    fs::path file = sheet.parent_path() / named;
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(file, error))) {
+        std::string wanted = Lower(file.filename().string());
+        for (const auto& entry : fs::directory_iterator(file.parent_path(), error))
+            if (Lower(entry.path().filename().string()) == wanted)
+                file = entry.path();
+    }
+    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw ImageError(ImageProblem::UnreadableTrack, file, "named by " + sheet.filename().string() + ": " + std::strerror(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw ImageError(ImageProblem::TrackNotAFile, sheet, name);
+    }
+    return CueDataFile(file, fd);
+}
+
+CueDataFile::CueDataFile(CueDataFile&& other) noexcept
+    : m_file(std::move(other.m_file))
+    , m_fd(other.m_fd)
+{
+    other.m_fd = -1;
+}
+
+CueDataFile::~CueDataFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::string CueDataFile::OpenPath() const
+{
+    std::string own = "/proc/self/fd/" + std::to_string(m_fd);
+    return ::access(own.c_str(), R_OK) == 0 ? own : m_file.string();
 }
 
 }

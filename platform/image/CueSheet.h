@@ -4,6 +4,7 @@
 // track needs is kept: each FILE's name, and each TRACK's number, sector layout and INDEX 01.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,5 +47,32 @@ uint32_t TrackDataOffset(TrackMode mode);
 // skipped. Empty, with `error` set to the reason and line, when a FILE, TRACK or INDEX line is
 // malformed, a TRACK comes before any FILE, or there is no FILE at all.
 std::optional<CueSheet> ParseCueSheet(std::string_view text, std::string* error = nullptr);
+
+// The data file a cue sheet's FILE line names, open: it must lie in the sheet's folder or below
+// it (a drive path of the machine that wrote the sheet counts as its name alone; backslashes
+// separate folders; the case of the name may differ) and be a regular file. It is opened
+// without blocking and checked on its descriptor, so a FIFO put in its place cannot stall the
+// opening.
+class CueDataFile {
+public:
+    // Throws ImageError: TrackOutside or TrackNotAFile (the sheet, with the name as written) and
+    // UnreadableTrack (the data file, missing or unreadable).
+    static CueDataFile Open(const std::filesystem::path& sheet, const std::string& name);
+    CueDataFile(CueDataFile&& other) noexcept;
+    CueDataFile(const CueDataFile&) = delete;
+    CueDataFile& operator=(const CueDataFile&) = delete;
+    CueDataFile& operator=(CueDataFile&&) = delete;
+    ~CueDataFile();
+
+    const std::filesystem::path& File() const { return m_file; }
+    // A name that opens this very file while the object lives, whatever is renamed meanwhile.
+    std::string OpenPath() const;
+
+private:
+    CueDataFile(std::filesystem::path file, int fd)
+        : m_file(std::move(file)), m_fd(fd) {}
+    std::filesystem::path m_file;
+    int m_fd = -1;
+};
 
 }

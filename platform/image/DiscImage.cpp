@@ -83,24 +83,23 @@ bool UsableHostName(const std::string& name)
         && name.find('\0') == std::string::npos;
 }
 
-// The file a cue sheet names, beside the sheet: sheets written on Windows use backslashes, name
-// a drive path of the machine that wrote them, or spell the name in another case.
-fs::path CueDataFile(const fs::path& cueFile, std::string name)
-{
-    std::replace(name.begin(), name.end(), '\\', '/');
-    fs::path named(name);
-    if (named.is_absolute() || (name.size() > 1 && name[1] == ':'))
-        named = named.filename();
-    fs::path candidate = cueFile.parent_path() / named;
-    std::error_code error;
-    if (fs::exists(candidate, error))
-        return candidate;
-    std::string wanted = Lower(candidate.filename().string());
-    for (const auto& entry : fs::directory_iterator(candidate.parent_path(), error))
-        if (Lower(entry.path().filename().string()) == wanted)
-            return entry.path();
-    return candidate;
-}
+// A cue track's source with the data file the sheet names held open: the source reads it by the
+// held descriptor's name, and libcdio opens it only at its first read.
+class HeldFileSource : public VolumeSource {
+public:
+    HeldFileSource(std::unique_ptr<VolumeSource> inner, CueDataFile held)
+        : m_inner(std::move(inner)), m_held(std::move(held)) {}
+    bool ReadSectors(uint32_t lsn, uint32_t count, uint8_t* buffer) override { return m_inner->ReadSectors(lsn, count, buffer); }
+    uint64_t AvailableSectors() const override { return m_inner->AvailableSectors(); }
+    bool CopyExtent(uint32_t lsn, uint64_t size, int fd, const CopyProgress& progress) override
+    {
+        return m_inner->CopyExtent(lsn, size, fd, progress);
+    }
+
+private:
+    std::unique_ptr<VolumeSource> m_inner;
+    CueDataFile m_held;
+};
 
 struct OpenedCue {
     fs::path dataFile;
@@ -123,22 +122,17 @@ OpenedCue OpenCue(const fs::path& cueFile)
     if (first.tracks.empty() || first.tracks.front().mode == TrackMode::Audio || first.tracks.front().mode == TrackMode::Other)
         throw ImageError(ImageProblem::NoDataTrack, cueFile, "its first track is no data track (MODE1 or MODE2)");
     const CueTrack& track = first.tracks.front();
-    fs::path dataFile = CueDataFile(cueFile, first.name);
-    std::error_code error;
-    int probe = ::open(dataFile.c_str(), O_RDONLY | O_CLOEXEC);
-    if (probe < 0)
-        throw ImageError(ImageProblem::UnreadableTrack, dataFile, std::string("named by ") + cueFile.filename().string() + ": " + std::strerror(errno));
-    ::close(probe);
-    if (fs::is_directory(dataFile, error))
-        throw ImageError(ImageProblem::UnreadableTrack, dataFile, "named by " + cueFile.filename().string() + " is a folder");
+    CueDataFile data = CueDataFile::Open(cueFile, first.name);
+    const fs::path& dataFile = data.File();
     std::unique_ptr<VolumeSource> source;
     if (track.mode == TrackMode::Mode1Cooked && track.index1Frame == 0)
-        source = OpenFileSource(dataFile.string());
+        source = OpenFileSource(data.OpenPath());
     else
-        source = OpenCueSource(dataFile.string(), TrackModeName(track.mode), track.index1Frame);
+        source = OpenCueSource(data.OpenPath(), TrackModeName(track.mode), track.index1Frame);
     if (!source)
         throw ImageError(ImageProblem::UnreadableTrack, dataFile, "named by " + cueFile.filename().string() + " cannot be read as its track");
-    return { dataFile, std::move(source) };
+    fs::path file = dataFile;
+    return { file, std::make_unique<HeldFileSource>(std::move(source), std::move(data)) };
 }
 
 std::unique_ptr<VolumeSource> OpenNrg(const fs::path& file)

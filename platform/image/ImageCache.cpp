@@ -4,14 +4,17 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <map>
 
 namespace platform {
@@ -20,10 +23,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* LabelFile = ".windows-label";
-constexpr const char* SerialFile = ".windows-serial";
 constexpr const char* PartialPrefix = ".partial-";
+constexpr const char* EntryHeader = "torva-image-entry 2";
 constexpr uint64_t DefaultBoundMiB = 4096;
+constexpr uint64_t MaxBoundMiB = UINT64_MAX >> 20;
 
 fs::path EntryFile(const fs::path& root, const std::string& key)
 {
@@ -33,6 +36,11 @@ fs::path EntryFile(const fs::path& root, const std::string& key)
 fs::path LockFile(const fs::path& root, const std::string& key)
 {
     return root / (key + ".lock");
+}
+
+fs::path OwnerLock(const fs::path& partial)
+{
+    return partial.string() + ".lock";
 }
 
 // Entries are read-only; their folders are opened for writing before they go.
@@ -48,15 +56,107 @@ void RemoveTree(const fs::path& folder)
     fs::remove_all(folder, error);
 }
 
+// What the file system of `folder` says when a write failed without a telling error number.
+WriteFault FaultOfFolder(const fs::path& folder)
+{
+    struct statvfs info {};
+    if (::statvfs(folder.c_str(), &info) != 0)
+        return WriteFault::Unknown;
+    if (info.f_flag & ST_RDONLY)
+        return WriteFault::ReadOnly;
+    if (info.f_files > 0 && info.f_favail == 0)
+        return WriteFault::NoInodes;
+    if (info.f_bavail == 0)
+        return WriteFault::Full;
+    return WriteFault::Unknown;
+}
+
+WriteFault FaultOf(int number, const fs::path& folder)
+{
+    switch (number) {
+    case EROFS:
+        return WriteFault::ReadOnly;
+    case EDQUOT:
+        return WriteFault::Quota;
+    case EACCES:
+    case EPERM:
+        return WriteFault::Denied;
+    case ENOSPC:
+        return FaultOfFolder(folder) == WriteFault::NoInodes ? WriteFault::NoInodes : WriteFault::Full;
+    default:
+        return FaultOfFolder(folder);
+    }
+}
+
+[[noreturn]] void FailWriting(const fs::path& file, const std::string& what, int number)
+{
+    throw ImageError(ImageProblem::CacheFailed, file, what + ": " + std::strerror(number), FaultOf(number, file.parent_path()));
+}
+
+// Entry records keep each value on its line: a label or path with a line break in it cannot
+// add a field.
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (static_cast<unsigned char>(c) < 0x20) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02x", static_cast<unsigned char>(c));
+            out += code;
+        } else
+            out += c;
+    }
+    return out;
+}
+
+std::string Unescaped(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        char next = text[++i];
+        if (next == 'n')
+            out += '\n';
+        else if (next == 'r')
+            out += '\r';
+        else if (next == 'x' && i + 2 < text.size()) {
+            out += static_cast<char>(std::strtoul(text.substr(i + 1, 2).c_str(), nullptr, 16));
+            i += 2;
+        } else
+            out += next;
+    }
+    return out;
+}
+
+std::string EntryText(const fs::path& image, const std::string& label, uint64_t bytes)
+{
+    return std::string(EntryHeader) + "\nimage=" + Escaped(image.string()) + "\nlabel=" + Escaped(label) + "\nbytes=" + std::to_string(bytes) + "\n";
+}
+
+// Records written before values were escaped have no header and are read as they stand.
 std::map<std::string, std::string> ReadEntryFile(const fs::path& file)
 {
     std::map<std::string, std::string> values;
     std::ifstream in(file);
     std::string line;
-    while (std::getline(in, line)) {
+    bool escaped = false;
+    for (bool first = true; std::getline(in, line); first = false) {
+        if (first && line == EntryHeader) {
+            escaped = true;
+            continue;
+        }
         size_t equals = line.find('=');
         if (equals != std::string::npos)
-            values[line.substr(0, equals)] = line.substr(equals + 1);
+            values[line.substr(0, equals)] = escaped ? Unescaped(line.substr(equals + 1)) : line.substr(equals + 1);
     }
     return values;
 }
@@ -86,7 +186,44 @@ void SetTime(const fs::path& file, int64_t seconds)
     ::utimensat(AT_FDCWD, file.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
+std::atomic<unsigned> partialCount { 0 };
+
 }
+
+// A folder being unpacked, owned through its lock file until it is renamed or removed.
+class ImageCache::Partial {
+public:
+    explicit Partial(const fs::path& root, const std::string& key)
+        : m_folder(root / (PartialPrefix + key + "-" + std::to_string(::getpid()) + "-" + std::to_string(partialCount++)))
+    {
+        auto owner = FileLock::Acquire(OwnerLock(m_folder), FileLock::Mode::Exclusive, false);
+        if (!owner)
+            FailWriting(OwnerLock(m_folder), "cannot be created", errno);
+        m_owner.emplace(std::move(*owner));
+        if (::mkdir(m_folder.c_str(), 0755) != 0) {
+            int number = errno;
+            std::error_code ignored;
+            fs::remove(OwnerLock(m_folder), ignored);
+            FailWriting(m_folder, "cannot be created", number);
+        }
+    }
+    Partial(const Partial&) = delete;
+    Partial& operator=(const Partial&) = delete;
+    ~Partial()
+    {
+        if (!m_renamed)
+            RemoveTree(m_folder);
+        std::error_code ignored;
+        fs::remove(OwnerLock(m_folder), ignored);
+    }
+    const fs::path& Folder() const { return m_folder; }
+    void Renamed() { m_renamed = true; }
+
+private:
+    fs::path m_folder;
+    std::optional<FileLock> m_owner;
+    bool m_renamed = false;
+};
 
 ImageCache::ImageCache(fs::path root, uint64_t bound)
     : m_root(std::move(root))
@@ -103,17 +240,32 @@ fs::path ImageCache::DefaultRoot()
     return fs::path(home && *home ? home : "/tmp") / ".cache" / "torva" / "images";
 }
 
+std::optional<uint64_t> ImageCache::BoundFromText(const std::string& text, std::string& warning)
+{
+    warning.clear();
+    if (text.empty())
+        return std::nullopt;
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        warning = "TORVA_IMAGE_CACHE_MB=" + text + " is no number of megabytes; the cache keeps " + std::to_string(DefaultBoundMiB) + " MB";
+        return std::nullopt;
+    }
+    errno = 0;
+    unsigned long long mebibytes = std::strtoull(text.c_str(), nullptr, 10);
+    if (errno == ERANGE || mebibytes > MaxBoundMiB) {
+        warning = "TORVA_IMAGE_CACHE_MB=" + text + " is too large; the cache keeps " + std::to_string(MaxBoundMiB) + " MB";
+        mebibytes = MaxBoundMiB;
+    }
+    return uint64_t(mebibytes) << 20;
+}
+
 uint64_t ImageCache::DefaultBound()
 {
     const char* text = std::getenv("TORVA_IMAGE_CACHE_MB");
-    uint64_t mebibytes = DefaultBoundMiB;
-    if (text && *text) {
-        char* end = nullptr;
-        unsigned long long value = std::strtoull(text, &end, 10);
-        if (end && *end == '\0')
-            mebibytes = value;
-    }
-    return mebibytes << 20;
+    std::string warning;
+    auto bound = BoundFromText(text ? text : "", warning);
+    if (!warning.empty())
+        std::cerr << "torva: " << warning << "\n";
+    return bound ? *bound : DefaultBoundMiB << 20;
 }
 
 bool ImageCache::Has(const DiscImage& image) const
@@ -122,76 +274,63 @@ bool ImageCache::Has(const DiscImage& image) const
     return fs::is_directory(m_root / image.Identity(), error);
 }
 
+FileLock ImageCache::LockCache() const
+{
+    auto lock = FileLock::Acquire(m_root / "cache.lock", FileLock::Mode::Exclusive);
+    if (!lock)
+        FailWriting(m_root / "cache.lock", "cannot be created", errno);
+    return std::move(*lock);
+}
+
 CachedImage ImageCache::Open(DiscImage& image, const UnpackProgress& progress)
 {
     std::error_code error;
     fs::create_directories(m_root, error);
     if (error)
-        throw ImageError(ImageProblem::CacheFailed, m_root, "cannot be created: " + error.message());
+        FailWriting(m_root, "cannot be created", error.value());
     std::string key = image.Identity();
-    fs::path folder = m_root / key;
-    bool unpacked = false;
-    std::optional<FileLock> inUse;
-    if (!fs::is_directory(folder, error)) {
-        fs::path made = Unpack(image, key, progress);
-        auto cacheLock = FileLock::Acquire(m_root / "cache.lock", FileLock::Mode::Exclusive);
-        // Held before the folder appears, so no other program's trimming takes it meanwhile.
-        inUse = FileLock::Acquire(LockFile(m_root, key), FileLock::Mode::Shared);
-        // The entry's record goes first: a crash before the rename leaves a record without a
-        // folder, which forgetting clears, never a folder nobody can forget.
-        WriteHostFileAtomically(EntryFile(m_root, key),
-            "image=" + fs::absolute(image.File()).string() + "\nlabel=" + image.Label() + "\nbytes=" + std::to_string(image.TotalFileBytes()) + "\n");
-        fs::rename(made, folder, error);
-        // Another program may have finished the same image meanwhile; its folder is as good.
-        if (error && fs::is_directory(folder)) {
-            RemoveTree(made);
-            error.clear();
-        }
-        if (error) {
-            RemoveTree(made);
-            fs::remove(EntryFile(m_root, key), error);
-            throw ImageError(ImageProblem::CacheFailed, folder, "cannot be put in place");
-        }
-        unpacked = true;
+    // The entry is looked for under the cache's lock: one a trim took while this opening waited
+    // for the lock is unpacked again rather than found gone.
+    std::optional<Partial> partial;
+    {
+        FileLock cacheLock = LockCache();
+        ClearLeftovers();
+        if (auto cached = Use(image, key, false))
+            return std::move(*cached);
+        partial.emplace(m_root, key);
     }
+    Fill(image, partial->Folder(), progress);
+    FileLock cacheLock = LockCache();
+    // Another program may have finished the same image meanwhile; its folder is as good.
+    if (auto cached = Use(image, key, false))
+        return std::move(*cached);
+    Commit(image, key, *partial);
+    auto cached = Use(image, key, true);
+    if (!cached)
+        throw ImageError(ImageProblem::CacheFailed, m_root / key, "cannot be used");
+    Trim(key);
+    return std::move(*cached);
+}
+
+// The entry's folder held from removal, when the cache has it. Runs under the cache's lock.
+std::optional<CachedImage> ImageCache::Use(DiscImage& image, const std::string& key, bool unpacked)
+{
+    fs::path folder = m_root / key;
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return std::nullopt;
+    auto inUse = FileLock::Acquire(LockFile(m_root, key), FileLock::Mode::Shared);
     if (!inUse)
-        inUse = FileLock::Acquire(LockFile(m_root, key), FileLock::Mode::Shared);
-    if (!inUse || !fs::is_directory(folder, error))
-        throw ImageError(ImageProblem::CacheFailed, folder, "cannot be used");
+        FailWriting(LockFile(m_root, key), "cannot be created", errno);
     Touch(EntryFile(m_root, key));
-    if (unpacked)
-        Trim(key);
     return CachedImage(folder, image.Label(), image.Volume().serial, std::move(*inUse), unpacked);
 }
 
-fs::path ImageCache::Unpack(DiscImage& image, const std::string& key, const UnpackProgress& progress)
+void ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackProgress& progress)
 {
-    ClearLeftovers();
     const std::vector<ImageEntry>& entries = image.Entries();
     uint64_t total = image.TotalFileBytes();
     uint64_t done = 0;
-
-    fs::path partial = m_root / (PartialPrefix + key + "-" + std::to_string(::getpid()));
-    auto working = FileLock::Acquire(partial.string() + ".lock", FileLock::Mode::Exclusive, false);
-    if (!working)
-        throw ImageError(ImageProblem::CacheFailed, partial, "is being unpacked by this program already");
-    RemoveTree(partial);
-    std::error_code error;
-    if (!fs::create_directory(partial, error))
-        throw ImageError(ImageProblem::CacheFailed, partial, "cannot be created: " + error.message());
-    struct Cleanup {
-        fs::path folder;
-        fs::path lock;
-        bool keep = false;
-        ~Cleanup()
-        {
-            if (!keep)
-                RemoveTree(folder);
-            std::error_code ignored;
-            fs::remove(lock, ignored);
-        }
-    } cleanup { partial, partial.string() + ".lock" };
-
     auto step = [&](uint64_t bytes) {
         done += bytes;
         return !progress || progress(done, total);
@@ -199,31 +338,33 @@ fs::path ImageCache::Unpack(DiscImage& image, const std::string& key, const Unpa
     if (progress && !progress(0, total))
         throw ImageError(ImageProblem::Cancelled, image.File(), "unpacking cancelled");
     std::vector<fs::path> folders;
+    std::error_code error;
     for (const ImageEntry& entry : entries) {
         fs::path target = partial / fs::path(entry.path);
         if (entry.folder) {
             if (!fs::create_directory(target, error) && !fs::is_directory(target))
-                throw ImageError(ImageProblem::CacheFailed, target, "cannot be created: " + error.message());
+                FailWriting(target, "cannot be created", error.value());
             folders.push_back(target);
             continue;
         }
         // A name the disc holds twice (names differing in case only stay apart) keeps the first.
         if (fs::exists(fs::symlink_status(target, error)))
             continue;
-        if (!image.Extract(entry, target, step))
-            throw ImageError(ImageProblem::Cancelled, image.File(), "unpacking cancelled");
+        // The image reader names the file it could not write; the error number its failed
+        // write left says why.
+        errno = 0;
+        try {
+            if (!image.Extract(entry, target, step))
+                throw ImageError(ImageProblem::Cancelled, image.File(), "unpacking cancelled");
+        } catch (const ImageError& failure) {
+            int number = errno;
+            if (failure.Problem() != ImageProblem::CacheFailed || failure.Fault() != WriteFault::Unknown)
+                throw;
+            throw ImageError(ImageProblem::CacheFailed, failure.File(), failure.Detail(), FaultOf(number, partial));
+        }
         bool executable = entry.rockMode ? (*entry.rockMode & 0111) != 0 : IsNativeProgram(target);
         ::chmod(target.c_str(), executable ? 0555 : 0444);
         SetTime(target, entry.time);
-    }
-    char serial[16];
-    std::snprintf(serial, sizeof serial, "%08x\n", image.Volume().serial);
-    for (auto [name, text] : { std::pair<const char*, std::string> { LabelFile, image.Label() + "\n" }, { SerialFile, serial } }) {
-        std::ofstream out(partial / name, std::ios::binary);
-        out << text;
-        if (!out.flush())
-            throw ImageError(ImageProblem::CacheFailed, partial / name, "cannot be written");
-        ::chmod((partial / name).c_str(), 0444);
     }
     // Innermost folders first: a read-only folder takes no more changes.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
@@ -234,23 +375,55 @@ fs::path ImageCache::Unpack(DiscImage& image, const std::string& key, const Unpa
                 SetTime(*it, entry.time);
     }
     ::chmod(partial.c_str(), 0555);
-    cleanup.keep = true;
-    return partial;
 }
 
+// The entry's record is written and read back before its folder appears: a folder is never
+// in place without the record that lets it be listed and forgotten.
+void ImageCache::Commit(DiscImage& image, const std::string& key, Partial& partial)
+{
+    fs::path entry = EntryFile(m_root, key);
+    fs::path source = fs::absolute(image.File());
+    std::string text = EntryText(source, image.Label(), image.TotalFileBytes());
+    std::error_code error;
+    auto undo = [&] { fs::remove(entry, error); };
+    if (!WriteHostFileAtomically(entry, text)) {
+        int number = errno;
+        undo();
+        FailWriting(entry, "cannot be written", number);
+    }
+    auto values = ReadEntryFile(entry);
+    if (values["image"] != source.string() || values["label"] != image.Label() || values["bytes"] != std::to_string(image.TotalFileBytes())) {
+        undo();
+        throw ImageError(ImageProblem::CacheFailed, entry, "reads back otherwise than written", FaultOfFolder(m_root));
+    }
+    if (::rename(partial.Folder().c_str(), (m_root / key).c_str()) != 0) {
+        int number = errno;
+        undo();
+        FailWriting(m_root / key, "cannot be put in place", number);
+    }
+    partial.Renamed();
+}
+
+// A partial folder whose owner lock nobody holds is a dead unpacker's; so is one without its
+// lock file, as owners make the lock first and remove it last.
 void ImageCache::ClearLeftovers()
 {
     std::error_code error;
+    std::vector<fs::path> folders;
     for (const auto& item : fs::directory_iterator(m_root, error)) {
         std::string name = item.path().filename().string();
-        if (name.rfind(PartialPrefix, 0) != 0 || item.path().extension() != ".lock")
+        if (name.rfind(PartialPrefix, 0) != 0)
             continue;
-        // A lock nobody holds is one a crashed unpacking left.
-        if (auto stale = FileLock::Acquire(item.path(), FileLock::Mode::Exclusive, false)) {
-            fs::path folder = item.path();
+        fs::path folder = item.path();
+        if (folder.extension() == ".lock")
             folder.replace_extension();
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    }
+    for (const fs::path& folder : folders) {
+        if (auto stale = FileLock::Acquire(OwnerLock(folder), FileLock::Mode::Exclusive, false)) {
             RemoveTree(folder);
-            fs::remove(item.path(), error);
+            fs::remove(OwnerLock(folder), error);
         }
     }
 }
@@ -292,8 +465,10 @@ bool ImageCache::Remove(const std::string& key)
 
 size_t ImageCache::Forget(const std::optional<fs::path>& image)
 {
-    auto cacheLock = FileLock::Acquire(m_root / "cache.lock", FileLock::Mode::Exclusive);
     std::error_code error;
+    if (!fs::is_directory(m_root, error))
+        return 0;
+    FileLock cacheLock = LockCache();
     fs::path wanted = image ? fs::absolute(*image, error) : fs::path();
     size_t removed = 0;
     for (const CacheEntry& entry : List()) {
@@ -308,7 +483,6 @@ size_t ImageCache::Forget(const std::optional<fs::path>& image)
 
 void ImageCache::Trim(const std::string& keep)
 {
-    auto cacheLock = FileLock::Acquire(m_root / "cache.lock", FileLock::Mode::Exclusive);
     std::vector<CacheEntry> entries = List();
     uint64_t total = 0;
     for (const CacheEntry& entry : entries)

@@ -4,12 +4,15 @@
 // real files, and an image cannot be mounted without root. Each image is unpacked once into the
 // cache ($XDG_CACHE_HOME/torva/images/<identity>), keyed by the image's identity (its volume
 // descriptors and its files' sizes and times), so a second opening costs no more than opening a
-// folder. The folder is read-only like a CD, and it holds the drive's .windows-label and
-// .windows-serial for Wine.
+// folder. The folder is read-only like a CD and holds the image's files alone: the drive's label
+// and serial go to the drive's own folder in the prefix (Machine::MapDisc), so a file of the
+// image's own named .windows-label neither collides with ours nor is taken for it.
 //
-// An image is unpacked into a temporary folder beside the cache's entries and renamed into place
-// only when complete, so a cancelled or crashed unpacking never leaves a folder that looks
-// finished; the next unpacking clears what a crash left. Joliet images carry no Unix
+// An image is unpacked into a temporary folder beside the cache's entries, owned by its lock
+// until it is renamed into place complete (after its entry record is written and read back) or
+// removed; a folder whose lock nobody holds is a dead unpacker's, and the next opening or
+// forgetting removes it. Every change to the entries happens under the cache's lock, so an
+// entry evicted while an opening waited for that lock is unpacked again. Joliet images carry no Unix
 // permissions, so a file is made executable when Rock Ridge says so or when its content is a
 // native program (an ELF file or a "#!" script), as the disc's native setups need.
 //
@@ -69,11 +72,14 @@ public:
     // $XDG_CACHE_HOME/torva/images, else ~/.cache/torva/images.
     static std::filesystem::path DefaultRoot();
     static uint64_t DefaultBound();
+    // TORVA_IMAGE_CACHE_MB's text as bytes: empty for the default, and with `warning` set for
+    // text that is no number of mebibytes or a number too large to count in bytes (clamped).
+    static std::optional<uint64_t> BoundFromText(const std::string& text, std::string& warning);
     const std::filesystem::path& Root() const { return m_root; }
 
     // The image's folder, unpacked first when the cache has none. Throws ImageError (Cancelled
-    // when `progress` said stop, CacheFailed, and what reading the image raises); nothing of a
-    // failed unpacking is left.
+    // when `progress` said stop, CacheFailed with the WriteFault where known, and what reading
+    // the image raises); nothing of a failed unpacking is left.
     CachedImage Open(DiscImage& image, const UnpackProgress& progress = {});
     bool Has(const DiscImage& image) const;
 
@@ -83,7 +89,12 @@ public:
     size_t Forget(const std::optional<std::filesystem::path>& image = std::nullopt);
 
 private:
-    std::filesystem::path Unpack(DiscImage& image, const std::string& key, const UnpackProgress& progress);
+    class Partial;
+    FileLock LockCache() const;
+    std::optional<CachedImage> Use(DiscImage& image, const std::string& key, bool unpacked);
+    void Fill(DiscImage& image, const std::filesystem::path& partial, const UnpackProgress& progress);
+    void Commit(DiscImage& image, const std::string& key, Partial& partial);
+    // These three run under the cache's lock.
     void ClearLeftovers();
     void Trim(const std::string& keep);
     bool Remove(const std::string& key);

@@ -19,26 +19,41 @@ enum class ImageProblem {
     NoCatalogue,     // a readable volume without the menu's folder and catalogue
     Cancelled,       // the user stopped the unpacking
     CacheFailed,     // the unpacked folder could not be written
+    TrackOutside,    // a cue sheet names a data file outside its own folder
+    TrackNotAFile,   // a cue sheet names a FIFO, a device or a folder as its data file
+};
+
+// Why a write into the cache failed, where that is known.
+enum class WriteFault {
+    Unknown,
+    ReadOnly, // EROFS
+    Full,     // ENOSPC with free inodes
+    NoInodes, // ENOSPC without
+    Quota,    // EDQUOT
+    Denied,   // EACCES, EPERM
 };
 
 class ImageError : public std::runtime_error {
 public:
-    ImageError(ImageProblem problem, std::filesystem::path file, const std::string& detail)
+    ImageError(ImageProblem problem, std::filesystem::path file, const std::string& detail, WriteFault fault = WriteFault::Unknown)
         : std::runtime_error(file.string() + ": " + detail)
         , m_problem(problem)
         , m_file(std::move(file))
         , m_detail(detail)
+        , m_fault(fault)
     {
     }
 
     ImageProblem Problem() const { return m_problem; }
     const std::filesystem::path& File() const { return m_file; }
     const std::string& Detail() const { return m_detail; }
+    WriteFault Fault() const { return m_fault; }
 
 private:
     ImageProblem m_problem;
     std::filesystem::path m_file;
     std::string m_detail;
+    WriteFault m_fault;
 };
 
 }

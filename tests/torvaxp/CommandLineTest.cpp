@@ -113,9 +113,9 @@ TEST_F(MenuDiscDrive, MenusSharingTheDiscKeepItUntilTheLastEnds)
 TEST_F(MenuDiscDrive, MenusSharingALabelledDiscShareItsFolderOfLinks)
 {
     std::filesystem::path disc = root / "disc";
-    std::optional<DiscDriveLease> first = DiscDriveLease::Map(*machine, disc, "TORVA 5");
-    std::optional<DiscDriveLease> second = DiscDriveLease::Map(*machine, disc, "TORVA 5");
-    std::optional<DiscDriveLease> other = DiscDriveLease::Map(*machine, disc, "JINY");
+    std::optional<DiscDriveLease> first = DiscDriveLease::Map(*machine, disc, DiscVolumeName("TORVA 5"));
+    std::optional<DiscDriveLease> second = DiscDriveLease::Map(*machine, disc, DiscVolumeName("TORVA 5"));
+    std::optional<DiscDriveLease> other = DiscDriveLease::Map(*machine, disc, DiscVolumeName("JINY"));
     ASSERT_TRUE(first && second && other);
     EXPECT_EQ(second->Letter(), first->Letter());
     EXPECT_NE(other->Letter(), first->Letter()) << "another label is another drive";

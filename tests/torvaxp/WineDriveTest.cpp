@@ -99,10 +99,13 @@ protected:
     std::string locale; // environment settings that choose Wine's code page
 };
 
+// The image holds a .windows-label of its own, as images made from unpacked folders do: the
+// program still sees the image's label, and the image's file is unpacked as it was.
 TEST_F(WineDrive, AProgramOnAnImageSeesACdRomWithTheImagesLabel)
 {
     fs::create_directories(root / "tree" / "Torva");
     std::ofstream(root / "tree" / "Torva" / "torvaxp.ini") << "[Main]\r\n";
+    std::ofstream(root / "tree" / ".windows-label") << "Stale Label\n";
     fs::copy_file(TORVA_DRIVE_PROBE, root / "tree" / "DRIVEPRB.EXE");
     fs::path iso = root / "probe.iso";
     ASSERT_EQ(std::system(("xorriso -report_about FAILURE -outdev '" + iso.string() + "' -rockridge off -joliet on -volid 'Torva Probe' -map '"
@@ -113,13 +116,14 @@ TEST_F(WineDrive, AProgramOnAnImageSeesACdRomWithTheImagesLabel)
 
     platform::ImageCache cache(root / "cache");
     OpenedDisc disc = OpenDisc(iso, true, cache, {});
-    auto drive = DiscDriveLease::Map(*machine, disc.folder);
+    auto drive = DiscDriveLease::Map(*machine, disc.folder, disc.volume);
     ASSERT_TRUE(drive);
     EXPECT_EQ(Probe(std::string(1, drive->Letter()) + ":\\DRIVEPRB.EXE", ""), Expected("Torva Probe", image->Volume().serial));
     // Our own layer reads the same files.
     EXPECT_EQ(machine->VolumeLabel(drive->Letter()), "Torva Probe");
     EXPECT_EQ(machine->VolumeSerial(drive->Letter()), image->Volume().serial);
     EXPECT_EQ(machine->DriveType(drive->Letter()), platform::DRIVE_CDROM);
+    EXPECT_EQ(torva::test::ReadText(disc.folder / ".windows-label"), "Stale Label\n") << "the image's own file was changed";
 }
 
 TEST_F(WineDrive, TheSampleDiscsImageIsACdRomNamedAsTheImage)
@@ -129,7 +133,7 @@ TEST_F(WineDrive, TheSampleDiscsImageIsACdRomNamedAsTheImage)
     auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE);
     platform::ImageCache cache(root / "cache");
     OpenedDisc disc = OpenDisc(TORVA_SAMPLE_IMAGE, true, cache, {});
-    auto drive = DiscDriveLease::Map(*machine, disc.folder);
+    auto drive = DiscDriveLease::Map(*machine, disc.folder, disc.volume);
     ASSERT_TRUE(drive);
     fs::copy_file(TORVA_DRIVE_PROBE, root / "prefix" / "drive_c" / "DRIVEPRB.EXE");
     EXPECT_EQ(Probe("C:\\DRIVEPRB.EXE", std::string(1, drive->Letter()) + ":"), Expected("Torva CD v2", image->Volume().serial));

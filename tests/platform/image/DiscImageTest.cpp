@@ -1,5 +1,7 @@
 #include "tests/platform/image/ImageFixture.h"
 
+#include <sys/stat.h>
+
 using platform::DiscImage;
 using platform::ImageError;
 using platform::ImageProblem;
@@ -86,6 +88,13 @@ TEST_F(DiscImageTest, BadImagesSayWhichFileAndWhat)
     Write("lost.cue", "FILE \"lost.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n");
     Write("garbage.cue", "\x01\x02 not a sheet\n");
     Write("no footer.nrg", whole);
+    // A sheet's data file lies beside it or below it, and is a regular file.
+    std::filesystem::create_directories(root / "sheets");
+    Write("sheets/climbs.cue", "FILE \"../data.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n");
+    Write("climbs back.cue", "FILE \"tree\\..\\..\\data.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n");
+    Write("fifo.cue", "FILE \"pipe.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n");
+    Write("folder.cue", "FILE \"tree\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n");
+    ASSERT_EQ(::mkfifo((root / "pipe.bin").c_str(), 0644), 0);
     struct Case {
         std::string file;
         ImageProblem problem;
@@ -99,6 +108,10 @@ TEST_F(DiscImageTest, BadImagesSayWhichFileAndWhat)
         { "lost.cue", ImageProblem::UnreadableTrack, "lost.bin" },
         { "garbage.cue", ImageProblem::NotAnImage, "garbage.cue" },
         { "no footer.nrg", ImageProblem::NotAnImage, "no footer.nrg" },
+        { "sheets/climbs.cue", ImageProblem::TrackOutside, "climbs.cue" },
+        { "climbs back.cue", ImageProblem::TrackOutside, "climbs back.cue" },
+        { "fifo.cue", ImageProblem::TrackNotAFile, "fifo.cue" },
+        { "folder.cue", ImageProblem::TrackNotAFile, "folder.cue" },
     };
     for (const Case& c : cases) {
         try {
