@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+using platform::EqualsNoCase;
 using platform::UpperCase;
 using platform::UpperCaseCp1250;
 using shell::DoubleAmpersands;
@@ -33,6 +34,20 @@ template <typename Array>
 TDemos* Entry(Array& items, int32_t count, int32_t n)
 {
     return n >= 1 && n <= count && n <= Array::capacity ? &items[n] : nullptr;
+}
+
+// Mends the entries of titles whose catalogue does not name what their setup registers. It runs
+// once as the entry is read, so that the status check, which may run any number of times, sees
+// the mended entry.
+void MendTitle(TDemos& item)
+{
+    // These setups register their uninstaller under the title with a trailing blank; the
+    // catalogue names it without one.
+    bool polled = item.InstallType == InstallMethod::OwnSetupPolled;
+    bool programFolder = item.InstallType == InstallMethod::OwnSetupProgramFolder
+        || ((polled || item.InstallType == InstallMethod::OwnSetupDetected) && item.DirDetect == FolderDetection::UninstallerProgramFolder);
+    if ((polled && EqualsNoCase(item.Name, "Starships Unlim.")) || (programFolder && EqualsNoCase(item.Name, "SOF 2")))
+        item.RegUninstall += ' ';
 }
 
 // Update lists are at most this long: the list splitting counts positions in one byte.
@@ -116,6 +131,7 @@ void DiscCatalogue::ReadDemoSection(TDemos& item, const std::string& section, bo
         break;
     }
     ReadDirDetectParam(item, section);
+    MendTitle(item);
 }
 
 // The key DirDetect names is read after the InstallType one and overwrites it.
@@ -151,6 +167,7 @@ void DiscCatalogue::ReadReaderSection(TDemos& item, const std::string& section)
     if (item.InstallType == InstallMethod::MenuForcedFolder)
         item.Param = Text(section, "ForcedDir");
     ReadDirDetectParam(item, section);
+    MendTitle(item);
 }
 
 void DiscCatalogue::ReadShareSection(TDemos& item, const std::string& section)

@@ -8,7 +8,6 @@
 #include "platform/text/Text.h"
 #include "shell/PathText.h"
 
-using platform::EqualsNoCase;
 using platform::UpperCase;
 
 namespace {
@@ -189,9 +188,6 @@ void StatusCheck::CheckDemo(TDemos& item)
         item.GameDir = RecordedGameDir(item);
         break;
     case InstallMethod::OwnSetupPolled:
-        // This title registers its uninstaller under its name with a trailing blank.
-        if (EqualsNoCase(item.Name, "Starships Unlim."))
-            item.RegUninstall += ' ';
         item.UnInstallName = UninstallStringOf(item.RegUninstall);
         if (item.DirDetect == FolderDetection::ByInstallMethod)
             item.GameDir = shell::UninstallDirOf(item.UnInstallName);
@@ -215,9 +211,6 @@ void StatusCheck::CheckDemo(TDemos& item)
         }
         break;
     case InstallMethod::OwnSetupProgramFolder:
-        // This title registers its uninstaller under its name with a trailing blank.
-        if (EqualsNoCase(item.Name, "SOF 2"))
-            item.RegUninstall += ' ';
         if (item.UnInstallName.empty())
             item.UnInstallName = UninstallStringOf(item.RegUninstall);
         item.GameDir = tree.ProgramDirOf(item.UnInstallName);
@@ -288,9 +281,6 @@ void StatusCheck::CheckDemo(TDemos& item)
             break;
         }
         case FolderDetection::UninstallerProgramFolder:
-            // This title registers its uninstaller under its name with a trailing blank, once.
-            if (EqualsNoCase(item.Name, "SOF 2") && !item.RegUninstall.ends_with(' '))
-                item.RegUninstall += ' ';
             if (item.UnInstallName.empty())
                 item.UnInstallName = UninstallStringOf(item.RegUninstall);
             item.GameDir = tree.ProgramDirOf(item.UnInstallName);

@@ -1,5 +1,6 @@
 #include "MenuFixture.h"
 
+#include "menu/DiscCatalogue.h"
 #include "menu/StatusCheck.h"
 
 #include "platform/files/Files.h"
@@ -260,4 +261,34 @@ TEST_F(StatusCheckTest, UninstallPrefixesExpandOnce)
     windows.UnInstallName = "?Wuninst.exe -x";
     status->CheckDemo(windows);
     EXPECT_EQ(windows.UnInstallName, "C:\\WINDOWS\\uninst.exe -x");
+}
+
+// These setups register their uninstaller under the title with a trailing blank, which their
+// catalogue entries leave out; every start checks each item twice, and both checks find it.
+TEST_F(StatusCheckTest, TitlesRegisteredWithATrailingBlankStayInstalledOnEveryCheck)
+{
+    const std::string polled = "C:\\WINDOWS\\uninst.exe -f\"C:\\Hry\\S\\DeIsL1.isu\"";
+    RegisterUninstall("Starships Unlim. ", polled);
+    RegisterUninstall("SOF 2 ", "C:\\Hry\\F\\uninst.exe");
+    for (const char* file : { "Hry/S/ss.exe", "Hry/F/sof2.exe", "Hry/F/uninst.exe" })
+        WriteDriveC(file, "x");
+    WriteDiscFile("Torva/torvaxp.ini",
+        "[Main]\r\nCD=0206\r\nDemos=2\r\n"
+        "[Demo1]\r\nName=Starships Unlim.\r\nInstallType=4\r\nRegUninstall=Starships Unlim.\r\nGamename=ss.exe\r\n"
+        "[Demo2]\r\nName=SOF 2\r\nInstallType=7\r\nRegUninstall=SOF 2\r\nGamename=sof2.exe\r\n");
+    context.DataDir = Drive() + "\\TORVA\\";
+    DiscCatalogue catalogue(context);
+    ASSERT_FALSE(catalogue.Load({}).has_value());
+    const std::vector<std::string> expected[] = {
+        { "C:\\Hry\\S", "ss.exe,Starships Unlim. ,,", polled },
+        { "C:\\Hry\\F", "sof2.exe,SOF 2 ,,", "C:\\Hry\\F\\uninst.exe" },
+    };
+    for (int n : { 1, 2 }) {
+        for (int check : { 1, 2 }) {
+            SCOPED_TRACE(catalogue.Demos[n].Name + " check " + std::to_string(check));
+            status->CheckDemo(catalogue.Demos[n]);
+            EXPECT_EQ(catalogue.Demos[n].Installed, 1);
+            EXPECT_EQ(Records(catalogue.Demos[n].Name), expected[n - 1]);
+        }
+    }
 }
