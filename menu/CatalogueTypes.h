@@ -103,6 +103,8 @@ struct TDemos {
     uint8_t Installed = 0;
     std::string Web;
     uint8_t CD = 0;
+    // The Start-menu shortcut starts in a subfolder of the game's folder.
+    bool ShortcutInSubfolder = false;
 };
 
 struct TUpdate {

@@ -48,6 +48,10 @@ void MendTitle(TDemos& item)
         || ((polled || item.InstallType == InstallMethod::OwnSetupDetected) && item.DirDetect == FolderDetection::UninstallerProgramFolder);
     if ((polled && EqualsNoCase(item.Name, "Starships Unlim.")) || (programFolder && EqualsNoCase(item.Name, "SOF 2")))
         item.RegUninstall += ' ';
+    // This title's shortcut starts in a subfolder of the game's folder, and the catalogue names
+    // no other way to find it.
+    if (item.Name == "BATTLEZONE")
+        item.ShortcutInSubfolder = true;
 }
 
 // Update lists are at most this long: the list splitting counts positions in one byte.

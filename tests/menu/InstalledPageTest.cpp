@@ -130,3 +130,13 @@ TEST_F(InstalledPage, HoldsAtMostFortyEightAndForgetsTheRest)
 }
 
 }
+
+// A hand-edited state file may repeat a disc's section or a record; the game shows once.
+TEST_F(InstalledPage, RepeatedSectionsAndRecordsShowOnce)
+{
+    WriteDriveC("Hry/Alfa/alfa.exe", "x");
+    WriteDriveC("windows/torva.ini", "[CD0206]\r\nALFA=C:\\Hry\\Alfa\r\nALFA_=alfa.exe,,,\r\nalfa=C:\\Jinde\r\n"
+                                     "[cd0206]\r\nALFA=C:\\Hry\\Alfa\r\n");
+    Fill();
+    EXPECT_EQ(Names(), (std::vector<std::string> { "ALFA" }));
+}
