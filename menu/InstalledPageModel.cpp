@@ -2,11 +2,14 @@
 
 #include "menu/InstalledPageModel.h"
 
+#include "menu/StateRecords.h"
 #include "menu/StatusCheck.h"
+#include "platform/files/NameFolding.h"
 #include "platform/text/Text.h"
 #include "shell/PathText.h"
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -76,11 +79,14 @@ std::string InstalledPageModel::DiscCaption(const std::string& discId) const
 std::vector<std::pair<std::string, std::string>> InstalledPageModel::InstalledElements() const
 {
     std::vector<Element> elements;
+    // The state file lists a repeated section or record as often as it appears; the entry is
+    // one item all the same.
+    std::set<std::string> seen;
     for (const std::string& section : m_context.StateIni->ReadSections()) {
-        if (!IsDiscSection(section))
+        if (!IsDiscSection(section) || !seen.insert(platform::FoldName(section)).second)
             continue;
         for (const std::string& key : m_context.StateIni->ReadSection(section)) {
-            if (!key.empty() && key.back() != '_')
+            if (!key.empty() && key.back() != '_' && seen.insert(platform::FoldName(section + "]" + key)).second)
                 elements.push_back({ key, section });
         }
     }
@@ -101,10 +107,11 @@ bool InstalledPageModel::FillInstalledEntry(TDemos& entry, const std::string& na
     entry.CanRun = 1;
     entry.Name = name;
     const std::string discId = section.substr(2, 4);
-    entry.GameDir = m_context.StateIni->ReadString(section, name, "");
+    StateRecords records(*m_context.StateIni, section);
+    entry.GameDir = records.Folder(name);
     entry.TechInfo = DiscCaption(discId);
 
-    std::string recordText = m_context.StateIni->ReadString(section, name + "_", "");
+    std::string recordText = records.Fields(name);
     if (recordText.empty())
         return false;
     InstalledRecord record = ParseRecord(recordText);
@@ -123,7 +130,7 @@ bool InstalledPageModel::FillInstalledEntry(TDemos& entry, const std::string& na
             entry.TechInfo += "-" + std::to_string(d);
     }
 
-    entry.UnInstallName = m_context.StateIni->ReadString(section, name + "__", "");
+    entry.UnInstallName = records.Uninstaller(name);
     // That disc recorded no uninstall command for items that have their own uninstaller.
     if (discId == "0198" && entry.UnInstallName.empty())
         entry.UnInstallName = StatusCheck::UninstallStringOf(entry.RegUninstall);
@@ -136,17 +143,15 @@ bool InstalledPageModel::FillInstalledEntry(TDemos& entry, const std::string& na
         entry.NeedsInstall = 0;
         return true;
     }
-    m_context.StateIni->DeleteKey(section, name);
-    m_context.StateIni->DeleteKey(section, name + "_");
-    m_context.StateIni->DeleteKey(section, name + "__");
+    records.Delete(name);
     return false;
 }
 
-void InstalledPageModel::Fill(OneBasedArray<TDemos, 50>& list, int32_t& count)
+void InstalledPageModel::Fill(BoundedList<TDemos, 50>& list)
 {
-    for (int32_t n = 1; n <= count; ++n)
+    for (int32_t n = 1; n <= list.Count(); ++n)
         list[n].Name.clear();
-    count = 0;
+    int32_t count = 0;
     for (const auto& [name, section] : InstalledElements()) {
         if (count == MostInstalledEntries)
             break;
@@ -154,4 +159,5 @@ void InstalledPageModel::Fill(OneBasedArray<TDemos, 50>& list, int32_t& count)
             ++count;
     }
     list[count + 1].Name.clear();
+    list.SetCount(count);
 }

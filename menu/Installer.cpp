@@ -1,6 +1,7 @@
 #include "menu/Installer.h"
 
 #include "menu/Launcher.h"
+#include "menu/StateRecords.h"
 
 #include "shell/BusyCursor.h"
 #include "platform/components/ExtCtrls.h"
@@ -107,7 +108,7 @@ void Installer::InstallProc(TDemos& item)
         shell::BusyCursor busy(m_services.cursor);
         item.GameDir.clear();
         item.GameDir = SearchDisks(item);
-        m_services.context.StateIni->WriteString(m_services.context.StateSection(), item.Name, item.GameDir);
+        StateRecords(*m_services.context.StateIni, m_services.context.StateSection()).WriteFolder(item.Name, item.GameDir);
     }
 
     if (item.InstallType != InstallMethod::OwnSetupPolled) {

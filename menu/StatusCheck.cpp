@@ -8,7 +8,9 @@
 #include "platform/text/Text.h"
 #include "shell/PathText.h"
 
-using platform::EqualsNoCase;
+#include <algorithm>
+#include <iterator>
+
 using platform::UpperCase;
 
 namespace {
@@ -55,6 +57,46 @@ std::string ReadRegistryString(platform::RootKey root, const std::string& key, c
 
 }
 
+ItemStatus ItemStatus::Of(const TDemos& item)
+{
+    return { item.GameDir, item.UnInstallName, item.CanRun, item.Installed, item.NeedsInstall };
+}
+
+void ItemStatus::ApplyTo(TDemos& item) const
+{
+    item.GameDir = GameDir;
+    item.UnInstallName = UnInstallName;
+    item.CanRun = CanRun;
+    item.Installed = Installed;
+    item.NeedsInstall = NeedsInstall;
+}
+
+// Methods not listed (8 to 19 and unknown numbers) find nothing and are only tested.
+const StatusCheck::MethodRule StatusCheck::kMethods[] = {
+    { InstallMethod::RunsFromDisc, &StatusCheck::RunsFromDisc, Detects::Never, true },
+    { InstallMethod::MenuAfterInstall, &StatusCheck::RecordedFolder, Detects::Never, false },
+    { InstallMethod::MenuUnpacked, &StatusCheck::RecordedFolder, Detects::Never, false },
+    { InstallMethod::MenuForcedFolder, &StatusCheck::RecordedFolder, Detects::Never, false },
+    { InstallMethod::OwnSetupPolled, &StatusCheck::OwnSetupPolled, Detects::ProgramFolderOnly, false },
+    { InstallMethod::OwnSetupDetected, &StatusCheck::OwnSetupDetected, Detects::Always, false },
+    { InstallMethod::SierraSetup, &StatusCheck::SierraSetup, Detects::Never, false },
+    { InstallMethod::OwnSetupProgramFolder, &StatusCheck::OwnSetupProgramFolder, Detects::Never, false },
+    { InstallMethod::AlwaysFromDisc, &StatusCheck::AlwaysFromDisc, Detects::Never, true },
+};
+
+// ByInstallMethod and IniFileNamed look nowhere.
+const StatusCheck::DetectionRule StatusCheck::kDetections[] = {
+    { FolderDetection::UninstallerFolder, &StatusCheck::UninstallerFolder },
+    { FolderDetection::MachineRegistryValue, &StatusCheck::RegistryValue },
+    { FolderDetection::StartMenuShortcut, &StatusCheck::Shortcut },
+    { FolderDetection::UserRegistryValue, &StatusCheck::RegistryValue },
+    { FolderDetection::RecordedFolder, &StatusCheck::RecordedFolder },
+    { FolderDetection::IniFileValue, &StatusCheck::IniFileValue },
+    { FolderDetection::DesktopShortcut, &StatusCheck::Shortcut },
+    { FolderDetection::DiskSearch, &StatusCheck::RecordedFolder },
+    { FolderDetection::UninstallerProgramFolder, &StatusCheck::UninstallerProgramFolder },
+};
+
 StatusCheck::StatusCheck(MenuContext& context, shell::FileTree& fileTree, shell::MessageBoxService* messageBoxes)
     : m_context(context)
     , m_fileTree(fileTree)
@@ -68,21 +110,9 @@ void StatusCheck::ShowError(const std::string& text)
         m_messageBoxes->ShowError(text);
 }
 
-// "Name" holds the game folder, "Name_" four fields: game entry, RegUninstall, Uninstall and
-// disc number.
-void StatusCheck::WriteFoundState(const TDemos& item, const std::string& gameDir, const std::string& fields)
+StateRecords StatusCheck::Records()
 {
-    std::string section = m_context.StateSection();
-    m_context.StateIni->WriteString(section, item.Name, gameDir);
-    m_context.StateIni->WriteString(section, item.Name + "_", fields);
-}
-
-void StatusCheck::DeleteState(const TDemos& item)
-{
-    std::string section = m_context.StateSection();
-    m_context.StateIni->DeleteKey(section, item.Name);
-    m_context.StateIni->DeleteKey(section, item.Name + "_");
-    m_context.StateIni->DeleteKey(section, item.Name + "__");
+    return StateRecords(*m_context.StateIni, m_context.StateSection());
 }
 
 std::string StatusCheck::UninstallStringOf(const std::string& regUninstall)
@@ -93,7 +123,7 @@ std::string StatusCheck::UninstallStringOf(const std::string& regUninstall)
 std::string StatusCheck::RecordedGameDir(const TDemos& item)
 {
     std::string section = m_context.StateSection();
-    std::string folder = m_context.StateIni->ReadString(section, item.Name, "");
+    std::string folder = Records().Folder(item.Name);
     if (!folder.empty() || !platform::FileExists("C:\\torva.ini"))
         return folder;
     folder = TIniFile("C:\\torva.ini").ReadString(section, item.Name, "");
@@ -142,185 +172,197 @@ std::string StatusCheck::StartMenuShortcutFolder(const std::string& shortcut, st
 
 bool StatusCheck::TestGame(const TDemos& item, std::string& gameEntry)
 {
-    if (item.GameDir.empty())
+    return TestGame(item.GameDir, item.GameName, gameEntry);
+}
+
+bool StatusCheck::TestGame(const std::string& gameDir, const std::string& gameName, std::string& gameEntry)
+{
+    if (gameDir.empty())
         return false;
-    if (item.GameName.find(':') != std::string::npos) {
-        auto entries = shell::SplitList(item.GameName);
+    if (gameName.find(':') != std::string::npos) {
+        auto entries = shell::SplitList(gameName);
         for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
             std::string file = shell::CutBeforeColon(*it);
             if (file.find(' ') != std::string::npos)
                 file = shell::CutAfterExtension(file);
-            if (platform::FileExists(item.GameDir + "\\" + file)) {
+            if (platform::FileExists(gameDir + "\\" + file)) {
                 gameEntry = *it;
                 return true;
             }
         }
         return false;
     }
-    std::string file = item.GameName;
+    std::string file = gameName;
     if (file.find(' ') != std::string::npos)
         file = shell::CutAfterExtension(file);
-    return platform::FileExists(item.GameDir + "\\" + file);
+    return platform::FileExists(gameDir + "\\" + file);
 }
 
-void StatusCheck::CheckDemo(TDemos& item)
+void StatusCheck::RunsFromDisc(const TDemos& item, ItemStatus& found)
 {
-    auto& tree = m_fileTree;
-
-    if (item.UnInstallName.starts_with("?I"))
-        item.UnInstallName = platform::GetFullPathName(item.InstallDir + "\\" + item.UnInstallName.substr(2));
-    else if (item.UnInstallName.starts_with("?W"))
-        item.UnInstallName = platform::GetFullPathName(m_context.WindowsDir + item.UnInstallName.substr(2));
-
-    switch (item.InstallType) {
-    case InstallMethod::RunsFromDisc:
-        item.CanRun = item.GameName.empty() ? 0 : 1;
-        item.NeedsInstall = 0;
-        item.GameDir = item.InstallDir;
-        if (!item.Param.empty() && platform::FileExists(item.Param)) {
-            std::string fields = FileNameOf(item.Param) + ",," + item.Uninstall + "," + std::to_string(item.CD);
-            WriteFoundState(item, FolderOf(item.Param), fields);
-            item.Installed = 1;
-        }
-        break;
-    case InstallMethod::MenuAfterInstall:
-    case InstallMethod::MenuUnpacked:
-    case InstallMethod::MenuForcedFolder:
-        item.GameDir = RecordedGameDir(item);
-        break;
-    case InstallMethod::OwnSetupPolled:
-        // This title registers its uninstaller under its name with a trailing blank.
-        if (EqualsNoCase(item.Name, "Starships Unlim."))
-            item.RegUninstall += ' ';
-        item.UnInstallName = UninstallStringOf(item.RegUninstall);
-        if (item.DirDetect == FolderDetection::ByInstallMethod)
-            item.GameDir = shell::UninstallDirOf(item.UnInstallName);
-        if (StartsWithStar(item.Uninstall))
-            item.UnInstallName.clear();
-        if (!item.Param.empty() && !platform::FileExists(item.GameDir + item.Param))
-            item.GameDir.clear();
-        break;
-    case InstallMethod::OwnSetupDetected:
-        if (item.UnInstallName.empty())
-            item.UnInstallName = UninstallStringOf(item.RegUninstall);
-        if (StartsWithStar(item.Uninstall))
-            item.UnInstallName.clear();
-        break;
-    case InstallMethod::SierraSetup:
-        if (platform::FileExists(m_context.WindowsDir + "sierra.ini")) {
-            item.GameDir = shell::PostFixDir(TIniFile(m_context.WindowsDir + "sierra.ini").ReadString("Sierra", "SierraDir", ""));
-            bool onDisc = !item.GameDir.empty() && !m_context.DiscDrive.empty() && platform::UpperChar(item.GameDir[0]) == platform::UpperChar(m_context.DiscDrive[0]);
-            if (!tree.DirExists(item.GameDir) || onDisc)
-                item.GameDir.clear();
-        }
-        break;
-    case InstallMethod::OwnSetupProgramFolder:
-        // This title registers its uninstaller under its name with a trailing blank.
-        if (EqualsNoCase(item.Name, "SOF 2"))
-            item.RegUninstall += ' ';
-        if (item.UnInstallName.empty())
-            item.UnInstallName = UninstallStringOf(item.RegUninstall);
-        item.GameDir = tree.ProgramDirOf(item.UnInstallName);
-        if (StartsWithStar(item.Uninstall))
-            item.UnInstallName.clear();
-        break;
-    case InstallMethod::AlwaysFromDisc:
-        item.CanRun = 1;
-        item.GameDir = item.InstallDir;
-        item.NeedsInstall = 0;
-        item.Installed = 0;
-        break;
-    default:
-        break;
+    found.CanRun = item.GameName.empty() ? 0 : 1;
+    found.NeedsInstall = 0;
+    found.GameDir = item.InstallDir;
+    if (!item.Param.empty() && platform::FileExists(item.Param)) {
+        std::string fields = FileNameOf(item.Param) + ",," + item.Uninstall + "," + std::to_string(item.CD);
+        Records().WriteFound(item.Name, FolderOf(item.Param), fields, "");
+        found.Installed = 1;
     }
+}
 
-    if (item.InstallType == InstallMethod::OwnSetupDetected
-        || (item.InstallType == InstallMethod::OwnSetupPolled && item.DirDetect == FolderDetection::UninstallerProgramFolder)) {
-        switch (item.DirDetect) {
-        case FolderDetection::UninstallerFolder:
-            item.GameDir = shell::UninstallDirOf(item.UnInstallName);
-            break;
-        case FolderDetection::MachineRegistryValue:
-        case FolderDetection::UserRegistryValue: {
-            auto root = item.DirDetect == FolderDetection::MachineRegistryValue ? platform::HKEY_LOCAL_MACHINE : platform::HKEY_CURRENT_USER;
-            item.GameDir = tree.ProgramDirOf(ReadRegistryString(root, "\\SOFTWARE\\" + item.RegKey, item.RegName));
-            break;
-        }
-        case FolderDetection::StartMenuShortcut:
-        case FolderDetection::DesktopShortcut: {
-            std::string folder;
-            std::string shortcut;
-            if (item.DirDetect == FolderDetection::StartMenuShortcut) {
-                folder = StartMenuShortcutFolder(item.Param, shortcut);
-                // This title's shortcut starts in a subfolder of the game's folder.
-                if (item.Name == "BATTLEZONE")
-                    folder = shell::GetParentDir(folder);
-            } else {
-                shortcut = m_context.DesktopDir + item.Param;
-                if (!platform::FileExists(shortcut))
-                    shortcut = m_context.CommonDesktopDir + item.Param;
-                folder = ShortcutFolder(shortcut, false);
-            }
-            // A folder no state file can hold (a line break or a NUL inside) is the shortcut's
-            // fault, not the state file's: say which shortcut of which item, and go on without it.
-            if (folder.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
-                ShowError("The shortcut " + shortcut + " of \"" + item.Name + "\" names a folder that cannot be recorded.");
-                folder.clear();
-            }
-            item.GameDir = folder;
-            if (item.GameDir.empty())
-                item.GameDir = RecordedGameDir(item);
-            else
-                m_context.StateIni->WriteString(m_context.StateSection(), item.Name, item.GameDir);
-            break;
-        }
-        case FolderDetection::RecordedFolder:
-        case FolderDetection::DiskSearch:
-            item.GameDir = RecordedGameDir(item);
-            break;
-        case FolderDetection::IniFileValue: {
-            auto parts = shell::SplitList(item.Param);
-            auto part = [&](size_t i) { return i < parts.size() ? parts[i] : std::string(); };
-            std::string file = part(0);
-            if (UpperCase(file).find(".INI") == std::string::npos)
-                file += ".INI";
-            item.GameDir = TIniFile(file).ReadString(part(1), part(2), "");
-            break;
-        }
-        case FolderDetection::UninstallerProgramFolder:
-            // This title registers its uninstaller under its name with a trailing blank, once.
-            if (EqualsNoCase(item.Name, "SOF 2") && !item.RegUninstall.ends_with(' '))
-                item.RegUninstall += ' ';
-            if (item.UnInstallName.empty())
-                item.UnInstallName = UninstallStringOf(item.RegUninstall);
-            item.GameDir = tree.ProgramDirOf(item.UnInstallName);
-            break;
-        default:
-            break;
-        }
-    }
+void StatusCheck::AlwaysFromDisc(const TDemos& item, ItemStatus& found)
+{
+    found.CanRun = 1;
+    found.GameDir = item.InstallDir;
+    found.NeedsInstall = 0;
+    found.Installed = 0;
+}
 
-    if (!item.GameDir.empty() && item.GameDir.back() == '\\')
-        item.GameDir.pop_back();
+void StatusCheck::RecordedFolder(const TDemos& item, ItemStatus& found)
+{
+    found.GameDir = RecordedGameDir(item);
+}
 
-    if (item.InstallType == InstallMethod::RunsFromDisc || item.InstallType == InstallMethod::AlwaysFromDisc)
+void StatusCheck::OwnSetupPolled(const TDemos& item, ItemStatus& found)
+{
+    found.UnInstallName = UninstallStringOf(item.RegUninstall);
+    if (item.DirDetect == FolderDetection::ByInstallMethod)
+        found.GameDir = shell::UninstallDirOf(found.UnInstallName);
+    if (StartsWithStar(item.Uninstall))
+        found.UnInstallName.clear();
+    if (!item.Param.empty() && !platform::FileExists(found.GameDir + item.Param))
+        found.GameDir.clear();
+}
+
+void StatusCheck::OwnSetupDetected(const TDemos& item, ItemStatus& found)
+{
+    if (found.UnInstallName.empty())
+        found.UnInstallName = UninstallStringOf(item.RegUninstall);
+    else if (StartsWithStar(item.Uninstall))
+        found.UnInstallName.clear();
+}
+
+void StatusCheck::SierraSetup(const TDemos&, ItemStatus& found)
+{
+    std::string sierraIni = m_context.WindowsDir + "sierra.ini";
+    if (!platform::FileExists(sierraIni))
         return;
+    found.GameDir = shell::PostFixDir(TIniFile(sierraIni).ReadString("Sierra", "SierraDir", ""));
+    bool onDisc = !found.GameDir.empty() && !m_context.DiscDrive.empty()
+        && platform::UpperChar(found.GameDir[0]) == platform::UpperChar(m_context.DiscDrive[0]);
+    if (!m_fileTree.DirExists(found.GameDir) || onDisc)
+        found.GameDir.clear();
+}
 
-    std::string gameEntry;
-    if (TestGame(item, gameEntry)) {
-        item.CanRun = 1;
-        item.Installed = 1;
-        item.NeedsInstall = 0;
-        bool listed = item.GameName.find(':') != std::string::npos && item.GameName.find(';') == std::string::npos;
-        std::string entry = listed ? gameEntry : item.GameName;
-        std::string discNumber = item.CD >= 10 ? std::to_string(item.CD) : std::string();
-        WriteFoundState(item, item.GameDir, entry + "," + item.RegUninstall + "," + item.Uninstall + "," + discNumber);
-        if (!item.UnInstallName.empty())
-            m_context.StateIni->WriteString(m_context.StateSection(), item.Name + "__", item.UnInstallName);
+void StatusCheck::OwnSetupProgramFolder(const TDemos& item, ItemStatus& found)
+{
+    UninstallerProgramFolder(item, found);
+    if (StartsWithStar(item.Uninstall))
+        found.UnInstallName.clear();
+}
+
+void StatusCheck::UninstallerFolder(const TDemos&, ItemStatus& found)
+{
+    found.GameDir = shell::UninstallDirOf(found.UnInstallName);
+}
+
+void StatusCheck::RegistryValue(const TDemos& item, ItemStatus& found)
+{
+    auto root = item.DirDetect == FolderDetection::MachineRegistryValue ? platform::HKEY_LOCAL_MACHINE : platform::HKEY_CURRENT_USER;
+    found.GameDir = m_fileTree.ProgramDirOf(ReadRegistryString(root, "\\SOFTWARE\\" + item.RegKey, item.RegName));
+}
+
+// A found folder is recorded at once; without a shortcut the recorded folder stands.
+void StatusCheck::Shortcut(const TDemos& item, ItemStatus& found)
+{
+    std::string folder;
+    std::string shortcut;
+    if (item.DirDetect == FolderDetection::StartMenuShortcut) {
+        folder = StartMenuShortcutFolder(item.Param, shortcut);
+        if (item.ShortcutInSubfolder)
+            folder = shell::GetParentDir(folder);
     } else {
-        item.NeedsInstall = 1;
-        item.CanRun = 0;
-        item.Installed = 0;
-        DeleteState(item);
+        shortcut = m_context.DesktopDir + item.Param;
+        if (!platform::FileExists(shortcut))
+            shortcut = m_context.CommonDesktopDir + item.Param;
+        folder = ShortcutFolder(shortcut, false);
     }
+    // A folder no state file can hold (a line break or a NUL inside) is the shortcut's fault,
+    // not the state file's: say which shortcut of which item, and go on without it.
+    if (folder.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
+        ShowError("The shortcut " + shortcut + " of \"" + item.Name + "\" names a folder that cannot be recorded.");
+        folder.clear();
+    }
+    if (folder.empty()) {
+        found.GameDir = RecordedGameDir(item);
+        return;
+    }
+    found.GameDir = folder;
+    Records().WriteFolder(item.Name, folder);
+}
+
+void StatusCheck::IniFileValue(const TDemos& item, ItemStatus& found)
+{
+    auto parts = shell::SplitList(item.Param);
+    auto part = [&](size_t i) { return i < parts.size() ? parts[i] : std::string(); };
+    std::string file = part(0);
+    if (UpperCase(file).find(".INI") == std::string::npos)
+        file += ".INI";
+    found.GameDir = TIniFile(file).ReadString(part(1), part(2), "");
+}
+
+void StatusCheck::UninstallerProgramFolder(const TDemos& item, ItemStatus& found)
+{
+    if (found.UnInstallName.empty())
+        found.UnInstallName = UninstallStringOf(item.RegUninstall);
+    found.GameDir = m_fileTree.ProgramDirOf(found.UnInstallName);
+}
+
+// A game found in its folder is recorded; one not found loses its records.
+void StatusCheck::RecordTest(const TDemos& item, ItemStatus& found)
+{
+    std::string gameEntry;
+    if (!TestGame(found.GameDir, item.GameName, gameEntry)) {
+        found.NeedsInstall = 1;
+        found.CanRun = 0;
+        found.Installed = 0;
+        Records().Delete(item.Name);
+        return;
+    }
+    found.CanRun = 1;
+    found.Installed = 1;
+    found.NeedsInstall = 0;
+    bool listed = item.GameName.find(':') != std::string::npos && item.GameName.find(';') == std::string::npos;
+    std::string entry = listed ? gameEntry : item.GameName;
+    std::string discNumber = item.CD >= 10 ? std::to_string(item.CD) : std::string();
+    Records().WriteFound(item.Name, found.GameDir, entry + "," + item.RegUninstall + "," + item.Uninstall + "," + discNumber,
+        found.UnInstallName);
+}
+
+ItemStatus StatusCheck::Check(const TDemos& item)
+{
+    ItemStatus found = ItemStatus::Of(item);
+    if (item.UnInstallName.starts_with("?I"))
+        found.UnInstallName = platform::GetFullPathName(item.InstallDir + "\\" + item.UnInstallName.substr(2));
+    else if (item.UnInstallName.starts_with("?W"))
+        found.UnInstallName = platform::GetFullPathName(m_context.WindowsDir + item.UnInstallName.substr(2));
+
+    auto method = std::ranges::find(kMethods, item.InstallType, &MethodRule::method);
+    bool listed = method != std::end(kMethods);
+    if (listed)
+        (this->*method->find)(item, found);
+    bool detects = listed
+        && (method->detects == Detects::Always
+            || (method->detects == Detects::ProgramFolderOnly && item.DirDetect == FolderDetection::UninstallerProgramFolder));
+    if (detects) {
+        auto detection = std::ranges::find(kDetections, item.DirDetect, &DetectionRule::detection);
+        if (detection != std::end(kDetections))
+            (this->*detection->find)(item, found);
+    }
+
+    if (!found.GameDir.empty() && found.GameDir.back() == '\\')
+        found.GameDir.pop_back();
+    if (!(listed && method->fromDisc))
+        RecordTest(item, found);
+    return found;
 }

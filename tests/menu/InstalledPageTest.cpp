@@ -21,7 +21,11 @@ protected:
         MenuFixture::TearDown();
     }
 
-    void Fill() { InstalledPageModel(context).Fill(list, count); }
+    void Fill()
+    {
+        InstalledPageModel(context).Fill(list);
+        count = list.Count();
+    }
 
     std::vector<std::string> Names() const
     {
@@ -32,7 +36,7 @@ protected:
     }
 
     MenuContext context;
-    OneBasedArray<TDemos, 50> list;
+    BoundedList<TDemos, 50> list;
     int32_t count = 0;
 };
 
@@ -129,4 +133,14 @@ TEST_F(InstalledPage, HoldsAtMostFortyEightAndForgetsTheRest)
     EXPECT_EQ(list[1].Name, "");
 }
 
+}
+
+// A hand-edited state file may repeat a disc's section or a record; the game shows once.
+TEST_F(InstalledPage, RepeatedSectionsAndRecordsShowOnce)
+{
+    WriteDriveC("Hry/Alfa/alfa.exe", "x");
+    WriteDriveC("windows/torva.ini", "[CD0206]\r\nALFA=C:\\Hry\\Alfa\r\nALFA_=alfa.exe,,,\r\nalfa=C:\\Jinde\r\n"
+                                     "[cd0206]\r\nALFA=C:\\Hry\\Alfa\r\n");
+    Fill();
+    EXPECT_EQ(Names(), (std::vector<std::string> { "ALFA" }));
 }

@@ -1,5 +1,6 @@
 #include "MenuFixture.h"
 
+#include "menu/DiscCatalogue.h"
 #include "menu/StatusCheck.h"
 
 #include "platform/files/Files.h"
@@ -260,4 +261,101 @@ TEST_F(StatusCheckTest, UninstallPrefixesExpandOnce)
     windows.UnInstallName = "?Wuninst.exe -x";
     status->CheckDemo(windows);
     EXPECT_EQ(windows.UnInstallName, "C:\\WINDOWS\\uninst.exe -x");
+}
+
+// Two setups register their uninstaller under the title with a trailing blank, which their
+// catalogue entries leave out, and one title's shortcut starts in a subfolder of the game's; every
+// start checks each item twice, and both checks find the game.
+TEST_F(StatusCheckTest, TitlesTheCatalogueMisdescribesStayInstalledOnEveryCheck)
+{
+    const std::string polled = "C:\\WINDOWS\\uninst.exe -f\"C:\\Hry\\S\\DeIsL1.isu\"";
+    RegisterUninstall("Starships Unlim. ", polled);
+    RegisterUninstall("SOF 2 ", "C:\\Hry\\F\\uninst.exe");
+    WriteShortcut(context.ProgramsDir + "Bz.lnk", "C:\\Hry\\B\\bin\\bz.exe", "C:\\Hry\\B\\bin\\");
+    for (const char* file : { "Hry/S/ss.exe", "Hry/F/sof2.exe", "Hry/F/uninst.exe", "Hry/B/bz.exe" })
+        WriteDriveC(file, "x");
+    WriteDiscFile("Torva/torvaxp.ini",
+        "[Main]\r\nCD=0206\r\nDemos=3\r\n"
+        "[Demo1]\r\nName=Starships Unlim.\r\nInstallType=4\r\nRegUninstall=Starships Unlim.\r\nGamename=ss.exe\r\n"
+        "[Demo2]\r\nName=SOF 2\r\nInstallType=7\r\nRegUninstall=SOF 2\r\nGamename=sof2.exe\r\n"
+        "[Demo3]\r\nName=Battlezone\r\nInstallType=5\r\nDirDetect=3\r\nShortCut=Bz.lnk\r\nGamename=bz.exe\r\n");
+    context.DataDir = Drive() + "\\TORVA\\";
+    DiscCatalogue catalogue(context);
+    ASSERT_FALSE(catalogue.Load().has_value());
+    const std::vector<std::string> expected[] = {
+        { "C:\\Hry\\S", "ss.exe,Starships Unlim. ,,", polled },
+        { "C:\\Hry\\F", "sof2.exe,SOF 2 ,,", "C:\\Hry\\F\\uninst.exe" },
+        { "C:\\Hry\\B", "bz.exe,,,", "<none>" },
+    };
+    for (int n : { 1, 2, 3 }) {
+        for (int check : { 1, 2 }) {
+            SCOPED_TRACE(catalogue.Demos[n].Name + " check " + std::to_string(check));
+            status->CheckDemo(catalogue.Demos[n]);
+            EXPECT_EQ(catalogue.Demos[n].Installed, 1);
+            EXPECT_EQ(Records(catalogue.Demos[n].Name), expected[n - 1]);
+        }
+    }
+}
+
+// A status check is idempotent: for every install method and folder detection, on machines
+// where the game is found, where only stale records remain, and where the marks lead to a
+// folder without the game, a second check finds what the first found and writes nothing new.
+TEST_F(StatusCheckTest, CheckingTwiceEqualsCheckingOnce)
+{
+    auto markEverything = [&] {
+        RegisterUninstall("Hra", "C:\\WINDOWS\\uninst.exe -f\"C:\\Hry\\Hra\\DeIsL1.isu\"");
+        WriteDriveC("WINDOWS/uninst.exe", "x");
+        WriteRegistry(platform::HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Firma\\Y", "Path", "C:\\Hry\\Hra\\hra.exe");
+        WriteRegistry(platform::HKEY_CURRENT_USER, "\\SOFTWARE\\Firma\\Y", "Path", "C:\\Hry\\Hra\\hra.exe");
+        WriteShortcut(context.ProgramsDir + "Hra.lnk", "C:\\Hry\\Hra\\hra.exe", "C:\\Hry\\Hra\\");
+        WriteShortcut(context.CommonDesktopDir + "Hra.lnk", "C:\\Hry\\Hra\\hra.exe", "");
+        WriteDriveC("windows/HRA.INI", "[Main]\r\nDir=C:\\Hry\\Hra\r\n");
+        WriteDriveC("windows/sierra.ini", "[Sierra]\r\nSierraDir=C:\\Hry\\Hra\r\n");
+        WriteDriveC("Hry/Hra/save.dat", "x");
+    };
+    struct Machine {
+        const char* name;
+        bool marks;
+        bool game;
+        bool records;
+    };
+    const Machine machines[] = {
+        { "found", true, true, false },
+        { "stale records", false, false, true },
+        { "game gone", true, false, true },
+    };
+    // Every method with no detection of its own, and every detection after the two methods
+    // that run one.
+    std::vector<std::pair<int32_t, int32_t>> pairs;
+    for (int32_t method : { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 20 })
+        pairs.emplace_back(method, 0);
+    for (int32_t detection = 1; detection <= 10; ++detection) {
+        pairs.emplace_back(4, detection);
+        pairs.emplace_back(5, detection);
+    }
+    const std::string stateFile = TIniFile("torva.ini").FileName();
+    for (const Machine& machine : machines) {
+        if (machine.marks)
+            markEverything();
+        if (machine.game)
+            WriteDriveC("Hry/Hra/hra.exe", "x");
+        for (auto [method, detection] : pairs) {
+            SCOPED_TRACE(std::string(machine.name) + " " + std::to_string(method) + "/" + std::to_string(detection));
+            TIniFile("torva.ini").EraseSection("CD0206");
+            if (machine.records)
+                WriteRecords("CD0206", "HRA", "C:\\Hry\\Hra", "hra.exe,Hra,DG,", "uninst");
+            TDemos item = Hra(method, detection);
+            item.RegKey = "Firma\\Y";
+            item.RegName = "Path";
+            item.Param = detection == 3 || detection == 7 ? "Hra.lnk" : detection == 6 ? "hra,Main,Dir"
+                                                                                       : "";
+            if (method == 0)
+                item.Param = "C:\\Hry\\Hra\\save.dat";
+            ItemStatus once = status->Check(item);
+            once.ApplyTo(item);
+            auto stateOnce = platform::ReadWholeFile(stateFile);
+            EXPECT_EQ(status->Check(item), once);
+            EXPECT_EQ(platform::ReadWholeFile(stateFile), stateOnce);
+        }
+    }
 }
