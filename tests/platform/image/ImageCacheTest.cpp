@@ -166,6 +166,8 @@ TEST_F(ImageCacheTest, AFailedWriteSaysWhy)
         { "ro", platform::WriteFault::ReadOnly },
         { "size=96k", platform::WriteFault::Full },
         { "nr_inodes=6", platform::WriteFault::NoInodes },
+        // Room for the unpacked tree and its locks, none for the entry's record.
+        { "nr_inodes=13", platform::WriteFault::NoInodes },
     };
     auto image = platform::DiscImage::Open(MakeIso("joliet"));
     std::filesystem::path mount = root / "mnt";
@@ -181,6 +183,7 @@ TEST_F(ImageCacheTest, AFailedWriteSaysWhy)
             EXPECT_EQ(error.Fault(), test.fault) << test.options << ": " << error.what();
             EXPECT_EQ(error.File().string().rfind((mount / "cache").string(), 0), 0u) << error.File();
         }
+        EXPECT_EQ(ImageCache(mount / "cache").List().size(), 0u) << test.options << ": an entry without its folder";
         std::system(("umount '" + mount.string() + "'").c_str());
     }
 }
