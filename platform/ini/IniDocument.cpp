@@ -65,11 +65,11 @@ void IniDocument::Reindex()
         if (trimmed.empty() || trimmed.front() == ';')
             continue;
         if (trimmed.front() == '[') {
+            // A header without its closing bracket names a section all the same, up to the
+            // line's end.
             size_t close = trimmed.find(']');
-            if (close == std::string_view::npos)
-                continue;
             line.kind = LineKind::Section;
-            line.name = std::string(TrimName(trimmed.substr(1, close - 1)));
+            line.name = std::string(TrimName(trimmed.substr(1, close == std::string_view::npos ? close : close - 1)));
             if (current)
                 current->endLine = i;
             std::string folded = FoldName(line.name);
@@ -95,9 +95,8 @@ void IniDocument::Reindex()
         line.value = std::string(TrimBlanks(trimmed.substr(equals + 1)));
         if (!current || inShadowedSection)
             continue;
-        auto [it, inserted] = current->keyIndex.emplace(FoldName(key), i);
-        if (inserted)
-            current->entryLines.push_back(i);
+        current->keyIndex.emplace(FoldName(key), i);
+        current->entryLines.push_back(i);
     }
     if (current)
         current->endLine = m_lines.size();
@@ -128,9 +127,10 @@ bool IniDocument::HasSection(std::string_view section) const
 std::vector<std::string> IniDocument::SectionNames() const
 {
     std::vector<std::string> names;
-    names.reserve(m_sections.size());
-    for (const Section& section : m_sections)
-        names.push_back(section.name);
+    for (const Line& line : m_lines) {
+        if (line.kind == LineKind::Section)
+            names.push_back(line.name);
+    }
     return names;
 }
 

@@ -19,8 +19,8 @@ inline constexpr size_t kMaxProfileValueLength = 2047;
 class IniDocument {
 public:
     IniDocument() = default;
-    // Reads as far as the text makes sense: junk lines, unterminated headers and lines without
-    // "=" never stop the parse, and all of them are kept for writing back.
+    // Reads as far as the text makes sense: junk lines and lines without "=" never stop the
+    // parse, and all of them are kept for writing back.
     static IniDocument Parse(std::string_view text);
 
     // Value of a key of the first section of that name (first occurrence of the key), with
@@ -29,11 +29,14 @@ public:
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
     bool HasSection(std::string_view section) const;
 
-    // Section names in file order, each once (first spelling).
+    // Section names in file order, a repeated section as often as its header appears (only
+    // the first is ever read).
     std::vector<std::string> SectionNames() const;
-    // Key names of the first section of that name, in file order, each once.
+    // Key names of the first section of that name, in file order, a repeated key as often as
+    // it appears.
     std::vector<std::string> KeyNames(std::string_view section) const;
-    // Key and value pairs of the section, as KeyNames and Value would give them.
+    // Key and value pairs of the section, one for each name KeyNames gives, each with the value
+    // of its own line.
     std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
 
     // Edits. Names and values holding CR, LF or NUL, keys holding "=" and section names holding
@@ -68,8 +71,8 @@ private:
         std::string name;
         size_t headerLine = 0;
         size_t endLine = 0;                               // one past its last line
-        std::vector<size_t> entryLines;                   // first occurrence per key, file order
-        std::unordered_map<std::string, size_t> keyIndex; // folded key -> line
+        std::vector<size_t> entryLines;                   // every entry, file order
+        std::unordered_map<std::string, size_t> keyIndex; // folded key -> its first line
     };
 
     void Reindex();

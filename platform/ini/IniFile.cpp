@@ -23,7 +23,7 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 {
     auto host = ProfileHostPath(fileName);
     if (!host) {
-        std::string result(defaultValue);
+        std::string result = DefaultProfileString(defaultValue);
         if (result.size() > kMaxProfileValueLength)
             result.resize(kMaxProfileValueLength);
         return result;

@@ -90,11 +90,17 @@ std::shared_ptr<const IniDocument> LoadProfile(const fs::path& file)
     return document ? document : EmptyDocument();
 }
 
+std::string DefaultProfileString(std::string_view defaultValue)
+{
+    size_t end = defaultValue.find_last_not_of(' ');
+    return std::string(defaultValue.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
 std::string ProfileString(const IniDocument& document, std::string_view section, std::string_view key,
     std::string_view defaultValue)
 {
     std::optional<std::string> value = document.Value(section, key);
-    std::string result = value ? std::move(*value) : std::string(defaultValue);
+    std::string result = value ? std::move(*value) : DefaultProfileString(defaultValue);
     if (result.size() > kMaxProfileValueLength)
         result.resize(kMaxProfileValueLength);
     return result;

@@ -22,6 +22,8 @@ std::shared_ptr<const IniDocument> LoadProfile(const std::filesystem::path& file
 // The same, but nothing when the file is missing or not a regular file.
 std::shared_ptr<const IniDocument> LoadExistingProfile(const std::filesystem::path& file);
 
+// The default as a read returns it: without its trailing blanks (leading ones and tabs stay).
+std::string DefaultProfileString(std::string_view defaultValue);
 // GetPrivateProfileStringA for one key: the value cut at kMaxProfileValueLength, or the
 // default when the key is missing.
 std::string ReadProfileString(const std::filesystem::path& file, std::string_view section,

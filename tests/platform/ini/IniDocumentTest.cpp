@@ -31,7 +31,7 @@ const std::string kSample =
     "[  Demo1  ]trailing junk\r\n"
     "name=R&&D\n"
     "[Unterminated\r\n"
-    "after=still demo1\r\n"
+    "after=after a header without its bracket\r\n"
     "nul=ab\0cd\r\n"
     "[Last]\r\n"
     "k=no line break at the end"s;
@@ -62,8 +62,8 @@ TEST(IniDocumentTest, ReadsAsTheProfileFunctionsDo)
         { "Main", "Shadowed", std::nullopt },
         { "Main", "orphan", std::nullopt },
         { "Demo1", "NAME", "R&&D" },
-        { "Demo1", "after", "still demo1" },
-        { "Demo1", "nul", "ab" },
+        { "Unterminated", "after", "after a header without its bracket" },
+        { "Unterminated", "nul", "ab" },
         { "Last", "k", "no line break at the end" },
         { "Missing", "k", std::nullopt },
     };
@@ -71,16 +71,18 @@ TEST(IniDocumentTest, ReadsAsTheProfileFunctionsDo)
         EXPECT_EQ(document.Value(c.section, c.key), c.expected) << "[" << c.section << "] " << c.key;
 }
 
-TEST(IniDocumentTest, NamesInFileOrderOnce)
+// A repeated section or key is listed as often as it appears, though only its first is read.
+TEST(IniDocumentTest, NamesInFileOrderAsOftenAsTheyAppear)
 {
     IniDocument document = IniDocument::Parse(kSample);
-    EXPECT_EQ(document.SectionNames(), (std::vector<std::string> { "Main", "Demo1", "Last" }));
+    EXPECT_EQ(document.SectionNames(), (std::vector<std::string> { "Main", "main", "Demo1", "Unterminated", "Last" }));
     EXPECT_EQ(document.KeyNames("main"),
-        (std::vector<std::string> { "Demos", "Name", "Single", "Mixed", "Lone", "Empty", "dup", "a", "P\xF8"
-                                                                                                     "ehled" }));
-    auto entries = document.Entries("Demo1");
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0], (std::pair<std::string, std::string> { "name", "R&&D" }));
+        (std::vector<std::string> { "Demos", "Name", "Single", "Mixed", "Lone", "Empty", "dup", "DUP", "a", "P\xF8"
+                                                                                                            "ehled" }));
+    auto entries = document.Entries("Main");
+    ASSERT_EQ(entries.size(), 10u);
+    EXPECT_EQ(entries[6], (std::pair<std::string, std::string> { "dup", "first" }));
+    EXPECT_EQ(entries[7], (std::pair<std::string, std::string> { "DUP", "second" }));
     EXPECT_TRUE(document.KeyNames("Nowhere").empty());
 }
 
@@ -104,6 +106,7 @@ TEST(IniDocumentTest, ReadsMalformedFilesAsWindowsDoes)
         { crOnly, "section2", "name1", std::nullopt },
         { oddNames, "", "key", "val_e_section" },
         { oddNames, "t", "key", std::nullopt },
+        { "[section1\r\nname1=val1\r\n", "section1", "name1", "val1" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(IniDocument::Parse(c.text).Value(c.section, c.key), c.expected) << c.text << " [" << c.section << "] " << c.key;

@@ -27,6 +27,8 @@ protected:
 TEST_F(ProfileFileTest, MissingFileReadsAsDefaults)
 {
     EXPECT_EQ(ReadProfileString(file, "Main", "Enhanced", "dflt"), "dflt");
+    EXPECT_EQ(ReadProfileString(file, "Main", "Enhanced", "  one two  "), "  one two") << "trailing blanks go";
+    EXPECT_EQ(ReadProfileString(file, "Main", "Enhanced", "x\t"), "x\t") << "a tab is no blank";
     EXPECT_EQ(ReadProfileInt(file, "Main", "Enhanced", 1), 1);
     EXPECT_TRUE(ReadProfileSectionNames(file).empty());
     EXPECT_TRUE(WriteProfileString(file, "Main", "Gone", std::nullopt));
