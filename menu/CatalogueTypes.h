@@ -177,3 +177,24 @@ private:
     }
     std::array<T, Capacity> m_items {};
 };
+
+// A list numbered from 1 with a fixed capacity that holds its own count. Entries above the count
+// keep what they held: a reload overwrites in place.
+template <typename T, int Capacity>
+class BoundedList {
+public:
+    static constexpr int capacity = Capacity;
+
+    T& operator[](int index) { return m_items[index]; }
+    const T& operator[](int index) const { return m_items[index]; }
+    int32_t Count() const { return m_count; }
+    // The count, cut to what the list holds.
+    void SetCount(int32_t count) { m_count = count < 0 ? 0 : count > Capacity ? Capacity
+                                                                              : count; }
+    // Entry n when it lies within the count; else nullptr.
+    T* Find(int32_t n) { return n >= 1 && n <= m_count ? &m_items[n] : nullptr; }
+
+private:
+    OneBasedArray<T, Capacity> m_items;
+    int32_t m_count = 0;
+};

@@ -1,4 +1,4 @@
-// Reading the disc's catalogue into the arrays.
+// Reading the disc's catalogue into its lists: a table of fields for each kind of section.
 
 #include "menu/DiscCatalogue.h"
 
@@ -9,6 +9,7 @@
 #include "shell/PathText.h"
 
 #include <algorithm>
+#include <span>
 
 using platform::EqualsNoCase;
 using platform::UpperCase;
@@ -23,17 +24,6 @@ namespace {
 std::string AmpUpper(const std::string& text)
 {
     return UpperCaseCp1250(DoubleAmpersands(text));
-}
-
-std::string Section(const char* prefix, int32_t n)
-{
-    return prefix + std::to_string(n);
-}
-
-template <typename Array>
-TDemos* Entry(Array& items, int32_t count, int32_t n)
-{
-    return n >= 1 && n <= count && n <= Array::capacity ? &items[n] : nullptr;
 }
 
 // Mends the entries of titles whose catalogue does not name what their setup registers. It runs
@@ -52,6 +42,185 @@ void MendTitle(TDemos& item)
     // no other way to find it.
     if (item.Name == "BATTLEZONE")
         item.ShortcutInSubfolder = true;
+}
+
+// How a text is taken from the catalogue.
+enum class Form : uint8_t {
+    AsWritten,
+    Ampersands, // lone ampersands doubled, so that a label shows them
+    ShownName,  // as AmpUpper makes it
+    UpperCase,  // every letter upper-cased, the accented ones too
+    UpperAscii, // a to z upper-cased only
+    OnDisc,     // a folder on the disc: the drive, the kind's folder, then the value
+};
+
+template <typename Item>
+struct TextField {
+    const char* key; // null for the edition's own description, "Describe" and its number
+    std::string Item::*field;
+    Form form = Form::AsWritten;
+};
+
+template <typename Item>
+struct NumberField {
+    const char* key;
+    int32_t defaultValue;
+    void (*store)(Item& item, int32_t value);
+};
+
+// The fields one kind of section holds, and the folder on the disc its InstallDir is under.
+template <typename Item>
+struct SectionFields {
+    std::span<const TextField<Item>> texts;
+    std::span<const NumberField<Item>> numbers;
+    const char* folder = "";
+};
+
+using D = TDemos;
+constexpr NumberField<TDemos> kInstallType { "InstallType", 0, [](TDemos& item, int32_t value) { item.InstallType = static_cast<InstallMethod>(value); } };
+constexpr NumberField<TDemos> kDirDetect { "DirDetect", 0, [](TDemos& item, int32_t value) { item.DirDetect = static_cast<FolderDetection>(value); } };
+constexpr NumberField<TDemos> kFlags { "Flags", 0, [](TDemos& item, int32_t value) { item.Flags = value; } };
+constexpr NumberField<TDemos> kDiscNumber { "CD", 1, [](TDemos& item, int32_t value) { item.CD = static_cast<uint8_t>(value); } };
+
+// Demos and the second demo list; full games lack the date and the registry value.
+constexpr TextField<TDemos> kDemoTexts[] = {
+    { "Name", &D::Name, Form::ShownName },
+    { "FullName", &D::FullName, Form::ShownName },
+    { "Firm", &D::Firm, Form::ShownName },
+    { nullptr, &D::Describe, Form::Ampersands },
+    { "Describe0", &D::Describe0, Form::Ampersands },
+    { "Techinfo", &D::TechInfo, Form::Ampersands },
+    { "InstallDir", &D::InstallDir, Form::OnDisc },
+    { "InstallName", &D::InstallName },
+    { "SetupName", &D::SetupName },
+    { "Gamename", &D::GameName },
+    { "Readmename", &D::ReadmeName },
+    { "Web", &D::Web },
+    { "Picture", &D::Picture },
+    { "RegUninstall", &D::RegUninstall },
+    { "UnInstallName", &D::UnInstallName },
+    { "Uninstall", &D::Uninstall },
+    { "Date", &D::Date },
+    { "RegKey", &D::RegKey },
+    { "RegName", &D::RegName },
+};
+constexpr NumberField<TDemos> kDemoNumbers[] = { kInstallType, kDirDetect, kFlags, kDiscNumber };
+constexpr SectionFields<TDemos> kDemoFields { kDemoTexts, kDemoNumbers, "\\DEMOS\\" };
+constexpr SectionFields<TDemos> kFullFields { std::span(kDemoTexts).first(16), kDemoNumbers, "\\" };
+
+// Readers' contributions always carry the first edition's text.
+constexpr TextField<TDemos> kReaderTexts[] = {
+    { "Name", &D::Name, Form::ShownName },
+    { "Firm", &D::Firm, Form::ShownName },
+    { "Describe1", &D::Describe, Form::Ampersands },
+    { "InstallDir", &D::InstallDir, Form::OnDisc },
+    { "InstallName", &D::InstallName },
+    { "SetupName", &D::SetupName },
+    { "Gamename", &D::GameName },
+    { "Readmename", &D::ReadmeName },
+    { "RegUninstall", &D::RegUninstall },
+    { "Uninstall", &D::Uninstall },
+};
+constexpr NumberField<TDemos> kReaderNumbers[] = { kInstallType, kDirDetect };
+constexpr SectionFields<TDemos> kReaderFields { kReaderTexts, kReaderNumbers, "\\Readers\\" };
+
+// Shareware folders stay relative to the disc's Shareware folder.
+constexpr TextField<TDemos> kShareTexts[] = {
+    { "Name", &D::Name, Form::ShownName },
+    { "FullName", &D::FullName, Form::ShownName },
+    { nullptr, &D::Describe, Form::Ampersands },
+    { "Describe0", &D::Describe0, Form::Ampersands },
+    { "InstallDir", &D::InstallDir },
+    { "InstallName", &D::InstallName },
+    { "GameName", &D::GameName },
+    { "ReadmeName", &D::ReadmeName },
+};
+constexpr SectionFields<TDemos> kShareFields { kShareTexts, {} };
+
+constexpr TextField<TDemos> kDriverTexts[] = {
+    { "Name", &D::Name, Form::UpperCase },
+    { nullptr, &D::Describe, Form::Ampersands },
+    { "Describe0", &D::Describe0, Form::Ampersands },
+    { "TechInfo", &D::TechInfo },
+    { "InstallDir", &D::InstallDir, Form::OnDisc },
+    { "InstallName", &D::InstallName },
+    { "ReadmeName", &D::ReadmeName },
+};
+constexpr NumberField<TDemos> kDriverNumbers[] = { kInstallType, kDiscNumber };
+constexpr SectionFields<TDemos> kDriverFields { kDriverTexts, kDriverNumbers, "\\Drivers\\" };
+
+// Extras install with their own waited setup and need a 3D card unless they say otherwise.
+constexpr TextField<TDemos> kExtraTexts[] = {
+    { "Name", &D::Name, Form::ShownName },
+    { "FullName", &D::FullName, Form::ShownName },
+    { "Firm", &D::Firm, Form::ShownName },
+    { nullptr, &D::Describe, Form::Ampersands },
+    { "Describe0", &D::Describe0, Form::Ampersands },
+    { "TechInfo", &D::TechInfo, Form::Ampersands },
+    { "InstallDir", &D::InstallDir, Form::OnDisc },
+    { "InstallName", &D::InstallName },
+    { "GameName", &D::GameName, Form::UpperAscii },
+    { "ReadmeName", &D::ReadmeName },
+    { "Web", &D::Web },
+    { "Picture", &D::Picture },
+};
+constexpr NumberField<TDemos> kExtraNumbers[] = {
+    { "InstallType", 5, kInstallType.store },
+    { "Flags", 1, kFlags.store },
+    kDiscNumber,
+};
+constexpr SectionFields<TDemos> kExtraFields { kExtraTexts, kExtraNumbers, "\\" };
+
+constexpr TextField<TShot> kShotTexts[] = {
+    { "Name", &TShot::Name, Form::ShownName },
+    { "FullName", &TShot::FullName, Form::ShownName },
+    { "Firm", &TShot::Firm, Form::UpperCase },
+    { nullptr, &TShot::Describe, Form::Ampersands },
+    { "Describe0", &TShot::Describe0, Form::Ampersands },
+    { "Date", &TShot::Date },
+    { "Picture", &TShot::Picture },
+};
+constexpr SectionFields<TShot> kShotFields { kShotTexts, {} };
+
+// Films join the drive and the value directly, so their folders begin with a backslash.
+constexpr TextField<TMovies> kMovieTexts[] = {
+    { "Name", &TMovies::Name, Form::ShownName },
+    { "FullName", &TMovies::FullName, Form::ShownName },
+    { "Firm", &TMovies::Firm, Form::UpperCase },
+    { nullptr, &TMovies::Describe, Form::Ampersands },
+    { "Describe0", &TMovies::Describe0, Form::Ampersands },
+    { "TechInfo", &TMovies::TechInfo },
+    { "InstallDir", &TMovies::InstallDir, Form::OnDisc },
+    { "InstallName", &TMovies::InstallName },
+    { "GameName", &TMovies::GameName },
+    { "Date", &TMovies::Date },
+    { "Picture", &TMovies::Picture },
+};
+constexpr NumberField<TMovies> kMovieNumbers[] = {
+    { "InstallType", 0, [](TMovies& item, int32_t value) { item.InstallType = static_cast<uint8_t>(value); } },
+};
+constexpr SectionFields<TMovies> kMovieFields { kMovieTexts, kMovieNumbers, "" };
+
+// Reads the fields of one section into an item.
+template <typename Item>
+void ReadFields(const TIniFile& ini, const std::string& discDrive, int32_t edition, Item& item, const std::string& section,
+    const SectionFields<Item>& fields)
+{
+    const std::string describe = "Describe" + std::to_string(edition);
+    for (const TextField<Item>& text : fields.texts) {
+        std::string value = ini.ReadString(section, text.key ? text.key : describe.c_str(), "");
+        switch (text.form) {
+        case Form::AsWritten: break;
+        case Form::Ampersands: value = DoubleAmpersands(value); break;
+        case Form::ShownName: value = AmpUpper(value); break;
+        case Form::UpperCase: value = UpperCaseCp1250(value); break;
+        case Form::UpperAscii: value = UpperCase(value); break;
+        case Form::OnDisc: value = discDrive + fields.folder + value; break;
+        }
+        item.*text.field = std::move(value);
+    }
+    for (const NumberField<Item>& number : fields.numbers)
+        number.store(item, ini.ReadInteger(section, number.key, number.defaultValue));
 }
 
 // Update lists are at most this long: the list splitting counts positions in one byte.
@@ -84,37 +253,22 @@ int32_t DiscCatalogue::ReadCount(const char* key, int32_t capacity)
     return count;
 }
 
-// Demo, second demo list and full-game sections; `isFull` picks the full games' differences.
-void DiscCatalogue::ReadDemoSection(TDemos& item, const std::string& section, bool isFull)
+void DiscCatalogue::ReadDemoSection(TDemos& item, const std::string& section)
 {
-    item.Name = AmpUpper(Text(section, "Name"));
-    item.Title = item.Name;
-    item.FullName = AmpUpper(Text(section, "FullName"));
-    item.Firm = AmpUpper(Text(section, "Firm"));
-    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
-    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
-    item.TechInfo = DoubleAmpersands(Text(section, "Techinfo"));
-    item.InstallDir = m_context.DiscDrive + (isFull ? "\\" : "\\DEMOS\\") + Text(section, "InstallDir");
-    item.InstallName = Text(section, "InstallName");
-    item.SetupName = Text(section, "SetupName");
-    item.GameName = Text(section, "Gamename");
-    item.ReadmeName = Text(section, "Readmename");
-    item.Web = Text(section, "Web");
-    if (!isFull)
-        item.Date = Text(section, "Date");
-    item.Picture = Text(section, "Picture");
-    item.InstallType = static_cast<InstallMethod>(Number(section, "InstallType", 0));
-    item.DirDetect = static_cast<FolderDetection>(Number(section, "DirDetect", 0));
-    item.Flags = Number(section, "Flags", 0);
-    item.CD = static_cast<uint8_t>(Number(section, "CD", 1));
-    if (!isFull) {
-        item.RegKey = Text(section, "RegKey");
-        item.RegName = Text(section, "RegName");
-    }
-    item.RegUninstall = Text(section, "RegUninstall");
-    item.UnInstallName = Text(section, "UnInstallName");
-    item.Uninstall = Text(section, "Uninstall");
+    ReadDemoOrFullSection(item, section, false);
+}
 
+void DiscCatalogue::ReadFullSection(TDemos& item, const std::string& section)
+{
+    ReadDemoOrFullSection(item, section, true);
+}
+
+// Demo, second demo list and full-game sections; `isFull` picks the full games' differences.
+void DiscCatalogue::ReadDemoOrFullSection(TDemos& item, const std::string& section, bool isFull)
+{
+    item.Installed = 0;
+    ReadFields(*Ini, m_context.DiscDrive, Version, item, section, isFull ? kFullFields : kDemoFields);
+    item.Title = item.Name;
     switch (item.InstallType) {
     case InstallMethod::RunsFromDisc:
     case InstallMethod::OwnSetupPolled:
@@ -136,6 +290,7 @@ void DiscCatalogue::ReadDemoSection(TDemos& item, const std::string& section, bo
     }
     ReadDirDetectParam(item, section);
     MendTitle(item);
+    item.Describe4 = item.Describe;
 }
 
 // The key DirDetect names is read after the InstallType one and overwrites it.
@@ -155,104 +310,48 @@ void DiscCatalogue::ReadReaderSection(TDemos& item, const std::string& section)
 {
     item.Installed = 0;
     item.NeedsInstall = 1;
-    item.Name = AmpUpper(Text(section, "Name"));
-    item.Firm = AmpUpper(Text(section, "Firm"));
-    // Readers' contributions always carry the first edition's text.
-    item.Describe = DoubleAmpersands(Text(section, "Describe1"));
-    item.InstallDir = m_context.DiscDrive + "\\Readers\\" + Text(section, "InstallDir");
-    item.InstallName = Text(section, "InstallName");
-    item.SetupName = Text(section, "SetupName");
-    item.GameName = Text(section, "Gamename");
-    item.ReadmeName = Text(section, "Readmename");
-    item.InstallType = static_cast<InstallMethod>(Number(section, "InstallType", 0));
-    item.DirDetect = static_cast<FolderDetection>(Number(section, "DirDetect", 0));
-    item.RegUninstall = Text(section, "RegUninstall");
-    item.Uninstall = Text(section, "Uninstall");
+    ReadFields(*Ini, m_context.DiscDrive, Version, item, section, kReaderFields);
     if (item.InstallType == InstallMethod::MenuForcedFolder)
         item.Param = Text(section, "ForcedDir");
     ReadDirDetectParam(item, section);
     MendTitle(item);
+    item.Describe4 = item.Describe;
 }
 
 void DiscCatalogue::ReadShareSection(TDemos& item, const std::string& section)
 {
-    item.Name = AmpUpper(Text(section, "Name"));
-    item.FullName = AmpUpper(Text(section, "FullName"));
-    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
-    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
-    // Shareware folders stay relative to the disc's Shareware folder.
-    item.InstallDir = Text(section, "InstallDir");
-    item.InstallName = Text(section, "InstallName");
-    item.GameName = Text(section, "GameName");
-    item.ReadmeName = Text(section, "ReadmeName");
+    ReadFields(*Ini, m_context.DiscDrive, Version, item, section, kShareFields);
+    item.Describe4 = item.Describe;
 }
 
 void DiscCatalogue::ReadDriverSection(TDemos& item, const std::string& section)
 {
-    item.Name = UpperCaseCp1250(Text(section, "Name"));
-    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
-    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
-    item.TechInfo = Text(section, "TechInfo");
-    item.InstallDir = m_context.DiscDrive + "\\Drivers\\" + Text(section, "InstallDir");
-    item.InstallName = Text(section, "InstallName");
-    item.ReadmeName = Text(section, "ReadmeName");
-    item.InstallType = static_cast<InstallMethod>(Number(section, "InstallType", 0));
-    item.CD = static_cast<uint8_t>(Number(section, "CD", 1));
+    ReadFields(*Ini, m_context.DiscDrive, Version, item, section, kDriverFields);
     item.NeedsInstall = 1;
+    item.Describe4 = item.Describe;
 }
 
 void DiscCatalogue::ReadExtraSection(TDemos& item, const std::string& section)
 {
-    item.Name = AmpUpper(Text(section, "Name"));
-    item.FullName = AmpUpper(Text(section, "FullName"));
-    item.Firm = AmpUpper(Text(section, "Firm"));
-    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
-    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
-    item.TechInfo = DoubleAmpersands(Text(section, "TechInfo"));
-    item.InstallDir = m_context.DiscDrive + "\\" + Text(section, "InstallDir");
-    item.InstallName = Text(section, "InstallName");
-    item.GameName = UpperCase(Text(section, "GameName"));
-    item.ReadmeName = Text(section, "ReadmeName");
-    item.Web = Text(section, "Web");
-    item.Picture = Text(section, "Picture");
-    item.InstallType = static_cast<InstallMethod>(Number(section, "InstallType", 5));
-    item.Flags = Number(section, "Flags", 1);
-    item.CD = static_cast<uint8_t>(Number(section, "CD", 1));
+    ReadFields(*Ini, m_context.DiscDrive, Version, item, section, kExtraFields);
     item.NeedsInstall = 1;
+    item.Describe4 = item.Describe;
 }
 
 void DiscCatalogue::ReadShotSection(TShot& item, const std::string& section)
 {
-    item.Name = AmpUpper(Text(section, "Name"));
-    item.FullName = AmpUpper(Text(section, "FullName"));
-    item.Firm = UpperCaseCp1250(Text(section, "Firm"));
-    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
-    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
-    item.Date = Text(section, "Date");
-    item.Picture = Text(section, "Picture");
+    ReadFields(*Ini, m_context.DiscDrive, Version, item, section, kShotFields);
+    item.Describe4 = item.Describe;
 }
 
 void DiscCatalogue::ReadMovieSection(TMovies& item, const std::string& section)
 {
-    item.Name = AmpUpper(Text(section, "Name"));
-    item.FullName = AmpUpper(Text(section, "FullName"));
-    item.Firm = UpperCaseCp1250(Text(section, "Firm"));
-    item.Describe = DoubleAmpersands(Text(section, ("Describe" + std::to_string(Version)).c_str()));
-    item.Describe0 = DoubleAmpersands(Text(section, "Describe0"));
-    item.TechInfo = Text(section, "TechInfo");
-    // Films join the drive and the value directly, so their folders begin with a backslash.
-    item.InstallDir = m_context.DiscDrive + Text(section, "InstallDir");
-    item.InstallName = Text(section, "InstallName");
-    item.GameName = Text(section, "GameName");
-    item.Date = Text(section, "Date");
-    item.Picture = Text(section, "Picture");
-    item.InstallType = static_cast<uint8_t>(Number(section, "InstallType", 0));
+    ReadFields(*Ini, m_context.DiscDrive, Version, item, section, kMovieFields);
 }
 
 // An update is one list of up to five fields: name, subtitle, setup, readme, no-run flag.
-void DiscCatalogue::ReadUpdate(TUpdate& item, int32_t n)
+void DiscCatalogue::ReadUpdate(TUpdate& item, const std::string& key)
 {
-    std::string key = "Update" + std::to_string(n);
     std::string value = Text("Updates", key.c_str());
     if (value.empty())
         LoadWarnings.push_back("[Updates] " + key + " is missing or empty; the update has no name");
@@ -281,7 +380,24 @@ DiscCatalogue::DiscCatalogue(MenuContext& context)
 {
 }
 
-std::optional<std::string> DiscCatalogue::Load(const ItemCheck& check)
+// Sections are named by their kind's prefix and number; updates are keys of one [Updates]
+// section named the same way.
+template <typename Visit>
+void DiscCatalogue::ForEachList(Visit&& visit)
+{
+    visit(Demos, SectionKind { "Demos", "Demo" }, &DiscCatalogue::ReadDemoSection);
+    visit(Shareware, SectionKind { "Shareware", "Share" }, &DiscCatalogue::ReadShareSection);
+    visit(Updates, SectionKind { "Updates", "Update" }, &DiscCatalogue::ReadUpdate);
+    visit(Shots, SectionKind { "Shots", "Shot" }, &DiscCatalogue::ReadShotSection);
+    visit(Movies, SectionKind { "Movies", "Movie" }, &DiscCatalogue::ReadMovieSection);
+    visit(Readers, SectionKind { "Readers", "Reader" }, &DiscCatalogue::ReadReaderSection);
+    visit(Fulls, SectionKind { "Fulls", "Full" }, &DiscCatalogue::ReadFullSection);
+    visit(Drivers, SectionKind { "Drivers", "Driver" }, &DiscCatalogue::ReadDriverSection);
+    visit(Extra, SectionKind { "Extra", "Extra" }, &DiscCatalogue::ReadExtraSection);
+    visit(Extra2, SectionKind { "Extra2", "Extra2" }, &DiscCatalogue::ReadDemoSection);
+}
+
+std::optional<std::string> DiscCatalogue::Load()
 {
     std::string catalogueFile = m_context.DataDir + "torvaxp.ini";
     if (!platform::FileExists(catalogueFile))
@@ -293,107 +409,55 @@ std::optional<std::string> DiscCatalogue::Load(const ItemCheck& check)
     }
     Ini = std::make_unique<TIniFile>(catalogueFile);
     LoadWarnings.clear();
-    // The disc does not change under the loader: one look at each file serves every value.
+    // The disc does not change under the loader: one look at the file serves every value.
     TIniFile::ReadBatch catalogueBatch(*Ini);
-    TIniFile::ReadBatch stateBatch(*m_context.StateIni);
 
-    DemoCount = ReadCount("Demos", Demos.capacity);
-    ShareCount = ReadCount("Shareware", Shareware.capacity);
-    UpdateCount = ReadCount("Updates", Updates.capacity);
-    ShotCount = ReadCount("Shots", Shots.capacity);
-    MovieCount = ReadCount("Movies", Movies.capacity);
-    ReaderCount = ReadCount("Readers", Readers.capacity);
-    FullCount = ReadCount("Fulls", Fulls.capacity);
-    DriverCount = ReadCount("Drivers", Drivers.capacity);
-    ExtraCount = ReadCount("Extra", Extra.capacity);
-    Extra2Count = ReadCount("Extra2", Extra2.capacity);
+    ForEachList([&](auto& list, const SectionKind& kind, auto) { list.SetCount(ReadCount(kind.countKey, list.capacity)); });
 
     m_context.DiscId = Text("Main", "CD");
     DiscLabel = Text("Main", "CDLabel");
     // A stray line break inside the label cannot be stored on one line of the state file; the
-    // label ends there rather than the whole load failing on the refused write.
+    // label ends there.
     DiscLabel = DiscLabel.substr(0, DiscLabel.find_first_of("\r\n"));
-    if (!DiscLabel.empty())
-        m_context.StateIni->WriteString("Main", m_context.DiscId, DiscLabel);
-
     DebugMode = Number("Main", "Debug", 0) != 0;
     Version = Number("Main", "Version", 1);
     if (Version < 0 || Version > 6)
         Version = 1;
 
-    ReadItems(check);
+    ForEachList([&](auto& list, const SectionKind& kind, auto read) {
+        for (int32_t n = 1; n <= list.Count(); ++n)
+            (this->*read)(list[n], kind.prefix + std::to_string(n));
+    });
+    DropCzechDrivers();
     return std::nullopt;
 }
 
-void DiscCatalogue::ReadItems(const ItemCheck& check)
+// Czech drivers are dropped from every edition but the first; the rest close up.
+void DiscCatalogue::DropCzechDrivers()
 {
-    for (int32_t n = 1; n <= UpdateCount; ++n)
-        ReadUpdate(Updates[n], n);
-    for (int32_t n = 1; n <= ShareCount; ++n)
-        ReadShareSection(Shareware[n], Section("Share", n));
-
-    // Czech drivers are dropped from every edition but the first; the rest close up.
+    if (Version == 1)
+        return;
     int32_t kept = 0;
-    for (int32_t n = 1; n <= DriverCount; ++n) {
-        TDemos driver = Drivers[kept + 1];
-        ReadDriverSection(driver, Section("Driver", n));
-        if (UpperCase(driver.Name).find("CZ") != std::string::npos && Version != 1)
+    for (int32_t n = 1; n <= Drivers.Count(); ++n) {
+        if (UpperCase(Drivers[n].Name).find("CZ") != std::string::npos)
             continue;
-        Drivers[++kept] = std::move(driver);
+        if (++kept != n)
+            Drivers[kept] = std::move(Drivers[n]);
     }
-    DriverCount = kept;
-
-    for (int32_t n = 1; n <= ShotCount; ++n)
-        ReadShotSection(Shots[n], Section("Shot", n));
-    for (int32_t n = 1; n <= ExtraCount; ++n)
-        ReadExtraSection(Extra[n], Section("Extra", n));
-    for (int32_t n = 1; n <= MovieCount; ++n)
-        ReadMovieSection(Movies[n], Section("Movie", n));
-    for (int32_t n = 1; n <= ReaderCount; ++n) {
-        ReadReaderSection(Readers[n], Section("Reader", n));
-        if (check)
-            check(Readers[n]);
-    }
-    for (int32_t n = 1; n <= DemoCount; ++n) {
-        Demos[n].Installed = 0;
-        ReadDemoSection(Demos[n], Section("Demo", n), false);
-    }
-    for (int32_t n = 1; n <= Extra2Count; ++n) {
-        Extra2[n].Installed = 0;
-        ReadDemoSection(Extra2[n], Section("Extra2", n), false);
-    }
-    for (int32_t n = 1; n <= FullCount; ++n) {
-        Fulls[n].Installed = 0;
-        ReadDemoSection(Fulls[n], Section("Full", n), true);
-        if (check)
-            check(Fulls[n]);
-    }
-
-    auto copyDescribe = [](auto& array, int32_t count) {
-        for (int32_t n = 1; n <= count; ++n)
-            array[n].Describe4 = array[n].Describe;
-    };
-    copyDescribe(Demos, DemoCount);
-    copyDescribe(Extra2, Extra2Count);
-    copyDescribe(Fulls, FullCount);
-    copyDescribe(Shareware, ShareCount);
-    copyDescribe(Drivers, DriverCount);
-    copyDescribe(Extra, ExtraCount);
-    copyDescribe(Readers, ReaderCount);
-    copyDescribe(Shots, ShotCount);
+    Drivers.SetCount(kept);
 }
 
 TDemos* DiscCatalogue::ItemOf(CategoryCode category, int32_t n)
 {
     switch (category) {
-    case CategoryCode::Demos: return Entry(Demos, DemoCount, n);
-    case CategoryCode::Extra: return Entry(Extra, ExtraCount, n);
-    case CategoryCode::Shareware: return Entry(Shareware, ShareCount, n);
-    case CategoryCode::Drivers: return Entry(Drivers, DriverCount, n);
-    case CategoryCode::Readers: return Entry(Readers, ReaderCount, n);
-    case CategoryCode::Fulls: return Entry(Fulls, FullCount, n);
-    case CategoryCode::Extra2: return Entry(Extra2, Extra2Count, n);
-    case CategoryCode::Installed: return Entry(InstalledList, InstalledCount, n);
+    case CategoryCode::Demos: return Demos.Find(n);
+    case CategoryCode::Extra: return Extra.Find(n);
+    case CategoryCode::Shareware: return Shareware.Find(n);
+    case CategoryCode::Drivers: return Drivers.Find(n);
+    case CategoryCode::Readers: return Readers.Find(n);
+    case CategoryCode::Fulls: return Fulls.Find(n);
+    case CategoryCode::Extra2: return Extra2.Find(n);
+    case CategoryCode::Installed: return InstalledList.Find(n);
     default: return nullptr;
     }
 }

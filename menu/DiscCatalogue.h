@@ -1,13 +1,12 @@
 #pragma once
 
-// The disc's catalogue in memory: the fixed arrays of every category with their counts, the
-// values of its [Main] section, and the loading of it all from the disc's torvaxp.ini. The
-// installed page's entries live here too, beside the arrays.
+// The disc's catalogue in memory: the bounded list of every category, the values of its [Main]
+// section, and the reading of it all from the disc's torvaxp.ini. The installed page's entries
+// live here too, beside the lists.
 
 #include "menu/CatalogueTypes.h"
 #include "menu/MenuContext.h"
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,43 +14,30 @@
 
 class DiscCatalogue {
 public:
-    // Reads the disc's place from the context and records the disc's identifier and label in it.
+    // Reads the disc's place from the context; a load records the disc's identifier in it.
     explicit DiscCatalogue(MenuContext& context);
 
-    // The status check the loader runs on readers' contributions and full games as it reads
-    // them (none when empty).
-    using ItemCheck = std::function<void(TDemos&)>;
-    // Loads DataDir's torvaxp.ini into the arrays; the message for the user when it is missing
-    // or no catalogue at all, in which case nothing is loaded.
-    std::optional<std::string> Load(const ItemCheck& check);
+    // Loads DataDir's torvaxp.ini into the lists; the message for the user when it is missing
+    // or no catalogue at all, in which case nothing is loaded. Only reads: the caller records
+    // the disc's label and checks the items.
+    std::optional<std::string> Load();
 
     // Entry n of a category whose entries are item records when n lies within its count; else
     // nullptr.
     TDemos* ItemOf(CategoryCode category, int32_t n);
 
-    // Catalogue arrays, numbered from 1, with their counts.
-    OneBasedArray<TDemos, 30> Demos;
-    int32_t DemoCount = 0;
-    OneBasedArray<TDemos, 15> Fulls;
-    int32_t FullCount = 0;
-    OneBasedArray<TUpdate, 50> Updates;
-    int32_t UpdateCount = 0;
-    OneBasedArray<TDemos, 25> Shareware;
-    int32_t ShareCount = 0;
-    OneBasedArray<TShot, 35> Shots;
-    int32_t ShotCount = 0;
-    OneBasedArray<TDemos, 50> InstalledList;
-    int32_t InstalledCount = 0;
-    OneBasedArray<TDemos, 40> Readers;
-    int32_t ReaderCount = 0;
-    OneBasedArray<TMovies, 30> Movies;
-    int32_t MovieCount = 0;
-    OneBasedArray<TDemos, 15> Drivers;
-    int32_t DriverCount = 0;
-    OneBasedArray<TDemos, 15> Extra;
-    int32_t ExtraCount = 0;
-    OneBasedArray<TDemos, 15> Extra2;
-    int32_t Extra2Count = 0;
+    // Catalogue lists, numbered from 1, each with its count.
+    BoundedList<TDemos, 30> Demos;
+    BoundedList<TDemos, 15> Fulls;
+    BoundedList<TUpdate, 50> Updates;
+    BoundedList<TDemos, 25> Shareware;
+    BoundedList<TShot, 35> Shots;
+    BoundedList<TDemos, 50> InstalledList;
+    BoundedList<TDemos, 40> Readers;
+    BoundedList<TMovies, 30> Movies;
+    BoundedList<TDemos, 15> Drivers;
+    BoundedList<TDemos, 15> Extra;
+    BoundedList<TDemos, 15> Extra2;
 
     // The open catalogue file (null before the first load).
     std::unique_ptr<TIniFile> Ini;
@@ -63,17 +49,30 @@ public:
     std::vector<std::string> LoadWarnings;
 
 private:
-    void ReadDemoSection(TDemos& item, const std::string& section, bool isFull);
+    // A kind of catalogue section: the [Main] key that counts them and the name each section
+    // has before its number.
+    struct SectionKind {
+        const char* countKey;
+        const char* prefix;
+    };
+    // Calls `visit(list, kind, read)` for every list read from numbered sections, in the order
+    // the catalogue's counts are read.
+    template <typename Visit>
+    void ForEachList(Visit&& visit);
+
+    void ReadDemoSection(TDemos& item, const std::string& section);
+    void ReadFullSection(TDemos& item, const std::string& section);
+    void ReadDemoOrFullSection(TDemos& item, const std::string& section, bool isFull);
     void ReadReaderSection(TDemos& item, const std::string& section);
     void ReadShareSection(TDemos& item, const std::string& section);
     void ReadDriverSection(TDemos& item, const std::string& section);
     void ReadExtraSection(TDemos& item, const std::string& section);
     void ReadShotSection(TShot& item, const std::string& section);
     void ReadMovieSection(TMovies& item, const std::string& section);
-    void ReadUpdate(TUpdate& item, int32_t n);
+    void ReadUpdate(TUpdate& item, const std::string& key);
     void ReadDirDetectParam(TDemos& item, const std::string& section);
     int32_t ReadCount(const char* key, int32_t capacity);
-    void ReadItems(const ItemCheck& check);
+    void DropCzechDrivers();
 
     std::string Text(const std::string& section, const char* key, const std::string& defaultValue = "") const;
     int32_t Number(const std::string& section, const char* key, int32_t defaultValue) const;

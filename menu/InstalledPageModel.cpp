@@ -147,11 +147,11 @@ bool InstalledPageModel::FillInstalledEntry(TDemos& entry, const std::string& na
     return false;
 }
 
-void InstalledPageModel::Fill(OneBasedArray<TDemos, 50>& list, int32_t& count)
+void InstalledPageModel::Fill(BoundedList<TDemos, 50>& list)
 {
-    for (int32_t n = 1; n <= count; ++n)
+    for (int32_t n = 1; n <= list.Count(); ++n)
         list[n].Name.clear();
-    count = 0;
+    int32_t count = 0;
     for (const auto& [name, section] : InstalledElements()) {
         if (count == MostInstalledEntries)
             break;
@@ -159,4 +159,5 @@ void InstalledPageModel::Fill(OneBasedArray<TDemos, 50>& list, int32_t& count)
             ++count;
     }
     list[count + 1].Name.clear();
+    list.SetCount(count);
 }

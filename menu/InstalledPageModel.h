@@ -15,8 +15,8 @@ public:
     explicit InstalledPageModel(MenuContext& context);
 
     // Fills the list from 1 with the entries whose games are still there, at most 48, and marks
-    // its end with an entry without name; `count` comes in as the list's previous length.
-    void Fill(OneBasedArray<TDemos, 50>& list, int32_t& count);
+    // its end with an entry without name.
+    void Fill(BoundedList<TDemos, 50>& list);
 
 private:
     // The caption of a disc by its identifier.

@@ -24,17 +24,17 @@ uint8_t ItemList::Count(CategoryCode code) const
 {
     int32_t count = 0;
     switch (code) {
-    case CategoryCode::Demos: count = m_catalogue.DemoCount; break;
-    case CategoryCode::Extra: count = m_catalogue.ExtraCount; break;
-    case CategoryCode::Shareware: count = m_catalogue.ShareCount; break;
-    case CategoryCode::Drivers: count = m_catalogue.DriverCount; break;
-    case CategoryCode::Updates: count = m_catalogue.UpdateCount; break;
-    case CategoryCode::Readers: count = m_catalogue.ReaderCount; break;
-    case CategoryCode::Shots: count = m_catalogue.ShotCount; break;
-    case CategoryCode::Movies: count = m_catalogue.MovieCount; break;
-    case CategoryCode::Fulls: count = m_catalogue.FullCount; break;
-    case CategoryCode::Extra2: count = m_catalogue.Extra2Count; break;
-    case CategoryCode::Installed: count = m_catalogue.InstalledCount; break;
+    case CategoryCode::Demos: count = m_catalogue.Demos.Count(); break;
+    case CategoryCode::Extra: count = m_catalogue.Extra.Count(); break;
+    case CategoryCode::Shareware: count = m_catalogue.Shareware.Count(); break;
+    case CategoryCode::Drivers: count = m_catalogue.Drivers.Count(); break;
+    case CategoryCode::Updates: count = m_catalogue.Updates.Count(); break;
+    case CategoryCode::Readers: count = m_catalogue.Readers.Count(); break;
+    case CategoryCode::Shots: count = m_catalogue.Shots.Count(); break;
+    case CategoryCode::Movies: count = m_catalogue.Movies.Count(); break;
+    case CategoryCode::Fulls: count = m_catalogue.Fulls.Count(); break;
+    case CategoryCode::Extra2: count = m_catalogue.Extra2.Count(); break;
+    case CategoryCode::Installed: count = m_catalogue.InstalledList.Count(); break;
     case CategoryCode::Settings: count = 2; break;
     default: break;
     }

@@ -257,8 +257,8 @@ void Launcher::PrepareWineInBackground()
         return false;
     };
     const DiscCatalogue& catalogue = m_services.catalogue;
-    if (holdsWindowsSetup(catalogue.Demos, catalogue.DemoCount) || holdsWindowsSetup(catalogue.Extra2, catalogue.Extra2Count)
-        || holdsWindowsSetup(catalogue.Fulls, catalogue.FullCount) || holdsWindowsSetup(catalogue.Readers, catalogue.ReaderCount)
-        || holdsWindowsSetup(catalogue.Extra, catalogue.ExtraCount) || holdsWindowsSetup(catalogue.Drivers, catalogue.DriverCount))
+    if (holdsWindowsSetup(catalogue.Demos, catalogue.Demos.Count()) || holdsWindowsSetup(catalogue.Extra2, catalogue.Extra2.Count())
+        || holdsWindowsSetup(catalogue.Fulls, catalogue.Fulls.Count()) || holdsWindowsSetup(catalogue.Readers, catalogue.Readers.Count())
+        || holdsWindowsSetup(catalogue.Extra, catalogue.Extra.Count()) || holdsWindowsSetup(catalogue.Drivers, catalogue.Drivers.Count()))
         platform::CurrentProcessService().PrepareWinePrefix();
 }

@@ -224,11 +224,11 @@ void Uninstaller::UninstallProc(TDemos& item)
 void Uninstaller::ApplyDelete()
 {
     DiscCatalogue& catalogue = m_services.catalogue;
-    for (int32_t n = 1; n <= catalogue.DemoCount; ++n)
+    for (int32_t n = 1; n <= catalogue.Demos.Count(); ++n)
         m_services.status.CheckDemo(catalogue.Demos[n]);
-    for (int32_t n = 1; n <= catalogue.ReaderCount; ++n)
+    for (int32_t n = 1; n <= catalogue.Readers.Count(); ++n)
         m_services.status.CheckDemo(catalogue.Readers[n]);
-    for (int32_t n = 1; n <= catalogue.FullCount; ++n)
+    for (int32_t n = 1; n <= catalogue.Fulls.Count(); ++n)
         m_services.status.CheckDemo(catalogue.Fulls[n]);
     m_views.showInstalledPage();
 }

@@ -137,9 +137,9 @@ void LoadAndCheck(benchmark::State& state)
     form.Startup.Start();
     for (auto _ : state) {
         form.LoadCatalogue();
-        for (int32_t n = 1; n <= form.Catalogue.DemoCount; ++n)
+        for (int32_t n = 1; n <= form.Catalogue.Demos.Count(); ++n)
             form.Status.CheckDemo(form.Catalogue.Demos[n]);
-        for (int32_t n = 1; n <= form.Catalogue.Extra2Count; ++n)
+        for (int32_t n = 1; n <= form.Catalogue.Extra2.Count(); ++n)
             form.Status.CheckDemo(form.Catalogue.Extra2[n]);
         benchmark::DoNotOptimize(form.Catalogue.Demos[1].GameDir);
     }

@@ -49,9 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         if (form.Terminated || !form.LoadCatalogue())
             return 0;
-        for (int32_t n = 1; n <= form.Catalogue.DemoCount; ++n)
+        for (int32_t n = 1; n <= form.Catalogue.Demos.Count(); ++n)
             form.Status.CheckDemo(form.Catalogue.Demos[n]);
-        for (int32_t n = 1; n <= form.Catalogue.Extra2Count; ++n)
+        for (int32_t n = 1; n <= form.Catalogue.Extra2.Count(); ++n)
             form.Status.CheckDemo(form.Catalogue.Extra2[n]);
     } catch (const EIniFileException&) {
     }

@@ -256,7 +256,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     try {
         TDemos& item = form.Catalogue.Demos[1];
-        form.Catalogue.DemoCount = 1;
+        form.Catalogue.Demos.SetCount(1);
         item.Name = "HRA";
         item.InstallType = InstallMethod::MenuUnpacked;
         item.GameDir = "C:\\Hry\\Hra";
@@ -269,7 +269,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         form.SetInstalledPage();
         // The other game itself, under whatever name a record gives its folder, may go.
         auto otherGame = ResolveCleanupPath("C:\\Hry\\Jina");
-        for (int32_t n = 1; n <= form.Catalogue.InstalledCount; ++n) {
+        for (int32_t n = 1; n <= form.Catalogue.InstalledList.Count(); ++n) {
             TDemos& entry = form.Catalogue.InstalledList[n];
             auto folder = ResolveCleanupPath(entry.GameDir);
             if (!folder || folder != otherGame)

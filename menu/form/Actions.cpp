@@ -129,12 +129,12 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
         return;
     }
     if (Category == CategoryCode::Updates) {
-        if (ItemIndex >= 1 && ItemIndex <= Catalogue.UpdateCount && !Catalogue.Updates[ItemIndex].NoRun)
+        if (ItemIndex >= 1 && ItemIndex <= Catalogue.Updates.Count() && !Catalogue.Updates[ItemIndex].NoRun)
             Launcher().NormalExec(Context.DiscDrive + "\\Updates\\" + Catalogue.Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
         return;
     }
     if (Category == CategoryCode::Movies) {
-        if (ItemIndex >= 1 && ItemIndex <= Catalogue.MovieCount) {
+        if (ItemIndex >= 1 && ItemIndex <= Catalogue.Movies.Count()) {
             const TMovies& film = Catalogue.Movies[ItemIndex];
             Launcher().ShellOpen("OPEN", film.InstallDir + "\\" + film.GameName, "", "", platform::SW_SHOWNORMAL);
         }
@@ -182,7 +182,7 @@ void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
     if (!ActionOffered(ReadmeDIBOff))
         return;
     if (Category == CategoryCode::Updates) {
-        if (ItemIndex >= 1 && ItemIndex <= Catalogue.UpdateCount) {
+        if (ItemIndex >= 1 && ItemIndex <= Catalogue.Updates.Count()) {
             const TUpdate& update = Catalogue.Updates[ItemIndex];
             Launcher().ShellExec(Context.DiscDrive + "\\Updates\\" + FolderPart(update.SetupName) + "\\" + update.ReadmeName, platform::SW_SHOWNORMAL);
         }

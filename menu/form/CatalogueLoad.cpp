@@ -6,10 +6,20 @@
 
 bool TForm1::LoadCatalogue()
 {
-    if (auto problem = Catalogue.Load([this](TDemos& item) { Status.CheckDemo(item); })) {
+    if (auto problem = Catalogue.Load()) {
         ShowError(*problem);
         Terminated = true;
         return false;
+    }
+    if (!Catalogue.DiscLabel.empty())
+        Context.StateIni->WriteString("Main", Context.DiscId, Catalogue.DiscLabel);
+    {
+        // Readers' contributions and full games are checked at once; demos when their page opens.
+        TIniFile::ReadBatch stateBatch(*Context.StateIni);
+        for (int32_t n = 1; n <= Catalogue.Readers.Count(); ++n)
+            Status.CheckDemo(Catalogue.Readers[n]);
+        for (int32_t n = 1; n <= Catalogue.Fulls.Count(); ++n)
+            Status.CheckDemo(Catalogue.Fulls[n]);
     }
     const std::string& discId = Context.DiscId;
     WindowCaption = "Torva DVD " + discId.substr(0, std::min<size_t>(2, discId.size())) + "-20"

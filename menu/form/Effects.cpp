@@ -38,8 +38,8 @@ std::string TForm1::SelectedPicture()
 {
     auto inRange = [this](int32_t count) { return ItemIndex >= 1 && ItemIndex <= count; };
     switch (Category) {
-    case CategoryCode::Shots: return inRange(Catalogue.ShotCount) ? Catalogue.Shots[ItemIndex].Picture : std::string();
-    case CategoryCode::Movies: return inRange(Catalogue.MovieCount) ? Catalogue.Movies[ItemIndex].Picture : std::string();
+    case CategoryCode::Shots: return inRange(Catalogue.Shots.Count()) ? Catalogue.Shots[ItemIndex].Picture : std::string();
+    case CategoryCode::Movies: return inRange(Catalogue.Movies.Count()) ? Catalogue.Movies[ItemIndex].Picture : std::string();
     case CategoryCode::Demos:
     case CategoryCode::Extra:
     case CategoryCode::Drivers:

@@ -19,13 +19,13 @@ void TForm1::SetInstalledPage()
     if (HasWindowLayout())
         FillList();
 
-    InstalledPage.Fill(Catalogue.InstalledList, Catalogue.InstalledCount);
+    InstalledPage.Fill(Catalogue.InstalledList);
 
     if (TextLabel)
         TextLabel->SetCaption(Texts.LoadSpecial(InstalledPageText, "2-98"));
     if (DIBImage4)
         DIBImage4->SetVisible(false);
-    if (Catalogue.InstalledCount == 0) {
+    if (Catalogue.InstalledList.Count() == 0) {
         if (HasWindowLayout())
             ClearList();
     } else {

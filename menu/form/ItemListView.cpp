@@ -123,7 +123,7 @@ void TForm1::ScrollListDown()
 void TForm1::ScrollListUp()
 {
     const int32_t count = List.Count(Category);
-    if (count == 0 || ItemIndex <= 1 || (Category == CategoryCode::Installed && Catalogue.InstalledCount == 0))
+    if (count == 0 || ItemIndex <= 1 || (Category == CategoryCode::Installed && Catalogue.InstalledList.Count() == 0))
         return;
     --ItemIndex;
     if (ItemIndex == TopIndex - 1 && TopIndex != 1) {

@@ -1,5 +1,6 @@
 #include "MenuFixture.h"
 
+#include "platform/files/Files.h"
 #include "platform/ini/IniFile.h"
 
 #include <tuple>
@@ -21,7 +22,7 @@ protected:
         context.DiscDrive = Drive();
         context.DataDir = Drive() + "\\TORVA\\";
         context.StateIni = std::make_unique<TIniFile>("torva.ini");
-        EXPECT_FALSE(catalogue.Load({}).has_value());
+        EXPECT_FALSE(catalogue.Load().has_value());
         return catalogue;
     }
 
@@ -57,7 +58,7 @@ TEST_F(Catalogue, MainSectionGivesTitleDebugModeAndLabel)
         EXPECT_EQ(f.WindowCaption, std::string(row.title).substr(0, 17));
         EXPECT_EQ(f.Catalogue.DebugMode, std::string(row.title).ends_with("DEBUG MODE"));
         EXPECT_EQ(f.Catalogue.Version, 1);
-        EXPECT_EQ(f.Catalogue.DemoCount, row.demos);
+        EXPECT_EQ(f.Catalogue.Demos.Count(), row.demos);
         EXPECT_EQ(f.Context.DataDir, Drive() + "\\TORVA\\");
         EXPECT_EQ(TIniFile("torva.ini").ReadString("Main", row.disc, "<none>"), row.label);
     }
@@ -99,7 +100,7 @@ TEST_F(Catalogue, AFileThatIsNoCatalogueEndsWithAMessage)
         WriteCatalogue(text);
         EXPECT_FALSE(Start().Terminated);
         EXPECT_TRUE(boxes.errors.empty());
-        EXPECT_EQ(form->Catalogue.DemoCount, 1);
+        EXPECT_EQ(form->Catalogue.Demos.Count(), 1);
     }
 }
 
@@ -111,7 +112,7 @@ TEST_F(DiscCatalogueTest, TextTransforms)
         "[Demo2]\nName=R&&D\n"
         "[Demo3]\nName=Pa\xF8"
         "eni\x9At\xEC\n");
-    ASSERT_EQ(f.DemoCount, 3);
+    ASSERT_EQ(f.Demos.Count(), 3);
     EXPECT_EQ(f.Demos[1].Name, "R&&D");
     EXPECT_EQ(f.Demos[1].Title, "R&&D");
     EXPECT_EQ(f.Demos[1].Firm, "A && B && C && D");
@@ -137,14 +138,14 @@ TEST_F(DiscCatalogueTest, DriversPackedByEdition)
 {
     std::string drivers = "[Driver1]\nName=Jeden\n[Driver2]\nName=Ovlada\xE8 cz\n[Driver3]\nName=Tri\nInstallDir=tri\n";
     auto& f = Load("[Main]\nDrivers=3\nVersion=2\n" + drivers);
-    ASSERT_EQ(f.DriverCount, 2);
+    ASSERT_EQ(f.Drivers.Count(), 2);
     EXPECT_EQ(f.Drivers[1].Name, "JEDEN");
     EXPECT_EQ(f.Drivers[2].Name, "TRI");
     EXPECT_EQ(f.Drivers[2].InstallDir, Drive() + "\\Drivers\\tri");
     EXPECT_EQ(f.Drivers[2].NeedsInstall, 1);
 
     auto& g = Load("[Main]\nDrivers=3\nVersion=1\n" + drivers);
-    ASSERT_EQ(g.DriverCount, 3);
+    ASSERT_EQ(g.Drivers.Count(), 3);
     EXPECT_EQ(g.Drivers[2].Name, "OVLADA\xC8 CZ");
 }
 
@@ -174,9 +175,9 @@ TEST_F(DiscCatalogueTest, UpdateLists)
 TEST_F(DiscCatalogueTest, CountsBeyondCapacityAreCut)
 {
     auto& f = Load("[Main]\nDemos=31\nReaders=-3\nUpdates=50\n");
-    EXPECT_EQ(f.DemoCount, 30);
-    EXPECT_EQ(f.ReaderCount, 0);
-    EXPECT_EQ(f.UpdateCount, 50);
+    EXPECT_EQ(f.Demos.Count(), 30);
+    EXPECT_EQ(f.Readers.Count(), 0);
+    EXPECT_EQ(f.Updates.Count(), 50);
     EXPECT_EQ(f.LoadWarnings.size(), 2u + 50u); // two counts, fifty empty updates
 }
 
@@ -220,7 +221,14 @@ TEST_F(DiscCatalogueTest, ReloadOverwritesInPlaceAndKeepsEntriesAboveTheCount)
 {
     auto& f = Load("[Main]\nDemos=2\n[Demo1]\nName=a\n[Demo2]\nName=b\n");
     Load("[Main]\nDemos=1\n[Demo1]\nName=c\n");
-    EXPECT_EQ(f.DemoCount, 1);
+    EXPECT_EQ(f.Demos.Count(), 1);
     EXPECT_EQ(f.Demos[1].Name, "C");
     EXPECT_EQ(f.Demos[2].Name, "B");
+}
+
+TEST_F(DiscCatalogueTest, LoadingWritesNothing)
+{
+    Load("[Main]\r\nCD=0206\r\nCDLabel=Unor\r\nFulls=1\r\n[Full1]\r\nName=f\r\nInstallType=2\r\n");
+    EXPECT_EQ(catalogue.DiscLabel, "Unor");
+    EXPECT_FALSE(platform::FileExists("C:\\WINDOWS\\torva.ini"));
 }

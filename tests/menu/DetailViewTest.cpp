@@ -161,7 +161,7 @@ TEST_F(DetailView, OtherCategories)
 
     f.MainButtonClick(8);
     ASSERT_EQ(f.Category, CategoryCode::Updates);
-    ASSERT_EQ(f.Catalogue.UpdateCount, 1);
+    ASSERT_EQ(f.Catalogue.Updates.Count(), 1);
     f.Catalogue.Updates[1].Subtitle = "";
     f.ProcessPage();
     EXPECT_EQ(f.NameLabel->Caption(), f.Catalogue.Updates[1].Name + " ");

@@ -19,7 +19,7 @@ protected:
     // Demo number 2 of the demos page, not installed, selected.
     TDemos& Demo(int32_t installType, int32_t dirDetect = 0)
     {
-        form->Catalogue.DemoCount = 2;
+        form->Catalogue.Demos.SetCount(2);
         form->Category = CategoryCode::Demos;
         form->ItemIndex = 2;
         TDemos& item = form->Catalogue.Demos[2];

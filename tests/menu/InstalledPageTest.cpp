@@ -21,7 +21,11 @@ protected:
         MenuFixture::TearDown();
     }
 
-    void Fill() { InstalledPageModel(context).Fill(list, count); }
+    void Fill()
+    {
+        InstalledPageModel(context).Fill(list);
+        count = list.Count();
+    }
 
     std::vector<std::string> Names() const
     {
@@ -32,7 +36,7 @@ protected:
     }
 
     MenuContext context;
-    OneBasedArray<TDemos, 50> list;
+    BoundedList<TDemos, 50> list;
     int32_t count = 0;
 };
 

@@ -38,7 +38,7 @@ protected:
         EXPECT_EQ(form->TopIndex, topIndex);
         EXPECT_EQ(Row(1), DemoName(topIndex));
         EXPECT_EQ(RowColour(itemIndex - topIndex + 1), Selected);
-        EXPECT_EQ(form->PositionLabel->Caption(), std::to_string(itemIndex) + " z " + std::to_string(form->Catalogue.DemoCount));
+        EXPECT_EQ(form->PositionLabel->Caption(), std::to_string(itemIndex) + " z " + std::to_string(form->Catalogue.Demos.Count()));
     }
 };
 
@@ -118,7 +118,7 @@ TEST_F(ItemList, ListButtonsStepByOneUpToTenItemsAndAreCoveredAtTheEnds)
 TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
 {
     auto& f = OpenDemos(1);
-    f.Catalogue.UpdateCount = 45;
+    f.Catalogue.Updates.SetCount(45);
     for (int n = 1; n <= 45; ++n)
         f.Catalogue.Updates[n].Name = "UPDATE" + std::to_string(n);
     f.MainButtonClick(8);
@@ -197,7 +197,7 @@ TEST_F(ItemList, SettingsPageListsItsTwoEntries)
 TEST_F(ItemList, AnEmptyPageShowsNoPositionAndNothingToDescribe)
 {
     auto& f = OpenDemos(2);
-    ASSERT_EQ(f.Catalogue.DriverCount, 0);
+    ASSERT_EQ(f.Catalogue.Drivers.Count(), 0);
     f.MainButtonClick(9);
     ASSERT_EQ(f.Category, CategoryCode::Drivers);
     EXPECT_EQ(f.PositionLabel->Caption(), "");
@@ -218,10 +218,10 @@ TEST(ItemListPart, NamesCountsAndLettersComeFromTheCatalogue)
 {
     MenuContext context;
     DiscCatalogue catalogue { context };
-    catalogue.DemoCount = 2;
+    catalogue.Demos.SetCount(2);
     catalogue.Demos[1].Name = "ALFA";
     catalogue.Demos[2].Name = "BETA";
-    catalogue.InstalledCount = 1;
+    catalogue.InstalledList.SetCount(1);
     catalogue.InstalledList[1].Name = "stara hra";
     const ::ItemList list { catalogue };
 

@@ -30,7 +30,11 @@ protected:
     TDemos& Select(CategoryCode category, const TDemos& item)
     {
         DiscCatalogue& catalogue = form->Catalogue;
-        catalogue.DemoCount = catalogue.ExtraCount = catalogue.ShareCount = catalogue.DriverCount = catalogue.FullCount = 1;
+        catalogue.Demos.SetCount(1);
+        catalogue.Extra.SetCount(1);
+        catalogue.Shareware.SetCount(1);
+        catalogue.Drivers.SetCount(1);
+        catalogue.Fulls.SetCount(1);
         form->Category = category;
         form->ItemIndex = 1;
         TDemos* slot = catalogue.ItemOf(category, 1);
@@ -236,7 +240,7 @@ TEST_F(Buttons, SharewareSetupInformationGoesToTheShell)
 
 TEST_F(Buttons, UpdatesFilmsConnectAndShowIni)
 {
-    form->Catalogue.UpdateCount = 2;
+    form->Catalogue.Updates.SetCount(2);
     form->Catalogue.Updates[1].SetupName = "Patch\\patch12.exe";
     form->Catalogue.Updates[2].SetupName = "Patch\\other.exe";
     form->Catalogue.Updates[2].NoRun = 1;
@@ -248,7 +252,7 @@ TEST_F(Buttons, UpdatesFilmsConnectAndShowIni)
     ASSERT_EQ(recorder->Starts().size(), 1u);
     EXPECT_EQ(recorder->Starts()[0].start.commandLine, Drive() + "\\Updates\\Patch\\patch12.exe");
 
-    form->Catalogue.MovieCount = 1;
+    form->Catalogue.Movies.SetCount(1);
     form->Catalogue.Movies[1].InstallDir = Drive() + "\\Movies\\E3";
     form->Catalogue.Movies[1].GameName = "trailer.avi";
     form->Category = CategoryCode::Movies;
@@ -289,7 +293,7 @@ TEST_F(Buttons, ReadmeOfEachPage)
     }
 
     recorder->Clear();
-    form->Catalogue.UpdateCount = 1;
+    form->Catalogue.Updates.SetCount(1);
     form->Catalogue.Updates[1].SetupName = "Patch\\patch12.exe";
     form->Catalogue.Updates[1].ReadmeName = "read.txt";
     form->Category = CategoryCode::Updates;
@@ -300,10 +304,10 @@ TEST_F(Buttons, ReadmeOfEachPage)
 
 TEST_F(Buttons, ReloadReadsTheCatalogueAgain)
 {
-    EXPECT_EQ(form->Catalogue.DemoCount, 0);
+    EXPECT_EQ(form->Catalogue.Demos.Count(), 0);
     WriteCatalogue("[Main]\nCD=0206\nDebug=1\nDemos=1\n[Demo1]\nName=Nova hra\n");
     form->DebugLabel1Click(nullptr);
-    EXPECT_EQ(form->Catalogue.DemoCount, 1);
+    EXPECT_EQ(form->Catalogue.Demos.Count(), 1);
     EXPECT_EQ(form->Catalogue.Demos[1].Name, "NOVA HRA");
     EXPECT_TRUE(form->Catalogue.DebugMode);
 }
@@ -353,7 +357,7 @@ TEST_F(Launch, WineSetsANewPrefixUpOnlyForADiscWithWindowsSetups)
     for (const Case& c : cases) {
         size_t before = recorder->WinePreparations();
         FormlessServices parts;
-        parts.catalogue.DemoCount = 1;
+        parts.catalogue.Demos.SetCount(1);
         parts.catalogue.Demos[1].InstallDir = Drive() + "\\DEMOS\\" + c.folder;
         parts.catalogue.Demos[1].InstallName = c.installName;
         Launcher(parts.Services(), c.prepareWine).PrepareWineInBackground();

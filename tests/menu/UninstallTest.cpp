@@ -17,7 +17,7 @@ protected:
         StartOn();
         form->Category = CategoryCode::Demos;
         form->ItemIndex = 1;
-        form->Catalogue.DemoCount = 1;
+        form->Catalogue.Demos.SetCount(1);
         WriteDriveC("Hry/Hra/hra.exe", "x");
         WriteDriveC("Hry/Hra/save/slot1.sav", std::string(1000, 's'));
     }
@@ -328,13 +328,13 @@ TEST_F(Uninstall, InstalledPageRebuildsAfterwards)
 {
     WriteRecords("CD0206", "HRA", "C:\\Hry\\Hra", "hra.exe,,,");
     form->SetInstalledPage();
-    ASSERT_EQ(form->Catalogue.InstalledCount, 1);
+    ASSERT_EQ(form->Catalogue.InstalledList.Count(), 1);
     ASSERT_EQ(form->Category, CategoryCode::Installed);
     TDemos& entry = form->Catalogue.InstalledList[1];
     EXPECT_EQ(entry.InstallType, InstallMethod::MenuUnpacked);
     AnswerYes();
     form->Uninstaller().UninstallProc(entry);
-    EXPECT_EQ(form->Catalogue.InstalledCount, 0);
+    EXPECT_EQ(form->Catalogue.InstalledList.Count(), 0);
     EXPECT_EQ(State("CD0206", "HRA"), "<none>");
     EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
 }

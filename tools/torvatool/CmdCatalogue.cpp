@@ -154,16 +154,16 @@ int RunDump(Arguments& args, const std::optional<std::string>& prefix, std::ostr
                .Number("Version", f.Catalogue.Version)
                .Text("Title", f.WindowCaption)
                .Text("ApplicationTitle", f.ApplicationTitle)
-               .Raw("Demos", ArrayJson(f.Catalogue.Demos, f.Catalogue.DemoCount, DemoJson))
-               .Raw("Fulls", ArrayJson(f.Catalogue.Fulls, f.Catalogue.FullCount, DemoJson))
-               .Raw("Updates", ArrayJson(f.Catalogue.Updates, f.Catalogue.UpdateCount, UpdateJson))
-               .Raw("Shareware", ArrayJson(f.Catalogue.Shareware, f.Catalogue.ShareCount, DemoJson))
-               .Raw("Shots", ArrayJson(f.Catalogue.Shots, f.Catalogue.ShotCount, ShotJson))
-               .Raw("Readers", ArrayJson(f.Catalogue.Readers, f.Catalogue.ReaderCount, DemoJson))
-               .Raw("Movies", ArrayJson(f.Catalogue.Movies, f.Catalogue.MovieCount, MovieJson))
-               .Raw("Drivers", ArrayJson(f.Catalogue.Drivers, f.Catalogue.DriverCount, DemoJson))
-               .Raw("Extra", ArrayJson(f.Catalogue.Extra, f.Catalogue.ExtraCount, DemoJson))
-               .Raw("Extra2", ArrayJson(f.Catalogue.Extra2, f.Catalogue.Extra2Count, DemoJson))
+               .Raw("Demos", ArrayJson(f.Catalogue.Demos, f.Catalogue.Demos.Count(), DemoJson))
+               .Raw("Fulls", ArrayJson(f.Catalogue.Fulls, f.Catalogue.Fulls.Count(), DemoJson))
+               .Raw("Updates", ArrayJson(f.Catalogue.Updates, f.Catalogue.Updates.Count(), UpdateJson))
+               .Raw("Shareware", ArrayJson(f.Catalogue.Shareware, f.Catalogue.Shareware.Count(), DemoJson))
+               .Raw("Shots", ArrayJson(f.Catalogue.Shots, f.Catalogue.Shots.Count(), ShotJson))
+               .Raw("Readers", ArrayJson(f.Catalogue.Readers, f.Catalogue.Readers.Count(), DemoJson))
+               .Raw("Movies", ArrayJson(f.Catalogue.Movies, f.Catalogue.Movies.Count(), MovieJson))
+               .Raw("Drivers", ArrayJson(f.Catalogue.Drivers, f.Catalogue.Drivers.Count(), DemoJson))
+               .Raw("Extra", ArrayJson(f.Catalogue.Extra, f.Catalogue.Extra.Count(), DemoJson))
+               .Raw("Extra2", ArrayJson(f.Catalogue.Extra2, f.Catalogue.Extra2.Count(), DemoJson))
                .Raw("warnings", JsonArray(warnings))
                .Str()
         << "\n";
@@ -217,9 +217,9 @@ int RunStatus(Arguments& args, std::ostream& out)
         out << JsonObject().Number("Category", static_cast<int32_t>(category)).Number("Index", index).Text("Name", item.Name).Text("GameDir", item.GameDir).Number("CanRun", item.CanRun).Number("Installed", item.Installed).Number("NeedsInstall", item.NeedsInstall).Text("UnInstallName", item.UnInstallName).Str()
             << "\n";
     };
-    for (int32_t n = 1; n <= f.Catalogue.DemoCount; ++n)
+    for (int32_t n = 1; n <= f.Catalogue.Demos.Count(); ++n)
         report(CategoryCode::Demos, n, f.Catalogue.Demos[n]);
-    for (int32_t n = 1; n <= f.Catalogue.Extra2Count; ++n)
+    for (int32_t n = 1; n <= f.Catalogue.Extra2.Count(); ++n)
         report(CategoryCode::Extra2, n, f.Catalogue.Extra2[n]);
     return 0;
 }

@@ -67,10 +67,10 @@ TEST_F(SampleDisc, MenuLoadsEveryCategory)
         int32_t loaded;
         int32_t expected;
     };
-    const Count counts[] = { { "demos", f.Catalogue.DemoCount, 12 }, { "online demos", f.Catalogue.Extra2Count, TORVA_SAMPLE_WINDOWS_ITEMS ? 7 : 3 }, { "full games", f.Catalogue.FullCount, 2 },
-        { "films", f.Catalogue.MovieCount, 3 }, { "galleries", f.Catalogue.ShotCount, 3 }, { "extras", f.Catalogue.ExtraCount, 3 },
-        { "shareware", f.Catalogue.ShareCount, 3 }, { "updates", f.Catalogue.UpdateCount, 4 }, { "drivers", f.Catalogue.DriverCount, 3 },
-        { "readers", f.Catalogue.ReaderCount, 3 } };
+    const Count counts[] = { { "demos", f.Catalogue.Demos.Count(), 12 }, { "online demos", f.Catalogue.Extra2.Count(), TORVA_SAMPLE_WINDOWS_ITEMS ? 7 : 3 }, { "full games", f.Catalogue.Fulls.Count(), 2 },
+        { "films", f.Catalogue.Movies.Count(), 3 }, { "galleries", f.Catalogue.Shots.Count(), 3 }, { "extras", f.Catalogue.Extra.Count(), 3 },
+        { "shareware", f.Catalogue.Shareware.Count(), 3 }, { "updates", f.Catalogue.Updates.Count(), 4 }, { "drivers", f.Catalogue.Drivers.Count(), 3 },
+        { "readers", f.Catalogue.Readers.Count(), 3 } };
     for (const Count& c : counts)
         EXPECT_EQ(c.loaded, c.expected) << c.category;
     EXPECT_EQ(f.Context.DiscId, "1206");
@@ -86,14 +86,14 @@ TEST_F(SampleDisc, TextsAreCzechAndTakeTheLoadersTransforms)
     EXPECT_EQ(f.Catalogue.Drivers[3].Name, Cp("OVLADAČ CZ KLÁVESNICE"));
     EXPECT_EQ(f.Catalogue.Updates[1].Name, "PATCH 1.1");
     EXPECT_EQ(f.Catalogue.Updates[1].Subtitle, "Rallye Bohemia");
-    for (int n = 1; n <= f.Catalogue.DemoCount; ++n) {
+    for (int n = 1; n <= f.Catalogue.Demos.Count(); ++n) {
         EXPECT_FALSE(f.Catalogue.Demos[n].Describe.empty()) << n;
         EXPECT_FALSE(f.Catalogue.Demos[n].Firm.empty()) << n;
         EXPECT_TRUE(platform::IsValidCp1250(f.Catalogue.Demos[n].Describe)) << n;
     }
     // The demos cover every flag the detail view shows.
     std::vector<int32_t> flags;
-    for (int n = 1; n <= f.Catalogue.DemoCount; ++n)
+    for (int n = 1; n <= f.Catalogue.Demos.Count(); ++n)
         flags.push_back(f.Catalogue.Demos[n].Flags);
     for (int32_t wanted : { 0, 1, 2, 3, 4, 10, 11, 12 })
         EXPECT_NE(std::find(flags.begin(), flags.end(), wanted), flags.end()) << "no demo with flags " << wanted;
@@ -107,12 +107,12 @@ TEST_F(SampleDisc, EveryPictureTheMenuLooksForIsThere)
         for (int n = 1; n <= count; ++n)
             pictures.push_back(items[n].Picture);
     };
-    add(c.Demos, c.DemoCount);
-    add(c.Fulls, c.FullCount);
-    add(c.Extra2, c.Extra2Count);
-    add(c.Extra, c.ExtraCount);
-    add(c.Shots, c.ShotCount);
-    add(c.Movies, c.MovieCount);
+    add(c.Demos, c.Demos.Count());
+    add(c.Fulls, c.Fulls.Count());
+    add(c.Extra2, c.Extra2.Count());
+    add(c.Extra, c.Extra.Count());
+    add(c.Shots, c.Shots.Count());
+    add(c.Movies, c.Movies.Count());
 
     int longest = 0, withoutGallery = 0, none = 0;
     for (const std::string& p : pictures) {
@@ -150,13 +150,13 @@ TEST_F(SampleDisc, ReadmesFilmsAndTheSignUpFileAreOnTheDisc)
         std::replace(windowsPath.begin(), windowsPath.end(), '\\', '/');
         return Disc / windowsPath.substr(1);
     };
-    for (int n = 1; n <= f.Catalogue.DemoCount; ++n)
+    for (int n = 1; n <= f.Catalogue.Demos.Count(); ++n)
         EXPECT_TRUE(fs::exists(host(f.Catalogue.Demos[n].InstallDir + "\\" + f.Catalogue.Demos[n].ReadmeName))) << f.Catalogue.Demos[n].InstallDir;
-    for (int n = 1; n <= f.Catalogue.DriverCount; ++n)
+    for (int n = 1; n <= f.Catalogue.Drivers.Count(); ++n)
         EXPECT_TRUE(fs::exists(host(f.Catalogue.Drivers[n].InstallDir + "\\" + f.Catalogue.Drivers[n].ReadmeName))) << f.Catalogue.Drivers[n].InstallDir;
-    for (int n = 1; n <= f.Catalogue.ShareCount; ++n)
+    for (int n = 1; n <= f.Catalogue.Shareware.Count(); ++n)
         EXPECT_TRUE(fs::exists(Disc / "Shareware" / f.Catalogue.Shareware[n].InstallDir / f.Catalogue.Shareware[n].ReadmeName));
-    for (int n = 1; n <= f.Catalogue.MovieCount; ++n) {
+    for (int n = 1; n <= f.Catalogue.Movies.Count(); ++n) {
         fs::path film = host(f.Catalogue.Movies[n].InstallDir + "\\" + f.Catalogue.Movies[n].GameName);
         auto clip = platform::AviClip::FromBytes(platform::ReadPictureBytes(film));
         EXPECT_GT(clip.FrameCount(), 10) << film;
@@ -185,11 +185,11 @@ TEST_F(SampleDisc, CoversTheInstallTypesAndDetectionMethods)
             dirDetects.insert(static_cast<int32_t>(items[n].DirDetect));
         }
     };
-    collect(f.Catalogue.Demos, f.Catalogue.DemoCount);
-    collect(f.Catalogue.Extra2, f.Catalogue.Extra2Count);
-    collect(f.Catalogue.Fulls, f.Catalogue.FullCount);
-    collect(f.Catalogue.Readers, f.Catalogue.ReaderCount);
-    for (int n = 1; n <= f.Catalogue.MovieCount; ++n)
+    collect(f.Catalogue.Demos, f.Catalogue.Demos.Count());
+    collect(f.Catalogue.Extra2, f.Catalogue.Extra2.Count());
+    collect(f.Catalogue.Fulls, f.Catalogue.Fulls.Count());
+    collect(f.Catalogue.Readers, f.Catalogue.Readers.Count());
+    for (int n = 1; n <= f.Catalogue.Movies.Count(); ++n)
         installTypes.insert(f.Catalogue.Movies[n].InstallType);
     for (int32_t type : { 0, 4, 5, 6, 7, 10, 20 })
         EXPECT_TRUE(installTypes.count(type)) << "no item of install type " << type;
