@@ -3,12 +3,14 @@
 // Windows paths and masks the menu goes on to fold and match, so those run on them as well.
 
 #include "platform/files/Files.h"
+#include "platform/files/NameFolding.h"
 #include "platform/files/WinPath.h"
 #include "platform/ini/IniDocument.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 
 namespace {
@@ -25,9 +27,17 @@ void Require(bool condition)
 Snapshot Read(const IniDocument& document)
 {
     Snapshot values;
+    std::set<std::string> sections;
     for (const std::string& section : document.SectionNames()) {
         Require(document.HasSection(section));
+        // A repeated section is listed again, but only the first is read.
+        if (!sections.insert(platform::FoldName(section)).second)
+            continue;
+        // A repeated key is listed again, but only its first value is read.
+        std::set<std::string> seen;
         for (const auto& [key, value] : document.Entries(section)) {
+            if (!seen.insert(platform::FoldName(key)).second)
+                continue;
             Require(document.Value(section, key) == value);
             values[{ section, key }] = value;
         }
@@ -42,7 +52,8 @@ void RequireKept(const Snapshot& before, const IniDocument& edited, const std::s
 {
     IniDocument reread = IniDocument::Parse(edited.Text());
     for (const auto& [name, value] : before) {
-        if (name.first == skipSection && (skipKey.empty() || name.second == skipKey))
+        bool sameSection = platform::FoldName(name.first) == platform::FoldName(skipSection);
+        if (sameSection && (skipKey.empty() || platform::FoldName(name.second) == platform::FoldName(skipKey)))
             continue;
         Require(edited.Value(name.first, name.second) == value);
         Require(reread.Value(name.first, name.second) == value);
