@@ -85,8 +85,8 @@ bool StartsWith(const std::vector<std::string>& parts, size_t from, std::initial
     return true;
 }
 
-// What the prefix keeps beside its drives: Wine's drive table, the menu's locks and state, the
-// folders of labelled discs. Its registry and other top-level files lie above any drive.
+// Folders of the prefix that a drive may point into but that are the prefix's own: Wine's drive
+// table, the menu's locks and state, the folders of labelled discs.
 const std::string_view kPrefixOwnFolders[] = { "dosdevices", ".torva", "volumes" };
 
 // Keys under Software\Microsoft in which each subkey belongs to one program.
@@ -163,6 +163,20 @@ const std::string_view kWindowsClasses[] = {
     ".SCR",
     ".HLP",
     ".CHM",
+    ".CPL",
+    ".MSI",
+    ".MSC",
+    ".OCX",
+    ".SYS",
+    ".DRV",
+    ".TTF",
+    ".FON",
+    ".ICO",
+    ".CUR",
+    ".ANI",
+    ".VBS",
+    ".JS",
+    ".XML",
 };
 
 // Keys directly under Software\Classes whose subkeys are each one program's, named by a GUID.
@@ -186,8 +200,7 @@ bool IsGuid(std::string_view name)
 // no dot.
 bool IsExtensionOrProgrammaticId(std::string_view name)
 {
-    size_t dot = name.find('.');
-    return dot != std::string_view::npos && name.size() > 1 && name.back() != '.' && name.find("..") == std::string_view::npos;
+    return name.find('.') != std::string_view::npos && name.size() > 1 && name.back() != '.' && name.find("..") == std::string_view::npos;
 }
 
 // A key below Software\Classes (`parts` start below it): only what one program registers there,
@@ -257,7 +270,8 @@ CleanupPolicy::CleanupPolicy(const CleanupFacts& facts)
     m_prefix = fs::weakly_canonical(facts.PrefixRoot, error);
     for (const platform::MappedDrive& drive : platform::MappedDrives()) {
         m_driveRoots.push_back(drive.root);
-        if (!m_prefix.empty() && StrictlyWithin(drive.root, m_prefix) && !IsPrefixOwn(drive.root))
+        if (!m_prefix.empty() && StrictlyWithin(drive.root, m_prefix)
+            && !Contains(kPrefixOwnFolders, drive.root.lexically_relative(m_prefix).begin()->string()))
             m_prefixDrives.push_back(drive.root);
     }
     m_protected = ResolveAll(facts.ProtectedFolders);
@@ -315,23 +329,17 @@ CleanupVerdict CleanupPolicy::JudgeFolder(const std::string& folder, bool emptyO
     return JudgeTree(folder, {}, emptyOnly);
 }
 
+// Inside the prefix only its drives hold what items put there; everything beside them is the
+// prefix's own.
 CleanupVerdict CleanupPolicy::InPrefix(const Path& host) const
 {
     if (m_prefix.empty() || !StrictlyWithin(host, m_prefix))
         return Refused("lies outside the prefix");
-    if (std::distance(host.begin(), host.end()) <= std::distance(m_prefix.begin(), m_prefix.end()) + 1 || IsPrefixOwn(host))
-        return Refused("is one of the prefix's own files");
     for (const fs::path& drive : m_prefixDrives) {
-        if (Within(host, drive))
+        if (StrictlyWithin(host, drive))
             return {};
     }
-    return Refused("lies on none of the prefix's own drives");
-}
-
-// Whether a path inside the prefix lies in one of the folders the prefix keeps for itself.
-bool CleanupPolicy::IsPrefixOwn(const Path& host) const
-{
-    return Contains(kPrefixOwnFolders, host.lexically_relative(m_prefix).begin()->string());
+    return Refused("is one of the prefix's own files");
 }
 
 CleanupVerdict CleanupPolicy::InsideBase(const Path& host, const std::string& base) const

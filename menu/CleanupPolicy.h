@@ -65,7 +65,6 @@ private:
     CleanupVerdict JudgeProgram(const std::string& commandLine, const std::string& base) const;
     CleanupVerdict JudgeKey(platform::RootKey root, const std::string& key, bool valueOnly) const;
     CleanupVerdict InPrefix(const Path& host) const;
-    bool IsPrefixOwn(const Path& host) const;
     CleanupVerdict InsideBase(const Path& host, const std::string& base) const;
     CleanupVerdict OutsideUserData(const Path& host) const;
 

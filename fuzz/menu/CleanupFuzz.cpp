@@ -7,11 +7,14 @@
 //
 // Input: the item's Uninstall text, a line break, then the state file's bytes. An input that
 // starts with byte 0xFF is read as tokens instead: each further byte picks a piece of the
-// language (letters, "..", names of the canaries), so that mutations build hostile lists fast.
+// language (letters, "..", names of the canaries), so that mutations build hostile lists fast;
+// one that starts with 0xFE picks from those and the names of the prefix's own folders and the
+// shared classes.
 
 #include "menu/form/main_f.h"
 
 #include "platform/dialogs/Dialogs.h"
+#include "platform/files/Files.h"
 #include "platform/machine/Machine.h"
 #include "platform/process/RecordingProcessService.h"
 #include "platform/registry/Registry.h"
@@ -21,6 +24,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 
 namespace fs = std::filesystem;
@@ -53,6 +57,9 @@ const RegistryCanary kRegistryCanaries[] = {
     { platform::HKEY_LOCAL_MACHINE, "\\Software\\Wine\\Drives" },
     { platform::HKEY_CURRENT_USER, "\\Control Panel\\Desktop" },
     { platform::HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders" },
+    { platform::HKEY_LOCAL_MACHINE, "\\Software\\Classes\\Wow6432Node\\CLSID" },
+    { platform::HKEY_LOCAL_MACHINE, "\\Software\\Classes\\Installer\\Products" },
+    { platform::HKEY_LOCAL_MACHINE, "\\Software\\Classes\\Component Categories" },
 };
 
 const char* const kTokens[] = {
@@ -123,6 +130,19 @@ const char* const kTokens[] = {
     "Personal",
 };
 
+// Further pieces for 0xFE inputs; the tokens above keep their numbers for the kept seeds.
+const char* const kMoreTokens[] = {
+    ".torva",
+    "volumes",
+    "drives.lock",
+    "e",
+    "Installer",
+    "Products",
+    "Component Categories",
+    "CLSID",
+    "{12345678-1234-1234-1234-123456789012}",
+};
+
 struct FuzzMachine {
     fs::path root;
     fs::path driveC;
@@ -132,17 +152,22 @@ struct FuzzMachine {
     NoBoxes boxes;
     std::string discDrive;
     std::string prefixOnZ; // the prefix as Z: names it
+    std::vector<fs::path> shellFolders;
 
     std::vector<fs::path> Canaries() const
     {
         return { root / "outside" / "keep.txt", driveC / "users" / "me" / "Documents" / "doc.txt",
             driveC / "Hry" / "Jina" / "jina.exe", driveC / "windows" / "torva.ini", machine->SystemRegFile(),
-            machine->UserRegFile(), machine->DosDevicesDir() / "c:" };
+            machine->UserRegFile(), machine->DosDevicesDir() / "c:", machine->PrefixRoot() / ".torva" / "drives.lock",
+            machine->PrefixRoot() / "volumes" / "e" / "setup.exe" };
     }
+    // The system's folders, and the shell folders that stay even when emptied.
     std::vector<fs::path> SystemFolders() const
     {
-        return { driveC / "windows", driveC / "windows" / "system32", driveC / "Program Files",
+        std::vector<fs::path> folders { driveC / "windows", driveC / "windows" / "system32", driveC / "Program Files",
             driveC / "users" / "Public" / "Start Menu" / "Programs", driveC / "users" / "me" / "Documents" };
+        folders.insert(folders.end(), shellFolders.begin(), shellFolders.end());
+        return folders;
     }
 
     FuzzMachine()
@@ -170,6 +195,15 @@ struct FuzzMachine {
             registry.SetRootKey(canary.root);
             if (registry.OpenKey(canary.key, true))
                 registry.WriteString("Canary", "x");
+        }
+        for (const auto& [hive, name] : { std::pair { platform::HKEY_CURRENT_USER, "Desktop" }, { platform::HKEY_CURRENT_USER, "AppData" },
+                 { platform::HKEY_LOCAL_MACHINE, "Common Desktop" } }) {
+            platform::Registry registry;
+            registry.SetRootKey(hive);
+            if (registry.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")) {
+                if (auto folder = platform::ResolveForCreate(registry.ReadString(name)))
+                    shellFolders.push_back(*folder);
+            }
         }
     }
 
@@ -224,13 +258,15 @@ struct FuzzMachine {
     }
 };
 
-std::string FromTokens(const uint8_t* data, size_t size, const std::string& prefixOnZ)
+std::string FromTokens(const uint8_t* data, size_t size, const std::string& prefixOnZ, bool more)
 {
     std::string text;
-    constexpr size_t count = sizeof kTokens / sizeof kTokens[0];
+    constexpr size_t count = std::size(kTokens);
+    const size_t choices = count + 1 + (more ? std::size(kMoreTokens) : 0);
     for (size_t i = 0; i < size; ++i) {
-        size_t pick = data[i] % (count + 1);
-        text += pick == count ? prefixOnZ : kTokens[pick];
+        size_t pick = data[i] % choices;
+        text += pick < count ? kTokens[pick] : pick == count ? prefixOnZ
+                                                             : kMoreTokens[pick - count - 1];
     }
     return text;
 }
@@ -240,9 +276,9 @@ std::string FromTokens(const uint8_t* data, size_t size, const std::string& pref
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FuzzMachine machine;
-    std::string input = size > 0 && data[0] == 0xFF
-        ? FromTokens(data + 1, size - 1, machine.prefixOnZ)
-        : std::string(reinterpret_cast<const char*>(data), size);
+    const bool tokens = size > 0 && (data[0] == 0xFF || data[0] == 0xFE);
+    std::string input = tokens ? FromTokens(data + 1, size - 1, machine.prefixOnZ, data[0] == 0xFE)
+                               : std::string(reinterpret_cast<const char*>(data), size);
     size_t newline = input.find('\n');
     std::string uninstall = input.substr(0, newline);
     std::string state = newline == std::string::npos ? std::string() : input.substr(newline + 1);
