@@ -133,6 +133,7 @@ CachedImage ImageCache::Open(DiscImage& image, const UnpackProgress& progress)
     bool unpacked = false;
     std::optional<FileLock> inUse;
     if (!fs::is_directory(folder, error)) {
+        RefuseWhatCannotFit(image);
         fs::path made = Unpack(image, key, progress);
         auto cacheLock = FileLock::Acquire(m_root / "cache.lock", FileLock::Mode::Exclusive);
         // Held before the folder appears, so no other program's trimming takes it meanwhile.
@@ -168,7 +169,7 @@ fs::path ImageCache::Unpack(DiscImage& image, const std::string& key, const Unpa
 {
     ClearLeftovers();
     const std::vector<ImageEntry>& entries = image.Entries();
-    uint64_t total = image.TotalFileBytes();
+    uint64_t total = image.PlannedBytes();
     uint64_t done = 0;
 
     fs::path partial = m_root / (PartialPrefix + key + "-" + std::to_string(::getpid()));
@@ -212,6 +213,8 @@ fs::path ImageCache::Unpack(DiscImage& image, const std::string& key, const Unpa
             continue;
         if (!image.Extract(entry, target, step))
             throw ImageError(ImageProblem::Cancelled, image.File(), "unpacking cancelled");
+        if (entry.link)
+            continue;
         bool executable = entry.rockMode ? (*entry.rockMode & 0111) != 0 : IsNativeProgram(target);
         ::chmod(target.c_str(), executable ? 0555 : 0444);
         SetTime(target, entry.time);
@@ -228,11 +231,9 @@ fs::path ImageCache::Unpack(DiscImage& image, const std::string& key, const Unpa
     // Innermost folders first: a read-only folder takes no more changes.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
         ::chmod(it->c_str(), 0555);
-    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-        for (const ImageEntry& entry : entries)
-            if (entry.folder && partial / fs::path(entry.path) == *it)
-                SetTime(*it, entry.time);
-    }
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+        if (it->folder)
+            SetTime(partial / fs::path(it->path), it->time);
     ::chmod(partial.c_str(), 0555);
     cleanup.keep = true;
     return partial;
@@ -321,6 +322,23 @@ void ImageCache::Trim(const std::string& keep)
         if (Remove(entry.key))
             total -= std::min(total, entry.bytes);
     }
+}
+
+// Refused before anything is written: what the image would unpack to must fit the cache's bound
+// and the free space of its file system, less a margin for everything else.
+void ImageCache::RefuseWhatCannotFit(DiscImage& image) const
+{
+    constexpr uint64_t FreeSpaceMargin = 256u << 20;
+    uint64_t planned = image.PlannedBytes();
+    std::error_code error;
+    fs::space_info space = fs::space(m_root, error);
+    uint64_t room = error ? UINT64_MAX : (space.available > FreeSpaceMargin ? space.available - FreeSpaceMargin : 0);
+    auto mebibytes = [](uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; };
+    std::string needs = "obraz " + image.File().string() + " by po rozbalení zabral " + mebibytes(planned);
+    if (planned > m_bound)
+        throw ImageError(ImageProblem::CacheFailed, m_root, needs + ", ale mezipaměť obrazů pojme nejvýš " + mebibytes(m_bound) + " (TORVA_IMAGE_CACHE_MB)");
+    if (planned > room)
+        throw ImageError(ImageProblem::CacheFailed, m_root, needs + ", ale na disku je volných jen " + mebibytes(room) + " (bez rezervy " + mebibytes(FreeSpaceMargin) + ")");
 }
 
 }

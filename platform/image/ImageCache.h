@@ -83,6 +83,7 @@ public:
     size_t Forget(const std::optional<std::filesystem::path>& image = std::nullopt);
 
 private:
+    void RefuseWhatCannotFit(DiscImage& image) const;
     std::filesystem::path Unpack(DiscImage& image, const std::string& key, const UnpackProgress& progress);
     void ClearLeftovers();
     void Trim(const std::string& keep);

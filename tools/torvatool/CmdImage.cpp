@@ -54,8 +54,8 @@ int Info(platform::DiscImage& image, std::ostream& out)
         << "folders: " << folders << "\nfiles: " << files << "\nbytes: " << image.TotalFileBytes() << "\n"
         << "identity: " << image.Identity() << "\n"
         << "unpacked in the cache: " << (platform::ImageCache().Has(image) ? "yes" : "no") << "\n";
-    for (const std::string& skipped : image.Skipped())
-        out << "left out (no usable name, or a folder seen before): " << skipped << "\n";
+    for (const platform::LeftOutEntry& skipped : image.Skipped())
+        out << "left out: /" << skipped.path << " (" << skipped.reason << ")\n";
     return 0;
 }
 
