@@ -90,7 +90,8 @@ bool ReadLinkComponents(std::string_view item, std::string& target, bool& joinNe
         else {
             if (!joinNext && !target.empty() && target.back() != '/')
                 target += '/';
-            target += (flags & ComponentCurrent) ? "." : (flags & ComponentParent) ? ".." : std::string(text);
+            target += (flags & ComponentCurrent) ? "." : (flags & ComponentParent) ? ".."
+                                                                                   : std::string(text);
         }
         joinNext = (flags & ComponentContinues) != 0;
         at += ComponentText + length;
