@@ -465,10 +465,14 @@ void DiscImage::ReadTrees()
     // the folder that holds its files' twins.
     std::vector<int> twins(shown.size(), -1);
     if (joliet) {
+        // Files with bytes pair up by their extent (hard links share one: in order); empty ones
+        // do so only without Rock Ridge, where all they carry is the ISO name.
         std::map<std::pair<uint32_t, uint64_t>, std::vector<int>> byExtent;
-        for (size_t i = primary.size(); i-- > 0;)
-            if (!primary[i].entry.folder)
-                byExtent[{ primary[i].entry.lsn, primary[i].entry.size }].push_back(static_cast<int>(i));
+        for (size_t i = primary.size(); i-- > 0;) {
+            const RawFolderEntry& entry = primary[i].entry;
+            if (!entry.folder && (entry.size > 0 || !entry.rockName))
+                byExtent[{ entry.lsn, entry.size }].push_back(static_cast<int>(i));
+        }
         for (size_t i = 0; i < shown.size(); ++i) {
             auto match = byExtent.find({ shown[i].entry.lsn, shown[i].entry.size });
             if (!shown[i].entry.folder && match != byExtent.end() && !match->second.empty()) {
@@ -480,6 +484,21 @@ void DiscImage::ReadTrees()
             int parent = shown[i].parent;
             if (twins[i] >= 0 && parent >= 0 && twins[static_cast<size_t>(parent)] < 0)
                 twins[static_cast<size_t>(parent)] = primary[static_cast<size_t>(twins[i])].parent;
+        }
+        // Empty files, links and folders of those pair up by name in their folders' twins:
+        // the Joliet name is the Rock Ridge one the mastering tool was given.
+        std::map<std::pair<int, std::string>, int> byName;
+        for (size_t i = 0; i < primary.size(); ++i)
+            if (primary[i].entry.rockName)
+                byName.emplace(std::pair { primary[i].parent, primary[i].rawName }, static_cast<int>(i));
+        for (size_t i = 0; i < shown.size(); ++i) {
+            int parent = shown[i].parent;
+            int parentTwin = parent < 0 ? -1 : twins[static_cast<size_t>(parent)];
+            if (twins[i] >= 0 || (parent >= 0 && parentTwin < 0))
+                continue;
+            auto match = byName.find({ parentTwin, WithoutVersion(shown[i].rawName) });
+            if (match != byName.end() && primary[static_cast<size_t>(match->second)].entry.folder == shown[i].entry.folder)
+                twins[i] = match->second;
         }
     } else {
         for (size_t i = 0; i < shown.size(); ++i)
