@@ -92,3 +92,5 @@ void BM_UnpackThirtyThousandSmallFiles(benchmark::State& state)
 BENCHMARK(BM_UnpackThirtyThousandSmallFiles)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }
+
+BENCHMARK_MAIN();

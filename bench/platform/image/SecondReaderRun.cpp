@@ -26,7 +26,8 @@ int main(int argc, char** argv)
         }
         if (!differences.empty()) {
             ++failed;
-            std::cout << "seed " << seed << ", " << maker.name << ":\n" << differences;
+            std::cout << "seed " << seed << ", " << maker.name << ":\n"
+                      << differences;
         }
         std::system(("chmod -R u+w '" + work.string() + "' 2>/dev/null; rm -rf '" + work.string() + "'").c_str());
     }

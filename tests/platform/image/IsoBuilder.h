@@ -23,7 +23,8 @@ public:
         uint8_t flags = 0;
     };
 
-    explicit IsoBuilder(uint32_t sectors) : m_image(size_t(sectors) * Sector, '\0') {}
+    explicit IsoBuilder(uint32_t sectors)
+        : m_image(size_t(sectors) * Sector, '\0') {}
 
     // The records of a folder at `lsn`, after its "." and ".."; a record never crosses a sector.
     void PutFolder(uint32_t lsn, const std::vector<Record>& records)

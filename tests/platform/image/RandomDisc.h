@@ -122,7 +122,8 @@ inline bool LeavesTree(const std::string& link, const std::string& target)
         return true;
     int depth = static_cast<int>(std::count(link.begin(), link.end(), '/'));
     for (const auto& part : fs::path(target)) {
-        depth += part == ".." ? -1 : part == "." ? 0 : 1;
+        depth += part == ".." ? -1 : part == "." ? 0
+                                                 : 1;
         if (depth < 0)
             return true;
     }
