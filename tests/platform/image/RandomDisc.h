@@ -92,7 +92,7 @@ inline void MakeTree(const fs::path& tree, uint32_t seed)
     fs::create_symlink("../../../../../../../../../../../..", tree / name());
     if (pick(4) == 0) {
         std::ofstream(tree / "large sparse.bin");
-        fs::resize_file(tree / "large sparse.bin", 24u << 20);
+        fs::resize_file(tree / "large sparse.bin", 8u << 20);
     }
 }
 
