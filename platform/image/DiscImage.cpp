@@ -28,10 +28,10 @@ namespace {
 constexpr uint64_t MaxFolderBytes = 16u << 20;
 // The records of all folders of both trees: a DVD of a million small files needs about 150 MiB.
 constexpr uint64_t MaxDirectoryBytes = 256u << 20;
-// Records read in both trees, left-out ones included: two per entry, and more than a DVD holds.
-constexpr size_t MaxRecords = 2u << 20;
-// Entries of one tree: more files than a DVD's sectors could hold at any useful size.
-constexpr size_t MaxEntries = 1u << 20;
+// Records read in both trees, left-out ones included: two per entry of the fullest tree.
+constexpr size_t MaxRecords = 1u << 20;
+// Entries of one tree: a 4.7 GB DVD of as many files would hold 9 kB each on average.
+constexpr size_t MaxEntries = 1u << 19;
 // Folders inside folders: Rock Ridge's relocation lets trees pass eight levels, not this many.
 constexpr int MaxDepth = 64;
 // Entries left out: a real disc has a handful at most.
@@ -457,8 +457,11 @@ void DiscImage::ReadTrees()
 {
     m_treesRead = true;
     std::vector<Walked> primary = Walk(false);
-    std::vector<Walked> shown = m_volume.jolietLevel > 0 ? Walk(true) : primary;
     bool joliet = m_volume.jolietLevel > 0;
+    std::vector<Walked> jolietTree;
+    if (joliet)
+        jolietTree = Walk(true);
+    const std::vector<Walked>& shown = joliet ? jolietTree : primary;
 
     // The two trees share their files' extents; zero-length files may share one, so those
     // with equal keys pair up in order. Each tree has folders of its own: a folder's twin is
@@ -506,8 +509,9 @@ void DiscImage::ReadTrees()
     }
 
     m_entries.clear();
+    m_entries.reserve(shown.size());
     uint64_t available = m_source->AvailableSectors();
-    for (Walked& item : shown) {
+    for (const Walked& item : shown) {
         ImageEntry entry;
         entry.path = item.path;
         entry.folder = item.entry.folder;
