@@ -26,8 +26,9 @@ namespace {
 // disc of 700 MB or 4.7 GB comes near any of them, and passing one makes the image Damaged.
 // One folder's records: a disc's largest folders take a few hundred kilobytes.
 constexpr uint64_t MaxFolderBytes = 16u << 20;
-// The records of all folders of both trees: a DVD of a million small files needs about 150 MiB.
-constexpr uint64_t MaxDirectoryBytes = 256u << 20;
+// The records of all folders of both trees: as many as when every entry of both trees is a
+// folder of a sector of its own.
+constexpr uint64_t MaxDirectoryBytes = 2ull << 30;
 // Records read in both trees, left-out ones included: two per entry of the fullest tree.
 constexpr size_t MaxRecords = 1u << 20;
 // Entries of one tree: a 4.7 GB DVD of as many files would hold 9 kB each on average.
@@ -353,7 +354,7 @@ private:
                 "ends at sector " + std::to_string(m_available) + ", before the folder /" + path);
         m_image.m_folderBytesRead += sectors * IsoSectorSize;
         if (m_image.m_folderBytesRead > MaxDirectoryBytes)
-            Damaged("its folders hold more records than any disc's (" + std::to_string(MaxDirectoryBytes >> 20) + " MiB)");
+            Damaged("its folders hold more records than any disc's (" + std::to_string(MaxDirectoryBytes >> 20) + " MiB of them)");
         std::string folder(static_cast<size_t>(sectors) * IsoSectorSize, '\0');
         if (sectors > 0 && !m_image.m_source->ReadSectors(lsn, static_cast<uint32_t>(sectors), reinterpret_cast<uint8_t*>(folder.data())))
             Damaged("the folder /" + path + " cannot be read");

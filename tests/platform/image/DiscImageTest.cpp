@@ -2,6 +2,8 @@
 #include "tests/platform/image/ImageFixture.h"
 #include "tests/support/TestFiles.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 using platform::DiscImage;
@@ -145,6 +147,12 @@ TEST_F(DiscImageTest, RockRidgeRelocationZisofsAndLinksUnpackAsWritten)
         EXPECT_FALSE(std::filesystem::exists(folder / "rr_moved")) << name;
         EXPECT_EQ(torva::test::ReadText(folder / "a/text.txt"), text) << name;
         EXPECT_EQ(std::filesystem::read_symlink(folder / "a/inside"), "b/c") << name;
+        for (const platform::ImageEntry& entry : image->Entries()) {
+            struct stat info {};
+            if (entry.folder && ::stat((folder / entry.path).c_str(), &info) == 0) {
+                EXPECT_EQ(info.st_mtime, entry.time) << name << ": the time of " << entry.path;
+            }
+        }
         for (const char* outside : { "a/up", "a/absolute" }) {
             EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder / outside))) << name << " " << outside;
             auto skipped = image->Skipped();
