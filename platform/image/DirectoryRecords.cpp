@@ -32,6 +32,21 @@ constexpr size_t ModeField = 4;         // PX: the file mode, 32-bit little-endi
 constexpr size_t ContinuationBlock = 4; // CE: sector, offset and length, each both-endian
 constexpr size_t ContinuationOffset = 12;
 constexpr size_t ContinuationLength = 20;
+constexpr size_t ChildLocation = 4; // CL: the relocated folder's extent, both-endian
+constexpr size_t LinkFlags = 4;     // SL: bit 0 says the next SL entry goes on with the target
+constexpr size_t LinkComponents = 5;
+// An SL component: flags, length, text. The flags say the text goes on in the next component
+// (no "/" between), or that it stands for ".", ".." or the root.
+constexpr size_t ComponentFlags = 0;
+constexpr size_t ComponentLength = 1;
+constexpr size_t ComponentText = 2;
+constexpr uint8_t ComponentContinues = 0x01;
+constexpr uint8_t ComponentCurrent = 0x02;
+constexpr uint8_t ComponentParent = 0x04;
+constexpr uint8_t ComponentRoot = 0x08;
+constexpr size_t ZisofsAlgorithm = 4; // ZF: "pz", header size / 4, block size log2, then
+constexpr size_t ZisofsSize = 8;      // the uncompressed size, both-endian
+// PL (a relocated folder's real parent) is not read: ".." records are never listed.
 // A record's system use area with its continuations is small; the bound stops loops.
 constexpr int MaxContinuations = 8;
 constexpr uint32_t MaxContinuationBytes = IsoSectorSize;
@@ -58,11 +73,39 @@ int64_t RecordingTime(std::string_view record)
     return seconds - int64_t(zoneQuarters) * 15 * 60;
 }
 
-// The Rock Ridge name and mode in a system use area, following continuation areas.
+// Appends an SL entry's components to `target`; false when a component cannot be a host name.
+bool ReadLinkComponents(std::string_view item, std::string& target, bool& joinNext)
+{
+    size_t at = LinkComponents;
+    while (at + ComponentText <= item.size()) {
+        uint8_t flags = static_cast<uint8_t>(item[at + ComponentFlags]);
+        size_t length = static_cast<uint8_t>(item[at + ComponentLength]);
+        if (at + ComponentText + length > item.size())
+            return false;
+        std::string_view text = item.substr(at + ComponentText, length);
+        if (text.find('/') != std::string_view::npos || text.find('\0') != std::string_view::npos)
+            return false;
+        if (flags & ComponentRoot)
+            target = "/";
+        else {
+            if (!joinNext && !target.empty() && target.back() != '/')
+                target += '/';
+            target += (flags & ComponentCurrent) ? "." : (flags & ComponentParent) ? ".."
+                                                                                   : std::string(text);
+        }
+        joinNext = (flags & ComponentContinues) != 0;
+        at += ComponentText + length;
+    }
+    return true;
+}
+
+// The Rock Ridge fields of a system use area, following continuation areas.
 void ReadRockRidge(std::string_view area, const ContinuationReader& continuation, RawFolderEntry& entry)
 {
     std::string name;
     bool named = false;
+    std::string target;
+    bool linked = false, linkUsable = true, joinNext = false;
     std::string held; // the continuation area being read
     for (int hops = 0;; ++hops) {
         std::optional<std::string> next;
@@ -86,6 +129,15 @@ void ReadRockRidge(std::string_view area, const ContinuationReader& continuation
                 uint32_t bytes = fields.U32(ContinuationLength);
                 if (bytes <= MaxContinuationBytes)
                     next = continuation(fields.U32(ContinuationBlock), fields.U32(ContinuationOffset), bytes);
+            } else if (signature == "CL" && length >= ChildLocation + 8) {
+                entry.childLocation = fields.U32(ChildLocation);
+            } else if (signature == "RE") {
+                entry.relocated = true;
+            } else if (signature == "SL" && length > LinkFlags) {
+                linked = true;
+                linkUsable = ReadLinkComponents(item, target, joinNext) && linkUsable;
+            } else if (signature == "ZF" && length >= ZisofsSize + 8 && item.substr(ZisofsAlgorithm, 2) == "pz") {
+                entry.zisofsSize = fields.U32(ZisofsSize);
             } else if (signature == "ST") {
                 break;
             }
@@ -100,6 +152,8 @@ void ReadRockRidge(std::string_view area, const ContinuationReader& continuation
         entry.name = name;
         entry.rockName = true;
     }
+    if (linked)
+        entry.linkTarget = linkUsable ? target : std::string();
 }
 
 }
@@ -107,6 +161,7 @@ void ReadRockRidge(std::string_view area, const ContinuationReader& continuation
 std::vector<RawFolderEntry> ReadDirectoryRecords(std::string_view folder, bool joliet, const ContinuationReader& continuation)
 {
     std::vector<RawFolderEntry> entries;
+    std::string pieceName; // the raw name of the last record
     for (size_t sector = 0; sector + IsoSectorSize <= folder.size(); sector += IsoSectorSize) {
         std::string_view bytes = folder.substr(sector, IsoSectorSize);
         size_t at = 0;
@@ -126,10 +181,23 @@ std::vector<RawFolderEntry> ReadDirectoryRecords(std::string_view folder, bool j
             if (nameLength == 1 && (rawName[0] == '\0' || rawName[0] == '\1'))
                 continue;
             uint8_t flags = static_cast<uint8_t>(record[Record::Flags]);
+            uint32_t lsn = ByteReader(record).U32(Record::Extent, "extent");
+            uint64_t size = ByteReader(record).U32(Record::DataLength, "data length");
+            // A file of several extents is recorded as records of one name in a row, each but
+            // the last flagged.
+            if (!entries.empty() && entries.back().multiExtent && rawName == pieceName) {
+                RawFolderEntry& file = entries.back();
+                file.extents.push_back({ lsn, size });
+                file.size += size;
+                file.multiExtent = (flags & FlagMultiExtent) != 0;
+                continue;
+            }
+            pieceName = std::string(rawName);
             RawFolderEntry entry;
             entry.name = joliet ? Ucs2BeToUtf8(rawName) : std::string(rawName);
-            entry.lsn = ByteReader(record).U32(Record::Extent, "extent");
-            entry.size = ByteReader(record).U32(Record::DataLength, "data length");
+            entry.lsn = lsn;
+            entry.size = size;
+            entry.extents.push_back({ lsn, size });
             entry.folder = (flags & FlagDirectory) != 0;
             entry.multiExtent = (flags & FlagMultiExtent) != 0;
             entry.time = RecordingTime(record);
@@ -143,6 +211,17 @@ std::vector<RawFolderEntry> ReadDirectoryRecords(std::string_view folder, bool j
         }
     }
     return entries;
+}
+
+std::optional<uint64_t> FolderSelfSize(std::string_view sector)
+{
+    if (sector.size() <= Record::Name)
+        return std::nullopt;
+    size_t length = static_cast<uint8_t>(sector[Record::Length]);
+    if (length <= Record::Name || length > sector.size() || sector[Record::NameLength] != 1 || sector[Record::Name] != '\0'
+        || !(static_cast<uint8_t>(sector[Record::Flags]) & FlagDirectory))
+        return std::nullopt;
+    return ByteReader(sector).U32(Record::DataLength, "data length");
 }
 
 }

@@ -20,4 +20,8 @@ using ContinuationReader = std::function<std::optional<std::string>(uint32_t lsn
 // that do not fit their sector are left out.
 std::vector<RawFolderEntry> ReadDirectoryRecords(std::string_view folder, bool joliet, const ContinuationReader& continuation);
 
+// The data length a folder's first sector gives itself in its "." record; empty when that
+// record is not there.
+std::optional<uint64_t> FolderSelfSize(std::string_view sector);
+
 }

@@ -4,6 +4,7 @@
 #include "platform/image/DirectoryRecords.h"
 #include "platform/image/NrgLayout.h"
 #include "platform/image/VolumeSource.h"
+#include "platform/image/ZisofsFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,11 +22,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Bounds that keep a damaged or hostile image from running away with time or memory; a CD's
-// folders are far smaller and shallower.
+// Bounds that keep a damaged or hostile image from running away with time or memory; no real
+// disc of 700 MB or 4.7 GB comes near any of them, and passing one makes the image Damaged.
+// One folder's records: a disc's largest folders take a few hundred kilobytes.
 constexpr uint64_t MaxFolderBytes = 16u << 20;
-constexpr int MaxDepth = 32;
-constexpr size_t MaxEntries = 1u << 20;
+// The records of all folders of both trees: as many as when every entry of both trees is a
+// folder of a sector of its own.
+constexpr uint64_t MaxDirectoryBytes = 2ull << 30;
+// Records read in both trees, left-out ones included: two per entry of the fullest tree.
+constexpr size_t MaxRecords = 1u << 20;
+// Entries of one tree: a 4.7 GB DVD of as many files would hold 9 kB each on average.
+constexpr size_t MaxEntries = 1u << 19;
+// Folders inside folders: Rock Ridge's relocation lets trees pass eight levels, not this many.
+constexpr int MaxDepth = 64;
+// Entries left out: a real disc has a handful at most.
+constexpr size_t MaxLeftOut = 10000;
 constexpr size_t MaxNameBytes = 255;
 constexpr uint64_t MaxCueSheetBytes = 1u << 20;
 
@@ -166,6 +177,15 @@ uint64_t SectorsFor(uint64_t bytes)
     return (bytes + IsoSectorSize - 1) / IsoSectorSize;
 }
 
+// What a file's stored bytes are: entries with equal keys hold the same bytes.
+std::string ExtentKey(const ImageEntry& entry)
+{
+    std::string key = entry.zisofs ? "z" : "";
+    for (const Extent& extent : entry.extents)
+        key += std::to_string(extent.lsn) + ":" + std::to_string(extent.bytes) + ";";
+    return key;
+}
+
 }
 
 struct DiscImage::Walked {
@@ -280,73 +300,177 @@ std::string DiscImage::Identity() const
     return text;
 }
 
-std::vector<DiscImage::Walked> DiscImage::Walk(bool joliet)
-{
-    std::vector<Walked> walked;
-    std::set<uint32_t> visited;
-    uint64_t available = m_source->AvailableSectors();
-    auto continuation = [&](uint32_t lsn, uint32_t offset, uint32_t length) -> std::optional<std::string> {
+// Walks one tree depth-first, each folder listed before its contents. Folders are read by their
+// extent, and each sector of folder records once: a folder whose extent overlaps one read
+// before is a loop or a hostile overlap, and is left out.
+class DiscImage::TreeWalk {
+public:
+    TreeWalk(DiscImage& image, bool joliet)
+        : m_image(image)
+        , m_joliet(joliet)
+        , m_available(image.m_source->AvailableSectors())
+    {
+    }
+
+    std::vector<Walked> Run()
+    {
+        const VolumeDescriptors& volume = m_image.m_volume;
+        uint32_t rootLsn = m_joliet ? volume.jolietRootLsn : volume.rootLsn;
+        uint64_t rootBytes = m_joliet ? volume.jolietRootSize : volume.rootSize;
+        Claim(rootLsn, rootBytes);
+        Visit(rootLsn, rootBytes, "", -1, 0);
+        return std::move(m_walked);
+    }
+
+private:
+    [[noreturn]] void Damaged(const std::string& reason) const { throw ImageError(ImageProblem::Damaged, m_image.File(), reason); }
+
+    // False when any of the folder's sectors was claimed before.
+    bool Claim(uint32_t lsn, uint64_t bytes)
+    {
+        uint64_t end = uint64_t(lsn) + std::max<uint64_t>(1, SectorsFor(bytes));
+        auto next = m_claimed.upper_bound(lsn);
+        if (next != m_claimed.end() && next->first < end)
+            return false;
+        if (next != m_claimed.begin() && std::prev(next)->second > lsn)
+            return false;
+        m_claimed.emplace(lsn, end);
+        return true;
+    }
+
+    std::string ReadFolder(uint32_t lsn, uint64_t bytes, const std::string& path)
+    {
+        if (bytes > MaxFolderBytes)
+            Damaged("the folder /" + path + " is larger than any folder of a disc");
+        uint64_t sectors = SectorsFor(bytes);
+        if (uint64_t(lsn) + sectors > m_available)
+            throw ImageError(ImageProblem::Truncated, m_image.m_files.back(),
+                "ends at sector " + std::to_string(m_available) + ", before the folder /" + path);
+        m_image.m_folderBytesRead += sectors * IsoSectorSize;
+        if (m_image.m_folderBytesRead > MaxDirectoryBytes)
+            Damaged("its folders hold more records than any disc's (" + std::to_string(MaxDirectoryBytes >> 20) + " MiB of them)");
+        std::string folder(static_cast<size_t>(sectors) * IsoSectorSize, '\0');
+        if (sectors > 0 && !m_image.m_source->ReadSectors(lsn, static_cast<uint32_t>(sectors), reinterpret_cast<uint8_t*>(folder.data())))
+            Damaged("the folder /" + path + " cannot be read");
+        return folder;
+    }
+
+    std::optional<std::string> Continuation(uint32_t lsn, uint32_t offset, uint32_t length) const
+    {
         std::string sector(IsoSectorSize, '\0');
-        if (uint64_t(offset) + length > IsoSectorSize || !m_source->ReadSectors(lsn, 1, reinterpret_cast<uint8_t*>(sector.data())))
+        if (uint64_t(offset) + length > IsoSectorSize || !m_image.m_source->ReadSectors(lsn, 1, reinterpret_cast<uint8_t*>(sector.data())))
             return std::nullopt;
         return sector.substr(offset, length);
-    };
-    // Depth-first, each folder listed before its contents; folders are read by their extent.
-    std::function<void(uint32_t, uint64_t, const std::string&, int, int)> visit =
-        [&](uint32_t lsn, uint64_t bytes, const std::string& shownPath, int parent, int depth) {
-            if (bytes > MaxFolderBytes)
-                throw ImageError(ImageProblem::Damaged, File(), "the folder /" + shownPath + " is larger than any folder of a disc");
-            uint64_t sectors = SectorsFor(bytes);
-            if (uint64_t(lsn) + sectors > available)
-                throw ImageError(ImageProblem::Truncated, m_files.back(),
-                    "ends at sector " + std::to_string(available) + ", before the folder /" + shownPath);
-            std::string folder(static_cast<size_t>(sectors) * IsoSectorSize, '\0');
-            if (sectors > 0 && !m_source->ReadSectors(lsn, static_cast<uint32_t>(sectors), reinterpret_cast<uint8_t*>(folder.data())))
-                throw ImageError(ImageProblem::Damaged, File(), "the folder /" + shownPath + " cannot be read");
-            for (RawFolderEntry& entry : ReadDirectoryRecords(folder, joliet, continuation)) {
-                std::string name = entry.rockName ? entry.name : WithoutVersion(entry.name);
-                std::string shown = shownPath.empty() ? name : shownPath + "/" + name;
-                if (!UsableHostName(name) || entry.multiExtent) {
-                    m_skipped.push_back(shownPath + "/" + entry.name);
-                    continue;
-                }
-                if (walked.size() >= MaxEntries)
-                    throw ImageError(ImageProblem::Damaged, File(), "the folder /" + shownPath + " holds more entries than a disc can");
-                bool descend = entry.folder && depth < MaxDepth && visited.insert(entry.lsn).second;
-                if (entry.folder && !descend) {
-                    m_skipped.push_back(shown);
-                    continue;
-                }
-                uint32_t childLsn = entry.lsn;
-                uint64_t childBytes = entry.size;
-                std::string rawName = entry.name;
-                walked.push_back({ shown, rawName, parent, std::move(entry) });
-                if (descend)
-                    visit(childLsn, childBytes, shown, static_cast<int>(walked.size() - 1), depth + 1);
+    }
+
+    // A CL entry stands for the relocated folder at its child location; its size is the one
+    // the folder's "." record gives. False when that folder cannot be read.
+    bool FollowRelocation(RawFolderEntry& entry) const
+    {
+        std::string sector(IsoSectorSize, '\0');
+        if (!m_image.m_source->ReadSectors(*entry.childLocation, 1, reinterpret_cast<uint8_t*>(sector.data())))
+            return false;
+        auto size = FolderSelfSize(sector);
+        if (!size)
+            return false;
+        entry.folder = true;
+        entry.lsn = *entry.childLocation;
+        entry.size = *size;
+        entry.extents = { { entry.lsn, entry.size } };
+        return true;
+    }
+
+    // Returns true when the folder held relocated folders and shows nothing else: the folder
+    // Rock Ridge moved them into, hidden once they are shown where they belong.
+    bool Visit(uint32_t lsn, uint64_t bytes, const std::string& path, int parent, int depth)
+    {
+        if (depth > MaxDepth)
+            Damaged("its folders nest deeper than " + std::to_string(MaxDepth) + " levels at /" + path);
+        std::vector<RawFolderEntry> records;
+        {
+            std::string folder = ReadFolder(lsn, bytes, path);
+            auto continuation = [this](uint32_t at, uint32_t offset, uint32_t length) { return Continuation(at, offset, length); };
+            records = ReadDirectoryRecords(folder, m_joliet, continuation);
+        }
+        m_image.m_records += records.size();
+        if (m_image.m_records > MaxRecords)
+            Damaged("its folders hold more records than any disc's (" + std::to_string(MaxRecords) + ")");
+        std::string prefix = path.empty() ? "" : path + "/";
+        size_t before = m_walked.size();
+        bool relocatedHere = false;
+        for (RawFolderEntry& entry : records) {
+            std::string name = entry.rockName ? entry.name : WithoutVersion(entry.name);
+            if (entry.relocated && entry.folder) {
+                relocatedHere = true;
+                continue;
             }
-        };
-    uint32_t rootLsn = joliet ? m_volume.jolietRootLsn : m_volume.rootLsn;
-    visited.insert(rootLsn);
-    visit(rootLsn, joliet ? m_volume.jolietRootSize : m_volume.rootSize, "", -1, 0);
-    return walked;
+            if (!UsableHostName(name)) {
+                m_image.LeaveOut(prefix + name, "no name a host file can have");
+                continue;
+            }
+            if (entry.childLocation && !FollowRelocation(entry)) {
+                m_image.LeaveOut(prefix + name, "its relocated folder cannot be read");
+                continue;
+            }
+            if (m_walked.size() >= MaxEntries)
+                Damaged("the folder /" + path + " holds more entries than a disc can");
+            if (entry.folder && !Claim(entry.lsn, entry.size)) {
+                m_image.LeaveOut(prefix + name, "a folder whose records were read before (a loop or overlapping folders)");
+                continue;
+            }
+            uint32_t childLsn = entry.lsn;
+            uint64_t childBytes = entry.size;
+            bool folder = entry.folder;
+            std::string rawName = entry.name;
+            m_walked.push_back({ prefix + name, rawName, parent, std::move(entry) });
+            if (folder && Visit(childLsn, childBytes, prefix + name, static_cast<int>(m_walked.size() - 1), depth + 1))
+                m_walked.pop_back();
+        }
+        return relocatedHere && m_walked.size() == before;
+    }
+
+    DiscImage& m_image;
+    bool m_joliet;
+    uint64_t m_available;
+    std::map<uint32_t, uint64_t> m_claimed; // folder extents read: first sector -> end
+    std::vector<Walked> m_walked;
+};
+
+std::vector<DiscImage::Walked> DiscImage::Walk(bool joliet)
+{
+    return TreeWalk(*this, joliet).Run();
+}
+
+void DiscImage::LeaveOut(std::string path, std::string reason)
+{
+    if (m_skipped.size() >= MaxLeftOut)
+        throw ImageError(ImageProblem::Damaged, File(), "more than " + std::to_string(MaxLeftOut) + " of its entries cannot be unpacked");
+    m_skipped.push_back({ std::move(path), std::move(reason) });
 }
 
 void DiscImage::ReadTrees()
 {
     m_treesRead = true;
     std::vector<Walked> primary = Walk(false);
-    std::vector<Walked> shown = m_volume.jolietLevel > 0 ? Walk(true) : primary;
     bool joliet = m_volume.jolietLevel > 0;
+    std::vector<Walked> jolietTree;
+    if (joliet)
+        jolietTree = Walk(true);
+    const std::vector<Walked>& shown = joliet ? jolietTree : primary;
 
     // The two trees share their files' extents; zero-length files may share one, so those
     // with equal keys pair up in order. Each tree has folders of its own: a folder's twin is
     // the folder that holds its files' twins.
     std::vector<int> twins(shown.size(), -1);
     if (joliet) {
+        // Files with bytes pair up by their extent (hard links share one: in order); empty ones
+        // do so only without Rock Ridge, where all they carry is the ISO name.
         std::map<std::pair<uint32_t, uint64_t>, std::vector<int>> byExtent;
-        for (size_t i = primary.size(); i-- > 0;)
-            if (!primary[i].entry.folder)
-                byExtent[{ primary[i].entry.lsn, primary[i].entry.size }].push_back(static_cast<int>(i));
+        for (size_t i = primary.size(); i-- > 0;) {
+            const RawFolderEntry& entry = primary[i].entry;
+            if (!entry.folder && (entry.size > 0 || !entry.rockName))
+                byExtent[{ entry.lsn, entry.size }].push_back(static_cast<int>(i));
+        }
         for (size_t i = 0; i < shown.size(); ++i) {
             auto match = byExtent.find({ shown[i].entry.lsn, shown[i].entry.size });
             if (!shown[i].entry.folder && match != byExtent.end() && !match->second.empty()) {
@@ -359,19 +483,36 @@ void DiscImage::ReadTrees()
             if (twins[i] >= 0 && parent >= 0 && twins[static_cast<size_t>(parent)] < 0)
                 twins[static_cast<size_t>(parent)] = primary[static_cast<size_t>(twins[i])].parent;
         }
+        // Empty files, links and folders of those pair up by name in their folders' twins:
+        // the Joliet name is the Rock Ridge one the mastering tool was given.
+        std::map<std::pair<int, std::string>, int> byName;
+        for (size_t i = 0; i < primary.size(); ++i)
+            if (primary[i].entry.rockName)
+                byName.emplace(std::pair { primary[i].parent, primary[i].rawName }, static_cast<int>(i));
+        for (size_t i = 0; i < shown.size(); ++i) {
+            int parent = shown[i].parent;
+            int parentTwin = parent < 0 ? -1 : twins[static_cast<size_t>(parent)];
+            if (twins[i] >= 0 || (parent >= 0 && parentTwin < 0))
+                continue;
+            auto match = byName.find({ parentTwin, WithoutVersion(shown[i].rawName) });
+            if (match != byName.end() && primary[static_cast<size_t>(match->second)].entry.folder == shown[i].entry.folder)
+                twins[i] = match->second;
+        }
     } else {
         for (size_t i = 0; i < shown.size(); ++i)
             twins[i] = static_cast<int>(i);
     }
 
     m_entries.clear();
+    m_entries.reserve(shown.size());
     uint64_t available = m_source->AvailableSectors();
-    for (Walked& item : shown) {
+    for (const Walked& item : shown) {
         ImageEntry entry;
         entry.path = item.path;
         entry.folder = item.entry.folder;
         entry.lsn = item.entry.lsn;
         entry.size = item.entry.size;
+        entry.extents = item.entry.extents;
         entry.time = item.entry.time;
         if (joliet)
             entry.jolietName = WithoutVersion(item.rawName);
@@ -383,13 +524,75 @@ void DiscImage::ReadTrees()
             else
                 entry.isoName = WithoutVersion(twin->rawName);
             entry.rockMode = twin->entry.rockMode;
+            entry.link = twin->entry.linkTarget;
+            if (twin->entry.zisofsSize && !entry.folder) {
+                entry.zisofs = true;
+                entry.size = *twin->entry.zisofsSize;
+            }
         }
-        if (!entry.folder && entry.size > 0 && uint64_t(entry.lsn) + SectorsFor(entry.size) > available)
-            throw ImageError(ImageProblem::Truncated, m_files.back(),
-                "ends at sector " + std::to_string(available) + ", before the end of /" + entry.path + " (sector "
-                    + std::to_string(uint64_t(entry.lsn) + SectorsFor(entry.size)) + ")");
+        for (const Extent& extent : entry.extents)
+            if (!entry.folder && extent.bytes > 0 && uint64_t(extent.lsn) + SectorsFor(extent.bytes) > available)
+                throw ImageError(ImageProblem::Truncated, m_files.back(),
+                    "ends at sector " + std::to_string(available) + ", before the end of /" + entry.path + " (sector "
+                        + std::to_string(uint64_t(extent.lsn) + SectorsFor(extent.bytes)) + ")");
         m_entries.push_back(std::move(entry));
     }
+    KeepLinksInside();
+}
+
+// A link is made only when its target, read name by name from the link's folder, stays inside
+// the disc and passes through no other link (whose own target the host would follow instead).
+void DiscImage::KeepLinksInside()
+{
+    std::set<std::string> links;
+    for (const ImageEntry& entry : m_entries)
+        if (entry.link)
+            links.insert(entry.path);
+    auto outside = [&](const ImageEntry& entry) -> std::optional<std::string> {
+        const std::string& target = *entry.link;
+        if (target.empty())
+            return "a symbolic link whose target cannot be read";
+        if (target.front() == '/')
+            return "a symbolic link to " + target + ", outside the disc";
+        std::vector<std::string> at;
+        for (size_t from = 0, slash; from <= entry.path.size(); from = slash + 1) {
+            slash = entry.path.find('/', from);
+            if (slash == std::string::npos)
+                break;
+            at.push_back(entry.path.substr(from, slash - from));
+        }
+        for (size_t from = 0, slash = 0; slash != std::string::npos; from = slash + 1) {
+            slash = target.find('/', from);
+            std::string name = target.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
+            std::string here;
+            for (const std::string& part : at)
+                here += (here.empty() ? "" : "/") + part;
+            if (links.count(here))
+                return "a symbolic link to " + target + ", through another link";
+            if (name.empty() || name == ".")
+                continue;
+            if (name != "..")
+                at.push_back(name);
+            else if (at.empty())
+                return "a symbolic link to " + target + ", outside the disc";
+            else
+                at.pop_back();
+        }
+        return std::nullopt;
+    };
+    std::vector<ImageEntry> kept;
+    kept.reserve(m_entries.size());
+    for (ImageEntry& entry : m_entries) {
+        if (entry.link && !entry.folder) {
+            if (auto reason = outside(entry)) {
+                LeaveOut(entry.path, *reason);
+                continue;
+            }
+        }
+        entry.link = entry.folder ? std::nullopt : entry.link;
+        kept.push_back(std::move(entry));
+    }
+    m_entries = std::move(kept);
 }
 
 const std::vector<ImageEntry>& DiscImage::Entries()
@@ -399,7 +602,7 @@ const std::vector<ImageEntry>& DiscImage::Entries()
     return m_entries;
 }
 
-const std::vector<std::string>& DiscImage::Skipped()
+const std::vector<LeftOutEntry>& DiscImage::Skipped()
 {
     Entries();
     return m_skipped;
@@ -425,8 +628,94 @@ const ImageEntry* DiscImage::Find(std::string_view path)
     return nullptr;
 }
 
+uint64_t DiscImage::PlannedBytes()
+{
+    if (m_planned)
+        return *m_planned;
+    std::set<std::string> stored;
+    uint64_t planned = 0, plain = 0;
+    for (const ImageEntry& entry : Entries()) {
+        if (entry.folder || entry.link || entry.size == 0 || !stored.insert(ExtentKey(entry)).second)
+            continue;
+        planned += entry.size;
+        if (!entry.zisofs)
+            plain += entry.size;
+    }
+    // Files that do not share their extents whole but overlap them would write the same
+    // sectors many times over.
+    if (plain > m_source->AvailableSectors() * IsoSectorSize)
+        throw ImageError(ImageProblem::Damaged, File(),
+            "its files would unpack to " + std::to_string(plain) + " bytes, more than the image holds (their extents overlap)");
+    m_planned = planned;
+    return planned;
+}
+
+std::optional<std::string> DiscImage::ReadStored(const ImageEntry& entry, uint64_t offset, size_t length)
+{
+    std::string out;
+    out.reserve(length);
+    uint64_t start = 0; // of the current extent within the file
+    for (const Extent& extent : entry.extents) {
+        uint64_t end = start + extent.bytes;
+        if (offset < end && out.size() < length) {
+            uint64_t from = offset + out.size() - start;
+            uint64_t take = std::min<uint64_t>(length - out.size(), extent.bytes - from);
+            uint64_t firstSector = from / IsoSectorSize;
+            uint64_t sectors = SectorsFor(from + take) - firstSector;
+            std::string data(static_cast<size_t>(sectors) * IsoSectorSize, '\0');
+            if (!m_source->ReadSectors(static_cast<uint32_t>(extent.lsn + firstSector), static_cast<uint32_t>(sectors), reinterpret_cast<uint8_t*>(data.data())))
+                return std::nullopt;
+            out.append(data, static_cast<size_t>(from - firstSector * IsoSectorSize), static_cast<size_t>(take));
+        }
+        start = end;
+    }
+    if (out.size() < length)
+        return std::nullopt;
+    return out;
+}
+
+bool DiscImage::WriteInflated(const ImageEntry& entry, int fd, const std::function<bool(uint64_t)>& step)
+{
+    uint64_t stored = 0;
+    for (const Extent& extent : entry.extents)
+        stored += extent.bytes;
+    auto read = [&](uint64_t offset, size_t length) { return ReadStored(entry, offset, length); };
+    auto write = [&](std::string_view bytes) {
+        for (size_t done = 0; done < bytes.size();) {
+            ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (wrote <= 0)
+                return false;
+            done += static_cast<size_t>(wrote);
+        }
+        return step(bytes.size());
+    };
+    std::string problem;
+    InflateResult result = InflateZisofs(stored, entry.size, read, write, problem);
+    if (result == InflateResult::Damaged)
+        throw ImageError(ImageProblem::Damaged, File(), "/" + entry.path + ": " + problem);
+    if (result == InflateResult::Unreadable)
+        throw ImageError(ImageProblem::Truncated, m_files.back(), "ends before the end of /" + entry.path);
+    return result == InflateResult::Done;
+}
+
 bool DiscImage::Extract(const ImageEntry& entry, const fs::path& target, const std::function<bool(uint64_t)>& progress)
 {
+    std::error_code error;
+    if (entry.link) {
+        fs::create_symlink(*entry.link, target, error);
+        if (error)
+            throw ImageError(ImageProblem::CacheFailed, target, "cannot be created: " + error.message());
+        return true;
+    }
+    std::string key = ExtentKey(entry);
+    if (entry.size > 0) {
+        auto written = m_written.find(key);
+        if (written != m_written.end()) {
+            fs::create_hard_link(written->second, target, error);
+            if (!error)
+                return true;
+        }
+    }
     int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         throw ImageError(ImageProblem::CacheFailed, target, std::string("cannot be created: ") + std::strerror(errno));
@@ -438,28 +727,59 @@ bool DiscImage::Extract(const ImageEntry& entry, const fs::path& target, const s
         }
         return true;
     };
-    bool copied = entry.size == 0 || m_source->CopyExtent(entry.lsn, entry.size, fd, step);
+    bool copied = true;
+    try {
+        if (entry.zisofs)
+            copied = WriteInflated(entry, fd, step);
+        else
+            for (const Extent& extent : entry.extents)
+                copied = copied && (extent.bytes == 0 || m_source->CopyExtent(extent.lsn, extent.bytes, fd, step));
+    } catch (...) {
+        ::close(fd);
+        fs::remove(target, error);
+        throw;
+    }
     bool closed = ::close(fd) == 0;
-    if (copied && closed)
+    if (copied && closed) {
+        if (entry.size > 0)
+            m_written.emplace(key, target);
         return true;
-    std::error_code error;
+    }
     fs::remove(target, error);
     if (stopped)
         return false;
-    if (uint64_t(entry.lsn) + SectorsFor(entry.size) > m_source->AvailableSectors())
-        throw ImageError(ImageProblem::Truncated, m_files.back(), "ends before the end of /" + entry.path);
+    for (const Extent& extent : entry.extents)
+        if (uint64_t(extent.lsn) + SectorsFor(extent.bytes) > m_source->AvailableSectors())
+            throw ImageError(ImageProblem::Truncated, m_files.back(), "ends before the end of /" + entry.path);
     throw ImageError(ImageProblem::CacheFailed, target, "could not be written from /" + entry.path);
 }
 
 std::string DiscImage::Read(const ImageEntry& entry, size_t limit)
 {
     uint64_t bytes = std::min<uint64_t>(entry.size, limit);
-    uint32_t sectors = static_cast<uint32_t>(SectorsFor(bytes));
-    std::string data(size_t(sectors) * IsoSectorSize, '\0');
-    if (sectors > 0 && !m_source->ReadSectors(entry.lsn, sectors, reinterpret_cast<uint8_t*>(data.data())))
+    std::optional<std::string> data;
+    if (entry.zisofs) {
+        data.emplace();
+        uint64_t stored = 0;
+        for (const Extent& extent : entry.extents)
+            stored += extent.bytes;
+        std::string problem;
+        auto read = [&](uint64_t offset, size_t length) { return ReadStored(entry, offset, length); };
+        auto keep = [&](std::string_view block) {
+            data->append(block.substr(0, static_cast<size_t>(bytes - data->size())));
+            return data->size() < bytes;
+        };
+        InflateResult result = bytes == 0 ? InflateResult::Done : InflateZisofs(stored, entry.size, read, keep, problem);
+        if (result == InflateResult::Damaged)
+            throw ImageError(ImageProblem::Damaged, File(), "/" + entry.path + ": " + problem);
+        if (result == InflateResult::Unreadable)
+            data.reset();
+    } else {
+        data = ReadStored(entry, 0, static_cast<size_t>(bytes));
+    }
+    if (!data)
         throw ImageError(ImageProblem::Truncated, m_files.back(), "ends before the end of /" + entry.path);
-    data.resize(static_cast<size_t>(bytes));
-    return data;
+    return *data;
 }
 
 }

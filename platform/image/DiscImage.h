@@ -11,11 +11,13 @@
 // record, which a fuzzed image turned into a crash.
 
 #include "platform/image/ImageError.h"
+#include "platform/image/VolumeSource.h"
 #include "platform/volume/VolumeDescriptors.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,12 +38,19 @@ struct ImageEntry {
     std::string rockName;   // empty without Rock Ridge
     bool folder = false;
     uint32_t lsn = 0;
-    uint64_t size = 0;
+    uint64_t size = 0;                // the bytes the file holds (inflated, for zisofs)
+    std::vector<Extent> extents;      // where its stored bytes lie, in order
+    bool zisofs = false;              // stored compressed (Rock Ridge ZF)
+    std::optional<std::string> link;  // a symbolic link's target, relative and within the disc
     std::optional<uint32_t> rockMode; // permissions recorded by Rock Ridge
     int64_t time = 0;                 // seconds since 1970
 };
 
-class VolumeSource;
+// An entry the tree records but the host cannot have, and why.
+struct LeftOutEntry {
+    std::string path;
+    std::string reason;
+};
 
 class DiscImage {
 public:
@@ -64,17 +73,23 @@ public:
 
     // Every folder and file, each folder before what it holds. Reads the trees on the first
     // call; throws ImageError Damaged or Truncated. Names that cannot be host names ("", ".",
-    // "..", with "/") are left out and listed in Skipped().
+    // "..", with "/"), folders read before and links leading out of the disc are left out and
+    // listed in Skipped().
     const std::vector<ImageEntry>& Entries();
-    const std::vector<std::string>& Skipped();
+    const std::vector<LeftOutEntry>& Skipped();
     uint64_t TotalFileBytes();
+    // The bytes unpacking writes: each stored file once, however many entries share it. Throws
+    // ImageError Damaged when that is more than the image could hold.
+    uint64_t PlannedBytes();
     // The entry at a path, compared without regard to ASCII case.
     const ImageEntry* Find(std::string_view path);
 
     // Writes a file's bytes to a new host file, which must not exist; `progress` (bytes since
     // the last call) returning false stops it, and then false is returned and the file is
-    // removed. Throws ImageError Truncated when the image ends early, CacheFailed when the host
-    // file cannot be written.
+    // removed. A file whose bytes were written before by this image becomes a hard link to
+    // them; a link entry becomes a symbolic link. Throws ImageError Truncated when the image
+    // ends early, Damaged when compressed bytes are, CacheFailed when the host file cannot be
+    // written.
     bool Extract(const ImageEntry& entry, const std::filesystem::path& target, const std::function<bool(uint64_t)>& progress = {});
     // The first `limit` bytes of a file.
     std::string Read(const ImageEntry& entry, size_t limit);
@@ -82,8 +97,13 @@ public:
 private:
     DiscImage(ImageFormat format, std::vector<std::filesystem::path> files, std::unique_ptr<VolumeSource> source);
     struct Walked;
+    class TreeWalk;
     std::vector<Walked> Walk(bool joliet);
     void ReadTrees();
+    void KeepLinksInside();
+    void LeaveOut(std::string path, std::string reason);
+    std::optional<std::string> ReadStored(const ImageEntry& entry, uint64_t offset, size_t length);
+    bool WriteInflated(const ImageEntry& entry, int fd, const std::function<bool(uint64_t)>& step);
 
     ImageFormat m_format;
     std::vector<std::filesystem::path> m_files;
@@ -91,7 +111,11 @@ private:
     VolumeDescriptors m_volume;
     bool m_treesRead = false;
     std::vector<ImageEntry> m_entries;
-    std::vector<std::string> m_skipped;
+    std::vector<LeftOutEntry> m_skipped;
+    uint64_t m_folderBytesRead = 0;
+    size_t m_records = 0;
+    std::optional<uint64_t> m_planned;
+    std::map<std::string, std::filesystem::path> m_written; // a stored file's extents -> its first host copy
 };
 
 }

@@ -297,6 +297,7 @@ CachedImage ImageCache::Open(DiscImage& image, const UnpackProgress& progress)
         ClearLeftovers();
         if (auto cached = Use(image, key, false))
             return std::move(*cached);
+        RefuseWhatCannotFit(image);
         partial.emplace(m_root, key);
     }
     Fill(image, partial->Folder(), progress);
@@ -329,7 +330,7 @@ std::optional<CachedImage> ImageCache::Use(DiscImage& image, const std::string& 
 void ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackProgress& progress)
 {
     const std::vector<ImageEntry>& entries = image.Entries();
-    uint64_t total = image.TotalFileBytes();
+    uint64_t total = image.PlannedBytes();
     uint64_t done = 0;
     auto step = [&](uint64_t bytes) {
         done += bytes;
@@ -362,6 +363,8 @@ void ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackPro
                 throw;
             throw ImageError(ImageProblem::CacheFailed, failure.File(), failure.Detail(), FaultOf(number, partial));
         }
+        if (entry.link)
+            continue;
         bool executable = entry.rockMode ? (*entry.rockMode & 0111) != 0 : IsNativeProgram(target);
         ::chmod(target.c_str(), executable ? 0555 : 0444);
         SetTime(target, entry.time);
@@ -369,11 +372,9 @@ void ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackPro
     // Innermost folders first: a read-only folder takes no more changes.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
         ::chmod(it->c_str(), 0555);
-    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-        for (const ImageEntry& entry : entries)
-            if (entry.folder && partial / fs::path(entry.path) == *it)
-                SetTime(*it, entry.time);
-    }
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+        if (it->folder)
+            SetTime(partial / fs::path(it->path), it->time);
     ::chmod(partial.c_str(), 0555);
 }
 
@@ -383,7 +384,7 @@ void ImageCache::Commit(DiscImage& image, const std::string& key, Partial& parti
 {
     fs::path entry = EntryFile(m_root, key);
     fs::path source = fs::absolute(image.File());
-    std::string text = EntryText(source, image.Label(), image.TotalFileBytes());
+    std::string text = EntryText(source, image.Label(), image.PlannedBytes());
     std::error_code error;
     auto undo = [&] { fs::remove(entry, error); };
     if (!WriteHostFileAtomically(entry, text)) {
@@ -392,7 +393,7 @@ void ImageCache::Commit(DiscImage& image, const std::string& key, Partial& parti
         FailWriting(entry, "cannot be written", number);
     }
     auto values = ReadEntryFile(entry);
-    if (values["image"] != source.string() || values["label"] != image.Label() || values["bytes"] != std::to_string(image.TotalFileBytes())) {
+    if (values["image"] != source.string() || values["label"] != image.Label() || values["bytes"] != std::to_string(image.PlannedBytes())) {
         undo();
         throw ImageError(ImageProblem::CacheFailed, entry, "reads back otherwise than written", FaultOfFolder(m_root));
     }
@@ -495,6 +496,23 @@ void ImageCache::Trim(const std::string& keep)
         if (Remove(entry.key))
             total -= std::min(total, entry.bytes);
     }
+}
+
+// Refused before anything is written: what the image would unpack to must fit the cache's bound
+// and the free space of its file system, less a margin for everything else.
+void ImageCache::RefuseWhatCannotFit(DiscImage& image) const
+{
+    constexpr uint64_t FreeSpaceMargin = 256u << 20;
+    uint64_t planned = image.PlannedBytes();
+    std::error_code error;
+    fs::space_info space = fs::space(m_root, error);
+    uint64_t room = error ? UINT64_MAX : (space.available > FreeSpaceMargin ? space.available - FreeSpaceMargin : 0);
+    auto mebibytes = [](uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; };
+    std::string needs = "obraz " + image.File().string() + " by po rozbalení zabral " + mebibytes(planned);
+    if (planned > m_bound)
+        throw ImageError(ImageProblem::CacheFailed, m_root, needs + ", ale mezipaměť obrazů pojme nejvýš " + mebibytes(m_bound) + " (TORVA_IMAGE_CACHE_MB)");
+    if (planned > room)
+        throw ImageError(ImageProblem::CacheFailed, m_root, needs + ", ale na disku je volných jen " + mebibytes(room) + " (bez rezervy " + mebibytes(FreeSpaceMargin) + ")");
 }
 
 }

@@ -93,6 +93,7 @@ private:
     FileLock LockCache() const;
     std::optional<CachedImage> Use(DiscImage& image, const std::string& key, bool unpacked);
     void Fill(DiscImage& image, const std::filesystem::path& partial, const UnpackProgress& progress);
+    void RefuseWhatCannotFit(DiscImage& image) const;
     void Commit(DiscImage& image, const std::string& key, Partial& partial);
     // These three run under the cache's lock.
     void ClearLeftovers();

@@ -13,15 +13,28 @@
 
 namespace platform {
 
+struct Extent {
+    uint32_t lsn = 0;
+    uint64_t bytes = 0;
+};
+
 struct RawFolderEntry {
     std::string name; // as the tree records it (ISO names keep ";1")
     uint32_t lsn = 0;
     uint64_t size = 0;
+    std::vector<Extent> extents; // a file's pieces in order; one unless recorded in several
     bool folder = false;
     std::optional<uint32_t> rockMode; // Rock Ridge permissions, where recorded
     bool rockName = false;            // the name came from Rock Ridge
-    bool multiExtent = false;         // a part of a file recorded in several extents
+    bool multiExtent = false;         // the last piece read said the file goes on
     int64_t time = 0;                 // seconds since 1970
+    // Rock Ridge relocation: a folder moved out of a tree deeper than eight levels is recorded
+    // at its place as a file naming the folder's extent (CL), and the moved folder is marked
+    // where it sits (RE).
+    std::optional<uint32_t> childLocation;
+    bool relocated = false;
+    std::optional<std::string> linkTarget; // a Rock Ridge symbolic link's target, "/" between names
+    std::optional<uint64_t> zisofsSize;    // the uncompressed size of a zisofs file
 };
 
 // Called as bytes go by; false stops the copy.

@@ -52,10 +52,11 @@ int Info(platform::DiscImage& image, std::ostream& out)
         << "volume sectors: " << volume.volumeSectors << "\n"
         << "sectors in the file: " << image.AvailableSectors() << "\n"
         << "folders: " << folders << "\nfiles: " << files << "\nbytes: " << image.TotalFileBytes() << "\n"
+        << "bytes to unpack (each stored file once): " << image.PlannedBytes() << "\n"
         << "identity: " << image.Identity() << "\n"
         << "unpacked in the cache: " << (platform::ImageCache().Has(image) ? "yes" : "no") << "\n";
-    for (const std::string& skipped : image.Skipped())
-        out << "left out (no usable name, or a folder seen before): " << skipped << "\n";
+    for (const platform::LeftOutEntry& skipped : image.Skipped())
+        out << "left out: /" << skipped.path << " (" << skipped.reason << ")\n";
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // An image file of any bytes: its volume descriptors, both folder trees (directory records,
-// Joliet and Rock Ridge names) and the start of its files are read without a crash, a hang or
-// memory running away; what cannot be read is an ImageError.
+// Joliet and Rock Ridge names, relocations, links), the start of its files (zisofs ones
+// inflated) and what unpacking would write are read without a crash, a hang or memory running
+// away; what cannot be read is an ImageError.
 #include "platform/image/DiscImage.h"
 
 #include <cstdint>
@@ -36,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 image->Read(entry, 64);
         }
         image->Find("TORVA/TORVAXP.INI");
+        image->PlannedBytes();
     } catch (const platform::ImageError&) {
     }
     std::filesystem::remove(file);

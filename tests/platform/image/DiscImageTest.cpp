@@ -1,4 +1,10 @@
+#include "platform/image/ImageCache.h"
 #include "tests/platform/image/ImageFixture.h"
+#include "tests/support/TestFiles.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -123,4 +129,74 @@ TEST_F(DiscImageTest, BadImagesSayWhichFileAndWhat)
             EXPECT_EQ(error.File().filename(), c.named) << c.file;
         }
     }
+}
+
+TEST_F(DiscImageTest, RockRidgeRelocationZisofsAndLinksUnpackAsWritten)
+{
+    REQUIRE_GENISOIMAGE();
+    if (!Have("xorriso") || !Have("mkzftree"))
+        GTEST_SKIP() << "xorriso or mkzftree is not installed";
+    std::filesystem::create_directories(root / "tree/a/b/c/d/e/f/g/h/i/j");
+    Write("tree/a/b/c/d/e/f/g/h/i/j/deep.txt", "deep");
+    std::string text;
+    for (int i = 0; text.size() < 300000; ++i)
+        text += "line " + std::to_string(i) + "\n";
+    Write("tree/a/text.txt", text);
+    std::filesystem::create_symlink("b/c", root / "tree/a/inside");
+    std::filesystem::create_symlink("../../../etc", root / "tree/a/up");
+    std::filesystem::create_symlink("/etc/passwd", root / "tree/a/absolute");
+    std::string tree = (root / "tree").string();
+    const std::pair<const char*, std::string> makers[] = {
+        { "relocated", "genisoimage -quiet -R -o '" + (root / "relocated.iso").string() + "' '" + tree + "'" },
+        { "mkzftree", "mkzftree '" + tree + "' '" + (root / "z").string() + "' && genisoimage -quiet -R -z -o '" + (root / "mkzftree.iso").string() + "' '" + (root / "z").string() + "'" },
+        { "xorriso", "xorriso -report_about FAILURE -outdev '" + (root / "xorriso.iso").string() + "' -zisofs level=9 -map '" + tree + "' / -set_filter_r --zisofs / -- >/dev/null 2>&1" },
+    };
+    for (const auto& [name, command] : makers) {
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        auto image = DiscImage::Open(root / (std::string(name) + ".iso"));
+        platform::ImageCache cache(root / ("cache-" + std::string(name)));
+        std::filesystem::path folder = cache.Open(*image).Folder();
+        EXPECT_EQ(torva::test::ReadText(folder / "a/b/c/d/e/f/g/h/i/j/deep.txt"), "deep") << name;
+        EXPECT_FALSE(std::filesystem::exists(folder / "rr_moved")) << name;
+        EXPECT_EQ(torva::test::ReadText(folder / "a/text.txt"), text) << name;
+        EXPECT_EQ(std::filesystem::read_symlink(folder / "a/inside"), "b/c") << name;
+        for (const platform::ImageEntry& entry : image->Entries()) {
+            struct stat info {};
+            if (entry.folder && ::stat((folder / entry.path).c_str(), &info) == 0) {
+                EXPECT_EQ(info.st_mtime, entry.time) << name << ": the time of " << entry.path;
+            }
+        }
+        for (const char* outside : { "a/up", "a/absolute" }) {
+            EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder / outside))) << name << " " << outside;
+            auto skipped = image->Skipped();
+            EXPECT_TRUE(std::any_of(skipped.begin(), skipped.end(), [&](const platform::LeftOutEntry& e) { return e.path == outside && e.reason.find("outside the disc") != std::string::npos; }))
+                << name << " " << outside;
+        }
+    }
+}
+
+TEST_F(DiscImageTest, ABrokenZisofsBlockPointerIsDamaged)
+{
+    if (!Have("xorriso"))
+        GTEST_SKIP() << "xorriso is not installed";
+    Write("tree/Torva/big.txt", std::string(150000, 'z'));
+    std::string command = "xorriso -report_about FAILURE -outdev '" + (root / "z.iso").string() + "' -zisofs level=9 -map '" + (root / "tree").string() + "' / -set_filter_r --zisofs / -- >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::string bytes = torva::test::ReadText(root / "z.iso");
+    // The file's header: magic, size, header size, block size; its first block pointer follows.
+    size_t header = bytes.find(std::string("\x37\xE4\x53\x96\xC9\xDB\xD6\x07", 8) + std::string("\xF0\x49\x02\x00", 4));
+    ASSERT_NE(header, std::string::npos);
+    bytes.replace(header + 16, 4, "\xFF\xFF\xFF\x7F");
+    Write("broken.iso", bytes);
+    auto image = DiscImage::Open(root / "broken.iso");
+    const platform::ImageEntry* big = image->Find("Torva/big.txt");
+    ASSERT_TRUE(big);
+    EXPECT_EQ(big->size, 150000u);
+    try {
+        image->Extract(*big, root / "big.txt");
+        ADD_FAILURE() << "no error";
+    } catch (const ImageError& error) {
+        EXPECT_EQ(error.Problem(), ImageProblem::Damaged) << error.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(root / "big.txt"));
 }

@@ -74,8 +74,9 @@ TEST_F(ImageCacheTest, ForgettingAndTheBoundSpareWhatIsInUse)
     auto joliet = platform::DiscImage::Open(MakeIso("joliet"));
     auto plain = platform::DiscImage::Open(MakeIso("plain"));
     {
-        // A bound of nothing: the newest entry stays, the older unused one goes.
-        ImageCache small(root / "cache", 0);
+        // A bound that holds one image (about 200 kB): the newest entry stays, the older unused
+        // one goes.
+        ImageCache small(root / "cache", 300000);
         small.Open(*joliet);
         std::optional<platform::CachedImage> held = small.Open(*plain);
         EXPECT_FALSE(small.Has(*joliet));
