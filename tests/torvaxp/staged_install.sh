@@ -37,11 +37,18 @@ if [ -e "$usr/bin/torvademo" ]; then
 fi
 desktop-file-validate "$usr/share/applications/torvaxp.desktop"
 appstreamcli validate --no-net "$usr/share/metainfo/cz.torva.torvaxp.metainfo.xml"
+# The metadata written by hand names the version the program reports.
 version=$("$usr/bin/torvaxp" --version)
 grep -q "<release version=\"${version#torvaxp }\"" "$usr/share/metainfo/cz.torva.torvaxp.metainfo.xml" || {
   echo "the metainfo has no release of $version"
   exit 1
 }
+for page in man6/torvaxp.6 man1/torvatool.1; do
+  grep -q "^\.TH .*\"$version\"" "$usr/share/man/$page" || {
+    echo "$page is not the manual of $version"
+    exit 1
+  }
+done
 
 # The staged disc gets a label of its own, which the menu records in the prefix's state file:
 # so the run below shows that the staged menu read the staged disc, not the build tree's.
