@@ -74,4 +74,6 @@ cmp "$out/staged.png" "$out/built.png" || {
   echo "the staged menu's first page differs from the build tree's (artwork or fonts missing?)"
   exit 1
 }
+# The staged copy is a few hundred megabytes with the sanitizers; it is kept only to look into a failure.
+rm -rf "$out/stage"
 echo "staged install: files, metadata and the first page are in place"
