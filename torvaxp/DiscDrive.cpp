@@ -46,14 +46,14 @@ std::optional<fs::path> MenuFolder(const fs::path& disc)
 std::optional<fs::path> SampleDiscFolder(const fs::path& executable)
 {
     std::error_code error;
+    fs::path installed = executable.parent_path().parent_path() / "share" / "torvaxp" / "sample-disc";
+    if (fs::is_directory(installed, error))
+        return installed;
 #ifdef TORVA_SAMPLE_DISC_DIR
     fs::path built = TORVA_SAMPLE_DISC_DIR;
     if (fs::is_directory(built, error))
         return built;
 #endif
-    fs::path installed = executable.parent_path().parent_path() / "share" / "torvaxp" / "sample-disc";
-    if (fs::is_directory(installed, error))
-        return installed;
     return std::nullopt;
 }
 

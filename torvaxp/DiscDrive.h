@@ -11,8 +11,9 @@
 #include <optional>
 #include <string>
 
-// The sample disc: the build tree's (when the program runs from it), else the installed copy
-// beside the program (../share/torvaxp/sample-disc). None when neither exists.
+// The sample disc: the installed copy beside the program (../share/torvaxp/sample-disc), else
+// the build tree's, so an installed program never reads the tree it was built in. None when
+// neither exists.
 std::optional<std::filesystem::path> SampleDiscFolder(const std::filesystem::path& executable);
 
 // A drive's label (UTF-8) and serial, where the folder does not hold them itself.
