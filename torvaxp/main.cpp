@@ -117,6 +117,8 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // Desktops group the menu's windows, boxes and progress window under one name.
+    platform::SdlWindow::SetClassName("torvaxp");
     MenuOptions options;
     platform::HostOptions hostOptions;
     try {

@@ -116,6 +116,15 @@ void TForm1::MainButtonClick(int32_t n)
     SelectPage(Pages[n].Category());
 }
 
+void TForm1::StepPage(int32_t step)
+{
+    const int32_t slots = std::min<int32_t>(PageCount, Pages.capacity);
+    if (slots < 1)
+        return;
+    const int32_t from = std::clamp<int32_t>(SelectedSlot, 1, slots);
+    MainButtonClick((from - 1 + step % slots + slots) % slots + 1);
+}
+
 void TForm1::SelectPage(CategoryCode code)
 {
     SetOff();
