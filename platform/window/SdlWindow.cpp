@@ -33,7 +33,7 @@ constexpr uint32_t MoveLoopSliceMs = 10;
 constexpr int VideoInitAttempts = 5;
 constexpr uint32_t VideoInitRetryMs = 50;
 
-std::string& ClassName()
+std::string& ClassNameSetting()
 {
     static std::string name;
     return name;
@@ -62,8 +62,8 @@ bool AcquireVideo()
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint("SDL_SHUTDOWN_DBUS_ON_QUIT", "1");
     // SDL names its windows' class once, when the video starts.
-    if (!ClassName().empty())
-        SDL_SetHint("SDL_VIDEO_X11_WMCLASS", ClassName().c_str());
+    if (!ClassNameSetting().empty())
+        SDL_SetHint("SDL_VIDEO_X11_WMCLASS", ClassNameSetting().c_str());
     for (int attempt = 0; attempt < VideoInitAttempts && state == 0; ++attempt) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
             if (!InvisibleDriver(SDL_GetCurrentVideoDriver())) {
@@ -299,7 +299,22 @@ bool SdlWindow::DisplayAvailable()
 
 void SdlWindow::SetClassName(const std::string& name)
 {
-    ClassName() = name;
+    ClassNameSetting() = name;
+}
+
+const std::string& SdlWindow::ClassName()
+{
+    return ClassNameSetting();
+}
+
+void SdlWindow::GiveClassName(SDL_Window* window)
+{
+    X11Handles x11 = X11Of(window);
+    std::string name = ClassNameSetting();
+    if (!x11.display || name.empty())
+        return;
+    XClassHint hint { name.data(), name.data() };
+    XSetClassHint(x11.display, x11.window, &hint);
 }
 
 SdlWindow::SdlWindow(EventLoop& loop, int scale, bool fullscreen)
@@ -319,6 +334,7 @@ SdlWindow::SdlWindow(EventLoop& loop, int scale, bool fullscreen)
     // menu is a main window of its own.
     if (auto x11 = X11Of(m_window); x11.display)
         XDeleteProperty(x11.display, x11.window, XA_WM_TRANSIENT_FOR);
+    GiveClassName(m_window);
     if (m_desktopScale)
         m_scale = DesktopScale(X11Of(m_window).display);
     SDL_StartTextInput();

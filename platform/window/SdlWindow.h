@@ -56,6 +56,9 @@ public:
     // The WM_CLASS (name and class) of every window the program opens, boxes included; to be
     // set before the first window or box.
     static void SetClassName(const std::string& name);
+    static const std::string& ClassName();
+    // Gives `window` that class, also where the video came up before it was set.
+    static void GiveClassName(SDL_Window* window);
 
     // IWindowBackend
     void SetEventSink(IEventSink* sink) override { m_sink = sink; }

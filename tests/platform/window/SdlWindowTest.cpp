@@ -1,4 +1,5 @@
 #include "platform/window/SdlDialogs.h"
+#include "platform/window/SdlProgressWindow.h"
 #include "platform/window/SdlWindow.h"
 #include "platform/picture/Picture.h"
 #include "tests/support/EventRecorder.h"
@@ -266,6 +267,30 @@ TEST_F(SdlWindowTest, MainWindowHasAnIconAndBelongsToNoOtherWindow)
 
 // A box of the menu carries the menu's class (desktops group and place windows by it) and
 // stands centred over the menu.
+// The desktop groups a program's windows by their class: the progress window shown before the
+// main one carries it as the main window does.
+TEST_F(SdlWindowTest, WindowsCarryTheProgramsClass)
+{
+    SdlWindow::SetClassName("torvatest");
+    SdlWindow window(loop);
+    auto progress = SdlProgressWindow::Open("Rozbalov\xC3\xA1n\xC3\xAD");
+    ASSERT_TRUE(progress);
+    auto classOf = [](SDL_Window* sdl) {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        XClassHint hint {};
+        if (!SDL_GetWindowWMInfo(sdl, &info) || !XGetClassHint(info.info.x11.display, info.info.x11.window, &hint))
+            return std::string();
+        std::string both = std::string(hint.res_name) + "/" + hint.res_class;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        return both;
+    };
+    EXPECT_EQ(classOf(window.Handle()), "torvatest/torvatest");
+    EXPECT_EQ(classOf(progress->Handle()), "torvatest/torvatest");
+    SdlWindow::SetClassName("");
+}
+
 TEST_F(SdlDialogsTest, BoxesTakeTheOwnersClassAndStandOverIt)
 {
     SdlWindow window(loop);
