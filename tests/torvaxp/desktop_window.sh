@@ -9,7 +9,7 @@ torvaxp=$1
 work=$2
 
 if [ "${3:-}" != inside ]; then
-    for tool in xvfb-run xdotool python3; do
+    for tool in xvfb-run xdotool xprop python3; do
         if ! command -v "$tool" >/dev/null 2>&1; then
             echo "SKIP: $tool is not installed"
             exit 77
@@ -20,50 +20,7 @@ if [ "${3:-}" != inside ]; then
     exec xvfb-run -a -s "-screen 0 1920x1600x24" "$0" "$torvaxp" "$work" inside
 fi
 
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-
-menu=""
-stop_menu() {
-    if [ -n "$menu" ]; then
-        kill "$menu" 2>/dev/null || true
-        wait "$menu" 2>/dev/null || true
-    fi
-    menu=""
-}
-trap stop_menu EXIT
-
-# Prints the first visible window that `xdotool search --onlyvisible ARGS` finds within TENTHS
-# tenths of a second, nothing when none shows:  visible_window TENTHS ARGS...
-visible_window() {
-    tenths=$1
-    shift
-    for _ in $(seq "$tenths"); do
-        found=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1 || true)
-        if [ -n "$found" ]; then
-            echo "$found"
-            return
-        fi
-        sleep 0.1
-    done
-}
-
-# Starts the menu and waits until its window shows; sets $menu and $window.
-start_menu() {
-    "$torvaxp" --prefix "$work/prefix" "$@" >"$work/menu.log" 2>&1 &
-    menu=$!
-    window=$(visible_window 200 --pid "$menu")
-    [ -n "$window" ] || fail "the menu's window did not show: $(cat "$work/menu.log")"
-    sleep 1
-}
-
-# Prints "X Y W H" of the window.
-geometry() {
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    echo "$X $Y $WIDTH $HEIGHT"
-}
+. "$(dirname "$0")/desktop_session.sh"
 
 # Drags the window by a point of its background and checks that it moved with the pointer.
 drag_check() {
@@ -93,6 +50,7 @@ drag_check() {
 scale=1
 label="without a window manager"
 start_menu --scale 1
+expect_class "$window" "the menu's window"
 drag_check
 stop_menu
 
@@ -146,6 +104,7 @@ menu=$!
 box=$(visible_window 100 --name "")
 [ -n "$box" ] || fail "no message box for a missing disc: $(cat "$work/nodisc.log")"
 sleep 1
+expect_class "$box" "the box shown before the menu's window"
 kill -0 "$menu" 2>/dev/null || fail "the menu ended without waiting at the box"
 # The box holds the menu until it is answered; nobody answers it here.
 pkill -KILL -P "$menu" 2>/dev/null || true
