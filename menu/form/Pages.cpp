@@ -63,6 +63,8 @@ const PageKind* FindPageKind(CategoryCode code)
 constexpr int TopStopIconTop = 56;
 constexpr int BottomStopIconTop = 330;
 constexpr int FadeStep = 30;
+// More ticks than the column's whole travel takes.
+constexpr int MostColumnTicks = 200;
 
 }
 
@@ -122,7 +124,15 @@ void TForm1::StepPage(int32_t step)
     if (slots < 1)
         return;
     const int32_t from = std::clamp<int32_t>(SelectedSlot, 1, slots);
-    MainButtonClick((from - 1 + step % slots + slots) % slots + 1);
+    const int32_t to = (from - 1 + step % slots + slots) % slots + 1;
+    MainButtonClick(to);
+    // The column scrolls as its zones would scroll it until the lit icon stands in the band.
+    TDIBImage* icon = SectionIcon(to);
+    StripStep = 5;
+    for (int tick = 0; icon && tick < MostColumnTicks && icon->Top() > BottomStopIconTop; ++tick)
+        ScrollColumnUpTick();
+    for (int tick = 0; icon && tick < MostColumnTicks && icon->Top() < TopStopIconTop; ++tick)
+        ScrollColumnDownTick();
 }
 
 void TForm1::SelectPage(CategoryCode code)

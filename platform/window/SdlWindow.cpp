@@ -11,6 +11,7 @@
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -281,6 +282,19 @@ bool ManagerSupports(Display* display, const char* feature)
     return found;
 }
 
+// A request to the window manager about the window, as the root window's client message.
+void AskManager(const X11Handles& x11, const char* request, std::array<long, 5> data)
+{
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = x11.window;
+    event.xclient.message_type = XInternAtom(x11.display, request, False);
+    event.xclient.format = 32;
+    std::copy(data.begin(), data.end(), event.xclient.data.l);
+    XSendEvent(x11.display, DefaultRootWindow(x11.display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(x11.display);
+}
+
 X11Handles X11Of(SDL_Window* window)
 {
     SDL_SysWMinfo info;
@@ -498,16 +512,8 @@ void SdlWindow::AskManagerForFullscreen(bool fullscreen)
     if (!x11.display || !ManagerSupports(x11.display, "_NET_WM_STATE_FULLSCREEN"))
         return;
     constexpr long Remove = 0, Add = 1, SourceApplication = 1;
-    XEvent event {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = x11.window;
-    event.xclient.message_type = XInternAtom(x11.display, "_NET_WM_STATE", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = fullscreen ? Add : Remove;
-    event.xclient.data.l[1] = static_cast<long>(XInternAtom(x11.display, "_NET_WM_STATE_FULLSCREEN", False));
-    event.xclient.data.l[3] = SourceApplication;
-    XSendEvent(x11.display, DefaultRootWindow(x11.display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(x11.display);
+    AskManager(x11, "_NET_WM_STATE",
+        { fullscreen ? Add : Remove, static_cast<long>(XInternAtom(x11.display, "_NET_WM_STATE_FULLSCREEN", False)), 0, SourceApplication, 0 });
 }
 
 void SdlWindow::ClearBorders()
@@ -635,7 +641,9 @@ TSize SdlWindow::ScreenSize() const
     int display = std::max(0, SDL_GetWindowDisplayIndex(m_window));
     if (SDL_GetDesktopDisplayMode(display, &mode) != 0)
         return { 0, 0 };
-    return { mode.w / m_scale, mode.h / m_scale };
+    // In the units of Position, which stay the shaped window's while fullscreen.
+    const int scale = m_fullscreen ? m_windowedScale : m_scale;
+    return { mode.w / scale, mode.h / scale };
 }
 
 TPoint SdlWindow::CursorPos() const
@@ -718,18 +726,7 @@ bool SdlWindow::AskManagerToMove(int rootX, int rootY)
     constexpr long SourceApplication = 1;
     // The press gave us the pointer; the manager can only take it once we let it go.
     XUngrabPointer(x11.display, CurrentTime);
-    XEvent event {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = x11.window;
-    event.xclient.message_type = XInternAtom(x11.display, "_NET_WM_MOVERESIZE", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = rootX;
-    event.xclient.data.l[1] = rootY;
-    event.xclient.data.l[2] = MoveResizeMove;
-    event.xclient.data.l[3] = Button1;
-    event.xclient.data.l[4] = SourceApplication;
-    XSendEvent(x11.display, DefaultRootWindow(x11.display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(x11.display);
+    AskManager(x11, "_NET_WM_MOVERESIZE", { rootX, rootY, MoveResizeMove, Button1, SourceApplication });
     return true;
 }
 

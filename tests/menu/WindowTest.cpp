@@ -389,6 +389,9 @@ TEST_F(MenuWindow, KeysStepThroughThePagesAndOpenTheSettings)
         Run(std::string("key ") + step.key);
         EXPECT_EQ(f.Category, step.category) << step.key;
         EXPECT_EQ(f.SelectedSlot, step.slot) << step.key;
+        // The lit icon stands in the column's band.
+        EXPECT_GE(f.SectionIcon(step.slot)->Top(), 56) << step.key;
+        EXPECT_LE(f.SectionIcon(step.slot)->Top(), 330) << step.key;
     }
     Run("key F2");
     Run("key Enter");
