@@ -1,6 +1,19 @@
 # What the desktop tests of the menu share: starting the menu and finding its window on the
 # virtual display. Sourced with $torvaxp and $work set.
 
+# Exits 77 (skipped) unless the virtual display and the input tools are installed, and starts
+# the work folder afresh.
+prepare_display_run() {
+    for tool in xvfb-run xdotool xprop python3; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed"
+            exit 77
+        fi
+    done
+    rm -rf "$work"
+    mkdir -p "$work"
+}
+
 fail() {
     echo "FAIL: $*"
     exit 1

@@ -8,19 +8,12 @@ set -eu
 torvaxp=$1
 work=$2
 
+. "$(dirname "$0")/desktop_session.sh"
+
 if [ "${3:-}" != inside ]; then
-    for tool in xvfb-run xdotool xprop python3; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "SKIP: $tool is not installed"
-            exit 77
-        fi
-    done
-    rm -rf "$work"
-    mkdir -p "$work"
+    prepare_display_run
     exec xvfb-run -a -s "-screen 0 1920x1600x24" "$0" "$torvaxp" "$work" inside
 fi
-
-. "$(dirname "$0")/desktop_session.sh"
 
 # Drags the window by a point of its background and checks that it moved with the pointer.
 drag_check() {

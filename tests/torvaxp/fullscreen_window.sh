@@ -9,22 +9,15 @@ set -eu
 torvaxp=$1
 work=$2
 
+. "$(dirname "$0")/desktop_session.sh"
+
 if [ "${3:-}" != inside ]; then
-    for tool in xvfb-run xdotool xprop python3; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "SKIP: $tool is not installed"
-            exit 77
-        fi
-    done
-    rm -rf "$work"
-    mkdir -p "$work"
+    prepare_display_run
     xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$torvaxp" "$work" inside 1280 800 1
     exec xvfb-run -a -s "-screen 0 3840x2160x24" "$0" "$torvaxp" "$work" inside 3840 2160 2
 fi
 width=$4 height=$5 scale=$6
 ox=$(((width - 816 * scale) / 2)) oy=$(((height - 740 * scale) / 2))
-
-. "$(dirname "$0")/desktop_session.sh"
 
 # Waits until the window is W x H at X, Y:  expect_geometry X Y W H WHAT
 expect_geometry() {

@@ -61,6 +61,15 @@ struct OnDisplay : ::testing::Test {
         window.Show();
         Settle(loop);
     }
+    // Whether the last pointer move the window reported was to (x, y).
+    bool LastMoveAt(int x, int y) const
+    {
+        bool moved = false;
+        for (const auto& e : sink.events)
+            if (e.type == EventType::MouseMove)
+                moved = e.x == x && e.y == y;
+        return moved;
+    }
     RealClock clock;
     EventLoop loop { clock };
     EventRecorder sink;
@@ -182,11 +191,7 @@ TEST_F(SdlWindowTest, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
     sink.events.clear();
     SDL_WarpMouseInWindow(window.Handle(), 31, 11);
     Settle(loop);
-    bool moved = false;
-    for (const auto& e : sink.events)
-        if (e.type == EventType::MouseMove)
-            moved = e.x == 15 && e.y == 5;
-    EXPECT_TRUE(moved);
+    EXPECT_TRUE(LastMoveAt(15, 5));
 }
 
 // Without a factor given, the desktop's scale counts, as far as the window fits on the screen.
@@ -400,11 +405,7 @@ TEST_F(SdlWindowTest, FullscreenCentresTheFormAndComesBackToTheShapedWindow)
     sink.events.clear();
     SDL_WarpMouseInWindow(window.Handle(), offset.X + 15 * scale + scale / 2, offset.Y + 5 * scale);
     Settle(loop);
-    bool moved = false;
-    for (const auto& e : sink.events)
-        if (e.type == EventType::MouseMove)
-            moved = e.x == 15 && e.y == 5;
-    EXPECT_TRUE(moved);
+    EXPECT_TRUE(LastMoveAt(15, 5));
 
     window.SetFullscreen(false);
     Settle(loop);
@@ -561,9 +562,5 @@ TEST_F(PadOnDisplay, PadsComeAndGoWithoutTouchingThePointer)
     sink.events.clear();
     XWarpPointer(x11.display, None, DefaultRootWindow(x11.display), 0, 0, 0, 0, 60, 52);
     Settle(loop);
-    bool moved = false;
-    for (const auto& e : sink.events)
-        if (e.type == EventType::MouseMove)
-            moved = e.x == 10 && e.y == 2;
-    EXPECT_TRUE(moved);
+    EXPECT_TRUE(LastMoveAt(10, 2));
 }
