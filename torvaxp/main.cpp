@@ -142,6 +142,8 @@ void KeepDriveWhileProgramsRun(platform::Machine& machine, std::optional<DiscDri
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // Desktops group the menu's windows, boxes and progress window under one name.
+    platform::SdlWindow::SetClassName("torvaxp");
     MenuOptions options;
     platform::HostOptions hostOptions;
     try {

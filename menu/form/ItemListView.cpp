@@ -12,11 +12,14 @@
 using platform::VK_DOWN;
 using platform::VK_END;
 using platform::VK_ESCAPE;
+using platform::VK_F2;
 using platform::VK_HOME;
 using platform::VK_LEFT;
 using platform::VK_NEXT;
 using platform::VK_PRIOR;
+using platform::VK_RETURN;
 using platform::VK_RIGHT;
+using platform::VK_TAB;
 using platform::VK_UP;
 
 namespace {
@@ -226,7 +229,10 @@ void TForm1::JumpToLetter(char letter)
     ProcessPage();
 }
 
-void TForm1::FormKeyDown(platform::TObject*, uint16_t& key, platform::TShiftState)
+// Enter does what a click on the selected item's main button does (run, install, open, switch
+// on), and where the item offers none, opens its picture series; it waits while the viewer is up.
+// Tab and Shift+Tab step through the category pages, F2 opens the settings page.
+void TForm1::FormKeyDown(platform::TObject*, uint16_t& key, platform::TShiftState shift)
 {
     if (key >= 'A' && key <= 'Z') {
         JumpToLetter(static_cast<char>(key));
@@ -267,6 +273,16 @@ void TForm1::FormKeyDown(platform::TObject*, uint16_t& key, platform::TShiftStat
     case VK_ESCAPE:
         CloseViewer();
         break;
+    case VK_RETURN:
+        if (DIBImage2->Visible())
+            break;
+        if (ActionOffered(PlayDIBOff))
+            PlayDIBImageClick(PlayDIBImage);
+        else
+            DIBImage4Click(DIBImage4);
+        break;
+    case VK_TAB: StepPage(shift & platform::ssShift ? -1 : 1); break;
+    case VK_F2: SetSettingsPage(); break;
     case VK_UP: ScrollListUp(); break;
     case VK_DOWN: ScrollListDown(); break;
     default:

@@ -63,6 +63,8 @@ const PageKind* FindPageKind(CategoryCode code)
 constexpr int TopStopIconTop = 56;
 constexpr int BottomStopIconTop = 330;
 constexpr int FadeStep = 30;
+// More ticks than the column's whole travel takes.
+constexpr int MostColumnTicks = 200;
 
 }
 
@@ -114,6 +116,23 @@ void TForm1::MainButtonClick(int32_t n)
         UnpressIcon(PreviousSlot);
     PressIcon(n);
     SelectPage(Pages[n].Category());
+}
+
+void TForm1::StepPage(int32_t step)
+{
+    const int32_t slots = std::min<int32_t>(PageCount, Pages.capacity);
+    if (slots < 1)
+        return;
+    const int32_t from = std::clamp<int32_t>(SelectedSlot, 1, slots);
+    const int32_t to = (from - 1 + step % slots + slots) % slots + 1;
+    MainButtonClick(to);
+    // The column scrolls as its zones would scroll it until the lit icon stands in the band.
+    TDIBImage* icon = SectionIcon(to);
+    StripStep = 5;
+    for (int tick = 0; icon && tick < MostColumnTicks && icon->Top() > BottomStopIconTop; ++tick)
+        ScrollColumnUpTick();
+    for (int tick = 0; icon && tick < MostColumnTicks && icon->Top() < TopStopIconTop; ++tick)
+        ScrollColumnDownTick();
 }
 
 void TForm1::SelectPage(CategoryCode code)

@@ -118,6 +118,8 @@ public:
     void PressIcon(int32_t n);
     void UnpressIcon(int32_t n);
     void MainButtonClick(int32_t n);
+    // Opens the page `step` icons below (or above) the current one, round the column's ends.
+    void StepPage(int32_t step);
     void SelectPage(CategoryCode code);
     // Opens the page of a category that lists catalogue items (not the installed page).
     void SetPage(CategoryCode code);

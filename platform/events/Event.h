@@ -49,6 +49,8 @@ enum : uint16_t {
     VK_INSERT = 0x2D,
     VK_DELETE = 0x2E,
     VK_F1 = 0x70,
+    VK_F2 = 0x71,
+    VK_F11 = 0x7A,
 };
 
 // One notch of the wheel, as Win32 reports it; positive rolls away from the user ("up").

@@ -43,6 +43,9 @@ HostOptions TakeHostOptions(std::vector<std::string>& args)
         if (args[i] == "--headless") {
             options.headless = true;
             args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+        } else if (args[i] == "--fullscreen") {
+            options.fullscreen = true;
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
         } else if (args[i] == "--script") {
             options.script = TakeValue(args, i);
         } else if (args[i] == "--screenshot") {
@@ -79,7 +82,9 @@ const char* HostOptionsUsage()
            "  --settle MS          let MS milliseconds pass before the screenshot\n"
            "  --depth 8|32         colour depth of the headless window (8: a paletted display)\n"
            "  --scale N            show the window N times larger, pixel for pixel (default: the\n"
-           "                       desktop's scale, from GDK_SCALE, Xft.dpi or the display)\n";
+           "                       desktop's scale, from GDK_SCALE, Xft.dpi or the display)\n"
+           "  --fullscreen         fill the screen, the window centred at the largest whole factor\n"
+           "                       that fits (F11 switches back and forth)\n";
 }
 
 ProgramHost::ProgramHost(const HostOptions& options, std::ostream& log)
@@ -117,7 +122,7 @@ std::unique_ptr<IWindowBackend> ProgramHost::NewWindow()
 {
     if (m_headless)
         return std::make_unique<HeadlessWindow>(*m_loop, TSize { 1024, 768 }, m_options.depth);
-    auto window = std::make_unique<SdlWindow>(*m_loop, m_options.scale);
+    auto window = std::make_unique<SdlWindow>(*m_loop, m_options.scale, m_options.fullscreen);
     if (!m_desktopDialogs) {
         m_desktopWindow = window.get();
         m_desktopDialogs = std::make_unique<SdlDialogs>(window.get());
@@ -170,7 +175,7 @@ bool ProgramHost::WriteDesktopScreenshot(const TForm& form, std::ostream& err) c
 {
     std::vector<uint8_t> png;
     if (m_desktopWindow)
-        png = m_desktopWindow->CaptureWindowPng({ form.Width(), form.Height() });
+        png = m_desktopWindow->CaptureShownPng({ form.Width(), form.Height() });
     if (png.empty())
         return WriteScreenshot(form, err);
     try {

@@ -42,6 +42,8 @@ struct HostOptions {
     int depth = 32;
     // Whole factor the desktop window is shown larger by; 0: the desktop's own scale.
     int scale = 0;
+    // The desktop window fills the screen (F11 switches back and forth).
+    bool fullscreen = false;
 };
 
 // Removes the host options from args (which keeps the program's own ones, in order).

@@ -266,12 +266,18 @@ void ScriptRunner::RunLine(std::string_view rawLine)
     } else if (command == "KEY") {
         if (words.size() != 2)
             Fail("expected one key name");
-        uint16_t code = ScriptKeyCode(words[1]);
+        std::string_view name = words[1];
+        constexpr std::string_view shiftPrefix = "Shift+";
+        const bool shifted = name.size() > shiftPrefix.size() && EqualsNoCase(name.substr(0, shiftPrefix.size()), shiftPrefix);
+        if (shifted)
+            name.remove_prefix(shiftPrefix.size());
+        uint16_t code = ScriptKeyCode(name);
         if (code == 0)
             Fail("unknown key \"" + words[1] + "\"");
         Event e;
         e.target = &m_form;
         e.key = code;
+        e.shift = shifted ? ssShift : 0;
         e.type = EventType::KeyDown;
         m_loop.Post(e);
         if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9') || code == VK_SPACE || code == VK_RETURN) {

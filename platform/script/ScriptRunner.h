@@ -7,7 +7,7 @@
 //     move NAME [X Y]              pointer to X, Y of the component (default: its centre)
 //     click NAME [X Y] [right]     move, press and release
 //     mousedown NAME [X Y] [right] / mouseup NAME [X Y] [right]
-//     key KEY                      Down, Up, Left, Right, PageUp, PageDown, Home, End, Enter,
+//     key [Shift+]KEY              Down, Up, Left, Right, PageUp, PageDown, Home, End, Enter,
 //                                  Escape, Space, Tab, Back, Delete, Insert, F1..F12, A..Z, 0..9
 //     wheel up|down [X]            one notch at form x X (default: where the pointer is)
 //     leave                        the pointer leaves the window

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,19 +36,27 @@ int IgnoreWatcherErrors(Display* display, XErrorEvent* error)
 
 // SDL's boxes carry no class and land off the window they belong to. While a box is up, a
 // watcher on a connection of its own finds it (the window that names the owner as the one it
-// belongs to), gives it the owner's class and centres it over the owner. SDL shows the box
+// belongs to), gives it the owner's class and centres it over the owner. A box without an owner
+// (shown before the main window exists) is found by its title and given the program's class. SDL shows the box
 // from a child process it forks: the watcher's thread must hold no lock of Xlib's shared
 // state then, so the connection is opened and closed, and the error handler set, on the
 // calling thread.
 class BoxPlacer {
 public:
-    explicit BoxPlacer(SDL_Window* owner)
+    BoxPlacer(SDL_Window* owner, const std::string& titleUtf8)
+        : m_title(titleUtf8)
     {
         SDL_SysWMinfo info;
         SDL_VERSION(&info.version);
-        if (!owner || !SDL_GetWindowWMInfo(owner, &info) || info.subsystem != SDL_SYSWM_X11)
-            return;
-        m_owner = info.info.x11.window;
+        if (owner) {
+            if (!SDL_GetWindowWMInfo(owner, &info) || info.subsystem != SDL_SYSWM_X11)
+                return;
+            m_owner = info.info.x11.window;
+        } else {
+            const char* driver = SDL_GetCurrentVideoDriver();
+            if (SdlWindow::ClassName().empty() || !driver || std::strcmp(driver, "x11") != 0)
+                return;
+        }
         m_display = XOpenDisplay(nullptr);
         if (!m_display)
             return;
@@ -93,6 +102,10 @@ private:
         if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
             return 0;
         for (unsigned i = 0; i < count && !found; ++i) {
+            if (!m_owner) {
+                found = TitledWithoutClass(display, children[i]);
+                continue;
+            }
             ::Window candidate = TopClient(display, children[i]);
             ::Window owner = 0;
             XWindowAttributes attributes;
@@ -125,8 +138,49 @@ private:
         return client;
     }
 
+    // The viewable window titled as the box that has no class yet: the top-level one or, in a
+    // manager's frame, its child.
+    ::Window TitledWithoutClass(Display* display, ::Window top) const
+    {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, top, &attributes) || attributes.map_state != IsViewable)
+            return 0;
+        std::vector<::Window> candidates { top };
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, top, &root, &parent, &children, &count) && children)
+            candidates.insert(candidates.end(), children, children + count);
+        if (children)
+            XFree(children);
+        for (::Window candidate : candidates) {
+            XTextProperty name {};
+            bool titled = false;
+            if (XGetWMName(display, candidate, &name) && name.value) {
+                titled = std::string(reinterpret_cast<const char*>(name.value), name.nitems) == m_title;
+                XFree(name.value);
+            }
+            XClassHint existing {};
+            if (!titled)
+                continue;
+            if (XGetClassHint(display, candidate, &existing)) {
+                XFree(existing.res_name);
+                XFree(existing.res_class);
+                continue;
+            }
+            return candidate;
+        }
+        return 0;
+    }
+
     void Arrange(Display* display, ::Window box) const
     {
+        if (!m_owner) {
+            std::string name = SdlWindow::ClassName();
+            XClassHint programClass { name.data(), name.data() };
+            XSetClassHint(display, box, &programClass);
+            XFlush(display);
+            return;
+        }
         XClassHint ownerClass {};
         if (XGetClassHint(display, m_owner, &ownerClass)) {
             XSetClassHint(display, box, &ownerClass);
@@ -143,6 +197,7 @@ private:
     }
 
     ::Window m_owner = 0;
+    std::string m_title;
     Display* m_display = nullptr;
     std::atomic<bool> m_done { false };
     std::thread m_thread;
@@ -162,7 +217,7 @@ int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const st
     data.numbuttons = static_cast<int>(buttons.size());
     data.buttons = buttons.data();
     int pressed = -1;
-    BoxPlacer placer(owner);
+    BoxPlacer placer(owner, title);
     if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0)
         return closed;
     return pressed;

@@ -31,6 +31,7 @@ std::unique_ptr<SdlProgressWindow> SdlProgressWindow::Open(const std::string& ti
     SDL_Window* window = SDL_CreateWindow(titleUtf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Width, Height, 0);
     if (!window)
         return nullptr;
+    SdlWindow::GiveClassName(window);
     return std::unique_ptr<SdlProgressWindow>(new SdlProgressWindow(window));
 }
 

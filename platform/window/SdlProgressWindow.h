@@ -23,6 +23,8 @@ public:
     // to stop.
     bool Update(double fraction);
 
+    SDL_Window* Handle() const { return m_window; }
+
 private:
     explicit SdlProgressWindow(SDL_Window* window)
         : m_window(window) {}

@@ -11,9 +11,11 @@
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <tuple>
 #include <utility>
 
 // SDL loads the desktop session bus library, which keeps a buffer until the process ends. The
@@ -31,6 +33,12 @@ namespace {
 constexpr uint32_t MoveLoopSliceMs = 10;
 constexpr int VideoInitAttempts = 5;
 constexpr uint32_t VideoInitRetryMs = 50;
+
+std::string& ClassNameSetting()
+{
+    static std::string name;
+    return name;
+}
 
 // Drivers that open no window anyone can see; with one of them there is no display.
 bool InvisibleDriver(const char* driver)
@@ -54,6 +62,9 @@ bool AcquireVideo()
     // drops the outline set on it; the plain shared-memory surface keeps the window.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint("SDL_SHUTDOWN_DBUS_ON_QUIT", "1");
+    // SDL names its windows' class once, when the video starts.
+    if (!ClassNameSetting().empty())
+        SDL_SetHint("SDL_VIDEO_X11_WMCLASS", ClassNameSetting().c_str());
     for (int attempt = 0; attempt < VideoInitAttempts && state == 0; ++attempt) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
             if (!InvisibleDriver(SDL_GetCurrentVideoDriver())) {
@@ -68,6 +79,40 @@ bool AcquireVideo()
     if (state == 0)
         state = -1;
     return state > 0;
+}
+
+// The game-controller part comes up beside the video, once; without it pads are ignored.
+bool AcquirePads()
+{
+    static const bool up = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+    return up;
+}
+
+bool PadControlOf(uint8_t button, PadControl& control)
+{
+    switch (button) {
+    case SDL_CONTROLLER_BUTTON_A: control = PadControl::A; return true;
+    case SDL_CONTROLLER_BUTTON_B: control = PadControl::B; return true;
+    case SDL_CONTROLLER_BUTTON_START: control = PadControl::Start; return true;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: control = PadControl::LeftShoulder; return true;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: control = PadControl::RightShoulder; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: control = PadControl::DpadUp; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: control = PadControl::DpadDown; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: control = PadControl::DpadLeft; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: control = PadControl::DpadRight; return true;
+    default: return false;
+    }
+}
+
+bool PadAxisOf(uint8_t axis, PadAxis& padAxis)
+{
+    switch (axis) {
+    case SDL_CONTROLLER_AXIS_LEFTX: padAxis = PadAxis::LeftX; return true;
+    case SDL_CONTROLLER_AXIS_LEFTY: padAxis = PadAxis::LeftY; return true;
+    case SDL_CONTROLLER_AXIS_TRIGGERLEFT: padAxis = PadAxis::LeftTrigger; return true;
+    case SDL_CONTROLLER_AXIS_TRIGGERRIGHT: padAxis = PadAxis::RightTrigger; return true;
+    default: return false;
+    }
 }
 
 uint16_t VirtualKey(SDL_Keycode key)
@@ -237,6 +282,19 @@ bool ManagerSupports(Display* display, const char* feature)
     return found;
 }
 
+// A request to the window manager about the window, as the root window's client message.
+void AskManager(const X11Handles& x11, const char* request, std::array<long, 5> data)
+{
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = x11.window;
+    event.xclient.message_type = XInternAtom(x11.display, request, False);
+    event.xclient.format = 32;
+    std::copy(data.begin(), data.end(), event.xclient.data.l);
+    XSendEvent(x11.display, DefaultRootWindow(x11.display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(x11.display);
+}
+
 X11Handles X11Of(SDL_Window* window)
 {
     SDL_SysWMinfo info;
@@ -253,10 +311,31 @@ bool SdlWindow::DisplayAvailable()
     return AcquireVideo() && SDL_GetNumVideoDisplays() > 0;
 }
 
-SdlWindow::SdlWindow(EventLoop& loop, int scale)
+void SdlWindow::SetClassName(const std::string& name)
+{
+    ClassNameSetting() = name;
+}
+
+const std::string& SdlWindow::ClassName()
+{
+    return ClassNameSetting();
+}
+
+void SdlWindow::GiveClassName(SDL_Window* window)
+{
+    X11Handles x11 = X11Of(window);
+    std::string name = ClassNameSetting();
+    if (!x11.display || name.empty())
+        return;
+    XClassHint hint { name.data(), name.data() };
+    XSetClassHint(x11.display, x11.window, &hint);
+}
+
+SdlWindow::SdlWindow(EventLoop& loop, int scale, bool fullscreen)
     : m_loop(loop)
     , m_scale(std::clamp(scale, 1, 8))
     , m_desktopScale(scale == 0)
+    , m_fullscreenAtShow(fullscreen)
 {
     if (!AcquireVideo())
         throw WindowError(std::string("no display for the window: ") + SDL_GetError());
@@ -269,15 +348,22 @@ SdlWindow::SdlWindow(EventLoop& loop, int scale)
     // menu is a main window of its own.
     if (auto x11 = X11Of(m_window); x11.display)
         XDeleteProperty(x11.display, x11.window, XA_WM_TRANSIENT_FOR);
+    GiveClassName(m_window);
     if (m_desktopScale)
         m_scale = DesktopScale(X11Of(m_window).display);
     SDL_StartTextInput();
+    // Pads plugged in before the window are opened now; later ones announce themselves.
+    if (AcquirePads())
+        for (int i = 0; i < SDL_NumJoysticks(); ++i)
+            OpenPad(i);
     m_loop.AddSource(this);
 }
 
 SdlWindow::~SdlWindow()
 {
     m_loop.RemoveSource(this);
+    for (auto& [instance, pad] : m_pads)
+        SDL_GameControllerClose(pad.controller);
     for (auto& [id, cursor] : m_cursors)
         SDL_FreeCursor(cursor);
     SDL_DestroyWindow(m_window);
@@ -293,10 +379,26 @@ int SdlWindow::Logical(int pixels) const
     return pixels >= 0 ? pixels / m_scale : -((-pixels + m_scale - 1) / m_scale);
 }
 
+TPoint SdlWindow::ClientPoint(int x, int y) const
+{
+    return { Logical(x - m_offset.X), Logical(y - m_offset.Y) };
+}
+
+std::pair<int, int> SdlWindow::ClientXY(int x, int y) const
+{
+    const TPoint at = ClientPoint(x, y);
+    return { at.X, at.Y };
+}
+
 void SdlWindow::SetClientSize(int width, int height)
 {
     width = std::max(1, width);
     height = std::max(1, height);
+    m_clientSize = { width, height };
+    if (m_fullscreen) {
+        LayOutFullscreen();
+        return;
+    }
     // The desktop's factor gives way to the screen: the whole window stays on it.
     if (m_desktopScale && !m_visible) {
         SDL_DisplayMode mode;
@@ -309,18 +411,28 @@ void SdlWindow::SetClientSize(int width, int height)
 
 TSize SdlWindow::ClientSize() const
 {
+    if (m_fullscreen)
+        return m_clientSize;
     int w = 0, h = 0;
     SDL_GetWindowSize(m_window, &w, &h);
     return { w / m_scale, h / m_scale };
 }
 
+// While fullscreen the form keeps the place it would have as a window: it gets it back after,
+// and its screen coordinates (its place plus the client ones) stay consistent meanwhile.
 void SdlWindow::SetPosition(int left, int top)
 {
+    if (m_fullscreen) {
+        m_windowedPlace = { left * m_windowedScale, top * m_windowedScale };
+        return;
+    }
     SDL_SetWindowPosition(m_window, left * m_scale, top * m_scale);
 }
 
 TPoint SdlWindow::Position() const
 {
+    if (m_fullscreen)
+        return { m_windowedPlace.X / m_windowedScale, m_windowedPlace.Y / m_windowedScale };
     int x = 0, y = 0;
     SDL_GetWindowPosition(m_window, &x, &y);
     return { Logical(x), Logical(y) };
@@ -335,12 +447,90 @@ void SdlWindow::Show()
 {
     if (m_visible)
         return;
+    if (m_fullscreenAtShow) {
+        m_fullscreenAtShow = false;
+        SetFullscreen(true);
+    }
     SDL_ShowWindow(m_window);
     m_visible = true;
     // The outline can only be set on a mapped window.
     if (auto x11 = X11Of(m_window); x11.display)
         XSync(x11.display, False);
     ApplyShape();
+    if (m_fullscreen) {
+        AskManagerForFullscreen(true);
+        ClearBorders();
+    }
+}
+
+void SdlWindow::SetFullscreen(bool fullscreen)
+{
+    if (fullscreen == m_fullscreen)
+        return;
+    if (fullscreen) {
+        m_windowedScale = m_scale;
+        SDL_GetWindowPosition(m_window, &m_windowedPlace.X, &m_windowedPlace.Y);
+        m_fullscreen = true;
+        LayOutFullscreen();
+    } else {
+        m_fullscreen = false;
+        m_scale = m_windowedScale;
+        m_offset = {};
+        if (m_visible)
+            AskManagerForFullscreen(false);
+        SDL_SetWindowSize(m_window, m_clientSize.cx * m_scale, m_clientSize.cy * m_scale);
+        SDL_SetWindowPosition(m_window, m_windowedPlace.X, m_windowedPlace.Y);
+    }
+    if (!m_visible)
+        return;
+    if (fullscreen)
+        AskManagerForFullscreen(true);
+    if (auto x11 = X11Of(m_window); x11.display)
+        XSync(x11.display, False);
+    ApplyShape();
+    ClearBorders();
+    PostTo(m_loop, { .type = EventType::Paint, .rect = { 0, 0, m_clientSize.cx, m_clientSize.cy } });
+}
+
+// The screen the window is on, the form centred on it at the largest whole factor that fits.
+void SdlWindow::LayOutFullscreen()
+{
+    SDL_Rect bounds {};
+    if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(m_window)), &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0)
+        bounds = { 0, 0, m_clientSize.cx * m_windowedScale, m_clientSize.cy * m_windowedScale };
+    m_scale = std::clamp(std::min(bounds.w / m_clientSize.cx, bounds.h / m_clientSize.cy), 1, 8);
+    m_offset = { (bounds.w - m_clientSize.cx * m_scale) / 2, (bounds.h - m_clientSize.cy * m_scale) / 2 };
+    SDL_SetWindowPosition(m_window, bounds.x, bounds.y);
+    SDL_SetWindowSize(m_window, bounds.w, bounds.h);
+}
+
+// A window manager that knows fullscreen windows keeps panels off this one; without a manager
+// the window's own size and place already cover the screen.
+void SdlWindow::AskManagerForFullscreen(bool fullscreen)
+{
+    X11Handles x11 = X11Of(m_window);
+    if (!x11.display || !ManagerSupports(x11.display, "_NET_WM_STATE_FULLSCREEN"))
+        return;
+    constexpr long Remove = 0, Add = 1, SourceApplication = 1;
+    AskManager(x11, "_NET_WM_STATE",
+        { fullscreen ? Add : Remove, static_cast<long>(XInternAtom(x11.display, "_NET_WM_STATE_FULLSCREEN", False)), 0, SourceApplication, 0 });
+}
+
+void SdlWindow::ClearBorders()
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(m_window);
+    if (!m_fullscreen || !surface)
+        return;
+    const int w = m_clientSize.cx * m_scale, h = m_clientSize.cy * m_scale;
+    const SDL_Rect borders[] = {
+        { 0, 0, surface->w, m_offset.Y },
+        { 0, m_offset.Y + h, surface->w, surface->h - m_offset.Y - h },
+        { 0, m_offset.Y, m_offset.X, h },
+        { m_offset.X + w, m_offset.Y, surface->w - m_offset.X - w, h },
+    };
+    for (const SDL_Rect& border : borders)
+        SDL_FillRect(surface, &border, SDL_MapRGB(surface->format, 0, 0, 0));
+    SDL_UpdateWindowSurfaceRects(m_window, borders, 4);
 }
 
 void SdlWindow::Hide()
@@ -365,7 +555,7 @@ void SdlWindow::ApplyShape()
     int eventBase = 0, errorBase = 0;
     if (!XShapeQueryExtension(x11.display, &eventBase, &errorBase))
         return;
-    if (m_shape.empty()) {
+    if (m_shape.empty() || m_fullscreen) {
         XShapeCombineMask(x11.display, x11.window, ShapeBounding, 0, 0, None, ShapeSet);
     } else {
         std::vector<XRectangle> rects;
@@ -380,7 +570,7 @@ void SdlWindow::ApplyShape()
         XShapeCombineRectangles(x11.display, x11.window, ShapeBounding, 0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet, Unsorted);
     }
     XFlush(x11.display);
-    m_shapeApplied = true;
+    m_shapeApplied = !m_fullscreen;
 }
 
 void SdlWindow::SetCapture(bool captured)
@@ -411,7 +601,8 @@ void SdlWindow::Present(const PixelView& pixels, const TRect& dirty)
     if (!surface || pixels.IsEmpty())
         return;
     const int n = m_scale;
-    TRect r = Intersect(Intersect(dirty, { 0, 0, surface->w / n, surface->h / n }), { 0, 0, pixels.width, pixels.height });
+    const TRect shown = m_fullscreen ? TRect { 0, 0, m_clientSize.cx, m_clientSize.cy } : TRect { 0, 0, surface->w / n, surface->h / n };
+    TRect r = Intersect(Intersect(dirty, shown), { 0, 0, pixels.width, pixels.height });
     if (r.IsEmpty())
         return;
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
@@ -430,8 +621,8 @@ void SdlWindow::Present(const PixelView& pixels, const TRect& dirty)
             src = m_scaledRow.data();
         }
         for (int copy = 0; copy < n; ++copy) {
-            uint8_t* dst = base + static_cast<ptrdiff_t>(y * n + copy) * surface->pitch
-                + static_cast<ptrdiff_t>(r.Left * n) * surface->format->BytesPerPixel;
+            uint8_t* dst = base + static_cast<ptrdiff_t>(m_offset.Y + y * n + copy) * surface->pitch
+                + static_cast<ptrdiff_t>(m_offset.X + r.Left * n) * surface->format->BytesPerPixel;
             if (sameLayout)
                 std::memcpy(dst, src, static_cast<size_t>(width) * 4);
             else
@@ -440,7 +631,7 @@ void SdlWindow::Present(const PixelView& pixels, const TRect& dirty)
     }
     if (SDL_MUSTLOCK(surface))
         SDL_UnlockSurface(surface);
-    SDL_Rect rect { r.Left * n, r.Top * n, width, r.Height() * n };
+    SDL_Rect rect { m_offset.X + r.Left * n, m_offset.Y + r.Top * n, width, r.Height() * n };
     SDL_UpdateWindowSurfaceRects(m_window, &rect, 1);
 }
 
@@ -450,13 +641,22 @@ TSize SdlWindow::ScreenSize() const
     int display = std::max(0, SDL_GetWindowDisplayIndex(m_window));
     if (SDL_GetDesktopDisplayMode(display, &mode) != 0)
         return { 0, 0 };
-    return { mode.w / m_scale, mode.h / m_scale };
+    // In the units of Position, which stay the shaped window's while fullscreen.
+    const int scale = m_fullscreen ? m_windowedScale : m_scale;
+    return { mode.w / scale, mode.h / scale };
 }
 
 TPoint SdlWindow::CursorPos() const
 {
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
+    if (m_fullscreen) {
+        int windowX = 0, windowY = 0;
+        SDL_GetWindowPosition(m_window, &windowX, &windowY);
+        const TPoint client = ClientPoint(x - windowX, y - windowY);
+        const TPoint place = Position();
+        return { place.X + client.X, place.Y + client.Y };
+    }
     return { Logical(x), Logical(y) };
 }
 
@@ -472,7 +672,7 @@ void SdlWindow::BringToFront()
 void SdlWindow::BeginSystemMove()
 {
     int startX = 0, startY = 0;
-    if (!LeftButtonHeld(startX, startY))
+    if (m_fullscreen || !LeftButtonHeld(startX, startY))
         return;
     if (AskManagerToMove(startX, startY))
         return;
@@ -526,18 +726,7 @@ bool SdlWindow::AskManagerToMove(int rootX, int rootY)
     constexpr long SourceApplication = 1;
     // The press gave us the pointer; the manager can only take it once we let it go.
     XUngrabPointer(x11.display, CurrentTime);
-    XEvent event {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = x11.window;
-    event.xclient.message_type = XInternAtom(x11.display, "_NET_WM_MOVERESIZE", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = rootX;
-    event.xclient.data.l[1] = rootY;
-    event.xclient.data.l[2] = MoveResizeMove;
-    event.xclient.data.l[3] = Button1;
-    event.xclient.data.l[4] = SourceApplication;
-    XSendEvent(x11.display, DefaultRootWindow(x11.display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(x11.display);
+    AskManager(x11, "_NET_WM_MOVERESIZE", { rootX, rootY, MoveResizeMove, Button1, SourceApplication });
     return true;
 }
 
@@ -546,6 +735,65 @@ void SdlWindow::PumpEvents(EventLoop& loop)
     SDL_Event event;
     while (SDL_PollEvent(&event))
         Translate(event, loop);
+    for (auto& [instance, pad] : m_pads)
+        PostStrokes(loop, pad.keys.Repeat(SDL_GetTicks()));
+}
+
+void SdlWindow::OpenPad(int deviceIndex)
+{
+    if (!SDL_IsGameController(deviceIndex) || m_pads.count(SDL_JoystickGetDeviceInstanceID(deviceIndex)))
+        return;
+    if (SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex))
+        m_pads[SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller))].controller = controller;
+}
+
+// Keys still held when a pad goes away are let go, so nothing repeats on without it.
+void SdlWindow::ClosePad(int32_t instance)
+{
+    auto it = m_pads.find(instance);
+    if (it == m_pads.end())
+        return;
+    PostStrokes(m_loop, it->second.keys.ReleaseAll());
+    SDL_GameControllerClose(it->second.controller);
+    m_pads.erase(it);
+}
+
+void SdlWindow::TranslatePad(const SDL_Event& sdl, EventLoop& loop)
+{
+    const uint32_t now = SDL_GetTicks();
+    switch (sdl.type) {
+    case SDL_CONTROLLERDEVICEADDED: OpenPad(sdl.cdevice.which); return;
+    case SDL_CONTROLLERDEVICEREMOVED: ClosePad(sdl.cdevice.which); return;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP: {
+        auto it = m_pads.find(sdl.cbutton.which);
+        PadControl control {};
+        if (it != m_pads.end() && PadControlOf(sdl.cbutton.button, control))
+            PostStrokes(loop, it->second.keys.Button(control, sdl.type == SDL_CONTROLLERBUTTONDOWN, now));
+        return;
+    }
+    case SDL_CONTROLLERAXISMOTION: {
+        auto it = m_pads.find(sdl.caxis.which);
+        PadAxis axis {};
+        if (it != m_pads.end() && PadAxisOf(sdl.caxis.axis, axis))
+            PostStrokes(loop, it->second.keys.Axis(axis, sdl.caxis.value, now));
+        return;
+    }
+    default: return;
+    }
+}
+
+void SdlWindow::PostStrokes(EventLoop& loop, const std::vector<PadKeyStroke>& strokes)
+{
+    for (const PadKeyStroke& stroke : strokes)
+        PostKey(loop, stroke.down, stroke.key, stroke.shift);
+}
+
+void SdlWindow::PostKey(EventLoop& loop, bool down, uint16_t key, TShiftState shift)
+{
+    PostTo(loop, { .type = down ? EventType::KeyDown : EventType::KeyUp, .shift = shift, .key = key });
+    if (char typed = TypedControlChar(key); typed && down)
+        PostTo(loop, { .type = EventType::KeyChar, .ch = typed });
 }
 
 void SdlWindow::PostTo(EventLoop& loop, Event event)
@@ -567,6 +815,7 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
             return;
         switch (sdl.window.event) {
         case SDL_WINDOWEVENT_EXPOSED: {
+            ClearBorders();
             const TSize size = ClientSize();
             e.type = EventType::Paint;
             e.rect = { 0, 0, size.cx, size.cy };
@@ -583,8 +832,7 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
         return;
     case SDL_MOUSEMOTION:
         e.type = EventType::MouseMove;
-        e.x = Logical(sdl.motion.x);
-        e.y = Logical(sdl.motion.y);
+        std::tie(e.x, e.y) = ClientXY(sdl.motion.x, sdl.motion.y);
         e.shift = static_cast<TShiftState>(Buttons(sdl.motion.state) | Modifiers());
         PostTo(loop, std::move(e));
         return;
@@ -593,8 +841,7 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
         if (!Button(sdl.button.button, e.button))
             return;
         e.type = sdl.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseDown : EventType::MouseUp;
-        e.x = Logical(sdl.button.x);
-        e.y = Logical(sdl.button.y);
+        std::tie(e.x, e.y) = ClientXY(sdl.button.x, sdl.button.y);
         e.shift = static_cast<TShiftState>(Buttons(SDL_GetMouseState(nullptr, nullptr)) | Modifiers());
         if (sdl.type == SDL_MOUSEBUTTONDOWN && sdl.button.clicks >= 2)
             e.shift |= ssDouble;
@@ -606,8 +853,7 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
             return;
         e.type = EventType::MouseWheel;
         uint32_t buttons = SDL_GetMouseState(&e.x, &e.y);
-        e.x = Logical(e.x);
-        e.y = Logical(e.y);
+        std::tie(e.x, e.y) = ClientXY(e.x, e.y);
         e.wheelDelta = notches * WHEEL_DELTA;
         e.shift = static_cast<TShiftState>(Buttons(buttons) | Modifiers());
         PostTo(loop, std::move(e));
@@ -618,12 +864,13 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
         uint16_t key = VirtualKey(sdl.key.keysym.sym);
         if (key == 0)
             return;
-        e.type = sdl.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp;
-        e.key = key;
-        e.shift = Modifiers();
-        PostTo(loop, std::move(e));
-        if (char typed = TypedControlChar(key); typed && sdl.type == SDL_KEYDOWN)
-            PostTo(loop, { .type = EventType::KeyChar, .ch = typed });
+        // F11 belongs to the window, as a window manager's own keys do.
+        if (key == VK_F11) {
+            if (sdl.type == SDL_KEYDOWN && !sdl.key.repeat)
+                SetFullscreen(!m_fullscreen);
+            return;
+        }
+        PostKey(loop, sdl.type == SDL_KEYDOWN, key, Modifiers());
         return;
     }
     case SDL_TEXTINPUT: {
@@ -636,6 +883,7 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
         return;
     }
     default:
+        TranslatePad(sdl, loop);
         return;
     }
 }
@@ -644,7 +892,17 @@ std::vector<uint8_t> SdlWindow::CaptureWindowPng(TSize logical) const
 {
     int x = 0, y = 0;
     SDL_GetWindowPosition(m_window, &x, &y);
-    return CaptureScreen(Bounds(x, y, logical.cx * m_scale, logical.cy * m_scale), m_scale);
+    return CaptureScreen(Bounds(x + m_offset.X, y + m_offset.Y, logical.cx * m_scale, logical.cy * m_scale), m_scale);
+}
+
+std::vector<uint8_t> SdlWindow::CaptureShownPng(TSize logical) const
+{
+    if (!m_fullscreen)
+        return CaptureWindowPng(logical);
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(m_window, &x, &y);
+    SDL_GetWindowSize(m_window, &w, &h);
+    return CaptureScreenPng(Bounds(x, y, w, h));
 }
 
 std::vector<uint8_t> SdlWindow::CaptureScreenPng(const TRect& screenRect) const

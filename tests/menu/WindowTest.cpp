@@ -366,6 +366,38 @@ TEST_F(MenuWindow, SettingsPageOffersTheMainButtonWhenEnhancedIsOff)
     EXPECT_EQ(State("Main", "Enhanced"), "1");
 }
 
+// The keys a pad types reach every page: Tab and Shift+Tab step through the icon column round
+// its ends, F2 opens the settings page, and Enter does what the main button does there.
+TEST_F(MenuWindow, KeysStepThroughThePagesAndOpenTheSettings)
+{
+    WriteDriveC("windows/torva.ini", "[Main]\r\nEnhanced=0\r\n");
+    auto& f = OpenSmall();
+    struct Step {
+        const char* key;
+        CategoryCode category;
+        int slot;
+    };
+    const Step steps[] = {
+        { "Tab", CategoryCode::Extra2, 2 },
+        { "Shift+Tab", CategoryCode::Demos, 1 },
+        { "Shift+Tab", CategoryCode::Installed, 10 },
+        { "Tab", CategoryCode::Demos, 1 },
+        { "F2", CategoryCode::Settings, 1 },
+        { "Tab", CategoryCode::Extra2, 2 },
+    };
+    for (const Step& step : steps) {
+        Run(std::string("key ") + step.key);
+        EXPECT_EQ(f.Category, step.category) << step.key;
+        EXPECT_EQ(f.SelectedSlot, step.slot) << step.key;
+        // The lit icon stands in the column's band.
+        EXPECT_GE(f.SectionIcon(step.slot)->Top(), 56) << step.key;
+        EXPECT_LE(f.SectionIcon(step.slot)->Top(), 330) << step.key;
+    }
+    Run("key F2");
+    Run("key Enter");
+    EXPECT_EQ(f.Enhanced, 1);
+}
+
 TEST_F(MenuWindow, DiscFontsAreRegisteredForTheWindowsLife)
 {
     const std::filesystem::path sample = std::filesystem::path(TORVA_BINARY_DIR) / "sample-disc";

@@ -8,62 +8,12 @@ set -eu
 torvaxp=$1
 work=$2
 
+. "$(dirname "$0")/desktop_session.sh"
+
 if [ "${3:-}" != inside ]; then
-    for tool in xvfb-run xdotool python3; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "SKIP: $tool is not installed"
-            exit 77
-        fi
-    done
-    rm -rf "$work"
-    mkdir -p "$work"
+    prepare_display_run
     exec xvfb-run -a -s "-screen 0 1920x1600x24" "$0" "$torvaxp" "$work" inside
 fi
-
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-
-menu=""
-stop_menu() {
-    if [ -n "$menu" ]; then
-        kill "$menu" 2>/dev/null || true
-        wait "$menu" 2>/dev/null || true
-    fi
-    menu=""
-}
-trap stop_menu EXIT
-
-# Prints the first visible window that `xdotool search --onlyvisible ARGS` finds within TENTHS
-# tenths of a second, nothing when none shows:  visible_window TENTHS ARGS...
-visible_window() {
-    tenths=$1
-    shift
-    for _ in $(seq "$tenths"); do
-        found=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1 || true)
-        if [ -n "$found" ]; then
-            echo "$found"
-            return
-        fi
-        sleep 0.1
-    done
-}
-
-# Starts the menu and waits until its window shows; sets $menu and $window.
-start_menu() {
-    "$torvaxp" --prefix "$work/prefix" "$@" >"$work/menu.log" 2>&1 &
-    menu=$!
-    window=$(visible_window 200 --pid "$menu")
-    [ -n "$window" ] || fail "the menu's window did not show: $(cat "$work/menu.log")"
-    sleep 1
-}
-
-# Prints "X Y W H" of the window.
-geometry() {
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    echo "$X $Y $WIDTH $HEIGHT"
-}
 
 # Drags the window by a point of its background and checks that it moved with the pointer.
 drag_check() {
@@ -93,6 +43,7 @@ drag_check() {
 scale=1
 label="without a window manager"
 start_menu --scale 1
+expect_class "$window" "the menu's window"
 drag_check
 stop_menu
 
@@ -149,12 +100,15 @@ expect_box() {
     box=$(visible_window 100 --name "")
     [ -n "$box" ] || fail "no message box for $1: $(cat "$work/$1.log")"
     sleep 1
+    # No menu window opens here, so the one window of the program's class is the box.
+    classed=$(visible_window 20 --classname '^torvaxp$')
     kill -0 "$menu" 2>/dev/null || fail "the menu ended without waiting at the box for $1"
     # The box holds the menu until it is answered; nobody answers it here.
     pkill -KILL -P "$menu" 2>/dev/null || true
     kill -KILL "$menu" 2>/dev/null || true
     wait "$menu" 2>/dev/null || true
     menu=""
+    [ -n "$classed" ] || fail "the box for $1, shown before the menu's window, has no class torvaxp"
     grep -q "$(basename "$2")" "$work/$1.log" || fail "the message does not name the disc: $(cat "$work/$1.log")"
     [ ! -e "$work/prefix-$1" ] || fail "$1 made a prefix"
     echo "ok: $1 is named in a message box"

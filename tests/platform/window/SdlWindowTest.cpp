@@ -1,4 +1,5 @@
 #include "platform/window/SdlDialogs.h"
+#include "platform/window/SdlProgressWindow.h"
 #include "platform/window/SdlWindow.h"
 #include "platform/picture/Picture.h"
 #include "tests/support/EventRecorder.h"
@@ -6,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <thread>
 
 // After gtest: the X headers' macros (None, Bool) would clash with its templates.
@@ -56,6 +60,15 @@ struct OnDisplay : ::testing::Test {
         window.SetShape({ { 0, 0, 20, 30 }, { 20, 0, 40, 10 } });
         window.Show();
         Settle(loop);
+    }
+    // Whether the last pointer move the window reported was to (x, y).
+    bool LastMoveAt(int x, int y) const
+    {
+        bool moved = false;
+        for (const auto& e : sink.events)
+            if (e.type == EventType::MouseMove)
+                moved = e.x == x && e.y == y;
+        return moved;
     }
     RealClock clock;
     EventLoop loop { clock };
@@ -178,11 +191,7 @@ TEST_F(SdlWindowTest, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
     sink.events.clear();
     SDL_WarpMouseInWindow(window.Handle(), 31, 11);
     Settle(loop);
-    bool moved = false;
-    for (const auto& e : sink.events)
-        if (e.type == EventType::MouseMove)
-            moved = e.x == 15 && e.y == 5;
-    EXPECT_TRUE(moved);
+    EXPECT_TRUE(LastMoveAt(15, 5));
 }
 
 // Without a factor given, the desktop's scale counts, as far as the window fits on the screen.
@@ -263,6 +272,30 @@ TEST_F(SdlWindowTest, MainWindowHasAnIconAndBelongsToNoOtherWindow)
 
 // A box of the menu carries the menu's class (desktops group and place windows by it) and
 // stands centred over the menu.
+// The desktop groups a program's windows by their class: the progress window shown before the
+// main one carries it as the main window does.
+TEST_F(SdlWindowTest, WindowsCarryTheProgramsClass)
+{
+    SdlWindow::SetClassName("torvatest");
+    SdlWindow window(loop);
+    auto progress = SdlProgressWindow::Open("Rozbalov\xC3\xA1n\xC3\xAD");
+    ASSERT_TRUE(progress);
+    auto classOf = [](SDL_Window* sdl) {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        XClassHint hint {};
+        if (!SDL_GetWindowWMInfo(sdl, &info) || !XGetClassHint(info.info.x11.display, info.info.x11.window, &hint))
+            return std::string();
+        std::string both = std::string(hint.res_name) + "/" + hint.res_class;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        return both;
+    };
+    EXPECT_EQ(classOf(window.Handle()), "torvatest/torvatest");
+    EXPECT_EQ(classOf(progress->Handle()), "torvatest/torvatest");
+    SdlWindow::SetClassName("");
+}
+
 TEST_F(SdlDialogsTest, BoxesTakeTheOwnersClassAndStandOverIt)
 {
     SdlWindow window(loop);
@@ -338,4 +371,196 @@ TEST_F(SdlDialogsTest, BoxesTakeTheOwnersClassAndStandOverIt)
     XFree(ownerClass.res_class);
     EXPECT_NEAR(seen.centreX, 500 + 200, 2);
     EXPECT_NEAR(seen.centreY, 300 + 150, 2);
+}
+
+// Fullscreen fills the screen and shows the form centred at the largest whole factor, without
+// the outline; the pointer keeps speaking the form's units; back as a window, the factor, the
+// place and the outline are the ones it had.
+TEST_F(SdlWindowTest, FullscreenCentresTheFormAndComesBackToTheShapedWindow)
+{
+    SdlWindow window(loop);
+    ShowShaped(window, { 30, 20 });
+    const TSize screen = window.ScreenSize();
+    window.SetFullscreen(true);
+    Settle(loop);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window.Handle(), &w, &h);
+    EXPECT_EQ((TSize { w, h }), screen);
+    const int scale = std::min({ screen.cx / 40, screen.cy / 30, 8 });
+    EXPECT_EQ(window.Scale(), scale);
+    const TPoint offset { (screen.cx - 40 * scale) / 2, (screen.cy - 30 * scale) / 2 };
+    EXPECT_EQ(window.ContentOffset(), offset);
+    EXPECT_EQ(window.ClientSize(), (TSize { 40, 30 }));
+    EXPECT_FALSE(window.ShapeApplied());
+
+    window.Present(PixelBuffer(40, 30, 0x00FF0000).view, { 0, 0, 40, 30 });
+    Settle(loop);
+    Picture shown = DecodePng(window.CaptureScreenPng(Bounds(0, 0, screen.cx, screen.cy)));
+    auto rgb = [&](int x, int y) { return shown.At(x, y) & 0xFFFFFFu; };
+    EXPECT_EQ(rgb(offset.X - 1, offset.Y - 1), 0u);
+    EXPECT_EQ(rgb(offset.X, offset.Y), 0xFF0000u);
+    EXPECT_EQ(rgb(offset.X + 30 * scale, offset.Y + 20 * scale), 0xFF0000u); // outside the outline
+    EXPECT_EQ(rgb(offset.X + 40 * scale, offset.Y + 30 * scale), 0u);
+
+    sink.events.clear();
+    SDL_WarpMouseInWindow(window.Handle(), offset.X + 15 * scale + scale / 2, offset.Y + 5 * scale);
+    Settle(loop);
+    EXPECT_TRUE(LastMoveAt(15, 5));
+
+    window.SetFullscreen(false);
+    Settle(loop);
+    SDL_GetWindowSize(window.Handle(), &w, &h);
+    EXPECT_EQ((TSize { w, h }), (TSize { 40, 30 }));
+    EXPECT_EQ(window.Position(), (TPoint { 30, 20 }));
+    EXPECT_TRUE(window.ShapeApplied());
+}
+
+namespace {
+
+// A pad made with SDL's virtual joystick; its buttons are numbered as the game controller's
+// and its axes are the left stick's and the triggers'.
+class VirtualPad {
+public:
+    VirtualPad()
+    {
+        const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+        char guid[40] = {};
+        SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(index), guid, sizeof guid);
+        std::string mapping = std::string(guid) + ",Virtual pad,";
+        for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
+            mapping += std::string(SDL_GameControllerGetStringForButton(SDL_GameControllerButton(b))) + ":b" + std::to_string(b) + ",";
+        for (int a = 0; a < SDL_CONTROLLER_AXIS_MAX; ++a)
+            mapping += std::string(SDL_GameControllerGetStringForAxis(SDL_GameControllerAxis(a))) + ":a" + std::to_string(a) + ",";
+        SDL_GameControllerAddMapping(mapping.c_str());
+        m_joystick = SDL_JoystickOpen(index);
+    }
+    ~VirtualPad() { Detach(); }
+    void Detach()
+    {
+        if (!m_joystick)
+            return;
+        const int id = SDL_JoystickInstanceID(m_joystick);
+        SDL_JoystickClose(m_joystick);
+        m_joystick = nullptr;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i)
+            if (SDL_JoystickGetDeviceInstanceID(i) == id)
+                SDL_JoystickDetachVirtual(i);
+    }
+    void Button(SDL_GameControllerButton button, bool down) { SDL_JoystickSetVirtualButton(m_joystick, button, down); }
+    void Axis(SDL_GameControllerAxis axis, int value) { SDL_JoystickSetVirtualAxis(m_joystick, axis, static_cast<Sint16>(value)); }
+
+private:
+    SDL_Joystick* m_joystick = nullptr;
+};
+
+struct PadCase {
+    const char* what;
+    std::function<void(VirtualPad&, bool)> press;
+    uint16_t key;
+    TShiftState shift;
+};
+
+class PadOnDisplay : public OnDisplay, public ::testing::WithParamInterface<PadCase> {
+protected:
+    // Shows the window with the keyboard's focus, which pads need as keys do.
+    void ShowFocused(SdlWindow& window)
+    {
+        ShowShaped(window, { 50, 50 });
+        X11Window x11 = X11Of(window);
+        XSetInputFocus(x11.display, x11.window, RevertToParent, CurrentTime);
+        Settle(loop);
+        ASSERT_EQ(SDL_GetKeyboardFocus(), window.Handle());
+    }
+    std::vector<std::pair<EventType, uint16_t>> Keys() const
+    {
+        std::vector<std::pair<EventType, uint16_t>> keys;
+        for (const Event& e : sink.events)
+            if (e.type == EventType::KeyDown || e.type == EventType::KeyUp)
+                keys.emplace_back(e.type, e.key);
+        return keys;
+    }
+};
+
+auto PadButton(SDL_GameControllerButton button)
+{
+    return [button](VirtualPad& pad, bool down) { pad.Button(button, down); };
+}
+
+// A trigger's raw axis rests at its minimum: the game controller's 0.
+auto PadAxisTo(SDL_GameControllerAxis axis, int value, int rest = 0)
+{
+    return [axis, value, rest](VirtualPad& pad, bool down) { pad.Axis(axis, down ? value : rest); };
+}
+
+}
+
+TEST_P(PadOnDisplay, ControlTypesItsKey)
+{
+    SdlWindow window(loop);
+    VirtualPad pad;
+    ShowFocused(window);
+    sink.events.clear();
+    GetParam().press(pad, true);
+    Settle(loop);
+    GetParam().press(pad, false);
+    Settle(loop);
+    using P = std::pair<EventType, uint16_t>;
+    EXPECT_EQ(Keys(), (std::vector { P { EventType::KeyDown, GetParam().key }, P { EventType::KeyUp, GetParam().key } }))
+        << GetParam().what;
+    for (const Event& e : sink.events) {
+        if (e.type != EventType::KeyDown)
+            continue;
+        EXPECT_EQ(e.shift, GetParam().shift) << GetParam().what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PadOnDisplay,
+    ::testing::Values(PadCase { "A", PadButton(SDL_CONTROLLER_BUTTON_A), VK_RETURN, 0 },
+        PadCase { "B", PadButton(SDL_CONTROLLER_BUTTON_B), VK_ESCAPE, 0 },
+        PadCase { "Start", PadButton(SDL_CONTROLLER_BUTTON_START), VK_F2, 0 },
+        PadCase { "LB", PadButton(SDL_CONTROLLER_BUTTON_LEFTSHOULDER), VK_PRIOR, 0 },
+        PadCase { "RB", PadButton(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER), VK_NEXT, 0 },
+        PadCase { "d-pad up", PadButton(SDL_CONTROLLER_BUTTON_DPAD_UP), VK_UP, 0 },
+        PadCase { "d-pad right", PadButton(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), VK_RIGHT, 0 },
+        PadCase { "stick down", PadAxisTo(SDL_CONTROLLER_AXIS_LEFTY, 30000), VK_DOWN, 0 },
+        PadCase { "stick left", PadAxisTo(SDL_CONTROLLER_AXIS_LEFTX, -30000), VK_LEFT, 0 },
+        PadCase { "LT", PadAxisTo(SDL_CONTROLLER_AXIS_TRIGGERLEFT, 30000, -32768), VK_TAB, ssShift },
+        PadCase { "RT", PadAxisTo(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 30000, -32768), VK_TAB, 0 }));
+
+// A pad plugged in while the window runs works at once, one pulled out while a direction is
+// held lets it go; the pointer stays where it was all along and keeps reporting its moves.
+TEST_F(PadOnDisplay, PadsComeAndGoWithoutTouchingThePointer)
+{
+    SdlWindow window(loop);
+    ShowFocused(window);
+    X11Window x11 = X11Of(window);
+    XWarpPointer(x11.display, None, DefaultRootWindow(x11.display), 0, 0, 0, 0, 57, 61);
+    Settle(loop);
+    EXPECT_EQ(window.PadCount(), 0u);
+
+    auto pad = std::make_unique<VirtualPad>();
+    Settle(loop);
+    EXPECT_EQ(window.PadCount(), 1u);
+    sink.events.clear();
+    pad->Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+    pad->Axis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    Settle(loop);
+    pad.reset();
+    Settle(loop);
+    EXPECT_EQ(window.PadCount(), 0u);
+    using P = std::pair<EventType, uint16_t>;
+    auto keys = Keys();
+    EXPECT_GE(std::count(keys.begin(), keys.end(), P { EventType::KeyDown, VK_DOWN }), 1);
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), P { EventType::KeyUp, VK_DOWN }), 1);
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), P { EventType::KeyUp, VK_RIGHT }), 1);
+
+    ::Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
+    unsigned mask = 0;
+    XQueryPointer(x11.display, DefaultRootWindow(x11.display), &root, &child, &rootX, &rootY, &windowX, &windowY, &mask);
+    EXPECT_EQ((TPoint { rootX, rootY }), (TPoint { 57, 61 }));
+    sink.events.clear();
+    XWarpPointer(x11.display, None, DefaultRootWindow(x11.display), 0, 0, 0, 0, 60, 52);
+    Settle(loop);
+    EXPECT_TRUE(LastMoveAt(10, 2));
 }

@@ -1,0 +1,66 @@
+# What the desktop tests of the menu share: starting the menu and finding its window on the
+# virtual display. Sourced with $torvaxp and $work set.
+
+# Exits 77 (skipped) unless the virtual display and the input tools are installed, and starts
+# the work folder afresh.
+prepare_display_run() {
+    for tool in xvfb-run xdotool xprop python3; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed"
+            exit 77
+        fi
+    done
+    rm -rf "$work"
+    mkdir -p "$work"
+}
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+menu=""
+stop_menu() {
+    if [ -n "$menu" ]; then
+        kill "$menu" 2>/dev/null || true
+        wait "$menu" 2>/dev/null || true
+    fi
+    menu=""
+}
+trap stop_menu EXIT
+
+# Prints the first visible window that `xdotool search --onlyvisible ARGS` finds within TENTHS
+# tenths of a second, nothing when none shows:  visible_window TENTHS ARGS...
+visible_window() {
+    tenths=$1
+    shift
+    for _ in $(seq "$tenths"); do
+        found=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1 || true)
+        if [ -n "$found" ]; then
+            echo "$found"
+            return
+        fi
+        sleep 0.1
+    done
+}
+
+# Starts the menu and waits until its window shows; sets $menu and $window.
+start_menu() {
+    "$torvaxp" --prefix "$work/prefix" "$@" >"$work/menu.log" 2>&1 &
+    menu=$!
+    window=$(visible_window 200 --pid "$menu")
+    [ -n "$window" ] || fail "the menu's window did not show: $(cat "$work/menu.log")"
+    sleep 1
+}
+
+# Prints "X Y W H" of the window.
+geometry() {
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    echo "$X $Y $WIDTH $HEIGHT"
+}
+
+# Fails unless WINDOW's WM_CLASS is the program's:  expect_class WINDOW WHAT
+expect_class() {
+    xprop -id "$1" WM_CLASS | grep -q '"torvaxp", "torvaxp"' || fail "$2 has the class: $(xprop -id "$1" WM_CLASS)"
+    echo "ok: $2 carries the class torvaxp"
+}
