@@ -244,10 +244,10 @@ void Launcher::RunProc(const TDemos& source)
         LaunchFile(item, item.GameDir + "\\" + shell::CutBeforeColon(entry));
 }
 
-void Launcher::PrepareWineInBackground()
+bool Launcher::PrepareWineInBackground()
 {
     if (!m_prepareWine)
-        return;
+        return false;
     auto holdsWindowsSetup = [](const auto& items, int32_t count) {
         for (int32_t n = 1; n <= count; ++n) {
             const TDemos& item = items[n];
@@ -260,5 +260,6 @@ void Launcher::PrepareWineInBackground()
     if (holdsWindowsSetup(catalogue.Demos, catalogue.DemoCount) || holdsWindowsSetup(catalogue.Extra2, catalogue.Extra2Count)
         || holdsWindowsSetup(catalogue.Fulls, catalogue.FullCount) || holdsWindowsSetup(catalogue.Readers, catalogue.ReaderCount)
         || holdsWindowsSetup(catalogue.Extra, catalogue.ExtraCount) || holdsWindowsSetup(catalogue.Drivers, catalogue.DriverCount))
-        platform::CurrentProcessService().PrepareWinePrefix();
+        return platform::CurrentProcessService().PrepareWinePrefix();
+    return false;
 }

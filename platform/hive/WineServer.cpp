@@ -1,5 +1,7 @@
 #include "platform/hive/WineServer.h"
 
+#include "platform/wine/WineTools.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -45,20 +47,25 @@ public:
 
     bool RunReg(const std::vector<std::string>& arguments) override
     {
-        std::vector<std::string> words { "wine", "reg" };
+        const std::string& wine = CurrentWineTools().wine;
+        std::vector<std::string> words { wine, "reg" };
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (auto& word : words)
             argv.push_back(word.data());
         argv.push_back(nullptr);
 
+        // The output is thrown away, so Wine's debug output is off whatever the user set.
+        auto variables = WineEnvironment(m_prefix);
+        variables["WINEDEBUG"] = "-all";
         std::vector<std::string> environment;
         for (char** entry = environ; *entry; ++entry) {
-            if (std::strncmp(*entry, "WINEPREFIX=", 11) != 0 && std::strncmp(*entry, "WINEDEBUG=", 10) != 0)
-                environment.emplace_back(*entry);
+            std::string_view line(*entry);
+            if (!variables.count(std::string(line.substr(0, line.find('=')))))
+                environment.emplace_back(line);
         }
-        environment.push_back("WINEPREFIX=" + m_prefix.string());
-        environment.push_back("WINEDEBUG=-all");
+        for (const auto& [name, value] : variables)
+            environment.push_back(name + "=" + value);
         std::vector<char*> envp;
         for (auto& entry : environment)
             envp.push_back(entry.data());
@@ -69,7 +76,7 @@ public:
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         pid_t pid = 0;
-        int failed = ::posix_spawnp(&pid, "wine", &actions, nullptr, argv.data(), envp.data());
+        int failed = ::posix_spawnp(&pid, wine.c_str(), &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (failed != 0)
             return false;

@@ -107,6 +107,7 @@ struct LaunchPlan {
     std::vector<std::string> arguments;             // argv[1..], UTF-8 host text
     std::string hostDirectory;                      // UTF-8 host path of the current folder
     std::map<std::string, std::string> environment; // set on top of ours (WINEPREFIX, ...)
+    std::vector<std::string> removedEnvironment;    // names of ours it does not get
 };
 
 class IProcessService {
@@ -131,8 +132,10 @@ public:
     virtual bool WaitForStartedPrograms(uint32_t maxWaitMs) = 0;
     // Starts, without waiting, Wine's own set-up of the prefix (which its first Windows program
     // would otherwise wait for) when Wine is there and has not set this prefix up yet. True when
-    // it was started.
+    // it was started. The set-up runs without the display, so Wine shows no window of its own.
     virtual bool PrepareWinePrefix() { return false; }
+    // Whether the set-up PrepareWinePrefix started still runs.
+    virtual bool PreparingWinePrefix() { return false; }
 
     // Why the last CreateProcess or ShellExecute that failed did so.
     virtual StartFailure LastStartFailure() const { return StartFailure::None; }
