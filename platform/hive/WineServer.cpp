@@ -2,18 +2,12 @@
 
 #include "platform/wine/WineTools.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace platform {
 
@@ -50,42 +44,10 @@ public:
         const std::string& wine = CurrentWineTools().wine;
         std::vector<std::string> words { wine, "reg" };
         words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (auto& word : words)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-
         // The output is thrown away, so Wine's debug output is off whatever the user set.
         auto variables = WineEnvironment(m_prefix);
         variables["WINEDEBUG"] = "-all";
-        std::vector<std::string> environment;
-        for (char** entry = environ; *entry; ++entry) {
-            std::string_view line(*entry);
-            if (!variables.count(std::string(line.substr(0, line.find('=')))))
-                environment.emplace_back(line);
-        }
-        for (const auto& [name, value] : variables)
-            environment.push_back(name + "=" + value);
-        std::vector<char*> envp;
-        for (auto& entry : environment)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = 0;
-        int failed = ::posix_spawnp(&pid, wine.c_str(), &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (failed != 0)
-            return false;
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0) {
-            if (errno != EINTR)
-                return false;
-        }
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        return RunWineTool(std::move(words), variables, {}, "/dev/null") == 0;
     }
 
 private:

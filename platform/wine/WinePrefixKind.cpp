@@ -3,21 +3,12 @@
 #include "platform/atomicfile/AtomicFile.h"
 
 #include <array>
-#include <cerrno>
-#include <chrono>
-#include <csignal>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
 #include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace platform {
 
@@ -29,61 +20,6 @@ constexpr auto kProbeTimeout = std::chrono::seconds(30);
 
 // What Wine says when it will not run a 32-bit prefix.
 constexpr std::array<std::string_view, 3> kRefusalMarks = { "wow64 mode", "WINEARCH", "32-bit installation" };
-
-// Waits for `pid` at most `timeout`, then kills it; the exit status, or -1.
-int WaitOrKill(pid_t pid, std::chrono::steady_clock::duration timeout)
-{
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    int status = 0;
-    for (;;) {
-        pid_t got = ::waitpid(pid, &status, WNOHANG);
-        if (got == pid)
-            return status;
-        if (got < 0 && errno != EINTR)
-            return -1;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            ::kill(pid, SIGKILL);
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
-            return -1;
-        }
-        ::usleep(20 * 1000);
-    }
-}
-
-// Runs `words` with the inherited environment minus what would steer Wine elsewhere, plus
-// `variables`; standard error goes to `errorLog`. Its exit status, or -1.
-int RunQuietly(std::vector<std::string> words, const std::vector<std::string>& variables, const fs::path& errorLog)
-{
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry; ++entry) {
-        std::string_view line(*entry);
-        std::string_view name = line.substr(0, line.find('='));
-        if (name != "WINEPREFIX" && name != "WINEARCH" && name != "DISPLAY" && name != "WAYLAND_DISPLAY")
-            environment.emplace_back(line);
-    }
-    environment.insert(environment.end(), variables.begin(), variables.end());
-    std::vector<char*> argv;
-    for (auto& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (auto& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, errorLog.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    pid_t pid = 0;
-    int failed = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0)
-        return -1;
-    return WaitOrKill(pid, kProbeTimeout);
-}
 
 std::string RefusalIn(const fs::path& errorLog)
 {
@@ -154,14 +90,17 @@ PrefixKindAnswer ProbeWin32Prefixes(const WineTools& tools)
     fs::create_directory(prefix, error);
     std::ofstream(prefix / ".update-timestamp") << "disable\n";
 
-    std::string prefixVariable = "WINEPREFIX=" + prefix.string();
-    RunQuietly({ tools.wine, "cmd.exe", "/c", "exit" },
-        { prefixVariable, "WINEARCH=win32", "WINEDEBUG=-all", "WINEDLLOVERRIDES=winemenubuilder.exe=d" }, errorLog);
+    // What would steer Wine to another prefix or onto the display goes.
+    const std::vector<std::string> removed = { "WINEPREFIX", "WINEARCH", "DISPLAY", "WAYLAND_DISPLAY" };
+    RunWineTool({ tools.wine, "cmd.exe", "/c", "exit" },
+        { { "WINEPREFIX", prefix.string() }, { "WINEARCH", "win32" }, { "WINEDEBUG", "-all" },
+            { "WINEDLLOVERRIDES", "winemenubuilder.exe=d" } },
+        removed, errorLog, kProbeTimeout);
     PrefixKindAnswer answer;
     answer.refusal = RefusalIn(errorLog);
     answer.win32 = answer.refusal.empty();
     // The scratch prefix's server would linger for a few seconds in a folder that is gone.
-    RunQuietly({ tools.wineserver, "-k" }, { prefixVariable }, "/dev/null");
+    RunWineTool({ tools.wineserver, "-k" }, { { "WINEPREFIX", prefix.string() } }, removed, "/dev/null", kProbeTimeout);
     fs::remove_all(scratch, error);
     return answer;
 }

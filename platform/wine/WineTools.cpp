@@ -1,8 +1,17 @@
 #include "platform/wine/WineTools.h"
 
+#include "platform/text/Text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
+
+extern char** environ;
 
 namespace platform {
 
@@ -30,16 +39,6 @@ WineTools& Chosen()
 {
     static WineTools tools = FindWineTools(std::nullopt);
     return tools;
-}
-
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
 }
 
 struct OverrideEntry {
@@ -79,6 +78,26 @@ void Append(std::string& out, const OverrideEntry& entry)
     for (size_t n = 0; n < entry.names.size(); ++n)
         out += (n ? "," : "") + entry.names[n];
     out += entry.mode;
+}
+
+// Waits for `pid` at most `timeout`, then kills it; its wait status, none when it was killed.
+std::optional<int> WaitOrKill(pid_t pid, std::chrono::steady_clock::duration timeout)
+{
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    int status = 0;
+    for (;;) {
+        pid_t got = ::waitpid(pid, &status, WNOHANG);
+        if (got == pid)
+            return status;
+        if (got < 0 && errno != EINTR)
+            return std::nullopt;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(pid, SIGKILL);
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+            return std::nullopt;
+        }
+        ::usleep(10 * 1000);
+    }
 }
 
 }
@@ -133,7 +152,7 @@ std::string MergeDllOverrides(std::string_view current, std::string_view ours)
     auto isOurs = [&](const std::string& name) {
         for (const auto& entry : added) {
             for (const auto& own : entry.names) {
-                if (Lower(own) == Lower(name))
+                if (UpperCase(own) == UpperCase(name))
                     return true;
             }
         }
@@ -164,6 +183,44 @@ std::map<std::string, std::string> WineEnvironment(const fs::path& prefix, std::
     if (!merged.empty())
         environment["WINEDLLOVERRIDES"] = merged;
     return environment;
+}
+
+std::optional<int> RunWineTool(std::vector<std::string> words, const std::map<std::string, std::string>& variables,
+    const std::vector<std::string>& removed, const fs::path& errorLog, std::chrono::steady_clock::duration timeout)
+{
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        std::string_view line(*entry);
+        std::string name(line.substr(0, line.find('=')));
+        if (!variables.count(name) && std::find(removed.begin(), removed.end(), name) == removed.end())
+            environment.emplace_back(line);
+    }
+    for (const auto& [name, value] : variables)
+        environment.push_back(name + "=" + value);
+    std::vector<char*> argv;
+    for (auto& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (auto& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errorLog.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    pid_t pid = 0;
+    int failed = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0)
+        return std::nullopt;
+    std::optional<int> status = WaitOrKill(pid, timeout);
+    if (!status || !WIFEXITED(*status))
+        return std::nullopt;
+    return WEXITSTATUS(*status);
 }
 
 }

@@ -10,11 +10,13 @@
 // disc's item lands on the user's desktop (TORVA_WINE_MENUS=1 leaves it on), and with Wine's
 // debug output off unless the user set WINEDEBUG.
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -47,5 +49,13 @@ std::string MergeDllOverrides(std::string_view current, std::string_view ours);
 // (when the user set none) and WINEDLLOVERRIDES (the user's, `overrides`, and the menu builder
 // off unless WineMenusWanted()).
 std::map<std::string, std::string> WineEnvironment(const std::filesystem::path& prefix, std::string_view overrides = {});
+
+// Runs `words` (a tool found through PATH when it has no slash) with no input, its output thrown
+// away and its errors written to `errorLog`, with the inherited environment less `removed` and
+// with `variables` on top; waits at most `timeout` (then kills it). Its exit code; none when it
+// could not start, was killed or died of a signal.
+std::optional<int> RunWineTool(std::vector<std::string> words, const std::map<std::string, std::string>& variables,
+    const std::vector<std::string>& removed, const std::filesystem::path& errorLog,
+    std::chrono::steady_clock::duration timeout = std::chrono::hours(24));
 
 }

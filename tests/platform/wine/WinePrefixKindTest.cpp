@@ -25,14 +25,14 @@ protected:
     void Script(const char* name, const std::string& body)
     {
         fs::path file = base / "bin" / name;
-        std::ofstream(file) << "#!/bin/sh\n" << body;
+        std::ofstream(file) << "#!/bin/sh\n"
+                            << body;
         ::chmod(file.c_str(), 0755);
     }
     // A stand-in wine that counts its runs and answers a 32-bit prefix as `said` on stderr.
     WineTools StandIn(const std::string& said)
     {
-        Script("wine", "echo run >> '" + (base / "runs").string() + "'\n[ \"$WINEARCH\" = win32 ] || exit 9\necho '" + said
-                + "' >&2\nexit 1\n");
+        Script("wine", "echo run >> '" + (base / "runs").string() + "'\n[ \"$WINEARCH\" = win32 ] || exit 9\necho '" + said + "' >&2\nexit 1\n");
         return FindWineTools((base / "bin" / "wine").string());
     }
     size_t Runs() const
