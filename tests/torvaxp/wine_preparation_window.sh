@@ -34,10 +34,14 @@ start=$(date +%s)
 server=""
 # Every visible window, until Wine has set the prefix up and its server has ended.
 while :; do
+    # Wine's windows carry their process and a class named after their program (".exe"); a
+    # window that has no process yet is the menu's before it says whose it is.
     for window in $(xdotool search --onlyvisible --name '' 2>/dev/null || true); do
-        owner=$(xdotool getwindowpid "$window" 2>/dev/null || echo none)
+        owner=$(xdotool getwindowpid "$window" 2>/dev/null || echo "$menu")
         [ "$owner" = "$menu" ] || fail "window $window ($(xdotool getwindowname "$window" 2>/dev/null)) of $owner showed"
     done
+    wine_window=$(xdotool search --onlyvisible --class '[.]exe' 2>/dev/null | head -n 1 || true)
+    [ -z "$wine_window" ] || fail "Wine's window $wine_window ($(xdotool getwindowname "$wine_window" 2>/dev/null)) showed"
     if [ -z "$server" ] && [ -e "$prefix/.update-timestamp" ]; then
         WINEPREFIX="$prefix" wineserver -w &
         server=$!
