@@ -38,7 +38,7 @@ expect_trace() {
 machine_reg_has() { grep -q "$1" "$prefix/system.reg"; }
 expect_no_desktop_entries() {
   local made
-  made=$(find "$HOME/.local/share/applications" "$HOME/.config/menus" -type f 2>/dev/null | head -n 3)
+  made=$(find "$HOME/.local/share/applications" "$HOME/.config/menus" -type f 2>/dev/null | head -n 3 || true)
   [ -z "$made" ] || fail "Wine made desktop entries $1: $made"
 }
 
