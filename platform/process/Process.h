@@ -8,8 +8,9 @@
 // prefix's drives; ".exe" is tried after a name without an extension, as Windows does. What
 // the file holds decides how it runs:
 //   - an ELF executable or a "#!" script: directly;
-//   - an MZ executable with "PE\0\0" or "NE" at the offset stored at 0x3C: through `wine`
-//     when it is on PATH, otherwise the start fails (so does a plain DOS program);
+//   - an MZ executable with "PE\0\0" or "NE" at the offset stored at 0x3C: through the chosen
+//     `wine` (platform/wine/WineTools.h) when it is there, otherwise the start fails (so does a
+//     plain DOS program);
 //   - anything else: the start fails.
 // Every started program gets WINEPREFIX set to the machine's prefix (our own setups find C:
 // through it) and runs in the given current folder (a Windows path; empty means the program's
