@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -28,6 +30,10 @@ struct Root {
     std::string namePrefix; // files directly in the folder count only with this prefix
 };
 
+enum RootIndex { kLaunchers,
+    kDesktopDirectories,
+    kMenus };
+
 std::vector<Root> Roots()
 {
     fs::path data = XdgFolder("XDG_DATA_HOME", ".local/share");
@@ -51,6 +57,21 @@ const Root* RootOf(const std::vector<Root>& roots, const fs::path& file)
             return &root;
     }
     return nullptr;
+}
+
+// Every menu file's text, one after the other.
+std::string MenuTexts(const fs::path& folder)
+{
+    std::string texts;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (it->is_regular_file(error)) {
+            std::ifstream in(it->path(), std::ios::binary);
+            texts.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            texts += '\n';
+        }
+    }
+    return texts;
 }
 
 struct Record {
@@ -136,17 +157,29 @@ size_t WineDesktopEntries::RemoveRecorded(const std::string& owner)
             return std::nullopt;
         std::string kept;
         std::vector<fs::path> folders;
+        std::vector<fs::path> menuFolders; // files that name a folder of the desktop's menu
         for (const Record& record : ParseRecords(*current)) {
             if (record.owner != owner) {
                 kept += record.owner + "\t" + record.file.string() + "\n";
                 continue;
             }
             std::error_code error;
-            if (!RootOf(roots, record.file))
+            const Root* root = RootOf(roots, record.file);
+            if (!root)
                 continue;
             if (fs::is_directory(fs::symlink_status(record.file, error)))
                 folders.push_back(record.file);
+            else if (root->folder == roots[kDesktopDirectories].folder)
+                menuFolders.push_back(record.file);
             else if (fs::remove(record.file, error))
+                ++removed;
+        }
+        // A menu folder ("Programs") the item's setup made first may hold another item's entry
+        // by now: it stays while a menu still names it.
+        const std::string menus = MenuTexts(roots[kMenus].folder);
+        for (const fs::path& file : menuFolders) {
+            std::error_code error;
+            if (menus.find(file.filename().string()) == std::string::npos && fs::remove(file, error))
                 ++removed;
         }
         // Deepest first, and only when nothing else has come to live in them.

@@ -110,6 +110,9 @@ WineTools FindWineTools(const std::optional<std::string>& option)
         tools.wine = *option;
     else if (variable && *variable)
         tools.wine = variable;
+    // Programs start in their own folders, where a relative path would name another file.
+    if (tools.wine.find('/') != std::string::npos)
+        tools.wine = fs::absolute(tools.wine).lexically_normal().string();
     tools.wineserver = Beside(tools.wine, "wineserver");
     tools.wineboot = Beside(tools.wine, "wineboot");
     return tools;

@@ -27,7 +27,7 @@ struct WineTools {
     std::string wineboot = "wineboot";
 };
 
-// The tools for a --wine option (none: $WINE, else "wine").
+// The tools for a --wine option (none: $WINE, else "wine"); a path is made absolute.
 WineTools FindWineTools(const std::optional<std::string>& option);
 
 // The tools every start of Wine uses; until SetWineTools, those FindWineTools({}) gives.

@@ -160,6 +160,9 @@ TEST_F(RecordingProcessTest, WineStartsUseTheChosenWine)
         { std::nullopt, bareWine.c_str(), { bareWine, "wineserver", "wineboot" } },
         { (full / "wine").string(), bareWine.c_str(),
             { (full / "wine").string(), (full / "wineserver").string(), (full / "wineboot").string() } },
+        // Programs start in their own folders: a relative path is made absolute first.
+        { fs::relative(full / "wine").string(), nullptr,
+            { (full / "wine").string(), (full / "wineserver").string(), (full / "wineboot").string() } },
     };
     TempPrefix::Write(prefix.disc / "SETUP.EXE", "placeholder");
     const WineTools before = CurrentWineTools();

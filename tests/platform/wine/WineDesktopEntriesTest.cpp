@@ -39,7 +39,7 @@ protected:
 };
 
 // What the item's setup made goes with the item; what was there before, what another item made
-// and what is not Wine's stays.
+// or still uses, and what is not Wine's stays.
 TEST_F(WineDesktopEntriesTest, UninstallingRemovesOnlyWhatTheSetupMade)
 {
     fs::path older = Make("data/applications/wine/Programs/Old/Old.desktop");
@@ -47,20 +47,23 @@ TEST_F(WineDesktopEntriesTest, UninstallingRemovesOnlyWhatTheSetupMade)
     auto before = WineDesktopEntries::Snapshot();
     fs::path launcher = Make("data/applications/wine/Programs/Flotila/Flotila.desktop");
     fs::path folder = Make("data/desktop-directories/wine-Programs-Flotila.directory");
+    fs::path shared = Make("data/desktop-directories/wine-Programs.directory");
     fs::path menu = Make("config/menus/applications-merged/wine-Programs-Flotila-Flotila.menu");
     fs::path notWines = Make("data/desktop-directories/kde-games.directory");
-    EXPECT_EQ(entries.RecordNew("Flotila", before), 5u); // three files, the two folders they made
+    EXPECT_EQ(entries.RecordNew("Flotila", before), 6u); // four files, the two folders they made
     before = WineDesktopEntries::Snapshot();
     fs::path others = Make("data/applications/wine/Programs/Pevnost/Pevnost.desktop");
+    fs::path othersMenu = base / "config/menus/applications-merged/wine-Programs-Pevnost-Pevnost.menu";
+    std::ofstream(othersMenu) << "<Menu><Directory>wine-Programs.directory</Directory></Menu>\n";
     entries.RecordNew("Pevnost", before);
 
     EXPECT_EQ(entries.RemoveRecorded("Flotila"), 3u);
-    for (const fs::path& gone : { launcher, folder, menu, launcher.parent_path(), menu.parent_path() })
+    for (const fs::path& gone : { launcher, folder, menu, launcher.parent_path() })
         EXPECT_FALSE(fs::exists(gone)) << gone;
-    for (const fs::path& kept : { older, notWines, others })
+    for (const fs::path& kept : { older, notWines, others, shared, menu.parent_path() })
         EXPECT_TRUE(fs::exists(kept)) << kept;
     EXPECT_EQ(entries.RemoveRecorded("Flotila"), 0u);
-    EXPECT_EQ(entries.RemoveRecorded("Pevnost"), 1u);
+    EXPECT_EQ(entries.RemoveRecorded("Pevnost"), 2u);
 }
 
 // The record is outside input: a line naming anything but a file below Wine's folders is left.
