@@ -99,8 +99,10 @@ PrefixKindAnswer ProbeWin32Prefixes(const WineTools& tools)
     PrefixKindAnswer answer;
     answer.refusal = RefusalIn(errorLog);
     answer.win32 = answer.refusal.empty();
-    // The scratch prefix's server would linger for a few seconds in a folder that is gone.
-    RunWineTool({ tools.wineserver, "-k" }, { { "WINEPREFIX", prefix.string() } }, removed, "/dev/null", kProbeTimeout);
+    // The scratch prefix's server would linger for a few seconds; told to end, it still writes
+    // the registry back, so it is waited for before its folder goes.
+    for (const char* step : { "-k", "-w" })
+        RunWineTool({ tools.wineserver, step }, { { "WINEPREFIX", prefix.string() } }, removed, "/dev/null", kProbeTimeout);
     fs::remove_all(scratch, error);
     return answer;
 }
