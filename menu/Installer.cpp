@@ -11,6 +11,8 @@
 #include "platform/machine/Machine.h"
 #include "platform/process/Process.h"
 #include "platform/text/Text.h"
+#include "platform/wine/WineDesktopEntries.h"
+#include "platform/wine/WineTools.h"
 #include "shell/PathText.h"
 
 namespace {
@@ -67,6 +69,9 @@ void Installer::InstallProc(TDemos& item)
     m_window.pollTimer().SetEnabled(false);
     m_installItem = static_cast<uint8_t>(m_services.itemIndex);
     m_installCategory = m_services.category;
+    m_desktopBefore.reset();
+    if (platform::WineMenusWanted() && platform::HasCurrentMachine())
+        m_desktopBefore = platform::WineDesktopEntries::Snapshot();
 
     if (!item.NeedsInstall) {
         m_launcher.WaitExec(item.GameDir + "\\" + item.SetupName, platform::SW_SHOWNORMAL);
@@ -117,11 +122,20 @@ void Installer::InstallProc(TDemos& item)
         m_services.category = m_installCategory;
         m_window.bringToFront();
         m_services.status.CheckDemo(item);
+        RecordDesktopEntries(item);
         if (m_services.cursor)
             m_services.cursor->ShowDefault();
         platform::ProcessMessages();
     }
     m_services.refreshViews();
+}
+
+void Installer::RecordDesktopEntries(const TDemos& item)
+{
+    if (!m_desktopBefore || !item.CanRun)
+        return;
+    platform::WineDesktopEntries::OfPrefix(platform::CurrentMachine().PrefixRoot()).RecordNew(item.Name, *m_desktopBefore);
+    m_desktopBefore.reset();
 }
 
 void Installer::PollSetup()
@@ -134,6 +148,7 @@ void Installer::PollSetup()
     m_services.status.CheckDemo(*item);
     if (!item->CanRun)
         return;
+    RecordDesktopEntries(*item);
     // Only while the item's own page is on screen is it selected again: its number means
     // another item (or none) on any other page.
     if (m_services.category == m_installCategory)

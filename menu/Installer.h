@@ -6,7 +6,10 @@
 #include "menu/ActionServices.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 
 class Launcher;
@@ -41,9 +44,14 @@ public:
     CategoryCode InstallCategory() const { return m_installCategory; }
 
 private:
+    // Once the item runs: the desktop entries Wine made while its setup ran are its own.
+    void RecordDesktopEntries(const TDemos& item);
+
     ActionServices m_services;
     Launcher& m_launcher;
     InstallerWindow m_window;
     CategoryCode m_installCategory = CategoryCode::None;
     uint8_t m_installItem = 0;
+    // Wine's desktop entries before the setup started, when Wine may make them.
+    std::optional<std::set<std::filesystem::path>> m_desktopBefore;
 };

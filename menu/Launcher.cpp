@@ -244,10 +244,10 @@ void Launcher::RunProc(const TDemos& source)
         LaunchFile(item, item.GameDir + "\\" + shell::CutBeforeColon(entry));
 }
 
-void Launcher::PrepareWineInBackground()
+bool Launcher::PrepareWineInBackground()
 {
     if (!m_prepareWine)
-        return;
+        return false;
     auto holdsWindowsSetup = [](const auto& items, int32_t count) {
         for (int32_t n = 1; n <= count; ++n) {
             const TDemos& item = items[n];
@@ -260,5 +260,6 @@ void Launcher::PrepareWineInBackground()
     if (holdsWindowsSetup(catalogue.Demos, catalogue.Demos.Count()) || holdsWindowsSetup(catalogue.Extra2, catalogue.Extra2.Count())
         || holdsWindowsSetup(catalogue.Fulls, catalogue.Fulls.Count()) || holdsWindowsSetup(catalogue.Readers, catalogue.Readers.Count())
         || holdsWindowsSetup(catalogue.Extra, catalogue.Extra.Count()) || holdsWindowsSetup(catalogue.Drivers, catalogue.Drivers.Count()))
-        platform::CurrentProcessService().PrepareWinePrefix();
+        return platform::CurrentProcessService().PrepareWinePrefix();
+    return false;
 }

@@ -26,8 +26,8 @@ public:
     // Documents handed to the desktop's opener that find no program are told about too.
     void WatchDocumentOpeners();
     // Starts Wine's set-up of a new prefix when Wine is there and a setup of the disc needs it,
-    // so that the first install does not sit through it.
-    void PrepareWineInBackground();
+    // so that the first install does not sit through it. True when it was started.
+    bool PrepareWineInBackground();
 
 private:
     // A message box when a start failed for want of Wine or of a program for documents.

@@ -8,6 +8,7 @@
 #include "platform/machine/Machine.h"
 #include "platform/process/Process.h"
 #include "platform/registry/Registry.h"
+#include "platform/wine/WineDesktopEntries.h"
 #include "shell/PathText.h"
 
 using shell::PostFixDir;
@@ -190,6 +191,8 @@ void Uninstaller::UninstallProc(TDemos& item)
     }
 
     cleanup.DeleteEmptyBranchBelowKept(item.GameDir);
+    if (platform::HasCurrentMachine())
+        platform::WineDesktopEntries::OfPrefix(platform::CurrentMachine().PrefixRoot()).RemoveRecorded(item.Name);
     item.Installed = 0;
     item.NeedsInstall = 1;
     item.CanRun = 0;

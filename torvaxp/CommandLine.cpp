@@ -28,6 +28,8 @@ MenuOptions ParseMenuOptions(std::vector<std::string> args)
             options.label = value(arg);
         else if (arg == "--prefix")
             options.prefix = std::filesystem::path(value(arg));
+        else if (arg == "--wine")
+            options.wine = value(arg);
         else if (arg == "--own-path")
             options.ownPath = platform::Utf8ToCp1250(value(arg));
         else if (arg == "--help" || arg == "-h")
@@ -57,6 +59,8 @@ const char* MenuOptionsUsage()
            "                       (default: an image's or a mounted disc's own)\n"
            "  --prefix DIR         the machine prefix (default: $TORVA_PREFIX, else\n"
            "                       $XDG_DATA_HOME/torva/prefix)\n"
+           "  --wine PATH          the wine program; wineserver and wineboot are the ones beside it\n"
+           "                       (default: $WINE, else wine on PATH)\n"
            "  --own-path WINPATH   the program's own Windows path (default: the disc drive's\n"
            "                       \\TORVA.EXE; a C: path makes the menu search the drives)\n"
            "  --version            print the version and end\n"

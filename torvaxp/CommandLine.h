@@ -3,7 +3,8 @@
 // The menu's own command line, besides the host options every program of the platform takes
 // (--headless, --script, --screenshot):
 //
-//     torvaxp [T] [--disc DISC | DISC] [--label TEXT] [--prefix DIR] [--own-path WINPATH] [--version]
+//     torvaxp [T] [--disc DISC | DISC] [--label TEXT] [--prefix DIR] [--wine PATH] [--own-path WINPATH]
+//             [--version]
 //             [host options]
 //
 // A first argument "T" makes every installation show its setup command before running it. DISC
@@ -30,6 +31,8 @@ struct MenuOptions {
     // The volume label Windows programs see on the disc's drive (UTF-8); none: the medium's own.
     std::optional<std::string> label;
     std::optional<std::filesystem::path> prefix;
+    // The `wine` program; none: $WINE, else `wine` on PATH.
+    std::optional<std::string> wine;
     // The program's own Windows path (code page 1250); none: the disc drive's \TORVA.EXE.
     std::optional<std::string> ownPath;
 };

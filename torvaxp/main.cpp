@@ -11,6 +11,7 @@
 #include "platform/machine/Machine.h"
 #include "platform/process/ProcessTree.h"
 #include "platform/text/Codepage.h"
+#include "platform/wine/WineTools.h"
 #include "torvaxp/CommandLine.h"
 #include "torvaxp/DiscDrive.h"
 #include "torvaxp/DiscOpening.h"
@@ -196,7 +197,8 @@ int main(int argc, char** argv)
         }
         disc = opened->folder;
 
-        auto machine = platform::Machine::OpenOrCreateNamedOrDefault(options.prefix);
+        platform::SetWineTools(platform::FindWineTools(options.wine));
+        auto machine = platform::Machine::OpenOrCreateForWine(options.prefix, std::cerr);
         platform::SetCurrentMachine(machine);
         // The drive goes with the run, so the prefix does not collect letters of old discs; menus
         // sharing the prefix and the disc share the letter, and the last one unmaps it.

@@ -298,7 +298,8 @@ void TForm1::CreateWindowLayout()
     m_hasLayout = true;
     m_afterCatalogue = [this] {
         ShowCatalogue();
-        Launcher().PrepareWineInBackground();
+        if (Launcher().PrepareWineInBackground())
+            ShowWinePreparation();
     };
     m_afterInput = [this](const platform::Event& event) { FollowPointer(event); };
     Launcher().WatchDocumentOpeners();

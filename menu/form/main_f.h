@@ -264,6 +264,8 @@ private:
 
     // Makes the launcher, the installer and the uninstaller with what they need of the form.
     void MakeActionParts();
+    // Says on the help line that Wine is being set up, for as long as it is (WinePreparation.cpp).
+    void ShowWinePreparation();
 
     std::unique_ptr<::Launcher> m_launcher;
     std::unique_ptr<::Installer> m_installer;
@@ -279,4 +281,5 @@ private:
     std::array<TDIBImage*, 10> m_sectionIcons {};
     std::array<TDIBFadeLabel*, 10> m_sectionLabels {};
     std::array<platform::TAnimate*, 10> m_sidePlayers {};
+    platform::TTimer* m_winePreparationTimer = nullptr;
 };

@@ -1,17 +1,13 @@
 #include "platform/hive/WineServer.h"
 
-#include <cerrno>
+#include "platform/wine/WineTools.h"
+
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace platform {
 
@@ -45,40 +41,13 @@ public:
 
     bool RunReg(const std::vector<std::string>& arguments) override
     {
-        std::vector<std::string> words { "wine", "reg" };
+        const std::string& wine = CurrentWineTools().wine;
+        std::vector<std::string> words { wine, "reg" };
         words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (auto& word : words)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-
-        std::vector<std::string> environment;
-        for (char** entry = environ; *entry; ++entry) {
-            if (std::strncmp(*entry, "WINEPREFIX=", 11) != 0 && std::strncmp(*entry, "WINEDEBUG=", 10) != 0)
-                environment.emplace_back(*entry);
-        }
-        environment.push_back("WINEPREFIX=" + m_prefix.string());
-        environment.push_back("WINEDEBUG=-all");
-        std::vector<char*> envp;
-        for (auto& entry : environment)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = 0;
-        int failed = ::posix_spawnp(&pid, "wine", &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (failed != 0)
-            return false;
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0) {
-            if (errno != EINTR)
-                return false;
-        }
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        // The output is thrown away, so Wine's debug output is off whatever the user set.
+        auto variables = WineEnvironment(m_prefix);
+        variables["WINEDEBUG"] = "-all";
+        return RunWineTool(std::move(words), variables, {}, "/dev/null") == 0;
     }
 
 private:

@@ -4,9 +4,11 @@
 #include "platform/hive/RegistryText.h"
 #include "platform/text/Codepage.h"
 #include "platform/text/Text.h"
+#include "platform/wine/WinePrefixKind.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -200,6 +202,21 @@ std::shared_ptr<Machine> Machine::OpenOrCreate(const fs::path& prefixRoot, const
 std::shared_ptr<Machine> Machine::OpenOrCreateNamedOrDefault(const std::optional<fs::path>& prefixRoot)
 {
     return OpenOrCreate(prefixRoot ? *prefixRoot : DefaultPrefixRoot());
+}
+
+std::shared_ptr<Machine> Machine::OpenOrCreateForWine(const std::optional<fs::path>& prefixRoot, std::ostream& debug)
+{
+    fs::path root = prefixRoot ? *prefixRoot : DefaultPrefixRoot();
+    MachineSetup setup;
+    if (!fs::exists(root / "system.reg")) {
+        const WineTools& tools = CurrentWineTools();
+        PrefixKindAnswer answer = Win32PrefixSupport(tools, DefaultWineKindCache());
+        setup.win64 = !answer.win32;
+        if (setup.win64)
+            debug << "the new prefix " << root.string() << " is 64-bit: " << tools.wine << " runs no 32-bit prefix (\""
+                  << answer.refusal << "\")\n";
+    }
+    return OpenOrCreate(root, setup);
 }
 
 void Machine::CreatePrefix(const MachineSetup& setup)

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,6 +68,9 @@ public:
     static std::shared_ptr<Machine> OpenOrCreate(const std::filesystem::path& prefixRoot, const MachineSetup& setup = {});
     // The prefix named by a --prefix option, else the default one; created when missing.
     static std::shared_ptr<Machine> OpenOrCreateNamedOrDefault(const std::optional<std::filesystem::path>& prefixRoot);
+    // As OpenOrCreateNamedOrDefault; a new prefix is 32-bit where the chosen Wine runs 32-bit
+    // prefixes (or no Wine is there), else 64-bit, which a line on `debug` says.
+    static std::shared_ptr<Machine> OpenOrCreateForWine(const std::optional<std::filesystem::path>& prefixRoot, std::ostream& debug);
     // Lays out a new prefix: folders, drive C:, the hives with the shell folders. Existing
     // folders and values are kept.
     void CreatePrefix(const MachineSetup& setup);

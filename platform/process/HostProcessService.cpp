@@ -3,6 +3,7 @@
 
 #include "platform/events/EventLoop.h"
 #include "platform/machine/Machine.h"
+#include "platform/wine/WineTools.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -42,13 +43,15 @@ void CloseDescriptor(int& fd)
     fd = -1;
 }
 
-std::vector<std::string> MergedEnvironment(const std::map<std::string, std::string>& overrides)
+std::vector<std::string> MergedEnvironment(const LaunchPlan& plan)
 {
+    const auto& overrides = plan.environment;
+    const auto& removed = plan.removedEnvironment;
     std::vector<std::string> environment;
     for (char** entry = environ; *entry; ++entry) {
         const char* equals = std::strchr(*entry, '=');
         std::string name = equals ? std::string(*entry, static_cast<size_t>(equals - *entry)) : std::string(*entry);
-        if (!overrides.count(name))
+        if (!overrides.count(name) && std::find(removed.begin(), removed.end(), name) == removed.end())
             environment.emplace_back(*entry);
     }
     for (const auto& [name, value] : overrides)
@@ -73,7 +76,7 @@ std::optional<pid_t> Spawn(const LaunchPlan& plan)
     std::vector<std::string> words { plan.hostProgram };
     words.insert(words.end(), plan.arguments.begin(), plan.arguments.end());
     std::vector<char*> argv = NullTerminated(words);
-    std::vector<std::string> environment = MergedEnvironment(plan.environment);
+    std::vector<std::string> environment = MergedEnvironment(plan);
     std::vector<char*> envp = NullTerminated(environment);
 
     posix_spawn_file_actions_t actions;
@@ -271,26 +274,22 @@ public:
         ReapEnded();
         if (m_preparing || !HostPlanOptions().wineAvailable || WinePrefixReady(PrefixRoot()))
             return false;
-        // Any Windows program makes Wine set the prefix up first; this one then does nothing.
-        LaunchPlan plan;
-        plan.kind = LaunchKind::Wine;
-        plan.hostProgram = "wine";
-        plan.arguments = { "cmd.exe", "/c", "exit" };
-        std::filesystem::path root = std::filesystem::absolute(PrefixRoot()).lexically_normal();
-        plan.hostDirectory = (root / "drive_c").string();
-        plan.environment["WINEPREFIX"] = root.string();
-        // A disc's setups need neither the .NET runtime nor the HTML engine; without this a new
-        // prefix on a desktop asks, unbidden, to download both.
-        plan.environment["WINEDLLOVERRIDES"] = "mscoree,mshtml=";
-        auto pid = Spawn(plan);
+        auto pid = Spawn(PlanWinePreparation(PrefixRoot(), HostPlanOptions()));
         if (!pid)
             return false;
         auto child = std::make_unique<Child>();
         child->pid = *pid;
         child->throughWine = true;
+        m_preparation = child.get();
         Detach(std::move(child));
         m_preparing = true;
         return true;
+    }
+
+    bool PreparingWinePrefix() override
+    {
+        ReapEnded();
+        return m_preparation != nullptr;
     }
 
     bool WaitForStartedPrograms(uint32_t maxWaitMs) override
@@ -398,9 +397,9 @@ private:
     {
         LaunchPlan plan;
         plan.kind = LaunchKind::Wine;
-        plan.hostProgram = "wineserver";
+        plan.hostProgram = CurrentWineTools().wineserver;
         plan.arguments = { "-w" };
-        plan.environment["WINEPREFIX"] = std::filesystem::absolute(PrefixRoot()).lexically_normal().string();
+        plan.environment = WineEnvironment(PrefixRoot());
         auto pid = Spawn(plan);
         if (!pid)
             return false;
@@ -426,6 +425,8 @@ private:
             if (!exitedBefore && child->exited && child->openedFile
                 && (child->exitCode == kOpenerNoMethod || child->exitCode == kOpenerActionFailed))
                 ReportOpenFailed(*child->openedFile);
+            if (child->done && child.get() == m_preparation)
+                m_preparation = nullptr;
             return child->done;
         });
     }
@@ -441,7 +442,8 @@ private:
     std::map<ProcessHandle, std::unique_ptr<Child>> m_children;
     std::vector<std::unique_ptr<Child>> m_detached;
     ProcessHandle m_nextHandle = 1;
-    bool m_preparing = false; // once per run: a failed set-up is not retried in a loop
+    bool m_preparing = false;             // once per run: a failed set-up is not retried in a loop
+    const Child* m_preparation = nullptr; // while it runs
     EventLoop* m_reapLoop = nullptr;
     StartFailure m_lastFailure = StartFailure::None;
     OpenFailedHandler m_openFailed;

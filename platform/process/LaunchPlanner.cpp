@@ -3,6 +3,7 @@
 #include "platform/files/Files.h"
 #include "platform/machine/Machine.h"
 #include "platform/text/Codepage.h"
+#include "platform/wine/WineTools.h"
 
 #include <array>
 #include <fstream>
@@ -213,12 +214,21 @@ LaunchPlan BasePlan(const std::filesystem::path& prefixRoot)
     return plan;
 }
 
-// Windows programs run through wine with their Windows path, so that wine finds them through
-// the same drives we do.
-void RunThroughWine(LaunchPlan& plan, const ResolvedFile& program, const std::vector<std::string>& arguments)
+// The chosen wine, with the environment every start of Wine gets.
+void UseWine(LaunchPlan& plan, const std::filesystem::path& prefixRoot, const PlanOptions& options)
 {
     plan.kind = LaunchKind::Wine;
-    plan.hostProgram = "wine";
+    plan.hostProgram = options.wine.wine;
+    for (auto& [name, value] : WineEnvironment(prefixRoot))
+        plan.environment[name] = value;
+}
+
+// Windows programs run through wine with their Windows path, so that wine finds them through
+// the same drives we do.
+void RunThroughWine(LaunchPlan& plan, const std::filesystem::path& prefixRoot, const PlanOptions& options,
+    const ResolvedFile& program, const std::vector<std::string>& arguments)
+{
+    UseWine(plan, prefixRoot, options);
     plan.arguments = { Cp1250ToUtf8(program.winPath) };
     for (auto& argument : ToHost(arguments))
         plan.arguments.push_back(std::move(argument));
@@ -246,22 +256,7 @@ bool IsOpenableAddress(const std::string& file)
 
 bool HostToolOnPath(std::string_view name)
 {
-    const char* path = std::getenv("PATH");
-    if (!path || name.empty())
-        return false;
-    std::string_view folders(path);
-    while (!folders.empty()) {
-        size_t colon = folders.find(':');
-        std::string_view folder = folders.substr(0, colon);
-        std::filesystem::path candidate = std::filesystem::path(folder.empty() ? "." : std::string(folder)) / std::string(name);
-        std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error) && ::access(candidate.c_str(), X_OK) == 0)
-            return true;
-        if (colon == std::string_view::npos)
-            break;
-        folders.remove_prefix(colon + 1);
-    }
-    return false;
+    return name.find('/') == std::string_view::npos && !HostExecutable(name).empty();
 }
 
 bool NeedsWine(const std::string& commandLine)
@@ -283,7 +278,8 @@ bool WinePrefixReady(const std::filesystem::path& prefixRoot)
 PlanOptions HostPlanOptions()
 {
     PlanOptions options;
-    options.wineAvailable = HostToolOnPath("wine");
+    options.wine = CurrentWineTools();
+    options.wineAvailable = !HostExecutable(options.wine.wine).empty();
     options.openerAvailable = HostToolOnPath("xdg-open");
     return options;
 }
@@ -312,12 +308,23 @@ std::optional<LaunchPlan> PlanProcessStart(const ProcessStart& start, const std:
     case ExecutableKind::Windows:
         if (!options.wineAvailable)
             return std::nullopt;
-        RunThroughWine(plan, program, found.arguments);
+        RunThroughWine(plan, prefixRoot, options, program, found.arguments);
         return plan;
     case ExecutableKind::None:
         break;
     }
     return std::nullopt;
+}
+
+LaunchPlan PlanWinePreparation(const std::filesystem::path& prefixRoot, const PlanOptions& options)
+{
+    LaunchPlan plan = BasePlan(prefixRoot);
+    UseWine(plan, prefixRoot, options);
+    plan.arguments = { "cmd.exe", "/c", "exit" };
+    plan.hostDirectory = (std::filesystem::absolute(prefixRoot).lexically_normal() / "drive_c").string();
+    plan.environment["WINEDLLOVERRIDES"] = WineEnvironment(prefixRoot, "mscoree,mshtml=").at("WINEDLLOVERRIDES");
+    plan.removedEnvironment = { "DISPLAY", "WAYLAND_DISPLAY" };
+    return plan;
 }
 
 ShellPlan PlanShellExecute(const ShellExecuteRequest& request, const std::filesystem::path& prefixRoot,
@@ -369,14 +376,12 @@ ShellPlan PlanShellExecute(const ShellExecuteRequest& request, const std::filesy
     bool windowsOnly = false;
     if (extension == ".INF" && verb == "INSTALL") {
         windowsOnly = true;
-        plan.kind = LaunchKind::Wine;
-        plan.hostProgram = "wine";
+        UseWine(plan, prefixRoot, options);
         plan.arguments = { "rundll32.exe", "setupapi.dll,InstallHinfSection", "DefaultInstall", "132",
             Cp1250ToUtf8(file->winPath) };
     } else if (extension == ".MSI") {
         windowsOnly = true;
-        plan.kind = LaunchKind::Wine;
-        plan.hostProgram = "wine";
+        UseWine(plan, prefixRoot, options);
         plan.arguments = { "msiexec", "/i", Cp1250ToUtf8(file->winPath) };
         for (auto& parameter : ToHost(parameters))
             plan.arguments.push_back(std::move(parameter));
@@ -393,7 +398,7 @@ ShellPlan PlanShellExecute(const ShellExecuteRequest& request, const std::filesy
             plan.arguments = ToHost(parameters);
         } else if (kind == ExecutableKind::Windows) {
             windowsOnly = true;
-            RunThroughWine(plan, *file, parameters);
+            RunThroughWine(plan, prefixRoot, options, *file, parameters);
         } else if (program) {
             // An .exe that is no program we can run: Windows says "bad format" (11).
             result.result = 11;

@@ -5,6 +5,7 @@
 // very plans the host would run.
 
 #include "platform/process/Process.h"
+#include "platform/wine/WineTools.h"
 
 #include <filesystem>
 #include <optional>
@@ -19,9 +20,10 @@ struct PlanOptions {
     bool examineContent = true;
     bool wineAvailable = false;
     bool openerAvailable = false;
+    WineTools wine; // what Windows programs run through
 };
 
-// What the host has: `wine` and `xdg-open` found on PATH.
+// What the host has: the chosen Wine (CurrentWineTools) and `xdg-open` found on PATH.
 PlanOptions HostPlanOptions();
 // An executable file of that name in one of PATH's folders.
 bool HostToolOnPath(std::string_view name);
@@ -35,6 +37,11 @@ bool WinePrefixReady(const std::filesystem::path& prefixRoot);
 
 std::optional<LaunchPlan> PlanProcessStart(const ProcessStart& start, const std::filesystem::path& prefixRoot,
     const PlanOptions& options);
+
+// Wine's set-up of a new prefix: a Windows program that does nothing, started without the
+// display (Wine would show its "being updated" window) and without the .NET runtime and the HTML
+// engine, which a disc's setups do not need and which a new prefix would offer to download.
+LaunchPlan PlanWinePreparation(const std::filesystem::path& prefixRoot, const PlanOptions& options);
 
 struct ShellPlan {
     std::optional<LaunchPlan> plan;

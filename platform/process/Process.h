@@ -8,8 +8,9 @@
 // prefix's drives; ".exe" is tried after a name without an extension, as Windows does. What
 // the file holds decides how it runs:
 //   - an ELF executable or a "#!" script: directly;
-//   - an MZ executable with "PE\0\0" or "NE" at the offset stored at 0x3C: through `wine`
-//     when it is on PATH, otherwise the start fails (so does a plain DOS program);
+//   - an MZ executable with "PE\0\0" or "NE" at the offset stored at 0x3C: through the chosen
+//     `wine` (platform/wine/WineTools.h) when it is there, otherwise the start fails (so does a
+//     plain DOS program);
 //   - anything else: the start fails.
 // Every started program gets WINEPREFIX set to the machine's prefix (our own setups find C:
 // through it) and runs in the given current folder (a Windows path; empty means the program's
@@ -107,6 +108,7 @@ struct LaunchPlan {
     std::vector<std::string> arguments;             // argv[1..], UTF-8 host text
     std::string hostDirectory;                      // UTF-8 host path of the current folder
     std::map<std::string, std::string> environment; // set on top of ours (WINEPREFIX, ...)
+    std::vector<std::string> removedEnvironment;    // names of ours it does not get
 };
 
 class IProcessService {
@@ -131,8 +133,10 @@ public:
     virtual bool WaitForStartedPrograms(uint32_t maxWaitMs) = 0;
     // Starts, without waiting, Wine's own set-up of the prefix (which its first Windows program
     // would otherwise wait for) when Wine is there and has not set this prefix up yet. True when
-    // it was started.
+    // it was started. The set-up runs without the display, so Wine shows no window of its own.
     virtual bool PrepareWinePrefix() { return false; }
+    // Whether the set-up PrepareWinePrefix started still runs.
+    virtual bool PreparingWinePrefix() { return false; }
 
     // Why the last CreateProcess or ShellExecute that failed did so.
     virtual StartFailure LastStartFailure() const { return StartFailure::None; }

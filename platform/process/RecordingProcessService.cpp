@@ -28,6 +28,7 @@ PlanOptions RecorderOptions(bool examine, bool wineAvailable)
     options.examineContent = examine;
     options.wineAvailable = examine ? wineAvailable : true;
     options.openerAvailable = true;
+    options.wine = CurrentWineTools();
     return options;
 }
 

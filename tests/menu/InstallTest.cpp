@@ -2,6 +2,9 @@
 
 #include "platform/components/ExtCtrls.h"
 #include "platform/process/Process.h"
+#include "platform/wine/WineDesktopEntries.h"
+
+#include <cstdlib>
 
 #include <functional>
 
@@ -57,6 +60,29 @@ TEST_F(Install, WaitedSetupIsFollowedByTheStatusCheckAndItsRecords)
     EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
     EXPECT_EQ(Records("HRA"), (std::vector<std::string> { "C:\\Hry\\Hra", "hra.exe,Hra,DG,", "C:\\Hry\\Hra\\uninst.exe -f\"C:\\Hry\\Hra\\install.log\"" }));
     EXPECT_EQ(cursor.changes.back(), "default");
+}
+
+// With TORVA_WINE_MENUS=1 the launcher Wine made while the setup ran is the item's, and goes
+// when it is uninstalled; without it the menu records nothing.
+TEST_F(Install, DesktopEntriesOfTheSetupAreRecordedOnlyWhenWineMayMakeThem)
+{
+    ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    const std::filesystem::path launcher = root / "data" / "applications" / "wine" / "Programs" / "Hra.desktop";
+    for (const char* menus : { "1", "0" }) {
+        ::setenv("TORVA_WINE_MENUS", menus, 1);
+        TDemos& item = Demo(5, 1);
+        recorder->SetExitHook([&](const platform::RecordedStart&) {
+            SetupInstallsTheGame();
+            WriteHostFile(launcher, "[Desktop Entry]\n");
+        });
+        form->Installer().InstallProc(item);
+        const size_t removed = platform::WineDesktopEntries::OfPrefix(machine->PrefixRoot()).RemoveRecorded(item.Name);
+        EXPECT_EQ(removed, menus[0] == '1' ? 1u : 0u) << "TORVA_WINE_MENUS=" << menus;
+        std::filesystem::remove_all(root / "data");
+        std::filesystem::remove_all(root / "prefix" / "drive_c" / "Hry");
+    }
+    ::unsetenv("TORVA_WINE_MENUS");
+    ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(Install, EachInstallTypeStartsItsSetupItsOwnWay)

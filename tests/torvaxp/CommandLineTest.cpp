@@ -10,8 +10,10 @@
 
 TEST(MenuCommandLine, OptionsAndTheirValues)
 {
-    MenuOptions options = ParseMenuOptions({ "T", "--disc", "/media/disc", "--prefix", "/tmp/p", "--own-path", "C:\\TORVA.EXE", "--label", "TORVA 5" });
+    MenuOptions options = ParseMenuOptions({ "T", "--disc", "/media/disc", "--prefix", "/tmp/p", "--own-path", "C:\\TORVA.EXE", "--label", "TORVA 5",
+        "--wine", "/opt/wine-stable/bin/wine" });
     EXPECT_TRUE(options.showSetupCommand);
+    EXPECT_EQ(options.wine, "/opt/wine-stable/bin/wine");
     EXPECT_EQ(options.label, "TORVA 5");
     EXPECT_EQ(options.disc, std::filesystem::path("/media/disc"));
     EXPECT_EQ(options.prefix, std::filesystem::path("/tmp/p"));

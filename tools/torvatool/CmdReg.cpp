@@ -5,19 +5,21 @@
 #include "platform/registry/Registry.h"
 #include "platform/hive/RegistryText.h"
 #include "platform/text/Codepage.h"
+#include "platform/wine/WineTools.h"
 #include "tools/torvatool/Command.h"
 
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <ostream>
 
 namespace torvatool {
 
 namespace {
 
-const std::string Usage = "reg query|set|delete [--prefix DIR] KEYPATH [VALUE [DATA]] [--type sz|expand|dword|binary]";
+const std::string Usage = "reg query|set|delete [--prefix DIR] [--wine PATH] KEYPATH [VALUE [DATA]] [--type sz|expand|dword|binary]";
 
 // "@" names a key's default value, as the registry files write it.
 std::string ValueName(const std::string& word)
@@ -141,6 +143,8 @@ int Delete(platform::Registry& reg, const std::string& path, const std::string& 
 int RunReg(Arguments& args, std::ostream& out)
 {
     auto prefix = args.TakeOption("--prefix");
+    // While the prefix's wineserver runs, changes go through this Wine's "reg".
+    platform::SetWineTools(platform::FindWineTools(args.TakeOption("--wine")));
     std::string type = args.TakeOption("--type").value_or("sz");
     auto& words = args.Positional(2, 4, Usage);
     const std::string& action = words[0];
@@ -150,7 +154,7 @@ int RunReg(Arguments& args, std::ostream& out)
 
     std::shared_ptr<platform::Machine> machine;
     try {
-        machine = platform::Machine::OpenOrCreateNamedOrDefault(prefix ? std::optional<std::filesystem::path>(*prefix) : std::nullopt);
+        machine = platform::Machine::OpenOrCreateForWine(prefix ? std::optional<std::filesystem::path>(*prefix) : std::nullopt, std::cerr);
     } catch (const std::runtime_error& error) {
         throw ToolError(error.what());
     }

@@ -1,4 +1,5 @@
 #include "platform/events/EventLoop.h"
+#include "platform/process/LaunchPlanner.h"
 #include "platform/process/RecordingProcessService.h"
 #include "tests/platform/process/ProcessTestFiles.h"
 
@@ -9,6 +10,26 @@ namespace {
 using namespace platform;
 using torvatest::TempPrefix;
 namespace fs = std::filesystem;
+
+// Sets (or, with no value, removes) an environment variable for one scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value)
+        : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        Set(value);
+    }
+    ~ScopedVariable() { Set(m_old ? m_old->c_str() : nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    void Set(const char* value) { value ? ::setenv(m_name, value, 1) : ::unsetenv(m_name); }
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
 
 class RecordingProcessTest : public ::testing::Test {
 protected:
@@ -75,6 +96,88 @@ TEST_F(RecordingProcessTest, ShellExecutesAreRecordedWithTheirPlan)
     ASSERT_TRUE(recorder->ShellExecutes()[0].plan);
     EXPECT_EQ(recorder->ShellExecutes()[0].plan->hostProgram, "xdg-open");
     EXPECT_EQ(recorder->ShellExecutes()[2].request.file, "http://www.example.cz");
+}
+
+// What a start of Wine gets on top of the user's environment: Wine's debug output off unless the
+// user chose some, the menu builder off unless TORVA_WINE_MENUS=1, the user's DLL overrides kept
+// where they do not name ours.
+TEST_F(RecordingProcessTest, WineStartsGetTheirEnvironment)
+{
+    struct Row {
+        const char* debug;
+        const char* overrides;
+        const char* menus;
+        std::optional<std::string> wantDebug; // none: the user's value is inherited
+        std::optional<std::string> wantOverrides;
+        std::string wantPreparationOverrides;
+    };
+    const Row rows[] = {
+        { nullptr, nullptr, nullptr, "-all", "winemenubuilder.exe=d", "mscoree,mshtml=;winemenubuilder.exe=d" },
+        { "warn+all", "", nullptr, std::nullopt, "winemenubuilder.exe=d", "mscoree,mshtml=;winemenubuilder.exe=d" },
+        { nullptr, "d3d9=n;WineMenuBuilder.exe,mshtml=b", nullptr, "-all", "d3d9=n;mshtml=b;winemenubuilder.exe=d",
+            "d3d9=n;mscoree,mshtml=;winemenubuilder.exe=d" },
+        { nullptr, "d3d9=n", "1", "-all", "d3d9=n", "d3d9=n;mscoree,mshtml=" },
+        { nullptr, nullptr, "1", "-all", std::nullopt, "mscoree,mshtml=" },
+    };
+    TempPrefix::Write(prefix.disc / "SETUP.EXE", "placeholder");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string("WINEDLLOVERRIDES=") + (row.overrides ? row.overrides : "(unset)") + " TORVA_WINE_MENUS=" + (row.menus ? row.menus : ""));
+        ScopedVariable debug("WINEDEBUG", row.debug);
+        ScopedVariable overrides("WINEDLLOVERRIDES", row.overrides);
+        ScopedVariable menus("TORVA_WINE_MENUS", row.menus);
+        recorder->Clear();
+        ASSERT_TRUE(recorder->CreateProcess({ .applicationName = {}, .commandLine = "E:\\SETUP.EXE", .currentDirectory = {} }));
+        const auto& environment = recorder->Starts().at(0).plan->environment;
+        auto valueOf = [&](const char* name) -> std::optional<std::string> {
+            auto found = environment.find(name);
+            return found == environment.end() ? std::nullopt : std::optional(found->second);
+        };
+        EXPECT_EQ(valueOf("WINEDEBUG"), row.wantDebug);
+        EXPECT_EQ(valueOf("WINEDLLOVERRIDES"), row.wantOverrides);
+        LaunchPlan preparation = PlanWinePreparation(prefix.root, PlanOptions {});
+        EXPECT_EQ(preparation.environment.at("WINEDLLOVERRIDES"), row.wantPreparationOverrides);
+        EXPECT_EQ(preparation.removedEnvironment, (std::vector<std::string> { "DISPLAY", "WAYLAND_DISPLAY" }));
+    }
+}
+
+// --wine wins over $WINE, which wins over "wine" on PATH; wineserver and wineboot are the ones
+// beside it where that folder has them.
+TEST_F(RecordingProcessTest, WineStartsUseTheChosenWine)
+{
+    fs::path full = prefix.base / "opt" / "bin";
+    fs::path bare = prefix.base / "bare";
+    for (const char* tool : { "wine", "wineserver", "wineboot" })
+        torvatest::WriteScript(full / tool, "exit 0\n");
+    torvatest::WriteScript(bare / "wine", "exit 0\n");
+    const std::string bareWine = (bare / "wine").string();
+    struct Row {
+        std::optional<std::string> option;
+        const char* variable;
+        WineTools want;
+    };
+    const Row rows[] = {
+        { std::nullopt, nullptr, { "wine", "wineserver", "wineboot" } },
+        { std::nullopt, bareWine.c_str(), { bareWine, "wineserver", "wineboot" } },
+        { (full / "wine").string(), bareWine.c_str(),
+            { (full / "wine").string(), (full / "wineserver").string(), (full / "wineboot").string() } },
+        // Programs start in their own folders: a relative path is made absolute first.
+        { fs::relative(full / "wine").string(), nullptr,
+            { (full / "wine").string(), (full / "wineserver").string(), (full / "wineboot").string() } },
+    };
+    TempPrefix::Write(prefix.disc / "SETUP.EXE", "placeholder");
+    const WineTools before = CurrentWineTools();
+    for (const Row& row : rows) {
+        ScopedVariable variable("WINE", row.variable);
+        WineTools tools = FindWineTools(row.option);
+        EXPECT_EQ(tools.wine, row.want.wine);
+        EXPECT_EQ(tools.wineserver, row.want.wineserver);
+        EXPECT_EQ(tools.wineboot, row.want.wineboot);
+        SetWineTools(tools);
+        recorder->Clear();
+        ASSERT_TRUE(recorder->CreateProcess({ .applicationName = {}, .commandLine = "E:\\SETUP.EXE", .currentDirectory = {} }));
+        EXPECT_EQ(recorder->Starts().at(0).plan->hostProgram, row.want.wine);
+    }
+    SetWineTools(before);
 }
 
 }
