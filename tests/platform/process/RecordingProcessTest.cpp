@@ -1,5 +1,5 @@
 #include "platform/events/EventLoop.h"
-#include "platform/process/RecordingProcessService.h"
+#include "tests/support/RecordingProcessService.h"
 #include "tests/platform/process/ProcessTestFiles.h"
 
 #include <gtest/gtest.h>
