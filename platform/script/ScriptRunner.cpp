@@ -325,7 +325,7 @@ void ScriptRunner::RunLine(std::string_view rawLine)
             Fail("expected seed N");
         const int seed = ParseInt(words[1], "a seed");
         if (seed < 0)
-            Fail("a seed is not negative");
+            Fail("a seed cannot be negative");
         SeedChance(static_cast<uint32_t>(seed));
     } else if (command == "ANSWER") {
         if (words.size() != 2)
