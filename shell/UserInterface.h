@@ -1,10 +1,9 @@
 #pragma once
 
 // The two things the file-tree operations show the user: an error box and the busy cursor.
-// The window layer implements them; the recording ones serve headless runs and tests.
+// The window layer implements them; tests record them (tests/support/RecordingUserInterface.h).
 
 #include <string>
-#include <vector>
 
 namespace shell {
 
@@ -20,19 +19,6 @@ public:
     virtual ~CursorService() = default;
     virtual void ShowHourglass() = 0;
     virtual void ShowDefault() = 0;
-};
-
-class RecordingMessageBoxes : public MessageBoxService {
-public:
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    std::vector<std::string> errors;
-};
-
-class RecordingCursor : public CursorService {
-public:
-    void ShowHourglass() override { changes.push_back("hourglass"); }
-    void ShowDefault() override { changes.push_back("default"); }
-    std::vector<std::string> changes;
 };
 
 }

@@ -16,7 +16,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/files/Files.h"
 #include "platform/machine/Machine.h"
-#include "platform/process/RecordingProcessService.h"
+#include "tests/support/RecordingProcessService.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Codepage.h"
 

@@ -9,10 +9,10 @@
 #include "platform/components/ComCtrls.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
+#include "platform/events/Chance.h"
 
 #include <algorithm>
 #include <optional>
-#include <random>
 
 namespace {
 
@@ -207,8 +207,7 @@ void TForm1::AnimationTimerTimer(platform::TObject*)
         AnimationTimer->SetEnabled(false);
         return;
     }
-    static std::minstd_rand random { std::random_device {}() };
-    const int r = std::uniform_int_distribution<int>(1, kAnimationChoices)(random);
+    const int r = platform::ChanceBetween(1, kAnimationChoices);
     if (platform::TAnimate* player = SidePlayer(r))
         player->SetActive(true);
 }

@@ -1,5 +1,6 @@
 #include "platform/script/ScriptRunner.h"
 
+#include "platform/events/Chance.h"
 #include "platform/picture/Picture.h"
 #include "platform/process/Process.h"
 #include "platform/text/Codepage.h"
@@ -325,6 +326,13 @@ void ScriptRunner::RunLine(std::string_view rawLine)
             m_loop.Advance(static_cast<uint64_t>(ms));
         }
         Pump();
+    } else if (command == "SEED") {
+        if (words.size() != 2)
+            Fail("expected seed N");
+        const int seed = ParseInt(words[1], "a seed");
+        if (seed < 0)
+            Fail("a seed cannot be negative");
+        SeedChance(static_cast<uint32_t>(seed));
     } else if (command == "ANSWER") {
         if (words.size() != 2)
             Fail("expected answer ok|yes|no|N");

@@ -14,6 +14,8 @@
 //     wait MS                      advance the virtual clock, firing due timers in order
 //     waitprograms MS              wait, in real time and at most MS, until every program the
 //                                  menu started has ended (Windows ones with their wineserver)
+//     seed N                       what decorates by chance (the side animations) repeats from
+//                                  seed N; unseeded it differs from run to run
 //     answer ok|yes|no|N           queue the answer of the next box (N: choice button from 0)
 //     get NAME.Property            prints NAME.Property=VALUE
 //     expect NAME.Property VALUE   VALUE is the rest of the line (surrounding quotes dropped)

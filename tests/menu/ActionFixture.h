@@ -9,7 +9,7 @@
 #include "platform/events/Clock.h"
 #include "platform/events/EventLoop.h"
 #include "platform/ini/IniFile.h"
-#include "platform/process/RecordingProcessService.h"
+#include "tests/support/RecordingProcessService.h"
 #include "platform/registry/Registry.h"
 
 #include <optional>

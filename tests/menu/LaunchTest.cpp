@@ -315,13 +315,20 @@ TEST_F(Buttons, ReloadReadsTheCatalogueAgain)
 TEST_F(Buttons, WebAddressGetsItsSchemeOnce)
 {
     TDemos item = Game("hra.exe");
-    for (const char* web : { "www.hra.cz", "http://www.hra.cz", "HTTPS://www.hra.cz" }) {
+    const struct {
+        const char* web;
+        const char* opened;
+    } cases[] = {
+        { "www.hra.cz", "http://www.hra.cz" },
+        { "http://www.hra.cz", "http://www.hra.cz" },
+        { "HTTPS://www.hra.cz", "HTTPS://www.hra.cz" },
+    };
+    for (const auto& c : cases) {
         recorder->Clear();
-        item.Web = web;
+        item.Web = c.web;
         Select(CategoryCode::Demos, item);
         form->WebDIBImageClick(nullptr);
-        std::string expected = std::string(web).find("://") == std::string::npos ? std::string("http://") + web : web;
-        EXPECT_EQ(OnlyShellExecute().file, expected);
+        EXPECT_EQ(OnlyShellExecute().file, c.opened);
         EXPECT_EQ(recorder->ShellExecutes().back().request.verb, "OPEN");
     }
     recorder->Clear();

@@ -6,7 +6,7 @@
 #include "platform/ini/IniFile.h"
 #include "platform/machine/Machine.h"
 #include "platform/registry/Registry.h"
-#include "shell/UserInterface.h"
+#include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -5,6 +5,7 @@
 #include "platform/files/Files.h"
 #include "platform/machine/Machine.h"
 #include "tests/support/ExistingPaths.h"
+#include "tests/support/RecordingUserInterface.h"
 #include "tests/support/ExpectEach.h"
 #include "tests/support/TestFiles.h"
 

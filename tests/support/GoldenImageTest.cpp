@@ -55,6 +55,26 @@ TEST(GoldenCompareTest, CountsDifferingPixelsByChannelChoiceAndAllOfTheLargerPic
     EXPECT_EQ(result.differingPixels, 8);
 }
 
+TEST(GoldenCompareTest, ToleranceForgivesSmallChannelDifferences)
+{
+    PixelBuffer a(4, 1, 0xFF808080), b(4, 1, 0xFF808080);
+    b.view.At(0, 0) = 0xFF808088; // off by 8 in blue
+    b.view.At(1, 0) = 0xFF808980; // off by 9 in green
+    b.view.At(2, 0) = 0xFF708080; // off by 16 in red
+    EXPECT_EQ(ComparePictures(a.view, b.view, GoldenChannels::Colour, { 8, 0 }).differingPixels, 2);
+    EXPECT_EQ(ComparePictures(a.view, b.view, GoldenChannels::Colour, { 16, 0 }).differingPixels, 0);
+}
+
+TEST_F(GoldenFileTest, ToleratedDifferencesStillMatchTheGolden)
+{
+    PixelBuffer a(4, 1, 0xFF808080), b(4, 1, 0xFF808080);
+    b.view.At(0, 0) = 0xFF808090;
+    b.view.At(1, 0) = 0xFF809080;
+    ASSERT_TRUE(Regenerate(a.view, "scene", GoldenChannels::Colour));
+    EXPECT_TRUE(CompareToGolden(b.view, dir / "scene.png", dir, "scene", GoldenChannels::Colour, { 8, 2 }));
+    EXPECT_FALSE(CompareToGolden(b.view, dir / "scene.png", dir, "scene", GoldenChannels::Colour, { 8, 1 }));
+}
+
 TEST_F(GoldenFileTest, MissingGoldenFailsAndKeepsTheActualPicture)
 {
     PixelBuffer a(2, 2, 0x00FF0000);

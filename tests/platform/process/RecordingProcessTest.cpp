@@ -1,6 +1,6 @@
 #include "platform/events/EventLoop.h"
 #include "platform/process/LaunchPlanner.h"
-#include "platform/process/RecordingProcessService.h"
+#include "tests/support/RecordingProcessService.h"
 #include "tests/platform/process/ProcessTestFiles.h"
 
 #include <gtest/gtest.h>

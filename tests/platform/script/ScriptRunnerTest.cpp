@@ -164,6 +164,7 @@ TEST_F(Script, FailuresNameTheLineAndWhy)
                             { "jump Row1\n", "t.script:1: unknown command \"jump\"\n" },
                             { "click Row1 2 2 left\n", "t.script:1: expected right or the end of the line, found \"left\"\n" },
                             { "wait soon\n", "t.script:1: expected milliseconds, found \"soon\"\n" },
+                            { "seed -1\n", "t.script:1: a seed cannot be negative\n" },
                         });
 }
 

@@ -7,7 +7,7 @@
 #include "platform/machine/Machine.h"
 #include "platform/picture/Picture.h"
 #include "platform/text/Codepage.h"
-#include "shell/UserInterface.h"
+#include "tests/support/RecordingUserInterface.h"
 
 #include <gtest/gtest.h>
 

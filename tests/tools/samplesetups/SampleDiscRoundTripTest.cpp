@@ -10,7 +10,7 @@
 #include "platform/machine/Machine.h"
 #include "platform/process/Process.h"
 #include "platform/text/Codepage.h"
-#include "shell/UserInterface.h"
+#include "tests/support/RecordingUserInterface.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/process/RecordingProcessService.h"
+#include "tests/support/RecordingProcessService.h"
 
 #include "platform/machine/Machine.h"
 #include "platform/process/LaunchPlanner.h"
