@@ -105,6 +105,8 @@ std::string ImageProblemText(const platform::ImageError& error)
         return "Rozbalování obrazu disku " + file + " bylo zrušeno.";
     case platform::ImageProblem::CacheFailed:
         return CacheFailedText(error);
+    case platform::ImageProblem::TooLarge:
+        return "Obraz disku " + file + " " + error.Detail() + ".";
     case platform::ImageProblem::TrackOutside:
         return "List " + file + " uvádí datový soubor " + Quoted(error.Detail()) + " mimo svou složku; takový soubor se neotevírá.";
     case platform::ImageProblem::TrackNotAFile:

@@ -508,11 +508,11 @@ void ImageCache::RefuseWhatCannotFit(DiscImage& image) const
     fs::space_info space = fs::space(m_root, error);
     uint64_t room = error ? UINT64_MAX : (space.available > FreeSpaceMargin ? space.available - FreeSpaceMargin : 0);
     auto mebibytes = [](uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; };
-    std::string needs = "obraz " + image.File().string() + " by po rozbalení zabral " + mebibytes(planned);
+    std::string needs = "by po rozbalení zabral " + mebibytes(planned);
     if (planned > m_bound)
-        throw ImageError(ImageProblem::CacheFailed, m_root, needs + ", ale mezipaměť obrazů pojme nejvýš " + mebibytes(m_bound) + " (TORVA_IMAGE_CACHE_MB)");
+        throw ImageError(ImageProblem::TooLarge, image.File(), needs + ", ale mezipaměť obrazů pojme nejvýš " + mebibytes(m_bound) + " (TORVA_IMAGE_CACHE_MB)");
     if (planned > room)
-        throw ImageError(ImageProblem::CacheFailed, m_root, needs + ", ale na disku je volných jen " + mebibytes(room) + " (bez rezervy " + mebibytes(FreeSpaceMargin) + ")");
+        throw ImageError(ImageProblem::TooLarge, image.File(), needs + ", ale na disku s mezipamětí " + m_root.string() + " je volných jen " + mebibytes(room) + " (bez rezervy " + mebibytes(FreeSpaceMargin) + ")", WriteFault::Full);
 }
 
 }

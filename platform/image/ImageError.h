@@ -21,6 +21,7 @@ enum class ImageProblem {
     CacheFailed,     // the unpacked folder could not be written
     TrackOutside,    // a cue sheet names a data file outside its own folder
     TrackNotAFile,   // a cue sheet names a FIFO, a device or a folder as its data file
+    TooLarge,        // unpacked, the image would pass the cache's bound or the free space
 };
 
 // Why a write into the cache failed, where that is known.

@@ -50,8 +50,9 @@ TEST_F(HostileImageTest, AnImageLargerThanTheCacheIsRefusedBeforeAnythingIsWritt
         cache.Open(*image);
         ADD_FAILURE() << "no error";
     } catch (const ImageError& error) {
-        EXPECT_EQ(error.Problem(), ImageProblem::CacheFailed);
-        EXPECT_NE(error.Detail().find("shared.iso by po rozbalení zabral 1 MiB"), std::string::npos) << error.Detail();
+        EXPECT_EQ(error.Problem(), ImageProblem::TooLarge);
+        EXPECT_EQ(error.File().filename(), "shared.iso");
+        EXPECT_NE(error.Detail().find("by po rozbalení zabral 1 MiB, ale mezipaměť obrazů pojme nejvýš 1 MiB"), std::string::npos) << error.Detail();
     }
     for (const auto& item : fs::directory_iterator(root / "cache"))
         EXPECT_FALSE(item.is_directory()) << item.path();

@@ -161,14 +161,16 @@ TEST_F(ImageCacheTest, AFailedWriteSaysWhy)
     REQUIRE_GENISOIMAGE();
     struct Case {
         const char* options;
+        ImageProblem problem;
         platform::WriteFault fault;
     };
     const Case cases[] = {
-        { "ro", platform::WriteFault::ReadOnly },
-        { "size=96k", platform::WriteFault::Full },
-        { "nr_inodes=6", platform::WriteFault::NoInodes },
+        { "ro", ImageProblem::CacheFailed, platform::WriteFault::ReadOnly },
+        // Too small for the image: refused before anything is written.
+        { "size=96k", ImageProblem::TooLarge, platform::WriteFault::Full },
+        { "nr_inodes=6", ImageProblem::CacheFailed, platform::WriteFault::NoInodes },
         // Room for the unpacked tree and its locks, none for the entry's record.
-        { "nr_inodes=13", platform::WriteFault::NoInodes },
+        { "nr_inodes=13", ImageProblem::CacheFailed, platform::WriteFault::NoInodes },
     };
     auto image = platform::DiscImage::Open(MakeIso("joliet"));
     std::filesystem::path mount = root / "mnt";
@@ -180,9 +182,10 @@ TEST_F(ImageCacheTest, AFailedWriteSaysWhy)
             ImageCache(mount / "cache").Open(*image);
             ADD_FAILURE() << test.options << ": no failure";
         } catch (const ImageError& error) {
-            EXPECT_EQ(error.Problem(), ImageProblem::CacheFailed) << test.options;
+            EXPECT_EQ(error.Problem(), test.problem) << test.options;
             EXPECT_EQ(error.Fault(), test.fault) << test.options << ": " << error.what();
-            EXPECT_EQ(error.File().string().rfind((mount / "cache").string(), 0), 0u) << error.File();
+            const std::filesystem::path& named = test.problem == ImageProblem::TooLarge ? image->File() : mount / "cache";
+            EXPECT_EQ(error.File().string().rfind(named.string(), 0), 0u) << error.File();
         }
         EXPECT_EQ(ImageCache(mount / "cache").List().size(), 0u) << test.options << ": an entry without its folder";
         std::system(("umount '" + mount.string() + "'").c_str());
