@@ -698,7 +698,8 @@ bool DiscImage::WriteInflated(const ImageEntry& entry, int fd, const std::functi
     return result == InflateResult::Done;
 }
 
-bool DiscImage::Extract(const ImageEntry& entry, const fs::path& target, const std::function<bool(uint64_t)>& progress)
+bool DiscImage::Extract(const ImageEntry& entry, const fs::path& target, const std::function<bool(uint64_t)>& progress,
+    const std::function<void(int)>& seal)
 {
     std::error_code error;
     if (entry.link) {
@@ -716,7 +717,7 @@ bool DiscImage::Extract(const ImageEntry& entry, const fs::path& target, const s
                 return true;
         }
     }
-    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int fd = ::open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         throw ImageError(ImageProblem::CacheFailed, target, std::string("cannot be created: ") + std::strerror(errno));
     bool stopped = false;
@@ -739,6 +740,8 @@ bool DiscImage::Extract(const ImageEntry& entry, const fs::path& target, const s
         fs::remove(target, error);
         throw;
     }
+    if (copied && seal)
+        seal(fd);
     bool closed = ::close(fd) == 0;
     if (copied && closed) {
         if (entry.size > 0)

@@ -89,8 +89,11 @@ public:
     // removed. A file whose bytes were written before by this image becomes a hard link to
     // them; a link entry becomes a symbolic link. Throws ImageError Truncated when the image
     // ends early, Damaged when compressed bytes are, CacheFailed when the host file cannot be
-    // written.
-    bool Extract(const ImageEntry& entry, const std::filesystem::path& target, const std::function<bool(uint64_t)>& progress = {});
+    // written. `seal`, when given, gets the written file's descriptor (open for reading and
+    // writing) before it is closed, to set its mode and time without walking its path again; a
+    // link gets none, as the file it names already has them.
+    bool Extract(const ImageEntry& entry, const std::filesystem::path& target, const std::function<bool(uint64_t)>& progress = {},
+        const std::function<void(int)>& seal = {});
     // The first `limit` bytes of a file.
     std::string Read(const ImageEntry& entry, size_t limit);
 

@@ -161,12 +161,11 @@ std::map<std::string, std::string> ReadEntryFile(const fs::path& file)
     return values;
 }
 
-bool IsNativeProgram(const fs::path& file)
+// An ELF file or a "#!" script, judged by its first bytes.
+bool IsNativeProgram(int fd)
 {
     char head[4] = {};
-    std::ifstream in(file, std::ios::binary);
-    in.read(head, sizeof head);
-    auto got = in.gcount();
+    ssize_t got = ::pread(fd, head, sizeof head, 0);
     return (got >= 4 && std::memcmp(head, "\x7F"
                                           "ELF",
                             4)
@@ -184,6 +183,16 @@ void SetTime(const fs::path& file, int64_t seconds)
 {
     struct timespec times[2] = { { 0, UTIME_OMIT }, { static_cast<time_t>(seconds), 0 } };
     ::utimensat(AT_FDCWD, file.c_str(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+// A written file becomes read-only, executable when Rock Ridge says so or when it is a native
+// program, and takes the disc's time.
+void Seal(int fd, const ImageEntry& entry)
+{
+    bool executable = entry.rockMode ? (*entry.rockMode & 0111) != 0 : IsNativeProgram(fd);
+    ::fchmod(fd, executable ? 0555 : 0444);
+    struct timespec times[2] = { { 0, UTIME_OMIT }, { static_cast<time_t>(entry.time), 0 } };
+    ::futimens(fd, times);
 }
 
 std::atomic<unsigned> partialCount { 0 };
@@ -355,7 +364,7 @@ void ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackPro
         // write left says why.
         errno = 0;
         try {
-            if (!image.Extract(entry, target, step))
+            if (!image.Extract(entry, target, step, [&entry](int fd) { Seal(fd, entry); }))
                 throw ImageError(ImageProblem::Cancelled, image.File(), "unpacking cancelled");
         } catch (const ImageError& failure) {
             int number = errno;
@@ -363,11 +372,6 @@ void ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackPro
                 throw;
             throw ImageError(ImageProblem::CacheFailed, failure.File(), failure.Detail(), FaultOf(number, partial));
         }
-        if (entry.link)
-            continue;
-        bool executable = entry.rockMode ? (*entry.rockMode & 0111) != 0 : IsNativeProgram(target);
-        ::chmod(target.c_str(), executable ? 0555 : 0444);
-        SetTime(target, entry.time);
     }
     // Innermost folders first: a read-only folder takes no more changes.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)

@@ -61,17 +61,24 @@ void Unpack(benchmark::State& state, int folders, int files)
         fs::path cache = image.root / ("cache" + std::to_string(round));
         fs::path out = image.root / ("bsdtar" + std::to_string(round++));
         fs::create_directories(out);
-        auto start = std::chrono::steady_clock::now();
-        {
+        auto unpackOurs = [&] {
             auto opened = platform::DiscImage::Open(image.iso);
             platform::ImageCache(cache).Open(*opened);
-        }
+        };
+        auto unpackTheirs = [&] {
+            if (std::system(("bsdtar -xf '" + image.iso.string() + "' -C '" + out.string() + "'").c_str()) != 0)
+                state.SkipWithError("bsdtar could not unpack the image");
+        };
+        // The file system is slower to make inodes just after many were removed (the previous
+        // round's), so the two take turns at going first.
+        bool oursFirst = round % 2 == 1;
+        auto start = std::chrono::steady_clock::now();
+        oursFirst ? unpackOurs() : unpackTheirs();
         auto middle = std::chrono::steady_clock::now();
-        if (std::system(("bsdtar -xf '" + image.iso.string() + "' -C '" + out.string() + "'").c_str()) != 0)
-            state.SkipWithError("bsdtar could not unpack the image");
+        oursFirst ? unpackTheirs() : unpackOurs();
         auto end = std::chrono::steady_clock::now();
-        ours += std::chrono::duration<double>(middle - start).count();
-        theirs += std::chrono::duration<double>(end - middle).count();
+        ours += std::chrono::duration<double>(oursFirst ? middle - start : end - middle).count();
+        theirs += std::chrono::duration<double>(oursFirst ? end - middle : middle - start).count();
         state.PauseTiming();
         std::system(("chmod -R u+w '" + cache.string() + "' && rm -rf '" + cache.string() + "' '" + out.string() + "'").c_str());
         state.ResumeTiming();
@@ -83,13 +90,13 @@ void BM_UnpackHundredThousandEmptyFolders(benchmark::State& state)
 {
     Unpack(state, 100000, 0);
 }
-BENCHMARK(BM_UnpackHundredThousandEmptyFolders)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_UnpackHundredThousandEmptyFolders)->Unit(benchmark::kMillisecond)->Iterations(4)->UseRealTime();
 
 void BM_UnpackThirtyThousandSmallFiles(benchmark::State& state)
 {
     Unpack(state, 0, 30000);
 }
-BENCHMARK(BM_UnpackThirtyThousandSmallFiles)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_UnpackThirtyThousandSmallFiles)->Unit(benchmark::kMillisecond)->Iterations(4)->UseRealTime();
 
 }
 
