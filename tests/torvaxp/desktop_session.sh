@@ -54,6 +54,21 @@ start_menu() {
 }
 
 # Prints "X Y W H" of the window.
+# Clicks the quit button (the form's 173, 624) of a form standing at X, Y at factor SCALE and
+# waits for the menu to end:  click_quit X Y SCALE WHAT
+click_quit() {
+    xdotool mousemove "$(($1 + 173 * $3))" "$(($2 + 624 * $3))"
+    sleep 0.3
+    xdotool click 1
+    for _ in $(seq 50); do
+        kill -0 "$menu" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$menu" 2>/dev/null && fail "a click on the quit button $4 did not end the menu"
+    menu=""
+    echo "ok: the quit button answers $4"
+}
+
 geometry() {
     eval "$(xdotool getwindowgeometry --shell "$window")"
     echo "$X $Y $WIDTH $HEIGHT"

@@ -64,17 +64,7 @@ if [ "$scale" = 1 ]; then
     expect_geometry 0 0 "$width" "$height" "F11 fullscreen once more"
 fi
 
-# The quit button (form 173, 624) ends the menu.
-xdotool mousemove "$((ox + 173 * scale))" "$((oy + 624 * scale))"
-sleep 0.3
-xdotool click 1
-for _ in $(seq 50); do
-    kill -0 "$menu" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$menu" 2>/dev/null && fail "a click on the quit button at factor $scale did not end the menu"
-menu=""
-echo "ok: the quit button answers fullscreen at factor $scale"
+click_quit "$ox" "$oy" "$scale" "fullscreen at factor $scale"
 
 # The screenshot of a fullscreen run is the screen: black but for the form's rectangle, which
 # the form's picture reaches on all four sides.
