@@ -2,8 +2,7 @@
 
 // What the launcher, the installer and the uninstaller need of the menu that owns them: the
 // machine's folders, the disc and the state file, the catalogue and the status check, the file
-// operations, busy cursor and texts, the selection, and the views that follow what an action
-// changed.
+// operations, busy cursor and texts, and the views that follow what an action changed.
 
 #include "menu/CatalogueTypes.h"
 #include "menu/DiscCatalogue.h"
@@ -28,9 +27,12 @@ struct ActionServices {
     std::ostream* debugOutput = nullptr;
     const MessageTexts& texts;
     std::function<void(const std::string& text)> showError;
-    // The page shown and its selected entry.
-    CategoryCode& category;
-    int32_t& itemIndex;
-    // The item list and the page follow what changed (nothing without the window).
+    // The menu follows what changed: the selected entry, the item list and the page.
     std::function<void()> refreshViews;
+};
+
+// A page and an entry on it, from 1.
+struct MenuSelection {
+    CategoryCode page = CategoryCode::None;
+    int32_t index = 0;
 };

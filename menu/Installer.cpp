@@ -64,11 +64,11 @@ std::string Installer::SearchDisks(const TDemos& item)
     return {};
 }
 
-void Installer::InstallProc(TDemos& item)
+void Installer::InstallProc(TDemos& item, MenuSelection from)
 {
     m_window.pollTimer().SetEnabled(false);
-    m_installItem = static_cast<uint8_t>(m_services.itemIndex);
-    m_installCategory = m_services.category;
+    m_installItem = static_cast<uint8_t>(from.index);
+    m_installCategory = from.page;
     m_desktopBefore.reset();
     if (platform::WineMenusWanted() && platform::HasCurrentMachine())
         m_desktopBefore = platform::WineDesktopEntries::Snapshot();
@@ -118,8 +118,7 @@ void Installer::InstallProc(TDemos& item)
 
     if (item.InstallType != InstallMethod::OwnSetupPolled) {
         // The user may have moved on while the setup ran; the item's page comes back.
-        m_services.itemIndex = m_installItem;
-        m_services.category = m_installCategory;
+        m_window.bringBack({ m_installCategory, m_installItem });
         m_window.bringToFront();
         m_services.status.CheckDemo(item);
         RecordDesktopEntries(item);
@@ -138,7 +137,7 @@ void Installer::RecordDesktopEntries(const TDemos& item)
     m_desktopBefore.reset();
 }
 
-void Installer::PollSetup()
+void Installer::PollSetup(CategoryCode shownPage)
 {
     if (!PolledCategory(m_installCategory))
         return;
@@ -151,8 +150,8 @@ void Installer::PollSetup()
     RecordDesktopEntries(*item);
     // Only while the item's own page is on screen is it selected again: its number means
     // another item (or none) on any other page.
-    if (m_services.category == m_installCategory)
-        m_services.itemIndex = m_installItem;
+    if (shownPage == m_installCategory)
+        m_window.bringBack({ m_installCategory, m_installItem });
     m_services.refreshViews();
     m_window.pollTimer().SetEnabled(false);
     if (m_services.cursor)

@@ -24,6 +24,9 @@ struct InstallerWindow {
     std::function<platform::TTimer&()> pollTimer;
     // Brings the menu's window back in front after a setup that was waited for.
     std::function<void()> bringToFront;
+    // Selects the entry being installed again: after a waited setup on its page, after a polled
+    // one when its page is on show.
+    std::function<void(MenuSelection)> bringBack;
     // The first command-line argument was "T": installations show their setup command first.
     bool showSetupCommand = false;
 };
@@ -32,10 +35,11 @@ class Installer {
 public:
     Installer(ActionServices services, Launcher& launcher, InstallerWindow window);
 
-    void InstallProc(TDemos& item);
-    // One tick of the poll timer: the item being installed is checked, and once it runs the
-    // poll ends.
-    void PollSetup();
+    // Installs `item`, the entry `from` names.
+    void InstallProc(TDemos& item, MenuSelection from);
+    // One tick of the poll timer while `shownPage` is on show: the item being installed is
+    // checked, and once it runs the poll ends.
+    void PollSetup(CategoryCode shownPage);
     // The folder where the disk search of an item found by searching (DirDetect 8) finds its
     // file: the folder its SearchFile names first, then the fixed and removable drives C: to K:.
     std::string SearchDisks(const TDemos& item);

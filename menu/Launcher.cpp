@@ -184,21 +184,19 @@ void Launcher::WatchDocumentOpeners()
     platform::CurrentProcessService().SetOpenFailedHandler([this](const std::string& file) { m_services.showError(NoOpenerText(file)); });
 }
 
-void Launcher::LaunchFile(const TDemos& item, const std::string& path)
+bool Launcher::LaunchFile(const TDemos& item, const std::string& path)
 {
     if (item.InstallType == InstallMethod::RunsFromDisc && !item.Param.empty()) {
         // A program with a test file may create it while it runs: look again afterwards.
         WaitExec(path, platform::SW_SHOWNORMAL);
-        if (TDemos* selected = m_services.catalogue.ItemOf(m_services.category, m_services.itemIndex))
-            m_services.status.CheckDemo(*selected);
-        m_services.refreshViews();
-        return;
+        return true;
     }
     std::string upper = UpperCase(path);
     if (HoldsAny(upper, { ".AVI", ".WMV", ".MOV", ".MPG" }))
         ShellExec(path, platform::SW_SHOWNORMAL);
     if (!HoldsAny(upper, { ".MP3", ".M3U", ".XM" }))
         NormalExec(path, platform::SW_SHOWNORMAL);
+    return false;
 }
 
 // Which entry of a GameName list to run: the versions whose files exist, asked for when a
@@ -224,24 +222,21 @@ std::string Launcher::ChooseVersion(const TDemos& item)
     return present[static_cast<size_t>(chosen)];
 }
 
-void Launcher::RunProc(const TDemos& source)
+bool Launcher::RunProc(const TDemos& source)
 {
-    // A copy: what runs meanwhile (a status check after a wait) may change the item itself.
+    // A copy: what runs meanwhile may change the item itself.
     const TDemos item = source;
     if (item.InstallType == InstallMethod::AlwaysFromDisc) {
         if (!Holds(UpperCase(item.GameName), ".MPG"))
             ShellOpen("PLAY", item.GameDir + "\\" + item.GameName, "", item.GameDir, platform::SW_SHOWNORMAL);
-        return;
+        return false;
     }
     if (item.InstallType >= InstallMethod::FirstNotRunnable)
-        return;
-    if (item.GameName.find(':') == std::string::npos) {
-        LaunchFile(item, item.GameDir + "\\" + item.GameName);
-        return;
-    }
+        return false;
+    if (item.GameName.find(':') == std::string::npos)
+        return LaunchFile(item, item.GameDir + "\\" + item.GameName);
     std::string entry = ChooseVersion(item);
-    if (!entry.empty())
-        LaunchFile(item, item.GameDir + "\\" + shell::CutBeforeColon(entry));
+    return !entry.empty() && LaunchFile(item, item.GameDir + "\\" + shell::CutBeforeColon(entry));
 }
 
 bool Launcher::PrepareWineInBackground()

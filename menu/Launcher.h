@@ -12,8 +12,9 @@ public:
     // `prepareWine`: the menu was asked to set a new Wine prefix up in the background.
     Launcher(ActionServices services, bool prepareWine);
 
-    // Runs an item that counts as runnable, asking which version when it lists several.
-    void RunProc(const TDemos& item);
+    // Runs an item that counts as runnable, asking which version when it lists several. True
+    // when its program was waited for because it has a test file: the menu checks it again.
+    bool RunProc(const TDemos& item);
     // Starts a program and goes on; false when it could not be started.
     bool NormalExec(const std::string& commandLine, uint16_t showMode);
     // Starts a program and keeps the window alive until it ends; false when it could not start.
@@ -32,9 +33,9 @@ public:
 private:
     // A message box when a start failed for want of Wine or of a program for documents.
     void ReportStartFailure(const std::string& what);
-    // RunProc's start of the chosen file: waited for (and the item checked again) when the item
-    // has a test file, else by its kind (films through the shell, music not at all).
-    void LaunchFile(const TDemos& item, const std::string& path);
+    // RunProc's start of the chosen file: waited for (true) when the item has a test file, else
+    // by its kind (films through the shell, music not at all).
+    bool LaunchFile(const TDemos& item, const std::string& path);
     std::string ChooseVersion(const TDemos& item);
 
     ActionServices m_services;

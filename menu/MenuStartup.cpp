@@ -12,12 +12,11 @@
 
 using shell::PostFixDir;
 
-MenuStartup::MenuStartup(MenuContext& context, shell::FileTree& fileTree, std::string ownPath, shell::MessageBoxService* messageBoxes, StartupOutcome outcome)
+MenuStartup::MenuStartup(MenuContext& context, shell::FileTree& fileTree, std::string ownPath, shell::MessageBoxService* messageBoxes)
     : m_context(context)
     , m_fileTree(fileTree)
     , m_ownPath(std::move(ownPath))
     , m_messageBoxes(messageBoxes)
-    , m_outcome(outcome)
 {
 }
 
@@ -103,7 +102,6 @@ bool MenuStartup::LoadData()
         m_context.DiscDrive = std::string(1, letter) + ":";
         if (letter > 'Z') {
             ShowError("There is no TORVA CD in any drive...");
-            m_outcome.terminated = true;
             return false;
         }
     }
@@ -112,22 +110,24 @@ bool MenuStartup::LoadData()
     return true;
 }
 
-void MenuStartup::LoadSettings()
+StoredSettings MenuStartup::LoadSettings()
 {
-    m_outcome.enhanced = m_context.StateIni->ReadInteger("Main", "Enhanced", 1);
-    m_outcome.slow = m_context.StateIni->ReadInteger("Main", "Slow", 0);
+    return { m_context.StateIni->ReadInteger("Main", "Enhanced", 1), m_context.StateIni->ReadInteger("Main", "Slow", 0) };
 }
 
-bool MenuStartup::Start()
+StartupOutcome MenuStartup::Start()
 {
+    StartupOutcome outcome;
     try {
         LoadSystemInfo();
-        if (!LoadData())
-            return false;
-        LoadSettings();
-        return true;
+        if (!LoadData()) {
+            outcome.terminated = true;
+            return outcome;
+        }
+        outcome.settings = LoadSettings();
+        outcome.started = true;
     } catch (const std::exception& e) {
         ShowError(e.what());
-        return false;
     }
+    return outcome;
 }

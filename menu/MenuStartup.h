@@ -8,32 +8,41 @@
 #include "shell/UserInterface.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
-// What start-up decides for the menu beyond the shared context: the state file's two settings
-// and whether the menu ends for want of a disc.
+// The state file's two settings.
+struct StoredSettings {
+    int32_t enhanced = 1;
+    int32_t slow = 0;
+};
+
+// What start-up decides for the menu beyond the shared context.
 struct StartupOutcome {
-    int32_t& enhanced;
-    int32_t& slow;
-    bool& terminated;
+    // Whether the window's own start-up steps run: false when the disc's data is missing or an
+    // error was shown.
+    bool started = false;
+    // The menu ends for want of a disc.
+    bool terminated = false;
+    // Read only once the disc is found.
+    std::optional<StoredSettings> settings;
 };
 
 class MenuStartup {
 public:
     // `ownPath` is the program's own Windows path, which locates the disc; `messageBoxes` (may be
     // null) shows the errors.
-    MenuStartup(MenuContext& context, shell::FileTree& fileTree, std::string ownPath, shell::MessageBoxService* messageBoxes, StartupOutcome outcome);
+    MenuStartup(MenuContext& context, shell::FileTree& fileTree, std::string ownPath, shell::MessageBoxService* messageBoxes);
 
     // The Windows version and the machine's folders, into the context and the file tree's.
     void LoadSystemInfo();
-    // Finds the disc and opens the state file; false (and terminated) when the menu must end.
+    // Finds the disc and opens the state file; false when the menu must end.
     bool LoadData();
     // Reads [Main] Enhanced and Slow.
-    void LoadSettings();
+    StoredSettings LoadSettings();
     // All three, as the menu starts. Platform errors (a refused state-file write) are reported
-    // in the error box and skip the rest, as the framework does. False when the disc's data is
-    // missing or an error was shown: the window's own start-up steps then do not run either.
-    bool Start();
+    // in the error box and skip the rest, as the framework does.
+    StartupOutcome Start();
 
 private:
     void ShowError(const std::string& text);
@@ -42,5 +51,4 @@ private:
     shell::FileTree& m_fileTree;
     std::string m_ownPath;
     shell::MessageBoxService* m_messageBoxes;
-    StartupOutcome m_outcome;
 };

@@ -138,7 +138,7 @@ std::string Uninstaller::UninstallerCommand(TDemos& item, const CleanupInterpret
     return command;
 }
 
-void Uninstaller::UninstallProc(TDemos& item)
+void Uninstaller::UninstallProc(TDemos& item, CategoryCode page)
 {
     const std::string savedUninstall = item.Uninstall;
     // The facts are taken before anything runs: what the item's uninstaller leaves behind
@@ -213,9 +213,9 @@ void Uninstaller::UninstallProc(TDemos& item)
     // The item's records in this disc's section go now rather than at some later check, so
     // that the state file never lists a game that was just removed. Entries of the installed
     // page belong to any disc's section; its rebuild below forgets them.
-    if (m_services.category != CategoryCode::Installed)
+    if (page != CategoryCode::Installed)
         m_services.status.CheckDemo(item);
-    if (m_services.category == CategoryCode::Installed) {
+    if (page == CategoryCode::Installed) {
         ApplyDelete();
     } else {
         m_services.refreshViews();

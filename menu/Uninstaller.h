@@ -23,7 +23,8 @@ class Uninstaller {
 public:
     Uninstaller(ActionServices services, Launcher& launcher, UninstallerViews views);
 
-    void UninstallProc(TDemos& item);
+    // Removes `item`, shown on `page` (the installed page rebuilds itself afterwards).
+    void UninstallProc(TDemos& item, CategoryCode page);
     // The clean-up as it runs for this item (or for none): its policy knows the machine's
     // folders and the games the state file records as they are now.
     CleanupInterpreter Interpreter(const TDemos* item) const;

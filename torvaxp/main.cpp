@@ -106,8 +106,8 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
     form->CreateWindowLayout();
     // A missing disc ends the program at creation, before the window is shown; a missing
     // catalogue ends it when the window is first shown.
-    int status = form->Terminated ? 1 : host.Run(*form, std::cout, std::cerr);
-    if (form->Terminated) {
+    int status = form->Model.Terminated() ? 1 : host.Run(*form, std::cout, std::cerr);
+    if (form->Model.Terminated()) {
         // Headless, nobody saw the box that ended the menu; its text is the reason.
         if (host.Dialogs())
             for (const platform::ShownDialog& box : host.Dialogs()->Shown())

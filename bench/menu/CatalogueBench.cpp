@@ -2,7 +2,7 @@
 // against a machine holding 200 Uninstall keys and 200 shortcuts, against the baseline of
 // merely parsing the catalogue file once.
 
-#include "menu/form/main_f.h"
+#include "menu/MenuState.h"
 #include "platform/ini/IniDocument.h"
 #include "platform/machine/Machine.h"
 #include "platform/registry/Registry.h"
@@ -133,8 +133,8 @@ void LoadAndCheck(benchmark::State& state)
 {
     auto& fixture = TheFixture();
     NoBoxes boxes;
-    TForm1 form(MenuEnvironment { fixture.drive + "\\TORVA.EXE", &boxes, nullptr });
-    form.Startup.Start();
+    MenuState form(MenuEnvironment { fixture.drive + "\\TORVA.EXE", &boxes, nullptr });
+    form.Start();
     for (auto _ : state) {
         form.LoadCatalogue();
         for (int32_t n = 1; n <= form.Catalogue.Demos.Count(); ++n)

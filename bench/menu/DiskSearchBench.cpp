@@ -2,7 +2,7 @@
 // file is not there: 10,110 folders and 100,000 files here. Measured against a plain recursive
 // listing of the same tree in the same run; the ratio benchmark times both back to back.
 
-#include "menu/form/main_f.h"
+#include "menu/MenuState.h"
 
 #include "platform/machine/Machine.h"
 #include "bench/shell/GamesTree.h"
@@ -24,7 +24,7 @@ constexpr int64_t FolderCount = 1 + benchtree::FolderCount;
 struct BenchMachine {
     fs::path root;
     fs::path driveC;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MenuState> form;
     TDemos item;
 
     BenchMachine()
@@ -33,7 +33,7 @@ struct BenchMachine {
         root = fs::path(tmp ? tmp : "/tmp") / ("torva-disksearch-bench-" + std::to_string(::getpid()));
         driveC = benchtree::MakeGamesTree(root).parent_path();
         platform::SetCurrentMachine(std::make_shared<platform::Machine>(root));
-        form = std::make_unique<TForm1>(MenuEnvironment {});
+        form = std::make_unique<MenuState>(MenuEnvironment {});
         item.Name = "HRA";
         item.InstallType = InstallMethod::OwnSetupDetected;
         item.DirDetect = FolderDetection::DiskSearch;

@@ -90,15 +90,14 @@ struct Menu {
     // Down from the first item, Up from the second: every step changes the selection.
     void Step()
     {
-        uint16_t key = form->ItemIndex == 1 ? platform::VK_DOWN : platform::VK_UP;
+        uint16_t key = form->Model.ItemIndex() == 1 ? platform::VK_DOWN : platform::VK_UP;
         form->FormKeyDown(form, key, 0);
         form->PaintNow();
     }
 
     void ForgetPictures()
     {
-        form->PictureCache.Clear();
-        form->PictureCount = 0;
+        form->Model.ForgetPictures();
     }
 
     void CopySurface()

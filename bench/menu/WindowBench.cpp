@@ -115,7 +115,7 @@ void BM_PageSwitch(benchmark::State& state)
     double switchSeconds = 0, copySeconds = 0;
     for (auto _ : state) {
         // Demos and the second demo list in turn: both run the status check of their items.
-        int slot = form->SelectedSlot == 1 ? 2 : 1;
+        int slot = form->Model.SelectedSlot() == 1 ? 2 : 1;
         Time(
             state, [&] {
                 form->MainButtonClick(slot);

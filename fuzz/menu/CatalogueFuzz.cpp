@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the menu as its disc's catalogue: loading and the status check of
 // every item must survive them.
 
-#include "menu/form/main_f.h"
+#include "menu/MenuState.h"
 #include "platform/machine/Machine.h"
 
 #include <cstdint>
@@ -42,12 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     NoBoxes boxes;
-    TForm1 form(MenuEnvironment { disc.drive + "\\TORVA.EXE", &boxes, nullptr });
-    form.Startup.Start();
+    MenuState form(MenuEnvironment { disc.drive + "\\TORVA.EXE", &boxes, nullptr });
+    form.Start();
     // A refused state-file write aborts the handler and reaches the application's error box;
     // that is the menu's designed reaction, so only other failures count as findings.
     try {
-        if (form.Terminated || !form.LoadCatalogue())
+        if (form.Terminated() || !form.LoadCatalogue())
             return 0;
         for (int32_t n = 1; n <= form.Catalogue.Demos.Count(); ++n)
             form.Status.CheckDemo(form.Catalogue.Demos[n]);

@@ -11,7 +11,7 @@
 // one that starts with 0xFE picks from those and the names of the prefix's own folders and the
 // shared classes.
 
-#include "menu/form/main_f.h"
+#include "menu/MenuState.h"
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/files/Files.h"
@@ -286,9 +286,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     machine.Prepare();
     machine.WriteState("");
     machine.recorder->Clear();
-    TForm1 form(MenuEnvironment { machine.discDrive + "\\TORVA.EXE", &machine.boxes, nullptr });
-    form.Startup.Start();
-    if (form.Terminated || !form.LoadCatalogue())
+    MenuState form(MenuEnvironment { machine.discDrive + "\\TORVA.EXE", &machine.boxes, nullptr });
+    form.Start();
+    if (form.Terminated() || !form.LoadCatalogue())
         return 0;
     try {
         TDemos& item = form.Catalogue.Demos[1];
@@ -298,18 +298,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         item.GameDir = "C:\\Hry\\Hra";
         item.GameName = "hra.exe";
         item.Uninstall = uninstall;
-        form.Uninstaller().UninstallProc(item);
+        form.Uninstaller().UninstallProc(item, form.Category());
         machine.Check();
 
         machine.WriteState(state);
-        form.SetInstalledPage();
+        form.OpenInstalledPage();
         // The other game itself, under whatever name a record gives its folder, may go.
         auto otherGame = ResolveCleanupPath("C:\\Hry\\Jina");
         for (int32_t n = 1; n <= form.Catalogue.InstalledList.Count(); ++n) {
             TDemos& entry = form.Catalogue.InstalledList[n];
             auto folder = ResolveCleanupPath(entry.GameDir);
             if (!folder || folder != otherGame)
-                form.Uninstaller().UninstallProc(entry);
+                form.Uninstaller().UninstallProc(entry, form.Category());
         }
         machine.Check();
     } catch (const EIniFileException&) {

@@ -14,8 +14,6 @@
 
 namespace {
 
-const char* const kNoPicture = "NUL";
-
 // Help texts, code page 1250.
 const char* const kRunText = "SPUSTIT";
 const char* const kInstallText = "INSTALOVAT";
@@ -33,6 +31,14 @@ const char* const kPlayableText = "HRATELN\xC9 DEMO";
 const char* const kQuitText = "UKON\xC8IT";
 const char* const kSettingsText = "NASTAVEN\xCD";
 const char* const kConnectText = "P\xD8IPOJEN\xCD NA NET";
+
+// The settings page's two entries.
+const char* const SettingTexts[2] = {
+    "Zap\xEDn\xE1 okrajov\xFD panel a jeho animace. Vy\x9E"
+    "aduje restart aplikace.",
+    "Pro pomalej\x9A\xED po\xE8\xEDta\xE8"
+    "e. Vypne n\xECkter\xE9 speci\xE1ln\xED efekty (pr\xF9hlednost obr\xE1zk\xF9).",
+};
 
 constexpr int kSmallPictureOpacityGallery = 150;
 constexpr int kSmallPictureOpacityPlain = 240;
@@ -64,7 +70,7 @@ const PointerHint PointerHints[] = {
 
 bool HasPicture(const std::string& picture)
 {
-    return !picture.empty() && picture != kNoPicture;
+    return !picture.empty() && picture != "NUL";
 }
 
 // The description for a language: 0 the short one, 4 the second slot, the other editions the
@@ -91,38 +97,106 @@ const std::string* DescriptionFor(int32_t language, const std::string& short0, c
 void TForm1::ProcessPage()
 {
     HideLitActions();
-    const int32_t count = List.Count(Category);
-    if (Category == CategoryCode::Settings)
+    const int32_t count = Model.Count();
+    if (Model.Category() == CategoryCode::Settings)
         SetSettings();
-    else if (ItemIndex >= 1 && ItemIndex <= count)
+    else if (Model.ItemIndex() >= 1 && Model.ItemIndex() <= count)
         ShowSelectedItem();
-    PositionLabel->SetCaption(count != 0 ? std::to_string(ItemIndex) + " z " + std::to_string(count) : std::string());
+    PositionLabel->SetCaption(count != 0 ? std::to_string(Model.ItemIndex()) + " z " + std::to_string(count) : std::string());
 }
 
 void TForm1::ShowSelectedItem()
 {
-    switch (Category) {
+    const DiscCatalogue& catalogue = Model.Catalogue;
+    const int32_t i = Model.ItemIndex();
+    const int32_t language = Model.Context.Language;
+    ShowOffered();
+    switch (Model.Category()) {
     case CategoryCode::Demos:
     case CategoryCode::Fulls:
     case CategoryCode::Extra2:
-        if (TDemos* item = SelectedItem())
-            ShowGameDetail(*item);
+    case CategoryCode::Extra:
+    case CategoryCode::Shareware: {
+        const TDemos& item = *Model.SelectedItem();
+        const bool named = Model.Category() == CategoryCode::Extra;
+        NameLabel->SetCaption(named ? item.Name : item.FullName.empty() ? item.Title
+                                                                        : item.FullName);
+        FirmLabel->SetCaption(item.Firm);
+        ShowDescription(item.Describe0, item.Describe, item.Describe4);
+        if (Model.Category() != CategoryCode::Shareware)
+            DoFlags(item.Flags);
+        ShowFrame(item.Picture);
         break;
-    case CategoryCode::Extra: SetExtra(); break;
-    case CategoryCode::Shareware: SetShare(); break;
-    case CategoryCode::Drivers: SetDrivers(); break;
-    case CategoryCode::Updates: SetUpdates(); break;
-    case CategoryCode::Readers: SetReaders(); break;
-    case CategoryCode::Shots: SetShots(); break;
-    case CategoryCode::Movies: SetFilms(); break;
-    case CategoryCode::Installed: SetInstalled(); break;
+    }
+    case CategoryCode::Drivers: {
+        const TDemos& item = catalogue.Drivers[i];
+        NameLabel->SetCaption(item.Name);
+        ShowDescription(item.Describe0, item.Describe, item.Describe4);
+        ShowFrame(item.Picture);
+        break;
+    }
+    case CategoryCode::Updates: {
+        const TUpdate& item = catalogue.Updates[i];
+        NameLabel->SetCaption(item.Name + " " + item.Subtitle);
+        ShowFrame(item.Picture);
+        break;
+    }
+    case CategoryCode::Readers: {
+        const TDemos& item = catalogue.Readers[i];
+        NameLabel->SetCaption(item.Name);
+        FirmLabel->SetCaption(item.Firm);
+        if (language == 1)
+            TextLabel->SetCaption(item.Describe);
+        else if (language == 4)
+            TextLabel->SetCaption(item.Describe4);
+        ShowFrame(item.Picture);
+        break;
+    }
+    case CategoryCode::Shots: {
+        const TShot& item = catalogue.Shots[i];
+        NameLabel->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
+        FirmLabel->SetCaption(item.Firm);
+        ShowDescription(item.Describe0, item.Describe, item.Describe4);
+        ShowFrame(item.Picture);
+        break;
+    }
+    case CategoryCode::Movies: {
+        const TMovies& item = catalogue.Movies[i];
+        NameLabel->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
+        FirmLabel->SetCaption(item.Firm);
+        if (language == 0)
+            TextLabel->SetCaption(item.Describe0);
+        else if (language >= 1 && language <= 6)
+            TextLabel->SetCaption(item.Describe);
+        ShowFrame(item.Picture);
+        break;
+    }
+    case CategoryCode::Installed: {
+        const TDemos& item = catalogue.InstalledList[i];
+        NameLabel->SetCaption(platform::UpperCaseCp1250(item.Name));
+        FirmLabel->SetCaption(item.TechInfo);
+        ShowFrame(item.Picture);
+        break;
+    }
     default: break;
     }
+    if (const std::optional<std::string>& picture = Model.SmallPicture())
+        LoadSmallPicture(*picture);
+}
+
+// The off images stand while their action is offered; their lit images take the clicks.
+void TForm1::ShowOffered()
+{
+    const OfferedActions& offered = Model.Offered();
+    PlayDIBOff->SetVisible(offered.play);
+    StopDIBOff->SetVisible(offered.stop);
+    ReadmeDIBOff->SetVisible(offered.readme);
+    WebDibOff->SetVisible(offered.web);
 }
 
 void TForm1::ShowDescription(const std::string& short0, const std::string& main, const std::string& second4)
 {
-    if (const std::string* text = DescriptionFor(Context.Language, short0, main, second4))
+    if (const std::string* text = DescriptionFor(Model.Context.Language, short0, main, second4))
         TextLabel->SetCaption(*text);
 }
 
@@ -131,148 +205,12 @@ void TForm1::ShowFrame(const std::string& picture)
     PicImage->SetVisible(HasPicture(picture));
 }
 
-// Demos, full games and the second demo list: an item marked installed whose game has gone is
-// checked again before it is shown, and the list picks up its new colour.
-void TForm1::ShowGameDetail(TDemos& item)
-{
-    std::string gameEntry;
-    if (item.Installed == 1 && !Status.TestGame(item, gameEntry)) {
-        Status.CheckDemo(item);
-        platform::Application().ProcessMessages();
-        FillList();
-    }
-    NameLabel->SetCaption(item.FullName.empty() ? item.Title : item.FullName);
-    FirmLabel->SetCaption(item.Firm);
-    ShowDescription(item.Describe0, item.Describe, item.Describe4);
-    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty() && item.NeedsInstall == 0);
-    WebDibOff->SetVisible(!item.Web.empty());
-    PlayDIBOff->SetVisible(!item.GameName.empty());
-    StopDIBOff->SetVisible(item.Installed == 1);
-    DoFlags(item.Flags);
-    ShowFrame(item.Picture);
-    Pictures.Number = 1;
-    HasGallery = LoadSmallPicture(item.Picture);
-}
-
-// An extra with install type 0 runs straight from the disc.
-void TForm1::SetExtra()
-{
-    TDemos& item = Catalogue.Extra[ItemIndex];
-    NameLabel->SetCaption(item.Name);
-    FirmLabel->SetCaption(item.Firm);
-    ShowDescription(item.Describe0, item.Describe, item.Describe4);
-    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
-    WebDibOff->SetVisible(!item.Web.empty());
-    if (item.InstallType != InstallMethod::RunsFromDisc) {
-        PlayDIBOff->Show();
-    } else {
-        item.GameDir = item.InstallDir;
-        item.CanRun = 1;
-        PlayDIBOff->SetVisible(!item.GameName.empty());
-    }
-    StopDIBOff->Hide();
-    ShowFrame(item.Picture);
-    DoFlags(item.Flags);
-    if (!item.Picture.empty())
-        HasGallery = LoadSmallPicture(item.Picture);
-    else
-        DIBImage4->Hide();
-}
-
-void TForm1::SetShare()
-{
-    const TDemos& item = Catalogue.Shareware[ItemIndex];
-    NameLabel->SetCaption(item.FullName.empty() ? item.Title : item.FullName);
-    FirmLabel->SetCaption(item.Firm);
-    ShowDescription(item.Describe0, item.Describe, item.Describe4);
-    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
-    PlayDIBOff->SetVisible(!item.InstallName.empty());
-    ShowFrame(item.Picture);
-}
-
-void TForm1::SetDrivers()
-{
-    const TDemos& item = Catalogue.Drivers[ItemIndex];
-    NameLabel->SetCaption(item.Name);
-    ShowDescription(item.Describe0, item.Describe, item.Describe4);
-    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
-    PlayDIBOff->SetVisible(!item.InstallName.empty());
-    ShowFrame(item.Picture);
-}
-
-void TForm1::SetUpdates()
-{
-    const TUpdate& item = Catalogue.Updates[ItemIndex];
-    NameLabel->SetCaption(item.Name + " " + item.Subtitle);
-    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty());
-    PlayDIBOff->SetVisible(!item.SetupName.empty());
-    ShowFrame(item.Picture);
-}
-
-// A contribution that is only a text to read offers just its readme, from its disc folder.
-void TForm1::SetReaders()
-{
-    TDemos& item = Catalogue.Readers[ItemIndex];
-    NameLabel->SetCaption(item.Name);
-    FirmLabel->SetCaption(item.Firm);
-    if (Context.Language == 1)
-        TextLabel->SetCaption(item.Describe);
-    else if (Context.Language == 4)
-        TextLabel->SetCaption(item.Describe4);
-    ReadmeDIBOff->SetVisible(!item.ReadmeName.empty() && item.NeedsInstall == 0);
-    if (item.InstallType != InstallMethod::RunsFromDisc || !item.GameName.empty() || item.ReadmeName.empty()) {
-        PlayDIBOff->SetVisible(item.CanRun == 1);
-        StopDIBOff->SetVisible(item.Installed == 1);
-    } else {
-        item.GameDir = item.InstallDir;
-        ReadmeDIBOff->Show();
-        PlayDIBOff->Hide();
-        StopDIBOff->Hide();
-    }
-    ShowFrame(item.Picture);
-}
-
-void TForm1::SetShots()
-{
-    const TShot& item = Catalogue.Shots[ItemIndex];
-    NameLabel->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
-    FirmLabel->SetCaption(item.Firm);
-    ShowDescription(item.Describe0, item.Describe, item.Describe4);
-    ShowFrame(item.Picture);
-    Pictures.Number = 1;
-    HasGallery = LoadSmallPicture(item.Picture);
-}
-
-void TForm1::SetFilms()
-{
-    const TMovies& item = Catalogue.Movies[ItemIndex];
-    NameLabel->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
-    FirmLabel->SetCaption(item.Firm);
-    if (Context.Language == 0)
-        TextLabel->SetCaption(item.Describe0);
-    else if (Context.Language >= 1 && Context.Language <= 6)
-        TextLabel->SetCaption(item.Describe);
-    PlayDIBOff->SetVisible(!item.GameName.empty());
-    ShowFrame(item.Picture);
-    HasGallery = LoadSmallPicture(item.Picture);
-}
-
-void TForm1::SetInstalled()
-{
-    const TDemos& item = Catalogue.InstalledList[ItemIndex];
-    NameLabel->SetCaption(platform::UpperCaseCp1250(item.Name));
-    FirmLabel->SetCaption(item.TechInfo);
-    PlayDIBOff->SetVisible(item.CanRun == 1);
-    StopDIBOff->SetVisible(item.Installed == 1);
-    ShowFrame(item.Picture);
-}
-
 void TForm1::DoFlags(int32_t flags)
 {
     Flag_3D->Hide();
     Flag_CZ->Hide();
     Flag_Unplayable->Hide();
-    if (Category == CategoryCode::Demos || Category == CategoryCode::Extra2)
+    if (Model.Category() == CategoryCode::Demos || Model.Category() == CategoryCode::Extra2)
         Flag_Playable->Show();
     const bool network = flags >= NetworkPlayFlag && flags <= NetworkPlayFlag + int32_t(ItemOffer::Czech);
     switch (static_cast<ItemOffer>(network ? flags - NetworkPlayFlag : flags)) {
@@ -288,58 +226,60 @@ void TForm1::DoFlags(int32_t flags)
     Flag_Net->SetVisible(network);
 }
 
-bool TForm1::ImageLoaded(const std::string& picture) const
+// The model says which entry of the image list holds the picture, or the entry it goes to.
+void TForm1::LoadSmallPicture(const std::string& picture)
 {
-    for (int32_t i = 1; i <= PictureCount && i <= decltype(PictureCache)::capacity; ++i)
-        if (PictureCache[i].Caption == picture)
-            return true;
-    return false;
-}
-
-// Every entry counts here, the last match winning: after the counter wrapped, a name can sit
-// in an entry above it too.
-int32_t TForm1::CachedPictureIndex(const std::string& picture) const
-{
-    int32_t index = -1;
-    for (int32_t i = 1; i <= decltype(PictureCache)::capacity; ++i)
-        if (PictureCache[i].Caption == picture)
-            index = PictureCache[i].Code;
-    return index;
-}
-
-// An item without a picture hides the small picture instead of leaving the previous item's
-// picture on show. The counter wraps before the load, so a failed load at the last entry cannot
-// push the next one past the cache into the viewer's image.
-bool TForm1::LoadSmallPicture(const std::string& picture)
-{
-    if (!HasPicture(picture)) {
+    if (picture.empty()) {
         DIBImage4->Hide();
-        return false;
+        return;
     }
-    Pictures.Number = 1;
-    const bool gallery = Pictures.HasSeries(picture);
-    const std::string bitmap = gallery ? picture + "01" : picture;
+    const bool gallery = Model.HasGallery();
     DIBImage4->SetOpacity(gallery ? kSmallPictureOpacityGallery : kSmallPictureOpacityPlain);
     DIBImage4->SetStretch(false);
     DIBImage4->Show();
-    if (ImageLoaded(picture)) {
-        DIBImage4->IndexMain().SetDIBIndex(CachedPictureIndex(picture));
-        return gallery;
+    if (const int32_t cached = Model.CachedPicture(picture)) {
+        DIBImage4->IndexMain().SetDIBIndex(cached);
+        return;
     }
-    const int32_t k = PictureCount + 1;
-    PictureCount = k == decltype(PictureCache)::capacity ? 1 : k;
+    const int32_t k = Model.NextPictureEntry();
     TDIBImagesItem* image = DIBImageList2->DIBImages().Items(k);
-    image->DIB().LoadPictureFile(Context.DataDir + "Small\\" + bitmap + ".bmp");
+    image->DIB().LoadPictureFile(Model.Context.DataDir + "Small\\" + (gallery ? picture + "01" : picture) + ".bmp");
     image->SetDisplayName(picture);
     DIBImage4->IndexMain().SetDIBIndex(k);
-    PictureCache[k] = TPage { picture, static_cast<uint8_t>(k) };
-    return gallery;
+    Model.RememberPicture(picture, k);
+}
+
+void TForm1::SetSettings()
+{
+    const int32_t i = Model.ItemIndex();
+    if (i != 1 && i != 2)
+        return;
+    const bool on = (i == 1 ? Model.Settings().enhanced : Model.Settings().slow) == 1;
+    TextLabel->SetCaption(SettingTexts[i - 1]);
+    NameLabel->SetCaption(on ? "STATUS: ZAPNUTO" : "STATUS: VYPNUTO");
+    ShowOffered();
+}
+
+void TForm1::SetOff()
+{
+    FirmLabel->SetCaption("");
+    NameLabel->SetCaption("");
+    PlayDIBOff->Hide();
+    StopDIBOff->Hide();
+    ReadmeDIBOff->Hide();
+    WebDibOff->Hide();
+    Flag_Playable->Hide();
+    Flag_Unplayable->Hide();
+    Flag_CZ->Hide();
+    Flag_Net->Hide();
+    Flag_3D->Hide();
+    Label2->Hide();
 }
 
 std::optional<std::string> TForm1::PlayHoverText()
 {
-    const TDemos* item = SelectedItem();
-    switch (Category) {
+    const TDemos* item = Model.SelectedItem();
+    switch (Model.Category()) {
     case CategoryCode::Demos:
     case CategoryCode::Fulls:
         return item && item->NeedsInstall == 1 ? kInstallText : kRunText;
@@ -400,7 +340,7 @@ void TForm1::PlayCoverMouseMove(platform::TObject*, platform::TShiftState, int, 
 
 void TForm1::StopCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
 {
-    HelpLabel->SetCaption(Category == CategoryCode::Settings ? kSwitchOffText : kUninstallText);
+    HelpLabel->SetCaption(Model.Category() == CategoryCode::Settings ? kSwitchOffText : kUninstallText);
     StopDIBImage->Show();
 }
 

@@ -33,25 +33,6 @@ void SetControlOpacity(TDIBImage* image, int32_t step)
 
 }
 
-// The series the viewer can show for the selected item; pages without pictures have none.
-std::string TForm1::SelectedPicture()
-{
-    auto inRange = [this](int32_t count) { return ItemIndex >= 1 && ItemIndex <= count; };
-    switch (Category) {
-    case CategoryCode::Shots: return inRange(Catalogue.Shots.Count()) ? Catalogue.Shots[ItemIndex].Picture : std::string();
-    case CategoryCode::Movies: return inRange(Catalogue.Movies.Count()) ? Catalogue.Movies[ItemIndex].Picture : std::string();
-    case CategoryCode::Demos:
-    case CategoryCode::Extra:
-    case CategoryCode::Drivers:
-    case CategoryCode::Fulls:
-    case CategoryCode::Extra2:
-        if (const TDemos* item = SelectedItem())
-            return item->Picture;
-        return {};
-    default: return {};
-    }
-}
-
 void TForm1::LoadViewerPicture(const std::string& file)
 {
     DIBImageList2->DIBImages().Items(kViewerImage)->DIB().LoadPictureFile(file);
@@ -63,7 +44,7 @@ void TForm1::LoadViewerPicture(const std::string& file)
 void TForm1::DIBImage4MouseEnter(platform::TObject* sender)
 {
     ScreenImageMouseMove(sender, 0, 0, 0);
-    if (!HasGallery)
+    if (!Model.HasGallery())
         return;
     DIBTimer1->SetEnabled(true);
     DIBTimer2->SetEnabled(false);
@@ -71,7 +52,7 @@ void TForm1::DIBImage4MouseEnter(platform::TObject* sender)
 
 void TForm1::DIBImage4MouseLeave(platform::TObject*)
 {
-    if (!HasGallery)
+    if (!Model.HasGallery())
         return;
     DIBTimer2->SetEnabled(true);
     DIBTimer1->SetEnabled(false);
@@ -96,15 +77,14 @@ void TForm1::DIBTimer1Timer(platform::TObject*)
 
 void TForm1::DIBImage4Click(platform::TObject*)
 {
-    const std::string picture = SelectedPicture();
-    if (picture.empty() || !Pictures.HasSeries(picture))
+    const std::optional<std::string> first = Model.OpenSelectedSeries();
+    if (!first)
         return;
-    LoadViewerPicture(Pictures.FileOf(picture, 1));
-    Pictures.Open(picture);
+    LoadViewerPicture(*first);
     LeftArrow->Hide();
     RightArrow->Show();
     DIBTimer3->SetEnabled(true);
-    if (Slow != 1) {
+    if (Model.Settings().slow != 1) {
         DIBImage1->SetAutoSize(true);
         DIBImage1->Show();
     }
@@ -114,7 +94,7 @@ void TForm1::DIBImage4Click(platform::TObject*)
 
 void TForm1::DIBTimer3Timer(platform::TObject*)
 {
-    if (Slow == 1) {
+    if (Model.Settings().slow == 1) {
         DIBImage2->SetOpacity(255);
         LeftArrow->SetOpacity(255);
         RightArrow->SetOpacity(255);
@@ -150,7 +130,7 @@ void TForm1::DIBTimer4Timer(platform::TObject*)
 {
     if (DIBTimer3->Enabled())
         return;
-    if (DIBImage2->Opacity() == 0 || Slow == 1) {
+    if (DIBImage2->Opacity() == 0 || Model.Settings().slow == 1) {
         DIBTimer4->SetEnabled(false);
         DIBImage2->Hide();
         DIBImage1->Hide();
@@ -163,38 +143,28 @@ void TForm1::DIBTimer4Timer(platform::TObject*)
     SetControlOpacity(RightArrow, -kFadeStep);
 }
 
-// The arrows page through the selected item's series on every page that opens the viewer, so
-// the series shown is always the one the user is looking at; on a page without pictures they
-// keep paging the series last opened.
-void TForm1::FollowSelectedSeries()
-{
-    const std::string picture = SelectedPicture();
-    if (!picture.empty())
-        Pictures.Name = picture;
-}
-
 // The number moves only once the picture has loaded, so it always names the picture on show.
 void TForm1::RightArrowClick(platform::TObject*)
 {
     if (DIBImage2->Opacity() < kArrowClickOpacity)
         return;
-    FollowSelectedSeries();
-    if (const std::optional<std::string> next = Pictures.Neighbour(1)) {
+    Model.FollowSelectedSeries();
+    if (const std::optional<std::string> next = Model.Pictures.Neighbour(1)) {
         LoadViewerPicture(*next);
-        Pictures.Step(1);
+        Model.Pictures.Step(1);
         LeftArrow->Show();
     }
-    RightArrow->SetVisible(Pictures.Neighbour(1).has_value());
+    RightArrow->SetVisible(Model.Pictures.Neighbour(1).has_value());
 }
 
 void TForm1::LeftArrowClick(platform::TObject*)
 {
     if (DIBImage2->Opacity() < kArrowClickOpacity)
         return;
-    FollowSelectedSeries();
-    if (const std::optional<std::string> previous = Pictures.Neighbour(-1)) {
+    Model.FollowSelectedSeries();
+    if (const std::optional<std::string> previous = Model.Pictures.Neighbour(-1)) {
         LoadViewerPicture(*previous);
-        Pictures.Step(-1);
+        Model.Pictures.Step(-1);
         RightArrow->Show();
     } else {
         LeftArrow->Hide();
@@ -203,7 +173,7 @@ void TForm1::LeftArrowClick(platform::TObject*)
 
 void TForm1::AnimationTimerTimer(platform::TObject*)
 {
-    if (Enhanced != 1) {
+    if (Model.Settings().enhanced != 1) {
         AnimationTimer->SetEnabled(false);
         return;
     }

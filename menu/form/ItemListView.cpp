@@ -1,5 +1,5 @@
 // The ten-row item list of the current page: which items the rows show, how they are coloured,
-// and every way the user moves the selection (rows, list buttons, wheel, keys, letters).
+// and the keys and the wheel, which move the selection through the model.
 
 #include "menu/form/main_f.h"
 
@@ -45,15 +45,16 @@ bool MarksInstalled(CategoryCode category)
 // when it shows an installed item (marking first would let the installed colour win).
 void TForm1::FillList()
 {
-    if (ItemList::Lists(Category)) {
+    const CategoryCode category = Model.Category();
+    if (ItemList::Lists(category)) {
         for (int r = 1; r <= kRows; ++r)
-            ListRow(r)->SetCaption(List.Name(Category, TopIndex + r - 1));
-    } else if (Category == CategoryCode::Settings) {
+            ListRow(r)->SetCaption(Model.List.Name(category, Model.TopIndex() + r - 1));
+    } else if (category == CategoryCode::Settings) {
         ClearList();
         ListRow(1)->SetCaption("ENHANCED MODE");
         ListRow(2)->SetCaption("SLOW COMPUTER");
     }
-    HighLight(ItemIndex - TopIndex + 1);
+    HighLight(Model.ItemIndex() - Model.TopIndex() + 1);
 }
 
 void TForm1::HighLight(int32_t row)
@@ -66,22 +67,22 @@ void TForm1::HighLight(int32_t row)
     }
     if (row >= 1 && row <= kRows)
         ListRow(row)->Font().SetColor(kSelectedColour);
-    const int32_t count = List.Count(Category);
-    Cover2->SetVisible(ItemIndex == 1);
-    Cover1->SetVisible(ItemIndex == count);
+    Cover2->SetVisible(Model.ItemIndex() == 1);
+    Cover1->SetVisible(Model.ItemIndex() == Model.Count());
 }
 
 void TForm1::Bold()
 {
-    if (!MarksInstalled(Category))
+    if (!MarksInstalled(Model.Category()))
         return;
-    auto installed = [this](int32_t i) {
-        if (Category == CategoryCode::Demos)
-            return i >= 1 && i <= decltype(Catalogue.Demos)::capacity && Catalogue.Demos[i].Installed == 1;
-        return i >= 1 && i <= decltype(Catalogue.Extra2)::capacity && Catalogue.Extra2[i].Installed == 1;
+    const DiscCatalogue& catalogue = Model.Catalogue;
+    auto installed = [this, &catalogue](int32_t i) {
+        if (Model.Category() == CategoryCode::Demos)
+            return i >= 1 && i <= decltype(catalogue.Demos)::capacity && catalogue.Demos[i].Installed == 1;
+        return i >= 1 && i <= decltype(catalogue.Extra2)::capacity && catalogue.Extra2[i].Installed == 1;
     };
     for (int r = 1; r <= kRows; ++r) {
-        const int i = TopIndex + r - 1;
+        const int i = Model.TopIndex() + r - 1;
         TDIBFadeLabel* label = ListRow(r);
         if (installed(i)) {
             label->Font().SetColor(kInstalledColour);
@@ -109,90 +110,17 @@ void TForm1::ClearList()
         ListRow(r)->SetCaption("");
 }
 
-void TForm1::ScrollListDown()
+// Rows are written again when the list's window moved, else the selected row is marked; the
+// list shows before the slower detail view follows.
+void TForm1::ShowChange(const MenuChange& change)
 {
-    const int32_t count = List.Count(Category);
-    if (count == 0 || ItemIndex >= count)
-        return;
-    ++ItemIndex;
-    if (ItemIndex == TopIndex + kRows && TopIndex != count - 9)
-        ++TopIndex;
-    FillList();
-    HighLight(ItemIndex - TopIndex + 1);
-    platform::Application().ProcessMessages();
-    ProcessPage();
-}
-
-void TForm1::ScrollListUp()
-{
-    const int32_t count = List.Count(Category);
-    if (count == 0 || ItemIndex <= 1 || (Category == CategoryCode::Installed && Catalogue.InstalledList.Count() == 0))
-        return;
-    --ItemIndex;
-    if (ItemIndex == TopIndex - 1 && TopIndex != 1) {
-        --TopIndex;
+    if (change.rows)
         FillList();
-    }
-    HighLight(ItemIndex - TopIndex + 1);
+    else if (change.detail)
+        HighLight(Model.ItemIndex() - Model.TopIndex() + 1);
+    if (!change.detail)
+        return;
     platform::Application().ProcessMessages();
-    ProcessPage();
-}
-
-void TForm1::SelectRow(int32_t offset)
-{
-    const int32_t i = TopIndex + offset;
-    if (i == ItemIndex || i > List.Count(Category))
-        return;
-    ItemIndex = i;
-    HighLight(offset + 1);
-    ProcessPage();
-}
-
-void TForm1::ClampSelection()
-{
-    if (ItemIndex < 1) {
-        ItemIndex = 1;
-        TopIndex = 1;
-    }
-    if (TopIndex < 1)
-        TopIndex = 1;
-    const int32_t count = List.Count(Category);
-    if (count < ItemIndex)
-        ItemIndex = count;
-}
-
-// A jump always keeps the selection it reached, also when the list window cannot move (a Page
-// Down near the end selects the last item), and refreshes the view whenever it changed.
-void TForm1::ScrollToSelection()
-{
-    const int32_t count = List.Count(Category);
-    TopIndex = count - ItemIndex >= 9 ? ItemIndex : count - 9;
-    ClampSelection();
-    if (ItemIndex != PrevItemIndex) {
-        FillList();
-        platform::Application().ProcessMessages();
-        ProcessPage();
-    }
-    FillList();
-}
-
-// The list buttons (Image1 below the list, Image3 above it) step by one through lists of up to
-// ten items. Longer lists go by tens: the lower button goes to the next multiple of ten, the
-// upper one to the previous (1 from the first ten). The rule carries on past 40, so lists of up to 50 (updates, the
-// installed page) keep working buttons to their end.
-void TForm1::ListButtonClick(bool down)
-{
-    const int32_t count = List.Count(Category);
-    if (count <= kRows) {
-        down ? ScrollListDown() : ScrollListUp();
-        return;
-    }
-    PrevItemIndex = ItemIndex;
-    if (!down)
-        ItemIndex = ItemIndex <= 10 ? 1 : (ItemIndex - 1) / 10 * 10;
-    else if (ItemIndex >= 1)
-        ItemIndex = std::min<int32_t>((ItemIndex / 10 + 1) * 10, count);
-    ScrollToSelection();
     ProcessPage();
 }
 
@@ -206,27 +134,8 @@ void TForm1::WheelRolled(bool down, TPoint mousePos)
         const TPoint local = zone->ScreenToClient(mousePos);
         PointScrollZone(!down, zone, local.X, local.Y);
     } else if (x < kWheelListZone) {
-        down ? ScrollListDown() : ScrollListUp();
+        ShowChange(down ? Model.StepDown() : Model.StepUp());
     }
-}
-
-void TForm1::JumpToLetter(char letter)
-{
-    PrevItemIndex = ItemIndex;
-    ItemIndex = List.FindPosition(Category, letter);
-    if (ItemIndex == 0) {
-        ItemIndex = PrevItemIndex;
-        return;
-    }
-    const int32_t d = ItemIndex - TopIndex;
-    if (d >= 1 && d <= 9) {
-        ClampSelection();
-        FillList();
-        platform::Application().ProcessMessages();
-    } else {
-        ScrollToSelection();
-    }
-    ProcessPage();
 }
 
 // Enter does what a click on the selected item's main button does (run, install, open, switch
@@ -235,33 +144,14 @@ void TForm1::JumpToLetter(char letter)
 void TForm1::FormKeyDown(platform::TObject*, uint16_t& key, platform::TShiftState shift)
 {
     if (key >= 'A' && key <= 'Z') {
-        JumpToLetter(static_cast<char>(key));
+        ShowChange(Model.JumpToLetter(static_cast<char>(key)));
         return;
     }
-    const int32_t count = List.Count(Category);
     switch (key) {
     case VK_PRIOR:
-    case VK_NEXT:
-        PrevItemIndex = ItemIndex;
-        ItemIndex += key == VK_NEXT ? 9 : -9;
-        ScrollToSelection();
-        ProcessPage();
-        break;
-    case VK_END:
-        ItemIndex = count;
-        TopIndex = count - 9;
-        ClampSelection();
-        FillList();
-        platform::Application().ProcessMessages();
-        ProcessPage();
-        break;
-    case VK_HOME:
-        ItemIndex = 1;
-        TopIndex = 1;
-        FillList();
-        platform::Application().ProcessMessages();
-        ProcessPage();
-        break;
+    case VK_NEXT: ShowChange(Model.PageBy(key == VK_NEXT ? 1 : -1)); break;
+    case VK_END: ShowChange(Model.End()); break;
+    case VK_HOME: ShowChange(Model.Home()); break;
     case VK_LEFT:
         if (DIBImage2->Visible())
             LeftArrowClick(LeftArrow);
@@ -276,20 +166,20 @@ void TForm1::FormKeyDown(platform::TObject*, uint16_t& key, platform::TShiftStat
     case VK_RETURN:
         if (DIBImage2->Visible())
             break;
-        if (ActionOffered(PlayDIBOff))
-            PlayDIBImageClick(PlayDIBImage);
+        if (Model.Offers(MenuAction::Play))
+            ActionClick(MenuAction::Play);
         else
             DIBImage4Click(DIBImage4);
         break;
     case VK_TAB: StepPage(shift & platform::ssShift ? -1 : 1); break;
     case VK_F2: SetSettingsPage(); break;
-    case VK_UP: ScrollListUp(); break;
-    case VK_DOWN: ScrollListDown(); break;
+    case VK_UP: ShowChange(Model.StepUp()); break;
+    case VK_DOWN: ShowChange(Model.StepDown()); break;
     default:
         if (key >= '1' && key <= '9')
-            SelectRow(key - '1');
+            ShowChange(Model.SelectRow(key - '1'));
         else if (key == '0')
-            SelectRow(9);
+            ShowChange(Model.SelectRow(9));
         break;
     }
 }

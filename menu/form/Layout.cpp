@@ -130,26 +130,18 @@ void TForm1::PublishMethods()
     TORVA_BIND(FormKeyDown);
     TORVA_BIND(DIBImage1MouseDown);
     TORVA_BIND(ScreenImageMouseMove);
-    TORVA_BIND(DebugLabel1Click);
-    TORVA_BIND(DebugLabel2Click);
     TORVA_BIND(DIBImage4Click);
     TORVA_BIND(DIBImage4MouseEnter);
     TORVA_BIND(DIBImage4MouseLeave);
     TORVA_BIND(LeftArrowClick);
     TORVA_BIND(RightArrowClick);
-    TORVA_BIND(ReadmeDIBImageClick);
-    TORVA_BIND(WebDIBImageClick);
     TORVA_BIND(PlayCoverMouseMove);
-    TORVA_BIND(PlayDIBImageClick);
     TORVA_BIND(StopCoverMouseMove);
-    TORVA_BIND(StopDIBImageClick);
-    TORVA_BIND(Image15Click);
     TORVA_BIND(AnimationTimerTimer);
     TORVA_BIND(DIBTimer1Timer);
     TORVA_BIND(DIBTimer2Timer);
     TORVA_BIND(DIBTimer3Timer);
     TORVA_BIND(DIBTimer4Timer);
-    TORVA_BIND(Timer1Timer);
     PublishNumberedControls(table);
     PublishPointerHints(table);
 
@@ -158,8 +150,18 @@ void TForm1::PublishMethods()
     AddNotify(table, "ScrollDownTimerTimer", [this] { ScrollColumnDownTick(); });
     AddNotify(table, "ScrollUpTimerTimer", [this] { ScrollColumnUpTick(); });
     AddNotify(table, "Image12Click", [this] { SetSettingsPage(); });
-    AddNotify(table, "Image1Click", [this] { ListButtonClick(true); });
-    AddNotify(table, "Image3Click", [this] { ListButtonClick(false); });
+    // The list buttons under and over the list.
+    AddNotify(table, "Image1Click", [this] { ShowChange(Model.ListButton(true)); });
+    AddNotify(table, "Image3Click", [this] { ShowChange(Model.ListButton(false)); });
+    AddNotify(table, "PlayDIBImageClick", [this] { ActionClick(MenuAction::Play); });
+    AddNotify(table, "StopDIBImageClick", [this] { ActionClick(MenuAction::Stop); });
+    AddNotify(table, "ReadmeDIBImageClick", [this] { ActionClick(MenuAction::Readme); });
+    AddNotify(table, "WebDIBImageClick", [this] { ActionClick(MenuAction::Web); });
+    // The connect picture, and the debug labels: read the catalogue again, show its file.
+    AddNotify(table, "Image15Click", [this] { Model.OpenSignUp(); });
+    AddNotify(table, "DebugLabel1Click", [this] { LoadCatalogue(); });
+    AddNotify(table, "DebugLabel2Click", [this] { Model.OpenCatalogueFile(); });
+    AddNotify(table, "Timer1Timer", [this] { Model.PollSetup(); });
     AddMouseMove(table, "UpMouseMove", [this](platform::TObject* sender, int x, int y) { PointScrollZone(true, sender, x, y); });
     AddMouseMove(table, "DownMouseMove", [this](platform::TObject* sender, int x, int y) { PointScrollZone(false, sender, x, y); });
     // The side animations begin a while after the window shows.
@@ -264,7 +266,7 @@ void TForm1::PublishNumberedControls(platform::MethodTable& table)
         table.AddField("Animate" + number, &m_sidePlayers[i]);
 
         // The first row's handler is spelt differently in the stored form.
-        AddNotify(table, n == 1 ? "DemosLabel1_Click" : "DemosLabel" + number + "Click", [this, n] { SelectRow(n - 1); });
+        AddNotify(table, n == 1 ? "DemosLabel1_Click" : "DemosLabel" + number + "Click", [this, n] { ShowChange(Model.SelectRow(n - 1)); });
         // An icon and its caption both switch to the icon's page.
         AddNotify(table, "DIBSection" + number + "Click", [this, n] { MainButtonClick(n); });
         AddNotify(table, "Animate" + number + "Start", [this, n] { SidePlayer(n)->Show(); });
@@ -278,7 +280,7 @@ void TForm1::PublishNumberedControls(platform::MethodTable& table)
             [this, n](platform::TObject* sender, int x, int y) {
                 if (n != 10)
                     MoveArrows(sender, x, y);
-                PressIcon(n);
+                LightIcons(Model.PointIcon(n));
             });
     }
     // The fifth player's end starts the sixth; the ninth's end does nothing.
@@ -295,15 +297,8 @@ void TForm1::CreateWindowLayout()
     RegisterLayoutClasses();
     platform::ReadLayout(*this, *text, LayoutResource);
     AttachArtwork();
-    m_hasLayout = true;
-    m_afterCatalogue = [this] {
-        ShowCatalogue();
-        if (Launcher().PrepareWineInBackground())
-            ShowWinePreparation();
-    };
-    m_afterInput = [this](const platform::Event& event) { FollowPointer(event); };
-    Launcher().WatchDocumentOpeners();
-    m_windowTeardown = [] { platform::CurrentProcessService().SetOpenFailedHandler(nullptr); };
+    ConnectModel();
+    Model.Launcher().WatchDocumentOpeners();
     DoCreate();
 }
 

@@ -1,5 +1,5 @@
-// Pages and category navigation: the page table behind the icon column, lighting and clicking
-// the icons, the per-category page set-ups, and scrolling and fading the icon column.
+// Pages and category navigation: lighting and clicking the icons, the per-category page
+// set-ups, and scrolling and fading the icon column.
 
 #include "menu/form/main_f.h"
 #include "menu/Rounding.h"
@@ -13,52 +13,6 @@
 
 namespace {
 
-// String table messages of the page texts.
-constexpr int32_t SharewareFolderText = 13;
-constexpr int32_t UpdatesExplanationText = 61;
-
-// What a page shows when it opens, besides its list and the selected item. The installed page
-// and the settings page set themselves up.
-enum PageLook : uint8_t {
-    ShowsPicture = 1,    // the small picture shows; on the other pages it goes
-    OpaquePicture = 2,   // ... fully opaque
-    ChecksItems = 4,     // every item's status is checked first and the text label shows
-    ShowsUnplayable = 8, // the unplayable flag shows
-    ShowsCodecNote = 16, // the note that films need a video codec from the disc
-};
-
-struct PageKind {
-    CategoryCode code;
-    const char* caption;
-    int baseIndex; // the unlit icon in DIBImageList1; the lit one follows it
-    unsigned look;
-    int32_t text = 0; // the string table message the text label shows, if any
-};
-
-constexpr PageKind PageKinds[] = {
-    { CategoryCode::Demos, "DEMA", 2, ShowsPicture | ChecksItems },
-    { CategoryCode::Extra, "EXTRA", 6, 0 },
-    { CategoryCode::Shareware, "SHAREWARE", 4, 0, SharewareFolderText },
-    { CategoryCode::Drivers, "OVLADA\xC8"
-                             "E",
-        10, 0 },
-    { CategoryCode::Updates, "UPDATY", 8, 0, UpdatesExplanationText },
-    { CategoryCode::Readers, "OD \xC8TEN\xC1\xD8U", 21, 0 },
-    { CategoryCode::Shots, "E3 OBR\xC1ZKY", 23, ShowsPicture | ShowsUnplayable },
-    { CategoryCode::Movies, "E3 VIDEA", 23, ShowsPicture | OpaquePicture | ShowsUnplayable | ShowsCodecNote, SharewareFolderText },
-    { CategoryCode::Fulls, "PLN\xC1 HRA", 4, ShowsPicture },
-    { CategoryCode::Extra2, "ONLINE DEMA", 25, ShowsPicture | ChecksItems },
-    { CategoryCode::Installed, "INSTALOV\xC1NO", 27, 0 },
-};
-
-const PageKind* FindPageKind(CategoryCode code)
-{
-    for (const PageKind& kind : PageKinds)
-        if (kind.code == code)
-            return &kind;
-    return nullptr;
-}
-
 // The icon column's travel: where a scroll stops and where icons fade.
 constexpr int TopStopIconTop = 56;
 constexpr int BottomStopIconTop = 330;
@@ -68,67 +22,30 @@ constexpr int MostColumnTicks = 200;
 
 }
 
-void TForm1::AddPage(CategoryCode code)
+void TForm1::LightIcons(const std::vector<IconLight>& lights)
 {
-    ++PageCount;
-    const PageKind* kind = FindPageKind(code);
-    if (!kind)
-        return;
-    int n = PageCount;
-    if (TDIBImage* icon = SectionIcon(n)) {
-        icon->IndexMain().SetDIBIndex(kind->baseIndex);
-        icon->SetTag(kind->baseIndex);
-        SectionLabel(n)->SetCaption(kind->caption);
-    }
-    // The table holds fifteen slots; pages beyond them have nowhere to go.
-    if (n <= Pages.capacity)
-        Pages[n] = TPage { kind->caption, static_cast<uint8_t>(kind->code) };
-}
-
-void TForm1::PressIcon(int32_t n)
-{
-    if (n == HotIcon)
-        return;
-    UnpressIcon(HotIcon);
-    if (TDIBImage* icon = SectionIcon(n))
-        icon->IndexMain().SetDIBIndex(icon->Tag() + 1);
-    HotIcon = n;
-}
-
-void TForm1::UnpressIcon(int32_t n)
-{
-    if (n == SelectedSlot)
-        return;
-    if (TDIBImage* icon = SectionIcon(n))
-        icon->IndexMain().SetDIBIndex(icon->Tag());
-    HotIcon = 0;
+    for (const IconLight& light : lights)
+        if (TDIBImage* icon = SectionIcon(light.slot))
+            icon->IndexMain().SetDIBIndex(icon->Tag() + (light.lit ? 1 : 0));
 }
 
 void TForm1::MainButtonClick(int32_t n)
 {
-    if (n < 1 || n > PageCount || n > Pages.capacity || Pages[n].Category() == Category)
-        return;
-    if (m_environment.Cursor)
-        m_environment.Cursor->ShowDefault();
-    PreviousSlot = SelectedSlot;
-    SelectedSlot = n;
-    if (n != PreviousSlot)
-        UnpressIcon(PreviousSlot);
-    PressIcon(n);
-    SelectPage(Pages[n].Category());
+    const IconChoice choice = Model.ChooseIcon(n);
+    LightIcons(choice.lights);
+    if (choice.page != CategoryCode::None)
+        SelectPage(choice.page);
 }
 
 void TForm1::StepPage(int32_t step)
 {
-    const int32_t slots = std::min<int32_t>(PageCount, Pages.capacity);
-    if (slots < 1)
+    const int32_t to = Model.SlotAfter(step);
+    if (to == 0)
         return;
-    const int32_t from = std::clamp<int32_t>(SelectedSlot, 1, slots);
-    const int32_t to = (from - 1 + step % slots + slots) % slots + 1;
     MainButtonClick(to);
     // The column scrolls as its zones would scroll it until the lit icon stands in the band.
     TDIBImage* icon = SectionIcon(to);
-    StripStep = 5;
+    m_stripStep = 5;
     for (int tick = 0; icon && tick < MostColumnTicks && icon->Top() > BottomStopIconTop; ++tick)
         ScrollColumnUpTick();
     for (int tick = 0; icon && tick < MostColumnTicks && icon->Top() < TopStopIconTop; ++tick)
@@ -139,37 +56,23 @@ void TForm1::SelectPage(CategoryCode code)
 {
     SetOff();
     Unbold();
-    ItemIndex = 1;
-    TopIndex = 1;
-    if (code == CategoryCode::Installed)
-        SetInstalledPage();
-    else if (code == CategoryCode::Settings)
-        SetSettingsPage();
-    else if (FindPageKind(code))
-        SetPage(code);
+    LightIcons(Model.SelectPage(code));
+    if (code != CategoryCode::Installed && code != CategoryCode::Settings && FindPageKind(code))
+        ShowListPage(code);
 }
 
-void TForm1::SetPage(CategoryCode code)
+void TForm1::ShowListPage(CategoryCode code)
 {
     const PageKind* kind = FindPageKind(code);
-    if (!kind || code == CategoryCode::Installed)
-        return;
-    Category = code;
-    if (kind->look & ChecksItems) {
-        TopIndex = 1;
-        ItemIndex = 1;
+    if (kind->look & ChecksItems)
         TextLabel->Show();
-    }
     if (kind->text)
-        TextLabel->SetCaption(Texts.LoadString(kind->text));
+        TextLabel->SetCaption(Model.Texts.LoadString(kind->text));
     if (kind->look & OpaquePicture)
         DIBImage4->SetOpacity(255);
     DIBImage4->SetVisible(kind->look & ShowsPicture);
     if (kind->look & ShowsUnplayable)
         Flag_Unplayable->Show();
-    if (kind->look & ChecksItems)
-        for (int32_t n = 1; TDemos* item = Catalogue.ItemOf(code, n); ++n)
-            Status.CheckDemo(*item);
     FillList();
     if (kind->look & ShowsCodecNote)
         Label2->Show();
@@ -178,12 +81,8 @@ void TForm1::SetPage(CategoryCode code)
 
 void TForm1::SetSettingsPage()
 {
-    // The page icons keep their state: the old page's icon stays lit and every icon clickable.
-    UnpressIcon(HotIcon);
-    Category = CategoryCode::Settings;
     SetOff();
-    ItemIndex = 1;
-    TopIndex = 1;
+    LightIcons(Model.SelectPage(CategoryCode::Settings));
     DIBImage4->Hide();
     TextLabel->SetCaption("");
     PicImage->Hide();
@@ -235,14 +134,15 @@ void TForm1::ScrollColumnDownTick()
         if (n >= 6 && top > 330)
             SetOpacity(n, -FadeStep);
     }
-    MoveColumn(StripStep);
+    MoveColumn(m_stripStep);
 }
 
 // The bottom zone's tick: the column moves up until the last page's icon reaches the band.
 void TForm1::ScrollColumnUpTick()
 {
-    if (PageCount >= 6 && PageCount <= 10 && SectionIcon(PageCount)->Top() < BottomStopIconTop) {
-        if (PageCount == 10)
+    const int32_t pageCount = Model.PageCount();
+    if (pageCount >= 6 && pageCount <= 10 && SectionIcon(pageCount)->Top() < BottomStopIconTop) {
+        if (pageCount == 10)
             Cover4->Show();
         return;
     }
@@ -255,7 +155,7 @@ void TForm1::ScrollColumnUpTick()
         if (n >= 6 && top < 396)
             SetOpacity(n, FadeStep);
     }
-    MoveColumn(-StripStep);
+    MoveColumn(-m_stripStep);
 }
 
 // Pointing at the column's top zone (Image5 and the Up arrow) or its bottom zone (Image6 and the
@@ -263,7 +163,7 @@ void TForm1::ScrollColumnUpTick()
 void TForm1::PointScrollZone(bool top, platform::TObject* sender, int x, int y)
 {
     (top ? Up : Down)->Show();
-    StripStep = 5;
+    m_stripStep = 5;
     ScrollDownTimer->SetEnabled(!top);
     ScrollUpTimer->SetEnabled(top);
     MoveArrows(sender, x, y);
@@ -285,5 +185,5 @@ void TForm1::ScreenImageMouseMove(platform::TObject* sender, platform::TShiftSta
     Up->Hide();
     Down->Hide();
     MoveArrows(sender, x, y);
-    UnpressIcon(HotIcon);
+    LightIcons(Model.LeaveIcons());
 }

@@ -5,6 +5,7 @@
 #include "menu/Rounding.h"
 
 #include "dib/image/cDIBFadeLabel.h"
+#include "dib/image/cDIBImage.h"
 #include "dib/imagelist/cDIBFormShaper.h"
 #include "dib/control/cDIBPanel.h"
 #include "platform/components/ComCtrls.h"
@@ -12,6 +13,7 @@
 #include "platform/fonts/FontRegistry.h"
 #include "platform/resources/Resources.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -40,11 +42,10 @@ void TForm1::FormCreate(platform::TObject*)
     SetBounds(left, top, Width(), Height());
 
     Unbold();
-    PictureCount = 0;
     for (int n = 1; n <= 10; ++n)
         SidePlayer(n)->SetControlStyle(SidePlayer(n)->ControlStyle() | platform::csOpaque);
 
-    if (!Startup.Start())
+    if (!Model.Start())
         return;
     try {
         RegisterDiscFonts();
@@ -57,14 +58,14 @@ void TForm1::FormCreate(platform::TObject*)
 void TForm1::RegisterDiscFonts()
 {
     // A file that cannot be registered leaves the labels on the substitute faces.
-    platform::AddFontResourceA(FontFile(Context.DataDir, "bb.jpg"));
-    platform::AddFontResourceA(FontFile(Context.DataDir, "bc.jpg"));
+    platform::AddFontResourceA(FontFile(Model.Context.DataDir, "bb.jpg"));
+    platform::AddFontResourceA(FontFile(Model.Context.DataDir, "bc.jpg"));
     FontsChanged();
 }
 
 void TForm1::LoadSideClipsOrShrink()
 {
-    if (Enhanced == 1) {
+    if (Model.Settings().enhanced == 1) {
         for (int n = 1; n <= 10; ++n) {
             auto clip = platform::FindResource(SideClips[n - 1]);
             if (!clip)
@@ -85,33 +86,47 @@ void TForm1::LoadSideClipsOrShrink()
 
 void TForm1::FormShow(platform::TObject*)
 {
-    if (Terminated)
+    if (Model.Terminated())
         return;
     if (!LoadCatalogue())
         platform::Application().Terminate();
 }
 
+bool TForm1::LoadCatalogue()
+{
+    if (!Model.LoadCatalogue())
+        return false;
+    ShowCatalogue();
+    if (Model.Launcher().PrepareWineInBackground())
+        ShowWinePreparation();
+    return true;
+}
+
 void TForm1::ShowCatalogue()
 {
-    platform::Application().SetTitle(ApplicationTitle);
-    SetCaption(WindowCaption);
-    CDNumberLabel->SetCaption(CDNumberText);
-    DebugLabel1->SetVisible(Catalogue.DebugMode);
-    DebugLabel2->SetVisible(Catalogue.DebugMode);
+    platform::Application().SetTitle(Model.ApplicationTitle);
+    SetCaption(Model.WindowCaption);
+    CDNumberLabel->SetCaption(Model.CDNumberText);
+    DebugLabel1->SetVisible(Model.Catalogue.DebugMode);
+    DebugLabel2->SetVisible(Model.Catalogue.DebugMode);
 
-    PageCount = 0;
-    using enum CategoryCode;
-    for (CategoryCode code : { Demos, Extra2, Fulls, Movies, Shots, Extra, Shareware, Updates, Drivers, Installed })
-        AddPage(code);
+    Model.MakePageTable();
+    for (int32_t n = 1; n <= std::min<int32_t>(Model.PageCount(), 10); ++n) {
+        const PageKind* kind = FindPageKind(Model.Page(n).Category());
+        SectionIcon(n)->IndexMain().SetDIBIndex(kind->baseIndex);
+        SectionIcon(n)->SetTag(kind->baseIndex);
+        SectionLabel(n)->SetCaption(kind->caption);
+    }
     MainButtonClick(1);
-    SetPage(CategoryCode::Demos);
+    LightIcons(Model.SelectPage(CategoryCode::Demos));
+    ShowListPage(CategoryCode::Demos);
 }
 
 void TForm1::FormDestroy(platform::TObject*)
 {
-    if (!Context.DataDir.empty()) {
-        platform::RemoveFontResourceA(FontFile(Context.DataDir, "bb.jpg"));
-        platform::RemoveFontResourceA(FontFile(Context.DataDir, "bc.jpg"));
+    if (!Model.Context.DataDir.empty()) {
+        platform::RemoveFontResourceA(FontFile(Model.Context.DataDir, "bb.jpg"));
+        platform::RemoveFontResourceA(FontFile(Model.Context.DataDir, "bc.jpg"));
         FontsChanged();
     }
     platform::TComponent::Free(DIBFormShaper1);

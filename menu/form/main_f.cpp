@@ -1,60 +1,39 @@
-// The form without its window: its published fields, its parts and the hooks the window adds.
+// The form: its published fields, its model and the hooks the window gives the model.
 
 #include "menu/form/main_f.h"
 
-#include "platform/strings/StringTable.h"
+#include "platform/components/ExtCtrls.h"
+#include "platform/process/Process.h"
 
 const platform::ClassInfo& TForm1::StaticClass()
 {
-    // The navigation state and the settings are published read-only, so the test driver and
-    // torvatool can look at them by name; a layout never stores them.
-    auto readOnly = [](platform::ClassBuilder<TForm1>& builder, const char* name, int32_t TForm1::*field) {
+    // The navigation state and the settings are published read-only, so the test driver can
+    // look at them by name; a layout never stores them.
+    platform::ClassBuilder<TForm1> builder("TForm1", &platform::TForm::StaticClass());
+    auto readOnly = [&builder](const char* name, int32_t (*get)(const MenuState&)) {
         builder.Integer(
-                   name, [field](const TForm1& f) { return f.*field; }, [](TForm1&, int32_t) {})
+                   name, [get](const TForm1& f) { return get(f.Model); }, [](TForm1&, int32_t) {})
             .NotStored()
             .ReadOnly();
     };
-    platform::ClassBuilder<TForm1> builder("TForm1", &platform::TForm::StaticClass());
-    builder.Integer(
-               "Category", [](const TForm1& f) { return static_cast<int32_t>(f.Category); }, [](TForm1&, int32_t) {})
-        .NotStored()
-        .ReadOnly();
-    readOnly(builder, "ItemIndex", &TForm1::ItemIndex);
-    readOnly(builder, "TopIndex", &TForm1::TopIndex);
-    readOnly(builder, "PageCount", &TForm1::PageCount);
-    readOnly(builder, "HotIcon", &TForm1::HotIcon);
-    readOnly(builder, "SelectedSlot", &TForm1::SelectedSlot);
-    readOnly(builder, "Enhanced", &TForm1::Enhanced);
-    readOnly(builder, "Slow", &TForm1::Slow);
-    readOnly(builder, "PictureCount", &TForm1::PictureCount);
-    builder.Integer(
-               "PictureNumber", [](const TForm1& f) { return f.Pictures.Number; }, [](TForm1&, int32_t) {})
-        .NotStored()
-        .ReadOnly();
+    readOnly("Category", [](const MenuState& m) { return static_cast<int32_t>(m.Category()); });
+    readOnly("ItemIndex", [](const MenuState& m) { return m.ItemIndex(); });
+    readOnly("TopIndex", [](const MenuState& m) { return m.TopIndex(); });
+    readOnly("PageCount", [](const MenuState& m) { return m.PageCount(); });
+    readOnly("HotIcon", [](const MenuState& m) { return m.HotIcon(); });
+    readOnly("SelectedSlot", [](const MenuState& m) { return m.SelectedSlot(); });
+    readOnly("Enhanced", [](const MenuState& m) { return m.Settings().enhanced; });
+    readOnly("Slow", [](const MenuState& m) { return m.Settings().slow; });
+    readOnly("PictureCount", [](const MenuState& m) { return m.PictureCount(); });
+    readOnly("PictureNumber", [](const MenuState& m) { return m.Pictures.Number; });
     static const platform::ClassInfo info = builder.Build();
     return info;
 }
 
-static std::unique_ptr<shell::FileTree> MakeFileTree(const MenuEnvironment& environment)
-{
-    shell::FileTreeContext context;
-    context.messageBoxes = environment.MessageBoxes;
-    context.cursor = environment.Cursor;
-    context.LoadSpecial = [](uint32_t id, const std::string& argument) { return platform::LoadSpecial(id, argument); };
-    return std::make_unique<shell::FileTree>(std::move(context));
-}
-
 TForm1::TForm1(MenuEnvironment environment, platform::TComponent* owner)
     : platform::TForm(owner)
-    , m_environment(std::move(environment))
-    , m_fileTree(MakeFileTree(m_environment))
-    , Catalogue(Context)
-    , Status(Context, *m_fileTree, m_environment.MessageBoxes)
-    , InstalledPage(Context)
-    , Startup(Context, *m_fileTree, m_environment.OwnPath, m_environment.MessageBoxes, { Enhanced, Slow, Terminated })
-    , Texts(Context)
+    , Model(std::move(environment))
 {
-    MakeActionParts();
 }
 
 TForm1::~TForm1()
@@ -62,25 +41,26 @@ TForm1::~TForm1()
     // The destruction event and the owned controls go while every part of the form is whole,
     // also when the form is deleted rather than freed.
     BeforeDestruction();
-    if (m_windowTeardown)
-        m_windowTeardown();
+    if (HelpLabel)
+        platform::CurrentProcessService().SetOpenFailedHandler(nullptr);
 }
 
 void TForm1::HandleEvent(const platform::Event& event)
 {
     platform::TForm::HandleEvent(event);
-    if (m_afterInput && !IsDestroying())
-        m_afterInput(event);
-}
-
-void TForm1::CatalogueLoaded()
-{
-    if (m_afterCatalogue)
-        m_afterCatalogue();
+    if (HelpLabel && !IsDestroying())
+        FollowPointer(event);
 }
 
 void TForm1::ShowError(const std::string& text)
 {
-    if (m_environment.MessageBoxes)
-        m_environment.MessageBoxes->ShowError(text);
+    if (Model.Environment().MessageBoxes)
+        Model.Environment().MessageBoxes->ShowError(text);
+}
+
+// The window follows what the model's parts changed.
+void TForm1::RefreshItemViews()
+{
+    FillList();
+    ProcessPage();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// A started form on a test machine whose programs are recorded instead of run, whose message
+// A started menu on a test machine whose programs are recorded instead of run, whose message
 // boxes take their answers from a queue, and whose timers run on a virtual clock.
 
 #include "MenuFixture.h"
@@ -22,12 +22,10 @@ struct FormlessServices {
     DiscCatalogue catalogue { context };
     StatusCheck status { context, files, nullptr };
     MessageTexts texts { context };
-    CategoryCode category = CategoryCode::None;
-    int32_t itemIndex = 0;
 
     ActionServices Services()
     {
-        return { .context = context, .catalogue = catalogue, .status = status, .files = files, .texts = texts, .showError = [](const std::string&) {}, .category = category, .itemIndex = itemIndex, .refreshViews = [] {} };
+        return { .context = context, .catalogue = catalogue, .status = status, .files = files, .texts = texts, .showError = [](const std::string&) {}, .refreshViews = [] {} };
     }
 };
 
@@ -44,20 +42,20 @@ protected:
 
     void TearDown() override
     {
-        form.reset();
+        menu.reset();
         platform::SetDialogService(nullptr);
         scopedLoop.reset();
         scopedProcesses.reset();
         MenuFixture::TearDown();
     }
 
-    // Starts the form on a disc whose catalogue names only the disc identifier.
-    TForm1& StartOn(const std::string& discId = "0206")
+    // Starts the menu on a disc whose catalogue names only the disc identifier.
+    MenuState& StartOn(const std::string& discId = "0206")
     {
         WriteCatalogue("[Main]\nCD=" + discId + "\n");
         Start();
-        EXPECT_FALSE(form->Terminated);
-        return *form;
+        EXPECT_FALSE(menu->Terminated());
+        return *menu;
     }
 
     std::vector<std::string> CommandLines() const

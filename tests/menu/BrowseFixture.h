@@ -5,6 +5,8 @@
 
 #include "MenuFixture.h"
 
+#include "menu/form/main_f.h"
+
 #include "dib/image/cDIBFadeLabel.h"
 #include "dib/image/cDIBImage.h"
 #include "dib/imagelist/cDIBImageList.h"
@@ -66,6 +68,7 @@ protected:
     TColor RowColour(int r) const { return form->ListRow(r)->Font().Color(); }
     void Key(uint16_t key) { form->FormKeyDown(form.get(), key, 0); }
 
+    std::unique_ptr<TForm1> form;
     platform::VirtualClock clock;
     platform::EventLoop loop { clock };
     platform::ScopedEventLoop scope { loop };

@@ -50,7 +50,7 @@ TEST_F(Catalogue, MainSectionGivesTitleDebugModeAndLabel)
         SCOPED_TRACE(row.disc);
         WriteCatalogue(row.text);
         auto& f = Start();
-        ASSERT_FALSE(f.Terminated);
+        ASSERT_FALSE(f.Terminated());
         EXPECT_TRUE(boxes.errors.empty());
         EXPECT_EQ(f.Context.DiscId, row.disc);
         EXPECT_EQ(f.CDNumberText, row.disc);
@@ -69,7 +69,7 @@ TEST_F(Catalogue, MainSectionGivesTitleDebugModeAndLabel)
 TEST_F(Catalogue, MissingCatalogueEndsWithItsMessage)
 {
     auto& f = Start();
-    EXPECT_TRUE(f.Terminated);
+    EXPECT_TRUE(f.Terminated());
     ASSERT_EQ(boxes.errors.size(), 1u);
     EXPECT_EQ(boxes.errors[0], "Where is my TORVAXP.INI?????");
 }
@@ -89,7 +89,7 @@ TEST_F(Catalogue, AFileThatIsNoCatalogueEndsWithAMessage)
     for (const auto& [text, reason] : cases) {
         boxes.errors.clear();
         WriteCatalogue(text);
-        EXPECT_TRUE(Start().Terminated) << reason;
+        EXPECT_TRUE(Start().Terminated()) << reason;
         ASSERT_EQ(boxes.errors.size(), 1u) << reason;
         EXPECT_NE(boxes.errors[0].find("torvaxp.ini"), std::string::npos) << boxes.errors[0];
         EXPECT_NE(boxes.errors[0].find(reason), std::string::npos) << boxes.errors[0];
@@ -98,9 +98,9 @@ TEST_F(Catalogue, AFileThatIsNoCatalogueEndsWithAMessage)
     for (const char* text : { "[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=x\n\x1a", "; old disc\r[Main]\rCD=0206\rDemos=1\r[Demo1]\rName=x\r" }) {
         boxes.errors.clear();
         WriteCatalogue(text);
-        EXPECT_FALSE(Start().Terminated);
+        EXPECT_FALSE(Start().Terminated());
         EXPECT_TRUE(boxes.errors.empty());
-        EXPECT_EQ(form->Catalogue.Demos.Count(), 1);
+        EXPECT_EQ(menu->Catalogue.Demos.Count(), 1);
     }
 }
 

@@ -59,19 +59,19 @@ TEST_F(DetailView, CacheCounterWrapsAfter99WithoutTouchingTheViewersImage)
     f.DIBImageList2->DIBImages().Items(100)->DIB().SetSize(3, 3);
     for (int n = 1; n <= 98; ++n)
         f.LoadSmallPicture("P" + std::to_string(n));
-    EXPECT_EQ(f.PictureCount, 98);
+    EXPECT_EQ(f.Model.PictureCount(), 98);
     f.LoadSmallPicture("P99");
-    EXPECT_EQ(f.PictureCount, 1);
+    EXPECT_EQ(f.Model.PictureCount(), 1);
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 99);
     f.LoadSmallPicture("P100");
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 2);
     EXPECT_EQ(SmallPictureColour(), Red);
-    EXPECT_EQ(f.PictureCount, 2);
+    EXPECT_EQ(f.Model.PictureCount(), 2);
     EXPECT_EQ(f.DIBImageList2->DIBImages().Items(100)->DIB().Width(), 3);
     // Entry 1 survives the wrap and is found again.
     f.LoadSmallPicture("P1");
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
-    EXPECT_EQ(f.PictureCount, 2);
+    EXPECT_EQ(f.Model.PictureCount(), 2);
 }
 
 TEST_F(DetailView, MissingSmallBitmapRaisesAndKeepsThePreviousPicture)
@@ -80,9 +80,9 @@ TEST_F(DetailView, MissingSmallBitmapRaisesAndKeepsThePreviousPicture)
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=PLAIN\n");
     ASSERT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
     EXPECT_ANY_THROW(f.LoadSmallPicture("GONE"));
-    EXPECT_EQ(f.PictureCount, 2);
+    EXPECT_EQ(f.Model.PictureCount(), 2);
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
-    EXPECT_FALSE(f.ImageLoaded("GONE"));
+    EXPECT_EQ(f.Model.CachedPicture("GONE"), 0);
 }
 
 TEST_F(DetailView, DemoTitleFirmDescriptionAndActions)
@@ -109,17 +109,17 @@ TEST_F(DetailView, InstalledDemoWhoseGameWentIsCheckedAgain)
 {
     WriteDriveC("Hry/Hra/hra.exe", "game");
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=HRA\nPicture=NUL\nGamename=hra.exe\nInstallType=1\n");
-    f.Catalogue.Demos[1].GameDir = "C:\\Hry\\Hra";
-    f.Catalogue.Demos[1].Installed = 1;
-    f.Catalogue.Demos[1].CanRun = 1;
-    f.Catalogue.Demos[1].NeedsInstall = 0;
-    f.ProcessPage();
+    f.Model.Catalogue.Demos[1].GameDir = "C:\\Hry\\Hra";
+    f.Model.Catalogue.Demos[1].Installed = 1;
+    f.Model.Catalogue.Demos[1].CanRun = 1;
+    f.Model.Catalogue.Demos[1].NeedsInstall = 0;
+    f.ShowChange(f.Model.FollowSelection());
     EXPECT_TRUE(f.StopDIBOff->Visible());
     EXPECT_EQ(RowColour(1), 0x000000);
     std::filesystem::remove(root / "prefix" / "drive_c" / "Hry" / "Hra" / "hra.exe");
-    f.ProcessPage();
-    EXPECT_EQ(f.Catalogue.Demos[1].Installed, 0);
-    EXPECT_EQ(f.Catalogue.Demos[1].NeedsInstall, 1);
+    f.ShowChange(f.Model.FollowSelection());
+    EXPECT_EQ(f.Model.Catalogue.Demos[1].Installed, 0);
+    EXPECT_EQ(f.Model.Catalogue.Demos[1].NeedsInstall, 1);
     EXPECT_FALSE(f.StopDIBOff->Visible());
 }
 
@@ -132,42 +132,41 @@ TEST_F(DetailView, OtherCategories)
                    "[Reader2]\nName=program\nReadmename=r.txt\nGamename=p.exe\nInstallType=1\n"
                    "[Updates]\nUpdate1=PATCH,,setup.exe,readme.txt,0\n");
     f.MainButtonClick(6);
-    ASSERT_EQ(f.Category, CategoryCode::Extra);
-    EXPECT_EQ(f.Catalogue.Extra[1].CanRun, 1);
-    EXPECT_EQ(f.Catalogue.Extra[1].GameDir, f.Catalogue.Extra[1].InstallDir);
+    ASSERT_EQ(f.Model.Category(), CategoryCode::Extra);
+    EXPECT_EQ(f.Model.Catalogue.Extra[1].CanRun, 1);
+    EXPECT_EQ(f.Model.Catalogue.Extra[1].GameDir, f.Model.Catalogue.Extra[1].InstallDir);
     EXPECT_TRUE(f.PlayDIBOff->Visible());
     EXPECT_FALSE(f.StopDIBOff->Visible());
     EXPECT_FALSE(f.DIBImage4->Visible());
     Key(platform::VK_DOWN);
     EXPECT_TRUE(f.PlayDIBOff->Visible());
-    EXPECT_EQ(f.Catalogue.Extra[2].CanRun, 0);
+    EXPECT_EQ(f.Model.Catalogue.Extra[2].CanRun, 0);
 
     // A contribution that is only a text: its readme, from its disc folder, and nothing else.
-    f.Catalogue.Readers[1].NeedsInstall = 1;
-    f.Category = CategoryCode::Readers;
-    f.ItemIndex = 1;
-    f.SetReaders();
-    EXPECT_EQ(f.Catalogue.Readers[1].GameDir, f.Catalogue.Readers[1].InstallDir);
+    f.Model.Catalogue.Readers[1].NeedsInstall = 1;
+    f.Model.Select({ CategoryCode::Readers, 1 });
+    f.ProcessPage();
+    EXPECT_EQ(f.Model.Catalogue.Readers[1].GameDir, f.Model.Catalogue.Readers[1].InstallDir);
     EXPECT_TRUE(f.ReadmeDIBOff->Visible());
     EXPECT_FALSE(f.PlayDIBOff->Visible());
     // A program still to install: neither its readme nor a run button yet.
-    f.ItemIndex = 2;
-    ASSERT_EQ(f.Catalogue.Readers[2].NeedsInstall, 1);
-    f.SetReaders();
+    ASSERT_EQ(f.Model.Catalogue.Readers[2].NeedsInstall, 1);
+    f.Model.Select({ CategoryCode::Readers, 2 });
+    f.ProcessPage();
     EXPECT_FALSE(f.ReadmeDIBOff->Visible());
     EXPECT_FALSE(f.PlayDIBOff->Visible());
     EXPECT_FALSE(f.StopDIBOff->Visible());
-    EXPECT_EQ(f.Catalogue.Readers[2].GameDir, "");
+    EXPECT_EQ(f.Model.Catalogue.Readers[2].GameDir, "");
 
     f.MainButtonClick(8);
-    ASSERT_EQ(f.Category, CategoryCode::Updates);
-    ASSERT_EQ(f.Catalogue.Updates.Count(), 1);
-    f.Catalogue.Updates[1].Subtitle = "";
+    ASSERT_EQ(f.Model.Category(), CategoryCode::Updates);
+    ASSERT_EQ(f.Model.Catalogue.Updates.Count(), 1);
+    f.Model.Catalogue.Updates[1].Subtitle = "";
     f.ProcessPage();
-    EXPECT_EQ(f.NameLabel->Caption(), f.Catalogue.Updates[1].Name + " ");
-    f.Catalogue.Updates[1].Subtitle = "1.1";
+    EXPECT_EQ(f.NameLabel->Caption(), f.Model.Catalogue.Updates[1].Name + " ");
+    f.Model.Catalogue.Updates[1].Subtitle = "1.1";
     f.ProcessPage();
-    EXPECT_EQ(f.NameLabel->Caption(), f.Catalogue.Updates[1].Name + " 1.1");
+    EXPECT_EQ(f.NameLabel->Caption(), f.Model.Catalogue.Updates[1].Name + " 1.1");
 }
 
 struct HoverCase {
@@ -189,7 +188,7 @@ TEST_P(HoverTexts, OfTheRunAndUninstallButtons)
         f.Image12->Click();
     else
         f.MainButtonClick(c.slot);
-    if (TDemos* item = f.SelectedItem()) {
+    if (TDemos* item = f.Model.SelectedItem()) {
         item->NeedsInstall = c.needsInstall;
         item->CanRun = c.canRun;
     }
@@ -230,8 +229,8 @@ TEST_F(DetailView, ActionsTheItemDoesNotOfferTakeNoClick)
     auto& f = Open(OneDemo);
     ASSERT_FALSE(f.PlayDIBOff->Visible());
     f.PlayDIBImage->Show();
-    f.PlayDIBImageClick(f.PlayDIBImage);
-    EXPECT_EQ(f.Installer().InstallCategory(), CategoryCode::None);
+    f.ActionClick(MenuAction::Play);
+    EXPECT_EQ(f.Model.Installer().InstallCategory(), CategoryCode::None);
     // Rebuilding the view puts the lit image out.
     f.ProcessPage();
     EXPECT_FALSE(f.PlayDIBImage->Visible());

@@ -41,7 +41,7 @@ TEST_F(Effects, SmallPictureGlowsUnderThePointerOnlyWithASeries)
     EXPECT_EQ(f.DIBImage4->Opacity(), 145);
 
     Key(platform::VK_DOWN);
-    ASSERT_FALSE(f.HasGallery);
+    ASSERT_FALSE(f.Model.HasGallery());
     ASSERT_EQ(f.DIBImage4->Opacity(), 240);
     f.DIBImage4MouseEnter(f.DIBImage4);
     Wait(500);
@@ -89,7 +89,7 @@ TEST_F(Effects, ItemsWithoutASeriesOpenNoViewer)
 TEST_F(Effects, SideAnimationsPlayOnlyInEnhancedMode)
 {
     auto& f = OpenGallery(1);
-    ASSERT_EQ(f.Enhanced, 1);
+    ASSERT_EQ(f.Model.Settings().enhanced, 1);
     Wait(4900);
     EXPECT_FALSE(f.AnimationTimer->Enabled());
     Wait(100);
@@ -102,7 +102,9 @@ TEST_F(Effects, SideAnimationsPlayOnlyInEnhancedMode)
     EXPECT_GT(played, 0);
 
     // Switched off: the next tick stops the timer and nothing starts any more.
-    f.Enhanced = 0;
+    f.SetSettingsPage();
+    f.ActionClick(MenuAction::Stop);
+    ASSERT_EQ(f.Model.Settings().enhanced, 0);
     Wait(300);
     EXPECT_FALSE(f.AnimationTimer->Enabled());
 }

@@ -22,10 +22,9 @@ protected:
     // Demo number 2 of the demos page, not installed, selected.
     TDemos& Demo(int32_t installType, int32_t dirDetect = 0)
     {
-        form->Catalogue.Demos.SetCount(2);
-        form->Category = CategoryCode::Demos;
-        form->ItemIndex = 2;
-        TDemos& item = form->Catalogue.Demos[2];
+        menu->Catalogue.Demos.SetCount(2);
+        menu->Select({ CategoryCode::Demos, 2 });
+        TDemos& item = menu->Catalogue.Demos[2];
         item = Hra(installType, dirDetect);
         item.NeedsInstall = 1;
         return item;
@@ -46,15 +45,14 @@ TEST_F(Install, WaitedSetupIsFollowedByTheStatusCheckAndItsRecords)
     recorder->SetExitHook([&](const platform::RecordedStart&) {
         SetupInstallsTheGame();
         // The user moves to another page while the setup runs.
-        form->Category = CategoryCode::Shareware;
-        form->ItemIndex = 1;
+        menu->Select({ CategoryCode::Shareware, 1 });
     });
-    form->Installer().InstallProc(item);
+    menu->Installer().InstallProc(item, menu->Selection());
 
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\setup.exe" });
     EXPECT_EQ(recorder->Starts()[0].start.currentDirectory, Drive() + "\\DEMOS\\Hra\\");
-    EXPECT_EQ(form->Category, CategoryCode::Demos);
-    EXPECT_EQ(form->ItemIndex, 2);
+    EXPECT_EQ(menu->Category(), CategoryCode::Demos);
+    EXPECT_EQ(menu->ItemIndex(), 2);
     EXPECT_EQ(item.CanRun, 1);
     EXPECT_EQ(item.Installed, 1);
     EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
@@ -75,7 +73,7 @@ TEST_F(Install, DesktopEntriesOfTheSetupAreRecordedOnlyWhenWineMayMakeThem)
             SetupInstallsTheGame();
             WriteHostFile(launcher, "[Desktop Entry]\n");
         });
-        form->Installer().InstallProc(item);
+        menu->Installer().InstallProc(item, menu->Selection());
         const size_t removed = platform::WineDesktopEntries::OfPrefix(machine->PrefixRoot()).RemoveRecorded(item.Name);
         EXPECT_EQ(removed, menus[0] == '1' ? 1u : 0u) << "TORVA_WINE_MENUS=" << menus;
         std::filesystem::remove_all(root / "data");
@@ -109,7 +107,7 @@ TEST_F(Install, EachInstallTypeStartsItsSetupItsOwnWay)
         recorder->Clear();
         TDemos& item = Demo(c.installType);
         item.InstallName = c.installName;
-        form->Installer().InstallProc(item);
+        menu->Installer().InstallProc(item, menu->Selection());
         EXPECT_EQ(recorder->Starts().size(), c.starts);
         EXPECT_EQ(recorder->ShellExecutes().size(), c.shellExecutes);
         EXPECT_EQ(recorder->OpenHandleCount(), 0u);
@@ -117,7 +115,7 @@ TEST_F(Install, EachInstallTypeStartsItsSetupItsOwnWay)
             EXPECT_EQ(recorder->ShellExecutes()[0].request.file, Drive() + "\\DEMOS\\Hra\\SETUP.MSI");
         }
         // A package the shell started is not waited for: its item is polled until it runs.
-        EXPECT_EQ(form->Timer1 && form->Timer1->Enabled(), c.shellExecutes == 1);
+        EXPECT_EQ(menu->PollTimer().Enabled(), c.shellExecutes == 1);
     }
 }
 
@@ -158,7 +156,7 @@ TEST_F(Install, EveryInstallTypeIsRecordedWhereItsDetectionFindsIt)
         item.RegKey = "Vyrobce\\Hra";
         item.RegName = "Path";
         recorder->SetExitHook([&](const platform::RecordedStart&) { c.setup(); });
-        form->Installer().InstallProc(item);
+        menu->Installer().InstallProc(item, menu->Selection());
         EXPECT_EQ(State("CD0206", "HRA"), c.folder) << c.installType;
         EXPECT_EQ(State("CD0206", "HRA_"), c.fields) << c.installType;
         EXPECT_EQ(item.Installed, c.folder == "<none>" ? 0 : 1) << c.installType;
@@ -173,38 +171,37 @@ TEST_F(Install, AnItemThatNeedsNoInstallRunsItsSetupProgramOnly)
     item.GameDir = Drive() + "\\DEMOS\\Hra";
     item.SetupName = "config.exe";
     item.Param = "C:\\Hry\\save.dat";
-    form->Installer().InstallProc(item);
+    menu->Installer().InstallProc(item, menu->Selection());
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\config.exe" });
     EXPECT_EQ(State("CD0206", "HRA"), "<none>");
 }
 
 TEST_F(Install, TheTArgumentShowsTheCommandFirst)
 {
-    form.reset();
-    form = std::make_unique<TForm1>(MenuEnvironment { Drive() + "\\TORVA.EXE", &boxes, &cursor, true });
-    form->Startup.Start();
-    form->LoadCatalogue();
+    menu.reset();
+    menu = std::make_unique<MenuState>(MenuEnvironment { Drive() + "\\TORVA.EXE", &boxes, &cursor, true });
+    menu->Start();
+    menu->LoadCatalogue();
     TDemos& item = Demo(10);
     item.GameDir = "C:\\Old";
     AnswerOk();
-    form->Installer().InstallProc(item);
+    menu->Installer().InstallProc(item, menu->Selection());
     EXPECT_EQ(ShownTexts(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\setup.exe C:\\Old" });
 }
 
 TEST_F(Install, ASetupThatIsNotWaitedForIsPolledUntilTheGameIsThere)
 {
     TDemos& item = Demo(4);
-    form->Installer().InstallProc(item);
+    menu->Installer().InstallProc(item, menu->Selection());
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\DEMOS\\Hra\\setup.exe" });
-    ASSERT_NE(form->Timer1, nullptr);
-    EXPECT_TRUE(form->Timer1->Enabled());
-    EXPECT_EQ(form->Timer1->Interval(), 3000u);
+    EXPECT_TRUE(menu->PollTimer().Enabled());
+    EXPECT_EQ(menu->PollTimer().Interval(), 3000u);
     EXPECT_EQ(item.CanRun, 0);
 
     // The user picks another item meanwhile; the poll keeps watching the one installed.
-    form->ItemIndex = 1;
+    menu->Select({ CategoryCode::Demos, 1 });
     loop.Advance(3000);
-    EXPECT_TRUE(form->Timer1->Enabled());
+    EXPECT_TRUE(menu->PollTimer().Enabled());
     EXPECT_EQ(item.NeedsInstall, 1);
 
     SetupInstallsTheGame();
@@ -212,31 +209,30 @@ TEST_F(Install, ASetupThatIsNotWaitedForIsPolledUntilTheGameIsThere)
     EXPECT_EQ(item.CanRun, 0);
     loop.Advance(1);
     EXPECT_EQ(item.CanRun, 1);
-    EXPECT_FALSE(form->Timer1->Enabled());
-    EXPECT_EQ(form->ItemIndex, 2);
+    EXPECT_FALSE(menu->PollTimer().Enabled());
+    EXPECT_EQ(menu->ItemIndex(), 2);
     EXPECT_EQ(State("CD0206", "HRA"), "C:\\Hry\\Hra");
 
     // A new installation stops an earlier poll.
     TDemos& again = Demo(4);
     again.CanRun = 0;
-    form->Installer().InstallProc(again);
-    EXPECT_TRUE(form->Timer1->Enabled());
-    form->Installer().InstallProc(Demo(10));
-    EXPECT_FALSE(form->Timer1->Enabled());
+    menu->Installer().InstallProc(again, menu->Selection());
+    EXPECT_TRUE(menu->PollTimer().Enabled());
+    menu->Installer().InstallProc(Demo(10), menu->Selection());
+    EXPECT_FALSE(menu->PollTimer().Enabled());
 }
 
 TEST_F(Install, ThePollSelectsTheItemOnlyOnItsOwnPage)
 {
     TDemos& item = Demo(4);
-    form->Installer().InstallProc(item);
-    form->Category = CategoryCode::Fulls;
-    form->ItemIndex = 1;
+    menu->Installer().InstallProc(item, menu->Selection());
+    menu->Select({ CategoryCode::Fulls, 1 });
     SetupInstallsTheGame();
     loop.Advance(3000);
     EXPECT_EQ(item.CanRun, 1);
-    EXPECT_FALSE(form->Timer1->Enabled());
-    EXPECT_EQ(form->Category, CategoryCode::Fulls);
-    EXPECT_EQ(form->ItemIndex, 1);
+    EXPECT_FALSE(menu->PollTimer().Enabled());
+    EXPECT_EQ(menu->Category(), CategoryCode::Fulls);
+    EXPECT_EQ(menu->ItemIndex(), 1);
 }
 
 class DiskSearch : public Install {
@@ -253,7 +249,7 @@ TEST_F(DiskSearch, FindsTheGameOnTheFirstFixedOrRemovableDrive)
 {
     recorder->SetExitHook([&](const platform::RecordedStart&) { WriteDriveC("Hry/Hra/hra.exe", "x"); });
     TDemos& item = SearchedDemo("HRA.EXE,0,");
-    form->Installer().InstallProc(item);
+    menu->Installer().InstallProc(item, menu->Selection());
     EXPECT_EQ(item.GameDir, "C:\\Hry\\Hra");
     EXPECT_EQ(item.Installed, 1);
     EXPECT_EQ(Records("HRA"), (std::vector<std::string> { "C:\\Hry\\Hra", "hra.exe,Hra,DG,", "<none>" }));
@@ -266,29 +262,29 @@ TEST_F(DiskSearch, SkipsDiscsAndNetworkDrives)
     WriteHostFile(root / "net" / "Hra" / "hra.exe", "x");
     ASSERT_NE(machine->MapDrive(root / "net", platform::DRIVE_REMOTE, 'F'), 0);
     TDemos& item = SearchedDemo("hra.exe,0,");
-    EXPECT_EQ(form->Installer().SearchDisks(item), "");
-    form->Installer().InstallProc(item);
+    EXPECT_EQ(menu->Installer().SearchDisks(item), "");
+    menu->Installer().InstallProc(item, menu->Selection());
     EXPECT_EQ(State("CD0206", "HRA"), "<none>") << "recorded empty, then removed by the check";
     EXPECT_EQ(item.NeedsInstall, 1);
 
     WriteHostFile(root / "stick" / "Games" / "Hra" / "hra.exe", "x");
     ASSERT_NE(machine->MapDrive(root / "stick", platform::DRIVE_REMOVABLE, 'G'), 0);
-    EXPECT_EQ(form->Installer().SearchDisks(item), "G:\\Games\\Hra\\");
+    EXPECT_EQ(menu->Installer().SearchDisks(item), "G:\\Games\\Hra\\");
     // Drives after the first hit are not searched.
     WriteDriveC("Other/hra.exe", "x");
-    EXPECT_EQ(form->Installer().SearchDisks(item), "C:\\Other\\");
+    EXPECT_EQ(menu->Installer().SearchDisks(item), "C:\\Other\\");
 }
 
 TEST_F(DiskSearch, TriesTheNamedFolderFirstAndNeedsNoNumber)
 {
     WriteDriveC("Elsewhere/hra.exe", "x");
     WriteDriveC("Hry/Hra/hra.exe", "x");
-    EXPECT_EQ(form->Installer().SearchDisks(SearchedDemo("hra.exe,0,C:\\Hry\\Hra")), "C:\\Hry\\Hra");
-    EXPECT_EQ(form->Installer().SearchDisks(SearchedDemo("hra.exe,0,C:\\Hry\\Hra\\")), "C:\\Hry\\Hra\\");
+    EXPECT_EQ(menu->Installer().SearchDisks(SearchedDemo("hra.exe,0,C:\\Hry\\Hra")), "C:\\Hry\\Hra");
+    EXPECT_EQ(menu->Installer().SearchDisks(SearchedDemo("hra.exe,0,C:\\Hry\\Hra\\")), "C:\\Hry\\Hra\\");
     // The middle entry is not used: a catalogue that writes no number there is still searched.
-    EXPECT_EQ(form->Installer().SearchDisks(SearchedDemo("hra.exe,x,C:\\Missing")), "C:\\Elsewhere\\");
-    EXPECT_EQ(form->Installer().SearchDisks(SearchedDemo("hra.exe")), "C:\\Elsewhere\\");
-    EXPECT_EQ(form->Installer().SearchDisks(SearchedDemo("")), "");
+    EXPECT_EQ(menu->Installer().SearchDisks(SearchedDemo("hra.exe,x,C:\\Missing")), "C:\\Elsewhere\\");
+    EXPECT_EQ(menu->Installer().SearchDisks(SearchedDemo("hra.exe")), "C:\\Elsewhere\\");
+    EXPECT_EQ(menu->Installer().SearchDisks(SearchedDemo("")), "");
 }
 
 }

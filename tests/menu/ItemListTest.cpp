@@ -34,11 +34,11 @@ protected:
 
     void ExpectWindow(int itemIndex, int topIndex)
     {
-        EXPECT_EQ(form->ItemIndex, itemIndex);
-        EXPECT_EQ(form->TopIndex, topIndex);
+        EXPECT_EQ(form->Model.ItemIndex(), itemIndex);
+        EXPECT_EQ(form->Model.TopIndex(), topIndex);
         EXPECT_EQ(Row(1), DemoName(topIndex));
         EXPECT_EQ(RowColour(itemIndex - topIndex + 1), Selected);
-        EXPECT_EQ(form->PositionLabel->Caption(), std::to_string(itemIndex) + " z " + std::to_string(form->Catalogue.Demos.Count()));
+        EXPECT_EQ(form->PositionLabel->Caption(), std::to_string(itemIndex) + " z " + std::to_string(form->Model.Catalogue.Demos.Count()));
     }
 };
 
@@ -90,9 +90,9 @@ TEST_F(ItemList, RowsBeyondTheLastItemAreEmptyAndClickingThemDoesNothing)
     EXPECT_EQ(Row(3), DemoName(3));
     EXPECT_EQ(Row(4), "");
     f.ListRow(7)->Click();
-    EXPECT_EQ(f.ItemIndex, 1);
+    EXPECT_EQ(f.Model.ItemIndex(), 1);
     f.ListRow(3)->Click();
-    EXPECT_EQ(f.ItemIndex, 3);
+    EXPECT_EQ(f.Model.ItemIndex(), 3);
     EXPECT_EQ(RowColour(3), Selected);
     EXPECT_EQ(RowColour(1), Normal);
     EXPECT_EQ(f.PositionLabel->Caption(), "3 z 3");
@@ -104,40 +104,40 @@ TEST_F(ItemList, ListButtonsStepByOneUpToTenItemsAndAreCoveredAtTheEnds)
     EXPECT_TRUE(f.Cover2->Visible());
     EXPECT_FALSE(f.Cover1->Visible());
     f.Image1->Click();
-    EXPECT_EQ(f.ItemIndex, 2);
+    EXPECT_EQ(f.Model.ItemIndex(), 2);
     EXPECT_FALSE(f.Cover2->Visible());
     SelectByKeys(10);
     EXPECT_TRUE(f.Cover1->Visible());
     f.Image1->Click();
-    EXPECT_EQ(f.ItemIndex, 10);
+    EXPECT_EQ(f.Model.ItemIndex(), 10);
     f.Image3->Click();
-    EXPECT_EQ(f.ItemIndex, 9);
+    EXPECT_EQ(f.Model.ItemIndex(), 9);
 }
 
 // The buttons jump by tens, and go on doing so beyond 40 in the longest lists.
 TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
 {
     auto& f = OpenDemos(1);
-    f.Catalogue.Updates.SetCount(45);
+    f.Model.Catalogue.Updates.SetCount(45);
     for (int n = 1; n <= 45; ++n)
-        f.Catalogue.Updates[n].Name = "UPDATE" + std::to_string(n);
+        f.Model.Catalogue.Updates[n].Name = "UPDATE" + std::to_string(n);
     f.MainButtonClick(8);
-    ASSERT_EQ(f.Category, CategoryCode::Updates);
+    ASSERT_EQ(f.Model.Category(), CategoryCode::Updates);
 
     // The selection after each of six clicks on a button.
     auto sixClicks = [&](auto* button) {
         std::vector<int> selected;
         for (int i = 0; i < 6; ++i) {
             button->Click();
-            selected.push_back(f.ItemIndex);
+            selected.push_back(f.Model.ItemIndex());
         }
         return selected;
     };
     EXPECT_EQ(sixClicks(f.Image1), (std::vector<int> { 10, 20, 30, 40, 45, 45 }));
-    EXPECT_EQ(f.TopIndex, 36);
+    EXPECT_EQ(f.Model.TopIndex(), 36);
     EXPECT_TRUE(f.Cover1->Visible());
     EXPECT_EQ(sixClicks(f.Image3), (std::vector<int> { 40, 30, 20, 10, 1, 1 }));
-    EXPECT_EQ(f.TopIndex, 1);
+    EXPECT_EQ(f.Model.TopIndex(), 1);
     EXPECT_EQ(Row(1), "UPDATE1");
 }
 
@@ -146,9 +146,9 @@ TEST_F(ItemList, LetterKeysWorkOnTheExtraPageToo)
     auto& f = Open("[Main]\nCD=0206\nDemos=1\nExtra=3\n[Demo1]\nName=X\nPicture=NUL\n"
         + Sections("Extra", 3, DemoName, "Picture=NUL\nInstallType=1\n"));
     f.MainButtonClick(6);
-    ASSERT_EQ(f.Category, CategoryCode::Extra);
+    ASSERT_EQ(f.Model.Category(), CategoryCode::Extra);
     Key('C');
-    EXPECT_EQ(f.ItemIndex, 3);
+    EXPECT_EQ(f.Model.ItemIndex(), 3);
     EXPECT_EQ(f.NameLabel->Caption(), DemoName(3));
 }
 
@@ -157,9 +157,9 @@ TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
     WriteDriveC("Hry/B/hra.exe", "game");
     auto& f = OpenDemos(3);
     for (int n : { 1, 2 }) {
-        f.Catalogue.Demos[n].Installed = 1;
-        f.Catalogue.Demos[n].GameDir = "C:\\Hry\\B";
-        f.Catalogue.Demos[n].GameName = "hra.exe";
+        f.Model.Catalogue.Demos[n].Installed = 1;
+        f.Model.Catalogue.Demos[n].GameDir = "C:\\Hry\\B";
+        f.Model.Catalogue.Demos[n].GameName = "hra.exe";
     }
     Key(platform::VK_HOME);
     EXPECT_EQ(RowColour(1), Selected);
@@ -172,7 +172,7 @@ TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
     EXPECT_EQ(RowColour(2), Installed);
     EXPECT_EQ(RowColour(3), Selected);
     // An item that is no longer installed gets the normal look and a black hover colour.
-    f.Catalogue.Demos[1].Installed = 0;
+    f.Model.Catalogue.Demos[1].Installed = 0;
     f.FillList();
     EXPECT_EQ(RowColour(1), Normal);
     EXPECT_EQ(f.ListRow(1)->ColorHighlighted(), Selected);
@@ -189,7 +189,7 @@ TEST_F(ItemList, SettingsPageListsItsTwoEntries)
     EXPECT_EQ(f.PositionLabel->Caption(), "2 z 2");
     EXPECT_EQ(RowColour(2), Selected);
     Key(platform::VK_DOWN);
-    EXPECT_EQ(f.ItemIndex, 2);
+    EXPECT_EQ(f.Model.ItemIndex(), 2);
     Key(platform::VK_UP);
     EXPECT_EQ(f.PositionLabel->Caption(), "1 z 2");
 }
@@ -197,9 +197,9 @@ TEST_F(ItemList, SettingsPageListsItsTwoEntries)
 TEST_F(ItemList, AnEmptyPageShowsNoPositionAndNothingToDescribe)
 {
     auto& f = OpenDemos(2);
-    ASSERT_EQ(f.Catalogue.Drivers.Count(), 0);
+    ASSERT_EQ(f.Model.Catalogue.Drivers.Count(), 0);
     f.MainButtonClick(9);
-    ASSERT_EQ(f.Category, CategoryCode::Drivers);
+    ASSERT_EQ(f.Model.Category(), CategoryCode::Drivers);
     EXPECT_EQ(f.PositionLabel->Caption(), "");
     EXPECT_EQ(f.NameLabel->Caption(), "");
     for (uint16_t key : std::initializer_list<uint16_t> { platform::VK_DOWN, platform::VK_UP, platform::VK_END, platform::VK_NEXT, 0x41 })

@@ -29,17 +29,17 @@ protected:
     // Puts an item on a page as its only entry and selects it.
     TDemos& Select(CategoryCode category, const TDemos& item)
     {
-        DiscCatalogue& catalogue = form->Catalogue;
+        DiscCatalogue& catalogue = menu->Catalogue;
         catalogue.Demos.SetCount(1);
         catalogue.Extra.SetCount(1);
         catalogue.Shareware.SetCount(1);
         catalogue.Drivers.SetCount(1);
         catalogue.Fulls.SetCount(1);
-        form->Category = category;
-        form->ItemIndex = 1;
         TDemos* slot = catalogue.ItemOf(category, 1);
         EXPECT_NE(slot, nullptr) << "no such page";
-        return *slot = item;
+        *slot = item;
+        menu->Select({ category, 1 });
+        return *slot;
     }
 
     const platform::ShellExecuteRequest& OnlyShellExecute()
@@ -52,7 +52,7 @@ protected:
 
 TEST_F(Launch, RunsTheProgramFromItsOwnFolderAndKeepsNoHandle)
 {
-    form->Launcher().RunProc(Game("hra.exe -window"));
+    menu->Launcher().RunProc(Game("hra.exe -window"));
     ASSERT_EQ(recorder->Starts().size(), 1u);
     EXPECT_EQ(recorder->Starts()[0].start.commandLine, "C:\\Hry\\Hra\\hra.exe -window");
     EXPECT_EQ(recorder->Starts()[0].start.currentDirectory, "C:\\Hry\\Hra\\");
@@ -64,7 +64,7 @@ TEST_F(Launch, VersionListsAskOnlyBetweenVersionsThatExist)
 {
     // Two of three versions are there: the question offers those two, in list order.
     Answer(DialogAnswer::Kind::Button, 1);
-    form->Launcher().RunProc(Game("hra.exe:Demo;missing.exe:Plna verze;full.exe:Plna hra s velmi dlouhym nazvem ktery se nevejde na tlacitko"));
+    menu->Launcher().RunProc(Game("hra.exe:Demo;missing.exe:Plna verze;full.exe:Plna hra s velmi dlouhym nazvem ktery se nevejde na tlacitko"));
     ASSERT_EQ(dialogs.Shown().size(), 1u);
     EXPECT_TRUE(dialogs.Shown()[0].choice);
     EXPECT_EQ(dialogs.Shown()[0].text, "Jakou verzi hry chcete spustit?");
@@ -73,9 +73,9 @@ TEST_F(Launch, VersionListsAskOnlyBetweenVersionsThatExist)
 
     // One version left: no question. A "," list never asks and takes the first one there.
     recorder->Clear();
-    form->Launcher().RunProc(Game("missing.exe:Plna;full.exe:Demo"));
-    form->Launcher().RunProc(Game("missing.exe:A,hra.exe:B,full.exe:C"));
-    form->Launcher().RunProc(Game("missing.exe:A;gone.exe:B"));
+    menu->Launcher().RunProc(Game("missing.exe:Plna;full.exe:Demo"));
+    menu->Launcher().RunProc(Game("missing.exe:A,hra.exe:B,full.exe:C"));
+    menu->Launcher().RunProc(Game("missing.exe:A;gone.exe:B"));
     EXPECT_EQ(dialogs.Shown().size(), 1u);
     EXPECT_EQ(CommandLines(), (std::vector<std::string> { "C:\\Hry\\Hra\\full.exe", "C:\\Hry\\Hra\\hra.exe" }));
 }
@@ -84,11 +84,11 @@ TEST_F(Launch, FilmsMusicAndFromTheDiscItems)
 {
     TDemos film = Game("intro.mpg");
     film.InstallType = InstallMethod::AlwaysFromDisc;
-    form->Launcher().RunProc(film);
+    menu->Launcher().RunProc(film);
     EXPECT_TRUE(recorder->ShellExecutes().empty());
 
     film.GameName = "intro.avi";
-    form->Launcher().RunProc(film);
+    menu->Launcher().RunProc(film);
     const auto& play = OnlyShellExecute();
     EXPECT_EQ(play.verb, "PLAY");
     EXPECT_EQ(play.file, "C:\\Hry\\Hra\\intro.avi");
@@ -96,18 +96,18 @@ TEST_F(Launch, FilmsMusicAndFromTheDiscItems)
 
     recorder->Clear();
     TDemos music = Game("song.mp3");
-    form->Launcher().RunProc(music);
+    menu->Launcher().RunProc(music);
     music.GameName = "tracker.XM";
-    form->Launcher().RunProc(music);
+    menu->Launcher().RunProc(music);
     TDemos later = Game("hra.exe");
     later.InstallType = InstallMethod::FirstNotRunnable;
-    form->Launcher().RunProc(later);
+    menu->Launcher().RunProc(later);
     EXPECT_TRUE(recorder->Starts().empty());
     EXPECT_TRUE(recorder->ShellExecutes().empty());
 
     // A video the game folder plays is opened by the shell, and its start as a program fails.
     WriteDriveC("Hry/Hra/trailer.wmv", "x");
-    form->Launcher().RunProc(Game("trailer.wmv"));
+    menu->Launcher().RunProc(Game("trailer.wmv"));
     EXPECT_EQ(OnlyShellExecute().file, "C:\\Hry\\Hra\\trailer.wmv");
     EXPECT_EQ(recorder->Starts().size(), 1u);
 }
@@ -119,12 +119,12 @@ TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
     item.InstallDir = "C:\\Hry\\Hra";
     item.Param = "C:\\Hry\\Hra\\save.dat";
     TDemos& selected = Select(CategoryCode::Demos, item);
-    form->Status.CheckDemo(selected);
+    menu->Status.CheckDemo(selected);
     ASSERT_EQ(selected.Installed, 0);
 
     recorder->SetRunBehaviour(3, 0);
     recorder->SetExitHook([&](const platform::RecordedStart&) { WriteDriveC("Hry/Hra/save.dat", "x"); });
-    form->Launcher().RunProc(selected);
+    menu->Choose(MenuAction::Play);
     EXPECT_GE(recorder->WaitCount(), 3u);
     EXPECT_EQ(recorder->OpenHandleCount(), 0u);
     EXPECT_EQ(selected.Installed, 1);
@@ -136,19 +136,19 @@ TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
 
 TEST_F(Launch, WaitingForAProgramThatCannotStartGivesFalse)
 {
-    EXPECT_FALSE(form->Launcher().WaitExec("C:\\Hry\\Hra\\missing.exe", platform::SW_SHOWNORMAL));
-    EXPECT_FALSE(form->Launcher().WaitExec("", platform::SW_SHOWNORMAL));
-    EXPECT_FALSE(form->Launcher().NormalExec("", platform::SW_SHOWNORMAL));
-    EXPECT_TRUE(form->Launcher().WaitExec("C:\\Hry\\Hra\\hra.exe", platform::SW_SHOWNORMAL));
+    EXPECT_FALSE(menu->Launcher().WaitExec("C:\\Hry\\Hra\\missing.exe", platform::SW_SHOWNORMAL));
+    EXPECT_FALSE(menu->Launcher().WaitExec("", platform::SW_SHOWNORMAL));
+    EXPECT_FALSE(menu->Launcher().NormalExec("", platform::SW_SHOWNORMAL));
+    EXPECT_TRUE(menu->Launcher().WaitExec("C:\\Hry\\Hra\\hra.exe", platform::SW_SHOWNORMAL));
     EXPECT_EQ(cursor.changes, (std::vector<std::string> { "hourglass", "default", "hourglass", "default" }));
 }
 
 TEST_F(Launch, PagesAndArchivesAreAlsoOpenedByTheShell)
 {
-    EXPECT_TRUE(form->Launcher().NormalExec("C:\\Hry\\Hra\\hra.exe manual.htm", platform::SW_SHOWNORMAL));
+    EXPECT_TRUE(menu->Launcher().NormalExec("C:\\Hry\\Hra\\hra.exe manual.htm", platform::SW_SHOWNORMAL));
     EXPECT_EQ(OnlyShellExecute().file, "C:\\Hry\\Hra\\hra.exe manual.htm");
     recorder->Clear();
-    EXPECT_FALSE(form->Launcher().NormalExec("C:\\Hry\\Hra\\data.zip", platform::SW_SHOWNORMAL));
+    EXPECT_FALSE(menu->Launcher().NormalExec("C:\\Hry\\Hra\\data.zip", platform::SW_SHOWNORMAL));
     EXPECT_EQ(OnlyShellExecute().file, "C:\\Hry\\Hra\\data.zip");
     EXPECT_EQ(recorder->Starts().size(), 1u);
 }
@@ -169,7 +169,7 @@ TEST_F(Launch, ShellExecSplitsShortParametersOff)
     };
     for (const Case& c : cases) {
         recorder->Clear();
-        form->Launcher().ShellExec(c.text, platform::SW_SHOWNORMAL);
+        menu->Launcher().ShellExec(c.text, platform::SW_SHOWNORMAL);
         const auto& request = OnlyShellExecute();
         EXPECT_EQ(request.verb, "OPEN") << c.text;
         EXPECT_EQ(request.file, c.file) << c.text;
@@ -181,13 +181,13 @@ TEST_F(Launch, ShellExecSplitsShortParametersOff)
 TEST_F(Launch, APdfWithoutViewerInstallsTheReaderFirst)
 {
     WriteDiscFile("adobe/ar500enu.exe", "x");
-    form->Launcher().ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
+    menu->Launcher().ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\adobe\\ar500enu.exe" });
     EXPECT_EQ(OnlyShellExecute().file, "C:\\Docs\\manual.pdf");
 
     WriteRegistry(platform::HKEY_CLASSES_ROOT, "\\.pdf", "", "AcroExch.Document");
     recorder->Clear();
-    form->Launcher().ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
+    menu->Launcher().ShellExec("C:\\Docs\\manual.pdf", platform::SW_SHOWNORMAL);
     EXPECT_TRUE(recorder->Starts().empty());
 }
 
@@ -198,7 +198,7 @@ TEST_F(Buttons, MainButtonRunsOrInstallsByPage)
     TDemos item = Game("hra.exe");
     item.CanRun = 1;
     Select(CategoryCode::Fulls, item);
-    form->PlayDIBImageClick(nullptr);
+    menu->Choose(MenuAction::Play);
     EXPECT_EQ(CommandLines(), std::vector<std::string> { "C:\\Hry\\Hra\\hra.exe" });
 
     // A driver is installed even when it could run; its setup is waited for.
@@ -212,7 +212,7 @@ TEST_F(Buttons, MainButtonRunsOrInstallsByPage)
     driver.InstallDir = Drive() + "\\Drivers\\Gfx";
     driver.InstallName = "setup.exe";
     TDemos& selected = Select(CategoryCode::Drivers, driver);
-    form->PlayDIBImageClick(nullptr);
+    menu->Choose(MenuAction::Play);
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\Drivers\\Gfx\\setup.exe" });
     EXPECT_EQ(recorder->OpenHandleCount(), 0u);
     EXPECT_EQ(selected.NeedsInstall, 1);
@@ -226,40 +226,38 @@ TEST_F(Buttons, SharewareSetupInformationGoesToTheShell)
     share.InstallDir = "Tool";
     share.InstallName = "TOOL.INF";
     Select(CategoryCode::Shareware, share);
-    form->PlayDIBImageClick(nullptr);
+    menu->Choose(MenuAction::Play);
     const auto& install = OnlyShellExecute();
     EXPECT_EQ(install.verb, "INSTALL");
     EXPECT_EQ(install.file, Drive() + "\\Shareware\\Tool\\TOOL.INF");
     EXPECT_EQ(install.directory, Drive() + "\\Shareware\\Tool");
     EXPECT_TRUE(recorder->Starts().empty());
 
-    form->Catalogue.Shareware[1].InstallName = "tool.inf";
-    form->PlayDIBImageClick(nullptr);
+    menu->Catalogue.Shareware[1].InstallName = "tool.inf";
+    menu->Choose(MenuAction::Play);
     EXPECT_EQ(CommandLines(), std::vector<std::string> { Drive() + "\\Shareware\\Tool\\tool.inf" });
 }
 
 TEST_F(Buttons, UpdatesFilmsConnectAndShowIni)
 {
-    form->Catalogue.Updates.SetCount(2);
-    form->Catalogue.Updates[1].SetupName = "Patch\\patch12.exe";
-    form->Catalogue.Updates[2].SetupName = "Patch\\other.exe";
-    form->Catalogue.Updates[2].NoRun = 1;
-    form->Category = CategoryCode::Updates;
-    form->ItemIndex = 1;
-    form->PlayDIBImageClick(nullptr);
-    form->ItemIndex = 2;
-    form->PlayDIBImageClick(nullptr);
+    menu->Catalogue.Updates.SetCount(2);
+    menu->Catalogue.Updates[1].SetupName = "Patch\\patch12.exe";
+    menu->Catalogue.Updates[2].SetupName = "Patch\\other.exe";
+    menu->Catalogue.Updates[2].NoRun = 1;
+    menu->Select({ CategoryCode::Updates, 1 });
+    menu->Choose(MenuAction::Play);
+    menu->Select({ CategoryCode::Updates, 2 });
+    menu->Choose(MenuAction::Play);
     ASSERT_EQ(recorder->Starts().size(), 1u);
     EXPECT_EQ(recorder->Starts()[0].start.commandLine, Drive() + "\\Updates\\Patch\\patch12.exe");
 
-    form->Catalogue.Movies.SetCount(1);
-    form->Catalogue.Movies[1].InstallDir = Drive() + "\\Movies\\E3";
-    form->Catalogue.Movies[1].GameName = "trailer.avi";
-    form->Category = CategoryCode::Movies;
-    form->ItemIndex = 1;
-    form->PlayDIBImageClick(nullptr);
-    form->Image15Click(nullptr);
-    form->DebugLabel2Click(nullptr);
+    menu->Catalogue.Movies.SetCount(1);
+    menu->Catalogue.Movies[1].InstallDir = Drive() + "\\Movies\\E3";
+    menu->Catalogue.Movies[1].GameName = "trailer.avi";
+    menu->Select({ CategoryCode::Movies, 1 });
+    menu->Choose(MenuAction::Play);
+    menu->OpenSignUp();
+    menu->OpenCatalogueFile();
     ASSERT_EQ(recorder->ShellExecutes().size(), 3u);
     const auto& film = recorder->ShellExecutes()[0].request;
     EXPECT_EQ(film.verb, "OPEN");
@@ -288,28 +286,27 @@ TEST_F(Buttons, ReadmeOfEachPage)
         recorder->Clear();
         item.InstallDir = c.installDir;
         Select(c.category, item);
-        form->ReadmeDIBImageClick(nullptr);
+        menu->Choose(MenuAction::Readme);
         EXPECT_EQ(OnlyShellExecute().file, c.path) << static_cast<int>(c.category);
     }
 
     recorder->Clear();
-    form->Catalogue.Updates.SetCount(1);
-    form->Catalogue.Updates[1].SetupName = "Patch\\patch12.exe";
-    form->Catalogue.Updates[1].ReadmeName = "read.txt";
-    form->Category = CategoryCode::Updates;
-    form->ItemIndex = 1;
-    form->ReadmeDIBImageClick(nullptr);
+    menu->Catalogue.Updates.SetCount(1);
+    menu->Catalogue.Updates[1].SetupName = "Patch\\patch12.exe";
+    menu->Catalogue.Updates[1].ReadmeName = "read.txt";
+    menu->Select({ CategoryCode::Updates, 1 });
+    menu->Choose(MenuAction::Readme);
     EXPECT_EQ(OnlyShellExecute().file, Drive() + "\\Updates\\Patch\\read.txt");
 }
 
 TEST_F(Buttons, ReloadReadsTheCatalogueAgain)
 {
-    EXPECT_EQ(form->Catalogue.Demos.Count(), 0);
+    EXPECT_EQ(menu->Catalogue.Demos.Count(), 0);
     WriteCatalogue("[Main]\nCD=0206\nDebug=1\nDemos=1\n[Demo1]\nName=Nova hra\n");
-    form->DebugLabel1Click(nullptr);
-    EXPECT_EQ(form->Catalogue.Demos.Count(), 1);
-    EXPECT_EQ(form->Catalogue.Demos[1].Name, "NOVA HRA");
-    EXPECT_TRUE(form->Catalogue.DebugMode);
+    menu->LoadCatalogue();
+    EXPECT_EQ(menu->Catalogue.Demos.Count(), 1);
+    EXPECT_EQ(menu->Catalogue.Demos[1].Name, "NOVA HRA");
+    EXPECT_TRUE(menu->Catalogue.DebugMode);
 }
 
 TEST_F(Buttons, WebAddressGetsItsSchemeOnce)
@@ -327,13 +324,13 @@ TEST_F(Buttons, WebAddressGetsItsSchemeOnce)
         recorder->Clear();
         item.Web = c.web;
         Select(CategoryCode::Demos, item);
-        form->WebDIBImageClick(nullptr);
+        menu->Choose(MenuAction::Web);
         EXPECT_EQ(OnlyShellExecute().file, c.opened);
         EXPECT_EQ(recorder->ShellExecutes().back().request.verb, "OPEN");
     }
     recorder->Clear();
     Select(CategoryCode::Shareware, item);
-    form->WebDIBImageClick(nullptr);
+    menu->Choose(MenuAction::Web);
     EXPECT_TRUE(recorder->ShellExecutes().empty());
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-// A temporary machine with a disc mapped to a drive letter, and a form that starts from it.
+// A temporary machine with a disc mapped to a drive letter, and the menu's model that starts from it.
 
-#include "menu/form/main_f.h"
+#include "menu/MenuState.h"
 #include "platform/ini/IniFile.h"
 #include "platform/machine/Machine.h"
 #include "platform/registry/Registry.h"
@@ -33,7 +33,7 @@ protected:
 
     void TearDown() override
     {
-        form.reset();
+        menu.reset();
         platform::SetCurrentMachine(nullptr);
         std::filesystem::remove_all(root);
     }
@@ -96,17 +96,17 @@ protected:
         return item;
     }
 
-    // Starts the form from the disc (or from `ownPath`) and loads the catalogue.
-    TForm1& Start(const std::string& ownPath = "", bool prepareWine = false)
+    // Starts the menu from the disc (or from `ownPath`) and loads the catalogue.
+    MenuState& Start(const std::string& ownPath = "", bool prepareWine = false)
     {
         MenuEnvironment environment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor };
         environment.PrepareWine = prepareWine;
         environment.DebugOutput = &debugOutput;
-        form = std::make_unique<TForm1>(environment);
-        form->Startup.Start();
-        if (!form->Terminated)
-            form->LoadCatalogue();
-        return *form;
+        menu = std::make_unique<MenuState>(environment);
+        menu->Start();
+        if (!menu->Terminated())
+            menu->LoadCatalogue();
+        return *menu;
     }
 
     platform::MachineSetup setup;
@@ -116,5 +116,5 @@ protected:
     shell::RecordingMessageBoxes boxes;
     shell::RecordingCursor cursor;
     std::ostringstream debugOutput;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MenuState> menu;
 };

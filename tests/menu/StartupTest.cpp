@@ -17,15 +17,13 @@ protected:
     // Starts from the disc, or from `ownPath`.
     void Run(const std::string& ownPath = "")
     {
-        MenuStartup startup(context, files, ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, { enhanced, slow, terminated });
-        startup.Start();
+        MenuStartup startup(context, files, ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes);
+        outcome = startup.Start();
     }
 
     MenuContext context;
     shell::FileTree files { shell::FileTreeContext {} };
-    int32_t enhanced = -1;
-    int32_t slow = -1;
-    bool terminated = false;
+    StartupOutcome outcome;
 };
 
 TEST_F(Startup, EnvironmentFoldersEndWithBackslash)
@@ -47,9 +45,10 @@ TEST_F(Startup, EnvironmentFoldersEndWithBackslash)
     EXPECT_EQ(files.Context().ProgramsDir, context.ProgramsDir);
     EXPECT_EQ(files.Context().WinVersion, context.WinVersion);
     EXPECT_EQ(files.Context().Language, 1);
-    EXPECT_EQ(enhanced, 1);
-    EXPECT_EQ(slow, 0);
-    EXPECT_FALSE(terminated);
+    ASSERT_TRUE(outcome.settings);
+    EXPECT_EQ(outcome.settings->enhanced, 1);
+    EXPECT_EQ(outcome.settings->slow, 0);
+    EXPECT_FALSE(outcome.terminated);
     // The disc root is the current directory.
     EXPECT_EQ(platform::GetCurrentDirectory(), Drive() + "\\");
 }
@@ -74,8 +73,10 @@ TEST_F(Startup, SettingsComeFromTheStateFile)
     WriteDriveC("windows/torva.ini", "[Main]\r\nEnhanced=0\r\nSlow=1\r\n");
     WriteCatalogue("[Main]\n");
     Run();
-    EXPECT_EQ(enhanced, 0);
-    EXPECT_EQ(slow, 1);
+    ASSERT_TRUE(outcome.settings);
+    EXPECT_EQ(outcome.settings->enhanced, 0);
+    EXPECT_EQ(outcome.settings->slow, 1);
+    EXPECT_TRUE(outcome.started);
 }
 
 TEST_F(Startup, StartedFromAnotherDriveTakesItUnchecked)
@@ -84,7 +85,7 @@ TEST_F(Startup, StartedFromAnotherDriveTakesItUnchecked)
     EXPECT_EQ(context.DiscDrive, "Q:");
     EXPECT_EQ(context.DataDir, "Q:\\TORVA\\");
     // Whether a catalogue is there is for the catalogue to find out.
-    EXPECT_FALSE(terminated);
+    EXPECT_FALSE(outcome.terminated);
     EXPECT_TRUE(boxes.errors.empty());
 }
 
@@ -103,19 +104,20 @@ TEST_F(Startup, StartedFromCSearchesTheDrives)
     Run("C:\\TORVA\\TORVA.EXE");
     EXPECT_EQ(context.DiscDrive, "G:");
     EXPECT_EQ(context.DataDir, "G:\\TORVA\\");
-    EXPECT_FALSE(terminated);
+    EXPECT_FALSE(outcome.terminated);
 }
 
 TEST_F(Startup, NoDiscInAnyDrive)
 {
     machine->UnmapDrive(discLetter);
     Run("C:\\TORVA.EXE");
-    EXPECT_TRUE(terminated);
+    EXPECT_TRUE(outcome.terminated);
     ASSERT_EQ(boxes.errors.size(), 1u);
     EXPECT_EQ(boxes.errors[0], "There is no TORVA CD in any drive...");
     EXPECT_EQ(context.DiscDrive, "[:");
     // The settings are not read.
-    EXPECT_EQ(enhanced, -1);
+    EXPECT_FALSE(outcome.settings);
+    EXPECT_FALSE(outcome.started);
 }
 
 TEST_F(Startup, RefusedStateWriteIsReportedAndSkipsTheRest)
@@ -127,5 +129,6 @@ TEST_F(Startup, RefusedStateWriteIsReportedAndSkipsTheRest)
     ASSERT_FALSE(boxes.errors.empty());
     EXPECT_EQ(boxes.errors[0], "Unable to write to torva.ini");
     EXPECT_TRUE(context.DataDir.empty());
-    EXPECT_FALSE(terminated);
+    EXPECT_FALSE(outcome.terminated);
+    EXPECT_FALSE(outcome.started);
 }

@@ -15,9 +15,8 @@ protected:
     {
         ActionFixture::SetUp();
         StartOn();
-        form->Category = CategoryCode::Demos;
-        form->ItemIndex = 1;
-        form->Catalogue.Demos.SetCount(1);
+        menu->Select({ CategoryCode::Demos, 1 });
+        menu->Catalogue.Demos.SetCount(1);
         WriteDriveC("Hry/Hra/hra.exe", "x");
         WriteDriveC("Hry/Hra/save/slot1.sav", std::string(1000, 's'));
     }
@@ -29,7 +28,7 @@ protected:
     // An installed demo whose uninstaller removes the program and leaves the saved games.
     TDemos& Installed(int32_t installType, const std::string& uninstall)
     {
-        TDemos& item = form->Catalogue.Demos[1];
+        TDemos& item = menu->Catalogue.Demos[1];
         item = Hra(installType);
         item.GameDir = "C:\\Hry\\Hra";
         item.Uninstall = uninstall;
@@ -62,7 +61,7 @@ TEST_F(Uninstall, RunsTheRegisteredUninstallerThenOffersTheLeftovers)
     UninstallerRemovesTheProgram();
     AnswerNo();  // DG: the game folder
     AnswerYes(); // leftovers: under a megabyte, one question
-    form->Uninstaller().UninstallProc(item);
+    menu->Uninstaller().UninstallProc(item, menu->Category());
 
     EXPECT_EQ(CommandLines(), std::vector<std::string> { "C:\\Hry\\Hra\\uninst.exe /quiet" });
     EXPECT_EQ(ShownTexts(), (std::vector<std::string> { DeleteQuestionFor("C:\\HRY\\HRA"), LeftoversQuestion() }));
@@ -82,7 +81,7 @@ TEST_F(Uninstall, AnsweringNoKeepsTheLeftovers)
     WriteDriveC("Hry/Hra/uninst.exe", "x");
     UninstallerRemovesTheProgram();
     AnswerNo();
-    form->Uninstaller().UninstallProc(item);
+    menu->Uninstaller().UninstallProc(item, menu->Category());
     EXPECT_EQ(ShownTexts(), std::vector<std::string> { LeftoversQuestion() });
     EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save" / "slot1.sav"));
 }
@@ -90,10 +89,10 @@ TEST_F(Uninstall, AnsweringNoKeepsTheLeftovers)
 TEST_F(Uninstall, WithoutUninstallerTheGameFolderIsAskedAboutOnce)
 {
     WriteDriveC("windows/Start Menu/Programs/Hra/Hra.lnk", "x");
-    form->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
+    menu->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
     TDemos& item = Installed(4, "*DG,SNHra");
     AnswerYes();
-    form->Uninstaller().UninstallProc(item);
+    menu->Uninstaller().UninstallProc(item, menu->Category());
     EXPECT_TRUE(recorder->Starts().empty());
     EXPECT_EQ(ShownTexts(), std::vector<std::string> { DeleteQuestionFor("C:\\HRY\\HRA") });
     EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
@@ -107,7 +106,7 @@ TEST_F(Uninstall, ACancelledUninstallerLeavesEverything)
     TDemos& item = Installed(4, "FGsave\\slot1.sav,RMD\\SOFTWARE\\Hra");
     item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe";
     WriteDriveC("Hry/Hra/uninst.exe", "x");
-    form->Uninstaller().UninstallProc(item);
+    menu->Uninstaller().UninstallProc(item, menu->Category());
     EXPECT_EQ(recorder->Starts().size(), 1u);
     EXPECT_TRUE(dialogs.Shown().empty());
     EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save" / "slot1.sav"));
@@ -120,7 +119,7 @@ TEST_F(Uninstall, LeadingMarksChooseTheUninstaller)
         const char* uninstall;
         std::vector<std::string> commands;
     };
-    const std::string system = form->Context.SystemDir;
+    const std::string system = menu->Context.SystemDir;
     const Case cases[] = {
         { "", { "C:\\Hry\\Hra\\uninst.exe" } },
         { "!", {} },
@@ -135,7 +134,7 @@ TEST_F(Uninstall, LeadingMarksChooseTheUninstaller)
         recorder->Clear();
         TDemos& item = Installed(5, c.uninstall);
         item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe";
-        form->Uninstaller().UninstallProc(item);
+        menu->Uninstaller().UninstallProc(item, menu->Category());
         EXPECT_EQ(CommandLines(), c.commands) << c.uninstall;
         EXPECT_EQ(item.Uninstall, c.uninstall);
     }
@@ -151,14 +150,14 @@ TEST_F(Uninstall, LeftoversAreAskedAboutBySize)
     AnswerNo(); // the game folder
     AnswerYes();
     AnswerYes();
-    form->Uninstaller().UninstallProc(item);
+    menu->Uninstaller().UninstallProc(item, menu->Category());
     ASSERT_EQ(dialogs.Shown().size(), 3u);
     EXPECT_EQ(dialogs.Shown()[2].text, platform::Utf8ToCp1250("Opravdu chcete smazat 20 MB dat?"));
     EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
 
     // 300 MB: left alone without a question. Exactly 512 KB: asked like any other size.
     dialogs = platform::HeadlessDialogs();
-    CleanupInterpreter cleanup = form->Uninstaller().Interpreter(nullptr);
+    CleanupInterpreter cleanup = menu->Uninstaller().Interpreter(nullptr);
     WriteDriveC("Hry/Hra/save.dat", "");
     fs::resize_file(DriveC() / "Hry" / "Hra" / "save.dat", 300u << 20);
     cleanup.CleanLeftovers("C:\\Hry\\Hra");
@@ -170,7 +169,7 @@ TEST_F(Uninstall, LeftoversAreAskedAboutBySize)
     EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save.dat"));
 
     // A folder that is gone is not asked about, though Windows NT claims every folder exists.
-    ASSERT_EQ(form->Context.WinVersion, "Windows NT");
+    ASSERT_EQ(menu->Context.WinVersion, "Windows NT");
     cleanup.CleanLeftovers("C:\\Gone");
     cleanup.DeleteQuestion("C:\\Gone");
     EXPECT_EQ(dialogs.Shown().size(), 1u);
@@ -181,15 +180,15 @@ TEST_F(Uninstall, FileAndFolderInstructions)
     for (const char* file : { "windows/hra.ini", "windows/Desktop/Hra.lnk", "windows/Start Menu/Programs/Hry/Hra/Hra.lnk", "Data/Hra/a.dat", "Data/Other/b.dat", "Hry/Hra/cfg/hra.cfg" })
         WriteDriveC(file, "x");
     fs::create_directories(DriveC() / "Program Files" / "Vyrobce" / "Hra");
-    form->Context.DesktopDir = "C:\\WINDOWS\\Desktop\\";
-    form->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
-    form->Context.ProgramFilesDir = "C:\\Program Files\\";
+    menu->Context.DesktopDir = "C:\\WINDOWS\\Desktop\\";
+    menu->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
+    menu->Context.ProgramFilesDir = "C:\\Program Files\\";
 
     TDemos& item = Installed(2, "FWhra.ini;FGcfg\\hra.cfg;FPHry\\Hra\\Hra.lnk;SDHra.lnk;F?:\\Data\\Hra\\a.dat;FC:\\Data\\Other\\b.dat;FWmissing.ini;DEFVyrobce\\Hra;DE");
     fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
     fs::remove_all(DriveC() / "Hry" / "Hra" / "save");
     AnswerNo();
-    form->Uninstaller().UninstallProc(item);
+    menu->Uninstaller().UninstallProc(item, menu->Category());
 
     EXPECT_EQ(Present({ "windows/hra.ini", "Hry", "windows/Start Menu/Programs/Hry", "windows/Desktop/Hra.lnk", "Data", "Program Files/Vyrobce" }), std::vector<std::string> {});
     // The folders that belong to the system stay even when they become empty.
@@ -201,8 +200,8 @@ TEST_F(Uninstall, FileAndFolderInstructions)
 // A folder's removal climbs over its emptied parents, but never removes a shell folder.
 TEST_F(Uninstall, RemovingAFolderKeepsTheEmptiedShellFolderAboveIt)
 {
-    form->Context.DesktopDir = "C:\\WINDOWS\\Desktop\\";
-    form->Context.CommonDesktopDir = "C:\\users\\Public\\Desktop\\";
+    menu->Context.DesktopDir = "C:\\WINDOWS\\Desktop\\";
+    menu->Context.CommonDesktopDir = "C:\\users\\Public\\Desktop\\";
     WriteRegistry(platform::HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData", "C:\\WINDOWS\\Application Data");
     const std::vector<std::string> shellFolders { "windows/Desktop", "windows/Application Data", "users/Public/Desktop" };
     for (const std::string& folder : shellFolders)
@@ -212,7 +211,7 @@ TEST_F(Uninstall, RemovingAFolderKeepsTheEmptiedShellFolderAboveIt)
     AnswerNo(); // the game folder
     for (int i = 0; i < 3; ++i)
         AnswerYes();
-    form->Uninstaller().UninstallProc(item);
+    menu->Uninstaller().UninstallProc(item, menu->Category());
     EXPECT_EQ(Present({ "windows/Desktop/Hra", "windows/Application Data/Hra", "users/Public/Desktop/Hra" }), std::vector<std::string> {});
     EXPECT_EQ(Present(shellFolders), shellFolders);
 }
@@ -239,7 +238,7 @@ TEST_F(Uninstall, RegistryAndProgramGroupInstructions)
 
     TDemos& item = Installed(2, "RMDSOFTWARE\\Vyrobce\\Hra,RUE\\Software\\Vyrobce\\Hra,RUE\\Software\\Vyrobce\\Jina,RUF\\Software\\Vyrobce2|drop,SFHra|HRA.GRP,RMD\\SOFTWARE,RMDSoftware\\Microsoft");
     fs::remove_all(DriveC() / "Hry");
-    form->Uninstaller().UninstallProc(item);
+    menu->Uninstaller().UninstallProc(item, menu->Category());
 
     EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce\\Hra"));
     EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce"));
@@ -255,8 +254,8 @@ TEST_F(Uninstall, RegistryAndProgramGroupInstructions)
     EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Vyrobce"));
     EXPECT_TRUE(dialogs.Shown().empty()) << "registry failures speak only in debug mode";
 
-    form->Catalogue.DebugMode = true;
-    form->Uninstaller().UninstallProc(Installed(2, "RMD\\SOFTWARE\\Missing,RUFSoftware\\Vyrobce2|gone"));
+    menu->Catalogue.DebugMode = true;
+    menu->Uninstaller().UninstallProc(Installed(2, "RMD\\SOFTWARE\\Missing,RUFSoftware\\Vyrobce2|gone"), menu->Category());
     EXPECT_EQ(ShownTexts(), (std::vector<std::string> { "Reg Key not deleted...", "Reg Entry not deleted..." }));
 }
 
@@ -264,13 +263,13 @@ TEST_F(Uninstall, UninstallerInstructionsRunWhatTheyName)
 {
     WriteDriveC("Hry/Hra/unreg.exe", "x");
     RegisterUninstall("Hra Addon", "C:\\Hry\\Hra\\unreg.exe /addon");
-    const std::string system = form->Context.SystemDir;
+    const std::string system = menu->Context.SystemDir;
     WriteDriveC("windows/system32/regsvr.exe", "x");
     fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
     AnswerNo();
     AnswerOk();
     AnswerNo();
-    form->Uninstaller().UninstallProc(Installed(2, "USregsvr.exe /u hra.dll,UUHra Addon"));
+    menu->Uninstaller().UninstallProc(Installed(2, "USregsvr.exe /u hra.dll,UUHra Addon"), menu->Category());
     EXPECT_EQ(CommandLines(), (std::vector<std::string> { system + "regsvr.exe /u hra.dll", "C:\\Hry\\Hra\\unreg.exe /addon" }));
     ASSERT_EQ(dialogs.Shown().size(), 3u);
     EXPECT_EQ(dialogs.Shown()[1].text, system + "regsvr.exe /u hra.dll");
@@ -288,7 +287,7 @@ TEST_F(Uninstall, CleanUpStaysInsideThePrefix)
     const std::vector<std::string> kept { "windows/win.ini", "Program Files/Common Files/shared.dll", "windows/Start Menu/Programs/Other/Other.lnk" };
     for (const std::string& file : kept)
         WriteDriveC(file, "x");
-    form->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
+    menu->Context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
 
     const char* attempts[] = {
         "DC:\\",
@@ -316,7 +315,7 @@ TEST_F(Uninstall, CleanUpStaysInsideThePrefix)
             AnswerYes();
         TDemos& item = Installed(2, attempt);
         fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
-        form->Uninstaller().UninstallProc(item);
+        menu->Uninstaller().UninstallProc(item, menu->Category());
         EXPECT_TRUE(fs::exists(root / "outside" / "secret.txt"));
         EXPECT_EQ(Present(kept), kept);
         EXPECT_TRUE(fs::is_symlink(DriveC() / "Hry" / "Win"));
@@ -336,7 +335,7 @@ TEST_F(Uninstall, ARefusedInstructionIsSkippedAndTheListGoesOn)
     fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe");
     AnswerNo();
     AnswerNo();
-    form->Uninstaller().UninstallProc(item);
+    menu->Uninstaller().UninstallProc(item, menu->Category());
     EXPECT_EQ(Present({ "windows/hra.ini", "Hry/Hra/hra.cfg", "windows/torva.ini", "Hry/Jina/jina.exe" }), (std::vector<std::string> { "windows/torva.ini", "Hry/Jina/jina.exe" }));
     const std::string noted = debugOutput.str();
     for (const char* refused : { "C:\\WINDOWS\\torva.ini", "remove folder C:\\Hry", "jina.exe", "delete key \\System" })
@@ -346,14 +345,14 @@ TEST_F(Uninstall, ARefusedInstructionIsSkippedAndTheListGoesOn)
 TEST_F(Uninstall, InstalledPageRebuildsAfterwards)
 {
     WriteRecords("CD0206", "HRA", "C:\\Hry\\Hra", "hra.exe,,,");
-    form->SetInstalledPage();
-    ASSERT_EQ(form->Catalogue.InstalledList.Count(), 1);
-    ASSERT_EQ(form->Category, CategoryCode::Installed);
-    TDemos& entry = form->Catalogue.InstalledList[1];
+    menu->OpenInstalledPage();
+    ASSERT_EQ(menu->Catalogue.InstalledList.Count(), 1);
+    ASSERT_EQ(menu->Category(), CategoryCode::Installed);
+    TDemos& entry = menu->Catalogue.InstalledList[1];
     EXPECT_EQ(entry.InstallType, InstallMethod::MenuUnpacked);
     AnswerYes();
-    form->Uninstaller().UninstallProc(entry);
-    EXPECT_EQ(form->Catalogue.InstalledList.Count(), 0);
+    menu->Uninstaller().UninstallProc(entry, menu->Category());
+    EXPECT_EQ(menu->Catalogue.InstalledList.Count(), 0);
     EXPECT_EQ(State("CD0206", "HRA"), "<none>");
     EXPECT_FALSE(fs::exists(DriveC() / "Hry"));
 }

@@ -4,6 +4,8 @@
 // virtual clock, shown so that the catalogue is loaded and the first page is open.
 
 #include "MenuFixture.h"
+
+#include "menu/form/main_f.h"
 #include "StandInArtwork.h"
 
 #include "dib/image/cDIBFadeLabel.h"
@@ -50,7 +52,7 @@ protected:
         window = backend.get();
         form->SetWindow(std::move(backend));
         form->CreateWindowLayout();
-        if (!form->Terminated)
+        if (!form->Model.Terminated())
             form->Show();
         session.Loop().ProcessMessages();
         return *form;
@@ -74,8 +76,11 @@ protected:
     void TearDown() override
     {
         runner.reset();
+        form.reset();
         MenuFixture::TearDown();
     }
+
+    std::unique_ptr<TForm1> form;
 
     platform::HeadlessSession session;
     platform::HeadlessWindow* window = nullptr;

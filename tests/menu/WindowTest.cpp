@@ -161,19 +161,19 @@ TEST_F(MenuWindow, PageTableAndFirstPage)
              "E",
             10 },
         { 20, "INSTALOV\xC1NO", 27 } };
-    ASSERT_EQ(f.PageCount, 10);
+    ASSERT_EQ(f.Model.PageCount(), 10);
     for (int n = 1; n <= 10; ++n) {
         SCOPED_TRACE(n);
-        EXPECT_EQ(f.Pages[n].Code, slots[n - 1].code);
-        EXPECT_EQ(f.Pages[n].Caption, slots[n - 1].caption);
+        EXPECT_EQ(f.Model.Page(n).Code, slots[n - 1].code);
+        EXPECT_EQ(f.Model.Page(n).Caption, slots[n - 1].caption);
         EXPECT_EQ(f.SectionLabel(n)->Caption(), slots[n - 1].caption);
         EXPECT_EQ(f.SectionIcon(n)->Tag(), slots[n - 1].base);
         // Slot 1 is the page on screen and stays lit; the others show their unlit image.
         EXPECT_EQ(f.SectionIcon(n)->IndexMain().DIBIndex(), slots[n - 1].base + (n == 1 ? 1 : 0));
     }
-    EXPECT_EQ(f.Category, CategoryCode::Demos);
-    EXPECT_EQ(f.SelectedSlot, 1);
-    EXPECT_EQ(f.ItemIndex, 1);
+    EXPECT_EQ(f.Model.Category(), CategoryCode::Demos);
+    EXPECT_EQ(f.Model.SelectedSlot(), 1);
+    EXPECT_EQ(f.Model.ItemIndex(), 1);
     EXPECT_EQ(f.PositionLabel->Caption(), "1 z 3");
 }
 
@@ -190,13 +190,14 @@ TEST_F(MenuWindow, EveryPageOpensWithItsCategoryAndPosition)
         { 9, CategoryCode::Drivers, "1 z 1" }, { 10, CategoryCode::Installed, "" }, { 1, CategoryCode::Demos, "1 z 5" } };
     for (const Expected& page : pages) {
         SCOPED_TRACE(page.slot);
+        const int32_t previous = f.Model.SelectedSlot();
         f.MainButtonClick(page.slot);
-        EXPECT_EQ(f.Category, page.category);
-        EXPECT_EQ(f.SelectedSlot, page.slot);
+        EXPECT_EQ(f.Model.Category(), page.category);
+        EXPECT_EQ(f.Model.SelectedSlot(), page.slot);
         EXPECT_EQ(f.PositionLabel->Caption(), page.position);
         // The old page's icon went dark, the new one is lit.
         EXPECT_EQ(f.SectionIcon(page.slot)->IndexMain().DIBIndex(), f.SectionIcon(page.slot)->Tag() + 1);
-        EXPECT_EQ(f.SectionIcon(f.PreviousSlot)->IndexMain().DIBIndex(), f.SectionIcon(f.PreviousSlot)->Tag());
+        EXPECT_EQ(f.SectionIcon(previous)->IndexMain().DIBIndex(), f.SectionIcon(previous)->Tag());
     }
 }
 
@@ -207,14 +208,14 @@ TEST_F(MenuWindow, PageTextsOfSharewareUpdatesAndFilms)
     WriteCatalogue("[Main]\nCD=0206\nDemos=1\nUpdates=1\n[Demo1]\nName=Demo\n[Updates]\nUpdate1=Patch,x,patch\\setup.exe\n");
     auto& f = Open();
     f.MainButtonClick(7);
-    EXPECT_EQ(f.Category, CategoryCode::Shareware);
-    EXPECT_EQ(f.TextLabel->Caption(), f.Texts.LoadString(13));
+    EXPECT_EQ(f.Model.Category(), CategoryCode::Shareware);
+    EXPECT_EQ(f.TextLabel->Caption(), f.Model.Texts.LoadString(13));
     EXPECT_FALSE(f.DIBImage4->Visible());
     EXPECT_EQ(f.PositionLabel->Caption(), "");
     f.MainButtonClick(8);
-    EXPECT_EQ(f.TextLabel->Caption(), f.Texts.LoadString(61));
+    EXPECT_EQ(f.TextLabel->Caption(), f.Model.Texts.LoadString(61));
     f.MainButtonClick(4);
-    EXPECT_EQ(f.TextLabel->Caption(), f.Texts.LoadString(13));
+    EXPECT_EQ(f.TextLabel->Caption(), f.Model.Texts.LoadString(13));
     EXPECT_TRUE(f.Label2->Visible());
     EXPECT_TRUE(f.Flag_Unplayable->Visible());
     EXPECT_TRUE(f.DIBImage4->Visible());
@@ -227,32 +228,32 @@ TEST_F(MenuWindow, PositionFollowsTheRowAndThePageOnScreenKeepsIt)
     Run("click DemosLabel3");
     EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
     f.SectionIcon(1)->Click();
-    EXPECT_EQ(f.ItemIndex, 3);
+    EXPECT_EQ(f.Model.ItemIndex(), 3);
     EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
     // From the settings page the same icon switches back: that page has its own code.
     f.Image12->Click();
-    EXPECT_EQ(f.Category, CategoryCode::Settings);
-    EXPECT_EQ(f.SelectedSlot, 1);
+    EXPECT_EQ(f.Model.Category(), CategoryCode::Settings);
+    EXPECT_EQ(f.Model.SelectedSlot(), 1);
     f.SectionIcon(1)->Click();
-    EXPECT_EQ(f.Category, CategoryCode::Demos);
-    EXPECT_EQ(f.ItemIndex, 1);
+    EXPECT_EQ(f.Model.Category(), CategoryCode::Demos);
+    EXPECT_EQ(f.Model.ItemIndex(), 1);
     // Slots beyond the table are ignored.
     f.MainButtonClick(11);
     f.MainButtonClick(0);
-    EXPECT_EQ(f.Category, CategoryCode::Demos);
+    EXPECT_EQ(f.Model.Category(), CategoryCode::Demos);
 }
 
 TEST_F(MenuWindow, HoverLightsAnIconUntilTheBackground)
 {
     auto& f = OpenSmall();
     Run("move DIBSection2");
-    EXPECT_EQ(f.HotIcon, 2);
+    EXPECT_EQ(f.Model.HotIcon(), 2);
     EXPECT_EQ(f.SectionIcon(2)->IndexMain().DIBIndex(), 26);
     // A caption moves the markers but lights nothing.
     Run("move IconLabel3");
     EXPECT_EQ(f.SectionIcon(3)->IndexMain().DIBIndex(), 4);
     Run("move Image14 10 10");
-    EXPECT_EQ(f.HotIcon, 0);
+    EXPECT_EQ(f.Model.HotIcon(), 0);
     EXPECT_EQ(f.SectionIcon(2)->IndexMain().DIBIndex(), 25);
     EXPECT_EQ(f.SectionIcon(1)->IndexMain().DIBIndex(), 3);
 }
@@ -321,8 +322,8 @@ TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
 {
     auto& f = OpenSmall();
     f.Image12->Click();
-    EXPECT_EQ(f.Category, CategoryCode::Settings);
-    EXPECT_EQ(f.ItemIndex, 1);
+    EXPECT_EQ(f.Model.Category(), CategoryCode::Settings);
+    EXPECT_EQ(f.Model.ItemIndex(), 1);
     EXPECT_EQ(f.NameLabel->Caption(), "STATUS: ZAPNUTO");
     EXPECT_EQ(f.TextLabel->Caption(), "Zap\xEDn\xE1 okrajov\xFD panel a jeho animace. Vy\x9E"
                                       "aduje restart aplikace.");
@@ -331,8 +332,8 @@ TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
     EXPECT_FALSE(f.PicImage->Visible());
     EXPECT_FALSE(f.DIBImage4->Visible());
 
-    f.StopDIBImageClick(nullptr);
-    EXPECT_EQ(f.Enhanced, 0);
+    f.ActionClick(MenuAction::Stop);
+    EXPECT_EQ(f.Model.Settings().enhanced, 0);
     EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
     EXPECT_TRUE(f.PlayDIBOff->Visible());
     EXPECT_FALSE(f.StopDIBOff->Visible());
@@ -340,16 +341,15 @@ TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
     // The window keeps its form until the next start.
     EXPECT_EQ(f.Width(), 816);
 
-    f.ItemIndex = 2;
-    f.SetSettings();
+    f.ShowChange(f.Model.StepDown());
     EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
-    f.PlayDIBImageClick(nullptr);
-    EXPECT_EQ(f.Slow, 1);
+    f.ActionClick(MenuAction::Play);
+    EXPECT_EQ(f.Model.Settings().slow, 1);
     EXPECT_EQ(State("Main", "Slow"), "1");
     EXPECT_FALSE(f.PlayDIBOff->Visible());
     EXPECT_FALSE(f.PlayDIBImage->Visible());
-    f.StopDIBImageClick(nullptr);
-    EXPECT_EQ(f.Slow, 0);
+    f.ActionClick(MenuAction::Stop);
+    EXPECT_EQ(f.Model.Settings().slow, 0);
     EXPECT_EQ(State("Main", "Slow"), "0");
 }
 
@@ -361,8 +361,8 @@ TEST_F(MenuWindow, SettingsPageOffersTheMainButtonWhenEnhancedIsOff)
     EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
     EXPECT_TRUE(f.PlayDIBOff->Visible());
     EXPECT_FALSE(f.StopDIBOff->Visible());
-    f.PlayDIBImageClick(nullptr);
-    EXPECT_EQ(f.Enhanced, 1);
+    f.ActionClick(MenuAction::Play);
+    EXPECT_EQ(f.Model.Settings().enhanced, 1);
     EXPECT_EQ(State("Main", "Enhanced"), "1");
 }
 
@@ -387,15 +387,15 @@ TEST_F(MenuWindow, KeysStepThroughThePagesAndOpenTheSettings)
     };
     for (const Step& step : steps) {
         Run(std::string("key ") + step.key);
-        EXPECT_EQ(f.Category, step.category) << step.key;
-        EXPECT_EQ(f.SelectedSlot, step.slot) << step.key;
+        EXPECT_EQ(f.Model.Category(), step.category) << step.key;
+        EXPECT_EQ(f.Model.SelectedSlot(), step.slot) << step.key;
         // The lit icon stands in the column's band.
         EXPECT_GE(f.SectionIcon(step.slot)->Top(), 56) << step.key;
         EXPECT_LE(f.SectionIcon(step.slot)->Top(), 330) << step.key;
     }
     Run("key F2");
     Run("key Enter");
-    EXPECT_EQ(f.Enhanced, 1);
+    EXPECT_EQ(f.Model.Settings().enhanced, 1);
 }
 
 TEST_F(MenuWindow, DiscFontsAreRegisteredForTheWindowsLife)

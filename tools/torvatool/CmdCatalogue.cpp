@@ -1,7 +1,7 @@
 // "torvatool catalogue dump|check" and "torvatool status": the menu's catalogue loader and
 // status check run on a disc folder, for disc authors and tests.
 
-#include "menu/form/main_f.h"
+#include "menu/MenuState.h"
 #include "platform/machine/Machine.h"
 #include "platform/text/Codepage.h"
 #include "tools/torvatool/CatalogueLint.h"
@@ -56,18 +56,18 @@ public:
     std::vector<std::string> texts;
 };
 
-struct LoadedForm {
+struct LoadedMenu {
     CollectedBoxes boxes;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MenuState> menu;
 };
 
-void Load(LoadedForm& loaded, const MountedDisc& disc)
+void Load(LoadedMenu& loaded, const MountedDisc& disc)
 {
-    loaded.form = std::make_unique<TForm1>(MenuEnvironment { disc.Drive() + "\\TORVA.EXE", &loaded.boxes, nullptr });
-    loaded.form->Startup.Start();
-    if (!loaded.form->Terminated)
-        loaded.form->LoadCatalogue();
-    if (loaded.form->Terminated || loaded.form->Catalogue.Ini == nullptr) {
+    loaded.menu = std::make_unique<MenuState>(MenuEnvironment { disc.Drive() + "\\TORVA.EXE", &loaded.boxes, nullptr });
+    loaded.menu->Start();
+    if (!loaded.menu->Terminated())
+        loaded.menu->LoadCatalogue();
+    if (loaded.menu->Terminated() || loaded.menu->Catalogue.Ini == nullptr) {
         std::string message = loaded.boxes.texts.empty() ? "the menu could not start" : loaded.boxes.texts.back();
         throw ToolError(platform::Cp1250ToUtf8(message));
     }
@@ -138,9 +138,9 @@ int RunDump(Arguments& args, const std::optional<std::string>& prefix, std::ostr
     auto& words = args.Positional(2, 2, "catalogue dump [--prefix DIR] DISCDIR");
     auto machine = OpenPrefix(prefix);
     MountedDisc disc(machine, words[1]);
-    LoadedForm loaded;
+    LoadedMenu loaded;
     Load(loaded, disc);
-    const TForm1& f = *loaded.form;
+    const MenuState& f = *loaded.menu;
 
     std::vector<std::string> warnings;
     for (auto& warning : f.Catalogue.LoadWarnings)
@@ -209,9 +209,9 @@ int RunStatus(Arguments& args, std::ostream& out)
     auto& words = args.Positional(1, 1, "status [--prefix DIR] DISCDIR");
     auto machine = OpenPrefix(prefix);
     MountedDisc disc(machine, words[0]);
-    LoadedForm loaded;
+    LoadedMenu loaded;
     Load(loaded, disc);
-    TForm1& f = *loaded.form;
+    MenuState& f = *loaded.menu;
     auto report = [&](CategoryCode category, int32_t index, TDemos& item) {
         f.Status.CheckDemo(item);
         out << JsonObject().Number("Category", static_cast<int32_t>(category)).Number("Index", index).Text("Name", item.Name).Text("GameDir", item.GameDir).Number("CanRun", item.CanRun).Number("Installed", item.Installed).Number("NeedsInstall", item.NeedsInstall).Text("UnInstallName", item.UnInstallName).Str()

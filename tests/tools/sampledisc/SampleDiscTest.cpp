@@ -1,7 +1,7 @@
 // The built sample disc: the menu's own loader reads it with the intended counts and texts,
 // and every file the catalogue leads the menu to is there and readable.
 
-#include "menu/form/main_f.h"
+#include "menu/MenuState.h"
 #include "platform/avi/AviClip.h"
 #include "platform/fonts/FontRegistry.h"
 #include "platform/machine/Machine.h"
@@ -34,11 +34,11 @@ protected:
         platform::SetCurrentMachine(machine);
         letter = machine->MapDrive(Disc, platform::DRIVE_CDROM);
         ASSERT_NE(letter, 0);
-        form = std::make_unique<TForm1>(MenuEnvironment { std::string(1, letter) + ":\\TORVA.EXE", &boxes, &cursor });
-        form->Startup.Start();
-        ASSERT_FALSE(form->Terminated);
+        form = std::make_unique<MenuState>(MenuEnvironment { std::string(1, letter) + ":\\TORVA.EXE", &boxes, &cursor });
+        form->Start();
+        ASSERT_FALSE(form->Terminated());
         form->LoadCatalogue();
-        ASSERT_FALSE(form->Terminated) << (boxes.errors.empty() ? "" : boxes.errors.back());
+        ASSERT_FALSE(form->Terminated()) << (boxes.errors.empty() ? "" : boxes.errors.back());
     }
 
     void TearDown() override
@@ -54,14 +54,14 @@ protected:
     char letter = 0;
     shell::RecordingMessageBoxes boxes;
     shell::RecordingCursor cursor;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MenuState> form;
 };
 
 }
 
 TEST_F(SampleDisc, MenuLoadsEveryCategory)
 {
-    const TForm1& f = *form;
+    const MenuState& f = *form;
     struct Count {
         const char* category;
         int32_t loaded;
@@ -80,7 +80,7 @@ TEST_F(SampleDisc, MenuLoadsEveryCategory)
 
 TEST_F(SampleDisc, TextsAreCzechAndTakeTheLoadersTransforms)
 {
-    const TForm1& f = *form;
+    const MenuState& f = *form;
     EXPECT_EQ(f.Catalogue.Demos[4].Name, Cp("PAŘENIŠTĚ")) << "accented letters are upper-cased too";
     EXPECT_EQ(f.Catalogue.Demos[6].Name, Cp("PODZEMÍ R&&D")) << "a lone ampersand is doubled";
     EXPECT_EQ(f.Catalogue.Drivers[3].Name, Cp("OVLADAČ CZ KLÁVESNICE"));
@@ -144,7 +144,7 @@ TEST_F(SampleDisc, EveryPictureTheMenuLooksForIsThere)
 
 TEST_F(SampleDisc, ReadmesFilmsAndTheSignUpFileAreOnTheDisc)
 {
-    const TForm1& f = *form;
+    const MenuState& f = *form;
     auto host = [&](std::string windowsPath) {
         windowsPath.erase(0, 2); // the drive
         std::replace(windowsPath.begin(), windowsPath.end(), '\\', '/');
@@ -177,7 +177,7 @@ TEST_F(SampleDisc, MenuFontsAreFontFilesOfTheAnnouncedFamilies)
 
 TEST_F(SampleDisc, CoversTheInstallTypesAndDetectionMethods)
 {
-    const TForm1& f = *form;
+    const MenuState& f = *form;
     std::set<int32_t> installTypes, dirDetects;
     auto collect = [&](const auto& items, int32_t count) {
         for (int n = 1; n <= count; ++n) {

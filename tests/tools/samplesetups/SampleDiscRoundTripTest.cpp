@@ -1,8 +1,9 @@
 // The sample disc as built, installed and uninstalled through the menu's own operations with
 // the setups really running: what the setups leave must be what the menu's detection finds.
 
-#include "menu/form/main_f.h"
+#include "menu/MenuState.h"
 #include "platform/components/ExtCtrls.h"
+#include "platform/components/Forms.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
 #include "platform/files/Files.h"
@@ -47,9 +48,9 @@ protected:
         scopedProcesses.emplace(MakeHostProcessService(machine));
         scopedLoop.emplace(loop);
         SetDialogService(&dialogs);
-        form = std::make_unique<TForm1>(MenuEnvironment { "E:\\TORVA.EXE", &boxes, &cursor });
-        form->Startup.Start();
-        ASSERT_FALSE(form->Terminated);
+        form = std::make_unique<MenuState>(MenuEnvironment { "E:\\TORVA.EXE", &boxes, &cursor });
+        form->Start();
+        ASSERT_FALSE(form->Terminated());
         ASSERT_TRUE(form->LoadCatalogue());
     }
 
@@ -67,8 +68,7 @@ protected:
     // The demo as its page shows it: selected and checked.
     TDemos& Demo(int index)
     {
-        form->Category = CategoryCode::Demos;
-        form->ItemIndex = index;
+        form->Select({ CategoryCode::Demos, index });
         form->Status.CheckDemo(form->Catalogue.Demos[index]);
         return form->Catalogue.Demos[index];
     }
@@ -87,7 +87,7 @@ protected:
     AgreeingDialogs dialogs;
     shell::RecordingMessageBoxes boxes;
     shell::RecordingCursor cursor;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MenuState> form;
 };
 
 struct RoundTrip {
@@ -113,7 +113,7 @@ TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
         TDemos& item = Demo(trip.demo);
         SCOPED_TRACE(item.Name);
         ASSERT_FALSE(item.Installed);
-        form->Installer().InstallProc(item);
+        form->Installer().InstallProc(item, form->Selection());
         EXPECT_TRUE(item.Installed);
         EXPECT_TRUE(item.CanRun);
         EXPECT_EQ(item.GameDir, folder);
@@ -122,7 +122,7 @@ TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
         // The uninstallers leave a saved game or a settings file; either the catalogue's
         // clean-up takes it, or the menu asks and is told yes.
         dialogs.questions.clear();
-        form->Uninstaller().UninstallProc(item);
+        form->Uninstaller().UninstallProc(item, form->Category());
         EXPECT_FALSE(item.Installed);
         EXPECT_EQ(dialogs.questions.size(), trip.questions);
         EXPECT_FALSE(FileExists(folder + "\\" + item.GameName));
@@ -135,23 +135,24 @@ TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
 
 TEST_F(SampleDiscRoundTrip, OtherListsFindTheirItemsToo)
 {
+    int32_t index = 0;
     auto check = [&](CategoryCode category, TDemos& item, const char* folderUtf8) {
         SCOPED_TRACE(item.Name);
-        form->Category = category;
+        form->Select({ category, index });
         form->Status.CheckDemo(item);
-        form->Installer().InstallProc(item);
+        form->Installer().InstallProc(item, form->Selection());
         EXPECT_TRUE(item.Installed);
         EXPECT_EQ(item.GameDir, Utf8ToCp1250(folderUtf8));
-        form->Uninstaller().UninstallProc(item);
+        form->Uninstaller().UninstallProc(item, form->Category());
         EXPECT_FALSE(item.Installed);
         EXPECT_FALSE(FileExists(item.GameDir + "\\" + item.GameName));
     };
-    form->ItemIndex = 1;
+    index = 1;
     check(CategoryCode::Fulls, form->Catalogue.Fulls[1], "C:\\Hry\\Tajemství hradu");
     check(CategoryCode::Extra2, form->Catalogue.Extra2[1], "C:\\Hry\\Kosmická liga");
-    form->ItemIndex = 3;
+    index = 3;
     check(CategoryCode::Extra2, form->Catalogue.Extra2[3], "C:\\Hry\\Formule Praha");
-    form->ItemIndex = 2;
+    index = 2;
     check(CategoryCode::Readers, form->Catalogue.Readers[2], "C:\\Hry\\Bludiste");
 }
 
@@ -159,7 +160,7 @@ TEST_F(SampleDiscRoundTrip, OtherListsFindTheirItemsToo)
 TEST_F(SampleDiscRoundTrip, PollNoticesASetupThatRunsOnItsOwn)
 {
     TDemos& item = Demo(7);
-    form->Installer().InstallProc(item);
+    form->Installer().InstallProc(item, form->Selection());
     EXPECT_FALSE(form->Catalogue.Demos[7].CanRun);
     uint64_t deadline = clock.NowMs() + 15000;
     while (!form->Catalogue.Demos[7].CanRun && clock.NowMs() < deadline) {
@@ -168,8 +169,8 @@ TEST_F(SampleDiscRoundTrip, PollNoticesASetupThatRunsOnItsOwn)
     }
     EXPECT_TRUE(form->Catalogue.Demos[7].CanRun);
     EXPECT_EQ(form->Catalogue.Demos[7].GameDir, Utf8ToCp1250("C:\\Hry\\Tankový prapor"));
-    EXPECT_FALSE(form->Timer1->Enabled());
-    form->Uninstaller().UninstallProc(form->Catalogue.Demos[7]);
+    EXPECT_FALSE(form->PollTimer().Enabled());
+    form->Uninstaller().UninstallProc(form->Catalogue.Demos[7], form->Category());
     EXPECT_FALSE(form->Catalogue.Demos[7].Installed);
 }
 
@@ -180,7 +181,7 @@ TEST_F(SampleDiscRoundTrip, GameFromTheDiscMarksItselfInstalledWhenRun)
     ASSERT_FALSE(item.Installed);
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
-    form->Launcher().RunProc(item);
+    form->Choose(MenuAction::Play);
     EXPECT_TRUE(FileExists("C:\\Torva\\Sachy\\SACHY.CFG"));
     EXPECT_TRUE(form->Catalogue.Demos[11].Installed);
 }
