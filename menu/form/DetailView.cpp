@@ -1,7 +1,8 @@
-// The detail view of the selected item: title, publisher, description, flags, the small picture
-// with its cache, which action buttons are offered, and the help line under the pointer.
+// The detail view of the selected entry.
 
-#include "menu/form/main_f.h"
+#include "menu/form/DetailView.h"
+
+#include "menu/MenuState.h"
 
 #include "dib/image/cDIBImage.h"
 #include "dib/imagelist/cDIBImageList.h"
@@ -92,194 +93,246 @@ const std::string* DescriptionFor(int32_t language, const std::string& short0, c
 
 }
 
-// An empty category has no item to describe: the view stays as the page change blanked it
-// rather than showing the zeroed slot 1 (whose missing picture would raise an error box).
-void TForm1::ProcessPage()
+DetailView::DetailView(MenuState& model, const Form1Controls& c)
+    : m_model(model)
+    , m_name(c.NameLabel)
+    , m_firm(c.FirmLabel)
+    , m_text(c.TextLabel)
+    , m_help(c.HelpLabel)
+    , m_codecNote(c.Label2)
+    , m_frame(c.PicImage)
+    , m_smallPicture(c.DIBImage4)
+    , m_pictures(c.DIBImageList2)
+    , m_playable(c.Flag_Playable)
+    , m_unplayable(c.Flag_Unplayable)
+    , m_czech(c.Flag_CZ)
+    , m_network(c.Flag_Net)
+    , m_threeD(c.Flag_3D)
+    , m_play { c.PlayDIBOff, c.PlayDIBImage }
+    , m_stop { c.StopDIBOff, c.StopDIBImage }
+    , m_readme { c.ReadmeDIBOff, c.ReadmeDIBImage }
+    , m_web { c.WebDibOff, c.WebDIBImage }
+    , m_hintImages { c.Image2, c.Image13, c.Image11, c.Image10 }
 {
-    HideLitActions();
-    const int32_t count = Model.Count();
-    if (Model.Category() == CategoryCode::Settings)
-        SetSettings();
-    else if (Model.ItemIndex() >= 1 && Model.ItemIndex() <= count)
-        ShowSelectedItem();
-    PositionLabel->SetCaption(count != 0 ? std::to_string(Model.ItemIndex()) + " z " + std::to_string(count) : std::string());
 }
 
-void TForm1::ShowSelectedItem()
+// An empty category has no item to describe: the view stays as the page change blanked it
+// rather than showing the zeroed slot 1 (whose missing picture would raise an error box).
+void DetailView::Show()
 {
-    const DiscCatalogue& catalogue = Model.Catalogue;
-    const int32_t i = Model.ItemIndex();
-    const int32_t language = Model.Context.Language;
+    HideLitActions();
+    if (m_model.Category() == CategoryCode::Settings)
+        ShowSetting();
+    else if (m_model.ItemIndex() >= 1 && m_model.ItemIndex() <= m_model.Count())
+        ShowSelected();
+}
+
+void DetailView::ShowSelected()
+{
+    const DiscCatalogue& catalogue = m_model.Catalogue;
+    const int32_t i = m_model.ItemIndex();
+    const int32_t language = m_model.Context.Language;
     ShowOffered();
-    switch (Model.Category()) {
+    switch (m_model.Category()) {
     case CategoryCode::Demos:
     case CategoryCode::Fulls:
     case CategoryCode::Extra2:
     case CategoryCode::Extra:
     case CategoryCode::Shareware: {
-        const TDemos& item = *Model.SelectedItem();
-        const bool named = Model.Category() == CategoryCode::Extra;
-        NameLabel->SetCaption(named ? item.Name : item.FullName.empty() ? item.Title
-                                                                        : item.FullName);
-        FirmLabel->SetCaption(item.Firm);
+        const TDemos& item = *m_model.SelectedItem();
+        const bool named = m_model.Category() == CategoryCode::Extra;
+        m_name->SetCaption(named ? item.Name : item.FullName.empty() ? item.Title
+                                                                     : item.FullName);
+        m_firm->SetCaption(item.Firm);
         ShowDescription(item.Describe0, item.Describe, item.Describe4);
-        if (Model.Category() != CategoryCode::Shareware)
+        if (m_model.Category() != CategoryCode::Shareware)
             DoFlags(item.Flags);
         ShowFrame(item.Picture);
         break;
     }
     case CategoryCode::Drivers: {
         const TDemos& item = catalogue.Drivers[i];
-        NameLabel->SetCaption(item.Name);
+        m_name->SetCaption(item.Name);
         ShowDescription(item.Describe0, item.Describe, item.Describe4);
         ShowFrame(item.Picture);
         break;
     }
     case CategoryCode::Updates: {
         const TUpdate& item = catalogue.Updates[i];
-        NameLabel->SetCaption(item.Name + " " + item.Subtitle);
+        m_name->SetCaption(item.Name + " " + item.Subtitle);
         ShowFrame(item.Picture);
         break;
     }
     case CategoryCode::Readers: {
         const TDemos& item = catalogue.Readers[i];
-        NameLabel->SetCaption(item.Name);
-        FirmLabel->SetCaption(item.Firm);
+        m_name->SetCaption(item.Name);
+        m_firm->SetCaption(item.Firm);
         if (language == 1)
-            TextLabel->SetCaption(item.Describe);
+            m_text->SetCaption(item.Describe);
         else if (language == 4)
-            TextLabel->SetCaption(item.Describe4);
+            m_text->SetCaption(item.Describe4);
         ShowFrame(item.Picture);
         break;
     }
     case CategoryCode::Shots: {
         const TShot& item = catalogue.Shots[i];
-        NameLabel->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
-        FirmLabel->SetCaption(item.Firm);
+        m_name->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
+        m_firm->SetCaption(item.Firm);
         ShowDescription(item.Describe0, item.Describe, item.Describe4);
         ShowFrame(item.Picture);
         break;
     }
     case CategoryCode::Movies: {
         const TMovies& item = catalogue.Movies[i];
-        NameLabel->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
-        FirmLabel->SetCaption(item.Firm);
+        m_name->SetCaption(item.FullName.empty() ? item.Name : item.FullName);
+        m_firm->SetCaption(item.Firm);
         if (language == 0)
-            TextLabel->SetCaption(item.Describe0);
+            m_text->SetCaption(item.Describe0);
         else if (language >= 1 && language <= 6)
-            TextLabel->SetCaption(item.Describe);
+            m_text->SetCaption(item.Describe);
         ShowFrame(item.Picture);
         break;
     }
     case CategoryCode::Installed: {
         const TDemos& item = catalogue.InstalledList[i];
-        NameLabel->SetCaption(platform::UpperCaseCp1250(item.Name));
-        FirmLabel->SetCaption(item.TechInfo);
+        m_name->SetCaption(platform::UpperCaseCp1250(item.Name));
+        m_firm->SetCaption(item.TechInfo);
         ShowFrame(item.Picture);
         break;
     }
     default: break;
     }
-    if (const std::optional<std::string>& picture = Model.SmallPicture())
+    if (const std::optional<std::string>& picture = m_model.SmallPicture())
         LoadSmallPicture(*picture);
 }
 
-// The off images stand while their action is offered; their lit images take the clicks.
-void TForm1::ShowOffered()
+void DetailView::ShowOffered()
 {
-    const OfferedActions& offered = Model.Offered();
-    PlayDIBOff->SetVisible(offered.play);
-    StopDIBOff->SetVisible(offered.stop);
-    ReadmeDIBOff->SetVisible(offered.readme);
-    WebDibOff->SetVisible(offered.web);
+    const OfferedActions& offered = m_model.Offered();
+    m_play.off->SetVisible(offered.play);
+    m_stop.off->SetVisible(offered.stop);
+    m_readme.off->SetVisible(offered.readme);
+    m_web.off->SetVisible(offered.web);
 }
 
-void TForm1::ShowDescription(const std::string& short0, const std::string& main, const std::string& second4)
+void DetailView::ShowDescription(const std::string& short0, const std::string& main, const std::string& second4)
 {
-    if (const std::string* text = DescriptionFor(Model.Context.Language, short0, main, second4))
-        TextLabel->SetCaption(*text);
+    if (const std::string* text = DescriptionFor(m_model.Context.Language, short0, main, second4))
+        m_text->SetCaption(*text);
 }
 
-void TForm1::ShowFrame(const std::string& picture)
+void DetailView::ShowFrame(const std::string& picture)
 {
-    PicImage->SetVisible(HasPicture(picture));
+    m_frame->SetVisible(HasPicture(picture));
 }
 
-void TForm1::DoFlags(int32_t flags)
+void DetailView::DoFlags(int32_t flags)
 {
-    Flag_3D->Hide();
-    Flag_CZ->Hide();
-    Flag_Unplayable->Hide();
-    if (Model.Category() == CategoryCode::Demos || Model.Category() == CategoryCode::Extra2)
-        Flag_Playable->Show();
+    m_threeD->Hide();
+    m_czech->Hide();
+    m_unplayable->Hide();
+    if (m_model.Category() == CategoryCode::Demos || m_model.Category() == CategoryCode::Extra2)
+        m_playable->Show();
     const bool network = flags >= NetworkPlayFlag && flags <= NetworkPlayFlag + int32_t(ItemOffer::Czech);
     switch (static_cast<ItemOffer>(network ? flags - NetworkPlayFlag : flags)) {
     case ItemOffer::ThreeD:
-    case ItemOffer::ThreeDToo: Flag_3D->Show(); break;
-    case ItemOffer::Czech: Flag_CZ->Show(); break;
+    case ItemOffer::ThreeDToo: m_threeD->Show(); break;
+    case ItemOffer::Czech: m_czech->Show(); break;
     case ItemOffer::Unplayable:
-        Flag_Unplayable->Show();
-        Flag_Playable->Hide();
+        m_unplayable->Show();
+        m_playable->Hide();
         break;
     default: break;
     }
-    Flag_Net->SetVisible(network);
+    m_network->SetVisible(network);
 }
 
-// The model says which entry of the image list holds the picture, or the entry it goes to.
-void TForm1::LoadSmallPicture(const std::string& picture)
+void DetailView::LoadSmallPicture(const std::string& picture)
 {
     if (picture.empty()) {
-        DIBImage4->Hide();
+        m_smallPicture->Hide();
         return;
     }
-    const bool gallery = Model.HasGallery();
-    DIBImage4->SetOpacity(gallery ? kSmallPictureOpacityGallery : kSmallPictureOpacityPlain);
-    DIBImage4->SetStretch(false);
-    DIBImage4->Show();
-    if (const int32_t cached = Model.CachedPicture(picture)) {
-        DIBImage4->IndexMain().SetDIBIndex(cached);
+    const bool gallery = m_model.HasGallery();
+    m_smallPicture->SetOpacity(gallery ? kSmallPictureOpacityGallery : kSmallPictureOpacityPlain);
+    m_smallPicture->SetStretch(false);
+    m_smallPicture->Show();
+    if (const int32_t cached = m_model.CachedPicture(picture)) {
+        m_smallPicture->IndexMain().SetDIBIndex(cached);
         return;
     }
-    const int32_t k = Model.NextPictureEntry();
-    TDIBImagesItem* image = DIBImageList2->DIBImages().Items(k);
-    image->DIB().LoadPictureFile(Model.Context.DataDir + "Small\\" + (gallery ? picture + "01" : picture) + ".bmp");
+    const int32_t k = m_model.NextPictureEntry();
+    TDIBImagesItem* image = m_pictures->DIBImages().Items(k);
+    image->DIB().LoadPictureFile(m_model.Context.DataDir + "Small\\" + (gallery ? picture + "01" : picture) + ".bmp");
     image->SetDisplayName(picture);
-    DIBImage4->IndexMain().SetDIBIndex(k);
-    Model.RememberPicture(picture, k);
+    m_smallPicture->IndexMain().SetDIBIndex(k);
+    m_model.RememberPicture(picture, k);
 }
 
-void TForm1::SetSettings()
+void DetailView::ShowSetting()
 {
-    const int32_t i = Model.ItemIndex();
+    const int32_t i = m_model.ItemIndex();
     if (i != 1 && i != 2)
         return;
-    const bool on = (i == 1 ? Model.Settings().enhanced : Model.Settings().slow) == 1;
-    TextLabel->SetCaption(SettingTexts[i - 1]);
-    NameLabel->SetCaption(on ? "STATUS: ZAPNUTO" : "STATUS: VYPNUTO");
+    const bool on = (i == 1 ? m_model.Settings().enhanced : m_model.Settings().slow) == 1;
+    m_text->SetCaption(SettingTexts[i - 1]);
+    m_name->SetCaption(on ? "STATUS: ZAPNUTO" : "STATUS: VYPNUTO");
     ShowOffered();
 }
 
-void TForm1::SetOff()
+void DetailView::SettingSwitched(bool on)
 {
-    FirmLabel->SetCaption("");
-    NameLabel->SetCaption("");
-    PlayDIBOff->Hide();
-    StopDIBOff->Hide();
-    ReadmeDIBOff->Hide();
-    WebDibOff->Hide();
-    Flag_Playable->Hide();
-    Flag_Unplayable->Hide();
-    Flag_CZ->Hide();
-    Flag_Net->Hide();
-    Flag_3D->Hide();
-    Label2->Hide();
+    ShowSetting();
+    const Action& pressed = on ? m_play : m_stop;
+    pressed.lit->Hide();
+    pressed.off->Hide();
 }
 
-std::optional<std::string> TForm1::PlayHoverText()
+void DetailView::Blank()
 {
-    const TDemos* item = Model.SelectedItem();
-    switch (Model.Category()) {
+    m_firm->SetCaption("");
+    m_name->SetCaption("");
+    for (const Action* action : { &m_play, &m_stop, &m_readme, &m_web })
+        action->off->Hide();
+    m_playable->Hide();
+    m_unplayable->Hide();
+    m_czech->Hide();
+    m_network->Hide();
+    m_threeD->Hide();
+    m_codecNote->Hide();
+}
+
+void DetailView::ShowPageLook(const PageKind& kind, const std::string& text)
+{
+    if (kind.look & ChecksItems)
+        m_text->Show();
+    if (kind.text)
+        m_text->SetCaption(text);
+    if (kind.look & OpaquePicture)
+        m_smallPicture->SetOpacity(255);
+    m_smallPicture->SetVisible(kind.look & ShowsPicture);
+    if (kind.look & ShowsUnplayable)
+        m_unplayable->Show();
+    if (kind.look & ShowsCodecNote)
+        m_codecNote->Show();
+}
+
+void DetailView::ShowInstalledPageLook(const std::string& text)
+{
+    m_text->SetCaption(text);
+    m_smallPicture->SetVisible(false);
+}
+
+void DetailView::ShowSettingsPageLook()
+{
+    m_smallPicture->Hide();
+    m_text->SetCaption("");
+    m_frame->Hide();
+}
+std::optional<std::string> DetailView::PlayHoverText() const
+{
+    const TDemos* item = const_cast<MenuState&>(m_model).SelectedItem();
+    switch (m_model.Category()) {
     case CategoryCode::Demos:
     case CategoryCode::Fulls:
         return item && item->NeedsInstall == 1 ? kInstallText : kRunText;
@@ -300,60 +353,48 @@ std::optional<std::string> TForm1::PlayHoverText()
 // A lit image belongs to the action under the pointer: leaving the action for another control,
 // for the window's edge or for outside the window puts it out, so no lit image stands on an
 // item that does not offer its action.
-void TForm1::HideLitActions(const platform::TControl* pointed)
+void DetailView::HideLitActions(const platform::TControl* pointed)
 {
-    const std::pair<TDIBImage*, TDIBImage*> actions[] = {
-        { PlayDIBOff, PlayDIBImage },
-        { StopDIBOff, StopDIBImage },
-        { ReadmeDIBOff, ReadmeDIBImage },
-        { WebDibOff, WebDIBImage },
-    };
-    for (auto [off, lit] : actions) {
-        const bool underPointer = pointed && off->Visible() && (pointed == off || pointed == lit);
-        if (!underPointer && lit->Visible())
-            lit->Hide();
+    for (const Action* action : { &m_play, &m_stop, &m_readme, &m_web }) {
+        const bool underPointer = pointed && action->off->Visible() && (pointed == action->off || pointed == action->lit);
+        if (!underPointer && action->lit->Visible())
+            action->lit->Hide();
     }
 }
 
-void TForm1::FollowPointer(const platform::Event& event)
+void DetailView::ClearHints()
 {
-    switch (event.type) {
-    case platform::EventType::MouseMove:
-    case platform::EventType::MouseDown:
-    case platform::EventType::MouseUp:
-        HideLitActions(ControlAtPoint({ event.x, event.y }));
-        break;
-    case platform::EventType::MouseLeaveWindow:
-        HideLitActions();
-        break;
-    default:
-        break;
-    }
+    m_help->SetCaption("");
+    for (const Action* action : { &m_readme, &m_stop, &m_play, &m_web })
+        action->lit->Hide();
+    for (platform::TImage* image : m_hintImages)
+        image->Hide();
 }
 
-void TForm1::PlayCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
+void DetailView::PlayHover()
 {
     if (const std::optional<std::string> text = PlayHoverText())
-        HelpLabel->SetCaption(*text);
-    PlayDIBImage->Show();
+        m_help->SetCaption(*text);
+    m_play.lit->Show();
 }
 
-void TForm1::StopCoverMouseMove(platform::TObject*, platform::TShiftState, int, int)
+void DetailView::StopHover()
 {
-    HelpLabel->SetCaption(Model.Category() == CategoryCode::Settings ? kSwitchOffText : kUninstallText);
-    StopDIBImage->Show();
+    m_help->SetCaption(m_model.Category() == CategoryCode::Settings ? kSwitchOffText : kUninstallText);
+    m_stop.lit->Show();
 }
 
-void TForm1::PublishPointerHints(platform::MethodTable& table)
+void DetailView::PublishPointerHints(platform::MethodTable& table, std::function<DetailView&()> view,
+    std::function<platform::TComponent*(const char*)> find)
 {
     for (const PointerHint& hint : PointerHints) {
         table.Add<void(platform::TObject*, platform::TShiftState, int, int)>(hint.handler,
-            [this, hint](platform::TObject*, platform::TShiftState, int, int) {
+            [view, find, hint](platform::TObject*, platform::TShiftState, int, int) {
                 if (hint.text)
-                    HelpLabel->SetCaption(hint.text);
-                if (auto* lit = hint.lit ? dynamic_cast<platform::TControl*>(FindComponent(hint.lit)) : nullptr)
+                    view().m_help->SetCaption(hint.text);
+                if (auto* lit = hint.lit ? dynamic_cast<platform::TControl*>(find(hint.lit)) : nullptr)
                     lit->Show();
-                if (auto* unlit = hint.unlit ? dynamic_cast<platform::TControl*>(FindComponent(hint.unlit)) : nullptr)
+                if (auto* unlit = hint.unlit ? dynamic_cast<platform::TControl*>(find(hint.unlit)) : nullptr)
                     unlit->Hide();
             });
     }

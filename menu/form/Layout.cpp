@@ -128,52 +128,62 @@ void TForm1::PublishMethods()
     TORVA_BIND(FormShow);
     TORVA_BIND(FormDestroy);
     TORVA_BIND(FormKeyDown);
-    TORVA_BIND(DIBImage1MouseDown);
-    TORVA_BIND(ScreenImageMouseMove);
-    TORVA_BIND(DIBImage4Click);
-    TORVA_BIND(DIBImage4MouseEnter);
-    TORVA_BIND(DIBImage4MouseLeave);
-    TORVA_BIND(LeftArrowClick);
-    TORVA_BIND(RightArrowClick);
-    TORVA_BIND(PlayCoverMouseMove);
-    TORVA_BIND(StopCoverMouseMove);
-    TORVA_BIND(AnimationTimerTimer);
-    TORVA_BIND(DIBTimer1Timer);
-    TORVA_BIND(DIBTimer2Timer);
-    TORVA_BIND(DIBTimer3Timer);
-    TORVA_BIND(DIBTimer4Timer);
     PublishNumberedControls(table);
-    PublishPointerHints(table);
+    DetailView::PublishPointerHints(
+        table, [this]() -> DetailView& { return *Detail; }, [this](const char* name) { return FindComponent(name); });
 
-    // The layout binds the two scroll timers crosswise: ScrollUpTimer (started by the top zone)
-    // runs ScrollDownTimerTimer, ScrollDownTimer (the bottom zone) the other.
-    AddNotify(table, "ScrollDownTimerTimer", [this] { ScrollColumnDownTick(); });
-    AddNotify(table, "ScrollUpTimerTimer", [this] { ScrollColumnUpTick(); });
-    AddNotify(table, "Image12Click", [this] { SetSettingsPage(); });
-    // The list buttons under and over the list.
-    AddNotify(table, "Image1Click", [this] { ShowChange(Model.ListButton(true)); });
-    AddNotify(table, "Image3Click", [this] { ShowChange(Model.ListButton(false)); });
+    AddMouseMove(table, "ScreenImageMouseMove", [this](platform::TObject* sender, int x, int y) { PointAway(sender, x, y); });
+    AddMouseMove(table, "PlayCoverMouseMove", [this](platform::TObject*, int, int) { Detail->PlayHover(); });
+    AddMouseMove(table, "StopCoverMouseMove", [this](platform::TObject*, int, int) { Detail->StopHover(); });
     AddNotify(table, "PlayDIBImageClick", [this] { ActionClick(MenuAction::Play); });
     AddNotify(table, "StopDIBImageClick", [this] { ActionClick(MenuAction::Stop); });
     AddNotify(table, "ReadmeDIBImageClick", [this] { ActionClick(MenuAction::Readme); });
     AddNotify(table, "WebDIBImageClick", [this] { ActionClick(MenuAction::Web); });
+    AddNotify(table, "Timer1Timer", [this] { Model.PollSetup(); });
     // The connect picture, and the debug labels: read the catalogue again, show its file.
     AddNotify(table, "Image15Click", [this] { Model.OpenSignUp(); });
     AddNotify(table, "DebugLabel1Click", [this] { LoadCatalogue(); });
     AddNotify(table, "DebugLabel2Click", [this] { Model.OpenCatalogueFile(); });
-    AddNotify(table, "Timer1Timer", [this] { Model.PollSetup(); });
-    AddMouseMove(table, "UpMouseMove", [this](platform::TObject* sender, int x, int y) { PointScrollZone(true, sender, x, y); });
-    AddMouseMove(table, "DownMouseMove", [this](platform::TObject* sender, int x, int y) { PointScrollZone(false, sender, x, y); });
-    // The side animations begin a while after the window shows.
-    AddNotify(table, "StartTimerTimer", [this] {
-        AnimationTimer->SetEnabled(true);
-        StartTimer->SetEnabled(false);
+    AddNotify(table, "Image12Click", [this] { SetSettingsPage(); });
+    // The list buttons under and over the list.
+    AddNotify(table, "Image1Click", [this] { ShowChange(Model.ListButton(true)); });
+    AddNotify(table, "Image3Click", [this] { ShowChange(Model.ListButton(false)); });
+
+    // The small picture glows under the pointer and opens the viewer; a right click on the
+    // picture or the overlay closes it. The layout binds the glow timers crosswise: DIBTimer1
+    // runs DIBTimer2Timer, which brightens.
+    AddNotify(table, "DIBImage4Click", [this] { Viewer->Open(); });
+    table.Add<void(platform::TObject*)>("DIBImage4MouseEnter", [this](platform::TObject* sender) {
+        PointAway(sender, 0, 0);
+        Viewer->Glow(true);
     });
+    AddNotify(table, "DIBImage4MouseLeave", [this] { Viewer->Glow(false); });
+    AddNotify(table, "DIBTimer2Timer", [this] { Viewer->GlowUpTick(); });
+    AddNotify(table, "DIBTimer1Timer", [this] { Viewer->GlowDownTick(); });
+    AddNotify(table, "DIBTimer3Timer", [this] { Viewer->FadeInTick(); });
+    AddNotify(table, "DIBTimer4Timer", [this] { Viewer->FadeOutTick(); });
+    AddNotify(table, "LeftArrowClick", [this] { Viewer->Step(-1); });
+    AddNotify(table, "RightArrowClick", [this] { Viewer->Step(1); });
+    table.Add<void(platform::TObject*, platform::TMouseButton, platform::TShiftState, int, int)>("DIBImage1MouseDown",
+        [this](platform::TObject*, platform::TMouseButton button, platform::TShiftState, int, int) {
+            if (button == platform::TMouseButton::mbRight)
+                Viewer->Close();
+        });
+
+    // The layout binds the two scroll timers crosswise: ScrollUpTimer (started by the top zone)
+    // runs ScrollDownTimerTimer, ScrollDownTimer (the bottom zone) the other.
+    AddNotify(table, "ScrollDownTimerTimer", [this] { Icons->ScrollDownTick(); });
+    AddNotify(table, "ScrollUpTimerTimer", [this] { Icons->ScrollUpTick(); });
+    AddMouseMove(table, "UpMouseMove", [this](platform::TObject* sender, int x, int y) { Icons->PointScrollZone(true, sender, x, y); });
+    AddMouseMove(table, "DownMouseMove", [this](platform::TObject* sender, int x, int y) { Icons->PointScrollZone(false, sender, x, y); });
+    AddMouseMove(table, "DIBImage4MouseMove", [this](platform::TObject* sender, int x, int y) { Icons->MoveArrows(sender, x, y); });
+    // The side animations begin a while after the window shows.
+    AddNotify(table, "StartTimerTimer", [this] { Animations->Begin(); });
+    AddNotify(table, "AnimationTimerTimer", [this] { Animations->Tick(); });
     // The quit button.
     AddNotify(table, "Image2Click", [] { platform::Application().Terminate(); });
     // Bound to the bottom scroll zone in the stored form; clicking it does nothing.
     AddNotify(table, "Image6Click", [] {});
-    AddMouseMove(table, "DIBImage4MouseMove", [this](platform::TObject* sender, int x, int y) { MoveArrows(sender, x, y); });
     // The form's wheel events are bound crosswise: OnMouseWheelDown runs FormMouseWheelUp.
     for (bool down : { true, false })
         table.Add<void(platform::TObject*, platform::TShiftState, TPoint, bool&)>(down ? "FormMouseWheelUp" : "FormMouseWheelDown",
@@ -260,31 +270,31 @@ void TForm1::PublishNumberedControls(platform::MethodTable& table)
     for (int n = 1; n <= 10; ++n) {
         const std::string number = std::to_string(n);
         const size_t i = size_t(n - 1);
-        table.AddField("DemosLabel" + number, &m_listRows[i]);
-        table.AddField("DIBSection" + number, &m_sectionIcons[i]);
-        table.AddField("IconLabel" + number, &m_sectionLabels[i]);
-        table.AddField("Animate" + number, &m_sidePlayers[i]);
+        table.AddField("DemosLabel" + number, &m_numbered.listRows[i]);
+        table.AddField("DIBSection" + number, &m_numbered.sectionIcons[i]);
+        table.AddField("IconLabel" + number, &m_numbered.sectionLabels[i]);
+        table.AddField("Animate" + number, &m_numbered.sidePlayers[i]);
 
         // The first row's handler is spelt differently in the stored form.
         AddNotify(table, n == 1 ? "DemosLabel1_Click" : "DemosLabel" + number + "Click", [this, n] { ShowChange(Model.SelectRow(n - 1)); });
         // An icon and its caption both switch to the icon's page.
         AddNotify(table, "DIBSection" + number + "Click", [this, n] { MainButtonClick(n); });
-        AddNotify(table, "Animate" + number + "Start", [this, n] { SidePlayer(n)->Show(); });
+        AddNotify(table, "Animate" + number + "Start", [this, n] { Animations->Player(n)->Show(); });
         // Hovering a caption moves the markers but does not light its icon.
         AddMouseMove(table, "IconLabel" + number + "MouseMove",
-            [this](platform::TObject* sender, int x, int y) { MoveArrows(sender, x, y); });
+            [this](platform::TObject* sender, int x, int y) { Icons->MoveArrows(sender, x, y); });
         // Pointing at an icon moves the markers and lights it; the first six handlers keep the
         // stored form's older names. The last slot lights its icon without moving the markers,
         // as the stored form has it.
         AddMouseMove(table, (n <= 6 ? "IconImage" : "DIBSection") + number + "MouseMove",
             [this, n](platform::TObject* sender, int x, int y) {
                 if (n != 10)
-                    MoveArrows(sender, x, y);
-                LightIcons(Model.PointIcon(n));
+                    Icons->MoveArrows(sender, x, y);
+                Icons->Light(Model.PointIcon(n));
             });
     }
     // The fifth player's end starts the sixth; the ninth's end does nothing.
-    AddNotify(table, "Animate5Stop", [this] { SidePlayer(6)->Show(); });
+    AddNotify(table, "Animate5Stop", [this] { Animations->Player(6)->Show(); });
     AddNotify(table, "Animate9Stop", [] {});
 }
 
@@ -297,7 +307,7 @@ void TForm1::CreateWindowLayout()
     RegisterLayoutClasses();
     platform::ReadLayout(*this, *text, LayoutResource);
     AttachArtwork();
-    ConnectModel();
+    MakeViews();
     Model.Launcher().WatchDocumentOpeners();
     DoCreate();
 }
@@ -328,24 +338,4 @@ void TForm1::AttachArtwork()
     };
     fillList(*DIBImageList1, "art/DIBImageList1/");
     fillList(*DIBImageList2, "art/DIBImageList2/");
-}
-
-TDIBFadeLabel* TForm1::ListRow(int n) const
-{
-    return n >= 1 && n <= 10 ? m_listRows[size_t(n - 1)] : nullptr;
-}
-
-TDIBImage* TForm1::SectionIcon(int n) const
-{
-    return n >= 1 && n <= 10 ? m_sectionIcons[size_t(n - 1)] : nullptr;
-}
-
-TDIBFadeLabel* TForm1::SectionLabel(int n) const
-{
-    return n >= 1 && n <= 10 ? m_sectionLabels[size_t(n - 1)] : nullptr;
-}
-
-platform::TAnimate* TForm1::SidePlayer(int n) const
-{
-    return n >= 1 && n <= 10 ? m_sidePlayers[size_t(n - 1)] : nullptr;
 }

@@ -21,9 +21,6 @@ namespace {
 // Colour of the help line and of the list rows' normal look (0x00BBGGRR).
 constexpr TColor HelpTextColor = 0x2B322F;
 
-// Which clip each side player shows.
-constexpr const char* SideClips[10] = { "AVI4", "AVI5", "AVI1", "AVI3", "AVI7", "AVI6", "AVI9", "AVI10", "AVI2", "AVI8" };
-
 std::string FontFile(const std::string& dataDir, const char* name)
 {
     // DataDir ends with a backslash, so this doubles it; the platform accepts that.
@@ -41,9 +38,8 @@ void TForm1::FormCreate(platform::TObject*)
     int top = RoundHalfEven((screen.cy - ClientHeight()) / 2.0);
     SetBounds(left, top, Width(), Height());
 
-    Unbold();
-    for (int n = 1; n <= 10; ++n)
-        SidePlayer(n)->SetControlStyle(SidePlayer(n)->ControlStyle() | platform::csOpaque);
+    ListView->Unbold();
+    Animations->MakeOpaque();
 
     if (!Model.Start())
         return;
@@ -66,16 +62,7 @@ void TForm1::RegisterDiscFonts()
 void TForm1::LoadSideClipsOrShrink()
 {
     if (Model.Settings().enhanced == 1) {
-        for (int n = 1; n <= 10; ++n) {
-            auto clip = platform::FindResource(SideClips[n - 1]);
-            if (!clip)
-                throw platform::Exception(std::string("The menu's resource ") + SideClips[n - 1] + " is not in the program");
-            SidePlayer(n)->SetResName(SideClips[n - 1]);
-            SidePlayer(n)->LoadClip(*clip);
-            // An opened clip shows its first frame until it plays, as the animation control
-            // does; without it the player would show its black background.
-            SidePlayer(n)->Seek(1);
-        }
+        Animations->LoadClips();
         return;
     }
     // The reduced window shows only the screen container; it keeps the centred position.
@@ -111,14 +98,9 @@ void TForm1::ShowCatalogue()
     DebugLabel2->SetVisible(Model.Catalogue.DebugMode);
 
     Model.MakePageTable();
-    for (int32_t n = 1; n <= std::min<int32_t>(Model.PageCount(), 10); ++n) {
-        const PageKind* kind = FindPageKind(Model.Page(n).Category());
-        SectionIcon(n)->IndexMain().SetDIBIndex(kind->baseIndex);
-        SectionIcon(n)->SetTag(kind->baseIndex);
-        SectionLabel(n)->SetCaption(kind->caption);
-    }
+    Icons->ShowPages();
     MainButtonClick(1);
-    LightIcons(Model.SelectPage(CategoryCode::Demos));
+    Icons->Light(Model.SelectPage(CategoryCode::Demos));
     ShowListPage(CategoryCode::Demos);
 }
 

@@ -1,4 +1,4 @@
-// The form: its published fields, its model and the hooks the window gives the model.
+// The form: its published fields, its model, its views and what the window gives the model.
 
 #include "menu/form/main_f.h"
 
@@ -41,15 +41,24 @@ TForm1::~TForm1()
     // The destruction event and the owned controls go while every part of the form is whole,
     // also when the form is deleted rather than freed.
     BeforeDestruction();
-    if (HelpLabel)
+    if (Detail)
         platform::CurrentProcessService().SetOpenFailedHandler(nullptr);
 }
 
 void TForm1::HandleEvent(const platform::Event& event)
 {
     platform::TForm::HandleEvent(event);
-    if (HelpLabel && !IsDestroying())
-        FollowPointer(event);
+    if (!Detail || IsDestroying())
+        return;
+    // A lit image belongs to the action under the pointer: leaving the action for another
+    // control, for the window's edge or for outside the window puts it out.
+    switch (event.type) {
+    case platform::EventType::MouseMove:
+    case platform::EventType::MouseDown:
+    case platform::EventType::MouseUp: Detail->HideLitActions(ControlAtPoint({ event.x, event.y })); break;
+    case platform::EventType::MouseLeaveWindow: Detail->HideLitActions(); break;
+    default: break;
+    }
 }
 
 void TForm1::ShowError(const std::string& text)
@@ -58,9 +67,20 @@ void TForm1::ShowError(const std::string& text)
         Model.Environment().MessageBoxes->ShowError(text);
 }
 
-// The window follows what the model's parts changed.
-void TForm1::RefreshItemViews()
+void TForm1::MakeViews()
 {
-    FillList();
-    ProcessPage();
+    ListView = std::make_unique<ItemListView>(Model, *this, m_numbered);
+    Detail = std::make_unique<DetailView>(Model, *this);
+    Icons = std::make_unique<IconColumn>(Model, *this, m_numbered);
+    Viewer = std::make_unique<PictureViewer>(Model, *this);
+    Animations = std::make_unique<SideAnimations>(Model, *this, m_numbered);
+
+    MenuViews views;
+    views.refresh = [this] { RefreshItemViews(); };
+    views.installedPageOpening = [this] { ListView->Fill(); };
+    views.installedPageShown = [this] { ShowInstalledPage(); };
+    views.repaint = [this] { Repaint(); };
+    views.bringToFront = [this] { BringWindowToFront(); };
+    views.pollTimer = [this]() -> platform::TTimer& { return *Timer1; };
+    Model.SetViews(std::move(views));
 }

@@ -64,8 +64,8 @@ protected:
     // Runs the due timers of the next `ms` milliseconds.
     void Wait(uint64_t ms) { loop.Advance(ms); }
 
-    std::string Row(int r) const { return form->ListRow(r)->Caption(); }
-    TColor RowColour(int r) const { return form->ListRow(r)->Font().Color(); }
+    std::string Row(int r) const { return form->ListView->Row(r)->Caption(); }
+    TColor RowColour(int r) const { return form->ListView->Row(r)->Font().Color(); }
     void Key(uint16_t key) { form->FormKeyDown(form.get(), key, 0); }
 
     std::unique_ptr<TForm1> form;

@@ -16,7 +16,7 @@ std::string Cp(const char* utf8)
     return platform::Utf8ToCp1250(utf8);
 }
 
-class DetailView : public BrowseFixture {
+class DetailViewTest : public BrowseFixture {
 protected:
     // The colour of the top-left pixel of the image the small picture shows.
     uint32_t SmallPictureColour()
@@ -34,7 +34,7 @@ struct FlagCase {
     const char* shown; // P playable, U unplayable, C Czech, N network, 3 3D
 };
 
-class DetailFlags : public DetailView, public ::testing::WithParamInterface<FlagCase> {};
+class DetailFlags : public DetailViewTest, public ::testing::WithParamInterface<FlagCase> {};
 
 TEST_P(DetailFlags, OnTheDemosPage)
 {
@@ -51,41 +51,41 @@ INSTANTIATE_TEST_SUITE_P(Table, DetailFlags,
         FlagCase { 12, "PN3" }, FlagCase { 13, "PCN" }, FlagCase { 14, "P" }, FlagCase { -1, "P" }),
     RowNumber());
 
-TEST_F(DetailView, CacheCounterWrapsAfter99WithoutTouchingTheViewersImage)
+TEST_F(DetailViewTest, CacheCounterWrapsAfter99WithoutTouchingTheViewersImage)
 {
     auto& f = Open(OneDemo);
     for (int n = 1; n <= 101; ++n)
         WriteSmallBitmap("P" + std::to_string(n), n == 100 ? Red : Green);
     f.DIBImageList2->DIBImages().Items(100)->DIB().SetSize(3, 3);
     for (int n = 1; n <= 98; ++n)
-        f.LoadSmallPicture("P" + std::to_string(n));
+        f.Detail->LoadSmallPicture("P" + std::to_string(n));
     EXPECT_EQ(f.Model.PictureCount(), 98);
-    f.LoadSmallPicture("P99");
+    f.Detail->LoadSmallPicture("P99");
     EXPECT_EQ(f.Model.PictureCount(), 1);
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 99);
-    f.LoadSmallPicture("P100");
+    f.Detail->LoadSmallPicture("P100");
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 2);
     EXPECT_EQ(SmallPictureColour(), Red);
     EXPECT_EQ(f.Model.PictureCount(), 2);
     EXPECT_EQ(f.DIBImageList2->DIBImages().Items(100)->DIB().Width(), 3);
     // Entry 1 survives the wrap and is found again.
-    f.LoadSmallPicture("P1");
+    f.Detail->LoadSmallPicture("P1");
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
     EXPECT_EQ(f.Model.PictureCount(), 2);
 }
 
-TEST_F(DetailView, MissingSmallBitmapRaisesAndKeepsThePreviousPicture)
+TEST_F(DetailViewTest, MissingSmallBitmapRaisesAndKeepsThePreviousPicture)
 {
     WriteSmallBitmap("PLAIN", Blue);
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=PLAIN\n");
     ASSERT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
-    EXPECT_ANY_THROW(f.LoadSmallPicture("GONE"));
+    EXPECT_ANY_THROW(f.Detail->LoadSmallPicture("GONE"));
     EXPECT_EQ(f.Model.PictureCount(), 2);
     EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
     EXPECT_EQ(f.Model.CachedPicture("GONE"), 0);
 }
 
-TEST_F(DetailView, DemoTitleFirmDescriptionAndActions)
+TEST_F(DetailViewTest, DemoTitleFirmDescriptionAndActions)
 {
     auto& f = Open("[Main]\nCD=0206\nVersion=2\nDemos=2\n"
                    "[Demo1]\nName=kratke\nFullName=Dlouhy nazev\nFirm=firma\nDescribe2=popis\nPicture=NUL\n"
@@ -105,7 +105,7 @@ TEST_F(DetailView, DemoTitleFirmDescriptionAndActions)
     EXPECT_FALSE(f.PlayDIBOff->Visible());
 }
 
-TEST_F(DetailView, InstalledDemoWhoseGameWentIsCheckedAgain)
+TEST_F(DetailViewTest, InstalledDemoWhoseGameWentIsCheckedAgain)
 {
     WriteDriveC("Hry/Hra/hra.exe", "game");
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=HRA\nPicture=NUL\nGamename=hra.exe\nInstallType=1\n");
@@ -123,7 +123,7 @@ TEST_F(DetailView, InstalledDemoWhoseGameWentIsCheckedAgain)
     EXPECT_FALSE(f.StopDIBOff->Visible());
 }
 
-TEST_F(DetailView, OtherCategories)
+TEST_F(DetailViewTest, OtherCategories)
 {
     auto& f = Open("[Main]\nCD=0206\nDemos=1\nExtra=2\nReaders=2\nUpdates=1\n[Demo1]\nName=A\nPicture=NUL\n"
                    "[Extra1]\nName=nastroj\nInstallType=0\nInstallDir=Extra\\Nastroj\nGameName=run.exe\n"
@@ -177,7 +177,7 @@ struct HoverCase {
     const char* stop;
 };
 
-class HoverTexts : public DetailView, public ::testing::WithParamInterface<HoverCase> {};
+class HoverTexts : public DetailViewTest, public ::testing::WithParamInterface<HoverCase> {};
 
 TEST_P(HoverTexts, OfTheRunAndUninstallButtons)
 {
@@ -193,10 +193,10 @@ TEST_P(HoverTexts, OfTheRunAndUninstallButtons)
         item->CanRun = c.canRun;
     }
     f.HelpLabel->SetCaption("before");
-    f.PlayCoverMouseMove(nullptr, 0, 0, 0);
+    f.Detail->PlayHover();
     EXPECT_EQ(f.HelpLabel->Caption(), Cp(c.play));
     EXPECT_TRUE(f.PlayDIBImage->Visible());
-    f.StopCoverMouseMove(nullptr, 0, 0, 0);
+    f.Detail->StopHover();
     EXPECT_EQ(f.HelpLabel->Caption(), Cp(c.stop));
     EXPECT_TRUE(f.StopDIBImage->Visible());
 }
@@ -212,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(Table, HoverTexts,
         return "Slot" + std::to_string(c.slot) + "Install" + std::to_string(c.needsInstall) + "Run" + std::to_string(c.canRun);
     });
 
-TEST_F(DetailView, QuitButtonEndsTheApplication)
+TEST_F(DetailViewTest, QuitButtonEndsTheApplication)
 {
     auto& f = Open(OneDemo);
     EXPECT_FALSE(loop.Terminated());
@@ -224,7 +224,7 @@ TEST_F(DetailView, QuitButtonEndsTheApplication)
 
 // A lit image left standing over an action the item does not offer takes no click: a demo
 // without a game is not installed through a stale run button.
-TEST_F(DetailView, ActionsTheItemDoesNotOfferTakeNoClick)
+TEST_F(DetailViewTest, ActionsTheItemDoesNotOfferTakeNoClick)
 {
     auto& f = Open(OneDemo);
     ASSERT_FALSE(f.PlayDIBOff->Visible());

@@ -18,7 +18,7 @@ protected:
 
     void OpenViewer()
     {
-        form->DIBImage4Click(form->DIBImage4);
+        form->Viewer->Open();
         Wait(100);
     }
 };
@@ -27,14 +27,14 @@ TEST_F(Effects, SmallPictureGlowsUnderThePointerOnlyWithASeries)
 {
     auto& f = OpenGallery(2);
     ASSERT_EQ(f.DIBImage4->Opacity(), 150);
-    f.DIBImage4MouseEnter(f.DIBImage4);
+    f.DIBImage4->MouseEnter();
     std::vector<int> opacities;
     for (int i = 0; i < 12; ++i) {
         Wait(50);
         opacities.push_back(f.DIBImage4->Opacity());
     }
     EXPECT_EQ(opacities, (std::vector<int> { 160, 170, 180, 190, 200, 210, 220, 230, 240, 250, 255, 255 }));
-    f.DIBImage4MouseLeave(f.DIBImage4);
+    f.DIBImage4->MouseLeave();
     Wait(50);
     EXPECT_EQ(f.DIBImage4->Opacity(), 245);
     Wait(50 * 20);
@@ -43,7 +43,7 @@ TEST_F(Effects, SmallPictureGlowsUnderThePointerOnlyWithASeries)
     Key(platform::VK_DOWN);
     ASSERT_FALSE(f.Model.HasGallery());
     ASSERT_EQ(f.DIBImage4->Opacity(), 240);
-    f.DIBImage4MouseEnter(f.DIBImage4);
+    f.DIBImage4->MouseEnter();
     Wait(500);
     EXPECT_EQ(f.DIBImage4->Opacity(), 240);
 }
@@ -52,12 +52,12 @@ TEST_F(Effects, RightClickClosesTheViewerLeftClickDoesNot)
 {
     auto& f = OpenGallery(2);
     OpenViewer();
-    f.DIBImage1MouseDown(f.DIBImage2, platform::TMouseButton::mbLeft, 0, 5, 5);
+    f.DIBImage2->MouseDown(platform::TMouseButton::mbLeft, 0, 5, 5);
     Wait(200);
     EXPECT_TRUE(f.DIBImage2->Visible());
     EXPECT_EQ(f.DIBImage2->Opacity(), 255);
 
-    f.DIBImage1MouseDown(f.DIBImage1, platform::TMouseButton::mbRight, 0, 5, 5);
+    f.DIBImage1->MouseDown(platform::TMouseButton::mbRight, 0, 5, 5);
     Wait(10);
     EXPECT_EQ(f.DIBImage2->Opacity(), 215);
     EXPECT_EQ(f.RightArrow->Opacity(), 80);
@@ -72,8 +72,8 @@ TEST_F(Effects, RightClickClosesTheViewerLeftClickDoesNot)
     EXPECT_FALSE(f.DIBTimer4->Enabled());
 
     // A close asked for while the viewer still fades in is refused.
-    f.DIBImage4Click(f.DIBImage4);
-    f.DIBImage1MouseDown(f.DIBImage2, platform::TMouseButton::mbRight, 0, 5, 5);
+    f.Viewer->Open();
+    f.DIBImage2->MouseDown(platform::TMouseButton::mbRight, 0, 5, 5);
     EXPECT_FALSE(f.DIBTimer4->Enabled());
 }
 
@@ -81,7 +81,7 @@ TEST_F(Effects, ItemsWithoutASeriesOpenNoViewer)
 {
     auto& f = OpenGallery(2);
     Key(platform::VK_DOWN);
-    f.DIBImage4Click(f.DIBImage4);
+    f.Viewer->Open();
     EXPECT_FALSE(f.DIBImage2->Visible());
     EXPECT_FALSE(f.DIBTimer3->Enabled());
 }
@@ -98,7 +98,7 @@ TEST_F(Effects, SideAnimationsPlayOnlyInEnhancedMode)
     Wait(300 * 60);
     int played = 0;
     for (int n = 1; n <= 10; ++n)
-        played += f.SidePlayer(n)->CurrentFrame() > 0;
+        played += f.Animations->Player(n)->CurrentFrame() > 0;
     EXPECT_GT(played, 0);
 
     // Switched off: the next tick stops the timer and nothing starts any more.

@@ -89,9 +89,9 @@ TEST_F(ItemList, RowsBeyondTheLastItemAreEmptyAndClickingThemDoesNothing)
     auto& f = OpenDemos(3);
     EXPECT_EQ(Row(3), DemoName(3));
     EXPECT_EQ(Row(4), "");
-    f.ListRow(7)->Click();
+    f.ListView->Row(7)->Click();
     EXPECT_EQ(f.Model.ItemIndex(), 1);
-    f.ListRow(3)->Click();
+    f.ListView->Row(3)->Click();
     EXPECT_EQ(f.Model.ItemIndex(), 3);
     EXPECT_EQ(RowColour(3), Selected);
     EXPECT_EQ(RowColour(1), Normal);
@@ -173,9 +173,9 @@ TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
     EXPECT_EQ(RowColour(3), Selected);
     // An item that is no longer installed gets the normal look and a black hover colour.
     f.Model.Catalogue.Demos[1].Installed = 0;
-    f.FillList();
+    f.ListView->Fill();
     EXPECT_EQ(RowColour(1), Normal);
-    EXPECT_EQ(f.ListRow(1)->ColorHighlighted(), Selected);
+    EXPECT_EQ(f.ListView->Row(1)->ColorHighlighted(), Selected);
 }
 
 TEST_F(ItemList, SettingsPageListsItsTwoEntries)

@@ -67,10 +67,10 @@ TEST_F(MenuWindow, ControlsStandWhereTheLayoutPutsThem)
             EXPECT_EQ(control.Visible(), stored.visible);
         }
     }
-    EXPECT_EQ(f.SectionIcon(5)->Opacity(), 250);
-    EXPECT_EQ(f.SectionIcon(6)->Opacity(), 0);
-    EXPECT_EQ(f.SectionLabel(5)->Opacity(), 250);
-    EXPECT_EQ(f.SectionLabel(6)->Opacity(), 0);
+    EXPECT_EQ(f.Icons->Icon(5)->Opacity(), 250);
+    EXPECT_EQ(f.Icons->Icon(6)->Opacity(), 0);
+    EXPECT_EQ(f.Icons->Caption(5)->Opacity(), 250);
+    EXPECT_EQ(f.Icons->Caption(6)->Opacity(), 0);
     EXPECT_EQ(f.DIBImage1->IndexMain().DIBIndex(), 12);
     EXPECT_EQ(f.LeftArrow->IndexMain().DIBIndex(), 30);
     EXPECT_EQ(f.DIBImageList1->DIBImages().Count(), 31);
@@ -89,8 +89,8 @@ TEST_F(MenuWindow, CrosswiseBindingsAreKept)
     EXPECT_EQ(f.DIBTimer2->EventBinding("OnTimer"), "DIBTimer1Timer");
     EXPECT_EQ(f.EventBinding("OnMouseWheelDown"), "FormMouseWheelUp");
     EXPECT_EQ(f.EventBinding("OnMouseWheelUp"), "FormMouseWheelDown");
-    EXPECT_EQ(f.ListRow(1)->EventBinding("OnClick"), "DemosLabel1_Click");
-    EXPECT_EQ(f.SectionLabel(7)->EventBinding("OnClick"), "DibSection7Click");
+    EXPECT_EQ(f.ListView->Row(1)->EventBinding("OnClick"), "DemosLabel1_Click");
+    EXPECT_EQ(f.Icons->Caption(7)->EventBinding("OnClick"), "DibSection7Click");
     EXPECT_EQ(f.Image9->EventBinding("OnClick"), "Image2Click");
     EXPECT_EQ(f.DIBImage2->EventBinding("OnMouseDown"), "DIBImage1MouseDown");
     EXPECT_TRUE(f.StartTimer->Enabled());
@@ -110,9 +110,9 @@ TEST_F(MenuWindow, FullWindowIsCentredShapedAndHasItsClips)
     EXPECT_FALSE(window->Shape().empty());
     const char* clips[10] = { "AVI4", "AVI5", "AVI1", "AVI3", "AVI7", "AVI6", "AVI9", "AVI10", "AVI2", "AVI8" };
     for (int n = 1; n <= 10; ++n) {
-        EXPECT_TRUE(f.SidePlayer(n)->Open()) << n;
-        EXPECT_EQ(f.SidePlayer(n)->ResName(), clips[n - 1]);
-        EXPECT_NE(f.SidePlayer(n)->ControlStyle() & platform::csOpaque, 0);
+        EXPECT_TRUE(f.Animations->Player(n)->Open()) << n;
+        EXPECT_EQ(f.Animations->Player(n)->ResName(), clips[n - 1]);
+        EXPECT_NE(f.Animations->Player(n)->ControlStyle() & platform::csOpaque, 0);
     }
     EXPECT_EQ(f.HelpLabel->Font().Color(), 0x2B322F);
 }
@@ -131,7 +131,7 @@ TEST_F(MenuWindow, ReducedWindowShowsOnlyTheScreen)
     EXPECT_FALSE(f.DIBFormShaper1->Active());
     EXPECT_TRUE(window->Shape().empty());
     for (int n = 1; n <= 10; ++n)
-        EXPECT_FALSE(f.SidePlayer(n)->Open()) << n;
+        EXPECT_FALSE(f.Animations->Player(n)->Open()) << n;
 }
 
 TEST_F(MenuWindow, TitleDiscNumberAndDebugLabels)
@@ -166,10 +166,10 @@ TEST_F(MenuWindow, PageTableAndFirstPage)
         SCOPED_TRACE(n);
         EXPECT_EQ(f.Model.Page(n).Code, slots[n - 1].code);
         EXPECT_EQ(f.Model.Page(n).Caption, slots[n - 1].caption);
-        EXPECT_EQ(f.SectionLabel(n)->Caption(), slots[n - 1].caption);
-        EXPECT_EQ(f.SectionIcon(n)->Tag(), slots[n - 1].base);
+        EXPECT_EQ(f.Icons->Caption(n)->Caption(), slots[n - 1].caption);
+        EXPECT_EQ(f.Icons->Icon(n)->Tag(), slots[n - 1].base);
         // Slot 1 is the page on screen and stays lit; the others show their unlit image.
-        EXPECT_EQ(f.SectionIcon(n)->IndexMain().DIBIndex(), slots[n - 1].base + (n == 1 ? 1 : 0));
+        EXPECT_EQ(f.Icons->Icon(n)->IndexMain().DIBIndex(), slots[n - 1].base + (n == 1 ? 1 : 0));
     }
     EXPECT_EQ(f.Model.Category(), CategoryCode::Demos);
     EXPECT_EQ(f.Model.SelectedSlot(), 1);
@@ -196,8 +196,8 @@ TEST_F(MenuWindow, EveryPageOpensWithItsCategoryAndPosition)
         EXPECT_EQ(f.Model.SelectedSlot(), page.slot);
         EXPECT_EQ(f.PositionLabel->Caption(), page.position);
         // The old page's icon went dark, the new one is lit.
-        EXPECT_EQ(f.SectionIcon(page.slot)->IndexMain().DIBIndex(), f.SectionIcon(page.slot)->Tag() + 1);
-        EXPECT_EQ(f.SectionIcon(previous)->IndexMain().DIBIndex(), f.SectionIcon(previous)->Tag());
+        EXPECT_EQ(f.Icons->Icon(page.slot)->IndexMain().DIBIndex(), f.Icons->Icon(page.slot)->Tag() + 1);
+        EXPECT_EQ(f.Icons->Icon(previous)->IndexMain().DIBIndex(), f.Icons->Icon(previous)->Tag());
     }
 }
 
@@ -227,14 +227,14 @@ TEST_F(MenuWindow, PositionFollowsTheRowAndThePageOnScreenKeepsIt)
     auto& f = OpenSmall(15);
     Run("click DemosLabel3");
     EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
-    f.SectionIcon(1)->Click();
+    f.Icons->Icon(1)->Click();
     EXPECT_EQ(f.Model.ItemIndex(), 3);
     EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
     // From the settings page the same icon switches back: that page has its own code.
     f.Image12->Click();
     EXPECT_EQ(f.Model.Category(), CategoryCode::Settings);
     EXPECT_EQ(f.Model.SelectedSlot(), 1);
-    f.SectionIcon(1)->Click();
+    f.Icons->Icon(1)->Click();
     EXPECT_EQ(f.Model.Category(), CategoryCode::Demos);
     EXPECT_EQ(f.Model.ItemIndex(), 1);
     // Slots beyond the table are ignored.
@@ -248,14 +248,14 @@ TEST_F(MenuWindow, HoverLightsAnIconUntilTheBackground)
     auto& f = OpenSmall();
     Run("move DIBSection2");
     EXPECT_EQ(f.Model.HotIcon(), 2);
-    EXPECT_EQ(f.SectionIcon(2)->IndexMain().DIBIndex(), 26);
+    EXPECT_EQ(f.Icons->Icon(2)->IndexMain().DIBIndex(), 26);
     // A caption moves the markers but lights nothing.
     Run("move IconLabel3");
-    EXPECT_EQ(f.SectionIcon(3)->IndexMain().DIBIndex(), 4);
+    EXPECT_EQ(f.Icons->Icon(3)->IndexMain().DIBIndex(), 4);
     Run("move Image14 10 10");
     EXPECT_EQ(f.Model.HotIcon(), 0);
-    EXPECT_EQ(f.SectionIcon(2)->IndexMain().DIBIndex(), 25);
-    EXPECT_EQ(f.SectionIcon(1)->IndexMain().DIBIndex(), 3);
+    EXPECT_EQ(f.Icons->Icon(2)->IndexMain().DIBIndex(), 25);
+    EXPECT_EQ(f.Icons->Icon(1)->IndexMain().DIBIndex(), 3);
 }
 
 TEST_F(MenuWindow, MarkersFollowThePointer)
@@ -270,7 +270,7 @@ TEST_F(MenuWindow, MarkersFollowThePointer)
     Run("move Image14 300 470");
     EXPECT_EQ(f.Image7->Top(), 96);
     EXPECT_EQ(f.Image8->Top(), 277);
-    f.MoveArrows(f.Image14, 700, 520);
+    f.Icons->MoveArrows(f.Image14, 700, 520);
     EXPECT_EQ(f.Image7->Top(), 200);
     EXPECT_EQ(f.Image8->Top(), 271);
 }
@@ -282,38 +282,38 @@ TEST_F(MenuWindow, IconColumnScrollsToBothEndsWithTheCovers)
     EXPECT_TRUE(f.Down->Visible());
     EXPECT_TRUE(f.ScrollDownTimer->Enabled());
     Run("wait 1000");
-    EXPECT_EQ(f.SectionIcon(10)->Top(), 326);
-    EXPECT_EQ(f.SectionLabel(10)->Top(), 715 - 340);
-    EXPECT_EQ(f.SectionIcon(1)->Top(), 60 - 340);
+    EXPECT_EQ(f.Icons->Icon(10)->Top(), 326);
+    EXPECT_EQ(f.Icons->Caption(10)->Top(), 715 - 340);
+    EXPECT_EQ(f.Icons->Icon(1)->Top(), 60 - 340);
     EXPECT_TRUE(f.Cover4->Visible());
     EXPECT_FALSE(f.Cover3->Visible());
     for (int n = 1; n <= 10; ++n) {
         SCOPED_TRACE(n);
-        EXPECT_EQ(f.SectionIcon(n)->Opacity(), n <= 5 ? 0 : 255);
-        EXPECT_EQ(f.SectionLabel(n)->Opacity(), f.SectionIcon(n)->Opacity());
+        EXPECT_EQ(f.Icons->Icon(n)->Opacity(), n <= 5 ? 0 : 255);
+        EXPECT_EQ(f.Icons->Caption(n)->Opacity(), f.Icons->Icon(n)->Opacity());
     }
 
     Run("move Image5");
     EXPECT_FALSE(f.ScrollDownTimer->Enabled());
     EXPECT_TRUE(f.ScrollUpTimer->Enabled());
     Run("wait 1000");
-    EXPECT_EQ(f.SectionIcon(1)->Top(), 60);
-    EXPECT_EQ(f.SectionIcon(10)->Top(), 666);
+    EXPECT_EQ(f.Icons->Icon(1)->Top(), 60);
+    EXPECT_EQ(f.Icons->Icon(10)->Top(), 666);
     EXPECT_TRUE(f.Cover3->Visible());
     EXPECT_FALSE(f.Cover4->Visible());
     // Icon 1 comes back into the band for its last seven steps only.
-    EXPECT_EQ(f.SectionIcon(1)->Opacity(), 210);
-    EXPECT_EQ(f.SectionIcon(5)->Opacity(), 255);
+    EXPECT_EQ(f.Icons->Icon(1)->Opacity(), 210);
+    EXPECT_EQ(f.Icons->Icon(5)->Opacity(), 255);
     for (int n = 6; n <= 10; ++n)
-        EXPECT_EQ(f.SectionIcon(n)->Opacity(), 0) << n;
+        EXPECT_EQ(f.Icons->Icon(n)->Opacity(), 0) << n;
 
     // The background stops a scroll.
     Run("move Image6");
     Run("wait 50");
     Run("move Image14 5 5");
-    int top = f.SectionIcon(1)->Top();
+    int top = f.Icons->Icon(1)->Top();
     Run("wait 200");
-    EXPECT_EQ(f.SectionIcon(1)->Top(), top);
+    EXPECT_EQ(f.Icons->Icon(1)->Top(), top);
     EXPECT_FALSE(f.Down->Visible());
     EXPECT_FALSE(f.Up->Visible());
 }
@@ -390,8 +390,8 @@ TEST_F(MenuWindow, KeysStepThroughThePagesAndOpenTheSettings)
         EXPECT_EQ(f.Model.Category(), step.category) << step.key;
         EXPECT_EQ(f.Model.SelectedSlot(), step.slot) << step.key;
         // The lit icon stands in the column's band.
-        EXPECT_GE(f.SectionIcon(step.slot)->Top(), 56) << step.key;
-        EXPECT_LE(f.SectionIcon(step.slot)->Top(), 330) << step.key;
+        EXPECT_GE(f.Icons->Icon(step.slot)->Top(), 56) << step.key;
+        EXPECT_LE(f.Icons->Icon(step.slot)->Top(), 330) << step.key;
     }
     Run("key F2");
     Run("key Enter");
