@@ -329,9 +329,9 @@ void DetailView::ShowSettingsPageLook()
     m_text->SetCaption("");
     m_frame->Hide();
 }
-std::optional<std::string> DetailView::PlayHoverText() const
+std::optional<std::string> DetailView::PlayHoverText()
 {
-    const TDemos* item = const_cast<MenuState&>(m_model).SelectedItem();
+    const TDemos* item = m_model.SelectedItem();
     switch (m_model.Category()) {
     case CategoryCode::Demos:
     case CategoryCode::Fulls:

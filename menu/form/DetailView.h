@@ -46,7 +46,7 @@ public:
     void PlayHover();
     void StopHover();
     // The help line for the run/install button on this page; none on pages without it.
-    std::optional<std::string> PlayHoverText() const;
+    std::optional<std::string> PlayHoverText();
     // The mouse-move handlers that only show a help line or light an image, for the view that
     // `view` gives once the layout is read; `find` finds a control by name.
     static void PublishPointerHints(platform::MethodTable& table, std::function<DetailView&()> view,

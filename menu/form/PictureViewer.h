@@ -1,10 +1,9 @@
 #pragma once
 
-// The picture viewer over the window with its fades and arrows, the glow of the small picture
-// that opens it, and the side animations.
+// The picture viewer over the window with its fades and arrows, and the glow of the small
+// picture that opens it.
 
 #include "menu/form/Form1Controls.h"
-#include "menu/form/NumberedControls.h"
 
 #include <string>
 
@@ -43,25 +42,4 @@ private:
     TDIBTimer* m_glowDownTimer;
     TDIBTimer* m_fadeInTimer;
     TDIBTimer* m_fadeOutTimer;
-};
-
-// The ten side players, started at random while the enhanced panel is on.
-class SideAnimations {
-public:
-    SideAnimations(const MenuState& model, const Form1Controls& controls, const NumberedControls& numbered);
-
-    platform::TAnimate* Player(int n) const { return Numbered(m_players, n); }
-    // Drawn over what lies beneath them.
-    void MakeOpaque();
-    // Loads the ten clips; raises platform::Exception when one is not in the program.
-    void LoadClips();
-    // The side animations begin a while after the window shows.
-    void Begin();
-    void Tick();
-
-private:
-    const MenuState& m_model;
-    std::array<platform::TAnimate*, 10> m_players;
-    platform::TTimer* m_timer;
-    platform::TTimer* m_startTimer;
 };

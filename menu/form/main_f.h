@@ -13,6 +13,7 @@
 #include "menu/form/MenuEnvironment.h"
 #include "menu/form/NumberedControls.h"
 #include "menu/form/PictureViewer.h"
+#include "menu/form/SideAnimations.h"
 #include "menu/MenuState.h"
 #include "shell/ShellLnk.h"
 #include "platform/components/Forms.h"

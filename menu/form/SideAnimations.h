@@ -1,0 +1,28 @@
+#pragma once
+
+// The ten side players of the enhanced panel, started at random while the panel is on.
+
+#include "menu/form/Form1Controls.h"
+#include "menu/form/NumberedControls.h"
+
+class MenuState;
+
+class SideAnimations {
+public:
+    SideAnimations(const MenuState& model, const Form1Controls& controls, const NumberedControls& numbered);
+
+    platform::TAnimate* Player(int n) const { return Numbered(m_players, n); }
+    // Drawn over what lies beneath them.
+    void MakeOpaque();
+    // Loads the ten clips; raises platform::Exception when one is not in the program.
+    void LoadClips();
+    // The side animations begin a while after the window shows.
+    void Begin();
+    void Tick();
+
+private:
+    const MenuState& m_model;
+    std::array<platform::TAnimate*, 10> m_players;
+    platform::TTimer* m_timer;
+    platform::TTimer* m_startTimer;
+};
