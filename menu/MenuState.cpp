@@ -505,14 +505,9 @@ MenuChange MenuState::FollowSelection()
             m_smallPicture = std::string();
         break;
     }
-    case CategoryCode::Shareware: {
-        const TDemos& item = Catalogue.Shareware[m_itemIndex];
-        m_offered.readme = !item.ReadmeName.empty();
-        m_offered.play = !item.InstallName.empty();
-        break;
-    }
+    case CategoryCode::Shareware:
     case CategoryCode::Drivers: {
-        const TDemos& item = Catalogue.Drivers[m_itemIndex];
+        const TDemos& item = *SelectedItem();
         m_offered.readme = !item.ReadmeName.empty();
         m_offered.play = !item.InstallName.empty();
         break;
