@@ -1,8 +1,8 @@
 #pragma once
 
 // What the item list shows of the catalogue, page by page: how many entries a page lists, the
-// name of each, and where a typed letter jumps to. The rows, their colours and the selection
-// stay with the form.
+// name of each, and where a typed letter jumps to. The selection is the menu model's, the rows
+// and their colours the item list view's.
 
 #include "menu/DiscCatalogue.h"
 

@@ -186,8 +186,7 @@ public:
     std::vector<IconLight> SelectPage(CategoryCode code);
     void OpenInstalledPage();
 
-    // The selection. Select puts it on an entry of a page without opening the page anew, as the
-    // installer brings back the entry it installed.
+    // The selection. Select puts it on an entry of a page without opening the page anew.
     MenuChange Select(MenuSelection selection);
     MenuChange StepDown();
     MenuChange StepUp();
