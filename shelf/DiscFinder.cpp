@@ -1,5 +1,6 @@
 #include "shelf/DiscFinder.h"
 
+#include "platform/text/Text.h"
 #include "shelf/DiscReader.h"
 
 #include <algorithm>
@@ -9,26 +10,6 @@ namespace shelf {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
-
-fs::path ChildNamed(const fs::path& folder, const std::string& lowerName, bool wantFolder)
-{
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        if (Lower(entry.path().filename().string()) != lowerName)
-            continue;
-        bool isFolder = entry.is_directory(error);
-        bool isFile = entry.is_regular_file(error);
-        if (wantFolder ? isFolder : isFile)
-            return entry.path();
-    }
-    return {};
-}
 
 class Walk {
 public:
@@ -65,9 +46,23 @@ private:
 
 bool IsCueSheet(const DiscCandidate& candidate)
 {
-    return !candidate.folder && Lower(candidate.path.extension().string()) == ".cue";
+    return !candidate.folder && platform::EqualsNoCase(candidate.path.extension().string(), ".cue");
 }
 
+}
+
+fs::path ChildNamed(const fs::path& folder, const std::string& name, bool wantFolder)
+{
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        if (!platform::EqualsNoCase(entry.path().filename().string(), name))
+            continue;
+        bool isFolder = entry.is_directory(error);
+        bool isFile = entry.is_regular_file(error);
+        if (wantFolder ? isFolder : isFile)
+            return entry.path();
+    }
+    return {};
 }
 
 fs::path DiscFinder::CatalogueOf(const fs::path& folder)

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace shelf {
@@ -31,5 +32,9 @@ public:
     // The catalogue of a disc folder, where it holds one.
     static std::filesystem::path CatalogueOf(const std::filesystem::path& folder);
 };
+
+// The folder's child (a folder or a regular file) of that name compared without regard to
+// ASCII case, as Windows finds it; empty when there is none.
+std::filesystem::path ChildNamed(const std::filesystem::path& folder, const std::string& name, bool wantFolder);
 
 }

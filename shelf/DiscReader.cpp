@@ -3,6 +3,8 @@
 #include "menu/DiscCatalogue.h"
 #include "platform/atomicfile/AtomicFile.h"
 #include "platform/image/DiscImage.h"
+#include "platform/text/Codepage.h"
+#include "platform/text/Text.h"
 
 #include <algorithm>
 #include <memory>
@@ -12,12 +14,6 @@ namespace shelf {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
 
 const std::string& FirmOf(const TUpdate&)
 {
@@ -62,9 +58,9 @@ DiscKind KindOf(platform::ImageFormat format)
 
 DiscKind KindNamed(const fs::path& file)
 {
-    std::string extension = Lower(file.extension().string());
-    return extension == ".cue" ? DiscKind::CueBin : extension == ".nrg" ? DiscKind::Nrg
-                                                                        : DiscKind::Iso;
+    std::string extension = file.extension().string();
+    return platform::EqualsNoCase(extension, ".cue") ? DiscKind::CueBin : platform::EqualsNoCase(extension, ".nrg") ? DiscKind::Nrg
+                                                                                                                    : DiscKind::Iso;
 }
 
 ShelfDisc Blank(const fs::path& source, DiscKind kind)
@@ -72,7 +68,7 @@ ShelfDisc Blank(const fs::path& source, DiscKind kind)
     ShelfDisc disc;
     disc.source = source;
     disc.kind = kind;
-    disc.label = source.filename().string();
+    disc.label = platform::Utf8ToCp1250(source.filename().string());
     return disc;
 }
 
@@ -81,8 +77,8 @@ ShelfDisc Blank(const fs::path& source, DiscKind kind)
 bool NamedAsImage(const fs::path& file)
 {
     static const char* const extensions[] = { ".iso", ".cue", ".bin", ".img", ".nrg" };
-    std::string extension = Lower(file.extension().string());
-    return std::any_of(std::begin(extensions), std::end(extensions), [&](const char* known) { return extension == known; });
+    std::string extension = file.extension().string();
+    return std::any_of(std::begin(extensions), std::end(extensions), [&](const char* known) { return platform::EqualsNoCase(extension, known); });
 }
 
 void DiscReader::Summarise(ShelfDisc& disc, std::string_view catalogue, const fs::path& name)
@@ -135,7 +131,7 @@ std::optional<ReadResult> DiscReader::ReadImage(const fs::path& file, bool named
         result.disc.kind = KindOf(image->Format());
         result.files = image->Files();
         if (!image->Label().empty())
-            result.disc.label = image->Label();
+            result.disc.label = platform::Utf8ToCp1250(image->Label());
         std::string path = std::string(MenuFolderName) + "/" + CatalogueName;
         std::optional<platform::ImageEntry> catalogue = image->Lookup(path);
         if (!catalogue || catalogue->folder)

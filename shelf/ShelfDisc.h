@@ -55,7 +55,8 @@ struct DiscProblem {
 struct ShelfDisc {
     std::filesystem::path source; // the image, the cue sheet or the disc folder
     DiscKind kind = DiscKind::Folder;
-    std::string label;  // the catalogue's CDLabel, else the volume's label, else the file's name
+    // The catalogue's CDLabel, else the volume's label, else the file's name.
+    std::string label;
     std::string discId; // the catalogue's [Main] CD, MMYY
     std::string date;   // the catalogue's [Main] Date, where it has one
     std::vector<CategoryCount> counts;

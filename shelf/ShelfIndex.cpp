@@ -95,6 +95,13 @@ fs::path ShelfIndex::DefaultCacheFile()
     return platform::ImageCache::DefaultRoot().parent_path() / "shelf" / "index";
 }
 
+std::optional<fs::path> ShelfIndex::StateFileIn(const fs::path& prefixRoot)
+{
+    fs::path windows = ChildNamed(prefixRoot / "drive_c", "windows", true);
+    fs::path state = windows.empty() ? fs::path() : ChildNamed(windows, "torva.ini", false);
+    return state.empty() ? std::nullopt : std::optional<fs::path>(state);
+}
+
 ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressReport& progress)
 {
     std::vector<fs::path> folders;
@@ -153,6 +160,7 @@ ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressRep
         index.m_stats.cacheWritten = ShelfCache::Store(cacheFile, kept);
 
     std::stable_sort(index.m_discs.begin(), index.m_discs.end(), [](const ShelfDisc& a, const ShelfDisc& b) { return a.source < b.source; });
+    std::sort(index.m_unindexed.begin(), index.m_unindexed.end());
     if (options.stateFile)
         index.MarkInstalled(*options.stateFile);
     index.m_search = ShelfSearch(index.m_discs);

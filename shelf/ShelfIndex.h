@@ -51,6 +51,9 @@ class ShelfIndex {
 public:
     // $XDG_CACHE_HOME/torva/shelf/index, else ~/.cache/torva/shelf/index.
     static std::filesystem::path DefaultCacheFile();
+    // The state file of a machine prefix, C:\WINDOWS\torva.ini, found as Windows finds it;
+    // nothing when the prefix has none yet.
+    static std::optional<std::filesystem::path> StateFileIn(const std::filesystem::path& prefixRoot);
 
     // Finds the discs and reads those the cache does not know or whose files changed; never
     // stops on a bad disc, which is listed with its problem instead.
