@@ -18,9 +18,9 @@ namespace {
 
 const fs::path SampleShelf = TORVA_SAMPLE_SHELF;
 
-#define REQUIRE_SAMPLE_SHELF()                                                           \
-    do {                                                                                 \
-        if (!fs::exists(SampleShelf / "Torva 02-2006.iso"))                              \
+#define REQUIRE_SAMPLE_SHELF()                                                            \
+    do {                                                                                  \
+        if (!fs::exists(SampleShelf / "Torva 02-2006.iso"))                               \
             GTEST_SKIP() << "no sample shelf: neither xorriso nor genisoimage was found"; \
     } while (0)
 

@@ -27,12 +27,9 @@ struct Variant {
 };
 
 const Variant Variants[] = {
-    { "0206", { { "Main", "CD", "0206" }, { "Main", "CDLabel", "Torva 2/2006" }, { "Main", "Date", "25. 1. 2006" }, { "Main", "Demos", "8" },
-                  { "Demo1", "Name", "Žluťoučký kůň" }, { "Demo1", "Firm", "Ďábelské hry" } } },
-    { "0506", { { "Main", "CD", "0506" }, { "Main", "CDLabel", "Torva 5/2006" }, { "Main", "Date", "26. 4. 2006" }, { "Main", "Fulls", "1" },
-                  { "Demo2", "Name", "Pražský hrad" }, { "Demo2", "Describe1", "Strategie o stavbě hradu nad Vltavou." } } },
-    { "1105", { { "Main", "CD", "1105" }, { "Main", "CDLabel", "Torva 11/2005" }, { "Main", "Date", "27. 10. 2005" }, { "Main", "Extra", "0" },
-                  { "Demo3", "Name", "Černá věž" }, { "Demo3", "Firm", "Úsvit Games" } } },
+    { "0206", { { "Main", "CD", "0206" }, { "Main", "CDLabel", "Torva 2/2006" }, { "Main", "Date", "25. 1. 2006" }, { "Main", "Demos", "8" }, { "Demo1", "Name", "Žluťoučký kůň" }, { "Demo1", "Firm", "Ďábelské hry" } } },
+    { "0506", { { "Main", "CD", "0506" }, { "Main", "CDLabel", "Torva 5/2006" }, { "Main", "Date", "26. 4. 2006" }, { "Main", "Fulls", "1" }, { "Demo2", "Name", "Pražský hrad" }, { "Demo2", "Describe1", "Strategie o stavbě hradu nad Vltavou." } } },
+    { "1105", { { "Main", "CD", "1105" }, { "Main", "CDLabel", "Torva 11/2005" }, { "Main", "Date", "27. 10. 2005" }, { "Main", "Extra", "0" }, { "Demo3", "Name", "Černá věž" }, { "Demo3", "Firm", "Úsvit Games" } } },
     { "0307", { { "Main", "CD", "0307" }, { "Main", "CDLabel", "Torva 3/2007" }, { "Demo4", "Name", "Šíleně žluťoučký kůň úpěl ďábelské ódy" } } },
     { "0706", { { "Main", "CD", "0706" }, { "Main", "CDLabel", "Torva 7/2006" }, { "Main", "Date", "27. 6. 2006" } } },
 };
