@@ -121,8 +121,7 @@ int List(shelf::ShelfOptions options, std::ostream& out)
     shelf::ShelfIndex index = shelf::ShelfIndex::Build(options);
     for (const shelf::ShelfDisc& disc : index.Discs()) {
         std::vector<std::string> items;
-        for (const shelf::ShelfItem& item : disc.items)
-        {
+        for (const shelf::ShelfItem& item : disc.items) {
             JsonObject json;
             items.push_back(AddItem(json, item).Str());
         }
