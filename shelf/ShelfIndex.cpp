@@ -105,8 +105,11 @@ std::optional<fs::path> ShelfIndex::StateFileIn(const fs::path& prefixRoot)
 ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressReport& progress)
 {
     std::vector<fs::path> folders;
-    for (const fs::path& folder : options.folders)
-        folders.push_back(fs::absolute(folder).lexically_normal());
+    for (const fs::path& folder : options.folders) {
+        fs::path normal = fs::absolute(folder).lexically_normal();
+        // "shelf/" names the folder "shelf"; its entries' paths do not go through an empty name.
+        folders.push_back(normal.has_filename() ? normal : normal.parent_path());
+    }
     fs::path cacheFile = options.cacheFile.empty() ? DefaultCacheFile() : options.cacheFile;
     CacheEntries cached = ShelfCache::Load(cacheFile);
     std::vector<DiscCandidate> candidates = DiscFinder::Find(folders);
@@ -153,7 +156,7 @@ ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressRep
             continue;
         if (Under(fs::path(key), folders) && options.readDiscs)
             changed = true;
-        else
+        else if (kept.size() < ShelfCache::MaxEntries)
             kept.emplace(key, std::move(entry));
     }
     if (changed && options.readDiscs)

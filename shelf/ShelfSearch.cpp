@@ -7,6 +7,24 @@
 
 namespace shelf {
 
+namespace {
+
+// Names and descriptions keep their ampersands doubled for the labels that show them; the user
+// types one.
+std::string WithSingleAmpersands(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '&')
+            ++i;
+    }
+    return out;
+}
+
+}
+
 ShelfSearch::ShelfSearch(const std::vector<ShelfDisc>& discs)
 {
     for (size_t d = 0; d < discs.size(); ++d) {
@@ -14,7 +32,7 @@ ShelfSearch::ShelfSearch(const std::vector<ShelfDisc>& discs)
         for (size_t i = 0; i < items.size(); ++i) {
             // The line breaks keep a word from matching across two fields.
             std::string text = items[i].name + "\n" + items[i].firm + "\n" + items[i].description + "\n";
-            m_items.push_back({ FoldForSearch(text), { d, i, items[i].category, items[i].number } });
+            m_items.push_back({ FoldForSearch(WithSingleAmpersands(text)), { d, i, items[i].category, items[i].number } });
         }
     }
 }

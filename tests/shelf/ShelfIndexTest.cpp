@@ -62,9 +62,9 @@ void ZeroKeepingStamp(const fs::path& file)
 
 }
 
-// Every disc of the sample shelf: its kind, issue, label, date and counts, the cut image with
-// the file and what is wrong, the cue sheet's data file not as a disc of its own, the text file
-// not at all.
+// Every disc of the sample shelf: its kind, issue, label, date and counts, the cut image and
+// the other disc without a catalogue with the file and what is wrong, the cue sheet's data file
+// not as a disc of its own, the text file not at all.
 TEST(ShelfIndexTest, TheSampleShelfListsEachDiscWithItsIssueCountsAndProblem)
 {
     REQUIRE_SAMPLE_SHELF();
@@ -114,7 +114,12 @@ TEST(ShelfIndexTest, TheSampleShelfListsEachDiscWithItsIssueCountsAndProblem)
     EXPECT_EQ(cut->problem->kind, platform::ImageProblem::Truncated);
     EXPECT_EQ(cut->problem->file, SampleShelf / "Torva 07-2006.iso");
     EXPECT_NE(cut->problem->reason.find("ends at sector 20"), std::string::npos) << cut->problem->reason;
-    EXPECT_EQ(index.Discs().size(), std::size(rows) + 1);
+    const ShelfDisc* other = DiscAt(index, SampleShelf / "Patches 2006.iso");
+    ASSERT_TRUE(other && other->problem);
+    EXPECT_EQ(other->problem->kind, platform::ImageProblem::NoCatalogue);
+    EXPECT_EQ(other->problem->file, SampleShelf / "Patches 2006.iso");
+    EXPECT_EQ(other->problem->reason, "holds no Torva/torvaxp.ini");
+    EXPECT_EQ(index.Discs().size(), std::size(rows) + 2);
 
     // Items carry their page and number, as opening the disc on them takes.
     const ShelfDisc* february = DiscAt(index, SampleShelf / "Torva 02-2006.iso");
@@ -127,14 +132,15 @@ TEST(ShelfIndexTest, TheSampleShelfListsEachDiscWithItsIssueCountsAndProblem)
 }
 
 // A second build takes every disc from the cache: images whose bytes are gone but whose size,
-// time and inode are kept still list as they were read. A changed image is read again, and a
-// damaged cache file is read afresh.
+// time and inode are kept still list as they were read. A changed image is read again, a
+// removed one leaves the cache, and a damaged cache file is read afresh.
 TEST(ShelfIndexTest, ASecondBuildReadsNoImageAndAChangedOneIsReadAgain)
 {
     REQUIRE_SAMPLE_SHELF();
     fs::path folder = CopyOfSmallDiscs();
     fs::path cache = torva::test::FreshTestFolder("cache") / "shelf" / "index";
-    ShelfOptions options { { folder }, cache, std::nullopt, true };
+    // Named with a trailing slash, as a shell completes a folder's name.
+    ShelfOptions options { { folder / "" }, cache, std::nullopt, true };
     size_t reported = 0;
     size_t read = 0;
     ShelfIndex first = ShelfIndex::Build(options, [&](const shelf::ShelfProgress& progress) {
@@ -164,9 +170,14 @@ TEST(ShelfIndexTest, ASecondBuildReadsNoImageAndAChangedOneIsReadAgain)
     ASSERT_TRUE(changed->problem.has_value());
     EXPECT_EQ(changed->problem->kind, platform::ImageProblem::NotAnImage);
 
+    // A disc gone from the folder goes from the cache too.
+    fs::remove(folder / "Torva 07-2006.iso");
+    EXPECT_TRUE(ShelfIndex::Build(options).Stats().cacheWritten);
+    EXPECT_EQ(ShelfIndex::Build(options).Stats().discsCached, 4u);
+
     fs::resize_file(cache, fs::file_size(cache) / 2);
     ShelfIndex afresh = ShelfIndex::Build(options);
-    EXPECT_EQ(afresh.Stats().discsRead, 5u);
+    EXPECT_EQ(afresh.Stats().discsRead, 4u);
     const ShelfDisc* sheet = DiscAt(afresh, folder / "Torva 05-2006.cue");
     ASSERT_TRUE(sheet && sheet->problem);
     EXPECT_EQ(sheet->problem->file, folder / "Torva 05-2006 (track 1).bin");

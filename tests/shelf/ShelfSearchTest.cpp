@@ -19,7 +19,8 @@ shelf::ShelfItem Item(CategoryCode category, int32_t number, const char* name, c
 }
 
 // Queries in any case, with or without diacritics, find items by name, company or description
-// on every disc; every word of a query must be found, none may span two fields.
+// on every disc; every word of a query must be found, none may span two fields; an ampersand
+// the labels show doubled is typed single.
 TEST(ShelfSearchTest, QueriesIgnoreCaseAndCzechDiacritics)
 {
     std::vector<ShelfDisc> discs(2);
@@ -31,6 +32,7 @@ TEST(ShelfSearchTest, QueriesIgnoreCaseAndCzechDiacritics)
     discs[1].items = {
         Item(CategoryCode::Fulls, 2, "ČERNÁ VĚŽ", "ÚSVIT GAMES", "Řež ve věži; ťukání a ďábel."),
         Item(CategoryCode::Extra2, 3, "ŠACHOVÝ MISTR", "GAMBIT", "Šachy pro začátečníky."),
+        Item(CategoryCode::Demos, 6, "PODZEMÍ R&&D", "R&&D LABS", "Laboratoř && sklep."),
     };
     ShelfSearch search(discs);
     const ShelfHit legie { 0, 0, CategoryCode::Demos, 1 };
@@ -38,6 +40,7 @@ TEST(ShelfSearchTest, QueriesIgnoreCaseAndCzechDiacritics)
     const ShelfHit film { 0, 2, CategoryCode::Movies, 1 };
     const ShelfHit vez { 1, 0, CategoryCode::Fulls, 2 };
     const ShelfHit sachy { 1, 1, CategoryCode::Extra2, 3 };
+    const ShelfHit podzemi { 1, 2, CategoryCode::Demos, 6 };
     const std::pair<const char*, std::vector<ShelfHit>> rows[] = {
         { "ocelova", { legie, film } },
         { "OCELOVÁ", { legie, film } },
@@ -55,6 +58,9 @@ TEST(ShelfSearchTest, QueriesIgnoreCaseAndCzechDiacritics)
         { "šach", { sachy } },
         { "SACHY ZACATECNIKY", { sachy } },
         { "studio tahova", { legie } },
+        { "r&d", { podzemi } },
+        { "labs r&d podzemi", { podzemi } },
+        { "&&", {} },
         { "legiebrnenske", {} },
         { "legie brnenske xyz", {} },
         { "", {} },

@@ -1,7 +1,7 @@
 # Makes the sample shelf from the variant trees: images as their authors made them, with the
 # mastering tools' defaults (xorriso as the sample disc's image, genisoimage with Rock Ridge
 # and Joliet), a .bin/.cue of raw sectors, a disc folder, the sample disc's own images, one
-# image cut short and a file that is no disc.
+# image cut short, an image of another disc without the catalogue and a file that is no disc.
 # cmake -DTREES=... -DSHELF=... -DSAMPLE_IMAGES=... -DRAWBIN=... [-DXORRISO=...] [-DGENISOIMAGE=...] -P MakeSampleShelf.cmake
 file(REMOVE_RECURSE ${SHELF})
 file(MAKE_DIRECTORY ${SHELF} ${TREES}/images)
@@ -53,5 +53,8 @@ execute_process(COMMAND truncate -s 40960 "${SHELF}/Torva 07-2006.iso" RESULT_VA
 if(failed)
   message(FATAL_ERROR "Could not cut Torva 07-2006.iso")
 endif()
+
+# Another magazine's disc, without the menu's catalogue.
+make_iso(${TREES}/0206/Updates "${SHELF}/Patches 2006.iso")
 
 file(WRITE "${SHELF}/notes.txt" "Torva 2005-2007\n")
