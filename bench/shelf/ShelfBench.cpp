@@ -190,7 +190,6 @@ void BM_SearchKeystrokeOver100Discs(benchmark::State& state)
 }
 BENCHMARK(BM_SearchKeystrokeOver100Discs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-
 }
 
 BENCHMARK_MAIN();
