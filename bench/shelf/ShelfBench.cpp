@@ -76,12 +76,18 @@ struct Shelf {
     ~Shelf() { fs::remove_all(root); }
 
     fs::path Cache() const { return root / "cache" / "index"; }
+    shelf::ShelfIndex Index() const { return shelf::ShelfIndex::Build({ { folder }, Cache(), std::nullopt, true }); }
 };
 
-Shelf& TheShelf()
+// The shelf, made at the first call; nothing, and the benchmark skipped, when it could not be.
+Shelf* TheShelf(benchmark::State& state)
 {
     static Shelf shelf;
-    return shelf;
+    if (!shelf.made) {
+        state.SkipWithError("xorriso or truncate could not make the shelf");
+        return nullptr;
+    }
+    return &shelf;
 }
 
 double Seconds(std::chrono::steady_clock::duration duration)
@@ -100,16 +106,15 @@ uint64_t ResidentBytes()
 
 void BM_ResidentSizeOfTheIndex(benchmark::State& state)
 {
-    Shelf& shelf = TheShelf();
-    if (!shelf.made) {
-        state.SkipWithError("xorriso or truncate could not make the shelf");
+    Shelf* made = TheShelf(state);
+    if (!made)
         return;
-    }
+    Shelf& shelf = *made;
     double grown = 0;
     for (auto _ : state) {
         fs::remove(shelf.Cache());
         uint64_t before = ResidentBytes();
-        shelf::ShelfIndex index = shelf::ShelfIndex::Build({ { shelf.folder }, shelf.Cache(), std::nullopt, true });
+        shelf::ShelfIndex index = shelf.Index();
         grown = static_cast<double>(ResidentBytes() - std::min(before, ResidentBytes()));
         benchmark::DoNotOptimize(index.Discs().data());
     }
@@ -119,16 +124,15 @@ BENCHMARK(BM_ResidentSizeOfTheIndex)->Unit(benchmark::kMillisecond)->Iterations(
 
 void BM_ColdIndexOf100Images(benchmark::State& state)
 {
-    Shelf& shelf = TheShelf();
-    if (!shelf.made) {
-        state.SkipWithError("xorriso or truncate could not make the shelf");
+    Shelf* made = TheShelf(state);
+    if (!made)
         return;
-    }
+    Shelf& shelf = *made;
     double ours = 0, theirs = 0;
     for (auto _ : state) {
         fs::remove(shelf.Cache());
         auto start = std::chrono::steady_clock::now();
-        shelf::ShelfIndex index = shelf::ShelfIndex::Build({ { shelf.folder }, shelf.Cache(), std::nullopt, true });
+        shelf::ShelfIndex index = shelf.Index();
         auto middle = std::chrono::steady_clock::now();
         for (int disc = 0; disc < DiscCount; ++disc) {
             fs::path iso = shelf.folder / ("Torva " + std::to_string(disc) + ".iso");
@@ -149,16 +153,15 @@ BENCHMARK(BM_ColdIndexOf100Images)->Unit(benchmark::kMillisecond)->Iterations(3)
 
 void BM_WarmIndexOf100Images(benchmark::State& state)
 {
-    Shelf& shelf = TheShelf();
-    if (!shelf.made) {
-        state.SkipWithError("xorriso or truncate could not make the shelf");
+    Shelf* made = TheShelf(state);
+    if (!made)
         return;
-    }
-    shelf::ShelfIndex::Build({ { shelf.folder }, shelf.Cache(), std::nullopt, true });
+    Shelf& shelf = *made;
+    shelf.Index();
     double total = 0;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        shelf::ShelfIndex index = shelf::ShelfIndex::Build({ { shelf.folder }, shelf.Cache(), std::nullopt, true });
+        shelf::ShelfIndex index = shelf.Index();
         total += Seconds(std::chrono::steady_clock::now() - start);
         if (index.Stats().discsRead != 0)
             state.SkipWithError("the warm start read a disc");
@@ -170,12 +173,11 @@ BENCHMARK(BM_WarmIndexOf100Images)->Unit(benchmark::kMillisecond)->Iterations(10
 // One keystroke after another of a query being typed, each searched over every disc.
 void BM_SearchKeystrokeOver100Discs(benchmark::State& state)
 {
-    Shelf& shelf = TheShelf();
-    if (!shelf.made) {
-        state.SkipWithError("xorriso or truncate could not make the shelf");
+    Shelf* made = TheShelf(state);
+    if (!made)
         return;
-    }
-    shelf::ShelfIndex index = shelf::ShelfIndex::Build({ { shelf.folder }, shelf.Cache(), std::nullopt, true });
+    Shelf& shelf = *made;
+    shelf::ShelfIndex index = shelf.Index();
     const std::string typed = platform::Utf8ToCp1250("žluťoučký ďábel");
     size_t at = 0, hits = 0;
     double total = 0;
