@@ -102,6 +102,63 @@ std::optional<fs::path> ShelfIndex::StateFileIn(const fs::path& prefixRoot)
     return state.empty() ? std::nullopt : std::optional<fs::path>(state);
 }
 
+// One build's walk over the candidates: what the cache had, what it will keep, and the data
+// files of cue sheets, which are no discs of their own.
+struct ShelfIndex::Pass {
+    CacheEntries cached;
+    CacheEntries kept;
+    std::set<fs::path> claimed;
+    bool readDiscs = true;
+
+    // Adds the candidate's disc to the index from the cache, or read afresh; true when read.
+    bool Take(ShelfIndex& index, const DiscCandidate& candidate)
+    {
+        if (claimed.count(candidate.path))
+            return false;
+        std::string key = candidate.path.string();
+        auto hit = cached.find(key);
+        CacheEntry entry;
+        bool read = false;
+        if (hit != cached.end() && StillValid(hit->second, candidate)) {
+            entry = hit->second;
+            ++index.m_stats.discsCached;
+        } else if (readDiscs) {
+            entry = ReadCandidate(candidate);
+            read = true;
+            ++index.m_stats.discsRead;
+        } else {
+            if (candidate.folder || NamedAsImage(candidate.path))
+                index.m_unindexed.push_back(candidate.path);
+            ++index.m_stats.unindexed;
+        }
+        for (size_t f = 1; f < entry.files.size(); ++f)
+            claimed.insert(entry.files[f].path);
+        if (entry.disc) {
+            index.m_discs.push_back(*entry.disc);
+            index.m_discs.back().source = candidate.path;
+        }
+        if (!entry.files.empty())
+            kept.insert_or_assign(key, std::move(entry));
+        return read;
+    }
+
+    // Keeps the entries of other shelves; those of discs gone from these folders go. True when
+    // any went.
+    bool KeepOthers(const std::vector<fs::path>& folders)
+    {
+        bool dropped = false;
+        for (auto& [key, entry] : cached) {
+            if (kept.count(key))
+                continue;
+            if (Under(fs::path(key), folders))
+                dropped = true;
+            else if (kept.size() < ShelfCache::MaxEntries)
+                kept.emplace(key, std::move(entry));
+        }
+        return dropped;
+    }
+};
+
 ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressReport& progress)
 {
     std::vector<fs::path> folders;
@@ -111,56 +168,20 @@ ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressRep
         folders.push_back(normal.has_filename() ? normal : normal.parent_path());
     }
     fs::path cacheFile = options.cacheFile.empty() ? DefaultCacheFile() : options.cacheFile;
-    CacheEntries cached = ShelfCache::Load(cacheFile);
+    Pass pass { ShelfCache::Load(cacheFile), {}, {}, options.readDiscs };
     std::vector<DiscCandidate> candidates = DiscFinder::Find(folders);
 
     ShelfIndex index;
-    CacheEntries kept;
-    std::set<fs::path> claimed; // data files of cue sheets, which are no discs of their own
-    bool changed = false;
     for (size_t i = 0; i < candidates.size(); ++i) {
-        const DiscCandidate& candidate = candidates[i];
-        std::string key = candidate.path.string();
-        bool read = false;
-        if (!claimed.count(candidate.path)) {
-            auto hit = cached.find(key);
-            CacheEntry entry;
-            if (hit != cached.end() && StillValid(hit->second, candidate)) {
-                entry = hit->second;
-                ++index.m_stats.discsCached;
-            } else if (options.readDiscs) {
-                entry = ReadCandidate(candidate);
-                read = true;
-                changed = true;
-                ++index.m_stats.discsRead;
-            } else {
-                if (candidate.folder || NamedAsImage(candidate.path))
-                    index.m_unindexed.push_back(candidate.path);
-                ++index.m_stats.unindexed;
-            }
-            for (size_t f = 1; f < entry.files.size(); ++f)
-                claimed.insert(entry.files[f].path);
-            if (entry.disc) {
-                index.m_discs.push_back(*entry.disc);
-                index.m_discs.back().source = candidate.path;
-            }
-            if (!entry.files.empty())
-                kept.insert_or_assign(key, std::move(entry));
-        }
+        bool read = pass.Take(index, candidates[i]);
         if (progress)
-            progress({ i + 1, candidates.size(), candidate.path, read });
+            progress({ i + 1, candidates.size(), candidates[i].path, read });
     }
-    // Entries of other shelves stay; those of discs gone from these folders go.
-    for (auto& [key, entry] : cached) {
-        if (kept.count(key))
-            continue;
-        if (Under(fs::path(key), folders) && options.readDiscs)
-            changed = true;
-        else if (kept.size() < ShelfCache::MaxEntries)
-            kept.emplace(key, std::move(entry));
+    if (options.readDiscs) {
+        bool dropped = pass.KeepOthers(folders);
+        if (dropped || index.m_stats.discsRead > 0)
+            index.m_stats.cacheWritten = ShelfCache::Store(cacheFile, pass.kept);
     }
-    if (changed && options.readDiscs)
-        index.m_stats.cacheWritten = ShelfCache::Store(cacheFile, kept);
 
     std::stable_sort(index.m_discs.begin(), index.m_discs.end(), [](const ShelfDisc& a, const ShelfDisc& b) { return a.source < b.source; });
     std::sort(index.m_unindexed.begin(), index.m_unindexed.end());

@@ -74,6 +74,8 @@ public:
     void MarkInstalled(const std::filesystem::path& stateFile);
 
 private:
+    struct Pass;
+
     std::vector<ShelfDisc> m_discs;
     std::vector<std::filesystem::path> m_unindexed;
     ShelfStats m_stats;
