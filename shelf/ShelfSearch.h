@@ -34,11 +34,11 @@ public:
     std::vector<ShelfHit> Find(std::string_view query) const;
 
 private:
-    struct Prepared {
-        std::string folded; // name, company and description, each ended by a line break
-        ShelfHit hit;
-    };
-    std::vector<Prepared> m_items;
+    // Every item's folded name, company and description, each ended by a line break, one item
+    // after another, each ended by a NUL: one text a query's longest word is searched in at once.
+    std::string m_text;
+    std::vector<size_t> m_starts; // where each item's text starts
+    std::vector<ShelfHit> m_hits; // the item that starts there
 };
 
 }

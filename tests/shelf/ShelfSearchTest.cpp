@@ -52,6 +52,7 @@ TEST(ShelfSearchTest, QueriesIgnoreCaseAndCzechDiacritics)
         { "dabelske", { kun } },
         { "ďábel", { kun, vez } },
         { "cerna vez", { vez } },
+        { "vez\tcerna", { vez } },
         { "rez", { vez } },
         { "tukani", { vez } },
         { "usvit", { vez } },
