@@ -5,6 +5,7 @@
 #include "menu/CatalogueText.h"
 
 #include "platform/files/Files.h"
+#include "platform/ini/IniDocument.h"
 #include "platform/text/Text.h"
 #include "shell/PathText.h"
 
@@ -408,10 +409,29 @@ std::optional<std::string> DiscCatalogue::Load()
             return "The catalogue " + catalogueFile + " " + *problem + ".";
     }
     Ini = std::make_unique<TIniFile>(catalogueFile);
-    LoadWarnings.clear();
     // The disc does not change under the loader: one look at the file serves every value.
     TIniFile::ReadBatch catalogueBatch(*Ini);
+    ReadLists();
+    return std::nullopt;
+}
 
+std::optional<std::string> DiscCatalogue::LoadText(std::string_view bytes, const std::string& name)
+{
+    if (auto problem = NotACatalogue(bytes))
+        return "The catalogue " + name + " " + *problem + ".";
+    return LoadDocument(std::make_shared<const platform::IniDocument>(platform::IniDocument::Parse(bytes)), name);
+}
+
+std::optional<std::string> DiscCatalogue::LoadDocument(std::shared_ptr<const platform::IniDocument> document, const std::string& name)
+{
+    Ini = std::make_unique<TIniFile>(name, std::move(document));
+    ReadLists();
+    return std::nullopt;
+}
+
+void DiscCatalogue::ReadLists()
+{
+    LoadWarnings.clear();
     ForEachList([&](auto& list, const SectionKind& kind, auto) { list.SetCount(ReadCount(kind.countKey, list.capacity)); });
 
     m_context.DiscId = Text("Main", "CD");
@@ -429,7 +449,6 @@ std::optional<std::string> DiscCatalogue::Load()
             (this->*read)(list[n], kind.prefix + std::to_string(n));
     });
     DropCzechDrivers();
-    return std::nullopt;
 }
 
 // Czech drivers are dropped from every edition but the first; the rest close up.

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class DiscCatalogue {
@@ -21,6 +22,10 @@ public:
     // or no catalogue at all, in which case nothing is loaded. Only reads: the caller records
     // the disc's label and checks the items.
     std::optional<std::string> Load();
+    // The same from a catalogue read elsewhere (from a disc image), as bytes or parsed; `name`
+    // stands for the file in messages. The context's DataDir is not looked at.
+    std::optional<std::string> LoadText(std::string_view bytes, const std::string& name);
+    std::optional<std::string> LoadDocument(std::shared_ptr<const platform::IniDocument> document, const std::string& name);
 
     // Entry n of a category whose entries are item records when n lies within its count; else
     // nullptr.
@@ -71,6 +76,7 @@ private:
     void ReadMovieSection(TMovies& item, const std::string& section);
     void ReadUpdate(TUpdate& item, const std::string& key);
     void ReadDirDetectParam(TDemos& item, const std::string& section);
+    void ReadLists();
     int32_t ReadCount(const char* key, int32_t capacity);
     void DropCzechDrivers();
 

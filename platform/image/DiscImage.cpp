@@ -5,6 +5,7 @@
 #include "platform/image/NrgLayout.h"
 #include "platform/image/VolumeSource.h"
 #include "platform/image/ZisofsFile.h"
+#include "platform/text/Text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -322,6 +323,33 @@ public:
         return std::move(m_walked);
     }
 
+    // Says whether a folder's record, shown under `name`, is the one wanted at `level` of a path.
+    using Match = std::function<bool(size_t level, const std::string& name, const RawFolderEntry& entry)>;
+
+    // The entry at the end of a path of `levels` names, reading only the folders on the way,
+    // under the same bounds as Run; in each folder the first record that matches wins.
+    std::optional<Walked> Follow(size_t levels, const Match& match)
+    {
+        const VolumeDescriptors& volume = m_image.m_volume;
+        uint32_t lsn = m_joliet ? volume.jolietRootLsn : volume.rootLsn;
+        uint64_t bytes = m_joliet ? volume.jolietRootSize : volume.rootSize;
+        Claim(lsn, bytes);
+        std::string path;
+        for (size_t level = 0; level < levels; ++level) {
+            if (static_cast<int>(level) > MaxDepth)
+                Damaged("its folders nest deeper than " + std::to_string(MaxDepth) + " levels at /" + path);
+            std::optional<Walked> found = FindIn(ReadRecords(lsn, bytes, path), level, match, path);
+            if (!found || level + 1 == levels)
+                return found;
+            if (!found->entry.folder || !Claim(found->entry.lsn, found->entry.size))
+                return std::nullopt;
+            lsn = found->entry.lsn;
+            bytes = found->entry.size;
+            path = found->path;
+        }
+        return std::nullopt;
+    }
+
 private:
     [[noreturn]] void Damaged(const std::string& reason) const { throw ImageError(ImageProblem::Damaged, m_image.File(), reason); }
 
@@ -380,12 +408,8 @@ private:
         return true;
     }
 
-    // Returns true when the folder held relocated folders and shows nothing else: the folder
-    // Rock Ridge moved them into, hidden once they are shown where they belong.
-    bool Visit(uint32_t lsn, uint64_t bytes, const std::string& path, int parent, int depth)
+    std::vector<RawFolderEntry> ReadRecords(uint32_t lsn, uint64_t bytes, const std::string& path)
     {
-        if (depth > MaxDepth)
-            Damaged("its folders nest deeper than " + std::to_string(MaxDepth) + " levels at /" + path);
         std::vector<RawFolderEntry> records;
         {
             std::string folder = ReadFolder(lsn, bytes, path);
@@ -395,6 +419,34 @@ private:
         m_image.m_records += records.size();
         if (m_image.m_records > MaxRecords)
             Damaged("its folders hold more records than any disc's (" + std::to_string(MaxRecords) + ")");
+        return records;
+    }
+
+    // The first record of a folder that `match` takes at `level`, as Visit would show it.
+    std::optional<Walked> FindIn(std::vector<RawFolderEntry> records, size_t level, const Match& match, const std::string& path)
+    {
+        std::string prefix = path.empty() ? "" : path + "/";
+        for (RawFolderEntry& entry : records) {
+            std::string name = entry.rockName ? entry.name : WithoutVersion(entry.name);
+            if ((entry.relocated && entry.folder) || !UsableHostName(name))
+                continue;
+            if (entry.childLocation && !FollowRelocation(entry))
+                continue;
+            if (!match(level, name, entry))
+                continue;
+            std::string rawName = entry.name;
+            return Walked { prefix + name, rawName, -1, std::move(entry) };
+        }
+        return std::nullopt;
+    }
+
+    // Returns true when the folder held relocated folders and shows nothing else: the folder
+    // Rock Ridge moved them into, hidden once they are shown where they belong.
+    bool Visit(uint32_t lsn, uint64_t bytes, const std::string& path, int parent, int depth)
+    {
+        if (depth > MaxDepth)
+            Damaged("its folders nest deeper than " + std::to_string(MaxDepth) + " levels at /" + path);
+        std::vector<RawFolderEntry> records = ReadRecords(lsn, bytes, path);
         std::string prefix = path.empty() ? "" : path + "/";
         size_t before = m_walked.size();
         bool relocatedHere = false;
@@ -507,37 +559,44 @@ void DiscImage::ReadTrees()
     m_entries.reserve(shown.size());
     uint64_t available = m_source->AvailableSectors();
     for (const Walked& item : shown) {
-        ImageEntry entry;
-        entry.path = item.path;
-        entry.folder = item.entry.folder;
-        entry.lsn = item.entry.lsn;
-        entry.size = item.entry.size;
-        entry.extents = item.entry.extents;
-        entry.time = item.entry.time;
-        if (joliet)
-            entry.jolietName = WithoutVersion(item.rawName);
         int twinIndex = twins[static_cast<size_t>(&item - shown.data())];
         const Walked* twin = twinIndex >= 0 ? &primary[static_cast<size_t>(twinIndex)] : nullptr;
-        if (twin) {
-            if (twin->entry.rockName)
-                entry.rockName = twin->rawName;
-            else
-                entry.isoName = WithoutVersion(twin->rawName);
-            entry.rockMode = twin->entry.rockMode;
-            entry.link = twin->entry.linkTarget;
-            if (twin->entry.zisofsSize && !entry.folder) {
-                entry.zisofs = true;
-                entry.size = *twin->entry.zisofsSize;
-            }
-        }
-        for (const Extent& extent : entry.extents)
-            if (!entry.folder && extent.bytes > 0 && uint64_t(extent.lsn) + SectorsFor(extent.bytes) > available)
-                throw ImageError(ImageProblem::Truncated, m_files.back(),
-                    "ends at sector " + std::to_string(available) + ", before the end of /" + entry.path + " (sector "
-                        + std::to_string(uint64_t(extent.lsn) + SectorsFor(extent.bytes)) + ")");
-        m_entries.push_back(std::move(entry));
+        m_entries.push_back(MakeEntry(item, twin, joliet, available));
     }
     KeepLinksInside();
+}
+
+// The entry the tree shows for `item`, with the names and Rock Ridge fields of its twin in the
+// primary tree (the item itself without Joliet).
+ImageEntry DiscImage::MakeEntry(const Walked& item, const Walked* twin, bool joliet, uint64_t available) const
+{
+    ImageEntry entry;
+    entry.path = item.path;
+    entry.folder = item.entry.folder;
+    entry.lsn = item.entry.lsn;
+    entry.size = item.entry.size;
+    entry.extents = item.entry.extents;
+    entry.time = item.entry.time;
+    if (joliet)
+        entry.jolietName = WithoutVersion(item.rawName);
+    if (twin) {
+        if (twin->entry.rockName)
+            entry.rockName = twin->rawName;
+        else
+            entry.isoName = WithoutVersion(twin->rawName);
+        entry.rockMode = twin->entry.rockMode;
+        entry.link = twin->entry.linkTarget;
+        if (twin->entry.zisofsSize && !entry.folder) {
+            entry.zisofs = true;
+            entry.size = *twin->entry.zisofsSize;
+        }
+    }
+    for (const Extent& extent : entry.extents)
+        if (!entry.folder && extent.bytes > 0 && uint64_t(extent.lsn) + SectorsFor(extent.bytes) > available)
+            throw ImageError(ImageProblem::Truncated, m_files.back(),
+                "ends at sector " + std::to_string(available) + ", before the end of /" + entry.path + " (sector "
+                    + std::to_string(uint64_t(extent.lsn) + SectorsFor(extent.bytes)) + ")");
+    return entry;
 }
 
 // A link is made only when its target, read name by name from the link's folder, stays inside
@@ -626,6 +685,38 @@ const ImageEntry* DiscImage::Find(std::string_view path)
         if (Lower(entry.path) == wanted)
             return &entry;
     return nullptr;
+}
+
+std::optional<ImageEntry> DiscImage::Lookup(std::string_view path)
+{
+    std::vector<std::string> names;
+    for (std::string_view name : SplitNonEmpty(path, '/'))
+        names.emplace_back(name);
+    if (m_treesRead || names.empty()) {
+        const ImageEntry* entry = Find(path);
+        return entry ? std::optional<ImageEntry>(*entry) : std::nullopt;
+    }
+    bool joliet = m_volume.jolietLevel > 0;
+    auto named = [&](size_t level, const std::string& name, const RawFolderEntry&) { return Lower(name) == Lower(names[level]); };
+    std::optional<Walked> shown = TreeWalk(*this, joliet).Follow(names.size(), named);
+    if (!shown)
+        return std::nullopt;
+    // The twin in the primary tree, paired as the whole tree pairs them in the ordinary case:
+    // folders by their name (an ISO name is the short name upper-cased), the file by its
+    // extent. A folder whose ISO name was shortened leaves the entry without a twin.
+    auto twinOf = [&](size_t level, const std::string& name, const RawFolderEntry& entry) {
+        if (level + 1 < names.size() || shown->entry.folder)
+            return entry.folder == (level + 1 < names.size() || shown->entry.folder) && named(level, name, entry);
+        return !entry.folder && entry.lsn == shown->entry.lsn && entry.size == shown->entry.size;
+    };
+    std::optional<Walked> twin = joliet ? TreeWalk(*this, false).Follow(names.size(), twinOf) : shown;
+    bool paired = twin.has_value();
+    // Whether a link stays inside the disc is known only from the whole tree.
+    if (paired && twin->entry.linkTarget) {
+        const ImageEntry* entry = Find(path);
+        return entry ? std::optional<ImageEntry>(*entry) : std::nullopt;
+    }
+    return MakeEntry(*shown, paired ? &*twin : nullptr, joliet, m_source->AvailableSectors());
 }
 
 uint64_t DiscImage::PlannedBytes()

@@ -83,6 +83,11 @@ public:
     uint64_t PlannedBytes();
     // The entry at a path, compared without regard to ASCII case.
     const ImageEntry* Find(std::string_view path);
+    // The same entry, found by reading only the folders on its path (both trees' where the
+    // image has Joliet names) rather than the whole tree, under the same bounds; for reading
+    // one file, such as the catalogue, from many images. Throws as Entries does when a folder
+    // on the way or the file's own extent is damaged or cut off.
+    std::optional<ImageEntry> Lookup(std::string_view path);
 
     // Writes a file's bytes to a new host file, which must not exist; `progress` (bytes since
     // the last call) returning false stops it, and then false is returned and the file is
@@ -103,6 +108,7 @@ private:
     class TreeWalk;
     std::vector<Walked> Walk(bool joliet);
     void ReadTrees();
+    ImageEntry MakeEntry(const Walked& item, const Walked* twin, bool joliet, uint64_t available) const;
     void KeepLinksInside();
     void LeaveOut(std::string path, std::string reason);
     std::optional<std::string> ReadStored(const ImageEntry& entry, uint64_t offset, size_t length);

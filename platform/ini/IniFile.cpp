@@ -63,6 +63,13 @@ TIniFile::TIniFile(std::string fileName)
 {
 }
 
+TIniFile::TIniFile(std::string fileName, std::shared_ptr<const platform::IniDocument> contents)
+    : m_fileName(std::move(fileName))
+    , m_batch(contents ? std::move(contents) : std::make_shared<const platform::IniDocument>())
+    , m_readOnly(true)
+{
+}
+
 TIniFile::ReadBatch::ReadBatch(const TIniFile& file)
     : m_file(file)
     , m_outermost(!file.m_batch)
@@ -180,6 +187,8 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view ident)
 
 void TIniFile::Write(std::string_view section, std::optional<std::string_view> ident, std::optional<std::string_view> value)
 {
+    if (m_readOnly)
+        throw EIniFileException("Unable to write to " + m_fileName);
     auto host = HostPath(false);
     if (host && !std::filesystem::exists(*host))
         host = HostPath(true);

@@ -44,6 +44,9 @@ class IniDocument;
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName);
+    // A file whose text was read elsewhere (from a disc image): reads take `contents`, and
+    // writes are refused, as there is no file to write to.
+    TIniFile(std::string fileName, std::shared_ptr<const platform::IniDocument> contents);
 
     // While a batch is open, reads take the contents the file had when it opened: one look at
     // the file for many values (a catalogue load), instead of one per value. Writes through
@@ -94,4 +97,5 @@ private:
     mutable std::shared_ptr<const platform::IniDocument> m_batch;
     mutable std::optional<std::filesystem::path> m_host;
     mutable uint64_t m_hostDrives = 0;
+    bool m_readOnly = false;
 };

@@ -1,8 +1,11 @@
 #include "MenuFixture.h"
 
 #include "platform/files/Files.h"
+#include "platform/ini/IniDocument.h"
 #include "platform/ini/IniFile.h"
 
+#include <fstream>
+#include <iterator>
 #include <tuple>
 
 using Catalogue = MenuFixture;
@@ -231,4 +234,49 @@ TEST_F(DiscCatalogueTest, LoadingWritesNothing)
     Load("[Main]\r\nCD=0206\r\nCDLabel=Unor\r\nFulls=1\r\n[Full1]\r\nName=f\r\nInstallType=2\r\n");
     EXPECT_EQ(catalogue.DiscLabel, "Unor");
     EXPECT_FALSE(platform::FileExists("C:\\WINDOWS\\torva.ini"));
+}
+
+// A catalogue read elsewhere (from an image) loads as the same file does from the disc; bytes
+// that are no catalogue are refused with the file's message, and nothing is written through it.
+TEST_F(DiscCatalogueTest, BytesAndParsedDocumentsLoadAsTheFileDoes)
+{
+    std::ifstream in(TORVA_SOURCE_DIR "/tools/sampledisc/disc/Torva/torvaxp.ini", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(text.empty());
+    auto& fromFile = Load(text);
+    auto names = [](DiscCatalogue& catalogue) {
+        std::vector<std::tuple<std::string, std::string, std::string, std::string, std::string, int>> all;
+        auto items = [&](const auto& list) {
+            for (int32_t n = 1; n <= list.Count(); ++n)
+                all.emplace_back(list[n].Name, list[n].Firm, list[n].Describe, list[n].InstallDir, list[n].Param, int(list[n].InstallType));
+        };
+        items(catalogue.Demos);
+        items(catalogue.Fulls);
+        items(catalogue.Extra2);
+        for (int32_t n = 1; n <= catalogue.Drivers.Count(); ++n)
+            all.emplace_back(catalogue.Drivers[n].Name, "", catalogue.Drivers[n].Describe, catalogue.Drivers[n].InstallDir, "", 0);
+        for (int32_t n = 1; n <= catalogue.Updates.Count(); ++n)
+            all.emplace_back(catalogue.Updates[n].Name, catalogue.Updates[n].Subtitle, catalogue.Updates[n].SetupName, "", "", 0);
+        all.emplace_back(catalogue.DiscLabel, std::to_string(catalogue.Version), "", "", "", catalogue.Movies.Count() * 100 + catalogue.Shots.Count());
+        return all;
+    };
+    auto expected = names(fromFile);
+    ASSERT_GT(expected.size(), 20u);
+
+    MenuContext otherContext;
+    otherContext.DiscDrive = Drive();
+    DiscCatalogue fromBytes(otherContext);
+    ASSERT_FALSE(fromBytes.LoadText(text, "image.iso/Torva/torvaxp.ini").has_value());
+    EXPECT_EQ(names(fromBytes), expected);
+    EXPECT_EQ(otherContext.DiscId, "1206");
+    EXPECT_EQ(fromBytes.LoadWarnings, fromFile.LoadWarnings);
+    EXPECT_THROW(fromBytes.Ini->WriteString("Main", "CD", "0101"), EIniFileException);
+
+    DiscCatalogue fromDocument(otherContext);
+    ASSERT_FALSE(fromDocument.LoadDocument(std::make_shared<const platform::IniDocument>(platform::IniDocument::Parse(text)), "x").has_value());
+    EXPECT_EQ(names(fromDocument), expected);
+
+    auto refused = fromBytes.LoadText("", "image.iso/Torva/torvaxp.ini");
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_EQ(*refused, "The catalogue image.iso/Torva/torvaxp.ini is empty.");
 }

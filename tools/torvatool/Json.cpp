@@ -8,8 +8,13 @@ namespace torvatool {
 
 std::string JsonString(const std::string& cp1250)
 {
+    return JsonUtf8String(platform::Cp1250ToUtf8(cp1250));
+}
+
+std::string JsonUtf8String(const std::string& utf8)
+{
     std::string out = "\"";
-    for (char ch : platform::Cp1250ToUtf8(cp1250)) {
+    for (char ch : utf8) {
         unsigned char byte = static_cast<unsigned char>(ch);
         if (ch == '"' || ch == '\\') {
             out += '\\';
@@ -36,6 +41,13 @@ JsonObject& JsonObject::Text(const std::string& key, const std::string& cp1250)
 {
     Key(key);
     m_body += JsonString(cp1250);
+    return *this;
+}
+
+JsonObject& JsonObject::Utf8Text(const std::string& key, const std::string& utf8)
+{
+    Key(key);
+    m_body += JsonUtf8String(utf8);
     return *this;
 }
 

@@ -1,7 +1,7 @@
 // An image file of any bytes: its volume descriptors, both folder trees (directory records,
 // Joliet and Rock Ridge names, relocations, links), the start of its files (zisofs ones
 // inflated) and what unpacking would write are read without a crash, a hang or memory running
-// away; what cannot be read is an ImageError.
+// away; what cannot be read is an ImageError. The same holds for looking one path up.
 #include "platform/image/DiscImage.h"
 
 #include <cstdint>
@@ -26,6 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    // The lookup of one path, which reads only the folders on it, before any tree is read.
+    try {
+        auto image = platform::DiscImage::Open(file);
+        for (const char* path : { "TORVA/TORVAXP.INI", "a/b/c/d/e/f/g/h/i/j/deep.txt" }) {
+            if (auto entry = image->Lookup(path); entry && !entry->folder)
+                image->Read(*entry, 64);
+        }
+    } catch (const platform::ImageError&) {
     }
     try {
         auto image = platform::DiscImage::Open(file);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -173,6 +174,46 @@ TEST_F(DiscImageTest, RockRidgeRelocationZisofsAndLinksUnpackAsWritten)
                 << name << " " << outside;
         }
     }
+}
+
+// Looking one path up reads only the folders on it, and finds what the whole tree finds: the
+// same entry with the same names, extents and Rock Ridge fields, or nothing.
+TEST_F(DiscImageTest, LookingAPathUpFindsWhatTheWholeTreeFinds)
+{
+    REQUIRE_GENISOIMAGE();
+    std::filesystem::create_directories(root / "tree/a/b/c/d/e/f/g/h/i/j");
+    Write("tree/a/b/c/d/e/f/g/h/i/j/deep.txt", "deep");
+    std::filesystem::create_symlink("../Torva/torvaxp.ini", root / "tree/DEMOS/catalogue");
+    std::vector<std::filesystem::path> images { MakeIso("joliet"), MakeIso("rock"), MakeIso("plain") };
+    images.push_back(MakeCue(images[0], discimage::RawMode::Mode1, "track.bin"));
+    if (Have("xorriso")) {
+        std::string command = "xorriso -report_about FAILURE -outdev '" + (root / "zisofs.iso").string() + "' -zisofs level=9 -map '" + (root / "tree").string()
+            + "' / -set_filter_r --zisofs / -- >/dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        images.push_back(root / "zisofs.iso");
+    }
+    const char* paths[] = { "Torva/torvaxp.ini", "/TORVA/TORVAXP.INI", "torva", "DEMOS/Rallye/Čtěte mě prosím.txt", "DEMOS/RALLYE/__T__TE_.TXT",
+        "a/b/c/d/e/f/g/h/i/j/deep.txt", "DEMOS/catalogue", "Torva/torvaxp.ini/x", "Torva/missing.ini", "nothing/here", "" };
+    auto fields = [](const platform::ImageEntry& e) {
+        std::vector<uint64_t> extents;
+        for (const platform::Extent& extent : e.extents)
+            extents.insert(extents.end(), { extent.lsn, extent.bytes });
+        return std::tuple(e.path, e.isoName, e.jolietName, e.rockName, e.folder, e.size, extents, e.zisofs, e.link, e.rockMode, e.time);
+    };
+    size_t found = 0;
+    for (const std::filesystem::path& file : images) {
+        for (const char* path : paths) {
+            auto whole = DiscImage::Open(file);
+            const platform::ImageEntry* expected = whole->Find(path);
+            auto looked = DiscImage::Open(file)->Lookup(path);
+            ASSERT_EQ(looked.has_value(), expected != nullptr) << file << " " << path;
+            if (expected) {
+                EXPECT_EQ(fields(*looked), fields(*expected)) << file << " " << path;
+                ++found;
+            }
+        }
+    }
+    EXPECT_GE(found, images.size() * 4);
 }
 
 TEST_F(DiscImageTest, ABrokenZisofsBlockPointerIsDamaged)
