@@ -27,6 +27,11 @@ std::string FolderPart(const std::string& path)
 
 constexpr uint32_t SetupPollIntervalMs = 3000;
 
+bool DriveReady(const MenuEnvironment& environment)
+{
+    return !environment.Drive || environment.Drive->WaitUntilReady();
+}
+
 bool HasScheme(const std::string& address)
 {
     std::string upper = platform::UpperCase(address);
@@ -128,6 +133,8 @@ void TForm1::PlayDIBImageClick(platform::TObject* /*Sender*/)
         SwitchSelectedSetting(true);
         return;
     }
+    if (!DriveReady(m_environment))
+        return;
     if (Category == CategoryCode::Updates) {
         if (ItemIndex >= 1 && ItemIndex <= Catalogue.Updates.Count() && !Catalogue.Updates[ItemIndex].NoRun)
             Launcher().NormalExec(Context.DiscDrive + "\\Updates\\" + Catalogue.Updates[ItemIndex].SetupName, platform::SW_SHOWNORMAL);
@@ -179,7 +186,7 @@ void TForm1::StopDIBImageClick(platform::TObject* /*Sender*/)
 
 void TForm1::ReadmeDIBImageClick(platform::TObject* /*Sender*/)
 {
-    if (!ActionOffered(ReadmeDIBOff))
+    if (!ActionOffered(ReadmeDIBOff) || !DriveReady(m_environment))
         return;
     if (Category == CategoryCode::Updates) {
         if (ItemIndex >= 1 && ItemIndex <= Catalogue.Updates.Count()) {
@@ -226,6 +233,8 @@ void TForm1::WebDIBImageClick(platform::TObject* /*Sender*/)
 
 void TForm1::Image15Click(platform::TObject* /*Sender*/)
 {
+    if (!DriveReady(m_environment))
+        return;
     Launcher().ShellOpen("OPEN", Context.DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
 }
 
