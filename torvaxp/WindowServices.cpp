@@ -2,6 +2,7 @@
 
 #include "platform/components/StdCtrls.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/events/EventLoop.h"
 #include "platform/text/Codepage.h"
 
 #include <memory>
@@ -32,6 +33,7 @@ namespace {
 bool IsInput(platform::EventType type)
 {
     switch (type) {
+    case platform::EventType::MouseMove:
     case platform::EventType::MouseDown:
     case platform::EventType::MouseUp:
     case platform::EventType::MouseWheel:
@@ -52,14 +54,14 @@ ImageDriveReadiness::WaitView UnpackingWaitView(platform::TForm& form, ImageDriv
     struct Shown {
         platform::TForm::TWndMethod previousProc;
         std::string previousHelp;
-        int percent = -1;
+        bool closeAsked = false;
     };
     auto shown = std::make_shared<Shown>();
     auto helpLine = [&form] { return dynamic_cast<platform::TLabel*>(form.FindComponent("HelpLabel")); };
     ImageDriveReadiness::WaitView view;
     view.begin = [&form, &readiness, shown, helpLine] {
         shown->previousProc = form.WindowProc();
-        shown->percent = -1;
+        shown->closeAsked = false;
         if (auto* help = helpLine())
             shown->previousHelp = help->Caption();
         form.SetWindowProc([&readiness, shown](const platform::Event& event) {
@@ -67,22 +69,26 @@ ImageDriveReadiness::WaitView UnpackingWaitView(platform::TForm& form, ImageDriv
                 shown->previousProc(event);
                 return;
             }
+            if (event.type == platform::EventType::Close)
+                shown->closeAsked = true;
             if ((event.type == platform::EventType::KeyDown && event.key == platform::VK_ESCAPE) || event.type == platform::EventType::Close)
                 readiness.Cancel();
         });
     };
-    view.progress = [shown, helpLine](double done) {
-        int percent = static_cast<int>(done * 100);
+    // The help line is narrow: the short sign fits it whole.
+    view.progress = [helpLine](double done) {
+        std::string text = platform::Utf8ToCp1250("Rozbaluji… " + std::to_string(static_cast<int>(done * 100)) + " %");
         auto* help = helpLine();
-        if (!help || percent == shown->percent)
-            return;
-        shown->percent = percent;
-        help->SetCaption(platform::Utf8ToCp1250("Rozbaluji obraz disku: " + std::to_string(percent) + " % (Esc zruší)"));
+        if (help && help->Caption() != text)
+            help->SetCaption(text);
     };
+    // A window closed during the wait closes once the unpacking has stopped.
     view.end = [&form, shown, helpLine] {
         form.SetWindowProc(shown->previousProc);
         if (auto* help = helpLine())
             help->SetCaption(shown->previousHelp);
+        if (shown->closeAsked)
+            platform::CurrentEventLoop().PostCallback([&form] { form.Close(); });
     };
     view.failed = [](const std::string& czech) { platform::ShowErrorBox(platform::Utf8ToCp1250(czech)); };
     return view;
