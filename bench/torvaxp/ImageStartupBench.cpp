@@ -65,6 +65,18 @@ struct Bench {
     }
 };
 
+double SecondsBetween(std::chrono::steady_clock::time_point start, std::chrono::steady_clock::time_point end)
+{
+    return std::chrono::duration<double>(end - start).count();
+}
+
+// The baseline's mean time per iteration and the measured time over the baseline's.
+void ReportRatio(benchmark::State& state, double seconds, double baselineSeconds, const char* baselineName, const char* ratioName)
+{
+    state.counters[baselineName] = benchmark::Counter(baselineSeconds * 1e3 / static_cast<double>(state.iterations()));
+    state.counters[ratioName] = benchmark::Counter(seconds / baselineSeconds);
+}
+
 void BM_StartupOnImageOpenedBefore(benchmark::State& state)
 {
     if (!fs::exists(TORVA_SAMPLE_IMAGE) || !fs::exists(TORVA_SAMPLE_DISC_DIR)) {
@@ -80,13 +92,11 @@ void BM_StartupOnImageOpenedBefore(benchmark::State& state)
         auto imageDone = std::chrono::steady_clock::now();
         bench.Start(TORVA_SAMPLE_DISC_DIR);
         auto folderDone = std::chrono::steady_clock::now();
-        double seconds = std::chrono::duration<double>(imageDone - start).count();
-        state.SetIterationTime(seconds);
-        imageSeconds += seconds;
-        folderSeconds += std::chrono::duration<double>(folderDone - imageDone).count();
+        state.SetIterationTime(SecondsBetween(start, imageDone));
+        imageSeconds += SecondsBetween(start, imageDone);
+        folderSeconds += SecondsBetween(imageDone, folderDone);
     }
-    state.counters["folder_ms"] = benchmark::Counter(folderSeconds * 1e3 / static_cast<double>(state.iterations()));
-    state.counters["ratio_to_folder"] = benchmark::Counter(imageSeconds / folderSeconds);
+    ReportRatio(state, imageSeconds, folderSeconds, "folder_ms", "ratio_to_folder");
 }
 
 BENCHMARK(BM_StartupOnImageOpenedBefore)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -140,13 +150,11 @@ void BM_FirstFrameOnImageNotInCache(benchmark::State& state)
         auto imageStart = std::chrono::steady_clock::now();
         bench.Start(iso, ImageOpening::BrowsingFirst);
         auto imageDone = std::chrono::steady_clock::now();
-        double seconds = std::chrono::duration<double>(imageDone - imageStart).count();
-        state.SetIterationTime(seconds);
-        imageSeconds += seconds;
-        baselineSeconds += std::chrono::duration<double>(baselineDone - start).count();
+        state.SetIterationTime(SecondsBetween(imageStart, imageDone));
+        imageSeconds += SecondsBetween(imageStart, imageDone);
+        baselineSeconds += SecondsBetween(start, baselineDone);
     }
-    state.counters["baseline_ms"] = benchmark::Counter(baselineSeconds * 1e3 / static_cast<double>(state.iterations()));
-    state.counters["ratio_to_folder_and_browsing_files"] = benchmark::Counter(imageSeconds / baselineSeconds);
+    ReportRatio(state, imageSeconds, baselineSeconds, "baseline_ms", "ratio_to_folder_and_browsing_files");
 }
 
 BENCHMARK(BM_FirstFrameOnImageNotInCache)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
