@@ -674,6 +674,8 @@ MenuChange MenuState::Choose(MenuAction action)
         return {};
     if (m_category == CategoryCode::Settings)
         return action == MenuAction::Play || action == MenuAction::Stop ? SwitchSetting(action == MenuAction::Play) : MenuChange {};
+    if ((action == MenuAction::Play || action == MenuAction::Readme) && !DriveReady())
+        return {};
     const MenuSelection selection { m_category, m_itemIndex };
     switch (action) {
     case MenuAction::Play:
@@ -746,8 +748,15 @@ MenuChange MenuState::Choose(MenuAction action)
     return {};
 }
 
+bool MenuState::DriveReady()
+{
+    return !m_environment.Drive || m_environment.Drive->WaitUntilReady();
+}
+
 void MenuState::OpenSignUp()
 {
+    if (!DriveReady())
+        return;
     Launcher().ShellOpen("OPEN", Context.DiscDrive + "\\Kavorin\\signup_torva.isp", "", "", platform::SW_SHOWNORMAL);
 }
 

@@ -247,6 +247,9 @@ private:
     void ShowPicture(const std::string& picture);
     MenuChange FollowItem(TDemos& item);
     void Refresh();
+    // Before an action starts anything from the disc: false when the user cancelled the wait for
+    // the whole drive.
+    bool DriveReady();
 
     MenuViews m_views;
     std::unique_ptr<::Launcher> m_launcher;

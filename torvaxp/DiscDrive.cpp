@@ -130,6 +130,15 @@ DiscDriveLease::DiscDriveLease(DiscDriveLease&& other) noexcept
     other.m_share.reset();
 }
 
+bool DiscDriveLease::Switch(const fs::path& disc)
+{
+    auto mapping = LockMapping(*m_machine);
+    if (!mapping || !m_machine->SwitchDisc(m_letter, disc))
+        return false;
+    m_disc = disc;
+    return true;
+}
+
 DiscDriveLease::~DiscDriveLease()
 {
     if (!m_share)

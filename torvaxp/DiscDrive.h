@@ -48,6 +48,9 @@ public:
     ~DiscDriveLease();
 
     char Letter() const { return m_letter; }
+    // Points the drive at another folder of the same disc (an image's whole folder in place of
+    // its browsing entry), in one step (Machine::SwitchDisc); false leaves it as it was.
+    bool Switch(const std::filesystem::path& disc);
     // Lets go of the drive without unmapping it, for a process forked after the lease was taken,
     // which shares its lock and ends the lease in its place.
     void HandOver() { m_share.reset(); }

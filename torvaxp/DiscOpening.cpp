@@ -115,22 +115,35 @@ std::string ImageProblemText(const platform::ImageError& error)
     return error.what();
 }
 
-OpenedDisc OpenDisc(const fs::path& disc, bool needCatalogue, platform::ImageCache& cache, const platform::UnpackProgress& progress)
+bool ShownWhileBrowsing(const platform::ImageEntry& file)
+{
+    std::string path = Lower(file.path);
+    if (file.folder || file.link || !path.starts_with(std::string(MenuFolderName) + "/"))
+        return false;
+    return path.ends_with(".ini") || path.ends_with(".jpg") || path.ends_with(".bmp");
+}
+
+OpenedDisc OpenDisc(const fs::path& disc, bool needCatalogue, platform::ImageCache& cache, const platform::UnpackProgress& progress,
+    ImageOpening opening)
 {
     std::error_code error;
     if (fs::is_directory(disc, error)) {
         if (needCatalogue && !FolderHoldsCatalogue(disc))
             throw DiscOpenError(ImageProblemText(platform::ImageError(platform::ImageProblem::NoCatalogue, disc, "")));
-        return { fs::absolute(disc), std::nullopt, std::nullopt };
+        return { fs::absolute(disc), std::nullopt, std::nullopt, std::nullopt };
     }
     try {
         auto image = platform::DiscImage::Open(disc);
         if (!cache.Has(*image) && !ImageHoldsCatalogue(*image))
             throw platform::ImageError(platform::ImageProblem::NoCatalogue, disc, "no Torva/torvaxp.ini");
-        platform::CachedImage cached = cache.Open(*image, progress);
+        platform::CachedImage cached = opening == ImageOpening::BrowsingFirst ? cache.OpenBrowsing(*image, ShownWhileBrowsing)
+                                                                              : cache.Open(*image, progress);
         fs::path folder = cached.Folder();
         DiscVolumeName volume { cached.Label(), cached.Serial() };
-        return { folder, volume, std::move(cached) };
+        std::optional<fs::path> pending;
+        if (cached.Browsing())
+            pending = fs::absolute(disc);
+        return { folder, volume, std::move(cached), pending };
     } catch (const platform::ImageError& failure) {
         throw DiscOpenError(ImageProblemText(failure));
     } catch (...) {

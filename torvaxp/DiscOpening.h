@@ -25,12 +25,23 @@ struct OpenedDisc {
     std::optional<DiscVolumeName> volume;
     // The image's folder in the cache, kept from removal while the menu runs.
     std::optional<platform::CachedImage> image;
+    // The image whose whole folder is still to be unpacked, when `image` is its browsing entry.
+    std::optional<std::filesystem::path> pendingImage;
 };
 
+enum class ImageOpening { Whole,
+    BrowsingFirst };
+
 // A folder is taken as it is when `needCatalogue` is false (a menu that searches the drives
-// itself reports a missing disc in its own words). Throws DiscOpenError.
+// itself reports a missing disc in its own words). An image the cache does not hold whole is
+// unpacked whole, or with BrowsingFirst only as far as browsing needs (ShownWhileBrowsing).
+// Throws DiscOpenError.
 OpenedDisc OpenDisc(const std::filesystem::path& disc, bool needCatalogue, platform::ImageCache& cache,
-    const platform::UnpackProgress& progress);
+    const platform::UnpackProgress& progress, ImageOpening opening = ImageOpening::Whole);
+
+// The files the menu shows before anything runs from the disc: the catalogue, and the pictures
+// and fonts it names, all in the disc's menu folder. Films, readmes and setups lie elsewhere.
+bool ShownWhileBrowsing(const platform::ImageEntry& file);
 
 // The menu folder (Torva) with its catalogue (torvaxp.ini), whatever the case of the names.
 bool FolderHoldsCatalogue(const std::filesystem::path& folder);

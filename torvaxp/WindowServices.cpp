@@ -1,6 +1,11 @@
 #include "torvaxp/WindowServices.h"
 
+#include "platform/components/StdCtrls.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/events/EventLoop.h"
+#include "platform/text/Codepage.h"
+
+#include <memory>
 
 void DialogMessageBoxes::ShowError(const std::string& text)
 {
@@ -21,4 +26,70 @@ void FormCursor::Show(platform::TCursor cursor)
 {
     if (m_form)
         m_form->SetScreenCursor(cursor);
+}
+
+namespace {
+
+bool IsInput(platform::EventType type)
+{
+    switch (type) {
+    case platform::EventType::MouseMove:
+    case platform::EventType::MouseDown:
+    case platform::EventType::MouseUp:
+    case platform::EventType::MouseWheel:
+    case platform::EventType::KeyDown:
+    case platform::EventType::KeyUp:
+    case platform::EventType::KeyChar:
+    case platform::EventType::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}
+
+ImageDriveReadiness::WaitView UnpackingWaitView(platform::TForm& form, ImageDriveReadiness& readiness)
+{
+    struct Shown {
+        platform::TForm::TWndMethod previousProc;
+        std::string previousHelp;
+        bool closeAsked = false;
+    };
+    auto shown = std::make_shared<Shown>();
+    auto helpLine = [&form] { return dynamic_cast<platform::TLabel*>(form.FindComponent("HelpLabel")); };
+    ImageDriveReadiness::WaitView view;
+    view.begin = [&form, &readiness, shown, helpLine] {
+        shown->previousProc = form.WindowProc();
+        shown->closeAsked = false;
+        if (auto* help = helpLine())
+            shown->previousHelp = help->Caption();
+        form.SetWindowProc([&readiness, shown](const platform::Event& event) {
+            if (!IsInput(event.type)) {
+                shown->previousProc(event);
+                return;
+            }
+            if (event.type == platform::EventType::Close)
+                shown->closeAsked = true;
+            if ((event.type == platform::EventType::KeyDown && event.key == platform::VK_ESCAPE) || event.type == platform::EventType::Close)
+                readiness.Cancel();
+        });
+    };
+    // The help line is narrow: the short sign fits it whole.
+    view.progress = [helpLine](double done) {
+        std::string text = platform::Utf8ToCp1250("Rozbaluji… " + std::to_string(static_cast<int>(done * 100)) + " %");
+        auto* help = helpLine();
+        if (help && help->Caption() != text)
+            help->SetCaption(text);
+    };
+    // A window closed during the wait closes once the unpacking has stopped.
+    view.end = [&form, shown, helpLine] {
+        form.SetWindowProc(shown->previousProc);
+        if (auto* help = helpLine())
+            help->SetCaption(shown->previousHelp);
+        if (shown->closeAsked)
+            platform::CurrentEventLoop().PostCallback([&form] { form.Close(); });
+    };
+    view.failed = [](const std::string& czech) { platform::ShowErrorBox(platform::Utf8ToCp1250(czech)); };
+    return view;
 }

@@ -5,6 +5,7 @@
 
 #include "platform/components/Forms.h"
 #include "shell/UserInterface.h"
+#include "torvaxp/ImageDriveReadiness.h"
 
 class DialogMessageBoxes : public shell::MessageBoxService {
 public:
@@ -21,3 +22,8 @@ private:
     void Show(platform::TCursor cursor);
     platform::TForm* m_form = nullptr;
 };
+
+// A wait for the image's drive in the menu's window: its help line tells how much is unpacked,
+// Escape (or closing the window) cancels, and no other input reaches the menu meanwhile, so the
+// action waiting starts on the item it was asked for. Errors go to the menu's error box.
+ImageDriveReadiness::WaitView UnpackingWaitView(platform::TForm& form, ImageDriveReadiness& readiness);

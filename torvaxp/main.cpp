@@ -78,7 +78,7 @@ void ResolveFontPathsThroughDrives()
 }
 
 // Runs the menu on a machine with the disc mapped; the program's exit status.
-int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions, char discLetter)
+int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions, char discLetter, ImageDriveReadiness* readiness)
 {
     platform::ProgramHost host(hostOptions, std::cerr);
     if (!host.Ready())
@@ -96,8 +96,11 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
     // Script runs decide themselves when Wine starts.
     environment.PrepareWine = !hostOptions.headless;
     environment.DebugOutput = &std::cerr;
+    environment.Drive = readiness;
 
     platform::ComponentPtr<TForm1> form(new TForm1(environment, &platform::Application()));
+    if (readiness)
+        readiness->SetView(UnpackingWaitView(*form, *readiness));
     cursor.SetForm(form.get());
     platform::Application().SetMainForm(form.get());
     form->SetWindow(host.NewWindow());
@@ -188,7 +191,10 @@ int main(int argc, char** argv)
             bool desktop = !hostOptions.headless && !hostOptions.script && fs::is_regular_file(disc)
                 && platform::SdlWindow::DisplayAvailable();
             UnpackProgressView progress(disc.filename().string(), desktop);
-            opened = OpenDisc(disc, !options.ownPath, cache, std::ref(progress));
+            // A menu that finds the disc itself looks for its files on every drive, so only one
+            // told its drive browses an image before the whole of it is unpacked.
+            ImageOpening opening = options.ownPath ? ImageOpening::Whole : ImageOpening::BrowsingFirst;
+            opened = OpenDisc(disc, !options.ownPath, cache, std::ref(progress), opening);
         } catch (const DiscOpenError& e) {
             return FailToOpenDisc(hostOptions, e.what());
         } catch (...) {
@@ -213,7 +219,12 @@ int main(int argc, char** argv)
         if (sampleDisc)
             AddDiscFontSubstitutes(disc);
         ResolveFontPathsThroughDrives();
-        int status = RunMenu(options, hostOptions, letter);
+        std::optional<ImageDriveReadiness> readiness;
+        if (opened->pendingImage)
+            readiness.emplace(cache, *opened, *drive);
+        int status = RunMenu(options, hostOptions, letter, readiness ? &*readiness : nullptr);
+        // An unpacking still running is cancelled before anything may fork.
+        readiness.reset();
         KeepDriveWhileProgramsRun(*machine, drive, opened);
         return status;
     } catch (const std::exception& e) {

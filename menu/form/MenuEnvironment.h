@@ -1,5 +1,6 @@
 #pragma once
 
+#include "menu/DriveReadiness.h"
 #include "shell/UserInterface.h"
 
 #include <iosfwd>
@@ -18,4 +19,6 @@ struct MenuEnvironment {
     bool PrepareWine = false;
     // Where the menu notes what it refused or skipped (the program's standard error).
     std::ostream* DebugOutput = nullptr;
+    // Asked before an action starts anything from the disc; none: the drive is always whole.
+    DriveReadiness* Drive = nullptr;
 };

@@ -278,6 +278,17 @@ uint64_t DiscImage::AvailableSectors() const
     return m_source->AvailableSectors();
 }
 
+void DiscImage::DropCachedPages() const
+{
+    for (const fs::path& file : m_files) {
+        int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+}
+
 std::string DiscImage::Identity() const
 {
     // FNV-1a, 64 bits: enough to tell a user's images apart.

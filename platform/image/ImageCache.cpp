@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <set>
 
 namespace platform {
 
@@ -24,6 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* PartialPrefix = ".partial-";
+constexpr const char* BrowsingSuffix = "-browse";
 constexpr const char* EntryHeader = "torva-image-entry 2";
 constexpr uint64_t DefaultBoundMiB = 4096;
 constexpr uint64_t MaxBoundMiB = UINT64_MAX >> 20;
@@ -293,33 +295,66 @@ FileLock ImageCache::LockCache() const
 
 CachedImage ImageCache::Open(DiscImage& image, const UnpackProgress& progress)
 {
+    return Obtain(image, image.Identity(), progress, {});
+}
+
+CachedImage ImageCache::OpenBrowsing(DiscImage& image, const EntryFilter& wanted)
+{
+    return Obtain(image, image.Identity() + BrowsingSuffix, {}, wanted);
+}
+
+CachedImage ImageCache::Obtain(DiscImage& image, const std::string& key, const UnpackProgress& progress, const EntryFilter& wanted)
+{
     std::error_code error;
     fs::create_directories(m_root, error);
     if (error)
         FailWriting(m_root, "cannot be created", error.value());
-    std::string key = image.Identity();
     // The entry is looked for under the cache's lock: one a trim took while this opening waited
     // for the lock is unpacked again rather than found gone.
     std::optional<Partial> partial;
     {
         FileLock cacheLock = LockCache();
         ClearLeftovers();
-        if (auto cached = Use(image, key, false))
+        if (auto cached = UseBest(image, key))
             return std::move(*cached);
         RefuseWhatCannotFit(image);
         partial.emplace(m_root, key);
     }
-    Fill(image, partial->Folder(), progress);
+    uint64_t bytes = Fill(image, partial->Folder(), progress, wanted);
     FileLock cacheLock = LockCache();
     // Another program may have finished the same image meanwhile; its folder is as good.
-    if (auto cached = Use(image, key, false))
+    if (auto cached = UseBest(image, key))
         return std::move(*cached);
-    Commit(image, key, *partial);
+    Commit(image, key, *partial, bytes);
     auto cached = Use(image, key, true);
     if (!cached)
         throw ImageError(ImageProblem::CacheFailed, m_root / key, "cannot be used");
+    cached->m_browsing = key != image.Identity();
     Trim(key);
     return std::move(*cached);
+}
+
+// The whole entry serves browsing as well as a browsing one. Runs under the cache's lock.
+std::optional<CachedImage> ImageCache::UseBest(DiscImage& image, const std::string& key)
+{
+    std::string whole = image.Identity();
+    if (auto cached = Use(image, whole, false))
+        return cached;
+    if (key == whole)
+        return std::nullopt;
+    auto cached = Use(image, key, false);
+    if (cached)
+        cached->m_browsing = true;
+    return cached;
+}
+
+void ImageCache::Tidy()
+{
+    std::error_code error;
+    if (!fs::is_directory(m_root, error))
+        return;
+    FileLock cacheLock = LockCache();
+    Trim({});
 }
 
 // The entry's folder held from removal, when the cache has it. Runs under the cache's lock.
@@ -336,10 +371,32 @@ std::optional<CachedImage> ImageCache::Use(DiscImage& image, const std::string& 
     return CachedImage(folder, image.Label(), image.Volume().serial, std::move(*inUse), unpacked);
 }
 
-void ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackProgress& progress)
+namespace {
+
+// The bytes of the files `wanted` takes, and the folders on their paths.
+uint64_t WantedBytes(const std::vector<ImageEntry>& entries, const EntryFilter& wanted, std::set<std::string>& folders)
+{
+    uint64_t bytes = 0;
+    for (const ImageEntry& entry : entries) {
+        if (entry.folder || !wanted(entry))
+            continue;
+        bytes += entry.size;
+        for (size_t slash = entry.path.find('/'); slash != std::string::npos; slash = entry.path.find('/', slash + 1))
+            folders.insert(entry.path.substr(0, slash));
+    }
+    return bytes;
+}
+
+}
+
+uint64_t ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackProgress& progress, const EntryFilter& wanted)
 {
     const std::vector<ImageEntry>& entries = image.Entries();
-    uint64_t total = image.PlannedBytes();
+    std::set<std::string> wantedFolders;
+    uint64_t total = wanted ? WantedBytes(entries, wanted, wantedFolders) : image.PlannedBytes();
+    auto taken = [&](const ImageEntry& entry) {
+        return !wanted || (entry.folder ? wantedFolders.count(entry.path) != 0 : wanted(entry));
+    };
     uint64_t done = 0;
     auto step = [&](uint64_t bytes) {
         done += bytes;
@@ -350,6 +407,8 @@ void ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackPro
     std::vector<fs::path> folders;
     std::error_code error;
     for (const ImageEntry& entry : entries) {
+        if (!taken(entry))
+            continue;
         fs::path target = partial / fs::path(entry.path);
         if (entry.folder) {
             if (!fs::create_directory(target, error) && !fs::is_directory(target))
@@ -377,18 +436,19 @@ void ImageCache::Fill(DiscImage& image, const fs::path& partial, const UnpackPro
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
         ::chmod(it->c_str(), 0555);
     for (auto it = entries.rbegin(); it != entries.rend(); ++it)
-        if (it->folder)
+        if (it->folder && taken(*it))
             SetTime(partial / fs::path(it->path), it->time);
     ::chmod(partial.c_str(), 0555);
+    return total;
 }
 
 // The entry's record is written and read back before its folder appears: a folder is never
 // in place without the record that lets it be listed and forgotten.
-void ImageCache::Commit(DiscImage& image, const std::string& key, Partial& partial)
+void ImageCache::Commit(DiscImage& image, const std::string& key, Partial& partial, uint64_t bytes)
 {
     fs::path entry = EntryFile(m_root, key);
     fs::path source = fs::absolute(image.File());
-    std::string text = EntryText(source, image.Label(), image.PlannedBytes());
+    std::string text = EntryText(source, image.Label(), bytes);
     std::error_code error;
     auto undo = [&] { fs::remove(entry, error); };
     if (!WriteHostFileAtomically(entry, text)) {
@@ -397,7 +457,7 @@ void ImageCache::Commit(DiscImage& image, const std::string& key, Partial& parti
         FailWriting(entry, "cannot be written", number);
     }
     auto values = ReadEntryFile(entry);
-    if (values["image"] != source.string() || values["label"] != image.Label() || values["bytes"] != std::to_string(image.PlannedBytes())) {
+    if (values["image"] != source.string() || values["label"] != image.Label() || values["bytes"] != std::to_string(bytes)) {
         undo();
         throw ImageError(ImageProblem::CacheFailed, entry, "reads back otherwise than written", FaultOfFolder(m_root));
     }
@@ -492,6 +552,17 @@ void ImageCache::Trim(const std::string& keep)
     uint64_t total = 0;
     for (const CacheEntry& entry : entries)
         total += entry.bytes;
+    // A browsing entry whose image has its whole entry is no longer needed by any opening.
+    std::erase_if(entries, [&](const CacheEntry& entry) {
+        if (entry.key == keep || !entry.key.ends_with(BrowsingSuffix))
+            return false;
+        std::error_code error;
+        std::string whole = entry.key.substr(0, entry.key.size() - std::strlen(BrowsingSuffix));
+        if (!fs::is_directory(m_root / whole, error) || !Remove(entry.key))
+            return false;
+        total -= std::min(total, entry.bytes);
+        return true;
+    });
     for (const CacheEntry& entry : entries) {
         if (total <= m_bound)
             break;

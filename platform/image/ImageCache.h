@@ -19,6 +19,11 @@
 // The cache is bounded (TORVA_IMAGE_CACHE_MB, else 4096 MiB): after an unpacking, the entries
 // used least recently go until the rest fit. An entry in use by a running program is held with
 // a shared lock and never removed.
+//
+// Browsing a disc needs only a few of its files, so an image can first give a browsing entry
+// (<identity>-browse) that holds just those: an entry like the others, complete before it is
+// seen, counted toward the bound and forgotten with its image. Once the image's whole entry
+// exists, the browsing one goes as soon as nothing uses it.
 
 #include "platform/files/FileLock.h"
 #include "platform/image/DiscImage.h"
@@ -34,6 +39,8 @@ namespace platform {
 
 // Bytes unpacked so far of `total`; false cancels.
 using UnpackProgress = std::function<bool(uint64_t done, uint64_t total)>;
+// The files a browsing entry takes; the folders that hold them come along.
+using EntryFilter = std::function<bool(const ImageEntry& file)>;
 
 // An image's folder in the cache, kept from removal while this object lives.
 class CachedImage {
@@ -42,6 +49,7 @@ public:
     const std::string& Label() const { return m_label; }
     uint32_t Serial() const { return m_serial; }
     bool Unpacked() const { return m_unpacked; } // made by this opening
+    bool Browsing() const { return m_browsing; } // holds only the files browsing needs
 
 private:
     friend class ImageCache;
@@ -54,6 +62,7 @@ private:
     uint32_t m_serial = 0;
     FileLock m_inUse;
     bool m_unpacked = false;
+    bool m_browsing = false;
 };
 
 struct CacheEntry {
@@ -81,7 +90,14 @@ public:
     // when `progress` said stop, CacheFailed with the WriteFault where known, and what reading
     // the image raises); nothing of a failed unpacking is left.
     CachedImage Open(DiscImage& image, const UnpackProgress& progress = {});
+    // The image's whole folder where the cache has it, else its browsing entry, made first with
+    // the files `wanted` takes when the cache has none. Refuses an image whose whole folder
+    // could not fit, as Open does, before anything is written.
+    CachedImage OpenBrowsing(DiscImage& image, const EntryFilter& wanted);
     bool Has(const DiscImage& image) const;
+    // Removes the browsing entries nothing uses any more whose whole entry exists, and trims
+    // the cache to its bound.
+    void Tidy();
 
     std::vector<CacheEntry> List() const;
     // Removes the entries not in use: every one, or those unpacked from `image`. Returns how
@@ -91,10 +107,13 @@ public:
 private:
     class Partial;
     FileLock LockCache() const;
+    CachedImage Obtain(DiscImage& image, const std::string& key, const UnpackProgress& progress, const EntryFilter& wanted);
     std::optional<CachedImage> Use(DiscImage& image, const std::string& key, bool unpacked);
-    void Fill(DiscImage& image, const std::filesystem::path& partial, const UnpackProgress& progress);
+    std::optional<CachedImage> UseBest(DiscImage& image, const std::string& key);
+    // The bytes written (those planned, for the whole image).
+    uint64_t Fill(DiscImage& image, const std::filesystem::path& partial, const UnpackProgress& progress, const EntryFilter& wanted);
     void RefuseWhatCannotFit(DiscImage& image) const;
-    void Commit(DiscImage& image, const std::string& key, Partial& partial);
+    void Commit(DiscImage& image, const std::string& key, Partial& partial, uint64_t bytes);
     // These three run under the cache's lock.
     void ClearLeftovers();
     void Trim(const std::string& keep);

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <stdexcept>
 #include <system_error>
 #include <unistd.h>
@@ -397,6 +398,25 @@ char Machine::MapDrive(const fs::path& folder, uint32_t type, char letter)
     return letter;
 }
 
+namespace {
+
+// Fills `volume` with a link to each entry of the disc's top level, but for the volume files.
+bool LinkDiscTopLevel(const fs::path& disc, const fs::path& volume)
+{
+    std::error_code error;
+    for (auto& entry : fs::directory_iterator(disc, error)) {
+        std::string name = entry.path().filename().string();
+        if (name == LabelFile || name == SerialFile)
+            continue;
+        fs::create_symlink(entry.path(), volume / name, error);
+        if (error)
+            return false;
+    }
+    return !error;
+}
+
+}
+
 char Machine::MapDisc(const fs::path& disc, const std::string& label, std::optional<uint32_t> serial, char letter)
 {
     std::error_code error;
@@ -412,15 +432,7 @@ char Machine::MapDisc(const fs::path& disc, const std::string& label, std::optio
     if (error)
         return 0;
     fs::path source = fs::absolute(disc, error);
-    for (auto& entry : fs::directory_iterator(source, error)) {
-        std::string name = entry.path().filename().string();
-        if (name == LabelFile || name == SerialFile)
-            continue;
-        fs::create_symlink(entry.path(), volume / name, error);
-        if (error)
-            return 0;
-    }
-    if (error)
+    if (!LinkDiscTopLevel(source, volume))
         return 0;
     fs::path marker = volume;
     marker += ".disc";
@@ -430,6 +442,36 @@ char Machine::MapDisc(const fs::path& disc, const std::string& label, std::optio
     if (!letter || !SetVolumeLabel(letter, label) || (serial && !SetVolumeSerial(letter, *serial)))
         return 0;
     return letter;
+}
+
+bool Machine::SwitchDisc(char letter, const fs::path& disc)
+{
+    std::error_code error;
+    if (!DiscBehind(letter) || !fs::is_directory(disc, error))
+        return false;
+    fs::path volume = m_prefixRoot / "volumes" / std::string(1, ToLower(letter));
+    fs::path next = volume;
+    next += ".next";
+    fs::remove_all(next, error);
+    fs::create_directories(next, error);
+    fs::path source = fs::absolute(disc, error);
+    bool built = !error && LinkDiscTopLevel(source, next);
+    for (const char* name : { LabelFile, SerialFile })
+        if (built && fs::exists(volume / name, error))
+            built = fs::copy_file(volume / name, next / name, error);
+    // Both folders stay whole while they trade places, so the drive never shows a half of each.
+    if (!built || ::renameat2(AT_FDCWD, next.c_str(), AT_FDCWD, volume.c_str(), RENAME_EXCHANGE) != 0) {
+        fs::remove_all(next, error);
+        return false;
+    }
+    fs::remove_all(next, error);
+    fs::path marker = volume;
+    marker += ".disc";
+    if (!ReplaceFolderLink(source, marker))
+        return false;
+    // Readers of the drive table look again when dosdevices/ changes; the disc behind a drive
+    // changed without a link there changing.
+    return ::utimensat(AT_FDCWD, DosDevicesDir().c_str(), nullptr, 0) == 0;
 }
 
 std::optional<fs::path> Machine::DiscBehind(char letter)

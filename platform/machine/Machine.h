@@ -108,6 +108,11 @@ public:
     // disc, which tells the path resolver that the drive's links lead into the drive. Returns
     // the letter, 0 on failure.
     char MapDisc(const std::filesystem::path& disc, const std::string& label, std::optional<uint32_t> serial, char letter = 0);
+    // Points a drive MapDisc made at another disc folder, keeping its label and serial: the
+    // drive's folder of links is built aside and traded for the old one in one step, so a
+    // program on the drive sees the old disc or the new, never a mixture. False when the drive
+    // is no such drive or the folder cannot be built (the drive then stays as it was).
+    bool SwitchDisc(char letter, const std::filesystem::path& disc);
     // The disc folder a drive mapped by MapDisc stands for; none for any other drive.
     std::optional<std::filesystem::path> DiscBehind(char letter);
     // The block device a drive's medium is read from ("<letter>::" in dosdevices/, as Wine

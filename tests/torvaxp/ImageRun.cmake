@@ -2,6 +2,7 @@
 #   -DSTEP=start -DRUN=<folder> -DIMAGES=<files;...>  fresh prefix and cache, checksums kept
 #   -DSTEP=check -DRUN=<folder> -DIMAGES=<files;...>  the images are byte for byte unchanged
 #   -DSTEP=absent -DPATH=<path>                       nothing was written there
+#   -DSTEP=browsing -DRUN=<folder>                    the image cache holds one browsing entry alone
 if(STEP STREQUAL "start")
   file(REMOVE_RECURSE "${RUN}/prefix")
   if(EXISTS "${RUN}/cache")
@@ -25,6 +26,12 @@ elseif(STEP STREQUAL "check")
   file(READ "${RUN}/images.sha256" before)
   if(NOT sums STREQUAL before)
     message(FATAL_ERROR "the image changed while the menu used it: ${IMAGES}")
+  endif()
+elseif(STEP STREQUAL "browsing")
+  file(GLOB entries RELATIVE "${RUN}/cache/torva/images" "${RUN}/cache/torva/images/*.entry")
+  list(LENGTH entries count)
+  if(NOT count EQUAL 1 OR NOT entries MATCHES "-browse\\.entry$")
+    message(FATAL_ERROR "browsing left these cache entries: ${entries}")
   endif()
 elseif(STEP STREQUAL "absent")
   if(EXISTS "${PATH}")

@@ -89,6 +89,51 @@ TEST_F(ImageCacheTest, ForgettingAndTheBoundSpareWhatIsInUse)
     EXPECT_EQ(ImageCache(root / "cache").List().size(), 0u);
 }
 
+// Browsing takes only the wanted files into an entry of their own; once the whole image is in,
+// that entry goes as soon as nothing uses it, and later openings for browsing take the whole.
+TEST_F(ImageCacheTest, ABrowsingEntryServesUntilTheWholeImageIsIn)
+{
+    REQUIRE_GENISOIMAGE();
+    std::filesystem::path iso = MakeIso("joliet");
+    ImageCache cache(root / "cache");
+    auto image = platform::DiscImage::Open(iso);
+    auto wanted = [](const platform::ImageEntry& file) { return file.path.starts_with("Torva/"); };
+    std::optional<platform::CachedImage> browsing = cache.OpenBrowsing(*image, wanted);
+    EXPECT_TRUE(browsing->Browsing());
+    EXPECT_EQ(ReadText(browsing->Folder() / "Torva" / "torvaxp.ini"), "[Main]\r\nTitle=Torva\r\n");
+    EXPECT_FALSE(std::filesystem::exists(browsing->Folder() / "DEMOS"));
+    EXPECT_EQ(ModeOf(browsing->Folder() / "Torva"), 0555u);
+    EXPECT_FALSE(cache.Has(*image));
+    ASSERT_EQ(cache.List().size(), 1u);
+    EXPECT_EQ(cache.List()[0].bytes, std::filesystem::file_size(browsing->Folder() / "Torva" / "torvaxp.ini")) << "the browsing entry counts what it holds";
+
+    platform::CachedImage whole = cache.Open(*image);
+    EXPECT_FALSE(whole.Browsing());
+    EXPECT_EQ(cache.List().size(), 2u) << "the browsing entry went while in use";
+    browsing.reset();
+    cache.Tidy();
+    ASSERT_EQ(cache.List().size(), 1u);
+    EXPECT_EQ(cache.List()[0].key, image->Identity());
+    platform::CachedImage again = cache.OpenBrowsing(*image, wanted);
+    EXPECT_FALSE(again.Browsing());
+    EXPECT_EQ(again.Folder(), whole.Folder());
+}
+
+// Forgetting an image removes its browsing entry with its whole one.
+TEST_F(ImageCacheTest, ForgettingAnImageTakesItsBrowsingEntry)
+{
+    REQUIRE_GENISOIMAGE();
+    std::filesystem::path iso = MakeIso("joliet");
+    ImageCache cache(root / "cache");
+    auto image = platform::DiscImage::Open(iso);
+    {
+        platform::CachedImage browsing = cache.OpenBrowsing(*image, [](const platform::ImageEntry&) { return true; });
+        cache.Open(*image);
+    }
+    EXPECT_EQ(cache.Forget(iso), 2u);
+    EXPECT_TRUE(cache.List().empty());
+}
+
 // A dead unpacker's folder (its lock free, or its lock file gone) goes at the next forgetting;
 // one whose unpacker is alive stays.
 TEST_F(ImageCacheTest, OnlyDeadUnpackersLeftoversAreCleared)

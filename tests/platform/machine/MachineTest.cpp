@@ -1,4 +1,5 @@
 #include "platform/machine/Machine.h"
+#include "platform/files/PathResolver.h"
 
 #include "platform/registry/Registry.h"
 #include "tests/support/TestFiles.h"
@@ -279,6 +280,35 @@ TEST_F(MachineTest, ReadOnlyDiscGetsAVolumeFolderOfLinks)
     EXPECT_FALSE(fs::exists(volume)) << "the links go with the drive";
     EXPECT_FALSE(fs::is_symlink(volume.string() + ".disc"));
     EXPECT_TRUE(fs::exists(disc / "TORVA.EXE")) << "the disc keeps its files";
+}
+
+// A disc drive switched to a fuller folder of the same disc keeps its letter, label and serial,
+// and path lookups that went through the drive before find the new folder's files at once.
+TEST_F(MachineTest, SwitchingADiscKeepsTheDriveAndShowsTheNewFolder)
+{
+    auto machine = Create();
+    SetCurrentMachine(machine);
+    fs::path browsing = m_root / "browsing", whole = m_root / "whole";
+    fs::create_directories(browsing / "Torva");
+    fs::create_directories(whole / "Torva");
+    fs::create_directories(whole / "DEMOS");
+    std::ofstream(whole / "DEMOS" / "SETUP.EXE") << "x";
+    ASSERT_EQ(machine->MapDisc(browsing, "TORVA 2", 0xCAFE0001u), 'D');
+    EXPECT_TRUE(ResolveWindowsPath("D:\\Torva", ResolveMode::Existing));
+    EXPECT_FALSE(ResolveWindowsPath("D:\\DEMOS\\SETUP.EXE", ResolveMode::Existing));
+
+    ASSERT_TRUE(machine->SwitchDisc('D', whole));
+    EXPECT_EQ(machine->DiscBehind('D'), fs::absolute(whole));
+    EXPECT_EQ(machine->VolumeLabel('D'), "TORVA 2");
+    EXPECT_EQ(machine->VolumeSerial('D'), 0xCAFE0001u);
+    auto setup = ResolveWindowsPath("D:\\DEMOS\\SETUP.EXE", ResolveMode::Existing);
+    ASSERT_TRUE(setup);
+    EXPECT_TRUE(fs::equivalent(*setup, whole / "DEMOS" / "SETUP.EXE"));
+    EXPECT_FALSE(fs::exists(machine->Drive('D')->target.string() + ".next")) << "the old links were left";
+
+    ASSERT_EQ(machine->MapDrive(m_root, DRIVE_FIXED, 'E'), 'E');
+    EXPECT_FALSE(machine->SwitchDisc('E', whole)) << "a plain drive is no disc of links";
+    SetCurrentMachine(nullptr);
 }
 
 // A drive with a device link reads its label and serial from the volume descriptors on the
