@@ -9,12 +9,12 @@ namespace platform {
 
 namespace {
 
-constexpr int Inset = 22;          // from the box's edge to its texts, past the frame's band
+constexpr int Inset = 22; // from the box's edge to its texts, past the frame's band
 constexpr int CaptionTop = 16;
-constexpr int RuleGap = 7;         // between the caption and the rule under it, and after it
+constexpr int RuleGap = 7; // between the caption and the rule under it, and after it
 constexpr int SignSize = 32;
 constexpr int SignGap = 12;
-constexpr int ButtonGap = 18;      // between the text and the buttons, and below them
+constexpr int ButtonGap = 18; // between the text and the buttons, and below them
 constexpr int ButtonSpacing = 10;
 constexpr int ButtonMinWidth = 84;
 constexpr int ButtonPadding = 28;
@@ -151,7 +151,7 @@ BoxLayout BoxPainter::Lay(const BoxContent& content)
         buttonHeight = std::max(buttonHeight, size.cy + 10);
     }
 
-    const int signWidth = content.sign == BoxSign::None ? 0 : SignSize + SignGap;
+    const int signWidth = content.sign == BoxSign::Plain ? 0 : SignSize + SignGap;
     const int inner = std::max({ caption.cx, signWidth + text.cx, row, MinWidth - 2 * Inset });
     layout.size.cx = inner + 2 * Inset;
     layout.caption = Bounds(Inset, CaptionTop, inner, caption.cy);
@@ -188,7 +188,7 @@ void BoxPainter::Paint(const BoxContent& content, const BoxLayout& layout, const
     const int ruleY = layout.caption.Bottom + RuleGap;
     canvas.FillPixels({ layout.caption.Left, ruleY, layout.size.cx - Inset, ruleY + 1 }, ColorToPixel(RuleColour));
 
-    if (content.sign != BoxSign::None) {
+    if (content.sign != BoxSign::Plain) {
         TRect sign = layout.sign;
         canvas.Font = SignFont(content.sign);
         canvas.DrawText(content.sign == BoxSign::Stop ? "!" : "?", sign, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);

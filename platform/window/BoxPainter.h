@@ -17,14 +17,14 @@
 namespace platform {
 
 enum class BoxSign : uint8_t {
-    None,
+    Plain,    // no sign
     Stop,     // an error: an orange "!"
     Question, // a cyan "?"
 };
 
 // Every text is code page 1250; in a button's label "&" marks the letter that presses it.
 struct BoxContent {
-    BoxSign sign = BoxSign::None;
+    BoxSign sign = BoxSign::Plain;
     std::string caption;
     std::string text;
     std::vector<std::string> buttons;

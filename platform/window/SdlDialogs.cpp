@@ -2,6 +2,7 @@
 
 #include "platform/components/Forms.h"
 #include "platform/text/Codepage.h"
+#include "platform/window/BoxWindow.h"
 #include "platform/window/SdlWindow.h"
 
 #include <SDL2/SDL.h>
@@ -203,6 +204,20 @@ private:
     std::thread m_thread;
 };
 
+// A label as SDL's box shows it, which knows no marked letters: "&&" is one "&", a lone "&" goes.
+std::string WithoutAccelerator(const std::string& label)
+{
+    std::string out;
+    for (size_t i = 0; i < label.size(); ++i) {
+        if (label[i] == '&' && i + 1 < label.size())
+            ++i;
+        else if (label[i] == '&')
+            continue;
+        out += label[i];
+    }
+    return out;
+}
+
 // Shows the box; the pressed button's id, or `closed` when the box went away without one.
 int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const std::string& text, const std::vector<SDL_MessageBoxButtonData>& buttons, int closed)
 {
@@ -225,35 +240,51 @@ int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const st
 
 }
 
+// The box in the program's own window; SDL's desktop box only where that cannot be made.
+int SdlDialogs::Present(const BoxContent& content, uint32_t fallbackFlags, const std::vector<int>& results, int closed)
+{
+    BoxOutcome outcome = RunBoxWindow(content, 0, m_owner, nullptr);
+    if (outcome.shown)
+        return outcome.answer >= 0 && outcome.answer < static_cast<int>(results.size()) ? results[size_t(outcome.answer)] : closed;
+    std::vector<std::string> labels;
+    for (const std::string& label : content.buttons)
+        labels.push_back(Cp1250ToUtf8(WithoutAccelerator(label)));
+    std::vector<SDL_MessageBoxButtonData> buttons;
+    for (size_t i = 0; i < labels.size(); ++i) {
+        uint32_t flags = 0;
+        if (i == 0)
+            flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+        if (results[i] == closed)
+            flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+        buttons.push_back({ flags, results[i], labels[i].c_str() });
+    }
+    SDL_Window* owner = m_owner ? m_owner->Handle() : nullptr;
+    return Show(owner, fallbackFlags, content.caption, content.text, buttons, closed);
+}
+
 int SdlDialogs::ShowMessageBox(const MessageBoxRequest& request)
 {
-    SDL_Window* owner = m_owner ? m_owner->Handle() : nullptr;
     switch (request.kind) {
     case MessageBoxKind::Question:
-        return Show(owner, SDL_MESSAGEBOX_WARNING | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT, request.caption, request.text,
-            { { SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, mrYes, "Ano" }, { SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, mrNo, "Ne" } }, mrNo);
+        return Present({ BoxSign::Question, request.caption, request.text, { "&Ano", "&Ne" } },
+            SDL_MESSAGEBOX_WARNING | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT, { mrYes, mrNo }, mrNo);
     case MessageBoxKind::Error:
-        return Show(owner, SDL_MESSAGEBOX_ERROR, request.caption, request.text,
-            { { SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, mrOk, "OK" } }, mrOk);
+        return Present({ BoxSign::Stop, request.caption, request.text, { "OK" } }, SDL_MESSAGEBOX_ERROR, { mrOk }, mrOk);
     case MessageBoxKind::Plain:
         break;
     }
-    return Show(owner, SDL_MESSAGEBOX_INFORMATION, request.caption, request.text,
-        { { SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, mrOk, "OK" } }, mrOk);
+    return Present({ BoxSign::Plain, request.caption, request.text, { "OK" } }, SDL_MESSAGEBOX_INFORMATION, { mrOk }, mrOk);
 }
 
 int SdlDialogs::ShowChoiceDialog(const ChoiceDialogRequest& request)
 {
     if (request.labels.empty())
         return mrCancel;
-    std::vector<std::string> labels;
-    for (const auto& label : request.labels)
-        labels.push_back(Cp1250ToUtf8(label));
-    std::vector<SDL_MessageBoxButtonData> buttons;
-    for (size_t i = 0; i < labels.size(); ++i)
-        buttons.push_back({ 0, ChoiceResultBase + static_cast<int>(i), labels[i].c_str() });
-    SDL_Window* owner = m_owner ? m_owner->Handle() : nullptr;
-    return Show(owner, SDL_MESSAGEBOX_INFORMATION | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT, request.caption, request.question, buttons, mrCancel);
+    std::vector<int> results;
+    for (size_t i = 0; i < request.labels.size(); ++i)
+        results.push_back(ChoiceResultBase + static_cast<int>(i));
+    return Present({ BoxSign::Question, request.caption, request.question, request.labels },
+        SDL_MESSAGEBOX_INFORMATION | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT, results, mrCancel);
 }
 
 }

@@ -27,7 +27,7 @@ TEST(BoxPainterTest, EveryKindOfBoxLooksAsItsGolden)
     auto painter = BoxPainter::Load();
     ASSERT_TRUE(painter) << "the box artwork is not embedded";
     const BoxCase cases[] = {
-        { "box/ok", { BoxSign::None, "Torva CD v2", "Reg Key not deleted...", { "OK" } } },
+        { "box/ok", { BoxSign::Plain, "Torva CD v2", "Reg Key not deleted...", { "OK" } } },
         { "box/yes_no",
             { BoxSign::Question, "Torva CD v2", Utf8ToCp1250("Smazat složku C:\\HRY\\ZAHRADA se vším, co obsahuje?"),
                 { "&Ano", "&Ne" } } },
