@@ -1,9 +1,8 @@
 #include "torvaxp/DiscOpening.h"
 
+#include "platform/events/TerminationSignals.h"
 #include "platform/window/SdlProgressWindow.h"
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <new>
@@ -35,13 +34,6 @@ std::optional<fs::path> ChildNamed(const fs::path& folder, const std::string& lo
 std::string Quoted(const fs::path& file)
 {
     return "\xE2\x80\x9E" + file.string() + "\xE2\x80\x9C";
-}
-
-std::atomic<bool> cancelRequested { false };
-
-void RequestCancel(int)
-{
-    cancelRequested = true;
 }
 
 // A write into the image cache that failed, with the reason where the system told it.
@@ -156,13 +148,10 @@ UnpackProgressView::UnpackProgressView(std::string imageName, bool desktop)
     : m_name(std::move(imageName))
     , m_desktop(desktop)
 {
-    cancelRequested = false;
-    m_previousHandler = std::signal(SIGINT, RequestCancel);
 }
 
 UnpackProgressView::~UnpackProgressView()
 {
-    std::signal(SIGINT, m_previousHandler == SIG_ERR ? SIG_DFL : m_previousHandler);
     if (m_shown >= 0)
         std::cerr << "\n";
 }
@@ -179,7 +168,7 @@ bool UnpackProgressView::operator()(uint64_t done, uint64_t total)
         m_shown = percent / 5 * 5;
         std::cerr << "\rtorvaxp: " << text << m_shown << " % (Ctrl+C zruší)" << std::flush;
     }
-    bool goOn = !cancelRequested;
+    bool goOn = !platform::TerminationRequested();
     if (m_window)
         goOn = m_window->Update(total ? double(done) / double(total) : 1.0) && goOn;
     return goOn;

@@ -1,6 +1,7 @@
 #include "platform/window/SdlDialogs.h"
 
 #include "platform/components/Forms.h"
+#include "platform/events/TerminationSignals.h"
 #include "platform/text/Codepage.h"
 #include "platform/window/BoxWindow.h"
 #include "platform/window/SdlWindow.h"
@@ -243,7 +244,10 @@ int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const st
 // The box in the program's own window; SDL's desktop box only where that cannot be made.
 int SdlDialogs::Present(const BoxContent& content, uint32_t fallbackFlags, const std::vector<int>& results, int closed)
 {
-    BoxOutcome outcome = RunBoxWindow(content, 0, m_owner, nullptr);
+    // A box asked after a signal asked the program to end is answered as closed, unseen.
+    if (TerminationRequested())
+        return closed;
+    BoxOutcome outcome = RunBoxWindow(content, 0, m_owner, TerminationRequested);
     if (outcome.shown)
         return outcome.answer >= 0 && outcome.answer < static_cast<int>(results.size()) ? results[size_t(outcome.answer)] : closed;
     std::vector<std::string> labels;

@@ -62,6 +62,8 @@ bool AcquireVideo()
     // drops the outline set on it; the plain shared-memory surface keeps the window.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint("SDL_SHUTDOWN_DBUS_ON_QUIT", "1");
+    // SIGTERM and SIGINT are the program's own (TerminationSignals), not a quit event of SDL's.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // SDL names its windows' class once, when the video starts.
     if (!ClassNameSetting().empty())
         SDL_SetHint("SDL_VIDEO_X11_WMCLASS", ClassNameSetting().c_str());
