@@ -1,6 +1,7 @@
 #include "torvaxp/DiscOpening.h"
 
 #include "platform/events/TerminationSignals.h"
+#include "platform/text/Codepage.h"
 #include "platform/window/SdlProgressWindow.h"
 
 #include <cstdio>
@@ -161,7 +162,8 @@ bool UnpackProgressView::operator()(uint64_t done, uint64_t total)
     std::string text = "rozbaluji obraz disku " + m_name + ": ";
     // An ASCII title: SDL's X11 backend keeps a little of every non-ASCII title it converts.
     if (m_desktop && !m_window)
-        m_window = platform::SdlProgressWindow::Open("Torva CD v2 - rozbaluji obraz disku");
+        m_window = platform::SdlProgressWindow::Open("Torva CD v2 - rozbaluji obraz disku", "Rozbaluji obraz disku",
+            platform::Utf8ToCp1250(m_name));
     // The terminal hears every fifth percent: a log of the run stays short.
     int percent = total ? static_cast<int>(done * 100 / total) : 100;
     if (percent / 5 * 5 != m_shown) {
@@ -170,6 +172,6 @@ bool UnpackProgressView::operator()(uint64_t done, uint64_t total)
     }
     bool goOn = !platform::TerminationRequested();
     if (m_window)
-        goOn = m_window->Update(total ? double(done) / double(total) : 1.0) && goOn;
+        goOn = m_window->Update(done, total) && goOn;
     return goOn;
 }

@@ -1,6 +1,7 @@
 #include "platform/window/BoxPainter.h"
 
 #include "platform/resources/Resources.h"
+#include "platform/text/Codepage.h"
 #include "platform/window/BoxArt.h"
 
 #include <algorithm>
@@ -24,6 +25,11 @@ constexpr TColor CaptionColour = RGB(0xCF, 0xF8, 0xFF);
 constexpr TColor RuleColour = RGB(0x2A, 0x7C, 0x8E);
 constexpr TColor TextColour = RGB(0xE4, 0xEA, 0xF0);
 constexpr TColor LabelColour = RGB(0xFF, 0xFF, 0xFF);
+constexpr TColor TrackColour = RGB(0x0C, 0x11, 0x17);
+constexpr TColor BarColour = RGB(0x38, 0xE0, 0xFF);
+constexpr int ProgressWidth = 460;
+constexpr int BarHeight = 14;
+constexpr int BarGap = 10;
 constexpr TColor StopColour = RGB(0xFF, 0x8A, 0x1E);
 constexpr TColor QuestionColour = RGB(0x38, 0xE0, 0xFF);
 
@@ -176,18 +182,31 @@ const Picture& BoxPainter::ButtonPicture(int index, const BoxLook& look) const
     return index == look.focused ? m_focused : m_button;
 }
 
+void BoxPainter::PaintCaption(TCanvas& canvas, const std::string& caption, const TRect& rect, int width) const
+{
+    TRect text = rect;
+    canvas.Font = CaptionFont();
+    canvas.DrawText(caption, text, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
+    const int ruleY = rect.Bottom + RuleGap;
+    canvas.FillPixels({ rect.Left, ruleY, width - Inset, ruleY + 1 }, ColorToPixel(RuleColour));
+}
+
+void BoxPainter::PaintButton(TCanvas& canvas, const std::string& label, const TRect& rect, int index, const BoxLook& look) const
+{
+    DrawNineParts(canvas, rect, ButtonPicture(index, look), BoxButtonCorner);
+    TRect text = rect;
+    if (index == look.pressed)
+        text = { text.Left + 1, text.Top + 1, text.Right + 1, text.Bottom + 1 };
+    canvas.Font = LabelFont();
+    canvas.DrawText(label, text, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+}
+
 void BoxPainter::Paint(const BoxContent& content, const BoxLayout& layout, const BoxLook& look, PixelView target)
 {
     TCanvas canvas(target);
     DrawNineParts(canvas, { 0, 0, layout.size.cx, layout.size.cy }, m_frame, BoxFrameCorner);
     canvas.Brush.Style = BrushStyle::Clear;
-
-    TRect caption = layout.caption;
-    canvas.Font = CaptionFont();
-    canvas.DrawText(content.caption, caption, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
-    const int ruleY = layout.caption.Bottom + RuleGap;
-    canvas.FillPixels({ layout.caption.Left, ruleY, layout.size.cx - Inset, ruleY + 1 }, ColorToPixel(RuleColour));
-
+    PaintCaption(canvas, content.caption, layout.caption, layout.size.cx);
     if (content.sign != BoxSign::Plain) {
         TRect sign = layout.sign;
         canvas.Font = SignFont(content.sign);
@@ -196,16 +215,64 @@ void BoxPainter::Paint(const BoxContent& content, const BoxLayout& layout, const
     TRect text = layout.text;
     canvas.Font = TextFont();
     canvas.DrawText(content.text, text, DT_WORDBREAK | DT_NOPREFIX);
+    for (size_t i = 0; i < layout.buttons.size() && i < content.buttons.size(); ++i)
+        PaintButton(canvas, content.buttons[i], layout.buttons[i], static_cast<int>(i), look);
+}
 
-    canvas.Font = LabelFont();
-    for (size_t i = 0; i < layout.buttons.size() && i < content.buttons.size(); ++i) {
-        const int index = static_cast<int>(i);
-        DrawNineParts(canvas, layout.buttons[i], ButtonPicture(index, look), BoxButtonCorner);
-        TRect label = layout.buttons[i];
-        if (index == look.pressed)
-            label = { label.Left + 1, label.Top + 1, label.Right + 1, label.Bottom + 1 };
-        canvas.DrawText(content.buttons[i], label, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
-    }
+ProgressLayout BoxPainter::LayProgress(const ProgressContent& content)
+{
+    ProgressLayout layout;
+    const int inner = ProgressWidth - 2 * Inset;
+    layout.size.cx = ProgressWidth;
+    const TSize caption = Measure(m_measure, CaptionFont(), content.caption, DT_SINGLELINE | DT_NOPREFIX, 0);
+    layout.caption = Bounds(Inset, CaptionTop, inner, caption.cy);
+    const TSize name = Measure(m_measure, TextFont(), content.name.empty() ? " " : content.name, DT_SINGLELINE | DT_NOPREFIX, 0);
+    layout.name = Bounds(Inset, layout.caption.Bottom + 2 * RuleGap + 1, inner, name.cy);
+    layout.bar = Bounds(Inset, layout.name.Bottom + BarGap, inner, BarHeight);
+    const TSize label = Measure(m_measure, LabelFont(), content.button, DT_SINGLELINE, 0);
+    const int buttonWidth = std::max(ButtonMinWidth, label.cx + ButtonPadding);
+    const int buttonHeight = std::max(BoxButtonHeight, label.cy + 10);
+    const int rowTop = layout.bar.Bottom + BarGap;
+    layout.button = Bounds(ProgressWidth - Inset - buttonWidth, rowTop, buttonWidth, buttonHeight);
+    layout.figures = { Inset, rowTop, layout.button.Left - ButtonSpacing, rowTop + buttonHeight };
+    layout.size.cy = rowTop + buttonHeight + ButtonGap;
+    return layout;
+}
+
+void BoxPainter::PaintProgress(const ProgressContent& content, const ProgressLayout& layout, const BoxLook& look, PixelView target)
+{
+    TCanvas canvas(target);
+    DrawNineParts(canvas, { 0, 0, layout.size.cx, layout.size.cy }, m_frame, BoxFrameCorner);
+    canvas.Brush.Style = BrushStyle::Clear;
+    PaintCaption(canvas, content.caption, layout.caption, layout.size.cx);
+    // A long name is cut at the box's edge rather than widening it.
+    canvas.SetClipRect(layout.name);
+    TRect name = layout.name;
+    canvas.Font = TextFont();
+    canvas.DrawText(content.name, name, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
+    canvas.ResetClip();
+
+    const TRect& bar = layout.bar;
+    canvas.FillPixels(bar, ColorToPixel(RuleColour));
+    canvas.FillPixels({ bar.Left + 1, bar.Top + 1, bar.Right - 1, bar.Bottom - 1 }, ColorToPixel(TrackColour));
+    const uint64_t inner = static_cast<uint64_t>(bar.Width() - 4);
+    const uint64_t filled = content.total ? std::min(content.done, content.total) * inner / content.total : inner;
+    canvas.FillPixels({ bar.Left + 2, bar.Top + 2, bar.Left + 2 + static_cast<int>(filled), bar.Bottom - 2 }, ColorToPixel(BarColour));
+
+    TRect figures = layout.figures;
+    canvas.DrawText(ProgressFigures(content.done, content.total), figures, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_VCENTER);
+    PaintButton(canvas, content.button, layout.button, 0, look);
+}
+
+std::string ProgressFigures(uint64_t done, uint64_t total)
+{
+    constexpr uint64_t Mega = uint64_t(1) << 20;
+    done = std::min(done, total);
+    auto megabytes = [](uint64_t bytes) { return std::to_string((bytes + Mega / 2) / Mega); };
+    // Images are bounded far below the 2^57 bytes where done * 100 would overflow.
+    const uint64_t percent = total ? done * 100 / total : 100;
+    return Utf8ToCp1250(std::to_string(percent) + " % – rozbaleno " + megabytes(done) + " MB z "
+        + megabytes(total) + " MB, zbývá " + megabytes(total - done) + " MB");
 }
 
 }

@@ -10,6 +10,7 @@
 #include "platform/types/Geometry.h"
 #include "platform/types/PixelView.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,29 @@ struct BoxLayout {
     int ButtonAt(TPoint point) const;
 };
 
+// The window of a long work's progress: what is done (caption), to what (name), how far, and
+// the button that stops it.
+struct ProgressContent {
+    std::string caption;
+    std::string name;
+    uint64_t done = 0;
+    uint64_t total = 0;
+    std::string button;
+};
+
+struct ProgressLayout {
+    TSize size;
+    TRect caption;
+    TRect name;
+    TRect bar;
+    TRect figures;
+    TRect button;
+};
+
+// "42 % – rozbaleno 273 MB z 650 MB, zbývá 377 MB" (code page 1250); megabytes of 2^20 bytes,
+// rounded to the nearest, and the percentage rounded down, so 100 % means all of it.
+std::string ProgressFigures(uint64_t done, uint64_t total);
+
 // What the buttons show: the one with the keyboard's focus, and the one held down (or -1).
 struct BoxLook {
     int focused = 0;
@@ -55,12 +79,16 @@ public:
 
     BoxLayout Lay(const BoxContent& content);
     void Paint(const BoxContent& content, const BoxLayout& layout, const BoxLook& look, PixelView target);
+    ProgressLayout LayProgress(const ProgressContent& content);
+    void PaintProgress(const ProgressContent& content, const ProgressLayout& layout, const BoxLook& look, PixelView target);
 
     static constexpr int MaxTextWidth = 420;
 
 private:
     BoxPainter(Picture frame, Picture button, Picture focused, Picture pressed);
     const Picture& ButtonPicture(int index, const BoxLook& look) const;
+    void PaintCaption(TCanvas& canvas, const std::string& caption, const TRect& rect, int width) const;
+    void PaintButton(TCanvas& canvas, const std::string& label, const TRect& rect, int index, const BoxLook& look) const;
 
     Picture m_frame;
     Picture m_button;

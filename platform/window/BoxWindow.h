@@ -20,8 +20,9 @@ struct BoxOutcome {
     int answer = BoxNavigation::Closed;
 };
 
-// Shows the box until a button is pressed, it is closed, or `stop` says so (checked whenever
-// the window wakes, at least every tenth of a second); owner: the menu's window, or none.
-BoxOutcome RunBoxWindow(const BoxContent& content, int focused, SdlWindow* owner, const std::function<bool()>& stop);
+// Shows the box, its first button focused, until a button is pressed, it is closed, or `stop`
+// says so (asked first, and whenever the window wakes, at least every tenth of a second; a box
+// stopped before it shows is not shown); owner: the menu's window, or none.
+BoxOutcome RunBoxWindow(const BoxContent& content, SdlWindow* owner, const std::function<bool()>& stop);
 
 }

@@ -245,9 +245,7 @@ int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const st
 int SdlDialogs::Present(const BoxContent& content, uint32_t fallbackFlags, const std::vector<int>& results, int closed)
 {
     // A box asked after a signal asked the program to end is answered as closed, unseen.
-    if (TerminationRequested())
-        return closed;
-    BoxOutcome outcome = RunBoxWindow(content, 0, m_owner, TerminationRequested);
+    BoxOutcome outcome = RunBoxWindow(content, m_owner, TerminationRequested);
     if (outcome.shown)
         return outcome.answer >= 0 && outcome.answer < static_cast<int>(results.size()) ? results[size_t(outcome.answer)] : closed;
     std::vector<std::string> labels;

@@ -62,19 +62,24 @@ wait_for_end() {
     done
 }
 
-# Makes DIR/nodisc.iso, an image with a file but no disc catalogue, with a mastering tool's
-# defaults; exits 77 (skipped) without one:  make_nodisc_image DIR
-make_nodisc_image() {
-    mkdir -p "$1/nodisc/DATA"
-    echo "no catalogue here" > "$1/nodisc/DATA/README.TXT"
+# Makes an ISO image of FOLDER with a mastering tool's defaults (Joliet and Rock Ridge names);
+# exits 77 (skipped) without one:  make_image FOLDER IMAGE
+make_image() {
     if command -v xorriso >/dev/null 2>&1; then
-        xorriso -as mkisofs -quiet -J -R -o "$1/nodisc.iso" "$1/nodisc" 2>/dev/null
+        xorriso -as mkisofs -quiet -J -R -o "$2" "$1" 2>/dev/null
     elif command -v genisoimage >/dev/null 2>&1; then
-        genisoimage -quiet -J -R -o "$1/nodisc.iso" "$1/nodisc" 2>/dev/null
+        genisoimage -quiet -J -R -o "$2" "$1" 2>/dev/null
     else
         echo "SKIP: neither xorriso nor genisoimage is installed"
         exit 77
     fi
+}
+
+# Makes DIR/nodisc.iso, an image with a file but no disc catalogue:  make_nodisc_image DIR
+make_nodisc_image() {
+    mkdir -p "$1/nodisc/DATA"
+    echo "no catalogue here" > "$1/nodisc/DATA/README.TXT"
+    make_image "$1/nodisc" "$1/nodisc.iso"
 }
 
 # Prints "X Y W H" of the window.

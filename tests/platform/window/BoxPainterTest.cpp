@@ -65,6 +65,36 @@ TEST(BoxPainterTest, ThePressedAndTheFocusedButtonShowAsSuch)
     EXPECT_GT(torva::test::ComparePictures(plain.view, pressed.view, torva::test::GoldenChannels::Colour).differingPixels, 100);
 }
 
+TEST(BoxPainterTest, TheProgressWindowNamesTheImageAndTellsHowFar)
+{
+    auto painter = BoxPainter::Load();
+    ASSERT_TRUE(painter);
+    const ProgressContent content { Utf8ToCp1250("Rozbaluji obraz disku"), "Torva-12-2006.iso", 285212672, 681574400, "&Storno" };
+    const ProgressLayout layout = painter->LayProgress(content);
+    torva::test::PixelBuffer picture(layout.size.cx, layout.size.cy);
+    painter->PaintProgress(content, layout, {}, picture.view);
+    EXPECT_TRUE(torva::test::MatchesGolden(picture.view, "box/progress", torva::test::GoldenChannels::Colour, kTolerance));
+}
+
+TEST(BoxPainterTest, ProgressFiguresInWholePercentAndMegabytes)
+{
+    constexpr uint64_t Mega = uint64_t(1) << 20;
+    const struct {
+        uint64_t done, total;
+        const char* figures;
+    } cases[] = {
+        { 0, 650 * Mega, "0 % – rozbaleno 0 MB z 650 MB, zbývá 650 MB" },
+        { 272 * Mega, 650 * Mega, "41 % – rozbaleno 272 MB z 650 MB, zbývá 378 MB" },
+        { 650 * Mega - 1, 650 * Mega, "99 % – rozbaleno 650 MB z 650 MB, zbývá 0 MB" },
+        { 650 * Mega, 650 * Mega, "100 % – rozbaleno 650 MB z 650 MB, zbývá 0 MB" },
+        { Mega / 2 - 1, Mega, "49 % – rozbaleno 0 MB z 1 MB, zbývá 1 MB" },
+        { 0, 0, "100 % – rozbaleno 0 MB z 0 MB, zbývá 0 MB" },
+        { 7, 5, "100 % – rozbaleno 0 MB z 0 MB, zbývá 0 MB" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Cp1250ToUtf8(ProgressFigures(c.done, c.total)), c.figures) << c.done << " of " << c.total;
+}
+
 TEST(BoxPainterTest, AcceleratorsAreTheMarkedLetters)
 {
     EXPECT_EQ(BoxAccelerator("&Ano"), 'A');

@@ -281,7 +281,7 @@ TEST_F(SdlWindowTest, WindowsCarryTheProgramsClass)
 {
     SdlWindow::SetClassName("torvatest");
     SdlWindow window(loop);
-    auto progress = SdlProgressWindow::Open("Rozbalov\xC3\xA1n\xC3\xAD");
+    auto progress = SdlProgressWindow::Open("Rozbalov\xC3\xA1n\xC3\xAD", "Rozbaluji", "obraz.iso");
     ASSERT_TRUE(progress);
     auto classOf = [](SDL_Window* sdl) {
         SDL_SysWMinfo info;
