@@ -13,7 +13,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstring>
+#include <fstream>
+#include <set>
+#include <unistd.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -219,6 +223,58 @@ std::string WithoutAccelerator(const std::string& label)
     return out;
 }
 
+// SDL shows its box from a child process it forks and waits for, and takes up the wait again
+// when a signal breaks it off. Once a signal asks the program to end, the box's process (a
+// child of the calling thread that was not there before the box) is ended, so the wait returns.
+class ForkedBoxEnder {
+public:
+    ForkedBoxEnder()
+        : m_thread(gettid())
+        , m_before(Children())
+        , m_watch([this] { Watch(); })
+    {
+    }
+    ~ForkedBoxEnder()
+    {
+        m_done = true;
+        m_watch.join();
+    }
+    ForkedBoxEnder(const ForkedBoxEnder&) = delete;
+    ForkedBoxEnder& operator=(const ForkedBoxEnder&) = delete;
+
+private:
+    static constexpr auto Slice = std::chrono::milliseconds(20);
+
+    // Where the kernel keeps no such list, nothing is ended and the box waits for its answer.
+    std::set<pid_t> Children() const
+    {
+        std::ifstream list("/proc/self/task/" + std::to_string(m_thread) + "/children");
+        std::set<pid_t> children;
+        pid_t child = 0;
+        while (list >> child)
+            children.insert(child);
+        return children;
+    }
+
+    void Watch()
+    {
+        while (!m_done) {
+            if (TerminationRequested()) {
+                for (pid_t child : Children())
+                    if (!m_before.count(child))
+                        kill(child, SIGKILL);
+                return;
+            }
+            std::this_thread::sleep_for(Slice);
+        }
+    }
+
+    pid_t m_thread;
+    std::set<pid_t> m_before;
+    std::atomic<bool> m_done { false };
+    std::thread m_watch;
+};
+
 // Shows the box; the pressed button's id, or `closed` when the box went away without one.
 int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const std::string& text, const std::vector<SDL_MessageBoxButtonData>& buttons, int closed)
 {
@@ -234,6 +290,7 @@ int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const st
     data.buttons = buttons.data();
     int pressed = -1;
     BoxPlacer placer(owner, title);
+    ForkedBoxEnder ender;
     if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0)
         return closed;
     return pressed;
