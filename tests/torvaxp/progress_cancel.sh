@@ -1,6 +1,6 @@
 #!/bin/sh
 # The first opening of a large image on a virtual display without a window manager: the
-# progress window of the program's own shows (its pixels are the golden box/progress), and its
+# progress window of the program's own shows (drawn as the golden box/progress shows), and its
 # Cancel button, clicked or pressed with Escape, stops the unpacking with nothing left in the
 # image cache; the program then says so in a box and ends as a failed unpacking does.
 #   progress_cancel.sh TORVAXP SAMPLE_DISC WORKDIR

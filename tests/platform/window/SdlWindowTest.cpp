@@ -78,7 +78,6 @@ struct OnDisplay : ::testing::Test {
     EventRecorder sink;
 };
 using SdlWindowTest = OnDisplay;
-using SdlDialogsTest = OnDisplay;
 
 }
 
@@ -273,8 +272,6 @@ TEST_F(SdlWindowTest, MainWindowHasAnIconAndBelongsToNoOtherWindow)
     XFree(data);
 }
 
-// A box of the menu carries the menu's class (desktops group and place windows by it) and
-// stands centred over the menu.
 // The desktop groups a program's windows by their class: the progress window shown before the
 // main one carries it as the main window does.
 TEST_F(SdlWindowTest, WindowsCarryTheProgramsClass)
@@ -404,18 +401,25 @@ private:
 
 }
 
+// The menu's window that a box belongs to, shown `size` big at `position`.
+struct SdlDialogsTest : OnDisplay {
+    X11Window ShowOwner(SdlWindow& window, TSize size, TPoint position)
+    {
+        window.SetClientSize(size.cx, size.cy);
+        window.SetPosition(position.X, position.Y);
+        window.Show();
+        Settle(loop);
+        return X11Of(window);
+    }
+};
+
 // A box of the menu carries the menu's class (desktops group and place windows by it), stands
 // centred over the menu and answers Enter with its focused button.
 TEST_F(SdlDialogsTest, BoxesTakeTheOwnersClassAndStandOverIt)
 {
     SdlWindow window(loop);
-    window.SetClientSize(400, 300);
-    window.SetPosition(500, 300);
-    window.Show();
-    Settle(loop);
-    X11Window owner = X11Of(window);
+    X11Window owner = ShowOwner(window, { 400, 300 }, { 500, 300 });
     ASSERT_TRUE(owner.display);
-
     SdlDialogs dialogs(&window);
     BoxAnswerer answerer(owner.window, XK_Return);
     EXPECT_EQ(dialogs.ShowMessageBox({ MessageBoxKind::Question, "Torva CD v2", "Zkou\x9Aka?" }), mrYes);
@@ -435,13 +439,8 @@ TEST_F(SdlDialogsTest, BoxesTakeTheOwnersClassAndStandOverIt)
 TEST_F(SdlDialogsTest, TheBoxOnTheScreenIsItsGoldenAndEscapeClosesIt)
 {
     SdlWindow window(loop);
-    window.SetClientSize(600, 400);
-    window.SetPosition(100, 100);
-    window.Show();
-    Settle(loop);
-    X11Window owner = X11Of(window);
+    X11Window owner = ShowOwner(window, { 600, 400 }, { 100, 100 });
     ASSERT_TRUE(owner.display);
-
     SdlDialogs dialogs(&window);
     BoxAnswerer answerer(owner.window, XK_Escape);
     const std::string text = Utf8ToCp1250("Na disku „/tmp/torva/nodisc.iso“ chybí katalog Torva\\torvaxp.ini; není to disk Torva CD – "
