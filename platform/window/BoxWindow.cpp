@@ -28,7 +28,7 @@ BoxOutcome RunBoxWindow(const BoxContent& content, SdlWindow* owner, const std::
         return { true, BoxNavigation::Closed };
     if (!SdlWindow::DisplayAvailable())
         return {};
-    static std::optional<BoxPainter> painter = BoxPainter::Load();
+    std::optional<BoxPainter> painter = BoxPainter::Load();
     if (!painter)
         return {};
     const BoxLayout layout = painter->Lay(content);
