@@ -1,9 +1,9 @@
 #include "torvaxp/DiscOpening.h"
 
+#include "platform/events/TerminationSignals.h"
+#include "platform/text/Codepage.h"
 #include "platform/window/SdlProgressWindow.h"
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <new>
@@ -35,13 +35,6 @@ std::optional<fs::path> ChildNamed(const fs::path& folder, const std::string& lo
 std::string Quoted(const fs::path& file)
 {
     return "\xE2\x80\x9E" + file.string() + "\xE2\x80\x9C";
-}
-
-std::atomic<bool> cancelRequested { false };
-
-void RequestCancel(int)
-{
-    cancelRequested = true;
 }
 
 // A write into the image cache that failed, with the reason where the system told it.
@@ -169,13 +162,10 @@ UnpackProgressView::UnpackProgressView(std::string imageName, bool desktop)
     : m_name(std::move(imageName))
     , m_desktop(desktop)
 {
-    cancelRequested = false;
-    m_previousHandler = std::signal(SIGINT, RequestCancel);
 }
 
 UnpackProgressView::~UnpackProgressView()
 {
-    std::signal(SIGINT, m_previousHandler == SIG_ERR ? SIG_DFL : m_previousHandler);
     if (m_shown >= 0)
         std::cerr << "\n";
 }
@@ -185,15 +175,16 @@ bool UnpackProgressView::operator()(uint64_t done, uint64_t total)
     std::string text = "rozbaluji obraz disku " + m_name + ": ";
     // An ASCII title: SDL's X11 backend keeps a little of every non-ASCII title it converts.
     if (m_desktop && !m_window)
-        m_window = platform::SdlProgressWindow::Open("Torva CD v2 - rozbaluji obraz disku");
+        m_window = platform::SdlProgressWindow::Open("Torva CD v2 - rozbaluji obraz disku", "Rozbaluji obraz disku",
+            platform::Utf8ToCp1250(m_name));
     // The terminal hears every fifth percent: a log of the run stays short.
     int percent = total ? static_cast<int>(done * 100 / total) : 100;
     if (percent / 5 * 5 != m_shown) {
         m_shown = percent / 5 * 5;
         std::cerr << "\rtorvaxp: " << text << m_shown << " % (Ctrl+C zruší)" << std::flush;
     }
-    bool goOn = !cancelRequested;
+    bool goOn = !platform::TerminationRequested();
     if (m_window)
-        goOn = m_window->Update(total ? double(done) / double(total) : 1.0) && goOn;
+        goOn = m_window->Update(done, total) && goOn;
     return goOn;
 }

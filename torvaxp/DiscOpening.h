@@ -58,8 +58,8 @@ class SdlProgressWindow;
 }
 
 // Unpacking progress on the terminal, and on a desktop in a small window that opens with the
-// first unpacked bytes (an image unpacked before shows none). Ctrl+C, or closing the window,
-// cancels it.
+// first unpacked bytes (an image unpacked before shows none). Ctrl+C or SIGTERM
+// (TerminationSignals, installed by the program), or closing the window, cancels it.
 class UnpackProgressView {
 public:
     UnpackProgressView(std::string imageName, bool desktop);
@@ -74,5 +74,4 @@ private:
     bool m_desktop;
     int m_shown = -1;
     std::unique_ptr<platform::SdlProgressWindow> m_window;
-    void (*m_previousHandler)(int) = nullptr;
 };

@@ -4,6 +4,7 @@
 // headless for scripts and screenshots.
 
 #include "menu/form/main_f.h"
+#include "platform/events/TerminationSignals.h"
 #include "platform/files/Files.h"
 #include "platform/fonts/FontRegistry.h"
 #include "platform/host/ProgramHost.h"
@@ -146,6 +147,9 @@ void KeepDriveWhileProgramsRun(platform::Machine& machine, std::optional<DiscDri
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // From here on SIGTERM (the desktop's logout) and SIGINT end the program the normal way:
+    // an unpacking stops, a box goes, the menu closes.
+    platform::InstallTerminationSignals();
     // Desktops group the menu's windows, boxes and progress window under one name.
     platform::SdlWindow::SetClassName("torvaxp");
     MenuOptions options;

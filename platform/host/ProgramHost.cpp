@@ -106,6 +106,13 @@ ProgramHost::ProgramHost(const HostOptions& options, std::ostream& log)
         m_clock = std::make_unique<RealClock>();
     m_loop = std::make_unique<EventLoop>(*m_clock);
     m_scope = std::make_unique<ScopedEventLoop>(*m_loop);
+    // SIGTERM or SIGINT closes the main form as its quit button does: the normal way out.
+    m_termination = std::make_unique<TerminationWatch>(*m_loop, [this] {
+        if (TForm* main = Application().MainForm(); main && main->Visible())
+            main->Close();
+        else
+            m_loop->Terminate();
+    });
     if (m_headless) {
         m_headlessDialogs = std::make_unique<HeadlessDialogs>();
         SetDialogService(m_headlessDialogs.get());

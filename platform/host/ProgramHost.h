@@ -15,6 +15,7 @@
 #include "platform/components/Forms.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
+#include "platform/events/TerminationSignals.h"
 
 #include <filesystem>
 #include <iosfwd>
@@ -86,6 +87,7 @@ private:
     std::unique_ptr<IClock> m_clock;
     std::unique_ptr<EventLoop> m_loop;
     std::unique_ptr<ScopedEventLoop> m_scope;
+    std::unique_ptr<TerminationWatch> m_termination;
     std::unique_ptr<HeadlessDialogs> m_headlessDialogs;
     std::unique_ptr<IDialogService> m_desktopDialogs;
     class SdlWindow* m_desktopWindow = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/script/ScriptRunner.h"
 
 #include "platform/events/Chance.h"
+#include "platform/events/TerminationSignals.h"
 #include "platform/picture/Picture.h"
 #include "platform/process/Process.h"
 #include "platform/text/Codepage.h"
@@ -106,7 +107,8 @@ int ScriptRunner::Run(std::string_view script, const std::string& sourceName, st
 {
     int lineNumber = 0;
     for (std::string_view line : SplitLines(script)) {
-        if (m_quit)
+        // A signal asked the program to end: the rest of the script is not run.
+        if (m_quit || TerminationRequested())
             break;
         ++lineNumber;
         try {

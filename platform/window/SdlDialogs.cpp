@@ -1,7 +1,9 @@
 #include "platform/window/SdlDialogs.h"
 
 #include "platform/components/Forms.h"
+#include "platform/events/TerminationSignals.h"
 #include "platform/text/Codepage.h"
+#include "platform/window/BoxWindow.h"
 #include "platform/window/SdlWindow.h"
 
 #include <SDL2/SDL.h>
@@ -11,7 +13,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstring>
+#include <fstream>
+#include <set>
+#include <unistd.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -203,6 +209,72 @@ private:
     std::thread m_thread;
 };
 
+// A label as SDL's box shows it, which knows no marked letters: "&&" is one "&", a lone "&" goes.
+std::string WithoutAccelerator(const std::string& label)
+{
+    std::string out;
+    for (size_t i = 0; i < label.size(); ++i) {
+        if (label[i] == '&' && i + 1 < label.size())
+            ++i;
+        else if (label[i] == '&')
+            continue;
+        out += label[i];
+    }
+    return out;
+}
+
+// SDL shows its box from a child process it forks and waits for, and takes up the wait again
+// when a signal breaks it off. Once a signal asks the program to end, the box's process (a
+// child of the calling thread that was not there before the box) is ended, so the wait returns.
+class ForkedBoxEnder {
+public:
+    ForkedBoxEnder()
+        : m_thread(gettid())
+        , m_before(Children())
+        , m_watch([this] { Watch(); })
+    {
+    }
+    ~ForkedBoxEnder()
+    {
+        m_done = true;
+        m_watch.join();
+    }
+    ForkedBoxEnder(const ForkedBoxEnder&) = delete;
+    ForkedBoxEnder& operator=(const ForkedBoxEnder&) = delete;
+
+private:
+    static constexpr auto Slice = std::chrono::milliseconds(20);
+
+    // Where the kernel keeps no such list, nothing is ended and the box waits for its answer.
+    std::set<pid_t> Children() const
+    {
+        std::ifstream list("/proc/self/task/" + std::to_string(m_thread) + "/children");
+        std::set<pid_t> children;
+        pid_t child = 0;
+        while (list >> child)
+            children.insert(child);
+        return children;
+    }
+
+    void Watch()
+    {
+        while (!m_done) {
+            if (TerminationRequested()) {
+                for (pid_t child : Children())
+                    if (!m_before.count(child))
+                        kill(child, SIGKILL);
+                return;
+            }
+            std::this_thread::sleep_for(Slice);
+        }
+    }
+
+    pid_t m_thread;
+    std::set<pid_t> m_before;
+    std::atomic<bool> m_done { false };
+    std::thread m_watch;
+};
+
 // Shows the box; the pressed button's id, or `closed` when the box went away without one.
 int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const std::string& text, const std::vector<SDL_MessageBoxButtonData>& buttons, int closed)
 {
@@ -218,6 +290,7 @@ int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const st
     data.buttons = buttons.data();
     int pressed = -1;
     BoxPlacer placer(owner, title);
+    ForkedBoxEnder ender;
     if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0)
         return closed;
     return pressed;
@@ -225,35 +298,52 @@ int Show(SDL_Window* owner, uint32_t flags, const std::string& caption, const st
 
 }
 
+// The box in the program's own window; SDL's desktop box only where that cannot be made.
+int SdlDialogs::Present(const BoxContent& content, uint32_t fallbackFlags, const std::vector<int>& results, int closed)
+{
+    // A box asked after a signal asked the program to end is answered as closed, unseen.
+    BoxOutcome outcome = RunBoxWindow(content, m_owner, TerminationRequested);
+    if (outcome.shown)
+        return outcome.answer >= 0 && outcome.answer < static_cast<int>(results.size()) ? results[size_t(outcome.answer)] : closed;
+    std::vector<std::string> labels;
+    for (const std::string& label : content.buttons)
+        labels.push_back(Cp1250ToUtf8(WithoutAccelerator(label)));
+    std::vector<SDL_MessageBoxButtonData> buttons;
+    for (size_t i = 0; i < labels.size(); ++i) {
+        uint32_t flags = 0;
+        if (i == 0)
+            flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+        if (results[i] == closed)
+            flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+        buttons.push_back({ flags, results[i], labels[i].c_str() });
+    }
+    SDL_Window* owner = m_owner ? m_owner->Handle() : nullptr;
+    return Show(owner, fallbackFlags, content.caption, content.text, buttons, closed);
+}
+
 int SdlDialogs::ShowMessageBox(const MessageBoxRequest& request)
 {
-    SDL_Window* owner = m_owner ? m_owner->Handle() : nullptr;
     switch (request.kind) {
     case MessageBoxKind::Question:
-        return Show(owner, SDL_MESSAGEBOX_WARNING | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT, request.caption, request.text,
-            { { SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, mrYes, "Ano" }, { SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, mrNo, "Ne" } }, mrNo);
+        return Present({ BoxSign::Question, request.caption, request.text, { "&Ano", "&Ne" } },
+            SDL_MESSAGEBOX_WARNING | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT, { mrYes, mrNo }, mrNo);
     case MessageBoxKind::Error:
-        return Show(owner, SDL_MESSAGEBOX_ERROR, request.caption, request.text,
-            { { SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, mrOk, "OK" } }, mrOk);
+        return Present({ BoxSign::Stop, request.caption, request.text, { "OK" } }, SDL_MESSAGEBOX_ERROR, { mrOk }, mrOk);
     case MessageBoxKind::Plain:
         break;
     }
-    return Show(owner, SDL_MESSAGEBOX_INFORMATION, request.caption, request.text,
-        { { SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, mrOk, "OK" } }, mrOk);
+    return Present({ BoxSign::Plain, request.caption, request.text, { "OK" } }, SDL_MESSAGEBOX_INFORMATION, { mrOk }, mrOk);
 }
 
 int SdlDialogs::ShowChoiceDialog(const ChoiceDialogRequest& request)
 {
     if (request.labels.empty())
         return mrCancel;
-    std::vector<std::string> labels;
-    for (const auto& label : request.labels)
-        labels.push_back(Cp1250ToUtf8(label));
-    std::vector<SDL_MessageBoxButtonData> buttons;
-    for (size_t i = 0; i < labels.size(); ++i)
-        buttons.push_back({ 0, ChoiceResultBase + static_cast<int>(i), labels[i].c_str() });
-    SDL_Window* owner = m_owner ? m_owner->Handle() : nullptr;
-    return Show(owner, SDL_MESSAGEBOX_INFORMATION | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT, request.caption, request.question, buttons, mrCancel);
+    std::vector<int> results;
+    for (size_t i = 0; i < request.labels.size(); ++i)
+        results.push_back(ChoiceResultBase + static_cast<int>(i));
+    return Present({ BoxSign::Question, request.caption, request.question, request.labels },
+        SDL_MESSAGEBOX_INFORMATION | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT, results, mrCancel);
 }
 
 }

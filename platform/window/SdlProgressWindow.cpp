@@ -1,62 +1,59 @@
 #include "platform/window/SdlProgressWindow.h"
 
+#include "platform/window/PaintedWindow.h"
 #include "platform/window/SdlWindow.h"
 
-#include <SDL.h>
-
-#include <algorithm>
+#include <SDL2/SDL.h>
 
 namespace platform {
 
-namespace {
-
-constexpr int Width = 440;
-constexpr int Height = 56;
-constexpr int Margin = 14;
-constexpr Uint8 Background[3] = { 0x2F, 0x32, 0x2B };
-constexpr Uint8 Track[3] = { 0x55, 0x5A, 0x50 };
-constexpr Uint8 Bar[3] = { 0xC8, 0xD2, 0x5A };
-
-void Fill(SDL_Surface* surface, SDL_Rect rect, const Uint8 (&colour)[3])
-{
-    SDL_FillRect(surface, &rect, SDL_MapRGB(surface->format, colour[0], colour[1], colour[2]));
-}
-
-}
-
-std::unique_ptr<SdlProgressWindow> SdlProgressWindow::Open(const std::string& titleUtf8)
+std::unique_ptr<SdlProgressWindow> SdlProgressWindow::Open(const std::string& titleUtf8, const std::string& caption, const std::string& name)
 {
     if (!SdlWindow::DisplayAvailable())
         return nullptr;
-    SDL_Window* window = SDL_CreateWindow(titleUtf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Width, Height, 0);
-    if (!window)
+    std::optional<BoxPainter> painter = BoxPainter::Load();
+    if (!painter)
         return nullptr;
-    SdlWindow::GiveClassName(window);
-    return std::unique_ptr<SdlProgressWindow>(new SdlProgressWindow(window));
+    std::unique_ptr<SdlProgressWindow> progress(new SdlProgressWindow(std::move(*painter), { caption, name, 0, 0, "&Storno" }));
+    SdlProgressWindow* self = progress.get();
+    progress->m_window = std::make_unique<PaintedWindow>(
+        titleUtf8, progress->m_layout.size, nullptr, std::vector<char> { BoxAccelerator(progress->m_content.button) },
+        [self](const BoxLook& look, PixelView target) { self->m_painter.PaintProgress(self->m_content, self->m_layout, look, target); },
+        [self](TPoint point) { return self->m_layout.button.Contains(point) ? 0 : -1; });
+    if (!progress->m_window->Made())
+        return nullptr;
+    progress->m_window->Show();
+    return progress;
 }
 
-SdlProgressWindow::~SdlProgressWindow()
+SdlProgressWindow::SdlProgressWindow(BoxPainter painter, ProgressContent content)
+    : m_painter(std::move(painter))
+    , m_content(std::move(content))
+    , m_layout(m_painter.LayProgress(m_content))
 {
-    SDL_DestroyWindow(m_window);
 }
 
-bool SdlProgressWindow::Update(double fraction)
+SdlProgressWindow::~SdlProgressWindow() = default;
+
+SDL_Window* SdlProgressWindow::Handle() const
+{
+    return m_window->Handle();
+}
+
+bool SdlProgressWindow::Update(uint64_t done, uint64_t total)
 {
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_QUIT || (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
-            || (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE))
+    while (SDL_PollEvent(&event))
+        if (m_window->Handle(event))
             m_stopped = true;
-    }
-    int barWidth = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * (Width - 2 * Margin));
-    if (barWidth != m_shownWidth) {
-        m_shownWidth = barWidth;
-        if (SDL_Surface* surface = SDL_GetWindowSurface(m_window)) {
-            Fill(surface, { 0, 0, Width, Height }, Background);
-            Fill(surface, { Margin, Margin, Width - 2 * Margin, Height - 2 * Margin }, Track);
-            Fill(surface, { Margin, Margin, barWidth, Height - 2 * Margin }, Bar);
-            SDL_UpdateWindowSurface(m_window);
-        }
+    m_content.done = done;
+    m_content.total = total;
+    // The figures change at most a few hundred times, the bar's pixels as often: only a visible
+    // change is drawn.
+    std::string figures = ProgressFigures(done, total) + std::to_string(total ? done * m_layout.bar.Width() / total : 0);
+    if (figures != m_shownFigures) {
+        m_shownFigures = figures;
+        m_window->Repaint();
     }
     return !m_stopped;
 }

@@ -1,9 +1,14 @@
 #pragma once
 
-// A small desktop window with a progress bar for long work before the main window exists (the
-// first unpacking of a disc image). Its title says what is going on; closing it, or Esc, asks
-// to stop.
+// The window of long work before the main window exists (the first unpacking of a disc
+// image), drawn by the box painter in the program's own frame: what is going on, the image's
+// name, the bar, the percentage and the megabytes done and left, and a Cancel button. Cancel
+// (a click, Enter, Escape or its letter) or closing the window asks to stop; it needs no window
+// manager, as it takes the keyboard itself.
 
+#include "platform/window/BoxPainter.h"
+
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -11,26 +16,32 @@ struct SDL_Window;
 
 namespace platform {
 
+class PaintedWindow;
+
 class SdlProgressWindow {
 public:
-    // Empty when there is no display.
-    static std::unique_ptr<SdlProgressWindow> Open(const std::string& titleUtf8);
+    // Empty when there is no display or the window cannot be made. titleUtf8: the title a
+    // desktop's task list shows; caption and name: code page 1250.
+    static std::unique_ptr<SdlProgressWindow> Open(const std::string& titleUtf8, const std::string& caption, const std::string& name);
     ~SdlProgressWindow();
     SdlProgressWindow(const SdlProgressWindow&) = delete;
     SdlProgressWindow& operator=(const SdlProgressWindow&) = delete;
 
-    // Shows `fraction` (0 to 1) and handles the window's events; false once the user has asked
-    // to stop.
-    bool Update(double fraction);
+    // Shows how far the work is and handles the window's events; false once the user has
+    // asked to stop.
+    bool Update(uint64_t done, uint64_t total);
 
-    SDL_Window* Handle() const { return m_window; }
+    SDL_Window* Handle() const;
 
 private:
-    explicit SdlProgressWindow(SDL_Window* window)
-        : m_window(window) {}
-    SDL_Window* m_window;
+    SdlProgressWindow(BoxPainter painter, ProgressContent content);
+
+    BoxPainter m_painter;
+    ProgressContent m_content;
+    ProgressLayout m_layout;
+    std::unique_ptr<PaintedWindow> m_window;
+    std::string m_shownFigures;
     bool m_stopped = false;
-    int m_shownWidth = -1;
 };
 
 }

@@ -62,6 +62,8 @@ bool AcquireVideo()
     // drops the outline set on it; the plain shared-memory surface keeps the window.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint("SDL_SHUTDOWN_DBUS_ON_QUIT", "1");
+    // SIGTERM and SIGINT are the program's own (TerminationSignals), not a quit event of SDL's.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // SDL names its windows' class once, when the video starts.
     if (!ClassNameSetting().empty())
         SDL_SetHint("SDL_VIDEO_X11_WMCLASS", ClassNameSetting().c_str());
@@ -112,41 +114,6 @@ bool PadAxisOf(uint8_t axis, PadAxis& padAxis)
     case SDL_CONTROLLER_AXIS_TRIGGERLEFT: padAxis = PadAxis::LeftTrigger; return true;
     case SDL_CONTROLLER_AXIS_TRIGGERRIGHT: padAxis = PadAxis::RightTrigger; return true;
     default: return false;
-    }
-}
-
-uint16_t VirtualKey(SDL_Keycode key)
-{
-    if (key >= SDLK_a && key <= SDLK_z)
-        return static_cast<uint16_t>('A' + (key - SDLK_a));
-    if (key >= SDLK_0 && key <= SDLK_9)
-        return static_cast<uint16_t>('0' + (key - SDLK_0));
-    if (key >= SDLK_F1 && key <= SDLK_F12)
-        return static_cast<uint16_t>(VK_F1 + (key - SDLK_F1));
-    switch (key) {
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT:
-    case SDLK_RALT: return VK_MENU;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    default: return 0;
     }
 }
 
@@ -304,6 +271,72 @@ X11Handles X11Of(SDL_Window* window)
     return { info.info.x11.display, info.info.x11.window };
 }
 
+}
+
+uint16_t SdlVirtualKey(int32_t key)
+{
+    if (key >= SDLK_a && key <= SDLK_z)
+        return static_cast<uint16_t>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return static_cast<uint16_t>('0' + (key - SDLK_0));
+    if (key >= SDLK_F1 && key <= SDLK_F12)
+        return static_cast<uint16_t>(VK_F1 + (key - SDLK_F1));
+    switch (key) {
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_END: return VK_END;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    default: return 0;
+    }
+}
+
+int SdlDesktopScale(SDL_Window* window)
+{
+    return DesktopScale(X11Of(window).display);
+}
+
+void PresentScaled(SDL_Surface* surface, const PixelView& pixels, const TRect& r, int n, TPoint offset, std::vector<uint32_t>& scaledRow)
+{
+    auto* base = static_cast<uint8_t*>(surface->pixels);
+    uint32_t format = surface->format->format;
+    bool sameLayout = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+    const int width = r.Width() * n;
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        const uint32_t* src = pixels.Row(y) + r.Left;
+        // Nearest neighbour: each pixel becomes an n by n square, so the artwork stays crisp.
+        if (n > 1) {
+            scaledRow.resize(static_cast<size_t>(width));
+            for (int x = 0; x < r.Width(); ++x)
+                std::fill_n(scaledRow.begin() + x * n, n, src[x]);
+            src = scaledRow.data();
+        }
+        for (int copy = 0; copy < n; ++copy) {
+            uint8_t* dst = base + static_cast<ptrdiff_t>(offset.Y + y * n + copy) * surface->pitch
+                + static_cast<ptrdiff_t>(offset.X + r.Left * n) * surface->format->BytesPerPixel;
+            if (sameLayout)
+                std::memcpy(dst, src, static_cast<size_t>(width) * 4);
+            else
+                SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB888, src, width * 4, format, dst, surface->pitch);
+        }
+    }
 }
 
 bool SdlWindow::DisplayAvailable()
@@ -607,28 +640,8 @@ void SdlWindow::Present(const PixelView& pixels, const TRect& dirty)
         return;
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
         return;
-    auto* base = static_cast<uint8_t*>(surface->pixels);
-    uint32_t format = surface->format->format;
-    bool sameLayout = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+    PresentScaled(surface, pixels, r, n, m_offset, m_scaledRow);
     const int width = r.Width() * n;
-    for (int y = r.Top; y < r.Bottom; ++y) {
-        const uint32_t* src = pixels.Row(y) + r.Left;
-        // Nearest neighbour: each pixel becomes an n by n square, so the artwork stays crisp.
-        if (n > 1) {
-            m_scaledRow.resize(static_cast<size_t>(width));
-            for (int x = 0; x < r.Width(); ++x)
-                std::fill_n(m_scaledRow.begin() + x * n, n, src[x]);
-            src = m_scaledRow.data();
-        }
-        for (int copy = 0; copy < n; ++copy) {
-            uint8_t* dst = base + static_cast<ptrdiff_t>(m_offset.Y + y * n + copy) * surface->pitch
-                + static_cast<ptrdiff_t>(m_offset.X + r.Left * n) * surface->format->BytesPerPixel;
-            if (sameLayout)
-                std::memcpy(dst, src, static_cast<size_t>(width) * 4);
-            else
-                SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB888, src, width * 4, format, dst, surface->pitch);
-        }
-    }
     if (SDL_MUSTLOCK(surface))
         SDL_UnlockSurface(surface);
     SDL_Rect rect { m_offset.X + r.Left * n, m_offset.Y + r.Top * n, width, r.Height() * n };
@@ -861,7 +874,7 @@ void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
     }
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-        uint16_t key = VirtualKey(sdl.key.keysym.sym);
+        uint16_t key = SdlVirtualKey(sdl.key.keysym.sym);
         if (key == 0)
             return;
         // F11 belongs to the window, as a window manager's own keys do.

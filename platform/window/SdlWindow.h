@@ -29,11 +29,22 @@
 #include <vector>
 
 struct SDL_Window;
+struct SDL_Surface;
 struct SDL_Cursor;
 struct _SDL_GameController;
 union SDL_Event;
 
 namespace platform {
+
+// The key code of the window system for an SDL key, 0 for keys the program does not take.
+uint16_t SdlVirtualKey(int32_t sdlKey);
+// The desktop's scale (GDK_SCALE, else Xft.dpi, else the display's density) as the display of
+// `window` gives it.
+int SdlDesktopScale(SDL_Window* window);
+// Copies rectangle r of `pixels` into the surface (locked by the caller), each pixel an n by n
+// square, the picture's origin at `offset` (surface pixels); scaledRow is scratch memory.
+void PresentScaled(SDL_Surface* surface, const PixelView& pixels, const TRect& r, int n, TPoint offset,
+    std::vector<uint32_t>& scaledRow);
 
 class WindowError : public std::runtime_error {
 public:

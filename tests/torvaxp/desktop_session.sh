@@ -53,6 +53,35 @@ start_menu() {
     sleep 1
 }
 
+# Waits up to MS milliseconds for the menu to end; false when it still runs:  wait_for_end MS
+wait_for_end() {
+    start=$(date +%s%N)
+    while kill -0 "$menu" 2>/dev/null; do
+        [ $((($(date +%s%N) - start) / 1000000)) -lt "$1" ] || return 1
+        sleep 0.05
+    done
+}
+
+# Makes an ISO image of FOLDER with a mastering tool's defaults (Joliet and Rock Ridge names);
+# exits 77 (skipped) without one:  make_image FOLDER IMAGE
+make_image() {
+    if command -v xorriso >/dev/null 2>&1; then
+        xorriso -as mkisofs -quiet -J -R -o "$2" "$1" 2>/dev/null
+    elif command -v genisoimage >/dev/null 2>&1; then
+        genisoimage -quiet -J -R -o "$2" "$1" 2>/dev/null
+    else
+        echo "SKIP: neither xorriso nor genisoimage is installed"
+        exit 77
+    fi
+}
+
+# Makes DIR/nodisc.iso, an image with a file but no disc catalogue:  make_nodisc_image DIR
+make_nodisc_image() {
+    mkdir -p "$1/nodisc/DATA"
+    echo "no catalogue here" > "$1/nodisc/DATA/README.TXT"
+    make_image "$1/nodisc" "$1/nodisc.iso"
+}
+
 # Prints "X Y W H" of the window.
 # Clicks the quit button (the form's 173, 624) of a form standing at X, Y at factor SCALE and
 # waits for the menu to end:  click_quit X Y SCALE WHAT

@@ -4,6 +4,7 @@
 // place on the screen is cut from the screen background it covers and drawn on, so covers,
 // buttons and their lit states join their surroundings without a seam.
 
+#include "platform/window/BoxArt.h"
 #include "resources/ArtworkNames.h"
 #include "tools/artwork/Raster.h"
 
@@ -38,6 +39,9 @@ Raster ConnectButton(const Raster& screen);
 std::vector<Raster> ImageList1Pictures(const Raster& screen);
 // A category icon by its image-list index (2..11, 21..28); lit or not is in the index.
 Raster CategoryIcon(int index);
+
+// The program's boxes: the frame and the button's three states, under their BoxArt.h names.
+std::vector<NamedRaster> BoxPictures();
 
 // The side animation of one player: frames over the background under it, the last one the
 // background itself.

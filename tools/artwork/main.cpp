@@ -184,6 +184,11 @@ void Generate(Writer& w)
     }
     w.Preview("clips.png", playing);
 
+    for (const NamedRaster& picture : BoxPictures()) {
+        w.Bytes(picture.resource, PngFile(picture.raster));
+        w.Preview(picture.resource, picture.raster);
+    }
+
     w.Preview("composite.png", Composite(background, screen, controls, list1, connect));
     w.Preview("sheet.png", Sheet(list1, controls));
 }

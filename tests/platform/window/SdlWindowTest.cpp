@@ -2,7 +2,10 @@
 #include "platform/window/SdlProgressWindow.h"
 #include "platform/window/SdlWindow.h"
 #include "platform/picture/Picture.h"
+#include "platform/components/Forms.h"
+#include "platform/text/Codepage.h"
 #include "tests/support/EventRecorder.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/PixelBuffer.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +78,6 @@ struct OnDisplay : ::testing::Test {
     EventRecorder sink;
 };
 using SdlWindowTest = OnDisplay;
-using SdlDialogsTest = OnDisplay;
 
 }
 
@@ -270,15 +272,13 @@ TEST_F(SdlWindowTest, MainWindowHasAnIconAndBelongsToNoOtherWindow)
     XFree(data);
 }
 
-// A box of the menu carries the menu's class (desktops group and place windows by it) and
-// stands centred over the menu.
 // The desktop groups a program's windows by their class: the progress window shown before the
 // main one carries it as the main window does.
 TEST_F(SdlWindowTest, WindowsCarryTheProgramsClass)
 {
     SdlWindow::SetClassName("torvatest");
     SdlWindow window(loop);
-    auto progress = SdlProgressWindow::Open("Rozbalov\xC3\xA1n\xC3\xAD");
+    auto progress = SdlProgressWindow::Open("Rozbalov\xC3\xA1n\xC3\xAD", "Rozbaluji", "obraz.iso");
     ASSERT_TRUE(progress);
     auto classOf = [](SDL_Window* sdl) {
         SDL_SysWMinfo info;
@@ -296,73 +296,134 @@ TEST_F(SdlWindowTest, WindowsCarryTheProgramsClass)
     SdlWindow::SetClassName("");
 }
 
+namespace {
+
+// What a box of the menu showed, seen from a connection of the test's own.
+struct SeenBox {
+    std::string className;
+    int centreX = 0, centreY = 0;
+    Picture pixels;
+};
+
+// Waits on a thread for the box that belongs to `owner`, looks at it, and types `keysym` into
+// it. The connection is opened on the calling thread, before the box.
+class BoxAnswerer {
+public:
+    BoxAnswerer(::Window owner, KeySym keysym)
+        : m_display(XOpenDisplay(nullptr))
+    {
+        if (m_display)
+            m_thread = std::thread([this, owner, keysym] { Answer(owner, keysym); });
+    }
+    ~BoxAnswerer()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
+    // Once the box was answered.
+    const SeenBox& Seen()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_seen;
+    }
+
+private:
+    ::Window FindBox(::Window owner) const
+    {
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count);
+        ::Window box = 0;
+        for (unsigned i = 0; i < count; ++i) {
+            ::Window transientFor = 0;
+            XWindowAttributes attributes;
+            if (XGetTransientForHint(m_display, children[i], &transientFor) && transientFor == owner
+                && XGetWindowAttributes(m_display, children[i], &attributes) && attributes.map_state == IsViewable)
+                box = children[i];
+        }
+        if (children)
+            XFree(children);
+        return box;
+    }
+
+    void Answer(::Window owner, KeySym keysym)
+    {
+        ::Window box = 0;
+        for (int attempt = 0; attempt < 400 && !box; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            box = FindBox(owner);
+        }
+        if (!box)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        XClassHint hint {};
+        if (XGetClassHint(m_display, box, &hint)) {
+            m_seen.className = hint.res_class ? hint.res_class : "";
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+        }
+        XWindowAttributes attributes;
+        ::Window child = 0;
+        int x = 0, y = 0;
+        XGetWindowAttributes(m_display, box, &attributes);
+        XTranslateCoordinates(m_display, box, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
+        m_seen.centreX = x + attributes.width / 2;
+        m_seen.centreY = y + attributes.height / 2;
+        if (XImage* image = XGetImage(m_display, DefaultRootWindow(m_display), x, y, static_cast<unsigned>(attributes.width),
+                static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap)) {
+            m_seen.pixels.width = attributes.width;
+            m_seen.pixels.height = attributes.height;
+            for (int row = 0; row < attributes.height; ++row)
+                for (int column = 0; column < attributes.width; ++column)
+                    m_seen.pixels.pixels.push_back(0xFF000000u | static_cast<uint32_t>(XGetPixel(image, column, row)));
+            XDestroyImage(image);
+        }
+        XEvent key {};
+        key.xkey.type = KeyPress;
+        key.xkey.display = m_display;
+        key.xkey.window = box;
+        key.xkey.root = DefaultRootWindow(m_display);
+        key.xkey.keycode = XKeysymToKeycode(m_display, keysym);
+        key.xkey.same_screen = True;
+        XSendEvent(m_display, box, True, KeyPressMask, &key);
+        key.xkey.type = KeyRelease;
+        XSendEvent(m_display, box, True, KeyReleaseMask, &key);
+        XFlush(m_display);
+    }
+
+    Display* m_display;
+    SeenBox m_seen;
+    std::thread m_thread;
+};
+
+}
+
+// The menu's window that a box belongs to, shown `size` big at `position`.
+struct SdlDialogsTest : OnDisplay {
+    X11Window ShowOwner(SdlWindow& window, TSize size, TPoint position)
+    {
+        window.SetClientSize(size.cx, size.cy);
+        window.SetPosition(position.X, position.Y);
+        window.Show();
+        Settle(loop);
+        return X11Of(window);
+    }
+};
+
+// A box of the menu carries the menu's class (desktops group and place windows by it), stands
+// centred over the menu and answers Enter with its focused button.
 TEST_F(SdlDialogsTest, BoxesTakeTheOwnersClassAndStandOverIt)
 {
     SdlWindow window(loop);
-    window.SetClientSize(400, 300);
-    window.SetPosition(500, 300);
-    window.Show();
-    Settle(loop);
-    X11Window owner = X11Of(window);
+    X11Window owner = ShowOwner(window, { 400, 300 }, { 500, 300 });
     ASSERT_TRUE(owner.display);
-
-    struct Seen {
-        std::string className;
-        int centreX = 0, centreY = 0;
-    } seen;
-    // Opened here: SDL forks to show the box, and the thread must hold no lock of Xlib's then.
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-    std::thread closer([&] {
-        for (int attempt = 0; attempt < 400; ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            ::Window root = 0, parent = 0, *children = nullptr;
-            unsigned count = 0;
-            XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-            ::Window box = 0;
-            for (unsigned i = 0; i < count; ++i) {
-                ::Window transientFor = 0;
-                XWindowAttributes attributes;
-                if (XGetTransientForHint(display, children[i], &transientFor) && transientFor == owner.window
-                    && XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
-                    box = children[i];
-            }
-            if (children)
-                XFree(children);
-            if (!box)
-                continue;
-            XClassHint hint {};
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            if (XGetClassHint(display, box, &hint)) {
-                seen.className = hint.res_class ? hint.res_class : "";
-                XFree(hint.res_name);
-                XFree(hint.res_class);
-            }
-            XWindowAttributes attributes;
-            ::Window child = 0;
-            int x = 0, y = 0;
-            XGetWindowAttributes(display, box, &attributes);
-            XTranslateCoordinates(display, box, DefaultRootWindow(display), 0, 0, &x, &y, &child);
-            seen.centreX = x + attributes.width / 2;
-            seen.centreY = y + attributes.height / 2;
-            XEvent key {};
-            key.xkey.type = KeyPress;
-            key.xkey.display = display;
-            key.xkey.window = box;
-            key.xkey.root = DefaultRootWindow(display);
-            key.xkey.keycode = XKeysymToKeycode(display, XK_Return);
-            key.xkey.same_screen = True;
-            XSendEvent(display, box, True, KeyPressMask, &key);
-            key.xkey.type = KeyRelease;
-            XSendEvent(display, box, True, KeyReleaseMask, &key);
-            XFlush(display);
-            break;
-        }
-    });
     SdlDialogs dialogs(&window);
-    EXPECT_EQ(dialogs.ShowMessageBox({ MessageBoxKind::Error, "Torva CD v2", "Zkou\x9Aka" }), 1);
-    closer.join();
-    XCloseDisplay(display);
+    BoxAnswerer answerer(owner.window, XK_Return);
+    EXPECT_EQ(dialogs.ShowMessageBox({ MessageBoxKind::Question, "Torva CD v2", "Zkou\x9Aka?" }), mrYes);
+    const SeenBox& seen = answerer.Seen();
 
     XClassHint ownerClass {};
     ASSERT_TRUE(XGetClassHint(owner.display, owner.window, &ownerClass));
@@ -371,6 +432,25 @@ TEST_F(SdlDialogsTest, BoxesTakeTheOwnersClassAndStandOverIt)
     XFree(ownerClass.res_class);
     EXPECT_NEAR(seen.centreX, 500 + 200, 2);
     EXPECT_NEAR(seen.centreY, 300 + 150, 2);
+}
+
+// What the X server shows of a box is what its painter draws (the golden of the box with Czech
+// quotes and letters, which the X server's core fonts lack), and Escape closes it.
+TEST_F(SdlDialogsTest, TheBoxOnTheScreenIsItsGoldenAndEscapeClosesIt)
+{
+    SdlWindow window(loop);
+    X11Window owner = ShowOwner(window, { 600, 400 }, { 100, 100 });
+    ASSERT_TRUE(owner.display);
+    SdlDialogs dialogs(&window);
+    BoxAnswerer answerer(owner.window, XK_Escape);
+    const std::string text = Utf8ToCp1250("Na disku „/tmp/torva/nodisc.iso“ chybí katalog Torva\\torvaxp.ini; není to disk Torva CD – "
+                                          "žluťoučký kůň úpěl ďábelské ódy.");
+    EXPECT_EQ(dialogs.ShowChoiceDialog({ "Torva CD v2", text, { "&Ano", "&Ne" }, {}, {} }), mrCancel);
+    ASSERT_GT(answerer.Seen().pixels.width, 0) << "no box showed";
+    BoxAnswerer okAnswerer(owner.window, XK_Escape);
+    EXPECT_EQ(dialogs.ShowMessageBox({ MessageBoxKind::Error, "Torva CD v2", text }), mrOk);
+    const torva::test::BottomUpPicture shown(okAnswerer.Seen().pixels);
+    EXPECT_TRUE(torva::test::MatchesGolden(shown.view, "box/czech_quotes", torva::test::GoldenChannels::Colour, { 24, 30 }));
 }
 
 // Fullscreen fills the screen and shows the form centred at the largest whole factor, without

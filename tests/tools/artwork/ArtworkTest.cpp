@@ -9,6 +9,7 @@
 #include "platform/avi/AviClip.h"
 #include "platform/picture/Picture.h"
 #include "platform/resources/Resources.h"
+#include "platform/window/BoxArt.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,18 @@ TEST(Artwork, NothingUnlistedIsEmbedded)
     size_t art = 0;
     for (const std::string& name : platform::ResourceNames())
         art += name.starts_with("art/");
-    EXPECT_EQ(art, FormPictures.size() + ImageList1.size() + ImageList2Count);
+    EXPECT_EQ(art, FormPictures.size() + ImageList1.size() + ImageList2Count + platform::BoxPictureResources.size());
+}
+
+TEST(Artwork, BoxPicturesHaveTheSizesTheBoxPainterCutsThemAt)
+{
+    for (std::string_view name : platform::BoxPictureResources) {
+        SCOPED_TRACE(name);
+        platform::Picture picture = platform::DecodePng(Resource(name));
+        const bool frame = name == platform::BoxFrameResource;
+        EXPECT_EQ(picture.width, frame ? platform::BoxFrameSize : platform::BoxButtonWidth);
+        EXPECT_EQ(picture.height, frame ? platform::BoxFrameSize : platform::BoxButtonHeight);
+    }
 }
 
 TEST(Artwork, ShapeCutsAwayFromTheBottomLeftAndKeepsTheScreen)
