@@ -28,6 +28,11 @@ ImageDriveReadiness::~ImageDriveReadiness()
         m_thread.join();
 }
 
+std::string ImageDriveReadiness::ImageName() const
+{
+    return (m_opened.pendingImage ? *m_opened.pendingImage : m_opened.folder).filename().string();
+}
+
 bool ImageDriveReadiness::WaitUntilReady()
 {
     // An action asked for while another waits is dropped: the first one runs once the drive is whole.
@@ -44,9 +49,8 @@ bool ImageDriveReadiness::WaitUntilReady()
     if (m_view.begin)
         m_view.begin();
     while (!m_finished) {
-        uint64_t total = m_total;
         if (m_view.progress)
-            m_view.progress(total ? double(m_done) / double(total) : 0.0);
+            m_view.progress(m_done, m_total);
         platform::Application().ProcessMessages();
         std::this_thread::sleep_for(WaitStep);
     }

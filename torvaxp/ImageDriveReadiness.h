@@ -22,11 +22,11 @@
 class ImageDriveReadiness : public DriveReadiness {
 public:
     // What a wait shows and hears: `begin` as it starts (the view then sends Escape to
-    // Cancel), `progress` with the share unpacked (0 to 1) while it lasts, `end` when it is over,
+    // Cancel), `progress` with the bytes unpacked of all while it lasts, `end` when it is over,
     // and `failed` with a Czech sentence when the unpacking failed other than by a cancel.
     struct WaitView {
         std::function<void()> begin;
-        std::function<void(double done)> progress;
+        std::function<void(uint64_t done, uint64_t total)> progress;
         std::function<void()> end;
         std::function<void(const std::string& czech)> failed;
     };
@@ -44,6 +44,8 @@ public:
     // Stops the unpacking under way; safe from any thread.
     void Cancel() { m_cancel = true; }
     bool Ready() const { return m_ready; }
+    // The image's file name, as the progress names it.
+    std::string ImageName() const;
 
 private:
     void Unpack(std::filesystem::path image);

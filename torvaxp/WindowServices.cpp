@@ -4,6 +4,8 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
 #include "platform/text/Codepage.h"
+#include "platform/window/SdlProgressWindow.h"
+#include "platform/window/SdlWindow.h"
 
 #include <memory>
 
@@ -55,6 +57,8 @@ ImageDriveReadiness::WaitView UnpackingWaitView(platform::TForm& form, ImageDriv
         platform::TForm::TWndMethod previousProc;
         std::string previousHelp;
         bool closeAsked = false;
+        // On a display: the program's own progress window, modal over the menu.
+        std::unique_ptr<platform::SdlProgressWindow> window;
     };
     auto shown = std::make_shared<Shown>();
     auto helpLine = [&form] { return dynamic_cast<platform::TLabel*>(form.FindComponent("HelpLabel")); };
@@ -74,16 +78,24 @@ ImageDriveReadiness::WaitView UnpackingWaitView(platform::TForm& form, ImageDriv
             if ((event.type == platform::EventType::KeyDown && event.key == platform::VK_ESCAPE) || event.type == platform::EventType::Close)
                 readiness.Cancel();
         });
+        if (auto* menuWindow = dynamic_cast<platform::SdlWindow*>(form.Window()))
+            shown->window = platform::SdlProgressWindow::Open("Torva CD v2 - rozbaluji obraz disku", "Rozbaluji obraz disku",
+                platform::Utf8ToCp1250(readiness.ImageName()), menuWindow);
     };
     // The help line is narrow: the short sign fits it whole.
-    view.progress = [helpLine](double done) {
-        std::string text = platform::Utf8ToCp1250("Rozbaluji… " + std::to_string(static_cast<int>(done * 100)) + " %");
+    view.progress = [&readiness, shown, helpLine](uint64_t done, uint64_t total) {
+        // The progress window takes the events while it shows; its Cancel stops the unpacking.
+        if (shown->window && !shown->window->Update(done, total))
+            readiness.Cancel();
+        int percent = total ? static_cast<int>(done * 100 / total) : 0;
+        std::string text = platform::Utf8ToCp1250("Rozbaluji… " + std::to_string(percent) + " %");
         auto* help = helpLine();
         if (help && help->Caption() != text)
             help->SetCaption(text);
     };
     // A window closed during the wait closes once the unpacking has stopped.
     view.end = [&form, shown, helpLine] {
+        shown->window.reset();
         form.SetWindowProc(shown->previousProc);
         if (auto* help = helpLine())
             help->SetCaption(shown->previousHelp);

@@ -7,7 +7,8 @@
 
 namespace platform {
 
-std::unique_ptr<SdlProgressWindow> SdlProgressWindow::Open(const std::string& titleUtf8, const std::string& caption, const std::string& name)
+std::unique_ptr<SdlProgressWindow> SdlProgressWindow::Open(const std::string& titleUtf8, const std::string& caption, const std::string& name,
+    SdlWindow* owner)
 {
     if (!SdlWindow::DisplayAvailable())
         return nullptr;
@@ -17,7 +18,7 @@ std::unique_ptr<SdlProgressWindow> SdlProgressWindow::Open(const std::string& ti
     std::unique_ptr<SdlProgressWindow> progress(new SdlProgressWindow(std::move(*painter), { caption, name, 0, 0, "&Storno" }));
     SdlProgressWindow* self = progress.get();
     progress->m_window = std::make_unique<PaintedWindow>(
-        titleUtf8, progress->m_layout.size, nullptr, std::vector<char> { BoxAccelerator(progress->m_content.button) },
+        titleUtf8, progress->m_layout.size, owner, std::vector<char> { BoxAccelerator(progress->m_content.button) },
         [self](const BoxLook& look, PixelView target) { self->m_painter.PaintProgress(self->m_content, self->m_layout, look, target); },
         [self](TPoint point) { return self->m_layout.button.Contains(point) ? 0 : -1; });
     if (!progress->m_window->Made())

@@ -96,7 +96,7 @@ TEST_F(ImageDriveReadinessTest, BrowsingHoldsOnlyTheShownFilesUntilAWaitUnpacksT
     std::vector<double> shown;
     int begun = 0, ended = 0;
     readiness->SetView({ .begin = [&] { ++begun; },
-        .progress = [&](double done) { shown.push_back(done); },
+        .progress = [&](uint64_t done, uint64_t total) { shown.push_back(total ? double(done) / double(total) : 0.0); },
         .end = [&] { ++ended; },
         .failed = [](const std::string& czech) { ADD_FAILURE() << czech; } });
     ASSERT_TRUE(readiness->WaitUntilReady());
@@ -115,7 +115,7 @@ TEST_F(ImageDriveReadinessTest, ACancelledWaitLeavesTheMenuBrowsing)
 {
     fs::path browsing = opened.folder;
     ImageDriveReadiness::WaitView cancelling;
-    cancelling.progress = [&](double) { readiness->Cancel(); };
+    cancelling.progress = [&](uint64_t, uint64_t) { readiness->Cancel(); };
     cancelling.failed = [](const std::string& czech) { ADD_FAILURE() << czech; };
     readiness->SetView(cancelling);
     EXPECT_FALSE(readiness->WaitUntilReady());
