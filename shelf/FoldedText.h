@@ -10,5 +10,6 @@
 namespace shelf {
 
 std::string FoldForSearch(std::string_view cp1250);
+char FoldCharForSearch(char cp1250);
 
 }

@@ -120,7 +120,8 @@ struct ShelfIndex::Pass {
         CacheEntry entry;
         bool read = false;
         if (hit != cached.end() && StillValid(hit->second, candidate)) {
-            entry = hit->second;
+            // Taken, not copied: the entry goes on in `kept`, which KeepOthers leaves alone.
+            entry = std::move(hit->second);
             ++index.m_stats.discsCached;
         } else if (readDiscs) {
             entry = ReadCandidate(candidate);
