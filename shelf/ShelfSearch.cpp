@@ -14,12 +14,16 @@ namespace {
 // types one.
 void AppendField(std::string& text, const std::string& field)
 {
+    const std::array<char, 256>& folding = SearchFolding();
+    size_t at = text.size();
+    text.resize(at + field.size() + 1);
     for (size_t i = 0; i < field.size(); ++i) {
-        text += FoldCharForSearch(field[i]);
+        text[at++] = folding[static_cast<unsigned char>(field[i])];
         if (field[i] == '&' && i + 1 < field.size() && field[i + 1] == '&')
             ++i;
     }
-    text += '\n';
+    text[at++] = '\n';
+    text.resize(at);
 }
 
 }
