@@ -44,9 +44,15 @@ std::array<char, 256> MakeTable()
 
 }
 
-std::string FoldForSearch(std::string_view cp1250)
+const std::array<char, 256>& SearchFolding()
 {
     static const std::array<char, 256> table = MakeTable();
+    return table;
+}
+
+std::string FoldForSearch(std::string_view cp1250)
+{
+    const std::array<char, 256>& table = SearchFolding();
     std::string folded(cp1250.size(), '\0');
     for (size_t i = 0; i < cp1250.size(); ++i)
         folded[i] = table[static_cast<unsigned char>(cp1250[i])];

@@ -7,6 +7,7 @@
 #include "shelf/ShelfCache.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace shelf {
@@ -106,7 +107,10 @@ std::optional<fs::path> ShelfIndex::StateFileIn(const fs::path& prefixRoot)
 // files of cue sheets, which are no discs of their own.
 struct ShelfIndex::Pass {
     CacheEntries cached;
+    // Entries to store; the discs of those found now are in the index, at `discAt`, and join
+    // them only when the cache is stored.
     CacheEntries kept;
+    std::map<std::string, size_t> discAt;
     std::set<fs::path> claimed;
     bool readDiscs = true;
 
@@ -120,7 +124,8 @@ struct ShelfIndex::Pass {
         CacheEntry entry;
         bool read = false;
         if (hit != cached.end() && StillValid(hit->second, candidate)) {
-            entry = hit->second;
+            // Taken, not copied: the entry goes on in `kept`, which KeepOthers leaves alone.
+            entry = std::move(hit->second);
             ++index.m_stats.discsCached;
         } else if (readDiscs) {
             entry = ReadCandidate(candidate);
@@ -134,12 +139,22 @@ struct ShelfIndex::Pass {
         for (size_t f = 1; f < entry.files.size(); ++f)
             claimed.insert(entry.files[f].path);
         if (entry.disc) {
-            index.m_discs.push_back(*entry.disc);
+            index.m_discs.push_back(std::move(*entry.disc));
             index.m_discs.back().source = candidate.path;
+            entry.disc.emplace();
+            if (!entry.files.empty())
+                discAt[key] = index.m_discs.size() - 1;
         }
         if (!entry.files.empty())
             kept.insert_or_assign(key, std::move(entry));
         return read;
+    }
+
+    bool Store(const fs::path& file, const std::vector<ShelfDisc>& discs)
+    {
+        for (const auto& [key, at] : discAt)
+            kept[key].disc = discs[at];
+        return ShelfCache::Store(file, kept);
     }
 
     // Keeps the entries of other shelves; those of discs gone from these folders go. True when
@@ -168,7 +183,7 @@ ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressRep
         folders.push_back(normal.has_filename() ? normal : normal.parent_path());
     }
     fs::path cacheFile = options.cacheFile.empty() ? DefaultCacheFile() : options.cacheFile;
-    Pass pass { ShelfCache::Load(cacheFile), {}, {}, options.readDiscs };
+    Pass pass { ShelfCache::Load(cacheFile), {}, {}, {}, options.readDiscs };
     std::vector<DiscCandidate> candidates = DiscFinder::Find(folders);
 
     ShelfIndex index;
@@ -180,7 +195,7 @@ ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressRep
     if (options.readDiscs) {
         bool dropped = pass.KeepOthers(folders);
         if (dropped || index.m_stats.discsRead > 0)
-            index.m_stats.cacheWritten = ShelfCache::Store(cacheFile, pass.kept);
+            index.m_stats.cacheWritten = pass.Store(cacheFile, index.m_discs);
     }
 
     std::stable_sort(index.m_discs.begin(), index.m_discs.end(), [](const ShelfDisc& a, const ShelfDisc& b) { return a.source < b.source; });

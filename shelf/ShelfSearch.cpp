@@ -9,20 +9,31 @@ namespace shelf {
 
 namespace {
 
+// Appends a field folded, and a line break that keeps a word from matching across two fields.
 // Names and descriptions keep their ampersands doubled for the labels that show them; the user
 // types one.
-std::string WithSingleAmpersands(const std::string& text)
+void AppendField(std::string& text, const std::string& field)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '&')
+    const std::array<char, 256>& folding = SearchFolding();
+    size_t at = text.size();
+    text.resize(at + field.size() + 1);
+    for (size_t i = 0; i < field.size(); ++i) {
+        text[at++] = folding[static_cast<unsigned char>(field[i])];
+        if (field[i] == '&' && i + 1 < field.size() && field[i + 1] == '&')
             ++i;
     }
-    return out;
+    text[at++] = '\n';
+    text.resize(at);
 }
 
+}
+
+void ShelfSearch::AddPairs(PairMask& mask, std::string_view text)
+{
+    for (size_t i = 1; i < text.size(); ++i) {
+        unsigned pair = (static_cast<unsigned char>(text[i - 1]) * 31u + static_cast<unsigned char>(text[i])) % 512u;
+        mask[pair / 64] |= uint64_t(1) << (pair % 64);
+    }
 }
 
 ShelfSearch::ShelfSearch(const std::vector<ShelfDisc>& discs)
@@ -30,12 +41,13 @@ ShelfSearch::ShelfSearch(const std::vector<ShelfDisc>& discs)
     for (size_t d = 0; d < discs.size(); ++d) {
         const std::vector<ShelfItem>& items = discs[d].items;
         for (size_t i = 0; i < items.size(); ++i) {
-            m_starts.push_back(m_text.size());
-            m_hits.push_back({ d, i, items[i].category, items[i].number });
-            // The line breaks keep a word from matching across two fields, the NUL across two
-            // items.
-            m_text += FoldForSearch(WithSingleAmpersands(items[i].name + "\n" + items[i].firm + "\n" + items[i].description + "\n"));
-            m_text += '\0';
+            Prepared prepared { {}, {}, { d, i, items[i].category, items[i].number } };
+            prepared.folded.reserve(items[i].name.size() + items[i].firm.size() + items[i].description.size() + 3);
+            AppendField(prepared.folded, items[i].name);
+            AppendField(prepared.folded, items[i].firm);
+            AppendField(prepared.folded, items[i].description);
+            AddPairs(prepared.pairs, prepared.folded);
+            m_items.push_back(std::move(prepared));
         }
     }
 }
@@ -44,22 +56,23 @@ std::vector<ShelfHit> ShelfSearch::Find(std::string_view query) const
 {
     std::string folded = FoldForSearch(query);
     std::replace_if(
-        folded.begin(), folded.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n' || c == '\0'; }, ' ');
+        folded.begin(), folded.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
     std::vector<std::string_view> words = platform::SplitNonEmpty(folded, ' ');
     std::vector<ShelfHit> hits;
     if (words.empty())
         return hits;
-    // The longest word is the rarest: it is searched through the whole text at once, the others
-    // only in the items it is found in.
+    // The longest word is the rarest: most items are passed over on it alone.
     std::sort(words.begin(), words.end(), [](std::string_view a, std::string_view b) { return a.size() > b.size(); });
-    std::string_view all = m_text;
-    for (size_t at = all.find(words.front()); at != std::string_view::npos; at = all.find(words.front(), at)) {
-        size_t item = static_cast<size_t>(std::upper_bound(m_starts.begin(), m_starts.end(), at) - m_starts.begin()) - 1;
-        size_t end = item + 1 < m_starts.size() ? m_starts[item + 1] : all.size();
-        std::string_view text = all.substr(m_starts[item], end - m_starts[item]);
-        if (std::all_of(words.begin() + 1, words.end(), [&](std::string_view word) { return text.find(word) != std::string_view::npos; }))
-            hits.push_back(m_hits[item]);
-        at = end;
+    PairMask wanted {};
+    for (std::string_view word : words)
+        AddPairs(wanted, word);
+    for (const Prepared& item : m_items) {
+        bool pairs = true;
+        for (size_t i = 0; i < wanted.size(); ++i)
+            pairs = pairs && (item.pairs[i] & wanted[i]) == wanted[i];
+        std::string_view text = item.folded;
+        if (pairs && std::all_of(words.begin(), words.end(), [&](std::string_view word) { return text.find(word) != std::string_view::npos; }))
+            hits.push_back(item.hit);
     }
     return hits;
 }

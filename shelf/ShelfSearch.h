@@ -6,7 +6,9 @@
 
 #include "shelf/ShelfDisc.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,11 +36,17 @@ public:
     std::vector<ShelfHit> Find(std::string_view query) const;
 
 private:
-    // Every item's folded name, company and description, each ended by a line break, one item
-    // after another, each ended by a NUL: one text a query's longest word is searched in at once.
-    std::string m_text;
-    std::vector<size_t> m_starts; // where each item's text starts
-    std::vector<ShelfHit> m_hits; // the item that starts there
+    // Which pairs of adjacent letters a text holds, hashed into 512 bits: an item that lacks one
+    // of a query's pairs cannot hold the query, and is passed over without looking at its text.
+    using PairMask = std::array<uint64_t, 8>;
+    static void AddPairs(PairMask& mask, std::string_view text);
+
+    struct Prepared {
+        std::string folded; // name, company and description, each ended by a line break
+        PairMask pairs {};
+        ShelfHit hit;
+    };
+    std::vector<Prepared> m_items;
 };
 
 }
