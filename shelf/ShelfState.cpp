@@ -72,8 +72,9 @@ std::string ShelfState::RowText(size_t row) const
     const ShelfDisc& disc = m_index->Discs().at(r.disc);
     if (r.hit)
         return m_index->ItemOf(*r.hit).name + " \x96 " + CategoryTitle(r.hit->category) + " \x96 " + disc.label;
+    // Labels mostly name the issue already.
     const std::string issue = disc.Issue();
-    return issue.empty() ? disc.label : disc.label + " \x96 " + issue;
+    return issue.empty() || disc.label.find(issue) != std::string::npos ? disc.label : disc.label + " \x96 " + issue;
 }
 
 std::string ShelfState::Problem(size_t row) const

@@ -2,6 +2,7 @@
 
 #include "shell/UserInterface.h"
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -18,4 +19,7 @@ struct MenuEnvironment {
     bool PrepareWine = false;
     // Where the menu notes what it refused or skipped (the program's standard error).
     std::ostream* DebugOutput = nullptr;
+    // The user asked to leave the menu (Escape with nothing to close, or the quit button); where
+    // none is set the program ends.
+    std::function<void()> Leave = {};
 };
