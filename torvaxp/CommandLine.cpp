@@ -15,15 +15,23 @@ MenuOptions ParseMenuOptions(std::vector<std::string> args)
             throw CommandLineError("option " + option + " needs a value");
         return args[++next];
     };
+    bool namedDisc = false;
     auto setDisc = [&](const std::string& disc) {
-        if (options.disc)
+        if (namedDisc)
             throw CommandLineError("only one disc can be given, not also '" + disc + "'");
-        options.disc = std::filesystem::path(disc);
+        if (!options.disc)
+            options.disc = std::filesystem::path(disc);
+        options.discs.emplace_back(disc);
     };
     for (; next < args.size(); ++next) {
         const std::string& arg = args[next];
-        if (arg == "--disc")
+        if (arg == "--disc") {
+            if (!options.discs.empty())
+                throw CommandLineError("only one disc can be given, not also '" + value(arg) + "'");
             setDisc(value(arg));
+            namedDisc = true;
+        } else if (arg == "--shelf")
+            options.shelf = true;
         else if (arg == "--label")
             options.label = value(arg);
         else if (arg == "--prefix")
@@ -55,6 +63,9 @@ const char* MenuOptionsUsage()
            "  --disc DISC, DISC    the disc: a folder, or an image (.iso, .cue with its .bin,\n"
            "                       .nrg) that is unpacked once into $XDG_CACHE_HOME/torva/images\n"
            "                       (default: the built-in sample disc)\n"
+           "  --shelf FOLDER...    the shelf: a window listing the disc images and disc folders in\n"
+           "                       the folders, searched across them (also when FOLDER holds discs\n"
+           "                       and is no disc itself, or several are given)\n"
            "  --label TEXT         the volume label Windows programs see on the disc's drive\n"
            "                       (default: an image's or a mounted disc's own)\n"
            "  --prefix DIR         the machine prefix (default: $TORVA_PREFIX, else\n"

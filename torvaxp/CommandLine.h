@@ -3,7 +3,7 @@
 // The menu's own command line, besides the host options every program of the platform takes
 // (--headless, --script, --screenshot):
 //
-//     torvaxp [T] [--disc DISC | DISC] [--label TEXT] [--prefix DIR] [--wine PATH] [--own-path WINPATH]
+//     torvaxp [T] [--disc DISC | DISC... | --shelf FOLDER...] [--label TEXT] [--prefix DIR] [--wine PATH] [--own-path WINPATH]
 //             [--version]
 //             [host options]
 //
@@ -28,6 +28,9 @@ struct MenuOptions {
     bool version = false;
     // The disc folder or image; none: the built-in sample disc.
     std::optional<std::filesystem::path> disc;
+    // --shelf, and every folder or disc given (the shelf's folders when several are).
+    bool shelf = false;
+    std::vector<std::filesystem::path> discs;
     // The volume label Windows programs see on the disc's drive (UTF-8); none: the medium's own.
     std::optional<std::string> label;
     std::optional<std::filesystem::path> prefix;

@@ -3,8 +3,11 @@
 // prefix, creates the main form from its stored layout and runs it: in a desktop window, or
 // headless for scripts and screenshots.
 
+#include "menu/form/ItemOpening.h"
 #include "menu/form/main_f.h"
 #include "platform/events/TerminationSignals.h"
+#include "shelf/DiscFinder.h"
+#include "shelf/form/ShelfForm.h"
 #include "platform/files/Files.h"
 #include "platform/fonts/FontRegistry.h"
 #include "platform/host/ProgramHost.h"
@@ -142,6 +145,143 @@ void KeepDriveWhileProgramsRun(platform::Machine& machine, std::optional<DiscDri
         drive->HandOver();
 }
 
+// A disc opened from the shelf: its drive, its menu in a window of its own, and the way back.
+// Leaving the menu (Escape, its quit button) closes it, releases the drive as ending the program
+// does, and shows the shelf again with its query and selection as they were.
+class ShelfDiscs {
+public:
+    ShelfDiscs(platform::ProgramHost& host, platform::Machine& machine, TShelfForm& shelf, const MenuOptions& options)
+        : m_host(host), m_machine(machine), m_shelf(shelf), m_options(options)
+    {
+    }
+    ~ShelfDiscs() { Close(); }
+
+    void Open(const shelf::ShelfOpening& opening)
+    {
+        try {
+            UnpackProgressView progress(opening.source.filename().string(), !m_host.Headless());
+            m_readiness.reset();
+            m_opened = OpenDisc(opening.source, true, m_cache, std::ref(progress), ImageOpening::BrowsingFirst);
+        } catch (const DiscOpenError& e) {
+            platform::ShowErrorBox(platform::Utf8ToCp1250(e.what()));
+            return;
+        }
+        m_drive.reset();
+        if (auto drive = DiscDriveLease::Map(m_machine, fs::absolute(m_opened->folder), m_opened->volume))
+            m_drive.emplace(std::move(*drive));
+        if (!m_drive) {
+            m_opened.reset();
+            platform::ShowErrorBox(platform::Utf8ToCp1250("Pro disk není volné písmeno jednotky."));
+            return;
+        }
+        // Browsing a disc from the shelf never unpacks its image whole; an action that needs the
+        // drive waits for it.
+        if (m_opened->pendingImage)
+            m_readiness.emplace(m_cache, *m_opened, *m_drive);
+        AddDiscFontSubstitutes(m_opened->folder);
+        MenuEnvironment environment;
+        environment.OwnPath = std::string(1, m_drive->Letter()) + ":\\TORVA.EXE";
+        environment.MessageBoxes = &m_boxes;
+        environment.Cursor = &m_cursor;
+        environment.ShowSetupCommand = m_options.showSetupCommand;
+        environment.PrepareWine = !m_host.Headless();
+        environment.DebugOutput = &std::cerr;
+        environment.Drive = m_readiness ? &*m_readiness : nullptr;
+        // Posted: the menu's own handler is still running when the user asks to leave.
+        environment.Leave = [this] { platform::CurrentEventLoop().PostCallback([this] { Close(); }); };
+        m_menu.reset(new TForm1(environment, &platform::Application()));
+        if (m_readiness)
+            m_readiness->SetView(UnpackingWaitView(*m_menu, *m_readiness));
+        m_cursor.SetForm(m_menu.get());
+        platform::Application().SetMainForm(m_menu.get());
+        m_menu->SetWindow(m_host.NewWindow());
+        constexpr int IconSize = 64;
+        m_menu->Window()->SetIcon(DrawWindowIcon(IconSize), IconSize);
+        m_menu->CreateWindowLayout();
+        m_shelf.DiscOpen = true;
+        m_shelf.Hide();
+        m_menu->Show();
+        platform::Application().ProcessMessages();
+        if (opening.hit)
+            OpenOnItem(*m_menu, opening.hit->category, opening.hit->number);
+    }
+
+    void Close()
+    {
+        if (!m_menu)
+            return;
+        platform::Application().SetMainForm(&m_shelf);
+        m_menu.reset();
+        // An unpacking still running is cancelled before anything may fork.
+        m_readiness.reset();
+        KeepDriveWhileProgramsRun(m_machine, m_drive, m_opened);
+        m_drive.reset();
+        m_opened.reset();
+        m_shelf.DiscOpen = false;
+        m_shelf.Show();
+        // The disc's installations changed the counts.
+        m_shelf.BuildIndex();
+    }
+
+private:
+    platform::ProgramHost& m_host;
+    platform::Machine& m_machine;
+    TShelfForm& m_shelf;
+    const MenuOptions& m_options;
+    platform::ImageCache m_cache;
+    DialogMessageBoxes m_boxes;
+    FormCursor m_cursor;
+    std::optional<OpenedDisc> m_opened;
+    std::optional<DiscDriveLease> m_drive;
+    std::optional<ImageDriveReadiness> m_readiness;
+    platform::ComponentPtr<TForm1> m_menu;
+};
+
+// The shelf's window on the folders; the program's exit status.
+int RunShelf(const MenuOptions& options, const platform::HostOptions& hostOptions, const std::vector<fs::path>& folders)
+{
+    platform::SetWineTools(platform::FindWineTools(options.wine));
+    auto machine = platform::Machine::OpenOrCreateForWine(options.prefix, std::cerr);
+    platform::SetCurrentMachine(machine);
+    ResolveFontPathsThroughDrives();
+    platform::ProgramHost host(hostOptions, std::cerr);
+    if (!host.Ready())
+        return 1;
+    platform::Application().SetTitle("Torva CD v2");
+    platform::InstallErrorBoxExceptionHandler();
+    shelf::ShelfOptions shelfOptions;
+    shelfOptions.folders = folders;
+    shelfOptions.stateFile = shelf::ShelfIndex::StateFileIn(machine->PrefixRoot());
+    platform::ComponentPtr<TShelfForm> form(new TShelfForm(shelfOptions, &platform::Application()));
+    platform::Application().SetMainForm(form.get());
+    form->SetWindow(host.NewWindow());
+    constexpr int IconSize = 64;
+    form->Window()->SetIcon(DrawWindowIcon(IconSize), IconSize);
+    ShelfDiscs discs(host, *machine, *form, options);
+    form->OnOpen = [&discs](const shelf::ShelfOpening& opening) { discs.Open(opening); };
+    int status = host.Run(*form, std::cout, std::cerr);
+    discs.Close();
+    return status;
+}
+
+// The folders to show as a shelf: those --shelf names, several given at once, or one that holds
+// discs without being a disc's own root (which opens as a disc). Empty: a disc.
+std::vector<fs::path> ShelfFolders(const MenuOptions& options)
+{
+    if (options.shelf)
+        return options.discs;
+    if (options.discs.size() > 1) {
+        for (const fs::path& folder : options.discs)
+            if (!fs::is_directory(folder))
+                throw CommandLineError("only one disc can be given, not also '" + folder.string() + "'; several folders make a shelf");
+        return options.discs;
+    }
+    if (options.disc && fs::is_directory(*options.disc) && !FolderHoldsCatalogue(*options.disc)
+        && !shelf::DiscFinder::Find({ *options.disc }).empty())
+        return { *options.disc };
+    return {};
+}
+
 }
 
 int main(int argc, char** argv)
@@ -178,6 +318,10 @@ int main(int argc, char** argv)
     }
 
     try {
+        if (options.shelf && options.discs.empty())
+            return Fail("--shelf needs the folders of the shelf");
+        if (std::vector<fs::path> folders = ShelfFolders(options); !folders.empty())
+            return RunShelf(options, hostOptions, folders);
         bool sampleDisc = !options.disc;
         fs::path disc;
         if (options.disc) {

@@ -3,6 +3,8 @@
 
 #include "menu/form/main_f.h"
 
+#include "menu/form/ItemOpening.h"
+
 #include "dib/image/cDIBFadeLabel.h"
 #include "dib/imagelist/cDIBFormShaper.h"
 #include "dib/image/cDIBImage.h"
@@ -181,7 +183,7 @@ void TForm1::PublishMethods()
     AddNotify(table, "StartTimerTimer", [this] { Animations->Begin(); });
     AddNotify(table, "AnimationTimerTimer", [this] { Animations->Tick(); });
     // The quit button.
-    AddNotify(table, "Image2Click", [] { platform::Application().Terminate(); });
+    AddNotify(table, "Image2Click", [this] { AskToLeave(*this); });
     // Bound to the bottom scroll zone in the stored form; clicking it does nothing.
     AddNotify(table, "Image6Click", [] {});
     // The form's wheel events are bound crosswise: OnMouseWheelDown runs FormMouseWheelUp.

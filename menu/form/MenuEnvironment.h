@@ -3,6 +3,7 @@
 #include "menu/DriveReadiness.h"
 #include "shell/UserInterface.h"
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -21,4 +22,7 @@ struct MenuEnvironment {
     std::ostream* DebugOutput = nullptr;
     // Asked before an action starts anything from the disc; none: the drive is always whole.
     DriveReadiness* Drive = nullptr;
+    // The user asked to leave the menu (Escape with nothing to close, or the quit button); where
+    // none is set the program ends.
+    std::function<void()> Leave = {};
 };

@@ -3,6 +3,8 @@
 
 #include "menu/form/main_f.h"
 
+#include "menu/form/ItemOpening.h"
+
 #include "dib/image/cDIBImage.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
@@ -148,7 +150,12 @@ void TForm1::FormKeyDown(platform::TObject*, uint16_t& key, platform::TShiftStat
         if (Viewer->IsOpen())
             Viewer->Step(key == VK_RIGHT ? 1 : -1);
         break;
-    case VK_ESCAPE: Viewer->Close(); break;
+    case VK_ESCAPE:
+        if (Viewer->IsOpen())
+            Viewer->Close();
+        else if (Model.Environment().Leave)
+            AskToLeave(*this);
+        break;
     case VK_RETURN:
         if (Viewer->IsOpen())
             break;

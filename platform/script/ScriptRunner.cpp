@@ -121,11 +121,23 @@ int ScriptRunner::Run(std::string_view script, const std::string& sourceName, st
     return 0;
 }
 
+// A program that shows one main form after another (the shelf, then a disc's menu) is driven on
+// the one shown now.
+TForm& ScriptRunner::Target() const
+{
+    TForm* main = Application().MainForm();
+    return main ? *main : m_form;
+}
+
 TComponent& ScriptRunner::Component(const std::string& name) const
 {
+    TForm& form = Target();
+    if (EqualsNoCase(name, form.Name()))
+        return form;
+    // The form the run began with stays addressable by its name while another one is shown.
     if (EqualsNoCase(name, m_form.Name()))
         return m_form;
-    TComponent* c = m_form.FindComponent(name);
+    TComponent* c = form.FindComponent(name);
     if (!c)
         Fail("no component named " + name);
     return *c;
@@ -136,7 +148,7 @@ TControl& ScriptRunner::Control(const std::string& name) const
     auto* control = dynamic_cast<TControl*>(&Component(name));
     if (!control)
         Fail(name + " is not a control");
-    if (control != &m_form && !control->Showing())
+    if (control != &Target() && !control->Showing())
         Fail(name + " is not visible");
     return *control;
 }
@@ -160,7 +172,7 @@ void ScriptRunner::PostMouse(EventType type, TPoint formPoint, TMouseButton butt
 {
     Event e;
     e.type = type;
-    e.target = &m_form;
+    e.target = &Target();
     e.x = formPoint.X;
     e.y = formPoint.Y;
     e.button = button;
@@ -205,7 +217,8 @@ std::string ScriptRunner::ValueOf(const std::string& path) const
 
 void ScriptRunner::Screenshot(const std::string& file) const
 {
-    const PixelView surface = ScreenshotPicture(m_form.Window(), m_form.Surface());
+    const TForm& form = Target();
+    const PixelView surface = ScreenshotPicture(form.Window(), form.Surface());
     if (surface.IsEmpty())
         Fail("the form has no picture to save");
     try {
@@ -278,7 +291,7 @@ void ScriptRunner::RunLine(std::string_view rawLine)
         if (code == 0)
             Fail("unknown key \"" + words[1] + "\"");
         Event e;
-        e.target = &m_form;
+        e.target = &Target();
         e.key = code;
         e.shift = shifted ? ssShift : 0;
         e.type = EventType::KeyDown;
@@ -292,12 +305,25 @@ void ScriptRunner::RunLine(std::string_view rawLine)
         e.type = EventType::KeyUp;
         m_loop.Post(e);
         Pump();
+    } else if (command == "TYPE") {
+        // Text as a keyboard's text input gives it, one character of code page 1250 at a time.
+        std::string text = Utf8ToCp1250(RestAfterWords(line, 1));
+        if (text.empty())
+            Fail("expected type TEXT");
+        for (char c : text) {
+            Event ch;
+            ch.type = EventType::KeyChar;
+            ch.target = &Target();
+            ch.ch = c;
+            m_loop.Post(ch);
+        }
+        Pump();
     } else if (command == "WHEEL") {
         if (words.size() < 2 || words.size() > 3 || (!EqualsNoCase(words[1], "up") && !EqualsNoCase(words[1], "down")))
             Fail("expected wheel up|down [X]");
         Event e;
         e.type = EventType::MouseWheel;
-        e.target = &m_form;
+        e.target = &Target();
         e.x = words.size() == 3 ? ParseInt(words[2], "X") : m_pointer.X;
         e.y = m_pointer.Y;
         e.wheelDelta = EqualsNoCase(words[1], "up") ? WHEEL_DELTA : -WHEEL_DELTA;
@@ -309,7 +335,7 @@ void ScriptRunner::RunLine(std::string_view rawLine)
             Fail("unexpected \"" + words[1] + "\"");
         Event e;
         e.type = EventType::MouseLeaveWindow;
-        e.target = &m_form;
+        e.target = &Target();
         m_loop.Post(e);
         Pump();
     } else if (command == "WAIT" || command == "WAITPROGRAMS") {
@@ -378,7 +404,7 @@ void ScriptRunner::RunLine(std::string_view rawLine)
         if (words.size() != 2)
             Fail("expected screenshot FILE.png");
         Pump();
-        m_form.PaintNow();
+        Target().PaintNow();
         Screenshot(std::string(RestAfterWords(line, 1)));
     } else if (command == "QUIT") {
         m_quit = true;

@@ -9,6 +9,7 @@
 //     mousedown NAME [X Y] [right] / mouseup NAME [X Y] [right]
 //     key [Shift+]KEY              Down, Up, Left, Right, PageUp, PageDown, Home, End, Enter,
 //                                  Escape, Space, Tab, Back, Delete, Insert, F1..F12, A..Z, 0..9
+//     type TEXT                    the text as typed characters (the rest of the line)
 //     wheel up|down [X]            one notch at form x X (default: where the pointer is)
 //     leave                        the pointer leaves the window
 //     wait MS                      advance the virtual clock, firing due timers in order
@@ -23,7 +24,8 @@
 //     screenshot FILE.png          the form's picture
 //     quit                         ends the script (and the application)
 //
-// NAME is a component of the form, or the form itself by its name. Texts compare as UTF-8.
+// NAME is a component of the form, or the form itself by its name; the form is the application's
+// main form where there is one, so a program that changes it is followed. Texts compare as UTF-8.
 // Blank lines and lines starting with '#' are skipped. A failing line stops the script with
 // "FILE:LINE: why" and status 1.
 
@@ -54,6 +56,7 @@ public:
     bool QuitRequested() const { return m_quit; }
 
 private:
+    TForm& Target() const;
     TComponent& Component(const std::string& name) const;
     TControl& Control(const std::string& name) const;
     TPoint PointOf(const std::vector<std::string>& words, size_t& next);

@@ -27,6 +27,11 @@ TEST(MenuCommandLine, OptionsAndTheirValues)
     // A file manager passes the image on its own.
     EXPECT_EQ(ParseMenuOptions({ "T", "/home/u/Torva 5.iso" }).disc, std::filesystem::path("/home/u/Torva 5.iso"));
     EXPECT_TRUE(ParseMenuOptions({ "--version" }).version);
+    // Several folders are a shelf; --shelf makes one folder or file a shelf too.
+    MenuOptions shelf = ParseMenuOptions({ "--shelf", "/srv/discs", "/home/u/old" });
+    EXPECT_TRUE(shelf.shelf);
+    EXPECT_EQ(shelf.discs, (std::vector<std::filesystem::path> { "/srv/discs", "/home/u/old" }));
+    EXPECT_EQ(ParseMenuOptions({ "/srv/discs", "/home/u/old" }).discs.size(), 2u);
 }
 
 // The help text is one table: every description, the host options' too, starts in one column.
@@ -51,14 +56,14 @@ TEST(MenuCommandLine, OwnPathIsTakenToTheCodePage)
 TEST(MenuCommandLine, RefusedArguments)
 {
     const std::vector<std::vector<std::string>> refused = {
-        { "--disc" },           // no value
-        { "--own-path" },       // no value
-        { "--label" },          // no value
-        { "--disc", "d", "T" }, // T only first
-        { "t" },                // T is a capital
-        { "--speed", "3" },     // unknown
-        { "a.iso", "b.iso" },   // one disc
-        { "--disc", "d", "e.iso" },
+        { "--disc" },               // no value
+        { "--own-path" },           // no value
+        { "--label" },              // no value
+        { "--disc", "d", "T" },     // T only first
+        { "t" },                    // T is a capital
+        { "--speed", "3" },         // unknown
+        { "--disc", "d", "e.iso" }, // --disc names one disc
+        { "e.iso", "--disc", "d" },
     };
     for (const auto& args : refused)
         EXPECT_THROW(ParseMenuOptions(args), CommandLineError) << args.front();

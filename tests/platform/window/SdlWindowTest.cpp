@@ -388,9 +388,9 @@ private:
         key.xkey.root = DefaultRootWindow(m_display);
         key.xkey.keycode = XKeysymToKeycode(m_display, keysym);
         key.xkey.same_screen = True;
+        // The box answers on the press and may be gone at once: a release sent after it would
+        // name a window that no longer exists, which Xlib's default handler ends the test for.
         XSendEvent(m_display, box, True, KeyPressMask, &key);
-        key.xkey.type = KeyRelease;
-        XSendEvent(m_display, box, True, KeyReleaseMask, &key);
         XFlush(m_display);
     }
 

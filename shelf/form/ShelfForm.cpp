@@ -1,0 +1,247 @@
+#include "shelf/form/ShelfForm.h"
+
+#include "platform/components/ClassBuilder.h"
+#include "platform/text/Codepage.h"
+
+#include <algorithm>
+
+namespace {
+
+using platform::TCanvas;
+
+constexpr int FormWidth = 640;
+constexpr int FormHeight = 480;
+constexpr int HeaderHeight = 64;
+constexpr int FooterHeight = 28;
+constexpr int RowHeight = 42;
+constexpr int Margin = 14;
+constexpr int PageRows = (FormHeight - HeaderHeight - FooterHeight) / RowHeight;
+
+// The menu's own colours: a dark blue ground, its gold for what is chosen, grey for what cannot be.
+constexpr TColor Ground = 0x3A1E0E;       // BGR: dark blue
+constexpr TColor HeaderGround = 0x5A3018; // lighter blue
+constexpr TColor Chosen = 0x1C7EC8;       // gold
+constexpr TColor Text = 0xF0F0F0;
+constexpr TColor Dim = 0xC8B4A0;
+constexpr TColor Greyed = 0x8C8C8C;
+
+std::string Cp(const char* utf8)
+{
+    return platform::Utf8ToCp1250(utf8);
+}
+
+void Write(TCanvas& canvas, int x, int y, const std::string& text, TColor color, int height, bool bold = false)
+{
+    canvas.Font.Name = "DejaVu Sans";
+    canvas.Font.Height = -height;
+    canvas.Font.Bold = bold;
+    canvas.Font.Color = color;
+    canvas.Brush.Style = platform::BrushStyle::Clear;
+    canvas.TextOut(x, y, text);
+}
+
+}
+
+const platform::ClassInfo& TShelfForm::StaticClass()
+{
+    // The shelf's state, read-only, for the test driver's expect and get.
+    platform::ClassBuilder<TShelfForm> builder("TShelfForm", &platform::TForm::StaticClass());
+    builder.String(
+               "Query", [](const TShelfForm& f) { return f.State.Query(); }, [](TShelfForm&, const std::string&) {})
+        .NotStored()
+        .ReadOnly();
+    builder.Integer(
+               "RowCount", [](const TShelfForm& f) { return static_cast<int32_t>(f.State.RowCount()); }, [](TShelfForm&, int32_t) {})
+        .NotStored()
+        .ReadOnly();
+    builder.Integer(
+               "Selected", [](const TShelfForm& f) { return static_cast<int32_t>(f.State.Selected()); }, [](TShelfForm&, int32_t) {})
+        .NotStored()
+        .ReadOnly();
+    builder
+        .String(
+            "SelectedText",
+            [](const TShelfForm& f) {
+                const int row = f.State.Selected();
+                if (row < 0)
+                    return std::string();
+                const std::string problem = f.State.Problem(static_cast<size_t>(row));
+                return problem.empty() ? f.State.RowText(static_cast<size_t>(row)) : f.State.RowText(static_cast<size_t>(row)) + " (" + problem + ")";
+            },
+            [](TShelfForm&, const std::string&) {})
+        .NotStored()
+        .ReadOnly();
+    builder.Boolean(
+               "DiscOpen", [](const TShelfForm& f) { return f.DiscOpen; }, [](TShelfForm&, bool) {})
+        .NotStored()
+        .ReadOnly();
+    static const platform::ClassInfo info = builder.Build();
+    return info;
+}
+
+TShelfForm::TShelfForm(shelf::ShelfOptions options, platform::TComponent* owner)
+    : platform::TForm(owner)
+    , State(PageRows)
+    , m_options(std::move(options))
+{
+    SetName("Shelf");
+    SetBorderStyle(platform::TFormBorderStyle::bsSingle);
+    SetCaption(Cp("Torva CD v2 – police"));
+    SetBounds(0, 0, FormWidth, FormHeight);
+    OnMouseWheel = [this](platform::TObject*, platform::TShiftState, int delta, TPoint, bool& handled) {
+        State.Step(delta < 0 ? 1 : -1);
+        Changed();
+        handled = true;
+    };
+}
+
+TShelfForm::~TShelfForm() = default;
+
+void TShelfForm::DoShow()
+{
+    platform::TForm::DoShow();
+    if (!m_built)
+        platform::CurrentEventLoop().PostCallback([this] { BuildIndex(); });
+}
+
+void TShelfForm::BuildIndex()
+{
+    m_built = true;
+    auto progress = [this](const shelf::ShelfProgress& p) {
+        m_progress = Cp("Prohledávám disky: ") + std::to_string(p.done) + " / " + std::to_string(p.total);
+        Changed();
+        PaintNow();
+    };
+    m_index = std::make_unique<shelf::ShelfIndex>(shelf::ShelfIndex::Build(m_options, progress));
+    m_progress.clear();
+    State.SetIndex(m_index.get());
+    Changed();
+}
+
+// The whole window is drawn again: the rows, the query and the help line all follow the state.
+void TShelfForm::Changed()
+{
+    InvalidateRect(ClientRect());
+}
+
+void TShelfForm::Open()
+{
+    if (auto opening = State.Enter(); opening && OnOpen)
+        OnOpen(*opening);
+}
+
+void TShelfForm::KeyDown(uint16_t& key, platform::TShiftState shift)
+{
+    platform::TForm::KeyDown(key, shift);
+    switch (key) {
+    case platform::VK_UP: State.Step(-1); break;
+    case platform::VK_DOWN: State.Step(1); break;
+    case platform::VK_PRIOR: State.PageBy(-1); break;
+    case platform::VK_NEXT: State.PageBy(1); break;
+    case platform::VK_HOME: State.Home(); break;
+    case platform::VK_END: State.End(); break;
+    case platform::VK_BACK: State.Backspace(); break;
+    case platform::VK_RETURN: Open(); return;
+    case platform::VK_ESCAPE:
+        if (!State.Escape())
+            Close();
+        break;
+    default: return;
+    }
+    Changed();
+}
+
+void TShelfForm::KeyPress(char& key)
+{
+    platform::TForm::KeyPress(key);
+    if (static_cast<unsigned char>(key) < 0x20)
+        return;
+    State.Type(key);
+    Changed();
+}
+
+// A click selects a row; a click on the selected row opens it.
+void TShelfForm::MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x, int y)
+{
+    platform::TForm::MouseDown(button, shift, x, y);
+    if (button != platform::TMouseButton::mbLeft || y < HeaderHeight)
+        return;
+    const int offset = (y - HeaderHeight) / RowHeight;
+    const int before = State.Selected();
+    if (!State.SelectOnPage(offset))
+        return;
+    Changed();
+    if (State.Selected() == before)
+        Open();
+}
+
+std::string TShelfForm::Details(const shelf::ShelfDisc& disc) const
+{
+    std::string text = disc.date;
+    for (const shelf::CategoryCount& count : disc.counts) {
+        if (!text.empty())
+            text += ", ";
+        text += shelf::CategoryTitle(count.category) + " " + std::to_string(count.count);
+    }
+    if (disc.installed > 0)
+        text += Cp(", nainstalováno ") + std::to_string(disc.installed);
+    return text;
+}
+
+void TShelfForm::PaintRow(TCanvas& canvas, size_t row, int top)
+{
+    const shelf::ShelfRow& r = State.Row(row);
+    const shelf::ShelfDisc& disc = m_index->Discs().at(r.disc);
+    const bool chosen = static_cast<int>(row) == State.Selected();
+    const std::string problem = State.Problem(row);
+    if (chosen) {
+        canvas.Brush.Style = platform::BrushStyle::Solid;
+        canvas.Brush.Color = HeaderGround;
+        canvas.FillRect({ 0, top, FormWidth, top + RowHeight });
+        canvas.Brush.Color = Chosen;
+        canvas.FillRect({ 0, top, 5, top + RowHeight });
+    }
+    const TColor main = !problem.empty() ? Greyed : chosen ? Chosen
+                                                           : Text;
+    const TColor second = !problem.empty() ? Greyed : Dim;
+    std::string line;
+    std::string detail;
+    if (r.hit) {
+        line = m_index->ItemOf(*r.hit).name;
+        // Two copies of one issue differ by their file.
+        detail = shelf::CategoryTitle(r.hit->category) + " \x96 " + disc.label + " (" + disc.source.filename().string() + ")";
+    } else {
+        line = State.RowText(row);
+        detail = problem.empty() ? Details(disc) : problem + " \x96 " + disc.source.filename().string();
+    }
+    Write(canvas, Margin, top + 4, line, main, 15, true);
+    Write(canvas, Margin, top + 23, detail, second, 12);
+}
+
+void TShelfForm::PaintWindow(TCanvas& canvas)
+{
+    canvas.Brush.Style = platform::BrushStyle::Solid;
+    canvas.Brush.Color = Ground;
+    canvas.FillRect({ 0, 0, FormWidth, FormHeight });
+    canvas.Brush.Color = HeaderGround;
+    canvas.FillRect({ 0, 0, FormWidth, HeaderHeight - 6 });
+    canvas.Brush.Color = Chosen;
+    canvas.FillRect({ 0, HeaderHeight - 6, FormWidth, HeaderHeight - 4 });
+    Write(canvas, Margin, 6, Cp("Torva CD v2 – police disků"), Chosen, 18, true);
+    const std::string search = State.Query().empty() ? Cp("Pište pro hledání ve všech discích") : Cp("Hledat: ") + State.Query() + "_";
+    Write(canvas, Margin, 33, m_progress.empty() ? search : m_progress, State.Query().empty() ? Dim : Text, 14);
+
+    if (m_index) {
+        for (int i = 0; i < PageRows; ++i) {
+            const size_t row = static_cast<size_t>(State.Top() + i);
+            if (row >= State.RowCount())
+                break;
+            PaintRow(canvas, row, HeaderHeight + i * RowHeight);
+        }
+        if (State.RowCount() == 0)
+            Write(canvas, Margin, HeaderHeight + 10, Cp(State.Query().empty() ? "Ve složkách nejsou žádné disky." : "Nic nenalezeno."), Dim, 14);
+    }
+    const std::string help = Cp("Enter otevře, Esc ") + Cp(State.Query().empty() ? "ukončí" : "smaže hledání")
+        + (State.RowCount() ? "   " + std::to_string(State.Selected() + 1) + " / " + std::to_string(State.RowCount()) : std::string());
+    Write(canvas, Margin, FormHeight - FooterHeight + 6, help, Dim, 12);
+}
