@@ -201,6 +201,8 @@ public:
         m_shelf.DiscOpen = true;
         m_shelf.Hide();
         m_menu->Show();
+        // The keys go to the window that took the hidden one's place.
+        m_menu->BringWindowToFront();
         platform::Application().ProcessMessages();
         if (opening.hit)
             OpenOnItem(*m_menu, opening.hit->category, opening.hit->number);
@@ -219,6 +221,7 @@ public:
         m_opened.reset();
         m_shelf.DiscOpen = false;
         m_shelf.Show();
+        m_shelf.BringWindowToFront();
         // The disc's installations changed the counts.
         m_shelf.BuildIndex();
     }
@@ -272,11 +275,13 @@ std::vector<fs::path> ShelfFolders(const MenuOptions& options)
         return options.discs;
     if (options.discs.size() > 1) {
         for (const fs::path& folder : options.discs)
-            if (!fs::is_directory(folder))
+            if (std::error_code error; !fs::is_directory(folder, error))
                 throw CommandLineError("only one disc can be given, not also '" + folder.string() + "'; several folders make a shelf");
         return options.discs;
     }
-    if (options.disc && fs::is_directory(*options.disc) && !FolderHoldsCatalogue(*options.disc)
+    // A path that cannot be looked at (a link to itself) is left to the disc opening to report.
+    std::error_code error;
+    if (options.disc && fs::is_directory(*options.disc, error) && !FolderHoldsCatalogue(*options.disc)
         && !shelf::DiscFinder::Find({ *options.disc }).empty())
         return { *options.disc };
     return {};

@@ -29,6 +29,29 @@ namespace platform {
 
 namespace {
 
+// Every window of the process: SDL's queue is one for all of them, and whichever pumps it first
+// hands each input event to the window it belongs to.
+std::vector<SdlWindow*>& OpenWindows()
+{
+    static std::vector<SdlWindow*> windows;
+    return windows;
+}
+
+// The window an input event names; 0 for one without a window (a pad's, the quit request).
+uint32_t EventWindowId(const SDL_Event& sdl)
+{
+    switch (sdl.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: return sdl.key.windowID;
+    case SDL_TEXTINPUT: return sdl.text.windowID;
+    case SDL_MOUSEMOTION: return sdl.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: return sdl.button.windowID;
+    case SDL_MOUSEWHEEL: return sdl.wheel.windowID;
+    default: return 0;
+    }
+}
+
 // The drag loop of a system move looks at the pointer this often.
 constexpr uint32_t MoveLoopSliceMs = 10;
 constexpr int VideoInitAttempts = 5;
@@ -390,10 +413,12 @@ SdlWindow::SdlWindow(EventLoop& loop, int scale, bool fullscreen)
         for (int i = 0; i < SDL_NumJoysticks(); ++i)
             OpenPad(i);
     m_loop.AddSource(this);
+    OpenWindows().push_back(this);
 }
 
 SdlWindow::~SdlWindow()
 {
+    std::erase(OpenWindows(), this);
     m_loop.RemoveSource(this);
     for (auto& [instance, pad] : m_pads)
         SDL_GameControllerClose(pad.controller);
@@ -817,6 +842,12 @@ void SdlWindow::PostTo(EventLoop& loop, Event event)
 
 void SdlWindow::Translate(const SDL_Event& sdl, EventLoop& loop)
 {
+    if (const uint32_t id = EventWindowId(sdl); id && id != WindowId()) {
+        for (SdlWindow* other : OpenWindows())
+            if (other->WindowId() == id)
+                return other->Translate(sdl, loop);
+        return;
+    }
     Event e;
     switch (sdl.type) {
     case SDL_QUIT:
