@@ -31,7 +31,9 @@ make_image "$work/large" "$work/large.iso"
 # input below reaches it before the unpacking could end.
 open_and_hold() {
     rm -rf "$XDG_CACHE_HOME"
-    "$torvaxp" --prefix "$work/prefix" "$work/large.iso" >"$work/menu.log" 2>&1 &
+    # A menu given its own path looks for the disc on every drive, so the image is unpacked
+    # whole before the menu shows (an image opened otherwise is first browsed).
+    "$torvaxp" --prefix "$work/prefix" --own-path 'D:\TORVA.EXE' "$work/large.iso" >"$work/menu.log" 2>&1 &
     menu=$!
     window=$(visible_window 100 --pid "$menu")
     [ -n "$window" ] || fail "no progress window showed: $(cat "$work/menu.log")"
