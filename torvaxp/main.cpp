@@ -280,8 +280,10 @@ std::vector<fs::path> ShelfFolders(const MenuOptions& options)
         return options.discs;
     }
     // A path that cannot be looked at (a link to itself) is left to the disc opening to report.
+    // A menu given its own path looks for its disc on the drives itself, so its folder is never
+    // taken for a shelf.
     std::error_code error;
-    if (options.disc && fs::is_directory(*options.disc, error) && !FolderHoldsCatalogue(*options.disc)
+    if (options.disc && !options.ownPath && fs::is_directory(*options.disc, error) && !FolderHoldsCatalogue(*options.disc)
         && !shelf::DiscFinder::Find({ *options.disc }).empty())
         return { *options.disc };
     return {};
