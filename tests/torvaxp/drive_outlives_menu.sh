@@ -26,7 +26,7 @@ cat >"$work/disc/DEMOS/GOLF/GOLF.EXE" <<'SCRIPT'
 #!/bin/sh
 touch "$TORVA_TEST_WORK/running"
 while [ ! -e "$TORVA_TEST_WORK/stop" ]; do sleep 0.2; done
-ls . >"$TORVA_TEST_WORK/seen"
+ls . >"$TORVA_TEST_WORK/seen.part"; mv "$TORVA_TEST_WORK/seen.part" "$TORVA_TEST_WORK/seen"
 SCRIPT
 xorriso -report_about FAILURE -outdev "$work/disc.iso" -joliet on -rockridge off -volid "Torva CD v2" -map "$work/disc" / >/dev/null 2>&1
 cat >"$work/run.script" <<'SCRIPT'
@@ -50,7 +50,9 @@ TORVA_IMAGE_CACHE_MB=0 "$torvatool" image forget >/dev/null 2>&1 || true
 [ -f "$drive/DEMOS/GOLF/GOLF.EXE" ] || fail "forgetting the cache took the running demo's image"
 
 touch "$work/stop"
-for _ in $(seq 50); do [ -e "$work/seen" ] && break; sleep 0.1; done
+# Renamed into place once written, so a listing is never read half-made; a loaded machine
+# may take a while to let the demo go on.
+for _ in $(seq 200); do [ -e "$work/seen" ] && break; sleep 0.1; done
 grep -q "GOLF.EXE" "$work/seen" || fail "the demo could not read its drive after the menu ended"
 for _ in $(seq 50); do [ -e "$drive" ] || [ -L "$drive" ] || break; sleep 0.1; done
 [ ! -e "$drive" ] && [ ! -L "$drive" ] || fail "the drive stayed after the demo ended"
