@@ -52,8 +52,8 @@ function(torva_executable name)
 endfunction()
 
 # torva_test(NAME SOURCES t.cpp ... DEPS lib ... [LABELS l ...]): one GoogleTest executable, a CTest entry per
-# test case (NAME.Suite.Case), so a failure names its case. Cases of one executable share
-# fixture folders by name, so they take turns; different executables still run side by side.
+# test case (NAME.Suite.Case), so a failure names its case. Every case runs in a process of its
+# own with folders named after it (torva::test::CaseName), so cases run side by side.
 function(torva_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   torva_executable(${name} ${ARG_SOURCES})
@@ -63,7 +63,7 @@ function(torva_test name)
     TORVA_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} torva_test_support GTest::gtest GTest::gtest_main GTest::gmock)
   gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
-    PROPERTIES RESOURCE_LOCK ${name} LABELS "${ARG_LABELS}")
+    PROPERTIES LABELS "${ARG_LABELS}")
 endfunction()
 
 # torva_fuzz(NAME SOURCE f.cpp DEPS lib ... SEEDS dir-or-file ...)

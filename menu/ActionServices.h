@@ -1,7 +1,7 @@
 #pragma once
 
 // What the launcher, the installer and the uninstaller need of the menu that owns them: the
-// machine's folders, the disc and the state file, the catalogue and the status check, the file
+// program's services (machine, programs, dialogs, event loop), the machine's folders, the disc and the state file, the catalogue and the status check, the file
 // operations, busy cursor and texts, and the views that follow what an action changed.
 
 #include "menu/CatalogueTypes.h"
@@ -9,6 +9,7 @@
 #include "menu/MenuContext.h"
 #include "menu/MessageTexts.h"
 #include "menu/StatusCheck.h"
+#include "platform/services/Services.h"
 #include "shell/FileTree.h"
 #include "shell/UserInterface.h"
 
@@ -18,6 +19,7 @@
 #include <string>
 
 struct ActionServices {
+    platform::Services& system;
     MenuContext& context;
     DiscCatalogue& catalogue;
     StatusCheck& status;
@@ -26,7 +28,6 @@ struct ActionServices {
     // Where refused clean-up steps are noted; nowhere when null.
     std::ostream* debugOutput = nullptr;
     const MessageTexts& texts;
-    std::function<void(const std::string& text)> showError;
     // The menu follows what changed: the selected entry, the item list and the page.
     std::function<void()> refreshViews;
 };

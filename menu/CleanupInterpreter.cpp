@@ -33,12 +33,12 @@ constexpr int64_t LargestLeftovers = 262144000;
 
 // Only what lies inside the machine's own prefix folder is ever deleted: a drive letter that
 // maps a host folder elsewhere (Wine's Z: for the whole host) does not widen that.
-bool InsidePrefix(const std::filesystem::path& host)
+bool InsidePrefix(const platform::Machine* machine, const std::filesystem::path& host)
 {
-    if (!platform::HasCurrentMachine())
+    if (!machine)
         return false;
     std::error_code error;
-    auto prefix = std::filesystem::weakly_canonical(platform::CurrentMachine().PrefixRoot(), error);
+    auto prefix = std::filesystem::weakly_canonical(machine->PrefixRoot(), error);
     if (error)
         return false;
     auto relative = std::filesystem::weakly_canonical(host, error).lexically_relative(prefix);
@@ -78,7 +78,7 @@ bool CleanupInterpreter::MayRemoveTree(const std::string& folder, bool emptyOnly
     if (!m_services.context.DiscDrive.empty() && platform::EqualsName(full.substr(0, 2), m_services.context.DiscDrive))
         return false;
     auto host = platform::ResolveExisting(full);
-    if (!host || !InsidePrefix(*host))
+    if (!host || !InsidePrefix(m_services.system.machine.get(), *host))
         return false;
     // A folder reached through a link is another folder's content.
     auto real = platform::WindowsPathOf(*host);
@@ -128,7 +128,7 @@ void CleanupInterpreter::DeleteQuestion(const std::string& folder)
     if (folder.empty() || !m_services.files.DirExists(folder) || !platform::DirectoryExists(folder) || !MayRemoveTree(folder))
         return;
     std::string upper = UpperCase(folder);
-    if (platform::AskYesNo(m_services.texts.LoadSpecial(DeleteFolderQuestion, upper)))
+    if (m_services.system.dialogs.AskYesNo(m_services.texts.LoadSpecial(DeleteFolderQuestion, upper)))
         RemoveTree(folder);
 }
 
@@ -141,17 +141,17 @@ void CleanupInterpreter::CleanLeftovers(const std::string& folder)
     if (size > LargestLeftovers)
         return;
     // Every size is asked about: no tree goes without the user's word.
-    if (!platform::AskYesNo(m_services.texts.LoadSpecial(LeftoversQuestion, upper)))
+    if (!m_services.system.dialogs.AskYesNo(m_services.texts.LoadSpecial(LeftoversQuestion, upper)))
         return;
     double megabytes = std::nearbyint(static_cast<double>(size) / 1024.0 / 1024.0);
-    if (megabytes < 1 || platform::AskYesNo(m_services.texts.LoadSpecial(MegabytesQuestion, std::to_string(static_cast<int64_t>(megabytes)))))
+    if (megabytes < 1 || m_services.system.dialogs.AskYesNo(m_services.texts.LoadSpecial(MegabytesQuestion, std::to_string(static_cast<int64_t>(megabytes)))))
         RemoveTree(upper);
 }
 
 void CleanupInterpreter::RemoveCatalogueFile(const std::string& path, bool report)
 {
     if (!m_services.files.RemoveFile(path) && report)
-        platform::ShowPlainMessage("Can't delete " + path);
+        m_services.system.dialogs.ShowPlain("Can't delete " + path);
 }
 
 void CleanupInterpreter::RunCleanupStep(const CleanupStep& step)
@@ -175,7 +175,7 @@ void CleanupInterpreter::RunCleanupStep(const CleanupStep& step)
             RemoveTree(step.target);
         break;
     case CleanupAction::RunProgram:
-        platform::ShowPlainMessage(step.target);
+        m_services.system.dialogs.ShowPlain(step.target);
         m_launcher.WaitExec(step.target, platform::SW_SHOWNORMAL);
         break;
     case CleanupAction::RunUninstallEntry:
@@ -188,7 +188,7 @@ void CleanupInterpreter::RunCleanupStep(const CleanupStep& step)
         registry.SetRootKey(step.root);
         if (step.action == CleanupAction::DeleteValue) {
             if (!(registry.OpenKey(step.target, false) && registry.DeleteValue(step.valueName)) && m_services.catalogue.DebugMode)
-                platform::ShowPlainMessage("Reg Entry not deleted...");
+                m_services.system.dialogs.ShowPlain("Reg Entry not deleted...");
             break;
         }
         if (step.action == CleanupAction::DeleteEmptyKey) {
@@ -198,7 +198,7 @@ void CleanupInterpreter::RunCleanupStep(const CleanupStep& step)
             registry.CloseKey();
         }
         if (!registry.DeleteKey(step.target) && m_services.catalogue.DebugMode)
-            platform::ShowPlainMessage("Reg Key not deleted...");
+            m_services.system.dialogs.ShowPlain("Reg Key not deleted...");
         break;
     }
     }

@@ -55,7 +55,7 @@ std::string Installer::SearchDisks(const TDemos& item)
         return {};
     for (char letter = FirstSearchedDrive; letter <= LastSearchedDrive; ++letter) {
         std::string root = std::string(1, letter) + ":\\";
-        if (!Searchable(platform::GetDriveTypeA(root)))
+        if (!Searchable(m_services.system.machine ? m_services.system.machine->DriveType(letter) : platform::DRIVE_NO_ROOT_DIR))
             continue;
         std::string found = m_services.files.SearchTree(root, fileName);
         if (!found.empty())
@@ -70,7 +70,7 @@ void Installer::InstallProc(TDemos& item, MenuSelection from)
     m_installItem = static_cast<uint8_t>(from.index);
     m_installCategory = from.page;
     m_desktopBefore.reset();
-    if (platform::WineMenusWanted() && platform::HasCurrentMachine())
+    if (platform::WineMenusWanted() && m_services.system.machine)
         m_desktopBefore = platform::WineDesktopEntries::Snapshot();
 
     if (!item.NeedsInstall) {
@@ -80,7 +80,7 @@ void Installer::InstallProc(TDemos& item, MenuSelection from)
 
     const std::string setup = item.InstallDir + "\\" + item.InstallName;
     if (m_window.showSetupCommand)
-        platform::ShowPlainMessage(setup + " " + item.GameDir);
+        m_services.system.dialogs.ShowPlain(setup + " " + item.GameDir);
 
     switch (item.InstallType) {
     case InstallMethod::OwnSetupPolled:
@@ -124,16 +124,16 @@ void Installer::InstallProc(TDemos& item, MenuSelection from)
         RecordDesktopEntries(item);
         if (m_services.cursor)
             m_services.cursor->ShowDefault();
-        platform::ProcessMessages();
+        m_services.system.loop.ProcessMessages();
     }
     m_services.refreshViews();
 }
 
 void Installer::RecordDesktopEntries(const TDemos& item)
 {
-    if (!m_desktopBefore || !item.CanRun)
+    if (!m_desktopBefore || !item.CanRun || !m_services.system.machine)
         return;
-    platform::WineDesktopEntries::OfPrefix(platform::CurrentMachine().PrefixRoot()).RecordNew(item.Name, *m_desktopBefore);
+    platform::WineDesktopEntries::OfPrefix(m_services.system.machine->PrefixRoot()).RecordNew(item.Name, *m_desktopBefore);
     m_desktopBefore.reset();
 }
 

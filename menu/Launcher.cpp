@@ -12,6 +12,7 @@
 #include "platform/text/Text.h"
 #include "shell/PathText.h"
 
+#include <optional>
 #include <vector>
 
 using platform::UpperCase;
@@ -86,11 +87,12 @@ bool Launcher::NormalExec(const std::string& commandLine, uint16_t showMode)
     start.commandLine = commandLine;
     start.currentDirectory = m_services.files.ProgramDirOf(commandLine);
     start.showWindow = showMode;
-    platform::ProcessHandle process = 0;
-    bool created = platform::CreateProcessA(start, process);
+    auto& service = m_services.system.processes;
+    std::optional<platform::ProcessHandle> process = service.CreateProcess(start);
+    bool created = process.has_value();
     // Nothing waits for this program, so its handle is not kept.
     if (created)
-        platform::CloseHandle(process);
+        service.CloseHandle(*process);
     else
         ReportStartFailure(commandLine);
     std::string upper = UpperCase(commandLine);
@@ -110,7 +112,7 @@ bool Launcher::WaitExec(const std::string& commandLine, uint16_t showMode)
     start.commandLine = commandLine;
     start.currentDirectory = m_services.files.ProgramDirOf(commandLine);
     start.showWindow = showMode;
-    auto& service = platform::CurrentProcessService();
+    auto& service = m_services.system.processes;
     auto process = service.CreateProcess(start);
     if (!process) {
         ReportStartFailure(commandLine);
@@ -118,7 +120,7 @@ bool Launcher::WaitExec(const std::string& commandLine, uint16_t showMode)
     }
     // The window keeps painting and its timers keep running while the program runs; the wait
     // sleeps between looks instead of polling the processor flat out.
-    auto& loop = platform::CurrentEventLoop();
+    auto& loop = m_services.system.loop;
     uint32_t exitCode = 0;
     while (service.GetExitCodeProcess(*process, exitCode) && exitCode == platform::STILL_ACTIVE) {
         if (!loop.Terminated())
@@ -155,7 +157,7 @@ void Launcher::ShellExec(const std::string& path, uint16_t showMode)
 intptr_t Launcher::ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
     const std::string& directory, uint16_t showMode)
 {
-    intptr_t result = platform::ShellExecuteA(verb, file, parameters, directory, showMode);
+    intptr_t result = m_services.system.processes.ShellExecute({ verb, file, parameters, directory, showMode });
     if (result <= 32)
         ReportStartFailure(file);
     return result;
@@ -167,12 +169,12 @@ void Launcher::ReportStartFailure(const std::string& what)
 {
     if (!m_reportStartFailures)
         return;
-    switch (platform::CurrentProcessService().LastStartFailure()) {
+    switch (m_services.system.processes.LastStartFailure()) {
     case platform::StartFailure::WineMissing:
-        m_services.showError(platform::Utf8ToCp1250(kWineMissingText));
+        m_services.system.dialogs.ShowError(platform::Utf8ToCp1250(kWineMissingText));
         break;
     case platform::StartFailure::NoDocumentOpener:
-        m_services.showError(NoOpenerText(what));
+        m_services.system.dialogs.ShowError(NoOpenerText(what));
         break;
     case platform::StartFailure::None:
         break;
@@ -181,7 +183,7 @@ void Launcher::ReportStartFailure(const std::string& what)
 
 void Launcher::WatchDocumentOpeners()
 {
-    platform::CurrentProcessService().SetOpenFailedHandler([this](const std::string& file) { m_services.showError(NoOpenerText(file)); });
+    m_services.system.processes.SetOpenFailedHandler([this](const std::string& file) { m_services.system.dialogs.ShowError(NoOpenerText(file)); });
 }
 
 bool Launcher::LaunchFile(const TDemos& item, const std::string& path)
@@ -216,7 +218,7 @@ std::string Launcher::ChooseVersion(const TDemos& item)
     std::vector<std::string> labels;
     for (const std::string& entry : present)
         labels.push_back(EntryLabel(entry));
-    int chosen = platform::ShowChoiceDialog("Jakou verzi hry chcete spustit?", labels);
+    int chosen = m_services.system.dialogs.Choose("Jakou verzi hry chcete spustit?", labels);
     if (chosen < 0 || static_cast<size_t>(chosen) >= present.size())
         return {};
     return present[static_cast<size_t>(chosen)];
@@ -255,6 +257,6 @@ bool Launcher::PrepareWineInBackground()
     if (holdsWindowsSetup(catalogue.Demos, catalogue.Demos.Count()) || holdsWindowsSetup(catalogue.Extra2, catalogue.Extra2.Count())
         || holdsWindowsSetup(catalogue.Fulls, catalogue.Fulls.Count()) || holdsWindowsSetup(catalogue.Readers, catalogue.Readers.Count())
         || holdsWindowsSetup(catalogue.Extra, catalogue.Extra.Count()) || holdsWindowsSetup(catalogue.Drivers, catalogue.Drivers.Count()))
-        return platform::CurrentProcessService().PrepareWinePrefix();
+        return m_services.system.processes.PrepareWinePrefix();
     return false;
 }

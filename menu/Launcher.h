@@ -21,7 +21,7 @@ public:
     bool WaitExec(const std::string& commandLine, uint16_t showMode);
     // Opens a document or address through the shell; the text may carry short parameters.
     void ShellExec(const std::string& path, uint16_t showMode);
-    // ShellExecuteA, telling the user when the desktop lacks what the file needs.
+    // ShellExecute, telling the user when the desktop lacks what the file needs.
     intptr_t ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
         const std::string& directory, uint16_t showMode);
     // Documents handed to the desktop's opener that find no program are told about too.

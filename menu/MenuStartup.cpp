@@ -12,18 +12,18 @@
 
 using shell::PostFixDir;
 
-MenuStartup::MenuStartup(MenuContext& context, shell::FileTree& fileTree, std::string ownPath, shell::MessageBoxService* messageBoxes)
+MenuStartup::MenuStartup(MenuContext& context, shell::FileTree& fileTree, std::string ownPath, platform::Dialogs* dialogs)
     : m_context(context)
     , m_fileTree(fileTree)
     , m_ownPath(std::move(ownPath))
-    , m_messageBoxes(messageBoxes)
+    , m_dialogs(dialogs)
 {
 }
 
 void MenuStartup::ShowError(const std::string& text)
 {
-    if (m_messageBoxes)
-        m_messageBoxes->ShowError(text);
+    if (m_dialogs)
+        m_dialogs->ShowError(text);
 }
 
 void MenuStartup::LoadSystemInfo()

@@ -5,7 +5,7 @@
 
 #include "menu/MenuContext.h"
 #include "shell/FileTree.h"
-#include "shell/UserInterface.h"
+#include "platform/dialogs/Dialogs.h"
 
 #include <cstdint>
 #include <optional>
@@ -30,9 +30,9 @@ struct StartupOutcome {
 
 class MenuStartup {
 public:
-    // `ownPath` is the program's own Windows path, which locates the disc; `messageBoxes` (may be
+    // `ownPath` is the program's own Windows path, which locates the disc; `dialogs` (may be
     // null) shows the errors.
-    MenuStartup(MenuContext& context, shell::FileTree& fileTree, std::string ownPath, shell::MessageBoxService* messageBoxes);
+    MenuStartup(MenuContext& context, shell::FileTree& fileTree, std::string ownPath, platform::Dialogs* dialogs);
 
     // The Windows version and the machine's folders, into the context and the file tree's.
     void LoadSystemInfo();
@@ -50,5 +50,5 @@ private:
     MenuContext& m_context;
     shell::FileTree& m_fileTree;
     std::string m_ownPath;
-    shell::MessageBoxService* m_messageBoxes;
+    platform::Dialogs* m_dialogs;
 };

@@ -67,10 +67,10 @@ bool HasPicture(const std::string& picture)
     return !picture.empty() && picture != NoPicture;
 }
 
-std::unique_ptr<shell::FileTree> MakeFileTree(const MenuEnvironment& environment)
+std::unique_ptr<shell::FileTree> MakeFileTree(platform::Dialogs& dialogs, const MenuEnvironment& environment)
 {
     shell::FileTreeContext context;
-    context.messageBoxes = environment.MessageBoxes;
+    context.dialogs = &dialogs;
     context.cursor = environment.Cursor;
     context.LoadSpecial = [](uint32_t id, const std::string& argument) { return platform::LoadSpecial(id, argument); };
     return std::make_unique<shell::FileTree>(std::move(context));
@@ -86,13 +86,14 @@ const PageKind* FindPageKind(CategoryCode code)
     return nullptr;
 }
 
-MenuState::MenuState(MenuEnvironment environment)
-    : m_environment(std::move(environment))
-    , m_fileTree(MakeFileTree(m_environment))
+MenuState::MenuState(platform::Services& services, MenuEnvironment environment)
+    : m_services(services)
+    , m_environment(std::move(environment))
+    , m_fileTree(MakeFileTree(m_services.dialogs, m_environment))
     , Catalogue(Context)
-    , Status(Context, *m_fileTree, m_environment.MessageBoxes)
+    , Status(Context, *m_fileTree, &m_services.dialogs)
     , InstalledPage(Context)
-    , Startup(Context, *m_fileTree, m_environment.OwnPath, m_environment.MessageBoxes)
+    , Startup(Context, *m_fileTree, m_environment.OwnPath, &m_services.dialogs)
     , Texts(Context)
     , List(Catalogue)
 {
@@ -104,6 +105,7 @@ MenuState::~MenuState() = default;
 void MenuState::MakeActionParts()
 {
     ActionServices services {
+        .system = m_services,
         .context = Context,
         .catalogue = Catalogue,
         .status = Status,
@@ -111,9 +113,6 @@ void MenuState::MakeActionParts()
         .cursor = m_environment.Cursor,
         .debugOutput = m_environment.DebugOutput,
         .texts = Texts,
-        .showError = [this](const std::string& text) {
-            if (m_environment.MessageBoxes)
-                m_environment.MessageBoxes->ShowError(text); },
         .refreshViews = [this] { Refresh(); },
     };
     m_launcher = std::make_unique<::Launcher>(services, m_environment.PrepareWine);
@@ -147,7 +146,7 @@ platform::TTimer& MenuState::PollTimer()
     if (m_views.pollTimer)
         return m_views.pollTimer();
     if (!m_pollTimer) {
-        m_pollTimer.reset(new platform::TTimer(nullptr));
+        m_pollTimer.reset(new platform::TTimer(nullptr, m_services.loop));
         m_pollTimer->SetEnabled(false);
         m_pollTimer->SetInterval(SetupPollIntervalMs);
         m_pollTimer->SetOnTimer([this](platform::TObject*) { PollSetup(); });
@@ -180,8 +179,7 @@ bool MenuState::Start()
 bool MenuState::LoadCatalogue()
 {
     if (auto problem = Catalogue.Load()) {
-        if (m_environment.MessageBoxes)
-            m_environment.MessageBoxes->ShowError(*problem);
+        m_services.dialogs.ShowError(*problem);
         m_terminated = true;
         return false;
     }

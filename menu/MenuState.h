@@ -111,17 +111,19 @@ struct MenuViews {
 
 class MenuState {
     // Declared first: the parts below are built on them.
+    platform::Services& m_services;
     MenuEnvironment m_environment;
     std::unique_ptr<shell::FileTree> m_fileTree;
 
 public:
-    explicit MenuState(MenuEnvironment environment);
+    MenuState(platform::Services& services, MenuEnvironment environment);
     ~MenuState();
     MenuState(const MenuState&) = delete;
     MenuState& operator=(const MenuState&) = delete;
 
     void SetViews(MenuViews views) { m_views = std::move(views); }
     const MenuEnvironment& Environment() const { return m_environment; }
+    platform::Services& Services() const { return m_services; }
     shell::FileTree& Files() { return *m_fileTree; }
 
     // The parts.

@@ -97,17 +97,17 @@ const StatusCheck::DetectionRule StatusCheck::kDetections[] = {
     { FolderDetection::UninstallerProgramFolder, &StatusCheck::UninstallerProgramFolder },
 };
 
-StatusCheck::StatusCheck(MenuContext& context, shell::FileTree& fileTree, shell::MessageBoxService* messageBoxes)
+StatusCheck::StatusCheck(MenuContext& context, shell::FileTree& fileTree, platform::Dialogs* dialogs)
     : m_context(context)
     , m_fileTree(fileTree)
-    , m_messageBoxes(messageBoxes)
+    , m_dialogs(dialogs)
 {
 }
 
 void StatusCheck::ShowError(const std::string& text)
 {
-    if (m_messageBoxes)
-        m_messageBoxes->ShowError(text);
+    if (m_dialogs)
+        m_dialogs->ShowError(text);
 }
 
 StateRecords StatusCheck::Records()

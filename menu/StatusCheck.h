@@ -8,7 +8,7 @@
 #include "menu/StateRecords.h"
 #include "shell/FileTree.h"
 #include "shell/ShellLnk.h"
-#include "shell/UserInterface.h"
+#include "platform/dialogs/Dialogs.h"
 
 #include <string>
 
@@ -30,8 +30,8 @@ struct ItemStatus {
 
 class StatusCheck {
 public:
-    // `messageBoxes` (may be null) hears of shortcuts naming folders no state file can hold.
-    StatusCheck(MenuContext& context, shell::FileTree& fileTree, shell::MessageBoxService* messageBoxes);
+    // `dialogs` (may be null) hears of shortcuts naming folders no state file can hold.
+    StatusCheck(MenuContext& context, shell::FileTree& fileTree, platform::Dialogs* dialogs);
 
     // The status of one item, with its records written or deleted to match. Checking again
     // with the status applied finds the same and leaves the state file as it is.
@@ -90,6 +90,6 @@ private:
 
     MenuContext& m_context;
     shell::FileTree& m_fileTree;
-    shell::MessageBoxService* m_messageBoxes;
+    platform::Dialogs* m_dialogs;
     TQXShellLink m_shellLink { nullptr };
 };

@@ -64,8 +64,8 @@ CleanupInterpreter Uninstaller::Interpreter(const TDemos* item) const
 CleanupFacts Uninstaller::CleanupFactsFor(const TDemos* item) const
 {
     CleanupFacts facts;
-    if (platform::HasCurrentMachine())
-        facts.PrefixRoot = platform::CurrentMachine().PrefixRoot();
+    if (m_services.system.machine)
+        facts.PrefixRoot = m_services.system.machine->PrefixRoot();
     const MenuContext& context = m_services.context;
     std::string drive = context.WindowsDir.empty() ? std::string("C:") : context.WindowsDir.substr(0, 2);
     facts.ProtectedFolders = { context.WindowsDir, context.SystemDir, context.ProgramFilesDir, drive + "\\Program Files",
@@ -191,8 +191,8 @@ void Uninstaller::UninstallProc(TDemos& item, CategoryCode page)
     }
 
     cleanup.DeleteEmptyBranchBelowKept(item.GameDir);
-    if (platform::HasCurrentMachine())
-        platform::WineDesktopEntries::OfPrefix(platform::CurrentMachine().PrefixRoot()).RemoveRecorded(item.Name);
+    if (m_services.system.machine)
+        platform::WineDesktopEntries::OfPrefix(m_services.system.machine->PrefixRoot()).RemoveRecorded(item.Name);
     item.Installed = 0;
     item.NeedsInstall = 1;
     item.CanRun = 0;
@@ -206,7 +206,7 @@ void Uninstaller::UninstallProc(TDemos& item, CategoryCode page)
         item.NeedsInstall = 0;
         item.CanRun = 1;
     }
-    platform::ProcessMessages();
+    m_services.system.loop.ProcessMessages();
     cleanup.CleanLeftovers(item.GameDir);
 
     item.Uninstall = savedUninstall;
@@ -221,7 +221,7 @@ void Uninstaller::UninstallProc(TDemos& item, CategoryCode page)
         m_services.refreshViews();
     }
     m_views.repaint();
-    platform::ProcessMessages();
+    m_services.system.loop.ProcessMessages();
 }
 
 void Uninstaller::ApplyDelete()

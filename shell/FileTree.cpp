@@ -159,12 +159,12 @@ bool FileTree::IsProtectedFolder(const std::string& folder) const
 
 void FileTree::ReportUndeletable(const std::string& path) const
 {
-    if (!m_context.messageBoxes)
+    if (!m_context.dialogs)
         return;
     uint32_t id = static_cast<uint32_t>(100 * m_context.Language) + CannotDeleteMessage;
     std::string text = m_context.LoadSpecial ? m_context.LoadSpecial(id, path) : std::string {};
     // Without a string table the user still learns which file stayed.
-    m_context.messageBoxes->ShowError(text.empty() ? "Can't delete " + path : text);
+    m_context.dialogs->ShowError(text.empty() ? "Can't delete " + path : text);
 }
 
 void FileTree::RemoveTreeContents(const std::string& path) const

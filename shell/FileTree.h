@@ -4,6 +4,7 @@
 // They work on Windows paths through the platform's file services, never raise errors to the
 // caller, and only RemoveTree speaks to the user.
 
+#include "platform/dialogs/Dialogs.h"
 #include "shell/UserInterface.h"
 
 #include <cstdint>
@@ -28,7 +29,7 @@ struct FileTreeContext {
     int32_t Language = 1; // picks the string-table block of the error text
     // The form's string-table lookup with "%1" replaced (identifier 100 * Language + n).
     std::function<std::string(uint32_t id, const std::string& argument)> LoadSpecial;
-    MessageBoxService* messageBoxes = nullptr;
+    platform::Dialogs* dialogs = nullptr;
     CursorService* cursor = nullptr;
 };
 

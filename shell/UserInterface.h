@@ -1,18 +1,10 @@
 #pragma once
 
-// The two things the file-tree operations show the user: an error box and the busy cursor.
-// The window layer implements them; tests record them (tests/support/RecordingUserInterface.h).
-
-#include <string>
+// The busy cursor the file-tree operations show while they work (their error boxes go through
+// the program's dialog channel). The window layer implements it; tests record it
+// (tests/support/RecordingUserInterface.h).
 
 namespace shell {
-
-class MessageBoxService {
-public:
-    virtual ~MessageBoxService() = default;
-    // An error box with one OK button.
-    virtual void ShowError(const std::string& text) = 0;
-};
 
 class CursorService {
 public:

@@ -9,11 +9,6 @@
 
 #include <memory>
 
-void DialogMessageBoxes::ShowError(const std::string& text)
-{
-    platform::ShowErrorBox(text);
-}
-
 void FormCursor::ShowHourglass()
 {
     Show(platform::crHourGlass);
@@ -51,7 +46,7 @@ bool IsInput(platform::EventType type)
 
 }
 
-ImageDriveReadiness::WaitView UnpackingWaitView(platform::TForm& form, ImageDriveReadiness& readiness)
+ImageDriveReadiness::WaitView UnpackingWaitView(platform::TForm& form, ImageDriveReadiness& readiness, platform::Services& services)
 {
     struct Shown {
         platform::TForm::TWndMethod previousProc;
@@ -94,14 +89,14 @@ ImageDriveReadiness::WaitView UnpackingWaitView(platform::TForm& form, ImageDriv
             help->SetCaption(text);
     };
     // A window closed during the wait closes once the unpacking has stopped.
-    view.end = [&form, shown, helpLine] {
+    view.end = [&form, &services, shown, helpLine] {
         shown->window.reset();
         form.SetWindowProc(shown->previousProc);
         if (auto* help = helpLine())
             help->SetCaption(shown->previousHelp);
         if (shown->closeAsked)
-            platform::CurrentEventLoop().PostCallback([&form] { form.Close(); });
+            services.loop.PostCallback([&form] { form.Close(); });
     };
-    view.failed = [](const std::string& czech) { platform::ShowErrorBox(platform::Utf8ToCp1250(czech)); };
+    view.failed = [&services](const std::string& czech) { services.dialogs.ShowError(platform::Utf8ToCp1250(czech)); };
     return view;
 }

@@ -13,7 +13,9 @@
 #include "platform/host/ProgramHost.h"
 #include "platform/hive/WineServer.h"
 #include "platform/machine/Machine.h"
+#include "platform/process/Process.h"
 #include "platform/process/ProcessTree.h"
+#include "platform/services/Services.h"
 #include "platform/text/Codepage.h"
 #include "platform/wine/WineTools.h"
 #include "torvaxp/CommandLine.h"
@@ -50,10 +52,9 @@ int FailToOpenDisc(const platform::HostOptions& hostOptions, const std::string& 
         return Fail(czech);
     std::cerr << "torvaxp: " << czech << "\n";
     platform::Application().SetTitle("Torva CD v2");
-    platform::SdlDialogs dialogs;
-    platform::SetDialogService(&dialogs);
-    platform::ShowErrorBox(platform::Utf8ToCp1250(czech));
-    platform::SetDialogService(nullptr);
+    platform::SdlDialogs boxes;
+    platform::Dialogs dialogs(boxes);
+    dialogs.ShowError(platform::Utf8ToCp1250(czech));
     return 1;
 }
 
@@ -82,19 +83,20 @@ void ResolveFontPathsThroughDrives()
 }
 
 // Runs the menu on a machine with the disc mapped; the program's exit status.
-int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions, char discLetter, ImageDriveReadiness* readiness)
+int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions, std::shared_ptr<platform::Machine> machine,
+    char discLetter, ImageDriveReadiness* readiness)
 {
     platform::ProgramHost host(hostOptions, std::cerr);
     if (!host.Ready())
         return 1;
+    std::shared_ptr<platform::IProcessService> processes = platform::MakeHostProcessService(machine);
+    platform::Services services { std::move(machine), *processes, host.DialogChannel(), host.Loop() };
     platform::Application().SetTitle("Torva CD v2");
-    platform::InstallErrorBoxExceptionHandler();
+    platform::InstallErrorBoxExceptionHandler(services.dialogs);
 
-    DialogMessageBoxes boxes;
     FormCursor cursor;
     MenuEnvironment environment;
     environment.OwnPath = options.ownPath ? *options.ownPath : std::string(1, discLetter) + ":\\TORVA.EXE";
-    environment.MessageBoxes = &boxes;
     environment.Cursor = &cursor;
     environment.ShowSetupCommand = options.showSetupCommand;
     // Script runs decide themselves when Wine starts.
@@ -102,9 +104,9 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
     environment.DebugOutput = &std::cerr;
     environment.Drive = readiness;
 
-    platform::ComponentPtr<TForm1> form(new TForm1(environment, &platform::Application()));
+    platform::ComponentPtr<TForm1> form(new TForm1(services, environment, &platform::Application()));
     if (readiness)
-        readiness->SetView(UnpackingWaitView(*form, *readiness));
+        readiness->SetView(UnpackingWaitView(*form, *readiness, services));
     cursor.SetForm(form.get());
     platform::Application().SetMainForm(form.get());
     form->SetWindow(host.NewWindow());
@@ -113,7 +115,7 @@ int RunMenu(const MenuOptions& options, const platform::HostOptions& hostOptions
     form->CreateWindowLayout();
     // A missing disc ends the program at creation, before the window is shown; a missing
     // catalogue ends it when the window is first shown.
-    int status = form->Model.Terminated() ? 1 : host.Run(*form, std::cout, std::cerr);
+    int status = form->Model.Terminated() ? 1 : host.Run(*form, std::cout, std::cerr, processes.get());
     if (form->Model.Terminated()) {
         // Headless, nobody saw the box that ended the menu; its text is the reason.
         if (host.Dialogs())
@@ -150,8 +152,8 @@ void KeepDriveWhileProgramsRun(platform::Machine& machine, std::optional<DiscDri
 // does, and shows the shelf again with its query and selection as they were.
 class ShelfDiscs {
 public:
-    ShelfDiscs(platform::ProgramHost& host, platform::Machine& machine, TShelfForm& shelf, const MenuOptions& options)
-        : m_host(host), m_machine(machine), m_shelf(shelf), m_options(options)
+    ShelfDiscs(platform::ProgramHost& host, platform::Services& services, TShelfForm& shelf, const MenuOptions& options)
+        : m_host(host), m_services(services), m_shelf(shelf), m_options(options)
     {
     }
     ~ShelfDiscs() { Close(); }
@@ -163,15 +165,15 @@ public:
             m_readiness.reset();
             m_opened = OpenDisc(opening.source, true, m_cache, std::ref(progress), ImageOpening::BrowsingFirst);
         } catch (const DiscOpenError& e) {
-            platform::ShowErrorBox(platform::Utf8ToCp1250(e.what()));
+            m_services.dialogs.ShowError(platform::Utf8ToCp1250(e.what()));
             return;
         }
         m_drive.reset();
-        if (auto drive = DiscDriveLease::Map(m_machine, fs::absolute(m_opened->folder), m_opened->volume))
+        if (auto drive = DiscDriveLease::Map(*m_services.machine, fs::absolute(m_opened->folder), m_opened->volume))
             m_drive.emplace(std::move(*drive));
         if (!m_drive) {
             m_opened.reset();
-            platform::ShowErrorBox(platform::Utf8ToCp1250("Pro disk není volné písmeno jednotky."));
+            m_services.dialogs.ShowError(platform::Utf8ToCp1250("Pro disk není volné písmeno jednotky."));
             return;
         }
         // Browsing a disc from the shelf never unpacks its image whole; an action that needs the
@@ -181,17 +183,16 @@ public:
         AddDiscFontSubstitutes(m_opened->folder);
         MenuEnvironment environment;
         environment.OwnPath = std::string(1, m_drive->Letter()) + ":\\TORVA.EXE";
-        environment.MessageBoxes = &m_boxes;
         environment.Cursor = &m_cursor;
         environment.ShowSetupCommand = m_options.showSetupCommand;
         environment.PrepareWine = !m_host.Headless();
         environment.DebugOutput = &std::cerr;
         environment.Drive = m_readiness ? &*m_readiness : nullptr;
         // Posted: the menu's own handler is still running when the user asks to leave.
-        environment.Leave = [this] { platform::CurrentEventLoop().PostCallback([this] { Close(); }); };
-        m_menu.reset(new TForm1(environment, &platform::Application()));
+        environment.Leave = [this] { m_services.loop.PostCallback([this] { Close(); }); };
+        m_menu.reset(new TForm1(m_services, environment, &platform::Application()));
         if (m_readiness)
-            m_readiness->SetView(UnpackingWaitView(*m_menu, *m_readiness));
+            m_readiness->SetView(UnpackingWaitView(*m_menu, *m_readiness, m_services));
         m_cursor.SetForm(m_menu.get());
         platform::Application().SetMainForm(m_menu.get());
         m_menu->SetWindow(m_host.NewWindow());
@@ -216,7 +217,7 @@ public:
         m_menu.reset();
         // An unpacking still running is cancelled before anything may fork.
         m_readiness.reset();
-        KeepDriveWhileProgramsRun(m_machine, m_drive, m_opened);
+        KeepDriveWhileProgramsRun(*m_services.machine, m_drive, m_opened);
         m_drive.reset();
         m_opened.reset();
         m_shelf.DiscOpen = false;
@@ -228,11 +229,10 @@ public:
 
 private:
     platform::ProgramHost& m_host;
-    platform::Machine& m_machine;
+    platform::Services& m_services;
     TShelfForm& m_shelf;
     const MenuOptions& m_options;
     platform::ImageCache m_cache;
-    DialogMessageBoxes m_boxes;
     FormCursor m_cursor;
     std::optional<OpenedDisc> m_opened;
     std::optional<DiscDriveLease> m_drive;
@@ -250,19 +250,21 @@ int RunShelf(const MenuOptions& options, const platform::HostOptions& hostOption
     platform::ProgramHost host(hostOptions, std::cerr);
     if (!host.Ready())
         return 1;
+    std::shared_ptr<platform::IProcessService> processes = platform::MakeHostProcessService(machine);
+    platform::Services services { machine, *processes, host.DialogChannel(), host.Loop() };
     platform::Application().SetTitle("Torva CD v2");
-    platform::InstallErrorBoxExceptionHandler();
+    platform::InstallErrorBoxExceptionHandler(services.dialogs);
     shelf::ShelfOptions shelfOptions;
     shelfOptions.folders = folders;
     shelfOptions.stateFile = shelf::ShelfIndex::StateFileIn(machine->PrefixRoot());
-    platform::ComponentPtr<TShelfForm> form(new TShelfForm(shelfOptions, &platform::Application()));
+    platform::ComponentPtr<TShelfForm> form(new TShelfForm(services, shelfOptions, &platform::Application()));
     platform::Application().SetMainForm(form.get());
     form->SetWindow(host.NewWindow());
     constexpr int IconSize = 64;
     form->Window()->SetIcon(DrawWindowIcon(IconSize), IconSize);
-    ShelfDiscs discs(host, *machine, *form, options);
+    ShelfDiscs discs(host, services, *form, options);
     form->OnOpen = [&discs](const shelf::ShelfOpening& opening) { discs.Open(opening); };
-    int status = host.Run(*form, std::cout, std::cerr);
+    int status = host.Run(*form, std::cout, std::cerr, processes.get());
     discs.Close();
     return status;
 }
@@ -360,6 +362,7 @@ int main(int argc, char** argv)
 
         platform::SetWineTools(platform::FindWineTools(options.wine));
         auto machine = platform::Machine::OpenOrCreateForWine(options.prefix, std::cerr);
+        // Windows paths and registry calls at the edge resolve through the current machine.
         platform::SetCurrentMachine(machine);
         // The drive goes with the run, so the prefix does not collect letters of old discs; menus
         // sharing the prefix and the disc share the letter, and the last one unmaps it.
@@ -377,7 +380,7 @@ int main(int argc, char** argv)
         std::optional<ImageDriveReadiness> readiness;
         if (opened->pendingImage)
             readiness.emplace(cache, *opened, *drive);
-        int status = RunMenu(options, hostOptions, letter, readiness ? &*readiness : nullptr);
+        int status = RunMenu(options, hostOptions, machine, letter, readiness ? &*readiness : nullptr);
         // An unpacking still running is cancelled before anything may fork.
         readiness.reset();
         KeepDriveWhileProgramsRun(*machine, drive, opened);

@@ -2,7 +2,9 @@
 // against a machine holding 200 Uninstall keys and 200 shortcuts, against the baseline of
 // merely parsing the catalogue file once.
 
+#include "bench/menu/BenchServices.h"
 #include "menu/MenuState.h"
+#include "platform/events/Clock.h"
 #include "platform/ini/IniDocument.h"
 #include "platform/machine/Machine.h"
 #include "platform/registry/Registry.h"
@@ -113,11 +115,6 @@ Fixture& TheFixture()
     return fixture;
 }
 
-class NoBoxes : public shell::MessageBoxService {
-public:
-    void ShowError(const std::string&) override {}
-};
-
 void ParseOnce(benchmark::State& state)
 {
     auto& fixture = TheFixture();
@@ -132,8 +129,10 @@ void ParseOnce(benchmark::State& state)
 void LoadAndCheck(benchmark::State& state)
 {
     auto& fixture = TheFixture();
-    NoBoxes boxes;
-    MenuState form(MenuEnvironment { fixture.drive + "\\TORVA.EXE", &boxes, nullptr });
+    platform::VirtualClock clock;
+    platform::EventLoop loop { clock };
+    BenchServices system(fixture.machine, loop);
+    MenuState form(system.services, MenuEnvironment { fixture.drive + "\\TORVA.EXE", nullptr });
     form.Start();
     for (auto _ : state) {
         form.LoadCatalogue();

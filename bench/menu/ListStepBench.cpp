@@ -7,6 +7,7 @@
 
 #include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"
+#include "bench/menu/BenchServices.h"
 #include "platform/machine/Machine.h"
 #include "platform/picture/Picture.h"
 
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -48,6 +50,7 @@ struct Menu {
     platform::VirtualClock clock;
     platform::EventLoop loop { clock };
     platform::ScopedEventLoop scope { loop };
+    std::optional<BenchServices> system;
     TForm1* form = nullptr;
     std::vector<uint32_t> copy;
 
@@ -70,9 +73,10 @@ struct Menu {
         std::ofstream(disc / "Torva" / "torvaxp.ini", std::ios::binary) << catalogue;
         machine = platform::Machine::OpenOrCreate(root / "prefix");
         platform::SetCurrentMachine(machine);
+        system.emplace(machine, loop);
         const std::string drive = std::string(1, machine->MapDrive(disc, platform::DRIVE_CDROM)) + ":";
 
-        form = new TForm1(MenuEnvironment { drive + "\\TORVA.EXE" });
+        form = new TForm1(system->services, MenuEnvironment { drive + "\\TORVA.EXE" });
         form->CreateWindowLayout();
         form->Show();
         loop.ProcessMessages();

@@ -7,6 +7,7 @@
 
 #include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"
+#include "bench/menu/BenchServices.h"
 #include "platform/machine/Machine.h"
 #include "platform/window/HeadlessWindow.h"
 
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -27,6 +29,7 @@ struct SampleMachine {
     platform::VirtualClock clock;
     platform::EventLoop loop { clock };
     platform::ScopedEventLoop scope { loop };
+    std::optional<BenchServices> system;
     std::vector<uint32_t> copy;
 
     SampleMachine()
@@ -34,6 +37,7 @@ struct SampleMachine {
         root = std::filesystem::temp_directory_path() / ("torva-bench-window-" + std::to_string(std::random_device()()));
         machine = platform::Machine::OpenOrCreate(root / "prefix");
         platform::SetCurrentMachine(machine);
+        system.emplace(machine, loop);
         drive = std::string(1, machine->MapDrive(TORVA_SAMPLE_DISC_DIR, platform::DRIVE_CDROM)) + ":";
     }
 
@@ -45,7 +49,7 @@ struct SampleMachine {
 
     TForm1* Start()
     {
-        auto* form = new TForm1(MenuEnvironment { drive + "\\TORVA.EXE" });
+        auto* form = new TForm1(system->services, MenuEnvironment { drive + "\\TORVA.EXE" });
         form->SetWindow(std::make_unique<platform::HeadlessWindow>(loop));
         form->CreateWindowLayout();
         form->Show();

@@ -13,6 +13,7 @@
 
 #include "platform/components/Forms.h"
 #include "platform/events/EventLoop.h"
+#include "bench/menu/BenchServices.h"
 #include "platform/machine/Machine.h"
 #include "platform/window/HeadlessWindow.h"
 
@@ -22,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 
 namespace {
@@ -34,12 +36,14 @@ struct Bench {
     platform::VirtualClock clock;
     platform::EventLoop loop { clock };
     platform::ScopedEventLoop scope { loop };
+    std::optional<BenchServices> system;
 
     Bench()
     {
         root = fs::temp_directory_path() / ("torva-bench-startup-" + std::to_string(std::random_device()()));
         machine = platform::Machine::OpenOrCreate(root / "prefix");
         platform::SetCurrentMachine(machine);
+        system.emplace(machine, loop);
     }
     ~Bench()
     {
@@ -54,7 +58,7 @@ struct Bench {
         platform::ImageCache cache(root / "cache");
         OpenedDisc opened = OpenDisc(disc, true, cache, {}, opening);
         auto drive = DiscDriveLease::Map(*machine, opened.folder, opened.volume);
-        auto* form = new TForm1(MenuEnvironment { std::string(1, drive->Letter()) + ":\\TORVA.EXE" });
+        auto* form = new TForm1(system->services, MenuEnvironment { std::string(1, drive->Letter()) + ":\\TORVA.EXE" });
         form->SetWindow(std::make_unique<platform::HeadlessWindow>(loop));
         form->CreateWindowLayout();
         form->Show();

@@ -2,7 +2,10 @@
 // every item must survive them.
 
 #include "menu/MenuState.h"
+#include "platform/events/Clock.h"
 #include "platform/machine/Machine.h"
+#include "platform/services/Services.h"
+#include "tests/support/RecordingProcessService.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -21,15 +24,17 @@ struct Disc {
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root / "disc" / "Torva");
         std::ofstream(root / "disc" / "TORVA.EXE") << "x";
-        auto machine = platform::Machine::OpenOrCreate(root / "prefix");
+        machine = platform::Machine::OpenOrCreate(root / "prefix");
         platform::SetCurrentMachine(machine);
         drive = std::string(1, machine->MapDrive(root / "disc", platform::DRIVE_CDROM)) + ":";
+        recorder = std::make_shared<platform::RecordingProcessService>(machine);
     }
-};
 
-class NoBoxes : public shell::MessageBoxService {
-public:
-    void ShowError(const std::string&) override {}
+    std::shared_ptr<platform::Machine> machine;
+    // Loading and checking start no program; were one started, it would only be recorded.
+    std::shared_ptr<platform::RecordingProcessService> recorder;
+    platform::VirtualClock clock;
+    platform::EventLoop loop { clock };
 };
 
 }
@@ -41,8 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::ofstream out(disc.root / "disc" / "Torva" / "torvaxp.ini", std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    NoBoxes boxes;
-    MenuState form(MenuEnvironment { disc.drive + "\\TORVA.EXE", &boxes, nullptr });
+    // Boxes go unanswered and are forgotten with the input.
+    platform::Dialogs dialogs;
+    platform::Services services { disc.machine, *disc.recorder, dialogs, disc.loop };
+    MenuState form(services, MenuEnvironment { disc.drive + "\\TORVA.EXE", nullptr });
     form.Start();
     // A refused state-file write aborts the handler and reaches the application's error box;
     // that is the menu's designed reaction, so only other failures count as findings.

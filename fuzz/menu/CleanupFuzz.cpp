@@ -14,10 +14,12 @@
 #include "menu/MenuState.h"
 
 #include "platform/dialogs/Dialogs.h"
+#include "platform/events/Clock.h"
 #include "platform/files/Files.h"
 #include "platform/machine/Machine.h"
 #include "tests/support/RecordingProcessService.h"
 #include "platform/registry/Registry.h"
+#include "platform/services/Services.h"
 #include "platform/text/Codepage.h"
 
 #include <cstdint>
@@ -25,6 +27,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 
 namespace fs = std::filesystem;
@@ -35,11 +38,6 @@ class YesToEverything : public platform::IDialogService {
 public:
     int ShowMessageBox(const platform::MessageBoxRequest&) override { return 6; }
     int ShowChoiceDialog(const platform::ChoiceDialogRequest&) override { return platform::ChoiceResultBase; }
-};
-
-class NoBoxes : public shell::MessageBoxService {
-public:
-    void ShowError(const std::string&) override {}
 };
 
 struct RegistryCanary {
@@ -149,7 +147,10 @@ struct FuzzMachine {
     std::shared_ptr<platform::Machine> machine;
     std::shared_ptr<platform::RecordingProcessService> recorder;
     YesToEverything dialogs;
-    NoBoxes boxes;
+    platform::Dialogs channel { dialogs };
+    platform::VirtualClock clock;
+    platform::EventLoop loop { clock };
+    std::optional<platform::Services> services;
     std::string discDrive;
     std::string prefixOnZ; // the prefix as Z: names it
     std::vector<fs::path> shellFolders;
@@ -188,8 +189,7 @@ struct FuzzMachine {
         for (char& ch : prefixOnZ)
             ch = ch == '/' ? '\\' : ch;
         recorder = std::make_shared<platform::RecordingProcessService>(machine);
-        platform::SetCurrentProcessService(recorder);
-        platform::SetDialogService(&dialogs);
+        services.emplace(platform::Services { machine, *recorder, channel, loop });
         for (const RegistryCanary& canary : kRegistryCanaries) {
             platform::Registry registry;
             registry.SetRootKey(canary.root);
@@ -286,7 +286,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     machine.Prepare();
     machine.WriteState("");
     machine.recorder->Clear();
-    MenuState form(MenuEnvironment { machine.discDrive + "\\TORVA.EXE", &machine.boxes, nullptr });
+    MenuState form(*machine.services, MenuEnvironment { machine.discDrive + "\\TORVA.EXE", nullptr });
     form.Start();
     if (form.Terminated() || !form.LoadCatalogue())
         return 0;

@@ -7,11 +7,10 @@
 #include <iosfwd>
 #include <string>
 
-// What the form needs from outside: the program's own Windows path (it locates the disc) and the
-// user interface for error boxes and the busy cursor.
+// How the program sets the form up, besides the services it passes in: the program's own Windows
+// path (it locates the disc) and the busy cursor.
 struct MenuEnvironment {
     std::string OwnPath = "C:\\TORVA.EXE";
-    shell::MessageBoxService* MessageBoxes = nullptr;
     shell::CursorService* Cursor = nullptr;
     // The first command-line argument was "T": installations show their setup command first.
     bool ShowSetupCommand = false;

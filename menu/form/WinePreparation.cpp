@@ -24,7 +24,7 @@ void TForm1::ShowWinePreparation()
         m_winePreparationTimer->SetInterval(kPreparationPollMs);
     }
     m_winePreparationTimer->SetOnTimer([this, sign](platform::TObject*) {
-        if (platform::CurrentProcessService().PreparingWinePrefix()) {
+        if (Model.Services().processes.PreparingWinePrefix()) {
             if (HelpLabel->Caption().empty())
                 HelpLabel->SetCaption(sign);
             return;

@@ -30,9 +30,9 @@ const platform::ClassInfo& TForm1::StaticClass()
     return info;
 }
 
-TForm1::TForm1(MenuEnvironment environment, platform::TComponent* owner)
+TForm1::TForm1(platform::Services& services, MenuEnvironment environment, platform::TComponent* owner)
     : platform::TForm(owner)
-    , Model(std::move(environment))
+    , Model(services, std::move(environment))
 {
 }
 
@@ -42,7 +42,7 @@ TForm1::~TForm1()
     // also when the form is deleted rather than freed.
     BeforeDestruction();
     if (Detail)
-        platform::CurrentProcessService().SetOpenFailedHandler(nullptr);
+        Model.Services().processes.SetOpenFailedHandler(nullptr);
 }
 
 void TForm1::HandleEvent(const platform::Event& event)
@@ -63,8 +63,7 @@ void TForm1::HandleEvent(const platform::Event& event)
 
 void TForm1::ShowError(const std::string& text)
 {
-    if (Model.Environment().MessageBoxes)
-        Model.Environment().MessageBoxes->ShowError(text);
+    Model.Services().dialogs.ShowError(text);
 }
 
 void TForm1::MakeViews()

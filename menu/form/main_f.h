@@ -26,7 +26,7 @@ class TForm1 : public platform::TForm, public Form1Controls {
     TORVA_CLASS(TForm1)
 
 public:
-    explicit TForm1(MenuEnvironment environment, platform::TComponent* owner = nullptr);
+    TForm1(platform::Services& services, MenuEnvironment environment, platform::TComponent* owner = nullptr);
     ~TForm1() override;
 
     // Reads the stored window layout (the embedded resources/main_f.lay), attaches its pictures,

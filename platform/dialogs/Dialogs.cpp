@@ -8,37 +8,22 @@
 
 namespace platform {
 
-static IDialogService* g_service = nullptr;
-
-void SetDialogService(IDialogService* service)
+int Dialogs::ShowBox(MessageBoxKind kind, const std::string& text)
 {
-    g_service = service;
+    return Service().ShowMessageBox({ kind, Application().Title(), text });
 }
 
-IDialogService& DialogService()
-{
-    if (g_service)
-        return *g_service;
-    static HeadlessDialogs fallback;
-    return fallback;
-}
-
-static int ShowBox(MessageBoxKind kind, const std::string& text)
-{
-    return DialogService().ShowMessageBox({ kind, Application().Title(), text });
-}
-
-void ShowErrorBox(const std::string& text)
+void Dialogs::ShowError(const std::string& text)
 {
     ShowBox(MessageBoxKind::Error, text);
 }
 
-bool AskYesNo(const std::string& text)
+bool Dialogs::AskYesNo(const std::string& text)
 {
     return ShowBox(MessageBoxKind::Question, text) == mrYes;
 }
 
-void ShowPlainMessage(const std::string& text)
+void Dialogs::ShowPlain(const std::string& text)
 {
     ShowBox(MessageBoxKind::Plain, text);
 }
@@ -53,7 +38,7 @@ CanvasFont ChoiceDialogFont()
     return font;
 }
 
-int ShowChoiceDialog(const std::string& question, const std::vector<std::string>& labels)
+int Dialogs::Choose(const std::string& question, const std::vector<std::string>& labels)
 {
     ChoiceDialogRequest request;
     request.caption = Application().Title();
@@ -66,7 +51,7 @@ int ShowChoiceDialog(const std::string& question, const std::vector<std::string>
     if (TForm* main = Application().MainForm())
         screen = main->ScreenSize();
     request.geometry = ComputeChoiceGeometry(question, labels.size(), measure, screen);
-    int result = DialogService().ShowChoiceDialog(request);
+    int result = Service().ShowChoiceDialog(request);
     int index = result - ChoiceResultBase;
     return index >= 0 && index < static_cast<int>(labels.size()) ? index : -1;
 }
@@ -137,9 +122,9 @@ ChoiceDialogGeometry ComputeChoiceGeometry(const std::string& question, size_t b
     return g;
 }
 
-void InstallErrorBoxExceptionHandler()
+void InstallErrorBoxExceptionHandler(Dialogs& dialogs)
 {
-    Application().SetExceptionHandler([](const std::exception& error) { ShowErrorBox(error.what()); });
+    Application().SetExceptionHandler([&dialogs](const std::exception& error) { dialogs.ShowError(error.what()); });
 }
 
 // ---- headless -------------------------------------------------------------------------------

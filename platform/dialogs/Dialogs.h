@@ -1,8 +1,9 @@
 #pragma once
 
-// Message boxes and the version-choice dialog. Code asks through the front doors below; what
-// shows them is a dialog service: the SDL one on a desktop, or the headless one that takes its
-// answers from a queue the test driver fills. All texts are code page 1250 bytes.
+// Message boxes and the version-choice dialog. Code asks through the front doors of one Dialogs
+// object the program makes at start; what shows them is a dialog service: the SDL one on a
+// desktop, or the headless one that takes its answers from a queue the test driver fills. All
+// texts are code page 1250 bytes.
 
 #include "platform/canvas/Canvas.h"
 #include "platform/types/Geometry.h"
@@ -61,17 +62,6 @@ public:
     virtual int ShowChoiceDialog(const ChoiceDialogRequest& request) = 0;
 };
 
-// The service in use; nullptr restores the built-in headless one.
-void SetDialogService(IDialogService* service);
-IDialogService& DialogService();
-
-// Front doors. The caption is the application's title.
-void ShowErrorBox(const std::string& text);
-bool AskYesNo(const std::string& text);
-void ShowPlainMessage(const std::string& text);
-// Returns the chosen label's index, or -1 when the dialog was closed without a button.
-int ShowChoiceDialog(const std::string& question, const std::vector<std::string>& labels);
-
 // The font the choice dialog is measured and drawn with.
 CanvasFont ChoiceDialogFont();
 // The layout of the choice dialog from measurements of its font, as the framework's message
@@ -83,9 +73,6 @@ int MulDiv(int a, int b, int c);
 // A box's text broken into lines of at most `width` characters at blanks, as the system's own
 // boxes wrap it; existing line breaks stay, and a word longer than a line stands alone.
 std::string WrapBoxText(const std::string& text, size_t width);
-
-// Application errors that escape a handler appear in an error box, as the framework's default.
-void InstallErrorBoxExceptionHandler();
 
 // Answers for the headless service, in the order the boxes come.
 struct DialogAnswer {
@@ -126,5 +113,39 @@ private:
     std::vector<ShownDialog> m_shown;
     std::string m_failure;
 };
+
+// The one channel every box goes through. The service behind it is chosen by the host once it
+// knows the run (the desktop one comes with the first window); without one, boxes go to a
+// headless service that has no answers.
+class Dialogs {
+public:
+    Dialogs() = default;
+    explicit Dialogs(IDialogService& service)
+        : m_service(&service)
+    {
+    }
+    Dialogs(const Dialogs&) = delete;
+    Dialogs& operator=(const Dialogs&) = delete;
+
+    // nullptr goes back to the headless service without answers.
+    void SetService(IDialogService* service) { m_service = service; }
+    IDialogService& Service() { return m_service ? *m_service : m_unanswered; }
+
+    // Front doors. The caption is the application's title.
+    void ShowError(const std::string& text);
+    bool AskYesNo(const std::string& text);
+    void ShowPlain(const std::string& text);
+    // The chosen label's index, or -1 when the dialog was closed without a button.
+    int Choose(const std::string& question, const std::vector<std::string>& labels);
+
+private:
+    int ShowBox(MessageBoxKind kind, const std::string& text);
+
+    IDialogService* m_service = nullptr;
+    HeadlessDialogs m_unanswered;
+};
+
+// Application errors that escape a handler appear in an error box, as the framework's default.
+void InstallErrorBoxExceptionHandler(Dialogs& dialogs);
 
 }

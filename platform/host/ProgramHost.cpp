@@ -115,15 +115,12 @@ ProgramHost::ProgramHost(const HostOptions& options, std::ostream& log)
     });
     if (m_headless) {
         m_headlessDialogs = std::make_unique<HeadlessDialogs>();
-        SetDialogService(m_headlessDialogs.get());
+        m_dialogs.SetService(m_headlessDialogs.get());
     }
     m_ready = true;
 }
 
-ProgramHost::~ProgramHost()
-{
-    SetDialogService(nullptr);
-}
+ProgramHost::~ProgramHost() = default;
 
 std::unique_ptr<IWindowBackend> ProgramHost::NewWindow()
 {
@@ -133,12 +130,12 @@ std::unique_ptr<IWindowBackend> ProgramHost::NewWindow()
     if (!m_desktopDialogs) {
         m_desktopWindow = window.get();
         m_desktopDialogs = std::make_unique<SdlDialogs>(window.get());
-        SetDialogService(m_desktopDialogs.get());
+        m_dialogs.SetService(m_desktopDialogs.get());
     }
     return window;
 }
 
-int ProgramHost::Run(TForm& form, std::ostream& out, std::ostream& err)
+int ProgramHost::Run(TForm& form, std::ostream& out, std::ostream& err, IProcessService* programs)
 {
     int status = 0;
     form.Show();
@@ -149,7 +146,7 @@ int ProgramHost::Run(TForm& form, std::ostream& out, std::ostream& err)
             err << m_options.script->string() << ": cannot read the script\n";
             return 1;
         }
-        ScriptRunner runner(form, *m_loop, *m_headlessDialogs, out);
+        ScriptRunner runner(form, *m_loop, *m_headlessDialogs, out, programs);
         status = runner.Run(text, m_options.script->filename().string(), err);
         if (status == 0 && !m_headlessDialogs->Failure().empty()) {
             err << m_options.script->filename().string() << ": " << m_headlessDialogs->Failure() << "\n";

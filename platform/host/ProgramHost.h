@@ -3,7 +3,7 @@
 // What every program on this layer does around its main form: the host options
 // (--headless, --script FILE, --screenshot FILE), the event loop on the right clock, the window
 // backend (a desktop window, or none when there is no display or when asked), the dialog
-// service that fits it, and the run itself (the script, or the message loop until the
+// channel with the service that fits it, and the run itself (the script, or the message loop until the
 // application terminates), with the screenshot taken at the end.
 //
 //     platform::HostOptions options = platform::TakeHostOptions(args);   // leaves the rest
@@ -16,6 +16,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
 #include "platform/events/TerminationSignals.h"
+#include "platform/process/Process.h"
 
 #include <filesystem>
 #include <iosfwd>
@@ -69,13 +70,16 @@ public:
     EventLoop& Loop() { return *m_loop; }
     // The headless answer queue (only in headless mode).
     HeadlessDialogs* Dialogs() { return m_headlessDialogs.get(); }
+    // The channel every box of the program goes through.
+    platform::Dialogs& DialogChannel() { return m_dialogs; }
 
     // The window for the main form: a desktop window, or a headless one.
     std::unique_ptr<IWindowBackend> NewWindow();
 
     // Runs the program on the form (shown first) and takes the screenshot; the exit status.
-    // A desktop run with a screenshot ends once the screenshot is taken.
-    int Run(TForm& form, std::ostream& out, std::ostream& err);
+    // A desktop run with a screenshot ends once the screenshot is taken. A script waits for the
+    // programs `programs` started (none: the program starts none).
+    int Run(TForm& form, std::ostream& out, std::ostream& err, IProcessService* programs = nullptr);
 
 private:
     bool WriteScreenshot(const TForm& form, std::ostream& err) const;
@@ -90,6 +94,7 @@ private:
     std::unique_ptr<TerminationWatch> m_termination;
     std::unique_ptr<HeadlessDialogs> m_headlessDialogs;
     std::unique_ptr<IDialogService> m_desktopDialogs;
+    platform::Dialogs m_dialogs;
     class SdlWindow* m_desktopWindow = nullptr;
 };
 

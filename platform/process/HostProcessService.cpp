@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <map>
 #include <spawn.h>
+#include <stdexcept>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -360,7 +361,7 @@ private:
 
     std::filesystem::path PrefixRoot() const
     {
-        return m_machine ? m_machine->PrefixRoot() : CurrentMachine().PrefixRoot();
+        return m_machine->PrefixRoot();
     }
 
     Child* Find(ProcessHandle process)
@@ -453,6 +454,8 @@ private:
 
 std::shared_ptr<IProcessService> MakeHostProcessService(std::shared_ptr<Machine> machine)
 {
+    if (!machine)
+        throw std::logic_error("a process service needs a machine");
     return std::make_shared<HostProcessService>(std::move(machine));
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// Starting programs and opening documents on the current machine, as CreateProcessA,
-// GetExitCodeProcess, CloseHandle and ShellExecuteA do on Windows.
+// Starting programs and opening documents on a machine, as CreateProcessA, GetExitCodeProcess,
+// CloseHandle and ShellExecuteA do on Windows. The program makes one service at start and
+// passes it to the parts that start programs.
 //
 // Command lines are CP1250 Windows text. The program is the first argument of the command line
 // split the Windows way (or the application name when one is given), resolved through the
@@ -18,12 +19,11 @@
 //
 // Waiting without spinning (the menu's WaitExec):
 //
-//     auto& service = platform::CurrentProcessService();
 //     auto process = service.CreateProcess(start);
 //     if (!process) return false;
 //     uint32_t code = 0;
 //     while (service.GetExitCodeProcess(*process, code) && code == platform::STILL_ACTIVE) {
-//         platform::ProcessMessages();
+//         loop.ProcessMessages();
 //         service.WaitForExitOrMessage(*process, loop, 100);
 //     }
 //     service.CloseHandle(*process);
@@ -149,30 +149,6 @@ public:
 
 // The service that runs programs on the host for `machine`.
 std::shared_ptr<IProcessService> MakeHostProcessService(std::shared_ptr<Machine> machine);
-
-// The service platform calls use. Without SetCurrentProcessService, a host service on
-// CurrentMachine() is made on first use (throws std::logic_error when there is no machine).
-IProcessService& CurrentProcessService();
-void SetCurrentProcessService(std::shared_ptr<IProcessService> service);
-
-// Installs a service for one scope (tests), restoring the previous one after.
-class ScopedProcessService {
-public:
-    explicit ScopedProcessService(std::shared_ptr<IProcessService> service);
-    ~ScopedProcessService();
-    ScopedProcessService(const ScopedProcessService&) = delete;
-    ScopedProcessService& operator=(const ScopedProcessService&) = delete;
-
-private:
-    std::shared_ptr<IProcessService> m_previous;
-};
-
-// Win32-shaped calls on CurrentProcessService().
-bool CreateProcessA(const ProcessStart& start, ProcessHandle& process);
-bool GetExitCodeProcess(ProcessHandle process, uint32_t& exitCode);
-bool CloseHandle(ProcessHandle process);
-intptr_t ShellExecuteA(std::string_view verb, std::string_view file, std::string_view parameters,
-    std::string_view directory, uint16_t showWindow);
 
 // --- Command lines --------------------------------------------------------------------------
 

@@ -98,8 +98,8 @@ uint16_t ScriptKeyCode(std::string_view name)
     return 0;
 }
 
-ScriptRunner::ScriptRunner(TForm& form, EventLoop& loop, HeadlessDialogs& dialogs, std::ostream& out)
-    : m_form(form), m_loop(loop), m_dialogs(dialogs), m_out(out)
+ScriptRunner::ScriptRunner(TForm& form, EventLoop& loop, HeadlessDialogs& dialogs, std::ostream& out, IProcessService* programs)
+    : m_form(form), m_loop(loop), m_dialogs(dialogs), m_out(out), m_programs(programs)
 {
 }
 
@@ -346,7 +346,7 @@ void ScriptRunner::RunLine(std::string_view rawLine)
         if (ms < 0)
             Fail("cannot wait a negative time");
         if (programs) {
-            if (!CurrentProcessService().WaitForStartedPrograms(static_cast<uint32_t>(ms)))
+            if (m_programs && !m_programs->WaitForStartedPrograms(static_cast<uint32_t>(ms)))
                 Fail("programs still running after " + std::to_string(ms) + " ms");
         } else {
             if (!m_loop.Clock().IsVirtual())
@@ -412,16 +412,6 @@ void ScriptRunner::RunLine(std::string_view rawLine)
     } else {
         Fail("unknown command \"" + words[0] + "\"");
     }
-}
-
-HeadlessSession::HeadlessSession()
-{
-    SetDialogService(&m_dialogs);
-}
-
-HeadlessSession::~HeadlessSession()
-{
-    SetDialogService(nullptr);
 }
 
 int HeadlessSession::RunScriptFile(TForm& form, const std::filesystem::path& script, std::ostream& out, std::ostream& err)

@@ -32,6 +32,7 @@
 #include "platform/components/Forms.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
+#include "platform/process/Process.h"
 
 #include <filesystem>
 #include <iosfwd>
@@ -47,7 +48,9 @@ public:
 
 class ScriptRunner {
 public:
-    ScriptRunner(TForm& form, EventLoop& loop, HeadlessDialogs& dialogs, std::ostream& out);
+    // `programs`: the service whose started programs `waitprograms` waits for (none: no program
+    // is ever started, so there is nothing to wait for).
+    ScriptRunner(TForm& form, EventLoop& loop, HeadlessDialogs& dialogs, std::ostream& out, IProcessService* programs = nullptr);
 
     // 0 when every line passed, 1 after printing the failure to err.
     int Run(std::string_view script, const std::string& sourceName, std::ostream& err);
@@ -69,6 +72,7 @@ private:
     EventLoop& m_loop;
     HeadlessDialogs& m_dialogs;
     std::ostream& m_out;
+    IProcessService* m_programs;
     TPoint m_pointer;
     TShiftState m_buttons = 0;
     bool m_quit = false;
@@ -81,13 +85,12 @@ void WriteSurfacePng(const PixelView& surface, const std::filesystem::path& file
 uint16_t ScriptKeyCode(std::string_view name);
 
 // What a program's `--headless --script FILE` sets up: the virtual clock as the current loop
-// and the headless dialogs as the dialog service, for as long as it lives.
+// and a dialog channel to the headless dialogs, for as long as it lives.
 class HeadlessSession {
 public:
-    HeadlessSession();
-    ~HeadlessSession();
     EventLoop& Loop() { return m_loop; }
     HeadlessDialogs& Dialogs() { return m_dialogs; }
+    platform::Dialogs& Channel() { return m_channel; }
     // Reads and runs the script file against the form; the exit status of the program.
     int RunScriptFile(TForm& form, const std::filesystem::path& script, std::ostream& out, std::ostream& err);
 
@@ -96,6 +99,7 @@ private:
     EventLoop m_loop { m_clock };
     ScopedEventLoop m_scope { m_loop };
     HeadlessDialogs m_dialogs;
+    platform::Dialogs m_channel { m_dialogs };
 };
 
 }

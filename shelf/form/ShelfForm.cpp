@@ -79,9 +79,10 @@ const platform::ClassInfo& TShelfForm::StaticClass()
     return info;
 }
 
-TShelfForm::TShelfForm(shelf::ShelfOptions options, platform::TComponent* owner)
+TShelfForm::TShelfForm(platform::Services& services, shelf::ShelfOptions options, platform::TComponent* owner)
     : platform::TForm(owner)
     , State(PageRows)
+    , m_services(services)
     , m_options(std::move(options))
 {
     SetName("Shelf");
@@ -101,7 +102,7 @@ void TShelfForm::DoShow()
 {
     platform::TForm::DoShow();
     if (!m_built)
-        platform::CurrentEventLoop().PostCallback([this] { BuildIndex(); });
+        m_services.loop.PostCallback([this] { BuildIndex(); });
 }
 
 void TShelfForm::BuildIndex()

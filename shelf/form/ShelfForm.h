@@ -7,6 +7,7 @@
 // opens goes to OnOpen. The index is built once the window shows, its progress drawn as it goes.
 
 #include "platform/components/Forms.h"
+#include "platform/services/Services.h"
 #include "shelf/ShelfIndex.h"
 #include "shelf/ShelfState.h"
 
@@ -18,7 +19,7 @@ class TShelfForm : public platform::TForm {
     TORVA_CLASS(TShelfForm)
 
 public:
-    TShelfForm(shelf::ShelfOptions options, platform::TComponent* owner);
+    TShelfForm(platform::Services& services, shelf::ShelfOptions options, platform::TComponent* owner);
     ~TShelfForm() override;
 
     shelf::ShelfState State;
@@ -45,6 +46,7 @@ private:
     void PaintRow(platform::TCanvas& canvas, size_t row, int top);
     std::string Details(const shelf::ShelfDisc& disc) const;
 
+    platform::Services& m_services;
     shelf::ShelfOptions m_options;
     std::unique_ptr<shelf::ShelfIndex> m_index;
     std::string m_progress; // while the index is built

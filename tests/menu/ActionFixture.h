@@ -6,17 +6,18 @@
 #include "MenuFixture.h"
 
 #include "platform/dialogs/Dialogs.h"
-#include "platform/events/Clock.h"
-#include "platform/events/EventLoop.h"
 #include "platform/ini/IniFile.h"
-#include "tests/support/RecordingProcessService.h"
 #include "platform/registry/Registry.h"
-
-#include <optional>
 
 // What the launcher, the installer and the uninstaller need, made without a form: a context
 // that the test fills, its catalogue and status check, and no views.
 struct FormlessServices {
+    explicit FormlessServices(platform::Services& services)
+        : system(services)
+    {
+    }
+
+    platform::Services& system;
     MenuContext context;
     shell::FileTree files { shell::FileTreeContext {} };
     DiscCatalogue catalogue { context };
@@ -25,30 +26,12 @@ struct FormlessServices {
 
     ActionServices Services()
     {
-        return { .context = context, .catalogue = catalogue, .status = status, .files = files, .texts = texts, .showError = [](const std::string&) {}, .refreshViews = [] {} };
+        return { .system = system, .context = context, .catalogue = catalogue, .status = status, .files = files, .texts = texts, .refreshViews = [] {} };
     }
 };
 
 class ActionFixture : public MenuFixture {
 protected:
-    void SetUp() override
-    {
-        MenuFixture::SetUp();
-        recorder = std::make_shared<platform::RecordingProcessService>(machine);
-        scopedProcesses.emplace(recorder);
-        scopedLoop.emplace(loop);
-        platform::SetDialogService(&dialogs);
-    }
-
-    void TearDown() override
-    {
-        menu.reset();
-        platform::SetDialogService(nullptr);
-        scopedLoop.reset();
-        scopedProcesses.reset();
-        MenuFixture::TearDown();
-    }
-
     // Starts the menu on a disc whose catalogue names only the disc identifier.
     MenuState& StartOn(const std::string& discId = "0206")
     {
@@ -79,10 +62,6 @@ protected:
         return texts;
     }
 
-    std::shared_ptr<platform::RecordingProcessService> recorder;
-    std::optional<platform::ScopedProcessService> scopedProcesses;
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    std::optional<platform::ScopedEventLoop> scopedLoop;
-    platform::HeadlessDialogs dialogs;
+    // The questions and choices asked, with their answers queued here.
+    platform::HeadlessDialogs& dialogs = boxes;
 };

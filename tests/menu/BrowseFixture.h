@@ -30,7 +30,7 @@ protected:
     TForm1& Open(const std::string& catalogue)
     {
         WriteCatalogue(catalogue);
-        form = std::make_unique<TForm1>(MenuEnvironment { Drive() + "\\TORVA.EXE", &boxes, &cursor });
+        form = std::make_unique<TForm1>(services, MenuEnvironment { Drive() + "\\TORVA.EXE", &cursor });
         form->CreateWindowLayout();
         form->Show();
         loop.ProcessMessages();
@@ -69,9 +69,6 @@ protected:
     void Key(uint16_t key) { form->FormKeyDown(form.get(), key, 0); }
 
     std::unique_ptr<TForm1> form;
-    platform::VirtualClock clock;
-    platform::EventLoop loop { clock };
-    platform::ScopedEventLoop scope { loop };
 };
 
 // "[Demo1]\nName=..." sections for count items named by `name(n)`.

@@ -112,7 +112,7 @@ TEST_F(Effects, SideAnimationsPlayOnlyInEnhancedMode)
 TEST_F(Effects, LeftPressOnTheBackgroundDragsTheWindow)
 {
     WriteCatalogue("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=NUL\n");
-    form = std::make_unique<TForm1>(MenuEnvironment { Drive() + "\\TORVA.EXE", &boxes, &cursor });
+    form = std::make_unique<TForm1>(services, MenuEnvironment { Drive() + "\\TORVA.EXE", &cursor });
     auto window = std::make_unique<platform::HeadlessWindow>(loop);
     platform::HeadlessWindow* headless = window.get();
     form->SetWindow(std::move(window));

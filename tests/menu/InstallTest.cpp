@@ -179,7 +179,7 @@ TEST_F(Install, AnItemThatNeedsNoInstallRunsItsSetupProgramOnly)
 TEST_F(Install, TheTArgumentShowsTheCommandFirst)
 {
     menu.reset();
-    menu = std::make_unique<MenuState>(MenuEnvironment { Drive() + "\\TORVA.EXE", &boxes, &cursor, true });
+    menu = std::make_unique<MenuState>(services, MenuEnvironment { Drive() + "\\TORVA.EXE", &cursor, true });
     menu->Start();
     menu->LoadCatalogue();
     TDemos& item = Demo(10);

@@ -360,7 +360,7 @@ TEST_F(Launch, WineSetsANewPrefixUpOnlyForADiscWithWindowsSetups)
     };
     for (const Case& c : cases) {
         size_t before = recorder->WinePreparations();
-        FormlessServices parts;
+        FormlessServices parts { services };
         parts.catalogue.Demos.SetCount(1);
         parts.catalogue.Demos[1].InstallDir = Drive() + "\\DEMOS\\" + c.folder;
         parts.catalogue.Demos[1].InstallName = c.installName;

@@ -1,6 +1,7 @@
 #pragma once
 
-// A temporary machine with a disc mapped to a drive letter, and the menu's model that starts from it.
+// A temporary machine with a disc mapped to a drive letter, the program's services made of test
+// doubles on it, and the menu's model that starts from them.
 
 #include "menu/MenuState.h"
 #include "platform/ini/IniFile.h"
@@ -8,6 +9,7 @@
 #include "platform/registry/Registry.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +19,16 @@
 #include <string>
 #include <vector>
 
-class MenuFixture : public ::testing::Test {
+class MenuFixture : public ::testing::Test, public torva::test::TestServices {
 protected:
     void SetUp() override
     {
-        root = std::filesystem::temp_directory_path() / ("torva-menu-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = std::filesystem::temp_directory_path() / ("torva-menu-" + torva::test::CaseName());
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root / "disc" / "Torva");
         machine = platform::Machine::OpenOrCreate(root / "prefix", setup);
+        UseMachine(machine);
+        // The Windows-path file calls and the registry resolve through the current machine.
         platform::SetCurrentMachine(machine);
         discLetter = machine->MapDrive(root / "disc", platform::DRIVE_CDROM);
         ASSERT_NE(discLetter, 0);
@@ -99,10 +103,10 @@ protected:
     // Starts the menu from the disc (or from `ownPath`) and loads the catalogue.
     MenuState& Start(const std::string& ownPath = "", bool prepareWine = false)
     {
-        MenuEnvironment environment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor };
+        MenuEnvironment environment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &cursor };
         environment.PrepareWine = prepareWine;
         environment.DebugOutput = &debugOutput;
-        menu = std::make_unique<MenuState>(environment);
+        menu = std::make_unique<MenuState>(services, environment);
         menu->Start();
         if (!menu->Terminated())
             menu->LoadCatalogue();
@@ -113,8 +117,7 @@ protected:
     std::filesystem::path root;
     std::shared_ptr<platform::Machine> machine;
     char discLetter = 0;
-    shell::RecordingMessageBoxes boxes;
-    shell::RecordingCursor cursor;
+    torva::test::RecordingCursor cursor;
     std::ostringstream debugOutput;
     std::unique_ptr<MenuState> menu;
 };

@@ -17,7 +17,7 @@ protected:
     // Starts from the disc, or from `ownPath`.
     void Run(const std::string& ownPath = "")
     {
-        MenuStartup startup(context, files, ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes);
+        MenuStartup startup(context, files, ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &channel);
         outcome = startup.Start();
     }
 

@@ -34,7 +34,7 @@ protected:
         context.DiscDrive = Drive();
         context.DiscId = "0206";
         context.StateIni = std::make_unique<TIniFile>("torva.ini");
-        status = std::make_unique<StatusCheck>(context, fileTree, &boxes);
+        status = std::make_unique<StatusCheck>(context, fileTree, &channel);
     }
 
     void TearDown() override

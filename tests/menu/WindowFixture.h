@@ -47,14 +47,14 @@ protected:
     // Creates the window from the layout and shows it; the catalogue must be written first.
     TForm1& Open(const std::string& ownPath = "")
     {
-        form = std::make_unique<TForm1>(MenuEnvironment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &boxes, &cursor });
-        auto backend = std::make_unique<platform::HeadlessWindow>(session.Loop());
+        form = std::make_unique<TForm1>(services, MenuEnvironment { ownPath.empty() ? Drive() + "\\TORVA.EXE" : ownPath, &cursor });
+        auto backend = std::make_unique<platform::HeadlessWindow>(loop);
         window = backend.get();
         form->SetWindow(std::move(backend));
         form->CreateWindowLayout();
         if (!form->Model.Terminated())
             form->Show();
-        session.Loop().ProcessMessages();
+        loop.ProcessMessages();
         return *form;
     }
 
@@ -69,7 +69,7 @@ protected:
     void Run(const std::string& line)
     {
         if (!runner)
-            runner = std::make_unique<platform::ScriptRunner>(*form, session.Loop(), session.Dialogs(), driverOutput);
+            runner = std::make_unique<platform::ScriptRunner>(*form, loop, boxes, driverOutput, recorder.get());
         runner->RunLine(line);
     }
 
@@ -82,7 +82,6 @@ protected:
 
     std::unique_ptr<TForm1> form;
 
-    platform::HeadlessSession session;
     platform::HeadlessWindow* window = nullptr;
     std::ostringstream driverOutput;
     std::unique_ptr<platform::ScriptRunner> runner;

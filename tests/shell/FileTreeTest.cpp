@@ -40,7 +40,7 @@ protected:
         context.WinVersion = "Windows 95";
         context.WindowsDir = "C:\\WINDOWS\\";
         context.ProgramsDir = "C:\\WINDOWS\\Start Menu\\Programs\\";
-        context.messageBoxes = &boxes;
+        context.dialogs = &dialogs;
         context.cursor = &cursor;
         context.LoadSpecial = [](uint32_t id, const std::string& argument) {
             return id == 127 ? std::string("Nemohu vymazat soubor ") + argument + " !" : std::string();
@@ -82,8 +82,9 @@ protected:
     fs::path root;
     fs::path driveC;
     fs::path outside;
-    shell::RecordingMessageBoxes boxes;
-    shell::RecordingCursor cursor;
+    torva::test::RecordingDialogs boxes;
+    platform::Dialogs dialogs { boxes };
+    torva::test::RecordingCursor cursor;
     shell::FileTreeContext context;
 };
 

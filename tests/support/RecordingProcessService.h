@@ -3,8 +3,7 @@
 // A process service for tests: it starts nothing and keeps what would have been started.
 //
 //     auto recorder = std::make_shared<platform::RecordingProcessService>(machine);
-//     platform::ScopedProcessService scoped(recorder);
-//     ... code under test ...
+//     ... code under test, given *recorder as its process service ...
 //     EXPECT_EQ(recorder->Starts().at(0).start.commandLine, "E:\\DEMOS\\X\\SETUP.EXE");
 //     EXPECT_EQ(recorder->Starts().at(0).plan->environment.at("WINEPREFIX"), prefix);
 //
@@ -43,6 +42,7 @@ struct RecordedShellExecute {
 class RecordingProcessService : public IProcessService {
 public:
     explicit RecordingProcessService(std::shared_ptr<Machine> machine = nullptr);
+    void SetMachine(std::shared_ptr<Machine> machine) { m_machine = std::move(machine); }
 
     std::optional<ProcessHandle> CreateProcess(const ProcessStart& start) override;
     bool GetExitCodeProcess(ProcessHandle process, uint32_t& exitCode) override;

@@ -1,21 +1,31 @@
 #pragma once
 
-// Error boxes and cursor changes kept as lists, for tests of what the file-tree operations show.
+// Boxes and cursor changes kept as lists, for tests of what the menu shows the user.
 
+#include "platform/components/Forms.h"
+#include "platform/dialogs/Dialogs.h"
 #include "shell/UserInterface.h"
 
 #include <string>
 #include <vector>
 
-namespace shell {
+namespace torva::test {
 
-class RecordingMessageBoxes : public MessageBoxService {
+// Error boxes are kept as a list of texts and closed at once; questions, plain messages and
+// choices are answered from the queue as the headless service answers them (and kept in Shown).
+class RecordingDialogs : public platform::HeadlessDialogs {
 public:
-    void ShowError(const std::string& text) override { errors.push_back(text); }
+    int ShowMessageBox(const platform::MessageBoxRequest& request) override
+    {
+        if (request.kind != platform::MessageBoxKind::Error)
+            return HeadlessDialogs::ShowMessageBox(request);
+        errors.push_back(request.text);
+        return platform::mrOk;
+    }
     std::vector<std::string> errors;
 };
 
-class RecordingCursor : public CursorService {
+class RecordingCursor : public shell::CursorService {
 public:
     void ShowHourglass() override { changes.push_back("hourglass"); }
     void ShowDefault() override { changes.push_back("default"); }

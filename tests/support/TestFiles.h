@@ -37,12 +37,23 @@ inline void WriteText(const std::filesystem::path& file, std::string_view text)
     std::ofstream(file, std::ios::binary) << text;
 }
 
+// "Suite.Case" of the running test, fit for a file name: the cases of a test program run side
+// by side, so each names its own folders by it.
+inline std::string CaseName()
+{
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name)
+        c = c == '/' ? '_' : c;
+    return name;
+}
+
 #ifdef TORVA_TEST_OUTPUT_DIR
-// An empty folder named `prefix-TestName` below the test program's output folder, so tests
+// An empty folder named `prefix-Suite.Case` below the test program's output folder, so tests
 // never see each other's files.
 inline std::filesystem::path FreshTestFolder(const std::string& prefix)
 {
-    const auto folder = std::filesystem::path(TORVA_TEST_OUTPUT_DIR) / (prefix + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const auto folder = std::filesystem::path(TORVA_TEST_OUTPUT_DIR) / (prefix + "-" + CaseName());
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder;

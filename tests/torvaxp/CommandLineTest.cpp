@@ -1,6 +1,7 @@
 #include "torvaxp/CommandLine.h"
 #include "torvaxp/DiscDrive.h"
 #include "platform/host/ProgramHost.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +74,7 @@ class MenuDiscDrive : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = std::filesystem::temp_directory_path() / ("torva-discdrive-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        root = std::filesystem::temp_directory_path() / ("torva-discdrive-" + torva::test::CaseName());
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root / "disc" / "Torva");
         std::ofstream(root / "disc" / "TORVA.EXE") << "marker";

@@ -49,7 +49,7 @@ protected:
             GTEST_SKIP() << "the drive probe is not built (MinGW missing)";
         if (!Have("wine") || !Have("xorriso"))
             GTEST_SKIP() << "wine or xorriso is not installed";
-        root = fs::temp_directory_path() / ("torva-wine-drive-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        root = fs::temp_directory_path() / ("torva-wine-drive-" + torva::test::CaseName());
         Clear();
         fs::create_directories(root);
         machine = platform::Machine::OpenOrCreate(root / "prefix");

@@ -2,7 +2,9 @@
 // status check run on a disc folder, for disc authors and tests.
 
 #include "menu/MenuState.h"
+#include "platform/events/Clock.h"
 #include "platform/machine/Machine.h"
+#include "platform/services/Services.h"
 #include "platform/text/Codepage.h"
 #include "tools/torvatool/CatalogueLint.h"
 #include "tools/torvatool/Command.h"
@@ -38,6 +40,7 @@ public:
         platform::SetCurrentMachine(nullptr);
     }
     std::string Drive() const { return std::string(1, m_letter) + ":"; }
+    const std::shared_ptr<platform::Machine>& Machine() const { return m_machine; }
 
 private:
     std::shared_ptr<platform::Machine> m_machine;
@@ -49,26 +52,29 @@ std::shared_ptr<platform::Machine> OpenPrefix(const std::optional<std::string>& 
     return platform::Machine::OpenOrCreate(prefix ? std::filesystem::path(*prefix) : platform::Machine::DefaultPrefixRoot());
 }
 
-// Error boxes become messages on stderr via the warnings list.
-class CollectedBoxes : public shell::MessageBoxService {
-public:
-    void ShowError(const std::string& text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
-
+// The menu's parts without a window: error boxes are kept for the warnings list and stderr, and
+// nothing here starts a program.
 struct LoadedMenu {
-    CollectedBoxes boxes;
+    platform::HeadlessDialogs boxes;
+    platform::Dialogs dialogs { boxes };
+    platform::VirtualClock clock;
+    platform::EventLoop loop { clock };
+    std::shared_ptr<platform::IProcessService> processes;
+    std::optional<platform::Services> services;
     std::unique_ptr<MenuState> menu;
 };
 
 void Load(LoadedMenu& loaded, const MountedDisc& disc)
 {
-    loaded.menu = std::make_unique<MenuState>(MenuEnvironment { disc.Drive() + "\\TORVA.EXE", &loaded.boxes, nullptr });
+    loaded.processes = platform::MakeHostProcessService(disc.Machine());
+    loaded.services.emplace(platform::Services { disc.Machine(), *loaded.processes, loaded.dialogs, loaded.loop });
+    loaded.menu = std::make_unique<MenuState>(*loaded.services, MenuEnvironment { disc.Drive() + "\\TORVA.EXE", nullptr });
     loaded.menu->Start();
     if (!loaded.menu->Terminated())
         loaded.menu->LoadCatalogue();
     if (loaded.menu->Terminated() || loaded.menu->Catalogue.Ini == nullptr) {
-        std::string message = loaded.boxes.texts.empty() ? "the menu could not start" : loaded.boxes.texts.back();
+        const auto& shown = loaded.boxes.Shown();
+        std::string message = shown.empty() ? "the menu could not start" : shown.back().text;
         throw ToolError(platform::Cp1250ToUtf8(message));
     }
 }

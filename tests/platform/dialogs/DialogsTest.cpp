@@ -9,12 +9,8 @@ namespace {
 
 struct HeadlessFixture : ::testing::Test {
     HeadlessDialogs dialogs;
-    void SetUp() override
-    {
-        SetDialogService(&dialogs);
-        Application().SetTitle("Torva CD v2");
-    }
-    void TearDown() override { SetDialogService(nullptr); }
+    Dialogs channel { dialogs };
+    void SetUp() override { Application().SetTitle("Torva CD v2"); }
 };
 
 using HeadlessBoxes = HeadlessFixture;
@@ -25,10 +21,10 @@ TEST_F(HeadlessBoxes, AnswersAreTakenInOrderWithTheTitleAsCaption)
     dialogs.PushAnswer({ DialogAnswer::Kind::No });
     dialogs.PushAnswer({ DialogAnswer::Kind::Ok });
     dialogs.PushAnswer({ DialogAnswer::Kind::Button, 1 });
-    EXPECT_TRUE(AskYesNo("Smazat?"));
-    EXPECT_FALSE(AskYesNo("Smazat?"));
-    ShowErrorBox("Nenalezen CD");
-    EXPECT_EQ(ShowChoiceDialog("Jakou verzi hry chcete spustit?", { "DOS", "Windows", "3D" }), 1);
+    EXPECT_TRUE(channel.AskYesNo("Smazat?"));
+    EXPECT_FALSE(channel.AskYesNo("Smazat?"));
+    channel.ShowError("Nenalezen CD");
+    EXPECT_EQ(channel.Choose("Jakou verzi hry chcete spustit?", { "DOS", "Windows", "3D" }), 1);
     EXPECT_TRUE(dialogs.Failure().empty());
     ASSERT_EQ(dialogs.Shown().size(), 4u);
     EXPECT_EQ(dialogs.Shown()[2].caption, "Torva CD v2");
@@ -38,21 +34,21 @@ TEST_F(HeadlessBoxes, AnswersAreTakenInOrderWithTheTitleAsCaption)
 
 TEST_F(HeadlessBoxes, AnUnansweredBoxFailsWithItsTextAndAnswersAsClosed)
 {
-    EXPECT_FALSE(AskYesNo("Smazat adres\xE1\xF8?"));
+    EXPECT_FALSE(channel.AskYesNo("Smazat adres\xE1\xF8?"));
     EXPECT_EQ(dialogs.Failure(), "unanswered question \"Smazat adresář?\"");
     dialogs.ClearFailure();
-    EXPECT_EQ(ShowChoiceDialog("Verze?", { "A" }), -1);
+    EXPECT_EQ(channel.Choose("Verze?", { "A" }), -1);
     EXPECT_EQ(dialogs.Failure(), "unanswered choice dialog \"Verze?\"");
 }
 
 TEST_F(HeadlessBoxes, AnswersThatDoNotFitTheBoxFail)
 {
     dialogs.PushAnswer({ DialogAnswer::Kind::Yes });
-    ShowPlainMessage("Can't delete C:\\X");
+    channel.ShowPlain("Can't delete C:\\X");
     EXPECT_EQ(dialogs.Failure(), "answer does not fit the message box \"Can't delete C:\\X\" (ok)");
     dialogs.ClearFailure();
     dialogs.PushAnswer({ DialogAnswer::Kind::Button, 2 });
-    EXPECT_EQ(ShowChoiceDialog("Verze?", { "A", "B" }), -1);
+    EXPECT_EQ(channel.Choose("Verze?", { "A", "B" }), -1);
     EXPECT_EQ(dialogs.Failure(), "answer does not fit the choice dialog \"Verze?\" (a button number from 0 to 1)");
 }
 

@@ -3,6 +3,7 @@
 // A small disc tree and images of it made by the real tools, in a folder of the test's own.
 
 #include "platform/image/DiscImage.h"
+#include "tests/support/TestFiles.h"
 #include "tools/discimage/RawSectorWriter.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,7 @@ class ImageFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = std::filesystem::temp_directory_path() / ("torva-image-" + std::string(test->name()) + "-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        root = std::filesystem::temp_directory_path() / ("torva-image-" + torva::test::CaseName());
         Clear();
         std::filesystem::create_directories(root / "tree" / "Torva" / "Small");
         std::filesystem::create_directories(root / "tree" / "DEMOS" / "Rallye");

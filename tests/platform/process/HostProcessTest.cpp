@@ -242,22 +242,4 @@ TEST_F(HostProcessTest, ChildrenLeftRunningAreReapedAsTheyEnd)
     EXPECT_EQ(unopened, std::vector<std::string> { "E:\\NOTES.TXT" });
 }
 
-TEST_F(HostProcessTest, CurrentServiceIsReplaceableForAScope)
-{
-    auto replacement = MakeHostProcessService(std::make_shared<Machine>(prefix.root));
-    {
-        ScopedProcessService scoped(replacement);
-        EXPECT_EQ(&CurrentProcessService(), replacement.get());
-        torvatest::WriteScript(prefix.driveC / "quick.sh", "exit 4\n");
-        ProcessHandle process = 0;
-        ASSERT_TRUE(CreateProcessA(Start("C:\\quick.sh"), process));
-        uint32_t code = STILL_ACTIVE;
-        while (GetExitCodeProcess(process, code) && code == STILL_ACTIVE)
-            replacement->WaitForExitOrMessage(process, loop, 1000);
-        EXPECT_EQ(code, 4u);
-        EXPECT_TRUE(CloseHandle(process));
-    }
-    EXPECT_NE(&CurrentProcessService(), replacement.get());
-}
-
 }

@@ -43,23 +43,23 @@ TEST_F(RecordingProcessTest, RecordsPlansAndPlaysRunningProcesses)
     recorder->SetRunBehaviour(2, 5);
     std::vector<std::string> ended;
     recorder->SetExitHook([&](const RecordedStart& start) { ended.push_back(start.start.commandLine); });
-    ScopedProcessService scoped(recorder);
 
     const ProcessStart start { .applicationName = {}, .commandLine = "E:\\DEMOS\\X\\SETUP.EXE /q", .currentDirectory = "E:\\DEMOS\\X" };
-    ProcessHandle process = 0;
-    ASSERT_TRUE(CreateProcessA(start, process));
+    std::optional<ProcessHandle> created = recorder->CreateProcess(start);
+    ASSERT_TRUE(created);
+    ProcessHandle process = *created;
     uint32_t code = 0;
-    ASSERT_TRUE(GetExitCodeProcess(process, code));
+    ASSERT_TRUE(recorder->GetExitCodeProcess(process, code));
     EXPECT_EQ(code, STILL_ACTIVE);
-    ASSERT_TRUE(GetExitCodeProcess(process, code));
+    ASSERT_TRUE(recorder->GetExitCodeProcess(process, code));
     EXPECT_EQ(code, STILL_ACTIVE);
     EXPECT_TRUE(ended.empty());
-    ASSERT_TRUE(GetExitCodeProcess(process, code));
+    ASSERT_TRUE(recorder->GetExitCodeProcess(process, code));
     EXPECT_EQ(code, 5u);
-    ASSERT_TRUE(GetExitCodeProcess(process, code));
+    ASSERT_TRUE(recorder->GetExitCodeProcess(process, code));
     EXPECT_EQ(ended, std::vector<std::string> { start.commandLine }); // the hook runs once
     EXPECT_EQ(recorder->OpenHandleCount(), 1u);
-    EXPECT_TRUE(CloseHandle(process));
+    EXPECT_TRUE(recorder->CloseHandle(process));
     EXPECT_EQ(recorder->OpenHandleCount(), 0u);
 
     const RecordedStart& recorded = recorder->Starts().at(0);
@@ -86,11 +86,10 @@ TEST_F(RecordingProcessTest, FailedStartsAreRecordedToo)
 TEST_F(RecordingProcessTest, ShellExecutesAreRecordedWithTheirPlan)
 {
     TempPrefix::Write(prefix.disc / "Kavorin" / "signup_torva.isp", "[isp]");
-    ScopedProcessService scoped(recorder);
-    EXPECT_GT(ShellExecuteA("OPEN", "E:\\Kavorin\\signup_torva.isp", "", "", SW_SHOWNORMAL), 32);
-    EXPECT_EQ(ShellExecuteA("OPEN", "E:\\missing.isp", "", "", SW_SHOWNORMAL), SE_ERR_FNF);
+    EXPECT_GT(recorder->ShellExecute({ "OPEN", "E:\\Kavorin\\signup_torva.isp", "", "", SW_SHOWNORMAL }), 32);
+    EXPECT_EQ(recorder->ShellExecute({ "OPEN", "E:\\missing.isp", "", "", SW_SHOWNORMAL }), SE_ERR_FNF);
     recorder->SetShellExecuteResult(SE_ERR_NOASSOC);
-    EXPECT_EQ(ShellExecuteA("OPEN", "http://www.example.cz", "", "", SW_SHOWNORMAL), SE_ERR_NOASSOC);
+    EXPECT_EQ(recorder->ShellExecute({ "OPEN", "http://www.example.cz", "", "", SW_SHOWNORMAL }), SE_ERR_NOASSOC);
     ASSERT_EQ(recorder->ShellExecutes().size(), 3u);
     EXPECT_EQ(recorder->ShellExecutes()[0].request.file, "E:\\Kavorin\\signup_torva.isp");
     ASSERT_TRUE(recorder->ShellExecutes()[0].plan);

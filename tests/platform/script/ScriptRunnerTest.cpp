@@ -18,7 +18,7 @@ namespace {
 class TScriptForm : public TForm {
     TORVA_CLASS(TScriptForm)
 public:
-    explicit TScriptForm(TComponent* owner)
+    TScriptForm(TComponent* owner, Dialogs& dialogs)
         : TForm(owner)
     {
         Methods().Add<void(TObject*)>("RowClick", [this](TObject* sender) {
@@ -27,7 +27,7 @@ public:
         });
         Methods().Add<void(TObject*)>("HoverEnter", [this](TObject*) { Status->SetCaption("INSTALOVAT"); });
         Methods().Add<void(TObject*)>("HoverLeave", [this](TObject*) { Status->SetCaption(""); });
-        Methods().Add<void(TObject*)>("AskClick", [this](TObject*) { ItemIndex = AskYesNo("Smazat?") ? 100 : 200; });
+        Methods().Add<void(TObject*)>("AskClick", [this, &dialogs](TObject*) { ItemIndex = dialogs.AskYesNo("Smazat?") ? 100 : 200; });
         Methods().Add<void(TObject*)>("TickTimer", [this](TObject*) { ++Ticks; });
         Methods().Add<void(TObject*, uint16_t&, TShiftState)>("FormKeyDown", [this](TObject*, uint16_t& key, TShiftState) {
             if (key == VK_DOWN)
@@ -102,7 +102,7 @@ end
 
 struct ScriptFixture : ::testing::Test {
     HeadlessSession session;
-    ComponentPtr<TScriptForm> form { new TScriptForm(nullptr) };
+    ComponentPtr<TScriptForm> form { new TScriptForm(nullptr, session.Channel()) };
     std::ostringstream out;
     std::ostringstream err;
 

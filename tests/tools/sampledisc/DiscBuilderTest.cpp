@@ -30,7 +30,7 @@ class DiscBuilderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("torva-discbuilder-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = fs::temp_directory_path() / ("torva-discbuilder-" + torva::test::CaseName());
         fs::remove_all(root);
         // Any file does as a font here: the builder only copies it.
         Write(root / "fonts" / "regular.ttf", "regular");

@@ -8,6 +8,8 @@
 #include "platform/picture/Picture.h"
 #include "platform/text/Codepage.h"
 #include "tests/support/RecordingUserInterface.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -28,13 +30,14 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(fs::exists(Disc / "TORVA.EXE")) << "build the sample_disc target first";
-        root = fs::temp_directory_path() / ("torva-sampledisc-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        root = fs::temp_directory_path() / ("torva-sampledisc-" + torva::test::CaseName());
         fs::remove_all(root);
         machine = platform::Machine::OpenOrCreate(root / "prefix");
         platform::SetCurrentMachine(machine);
+        doubles.UseMachine(machine);
         letter = machine->MapDrive(Disc, platform::DRIVE_CDROM);
         ASSERT_NE(letter, 0);
-        form = std::make_unique<MenuState>(MenuEnvironment { std::string(1, letter) + ":\\TORVA.EXE", &boxes, &cursor });
+        form = std::make_unique<MenuState>(doubles.services, MenuEnvironment { std::string(1, letter) + ":\\TORVA.EXE", &cursor });
         form->Start();
         ASSERT_FALSE(form->Terminated());
         form->LoadCatalogue();
@@ -52,8 +55,9 @@ protected:
     fs::path root;
     std::shared_ptr<platform::Machine> machine;
     char letter = 0;
-    shell::RecordingMessageBoxes boxes;
-    shell::RecordingCursor cursor;
+    torva::test::TestServices doubles;
+    torva::test::RecordingDialogs& boxes = doubles.boxes;
+    torva::test::RecordingCursor cursor;
     std::unique_ptr<MenuState> form;
 };
 

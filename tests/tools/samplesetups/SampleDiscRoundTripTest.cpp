@@ -10,6 +10,7 @@
 #include "platform/ini/IniFile.h"
 #include "platform/machine/Machine.h"
 #include "platform/process/Process.h"
+#include "platform/services/Services.h"
 #include "platform/text/Codepage.h"
 #include "tests/support/RecordingUserInterface.h"
 
@@ -22,16 +23,18 @@ namespace {
 using namespace platform;
 namespace fs = std::filesystem;
 
-// Says yes to every question (the clean-up of what uninstallers leave) and keeps the texts.
+// Says yes to every question (the clean-up of what uninstallers leave) and keeps the texts of
+// the other boxes apart from those of error boxes.
 class AgreeingDialogs : public IDialogService {
 public:
     int ShowMessageBox(const MessageBoxRequest& request) override
     {
-        questions.push_back(Cp1250ToUtf8(request.text));
+        (request.kind == MessageBoxKind::Error ? errors : questions).push_back(Cp1250ToUtf8(request.text));
         return request.kind == MessageBoxKind::Question ? mrYes : mrOk;
     }
     int ShowChoiceDialog(const ChoiceDialogRequest&) override { return 0; }
     std::vector<std::string> questions;
+    std::vector<std::string> errors;
 };
 
 class SampleDiscRoundTrip : public ::testing::Test {
@@ -45,10 +48,9 @@ protected:
         machine = Machine::OpenOrCreate(base / "prefix", setup);
         SetCurrentMachine(machine);
         ASSERT_EQ(machine->MapDrive(TORVA_SAMPLE_DISC_DIR, DRIVE_CDROM, 'E'), 'E');
-        scopedProcesses.emplace(MakeHostProcessService(machine));
-        scopedLoop.emplace(loop);
-        SetDialogService(&dialogs);
-        form = std::make_unique<MenuState>(MenuEnvironment { "E:\\TORVA.EXE", &boxes, &cursor });
+        processes = MakeHostProcessService(machine);
+        services.emplace(Services { machine, *processes, channel, loop });
+        form = std::make_unique<MenuState>(*services, MenuEnvironment { "E:\\TORVA.EXE", &cursor });
         form->Start();
         ASSERT_FALSE(form->Terminated());
         ASSERT_TRUE(form->LoadCatalogue());
@@ -57,9 +59,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        SetDialogService(nullptr);
-        scopedLoop.reset();
-        scopedProcesses.reset();
         SetCurrentMachine(nullptr);
         std::error_code error;
         fs::remove_all(base, error);
@@ -80,13 +79,14 @@ protected:
 
     fs::path base;
     std::shared_ptr<Machine> machine;
-    std::optional<ScopedProcessService> scopedProcesses;
+    std::shared_ptr<IProcessService> processes;
     RealClock clock;
     EventLoop loop { clock };
-    std::optional<ScopedEventLoop> scopedLoop;
+    ScopedEventLoop currentLoop { loop };
     AgreeingDialogs dialogs;
-    shell::RecordingMessageBoxes boxes;
-    shell::RecordingCursor cursor;
+    Dialogs channel { dialogs };
+    std::optional<Services> services;
+    torva::test::RecordingCursor cursor;
     std::unique_ptr<MenuState> form;
 };
 
@@ -130,7 +130,7 @@ TEST_F(SampleDiscRoundTrip, EveryWaitedSetupIsFoundAndTakenBack)
         form->Status.CheckDemo(item);
         EXPECT_EQ(State(item.Name), "<none>");
     }
-    EXPECT_TRUE(boxes.errors.empty());
+    EXPECT_TRUE(dialogs.errors.empty());
 }
 
 TEST_F(SampleDiscRoundTrip, OtherListsFindTheirItemsToo)
