@@ -4,19 +4,20 @@
 // code page 1250 bytes, the system code page of the menu: ANSI strings as stored, UTF-16
 // strings converted.
 
+#include "platform/types/Exception.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace shell {
 
 // A malformed shortcut; the message names the field and its byte offset.
-class LnkFormatError : public std::runtime_error {
+class LnkFormatError : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 namespace LinkFlag {

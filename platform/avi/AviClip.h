@@ -8,20 +8,20 @@
 // repeats the picture), so the clip keeps the last decoded picture and decodes forward from
 // it; asking for an earlier frame starts again from frame 0.
 
+#include "platform/types/Exception.h"
 #include "platform/types/PixelView.h"
 
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace platform {
 
 // A clip that cannot be played; the message says what is wrong and where.
-class AviError : public std::runtime_error {
+class AviError : public Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using Exception::Exception;
 };
 
 enum class AviCompression { Rgb,

@@ -16,20 +16,20 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/events/EventLoop.h"
 #include "platform/events/TerminationSignals.h"
+#include "platform/types/Exception.h"
 
 #include <filesystem>
 #include <iosfwd>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace platform {
 
-class HostOptionError : public std::runtime_error {
+class HostOptionError : public Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using Exception::Exception;
 };
 
 struct HostOptions {

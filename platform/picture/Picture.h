@@ -18,11 +18,12 @@
 // - PNG: its alpha (255 where the file has none).
 // `hasAlpha` tells whether the fourth byte came from the file.
 
+#include "platform/types/Exception.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,9 @@ namespace platform {
 
 // An unreadable picture: truncated, inconsistent, too big, or of a format we do not read.
 // The message names what is wrong ("bitmap: palette index 7 outside the 2-colour palette").
-class PictureError : public std::runtime_error {
+class PictureError : public Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using Exception::Exception;
 };
 
 enum class PictureFormat { Unknown,
