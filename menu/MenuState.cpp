@@ -3,6 +3,7 @@
 
 #include "menu/MenuState.h"
 
+#include "menu/CatalogueText.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/process/Process.h"
 #include "platform/strings/StringTable.h"
@@ -179,9 +180,9 @@ bool MenuState::Start()
 
 bool MenuState::LoadCatalogue()
 {
-    if (auto problem = Catalogue.Load()) {
+    if (auto loaded = Catalogue.Load(); !loaded) {
         if (m_environment.MessageBoxes)
-            m_environment.MessageBoxes->ShowError(*problem);
+            m_environment.MessageBoxes->ShowError(CatalogueProblemText(loaded.Error()));
         m_terminated = true;
         return false;
     }
