@@ -8,7 +8,7 @@
 // repeats the picture), so the clip keeps the last decoded picture and decodes forward from
 // it; asking for an earlier frame starts again from frame 0.
 
-#include "platform/types/Exception.h"
+#include "platform/types/Result.h"
 #include "platform/types/PixelView.h"
 
 #include <cstdint>
@@ -29,8 +29,9 @@ enum class AviCompression { Rgb,
 
 class AviClip {
 public:
-    // Throws AviError for anything that is not a playable clip.
-    static AviClip FromBytes(std::span<const uint8_t> bytes);
+    // Refuses anything that is not a playable clip, saying what is wrong and where; `file`
+    // names the bytes (empty when they have no name).
+    static Result<AviClip> FromBytes(std::span<const uint8_t> bytes, const std::string& file);
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }
