@@ -57,19 +57,26 @@ bool HasSectionLine(std::string_view text)
 
 }
 
-std::optional<std::string> NotACatalogue(std::string_view bytes)
+platform::Result<void> CheckCatalogueText(std::string_view bytes, const std::string& file)
 {
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
     if (LooksLikeUtf16(bytes))
-        return "is UTF-16 text; a catalogue is code page 1250 text";
+        return platform::Problem { file, "is UTF-16 text; a catalogue is code page 1250 text" };
     std::string_view text = WithoutPadding(bytes);
     if (text.empty())
-        return "is empty";
+        return platform::Problem { file, "is empty" };
     size_t controls = static_cast<size_t>(std::count_if(text.begin(), text.end(), IsStrayControl));
     if (text.find('\0') != std::string_view::npos || controls * 20 > text.size())
-        return "holds binary data, not text";
+        return platform::Problem { file, "holds binary data, not text" };
     if (!HasSectionLine(text))
-        return "holds no [section] line";
-    return std::nullopt;
+        return platform::Problem { file, "holds no [section] line" };
+    return {};
+}
+
+std::string CatalogueProblemText(const platform::Problem& problem)
+{
+    if (problem.reason == CatalogueMissingReason)
+        return "Where is my TORVAXP.INI?????";
+    return "The catalogue " + problem.file + " " + problem.reason + ".";
 }

@@ -398,35 +398,35 @@ void DiscCatalogue::ForEachList(Visit&& visit)
     visit(Extra2, SectionKind { "Extra2", "Extra2" }, &DiscCatalogue::ReadDemoSection);
 }
 
-std::optional<std::string> DiscCatalogue::Load()
+platform::Result<void> DiscCatalogue::Load()
 {
     std::string catalogueFile = m_context.DataDir + "torvaxp.ini";
     if (!platform::FileExists(catalogueFile))
-        return "Where is my TORVAXP.INI?????";
+        return platform::Problem { catalogueFile, CatalogueMissingReason };
     // A file that is no catalogue at all would load as an empty disc; the user is told instead.
     if (auto bytes = platform::ReadWholeFile(catalogueFile)) {
-        if (auto problem = NotACatalogue(*bytes))
-            return "The catalogue " + catalogueFile + " " + *problem + ".";
+        if (auto checked = CheckCatalogueText(*bytes, catalogueFile); !checked)
+            return checked;
     }
     Ini = std::make_unique<TIniFile>(catalogueFile);
     // The disc does not change under the loader: one look at the file serves every value.
     TIniFile::ReadBatch catalogueBatch(*Ini);
     ReadLists();
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> DiscCatalogue::LoadText(std::string_view bytes, const std::string& name)
+platform::Result<void> DiscCatalogue::LoadText(std::string_view bytes, const std::string& name)
 {
-    if (auto problem = NotACatalogue(bytes))
-        return "The catalogue " + name + " " + *problem + ".";
-    return LoadDocument(std::make_shared<const platform::IniDocument>(platform::IniDocument::Parse(bytes)), name);
+    if (auto checked = CheckCatalogueText(bytes, name); !checked)
+        return checked;
+    LoadDocument(std::make_shared<const platform::IniDocument>(platform::IniDocument::Parse(bytes)), name);
+    return {};
 }
 
-std::optional<std::string> DiscCatalogue::LoadDocument(std::shared_ptr<const platform::IniDocument> document, const std::string& name)
+void DiscCatalogue::LoadDocument(std::shared_ptr<const platform::IniDocument> document, const std::string& name)
 {
     Ini = std::make_unique<TIniFile>(name, std::move(document));
     ReadLists();
-    return std::nullopt;
 }
 
 void DiscCatalogue::ReadLists()

@@ -6,6 +6,7 @@
 
 #include "menu/CatalogueTypes.h"
 #include "menu/MenuContext.h"
+#include "platform/types/Result.h"
 
 #include <memory>
 #include <optional>
@@ -18,14 +19,14 @@ public:
     // Reads the disc's place from the context; a load records the disc's identifier in it.
     explicit DiscCatalogue(MenuContext& context);
 
-    // Loads DataDir's torvaxp.ini into the lists; the message for the user when it is missing
-    // or no catalogue at all, in which case nothing is loaded. Only reads: the caller records
-    // the disc's label and checks the items.
-    std::optional<std::string> Load();
+    // Loads DataDir's torvaxp.ini into the lists; refused, with nothing loaded, when it is
+    // missing or no catalogue at all (CatalogueProblemText words it for the user). Only reads:
+    // the caller records the disc's label and checks the items.
+    platform::Result<void> Load();
     // The same from a catalogue read elsewhere (from a disc image), as bytes or parsed; `name`
-    // stands for the file in messages. The context's DataDir is not looked at.
-    std::optional<std::string> LoadText(std::string_view bytes, const std::string& name);
-    std::optional<std::string> LoadDocument(std::shared_ptr<const platform::IniDocument> document, const std::string& name);
+    // stands for the file in problems. The context's DataDir is not looked at.
+    platform::Result<void> LoadText(std::string_view bytes, const std::string& name);
+    void LoadDocument(std::shared_ptr<const platform::IniDocument> document, const std::string& name);
 
     // Entry n of a category whose entries are item records when n lies within its count; else
     // nullptr.

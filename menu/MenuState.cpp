@@ -3,6 +3,7 @@
 
 #include "menu/MenuState.h"
 
+#include "menu/CatalogueText.h"
 #include "platform/components/ExtCtrls.h"
 #include "platform/process/Process.h"
 #include "platform/strings/StringTable.h"
@@ -178,8 +179,8 @@ bool MenuState::Start()
 
 bool MenuState::LoadCatalogue()
 {
-    if (auto problem = Catalogue.Load()) {
-        m_services.dialogs.ShowError(*problem);
+    if (auto loaded = Catalogue.Load(); !loaded) {
+        m_services.dialogs.ShowError(CatalogueProblemText(loaded.Error()));
         m_terminated = true;
         return false;
     }

@@ -1,5 +1,6 @@
 #include "shelf/DiscReader.h"
 
+#include "menu/CatalogueText.h"
 #include "menu/DiscCatalogue.h"
 #include "platform/atomicfile/AtomicFile.h"
 #include "platform/image/DiscImage.h"
@@ -85,8 +86,8 @@ void DiscReader::Summarise(ShelfDisc& disc, std::string_view catalogue, const fs
 {
     MenuContext context;
     auto read = std::make_unique<DiscCatalogue>(context);
-    if (auto problem = read->LoadText(catalogue, name.string())) {
-        disc.problem = DiscProblem { platform::ImageProblem::NoCatalogue, name, *problem };
+    if (auto loaded = read->LoadText(catalogue, name.string()); !loaded) {
+        disc.problem = DiscProblem { platform::ImageProblem::NoCatalogue, name, CatalogueProblemText(loaded.Error()) };
         return;
     }
     disc.discId = context.DiscId;

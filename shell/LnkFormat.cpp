@@ -11,6 +11,12 @@ namespace shell {
 
 namespace {
 
+// A malformed structure met deep in the parse; ParseLnk turns it into the file's problem.
+class LnkFormatError : public platform::Exception {
+public:
+    using platform::Exception::Exception;
+};
+
 // ShellLinkHeader, offsets from the start of the file.
 namespace Header {
 constexpr size_t HeaderSize = 0x00;
@@ -375,7 +381,7 @@ std::optional<std::string> ExactCp1250(const std::u16string& text)
     return out;
 }
 
-LnkFile ParseLnk(std::span<const uint8_t> bytes)
+platform::Result<LnkFile> ParseLnk(std::span<const uint8_t> bytes, const std::string& name)
 {
     ByteWindow file(bytes);
     LnkFile link;
@@ -389,7 +395,9 @@ LnkFile ParseLnk(std::span<const uint8_t> bytes)
         pos = ReadStringData(file, pos, link);
         ReadExtraData(file, pos, link);
     } catch (const platform::ByteRangeError& e) {
-        throw LnkFormatError(std::string("shortcut: ") + e.what());
+        return platform::Problem { name, std::string("shortcut: ") + e.what() };
+    } catch (const LnkFormatError& e) {
+        return platform::Problem { name, e.what() };
     }
     return link;
 }

@@ -4,20 +4,15 @@
 // code page 1250 bytes, the system code page of the menu: ANSI strings as stored, UTF-16
 // strings converted.
 
+#include "platform/types/Result.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace shell {
-
-// A malformed shortcut; the message names the field and its byte offset.
-class LnkFormatError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 namespace LinkFlag {
 constexpr uint32_t HasLinkTargetIDList = 0x00000001;
@@ -107,9 +102,9 @@ struct LnkFile {
     bool Has(uint32_t flag) const { return (linkFlags & flag) != 0; }
 };
 
-// Parses a whole shortcut file. Throws LnkFormatError when it is not one or a structure that
-// the properties depend on lies outside the file.
-LnkFile ParseLnk(std::span<const uint8_t> bytes);
+// Parses the whole shortcut file called `name`. Refused, naming the field and its byte offset,
+// when it is not one or a structure that the properties depend on lies outside the file.
+platform::Result<LnkFile> ParseLnk(std::span<const uint8_t> bytes, const std::string& name);
 
 // The path the shortcut leads to, as the shell reports it with network paths preferred:
 // LinkInfo (local base path + suffix, else net name + suffix), else the drive path spelled by

@@ -255,12 +255,10 @@ void TQXShellLink::ReadLinkFile(const std::string& path)
     std::optional<std::vector<uint8_t>> bytes = m_environment->ReadFile(path);
     if (!bytes)
         throw EQXShellLink(CurrentMessages().readError);
-    shell::LnkFile link;
-    try {
-        link = shell::ParseLnk(std::span<const uint8_t>(*bytes));
-    } catch (const shell::LnkFormatError&) {
+    auto parsed = shell::ParseLnk(std::span<const uint8_t>(*bytes), path);
+    if (!parsed)
         throw EQXShellLink(CurrentMessages().readError);
-    }
+    const shell::LnkFile& link = *parsed;
     FDescription = link.name.value_or("");
     FTarget = shell::ResolveTarget(link, ExtractFilePath(path));
     FWorkingDir = link.workingDir.value_or("");

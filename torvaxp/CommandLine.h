@@ -11,15 +11,16 @@
 // is a disc folder or a disc image (.iso, .cue, .nrg), given with --disc or on its own, as a
 // file manager passes a file it opens.
 
+#include "platform/types/Exception.h"
+
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-class CommandLineError : public std::runtime_error {
+class CommandLineError : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 struct MenuOptions {

@@ -6,17 +6,17 @@
 // own message box or the terminal; nothing is written to the prefix before the disc is good.
 
 #include "platform/image/ImageCache.h"
+#include "platform/types/Exception.h"
 #include "torvaxp/DiscDrive.h"
 
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
-class DiscOpenError : public std::runtime_error {
+class DiscOpenError : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error; // the message: Czech, UTF-8
+    using platform::Exception::Exception; // the message: Czech, UTF-8
 };
 
 struct OpenedDisc {

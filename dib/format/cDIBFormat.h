@@ -4,21 +4,21 @@
 // the standard formats (".RSB") on first use and freed at shutdown.
 
 #include "dib/stream/DIBStream.h"
+#include "platform/types/Exception.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 class TAbstractSuperDIB;
 class TAbstractDIBFormat;
 
-class EDIBFormatError : public std::runtime_error {
+class EDIBFormatError : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 // Called with the percentage done while a picture loads or saves.

@@ -83,11 +83,10 @@ void TDIB::LoadFromBytes(std::span<const uint8_t> bytes)
 {
     if (bytes.size() < File::Bytes || bytes[File::Signature] != bitmap::Signature[0] || bytes[File::Signature + 1] != bitmap::Signature[1])
         throw EDIBGraphicError("Invalid bitmap: no \"BM\" file header");
-    try {
-        m_picture = DecodeBitmap(bytes);
-    } catch (const PictureError& e) {
-        throw EDIBGraphicError(e.what());
-    }
+    auto decoded = DecodeBitmap(bytes, {});
+    if (!decoded)
+        throw EDIBGraphicError(decoded.Error().Message());
+    m_picture = std::move(decoded).Value();
 }
 
 std::vector<uint8_t> TDIB::SaveToBytes() const

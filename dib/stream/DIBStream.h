@@ -3,16 +3,17 @@
 // The byte streams that surfaces, compressors and picture formats read and write: positioned,
 // sized, with whole-buffer reads that fail on a short stream.
 
+#include "platform/types/Exception.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-class EDIBStreamError : public std::runtime_error {
+class EDIBStreamError : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 inline constexpr const char* StreamReadErrorMessage = "Stream read error";

@@ -6,16 +6,16 @@
 // every parameter here, so none of them may change.
 
 #include "dib/stream/DIBStream.h"
+#include "platform/types/Exception.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <vector>
 
-class ElzhException : public std::runtime_error {
+class ElzhException : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 namespace lzh {

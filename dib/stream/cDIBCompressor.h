@@ -3,20 +3,21 @@
 // The interface of the compressors that pack a surface's "Data", the GUID that names each, and
 // the registry that finds them.
 
+#include "platform/types/Exception.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 class TAbstractSuperDIB;
 
-class EDIBCompressError : public std::runtime_error {
+class EDIBCompressError : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 // A GUID in the platform's binary layout: 32-bit, 16-bit, 16-bit little-endian, then 8 bytes.

@@ -578,7 +578,10 @@ void TAbstractSuperDIB::LoadPicture(const platform::Picture& picture)
 
 void TAbstractSuperDIB::LoadPictureBytes(std::span<const uint8_t> bytes)
 {
-    LoadPicture(platform::DecodePicture(bytes));
+    auto picture = platform::DecodePicture(bytes, {});
+    if (!picture)
+        throw platform::PictureError(picture.Error().Message());
+    LoadPicture(*picture);
 }
 
 void TAbstractSuperDIB::LoadPictureFile(const std::string& fileName)
@@ -586,13 +589,10 @@ void TAbstractSuperDIB::LoadPictureFile(const std::string& fileName)
     const std::optional<std::string> content = platform::ReadWholeFile(fileName);
     if (!content)
         throw platform::PictureError(fileName + ": cannot be read");
-    platform::Picture picture;
-    try {
-        picture = platform::DecodePicture(std::span(reinterpret_cast<const uint8_t*>(content->data()), content->size()));
-    } catch (const platform::PictureError& error) {
-        throw platform::PictureError(fileName + ": " + error.what());
-    }
-    LoadPicture(picture);
+    auto picture = platform::DecodePicture(std::span(reinterpret_cast<const uint8_t*>(content->data()), content->size()), fileName);
+    if (!picture)
+        throw platform::PictureError(picture.Error().Message());
+    LoadPicture(*picture);
 }
 
 void TAbstractSuperDIB::Render8Bit(IDIB8BitDevice& dc, int x, int y, const IDIBLookupPalette& palette, int srcX, int srcY,

@@ -138,13 +138,15 @@ std::string StreamPrefix(int number)
 
 }
 
-AviClip AviClip::FromBytes(std::span<const uint8_t> bytes)
+Result<AviClip> AviClip::FromBytes(std::span<const uint8_t> bytes, const std::string& file)
 {
-    try {
-        return Read(bytes);
-    } catch (const ByteRangeError& e) {
-        Fail("the clip ends inside a " + e.Field() + " at offset " + std::to_string(e.Offset()));
-    }
+    return RefusedOn<AviError>(file, [&]() -> AviClip {
+        try {
+            return Read(bytes);
+        } catch (const ByteRangeError& e) {
+            Fail("the clip ends inside a " + e.Field() + " at offset " + std::to_string(e.Offset()));
+        }
+    });
 }
 
 AviClip AviClip::Read(std::span<const uint8_t> bytes)

@@ -8,20 +8,20 @@
 // repeats the picture), so the clip keeps the last decoded picture and decodes forward from
 // it; asking for an earlier frame starts again from frame 0.
 
+#include "platform/types/Result.h"
 #include "platform/types/PixelView.h"
 
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace platform {
 
 // A clip that cannot be played; the message says what is wrong and where.
-class AviError : public std::runtime_error {
+class AviError : public Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using Exception::Exception;
 };
 
 enum class AviCompression { Rgb,
@@ -29,8 +29,9 @@ enum class AviCompression { Rgb,
 
 class AviClip {
 public:
-    // Throws AviError for anything that is not a playable clip.
-    static AviClip FromBytes(std::span<const uint8_t> bytes);
+    // Refuses anything that is not a playable clip, saying what is wrong and where; `file`
+    // names the bytes (empty when they have no name).
+    static Result<AviClip> FromBytes(std::span<const uint8_t> bytes, const std::string& file);
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }

@@ -2,17 +2,18 @@
 
 // A field that lies outside the bytes it was to be read from or written to.
 
+#include "platform/types/Exception.h"
+
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
 namespace platform {
 
-class ByteRangeError : public std::out_of_range {
+class ByteRangeError : public Exception {
 public:
     // `offset` counts from the start of the whole input, not of the window that was read.
     ByteRangeError(std::string field, uint64_t offset)
-        : std::out_of_range(field + " at offset " + std::to_string(offset) + " runs past the end")
+        : Exception(field + " at offset " + std::to_string(offset) + " runs past the end")
         , m_field(std::move(field))
         , m_offset(offset)
     {

@@ -38,6 +38,8 @@
 // destruction while the object is still whole: free notifications, owned components, removal
 // from the owner. Destroying an owner destroys everything it owns.
 
+#include "platform/types/Exception.h"
+
 #include <any>
 #include <cstdint>
 #include <functional>
@@ -53,11 +55,6 @@
 
 namespace platform {
 
-// The framework's exception base; messages are code page 1250 bytes.
-class Exception : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 class EConvertError : public Exception {
 public:
     using Exception::Exception;

@@ -44,15 +44,11 @@ TAnimate::~TAnimate()
 
 void TAnimate::LoadClip(std::span<const uint8_t> bytes)
 {
-    AviClip clip = [&] {
-        try {
-            return AviClip::FromBytes(bytes);
-        } catch (const AviError& e) {
-            throw EConvertError(std::string("Cannot open AVI: ") + e.what());
-        }
-    }();
+    auto clip = AviClip::FromBytes(bytes, {});
+    if (!clip)
+        throw EConvertError("Cannot open AVI: " + clip.Error().Message());
     Stop();
-    m_clip = std::move(clip);
+    m_clip = std::move(clip).Value();
     m_frame.assign(static_cast<size_t>(m_clip->Width()) * m_clip->Height(), 0);
     m_current = 0;
     ShowFrame(1);

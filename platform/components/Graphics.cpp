@@ -191,12 +191,10 @@ void TBitmap::SetSize(int width, int height)
 
 void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes)
 {
-    Picture picture;
-    try {
-        picture = DecodePicture(bytes);
-    } catch (const PictureError& e) {
-        throw EConvertError(e.what());
-    }
+    auto decoded = DecodePicture(bytes, {});
+    if (!decoded)
+        throw EConvertError(decoded.Error().Message());
+    const Picture& picture = *decoded;
     std::vector<uint32_t> pixels(picture.pixels.size());
     // Decoded rows run top-down; ours run bottom-up.
     for (int y = 0; y < picture.height; ++y)

@@ -17,20 +17,20 @@
 #include "platform/events/EventLoop.h"
 #include "platform/events/TerminationSignals.h"
 #include "platform/process/Process.h"
+#include "platform/types/Exception.h"
 
 #include <filesystem>
 #include <iosfwd>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace platform {
 
-class HostOptionError : public std::runtime_error {
+class HostOptionError : public Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using Exception::Exception;
 };
 
 struct HostOptions {

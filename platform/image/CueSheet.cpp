@@ -146,12 +146,10 @@ uint32_t TrackDataOffset(TrackMode mode)
     }
 }
 
-std::optional<CueSheet> ParseCueSheet(std::string_view text, std::string* error)
+Result<CueSheet> ParseCueSheet(std::string_view text, const std::string& file)
 {
-    auto fail = [&](int line, const std::string& what) -> std::optional<CueSheet> {
-        if (error)
-            *error = "line " + std::to_string(line) + ": " + what;
-        return std::nullopt;
+    auto fail = [&](int line, const std::string& what) -> Result<CueSheet> {
+        return Problem { file, "line " + std::to_string(line) + ": " + what };
     };
     // A byte-order mark some editors write.
     if (text.substr(0, 3) == "\xEF\xBB\xBF")

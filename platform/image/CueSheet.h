@@ -3,6 +3,8 @@
 // A cue sheet: the files of a disc image and the tracks in each. Only what reading a data
 // track needs is kept: each FILE's name, and each TRACK's number, sector layout and INDEX 01.
 
+#include "platform/types/Result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -44,9 +46,9 @@ uint32_t TrackSectorSize(TrackMode mode);
 uint32_t TrackDataOffset(TrackMode mode);
 
 // Parses a cue sheet; commands it does not need (REM, TITLE, PERFORMER, PREGAP, FLAGS, ...) are
-// skipped. Empty, with `error` set to the reason and line, when a FILE, TRACK or INDEX line is
-// malformed, a TRACK comes before any FILE, or there is no FILE at all.
-std::optional<CueSheet> ParseCueSheet(std::string_view text, std::string* error = nullptr);
+// skipped. Refused, with the line and the reason, when a FILE, TRACK or INDEX line is
+// malformed, a TRACK comes before any FILE, or there is no FILE at all; `file` names the sheet.
+Result<CueSheet> ParseCueSheet(std::string_view text, const std::string& file);
 
 // The data file a cue sheet's FILE line names, open: it must lie in the sheet's folder or below
 // it (a drive path of the machine that wrote the sheet counts as its name alone; backslashes

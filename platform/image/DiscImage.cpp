@@ -125,10 +125,9 @@ OpenedCue OpenCue(const fs::path& cueFile)
     auto text = ReadHead(cueFile, MaxCueSheetBytes);
     if (!text)
         throw ImageError(ImageProblem::Missing, cueFile, "cannot be read");
-    std::string problem;
-    auto sheet = ParseCueSheet(*text, &problem);
+    auto sheet = ParseCueSheet(*text, cueFile.string());
     if (!sheet)
-        throw ImageError(ImageProblem::NotAnImage, cueFile, "not a cue sheet (" + problem + ")");
+        throw ImageError(ImageProblem::NotAnImage, cueFile, "not a cue sheet (" + sheet.Error().reason + ")");
     // The volume of a game disc is its first track; audio tracks after it are not read.
     const CueFile& first = sheet->files.front();
     if (first.tracks.empty() || first.tracks.front().mode == TrackMode::Audio || first.tracks.front().mode == TrackMode::Other)
@@ -149,11 +148,10 @@ OpenedCue OpenCue(const fs::path& cueFile)
 
 std::unique_ptr<VolumeSource> OpenNrg(const fs::path& file)
 {
-    std::string problem;
     auto read = [&](uint64_t offset, size_t length) { return ReadHead(file, length, offset); };
-    auto track = ReadNrgLayout(FileBytes(file), read, problem);
+    auto track = ReadNrgLayout(FileBytes(file), read, file.string());
     if (!track)
-        throw ImageError(ImageProblem::NotAnImage, file, problem);
+        throw ImageError(ImageProblem::NotAnImage, file, track.Error().reason);
     auto source = OpenFileSource(file.string(), { track->offset, track->bytes, track->sectorSize });
     if (!source)
         throw ImageError(ImageProblem::Missing, file, "cannot be read");
@@ -791,13 +789,12 @@ bool DiscImage::WriteInflated(const ImageEntry& entry, int fd, const std::functi
         }
         return step(bytes.size());
     };
-    std::string problem;
-    InflateResult result = InflateZisofs(stored, entry.size, read, write, problem);
-    if (result == InflateResult::Damaged)
-        throw ImageError(ImageProblem::Damaged, File(), "/" + entry.path + ": " + problem);
-    if (result == InflateResult::Unreadable)
+    auto result = InflateZisofs(stored, entry.size, read, write, "/" + entry.path);
+    if (!result)
+        throw ImageError(ImageProblem::Damaged, File(), result.Error().Message());
+    if (*result == InflateResult::Unreadable)
         throw ImageError(ImageProblem::Truncated, m_files.back(), "ends before the end of /" + entry.path);
-    return result == InflateResult::Done;
+    return *result == InflateResult::Done;
 }
 
 bool DiscImage::Extract(const ImageEntry& entry, const fs::path& target, const std::function<bool(uint64_t)>& progress,
@@ -868,16 +865,15 @@ std::string DiscImage::Read(const ImageEntry& entry, size_t limit)
         uint64_t stored = 0;
         for (const Extent& extent : entry.extents)
             stored += extent.bytes;
-        std::string problem;
         auto read = [&](uint64_t offset, size_t length) { return ReadStored(entry, offset, length); };
         auto keep = [&](std::string_view block) {
             data->append(block.substr(0, static_cast<size_t>(bytes - data->size())));
             return data->size() < bytes;
         };
-        InflateResult result = bytes == 0 ? InflateResult::Done : InflateZisofs(stored, entry.size, read, keep, problem);
-        if (result == InflateResult::Damaged)
-            throw ImageError(ImageProblem::Damaged, File(), "/" + entry.path + ": " + problem);
-        if (result == InflateResult::Unreadable)
+        auto result = bytes == 0 ? Result<InflateResult>(InflateResult::Done) : InflateZisofs(stored, entry.size, read, keep, "/" + entry.path);
+        if (!result)
+            throw ImageError(ImageProblem::Damaged, File(), result.Error().Message());
+        if (*result == InflateResult::Unreadable)
             data.reset();
     } else {
         data = ReadStored(entry, 0, static_cast<size_t>(bytes));

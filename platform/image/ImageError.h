@@ -3,8 +3,9 @@
 // What can be wrong with a disc image, with the file it concerns, so that a program can tell the
 // user which file and what is wrong in its own words.
 
+#include "platform/types/Exception.h"
+
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 
 namespace platform {
@@ -34,10 +35,10 @@ enum class WriteFault {
     Denied,   // EACCES, EPERM
 };
 
-class ImageError : public std::runtime_error {
+class ImageError : public Exception {
 public:
     ImageError(ImageProblem problem, std::filesystem::path file, const std::string& detail, WriteFault fault = WriteFault::Unknown)
-        : std::runtime_error(file.string() + ": " + detail)
+        : Exception(file.string() + ": " + detail)
         , m_problem(problem)
         , m_file(std::move(file))
         , m_detail(detail)

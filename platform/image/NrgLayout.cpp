@@ -73,7 +73,7 @@ bool KnownSectorSize(uint64_t size)
 
 }
 
-std::optional<NrgTrack> ReadNrgLayout(uint64_t fileBytes, const NrgReader& read, std::string& error)
+Result<NrgTrack> ReadNrgLayout(uint64_t fileBytes, const NrgReader& read, const std::string& file)
 {
     uint64_t chunks = 0;
     auto v2 = fileBytes >= FooterV2 ? read(fileBytes - FooterV2, FooterV2) : std::nullopt;
@@ -86,12 +86,10 @@ std::optional<NrgTrack> ReadNrgLayout(uint64_t fileBytes, const NrgReader& read,
         chunks = Be(*v1, 4, 4);
         chunksEnd = fileBytes - FooterV1;
     } else {
-        error = "no NRG footer (NER5 or NERO) at its end";
-        return std::nullopt;
+        return Problem { file, "no NRG footer (NER5 or NERO) at its end" };
     }
     if (chunks >= chunksEnd) {
-        error = "its NRG footer points beyond the file";
-        return std::nullopt;
+        return Problem { file, "its NRG footer points beyond the file" };
     }
     uint64_t at = chunks;
     for (size_t count = 0; count < MaxChunks && at + ChunkHeader <= chunksEnd; ++count) {
@@ -103,8 +101,7 @@ std::optional<NrgTrack> ReadNrgLayout(uint64_t fileBytes, const NrgReader& read,
         if (id == "END!")
             break;
         if (length > MaxChunkBytes || at + ChunkHeader + length > chunksEnd) {
-            error = "its NRG chunk " + id + " does not fit the file";
-            return std::nullopt;
+            return Problem { file, "its NRG chunk " + id + " does not fit the file" };
         }
         auto data = read(at + ChunkHeader, static_cast<size_t>(length));
         if (!data || data->size() != length)
@@ -132,8 +129,7 @@ std::optional<NrgTrack> ReadNrgLayout(uint64_t fileBytes, const NrgReader& read,
         }
         if (found) {
             if (track.offset >= chunks) {
-                error = "its first NRG track starts beyond its data";
-                return std::nullopt;
+                return Problem { file, "its first NRG track starts beyond its data" };
             }
             if (track.bytes == 0 || track.offset + track.bytes > chunks)
                 track.bytes = chunks - track.offset;
@@ -141,8 +137,7 @@ std::optional<NrgTrack> ReadNrgLayout(uint64_t fileBytes, const NrgReader& read,
         }
         at += ChunkHeader + length;
     }
-    error = "its NRG chunks name no data track";
-    return std::nullopt;
+    return Problem { file, "its NRG chunks name no data track" };
 }
 
 }

@@ -4,6 +4,8 @@
 // chunks, whose track list (ETN2 or ETNF when written track at once, DAOX or DAOI when written
 // disc at once) gives the track's byte offset and sector size.
 
+#include "platform/types/Result.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,8 +23,8 @@ struct NrgTrack {
 // Reads `length` bytes at `offset` of the file; empty when it cannot.
 using NrgReader = std::function<std::optional<std::string>(uint64_t offset, size_t length)>;
 
-// The first track of the image of `fileBytes` bytes; empty with `error` set when the footer,
-// the chunk list or the track list is missing or does not fit the file.
-std::optional<NrgTrack> ReadNrgLayout(uint64_t fileBytes, const NrgReader& read, std::string& error);
+// The first track of the image `file` of `fileBytes` bytes; refused when the footer, the chunk
+// list or the track list is missing or does not fit the file.
+Result<NrgTrack> ReadNrgLayout(uint64_t fileBytes, const NrgReader& read, const std::string& file);
 
 }

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -22,17 +23,15 @@ constexpr char MagicBytes[8] = { '\x37', '\xE4', '\x53', '\x96', '\xC9', '\xDB',
 constexpr unsigned MinBlockLog2 = 15;
 constexpr unsigned MaxBlockLog2 = 17;
 
-// A block that inflates to `expected` bytes, or Damaged.
-InflateResult InflateBlock(std::string_view stored, size_t expected, std::string& out, std::string& problem)
+// A block that inflates to `expected` bytes, or what is wrong with it.
+std::optional<std::string> InflateBlock(std::string_view stored, size_t expected, std::string& out)
 {
     out.assign(expected, '\0');
     if (stored.empty())
-        return InflateResult::Done;
+        return std::nullopt;
     z_stream stream {};
-    if (inflateInit(&stream) != Z_OK) {
-        problem = "zlib cannot start";
-        return InflateResult::Damaged;
-    }
+    if (inflateInit(&stream) != Z_OK)
+        return "zlib cannot start";
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stored.data()));
     stream.avail_in = static_cast<uInt>(stored.size());
     // One byte more than expected shows a block that inflates too far.
@@ -42,22 +41,19 @@ InflateResult InflateBlock(std::string_view stored, size_t expected, std::string
     int status = inflate(&stream, Z_FINISH);
     size_t produced = room.size() - stream.avail_out;
     inflateEnd(&stream);
-    if (status != Z_STREAM_END || produced != expected) {
-        problem = "a zisofs block does not inflate to its size";
-        return InflateResult::Damaged;
-    }
+    if (status != Z_STREAM_END || produced != expected)
+        return "a zisofs block does not inflate to its size";
     std::memcpy(out.data(), room.data(), expected);
-    return InflateResult::Done;
+    return std::nullopt;
 }
 
 }
 
-InflateResult InflateZisofs(uint64_t stored, uint64_t size, const StoredBytes& read, const InflatedBytes& write, std::string& problem)
+Result<InflateResult> InflateZisofs(uint64_t stored, uint64_t size, const StoredBytes& read, const InflatedBytes& write,
+    const std::string& name)
 {
-    if (stored < Header::Bytes) {
-        problem = "a zisofs file is shorter than its header";
-        return InflateResult::Damaged;
-    }
+    if (stored < Header::Bytes)
+        return Problem { name, "a zisofs file is shorter than its header" };
     auto head = read(0, Header::Bytes);
     if (!head)
         return InflateResult::Unreadable;
@@ -65,17 +61,13 @@ InflateResult InflateZisofs(uint64_t stored, uint64_t size, const StoredBytes& r
     unsigned headerBytes = static_cast<uint8_t>((*head)[Header::HeaderSize]) * 4u;
     unsigned blockLog2 = static_cast<uint8_t>((*head)[Header::BlockLog2]);
     if (std::memcmp(head->data() + Header::Magic, MagicBytes, sizeof MagicBytes) != 0 || headerBytes < Header::Bytes
-        || blockLog2 < MinBlockLog2 || blockLog2 > MaxBlockLog2 || fields.U32(Header::Size) != size) {
-        problem = "a zisofs header is not one (magic, header size, block size or file size)";
-        return InflateResult::Damaged;
-    }
+        || blockLog2 < MinBlockLog2 || blockLog2 > MaxBlockLog2 || fields.U32(Header::Size) != size)
+        return Problem { name, "a zisofs header is not one (magic, header size, block size or file size)" };
     const uint64_t blockBytes = uint64_t(1) << blockLog2;
     const uint64_t blocks = (size + blockBytes - 1) / blockBytes;
     const uint64_t tableBytes = (blocks + 1) * 4;
-    if (headerBytes + tableBytes > stored) {
-        problem = "a zisofs block table runs past its file";
-        return InflateResult::Damaged;
-    }
+    if (headerBytes + tableBytes > stored)
+        return Problem { name, "a zisofs block table runs past its file" };
     auto table = read(headerBytes, static_cast<size_t>(tableBytes));
     if (!table)
         return InflateResult::Unreadable;
@@ -85,16 +77,14 @@ InflateResult InflateZisofs(uint64_t stored, uint64_t size, const StoredBytes& r
     std::string block;
     for (uint64_t i = 0; i < blocks; ++i) {
         uint64_t from = pointers.U32(i * 4), to = pointers.U32((i + 1) * 4);
-        if (from < headerBytes + tableBytes || to < from || to > stored || to - from > maxStoredBlock) {
-            problem = "a zisofs block pointer lies outside its file";
-            return InflateResult::Damaged;
-        }
+        if (from < headerBytes + tableBytes || to < from || to > stored || to - from > maxStoredBlock)
+            return Problem { name, "a zisofs block pointer lies outside its file" };
         auto bytes = read(from, static_cast<size_t>(to - from));
         if (!bytes)
             return InflateResult::Unreadable;
         size_t expected = static_cast<size_t>(std::min(blockBytes, size - i * blockBytes));
-        if (InflateBlock(*bytes, expected, block, problem) != InflateResult::Done)
-            return InflateResult::Damaged;
+        if (auto damage = InflateBlock(*bytes, expected, block))
+            return Problem { name, *damage };
         if (!write(block))
             return InflateResult::Stopped;
     }

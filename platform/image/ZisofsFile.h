@@ -4,6 +4,8 @@
 // bytes start with a header (magic, uncompressed size, header size, block size) and a table of
 // block offsets; a block of zero stored bytes is a block of zeros.
 
+#include "platform/types/Result.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -19,11 +21,12 @@ using InflatedBytes = std::function<bool(std::string_view bytes)>;
 
 enum class InflateResult { Done,
     Stopped,
-    Unreadable,
-    Damaged };
+    Unreadable };
 
-// Inflates a file of `stored` bytes whose ZF entry states `size` uncompressed bytes; never hands
-// on more than `size`. `problem` says what is damaged.
-InflateResult InflateZisofs(uint64_t stored, uint64_t size, const StoredBytes& read, const InflatedBytes& write, std::string& problem);
+// Inflates the file `name` of `stored` bytes whose ZF entry states `size` uncompressed bytes;
+// never hands on more than `size`. Refused, saying what is damaged, when its header, block
+// table or a block is no zisofs.
+Result<InflateResult> InflateZisofs(uint64_t stored, uint64_t size, const StoredBytes& read, const InflatedBytes& write,
+    const std::string& name);
 
 }

@@ -4,11 +4,12 @@
 // the menu keeps open for its catalogue and its state file. A bare file name means the Windows
 // folder of the machine.
 
+#include "platform/types/Exception.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -32,9 +33,9 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
 }
 
 // A refused write; the message is "Unable to write to " and the file name as given.
-class EIniFileException : public std::runtime_error {
+class EIniFileException : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 namespace platform {

@@ -434,13 +434,15 @@ Picture Decode(const ByteReader& in)
 
 }
 
-Picture DecodeBitmap(std::span<const uint8_t> bytes)
+Result<Picture> DecodeBitmap(std::span<const uint8_t> bytes, const std::string& file)
 {
-    try {
-        return Decode(ByteReader(bytes));
-    } catch (const ByteRangeError& e) {
-        Fail("file ends inside the " + e.Field());
-    }
+    return RefusedOn<PictureError>(file, [&]() -> Picture {
+        try {
+            return Decode(ByteReader(bytes));
+        } catch (const ByteRangeError& e) {
+            Fail("file ends inside the " + e.Field());
+        }
+    });
 }
 
 }

@@ -118,9 +118,7 @@ bool Decode(Decoder& d, std::span<const uint8_t> bytes, Picture& out, std::vecto
     return true;
 }
 
-}
-
-Picture DecodeJpeg(std::span<const uint8_t> bytes)
+Picture ReadJpeg(std::span<const uint8_t> bytes)
 {
     if (bytes.empty())
         throw PictureError("JPEG: empty file");
@@ -138,6 +136,13 @@ Picture DecodeJpeg(std::span<const uint8_t> bytes)
     if (!ok)
         throw PictureError(std::string("JPEG: ") + (d.failure ? d.failure : d.errors.message));
     return out;
+}
+
+}
+
+Result<Picture> DecodeJpeg(std::span<const uint8_t> bytes, const std::string& file)
+{
+    return RefusedOn<PictureError>(file, [&] { return ReadJpeg(bytes); });
 }
 
 }

@@ -31,15 +31,15 @@ PictureFormat SniffPictureFormat(std::span<const uint8_t> bytes)
     return PictureFormat::Unknown;
 }
 
-Picture DecodePicture(std::span<const uint8_t> bytes)
+Result<Picture> DecodePicture(std::span<const uint8_t> bytes, const std::string& file)
 {
     switch (SniffPictureFormat(bytes)) {
     case PictureFormat::Bitmap:
-        return DecodeBitmap(bytes);
+        return DecodeBitmap(bytes, file);
     case PictureFormat::Jpeg:
-        return DecodeJpeg(bytes);
+        return DecodeJpeg(bytes, file);
     default:
-        throw PictureError(bytes.empty() ? "picture: empty file" : "picture: unknown format (neither a bitmap nor JPEG)");
+        return Problem { file, bytes.empty() ? "picture: empty file" : "picture: unknown format (neither a bitmap nor JPEG)" };
     }
 }
 
@@ -63,13 +63,10 @@ std::vector<uint8_t> ReadPictureBytes(const std::filesystem::path& path)
 Picture ReadPictureFile(const std::filesystem::path& path)
 {
     std::vector<uint8_t> bytes = ReadPictureBytes(path);
-    try {
-        if (SniffPictureFormat(bytes) == PictureFormat::Png)
-            return DecodePng(bytes);
-        return DecodePicture(bytes);
-    } catch (const PictureError& e) {
-        throw PictureError(path.string() + ": " + e.what());
-    }
+    auto picture = SniffPictureFormat(bytes) == PictureFormat::Png ? DecodePng(bytes, path.string()) : DecodePicture(bytes, path.string());
+    if (!picture)
+        throw PictureError(picture.Error().Message());
+    return std::move(picture).Value();
 }
 
 void WritePictureFile(const std::filesystem::path& path, std::span<const uint8_t> bytes)

@@ -18,11 +18,12 @@
 // - PNG: its alpha (255 where the file has none).
 // `hasAlpha` tells whether the fourth byte came from the file.
 
+#include "platform/types/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,9 @@ namespace platform {
 
 // An unreadable picture: truncated, inconsistent, too big, or of a format we do not read.
 // The message names what is wrong ("bitmap: palette index 7 outside the 2-colour palette").
-class PictureError : public std::runtime_error {
+class PictureError : public Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using Exception::Exception;
 };
 
 enum class PictureFormat { Unknown,
@@ -57,12 +58,13 @@ constexpr int64_t MaxPicturePixels = int64_t(1) << 25;
 // Tells the format from the content, never from a file name.
 PictureFormat SniffPictureFormat(std::span<const uint8_t> bytes);
 
-// Bitmap or JPEG, as sniffed: what the surfaces' LoadPictureFile accepts. Throws PictureError.
-Picture DecodePicture(std::span<const uint8_t> bytes);
+// Bitmap or JPEG, as sniffed: what the surfaces' LoadPictureFile accepts. The decoders refuse
+// the bytes of `file` (empty for bytes without a name) with what is wrong in them.
+Result<Picture> DecodePicture(std::span<const uint8_t> bytes, const std::string& file);
 
-Picture DecodeBitmap(std::span<const uint8_t> bytes);
-Picture DecodeJpeg(std::span<const uint8_t> bytes);
-Picture DecodePng(std::span<const uint8_t> bytes);
+Result<Picture> DecodeBitmap(std::span<const uint8_t> bytes, const std::string& file);
+Result<Picture> DecodeJpeg(std::span<const uint8_t> bytes, const std::string& file);
+Result<Picture> DecodePng(std::span<const uint8_t> bytes, const std::string& file);
 
 // A bottom-up Windows bitmap with a 40-byte header, uncompressed; bitsPerPixel 24 (the fourth
 // byte dropped) or 32 (the fourth byte kept). Throws PictureError for other depths.
@@ -83,7 +85,8 @@ std::vector<uint8_t> EncodePng(const Picture& picture, bool withAlpha);
 // decodes the bytes). Reading refuses files above MaxPictureFileBytes.
 constexpr int64_t MaxPictureFileBytes = int64_t(256) << 20;
 std::vector<uint8_t> ReadPictureBytes(const std::filesystem::path& path);
-Picture ReadPictureFile(const std::filesystem::path& path); // bitmap, JPEG or PNG
+// Bitmap, JPEG or PNG; these two throw PictureError naming the file.
+Picture ReadPictureFile(const std::filesystem::path& path);
 void WritePictureFile(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 
 }

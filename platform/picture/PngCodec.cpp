@@ -35,9 +35,7 @@ private:
     png_image m_image;
 };
 
-}
-
-Picture DecodePng(std::span<const uint8_t> bytes)
+Picture ReadPng(std::span<const uint8_t> bytes)
 {
     PngImage image;
     if (!png_image_begin_read_from_memory(image.get(), bytes.data(), bytes.size()))
@@ -57,6 +55,13 @@ Picture DecodePng(std::span<const uint8_t> bytes)
     if (!png_image_finish_read(image.get(), nullptr, out.pixels.data(), out.width * 4, nullptr))
         image.Fail("cannot decode");
     return out;
+}
+
+}
+
+Result<Picture> DecodePng(std::span<const uint8_t> bytes, const std::string& file)
+{
+    return RefusedOn<PictureError>(file, [&] { return ReadPng(bytes); });
 }
 
 std::vector<uint8_t> EncodePng(const Picture& picture, bool withAlpha)

@@ -41,7 +41,7 @@ std::string_view RestAfterWords(std::string_view line, size_t count)
 
 [[noreturn]] void Fail(const std::string& message)
 {
-    throw ScriptError(message);
+    throw Exception(message);
 }
 
 int ParseInt(const std::string& word, const char* what)

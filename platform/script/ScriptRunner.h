@@ -41,11 +41,6 @@
 
 namespace platform {
 
-class ScriptError : public Exception {
-public:
-    using Exception::Exception;
-};
-
 class ScriptRunner {
 public:
     // `programs`: the service whose started programs `waitprograms` waits for (none: no program
@@ -54,7 +49,7 @@ public:
 
     // 0 when every line passed, 1 after printing the failure to err.
     int Run(std::string_view script, const std::string& sourceName, std::ostream& err);
-    // One command; raises ScriptError.
+    // One command; raises Exception.
     void RunLine(std::string_view line);
     bool QuitRequested() const { return m_quit; }
 

@@ -69,11 +69,10 @@ std::optional<Picture> EmbeddedPicture(std::string_view name)
     auto bytes = FindResource(name);
     if (!bytes)
         return std::nullopt;
-    try {
-        return BottomUp(DecodePng(*bytes));
-    } catch (const std::exception&) {
+    auto picture = DecodePng(*bytes, std::string(name));
+    if (!picture)
         return std::nullopt;
-    }
+    return BottomUp(*picture);
 }
 
 // Corners as drawn, edges and middle stretched to fill `dest`.

@@ -394,10 +394,10 @@ SdlWindow::SdlWindow(EventLoop& loop, int scale, bool fullscreen)
     , m_fullscreenAtShow(fullscreen)
 {
     if (!AcquireVideo())
-        throw WindowError(std::string("no display for the window: ") + SDL_GetError());
+        throw Exception(std::string("no display for the window: ") + SDL_GetError());
     m_window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1, SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
     if (!m_window)
-        throw WindowError(std::string("cannot create the window: ") + SDL_GetError());
+        throw Exception(std::string("cannot create the window: ") + SDL_GetError());
     // Whatever SDL does to the window for its surface happens now, before it gets an outline.
     SDL_GetWindowSurface(m_window);
     // SDL marks the window as belonging to the root window; taskbars then leave it out. The

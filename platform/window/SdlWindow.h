@@ -19,11 +19,11 @@
 
 #include "platform/events/EventLoop.h"
 #include "platform/events/WindowBackend.h"
+#include "platform/types/Exception.h"
 #include "platform/window/GamepadKeys.h"
 
 #include <map>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,14 +46,9 @@ int SdlDesktopScale(SDL_Window* window);
 void PresentScaled(SDL_Surface* surface, const PixelView& pixels, const TRect& r, int n, TPoint offset,
     std::vector<uint32_t>& scaledRow);
 
-class WindowError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 class SdlWindow final : public IWindowBackend, public IEventSource {
 public:
-    // Throws WindowError when there is no display to open a window on. scale: the whole factor
+    // Throws Exception when there is no display to open a window on. scale: the whole factor
     // the window is shown larger by; 0 takes the desktop's (GDK_SCALE, else Xft.dpi, else the
     // display's density), made smaller where the window would not fit on the screen.
     // fullscreen: the window opens fullscreen when it is first shown.

@@ -1,5 +1,6 @@
 #include "MenuFixture.h"
 
+#include "menu/CatalogueText.h"
 #include "platform/files/Files.h"
 #include "platform/ini/IniDocument.h"
 #include "platform/ini/IniFile.h"
@@ -25,7 +26,7 @@ protected:
         context.DiscDrive = Drive();
         context.DataDir = Drive() + "\\TORVA\\";
         context.StateIni = std::make_unique<TIniFile>("torva.ini");
-        EXPECT_FALSE(catalogue.Load().has_value());
+        EXPECT_TRUE(catalogue.Load().Ok());
         return catalogue;
     }
 
@@ -266,17 +267,18 @@ TEST_F(DiscCatalogueTest, BytesAndParsedDocumentsLoadAsTheFileDoes)
     MenuContext otherContext;
     otherContext.DiscDrive = Drive();
     DiscCatalogue fromBytes(otherContext);
-    ASSERT_FALSE(fromBytes.LoadText(text, "image.iso/Torva/torvaxp.ini").has_value());
+    ASSERT_TRUE(fromBytes.LoadText(text, "image.iso/Torva/torvaxp.ini").Ok());
     EXPECT_EQ(names(fromBytes), expected);
     EXPECT_EQ(otherContext.DiscId, "1206");
     EXPECT_EQ(fromBytes.LoadWarnings, fromFile.LoadWarnings);
     EXPECT_THROW(fromBytes.Ini->WriteString("Main", "CD", "0101"), EIniFileException);
 
     DiscCatalogue fromDocument(otherContext);
-    ASSERT_FALSE(fromDocument.LoadDocument(std::make_shared<const platform::IniDocument>(platform::IniDocument::Parse(text)), "x").has_value());
+    fromDocument.LoadDocument(std::make_shared<const platform::IniDocument>(platform::IniDocument::Parse(text)), "x");
     EXPECT_EQ(names(fromDocument), expected);
 
     auto refused = fromBytes.LoadText("", "image.iso/Torva/torvaxp.ini");
-    ASSERT_TRUE(refused.has_value());
-    EXPECT_EQ(*refused, "The catalogue image.iso/Torva/torvaxp.ini is empty.");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.Error(), (platform::Problem { "image.iso/Torva/torvaxp.ini", "is empty" }));
+    EXPECT_EQ(CatalogueProblemText(refused.Error()), "The catalogue image.iso/Torva/torvaxp.ini is empty.");
 }

@@ -89,7 +89,7 @@ TEST(LnkCorpus, FieldsMatchWhatTheOriginsAssert)
 {
     for (const CorpusCase& c : corpus) {
         SCOPED_TRACE(c.file);
-        shell::LnkFile link = shell::ParseLnk(ReadCorpus(c.file));
+        shell::LnkFile link = shell::ParseLnk(ReadCorpus(c.file), "test.lnk").Value();
         EXPECT_EQ(link.linkFlags, c.linkFlags);
         ExpectString(link.name, c.name, "name");
         ExpectString(link.relativePath, c.relativePath, "relative path");
@@ -105,7 +105,7 @@ TEST(LnkCorpus, FieldsMatchWhatTheOriginsAssert)
 
 TEST(LnkCorpus, HeaderAndLinkInfoDetails)
 {
-    shell::LnkFile local = shell::ParseLnk(ReadCorpus("libforensics_shortcut_to_local_exe.lnk"));
+    shell::LnkFile local = shell::ParseLnk(ReadCorpus("libforensics_shortcut_to_local_exe.lnk"), "test.lnk").Value();
     EXPECT_EQ(local.iconIndex, 18);
     EXPECT_EQ(local.fileSize, 15360u);
     EXPECT_EQ(local.fileAttributes, 0x20u);
@@ -116,28 +116,28 @@ TEST(LnkCorpus, HeaderAndLinkInfoDetails)
     EXPECT_EQ(local.extraBlockSignatures,
         (std::vector<uint32_t> { 0xA0000005, 0xA000000B, 0xA0000003, 0xA0000002, 0xA0000001 }));
 
-    shell::LnkFile mapped = shell::ParseLnk(ReadCorpus("libforensics_shortcut_to_mapped_exe.lnk"));
+    shell::LnkFile mapped = shell::ParseLnk(ReadCorpus("libforensics_shortcut_to_mapped_exe.lnk"), "test.lnk").Value();
     ASSERT_TRUE(mapped.linkInfo && mapped.linkInfo->network);
     EXPECT_EQ(mapped.linkInfo->network->deviceName, "X:");
     EXPECT_EQ(mapped.linkInfo->network->networkProviderType, 0x00020000u);
     EXPECT_TRUE(mapped.idList.empty());
 
-    shell::LnkFile labelled = shell::ParseLnk(ReadCorpus("lnkparse3_console_properties_block.lnk"));
+    shell::LnkFile labelled = shell::ParseLnk(ReadCorpus("lnkparse3_console_properties_block.lnk"), "test.lnk").Value();
     ASSERT_TRUE(labelled.linkInfo && labelled.linkInfo->volume);
     EXPECT_EQ(labelled.linkInfo->volume->volumeLabel, "OSDisk");
 }
 
 TEST(LnkCorpus, IdListSpellsTheDrivePath)
 {
-    EXPECT_EQ(shell::IdListPath(shell::ParseLnk(ReadCorpus("mslinks_networkdrivefilelink.lnk"))), "Z:\\testfile.txt");
-    EXPECT_EQ(shell::IdListPath(shell::ParseLnk(ReadCorpus("mslinks_consolelink.lnk"))),
+    EXPECT_EQ(shell::IdListPath(shell::ParseLnk(ReadCorpus("mslinks_networkdrivefilelink.lnk"), "test.lnk").Value()), "Z:\\testfile.txt");
+    EXPECT_EQ(shell::IdListPath(shell::ParseLnk(ReadCorpus("mslinks_consolelink.lnk"), "test.lnk").Value()),
         "C:\\linktest\\folder\\pause.bat");
-    EXPECT_EQ(shell::IdListPath(shell::ParseLnk(ReadCorpus("lnkparse3_microsoft_example.lnk"))), "C:\\test\\a.txt");
+    EXPECT_EQ(shell::IdListPath(shell::ParseLnk(ReadCorpus("lnkparse3_microsoft_example.lnk"), "test.lnk").Value()), "C:\\test\\a.txt");
 }
 
 TEST(LnkCorpus, NoLinkInfoFallsBackToTheIdList)
 {
-    shell::LnkFile link = shell::ParseLnk(ReadCorpus("lnkparse3_broken_link_info.lnk"));
+    shell::LnkFile link = shell::ParseLnk(ReadCorpus("lnkparse3_broken_link_info.lnk"), "test.lnk").Value();
     EXPECT_FALSE(link.linkInfo);
     EXPECT_EQ(link.workingDir.value_or(""), "C:\\Program Files\\xt");
     EXPECT_EQ(shell::ResolveTarget(link), "C:\\Program Files\\xt\\xt.exe");
@@ -147,15 +147,15 @@ TEST(LnkCorpus, NoLinkInfoFallsBackToTheIdList)
 // otherwise the stored ANSI bytes stand.
 TEST(LnkCorpus, CharactersOutsideTheCodePage)
 {
-    shell::LnkFile greek = shell::ParseLnk(ReadCorpus("mslinks_unicodetest.lnk"));
+    shell::LnkFile greek = shell::ParseLnk(ReadCorpus("mslinks_unicodetest.lnk"), "test.lnk").Value();
     EXPECT_EQ(shell::ResolveTarget(greek), "C:\\linktest\\folder\\aaa.txt");
     EXPECT_EQ(greek.relativePath.value_or(""), ".\\folder\\???.txt");
 
-    shell::LnkFile russian = shell::ParseLnk(ReadCorpus("mslinks_desktop_winxp.lnk"));
+    shell::LnkFile russian = shell::ParseLnk(ReadCorpus("mslinks_desktop_winxp.lnk"), "test.lnk").Value();
     EXPECT_EQ(shell::ResolveTarget(russian),
         "C:\\Documents and Settings\\admin\\\xD0\xE0\xE1\xEE\xF7\xE8\xE9 \xF1\xF2\xEE\xEB\\pause.bat");
 
-    shell::LnkFile cyrillicSuffix = shell::ParseLnk(ReadCorpus("lnkparse3_decoding_error3.lnk"));
+    shell::LnkFile cyrillicSuffix = shell::ParseLnk(ReadCorpus("lnkparse3_decoding_error3.lnk"), "test.lnk").Value();
     EXPECT_EQ(shell::ResolveTarget(cyrillicSuffix),
         "C:\\Users\\\xC4\xE8\xEC\xE0\\Desktop\\PixelMod\\Mod for Pixelmon\\Error Fix.bat");
 }

@@ -2,7 +2,6 @@
 
 #include "shell/LnkFormat.h"
 #include "shell/testing/LnkWriter.h"
-#include "tests/support/MessageOf.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +20,8 @@ std::vector<uint8_t> ReadSeed(const std::string& name)
 
 std::string ErrorOf(const std::vector<uint8_t>& bytes)
 {
-    return torva::test::MessageOf<shell::LnkFormatError>([&] { shell::ParseLnk(bytes); });
+    auto link = shell::ParseLnk(bytes, "Hra.lnk");
+    return link ? "accepted" : link.Error().Message();
 }
 
 TEST(LnkMalformed, SeedsAreRefusedNamingTheField)
@@ -42,6 +42,7 @@ TEST(LnkMalformed, SeedsAreRefusedNamingTheField)
     };
     for (const Case& c : cases) {
         std::string error = ErrorOf(ReadSeed(c.seed));
+        EXPECT_EQ(error.rfind("Hra.lnk: shortcut: ", 0), 0u) << error;
         EXPECT_NE(error.find(c.mentions), std::string::npos) << c.seed << ": " << error;
     }
 }
@@ -82,13 +83,13 @@ TEST(LnkMalformed, DamagedExtraDataKeepsTheProperties)
     bytes.resize(bytes.size() - 4); // drop the terminal block
     for (uint8_t byte : { 0x40, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0xA0 })
         bytes.push_back(byte); // a tracker block claiming 64 bytes, with 0 following
-    shell::LnkFile link = shell::ParseLnk(bytes);
+    shell::LnkFile link = shell::ParseLnk(bytes, "test.lnk").Value();
     EXPECT_TRUE(link.extraDataDamaged);
     EXPECT_EQ(shell::ResolveTarget(link), "C:\\G\\RUN.EXE");
     EXPECT_EQ(link.workingDir.value_or(""), "C:\\G");
 
     bytes.resize(bytes.size() - 8); // no terminal block at all is accepted
-    EXPECT_FALSE(shell::ParseLnk(bytes).extraDataDamaged);
+    EXPECT_FALSE(shell::ParseLnk(bytes, "test.lnk").Value().extraDataDamaged);
 }
 
 TEST(LnkMalformed, ForceNoLinkInfoIgnoresTheStructure)
@@ -97,7 +98,7 @@ TEST(LnkMalformed, ForceNoLinkInfoIgnoresTheStructure)
     contents.localBasePath = "C:\\Ignored.exe";
     contents.idListPath = "C:\\Used\\Run.exe";
     contents.extraFlags = shell::LinkFlag::ForceNoLinkInfo;
-    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(contents));
+    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(contents), "test.lnk").Value();
     EXPECT_FALSE(link.linkInfo);
     EXPECT_EQ(shell::ResolveTarget(link), "C:\\Used\\Run.exe");
 }
@@ -106,7 +107,7 @@ TEST(LnkMalformed, RelativePathNeverClimbsAboveTheDrive)
 {
     shell::LnkContents contents;
     contents.relativePath = "..\\..\\..\\..\\X.EXE";
-    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(contents));
+    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(contents), "test.lnk").Value();
     EXPECT_EQ(shell::ResolveTarget(link, "C:\\A\\"), "C:\\X.EXE");
     EXPECT_EQ(shell::ResolveTarget(link), "");
 }

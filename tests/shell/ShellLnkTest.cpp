@@ -207,7 +207,7 @@ TEST(LnkWriter, RoundTripsThroughTheReader)
     contents.commonPathSuffix = "B.EXE";
     contents.name = "n";
     contents.environmentTarget = "%windir%\\B.EXE";
-    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(contents));
+    shell::LnkFile link = shell::ParseLnk(shell::WriteLnk(contents), "test.lnk").Value();
     EXPECT_EQ(shell::IdListPath(link), "C:\\A\\B.EXE");
     EXPECT_EQ(shell::ResolveTarget(link), "\\\\SERVER\\SHARE\\B.EXE");
     ASSERT_TRUE(link.linkInfo && link.linkInfo->network);

@@ -124,7 +124,7 @@ Raster Sheet(const std::vector<Raster>& list1, const std::vector<NamedRaster>& c
 
 Raster MiddleFrame(const std::vector<uint8_t>& avi)
 {
-    auto clip = platform::AviClip::FromBytes(avi);
+    auto clip = platform::AviClip::FromBytes(avi, "film.avi").Value();
     std::vector<uint32_t> pixels(size_t(clip.Width()) * clip.Height());
     PixelView view { reinterpret_cast<uint8_t*>(pixels.data()), clip.Width(), clip.Height() };
     clip.DecodeFrame(clip.FrameCount() / 2, view);

@@ -4,16 +4,17 @@
 // sign-up file), then everything made from the catalogue: item folders with readmes, picture
 // series and small pictures, film clips, the two menu fonts and the disc's marker file.
 
+#include "platform/types/Exception.h"
+
 #include <filesystem>
 #include <map>
-#include <stdexcept>
 #include <string>
 
 namespace sampledisc {
 
-class DiscError : public std::runtime_error {
+class DiscError : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 struct DiscSources {

@@ -251,8 +251,8 @@ std::vector<LintFinding> LintCatalogue(const std::string& drive)
     auto text = platform::ReadWholeFile(catalogue);
     if (!text)
         return { { true, catalogue, "catalogue not found" } };
-    if (auto problem = NotACatalogue(*text))
-        return { { true, catalogue, "not a catalogue: the file " + *problem } };
+    if (auto checked = CheckCatalogueText(*text, catalogue); !checked)
+        return { { true, catalogue, "not a catalogue: the file " + checked.Error().reason } };
     std::vector<LintFinding> findings;
     if (!platform::FileExists(drive + "\\TORVA.EXE"))
         findings.push_back({ false, drive + "\\TORVA.EXE", "marker file missing; a menu started from C: will not find this disc" });

@@ -6,16 +6,22 @@
 #include "tools/torvatool/Command.h"
 
 #include <ostream>
+#include <vector>
 
 namespace torvatool {
 
 static platform::AviClip OpenClip(const std::string& path)
 {
+    std::vector<uint8_t> bytes;
     try {
-        return platform::AviClip::FromBytes(platform::ReadPictureBytes(path));
+        bytes = platform::ReadPictureBytes(path);
     } catch (const std::exception& e) {
         throw ToolError(path + ": " + e.what());
     }
+    auto clip = platform::AviClip::FromBytes(bytes, path);
+    if (!clip)
+        throw ToolError(clip.Error().Message());
+    return std::move(clip).Value();
 }
 
 static int RunAvi(Arguments& args, std::ostream& out)

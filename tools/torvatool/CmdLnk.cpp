@@ -83,12 +83,10 @@ int RunLnk(Arguments& args, std::ostream& out)
     if (!bytes)
         throw ToolError("cannot open " + path);
 
-    shell::LnkFile format;
-    try {
-        format = shell::ParseLnk(*bytes);
-    } catch (const shell::LnkFormatError& error) {
-        throw ToolError(path + ": " + error.what());
-    }
+    auto parsed = shell::ParseLnk(*bytes, path);
+    if (!parsed)
+        throw ToolError(parsed.Error().Message());
+    const shell::LnkFile& format = *parsed;
     TQXShellLink link(nullptr, files);
     link.ReadLinkFile(path);
 

@@ -13,9 +13,11 @@ static int RunPicture(Arguments& args, std::ostream& out)
     const bool withAlpha = args.TakeFlag("--alpha");
     auto& words = args.Positional(2, 2, "picture [--alpha] FILE OUT.png");
     try {
-        platform::Picture picture = platform::DecodePicture(platform::ReadPictureBytes(words[0]));
-        platform::WritePictureFile(words[1], platform::EncodePng(picture, withAlpha));
-        out << words[0] << ": " << picture.width << " x " << picture.height << (picture.hasAlpha ? ", with alpha" : "") << "\n";
+        auto picture = platform::DecodePicture(platform::ReadPictureBytes(words[0]), words[0]);
+        if (!picture)
+            throw ToolError(picture.Error().Message());
+        platform::WritePictureFile(words[1], platform::EncodePng(*picture, withAlpha));
+        out << words[0] << ": " << picture->width << " x " << picture->height << (picture->hasAlpha ? ", with alpha" : "") << "\n";
     } catch (const platform::PictureError& e) {
         throw ToolError(words[0] + ": " + e.what());
     }

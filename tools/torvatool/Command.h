@@ -2,19 +2,20 @@
 
 // torvatool's subcommands register themselves here; each lives in a file of its own.
 
+#include "platform/types/Exception.h"
+
 #include <functional>
 #include <iosfwd>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace torvatool {
 
 // Thrown by a subcommand for a clear message on stderr and exit status 1.
-class ToolError : public std::runtime_error {
+class ToolError : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 class Arguments {

@@ -38,7 +38,7 @@ void DecodeBitmap(benchmark::State& state)
 {
     const std::vector<uint8_t> file = platform::EncodeBitmap(WindowPicture(), static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        platform::Picture p = platform::DecodeBitmap(file);
+        platform::Picture p = platform::DecodeBitmap(file, "bench.bmp").Value();
         benchmark::DoNotOptimize(p.pixels.data());
     }
     state.SetItemsProcessed(state.iterations() * Width * Height);
@@ -49,7 +49,7 @@ void DecodeJpeg(benchmark::State& state)
     const std::vector<uint8_t> file = platform::ReadPictureBytes(std::filesystem::path(TORVA_TEST_DATA_DIR) / "bmpsuite/html/rgb24.jpg");
     int64_t pixels = 0;
     for (auto _ : state) {
-        platform::Picture p = platform::DecodeJpeg(file);
+        platform::Picture p = platform::DecodeJpeg(file, "rgb24.jpg").Value();
         pixels += static_cast<int64_t>(p.width) * p.height;
         benchmark::DoNotOptimize(p.pixels.data());
     }

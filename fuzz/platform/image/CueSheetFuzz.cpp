@@ -42,10 +42,9 @@ void OpenOnlyInside(const std::string& name)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string error;
-    auto sheet = platform::ParseCueSheet(std::string_view(reinterpret_cast<const char*>(data), size), &error);
+    auto sheet = platform::ParseCueSheet(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.cue");
     if (!sheet) {
-        if (error.empty())
+        if (sheet.Error().reason.empty())
             std::abort();
         return 0;
     }

@@ -14,11 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return std::nullopt;
         return file.substr(static_cast<size_t>(offset), length);
     };
-    std::string error;
-    auto track = platform::ReadNrgLayout(file.size(), read, error);
+    auto track = platform::ReadNrgLayout(file.size(), read, "fuzz.nrg");
     if (track && (track->offset + track->bytes > file.size() || track->bytes == 0 || track->sectorSize < 2048))
         std::abort();
-    if (!track && error.empty())
+    if (!track && (track.Error().file != "fuzz.nrg" || track.Error().reason.empty()))
         std::abort();
     return 0;
 }

@@ -22,7 +22,7 @@ TEST(DIBGraphic, ReadsBitmapFilesAsThePlatformReaderDoes)
         const auto bytes = ReadPictureBytes(entry.path());
         TDIB graphic;
         graphic.LoadFromBytes(bytes);
-        EXPECT_EQ(graphic.Picture().pixels, DecodeBitmap(bytes).pixels) << entry.path();
+        EXPECT_EQ(graphic.Picture().pixels, DecodeBitmap(bytes, "test").Value().pixels) << entry.path();
         ++read;
     }
     EXPECT_GT(read, 20);
@@ -69,7 +69,7 @@ TEST(DIBGraphic, PastedBitmapsComeWithoutTheFileHeader)
         const auto file = Bytes(name);
         TDIB graphic;
         graphic.LoadFromPackedDIB(std::span(file).subspan(14));
-        EXPECT_EQ(graphic.Picture().pixels, DecodeBitmap(file).pixels) << name;
+        EXPECT_EQ(graphic.Picture().pixels, DecodeBitmap(file, "test").Value().pixels) << name;
     }
     TDIB graphic;
     EXPECT_THROW(graphic.LoadFromPackedDIB(std::vector<uint8_t>(8, 0)), EDIBGraphicError);

@@ -3,7 +3,6 @@
 
 #include "Md5.h"
 #include "tests/support/BitmapBytes.h"
-#include "tests/support/MessageOf.h"
 #include "tests/support/PixelBuffer.h"
 #include "tests/support/TestFiles.h"
 
@@ -17,7 +16,7 @@
 
 using namespace platform;
 using testing::HasSubstr;
-using torva::test::MessageOf;
+using testing::StartsWith;
 
 namespace {
 
@@ -83,7 +82,7 @@ TEST(AviClipCorpus, EveryFrameOfEveryClipMatchesItsChecksum)
     ASSERT_EQ(expected.size(), 4u);
     for (const auto& want : expected) {
         SCOPED_TRACE(want.file);
-        auto clip = AviClip::FromBytes(ReadAll(AviDir / want.file));
+        auto clip = AviClip::FromBytes(ReadAll(AviDir / want.file), "test.avi").Value();
         ASSERT_EQ(clip.FrameCount(), static_cast<int>(want.frameMd5.size()));
         Surface frame(clip.Width(), clip.Height());
         for (int n = 0; n < clip.FrameCount(); ++n) {
@@ -109,7 +108,7 @@ TEST(AviClipCorpus, HeaderFacts)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file);
-        auto clip = AviClip::FromBytes(ReadAll(AviDir / row.file));
+        auto clip = AviClip::FromBytes(ReadAll(AviDir / row.file), "test.avi").Value();
         EXPECT_EQ(clip.Width(), row.width);
         EXPECT_EQ(clip.Height(), row.height);
         EXPECT_EQ(clip.FrameCount(), row.frames);
@@ -118,7 +117,7 @@ TEST(AviClipCorpus, HeaderFacts)
         EXPECT_EQ(clip.MicroSecPerFrame(), row.usec);
         EXPECT_EQ(clip.Palette().size(), row.palette);
     }
-    auto dillo = AviClip::FromBytes(ReadAll(AviDir / "dillo.avi"));
+    auto dillo = AviClip::FromBytes(ReadAll(AviDir / "dillo.avi"), "test.avi").Value();
     EXPECT_EQ(dillo.FrameDataSize(1), 0u);
     EXPECT_NEAR(dillo.FramesPerSecond(), 96.0, 0.01);
 }
@@ -127,7 +126,7 @@ TEST(AviClipCorpus, FirstFramesMatchTheReferencePictures)
 {
     for (const char* name : { "dillo", "filecopy", "search", "mfc2" }) {
         SCOPED_TRACE(name);
-        auto clip = AviClip::FromBytes(ReadAll(AviDir / (std::string(name) + ".avi")));
+        auto clip = AviClip::FromBytes(ReadAll(AviDir / (std::string(name) + ".avi")), "test.avi").Value();
         Picture ref = ReadPictureFile(AviDir / "ref" / (std::string(name) + "_frame000.png"));
         ASSERT_EQ(ref.width, clip.Width());
         ASSERT_EQ(ref.height, clip.Height());
@@ -142,11 +141,11 @@ TEST(AviClipCorpus, FirstFramesMatchTheReferencePictures)
 
 TEST(AviClipCorpus, GoingBackDecodesFromTheStart)
 {
-    auto clip = AviClip::FromBytes(ReadAll(AviDir / "filecopy.avi"));
+    auto clip = AviClip::FromBytes(ReadAll(AviDir / "filecopy.avi"), "test.avi").Value();
     Surface later(clip.Width(), clip.Height()), again(clip.Width(), clip.Height());
     clip.DecodeFrame(9, later.view);
     clip.DecodeFrame(3, again.view);
-    auto fresh = AviClip::FromBytes(ReadAll(AviDir / "filecopy.avi"));
+    auto fresh = AviClip::FromBytes(ReadAll(AviDir / "filecopy.avi"), "test.avi").Value();
     Surface direct(clip.Width(), clip.Height());
     fresh.DecodeFrame(3, direct.view);
     EXPECT_EQ(again.pixels, direct.pixels);
@@ -155,7 +154,7 @@ TEST(AviClipCorpus, GoingBackDecodesFromTheStart)
 
 TEST(AviClip, RejectsFramesOutsideTheClipAndTargetsOfAnotherSize)
 {
-    auto clip = AviClip::FromBytes(ReadAll(AviDir / "search.avi"));
+    auto clip = AviClip::FromBytes(ReadAll(AviDir / "search.avi"), "test.avi").Value();
     Surface right(clip.Width(), clip.Height()), wrong(clip.Width() - 1, clip.Height());
     EXPECT_THROW(clip.DecodeFrame(-1, right.view), AviError);
     EXPECT_THROW(clip.DecodeFrame(clip.FrameCount(), right.view), AviError);
@@ -289,7 +288,7 @@ TEST(AviClipGenerated, UncompressedDepthsRowOrderAndRepeatedPictures)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        auto clip = AviClip::FromBytes(Build(c.clip));
+        auto clip = AviClip::FromBytes(Build(c.clip), "test.avi").Value();
         ASSERT_EQ(clip.FrameCount(), int(c.clip.frames.size()));
         EXPECT_EQ(Decode(clip, c.frame), c.want);
     }
@@ -313,7 +312,7 @@ TEST(AviClipGenerated, Rle8EscapesAndRobustness)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        auto clip = AviClip::FromBytes(Build(Clip({ .width = 4, .compression = 1 }, { { 4, 1, 0, 0, 4, 1, 0, 1 }, row.second })));
+        auto clip = AviClip::FromBytes(Build(Clip({ .width = 4, .compression = 1 }, { { 4, 1, 0, 0, 4, 1, 0, 1 }, row.second })), "test.avi").Value();
         EXPECT_EQ(Decode(clip, 1), row.want);
     }
 }
@@ -335,7 +334,7 @@ TEST(AviClipGenerated, WriterRoundTripsThroughTheReader)
             picture[size_t(row) * source.width + x] = x < 20 ? uint8_t(f) : uint8_t(random() % 20);
     }
     source.frames.push_back(source.frames.back()); // an unchanged frame
-    auto clip = AviClip::FromBytes(WriteRle8Avi(source));
+    auto clip = AviClip::FromBytes(WriteRle8Avi(source), "test.avi").Value();
     ASSERT_EQ(clip.FrameCount(), 9);
     EXPECT_EQ(clip.MicroSecPerFrame(), 40000u);
     EXPECT_EQ(clip.Compression(), AviCompression::Rle8);
@@ -370,7 +369,7 @@ TEST(AviClipGenerated, BrokenClipsFailWithAMessage)
 {
     const RawClip base = Clip({ .width = 4 }, { { 1, 2, 3, 0, 1, 2, 3, 0 } });
     const auto good = Build(base);
-    ASSERT_NO_THROW(AviClip::FromBytes(good));
+    ASSERT_TRUE(AviClip::FromBytes(good, "good.avi"));
     const struct {
         const char* expected;
         void (*spoil)(RawClip&);
@@ -385,7 +384,11 @@ TEST(AviClipGenerated, BrokenClipsFailWithAMessage)
         { "needs 8", [](RawClip& c) { c.frames = { { 1, 2, 3 } }; } },
         { "top-down", [](RawClip& c) { c.compression = 1; c.height = -2; } },
     };
-    auto errorOf = [](const std::vector<uint8_t>& bytes) { return MessageOf<AviError>([&] { AviClip::FromBytes(bytes); }); };
+    auto errorOf = [](const std::vector<uint8_t>& bytes) {
+        auto clip = AviClip::FromBytes(bytes, "Hra.avi");
+        return clip ? "accepted" : clip.Error().Message();
+    };
+    EXPECT_THAT(errorOf({}), StartsWith("Hra.avi: "));
     EXPECT_THAT(errorOf({}), HasSubstr("not a RIFF"));
     EXPECT_THAT(errorOf(std::vector<uint8_t>(good.begin(), good.begin() + 40)), HasSubstr("claims"));
     for (const auto& c : cases) {
@@ -404,7 +407,7 @@ TEST(AviClipGenerated, MissingFrameTimeFallsBackToTheStreamRate)
     auto at = std::search(bytes.begin(), bytes.end(), std::begin("strh"), std::begin("strh") + 4) - bytes.begin() + 8;
     bytes[size_t(at) + 20] = 1;
     bytes[size_t(at) + 24] = 25;
-    EXPECT_EQ(AviClip::FromBytes(bytes).MicroSecPerFrame(), 40000u);
+    EXPECT_EQ(AviClip::FromBytes(bytes, "test.avi").Value().MicroSecPerFrame(), 40000u);
     c.usec = 0;
-    EXPECT_EQ(AviClip::FromBytes(Build(c)).MicroSecPerFrame(), 66667u);
+    EXPECT_EQ(AviClip::FromBytes(Build(c), "test.avi").Value().MicroSecPerFrame(), 66667u);
 }

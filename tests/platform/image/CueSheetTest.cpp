@@ -17,7 +17,8 @@ TEST(CueSheet, FilesTracksAndTheirStart)
                                "    INDEX 01 10:02:05\r\n"
                                "file track3.bin binary\n"
                                " track 3 mode1/2048\n"
-                               " index 1 0:1:0\n");
+                               " index 1 0:1:0\n",
+        "disc.cue");
     ASSERT_TRUE(sheet);
     ASSERT_EQ(sheet->files.size(), 2u);
     EXPECT_EQ(sheet->files[0].name, "Torva (Track 1).bin");
@@ -31,22 +32,27 @@ TEST(CueSheet, FilesTracksAndTheirStart)
     EXPECT_EQ(platform::TrackDataOffset(TrackMode::Mode2Raw), 24u);
 }
 
-TEST(CueSheet, MalformedSheetsAreRefusedWithTheLine)
+TEST(CueSheet, MalformedSheetsAreRefusedWithTheSheetAndLine)
 {
-    const char* refused[] = {
-        "",
-        "TRACK 01 MODE1/2352\n",
-        "FILE \"a.bin BINARY\n",
-        "FILE \"a.bin\" BINARY\n TRACK 00 MODE1/2352\n",
-        "FILE \"a.bin\" BINARY\n TRACK 100 MODE1/2352\n",
-        "FILE \"a.bin\" BINARY\n TRACK 01\n",
-        "FILE \"a.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:60:00\n",
-        "FILE \"a.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:75\n",
-        "FILE \"a.bin\" BINARY\n INDEX 01 00:00:00\n",
+    const struct {
+        const char* text;
+        const char* line;
+    } refused[] = {
+        { "", "line 0: " },
+        { "TRACK 01 MODE1/2352\n", "line 1: " },
+        { "FILE \"a.bin BINARY\n", "line 1: " },
+        { "FILE \"a.bin\" BINARY\n TRACK 00 MODE1/2352\n", "line 2: " },
+        { "FILE \"a.bin\" BINARY\n TRACK 100 MODE1/2352\n", "line 2: " },
+        { "FILE \"a.bin\" BINARY\n TRACK 01\n", "line 2: " },
+        { "FILE \"a.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:60:00\n", "line 3: " },
+        { "FILE \"a.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:75\n", "line 3: " },
+        { "FILE \"a.bin\" BINARY\n INDEX 01 00:00:00\n", "line 2: " },
     };
-    for (const char* text : refused) {
-        std::string error;
-        EXPECT_FALSE(ParseCueSheet(text, &error)) << text;
-        EXPECT_FALSE(error.empty()) << text;
+    for (const auto& row : refused) {
+        auto sheet = ParseCueSheet(row.text, "disc.cue");
+        ASSERT_FALSE(sheet) << row.text;
+        EXPECT_EQ(sheet.Error().file, "disc.cue") << row.text;
+        EXPECT_EQ(sheet.Error().reason.rfind(row.line, 0), 0u) << sheet.Error().reason;
+        EXPECT_GT(sheet.Error().reason.size(), std::string(row.line).size()) << row.text;
     }
 }

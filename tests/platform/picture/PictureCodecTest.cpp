@@ -36,18 +36,18 @@ TEST(PictureCodec, FormatIsSniffedFromTheContent)
     for (auto& [bytes, format] : cases)
         EXPECT_EQ(SniffPictureFormat(bytes), format);
     // The loader reads what the menu's pictures come as; PNG is for tools only.
-    EXPECT_THROW(DecodePicture(ReadPictureBytes(Suite / "html" / "pal1.png")), PictureError);
-    EXPECT_THROW(DecodePicture(std::vector<uint8_t> { 'G', 'I', 'F' }), PictureError);
+    EXPECT_FALSE(DecodePicture(ReadPictureBytes(Suite / "html" / "pal1.png"), "pal1.png"));
+    EXPECT_FALSE(DecodePicture(std::vector<uint8_t> { 'G', 'I', 'F' }, "a.gif"));
 }
 
 TEST(PictureCodec, BitmapsRoundTripAtBothDepths)
 {
     Picture p = Sample(5, 3); // 5 pixels: 24-bit rows need padding
-    Picture back32 = DecodeBitmap(EncodeBitmap(p, 32));
+    Picture back32 = DecodeBitmap(EncodeBitmap(p, 32), "test").Value();
     EXPECT_EQ(back32.pixels, p.pixels);
     EXPECT_TRUE(back32.hasAlpha);
 
-    Picture back24 = DecodeBitmap(EncodeBitmap(p, 24));
+    Picture back24 = DecodeBitmap(EncodeBitmap(p, 24), "test").Value();
     ASSERT_EQ(back24.pixels.size(), p.pixels.size());
     for (size_t i = 0; i < p.pixels.size(); ++i)
         EXPECT_EQ(back24.pixels[i], p.pixels[i] | 0xFF000000u);
@@ -57,9 +57,9 @@ TEST(PictureCodec, BitmapsRoundTripAtBothDepths)
 TEST(PictureCodec, PngRoundTripKeepsAlphaOnlyWhenAsked)
 {
     Picture p = Sample(4, 3);
-    Picture withAlpha = DecodePng(EncodePng(p, true));
+    Picture withAlpha = DecodePng(EncodePng(p, true), "test").Value();
     EXPECT_EQ(withAlpha.pixels, p.pixels);
-    Picture opaque = DecodePng(EncodePng(p, false));
+    Picture opaque = DecodePng(EncodePng(p, false), "test").Value();
     EXPECT_FALSE(opaque.hasAlpha);
     for (size_t i = 0; i < p.pixels.size(); ++i)
         EXPECT_EQ(opaque.pixels[i], p.pixels[i] | 0xFF000000u);
@@ -67,8 +67,8 @@ TEST(PictureCodec, PngRoundTripKeepsAlphaOnlyWhenAsked)
 
 TEST(PictureCodec, JpegDecodesCloseToItsSourceAndOpaque)
 {
-    Picture jpeg = DecodePicture(ReadPictureBytes(Suite / "html" / "rgb24.jpg"));
-    Picture png = DecodePng(ReadPictureBytes(Suite / "html" / "rgb24.png"));
+    Picture jpeg = DecodePicture(ReadPictureBytes(Suite / "html" / "rgb24.jpg"), "test").Value();
+    Picture png = DecodePng(ReadPictureBytes(Suite / "html" / "rgb24.png"), "test").Value();
     ASSERT_EQ(jpeg.width, png.width);
     ASSERT_EQ(jpeg.height, png.height);
     EXPECT_FALSE(jpeg.hasAlpha);
@@ -86,9 +86,9 @@ TEST(PictureCodec, TruncatedOrDamagedJpegRaises)
     std::vector<uint8_t> good = ReadPictureBytes(Suite / "html" / "rgb24.jpg");
     for (size_t cut : { size_t(2), size_t(3), size_t(20), good.size() / 2, good.size() - 40 }) {
         std::vector<uint8_t> part(good.begin(), good.begin() + cut);
-        EXPECT_THROW(DecodeJpeg(part), PictureError) << cut;
+        EXPECT_FALSE(DecodeJpeg(part, "cut.jpg")) << cut;
     }
-    EXPECT_THROW(DecodeJpeg({}), PictureError);
+    EXPECT_FALSE(DecodeJpeg({}, "empty.jpg"));
 }
 
 TEST(PictureCodec, JpegClaimingFarMorePixelsThanItsDataIsRefusedBeforeDecoding)
@@ -100,12 +100,10 @@ TEST(PictureCodec, JpegClaimingFarMorePixelsThanItsDataIsRefusedBeforeDecoding)
     ASSERT_LT(sof + 9, jpeg.size());
     jpeg[sof + 5] = 60000 >> 8; // height
     jpeg[sof + 6] = 60000 & 0xFF;
-    try {
-        DecodeJpeg(jpeg);
-        FAIL();
-    } catch (const PictureError& e) {
-        EXPECT_NE(std::string(e.what()).find("too short"), std::string::npos) << e.what();
-    }
+    auto decoded = DecodeJpeg(jpeg, "tall.jpg");
+    ASSERT_FALSE(decoded);
+    EXPECT_EQ(decoded.Error().file, "tall.jpg");
+    EXPECT_NE(decoded.Error().reason.find("too short"), std::string::npos) << decoded.Error().reason;
 }
 
 TEST(PictureCodec, FilesAreReadByContentAndErrorsNameThem)

@@ -90,7 +90,7 @@ TEST(HeadlessWindow, ScreenshotIsThePresentedPicture)
     frame.view.At(0, 0) = 0x00FF8040;
     frame.view.At(9, 5) = 0x00010203;
     f.window.Present(frame.view, { 0, 0, 10, 6 });
-    Picture shot = DecodePng(f.window.ScreenshotPng());
+    Picture shot = DecodePng(f.window.ScreenshotPng(), "test").Value();
     ASSERT_EQ(shot.width, 10);
     ASSERT_EQ(shot.height, 6);
     EXPECT_EQ(shot.At(0, 0) & 0xFFFFFFu, 0xFF8040u);

@@ -99,7 +99,7 @@ TEST_F(SdlWindowTest, PresentsAndShapesWhatTheServerShows)
     window.Present(blue.view, { 0, 0, 5, 5 });
     Settle(loop);
 
-    Picture shot = DecodePng(window.CaptureScreenPng(Bounds(at.X, at.Y, 40, 30)));
+    Picture shot = DecodePng(window.CaptureScreenPng(Bounds(at.X, at.Y, 40, 30)), "test").Value();
     ASSERT_EQ(shot.width, 40);
     auto rgb = [&](int x, int y) { return shot.At(x, y) & 0xFFFFFFu; };
     EXPECT_EQ(rgb(2, 2), 0x0000FFu);
@@ -115,7 +115,7 @@ TEST_F(SdlWindowTest, PresentsAndShapesWhatTheServerShows)
     Settle(loop);
     window.Present(red.view, { 0, 0, 40, 30 });
     Settle(loop);
-    Picture whole = DecodePng(window.CaptureScreenPng(Bounds(at.X, at.Y, 40, 30)));
+    Picture whole = DecodePng(window.CaptureScreenPng(Bounds(at.X, at.Y, 40, 30)), "test").Value();
     EXPECT_EQ(whole.At(30, 20) & 0xFFFFFFu, 0xFF0000u);
 }
 
@@ -136,7 +136,7 @@ TEST_F(SdlWindowTest, FullWindowScreenshotForInspection)
     auto png = window.CaptureScreenPng(Bounds(window.Position().X, window.Position().Y, 816, 740));
     ASSERT_FALSE(png.empty());
     WritePictureFile(std::string(TORVA_TEST_OUTPUT_DIR) + "/sdl_window.png", png);
-    Picture shot = DecodePng(png);
+    Picture shot = DecodePng(png, "test").Value();
     EXPECT_EQ(shot.At(815, 739) & 0xFFFFFFu, 0xFFFF40u);
     EXPECT_EQ(shot.At(0, 0) & 0xFFFFFFu, 0x000040u);
 }
@@ -176,7 +176,7 @@ TEST_F(SdlWindowTest, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
     red.view.At(1, 1) = 0x000000FF;
     window.Present(red.view, { 0, 0, 40, 30 });
     Settle(loop);
-    Picture shot = DecodePng(window.CaptureScreenPng(Bounds(at.X * 2, at.Y * 2, 80, 60)));
+    Picture shot = DecodePng(window.CaptureScreenPng(Bounds(at.X * 2, at.Y * 2, 80, 60)), "test").Value();
     ASSERT_EQ(shot.width, 80);
     auto rgb = [&](int x, int y) { return shot.At(x, y) & 0xFFFFFFu; };
     EXPECT_EQ(rgb(2, 2), 0x0000FFu);
@@ -185,7 +185,7 @@ TEST_F(SdlWindowTest, ScaledWindowShowsSquaresAndSpeaksInTheFormsUnits)
     EXPECT_EQ(rgb(60, 10), 0xFF0000u); // the outline's second rectangle, doubled
     EXPECT_NE(rgb(60, 40), 0xFF0000u); // cut away
     // The screenshot stays at the form's size.
-    Picture logical = DecodePng(window.CaptureWindowPng({ 40, 30 }));
+    Picture logical = DecodePng(window.CaptureWindowPng({ 40, 30 }), "test").Value();
     EXPECT_EQ(logical.width, 40);
     EXPECT_EQ(logical.At(1, 1) & 0xFFFFFFu, 0x0000FFu);
     EXPECT_EQ(logical.At(2, 1) & 0xFFFFFFu, 0xFF0000u);
@@ -480,7 +480,7 @@ TEST_F(SdlWindowTest, FullscreenCentresTheFormAndComesBackToTheShapedWindow)
 
     window.Present(PixelBuffer(40, 30, 0x00FF0000).view, { 0, 0, 40, 30 });
     Settle(loop);
-    Picture shown = DecodePng(window.CaptureScreenPng(Bounds(0, 0, screen.cx, screen.cy)));
+    Picture shown = DecodePng(window.CaptureScreenPng(Bounds(0, 0, screen.cx, screen.cy)), "test").Value();
     auto rgb = [&](int x, int y) { return shown.At(x, y) & 0xFFFFFFu; };
     EXPECT_EQ(rgb(offset.X - 1, offset.Y - 1), 0u);
     EXPECT_EQ(rgb(offset.X, offset.Y), 0xFF0000u);

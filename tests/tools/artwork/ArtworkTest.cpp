@@ -65,7 +65,7 @@ TEST(Artwork, FormPicturesHaveTheirSizesAndFormats)
         case ArtFormat::OneBitBitmap: {
             auto bytes = Resource(picture.resource);
             EXPECT_EQ(platform::SniffPictureFormat(bytes), picture.format == ArtFormat::Jpeg ? platform::PictureFormat::Jpeg : platform::PictureFormat::Bitmap);
-            platform::Picture decoded = platform::DecodePicture(bytes);
+            platform::Picture decoded = platform::DecodePicture(bytes, "test").Value();
             EXPECT_EQ(decoded.width, picture.width);
             EXPECT_EQ(decoded.height, picture.height);
             break;
@@ -100,7 +100,7 @@ TEST(Artwork, BoxPicturesHaveTheSizesTheBoxPainterCutsThemAt)
 {
     for (std::string_view name : platform::BoxPictureResources) {
         SCOPED_TRACE(name);
-        platform::Picture picture = platform::DecodePng(Resource(name));
+        platform::Picture picture = platform::DecodePng(Resource(name), "test").Value();
         const bool frame = name == platform::BoxFrameResource;
         EXPECT_EQ(picture.width, frame ? platform::BoxFrameSize : platform::BoxButtonWidth);
         EXPECT_EQ(picture.height, frame ? platform::BoxFrameSize : platform::BoxButtonHeight);
@@ -109,7 +109,7 @@ TEST(Artwork, BoxPicturesHaveTheSizesTheBoxPainterCutsThemAt)
 
 TEST(Artwork, ShapeCutsAwayFromTheBottomLeftAndKeepsTheScreen)
 {
-    platform::Picture shape = platform::DecodeBitmap(Resource("art/DIBFormShaper1.bmp"));
+    platform::Picture shape = platform::DecodeBitmap(Resource("art/DIBFormShaper1.bmp"), "test").Value();
     ASSERT_EQ(shape.width, 818);
     ASSERT_EQ(shape.height, 741);
     auto white = [&](int x, int y) { return Rgb(shape.At(x, y)) == 0xFFFFFF; };
@@ -201,7 +201,7 @@ TEST(Artwork, ClipsFitTheirPlayersAndEndOnTheBackground)
     auto background = ReadDib("art/Image4.dib");
     for (const ClipEntry& entry : Clips) {
         SCOPED_TRACE(std::string(entry.resource));
-        auto clip = platform::AviClip::FromBytes(Resource(entry.resource));
+        auto clip = platform::AviClip::FromBytes(Resource(entry.resource), "test.avi").Value();
         EXPECT_EQ(clip.Width(), entry.width);
         EXPECT_EQ(clip.Height(), entry.height);
         EXPECT_EQ(clip.Compression(), platform::AviCompression::Rle8);

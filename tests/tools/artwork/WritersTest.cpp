@@ -16,7 +16,7 @@ TEST(ArtworkWriters, OneBitBitmapReadsBackPixelForPixel)
 {
     // 37 wide: a row of 5 bytes padded to 8, so padding and the last partial byte both count.
     auto pattern = [](int x, int y) { return (x * 7 + y * 3) % 5 < 2; };
-    platform::Picture picture = platform::DecodeBitmap(OneBitBitmap(37, 3, pattern));
+    platform::Picture picture = platform::DecodeBitmap(OneBitBitmap(37, 3, pattern), "test").Value();
     ASSERT_EQ(picture.width, 37);
     ASSERT_EQ(picture.height, 3);
     for (int y = 0; y < 3; ++y)
@@ -50,7 +50,7 @@ TEST(ArtworkWriters, JpegRoundTripKeepsTheColours)
     for (int y = 0; y < 24; ++y)
         for (int x = 0; x < 40; ++x)
             r.At(x, y) = { x * 6.0f, y * 10.0f, 200.0f };
-    platform::Picture back = platform::DecodeJpeg(JpegFile(r, 95));
+    platform::Picture back = platform::DecodeJpeg(JpegFile(r, 95), "test").Value();
     ASSERT_EQ(back.width, 40);
     ASSERT_EQ(back.height, 24);
     for (int y = 0; y < 24; y += 5)

@@ -43,7 +43,7 @@ TEST(DemoWindow, ShowsWhatTheFormComposed)
     std::vector<uint8_t> png = sdl->CaptureScreenPng(Bounds(at.X, at.Y, form.Width(), form.Height()));
     ASSERT_FALSE(png.empty());
     WritePictureFile(std::string(TORVA_TEST_OUTPUT_DIR) + "/demo_window.png", png);
-    Picture shot = DecodePng(png);
+    Picture shot = DecodePng(png, "test").Value();
     ASSERT_EQ(shot.width, form.Width());
     ASSERT_EQ(shot.height, form.Height());
     int differing = 0;

@@ -54,7 +54,7 @@ TEST(GalleryArt, TheTitleIsWrittenOnThePicture)
 
 TEST(GalleryArt, FilmClipPlays)
 {
-    auto clip = platform::AviClip::FromBytes(FilmClip("legief", { "Ocelová legie", "" }));
+    auto clip = platform::AviClip::FromBytes(FilmClip("legief", { "Ocelová legie", "" }), "legief.avi").Value();
     EXPECT_EQ(clip.Width(), 160);
     EXPECT_EQ(clip.Height(), 120);
     EXPECT_EQ(clip.Compression(), platform::AviCompression::Rle8);

@@ -162,7 +162,7 @@ TEST_F(SampleDisc, ReadmesFilmsAndTheSignUpFileAreOnTheDisc)
         EXPECT_TRUE(fs::exists(Disc / "Shareware" / f.Catalogue.Shareware[n].InstallDir / f.Catalogue.Shareware[n].ReadmeName));
     for (int n = 1; n <= f.Catalogue.Movies.Count(); ++n) {
         fs::path film = host(f.Catalogue.Movies[n].InstallDir + "\\" + f.Catalogue.Movies[n].GameName);
-        auto clip = platform::AviClip::FromBytes(platform::ReadPictureBytes(film));
+        auto clip = platform::AviClip::FromBytes(platform::ReadPictureBytes(film), "test.avi").Value();
         EXPECT_GT(clip.FrameCount(), 10) << film;
     }
     EXPECT_TRUE(fs::exists(Disc / "Kavorin" / "signup_torva.isp"));

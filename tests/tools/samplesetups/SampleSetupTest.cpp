@@ -112,7 +112,7 @@ protected:
         auto bytes = ReadWholeFile(path);
         EXPECT_TRUE(bytes) << path;
         std::string content = bytes.value_or("");
-        return shell::ParseLnk(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(content.data()), content.size()));
+        return shell::ParseLnk(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(content.data()), content.size()), "test.lnk").Value();
     }
 
     fs::path base, disc;

@@ -1,0 +1,115 @@
+#pragma once
+
+// What a reader of outside input hands back: the value it read, or the Problem that made it
+// refuse the input. A refused input is an expected outcome the caller reports, not an
+// exception; asking a refused Result for its value is a fault of the caller and throws.
+
+#include "platform/types/Exception.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace platform {
+
+// Why an input was refused: the file as the user knows it (empty for input without a name)
+// and what was expected there or found wrong.
+struct Problem {
+    std::string file;
+    std::string reason;
+
+    // "file: reason", or the reason alone when the input has no name.
+    std::string Message() const { return file.empty() ? reason : file + ": " + reason; }
+    bool operator==(const Problem&) const = default;
+};
+
+template <class T>
+class [[nodiscard]] Result {
+public:
+    Result(T value)
+        : m_state(std::in_place_index<0>, std::move(value))
+    {
+    }
+    Result(Problem problem)
+        : m_state(std::in_place_index<1>, std::move(problem))
+    {
+    }
+
+    bool Ok() const { return m_state.index() == 0; }
+    explicit operator bool() const { return Ok(); }
+
+    T& Value() &
+    {
+        Check();
+        return std::get<0>(m_state);
+    }
+    const T& Value() const&
+    {
+        Check();
+        return std::get<0>(m_state);
+    }
+    T&& Value() &&
+    {
+        Check();
+        return std::get<0>(std::move(m_state));
+    }
+    T& operator*() & { return Value(); }
+    const T& operator*() const& { return Value(); }
+    T* operator->() { return &Value(); }
+    const T* operator->() const { return &Value(); }
+
+    // The problem of a refused input; a fault to ask of an accepted one.
+    const Problem& Error() const
+    {
+        if (Ok())
+            throw Exception("an accepted input has no problem");
+        return std::get<1>(m_state);
+    }
+
+private:
+    void Check() const
+    {
+        if (!Ok())
+            throw Exception(std::get<1>(m_state).Message());
+    }
+
+    std::variant<T, Problem> m_state;
+};
+
+// A check or a load that yields nothing but its verdict.
+template <>
+class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Problem problem)
+        : m_problem(std::move(problem))
+    {
+    }
+
+    bool Ok() const { return !m_problem; }
+    explicit operator bool() const { return Ok(); }
+    const Problem& Error() const
+    {
+        if (Ok())
+            throw Exception("an accepted input has no problem");
+        return *m_problem;
+    }
+
+private:
+    std::optional<Problem> m_problem;
+};
+
+// Runs `read`, whose checks throw E deep inside, and turns a thrown E into the problem of
+// `file`: the boundary of a reader that is easier to write with exceptions.
+template <class E, class Read>
+auto RefusedOn(const std::string& file, Read&& read) -> Result<decltype(read())>
+{
+    try {
+        return read();
+    } catch (const E& error) {
+        return Problem { file, error.what() };
+    }
+}
+
+}
