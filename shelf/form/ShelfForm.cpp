@@ -2,6 +2,7 @@
 
 #include "platform/components/ClassBuilder.h"
 #include "platform/text/Codepage.h"
+#include "shelf/form/ShelfArt.h"
 
 #include <algorithm>
 
@@ -9,19 +10,16 @@ namespace {
 
 using platform::TCanvas;
 
-constexpr int FormWidth = 640;
-constexpr int FormHeight = 480;
-constexpr int HeaderHeight = 64;
-constexpr int FooterHeight = 28;
-constexpr int RowHeight = 42;
-constexpr int Margin = 14;
-constexpr int PageRows = (FormHeight - HeaderHeight - FooterHeight) / RowHeight;
+using namespace shelf::art;
 
-// The menu's own colours: a dark blue ground, its gold for what is chosen, grey for what cannot be.
-constexpr TColor Ground = 0x3A1E0E;       // BGR: dark blue
-constexpr TColor HeaderGround = 0x5A3018; // lighter blue
-constexpr TColor Chosen = 0x1C7EC8;       // gold
-constexpr TColor Text = 0xF0F0F0;
+constexpr int PageRows = (ListBottom - ListTop) / RowHeight;
+constexpr int TextLeft = ListLeft + 16;
+constexpr int TextRight = ListRight - 10;
+
+// The menu's own text colours: light on the dark ground, its gold for the chosen row's name,
+// grey for what cannot be opened.
+constexpr TColor Chosen = 0x4FC8FF; // BGR: gold
+constexpr TColor Text = 0xF0EAE4;
 constexpr TColor Dim = 0xC8B4A0;
 constexpr TColor Greyed = 0x8C8C8C;
 
@@ -32,12 +30,16 @@ std::string Cp(const char* utf8)
 
 void Write(TCanvas& canvas, int x, int y, const std::string& text, TColor color, int height, bool bold = false)
 {
-    canvas.Font.Name = "DejaVu Sans";
+    // The face of the menu's own labels and boxes.
+    canvas.Font.Name = "Tahoma";
+    canvas.Font.Charset = platform::EASTEUROPE_CHARSET;
     canvas.Font.Height = -height;
     canvas.Font.Bold = bold;
     canvas.Font.Color = color;
     canvas.Brush.Style = platform::BrushStyle::Clear;
-    canvas.TextOut(x, y, text);
+    // Cut where the list's plates end, short of the frame.
+    TRect rect { x, y, TextRight, y + 2 * height };
+    canvas.DrawText(text, rect, platform::DT_SINGLELINE | platform::DT_NOPREFIX);
 }
 
 }
@@ -87,7 +89,7 @@ TShelfForm::TShelfForm(shelf::ShelfOptions options, platform::TComponent* owner)
     SetName("Shelf");
     SetBorderStyle(platform::TFormBorderStyle::bsSingle);
     SetCaption(Cp("Torva CD v2 – police"));
-    SetBounds(0, 0, FormWidth, FormHeight);
+    SetBounds(0, 0, WindowWidth, WindowHeight);
     OnMouseWheel = [this](platform::TObject*, platform::TShiftState, int delta, TPoint, bool& handled) {
         State.Step(delta < 0 ? 1 : -1);
         Changed();
@@ -164,9 +166,9 @@ void TShelfForm::KeyPress(char& key)
 void TShelfForm::MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x, int y)
 {
     platform::TForm::MouseDown(button, shift, x, y);
-    if (button != platform::TMouseButton::mbLeft || y < HeaderHeight)
+    if (button != platform::TMouseButton::mbLeft || y < ListTop || y >= ListBottom)
         return;
-    const int offset = (y - HeaderHeight) / RowHeight;
+    const int offset = (y - ListTop) / RowHeight;
     const int before = State.Selected();
     if (!State.SelectOnPage(offset))
         return;
@@ -194,13 +196,7 @@ void TShelfForm::PaintRow(TCanvas& canvas, size_t row, int top)
     const shelf::ShelfDisc& disc = m_index->Discs().at(r.disc);
     const bool chosen = static_cast<int>(row) == State.Selected();
     const std::string problem = State.Problem(row);
-    if (chosen) {
-        canvas.Brush.Style = platform::BrushStyle::Solid;
-        canvas.Brush.Color = HeaderGround;
-        canvas.FillRect({ 0, top, FormWidth, top + RowHeight });
-        canvas.Brush.Color = Chosen;
-        canvas.FillRect({ 0, top, 5, top + RowHeight });
-    }
+    m_look.PaintRow(canvas, { ListLeft + 2, top, ListRight - 2, top + RowHeight }, chosen, !problem.empty());
     const TColor main = !problem.empty() ? Greyed : chosen ? Chosen
                                                            : Text;
     const TColor second = !problem.empty() ? Greyed : Dim;
@@ -214,34 +210,28 @@ void TShelfForm::PaintRow(TCanvas& canvas, size_t row, int top)
         line = State.RowText(row);
         detail = problem.empty() ? Details(disc) : problem + " \x96 " + disc.source.filename().string();
     }
-    Write(canvas, Margin, top + 4, line, main, 15, true);
-    Write(canvas, Margin, top + 23, detail, second, 12);
+    Write(canvas, TextLeft, top + 6, line, main, 14, true);
+    Write(canvas, TextLeft, top + 23, detail, second, 12);
 }
 
 void TShelfForm::PaintWindow(TCanvas& canvas)
 {
-    canvas.Brush.Style = platform::BrushStyle::Solid;
-    canvas.Brush.Color = Ground;
-    canvas.FillRect({ 0, 0, FormWidth, FormHeight });
-    canvas.Brush.Color = HeaderGround;
-    canvas.FillRect({ 0, 0, FormWidth, HeaderHeight - 6 });
-    canvas.Brush.Color = Chosen;
-    canvas.FillRect({ 0, HeaderHeight - 6, FormWidth, HeaderHeight - 4 });
-    Write(canvas, Margin, 6, Cp("Torva CD v2 – police disků"), Chosen, 18, true);
+    m_look.PaintBackground(canvas);
+    m_look.PaintSearchField(canvas);
     const std::string search = State.Query().empty() ? Cp("Pište pro hledání ve všech discích") : Cp("Hledat: ") + State.Query() + "_";
-    Write(canvas, Margin, 33, m_progress.empty() ? search : m_progress, State.Query().empty() ? Dim : Text, 14);
+    Write(canvas, SearchLeft + 10, SearchTop + 6, m_progress.empty() ? search : m_progress, State.Query().empty() ? Dim : Text, 13);
 
     if (m_index) {
         for (int i = 0; i < PageRows; ++i) {
             const size_t row = static_cast<size_t>(State.Top() + i);
             if (row >= State.RowCount())
                 break;
-            PaintRow(canvas, row, HeaderHeight + i * RowHeight);
+            PaintRow(canvas, row, ListTop + i * RowHeight);
         }
         if (State.RowCount() == 0)
-            Write(canvas, Margin, HeaderHeight + 10, Cp(State.Query().empty() ? "Ve složkách nejsou žádné disky." : "Nic nenalezeno."), Dim, 14);
+            Write(canvas, TextLeft, ListTop + 10, Cp(State.Query().empty() ? "Ve složkách nejsou žádné disky." : "Nic nenalezeno."), Dim, 14);
     }
     const std::string help = Cp("Enter otevře, Esc ") + Cp(State.Query().empty() ? "ukončí" : "smaže hledání")
         + (State.RowCount() ? "   " + std::to_string(State.Selected() + 1) + " / " + std::to_string(State.RowCount()) : std::string());
-    Write(canvas, Margin, FormHeight - FooterHeight + 6, help, Dim, 12);
+    Write(canvas, TextLeft, FooterTop + 4, help, Dim, 12);
 }

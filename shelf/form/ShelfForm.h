@@ -1,14 +1,16 @@
 #pragma once
 
 // The shelf's window: a view of the shelf's state (ShelfState) drawn on the form's own surface
-// in the menu's colours, one row per disc (its label and issue, date, counts per category and
-// installed items, a damaged one greyed with the reason), or the items a typed query finds.
+// in the program's own artwork (ShelfLook), one row per disc (its label and issue, date, counts
+// per category and installed items, a damaged one greyed with the reason), or the items a typed
+// query finds.
 // Keys, the mouse and its wheel go to the state; what Enter or a click on the selected row
 // opens goes to OnOpen. The index is built once the window shows, its progress drawn as it goes.
 
 #include "platform/components/Forms.h"
 #include "shelf/ShelfIndex.h"
 #include "shelf/ShelfState.h"
+#include "shelf/form/ShelfLook.h"
 
 #include <functional>
 #include <memory>
@@ -45,6 +47,7 @@ private:
     void PaintRow(platform::TCanvas& canvas, size_t row, int top);
     std::string Details(const shelf::ShelfDisc& disc) const;
 
+    ShelfLook m_look;
     shelf::ShelfOptions m_options;
     std::unique_ptr<shelf::ShelfIndex> m_index;
     std::string m_progress; // while the index is built
