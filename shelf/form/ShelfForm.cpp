@@ -5,6 +5,9 @@
 #include "shelf/form/ShelfArt.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <thread>
 
 namespace {
 
@@ -15,6 +18,8 @@ using namespace shelf::art;
 constexpr int PageRows = (ListBottom - ListTop) / RowHeight;
 constexpr int TextLeft = ListLeft + 16;
 constexpr int TextRight = ListRight - 10;
+// How often the window looks at the reading's progress while it keeps handling its input.
+constexpr std::chrono::milliseconds IndexingStep { 20 };
 
 // The menu's own text colours: light on the dark ground, its gold for the chosen row's name,
 // grey for what cannot be opened.
@@ -109,14 +114,39 @@ void TShelfForm::DoShow()
 void TShelfForm::BuildIndex()
 {
     m_built = true;
-    auto progress = [this](const shelf::ShelfProgress& p) {
-        m_progress = Cp("Prohledávám disky: ") + std::to_string(p.done) + " / " + std::to_string(p.total);
-        Changed();
-        PaintNow();
-    };
-    m_index = std::make_unique<shelf::ShelfIndex>(shelf::ShelfIndex::Build(m_options, progress));
+    // The installed counts are read here, on the window's thread, once the discs are known.
+    shelf::ShelfOptions options = m_options;
+    options.stateFile.reset();
+    shelf::ShelfIndexing indexing(std::move(options));
+    m_indexing = &indexing;
+    size_t shown = SIZE_MAX;
+    while (!indexing.Finished()) {
+        if (indexing.Done() != shown) {
+            shown = indexing.Done();
+            m_progress = Cp("Prohledávám disky: ") + std::to_string(shown) + " z " + std::to_string(indexing.Total());
+            Changed();
+            PaintNow();
+        }
+        platform::Application().ProcessMessages();
+        if (platform::CurrentEventLoop().Terminated())
+            indexing.Stop();
+        std::this_thread::sleep_for(IndexingStep);
+    }
+    m_indexing = nullptr;
     m_progress.clear();
-    State.SetIndex(m_index.get());
+    std::optional<shelf::ShelfIndex> index = indexing.Take();
+    if (!index) {
+        if (const std::string failure = indexing.Failure(); !failure.empty())
+            m_progress = Cp("Disky nelze prohledat: ") + platform::Utf8ToCp1250(failure);
+        Changed();
+        return;
+    }
+    if (m_options.stateFile)
+        index->MarkInstalled(*m_options.stateFile);
+    // The rows show the old index until the new one takes its place.
+    auto built = std::make_unique<shelf::ShelfIndex>(std::move(*index));
+    State.SetIndex(built.get());
+    m_index = std::move(built);
     Changed();
 }
 
@@ -128,6 +158,9 @@ void TShelfForm::Changed()
 
 void TShelfForm::Open()
 {
+    // A disc is opened from an index that is whole, never from within its reading.
+    if (m_indexing)
+        return;
     if (auto opening = State.Enter(); opening && OnOpen)
         OnOpen(*opening);
 }
@@ -145,8 +178,12 @@ void TShelfForm::KeyDown(uint16_t& key, platform::TShiftState shift)
     case platform::VK_BACK: State.Backspace(); break;
     case platform::VK_RETURN: Open(); return;
     case platform::VK_ESCAPE:
-        if (!State.Escape())
-            Close();
+        if (State.Escape())
+            break;
+        // Leaving while the discs are read stops the reading first.
+        if (m_indexing)
+            m_indexing->Stop();
+        Close();
         break;
     default: return;
     }

@@ -9,6 +9,7 @@
 
 #include "platform/components/Forms.h"
 #include "shelf/ShelfIndex.h"
+#include "shelf/ShelfIndexing.h"
 #include "shelf/ShelfState.h"
 #include "shelf/form/ShelfLook.h"
 
@@ -29,8 +30,9 @@ public:
     // A disc opened from the shelf is shown instead of the shelf.
     bool DiscOpen = false;
 
-    // Reads the index (from its cache where it can), drawing the progress; the installed counts
-    // come again from the state file when called after a disc was closed.
+    // Reads the index (from its cache where it can) on a thread of its own while the window
+    // goes on handling its input and draws the progress; the installed counts come again from
+    // the state file when called after a disc was closed. Leaving the window stops the reading.
     void BuildIndex();
 
     void KeyDown(uint16_t& key, platform::TShiftState shift) override;
@@ -50,6 +52,7 @@ private:
     ShelfLook m_look;
     shelf::ShelfOptions m_options;
     std::unique_ptr<shelf::ShelfIndex> m_index;
-    std::string m_progress; // while the index is built
+    shelf::ShelfIndexing* m_indexing = nullptr; // while the index is built
+    std::string m_progress;                     // while the index is built, or why it could not be
     bool m_built = false;
 };
