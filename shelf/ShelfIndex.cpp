@@ -174,7 +174,7 @@ struct ShelfIndex::Pass {
     }
 };
 
-ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressReport& progress)
+ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressReport& progress, std::stop_token stop)
 {
     std::vector<fs::path> folders;
     for (const fs::path& folder : options.folders) {
@@ -187,12 +187,13 @@ ShelfIndex ShelfIndex::Build(const ShelfOptions& options, const ShelfProgressRep
     std::vector<DiscCandidate> candidates = DiscFinder::Find(folders);
 
     ShelfIndex index;
-    for (size_t i = 0; i < candidates.size(); ++i) {
+    for (size_t i = 0; i < candidates.size() && !index.m_stats.stopped; ++i) {
         bool read = pass.Take(index, candidates[i]);
         if (progress)
             progress({ i + 1, candidates.size(), candidates[i].path, read });
+        index.m_stats.stopped = stop.stop_requested();
     }
-    if (options.readDiscs) {
+    if (options.readDiscs && !index.m_stats.stopped) {
         bool dropped = pass.KeepOthers(folders);
         if (dropped || index.m_stats.discsRead > 0)
             index.m_stats.cacheWritten = pass.Store(cacheFile, index.m_discs);

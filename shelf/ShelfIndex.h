@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string_view>
 #include <vector>
 
@@ -45,6 +46,7 @@ struct ShelfStats {
     size_t discsCached = 0; // taken from the cache
     size_t unindexed = 0;   // neither (readDiscs off)
     bool cacheWritten = false;
+    bool stopped = false;
 };
 
 class ShelfIndex {
@@ -56,8 +58,9 @@ public:
     static std::optional<std::filesystem::path> StateFileIn(const std::filesystem::path& prefixRoot);
 
     // Finds the discs and reads those the cache does not know or whose files changed; never
-    // stops on a bad disc, which is listed with its problem instead.
-    static ShelfIndex Build(const ShelfOptions& options, const ShelfProgressReport& progress = {});
+    // stops on a bad disc, which is listed with its problem instead. Asked to stop, it ends after
+    // the disc it is reading, leaves the cache file as it is and says it stopped.
+    static ShelfIndex Build(const ShelfOptions& options, const ShelfProgressReport& progress = {}, std::stop_token stop = {});
 
     // In the order found: by path, folder by folder.
     const std::vector<ShelfDisc>& Discs() const { return m_discs; }

@@ -3,7 +3,7 @@
 // The menu's own command line, besides the host options every program of the platform takes
 // (--headless, --script, --screenshot):
 //
-//     torvaxp [T] [--disc DISC | DISC... | --shelf FOLDER...] [--label TEXT] [--prefix DIR] [--wine PATH] [--own-path WINPATH]
+//     torvaxp [T] [--disc DISC | DISC... | --shelf [FOLDER...]] [--label TEXT] [--prefix DIR] [--wine PATH] [--own-path WINPATH]
 //             [--version]
 //             [host options]
 //

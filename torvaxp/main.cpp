@@ -7,8 +7,10 @@
 #include "menu/form/main_f.h"
 #include "platform/events/TerminationSignals.h"
 #include "shelf/DiscFinder.h"
+#include "shelf/LastShelf.h"
 #include "shelf/form/ShelfForm.h"
 #include "platform/files/Files.h"
+#include "platform/ini/IniFile.h"
 #include "platform/fonts/FontRegistry.h"
 #include "platform/host/ProgramHost.h"
 #include "platform/hive/WineServer.h"
@@ -240,12 +242,40 @@ private:
     platform::ComponentPtr<TForm1> m_menu;
 };
 
-// The shelf's window on the folders; the program's exit status.
-int RunShelf(const MenuOptions& options, const platform::HostOptions& hostOptions, const std::vector<fs::path>& folders)
+// The folders the shelf opens: those given, which are remembered for the next time, or without
+// any the last ones remembered. A folder that is gone is reported and left out; a remembered one
+// stays remembered, as a drive unplugged comes back.
+std::vector<fs::path> ShelfFoldersToOpen(const std::vector<fs::path>& given, const std::optional<shelf::LastShelf>& last)
+{
+    const bool remembered = given.empty();
+    const std::vector<fs::path> folders = remembered && last ? last->Folders() : given;
+    if (folders.empty())
+        throw CommandLineError("--shelf without folders opens the last shelf, and none is remembered yet: give its folders, --shelf FOLDER...");
+    std::vector<fs::path> present;
+    for (const fs::path& folder : folders) {
+        if (std::error_code error; fs::is_directory(folder, error))
+            present.push_back(fs::absolute(folder).lexically_normal());
+        else
+            std::cerr << "torvaxp: the shelf's folder '" << folder.string() << "' is missing\n";
+    }
+    if (present.empty())
+        throw CommandLineError("none of the shelf's folders is there");
+    if (!remembered && !(last && last->Remember(present)))
+        std::cerr << "torvaxp: the shelf's folders could not be remembered in the prefix's torva.ini\n";
+    return present;
+}
+
+// The shelf's window on the folders (the last shelf's when none is given); the program's exit
+// status.
+int RunShelf(const MenuOptions& options, const platform::HostOptions& hostOptions, const std::vector<fs::path>& given)
 {
     platform::SetWineTools(platform::FindWineTools(options.wine));
     auto machine = platform::Machine::OpenOrCreateForWine(options.prefix, std::cerr);
     platform::SetCurrentMachine(machine);
+    std::optional<shelf::LastShelf> last;
+    if (std::optional<fs::path> settings = platform::ProfileHostPath("torva.ini"))
+        last.emplace(*settings);
+    const std::vector<fs::path> folders = ShelfFoldersToOpen(given, last);
     ResolveFontPathsThroughDrives();
     platform::ProgramHost host(hostOptions, std::cerr);
     if (!host.Ready())
@@ -269,8 +299,9 @@ int RunShelf(const MenuOptions& options, const platform::HostOptions& hostOption
     return status;
 }
 
-// The folders to show as a shelf: those --shelf names, several given at once, or one that holds
-// discs without being a disc's own root (which opens as a disc). Empty: a disc.
+// The folders to show as a shelf: those --shelf names (none for the last shelf), several given
+// at once, or one that holds discs without being a disc's own root (which opens as a disc).
+// Empty without --shelf: a disc.
 std::vector<fs::path> ShelfFolders(const MenuOptions& options)
 {
     if (options.shelf)
@@ -327,9 +358,7 @@ int main(int argc, char** argv)
     }
 
     try {
-        if (options.shelf && options.discs.empty())
-            return Fail("--shelf needs the folders of the shelf");
-        if (std::vector<fs::path> folders = ShelfFolders(options); !folders.empty())
+        if (std::vector<fs::path> folders = ShelfFolders(options); options.shelf || !folders.empty())
             return RunShelf(options, hostOptions, folders);
         bool sampleDisc = !options.disc;
         fs::path disc;

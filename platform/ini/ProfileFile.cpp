@@ -155,13 +155,16 @@ bool WriteProfileString(const fs::path& file, std::string_view section, std::opt
         }
     }
 
+    return EditProfile(file, apply);
+}
+
+bool EditProfile(const fs::path& file, const std::function<bool(IniDocument&)>& edit)
+{
     bool accepted = true;
     std::shared_ptr<IniDocument> edited;
     bool stored = EditHostFileAtomically(file, [&](const std::optional<std::string>& current) -> std::optional<std::string> {
-        if (!current && (!key || !value))
-            return std::nullopt;
         edited = std::make_shared<IniDocument>(IniDocument::Parse(current ? *current : std::string()));
-        accepted = apply(*edited);
+        accepted = edit(*edited);
         if (!accepted || !edited->Modified())
             return std::nullopt;
         return edited->Text();

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,9 @@ std::vector<std::string> ReadProfileKeyNames(const std::filesystem::path& file, 
 // file read-only) or the text cannot be stored (see IniDocument).
 bool WriteProfileString(const std::filesystem::path& file, std::string_view section,
     std::optional<std::string_view> key, std::optional<std::string_view> value);
+// Several edits stored in one replacement of the file (created when missing), so a reader sees
+// all of them or none. The edit returns false to refuse; the file is then left as it was.
+bool EditProfile(const std::filesystem::path& file, const std::function<bool(IniDocument&)>& edit);
 
 // Forgets every parsed copy (tests that rewrite files within one clock tick use it).
 void FlushProfileCache();

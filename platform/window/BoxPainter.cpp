@@ -1,7 +1,7 @@
 #include "platform/window/BoxPainter.h"
 
-#include "platform/resources/Resources.h"
 #include "platform/text/Codepage.h"
+#include "platform/window/ArtPictures.h"
 #include "platform/window/BoxArt.h"
 
 #include <algorithm>
@@ -48,46 +48,6 @@ CanvasFont TextFont() { return Font(-13, false, TextColour); }
 CanvasFont CaptionFont() { return Font(-13, true, CaptionColour); }
 CanvasFont LabelFont() { return Font(-12, false, LabelColour); }
 CanvasFont SignFont(BoxSign sign) { return Font(-30, true, sign == BoxSign::Stop ? StopColour : QuestionColour); }
-
-// The picture's rows turned bottom-up, as a canvas reads its sources.
-Picture BottomUp(Picture picture)
-{
-    for (int y = 0; y < picture.height / 2; ++y)
-        std::swap_ranges(picture.pixels.begin() + static_cast<ptrdiff_t>(y) * picture.width,
-            picture.pixels.begin() + static_cast<ptrdiff_t>(y + 1) * picture.width,
-            picture.pixels.begin() + static_cast<ptrdiff_t>(picture.height - 1 - y) * picture.width);
-    return picture;
-}
-
-PixelView ViewOf(const Picture& picture)
-{
-    return { reinterpret_cast<uint8_t*>(const_cast<uint32_t*>(picture.pixels.data())), picture.width, picture.height };
-}
-
-std::optional<Picture> EmbeddedPicture(std::string_view name)
-{
-    auto bytes = FindResource(name);
-    if (!bytes)
-        return std::nullopt;
-    auto picture = DecodePng(*bytes, std::string(name));
-    if (!picture)
-        return std::nullopt;
-    return BottomUp(*picture);
-}
-
-// Corners as drawn, edges and middle stretched to fill `dest`.
-void DrawNineParts(TCanvas& canvas, const TRect& dest, const Picture& picture, int corner)
-{
-    const PixelView source = ViewOf(picture);
-    const int sx[4] = { 0, corner, picture.width - corner, picture.width };
-    const int sy[4] = { 0, corner, picture.height - corner, picture.height };
-    const int dx[4] = { dest.Left, dest.Left + corner, dest.Right - corner, dest.Right };
-    const int dy[4] = { dest.Top, dest.Top + corner, dest.Bottom - corner, dest.Bottom };
-    for (int row = 0; row < 3; ++row)
-        for (int column = 0; column < 3; ++column)
-            canvas.CopyRect({ dx[column], dy[row], dx[column + 1], dy[row + 1] }, source,
-                { sx[column], sy[row], sx[column + 1], sy[row + 1] });
-}
 
 TSize Measure(TCanvas& canvas, const CanvasFont& font, const std::string& text, uint32_t flags, int maxWidth)
 {

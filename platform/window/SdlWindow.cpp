@@ -821,10 +821,22 @@ void SdlWindow::TranslatePad(const SDL_Event& sdl, EventLoop& loop)
     }
 }
 
+// Pads type into the window with the keyboard's focus, as keys do, whichever window took their
+// events from SDL's one queue: with the shelf hidden behind a disc's menu, into the menu.
+SdlWindow& SdlWindow::PadTarget()
+{
+    SDL_Window* focused = SDL_GetKeyboardFocus();
+    for (SdlWindow* window : OpenWindows())
+        if (window->m_window == focused)
+            return *window;
+    return *this;
+}
+
 void SdlWindow::PostStrokes(EventLoop& loop, const std::vector<PadKeyStroke>& strokes)
 {
+    SdlWindow& target = PadTarget();
     for (const PadKeyStroke& stroke : strokes)
-        PostKey(loop, stroke.down, stroke.key, stroke.shift);
+        target.PostKey(loop, stroke.down, stroke.key, stroke.shift);
 }
 
 void SdlWindow::PostKey(EventLoop& loop, bool down, uint16_t key, TShiftState shift)

@@ -124,6 +124,7 @@ private:
     void OpenPad(int deviceIndex);
     void ClosePad(int32_t instance);
     void TranslatePad(const SDL_Event& event, EventLoop& loop);
+    SdlWindow& PadTarget();
     void PostStrokes(EventLoop& loop, const std::vector<PadKeyStroke>& strokes);
     void PostKey(EventLoop& loop, bool down, uint16_t key, TShiftState shift);
     // Asks the window manager to move the window with the pointer; false where none does that.

@@ -2,26 +2,29 @@
 
 #include "platform/components/ClassBuilder.h"
 #include "platform/text/Codepage.h"
+#include "shelf/form/ShelfArt.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <thread>
 
 namespace {
 
 using platform::TCanvas;
 
-constexpr int FormWidth = 640;
-constexpr int FormHeight = 480;
-constexpr int HeaderHeight = 64;
-constexpr int FooterHeight = 28;
-constexpr int RowHeight = 42;
-constexpr int Margin = 14;
-constexpr int PageRows = (FormHeight - HeaderHeight - FooterHeight) / RowHeight;
+using namespace shelf::art;
 
-// The menu's own colours: a dark blue ground, its gold for what is chosen, grey for what cannot be.
-constexpr TColor Ground = 0x3A1E0E;       // BGR: dark blue
-constexpr TColor HeaderGround = 0x5A3018; // lighter blue
-constexpr TColor Chosen = 0x1C7EC8;       // gold
-constexpr TColor Text = 0xF0F0F0;
+constexpr int PageRows = (ListBottom - ListTop) / RowHeight;
+constexpr int TextLeft = ListLeft + 16;
+constexpr int TextRight = ListRight - 10;
+// How often the window looks at the reading's progress while it keeps handling its input.
+constexpr std::chrono::milliseconds IndexingStep { 20 };
+
+// The menu's own text colours: light on the dark ground, its gold for the chosen row's name,
+// grey for what cannot be opened.
+constexpr TColor Chosen = 0x4FC8FF; // BGR: gold
+constexpr TColor Text = 0xF0EAE4;
 constexpr TColor Dim = 0xC8B4A0;
 constexpr TColor Greyed = 0x8C8C8C;
 
@@ -32,12 +35,16 @@ std::string Cp(const char* utf8)
 
 void Write(TCanvas& canvas, int x, int y, const std::string& text, TColor color, int height, bool bold = false)
 {
-    canvas.Font.Name = "DejaVu Sans";
+    // The face of the menu's own labels and boxes.
+    canvas.Font.Name = "Tahoma";
+    canvas.Font.Charset = platform::EASTEUROPE_CHARSET;
     canvas.Font.Height = -height;
     canvas.Font.Bold = bold;
     canvas.Font.Color = color;
     canvas.Brush.Style = platform::BrushStyle::Clear;
-    canvas.TextOut(x, y, text);
+    // Cut where the list's plates end, short of the frame.
+    TRect rect { x, y, TextRight, y + 2 * height };
+    canvas.DrawText(text, rect, platform::DT_SINGLELINE | platform::DT_NOPREFIX);
 }
 
 }
@@ -88,7 +95,7 @@ TShelfForm::TShelfForm(platform::Services& services, shelf::ShelfOptions options
     SetName("Shelf");
     SetBorderStyle(platform::TFormBorderStyle::bsSingle);
     SetCaption(Cp("Torva CD v2 – police"));
-    SetBounds(0, 0, FormWidth, FormHeight);
+    SetBounds(0, 0, WindowWidth, WindowHeight);
     OnMouseWheel = [this](platform::TObject*, platform::TShiftState, int delta, TPoint, bool& handled) {
         State.Step(delta < 0 ? 1 : -1);
         Changed();
@@ -108,14 +115,39 @@ void TShelfForm::DoShow()
 void TShelfForm::BuildIndex()
 {
     m_built = true;
-    auto progress = [this](const shelf::ShelfProgress& p) {
-        m_progress = Cp("Prohledávám disky: ") + std::to_string(p.done) + " / " + std::to_string(p.total);
-        Changed();
-        PaintNow();
-    };
-    m_index = std::make_unique<shelf::ShelfIndex>(shelf::ShelfIndex::Build(m_options, progress));
+    // The installed counts are read here, on the window's thread, once the discs are known.
+    shelf::ShelfOptions options = m_options;
+    options.stateFile.reset();
+    shelf::ShelfIndexing indexing(std::move(options));
+    m_indexing = &indexing;
+    size_t shown = SIZE_MAX;
+    while (!indexing.Finished()) {
+        if (indexing.Done() != shown) {
+            shown = indexing.Done();
+            m_progress = Cp("Prohledávám disky: ") + std::to_string(shown) + " z " + std::to_string(indexing.Total());
+            Changed();
+            PaintNow();
+        }
+        platform::Application().ProcessMessages();
+        if (platform::CurrentEventLoop().Terminated())
+            indexing.Stop();
+        std::this_thread::sleep_for(IndexingStep);
+    }
+    m_indexing = nullptr;
     m_progress.clear();
-    State.SetIndex(m_index.get());
+    std::optional<shelf::ShelfIndex> index = indexing.Take();
+    if (!index) {
+        if (const std::string failure = indexing.Failure(); !failure.empty())
+            m_progress = Cp("Disky nelze prohledat: ") + platform::Utf8ToCp1250(failure);
+        Changed();
+        return;
+    }
+    if (m_options.stateFile)
+        index->MarkInstalled(*m_options.stateFile);
+    // The rows show the old index until the new one takes its place.
+    auto built = std::make_unique<shelf::ShelfIndex>(std::move(*index));
+    State.SetIndex(built.get());
+    m_index = std::move(built);
     Changed();
 }
 
@@ -127,6 +159,9 @@ void TShelfForm::Changed()
 
 void TShelfForm::Open()
 {
+    // A disc is opened from an index that is whole, never from within its reading.
+    if (m_indexing)
+        return;
     if (auto opening = State.Enter(); opening && OnOpen)
         OnOpen(*opening);
 }
@@ -144,8 +179,12 @@ void TShelfForm::KeyDown(uint16_t& key, platform::TShiftState shift)
     case platform::VK_BACK: State.Backspace(); break;
     case platform::VK_RETURN: Open(); return;
     case platform::VK_ESCAPE:
-        if (!State.Escape())
-            Close();
+        if (State.Escape())
+            break;
+        // Leaving while the discs are read stops the reading first.
+        if (m_indexing)
+            m_indexing->Stop();
+        Close();
         break;
     default: return;
     }
@@ -165,9 +204,9 @@ void TShelfForm::KeyPress(char& key)
 void TShelfForm::MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x, int y)
 {
     platform::TForm::MouseDown(button, shift, x, y);
-    if (button != platform::TMouseButton::mbLeft || y < HeaderHeight)
+    if (button != platform::TMouseButton::mbLeft || y < ListTop || y >= ListBottom)
         return;
-    const int offset = (y - HeaderHeight) / RowHeight;
+    const int offset = (y - ListTop) / RowHeight;
     const int before = State.Selected();
     if (!State.SelectOnPage(offset))
         return;
@@ -195,13 +234,7 @@ void TShelfForm::PaintRow(TCanvas& canvas, size_t row, int top)
     const shelf::ShelfDisc& disc = m_index->Discs().at(r.disc);
     const bool chosen = static_cast<int>(row) == State.Selected();
     const std::string problem = State.Problem(row);
-    if (chosen) {
-        canvas.Brush.Style = platform::BrushStyle::Solid;
-        canvas.Brush.Color = HeaderGround;
-        canvas.FillRect({ 0, top, FormWidth, top + RowHeight });
-        canvas.Brush.Color = Chosen;
-        canvas.FillRect({ 0, top, 5, top + RowHeight });
-    }
+    m_look.PaintRow(canvas, { ListLeft + 2, top, ListRight - 2, top + RowHeight }, chosen, !problem.empty());
     const TColor main = !problem.empty() ? Greyed : chosen ? Chosen
                                                            : Text;
     const TColor second = !problem.empty() ? Greyed : Dim;
@@ -215,34 +248,28 @@ void TShelfForm::PaintRow(TCanvas& canvas, size_t row, int top)
         line = State.RowText(row);
         detail = problem.empty() ? Details(disc) : problem + " \x96 " + disc.source.filename().string();
     }
-    Write(canvas, Margin, top + 4, line, main, 15, true);
-    Write(canvas, Margin, top + 23, detail, second, 12);
+    Write(canvas, TextLeft, top + 6, line, main, 14, true);
+    Write(canvas, TextLeft, top + 23, detail, second, 12);
 }
 
 void TShelfForm::PaintWindow(TCanvas& canvas)
 {
-    canvas.Brush.Style = platform::BrushStyle::Solid;
-    canvas.Brush.Color = Ground;
-    canvas.FillRect({ 0, 0, FormWidth, FormHeight });
-    canvas.Brush.Color = HeaderGround;
-    canvas.FillRect({ 0, 0, FormWidth, HeaderHeight - 6 });
-    canvas.Brush.Color = Chosen;
-    canvas.FillRect({ 0, HeaderHeight - 6, FormWidth, HeaderHeight - 4 });
-    Write(canvas, Margin, 6, Cp("Torva CD v2 – police disků"), Chosen, 18, true);
+    m_look.PaintBackground(canvas);
+    m_look.PaintSearchField(canvas);
     const std::string search = State.Query().empty() ? Cp("Pište pro hledání ve všech discích") : Cp("Hledat: ") + State.Query() + "_";
-    Write(canvas, Margin, 33, m_progress.empty() ? search : m_progress, State.Query().empty() ? Dim : Text, 14);
+    Write(canvas, SearchLeft + 10, SearchTop + 6, m_progress.empty() ? search : m_progress, State.Query().empty() ? Dim : Text, 13);
 
     if (m_index) {
         for (int i = 0; i < PageRows; ++i) {
             const size_t row = static_cast<size_t>(State.Top() + i);
             if (row >= State.RowCount())
                 break;
-            PaintRow(canvas, row, HeaderHeight + i * RowHeight);
+            PaintRow(canvas, row, ListTop + i * RowHeight);
         }
         if (State.RowCount() == 0)
-            Write(canvas, Margin, HeaderHeight + 10, Cp(State.Query().empty() ? "Ve složkách nejsou žádné disky." : "Nic nenalezeno."), Dim, 14);
+            Write(canvas, TextLeft, ListTop + 10, Cp(State.Query().empty() ? "Ve složkách nejsou žádné disky." : "Nic nenalezeno."), Dim, 14);
     }
     const std::string help = Cp("Enter otevře, Esc ") + Cp(State.Query().empty() ? "ukončí" : "smaže hledání")
         + (State.RowCount() ? "   " + std::to_string(State.Selected() + 1) + " / " + std::to_string(State.RowCount()) : std::string());
-    Write(canvas, Margin, FormHeight - FooterHeight + 6, help, Dim, 12);
+    Write(canvas, TextLeft, FooterTop + 4, help, Dim, 12);
 }

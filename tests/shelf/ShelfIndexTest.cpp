@@ -1,4 +1,5 @@
 #include "shelf/ShelfIndex.h"
+#include "shelf/ShelfIndexing.h"
 
 #include "platform/text/Codepage.h"
 #include "tests/support/TestFiles.h"
@@ -6,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 using platform::Utf8ToCp1250;
@@ -206,4 +209,31 @@ TEST(ShelfIndexTest, InstalledCountsComeFromEachDiscsSectionOfTheStateFile)
         EXPECT_EQ(disc->installed, installed) << source;
         EXPECT_EQ(std::count_if(disc->items.begin(), disc->items.end(), [](const shelf::ShelfItem& item) { return item.installed; }), installed) << source;
     }
+}
+
+// On a thread of its own the index is the one a build gives; stopped after its first disc, a
+// build lists no index and leaves the cache file it found as it was.
+TEST(ShelfIndexTest, IndexingOnAThreadFinishesOrStopsLeavingTheCacheAlone)
+{
+    REQUIRE_SAMPLE_SHELF();
+    fs::path folder = CopyOfSmallDiscs();
+    fs::path cache = torva::test::FreshTestFolder("cache") / "index";
+    std::optional<ShelfIndex> index;
+    {
+        shelf::ShelfIndexing indexing({ { folder }, cache, std::nullopt, true });
+        while (!indexing.Finished())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        index = indexing.Take();
+    }
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->Discs().size(), ShelfIndex::Build({ { folder }, cache, std::nullopt, true }).Discs().size());
+
+    const std::vector<uint8_t> before = torva::test::ReadBytes(cache);
+    fs::copy_file(SampleShelf / "Torva 11-2005.iso", folder / "Torva 11-2005.iso");
+    std::stop_source stop;
+    ShelfIndex stopped = ShelfIndex::Build(
+        { { folder }, cache, std::nullopt, true }, [&](const shelf::ShelfProgress&) { stop.request_stop(); }, stop.get_token());
+    EXPECT_TRUE(stopped.Stats().stopped);
+    EXPECT_LE(stopped.Stats().discsRead + stopped.Stats().discsCached, 1u);
+    EXPECT_EQ(torva::test::ReadBytes(cache), before);
 }

@@ -42,6 +42,8 @@ Raster CategoryIcon(int index);
 
 // The program's boxes: the frame and the button's three states, under their BoxArt.h names.
 std::vector<NamedRaster> BoxPictures();
+// The shelf window's pictures, under their ShelfArt.h names.
+std::vector<NamedRaster> ShelfPictures();
 
 // The side animation of one player: frames over the background under it, the last one the
 // background itself.

@@ -184,7 +184,10 @@ void Generate(Writer& w)
     }
     w.Preview("clips.png", playing);
 
-    for (const NamedRaster& picture : BoxPictures()) {
+    std::vector<NamedRaster> painted = BoxPictures();
+    for (NamedRaster& picture : ShelfPictures())
+        painted.push_back(std::move(picture));
+    for (const NamedRaster& picture : painted) {
         w.Bytes(picture.resource, PngFile(picture.raster));
         w.Preview(picture.resource, picture.raster);
     }

@@ -612,6 +612,28 @@ INSTANTIATE_TEST_SUITE_P(Table, PadOnDisplay,
         PadCase { "LT", PadAxisTo(SDL_CONTROLLER_AXIS_TRIGGERLEFT, 30000, -32768), VK_TAB, ssShift },
         PadCase { "RT", PadAxisTo(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 30000, -32768), VK_TAB, 0 }));
 
+// A window hidden behind another (the shelf behind a disc's menu) took SDL's events first; the
+// pad still types into the one shown with the focus.
+TEST_F(PadOnDisplay, ThePadTypesIntoTheFocusedWindowNotTheHiddenOne)
+{
+    SdlWindow hidden(loop);
+    EventRecorder hiddenSink;
+    hidden.SetEventSink(&hiddenSink);
+    hidden.Show();
+    hidden.Hide();
+    SdlWindow shown(loop);
+    VirtualPad pad;
+    ShowFocused(shown);
+    sink.events.clear();
+    pad.Button(SDL_CONTROLLER_BUTTON_A, true);
+    Settle(loop);
+    pad.Button(SDL_CONTROLLER_BUTTON_A, false);
+    Settle(loop);
+    using P = std::pair<EventType, uint16_t>;
+    EXPECT_EQ(Keys(), (std::vector { P { EventType::KeyDown, VK_RETURN }, P { EventType::KeyUp, VK_RETURN } }));
+    EXPECT_TRUE(std::none_of(hiddenSink.events.begin(), hiddenSink.events.end(), [](const Event& e) { return e.type == EventType::KeyDown; }));
+}
+
 // A pad plugged in while the window runs works at once, one pulled out while a direction is
 // held lets it go; the pointer stays where it was all along and keeps reporting its moves.
 TEST_F(PadOnDisplay, PadsComeAndGoWithoutTouchingThePointer)

@@ -10,6 +10,7 @@
 #include "platform/picture/Picture.h"
 #include "platform/resources/Resources.h"
 #include "platform/window/BoxArt.h"
+#include "shelf/form/ShelfArt.h"
 
 #include <gtest/gtest.h>
 
@@ -93,17 +94,27 @@ TEST(Artwork, NothingUnlistedIsEmbedded)
     size_t art = 0;
     for (const std::string& name : platform::ResourceNames())
         art += name.starts_with("art/");
-    EXPECT_EQ(art, FormPictures.size() + ImageList1.size() + ImageList2Count + platform::BoxPictureResources.size());
+    EXPECT_EQ(art, FormPictures.size() + ImageList1.size() + ImageList2Count + platform::BoxPictureResources.size() + shelf::art::Resources.size());
 }
 
-TEST(Artwork, BoxPicturesHaveTheSizesTheBoxPainterCutsThemAt)
+TEST(Artwork, BoxAndShelfPicturesHaveTheSizesTheirPaintersCutThemAt)
 {
-    for (std::string_view name : platform::BoxPictureResources) {
-        SCOPED_TRACE(name);
-        platform::Picture picture = platform::DecodePng(Resource(name), "test").Value();
-        const bool frame = name == platform::BoxFrameResource;
-        EXPECT_EQ(picture.width, frame ? platform::BoxFrameSize : platform::BoxButtonWidth);
-        EXPECT_EQ(picture.height, frame ? platform::BoxFrameSize : platform::BoxButtonHeight);
+    using namespace shelf::art;
+    struct Sized {
+        std::string_view name;
+        int width, height;
+    };
+    const Sized pictures[] = { { platform::BoxFrameResource, platform::BoxFrameSize, platform::BoxFrameSize },
+        { platform::BoxButtonResource, platform::BoxButtonWidth, platform::BoxButtonHeight },
+        { platform::BoxButtonFocusedResource, platform::BoxButtonWidth, platform::BoxButtonHeight },
+        { platform::BoxButtonPressedResource, platform::BoxButtonWidth, platform::BoxButtonHeight },
+        { BackgroundResource, WindowWidth, WindowHeight }, { RowResource, RowPictureWidth, RowPictureHeight },
+        { GreyedRowResource, RowPictureWidth, RowPictureHeight }, { SearchResource, SearchPictureWidth, SearchPictureHeight } };
+    for (const Sized& sized : pictures) {
+        SCOPED_TRACE(sized.name);
+        platform::Picture picture = platform::DecodePng(Resource(sized.name), "test").Value();
+        EXPECT_EQ(picture.width, sized.width);
+        EXPECT_EQ(picture.height, sized.height);
     }
 }
 
