@@ -2,6 +2,7 @@
 
 #include "menu/form/DetailView.h"
 
+#include "menu/form/LayoutControls.h"
 #include "menu/MenuState.h"
 
 #include "dib/image/cDIBImage.h"
@@ -40,6 +41,9 @@ const char* const SettingTexts[2] = {
     "Pro pomalej\x9A\xED po\xE8\xEDta\xE8"
     "e. Vypne n\xECkter\xE9 speci\xE1ln\xED efekty (pr\xF9hlednost obr\xE1zk\xF9).",
 };
+
+// Colour of the help line (0x00BBGGRR).
+constexpr TColor HelpTextColor = 0x2B322F;
 
 constexpr int kSmallPictureOpacityGallery = 150;
 constexpr int kSmallPictureOpacityPlain = 240;
@@ -93,27 +97,48 @@ const std::string* DescriptionFor(int32_t language, const std::string& short0, c
 
 }
 
-DetailView::DetailView(MenuState& model, const Form1Controls& c)
+DetailView::DetailView(MenuState& model, const platform::TComponent& form)
     : m_model(model)
-    , m_name(c.NameLabel)
-    , m_firm(c.FirmLabel)
-    , m_text(c.TextLabel)
-    , m_help(c.HelpLabel)
-    , m_codecNote(c.Label2)
-    , m_frame(c.PicImage)
-    , m_smallPicture(c.DIBImage4)
-    , m_pictures(c.DIBImageList2)
-    , m_playable(c.Flag_Playable)
-    , m_unplayable(c.Flag_Unplayable)
-    , m_czech(c.Flag_CZ)
-    , m_network(c.Flag_Net)
-    , m_threeD(c.Flag_3D)
-    , m_play { c.PlayDIBOff, c.PlayDIBImage }
-    , m_stop { c.StopDIBOff, c.StopDIBImage }
-    , m_readme { c.ReadmeDIBOff, c.ReadmeDIBImage }
-    , m_web { c.WebDibOff, c.WebDIBImage }
-    , m_hintImages { c.Image2, c.Image13, c.Image11, c.Image10 }
+    , m_name(LayoutControl<platform::TLabel>(form, "NameLabel"))
+    , m_firm(LayoutControl<platform::TLabel>(form, "FirmLabel"))
+    , m_text(LayoutControl<platform::TLabel>(form, "TextLabel"))
+    , m_help(LayoutControl<platform::TLabel>(form, "HelpLabel"))
+    , m_codecNote(LayoutControl<platform::TLabel>(form, "Label2"))
+    , m_frame(LayoutControl<platform::TImage>(form, "PicImage"))
+    , m_smallPicture(LayoutControl<TDIBImage>(form, "DIBImage4"))
+    , m_pictures(LayoutControl<TDIBImageList>(form, "DIBImageList2"))
+    , m_playable(LayoutControl<platform::TImage>(form, "Flag_Playable"))
+    , m_unplayable(LayoutControl<platform::TImage>(form, "Flag_Unplayable"))
+    , m_czech(LayoutControl<platform::TImage>(form, "Flag_CZ"))
+    , m_network(LayoutControl<platform::TImage>(form, "Flag_Net"))
+    , m_threeD(LayoutControl<platform::TImage>(form, "Flag_3D"))
+    , m_play { ActionButton(form, "PlayDIBOff", "PlayDIBImage") }
+    , m_stop { ActionButton(form, "StopDIBOff", "StopDIBImage") }
+    , m_readme { ActionButton(form, "ReadmeDIBOff", "ReadmeDIBImage") }
+    , m_web { ActionButton(form, "WebDibOff", "WebDIBImage") }
+    , m_hintImages { LayoutControl<platform::TImage>(form, "Image2"), LayoutControl<platform::TImage>(form, "Image13"),
+        LayoutControl<platform::TImage>(form, "Image11"), LayoutControl<platform::TImage>(form, "Image10") }
 {
+}
+
+DetailView::Action DetailView::ActionButton(const platform::TComponent& form, const std::string& off, const std::string& lit)
+{
+    return { LayoutControl<TDIBImage>(form, off), LayoutControl<TDIBImage>(form, lit) };
+}
+
+void DetailView::PrepareHelpLine()
+{
+    m_help->Font().SetColor(HelpTextColor);
+}
+
+const std::string& DetailView::Help() const
+{
+    return m_help->Caption();
+}
+
+void DetailView::SetHelp(const std::string& text)
+{
+    m_help->SetCaption(text);
 }
 
 // An empty category has no item to describe: the view stays as the page change blanked it

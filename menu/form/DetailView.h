@@ -4,8 +4,6 @@
 // the small picture, which action buttons stand, the help line and the lit images under the
 // pointer. It draws what the model says; the rules are the model's.
 
-#include "menu/form/Form1Controls.h"
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -14,15 +12,27 @@
 
 class MenuState;
 struct PageKind;
+class TDIBImage;
+class TDIBImageList;
 namespace platform {
 class TComponent;
 class TControl;
+class TImage;
+class TLabel;
 class MethodTable;
 }
 
 class DetailView {
 public:
-    DetailView(MenuState& model, const Form1Controls& controls);
+    // Takes its controls from the read layout `form`: the labels, the frame PicImage, the small
+    // picture DIBImage4 with its image list DIBImageList2, the flags, the action buttons and the
+    // lit images of the bottom and list buttons.
+    DetailView(MenuState& model, const platform::TComponent& form);
+
+    // The help line's colour, as the window is created.
+    void PrepareHelpLine();
+    const std::string& Help() const;
+    void SetHelp(const std::string& text);
 
     // The selected entry, or the settings page's entry.
     void Show();
@@ -79,6 +89,7 @@ private:
         TDIBImage* off;
         TDIBImage* lit;
     };
+    static Action ActionButton(const platform::TComponent& form, const std::string& off, const std::string& lit);
     Action m_play;
     Action m_stop;
     Action m_readme;

@@ -22,18 +22,20 @@ constexpr int MostColumnTicks = 200;
 
 }
 
-IconColumn::IconColumn(const MenuState& model, const Form1Controls& c, const NumberedControls& numbered)
+IconColumn::IconColumn(const MenuState& model, const platform::TComponent& form)
     : m_model(model)
-    , m_icons(numbered.sectionIcons)
-    , m_captions(numbered.sectionLabels)
-    , m_topCover(c.Cover3)
-    , m_bottomCover(c.Cover4)
-    , m_upArrow(c.Up)
-    , m_downArrow(c.Down)
-    , m_rowMarker(c.Image7)
-    , m_columnMarker(c.Image8)
-    , m_downTimer(c.ScrollDownTimer)
-    , m_upTimer(c.ScrollUpTimer)
+    , m_icons(LayoutFamily<TDIBImage>(form, "DIBSection"))
+    , m_captions(LayoutFamily<TDIBFadeLabel>(form, "IconLabel"))
+    , m_topZone(LayoutControl<platform::TImage>(form, "Image5"))
+    , m_bottomZone(LayoutControl<platform::TImage>(form, "Image6"))
+    , m_topCover(LayoutControl<platform::TImage>(form, "Cover3"))
+    , m_bottomCover(LayoutControl<platform::TImage>(form, "Cover4"))
+    , m_upArrow(LayoutControl<platform::TImage>(form, "Up"))
+    , m_downArrow(LayoutControl<platform::TImage>(form, "Down"))
+    , m_rowMarker(LayoutControl<platform::TImage>(form, "Image7"))
+    , m_columnMarker(LayoutControl<platform::TImage>(form, "Image8"))
+    , m_downTimer(LayoutControl<platform::TTimer>(form, "ScrollDownTimer"))
+    , m_upTimer(LayoutControl<platform::TTimer>(form, "ScrollUpTimer"))
 {
 }
 
@@ -149,4 +151,11 @@ void IconColumn::PointScrollZone(bool top, platform::TObject* sender, int x, int
     m_downTimer->SetEnabled(!top);
     m_upTimer->SetEnabled(top);
     MoveArrows(sender, x, y);
+}
+
+void IconColumn::Roll(bool down, TPoint at)
+{
+    platform::TImage* zone = down ? m_bottomZone : m_topZone;
+    const TPoint local = zone->ScreenToClient(at);
+    PointScrollZone(!down, zone, local.X, local.Y);
 }

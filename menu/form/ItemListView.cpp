@@ -23,12 +23,12 @@ bool MarksInstalled(CategoryCode category)
 
 }
 
-ItemListView::ItemListView(const MenuState& model, const Form1Controls& controls, const NumberedControls& numbered)
+ItemListView::ItemListView(const MenuState& model, const platform::TComponent& form)
     : m_model(model)
-    , m_rows(numbered.listRows)
-    , m_topCover(controls.Cover2)
-    , m_bottomCover(controls.Cover1)
-    , m_position(controls.PositionLabel)
+    , m_rows(LayoutFamily<TDIBFadeLabel>(form, "DemosLabel"))
+    , m_topCover(LayoutControl<platform::TImage>(form, "Cover2"))
+    , m_bottomCover(LayoutControl<platform::TImage>(form, "Cover1"))
+    , m_position(LayoutControl<platform::TLabel>(form, "PositionLabel"))
 {
 }
 

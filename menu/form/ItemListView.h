@@ -3,16 +3,22 @@
 // The ten-row item list of the open page: which entries the rows show, how they are coloured,
 // where the selection stands and the list buttons' covers.
 
-#include "menu/form/Form1Controls.h"
-#include "menu/form/NumberedControls.h"
+#include "menu/form/LayoutControls.h"
 
 #include <cstdint>
 
 class MenuState;
+class TDIBFadeLabel;
+namespace platform {
+class TImage;
+class TLabel;
+}
 
 class ItemListView {
 public:
-    ItemListView(const MenuState& model, const Form1Controls& controls, const NumberedControls& numbered);
+    // Takes its controls from the read layout `form`: the rows DemosLabel1 to 10, the covers
+    // Cover2 and Cover1 over the list buttons and PositionLabel.
+    ItemListView(const MenuState& model, const platform::TComponent& form);
 
     TDIBFadeLabel* Row(int n) const { return Numbered(m_rows, n); }
     // Writes the rows from the list's top and marks the selection.

@@ -1,9 +1,10 @@
-// The window's stored layout: binding its handlers and fields by name, reading it, and putting
-// the embedded artwork into its pictures, image lists and shaper.
+// The window's stored layout: binding its handlers by name, reading it, and putting the embedded
+// artwork into its pictures, image lists and shaper.
 
 #include "menu/form/main_f.h"
 
 #include "menu/form/ItemOpening.h"
+#include "menu/form/LayoutControls.h"
 
 #include "dib/image/cDIBFadeLabel.h"
 #include "dib/imagelist/cDIBFormShaper.h"
@@ -48,6 +49,36 @@ void AddMouseMove(platform::MethodTable& table, const std::string& name, std::fu
 {
     table.Add<void(platform::TObject*, platform::TShiftState, int, int)>(name,
         [action = std::move(action)](platform::TObject* sender, platform::TShiftState, int x, int y) { action(sender, x, y); });
+}
+
+// The numbered families' handlers take the number. Names match without regard to case, as the
+// layout writes DibSection7 and DibSection9.
+void PublishNumberedHandlers(platform::MethodTable& table, TForm1& form)
+{
+    for (int n = 1; n <= 10; ++n) {
+        const std::string number = std::to_string(n);
+
+        // The first row's handler is spelt differently in the stored form.
+        AddNotify(table, n == 1 ? "DemosLabel1_Click" : "DemosLabel" + number + "Click", [&form, n] { form.ShowChange(form.Model.SelectRow(n - 1)); });
+        // An icon and its caption both switch to the icon's page.
+        AddNotify(table, "DIBSection" + number + "Click", [&form, n] { form.MainButtonClick(n); });
+        AddNotify(table, "Animate" + number + "Start", [&form, n] { form.Animations->Player(n)->Show(); });
+        // Hovering a caption moves the markers but does not light its icon.
+        AddMouseMove(table, "IconLabel" + number + "MouseMove",
+            [&form](platform::TObject* sender, int x, int y) { form.Icons->MoveArrows(sender, x, y); });
+        // Pointing at an icon moves the markers and lights it; the first six handlers keep the
+        // stored form's older names. The last slot lights its icon without moving the markers,
+        // as the stored form has it.
+        AddMouseMove(table, (n <= 6 ? "IconImage" : "DIBSection") + number + "MouseMove",
+            [&form, n](platform::TObject* sender, int x, int y) {
+                if (n != 10)
+                    form.Icons->MoveArrows(sender, x, y);
+                form.Icons->Light(form.Model.PointIcon(n));
+            });
+    }
+    // The fifth player's end starts the sixth; the ninth's end does nothing.
+    AddNotify(table, "Animate5Stop", [&form] { form.Animations->Player(6)->Show(); });
+    AddNotify(table, "Animate9Stop", [] {});
 }
 
 std::span<const uint8_t> RequireResource(std::string_view name)
@@ -125,12 +156,11 @@ void TForm1::PublishMethods()
 {
     platform::MethodTable& table = Methods();
 #define TORVA_BIND(name) BindMethod(table, this, #name, &TForm1::name)
-#define TORVA_FIELD(name) table.AddField(#name, &name)
     TORVA_BIND(FormCreate);
     TORVA_BIND(FormShow);
     TORVA_BIND(FormDestroy);
     TORVA_BIND(FormKeyDown);
-    PublishNumberedControls(table);
+    PublishNumberedHandlers(table, *this);
     DetailView::PublishPointerHints(
         table, [this]() -> DetailView& { return *Detail; }, [this](const char* name) { return FindComponent(name); });
 
@@ -197,107 +227,7 @@ void TForm1::PublishMethods()
                 if (button == platform::TMouseButton::mbLeft)
                     StartSystemMove();
             });
-
-    TORVA_FIELD(CDNumberLabel);
-    TORVA_FIELD(Image4);
-    TORVA_FIELD(DebugLabel1);
-    TORVA_FIELD(DebugLabel2);
-    TORVA_FIELD(DIBContainer1);
-    TORVA_FIELD(Image14);
-    TORVA_FIELD(DIBImage1);
-    TORVA_FIELD(DIBImage2);
-    TORVA_FIELD(Image3);
-    TORVA_FIELD(Image1);
-    TORVA_FIELD(Image11);
-    TORVA_FIELD(Image10);
-    TORVA_FIELD(Cover2);
-    TORVA_FIELD(Cover1);
-    TORVA_FIELD(Image5);
-    TORVA_FIELD(Image6);
-    TORVA_FIELD(Up);
-    TORVA_FIELD(Down);
-    TORVA_FIELD(Cover3);
-    TORVA_FIELD(Cover4);
-    TORVA_FIELD(Image8);
-    TORVA_FIELD(Image7);
-    TORVA_FIELD(PositionLabel);
-    TORVA_FIELD(PicImage);
-    TORVA_FIELD(DIBImage4);
-    TORVA_FIELD(NameLabel);
-    TORVA_FIELD(FirmLabel);
-    TORVA_FIELD(TextLabel);
-    TORVA_FIELD(HelpLabel);
-    TORVA_FIELD(Label2);
-    TORVA_FIELD(LeftArrow);
-    TORVA_FIELD(RightArrow);
-    TORVA_FIELD(Flag_Playable);
-    TORVA_FIELD(Flag_Unplayable);
-    TORVA_FIELD(Flag_CZ);
-    TORVA_FIELD(Flag_Net);
-    TORVA_FIELD(Flag_3D);
-    TORVA_FIELD(ReadmeDIBOff);
-    TORVA_FIELD(ReadmeDIBImage);
-    TORVA_FIELD(WebDibOff);
-    TORVA_FIELD(WebDIBImage);
-    TORVA_FIELD(PlayDIBOff);
-    TORVA_FIELD(PlayDIBImage);
-    TORVA_FIELD(StopDIBOff);
-    TORVA_FIELD(StopDIBImage);
-    TORVA_FIELD(Image9);
-    TORVA_FIELD(Image2);
-    TORVA_FIELD(Image12);
-    TORVA_FIELD(Image13);
-    TORVA_FIELD(Image15);
-    TORVA_FIELD(AnimationTimer);
-    TORVA_FIELD(StartTimer);
-    TORVA_FIELD(ScrollDownTimer);
-    TORVA_FIELD(ScrollUpTimer);
-    TORVA_FIELD(DIBTimer1);
-    TORVA_FIELD(DIBTimer2);
-    TORVA_FIELD(DIBTimer3);
-    TORVA_FIELD(DIBTimer4);
-    TORVA_FIELD(Timer1);
-    TORVA_FIELD(DIBFormShaper1);
-    TORVA_FIELD(DIBImageList1);
-    TORVA_FIELD(DIBImageList2);
-    TORVA_FIELD(QXShellLink1);
 #undef TORVA_BIND
-#undef TORVA_FIELD
-}
-
-// The numbered families: their fields are the families' arrays and their handlers take the
-// number. Names match without regard to case, as the layout writes DibSection7 and DibSection9.
-void TForm1::PublishNumberedControls(platform::MethodTable& table)
-{
-    for (int n = 1; n <= 10; ++n) {
-        const std::string number = std::to_string(n);
-        const size_t i = size_t(n - 1);
-        table.AddField("DemosLabel" + number, &m_numbered.listRows[i]);
-        table.AddField("DIBSection" + number, &m_numbered.sectionIcons[i]);
-        table.AddField("IconLabel" + number, &m_numbered.sectionLabels[i]);
-        table.AddField("Animate" + number, &m_numbered.sidePlayers[i]);
-
-        // The first row's handler is spelt differently in the stored form.
-        AddNotify(table, n == 1 ? "DemosLabel1_Click" : "DemosLabel" + number + "Click", [this, n] { ShowChange(Model.SelectRow(n - 1)); });
-        // An icon and its caption both switch to the icon's page.
-        AddNotify(table, "DIBSection" + number + "Click", [this, n] { MainButtonClick(n); });
-        AddNotify(table, "Animate" + number + "Start", [this, n] { Animations->Player(n)->Show(); });
-        // Hovering a caption moves the markers but does not light its icon.
-        AddMouseMove(table, "IconLabel" + number + "MouseMove",
-            [this](platform::TObject* sender, int x, int y) { Icons->MoveArrows(sender, x, y); });
-        // Pointing at an icon moves the markers and lights it; the first six handlers keep the
-        // stored form's older names. The last slot lights its icon without moving the markers,
-        // as the stored form has it.
-        AddMouseMove(table, (n <= 6 ? "IconImage" : "DIBSection") + number + "MouseMove",
-            [this, n](platform::TObject* sender, int x, int y) {
-                if (n != 10)
-                    Icons->MoveArrows(sender, x, y);
-                Icons->Light(Model.PointIcon(n));
-            });
-    }
-    // The fifth player's end starts the sixth; the ninth's end does nothing.
-    AddNotify(table, "Animate5Stop", [this] { Animations->Player(6)->Show(); });
-    AddNotify(table, "Animate9Stop", [] {});
 }
 
 void TForm1::CreateWindowLayout()
@@ -338,6 +268,6 @@ void TForm1::AttachArtwork()
             FillImageListItem(*list.DIBImages().Items(i), resource, RequireResource(resource));
         }
     };
-    fillList(*DIBImageList1, "art/DIBImageList1/");
-    fillList(*DIBImageList2, "art/DIBImageList2/");
+    for (const char* list : { "DIBImageList1", "DIBImageList2" })
+        fillList(*LayoutControl<TDIBImageList>(*this, list), std::string("art/") + list + "/");
 }

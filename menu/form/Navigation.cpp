@@ -110,14 +110,12 @@ void TForm1::ActionClick(MenuAction action)
 }
 
 // Over the icon column the wheel works as pointing at the column's scroll zone in its
-// direction (Image6 at the bottom, Image5 at the top); over the list it steps the selection.
+// direction; over the list it steps the selection.
 void TForm1::WheelRolled(bool down, TPoint mousePos)
 {
     const int x = mousePos.X - Left();
     if (x > kWheelIconZone) {
-        platform::TImage* zone = down ? Image6 : Image5;
-        const TPoint local = zone->ScreenToClient(mousePos);
-        Icons->PointScrollZone(!down, zone, local.X, local.Y);
+        Icons->Roll(down, mousePos);
     } else if (x < kWheelListZone) {
         ShowChange(down ? Model.StepDown() : Model.StepUp());
     }

@@ -2,6 +2,7 @@
 
 #include "menu/form/PictureViewer.h"
 
+#include "menu/form/LayoutControls.h"
 #include "menu/MenuState.h"
 
 #include "dib/image/cDIBImage.h"
@@ -30,18 +31,18 @@ void SetControlOpacity(TDIBImage* image, int32_t step)
 
 }
 
-PictureViewer::PictureViewer(MenuState& model, const Form1Controls& c)
+PictureViewer::PictureViewer(MenuState& model, const platform::TComponent& form)
     : m_model(model)
-    , m_overlay(c.DIBImage1)
-    , m_picture(c.DIBImage2)
-    , m_smallPicture(c.DIBImage4)
-    , m_left(c.LeftArrow)
-    , m_right(c.RightArrow)
-    , m_images(c.DIBImageList2)
-    , m_glowUpTimer(c.DIBTimer1)
-    , m_glowDownTimer(c.DIBTimer2)
-    , m_fadeInTimer(c.DIBTimer3)
-    , m_fadeOutTimer(c.DIBTimer4)
+    , m_overlay(LayoutControl<TDIBImage>(form, "DIBImage1"))
+    , m_picture(LayoutControl<TDIBImage>(form, "DIBImage2"))
+    , m_smallPicture(LayoutControl<TDIBImage>(form, "DIBImage4"))
+    , m_left(LayoutControl<TDIBImage>(form, "LeftArrow"))
+    , m_right(LayoutControl<TDIBImage>(form, "RightArrow"))
+    , m_images(LayoutControl<TDIBImageList>(form, "DIBImageList2"))
+    , m_glowUpTimer(LayoutControl<TDIBTimer>(form, "DIBTimer1"))
+    , m_glowDownTimer(LayoutControl<TDIBTimer>(form, "DIBTimer2"))
+    , m_fadeInTimer(LayoutControl<TDIBTimer>(form, "DIBTimer3"))
+    , m_fadeOutTimer(LayoutControl<TDIBTimer>(form, "DIBTimer4"))
 {
 }
 

@@ -3,15 +3,22 @@
 // The picture viewer over the window with its fades and arrows, and the glow of the small
 // picture that opens it.
 
-#include "menu/form/Form1Controls.h"
-
 #include <string>
 
 class MenuState;
+class TDIBImage;
+class TDIBImageList;
+class TDIBTimer;
+namespace platform {
+class TComponent;
+}
 
 class PictureViewer {
 public:
-    PictureViewer(MenuState& model, const Form1Controls& controls);
+    // Takes its controls from the read layout `form`: the overlay DIBImage1, the picture
+    // DIBImage2, the small picture DIBImage4, the arrows, the image list DIBImageList2 and the
+    // glow and fade timers DIBTimer1 to 4.
+    PictureViewer(MenuState& model, const platform::TComponent& form);
 
     bool IsOpen() const;
     // Opens the selected entry's series at its first picture, when it has one.

@@ -18,11 +18,11 @@ constexpr const char* SideClips[10] = { "AVI4", "AVI5", "AVI1", "AVI3", "AVI7", 
 
 }
 
-SideAnimations::SideAnimations(const MenuState& model, const Form1Controls& c, const NumberedControls& numbered)
+SideAnimations::SideAnimations(const MenuState& model, const platform::TComponent& form)
     : m_model(model)
-    , m_players(numbered.sidePlayers)
-    , m_timer(c.AnimationTimer)
-    , m_startTimer(c.StartTimer)
+    , m_players(LayoutFamily<platform::TAnimate>(form, "Animate"))
+    , m_timer(LayoutControl<platform::TTimer>(form, "AnimationTimer"))
+    , m_startTimer(LayoutControl<platform::TTimer>(form, "StartTimer"))
 {
 }
 

@@ -2,14 +2,19 @@
 
 // The ten side players of the enhanced panel, started at random while the panel is on.
 
-#include "menu/form/Form1Controls.h"
-#include "menu/form/NumberedControls.h"
+#include "menu/form/LayoutControls.h"
 
 class MenuState;
+namespace platform {
+class TAnimate;
+class TTimer;
+}
 
 class SideAnimations {
 public:
-    SideAnimations(const MenuState& model, const Form1Controls& controls, const NumberedControls& numbered);
+    // Takes its controls from the read layout `form`: the players Animate1 to 10, the
+    // AnimationTimer that starts them and the StartTimer that begins it all.
+    SideAnimations(const MenuState& model, const platform::TComponent& form);
 
     platform::TAnimate* Player(int n) const { return Numbered(m_players, n); }
     // Drawn over what lies beneath them.

@@ -18,20 +18,24 @@
 
 namespace {
 
-// Colour of the help line and of the list rows' normal look (0x00BBGGRR).
-constexpr TColor HelpTextColor = 0x2B322F;
-
 std::string FontFile(const std::string& dataDir, const char* name)
 {
     // DataDir ends with a backslash, so this doubles it; the platform accepts that.
     return dataDir + "\\" + name;
 }
 
+// What a font-change broadcast does to the window: every text is drawn again, with the faces the
+// registry now resolves.
+void FontsChanged(platform::TForm& form)
+{
+    form.InvalidateRect(form.ClientRect());
+}
+
 }
 
 void TForm1::FormCreate(platform::TObject*)
 {
-    HelpLabel->Font().SetColor(HelpTextColor);
+    Detail->PrepareHelpLine();
 
     TSize screen = ScreenSize();
     int left = RoundHalfEven((screen.cx - ClientWidth()) / 2.0);
@@ -56,7 +60,7 @@ void TForm1::RegisterDiscFonts()
     // A file that cannot be registered leaves the labels on the substitute faces.
     platform::AddFontResourceA(FontFile(Model.Context.DataDir, "bb.jpg"));
     platform::AddFontResourceA(FontFile(Model.Context.DataDir, "bc.jpg"));
-    FontsChanged();
+    FontsChanged(*this);
 }
 
 void TForm1::LoadSideClipsOrShrink()
@@ -66,9 +70,7 @@ void TForm1::LoadSideClipsOrShrink()
         return;
     }
     // The reduced window shows only the screen container; it keeps the centred position.
-    DIBContainer1->SetBounds(0, 0, DIBContainer1->Width(), DIBContainer1->Height());
-    SetBounds(Left(), Top(), DIBContainer1->Width(), DIBContainer1->Height());
-    DIBFormShaper1->SetActive(false);
+    m_outline->Reduce(*this);
 }
 
 void TForm1::FormShow(platform::TObject*)
@@ -93,9 +95,7 @@ void TForm1::ShowCatalogue()
 {
     platform::Application().SetTitle(Model.ApplicationTitle);
     SetCaption(Model.WindowCaption);
-    CDNumberLabel->SetCaption(Model.CDNumberText);
-    DebugLabel1->SetVisible(Model.Catalogue.DebugMode);
-    DebugLabel2->SetVisible(Model.Catalogue.DebugMode);
+    m_discLabels->Show(Model.CDNumberText, Model.Catalogue.DebugMode);
 
     Model.MakePageTable();
     Icons->ShowPages();
@@ -109,15 +109,7 @@ void TForm1::FormDestroy(platform::TObject*)
     if (!Model.Context.DataDir.empty()) {
         platform::RemoveFontResourceA(FontFile(Model.Context.DataDir, "bb.jpg"));
         platform::RemoveFontResourceA(FontFile(Model.Context.DataDir, "bc.jpg"));
-        FontsChanged();
+        FontsChanged(*this);
     }
-    platform::TComponent::Free(DIBFormShaper1);
-    DIBFormShaper1 = nullptr;
-}
-
-void TForm1::FontsChanged()
-{
-    // What a font-change broadcast does to this window: every text is drawn again, with the
-    // faces the registry now resolves.
-    InvalidateRect(ClientRect());
+    m_outline->Release();
 }

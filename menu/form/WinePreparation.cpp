@@ -18,19 +18,19 @@ constexpr uint32_t kPreparationPollMs = 250;
 void TForm1::ShowWinePreparation()
 {
     const std::string sign = platform::Utf8ToCp1250(kPreparingWineText);
-    HelpLabel->SetCaption(sign);
+    Detail->SetHelp(sign);
     if (!m_winePreparationTimer) {
         m_winePreparationTimer = new platform::TTimer(this);
         m_winePreparationTimer->SetInterval(kPreparationPollMs);
     }
     m_winePreparationTimer->SetOnTimer([this, sign](platform::TObject*) {
         if (Model.Services().processes.PreparingWinePrefix()) {
-            if (HelpLabel->Caption().empty())
-                HelpLabel->SetCaption(sign);
+            if (Detail->Help().empty())
+                Detail->SetHelp(sign);
             return;
         }
-        if (HelpLabel->Caption() == sign)
-            HelpLabel->SetCaption("");
+        if (Detail->Help() == sign)
+            Detail->SetHelp("");
         m_winePreparationTimer->SetEnabled(false);
     });
     m_winePreparationTimer->SetEnabled(true);

@@ -1,6 +1,8 @@
-// The form: its published fields, its model, its views and what the window gives the model.
+// The form: its published state, its model, its views and what the window gives the model.
 
 #include "menu/form/main_f.h"
+
+#include "menu/form/LayoutControls.h"
 
 #include "platform/components/ExtCtrls.h"
 #include "platform/process/Process.h"
@@ -68,11 +70,13 @@ void TForm1::ShowError(const std::string& text)
 
 void TForm1::MakeViews()
 {
-    ListView = std::make_unique<ItemListView>(Model, *this, m_numbered);
+    ListView = std::make_unique<ItemListView>(Model, *this);
     Detail = std::make_unique<DetailView>(Model, *this);
-    Icons = std::make_unique<IconColumn>(Model, *this, m_numbered);
+    Icons = std::make_unique<IconColumn>(Model, *this);
     Viewer = std::make_unique<PictureViewer>(Model, *this);
-    Animations = std::make_unique<SideAnimations>(Model, *this, m_numbered);
+    Animations = std::make_unique<SideAnimations>(Model, *this);
+    m_discLabels = std::make_unique<DiscLabels>(*this);
+    m_outline = std::make_unique<WindowOutline>(*this);
 
     MenuViews views;
     views.refresh = [this] { RefreshItemViews(); };
@@ -80,6 +84,8 @@ void TForm1::MakeViews()
     views.installedPageShown = [this] { ShowInstalledPage(); };
     views.repaint = [this] { Repaint(); };
     views.bringToFront = [this] { BringWindowToFront(); };
-    views.pollTimer = [this]() -> platform::TTimer& { return *Timer1; };
+    // The layout's timer that polls a running setup.
+    platform::TTimer* pollTimer = LayoutControl<platform::TTimer>(*this, "Timer1");
+    views.pollTimer = [pollTimer]() -> platform::TTimer& { return *pollTimer; };
     Model.SetViews(std::move(views));
 }

@@ -1,19 +1,20 @@
 #pragma once
 
 // The main form of the menu maps the window's stored layout onto views of its model
-// (MenuState): the item list, the detail view, the category column, the picture viewer and the
-// side animations. The handlers the layout binds by name pass what the user does to the model's
-// operations and let the views draw what changed. Without a window the model runs alone, as
-// torvatool and the core tests use it.
+// (MenuState): the item list, the detail view, the category column, the picture viewer, the side
+// animations, the disc's labels and the window's outline. Each view takes its own controls from
+// the layout once it is read; the form holds none. The handlers the layout binds by name pass
+// what the user does to the model's operations and let the views draw what changed. Without a
+// window the model runs alone, as torvatool and the core tests use it.
 
 #include "menu/form/DetailView.h"
-#include "menu/form/Form1Controls.h"
+#include "menu/form/DiscLabels.h"
 #include "menu/form/IconColumn.h"
 #include "menu/form/ItemListView.h"
 #include "menu/form/MenuEnvironment.h"
-#include "menu/form/NumberedControls.h"
 #include "menu/form/PictureViewer.h"
 #include "menu/form/SideAnimations.h"
+#include "menu/form/WindowOutline.h"
 #include "menu/MenuState.h"
 #include "shell/ShellLnk.h"
 #include "platform/components/Forms.h"
@@ -22,7 +23,7 @@
 #include <memory>
 #include <string>
 
-class TForm1 : public platform::TForm, public Form1Controls {
+class TForm1 : public platform::TForm {
     TORVA_CLASS(TForm1)
 
 public:
@@ -62,7 +63,6 @@ public:
 private:
     // Layout support (Layout.cpp): the handlers and fields the layout binds by name.
     void PublishMethods();
-    void PublishNumberedControls(platform::MethodTable& table);
     void AttachArtwork();
     // The views over the layout's controls, and what the model asks of the window.
     void MakeViews();
@@ -75,8 +75,6 @@ private:
     void RegisterDiscFonts();
     // Loads the ten side clips (Enhanced = 1) or shrinks the window to the screen container.
     void LoadSideClipsOrShrink();
-    // Repaints after the registered fonts changed.
-    void FontsChanged();
     // Title, disc number, debug labels, page table and the first page.
     void ShowCatalogue();
     void ShowError(const std::string& text);
@@ -91,6 +89,7 @@ private:
     // The pointer over the window's background: every hint and the column's scrolling stop.
     void PointAway(platform::TObject* sender, int x, int y);
 
-    NumberedControls m_numbered;
+    std::unique_ptr<DiscLabels> m_discLabels;
+    std::unique_ptr<WindowOutline> m_outline;
     platform::TTimer* m_winePreparationTimer = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "MenuFixture.h"
 
+#include "FormControls.h"
 #include "menu/form/main_f.h"
 
 #include "dib/image/cDIBFadeLabel.h"

@@ -21,8 +21,8 @@ protected:
     // The colour of the top-left pixel of the image the small picture shows.
     uint32_t SmallPictureColour()
     {
-        int index = form->DIBImage4->IndexMain().DIBIndex();
-        TDIBImagesItem* item = form->DIBImageList2->DIBImages().Items(index);
+        int index = Dib(*form, "DIBImage4")->IndexMain().DIBIndex();
+        TDIBImagesItem* item = LayoutControl<TDIBImageList>(*form, "DIBImageList2")->DIBImages().Items(index);
         if (!item)
             return 0;
         return item->DIB().Pixels(0, 0) | 0xFF000000;
@@ -40,7 +40,7 @@ TEST_P(DetailFlags, OnTheDemosPage)
 {
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=HRA\nPicture=NUL\nFlags=" + std::to_string(GetParam().flags) + "\n");
     std::string shown;
-    for (auto [flag, letter] : { std::pair { f.Flag_Playable, 'P' }, { f.Flag_Unplayable, 'U' }, { f.Flag_CZ, 'C' }, { f.Flag_Net, 'N' }, { f.Flag_3D, '3' } })
+    for (auto [flag, letter] : { std::pair { Image(f, "Flag_Playable"), 'P' }, { Image(f, "Flag_Unplayable"), 'U' }, { Image(f, "Flag_CZ"), 'C' }, { Image(f, "Flag_Net"), 'N' }, { Image(f, "Flag_3D"), '3' } })
         shown += flag->Visible() ? std::string(1, letter) : "";
     EXPECT_EQ(shown, GetParam().shown);
 }
@@ -56,21 +56,21 @@ TEST_F(DetailViewTest, CacheCounterWrapsAfter99WithoutTouchingTheViewersImage)
     auto& f = Open(OneDemo);
     for (int n = 1; n <= 101; ++n)
         WriteSmallBitmap("P" + std::to_string(n), n == 100 ? Red : Green);
-    f.DIBImageList2->DIBImages().Items(100)->DIB().SetSize(3, 3);
+    LayoutControl<TDIBImageList>(f, "DIBImageList2")->DIBImages().Items(100)->DIB().SetSize(3, 3);
     for (int n = 1; n <= 98; ++n)
         f.Detail->LoadSmallPicture("P" + std::to_string(n));
     EXPECT_EQ(f.Model.PictureCount(), 98);
     f.Detail->LoadSmallPicture("P99");
     EXPECT_EQ(f.Model.PictureCount(), 1);
-    EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 99);
+    EXPECT_EQ(Dib(f, "DIBImage4")->IndexMain().DIBIndex(), 99);
     f.Detail->LoadSmallPicture("P100");
-    EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 2);
+    EXPECT_EQ(Dib(f, "DIBImage4")->IndexMain().DIBIndex(), 2);
     EXPECT_EQ(SmallPictureColour(), Red);
     EXPECT_EQ(f.Model.PictureCount(), 2);
-    EXPECT_EQ(f.DIBImageList2->DIBImages().Items(100)->DIB().Width(), 3);
+    EXPECT_EQ(LayoutControl<TDIBImageList>(f, "DIBImageList2")->DIBImages().Items(100)->DIB().Width(), 3);
     // Entry 1 survives the wrap and is found again.
     f.Detail->LoadSmallPicture("P1");
-    EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
+    EXPECT_EQ(Dib(f, "DIBImage4")->IndexMain().DIBIndex(), 1);
     EXPECT_EQ(f.Model.PictureCount(), 2);
 }
 
@@ -78,10 +78,10 @@ TEST_F(DetailViewTest, MissingSmallBitmapRaisesAndKeepsThePreviousPicture)
 {
     WriteSmallBitmap("PLAIN", Blue);
     auto& f = Open("[Main]\nCD=0206\nDemos=1\n[Demo1]\nName=A\nPicture=PLAIN\n");
-    ASSERT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
+    ASSERT_EQ(Dib(f, "DIBImage4")->IndexMain().DIBIndex(), 1);
     EXPECT_ANY_THROW(f.Detail->LoadSmallPicture("GONE"));
     EXPECT_EQ(f.Model.PictureCount(), 2);
-    EXPECT_EQ(f.DIBImage4->IndexMain().DIBIndex(), 1);
+    EXPECT_EQ(Dib(f, "DIBImage4")->IndexMain().DIBIndex(), 1);
     EXPECT_EQ(f.Model.CachedPicture("GONE"), 0);
 }
 
@@ -91,18 +91,18 @@ TEST_F(DetailViewTest, DemoTitleFirmDescriptionAndActions)
                    "[Demo1]\nName=kratke\nFullName=Dlouhy nazev\nFirm=firma\nDescribe2=popis\nPicture=NUL\n"
                    "Readmename=ctime.txt\nWeb=www.example.cz\nGamename=hra.exe\nInstallType=1\n"
                    "[Demo2]\nName=jen jmeno\nPicture=NUL\n");
-    EXPECT_EQ(f.NameLabel->Caption(), "DLOUHY NAZEV");
-    EXPECT_EQ(f.FirmLabel->Caption(), "FIRMA");
-    EXPECT_EQ(f.TextLabel->Caption(), "popis");
+    EXPECT_EQ(Label(f, "NameLabel")->Caption(), "DLOUHY NAZEV");
+    EXPECT_EQ(Label(f, "FirmLabel")->Caption(), "FIRMA");
+    EXPECT_EQ(Label(f, "TextLabel")->Caption(), "popis");
     // Not installed: the readme waits for the installation; the run button installs.
-    EXPECT_FALSE(f.ReadmeDIBOff->Visible());
-    EXPECT_TRUE(f.WebDibOff->Visible());
-    EXPECT_TRUE(f.PlayDIBOff->Visible());
-    EXPECT_FALSE(f.StopDIBOff->Visible());
+    EXPECT_FALSE(Dib(f, "ReadmeDIBOff")->Visible());
+    EXPECT_TRUE(Dib(f, "WebDibOff")->Visible());
+    EXPECT_TRUE(Dib(f, "PlayDIBOff")->Visible());
+    EXPECT_FALSE(Dib(f, "StopDIBOff")->Visible());
     Key(platform::VK_DOWN);
-    EXPECT_EQ(f.NameLabel->Caption(), "JEN JMENO");
-    EXPECT_FALSE(f.WebDibOff->Visible());
-    EXPECT_FALSE(f.PlayDIBOff->Visible());
+    EXPECT_EQ(Label(f, "NameLabel")->Caption(), "JEN JMENO");
+    EXPECT_FALSE(Dib(f, "WebDibOff")->Visible());
+    EXPECT_FALSE(Dib(f, "PlayDIBOff")->Visible());
 }
 
 TEST_F(DetailViewTest, InstalledDemoWhoseGameWentIsCheckedAgain)
@@ -114,13 +114,13 @@ TEST_F(DetailViewTest, InstalledDemoWhoseGameWentIsCheckedAgain)
     f.Model.Catalogue.Demos[1].CanRun = 1;
     f.Model.Catalogue.Demos[1].NeedsInstall = 0;
     f.ShowChange(f.Model.FollowSelection());
-    EXPECT_TRUE(f.StopDIBOff->Visible());
+    EXPECT_TRUE(Dib(f, "StopDIBOff")->Visible());
     EXPECT_EQ(RowColour(1), 0x000000);
     std::filesystem::remove(root / "prefix" / "drive_c" / "Hry" / "Hra" / "hra.exe");
     f.ShowChange(f.Model.FollowSelection());
     EXPECT_EQ(f.Model.Catalogue.Demos[1].Installed, 0);
     EXPECT_EQ(f.Model.Catalogue.Demos[1].NeedsInstall, 1);
-    EXPECT_FALSE(f.StopDIBOff->Visible());
+    EXPECT_FALSE(Dib(f, "StopDIBOff")->Visible());
 }
 
 TEST_F(DetailViewTest, OtherCategories)
@@ -135,11 +135,11 @@ TEST_F(DetailViewTest, OtherCategories)
     ASSERT_EQ(f.Model.Category(), CategoryCode::Extra);
     EXPECT_EQ(f.Model.Catalogue.Extra[1].CanRun, 1);
     EXPECT_EQ(f.Model.Catalogue.Extra[1].GameDir, f.Model.Catalogue.Extra[1].InstallDir);
-    EXPECT_TRUE(f.PlayDIBOff->Visible());
-    EXPECT_FALSE(f.StopDIBOff->Visible());
-    EXPECT_FALSE(f.DIBImage4->Visible());
+    EXPECT_TRUE(Dib(f, "PlayDIBOff")->Visible());
+    EXPECT_FALSE(Dib(f, "StopDIBOff")->Visible());
+    EXPECT_FALSE(Dib(f, "DIBImage4")->Visible());
     Key(platform::VK_DOWN);
-    EXPECT_TRUE(f.PlayDIBOff->Visible());
+    EXPECT_TRUE(Dib(f, "PlayDIBOff")->Visible());
     EXPECT_EQ(f.Model.Catalogue.Extra[2].CanRun, 0);
 
     // A contribution that is only a text: its readme, from its disc folder, and nothing else.
@@ -147,15 +147,15 @@ TEST_F(DetailViewTest, OtherCategories)
     f.Model.Select({ CategoryCode::Readers, 1 });
     f.ProcessPage();
     EXPECT_EQ(f.Model.Catalogue.Readers[1].GameDir, f.Model.Catalogue.Readers[1].InstallDir);
-    EXPECT_TRUE(f.ReadmeDIBOff->Visible());
-    EXPECT_FALSE(f.PlayDIBOff->Visible());
+    EXPECT_TRUE(Dib(f, "ReadmeDIBOff")->Visible());
+    EXPECT_FALSE(Dib(f, "PlayDIBOff")->Visible());
     // A program still to install: neither its readme nor a run button yet.
     ASSERT_EQ(f.Model.Catalogue.Readers[2].NeedsInstall, 1);
     f.Model.Select({ CategoryCode::Readers, 2 });
     f.ProcessPage();
-    EXPECT_FALSE(f.ReadmeDIBOff->Visible());
-    EXPECT_FALSE(f.PlayDIBOff->Visible());
-    EXPECT_FALSE(f.StopDIBOff->Visible());
+    EXPECT_FALSE(Dib(f, "ReadmeDIBOff")->Visible());
+    EXPECT_FALSE(Dib(f, "PlayDIBOff")->Visible());
+    EXPECT_FALSE(Dib(f, "StopDIBOff")->Visible());
     EXPECT_EQ(f.Model.Catalogue.Readers[2].GameDir, "");
 
     f.MainButtonClick(8);
@@ -163,10 +163,10 @@ TEST_F(DetailViewTest, OtherCategories)
     ASSERT_EQ(f.Model.Catalogue.Updates.Count(), 1);
     f.Model.Catalogue.Updates[1].Subtitle = "";
     f.ProcessPage();
-    EXPECT_EQ(f.NameLabel->Caption(), f.Model.Catalogue.Updates[1].Name + " ");
+    EXPECT_EQ(Label(f, "NameLabel")->Caption(), f.Model.Catalogue.Updates[1].Name + " ");
     f.Model.Catalogue.Updates[1].Subtitle = "1.1";
     f.ProcessPage();
-    EXPECT_EQ(f.NameLabel->Caption(), f.Model.Catalogue.Updates[1].Name + " 1.1");
+    EXPECT_EQ(Label(f, "NameLabel")->Caption(), f.Model.Catalogue.Updates[1].Name + " 1.1");
 }
 
 struct HoverCase {
@@ -185,20 +185,20 @@ TEST_P(HoverTexts, OfTheRunAndUninstallButtons)
     auto& f = Open("[Main]\nCD=0206\nDemos=1\nExtra=1\nDrivers=1\nMovies=1\n[Demo1]\nName=A\nPicture=NUL\n"
                    "[Extra1]\nName=E\nInstallType=1\nPicture=NUL\n[Driver1]\nName=D\n[Movie1]\nName=M\nPicture=NUL\n");
     if (c.slot == 0)
-        f.Image12->Click();
+        Image(f, "Image12")->Click();
     else
         f.MainButtonClick(c.slot);
     if (TDemos* item = f.Model.SelectedItem()) {
         item->NeedsInstall = c.needsInstall;
         item->CanRun = c.canRun;
     }
-    f.HelpLabel->SetCaption("before");
+    Label(f, "HelpLabel")->SetCaption("before");
     f.Detail->PlayHover();
-    EXPECT_EQ(f.HelpLabel->Caption(), Cp(c.play));
-    EXPECT_TRUE(f.PlayDIBImage->Visible());
+    EXPECT_EQ(Label(f, "HelpLabel")->Caption(), Cp(c.play));
+    EXPECT_TRUE(Dib(f, "PlayDIBImage")->Visible());
     f.Detail->StopHover();
-    EXPECT_EQ(f.HelpLabel->Caption(), Cp(c.stop));
-    EXPECT_TRUE(f.StopDIBImage->Visible());
+    EXPECT_EQ(Label(f, "HelpLabel")->Caption(), Cp(c.stop));
+    EXPECT_TRUE(Dib(f, "StopDIBImage")->Visible());
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HoverTexts,
@@ -216,7 +216,7 @@ TEST_F(DetailViewTest, QuitButtonEndsTheApplication)
 {
     auto& f = Open(OneDemo);
     EXPECT_FALSE(loop.Terminated());
-    f.Image2->Click();
+    Image(f, "Image2")->Click();
     EXPECT_TRUE(loop.Terminated());
 }
 
@@ -227,11 +227,11 @@ TEST_F(DetailViewTest, QuitButtonEndsTheApplication)
 TEST_F(DetailViewTest, ActionsTheItemDoesNotOfferTakeNoClick)
 {
     auto& f = Open(OneDemo);
-    ASSERT_FALSE(f.PlayDIBOff->Visible());
-    f.PlayDIBImage->Show();
+    ASSERT_FALSE(Dib(f, "PlayDIBOff")->Visible());
+    Dib(f, "PlayDIBImage")->Show();
     f.ActionClick(MenuAction::Play);
     EXPECT_EQ(f.Model.Installer().InstallCategory(), CategoryCode::None);
     // Rebuilding the view puts the lit image out.
     f.ProcessPage();
-    EXPECT_FALSE(f.PlayDIBImage->Visible());
+    EXPECT_FALSE(Dib(f, "PlayDIBImage")->Visible());
 }

@@ -26,55 +26,55 @@ protected:
 TEST_F(Effects, SmallPictureGlowsUnderThePointerOnlyWithASeries)
 {
     auto& f = OpenGallery(2);
-    ASSERT_EQ(f.DIBImage4->Opacity(), 150);
-    f.DIBImage4->MouseEnter();
+    ASSERT_EQ(Dib(f, "DIBImage4")->Opacity(), 150);
+    Dib(f, "DIBImage4")->MouseEnter();
     std::vector<int> opacities;
     for (int i = 0; i < 12; ++i) {
         Wait(50);
-        opacities.push_back(f.DIBImage4->Opacity());
+        opacities.push_back(Dib(f, "DIBImage4")->Opacity());
     }
     EXPECT_EQ(opacities, (std::vector<int> { 160, 170, 180, 190, 200, 210, 220, 230, 240, 250, 255, 255 }));
-    f.DIBImage4->MouseLeave();
+    Dib(f, "DIBImage4")->MouseLeave();
     Wait(50);
-    EXPECT_EQ(f.DIBImage4->Opacity(), 245);
+    EXPECT_EQ(Dib(f, "DIBImage4")->Opacity(), 245);
     Wait(50 * 20);
-    EXPECT_EQ(f.DIBImage4->Opacity(), 145);
+    EXPECT_EQ(Dib(f, "DIBImage4")->Opacity(), 145);
 
     Key(platform::VK_DOWN);
     ASSERT_FALSE(f.Model.HasGallery());
-    ASSERT_EQ(f.DIBImage4->Opacity(), 240);
-    f.DIBImage4->MouseEnter();
+    ASSERT_EQ(Dib(f, "DIBImage4")->Opacity(), 240);
+    Dib(f, "DIBImage4")->MouseEnter();
     Wait(500);
-    EXPECT_EQ(f.DIBImage4->Opacity(), 240);
+    EXPECT_EQ(Dib(f, "DIBImage4")->Opacity(), 240);
 }
 
 TEST_F(Effects, RightClickClosesTheViewerLeftClickDoesNot)
 {
     auto& f = OpenGallery(2);
     OpenViewer();
-    f.DIBImage2->MouseDown(platform::TMouseButton::mbLeft, 0, 5, 5);
+    Dib(f, "DIBImage2")->MouseDown(platform::TMouseButton::mbLeft, 0, 5, 5);
     Wait(200);
-    EXPECT_TRUE(f.DIBImage2->Visible());
-    EXPECT_EQ(f.DIBImage2->Opacity(), 255);
+    EXPECT_TRUE(Dib(f, "DIBImage2")->Visible());
+    EXPECT_EQ(Dib(f, "DIBImage2")->Opacity(), 255);
 
-    f.DIBImage1->MouseDown(platform::TMouseButton::mbRight, 0, 5, 5);
+    Dib(f, "DIBImage1")->MouseDown(platform::TMouseButton::mbRight, 0, 5, 5);
     Wait(10);
-    EXPECT_EQ(f.DIBImage2->Opacity(), 215);
-    EXPECT_EQ(f.RightArrow->Opacity(), 80);
+    EXPECT_EQ(Dib(f, "DIBImage2")->Opacity(), 215);
+    EXPECT_EQ(Dib(f, "RightArrow")->Opacity(), 80);
     Wait(60);
-    EXPECT_EQ(f.DIBImage2->Opacity(), 0);
-    EXPECT_TRUE(f.DIBImage2->Visible());
+    EXPECT_EQ(Dib(f, "DIBImage2")->Opacity(), 0);
+    EXPECT_TRUE(Dib(f, "DIBImage2")->Visible());
     Wait(10);
-    EXPECT_FALSE(f.DIBImage2->Visible());
-    EXPECT_FALSE(f.DIBImage1->Visible());
-    EXPECT_FALSE(f.LeftArrow->Visible());
-    EXPECT_FALSE(f.RightArrow->Visible());
-    EXPECT_FALSE(f.DIBTimer4->Enabled());
+    EXPECT_FALSE(Dib(f, "DIBImage2")->Visible());
+    EXPECT_FALSE(Dib(f, "DIBImage1")->Visible());
+    EXPECT_FALSE(Dib(f, "LeftArrow")->Visible());
+    EXPECT_FALSE(Dib(f, "RightArrow")->Visible());
+    EXPECT_FALSE(LayoutControl<TDIBTimer>(f, "DIBTimer4")->Enabled());
 
     // A close asked for while the viewer still fades in is refused.
     f.Viewer->Open();
-    f.DIBImage2->MouseDown(platform::TMouseButton::mbRight, 0, 5, 5);
-    EXPECT_FALSE(f.DIBTimer4->Enabled());
+    Dib(f, "DIBImage2")->MouseDown(platform::TMouseButton::mbRight, 0, 5, 5);
+    EXPECT_FALSE(LayoutControl<TDIBTimer>(f, "DIBTimer4")->Enabled());
 }
 
 TEST_F(Effects, ItemsWithoutASeriesOpenNoViewer)
@@ -82,8 +82,8 @@ TEST_F(Effects, ItemsWithoutASeriesOpenNoViewer)
     auto& f = OpenGallery(2);
     Key(platform::VK_DOWN);
     f.Viewer->Open();
-    EXPECT_FALSE(f.DIBImage2->Visible());
-    EXPECT_FALSE(f.DIBTimer3->Enabled());
+    EXPECT_FALSE(Dib(f, "DIBImage2")->Visible());
+    EXPECT_FALSE(LayoutControl<TDIBTimer>(f, "DIBTimer3")->Enabled());
 }
 
 TEST_F(Effects, SideAnimationsPlayOnlyInEnhancedMode)
@@ -91,10 +91,10 @@ TEST_F(Effects, SideAnimationsPlayOnlyInEnhancedMode)
     auto& f = OpenGallery(1);
     ASSERT_EQ(f.Model.Settings().enhanced, 1);
     Wait(4900);
-    EXPECT_FALSE(f.AnimationTimer->Enabled());
+    EXPECT_FALSE(LayoutControl<platform::TTimer>(f, "AnimationTimer")->Enabled());
     Wait(100);
-    EXPECT_TRUE(f.AnimationTimer->Enabled());
-    EXPECT_FALSE(f.StartTimer->Enabled());
+    EXPECT_TRUE(LayoutControl<platform::TTimer>(f, "AnimationTimer")->Enabled());
+    EXPECT_FALSE(LayoutControl<platform::TTimer>(f, "StartTimer")->Enabled());
     Wait(300 * 60);
     int played = 0;
     for (int n = 1; n <= 10; ++n)
@@ -106,7 +106,7 @@ TEST_F(Effects, SideAnimationsPlayOnlyInEnhancedMode)
     f.ActionClick(MenuAction::Stop);
     ASSERT_EQ(f.Model.Settings().enhanced, 0);
     Wait(300);
-    EXPECT_FALSE(f.AnimationTimer->Enabled());
+    EXPECT_FALSE(LayoutControl<platform::TTimer>(f, "AnimationTimer")->Enabled());
 }
 
 TEST_F(Effects, LeftPressOnTheBackgroundDragsTheWindow)
@@ -118,10 +118,10 @@ TEST_F(Effects, LeftPressOnTheBackgroundDragsTheWindow)
     form->SetWindow(std::move(window));
     form->CreateWindowLayout();
     form->Show();
-    form->Image4->MouseDown(platform::TMouseButton::mbRight, 0, 3, 3);
+    Image(*form, "Image4")->MouseDown(platform::TMouseButton::mbRight, 0, 3, 3);
     EXPECT_EQ(headless->SystemMoveCount(), 0);
-    form->Image4->MouseDown(platform::TMouseButton::mbLeft, 0, 3, 3);
-    form->Image14->MouseDown(platform::TMouseButton::mbLeft, 0, 3, 3);
+    Image(*form, "Image4")->MouseDown(platform::TMouseButton::mbLeft, 0, 3, 3);
+    Image(*form, "Image14")->MouseDown(platform::TMouseButton::mbLeft, 0, 3, 3);
     EXPECT_EQ(headless->SystemMoveCount(), 2);
 }
 

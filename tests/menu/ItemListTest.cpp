@@ -38,7 +38,7 @@ protected:
         EXPECT_EQ(form->Model.TopIndex(), topIndex);
         EXPECT_EQ(Row(1), DemoName(topIndex));
         EXPECT_EQ(RowColour(itemIndex - topIndex + 1), Selected);
-        EXPECT_EQ(form->PositionLabel->Caption(), std::to_string(itemIndex) + " z " + std::to_string(form->Model.Catalogue.Demos.Count()));
+        EXPECT_EQ(Label(*form, "PositionLabel")->Caption(), std::to_string(itemIndex) + " z " + std::to_string(form->Model.Catalogue.Demos.Count()));
     }
 };
 
@@ -95,22 +95,22 @@ TEST_F(ItemList, RowsBeyondTheLastItemAreEmptyAndClickingThemDoesNothing)
     EXPECT_EQ(f.Model.ItemIndex(), 3);
     EXPECT_EQ(RowColour(3), Selected);
     EXPECT_EQ(RowColour(1), Normal);
-    EXPECT_EQ(f.PositionLabel->Caption(), "3 z 3");
+    EXPECT_EQ(Label(f, "PositionLabel")->Caption(), "3 z 3");
 }
 
 TEST_F(ItemList, ListButtonsStepByOneUpToTenItemsAndAreCoveredAtTheEnds)
 {
     auto& f = OpenDemos(10);
-    EXPECT_TRUE(f.Cover2->Visible());
-    EXPECT_FALSE(f.Cover1->Visible());
-    f.Image1->Click();
+    EXPECT_TRUE(Image(f, "Cover2")->Visible());
+    EXPECT_FALSE(Image(f, "Cover1")->Visible());
+    Image(f, "Image1")->Click();
     EXPECT_EQ(f.Model.ItemIndex(), 2);
-    EXPECT_FALSE(f.Cover2->Visible());
+    EXPECT_FALSE(Image(f, "Cover2")->Visible());
     SelectByKeys(10);
-    EXPECT_TRUE(f.Cover1->Visible());
-    f.Image1->Click();
+    EXPECT_TRUE(Image(f, "Cover1")->Visible());
+    Image(f, "Image1")->Click();
     EXPECT_EQ(f.Model.ItemIndex(), 10);
-    f.Image3->Click();
+    Image(f, "Image3")->Click();
     EXPECT_EQ(f.Model.ItemIndex(), 9);
 }
 
@@ -133,10 +133,10 @@ TEST_F(ItemList, ListButtonsJumpByTensOverLongLists)
         }
         return selected;
     };
-    EXPECT_EQ(sixClicks(f.Image1), (std::vector<int> { 10, 20, 30, 40, 45, 45 }));
+    EXPECT_EQ(sixClicks(Image(f, "Image1")), (std::vector<int> { 10, 20, 30, 40, 45, 45 }));
     EXPECT_EQ(f.Model.TopIndex(), 36);
-    EXPECT_TRUE(f.Cover1->Visible());
-    EXPECT_EQ(sixClicks(f.Image3), (std::vector<int> { 40, 30, 20, 10, 1, 1 }));
+    EXPECT_TRUE(Image(f, "Cover1")->Visible());
+    EXPECT_EQ(sixClicks(Image(f, "Image3")), (std::vector<int> { 40, 30, 20, 10, 1, 1 }));
     EXPECT_EQ(f.Model.TopIndex(), 1);
     EXPECT_EQ(Row(1), "UPDATE1");
 }
@@ -149,7 +149,7 @@ TEST_F(ItemList, LetterKeysWorkOnTheExtraPageToo)
     ASSERT_EQ(f.Model.Category(), CategoryCode::Extra);
     Key('C');
     EXPECT_EQ(f.Model.ItemIndex(), 3);
-    EXPECT_EQ(f.NameLabel->Caption(), DemoName(3));
+    EXPECT_EQ(Label(f, "NameLabel")->Caption(), DemoName(3));
 }
 
 TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
@@ -181,17 +181,17 @@ TEST_F(ItemList, InstalledDemosAreSilverExceptWhileSelected)
 TEST_F(ItemList, SettingsPageListsItsTwoEntries)
 {
     auto& f = OpenDemos(12);
-    f.Image12->Click();
+    Image(f, "Image12")->Click();
     EXPECT_EQ(Row(1), "ENHANCED MODE");
     EXPECT_EQ(Row(2), "SLOW COMPUTER");
     EXPECT_EQ(Row(3), "");
     Key(platform::VK_DOWN);
-    EXPECT_EQ(f.PositionLabel->Caption(), "2 z 2");
+    EXPECT_EQ(Label(f, "PositionLabel")->Caption(), "2 z 2");
     EXPECT_EQ(RowColour(2), Selected);
     Key(platform::VK_DOWN);
     EXPECT_EQ(f.Model.ItemIndex(), 2);
     Key(platform::VK_UP);
-    EXPECT_EQ(f.PositionLabel->Caption(), "1 z 2");
+    EXPECT_EQ(Label(f, "PositionLabel")->Caption(), "1 z 2");
 }
 
 TEST_F(ItemList, AnEmptyPageShowsNoPositionAndNothingToDescribe)
@@ -200,12 +200,12 @@ TEST_F(ItemList, AnEmptyPageShowsNoPositionAndNothingToDescribe)
     ASSERT_EQ(f.Model.Catalogue.Drivers.Count(), 0);
     f.MainButtonClick(9);
     ASSERT_EQ(f.Model.Category(), CategoryCode::Drivers);
-    EXPECT_EQ(f.PositionLabel->Caption(), "");
-    EXPECT_EQ(f.NameLabel->Caption(), "");
+    EXPECT_EQ(Label(f, "PositionLabel")->Caption(), "");
+    EXPECT_EQ(Label(f, "NameLabel")->Caption(), "");
     for (uint16_t key : std::initializer_list<uint16_t> { platform::VK_DOWN, platform::VK_UP, platform::VK_END, platform::VK_NEXT, 0x41 })
         Key(key);
-    f.Image1->Click();
-    EXPECT_EQ(f.PositionLabel->Caption(), "");
+    Image(f, "Image1")->Click();
+    EXPECT_EQ(Label(f, "PositionLabel")->Caption(), "");
     EXPECT_TRUE(boxes.errors.empty());
 }
 

@@ -43,14 +43,6 @@ constexpr StoredBounds StoredControls[] = {
     { "Image15", 552, 457, 80, 23, true },
 };
 
-platform::TControl& ControlNamed(TForm1& f, const char* name)
-{
-    auto* control = dynamic_cast<platform::TControl*>(f.FindComponent(name));
-    if (!control)
-        throw std::runtime_error(std::string("no control ") + name);
-    return *control;
-}
-
 }
 
 TEST_F(MenuWindow, ControlsStandWhereTheLayoutPutsThem)
@@ -58,7 +50,7 @@ TEST_F(MenuWindow, ControlsStandWhereTheLayoutPutsThem)
     auto& f = OpenSmall();
     for (const StoredBounds& stored : StoredControls) {
         SCOPED_TRACE(stored.name);
-        platform::TControl& control = ControlNamed(f, stored.name);
+        const platform::TControl& control = *LayoutControl<platform::TControl>(f, stored.name);
         EXPECT_EQ(control.Left(), stored.left);
         EXPECT_EQ(control.Top(), stored.top);
         EXPECT_EQ(control.Width(), stored.width);
@@ -71,31 +63,34 @@ TEST_F(MenuWindow, ControlsStandWhereTheLayoutPutsThem)
     EXPECT_EQ(f.Icons->Icon(6)->Opacity(), 0);
     EXPECT_EQ(f.Icons->Caption(5)->Opacity(), 250);
     EXPECT_EQ(f.Icons->Caption(6)->Opacity(), 0);
-    EXPECT_EQ(f.DIBImage1->IndexMain().DIBIndex(), 12);
-    EXPECT_EQ(f.LeftArrow->IndexMain().DIBIndex(), 30);
-    EXPECT_EQ(f.DIBImageList1->DIBImages().Count(), 31);
-    EXPECT_EQ(f.DIBImageList1->DIBImages().Items(12)->DisplayName(), "big");
-    EXPECT_TRUE(f.DIBImageList1->DIBImages().Items(12)->DIB().Masked());
-    EXPECT_EQ(f.DIBImageList2->DIBImages().Count(), 101);
-    EXPECT_EQ(f.DIBImageList2->Tag(), 1);
+    EXPECT_EQ(Dib(f, "DIBImage1")->IndexMain().DIBIndex(), 12);
+    EXPECT_EQ(Dib(f, "LeftArrow")->IndexMain().DIBIndex(), 30);
+    const auto* controls = LayoutControl<TDIBImageList>(f, "DIBImageList1");
+    const auto* pictures = LayoutControl<TDIBImageList>(f, "DIBImageList2");
+    EXPECT_EQ(controls->DIBImages().Count(), 31);
+    EXPECT_EQ(controls->DIBImages().Items(12)->DisplayName(), "big");
+    EXPECT_TRUE(controls->DIBImages().Items(12)->DIB().Masked());
+    EXPECT_EQ(pictures->DIBImages().Count(), 101);
+    EXPECT_EQ(pictures->Tag(), 1);
 }
 
 TEST_F(MenuWindow, CrosswiseBindingsAreKept)
 {
     auto& f = OpenSmall();
-    EXPECT_EQ(f.ScrollDownTimer->EventBinding("OnTimer"), "ScrollUpTimerTimer");
-    EXPECT_EQ(f.ScrollUpTimer->EventBinding("OnTimer"), "ScrollDownTimerTimer");
-    EXPECT_EQ(f.DIBTimer1->EventBinding("OnTimer"), "DIBTimer2Timer");
-    EXPECT_EQ(f.DIBTimer2->EventBinding("OnTimer"), "DIBTimer1Timer");
+    EXPECT_EQ(LayoutControl<platform::TTimer>(f, "ScrollDownTimer")->EventBinding("OnTimer"), "ScrollUpTimerTimer");
+    EXPECT_EQ(LayoutControl<platform::TTimer>(f, "ScrollUpTimer")->EventBinding("OnTimer"), "ScrollDownTimerTimer");
+    EXPECT_EQ(LayoutControl<TDIBTimer>(f, "DIBTimer1")->EventBinding("OnTimer"), "DIBTimer2Timer");
+    EXPECT_EQ(LayoutControl<TDIBTimer>(f, "DIBTimer2")->EventBinding("OnTimer"), "DIBTimer1Timer");
     EXPECT_EQ(f.EventBinding("OnMouseWheelDown"), "FormMouseWheelUp");
     EXPECT_EQ(f.EventBinding("OnMouseWheelUp"), "FormMouseWheelDown");
     EXPECT_EQ(f.ListView->Row(1)->EventBinding("OnClick"), "DemosLabel1_Click");
     EXPECT_EQ(f.Icons->Caption(7)->EventBinding("OnClick"), "DibSection7Click");
-    EXPECT_EQ(f.Image9->EventBinding("OnClick"), "Image2Click");
-    EXPECT_EQ(f.DIBImage2->EventBinding("OnMouseDown"), "DIBImage1MouseDown");
-    EXPECT_TRUE(f.StartTimer->Enabled());
-    EXPECT_FALSE(f.Timer1->Enabled());
-    EXPECT_EQ(f.Timer1->Interval(), 3000u);
+    EXPECT_EQ(Image(f, "Image9")->EventBinding("OnClick"), "Image2Click");
+    EXPECT_EQ(Dib(f, "DIBImage2")->EventBinding("OnMouseDown"), "DIBImage1MouseDown");
+    EXPECT_TRUE(LayoutControl<platform::TTimer>(f, "StartTimer")->Enabled());
+    const auto* setupPoll = LayoutControl<platform::TTimer>(f, "Timer1");
+    EXPECT_FALSE(setupPoll->Enabled());
+    EXPECT_EQ(setupPoll->Interval(), 3000u);
 }
 
 TEST_F(MenuWindow, FullWindowIsCentredShapedAndHasItsClips)
@@ -106,7 +101,7 @@ TEST_F(MenuWindow, FullWindowIsCentredShapedAndHasItsClips)
     EXPECT_EQ(f.Top(), 14);
     EXPECT_EQ(f.Width(), 816);
     EXPECT_EQ(f.Height(), 740);
-    EXPECT_TRUE(f.DIBFormShaper1->Active());
+    EXPECT_TRUE(LayoutControl<TDIBFormShaper>(f, "DIBFormShaper1")->Active());
     EXPECT_FALSE(window->Shape().empty());
     const char* clips[10] = { "AVI4", "AVI5", "AVI1", "AVI3", "AVI7", "AVI6", "AVI9", "AVI10", "AVI2", "AVI8" };
     for (int n = 1; n <= 10; ++n) {
@@ -114,7 +109,7 @@ TEST_F(MenuWindow, FullWindowIsCentredShapedAndHasItsClips)
         EXPECT_EQ(f.Animations->Player(n)->ResName(), clips[n - 1]);
         EXPECT_NE(f.Animations->Player(n)->ControlStyle() & platform::csOpaque, 0);
     }
-    EXPECT_EQ(f.HelpLabel->Font().Color(), 0x2B322F);
+    EXPECT_EQ(Label(f, "HelpLabel")->Font().Color(), 0x2B322F);
 }
 
 TEST_F(MenuWindow, ReducedWindowShowsOnlyTheScreen)
@@ -126,9 +121,10 @@ TEST_F(MenuWindow, ReducedWindowShowsOnlyTheScreen)
     // Centred for the full size, and not centred again.
     EXPECT_EQ(f.Left(), 104);
     EXPECT_EQ(f.Top(), 14);
-    EXPECT_EQ(f.DIBContainer1->Left(), 0);
-    EXPECT_EQ(f.DIBContainer1->Top(), 0);
-    EXPECT_FALSE(f.DIBFormShaper1->Active());
+    const auto* screen = LayoutControl<TDIBContainer>(f, "DIBContainer1");
+    EXPECT_EQ(screen->Left(), 0);
+    EXPECT_EQ(screen->Top(), 0);
+    EXPECT_FALSE(LayoutControl<TDIBFormShaper>(f, "DIBFormShaper1")->Active());
     EXPECT_TRUE(window->Shape().empty());
     for (int n = 1; n <= 10; ++n)
         EXPECT_FALSE(f.Animations->Player(n)->Open()) << n;
@@ -141,9 +137,9 @@ TEST_F(MenuWindow, TitleDiscNumberAndDebugLabels)
         auto& f = OpenSmall(3, debug ? "Debug=1\n" : "");
         EXPECT_EQ(platform::Application().Title(), debug ? "Torva DVD 02-2006 - DEBUG MODE" : "Torva DVD 02-2006");
         EXPECT_EQ(f.Caption(), "Torva DVD 02-2006");
-        EXPECT_EQ(f.CDNumberLabel->Caption(), "0206");
-        EXPECT_EQ(f.DebugLabel1->Visible(), debug);
-        EXPECT_EQ(f.DebugLabel2->Visible(), debug);
+        EXPECT_EQ(Label(f, "CDNumberLabel")->Caption(), "0206");
+        EXPECT_EQ(Label(f, "DebugLabel1")->Visible(), debug);
+        EXPECT_EQ(Label(f, "DebugLabel2")->Visible(), debug);
     }
 }
 
@@ -174,7 +170,7 @@ TEST_F(MenuWindow, PageTableAndFirstPage)
     EXPECT_EQ(f.Model.Category(), CategoryCode::Demos);
     EXPECT_EQ(f.Model.SelectedSlot(), 1);
     EXPECT_EQ(f.Model.ItemIndex(), 1);
-    EXPECT_EQ(f.PositionLabel->Caption(), "1 z 3");
+    EXPECT_EQ(Label(f, "PositionLabel")->Caption(), "1 z 3");
 }
 
 TEST_F(MenuWindow, EveryPageOpensWithItsCategoryAndPosition)
@@ -194,7 +190,7 @@ TEST_F(MenuWindow, EveryPageOpensWithItsCategoryAndPosition)
         f.MainButtonClick(page.slot);
         EXPECT_EQ(f.Model.Category(), page.category);
         EXPECT_EQ(f.Model.SelectedSlot(), page.slot);
-        EXPECT_EQ(f.PositionLabel->Caption(), page.position);
+        EXPECT_EQ(Label(f, "PositionLabel")->Caption(), page.position);
         // The old page's icon went dark, the new one is lit.
         EXPECT_EQ(f.Icons->Icon(page.slot)->IndexMain().DIBIndex(), f.Icons->Icon(page.slot)->Tag() + 1);
         EXPECT_EQ(f.Icons->Icon(previous)->IndexMain().DIBIndex(), f.Icons->Icon(previous)->Tag());
@@ -209,29 +205,29 @@ TEST_F(MenuWindow, PageTextsOfSharewareUpdatesAndFilms)
     auto& f = Open();
     f.MainButtonClick(7);
     EXPECT_EQ(f.Model.Category(), CategoryCode::Shareware);
-    EXPECT_EQ(f.TextLabel->Caption(), f.Model.Texts.LoadString(13));
-    EXPECT_FALSE(f.DIBImage4->Visible());
-    EXPECT_EQ(f.PositionLabel->Caption(), "");
+    EXPECT_EQ(Label(f, "TextLabel")->Caption(), f.Model.Texts.LoadString(13));
+    EXPECT_FALSE(Dib(f, "DIBImage4")->Visible());
+    EXPECT_EQ(Label(f, "PositionLabel")->Caption(), "");
     f.MainButtonClick(8);
-    EXPECT_EQ(f.TextLabel->Caption(), f.Model.Texts.LoadString(61));
+    EXPECT_EQ(Label(f, "TextLabel")->Caption(), f.Model.Texts.LoadString(61));
     f.MainButtonClick(4);
-    EXPECT_EQ(f.TextLabel->Caption(), f.Model.Texts.LoadString(13));
-    EXPECT_TRUE(f.Label2->Visible());
-    EXPECT_TRUE(f.Flag_Unplayable->Visible());
-    EXPECT_TRUE(f.DIBImage4->Visible());
-    EXPECT_EQ(f.DIBImage4->Opacity(), 255);
+    EXPECT_EQ(Label(f, "TextLabel")->Caption(), f.Model.Texts.LoadString(13));
+    EXPECT_TRUE(Label(f, "Label2")->Visible());
+    EXPECT_TRUE(Image(f, "Flag_Unplayable")->Visible());
+    EXPECT_TRUE(Dib(f, "DIBImage4")->Visible());
+    EXPECT_EQ(Dib(f, "DIBImage4")->Opacity(), 255);
 }
 
 TEST_F(MenuWindow, PositionFollowsTheRowAndThePageOnScreenKeepsIt)
 {
     auto& f = OpenSmall(15);
     Run("click DemosLabel3");
-    EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
+    EXPECT_EQ(Label(f, "PositionLabel")->Caption(), "3 z 15");
     f.Icons->Icon(1)->Click();
     EXPECT_EQ(f.Model.ItemIndex(), 3);
-    EXPECT_EQ(f.PositionLabel->Caption(), "3 z 15");
+    EXPECT_EQ(Label(f, "PositionLabel")->Caption(), "3 z 15");
     // From the settings page the same icon switches back: that page has its own code.
-    f.Image12->Click();
+    Image(f, "Image12")->Click();
     EXPECT_EQ(f.Model.Category(), CategoryCode::Settings);
     EXPECT_EQ(f.Model.SelectedSlot(), 1);
     f.Icons->Icon(1)->Click();
@@ -262,31 +258,31 @@ TEST_F(MenuWindow, MarkersFollowThePointer)
 {
     auto& f = OpenSmall();
     Run("move Image14 10 200");
-    EXPECT_EQ(f.Image7->Top(), 13);  // 10 / 3.5 + 10 = 12.86
-    EXPECT_EQ(f.Image8->Top(), 333); // 375 - 200 / 4.8 = 333.33
+    EXPECT_EQ(Image(f, "Image7")->Top(), 13);  // 10 / 3.5 + 10 = 12.86
+    EXPECT_EQ(Image(f, "Image8")->Top(), 333); // 375 - 200 / 4.8 = 333.33
     Run("move DIBSection2 10 10");
-    EXPECT_EQ(f.Image7->Top(), 171); // x 562
-    EXPECT_EQ(f.Image8->Top(), 346); // y 137
+    EXPECT_EQ(Image(f, "Image7")->Top(), 171); // x 562
+    EXPECT_EQ(Image(f, "Image8")->Top(), 346); // y 137
     Run("move Image14 300 470");
-    EXPECT_EQ(f.Image7->Top(), 96);
-    EXPECT_EQ(f.Image8->Top(), 277);
-    f.Icons->MoveArrows(f.Image14, 700, 520);
-    EXPECT_EQ(f.Image7->Top(), 200);
-    EXPECT_EQ(f.Image8->Top(), 271);
+    EXPECT_EQ(Image(f, "Image7")->Top(), 96);
+    EXPECT_EQ(Image(f, "Image8")->Top(), 277);
+    f.Icons->MoveArrows(Image(f, "Image14"), 700, 520);
+    EXPECT_EQ(Image(f, "Image7")->Top(), 200);
+    EXPECT_EQ(Image(f, "Image8")->Top(), 271);
 }
 
 TEST_F(MenuWindow, IconColumnScrollsToBothEndsWithTheCovers)
 {
     auto& f = OpenSmall();
     Run("move Image6");
-    EXPECT_TRUE(f.Down->Visible());
-    EXPECT_TRUE(f.ScrollDownTimer->Enabled());
+    EXPECT_TRUE(Image(f, "Down")->Visible());
+    EXPECT_TRUE(LayoutControl<platform::TTimer>(f, "ScrollDownTimer")->Enabled());
     Run("wait 1000");
     EXPECT_EQ(f.Icons->Icon(10)->Top(), 326);
     EXPECT_EQ(f.Icons->Caption(10)->Top(), 715 - 340);
     EXPECT_EQ(f.Icons->Icon(1)->Top(), 60 - 340);
-    EXPECT_TRUE(f.Cover4->Visible());
-    EXPECT_FALSE(f.Cover3->Visible());
+    EXPECT_TRUE(Image(f, "Cover4")->Visible());
+    EXPECT_FALSE(Image(f, "Cover3")->Visible());
     for (int n = 1; n <= 10; ++n) {
         SCOPED_TRACE(n);
         EXPECT_EQ(f.Icons->Icon(n)->Opacity(), n <= 5 ? 0 : 255);
@@ -294,13 +290,13 @@ TEST_F(MenuWindow, IconColumnScrollsToBothEndsWithTheCovers)
     }
 
     Run("move Image5");
-    EXPECT_FALSE(f.ScrollDownTimer->Enabled());
-    EXPECT_TRUE(f.ScrollUpTimer->Enabled());
+    EXPECT_FALSE(LayoutControl<platform::TTimer>(f, "ScrollDownTimer")->Enabled());
+    EXPECT_TRUE(LayoutControl<platform::TTimer>(f, "ScrollUpTimer")->Enabled());
     Run("wait 1000");
     EXPECT_EQ(f.Icons->Icon(1)->Top(), 60);
     EXPECT_EQ(f.Icons->Icon(10)->Top(), 666);
-    EXPECT_TRUE(f.Cover3->Visible());
-    EXPECT_FALSE(f.Cover4->Visible());
+    EXPECT_TRUE(Image(f, "Cover3")->Visible());
+    EXPECT_FALSE(Image(f, "Cover4")->Visible());
     // Icon 1 comes back into the band for its last seven steps only.
     EXPECT_EQ(f.Icons->Icon(1)->Opacity(), 210);
     EXPECT_EQ(f.Icons->Icon(5)->Opacity(), 255);
@@ -314,40 +310,40 @@ TEST_F(MenuWindow, IconColumnScrollsToBothEndsWithTheCovers)
     int top = f.Icons->Icon(1)->Top();
     Run("wait 200");
     EXPECT_EQ(f.Icons->Icon(1)->Top(), top);
-    EXPECT_FALSE(f.Down->Visible());
-    EXPECT_FALSE(f.Up->Visible());
+    EXPECT_FALSE(Image(f, "Down")->Visible());
+    EXPECT_FALSE(Image(f, "Up")->Visible());
 }
 
 TEST_F(MenuWindow, SettingsPageSwitchesBothSettings)
 {
     auto& f = OpenSmall();
-    f.Image12->Click();
+    Image(f, "Image12")->Click();
     EXPECT_EQ(f.Model.Category(), CategoryCode::Settings);
     EXPECT_EQ(f.Model.ItemIndex(), 1);
-    EXPECT_EQ(f.NameLabel->Caption(), "STATUS: ZAPNUTO");
-    EXPECT_EQ(f.TextLabel->Caption(), "Zap\xEDn\xE1 okrajov\xFD panel a jeho animace. Vy\x9E"
-                                      "aduje restart aplikace.");
-    EXPECT_FALSE(f.PlayDIBOff->Visible());
-    EXPECT_TRUE(f.StopDIBOff->Visible());
-    EXPECT_FALSE(f.PicImage->Visible());
-    EXPECT_FALSE(f.DIBImage4->Visible());
+    EXPECT_EQ(Label(f, "NameLabel")->Caption(), "STATUS: ZAPNUTO");
+    EXPECT_EQ(Label(f, "TextLabel")->Caption(), "Zap\xEDn\xE1 okrajov\xFD panel a jeho animace. Vy\x9E"
+                                                "aduje restart aplikace.");
+    EXPECT_FALSE(Dib(f, "PlayDIBOff")->Visible());
+    EXPECT_TRUE(Dib(f, "StopDIBOff")->Visible());
+    EXPECT_FALSE(Image(f, "PicImage")->Visible());
+    EXPECT_FALSE(Dib(f, "DIBImage4")->Visible());
 
     f.ActionClick(MenuAction::Stop);
     EXPECT_EQ(f.Model.Settings().enhanced, 0);
-    EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
-    EXPECT_TRUE(f.PlayDIBOff->Visible());
-    EXPECT_FALSE(f.StopDIBOff->Visible());
+    EXPECT_EQ(Label(f, "NameLabel")->Caption(), "STATUS: VYPNUTO");
+    EXPECT_TRUE(Dib(f, "PlayDIBOff")->Visible());
+    EXPECT_FALSE(Dib(f, "StopDIBOff")->Visible());
     EXPECT_EQ(State("Main", "Enhanced"), "0");
     // The window keeps its form until the next start.
     EXPECT_EQ(f.Width(), 816);
 
     f.ShowChange(f.Model.StepDown());
-    EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
+    EXPECT_EQ(Label(f, "NameLabel")->Caption(), "STATUS: VYPNUTO");
     f.ActionClick(MenuAction::Play);
     EXPECT_EQ(f.Model.Settings().slow, 1);
     EXPECT_EQ(State("Main", "Slow"), "1");
-    EXPECT_FALSE(f.PlayDIBOff->Visible());
-    EXPECT_FALSE(f.PlayDIBImage->Visible());
+    EXPECT_FALSE(Dib(f, "PlayDIBOff")->Visible());
+    EXPECT_FALSE(Dib(f, "PlayDIBImage")->Visible());
     f.ActionClick(MenuAction::Stop);
     EXPECT_EQ(f.Model.Settings().slow, 0);
     EXPECT_EQ(State("Main", "Slow"), "0");
@@ -357,10 +353,10 @@ TEST_F(MenuWindow, SettingsPageOffersTheMainButtonWhenEnhancedIsOff)
 {
     WriteDriveC("windows/torva.ini", "[Main]\r\nEnhanced=0\r\n");
     auto& f = OpenSmall();
-    f.Image12->Click();
-    EXPECT_EQ(f.NameLabel->Caption(), "STATUS: VYPNUTO");
-    EXPECT_TRUE(f.PlayDIBOff->Visible());
-    EXPECT_FALSE(f.StopDIBOff->Visible());
+    Image(f, "Image12")->Click();
+    EXPECT_EQ(Label(f, "NameLabel")->Caption(), "STATUS: VYPNUTO");
+    EXPECT_TRUE(Dib(f, "PlayDIBOff")->Visible());
+    EXPECT_FALSE(Dib(f, "StopDIBOff")->Visible());
     f.ActionClick(MenuAction::Play);
     EXPECT_EQ(f.Model.Settings().enhanced, 1);
     EXPECT_EQ(State("Main", "Enhanced"), "1");
