@@ -129,7 +129,7 @@ void TShelfForm::BuildIndex()
             PaintNow();
         }
         platform::Application().ProcessMessages();
-        if (platform::CurrentEventLoop().Terminated())
+        if (m_services.loop.Terminated())
             indexing.Stop();
         std::this_thread::sleep_for(IndexingStep);
     }
