@@ -1,7 +1,8 @@
-// torva_sampleshelf DISC_TREE OUT: the trees of the sample shelf's other discs, each a copy of the
-// sample disc's tree (without its built programs) whose catalogue names another issue, with its
-// own date, counts and items, as later issues of the magazine did. The build makes images of
-// them with the mastering tools.
+// torva_sampleshelf DISC_TREE BUILT_DISC OUT: the trees of the sample shelf's other discs, each a
+// copy of the sample disc's tree with the menu's folder of the built disc (its pictures, artwork
+// and fonts, so each menu shows; the built programs and clips stay out to keep the images small)
+// and a catalogue that names another issue, with its own date, counts and items, as later issues
+// of the magazine did. The build makes images of them with the mastering tools.
 #include "platform/atomicfile/AtomicFile.h"
 #include "platform/ini/IniDocument.h"
 #include "platform/text/Codepage.h"
@@ -38,12 +39,17 @@ const Variant Variants[] = {
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::cerr << "usage: torva_sampleshelf DISC_TREE OUT\n";
+    if (argc != 4) {
+        std::cerr << "usage: torva_sampleshelf DISC_TREE BUILT_DISC OUT\n";
         return 2;
     }
     fs::path tree = argv[1];
-    fs::path out = argv[2];
+    fs::path menuFolder = fs::path(argv[2]) / "Torva";
+    fs::path out = argv[3];
+    if (!fs::is_directory(menuFolder)) {
+        std::cerr << "torva_sampleshelf: the built sample disc has no folder " << menuFolder << "\n";
+        return 1;
+    }
     auto catalogue = platform::ReadHostFile(tree / "Torva" / "torvaxp.ini");
     if (!catalogue) {
         std::cerr << "torva_sampleshelf: cannot read " << (tree / "Torva" / "torvaxp.ini") << "\n";
@@ -54,6 +60,7 @@ int main(int argc, char** argv)
         fs::remove_all(disc);
         fs::create_directories(disc);
         fs::copy(tree, disc, fs::copy_options::recursive);
+        fs::copy(menuFolder, disc / "Torva", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         platform::IniDocument document = platform::IniDocument::Parse(*catalogue);
         for (const Change& change : variant.changes) {
             if (!document.SetValue(change.section, change.key, platform::Utf8ToCp1250(change.value))) {
