@@ -779,7 +779,7 @@ void SdlWindow::PumpEvents(EventLoop& loop)
 
 void SdlWindow::OpenPad(int deviceIndex)
 {
-    if (!SDL_IsGameController(deviceIndex) || m_pads.count(SDL_JoystickGetDeviceInstanceID(deviceIndex)))
+    if (!SDL_IsGameController(deviceIndex) || PadOwner(SDL_JoystickGetDeviceInstanceID(deviceIndex)))
         return;
     if (SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex))
         m_pads[SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller))].controller = controller;
@@ -796,25 +796,38 @@ void SdlWindow::ClosePad(int32_t instance)
     m_pads.erase(it);
 }
 
+SdlWindow* SdlWindow::PadOwner(int32_t instance)
+{
+    for (SdlWindow* window : OpenWindows())
+        if (window->m_pads.count(instance))
+            return window;
+    return nullptr;
+}
+
+// Whichever window took a pad's event from SDL's one queue, the pad's keys are kept by the
+// window that opened it.
 void SdlWindow::TranslatePad(const SDL_Event& sdl, EventLoop& loop)
 {
     const uint32_t now = SDL_GetTicks();
     switch (sdl.type) {
     case SDL_CONTROLLERDEVICEADDED: OpenPad(sdl.cdevice.which); return;
-    case SDL_CONTROLLERDEVICEREMOVED: ClosePad(sdl.cdevice.which); return;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        if (SdlWindow* owner = PadOwner(sdl.cdevice.which))
+            owner->ClosePad(sdl.cdevice.which);
+        return;
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP: {
-        auto it = m_pads.find(sdl.cbutton.which);
+        SdlWindow* owner = PadOwner(sdl.cbutton.which);
         PadControl control {};
-        if (it != m_pads.end() && PadControlOf(sdl.cbutton.button, control))
-            PostStrokes(loop, it->second.keys.Button(control, sdl.type == SDL_CONTROLLERBUTTONDOWN, now));
+        if (owner && PadControlOf(sdl.cbutton.button, control))
+            PostStrokes(loop, owner->m_pads[sdl.cbutton.which].keys.Button(control, sdl.type == SDL_CONTROLLERBUTTONDOWN, now));
         return;
     }
     case SDL_CONTROLLERAXISMOTION: {
-        auto it = m_pads.find(sdl.caxis.which);
+        SdlWindow* owner = PadOwner(sdl.caxis.which);
         PadAxis axis {};
-        if (it != m_pads.end() && PadAxisOf(sdl.caxis.axis, axis))
-            PostStrokes(loop, it->second.keys.Axis(axis, sdl.caxis.value, now));
+        if (owner && PadAxisOf(sdl.caxis.axis, axis))
+            PostStrokes(loop, owner->m_pads[sdl.caxis.which].keys.Axis(axis, sdl.caxis.value, now));
         return;
     }
     default: return;

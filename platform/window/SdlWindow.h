@@ -123,6 +123,8 @@ private:
     void ClearBorders();
     void OpenPad(int deviceIndex);
     void ClosePad(int32_t instance);
+    // The window that opened the pad, which may not be the one that took its events.
+    static SdlWindow* PadOwner(int32_t instance);
     void TranslatePad(const SDL_Event& event, EventLoop& loop);
     SdlWindow& PadTarget();
     void PostStrokes(EventLoop& loop, const std::vector<PadKeyStroke>& strokes);
