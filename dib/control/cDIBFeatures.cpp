@@ -185,8 +185,10 @@ void TDIBFeatureItem::Loaded()
     const std::string properties = TakeString(data, at);
     if (!className.empty() && !(m_feature && EqualsNoCase(m_feature->ClassName(), className)))
         SetFeatureClassName(className);
-    if (m_feature && !properties.empty())
-        ReadLayout(*m_feature, properties, "DIBFeatureParameters");
+    if (!m_feature || properties.empty())
+        return;
+    if (auto read = ReadLayout(*m_feature, properties, "DIBFeatureParameters"); !read)
+        throw EFeatureError(read.Error().Message());
 }
 
 bool TDIBFeatureItem::HandleMessage(TDIBMessage& message)

@@ -103,6 +103,8 @@ public:
     // Kept as they are until Loaded applies them.
     void ReadParameters(const std::vector<uint8_t>& data);
     bool HasStoredParameters() const { return m_storedParameters.has_value(); }
+    // Damaged parameters, or properties the layout reader refuses (with its message), raise
+    // EFeatureError.
     void Loaded();
 
     // True when the message is handled and the control must not see it.

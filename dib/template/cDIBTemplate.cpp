@@ -49,6 +49,14 @@ std::string ReadString(TDIBStream& stream)
     return std::string(bytes.begin(), bytes.end());
 }
 
+// A picture or an object the template carries in the layout syntax; a refused one is damage
+// to the template, reported in the layout reader's words.
+void ReadTemplateLayout(TComponent& root, const std::string& text, const std::string& source)
+{
+    if (auto read = ReadLayout(root, text, source); !read)
+        throw EDIBControlError(read.Error().Message());
+}
+
 uint32_t Ordinal(const std::vector<uint8_t>& value)
 {
     uint32_t v = 0;
@@ -353,7 +361,7 @@ void LoadDIBControlTemplate(TCustomDIBControl& control, TDIBStream& stream)
     for (uint32_t i = 0; i < imageCount; ++i) {
         const std::string text = ReadString(stream);
         auto wrapper = std::make_unique<TDIBWrapper>();
-        ReadLayout(*wrapper, text, "template image " + std::to_string(i));
+        ReadTemplateLayout(*wrapper, text, "template image " + std::to_string(i));
         pictures.push_back(std::move(wrapper));
     }
     std::vector<LinkRecord> linkRecords;
@@ -398,7 +406,7 @@ void LoadDIBControlTemplate(TCustomDIBControl& control, TDIBStream& stream)
             continue;
         if (info->kind == PropertyKind::Object) {
             TPersistentWrapper wrapper(info->object(control));
-            ReadLayout(wrapper, std::string(record.value.begin(), record.value.end()), "template property " + record.name);
+            ReadTemplateLayout(wrapper, std::string(record.value.begin(), record.value.end()), "template property " + record.name);
             continue;
         }
         info->set(control, DecodeValue(*info, record.value));

@@ -53,6 +53,6 @@ void CheckTemplateProperty(const platform::ClassInfo& info, const std::string& n
 void SaveDIBControlTemplate(TCustomDIBControl& control, TDIBStream& stream);
 
 // Raises EDIBControlError "No DIB image list has been assigned." for pictures without a list,
-// and for a stream that contradicts itself; a stream that ends early raises the stream's read
-// error. Nothing of the control or its list changes unless the whole template is sound.
+// for a stream that contradicts itself, and with the layout reader's message for a picture or
+// an object whose layout it refuses; a stream that ends early raises the stream's read error. Nothing of the control or its list changes unless the whole template is sound.
 void LoadDIBControlTemplate(TCustomDIBControl& control, TDIBStream& stream);

@@ -237,7 +237,9 @@ void TForm1::CreateWindowLayout()
     if (!text)
         throw platform::Exception(std::string("The menu's resource ") + LayoutResource + " is not in the program");
     RegisterLayoutClasses();
-    platform::ReadLayout(*this, *text, LayoutResource);
+    // The layout is built into the program, so a refusal is the program's fault.
+    if (auto read = platform::ReadLayout(*this, *text, LayoutResource); !read)
+        throw platform::Exception(read.Error().Message());
     AttachArtwork();
     MakeViews();
     Model.Launcher().WatchDocumentOpeners();

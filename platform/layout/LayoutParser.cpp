@@ -1,5 +1,6 @@
 #include "platform/layout/LayoutReader.h"
 
+#include "platform/layout/LayoutError.h"
 #include "platform/text/Codepage.h"
 #include "platform/text/Text.h"
 
@@ -8,11 +9,6 @@
 #include <cstdlib>
 
 namespace platform {
-
-ELayoutError::ELayoutError(const std::string& source, int line, const std::string& message)
-    : Exception(source + ":" + std::to_string(line) + ": " + message), m_source(source), m_line(line), m_reason(message)
-{
-}
 
 namespace {
 
@@ -498,10 +494,9 @@ private:
 
 }
 
-std::unique_ptr<LayoutObject> ParseLayout(std::string_view text, const std::string& sourceName)
+Result<std::unique_ptr<LayoutObject>> ParseLayout(std::string_view text, const std::string& sourceName)
 {
-    Parser parser(text, sourceName);
-    return parser.ParseRoot();
+    return LayoutRefusedOn([&] { return Parser(text, sourceName).ParseRoot(); });
 }
 
 }

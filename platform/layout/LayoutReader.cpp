@@ -2,6 +2,7 @@
 
 #include "platform/components/Graphics.h"
 #include "platform/components/Standard.h"
+#include "platform/layout/LayoutError.h"
 #include "platform/text/Text.h"
 
 namespace platform {
@@ -395,12 +396,13 @@ std::string FormatLayoutValue(const PropertyValue& value, int indent)
     return "";
 }
 
-void ReadLayout(TComponent& root, std::string_view text, const std::string& sourceName)
+Result<void> ReadLayout(TComponent& root, std::string_view text, const std::string& sourceName)
 {
     RegisterStandardClasses();
-    std::unique_ptr<LayoutObject> top = ParseLayout(text, sourceName);
-    Reader reader(root, sourceName);
-    reader.Read(*top);
+    Result<std::unique_ptr<LayoutObject>> top = ParseLayout(text, sourceName);
+    if (!top)
+        return top.Error();
+    return LayoutRefusedOn([&] { Reader(root, sourceName).Read(**top); });
 }
 
 std::string WriteLayout(const TComponent& root)

@@ -19,9 +19,11 @@
 //     end
 //
 // #0..#255 are code page 1250 bytes; #256 and above are Unicode code points, stored as their
-// code page 1250 byte. Errors name the source and the line: "main_f.lay:12: unknown class TFoo".
+// code page 1250 byte. A refused layout's problem names the source and the line as its file:
+// "main_f.lay:12: unknown class TFoo".
 
 #include "platform/components/Classes.h"
+#include "platform/types/Result.h"
 
 #include <memory>
 #include <string>
@@ -29,20 +31,6 @@
 #include <vector>
 
 namespace platform {
-
-class ELayoutError : public Exception {
-public:
-    ELayoutError(const std::string& source, int line, const std::string& message);
-    const std::string& Source() const { return m_source; }
-    int Line() const { return m_line; }
-    // The message without source and line.
-    const std::string& Reason() const { return m_reason; }
-
-private:
-    std::string m_source;
-    int m_line;
-    std::string m_reason;
-};
 
 // The parsed text, before any component exists.
 struct LayoutProperty {
@@ -60,15 +48,15 @@ struct LayoutObject {
     std::vector<std::unique_ptr<LayoutObject>> children;
 };
 
-// Syntax only. Raises ELayoutError.
-std::unique_ptr<LayoutObject> ParseLayout(std::string_view text, const std::string& sourceName);
+// Syntax only; refuses text that breaks it.
+Result<std::unique_ptr<LayoutObject>> ParseLayout(std::string_view text, const std::string& sourceName);
 
 // Reads the layout into `root`: its own properties, then every nested object created (by
 // registered class name) with root as owner and the enclosing object as parent. References
 // are resolved at the end, then Loaded runs for the root and every created component.
-// Raises ELayoutError for unknown classes, properties, handlers and references, bad values,
-// and a root object whose class is not root's.
-void ReadLayout(TComponent& root, std::string_view text, const std::string& sourceName);
+// Refuses unknown classes, properties, handlers and references, bad values, broken syntax and
+// a root object whose class is not root's; what was read before the refusal stays in root.
+Result<void> ReadLayout(TComponent& root, std::string_view text, const std::string& sourceName);
 
 // The same syntax back: every published property that differs from its default, defined
 // properties that have data, then the children.

@@ -70,7 +70,8 @@ TDemoForm::TDemoForm(TComponent* owner, std::unique_ptr<IWindowBackend> window)
     for (const ClassInfo* info : { &TDIBBorder::StaticClass(), &TDIBContainer::StaticClass(), &TDIBFadeLabel::StaticClass(), &TDIBImage::StaticClass(),
              &TDIBImageList::StaticClass(), &TDIBPalette::StaticClass(), &TDIBTimer::StaticClass() })
         RegisterClass(*info);
-    ReadLayout(*this, *layout, "demo.lay");
+    if (auto read = ReadLayout(*this, *layout, "demo.lay"); !read)
+        throw Exception(read.Error().Message());
     if (window)
         SetWindow(std::move(window));
     DoCreate();

@@ -3,6 +3,7 @@
 #include "dib/imagelist/cDIBImageList.h"
 #include "platform/components/StdCtrls.h"
 #include "platform/layout/LayoutReader.h"
+#include "tests/support/Accepted.h"
 #include "tests/support/MessageOf.h"
 #include "tests/support/FormRig.h"
 
@@ -11,6 +12,7 @@
 using namespace platform;
 using dibtest::ContainerFixture;
 using dibtest::TProbeDIB;
+using torva::test::Accepted;
 using torva::test::MessageOf;
 
 namespace {
@@ -223,7 +225,7 @@ end
 
 // A form read from TabLayout.
 struct DIBLayoutTest : ::testing::Test, torva::test::FormRig<> {
-    void SetUp() override { ReadLayout(*form, TabLayout, "tab.lay"); }
+    void SetUp() override { ASSERT_TRUE(Accepted(ReadLayout(*form, TabLayout, "tab.lay"))); }
 };
 
 }
@@ -307,7 +309,7 @@ TEST_F(DIBLayoutTest, WrittenLayoutReadsBackTheSame)
     const std::string written = WriteLayout(*form);
 
     ComponentPtr<TForm> copy(new TForm(nullptr));
-    ReadLayout(*copy, written, "written.lay");
+    ASSERT_TRUE(Accepted(ReadLayout(*copy, written, "written.lay")));
     EXPECT_EQ(WriteLayout(*copy), written);
     auto* container = dynamic_cast<TDIBContainer*>(copy->FindComponent("Container"));
     ASSERT_NE(container, nullptr);

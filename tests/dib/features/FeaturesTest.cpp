@@ -1,6 +1,7 @@
 #include "dib/control/cDIBFeatures.h"
 #include "platform/layout/LayoutReader.h"
 #include "tests/dib/control/ControlFixture.h"
+#include "tests/support/Accepted.h"
 #include "tests/support/MessageOf.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 using namespace platform;
 using dibtest::ContainerFixture;
 using dibtest::TProbeDIB;
+using torva::test::Accepted;
 using torva::test::MessageOf;
 
 namespace {
@@ -137,7 +139,7 @@ TEST_F(Features, ParametersTravelWithTheLayout)
     EXPECT_NE(layout.find("DIBFeatureParameters"), std::string::npos);
 
     ComponentPtr<TForm> copy(new TForm(nullptr));
-    ReadLayout(*copy, layout, "copy");
+    ASSERT_TRUE(Accepted(ReadLayout(*copy, layout, "copy")));
     auto* read = dynamic_cast<TProbeDIB*>(copy->FindComponent("A"));
     ASSERT_NE(read, nullptr);
     ASSERT_EQ(read->DIBFeatures().Count(), 1);
@@ -168,6 +170,11 @@ TEST_F(Features, DamagedParametersAreRefusedAtLoaded)
     std::vector<uint8_t> unknown { 3, 0, 0, 0, 'T', 'Z', 'Z', 0, 0, 0, 0 };
     item.ReadParameters(unknown);
     EXPECT_THROW(item.Loaded(), EFeatureError);
+    // Properties the layout reader refuses, in its words.
+    std::vector<uint8_t> refused(good.begin(), good.begin() + std::ptrdiff_t(4 + good[0])); // the class name
+    refused.insert(refused.end(), { 3, 0, 0, 0, 'x', 'y', 'z' });
+    item.ReadParameters(refused);
+    EXPECT_EQ(MessageOf<EFeatureError>([&] { item.Loaded(); }), "DIBFeatureParameters:1: expected object, found 'xyz'");
 }
 
 using ChildrenList = ContainerFixture;

@@ -267,6 +267,17 @@ TEST_F(Template, CountsThatLieAreCaught)
     EXPECT_EQ(MessageOf<EDIBControlError>([&] { Load(badLink); }), "The control template is damaged.");
 }
 
+TEST_F(Template, APictureTheLayoutReaderRefusesIsDamageInItsWords)
+{
+    auto bytes = Saved();
+    const std::string object = "object";
+    auto at = std::search(bytes.begin(), bytes.end(), object.begin(), object.end());
+    ASSERT_NE(at, bytes.end());
+    *at = 'x';
+    EXPECT_EQ(MessageOf<EDIBControlError>([&] { Load(bytes); }), "template image 0:1: expected object, found 'xbject'");
+    EXPECT_EQ(target.list->DIBImages().Count(), 0);
+}
+
 TEST_F(Template, UnknownPropertiesAreSkippedByTheirSize)
 {
     std::vector<uint8_t> b(16, 7);

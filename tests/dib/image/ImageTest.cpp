@@ -2,6 +2,7 @@
 
 #include "platform/canvas/Canvas.h"
 #include "platform/layout/LayoutReader.h"
+#include "tests/support/Accepted.h"
 
 #include <gtest/gtest.h>
 
@@ -208,7 +209,7 @@ TEST(DIBImage, LayoutBuildsImagesAndLabelsThatScriptsReadByName)
 {
     torva::test::FormRig<> rig;
     auto& form = rig.form;
-    platform::ReadLayout(*form, R"(object Form1: TForm
+    ASSERT_TRUE(torva::test::Accepted(platform::ReadLayout(*form, R"(object Form1: TForm
   Width = 300
   Height = 200
   object DIBImageList1: TDIBImageList
@@ -278,7 +279,7 @@ TEST(DIBImage, LayoutBuildsImagesAndLabelsThatScriptsReadByName)
   end
 end
 )",
-        "scene.lay");
+        "scene.lay")));
     auto* arrow = dynamic_cast<TDIBImage*>(form->FindComponent("RightArrow"));
     ASSERT_NE(arrow, nullptr);
     EXPECT_EQ(arrow->Width(), 72);

@@ -2,6 +2,7 @@
 #include "platform/components/ExtCtrls.h"
 #include "platform/components/Forms.h"
 #include "platform/layout/LayoutReader.h"
+#include "tests/support/Accepted.h"
 #include "tests/support/ExpectEach.h"
 #include "tests/support/FormRig.h"
 
@@ -10,6 +11,7 @@
 #include <string>
 
 using namespace platform;
+using torva::test::Accepted;
 using torva::test::ExpectEach;
 
 namespace {
@@ -121,12 +123,8 @@ struct LayoutFixture : ::testing::Test, torva::test::FormRig<TTestForm> {
     std::string ErrorOf(const std::string& text)
     {
         ComponentPtr<TTestForm> other(new TTestForm(nullptr));
-        try {
-            ReadLayout(*other, text, "t.lay");
-        } catch (const ELayoutError& e) {
-            return e.what();
-        }
-        return "no error";
+        Result<void> read = ReadLayout(*other, text, "t.lay");
+        return read ? "no error" : read.Error().Message();
     }
 };
 
@@ -134,7 +132,7 @@ using Layout = LayoutFixture;
 
 TEST_F(Layout, ReadsPropertiesObjectsEventsFieldsAndReferences)
 {
-    ReadLayout(*form, SampleLayout, "sample.lay");
+    ASSERT_TRUE(Accepted(ReadLayout(*form, SampleLayout, "sample.lay")));
     EXPECT_EQ(form->Name(), "Form1");
     EXPECT_EQ(form->Caption(), "Torva\r\nCD \xE8"
                                "e\x9Atina");
@@ -168,10 +166,10 @@ TEST_F(Layout, ReadsPropertiesObjectsEventsFieldsAndReferences)
 
 TEST_F(Layout, WriterRoundTripsThroughTheReader)
 {
-    ReadLayout(*form, SampleLayout, "sample.lay");
+    ASSERT_TRUE(Accepted(ReadLayout(*form, SampleLayout, "sample.lay")));
     std::string written = WriteLayout(*form);
     ComponentPtr<TTestForm> copy(new TTestForm(nullptr));
-    ReadLayout(*copy, written, "written.lay");
+    ASSERT_TRUE(Accepted(ReadLayout(*copy, written, "written.lay")));
     EXPECT_EQ(WriteLayout(*copy), written);
     EXPECT_EQ(copy->Caption(), form->Caption());
     EXPECT_EQ(copy->Label1->Caption(), "It's long");
@@ -228,7 +226,8 @@ TEST(LayoutParser, ValuesOfEveryKind)
     auto root = ParseLayout("object A: T\n  I = -12\n  H = $FFFFFFFF\n  F = 100.5\n  E = 1e3\n  S = #65'b'#$43\n"
                             "  N = Form2.Thing\n  Z = []\n  Q = [a, b]\n  L = ('x' 1 (2))\n"
                             "  C = <\n    item\n      P = 1\n    end\n    item\n    end>\nend",
-        "p");
+        "p")
+                    .Value();
     const auto& p = root->properties;
     ASSERT_EQ(p.size(), 10u);
     EXPECT_EQ(p[0].value, PropertyValue::Int(-12));
@@ -253,7 +252,7 @@ TEST(LayoutWriter, LongStringsAndBinaryAreSplitAndReadBack)
         bytes[i] = static_cast<uint8_t>(i * 7);
     std::string layout = "object A: T\n  S = " + FormatLayoutValue(PropertyValue::Str(text), 1) + "\n  B = "
         + FormatLayoutValue(PropertyValue::Bytes(bytes), 1) + "\nend\n";
-    auto root = ParseLayout(layout, "w");
+    auto root = ParseLayout(layout, "w").Value();
     EXPECT_EQ(root->properties[0].value, PropertyValue::Str(text));
     EXPECT_EQ(root->properties[1].value, PropertyValue::Bytes(bytes));
     EXPECT_NE(layout.find("' +\n"), std::string::npos);

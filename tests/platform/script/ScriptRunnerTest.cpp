@@ -2,6 +2,7 @@
 #include "platform/layout/LayoutReader.h"
 #include "platform/picture/Picture.h"
 #include "platform/script/ScriptRunner.h"
+#include "tests/support/Accepted.h"
 #include "tests/support/ExpectEach.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <sstream>
 
 using namespace platform;
+using torva::test::Accepted;
 using torva::test::ExpectEach;
 
 namespace {
@@ -108,7 +110,7 @@ struct ScriptFixture : ::testing::Test {
 
     void SetUp() override
     {
-        ReadLayout(*form, Layout, "script.lay");
+        ASSERT_TRUE(Accepted(ReadLayout(*form, Layout, "script.lay")));
         form->Show();
     }
 
