@@ -76,40 +76,32 @@ void MakeSector(const uint8_t* user, uint32_t index, RawMode mode, uint8_t* sect
 
 }
 
-bool WriteRawImage(const std::filesystem::path& iso, const std::filesystem::path& bin, const std::filesystem::path& cue,
-    RawMode mode, std::string& error)
+platform::Result<void> WriteRawImage(const std::filesystem::path& iso, const std::filesystem::path& bin,
+    const std::filesystem::path& cue, RawMode mode)
 {
     std::ifstream in(iso, std::ios::binary);
-    if (!in) {
-        error = iso.string() + ": cannot be read";
-        return false;
-    }
+    if (!in)
+        return platform::Problem { iso.string(), "cannot be read" };
     std::ofstream out(bin, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        error = bin.string() + ": cannot be written";
-        return false;
-    }
+    if (!out)
+        return platform::Problem { bin.string(), "cannot be written" };
     std::array<uint8_t, UserBytes> user {};
     std::array<uint8_t, RawBytes> sector {};
     for (uint32_t index = 0;; ++index) {
         in.read(reinterpret_cast<char*>(user.data()), UserBytes);
         if (in.gcount() == 0)
             break;
-        if (static_cast<size_t>(in.gcount()) != UserBytes) {
-            error = iso.string() + ": not a whole number of 2048-byte sectors";
-            return false;
-        }
+        if (static_cast<size_t>(in.gcount()) != UserBytes)
+            return platform::Problem { iso.string(), "not a whole number of 2048-byte sectors" };
         MakeSector(user.data(), index, mode, sector.data());
         out.write(reinterpret_cast<const char*>(sector.data()), RawBytes);
     }
     std::ofstream sheet(cue, std::ios::binary | std::ios::trunc);
     sheet << "FILE \"" << bin.filename().string() << "\" BINARY\n  TRACK 01 " << (mode == RawMode::Mode1 ? "MODE1/2352" : "MODE2/2352")
           << "\n    INDEX 01 00:00:00\n";
-    if (!out.flush() || !sheet.flush()) {
-        error = bin.string() + ": cannot be written";
-        return false;
-    }
-    return true;
+    if (!out.flush() || !sheet.flush())
+        return platform::Problem { bin.string(), "cannot be written" };
+    return {};
 }
 
 }

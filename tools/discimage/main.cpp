@@ -11,9 +11,9 @@ int main(int argc, char** argv)
         std::cerr << "usage: torva_rawbin ISO BIN CUE [mode1|mode2]\n";
         return 2;
     }
-    std::string error;
-    if (!discimage::WriteRawImage(argv[1], argv[2], argv[3], mode == "mode1" ? discimage::RawMode::Mode1 : discimage::RawMode::Mode2Form1, error)) {
-        std::cerr << "torva_rawbin: " << error << "\n";
+    auto written = discimage::WriteRawImage(argv[1], argv[2], argv[3], mode == "mode1" ? discimage::RawMode::Mode1 : discimage::RawMode::Mode2Form1);
+    if (!written) {
+        std::cerr << "torva_rawbin: " << written.Error().Message() << "\n";
         return 1;
     }
     return 0;

@@ -75,6 +75,21 @@ TEST_F(DiscImageTest, CueSheetsBinsAndNrgReadAsTheIsoTheyCameFrom)
     }
 }
 
+TEST_F(DiscImageTest, RawWriterRefusalsNameTheFile)
+{
+    Write("odd.iso", std::string(3000, 'x'));
+    const std::filesystem::path missing = root / "missing.iso", odd = root / "odd.iso", nowhere = root / "no folder" / "x.bin";
+    const std::tuple<std::filesystem::path, std::filesystem::path, std::string> cases[] = {
+        { missing, root / "x.bin", missing.string() + ": cannot be read" },
+        { odd, root / "x.bin", odd.string() + ": not a whole number of 2048-byte sectors" },
+        { odd, nowhere, nowhere.string() + ": cannot be written" },
+    };
+    for (const auto& [iso, bin, message] : cases) {
+        auto written = discimage::WriteRawImage(iso, bin, root / "x.cue", discimage::RawMode::Mode1);
+        EXPECT_EQ(written ? "accepted" : written.Error().Message(), message);
+    }
+}
+
 TEST_F(DiscImageTest, BadImagesSayWhichFileAndWhat)
 {
     REQUIRE_GENISOIMAGE();
