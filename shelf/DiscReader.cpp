@@ -57,6 +57,39 @@ DiscKind KindOf(platform::ImageFormat format)
     return DiscKind::Iso;
 }
 
+// An image the disc cannot be read from: the disc with its problem, or nothing for a file that
+// is no image and whose name does not say it is one.
+std::optional<ReadResult> Refused(ReadResult result, const platform::ImageError& error, bool named)
+{
+    fs::path file = result.files.front();
+    if (!named && error.Problem() == platform::ImageProblem::NotAnImage)
+        return std::nullopt;
+    result.disc.problem = DiscProblem { error.Problem(), error.File(), error.Detail() };
+    // The data file a cue sheet names goes with the sheet, damaged or not: it is no disc
+    // of its own, and a change to it is a change to the sheet's disc.
+    if (result.disc.kind == DiscKind::CueBin && error.File() != file && std::find(result.files.begin(), result.files.end(), error.File()) == result.files.end())
+        result.files.push_back(error.File());
+    return result;
+}
+
+// The catalogue straight from the image: only the folders on its path are read. Throws
+// ImageError.
+void ReadCatalogue(ReadResult& result, platform::DiscImage& image)
+{
+    const fs::path& file = image.File();
+    result.disc.kind = KindOf(image.Format());
+    result.files = image.Files();
+    if (!image.Label().empty())
+        result.disc.label = platform::Utf8ToCp1250(image.Label());
+    std::string path = std::string(MenuFolderName) + "/" + CatalogueName;
+    std::optional<platform::ImageEntry> catalogue = image.Lookup(path);
+    if (!catalogue || catalogue->folder)
+        throw platform::ImageError(platform::ImageProblem::NoCatalogue, file, "holds no Torva/torvaxp.ini");
+    if (catalogue->size > MaxCatalogueBytes)
+        throw platform::ImageError(platform::ImageProblem::NoCatalogue, file, "its Torva/torvaxp.ini is larger than any catalogue");
+    DiscReader::Summarise(result.disc, image.Read(*catalogue, static_cast<size_t>(catalogue->size)), file / catalogue->path);
+}
+
 DiscKind KindNamed(const fs::path& file)
 {
     std::string extension = file.extension().string();
@@ -128,26 +161,12 @@ std::optional<ReadResult> DiscReader::ReadImage(const fs::path& file, bool named
 {
     ReadResult result { Blank(file, KindNamed(file)), { file } };
     try {
-        std::unique_ptr<platform::DiscImage> image = platform::DiscImage::Open(file);
-        result.disc.kind = KindOf(image->Format());
-        result.files = image->Files();
-        if (!image->Label().empty())
-            result.disc.label = platform::Utf8ToCp1250(image->Label());
-        std::string path = std::string(MenuFolderName) + "/" + CatalogueName;
-        std::optional<platform::ImageEntry> catalogue = image->Lookup(path);
-        if (!catalogue || catalogue->folder)
-            throw platform::ImageError(platform::ImageProblem::NoCatalogue, file, "holds no Torva/torvaxp.ini");
-        if (catalogue->size > MaxCatalogueBytes)
-            throw platform::ImageError(platform::ImageProblem::NoCatalogue, file, "its Torva/torvaxp.ini is larger than any catalogue");
-        Summarise(result.disc, image->Read(*catalogue, static_cast<size_t>(catalogue->size)), file / catalogue->path);
+        auto image = platform::DiscImage::Open(file);
+        if (!image)
+            return Refused(std::move(result), image.Error(), named);
+        ReadCatalogue(result, *image.Value());
     } catch (const platform::ImageError& error) {
-        if (!named && error.Problem() == platform::ImageProblem::NotAnImage)
-            return std::nullopt;
-        result.disc.problem = DiscProblem { error.Problem(), error.File(), error.Detail() };
-        // The data file a cue sheet names goes with the sheet, damaged or not: it is no disc
-        // of its own, and a change to it is a change to the sheet's disc.
-        if (result.disc.kind == DiscKind::CueBin && error.File() != file && std::find(result.files.begin(), result.files.end(), error.File()) == result.files.end())
-            result.files.push_back(error.File());
+        return Refused(std::move(result), error, named);
     } catch (const std::exception& error) {
         // Whatever else goes wrong stays with this disc; the rest of the shelf is still read.
         result.disc.problem = DiscProblem { platform::ImageProblem::Damaged, file, error.what() };

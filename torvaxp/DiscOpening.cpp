@@ -116,6 +116,26 @@ bool ShownWhileBrowsing(const platform::ImageEntry& file)
     return path.ends_with(".ini") || path.ends_with(".jpg") || path.ends_with(".bmp");
 }
 
+namespace {
+
+// The opened image's folder in the cache, whole or its browsing share; throws ImageError.
+OpenedDisc OpenCached(platform::DiscImage& image, const fs::path& disc, platform::ImageCache& cache, const platform::UnpackProgress& progress,
+    ImageOpening opening)
+{
+    if (!cache.Has(image) && !ImageHoldsCatalogue(image))
+        throw platform::ImageError(platform::ImageProblem::NoCatalogue, disc, "no Torva/torvaxp.ini");
+    platform::CachedImage cached = opening == ImageOpening::BrowsingFirst ? cache.OpenBrowsing(image, ShownWhileBrowsing)
+                                                                          : cache.Open(image, progress);
+    fs::path folder = cached.Folder();
+    DiscVolumeName volume { cached.Label(), cached.Serial() };
+    std::optional<fs::path> pending;
+    if (cached.Browsing())
+        pending = fs::absolute(disc);
+    return { folder, volume, std::move(cached), pending };
+}
+
+}
+
 OpenedDisc OpenDisc(const fs::path& disc, bool needCatalogue, platform::ImageCache& cache, const platform::UnpackProgress& progress,
     ImageOpening opening)
 {
@@ -125,23 +145,18 @@ OpenedDisc OpenDisc(const fs::path& disc, bool needCatalogue, platform::ImageCac
             throw DiscOpenError(ImageProblemText(platform::ImageError(platform::ImageProblem::NoCatalogue, disc, "")));
         return { fs::absolute(disc), std::nullopt, std::nullopt, std::nullopt };
     }
+    std::string text;
     try {
         auto image = platform::DiscImage::Open(disc);
-        if (!cache.Has(*image) && !ImageHoldsCatalogue(*image))
-            throw platform::ImageError(platform::ImageProblem::NoCatalogue, disc, "no Torva/torvaxp.ini");
-        platform::CachedImage cached = opening == ImageOpening::BrowsingFirst ? cache.OpenBrowsing(*image, ShownWhileBrowsing)
-                                                                              : cache.Open(*image, progress);
-        fs::path folder = cached.Folder();
-        DiscVolumeName volume { cached.Label(), cached.Serial() };
-        std::optional<fs::path> pending;
-        if (cached.Browsing())
-            pending = fs::absolute(disc);
-        return { folder, volume, std::move(cached), pending };
+        if (image)
+            return OpenCached(*image.Value(), disc, cache, progress, opening);
+        text = ImageProblemText(image.Error());
     } catch (const platform::ImageError& failure) {
-        throw DiscOpenError(ImageProblemText(failure));
+        text = ImageProblemText(failure);
     } catch (...) {
-        throw DiscOpenError(UnforeseenFailureText(disc));
+        text = UnforeseenFailureText(disc);
     }
+    throw DiscOpenError(text);
 }
 
 std::string UnforeseenFailureText(const fs::path& disc)

@@ -69,11 +69,14 @@ void ImageDriveReadiness::Unpack(fs::path image)
     std::string failure;
     try {
         auto disc = platform::DiscImage::Open(image);
-        whole.emplace(m_cache.Open(*disc, [this](uint64_t done, uint64_t total) {
-            m_done = done;
-            m_total = total;
-            return !m_cancel;
-        }));
+        if (disc)
+            whole.emplace(m_cache.Open(*disc.Value(), [this](uint64_t done, uint64_t total) {
+                m_done = done;
+                m_total = total;
+                return !m_cancel;
+            }));
+        else
+            failure = ImageProblemText(disc.Error());
     } catch (const platform::ImageError& error) {
         if (error.Problem() != platform::ImageProblem::Cancelled)
             failure = ImageProblemText(error);

@@ -137,12 +137,12 @@ void BM_FirstFrameOnImageNotInCache(benchmark::State& state)
         state.SkipWithError("genisoimage could not make the 700 MB image");
         return;
     }
-    auto image = platform::DiscImage::Open(iso);
+    auto image = platform::DiscImage::Open(iso).Value();
     double imageSeconds = 0, baselineSeconds = 0;
     for (auto _ : state) {
         image->DropCachedPages();
         auto start = std::chrono::steady_clock::now();
-        auto reading = platform::DiscImage::Open(iso);
+        auto reading = platform::DiscImage::Open(iso).Value();
         for (const platform::ImageEntry& entry : reading->Entries())
             if (ShownWhileBrowsing(entry))
                 benchmark::DoNotOptimize(reading->Read(entry, entry.size));

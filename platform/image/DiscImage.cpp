@@ -171,6 +171,72 @@ std::unique_ptr<VolumeSource> OpenRawWithoutSheet(const fs::path& file)
     return OpenCueSource(file.string(), TrackModeName(mode == 1 ? TrackMode::Mode1Raw : TrackMode::Mode2Raw), 0);
 }
 
+void CheckReadable(const fs::path& file)
+{
+    std::error_code error;
+    if (!fs::exists(file, error))
+        throw ImageError(ImageProblem::Missing, file, "does not exist");
+    if (fs::is_directory(file, error))
+        throw ImageError(ImageProblem::NotAnImage, file, "is a folder, not an image");
+    if (::access(file.c_str(), R_OK) != 0)
+        throw ImageError(ImageProblem::Missing, file, std::string("cannot be read: ") + std::strerror(errno));
+}
+
+// What an image is before its folders are read.
+struct OpenedVolume {
+    ImageFormat format = ImageFormat::Iso;
+    std::vector<fs::path> files;
+    std::unique_ptr<VolumeSource> source;
+    VolumeDescriptors volume;
+};
+
+// The source of the sectors by the image's kind: a cue sheet's data file, an NRG's track, or
+// the file itself.
+void OpenSource(OpenedVolume& opened)
+{
+    const fs::path& file = opened.files.front();
+    std::string extension = ExtensionOf(file);
+    if (extension == ".cue") {
+        opened.format = ImageFormat::CueBin;
+        OpenedCue cue = OpenCue(file);
+        opened.files.push_back(cue.dataFile);
+        opened.source = std::move(cue.source);
+    } else if (extension == ".nrg") {
+        opened.format = ImageFormat::Nrg;
+        opened.source = OpenNrg(file);
+    } else {
+        opened.source = OpenFileSource(file.string());
+        if (!opened.source)
+            throw ImageError(ImageProblem::NotAnImage, file, "is no regular file");
+    }
+}
+
+// Throws ImageError for every way the file is no readable image.
+OpenedVolume OpenVolume(const fs::path& file)
+{
+    CheckReadable(file);
+    OpenedVolume opened;
+    opened.files.push_back(file);
+    OpenSource(opened);
+    auto reader = [&](uint32_t lsn, uint8_t* buffer) { return opened.source->ReadSectors(lsn, 1, buffer); };
+    auto volume = ReadVolumeDescriptors(reader);
+    if (!volume && opened.format == ImageFormat::Iso) {
+        if (auto raw = OpenRawWithoutSheet(file)) {
+            opened.source = std::move(raw);
+            opened.format = ImageFormat::RawBin;
+            volume = ReadVolumeDescriptors(reader);
+        }
+    }
+    if (!volume) {
+        const fs::path& last = opened.files.back();
+        if (opened.source->AvailableSectors() <= 16 && FileBytes(last) > 0 && opened.format != ImageFormat::Iso)
+            throw ImageError(ImageProblem::Truncated, last, "ends before its volume descriptor");
+        throw ImageError(ImageProblem::NotAnImage, last, "holds no ISO 9660 volume (no CD001 descriptor at sector 16)");
+    }
+    opened.volume = std::move(*volume);
+    return opened;
+}
+
 uint64_t SectorsFor(uint64_t bytes)
 {
     return (bytes + IsoSectorSize - 1) / IsoSectorSize;
@@ -203,52 +269,15 @@ DiscImage::DiscImage(ImageFormat format, std::vector<fs::path> files, std::uniqu
 
 DiscImage::~DiscImage() = default;
 
-std::unique_ptr<DiscImage> DiscImage::Open(const fs::path& file)
+Result<std::unique_ptr<DiscImage>, ImageError> DiscImage::Open(const fs::path& file)
 {
     SilenceCdioLog();
-    std::error_code error;
-    if (!fs::exists(file, error))
-        throw ImageError(ImageProblem::Missing, file, "does not exist");
-    if (fs::is_directory(file, error))
-        throw ImageError(ImageProblem::NotAnImage, file, "is a folder, not an image");
-    if (::access(file.c_str(), R_OK) != 0)
-        throw ImageError(ImageProblem::Missing, file, std::string("cannot be read: ") + std::strerror(errno));
-
-    std::string extension = ExtensionOf(file);
-    ImageFormat format = ImageFormat::Iso;
-    std::vector<fs::path> files { file };
-    std::unique_ptr<VolumeSource> source;
-    if (extension == ".cue") {
-        format = ImageFormat::CueBin;
-        OpenedCue cue = OpenCue(file);
-        files.push_back(cue.dataFile);
-        source = std::move(cue.source);
-    } else if (extension == ".nrg") {
-        format = ImageFormat::Nrg;
-        source = OpenNrg(file);
-    } else {
-        source = OpenFileSource(file.string());
-        if (!source)
-            throw ImageError(ImageProblem::NotAnImage, file, "is no regular file");
-    }
-
-    auto reader = [&](uint32_t lsn, uint8_t* buffer) { return source->ReadSectors(lsn, 1, buffer); };
-    auto volume = ReadVolumeDescriptors(reader);
-    if (!volume && format == ImageFormat::Iso) {
-        if (auto raw = OpenRawWithoutSheet(file)) {
-            source = std::move(raw);
-            format = ImageFormat::RawBin;
-            volume = ReadVolumeDescriptors(reader);
-        }
-    }
-    if (!volume) {
-        if (source->AvailableSectors() <= 16 && FileBytes(files.back()) > 0 && format != ImageFormat::Iso)
-            throw ImageError(ImageProblem::Truncated, files.back(), "ends before its volume descriptor");
-        throw ImageError(ImageProblem::NotAnImage, files.back(), "holds no ISO 9660 volume (no CD001 descriptor at sector 16)");
-    }
-    auto image = std::unique_ptr<DiscImage>(new DiscImage(format, std::move(files), std::move(source)));
-    image->m_volume = std::move(*volume);
-    return image;
+    return RefusedAs<ImageError>([&] {
+        OpenedVolume opened = OpenVolume(file);
+        auto image = std::unique_ptr<DiscImage>(new DiscImage(opened.format, std::move(opened.files), std::move(opened.source)));
+        image->m_volume = std::move(opened.volume);
+        return image;
+    });
 }
 
 const char* DiscImage::FormatName() const

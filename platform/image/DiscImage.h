@@ -12,6 +12,7 @@
 
 #include "platform/image/ImageError.h"
 #include "platform/image/VolumeSource.h"
+#include "platform/types/Result.h"
 #include "platform/volume/VolumeDescriptors.h"
 
 #include <cstdint>
@@ -54,9 +55,10 @@ struct LeftOutEntry {
 
 class DiscImage {
 public:
-    // Opens the image and reads its volume descriptors. Throws ImageError: Missing, NotAnImage,
-    // NoDataTrack, UnreadableTrack, Truncated.
-    static std::unique_ptr<DiscImage> Open(const std::filesystem::path& file);
+    // Opens the image and reads its volume descriptors. An image it cannot open is refused with
+    // an ImageError: Missing, NotAnImage, NoDataTrack, UnreadableTrack, Truncated, TrackOutside,
+    // TrackNotAFile.
+    static Result<std::unique_ptr<DiscImage>, ImageError> Open(const std::filesystem::path& file);
     ~DiscImage();
 
     ImageFormat Format() const { return m_format; }

@@ -88,7 +88,8 @@ public:
 
     // The image's folder, unpacked first when the cache has none. Throws ImageError (Cancelled
     // when `progress` said stop, CacheFailed with the WriteFault where known, and what reading
-    // the image raises); nothing of a failed unpacking is left.
+    // the image raises); nothing of a failed unpacking is left. Cancelled, CacheFailed and
+    // TooLarge come from the user or the host, not the image, so they stay exceptions.
     CachedImage Open(DiscImage& image, const UnpackProgress& progress = {});
     // The image's whole folder where the cache has it, else its browsing entry, made first with
     // the files `wanted` takes when the cache has none. Refuses an image whose whole folder

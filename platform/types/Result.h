@@ -3,11 +3,13 @@
 // What a reader of outside input hands back: the value it read, or the Problem that made it
 // refuse the input. A refused input is an expected outcome the caller reports, not an
 // exception; asking a refused Result for its value is a fault of the caller and throws.
+// A reader whose callers tell refusals apart by kind hands back its own error type instead.
 
 #include "platform/types/Exception.h"
 
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -24,15 +26,26 @@ struct Problem {
     bool operator==(const Problem&) const = default;
 };
 
-template <class T>
+// What a caller that takes the value of a refused input gets: an error of the exception family
+// itself, so that it reaches the handlers it always reached; any other as its message.
+template <class E>
+[[noreturn]] void ThrowRefusal(const E& error)
+{
+    if constexpr (std::is_base_of_v<Exception, E>)
+        throw error;
+    else
+        throw Exception(error.Message());
+}
+
+template <class T, class E = Problem>
 class [[nodiscard]] Result {
 public:
     Result(T value)
         : m_state(std::in_place_index<0>, std::move(value))
     {
     }
-    Result(Problem problem)
-        : m_state(std::in_place_index<1>, std::move(problem))
+    Result(E error)
+        : m_state(std::in_place_index<1>, std::move(error))
     {
     }
 
@@ -59,8 +72,8 @@ public:
     T* operator->() { return &Value(); }
     const T* operator->() const { return &Value(); }
 
-    // The problem of a refused input; a fault to ask of an accepted one.
-    const Problem& Error() const
+    // The error of a refused input; a fault to ask of an accepted one.
+    const E& Error() const
     {
         if (Ok())
             throw Exception("an accepted input has no problem");
@@ -71,33 +84,33 @@ private:
     void Check() const
     {
         if (!Ok())
-            throw Exception(std::get<1>(m_state).Message());
+            ThrowRefusal(std::get<1>(m_state));
     }
 
-    std::variant<T, Problem> m_state;
+    std::variant<T, E> m_state;
 };
 
 // A check or a load that yields nothing but its verdict.
-template <>
-class [[nodiscard]] Result<void> {
+template <class E>
+class [[nodiscard]] Result<void, E> {
 public:
     Result() = default;
-    Result(Problem problem)
-        : m_problem(std::move(problem))
+    Result(E error)
+        : m_error(std::move(error))
     {
     }
 
-    bool Ok() const { return !m_problem; }
+    bool Ok() const { return !m_error; }
     explicit operator bool() const { return Ok(); }
-    const Problem& Error() const
+    const E& Error() const
     {
         if (Ok())
             throw Exception("an accepted input has no problem");
-        return *m_problem;
+        return *m_error;
     }
 
 private:
-    std::optional<Problem> m_problem;
+    std::optional<E> m_error;
 };
 
 // Runs `read`, whose checks throw E deep inside, and turns a thrown E into the problem of
@@ -109,6 +122,18 @@ auto RefusedOn(const std::string& file, Read&& read) -> Result<decltype(read())>
         return read();
     } catch (const E& error) {
         return Problem { file, error.what() };
+    }
+}
+
+// Runs `read`, whose checks throw E deep inside, and hands back a thrown E whole as the refusal:
+// the boundary of a reader whose callers tell its refusals apart by kind.
+template <class E, class Read>
+auto RefusedAs(Read&& read) -> Result<decltype(read()), E>
+{
+    try {
+        return read();
+    } catch (const E& error) {
+        return error;
     }
 }
 

@@ -79,7 +79,7 @@ protected:
 
 TEST_F(ImageDriveReadinessTest, BrowsingHoldsOnlyTheShownFilesUntilAWaitUnpacksTheWhole)
 {
-    auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE);
+    auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE).Value();
     std::string key = image->Identity();
     EXPECT_EQ(CacheKeys(), std::vector<std::string> { key + "-browse" });
     for (const auto& item : fs::recursive_directory_iterator(opened.folder)) {

@@ -112,7 +112,7 @@ TEST_F(WineDrive, AProgramOnAnImageSeesACdRomWithTheImagesLabel)
                   + (root / "tree").string() + "' / >/dev/null 2>&1")
                               .c_str()),
         0);
-    auto image = platform::DiscImage::Open(iso);
+    auto image = platform::DiscImage::Open(iso).Value();
 
     platform::ImageCache cache(root / "cache");
     OpenedDisc disc = OpenDisc(iso, true, cache, {});
@@ -130,7 +130,7 @@ TEST_F(WineDrive, TheSampleDiscsImageIsACdRomNamedAsTheImage)
 {
     if (!fs::exists(TORVA_SAMPLE_IMAGE))
         GTEST_SKIP() << "the sample disc's image is not built (target sample_disc_images)";
-    auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE);
+    auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE).Value();
     platform::ImageCache cache(root / "cache");
     OpenedDisc disc = OpenDisc(TORVA_SAMPLE_IMAGE, true, cache, {});
     auto drive = DiscDriveLease::Map(*machine, disc.folder, disc.volume);
@@ -185,7 +185,7 @@ TEST_F(WineDrive, AMountedDiscsDeviceGivesItsLabel)
     if (IsSkipped())
         return;
     const std::string& device = loopDevice;
-    auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE);
+    auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE).Value();
     char letter = 0;
     {
         auto drive = DiscDriveLease::Map(*machine, TORVA_SAMPLE_DISC);
@@ -211,7 +211,7 @@ TEST_F(WineDrive, AMountedImageIsACdRomNamedAsTheImage)
     std::string refused = Output("mount -o ro '" + device + "' '" + (root / "mnt").string() + "' 2>&1 || echo failed");
     if (std::system(("mountpoint -q '" + (root / "mnt").string() + "'").c_str()) != 0)
         GTEST_SKIP() << "mounting the image is refused here: " << refused;
-    auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE);
+    auto image = platform::DiscImage::Open(TORVA_SAMPLE_IMAGE).Value();
     {
         auto drive = DiscDriveLease::Map(*machine, root / "mnt");
         ASSERT_TRUE(drive);

@@ -21,11 +21,10 @@ constexpr const char* Usage = "image info|ls IMAGE | image extract IMAGE PATH [O
 
 std::unique_ptr<platform::DiscImage> OpenImage(const std::string& file)
 {
-    try {
-        return platform::DiscImage::Open(file);
-    } catch (const platform::ImageError& error) {
-        throw ToolError(error.what());
-    }
+    auto image = platform::DiscImage::Open(file);
+    if (!image)
+        throw ToolError(image.Error().what());
+    return std::move(image).Value();
 }
 
 int Info(platform::DiscImage& image, std::ostream& out)

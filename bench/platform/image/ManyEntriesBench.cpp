@@ -62,7 +62,7 @@ void Unpack(benchmark::State& state, int folders, int files)
         fs::path out = image.root / ("bsdtar" + std::to_string(round++));
         fs::create_directories(out);
         auto unpackOurs = [&] {
-            auto opened = platform::DiscImage::Open(image.iso);
+            auto opened = platform::DiscImage::Open(image.iso).Value();
             platform::ImageCache(cache).Open(*opened);
         };
         auto unpackTheirs = [&] {

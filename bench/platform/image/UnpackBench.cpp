@@ -70,7 +70,7 @@ void BM_FirstOpeningOf600MBImage(benchmark::State& state)
         std::system("sync");
         auto start = std::chrono::steady_clock::now();
         {
-            auto image = platform::DiscImage::Open(large.iso);
+            auto image = platform::DiscImage::Open(large.iso).Value();
             platform::ImageCache cache(cacheRoot);
             platform::CachedImage opened = cache.Open(*image);
             benchmark::DoNotOptimize(opened.Folder());

@@ -1,7 +1,8 @@
 // An image file of any bytes: its volume descriptors, both folder trees (directory records,
 // Joliet and Rock Ridge names, relocations, links), the start of its files (zisofs ones
 // inflated) and what unpacking would write are read without a crash, a hang or memory running
-// away; what cannot be read is an ImageError. The same holds for looking one path up.
+// away; an image that cannot be opened is refused, and what cannot be read after is an
+// ImageError. The same holds for looking one path up.
 #include "platform/image/DiscImage.h"
 
 #include <cstdint>
@@ -18,6 +19,12 @@ std::filesystem::path ScratchFile()
     return file;
 }
 
+int Done(const std::filesystem::path& file)
+{
+    std::filesystem::remove(file);
+    return 0;
+}
+
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -29,15 +36,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // The lookup of one path, which reads only the folders on it, before any tree is read.
     try {
-        auto image = platform::DiscImage::Open(file);
+        auto opened = platform::DiscImage::Open(file);
+        if (!opened)
+            return Done(file);
+        platform::DiscImage& image = *opened.Value();
         for (const char* path : { "TORVA/TORVAXP.INI", "a/b/c/d/e/f/g/h/i/j/deep.txt" }) {
-            if (auto entry = image->Lookup(path); entry && !entry->folder)
-                image->Read(*entry, 64);
+            if (auto entry = image.Lookup(path); entry && !entry->folder)
+                image.Read(*entry, 64);
         }
     } catch (const platform::ImageError&) {
     }
     try {
-        auto image = platform::DiscImage::Open(file);
+        auto image = platform::DiscImage::Open(file).Value();
         image->Label();
         image->Identity();
         size_t read = 0;
@@ -49,6 +59,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         image->PlannedBytes();
     } catch (const platform::ImageError&) {
     }
-    std::filesystem::remove(file);
-    return 0;
+    return Done(file);
 }

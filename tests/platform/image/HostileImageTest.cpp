@@ -34,7 +34,7 @@ protected:
 
 TEST_F(HostileImageTest, FilesSharingAnExtentAreWrittenOnceAsHardLinks)
 {
-    auto image = DiscImage::Open(SharedExtents(100, 0));
+    auto image = DiscImage::Open(SharedExtents(100, 0)).Value();
     EXPECT_EQ(image->PlannedBytes(), 1u << 20);
     ImageCache cache(root / "cache");
     platform::CachedImage opened = cache.Open(*image);
@@ -44,7 +44,7 @@ TEST_F(HostileImageTest, FilesSharingAnExtentAreWrittenOnceAsHardLinks)
 
 TEST_F(HostileImageTest, AnImageLargerThanTheCacheIsRefusedBeforeAnythingIsWritten)
 {
-    auto image = DiscImage::Open(SharedExtents(2, 0));
+    auto image = DiscImage::Open(SharedExtents(2, 0)).Value();
     ImageCache cache(root / "cache", 512u << 10);
     try {
         cache.Open(*image);
@@ -71,7 +71,7 @@ TEST_F(HostileImageTest, ShapesThatWouldRunAwayAreDamaged)
     };
     for (const fs::path& file : cases) {
         try {
-            DiscImage::Open(file)->PlannedBytes();
+            DiscImage::Open(file).Value()->PlannedBytes();
             ADD_FAILURE() << file << ": no error";
         } catch (const ImageError& error) {
             EXPECT_EQ(error.Problem(), ImageProblem::Damaged) << error.what();
@@ -94,7 +94,7 @@ TEST_F(HostileImageTest, EachFolderExtentIsReadOnceAndWhatIsLeftOutIsNamedAsShow
     iso.PutFolder(20, records);
     iso.Write(root / "overlap.iso", 20, IsoBuilder::Sector);
 
-    auto image = DiscImage::Open(root / "overlap.iso");
+    auto image = DiscImage::Open(root / "overlap.iso").Value();
     ASSERT_EQ(image->Entries().size(), 1u);
     EXPECT_EQ(image->Entries()[0].path, "D0");
     const auto& skipped = image->Skipped();
@@ -116,7 +116,7 @@ TEST_F(HostileImageTest, AFileInSeveralExtentsIsJoined)
     iso.PutFolder(20, { { "BIG.DAT;1", 30, 2048, IsoBuilder::MoreExtents }, { "BIG.DAT;1", 40, 2048, IsoBuilder::MoreExtents }, { "BIG.DAT;1", 50, 100 } });
     iso.Write(root / "pieces.iso", 20, IsoBuilder::Sector);
 
-    auto image = DiscImage::Open(root / "pieces.iso");
+    auto image = DiscImage::Open(root / "pieces.iso").Value();
     const platform::ImageEntry* file = image->Find("BIG.DAT");
     ASSERT_TRUE(file);
     std::string joined = std::string(2048, 'a') + std::string(2048, 'b') + std::string(100, 'c');

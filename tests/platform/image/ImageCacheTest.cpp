@@ -33,7 +33,7 @@ TEST_F(ImageCacheTest, AnImageBecomesAReadOnlyFolderOnce)
     std::filesystem::path iso = MakeIso("joliet");
     std::string before = ReadText(iso);
     ImageCache cache(root / "cache");
-    auto image = platform::DiscImage::Open(iso);
+    auto image = platform::DiscImage::Open(iso).Value();
     platform::CachedImage first = cache.Open(*image);
     EXPECT_TRUE(first.Unpacked());
     const std::filesystem::path& folder = first.Folder();
@@ -45,7 +45,7 @@ TEST_F(ImageCacheTest, AnImageBecomesAReadOnlyFolderOnce)
     EXPECT_EQ(ReadText(folder / "Torva" / "torvaxp.ini"), "[Main]\r\nTitle=Torva\r\n");
     EXPECT_FALSE(std::filesystem::exists(folder / ".windows-label")) << "the image's folder holds its files alone";
 
-    auto again = platform::DiscImage::Open(iso);
+    auto again = platform::DiscImage::Open(iso).Value();
     platform::CachedImage second = cache.Open(*again);
     EXPECT_FALSE(second.Unpacked());
     EXPECT_EQ(second.Folder(), folder);
@@ -56,7 +56,7 @@ TEST_F(ImageCacheTest, ACancelledUnpackingLeavesNothing)
 {
     REQUIRE_GENISOIMAGE();
     ImageCache cache(root / "cache");
-    auto image = platform::DiscImage::Open(MakeIso("joliet"));
+    auto image = platform::DiscImage::Open(MakeIso("joliet")).Value();
     try {
         cache.Open(*image, [](uint64_t done, uint64_t total) { return done < total / 2; });
         ADD_FAILURE() << "not cancelled";
@@ -71,8 +71,8 @@ TEST_F(ImageCacheTest, ACancelledUnpackingLeavesNothing)
 TEST_F(ImageCacheTest, ForgettingAndTheBoundSpareWhatIsInUse)
 {
     REQUIRE_GENISOIMAGE();
-    auto joliet = platform::DiscImage::Open(MakeIso("joliet"));
-    auto plain = platform::DiscImage::Open(MakeIso("plain"));
+    auto joliet = platform::DiscImage::Open(MakeIso("joliet")).Value();
+    auto plain = platform::DiscImage::Open(MakeIso("plain")).Value();
     {
         // A bound that holds one image (about 200 kB): the newest entry stays, the older unused
         // one goes.
@@ -96,7 +96,7 @@ TEST_F(ImageCacheTest, ABrowsingEntryServesUntilTheWholeImageIsIn)
     REQUIRE_GENISOIMAGE();
     std::filesystem::path iso = MakeIso("joliet");
     ImageCache cache(root / "cache");
-    auto image = platform::DiscImage::Open(iso);
+    auto image = platform::DiscImage::Open(iso).Value();
     auto wanted = [](const platform::ImageEntry& file) { return file.path.starts_with("Torva/"); };
     std::optional<platform::CachedImage> browsing = cache.OpenBrowsing(*image, wanted);
     EXPECT_TRUE(browsing->Browsing());
@@ -125,7 +125,7 @@ TEST_F(ImageCacheTest, ForgettingAnImageTakesItsBrowsingEntry)
     REQUIRE_GENISOIMAGE();
     std::filesystem::path iso = MakeIso("joliet");
     ImageCache cache(root / "cache");
-    auto image = platform::DiscImage::Open(iso);
+    auto image = platform::DiscImage::Open(iso).Value();
     {
         platform::CachedImage browsing = cache.OpenBrowsing(*image, [](const platform::ImageEntry&) { return true; });
         cache.Open(*image);
@@ -162,7 +162,7 @@ TEST_F(ImageCacheTest, ALabelCannotAddFieldsToTheEntry)
     std::string command = "xorriso -report_about FAILURE -outdev '" + iso.string() + "' -joliet on -volid $'J\\nimage=/etc/passwd' -map '" + (root / "tree").string() + "' / >/dev/null 2>&1";
     ASSERT_EQ(std::system(("bash -c \"" + command + "\"").c_str()), 0) << command;
     ImageCache cache(root / "cache");
-    auto image = platform::DiscImage::Open(iso);
+    auto image = platform::DiscImage::Open(iso).Value();
     ASSERT_NE(image->Label().find('\n'), std::string::npos);
     cache.Open(*image);
     auto entries = cache.List();
@@ -179,9 +179,9 @@ TEST_F(ImageCacheTest, AnEntryEvictedWhileWaitingIsUnpackedAgain)
     std::filesystem::path iso = MakeIso("joliet");
     ImageCache first(root / "cache");
     ImageCache second(root / "cache");
-    std::string key = platform::DiscImage::Open(iso)->Identity();
-    first.Open(*platform::DiscImage::Open(iso));
-    auto image = platform::DiscImage::Open(iso);
+    std::string key = platform::DiscImage::Open(iso).Value()->Identity();
+    first.Open(*platform::DiscImage::Open(iso).Value());
+    auto image = platform::DiscImage::Open(iso).Value();
     std::optional<platform::CachedImage> opened;
     std::thread waiting;
     {
@@ -217,7 +217,7 @@ TEST_F(ImageCacheTest, AFailedWriteSaysWhy)
         // Room for the unpacked tree and its locks, none for the entry's record.
         { "nr_inodes=13", ImageProblem::CacheFailed, platform::WriteFault::NoInodes },
     };
-    auto image = platform::DiscImage::Open(MakeIso("joliet"));
+    auto image = platform::DiscImage::Open(MakeIso("joliet")).Value();
     std::filesystem::path mount = root / "mnt";
     std::filesystem::create_directories(mount);
     for (const Case& test : cases) {

@@ -172,7 +172,7 @@ inline std::string CompareOnce(const fs::path& work, uint32_t seed, const Maker&
     fs::create_directories(theirs);
     if (std::system(("bsdtar -xf " + Quote(iso) + " -C " + Quote(theirs)).c_str()) != 0)
         return "bsdtar could not read the image\n";
-    auto image = platform::DiscImage::Open(iso);
+    auto image = platform::DiscImage::Open(iso).Value();
     platform::ImageCache cache(work / "cache");
     platform::CachedImage opened = cache.Open(*image);
     return Differences(Listing(opened.Folder()), Listing(theirs), maker.joliet);
