@@ -207,6 +207,8 @@ void CleanupInterpreter::RunCleanupStep(const CleanupStep& step)
 void CleanupInterpreter::RunCleanupInstruction(const std::string& entry, const CleanupFolders& folders)
 {
     for (const CleanupStep& step : ReadCleanupInstruction(entry, folders)) {
+        if (m_launcher.Ending())
+            return;
         if (MayRunCleanupStep(step))
             RunCleanupStep(step);
     }

@@ -108,6 +108,8 @@ void Installer::InstallProc(TDemos& item, MenuSelection from)
     default:
         break;
     }
+    if (m_launcher.Ending())
+        return;
 
     if (item.InstallType == InstallMethod::OwnSetupDetected && item.DirDetect == FolderDetection::DiskSearch) {
         shell::BusyCursor busy(m_services.cursor);

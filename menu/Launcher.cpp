@@ -122,13 +122,17 @@ bool Launcher::WaitExec(const std::string& commandLine, uint16_t showMode)
     // sleeps between looks instead of polling the processor flat out.
     auto& loop = m_services.system.loop;
     uint32_t exitCode = 0;
+    bool ended = true;
     while (service.GetExitCodeProcess(*process, exitCode) && exitCode == platform::STILL_ACTIVE) {
-        if (!loop.Terminated())
-            loop.ProcessMessages();
+        if (Ending()) {
+            ended = false;
+            break;
+        }
+        loop.ProcessMessages();
         service.WaitForExitOrMessage(*process, loop, WaitSliceMs);
     }
     service.CloseHandle(*process);
-    return true;
+    return ended;
 }
 
 void Launcher::ShellExec(const std::string& path, uint16_t showMode)
@@ -150,6 +154,8 @@ void Launcher::ShellExec(const std::string& path, uint16_t showMode)
         m_reportStartFailures = false;
         WaitExec(m_services.context.DiscDrive + "\\adobe\\ar500enu.exe", platform::SW_SHOWNORMAL);
         m_reportStartFailures = true;
+        if (Ending())
+            return;
     }
     ShellOpen("OPEN", file, parameters, "", showMode);
 }
@@ -190,8 +196,7 @@ bool Launcher::LaunchFile(const TDemos& item, const std::string& path)
 {
     if (item.InstallType == InstallMethod::RunsFromDisc && !item.Param.empty()) {
         // A program with a test file may create it while it runs: look again afterwards.
-        WaitExec(path, platform::SW_SHOWNORMAL);
-        return true;
+        return WaitExec(path, platform::SW_SHOWNORMAL);
     }
     std::string upper = UpperCase(path);
     if (HoldsAny(upper, { ".AVI", ".WMV", ".MOV", ".MPG" }))

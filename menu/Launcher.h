@@ -17,8 +17,14 @@ public:
     bool RunProc(const TDemos& item);
     // Starts a program and goes on; false when it could not be started.
     bool NormalExec(const std::string& commandLine, uint16_t showMode);
-    // Starts a program and keeps the window alive until it ends; false when it could not start.
+    // Starts a program and keeps the window alive until it ends. False when it could not start,
+    // or when the menu is asked to end meanwhile: the program then runs on by itself, and the
+    // caller does nothing more (see Ending).
     bool WaitExec(const std::string& commandLine, uint16_t showMode);
+    // The menu is asked to end (its quit button, the session's SIGTERM): what follows a wait,
+    // checks, records and clean-ups, is not done, as a program still running may be in the
+    // middle of the very files they would look at.
+    bool Ending() const { return m_services.system.loop.Terminated(); }
     // Opens a document or address through the shell; the text may carry short parameters.
     void ShellExec(const std::string& path, uint16_t showMode);
     // ShellExecute, telling the user when the desktop lacks what the file needs.

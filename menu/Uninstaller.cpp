@@ -168,7 +168,7 @@ void Uninstaller::UninstallProc(TDemos& item, CategoryCode page)
         break;
     case InstallMethod::SierraSetup:
         m_launcher.WaitExec(item.GameDir + "\\SETUP.EXE /U", platform::SW_SHOWNORMAL);
-        if (!platform::FileExists(item.GameDir + "\\SETUP.EXE")) {
+        if (!m_launcher.Ending() && !platform::FileExists(item.GameDir + "\\SETUP.EXE")) {
             cleanup.RunCleanupInstruction("SNSierra", CleanupFoldersFor(item));
             if (cleanup.MayRemoveTree(item.GameDir))
                 platform::RemoveDirectory(item.GameDir);
@@ -176,6 +176,10 @@ void Uninstaller::UninstallProc(TDemos& item, CategoryCode page)
         break;
     default:
         break;
+    }
+    if (m_launcher.Ending()) {
+        item.Uninstall = savedUninstall;
+        return;
     }
 
     bool ownUninstaller = item.InstallType == InstallMethod::OwnSetupPolled || item.InstallType == InstallMethod::OwnSetupDetected

@@ -134,6 +134,28 @@ TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
     EXPECT_EQ(cursor.changes.back(), "default");
 }
 
+// The menu asked to end while it waits stops waiting; the program runs on, and the item is not
+// checked again before it has ended.
+TEST_F(Launch, TheWaitStopsWhenTheMenuIsAskedToEnd)
+{
+    TDemos item = Game("hra.exe");
+    item.InstallType = InstallMethod::RunsFromDisc;
+    item.InstallDir = "C:\\Hry\\Hra";
+    item.Param = "C:\\Hry\\Hra\\save.dat";
+    TDemos& selected = Select(CategoryCode::Demos, item);
+    menu->Status.CheckDemo(selected);
+    recorder->SetRunBehaviour(100000, 0);
+    recorder->SetExitHook([&](const platform::RecordedStart&) { WriteDriveC("Hry/Hra/save.dat", "x"); });
+    loop.Terminate();
+    menu->Choose(MenuAction::Play);
+    loop.ClearTerminated();
+    EXPECT_EQ(recorder->Starts().size(), 1u);
+    EXPECT_LE(recorder->WaitCount(), 1u);
+    EXPECT_EQ(recorder->OpenHandleCount(), 0u);
+    EXPECT_EQ(selected.Installed, 0);
+    EXPECT_EQ(State("CD0206", "HRA"), "<none>");
+}
+
 TEST_F(Launch, WaitingForAProgramThatCannotStartGivesFalse)
 {
     EXPECT_FALSE(menu->Launcher().WaitExec("C:\\Hry\\Hra\\missing.exe", platform::SW_SHOWNORMAL));

@@ -113,6 +113,28 @@ TEST_F(Uninstall, ACancelledUninstallerLeavesEverything)
     EXPECT_EQ(item.Installed, 1);
 }
 
+// Asked to end (the session's SIGTERM) while the uninstaller still runs, the menu stops waiting
+// and leaves the rest to it: no clean-up runs beside a program that may be removing those files.
+TEST_F(Uninstall, AnUninstallerStillRunningWhenTheMenuEndsIsLeftAlone)
+{
+    TDemos& item = Installed(4, "FGsave\\slot1.sav,RMD\\SOFTWARE\\Hra");
+    item.UnInstallName = "C:\\Hry\\Hra\\uninst.exe";
+    WriteDriveC("Hry/Hra/uninst.exe", "x");
+    WriteRecords("CD0206", "HRA", "C:\\Hry\\Hra", "hra.exe,,FGsave\\slot1.sav,");
+    fs::remove(DriveC() / "Hry" / "Hra" / "hra.exe"); // the uninstaller's first step, done
+    recorder->SetRunBehaviour(100000, 0);
+    loop.Terminate();
+    menu->Uninstaller().UninstallProc(item, menu->Category());
+    loop.ClearTerminated();
+    EXPECT_LE(recorder->WaitCount(), 1u);
+    EXPECT_EQ(recorder->OpenHandleCount(), 0u);
+    EXPECT_TRUE(dialogs.Shown().empty());
+    EXPECT_TRUE(fs::exists(DriveC() / "Hry" / "Hra" / "save" / "slot1.sav"));
+    EXPECT_EQ(item.Installed, 1);
+    EXPECT_EQ(item.Uninstall, "FGsave\\slot1.sav,RMD\\SOFTWARE\\Hra");
+    EXPECT_NE(Records("HRA"), NoRecords);
+}
+
 TEST_F(Uninstall, LeadingMarksChooseTheUninstaller)
 {
     struct Case {
