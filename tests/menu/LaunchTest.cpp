@@ -42,6 +42,21 @@ protected:
         return *slot;
     }
 
+    // A demo that runs from the disc and is installed once its test file exists, selected and
+    // checked; its program makes the test file when it ends.
+    TDemos& SelectedGameWithTestFile(uint32_t polls)
+    {
+        TDemos item = Game("hra.exe");
+        item.InstallType = InstallMethod::RunsFromDisc;
+        item.InstallDir = "C:\\Hry\\Hra";
+        item.Param = "C:\\Hry\\Hra\\save.dat";
+        TDemos& selected = Select(CategoryCode::Demos, item);
+        menu->Status.CheckDemo(selected);
+        recorder->SetRunBehaviour(polls, 0);
+        recorder->SetExitHook([this](const platform::RecordedStart&) { WriteDriveC("Hry/Hra/save.dat", "x"); });
+        return selected;
+    }
+
     const platform::ShellExecuteRequest& OnlyShellExecute()
     {
         EXPECT_EQ(recorder->ShellExecutes().size(), 1u);
@@ -114,16 +129,8 @@ TEST_F(Launch, FilmsMusicAndFromTheDiscItems)
 
 TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
 {
-    TDemos item = Game("hra.exe");
-    item.InstallType = InstallMethod::RunsFromDisc;
-    item.InstallDir = "C:\\Hry\\Hra";
-    item.Param = "C:\\Hry\\Hra\\save.dat";
-    TDemos& selected = Select(CategoryCode::Demos, item);
-    menu->Status.CheckDemo(selected);
+    TDemos& selected = SelectedGameWithTestFile(3);
     ASSERT_EQ(selected.Installed, 0);
-
-    recorder->SetRunBehaviour(3, 0);
-    recorder->SetExitHook([&](const platform::RecordedStart&) { WriteDriveC("Hry/Hra/save.dat", "x"); });
     menu->Choose(MenuAction::Play);
     EXPECT_GE(recorder->WaitCount(), 3u);
     EXPECT_EQ(recorder->OpenHandleCount(), 0u);
@@ -138,14 +145,7 @@ TEST_F(Launch, AProgramWithATestFileIsWaitedForAndCheckedAgain)
 // checked again before it has ended.
 TEST_F(Launch, TheWaitStopsWhenTheMenuIsAskedToEnd)
 {
-    TDemos item = Game("hra.exe");
-    item.InstallType = InstallMethod::RunsFromDisc;
-    item.InstallDir = "C:\\Hry\\Hra";
-    item.Param = "C:\\Hry\\Hra\\save.dat";
-    TDemos& selected = Select(CategoryCode::Demos, item);
-    menu->Status.CheckDemo(selected);
-    recorder->SetRunBehaviour(100000, 0);
-    recorder->SetExitHook([&](const platform::RecordedStart&) { WriteDriveC("Hry/Hra/save.dat", "x"); });
+    TDemos& selected = SelectedGameWithTestFile(100000);
     loop.Terminate();
     menu->Choose(MenuAction::Play);
     loop.ClearTerminated();
