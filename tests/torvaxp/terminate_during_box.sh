@@ -1,7 +1,9 @@
 #!/bin/sh
 # SIGTERM, as the desktop sends it at logout, while a box waits for an answer: before the menu
-# (an image that is no disc) and in the menu (a film no program on the desktop opens). The
-# program ends within 2 s, and the state file stays whole: nothing half-written beside it.
+# (an image that is no disc) and in the menu (a film no program on the desktop opens); and
+# while the menu waits for a program it runs (the chess demo, which shows its window for 4 s).
+# The program ends within 2 s, the program it waited for runs on, and the state file stays
+# whole: nothing half-written beside it.
 #   terminate_during_box.sh TORVAXP TORVATOOL WORKDIR
 # Exits 77 (skipped) when the virtual display, the input tool or a mastering tool is missing.
 set -eu
@@ -49,6 +51,25 @@ for _ in $(seq 50); do
 done
 [ -n "$box" ] || fail "no box showed over the menu: $(cat "$work/menu.log")"
 terminate "during a box in the menu"
+
+# The chess demo, the first page's eleventh entry, runs from the disc and is waited for.
+start_menu
+xdotool windowfocus "$window"
+for _ in $(seq 10); do
+    xdotool key Down
+    sleep 0.1
+done
+xdotool key Return
+game=""
+for _ in $(seq 50); do
+    game=$(pgrep -P "$menu" -f SACHY.EXE || true)
+    [ -z "$game" ] || break
+    sleep 0.1
+done
+[ -n "$game" ] || fail "the chess demo did not start: $(cat "$work/menu.log")"
+terminate "while the menu waits for a program"
+kill -0 "$game" 2>/dev/null || fail "the program the menu waited for ended with it"
+kill "$game"
 
 state="$work/prefix/drive_c/windows/torva.ini"
 [ -f "$state" ] || fail "the state file is missing"
