@@ -6,7 +6,6 @@
 #include "platform/types/Result.h"
 
 #include <string>
-#include <type_traits>
 #include <utility>
 
 namespace platform {
@@ -33,16 +32,7 @@ private:
 template <class Read>
 auto LayoutRefusedOn(Read&& read) -> Result<decltype(read())>
 {
-    try {
-        if constexpr (std::is_void_v<decltype(read())>) {
-            read();
-            return {};
-        } else {
-            return read();
-        }
-    } catch (const ELayoutError& error) {
-        return error.Problem();
-    }
+    return Refused<Problem, ELayoutError>(read, [](const ELayoutError& error) { return error.Problem(); });
 }
 
 }

@@ -113,28 +113,36 @@ private:
     std::optional<E> m_error;
 };
 
-// Runs `read`, whose checks throw E deep inside, and turns a thrown E into the problem of
-// `file`: the boundary of a reader that is easier to write with exceptions.
-template <class E, class Read>
-auto RefusedOn(const std::string& file, Read&& read) -> Result<decltype(read())>
+// Runs `read`, whose checks throw E deep inside, and hands back what it returns, or what
+// `refusal` makes of a thrown E: the boundary of a reader that is easier to write with
+// exceptions. The other boundaries below are this one with a refusal of their own.
+template <class Error, class E, class Read, class Refusal>
+auto Refused(Read&& read, Refusal&& refusal) -> Result<decltype(read()), Error>
 {
     try {
-        return read();
+        if constexpr (std::is_void_v<decltype(read())>) {
+            read();
+            return {};
+        } else {
+            return read();
+        }
     } catch (const E& error) {
-        return Problem { file, error.what() };
+        return refusal(error);
     }
 }
 
-// Runs `read`, whose checks throw E deep inside, and hands back a thrown E whole as the refusal:
-// the boundary of a reader whose callers tell its refusals apart by kind.
+// A thrown E becomes the problem of `file`.
+template <class E, class Read>
+auto RefusedOn(const std::string& file, Read&& read) -> Result<decltype(read())>
+{
+    return Refused<Problem, E>(read, [&](const E& error) { return Problem { file, error.what() }; });
+}
+
+// A thrown E is handed back whole: for a reader whose callers tell its refusals apart by kind.
 template <class E, class Read>
 auto RefusedAs(Read&& read) -> Result<decltype(read()), E>
 {
-    try {
-        return read();
-    } catch (const E& error) {
-        return error;
-    }
+    return Refused<E, E>(read, [](const E& error) { return error; });
 }
 
 }
